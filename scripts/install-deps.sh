@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs everything the library, its tests and its demo need on Debian 12.
+# Idempotent: packages already present are not touched, so a second run is quick.
+set -euo pipefail
+
+packages=(
+  g++ clang cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  zlib1g-dev libssl-dev libboost-dev
+  libpng-dev libjpeg-dev libgif-dev libsqlite3-dev libxml2-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
