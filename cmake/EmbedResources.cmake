@@ -1,0 +1,103 @@
+# Embeds the files listed in a resource manifest into the program as byte arrays, with CMake alone.
+#
+# Manifest: one resource per line, "NAME path", the path relative to the manifest's folder; blank lines and lines
+# that start with "#" are ignored. A name is ASCII letters, digits and "_"; names match without regard to case, so
+# two names that differ only in case are an error, as is a missing file.
+#
+# Included from CMakeLists.txt this file defines kx_embed_resources(); run with `cmake -P` it is the generator that
+# the build calls. The generated source defines kx::EmbeddedResources() (platform/Resources.h): one static array per
+# file and a table sorted by upper-case name.
+
+cmake_policy(VERSION 3.25)  # also when run with -P, which starts with no policies set
+
+# Reads MANIFEST into two parallel lists, upper-case names and absolute paths; stops on a malformed line.
+function(kx_read_resource_manifest manifest out_names out_paths)
+  if(NOT EXISTS "${manifest}")
+    message(FATAL_ERROR "Resource manifest not found: ${manifest}")
+  endif()
+  get_filename_component(base "${manifest}" DIRECTORY)
+  file(STRINGS "${manifest}" lines)
+  set(names "")
+  set(paths "")
+  set(line_no 0)
+  foreach(line IN LISTS lines)
+    math(EXPR line_no "${line_no} + 1")
+    string(STRIP "${line}" line)
+    if(line STREQUAL "" OR line MATCHES "^#")
+      continue()
+    endif()
+    if(NOT line MATCHES "^([A-Za-z0-9_]+)[ \t]+([^ \t]+)$")
+      message(FATAL_ERROR "${manifest}: malformed entry \"${line}\" (expected: NAME path)")
+    endif()
+    string(TOUPPER "${CMAKE_MATCH_1}" name)
+    set(path "${base}/${CMAKE_MATCH_2}")
+    if(name IN_LIST names)
+      message(FATAL_ERROR "${manifest}: resource ${name} listed twice (names ignore case)")
+    endif()
+    if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+      message(FATAL_ERROR "${manifest}: file of ${name} not found: ${path}")
+    endif()
+    list(APPEND names "${name}")
+    list(APPEND paths "${path}")
+  endforeach()
+  set(${out_names} "${names}" PARENT_SCOPE)
+  set(${out_paths} "${paths}" PARENT_SCOPE)
+endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE)
+  # Generator: cmake -DKX_MANIFEST=<manifest> -DKX_OUTPUT=<file.cpp> -P EmbedResources.cmake
+  kx_read_resource_manifest("${KX_MANIFEST}" names paths)
+
+  # Table order is the byte order of the upper-case names, which the look-up's binary search relies on.
+  set(order ${names})
+  list(SORT order COMPARE STRING)
+
+  set(line_pattern "")
+  foreach(i RANGE 1 16)
+    string(APPEND line_pattern "0x..,")
+  endforeach()
+  set(arrays "")
+  set(rows "")
+  set(index 0)
+  foreach(name IN LISTS order)
+    list(FIND names "${name}" at)
+    list(GET paths ${at} path)
+    file(SIZE "${path}" size)
+    file(READ "${path}" hex HEX)
+    if(size EQUAL 0)
+      set(hex "00")  # an array cannot be empty; the table still says size 0
+    endif()
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(REGEX REPLACE "(${line_pattern})" "\\1\n" bytes "${bytes}")
+    string(APPEND arrays "// ${name}\nconst unsigned char kData${index}[] = {\n${bytes}\n};\n\n")
+    string(APPEND rows "    {\"${name}\", kData${index}, ${size}},\n")
+    math(EXPR index "${index} + 1")
+  endforeach()
+
+  if(index EQUAL 0)
+    set(body "}  // namespace\n\nstd::span<const TEmbeddedResource> EmbeddedResources() { return {}; }\n")
+  else()
+    set(body "${arrays}constexpr TEmbeddedResource kTable[] = {\n${rows}};\n\n}  // namespace\n\n")
+    string(APPEND body "std::span<const TEmbeddedResource> EmbeddedResources() { return kTable; }\n")
+  endif()
+  file(WRITE "${KX_OUTPUT}"
+       "// Generated from ${KX_MANIFEST} by cmake/EmbedResources.cmake; do not edit.\n"
+       "#include \"platform/Resources.h\"\n\nnamespace kx {\nnamespace {\n\n${body}\n}  // namespace kx\n")
+  return()
+endif()
+
+# kx_embed_resources(<target> <manifest>): adds the generated source to <target>. It is rebuilt when the manifest,
+# a listed file or this script changes; a changed manifest also re-runs CMake so that new files are watched.
+function(kx_embed_resources target manifest)
+  kx_read_resource_manifest("${manifest}" names paths)
+  set(output "${CMAKE_CURRENT_BINARY_DIR}/generated/${target}_resources.cpp")
+  set(script "${CMAKE_CURRENT_FUNCTION_LIST_FILE}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${manifest}")
+  add_custom_command(
+    OUTPUT "${output}"
+    COMMAND "${CMAKE_COMMAND}" "-DKX_MANIFEST=${manifest}" "-DKX_OUTPUT=${output}" -P "${script}"
+    DEPENDS "${manifest}" ${paths} "${script}"
+    COMMENT "Embedding the resources of ${manifest}"
+    VERBATIM)
+  target_sources(${target} PRIVATE "${output}")
+endfunction()

@@ -1,0 +1,193 @@
+#include "platform/Resources.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/SysUtils.h"
+
+namespace kx {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kResourceDir = fs::path(KX_SOURCE_DIR) / "resources";
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << path;
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, std::string_view text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+// The manifest's (name, path) pairs, read the way the generator reads them.
+std::vector<std::pair<std::string, std::string>> ManifestEntries() {
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::istringstream lines(ReadFile(kResourceDir / "manifest.txt"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string name, path;
+    if (!(fields >> name) || name[0] == '#') continue;
+    fields >> path;
+    entries.emplace_back(name, path);
+  }
+  return entries;
+}
+
+TEST(TEmbeddedResource, EveryManifestEntryIsEmbeddedWithTheFilesBytes) {
+  const auto entries = ManifestEntries();
+  ASSERT_FALSE(entries.empty());
+  EXPECT_EQ(EmbeddedResources().size(), entries.size());
+  for (const auto& [name, path] : entries) {
+    SCOPED_TRACE(name);
+    const TEmbeddedResource* resource = FindResource(name);
+    ASSERT_NE(resource, nullptr);
+    EXPECT_EQ(resource->Name, UpperCase(name));
+    EXPECT_EQ(resource->Text(), ReadFile(kResourceDir / path));
+  }
+}
+
+TEST(TEmbeddedResource, TableIsSortedUpperCaseAndEveryRowIsFound) {
+  const auto table = EmbeddedResources();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    SCOPED_TRACE(std::string(table[i].Name));
+    EXPECT_EQ(table[i].Name, UpperCase(table[i].Name));
+    if (i > 0) {
+      EXPECT_LT(table[i - 1].Name, table[i].Name);
+    }
+    EXPECT_NE(table[i].Data, nullptr);
+    EXPECT_EQ(FindResource(table[i].Name), &table[i]);
+    EXPECT_EQ(FindResource(LowerCase(table[i].Name)), &table[i]);
+  }
+}
+
+TEST(TEmbeddedResource, LookupIgnoresCase) {
+  const TEmbeddedResource* expected = FindResource("KX_GFX_TP");
+  ASSERT_NE(expected, nullptr);
+  for (const char* name : {"KX_GFX_Tp", "kx_gfx_tp", "Kx_Gfx_tP"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(FindResource(name), expected);
+  }
+  EXPECT_NE(FindResource("kx_favicon"), nullptr);
+  EXPECT_NE(FindResource("KX_GFX_LOGOKESTRIX"), nullptr);
+}
+
+TEST(TEmbeddedResource, MissingNamesGiveNull) {
+  using namespace std::string_literals;
+  for (const std::string& name : {""s, "KX"s, "KX_GFX_T"s, "KX_GFX_TpX"s, "KX_GFX_Tp "s, " KX_GFX_Tp"s,
+                                  "KX_GFX_Tp\0"s, "KX-GFX-Tp"s, "\xC3\x96"s, "ZZZZ"s, "0"s}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(FindResource(name), nullptr);
+  }
+}
+
+TEST(TEmbeddedResource, ViewsShareTheStoredBytes) {
+  const TEmbeddedResource* upper = FindResource("KX_GFX_ERROR");
+  const TEmbeddedResource* lower = FindResource("kx_gfx_error");
+  ASSERT_NE(upper, nullptr);
+  ASSERT_NE(lower, nullptr);
+  EXPECT_EQ(upper->Bytes().data(), lower->Bytes().data());
+  EXPECT_EQ(static_cast<const void*>(upper->Text().data()), static_cast<const void*>(upper->Data));
+  EXPECT_EQ(upper->Bytes().size(), upper->Size);
+}
+
+// The exception page renderer replaces these placeholders and puts the run parameters right after "$/start".
+TEST(TEmbeddedResource, PageTemplatesCarryTheRenderersPlaceholders) {
+  static const char* const kPlaceholders[] = {
+      "{%APPID%}",        "{%RUNPARAMS%}",     "{%CONTENT%}",          "{%APPADDRESS%}",        "{%APPNAME%}",
+      "{%EXCEPTIONSPECIFIC%}", "{%FROMCOLOR%}", "{%TOCOLOR%}",          "{%HEADERTEXTCOLOR%}",   "{%BODYBACKCOLOR%}",
+      "{%BODYTEXTCOLOR%}", "{%ERRORDETAILS_TITLE%}", "{%ERRORDETAILS_CONTENT%}"};
+  for (const char* name : {"KX_GFX_ERROR", "KX_GFX_SESSIONTIMEOUT", "KX_GFX_SESSIONINVALID", "KX_GFX_SECURITYCHECK"}) {
+    SCOPED_TRACE(name);
+    const TEmbeddedResource* page = FindResource(name);
+    ASSERT_NE(page, nullptr);
+    const std::string_view text = page->Text();
+    EXPECT_TRUE(text.starts_with("<!DOCTYPE html>")) << "no BOM, HTML5";
+    EXPECT_NE(text.find("<meta charset=\"utf-8\">"), std::string_view::npos);
+    EXPECT_NE(text.find("href=\"{%APPADDRESS%}$/start{%RUNPARAMS%}\""), std::string_view::npos);
+    for (const char* placeholder : kPlaceholders) {
+      EXPECT_NE(text.find(placeholder), std::string_view::npos) << placeholder;
+    }
+  }
+}
+
+TEST(TEmbeddedResource, ImagesCarryTheirFormatSignature) {
+  const std::string_view ico("\0\0\1\0", 4);
+  EXPECT_TRUE(FindResource("KX_FAVICON")->Text().starts_with(ico));
+  for (const char* name : {"KX_GFX_Tp", "KX_GFX_loading", "KX_GFX_LogoBrenmoor", "KX_GFX_LogoKestrix"}) {
+    SCOPED_TRACE(name);
+    const TEmbeddedResource* image = FindResource(name);
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(image->Text().starts_with("GIF87a") || image->Text().starts_with("GIF89a"));
+  }
+}
+
+// The generator itself, run the way the build runs it, on a manifest of its own.
+class EmbedResourcesScript : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mDir = fs::temp_directory_path() / ("kx_embed_test_" + std::to_string(::getpid()));
+    fs::remove_all(mDir);
+    fs::create_directories(mDir / "sub");
+  }
+  void TearDown() override { fs::remove_all(mDir); }
+
+  // Runs the generator on manifest text; true when it succeeded. The output is in Output().
+  bool Generate(std::string_view manifest) {
+    WriteFile(mDir / "manifest.txt", manifest);
+    const std::string command = std::string("\"") + KX_CMAKE_COMMAND + "\" -DKX_MANIFEST=\"" +
+                                (mDir / "manifest.txt").string() + "\" -DKX_OUTPUT=\"" + (mDir / "out.cpp").string() +
+                                "\" -P \"" + KX_SOURCE_DIR + "/cmake/EmbedResources.cmake\" >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+  }
+  std::string Output() { return ReadFile(mDir / "out.cpp"); }
+
+  fs::path mDir;
+};
+
+TEST_F(EmbedResourcesScript, SortsByUpperCaseNameAndKeepsEmptyFiles) {
+  WriteFile(mDir / "sub" / "ab.txt", "AB");
+  WriteFile(mDir / "empty.txt", "");
+  WriteFile(mDir / "a.bin", std::string("\x00\xFF\x7F", 3));
+  ASSERT_TRUE(Generate("# comment\n\nkx_ab  sub/ab.txt\n  KX_A\ta.bin  \nKX_0 empty.txt\n"));
+  const std::string out = Output();
+  const auto zero = out.find("{\"KX_0\", kData0, 0}");
+  const auto a = out.find("{\"KX_A\", kData1, 3}");
+  const auto ab = out.find("{\"KX_AB\", kData2, 2}");
+  ASSERT_NE(zero, std::string::npos) << out;
+  ASSERT_NE(a, std::string::npos) << out;
+  ASSERT_NE(ab, std::string::npos) << out;
+  EXPECT_LT(zero, a);
+  EXPECT_LT(a, ab);  // a name sorts before the longer names it begins
+  EXPECT_NE(out.find("0x00,0xff,0x7f,"), std::string::npos);
+  EXPECT_NE(out.find("0x41,0x42,"), std::string::npos);
+}
+
+TEST_F(EmbedResourcesScript, RejectsBadManifests) {
+  WriteFile(mDir / "a.txt", "a");
+  for (const char* manifest : {"KX_A a.txt\nkx_a a.txt\n",  // the same name in another case
+                               "KX_A missing.txt\n",         // no such file
+                               "KX_A sub\n",                  // a folder
+                               "KX_A\n",                      // no path
+                               "KX-A a.txt\n",                // not a name
+                               "KX_A a.txt extra\n"}) {
+    SCOPED_TRACE(manifest);
+    EXPECT_FALSE(Generate(manifest));
+  }
+}
+
+}  // namespace
+}  // namespace kx
