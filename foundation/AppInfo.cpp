@@ -77,6 +77,10 @@ std::string TKXAppInfo::GetComputerName() {
   return buffer;
 }
 
+std::string TKXAppInfo::GetFileInfo(const std::string& /*fileName*/, TFileInfo /*info*/) { return {}; }
+
+std::string TKXAppInfo::GetAppVersion() { return GetFileInfo(GetAppFullFileName(), TFileInfo::fiFileVersion); }
+
 const std::string& ProcessStamp() {
   static const std::string stamp = [] {
     using namespace std::chrono;

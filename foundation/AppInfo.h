@@ -3,8 +3,23 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kx {
+
+// The version-resource entries GetFileInfo reads.
+enum class TFileInfo {
+  fiCompanyName,
+  fiFileDescription,
+  fiFileVersion,
+  fiIntName,
+  fiLegalCopyright,
+  fiLegalTradmark,
+  fiOrigFilename,
+  fiProductName,
+  fiProductVersion,
+  fiComments
+};
 
 class TKXAppInfo {
  public:
@@ -22,15 +37,25 @@ class TKXAppInfo {
   static std::string GetSystemPath();
   static std::string GetCurrentPath();
   static std::string GetComputerName();
+  // ELF files carry no version resource, so every file reads as one whose
+  // resource is unreadable: the empty text.
+  static std::string GetFileInfo(const std::string& fileName, TFileInfo info);
+  // The FileVersion entry of the executable: empty, as GetFileInfo says.
+  static std::string GetAppVersion();
   // A 64-bit process on a 64-bit system has no 32-bit emulation layer: false.
   static bool IsWin64() { return false; }
 };
 
 // The process-wide names of these facts.
 inline const std::string& GAppPathname() { return TKXAppInfo::GetAppFullFileName(); }
+inline std::string GAppFilename() { return TKXAppInfo::GetAppFileName(); }
 inline const std::string& gsAppPath() { return TKXAppInfo::GetAppPath(); }
 inline const std::string& gsAppName() { return TKXAppInfo::GetAppName(); }
 inline const std::string& gsTempPath() { return TKXAppInfo::GetTempPath(); }
+inline std::string GSystemPath() { return TKXAppInfo::GetSystemPath(); }
+
+// The texts of a boolean, indexed by it: YesNoStr[flag].
+inline constexpr std::string_view YesNoStr[2] = {"No", "Yes"};
 
 // Upper-case hexadecimal number of milliseconds since 1899-12-30 at the first
 // call in this process; part of every temporary name, so processes differ.
