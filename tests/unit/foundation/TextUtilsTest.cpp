@@ -256,13 +256,6 @@ TEST(TextHelpers, EscapeJsonStringEscapesControlsAndLineSeparators) {
   EXPECT_EQ(EscapeJsonString("\xE2\x80"), "\xE2\x80");          // a cut sequence is copied
 }
 
-TEST(TextHelpers, Booleans) {
-  EXPECT_EQ(BoolToChar(true), 'T');
-  EXPECT_EQ(BoolToChar(false), 'F');
-  EXPECT_EQ(BoolToString(true), "true");
-  EXPECT_EQ(BoolToString(false), "false");
-}
-
 TEST(KXStringReplace, Cases) {
   struct Case {
     std::string s, oldText, newText;

@@ -182,15 +182,6 @@ TEST(TStringList, CustomSortSurvivesAnInconsistentCompare) {
   EXPECT_EQ(lines, expected);  // still a permutation of the lines
 }
 
-TEST(TStringList, CustomSortByLength) {
-  TStringList list;
-  for (const char* s : {"ccc", "a", "bb", "d"}) list.Add(s);
-  list.CustomSort([](TStringList& l, int i1, int i2) {
-    return static_cast<int>(l.Strings(i1).size()) - static_cast<int>(l.Strings(i2).size());
-  });
-  EXPECT_EQ(Lines(list), (V{"a", "d", "bb", "ccc"}));
-}
-
 TEST(TStringList, OwnsObjectsFreesOnDeleteClearAndDestroy) {
   int freed = 0;
   {
