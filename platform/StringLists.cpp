@@ -313,6 +313,11 @@ void TStringList::SetObjects(int index, TObject* object) {
   mList[index].mObject = object;
 }
 
+void TStringList::SetCapacity(int capacity) {
+  if (capacity < Count()) throw EStringListError(Format("List capacity out of bounds (%d)", capacity));
+  mList.reserve(static_cast<std::size_t>(capacity));
+}
+
 void TStringList::SetSorted(bool sorted) {
   if (sorted == mSorted) return;
   if (sorted) Sort();

@@ -37,7 +37,7 @@ class TStrings : public TPersistent {
   // The value of the first line whose name equals name (compared as CompareStrings does); "" when none.
   std::string Values(const std::string& name) const;
   // Replaces the value of the named line, adds "name=value" when there is none; an empty value deletes the line.
-  void SetValues(const std::string& name, const std::string& value);
+  virtual void SetValues(const std::string& name, const std::string& value);
   char NameValueSeparator() const { return mNameValueSeparator; }  // default '='
   void SetNameValueSeparator(char separator) { mNameValueSeparator = separator; }
 
@@ -66,7 +66,8 @@ class TStrings : public TPersistent {
   // Returns the index where s was placed.
   int Add(const std::string& s);
   virtual int AddObject(const std::string& s, TObject* object);
-  void AddStrings(const TStrings& strings);
+  // Adds every line of strings with its object (strings may be this list).
+  virtual void AddStrings(const TStrings& strings);
   // index may be Count (append).
   void Insert(int index, const std::string& s);
   virtual void InsertObject(int index, const std::string& s, TObject* object) = 0;
@@ -80,6 +81,14 @@ class TStrings : public TPersistent {
   virtual int IndexOf(const std::string& s) const;
   int IndexOfName(const std::string& name) const;
   int IndexOfObject(const TObject* object) const;
+
+  // Nested update brackets. No change events are sent by these lists, so they only count; they are here
+  // for subclasses and callers that group their changes.
+  void BeginUpdate() { ++mUpdateCount; }
+  void EndUpdate() {
+    if (mUpdateCount > 0) --mUpdateCount;
+  }
+  int UpdateCount() const { return mUpdateCount; }
 
   // Copies the lines, their objects (the pointers, not the objects) and the separator, delimiter and
   // quote settings of a TStrings source; other sources raise EConvertError.
@@ -99,6 +108,7 @@ class TStrings : public TPersistent {
   char mDelimiter = ',';
   char mQuoteChar = '"';
   bool mStrictDelimiter = false;
+  int mUpdateCount = 0;
 };
 
 class TStringList;
@@ -118,6 +128,10 @@ class TStringList : public TStrings {
   TObject* Objects(int index) const override;
   // Does not free the object it replaces, even when OwnsObjects.
   void SetObjects(int index, TObject* object) override;
+
+  // The room reserved for lines; below Count raises EStringListError "List capacity out of bounds (%d)".
+  int Capacity() const { return static_cast<int>(mList.capacity()); }
+  void SetCapacity(int capacity);
 
   // Setting true sorts the list; Add then inserts at the sorted position (binary search).
   bool Sorted() const { return mSorted; }
@@ -156,6 +170,10 @@ class TStringList : public TStrings {
   // Ordinal comparison: bytes when CaseSensitive, ASCII letters folded otherwise.
   int CompareStrings(const std::string& s1, const std::string& s2) const override;
 
+ protected:
+  // Every insertion, sorted or not, ends here with a checked index.
+  virtual void InsertItem(int index, const std::string& s, TObject* object);
+
  private:
   struct TStringItem {
     std::string mString;
@@ -164,7 +182,6 @@ class TStringList : public TStrings {
 
   void CheckIndex(int index) const;
   void CheckNotSorted() const;
-  void InsertItem(int index, const std::string& s, TObject* object);
 
   std::vector<TStringItem> mList;
   bool mSorted = false;

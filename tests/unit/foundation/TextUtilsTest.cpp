@@ -1,0 +1,322 @@
+#include "foundation/TextUtils.h"
+
+#include <gtest/gtest.h>
+
+namespace kx {
+
+namespace {
+
+using V = std::vector<std::string>;
+
+V Lines(const TStrings& list) {
+  V lines;
+  for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Strings(i));
+  return lines;
+}
+
+// U+0131 (dotless i, two bytes) upper-cases to the one-byte "I".
+const std::string kDotlessI = "\xC4\xB1";
+
+}  // namespace
+
+TEST(Fetch, SplitsAtTheFirstDelimiter) {
+  struct Case {
+    std::string s, delimiter;
+    bool deleteFromS, caseSensitive;
+    std::string result, rest;
+  } cases[] = {
+      {"a=b=c", "=", true, true, "a", "b=c"},
+      {"abc", "=", true, true, "abc", ""},
+      {"abc", "=", false, true, "abc", "abc"},
+      {"a=b", "=", false, true, "a", "a=b"},
+      {"abc", "", true, true, "abc", ""},  // an empty delimiter never occurs
+      {"", "=", true, true, "", ""},
+      {"=x", "=", true, true, "", "x"},
+      {"x::y::z", "::", true, true, "x", "y::z"},
+      {"oneANDtwo", "and", true, true, "oneANDtwo", ""},
+      {"oneANDtwo", "and", true, false, "one", "two"},
+      {"a B b", " ", true, false, "a", "B b"},
+      {"x" + kDotlessI + "y", "i", true, false, "x", "y"},  // the match is two bytes in s, one in the delimiter
+      {"caf\xC3\xA9-ET-CAF\xC3\x89", "-et-", true, false, "caf\xC3\xA9", "CAF\xC3\x89"},
+      {"a\xC3\x89Tb", "\xC3\xA9t", true, false, "a", "b"},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.s + " / " + c.delimiter);
+    std::string s = c.s;
+    EXPECT_EQ(Fetch(s, c.delimiter, c.deleteFromS, c.caseSensitive), c.result);
+    EXPECT_EQ(s, c.rest);
+  }
+}
+
+TEST(Fetch, TokenizesALine) {
+  std::string line = "GET /index.html HTTP/1.1";
+  EXPECT_EQ(Fetch(line, " "), "GET");
+  EXPECT_EQ(Fetch(line, " "), "/index.html");
+  EXPECT_EQ(Fetch(line, " "), "HTTP/1.1");
+  EXPECT_EQ(line, "");
+  EXPECT_EQ(Fetch(line, " "), "");
+}
+
+TEST(TString, LeftCountsCharacters) {
+  struct Case {
+    std::string s;
+    int n;
+    std::string result;
+  } cases[] = {
+      {"abcdef", -2, "abcd"}, {"abcdef", 3, "abc"},  {"abcdef", 0, ""},
+      {"abcdef", 10, "abcdef"}, {"abcdef", -6, ""},  {"abcdef", -10, ""},
+      {"h\xC3\xA9llo", 2, "h\xC3\xA9"},                      // never half of "é"
+      {"a\xF0\x9F\x98\x80" "b", -1, "a\xF0\x9F\x98\x80"},  // U+1F600 is one character
+      {"", -1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.s + " " + std::to_string(c.n));
+    EXPECT_EQ(TString::Left(c.s, c.n), c.result);
+  }
+}
+
+TEST(TString, ForceSuffixAndPrefix) {
+  std::string s;
+  TString::ForceSuffix(s, "/", false);
+  EXPECT_EQ(s, "");
+  TString::ForceSuffix(s, "/", true);
+  EXPECT_EQ(s, "/");
+  s = "path";
+  TString::ForceSuffix(s, "/", false);
+  TString::ForceSuffix(s, "/", false);
+  EXPECT_EQ(s, "path/");
+  s = "file.HTML";
+  TString::ForceSuffix(s, ".html", false);
+  EXPECT_EQ(s, "file.HTML");
+  s = "caf\xC3\x89";
+  TString::ForceSuffix(s, "\xC3\xA9", false);  // "É" ends it ignoring case
+  EXPECT_EQ(s, "caf\xC3\x89");
+  s = "x" + kDotlessI;
+  TString::ForceSuffix(s, "\xB1", false);  // a stray byte never matches inside a character
+  EXPECT_EQ(s, "x" + kDotlessI + "\xB1");
+
+  s = "";
+  TString::ForcePrefix(s, "/", false);
+  EXPECT_EQ(s, "");
+  TString::ForcePrefix(s, "/", true);
+  EXPECT_EQ(s, "/");
+  s = "HTTP://x";
+  TString::ForcePrefix(s, "http://", false);
+  EXPECT_EQ(s, "HTTP://x");
+  s = "x";
+  TString::ForcePrefix(s, "http://", false);
+  EXPECT_EQ(s, "http://x");
+}
+
+TEST(TString, SplitHonoursQuotesAndOnlyTheDelimiter) {
+  // A quote opens a quoted item only right after a delimiter (or at the start).
+  std::unique_ptr<TStringList> list = TString::SplitToList("a; \"b;c\" ;\"d\"\"e\"; f g ;", ';', false);
+  EXPECT_EQ(Lines(*list), (V{"a", " \"b", "c\" ", "d\"e", " f g ", ""}));
+  list = TString::SplitToList("a; \"b;c\" ;\"d\"\"e\"; f g ;", ';', true);
+  EXPECT_EQ(Lines(*list), (V{"a", "\"b", "c\"", "d\"e", "f g", ""}));
+  list = TString::SplitToList("\"a;b\";c", ';', true);
+  EXPECT_EQ(Lines(*list), (V{"a;b", "c"}));
+  EXPECT_EQ(TString::SplitToList("", ',', true)->Count(), 0);
+  EXPECT_EQ(TString::Split("x,\"y,z\",", ','), (V{"x", "y,z", ""}));
+  EXPECT_EQ(TString::Split("single", ','), V{"single"});
+}
+
+TEST(TString, QuoteDelimited) {
+  EXPECT_EQ(TString::QuoteDelimited("a,it's,", ','), "'a','it''s',''");
+  EXPECT_EQ(TString::QuoteDelimited("", ','), "");
+  EXPECT_EQ(TString::QuoteDelimited("one", ','), "'one'");
+}
+
+TEST(TString, ReplaceChars) {
+  std::string s = "a:b/c\\d";
+  TString::ReplaceChars(s, ":/\\", '_');
+  EXPECT_EQ(s, "a_b_c_d");
+  s = "d\xC3\xA9j\xC3\xA0";
+  TString::ReplaceChars(s, "\xC3\xA9\xC3\xA0", U'e');
+  EXPECT_EQ(s, "deje");
+  s = "a\xC3\xA9";
+  TString::ReplaceChars(s, "\xA9", U'x');  // a stray byte of the set never matches part of a character
+  EXPECT_EQ(s, "a\xC3\xA9");
+}
+
+TEST(TString, Dequote) {
+  struct Case {
+    const char* s;
+    const char* result;
+  } cases[] = {
+      {"\"abc\"", "abc"},
+      {"\"a \"\"b\"\" c\"", "a \"b\" c"},
+      {"\"\"", ""},
+      {"abc", "abc"},
+      {"\"", "\""},
+      {"\"abc", "\"abc"},
+      {"abc\"", "abc\""},
+      // The platform routine returned "ab" here and dropped the rest; the text is not quoted as a whole.
+      {"\"ab\"cd", "\"ab\"cd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.s);
+    EXPECT_EQ(TString::Dequote(c.s), c.result);
+  }
+}
+
+TEST(TString, DequoteSimple) {
+  struct Case {
+    const char* s;
+    const char* result;
+  } cases[] = {{"\"a\"", "a"}, {"\"\"", "\"\""}, {"\"\"\"", "\""}, {"\"a", "\"a"}, {"a", "a"}, {"", ""},
+               {"\"a\"\"b\"", "a\"\"b"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.s);
+    std::string s = c.s;
+    TString::DequoteSimple(s);
+    EXPECT_EQ(s, c.result);
+  }
+}
+
+TEST(TString, IndexAndMatchText) {
+  StringArray values = {"GET", "Post", "\xC3\xA9t\xC3\xA9"};
+  EXPECT_EQ(TString::IndexText("post", values), 1);
+  EXPECT_EQ(TString::IndexText("\xC3\x89T\xC3\x89", values), 2);
+  EXPECT_EQ(TString::IndexText("PUT", values), -1);
+  EXPECT_EQ(TString::IndexText("", {}), -1);
+  EXPECT_TRUE(TString::MatchText("get", values));
+  EXPECT_FALSE(TString::MatchText("ge", values));
+}
+
+TEST(TString, MatchCharAtPos) {
+  EXPECT_TRUE(TString::MatchCharAtPos("abc", 1, 'a'));
+  EXPECT_TRUE(TString::MatchCharAtPos("abc", 3, 'c'));
+  EXPECT_FALSE(TString::MatchCharAtPos("abc", 4, 'c'));
+  EXPECT_FALSE(TString::MatchCharAtPos("", 1, 'a'));
+  try {
+    TString::MatchCharAtPos("abc", 0, 'a');
+    ADD_FAILURE() << "nothing raised";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Invalid ACharPos");
+  }
+  EXPECT_THROW(TString::MatchCharAtPos("abc", -3, 'a'), Exception);
+}
+
+TEST(TString, SmallTextOperations) {
+  EXPECT_EQ(TString::QuoteSpaces("a b"), "'a b'");
+  EXPECT_EQ(TString::QuoteSpaces("a\tb"), "a\tb");
+  EXPECT_EQ(TString::QuoteSpaces(""), "");
+  EXPECT_EQ(TString::RemoveLFCR("a\r\nb\nc\r"), "abc");
+
+  EXPECT_EQ(TString::ExtractBefore("key=value", "="), "key");
+  EXPECT_EQ(TString::ExtractBefore("key", "="), "key");
+  EXPECT_EQ(TString::ExtractBefore("key", ""), "key");
+  EXPECT_EQ(TString::ExtractAfter("key=value", "key"), "value");  // the "=" after the match is skipped
+  EXPECT_EQ(TString::ExtractAfter("a=bc", "="), "c");
+  EXPECT_EQ(TString::ExtractAfter("a=", "="), "");
+  EXPECT_EQ(TString::ExtractAfter("ab\xC3\xA9xy", "b"), "xy");  // skips all of "é"
+  EXPECT_EQ(TString::ExtractAfter("abc", "z"), "abc");
+  EXPECT_EQ(TString::ExtractAfter("abc", ""), "abc");
+
+  EXPECT_EQ(TString::FirstNonBlankChar("   x", 1), U'x');
+  EXPECT_EQ(TString::FirstNonBlankChar("a  b", 2), U'b');
+  EXPECT_EQ(TString::FirstNonBlankChar("a  \xC3\xA9", 2), U'\u00E9');
+  EXPECT_EQ(TString::FirstNonBlankChar("a\t", 2), U'\t');  // only code 32 is a blank
+  EXPECT_EQ(TString::FirstNonBlankChar("    ", 1), 0u);
+  EXPECT_EQ(TString::FirstNonBlankChar("ab", 3), 0u);
+  EXPECT_EQ(TString::FirstNonBlankChar(" ab", 0), U'a');
+}
+
+TEST(TextHelpers, RemoveTrailingChars) {
+  std::string s = "path///";
+  RemoveTrailingChars(s, '/');
+  EXPECT_EQ(s, "path");
+  s = "///";
+  RemoveTrailingChars(s, '/');
+  EXPECT_EQ(s, "");
+  s = "/a";
+  RemoveTrailingChars(s, '/');
+  EXPECT_EQ(s, "/a");
+}
+
+TEST(TextHelpers, DecodeLtGt) {
+  EXPECT_EQ(DecodeLtGt("&lt;b&gt;x&lt;/b&gt;"), "<b>x</b>");
+  EXPECT_EQ(DecodeLtGt("&LT; &amp; &lt &gt"), "&LT; &amp; &lt &gt");
+  EXPECT_EQ(DecodeLtGt("&&lt;;"), "&<;");
+}
+
+TEST(TextHelpers, EscapeJsonString) {
+  EXPECT_EQ(EscapeJsonString("a/b\"c\nd\re\\f"), "a\\/b\\\"c\\nd\\re\\\\f");
+  EXPECT_EQ(EscapeJsonString("caf\xC3\xA9 \xF0\x9F\x98\x80"), "caf\xC3\xA9 \xF0\x9F\x98\x80");
+  EXPECT_EQ(EscapeJsonString(""), "");
+}
+
+// F15: controls and the two line separators made invalid JSON or broke script string literals.
+TEST(TextHelpers, EscapeJsonStringEscapesControlsAndLineSeparators) {
+  EXPECT_EQ(EscapeJsonString("a\tb\bc\fd"), "a\\tb\\bc\\fd");
+  EXPECT_EQ(EscapeJsonString(std::string("\x01\x1F\x00", 3)), "\\u0001\\u001f\\u0000");
+  EXPECT_EQ(EscapeJsonString("x\xE2\x80\xA8y\xE2\x80\xA9z"), "x\\u2028y\\u2029z");
+  EXPECT_EQ(EscapeJsonString("\xE2\x80\xA6"), "\xE2\x80\xA6");  // U+2026 stays
+  EXPECT_EQ(EscapeJsonString("\xE2\x80"), "\xE2\x80");          // a cut sequence is copied
+}
+
+TEST(KXStringReplace, Cases) {
+  struct Case {
+    std::string s, oldText, newText;
+    TReplaceFlags flags;
+    std::string result;
+  } cases[] = {
+      {"Hello", "L", "x", rfReplaceAll | rfIgnoreCase, "Hexxo"},
+      {"Hello", "L", "x", rfIgnoreCase, "Hexlo"},
+      {"Hello", "L", "x", rfReplaceAll, "Hello"},
+      {"Hello", "l", "x", rfNone, "Hexlo"},
+      {"", "a", "b", rfReplaceAll, ""},
+      {"abc", "", "x", rfReplaceAll, "abc"},  // an empty old text never matches
+      {"aaa", "aa", "b", rfReplaceAll, "ba"},
+      {"aaaa", "aa", "a", rfReplaceAll, "aa"},  // no re-scan of the replacement
+      {"abab", "ab", "", rfReplaceAll, ""},
+      {"x.y.z", ".", "::", rfReplaceAll, "x::y::z"},
+      {"a-b-c", "-", "+", rfReplaceAll, "a+b+c"},
+      {"\xC3\x89t\xC3\xA9 \xC3\xA9t\xC3\xA9", "\xC3\x89", "e", rfReplaceAll | rfIgnoreCase, "ete ete"},
+      {"x" + kDotlessI + "y" + kDotlessI, "I", "-", rfReplaceAll | rfIgnoreCase, "x-y-"},
+      {"\xC2\xA9\xA9", "\xA9", "x", rfReplaceAll | rfIgnoreCase, "\xC2\xA9x"},  // never inside "©"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.s + " / " + c.oldText + " / " + std::to_string(c.flags));
+    EXPECT_EQ(KXStringReplace(c.s, c.oldText, c.newText, c.flags), c.result);
+  }
+  EXPECT_EQ(KXStringReplace("aXa", "a", "b"), "bXb");
+  EXPECT_EQ(KXStringReplace("aXA", "a", "b"), "bXA");
+  EXPECT_EQ(KXTextReplace("aXA", "a", "bb"), "bbXbb");
+}
+
+TEST(TextHelpers, ContainsAllAnyNone) {
+  std::string s = "The Quick Brown \xC3\x89t\xC3\xA9";
+  EXPECT_TRUE(ContainsAll(s, {"quick", "BROWN", "\xC3\xA9t\xC3\xA9"}));
+  EXPECT_FALSE(ContainsAll(s, {"quick", "fox"}));
+  EXPECT_TRUE(ContainsAll(s, {}));
+  EXPECT_FALSE(ContainsAll(s, {""}));  // an empty entry is never contained
+  EXPECT_TRUE(ContainsAny(s, {"fox", "the"}));
+  EXPECT_FALSE(ContainsAny(s, {"fox", "dog"}));
+  EXPECT_FALSE(ContainsAny(s, {}));
+  EXPECT_TRUE(ContainsNone(s, {"fox", ""}));
+  EXPECT_FALSE(ContainsNone(s, {"fox", "QUICK"}));
+  EXPECT_TRUE(ContainsNone(s, {}));
+}
+
+TEST(TKXStringList, OrderIsOrdinalNeverLocale) {
+  TKXStringList list;
+  list.SetSorted(true);
+  for (const char* s : {"\xC3\xA9", "B", "a", "_", "Z1"}) list.Add(s);
+  // Letters fold to upper case, so "_" (5F) sorts after "Z" (5A); "é" sorts by its bytes, after ASCII.
+  EXPECT_EQ(Lines(list), (V{"a", "B", "Z1", "_", "\xC3\xA9"}));
+}
+
+TEST(TKXStringList, CaseSensitiveOrderIsByteOrder) {
+  TKXStringList list;
+  list.SetCaseSensitive(true);
+  list.SetSorted(true);
+  list.SetDuplicates(dupError);
+  for (const char* s : {"\xC3\xA9", "b", "B", "a"}) list.Add(s);
+  EXPECT_EQ(Lines(list), (V{"B", "a", "b", "\xC3\xA9"}));
+  EXPECT_THROW(list.Add("a"), EStringListError);
+  EXPECT_NO_THROW(list.Add("A"));
+}
+
+}  // namespace kx
