@@ -138,7 +138,7 @@ TEST(GMTToLocalDateTime, GarbageGivesZero) {
   EXPECT_EQ(GMTToLocalDateTime(std::string(100000, '9')), 0);
 }
 
-// F17: a date converts with the offset in force at that date, not today's.
+// A date converts with the offset in force at that date, not today's.
 TEST(LocalDateTimeToHttpStr, UsesTheOffsetOfThatDate) {
   test::ScopedTimeZone zone(test::kCET);
   EXPECT_EQ(LocalDateTimeToHttpStr(EncodeDateTime(2024, 1, 15, 12, 0, 0, 0)),
