@@ -7,7 +7,6 @@
 
 #include "foundation/KXExceptions.h"
 #include "platform/Streams.h"
-#include "platform/StringLists.h"
 #include "platform/Utf8.h"
 #include "support/Escaping.h"
 
@@ -144,16 +143,6 @@ TEST(TextToHTMLStringLiteral, HostileStringsYieldOnlyInertCharacters) {
 // ---------------------------------------------------------------------------
 // Small text helpers
 
-TEST(HtmlText, RemoveCRLFAndStringsToHTML) {
-  EXPECT_EQ(RemoveCRLF("a\r\nb\nc\rd"), "abcd");
-  TStringList list;
-  list.Add("  one ");
-  list.Add("two\t");
-  list.Add("");
-  EXPECT_EQ(StringsToHTML(list), "one<br/>two<br/>");
-  EXPECT_EQ(StringsToHTML(TStringList()), "");
-}
-
 TEST(HtmlText, KXExtractTagContent) {
   EXPECT_EQ(KXExtractTagContent("<html><Head a=\"1\">x<b>y</b></HEAD></html>", "head"), "x<b>y</b>");
   EXPECT_EQ(KXExtractTagContent("<body><b>y</b></body>", "b"), "y");  // not "<body"
@@ -161,13 +150,6 @@ TEST(HtmlText, KXExtractTagContent) {
   EXPECT_EQ(KXExtractTagContent("<title>t</title>", "head"), "");
   EXPECT_EQ(KXExtractTagContent("<head>unclosed", "head"), "");
   EXPECT_EQ(KXExtractTagContent("<head", "head"), "");
-}
-
-TEST(HtmlText, LastPos) {
-  EXPECT_EQ(LastPos("a", "banana"), 6u);
-  EXPECT_EQ(LastPos("ana", "banana"), 4u);
-  EXPECT_EQ(LastPos("x", "banana"), 0u);
-  EXPECT_EQ(LastPos("", "banana"), 0u);
 }
 
 TEST(HtmlText, ValidateDocTypeAndIsHtml5) {
@@ -330,14 +312,6 @@ TEST(MergeTemplates, ReadsByteOrderMarksAndKeepsTheTemplatePosition) {
   MergeTemplates(page, *outer);
   EXPECT_EQ(TextOf(*page), "<head></head>\xC3\xA9");
   EXPECT_EQ(outer->Position(), 3);
-}
-
-TEST(MergeTemplates, NullPageReadsAsEmpty) {
-  std::unique_ptr<TStream> page;
-  const auto outer = StreamOf("<html><head></head>$body</html>");
-  MergeTemplates(page, *outer);
-  ASSERT_NE(page, nullptr);
-  EXPECT_EQ(TextOf(*page), "<html><head></head></html>");
 }
 
 }  // namespace kx

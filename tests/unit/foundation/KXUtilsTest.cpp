@@ -86,16 +86,6 @@ TEST(ReadContentsFromStream, HonoursByteOrderMarks) {
   }
 }
 
-TEST(StreamWrite, WritesTheBytesAndLineEnds) {
-  TMemoryStream stream;
-  StreamWrite(stream, "a\xC3\xA9");
-  StreamWriteLn(stream, "b");
-  StreamWrite(stream, "");
-  StreamWriteLn(stream, "");
-  stream.SetPosition(0);
-  EXPECT_EQ(ReadContentsFromStream(stream, stream.Size()), "a\xC3\xA9" "b\r\n\r\n");
-}
-
 // ---------------------------------------------------------------------------
 // KXFormatByteSize
 
@@ -170,13 +160,6 @@ TEST_F(KXUtilsFiles, KXGetFileSize) {
   EXPECT_EQ(KXGetFileSize(Make("empty", "")), 0);
   EXPECT_EQ(KXGetFileSize(mDir + "/missing"), -1);
   EXPECT_EQ(KXGetFileSize(mDir), -1);
-}
-
-TEST(KXUtilsPaths, ShortNamesForPathOperations) {
-  EXPECT_TRUE(IsAbsolutePath("/etc"));
-  EXPECT_FALSE(IsAbsolutePath("etc"));
-  EXPECT_EQ(IncludeURLPathDelimiter("/a"), "/a/");
-  EXPECT_EQ(URLPathToFilePath("/srv/site", "/img/a.png"), "/srv/site/img/a.png");
 }
 
 }  // namespace kx
