@@ -1,0 +1,107 @@
+// The framework's locks: a re-entrant critical section, a reader/writer lock
+// with scope guards, and an atomic 32-bit value. Each lock fills a cache line
+// of its own, so two hot locks never share one.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <shared_mutex>
+
+namespace kx {
+
+// Alignment of every lock; at least one cache line.
+inline constexpr std::size_t kKXCacheLineSize = 64;
+
+// Re-entrant: the thread holding it may enter again and leaves as often as it entered.
+// Also meets BasicLockable/Lockable, so std::lock_guard and std::scoped_lock work.
+class alignas(kKXCacheLineSize) TKXCriticalSection {
+ public:
+  TKXCriticalSection() = default;
+  TKXCriticalSection(const TKXCriticalSection&) = delete;
+  TKXCriticalSection& operator=(const TKXCriticalSection&) = delete;
+
+  void Acquire() { mLock.lock(); }
+  void Release() { mLock.unlock(); }
+  void Enter() { mLock.lock(); }
+  void Leave() { mLock.unlock(); }
+  bool TryEnter() { return mLock.try_lock(); }
+
+  void lock() { mLock.lock(); }
+  void unlock() { mLock.unlock(); }
+  bool try_lock() { return mLock.try_lock(); }
+
+ private:
+  std::recursive_mutex mLock;
+};
+
+// Shared for readers, exclusive for writers; not re-entrant (a thread that holds
+// it must not take it again in either mode).
+class alignas(kKXCacheLineSize) TKXSlimReaderWriter {
+ public:
+  TKXSlimReaderWriter() = default;
+  TKXSlimReaderWriter(const TKXSlimReaderWriter&) = delete;
+  TKXSlimReaderWriter& operator=(const TKXSlimReaderWriter&) = delete;
+
+  void BeginRead() { mLock.lock_shared(); }
+  void EndRead() { mLock.unlock_shared(); }
+  void BeginWrite() { mLock.lock(); }
+  void EndWrite() { mLock.unlock(); }
+  // True when acquired without waiting.
+  bool TryBeginRead() { return mLock.try_lock_shared(); }
+  bool TryBeginWrite() { return mLock.try_lock(); }
+
+ private:
+  std::shared_mutex mLock;
+};
+
+// The name under which the internal-file registry knows the reader/writer lock.
+using TKXMREW = TKXSlimReaderWriter;
+
+// Holds a read lock for its scope.
+class TKXReadGuard {
+ public:
+  explicit TKXReadGuard(TKXSlimReaderWriter& lock) : mLock(lock) { mLock.BeginRead(); }
+  ~TKXReadGuard() { mLock.EndRead(); }
+  TKXReadGuard(const TKXReadGuard&) = delete;
+  TKXReadGuard& operator=(const TKXReadGuard&) = delete;
+
+ private:
+  TKXSlimReaderWriter& mLock;
+};
+
+// Holds the write lock for its scope.
+class TKXWriteGuard {
+ public:
+  explicit TKXWriteGuard(TKXSlimReaderWriter& lock) : mLock(lock) { mLock.BeginWrite(); }
+  ~TKXWriteGuard() { mLock.EndWrite(); }
+  TKXWriteGuard(const TKXWriteGuard&) = delete;
+  TKXWriteGuard& operator=(const TKXWriteGuard&) = delete;
+
+ private:
+  TKXSlimReaderWriter& mLock;
+};
+
+// A 32-bit integer whose every operation is one atomic instruction. Add and
+// Subtract wrap around on overflow.
+class TThreadSafeValue {
+ public:
+  constexpr explicit TThreadSafeValue(std::int32_t value = 0) : mValue(value) {}
+  TThreadSafeValue(const TThreadSafeValue&) = delete;
+  TThreadSafeValue& operator=(const TThreadSafeValue&) = delete;
+
+  std::int32_t GetValue() const { return mValue.load(); }
+  void SetValue(std::int32_t value) { mValue.exchange(value); }
+  // Return the value before the change.
+  std::int32_t Add(std::int32_t amount) { return mValue.fetch_add(amount); }
+  std::int32_t Subtract(std::int32_t amount) { return mValue.fetch_sub(amount); }
+  // Returns the value after the change.
+  std::int32_t Increment() {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(mValue.fetch_add(1)) + 1u);
+  }
+
+ private:
+  std::atomic<std::int32_t> mValue;
+};
+
+}  // namespace kx
