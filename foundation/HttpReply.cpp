@@ -31,12 +31,9 @@ std::string HeaderSafe(std::string_view text) {
 // The smallest cookie in a packet: five empty texts and two booleans.
 constexpr std::int64_t kMinCookieBytes = 5 * 4 + 2;
 
-std::int64_t BytesLeft(const TStreamHelper& reader) {
-  return reader.Stream()->Size() - reader.Stream()->Position();
-}
-
-void CheckBytesLeft(const TStreamHelper& reader, std::int64_t needed) {
-  if (needed > BytesLeft(reader)) throw Exception("Packet is truncated or corrupt.");
+void CheckBytesLeft(const TStreamHelper& stream, std::int64_t needed) {
+  if (needed > stream.Stream()->Size() - stream.Stream()->Position())
+    throw Exception("Packet is truncated or corrupt.");
 }
 
 }  // namespace
@@ -320,51 +317,52 @@ void THttpReply::Commit() {
 // Reading a reply packet (host side)
 
 TReplyPacket ReadReplyPacket(const void* buffer, std::int64_t length) {
-  std::unique_ptr<TStreamHelper> reader = THttpPacket::GetStream(buffer, length);
-  THttpPacket::CheckSig(*reader);
+  std::unique_ptr<TStreamHelper> stream = THttpPacket::GetStream(buffer, length);
+  THttpPacket::CheckSig(*stream);
+  TPacketReader reader(*stream);
   TReplyPacket reply;
-  std::uint8_t dataType = reader->ReadByte();
+  std::uint8_t dataType = reader.ReadByte();
   if (dataType == rtNone) throw Exception("Uninitialized reply.");
   if (dataType > rtCacheFile) throw Exception("Unknown reply type.");
   reply.DataType = THttpReplyType(dataType);
-  reply.Code = reader->ReadWord();
-  reply.CodeText = reader->ReadText();
-  reply.ContentType = reader->ReadText();
-  reply.AuthRealm = reader->ReadText();
+  reply.Code = reader.ReadWord();
+  reply.CodeText = reader.ReadText();
+  reply.ContentType = reader.ReadText();
+  reply.AuthRealm = reader.ReadText();
   TStringList headers;
-  headers.SetText(reader->ReadText());
+  headers.SetText(reader.ReadText());
   for (int i = 0; i < headers.Count(); ++i)
     if (!headers.Strings(i).empty()) reply.Headers.push_back(headers.Strings(i));
 
-  std::int32_t cookieCount = std::max(reader->ReadInteger(), 0);
-  CheckBytesLeft(*reader, std::int64_t(cookieCount) * kMinCookieBytes);
+  std::int32_t cookieCount = std::max(reader.ReadInteger(), 0);
+  CheckBytesLeft(*stream, std::int64_t(cookieCount) * kMinCookieBytes);
   for (std::int32_t i = 0; i < cookieCount; ++i) {
     TReplyPacketCookie cookie;
-    cookie.Name = reader->ReadText();
-    cookie.Value = reader->ReadText();
-    cookie.Path = reader->ReadText();
+    cookie.Name = reader.ReadText();
+    cookie.Value = reader.ReadText();
+    cookie.Path = reader.ReadText();
     double expires = 0;
-    if (TryStrToFloat(reader->ReadText(), expires)) cookie.Expires = expires;
-    cookie.Domain = reader->ReadText();
-    cookie.HttpOnly = reader->ReadBoolean();
-    cookie.Secure = reader->ReadBoolean();
+    if (TryStrToFloat(reader.ReadText(), expires)) cookie.Expires = expires;
+    cookie.Domain = reader.ReadText();
+    cookie.HttpOnly = reader.ReadBoolean();
+    cookie.Secure = reader.ReadBoolean();
     reply.Cookies.push_back(std::move(cookie));
   }
 
   switch (reply.DataType) {
     case rtFile:
-      reply.FileName = reader->ReadText();
-      reply.DeleteFile = reader->ReadBoolean();
+      reply.FileName = reader.ReadText();
+      reply.DeleteFile = reader.ReadBoolean();
       break;
     case rtCacheFile:
       // A cache file is never the host's to delete.
-      reply.FileName = reader->ReadText();
+      reply.FileName = reader.ReadText();
       break;
     case rtInline: {
-      std::int32_t size = std::max(reader->ReadInteger(), 0);
-      CheckBytesLeft(*reader, size);
+      std::int32_t size = std::max(reader.ReadInteger(), 0);
+      CheckBytesLeft(*stream, size);
       reply.Content.resize(std::size_t(size));
-      reader->Stream()->ReadBuffer(reply.Content.data(), size);
+      stream->Stream()->ReadBuffer(reply.Content.data(), size);
       break;
     }
     default:

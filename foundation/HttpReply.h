@@ -258,7 +258,7 @@ struct TReplyPacket {
 // Reads a reply packet; a packet stored in a file has that file deleted once
 // read. Raises the packet errors of THttpPacket::GetStream and CheckSig,
 // "Uninitialized reply." for rtNone, "Unknown reply type." for a type above
-// rtCacheFile and "Packet is truncated or corrupt." for a count beyond the data.
+// rtCacheFile and "Packet is truncated or corrupt." for a count or field beyond the data.
 TReplyPacket ReadReplyPacket(const void* buffer, std::int64_t length);
 
 }  // namespace kx
