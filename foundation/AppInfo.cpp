@@ -86,7 +86,9 @@ const std::string& ProcessStamp() {
     using namespace std::chrono;
     constexpr std::int64_t kUnixEpochFrom1899 = 25569LL * 86400000LL;
     auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-    return IntToHex(std::uint64_t(ms + kUnixEpochFrom1899));
+    // The process id (fixed width) joins the milliseconds: two processes started
+    // within the same millisecond still get different names.
+    return IntToHex(std::uint64_t(ms + kUnixEpochFrom1899)) + IntToHex(std::uint32_t(getpid()), 8);
   }();
   return stamp;
 }

@@ -58,7 +58,8 @@ inline std::string GSystemPath() { return TKXAppInfo::GetSystemPath(); }
 inline constexpr std::string_view YesNoStr[2] = {"No", "Yes"};
 
 // Upper-case hexadecimal number of milliseconds since 1899-12-30 at the first
-// call in this process; part of every temporary name, so processes differ.
+// call in this process, followed by the process id as 8 hexadecimal digits;
+// part of every temporary name, so processes differ.
 const std::string& ProcessStamp();
 
 // A new temporary file name (not the file): folder + "/" when missing + prefix +
