@@ -1,0 +1,654 @@
+#include "appserver/ExceptionLogger.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "foundation/AppInfo.h"
+#include "foundation/FileUtils.h"
+#include "foundation/KXExceptions.h"
+
+namespace kx {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kSeparator(120, '-');
+
+// Reports that would go to the system log are kept here instead.
+class TTestLogger : public TKXExceptionLogger {
+ public:
+  using TKXExceptionLogger::TKXExceptionLogger;
+
+  bool SaveToEventLog() override {
+    TStringList report;
+    CreateReport(report);
+    EventLog.push_back(report.Text());
+    return true;
+  }
+
+  std::vector<std::string> EventLog;
+};
+
+class TFakeOwner : public IKXExceptionLoggerOwner {
+ public:
+  void GetExceptionReportFacts(TObject* sender, TKXExceptionReportFacts& facts) override {
+    ++FactCalls;
+    LastSender = sender;
+    facts = Facts;
+  }
+  bool DoOnLogException(const TStrings& report) override {
+    Offered.push_back(report.Text());
+    if (HandlerRaises) throw Exception("handler failed");
+    return Handled;
+  }
+
+  TKXExceptionReportFacts Facts;
+  int FactCalls = 0;
+  TObject* LastSender = nullptr;
+  bool Handled = false;
+  bool HandlerRaises = false;
+  std::vector<std::string> Offered;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// The lines between the separators: sections[0] is what precedes the first one.
+std::vector<std::vector<std::string>> Sections(const std::string& text) {
+  std::vector<std::vector<std::string>> sections(1);
+  for (const std::string& line : Lines(text)) {
+    if (line == kSeparator) sections.emplace_back();
+    else sections.back().push_back(line);
+  }
+  return sections;
+}
+
+bool HasLineStarting(const std::vector<std::string>& lines, const std::string& prefix) {
+  for (const std::string& line : lines)
+    if (line.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
+// Throws exception (really, so that its throw is recorded) and hands the caught
+// object to action.
+template <class E, class Action>
+[[gnu::noinline]] auto Caught(const E& exception, Action action) {
+  try {
+    throw exception;
+  } catch (const std::exception& e) {
+    return action(e);
+  }
+  throw std::logic_error("unreachable");
+}
+
+// The same, thrown from depth nested calls.
+[[gnu::noinline]] void ThrowNested(int depth, const std::string& message) {
+  if (depth > 0) {
+    ThrowNested(depth - 1, message);
+    asm volatile("");  // keeps the recursion from becoming a loop
+    return;
+  }
+  throw EKXException(message);
+}
+
+class ExceptionLoggerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = gsTempPath() + "kx-exceptionlogger-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    mDir = pattern;
+    mLogDir = mDir + "/ErrorLog";
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(mDir, ignored);
+  }
+
+  // An enabled logger writing to mLogDir as "MyApp".
+  void Configure(TKXExceptionLogger& logger) const {
+    logger.SetFilePath(mLogDir);
+    logger.SetFileName("MyApp");
+    logger.SetEnabled(true);
+  }
+
+  std::vector<std::string> Files(const std::string& folder) const {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::vector<std::string> LogFiles() const { return Files(mLogDir); }
+  std::string Read(const std::string& path) const {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string OnlyReport() const {
+    std::vector<std::string> files = LogFiles();
+    if (files.size() != 1) return "(" + std::to_string(files.size()) + " files)";
+    return Read(mLogDir + "/" + files[0]);
+  }
+
+  // A file (or link, with its own time) whose modification time lies ageSeconds back.
+  void Touch(const std::string& path, std::int64_t ageSeconds) const {
+    timespec times[2];
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[1] = times[0];
+    times[1].tv_sec -= ageSeconds;
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+  }
+  void MakeFile(const std::string& path, std::int64_t ageSeconds) const {
+    FileMake(path, "old report", true);
+    Touch(path, ageSeconds);
+  }
+
+  std::string mDir;
+  std::string mLogDir;
+};
+
+constexpr std::int64_t kDay = 86400;
+
+// ---------------------------------------------------------------------------
+// Logging and saving
+
+TEST_F(ExceptionLoggerTest, DisabledLoggerLogsNothing) {
+  TTestLogger logger;
+  Configure(logger);
+  logger.SetEnabled(false);
+  EXPECT_FALSE(Caught(EKXException("boom"), [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+  logger.SetEnabled(true);
+  EXPECT_FALSE(logger.LogException(nullptr, nullptr));
+  EXPECT_TRUE(LogFiles().empty());
+  EXPECT_TRUE(logger.EventLog.empty());
+}
+
+TEST_F(ExceptionLoggerTest, IgnoresOnlyTheExactRegisteredClass) {
+  TTestLogger logger;
+  Configure(logger);
+  logger.RegisterIgnoreException<EKXException>();
+  EXPECT_FALSE(Caught(EKXException("ignored"), [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+  EXPECT_TRUE(LogFiles().empty());
+  EXPECT_TRUE(Caught(EKXSecurityException("subclass"),
+                     [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+  EXPECT_EQ(LogFiles().size(), 1u);
+  EXPECT_NE(OnlyReport().find("Exception class    : EKXSecurityException\r\n"), std::string::npos);
+}
+
+TEST_F(ExceptionLoggerTest, WritesTheFullReportToATimeStampedFile) {
+  TTestLogger logger;
+  Configure(logger);
+  ASSERT_TRUE(Caught(EKXException("Something 100% wrong"),
+                     [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+  std::vector<std::string> files = LogFiles();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_TRUE(std::regex_match(files[0], std::regex(R"(MyApp@\d{4}-\d\d-\d\d \d\d-\d\d-\d\d\.\d{3}\.Log)")))
+      << files[0];
+
+  const std::string text = OnlyReport();
+  ASSERT_GE(text.size(), 2u);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  auto sections = Sections(text);
+  // Nothing before the first separator, four sections, nothing after the last.
+  ASSERT_EQ(sections.size(), 6u);
+  EXPECT_TRUE(sections[0].empty());
+  EXPECT_TRUE(sections[5].empty());
+
+  const auto& exceptionInfo = sections[1];
+  ASSERT_EQ(exceptionInfo.size(), 4u);
+  EXPECT_EQ(exceptionInfo[0], "Exception message  : Something 100% wrong");
+  EXPECT_EQ(exceptionInfo[1], "Exception class    : EKXException");
+  EXPECT_TRUE(std::regex_match(exceptionInfo[2], std::regex("Exception address  : [0-9A-F]{16}"))) << exceptionInfo[2];
+  const std::regex dateTime(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3})");
+  EXPECT_TRUE(std::regex_match(exceptionInfo[3].substr(21), dateTime)) << exceptionInfo[3];
+  EXPECT_EQ(exceptionInfo[3].substr(0, 21), "Exception Time     : ");
+
+  const auto& appInfo = sections[2];
+  ASSERT_EQ(appInfo.size(), 6u);
+  EXPECT_EQ(appInfo[0], "Application Name   : " + GAppPathname());
+  EXPECT_EQ(appInfo[1], "Application Version: ");
+  EXPECT_TRUE(std::regex_match(appInfo[2].substr(21), dateTime)) << appInfo[2];
+  EXPECT_EQ(appInfo[2].substr(0, 21), "Started at         : ");
+  EXPECT_EQ(appInfo[3].substr(0, 21), "Running for        : ");
+  EXPECT_EQ(appInfo[4], "Computer Name      : " + TKXAppInfo::GetComputerName());
+  EXPECT_EQ(appInfo[5].substr(0, 21), "Compiler Version   : ");
+  EXPECT_GT(appInfo[5].size(), 21u);
+
+  // Without an owner there is no controller and no session.
+  EXPECT_EQ(sections[3], std::vector<std::string>{"Session count      : 0"});
+
+  const auto& stack = sections[4];
+  ASSERT_FALSE(stack.empty());
+  EXPECT_EQ(stack[0].rfind("[0] ", 0), 0u) << stack[0];
+}
+
+TEST_F(ExceptionLoggerTest, ReportShowsTheOwnersSessionAndRequestFacts) {
+  TFakeOwner owner;
+  TKXReportSession session;
+  session.AppPath = "/app";
+  session.ActiveForm = {true, true, "MainForm", "TMainForm"};
+  session.ActiveForms = {{true, true, "MainForm", "TMainForm"}, {}};
+  session.Forms = {{true, false, "", "TPlainForm"}};
+  session.Browser = TKXReportBrowser{"Firefox", "Mozilla/5.0 (X11)"};
+  session.SessionID = "ABC123";
+  session.LastAccess = EncodeDateTime(2024, 5, 1, 10, 20, 30, 123);
+  session.Callback = true;
+  session.Request = TKXReportRequest{"10.1.2.3", "/$/callback", "HEAD"};
+  session.RunParams = "?a=1&b=2";
+  owner.Facts.Server = TKXReportServer{"16.0.1", true, "/srv/wwwroot/"};
+  owner.Facts.SessionCount = 3;
+  owner.Facts.Session = session;
+
+  TTestLogger logger(&owner);
+  Configure(logger);
+  logger.SetReportInfos({riKXAppInfo});
+  TObject sender;
+  ASSERT_TRUE(Caught(EKXException("x"), [&](const std::exception& e) { return logger.LogException(&sender, &e); }));
+  EXPECT_EQ(owner.LastSender, &sender);
+  auto sections = Sections(OnlyReport());
+  ASSERT_EQ(sections.size(), 3u);
+  const std::vector<std::string> expected = {
+      "Kestrix Version   : 16.0.1",
+      "Multi-session      : True",
+      "Content Path       : /srv/wwwroot/",
+      "Session count      : 3",
+      "Application Path   : /app",
+      "Active Form        : MainForm (TMainForm)",
+      "Active Form list   :",
+      " [1] MainForm (TMainForm)",
+      " [2] [unassigned]",
+      "Form list          :",
+      " [1] TPlainForm",
+      "Browser Name       : Firefox",
+      "Browser UserAgent  : Mozilla/5.0 (X11)",
+      "Session ID         : ABC123",
+      "Last Access        : 2024-05-01 10:20:30.123",
+      "Callback           : True",
+      "Client IP address  : 10.1.2.3",
+      "Request PathInfo   : /$/callback",
+      "Request Method     : POST",
+      "Runtime parameters : ?a=1&b=2",
+  };
+  EXPECT_EQ(sections[1], expected);
+}
+
+TEST_F(ExceptionLoggerTest, OwnerThatHandlesTheReportStopsTheSaving) {
+  TFakeOwner owner;
+  owner.Handled = true;
+  TTestLogger logger(&owner);
+  Configure(logger);
+  EXPECT_TRUE(Caught(EKXException("taken"), [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+  ASSERT_EQ(owner.Offered.size(), 1u);
+  EXPECT_NE(owner.Offered[0].find("Exception message  : taken\r\n"), std::string::npos);
+  EXPECT_TRUE(LogFiles().empty());
+  EXPECT_TRUE(logger.EventLog.empty());
+}
+
+TEST_F(ExceptionLoggerTest, ReportIsSavedWhenTheOwnerDeclinesOrFails) {
+  for (bool raises : {false, true}) {
+    SCOPED_TRACE(raises);
+    TFakeOwner owner;
+    owner.HandlerRaises = raises;
+    TTestLogger logger(&owner);
+    Configure(logger);
+    EXPECT_TRUE(Caught(EKXException("kept"), [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+    EXPECT_EQ(owner.Offered.size(), 1u);
+    EXPECT_EQ(LogFiles().size(), 1u);
+    fs::remove_all(mLogDir);
+  }
+}
+
+TEST_F(ExceptionLoggerTest, EventLogTypeWritesNoFile) {
+  TTestLogger logger;
+  Configure(logger);
+  logger.SetLogType(ltEventLog);
+  EXPECT_TRUE(Caught(EKXException("to syslog"), [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+  EXPECT_FALSE(fs::exists(mLogDir));
+  ASSERT_EQ(logger.EventLog.size(), 1u);
+  EXPECT_NE(logger.EventLog[0].find("Exception message  : to syslog"), std::string::npos);
+}
+
+TEST_F(ExceptionLoggerTest, FolderOrFileThatCannotBeCreatedFallsBackToTheEventLog) {
+  FileMake(mDir + "/plain", "", true);
+  const std::pair<std::string, std::string> cases[] = {
+      {mDir + "/plain/ErrorLog", "MyApp"},    // the folder's parent is a file
+      {mLogDir, std::string(300, 'n')},       // the name is too long for a file name
+  };
+  for (const auto& [path, name] : cases) {
+    SCOPED_TRACE(path);
+    TTestLogger logger;
+    Configure(logger);
+    logger.SetFilePath(path);
+    logger.SetFileName(name);
+    EXPECT_TRUE(Caught(EKXException("x"), [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+    EXPECT_TRUE(LogFiles().empty());
+    EXPECT_EQ(logger.EventLog.size(), 1u);
+  }
+}
+
+TEST_F(ExceptionLoggerTest, WriteErrorLeavesNoPartialFileAndFallsBack) {
+  TTestLogger logger;
+  Configure(logger);
+  ASSERT_TRUE(MakeDirectory(mLogDir, true));
+  // Files of this process may not grow past 64 bytes for a moment: the write fails with EFBIG.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 64;
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGXFSZ, &ignore, &previous);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool logged = false;
+  EXPECT_NO_THROW(logged = Caught(EKXException("disk full"),
+                                  [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::sigaction(SIGXFSZ, &previous, nullptr);
+  EXPECT_TRUE(logged);
+  EXPECT_TRUE(LogFiles().empty());
+  EXPECT_EQ(logger.EventLog.size(), 1u);
+}
+
+TEST_F(ExceptionLoggerTest, FileNameNeverLeavesTheLogFolder) {
+  TTestLogger logger;
+  Configure(logger);
+  EXPECT_EQ(logger.GetFileName(), "MyApp");
+  logger.SetFileName("   ");
+  EXPECT_EQ(logger.GetFileName(), gsAppName());
+  logger.SetFileName("../../evil\\name\n");
+  EXPECT_EQ(logger.GetFileName(), ".._.._evil_name");
+  ASSERT_TRUE(Caught(EKXException("x"), [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+  std::vector<std::string> files = LogFiles();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].rfind(".._.._evil_name@", 0), 0u) << files[0];
+  EXPECT_EQ(Files(mDir), std::vector<std::string>{"ErrorLog"});
+}
+
+TEST_F(ExceptionLoggerTest, LogFolderComesFromTheTrimmedFilePath) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", gsAppPath() + "ErrorLog/"},
+      {"   ", gsAppPath() + "ErrorLog/"},
+      {" /var/log/app ", "/var/log/app/"},
+      {"/var/log/app/", "/var/log/app/"},
+      {"logs\\errors", "logs/errors/"},
+  };
+  for (const auto& [path, folder] : cases) {
+    SCOPED_TRACE(path);
+    TKXExceptionLogger logger;
+    logger.SetFilePath(path);
+    EXPECT_EQ(logger.GetFilePath(), folder);
+  }
+}
+
+TEST_F(ExceptionLoggerTest, ConcurrentReportsAreCompleteAndNeverOverwriteEachOther) {
+  // Many reports fall into the same millisecond and so want the same file name.
+  constexpr int kThreads = 8;
+  constexpr int kReports = 25;
+  TTestLogger logger;
+  Configure(logger);
+  std::atomic<int> saved{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kReports; ++i) {
+        const std::string message = "report " + std::to_string(t) + "/" + std::to_string(i);
+        if (Caught(EKXException(message), [&](const std::exception& e) { return logger.LogException(nullptr, &e); }))
+          ++saved;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(saved.load(), kThreads * kReports);
+  EXPECT_TRUE(logger.EventLog.empty());
+
+  std::map<std::string, int> seen;
+  const std::regex name(R"(MyApp@\d{4}-\d\d-\d\d \d\d-\d\d-\d\d\.\d{3}(-\d+)?\.Log)");
+  for (const std::string& file : LogFiles()) {
+    EXPECT_TRUE(std::regex_match(file, name)) << file;
+    auto sections = Sections(Read(mLogDir + "/" + file));
+    ASSERT_EQ(sections.size(), 6u) << file;
+    ++seen[sections[1][0]];
+  }
+  ASSERT_EQ(seen.size(), std::size_t(kThreads * kReports));
+  for (const auto& [line, count] : seen) EXPECT_EQ(count, 1) << line;
+}
+
+// ---------------------------------------------------------------------------
+// Stack traces
+
+TEST_F(ExceptionLoggerTest, StackTraceReachesIntoTheLibraryThatThrew) {
+  TTestLogger logger;
+  std::string detail;
+  try {
+    std::vector<int> empty;
+    detail = std::to_string(empty.at(3));
+  } catch (const std::exception& e) {
+    detail = logger.GetExceptionDetail(&e, "10.0.0.1");
+  }
+  auto sections = Sections(detail);
+  ASSERT_EQ(sections.size(), 2u);
+  EXPECT_EQ(sections[0][1], "Exception class    : out_of_range");
+  bool inLibrary = false;
+  for (const std::string& frame : sections[1]) inLibrary = inLibrary || frame.find("libstdc++") != std::string::npos;
+  EXPECT_TRUE(inLibrary) << detail;
+}
+
+TEST_F(ExceptionLoggerTest, ExceptionThatWasNeverThrownHasNoStackTraceAndNoAddress) {
+  TTestLogger logger;
+  EKXException notThrown("made, not thrown");
+  auto sections = Sections(logger.GetExceptionDetail(&notThrown, "10.0.0.1"));
+  ASSERT_EQ(sections.size(), 2u);
+  EXPECT_FALSE(HasLineStarting(sections[0], "Exception address"));
+  EXPECT_EQ(sections[1], std::vector<std::string>{"[Stack trace is empty]"});
+}
+
+TEST_F(ExceptionLoggerTest, NewExceptionAtTheAddressOfAnOldOneGetsItsOwnStackTrace) {
+  // The second exception object usually reuses the freed memory of the first.
+  TTestLogger logger;
+  auto frames = [&](int depth) {
+    try {
+      ThrowNested(depth, "nested");
+    } catch (const std::exception& e) {
+      return Sections(logger.GetExceptionDetail(&e, "10.0.0.1"))[1].size();
+    }
+    return std::size_t(0);
+  };
+  const std::size_t shallow = frames(2);
+  const std::size_t deep = frames(7);
+  EXPECT_EQ(deep, shallow + 5);
+}
+
+// ---------------------------------------------------------------------------
+// Exception page details
+
+TEST_F(ExceptionLoggerTest, FullDetailsOnlyForALoopbackPeerAddress) {
+  const std::pair<std::string, bool> cases[] = {
+      {"127.0.0.1", true},          {"127.200.3.4", true},     {"::1", true},
+      {"::ffff:127.0.0.1", true},   {"0:0:0:0:0:0:0:1", true}, {"localhost", false},
+      {"LOCALHOST", false},         {"10.0.0.1", false},       {"192.168.1.20", false},
+      {"", false},                  {"127.0.0.1:80", false},   {"127.1", false},
+      {"::2", false},               {"::ffff:10.0.0.1", false}, {std::string("127.0.0.1\0x", 11), false},
+      {" 127.0.0.1", false},
+  };
+  for (const auto& [peer, full] : cases) {
+    SCOPED_TRACE(peer);
+    const std::string address = peer;  // clang 14 cannot capture a structured binding
+    TFakeOwner owner;
+    owner.Facts.SessionCount = 2;
+    TTestLogger logger(&owner);
+    std::string detail =
+        Caught(EKXException("page"), [&](const std::exception& e) { return logger.GetExceptionDetail(&e, address); });
+    auto sections = Sections(detail);
+    ASSERT_EQ(sections.size(), full ? 4u : 2u) << detail;
+    EXPECT_EQ(sections[0][0], "Exception message  : page");
+    EXPECT_EQ(sections.back()[0].rfind("[0] ", 0), 0u);
+    if (full) {
+      EXPECT_EQ(sections[1][0], "Application Name   : " + GAppPathname());
+      EXPECT_EQ(sections[2], std::vector<std::string>{"Session count      : 2"});
+    } else {
+      // A remote client's page does not even gather the session's facts.
+      EXPECT_EQ(owner.FactCalls, 0);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Running time
+
+TEST_F(ExceptionLoggerTest, RunningTimeNamesTheNonZeroParts) {
+  const TDateTime start = EncodeDateTime(2024, 5, 1, 10, 0, 0, 0);
+  const std::pair<TDateTime, std::string> cases[] = {
+      {start + 1 + EncodeTime(0, 5, 2, 0), "1 day 5 minutes 2 seconds"},
+      {start + EncodeTime(2, 0, 1, 0), "2 hours 1 second"},
+      {start + EncodeTime(1, 0, 0, 0), "1 hour"},
+      {start + 3 + EncodeTime(23, 59, 59, 0), "3 days 23 hours 59 minutes 59 seconds"},
+      {start + 2, "2 days"},
+      {start + EncodeTime(0, 1, 1, 500), "1 minute 1 second"},
+      {start + EncodeTime(0, 0, 0, 999), ""},
+      {start, ""},
+      {start - 1, ""},
+  };
+  for (const auto& [now, text] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(TKXExceptionLogger::RunningTimeText(start, now), text);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Purging
+
+TEST_F(ExceptionLoggerTest, PurgeDeletesOnlyOldReportsOfThisApplication) {
+  ASSERT_TRUE(MakeDirectory(mLogDir + "/sub", true));
+  const std::string outside = mDir + "/MyApp@outside.log";
+  MakeFile(outside, 30 * kDay);
+  const std::pair<std::string, std::int64_t> files[] = {
+      {"MyApp@2024-01-01 10-00-00.000.Log", 8 * kDay},  // old: deleted
+      {"myapp@lower.log", 30 * kDay},                    // names compare ignoring case: deleted
+      {"MyApp@limit.Log", 7 * kDay + 60},                // just past the limit: deleted
+      {"MyApp@fresh.Log", 7 * kDay - 60},                // kept
+      {"MyApp@other.txt", 30 * kDay},                    // kept: another extension
+      {"MyAppX@other.log", 30 * kDay},                   // kept: another application
+      {"Other@x.log", 30 * kDay},                        // kept
+      {"MyApp.log", 30 * kDay},                          // kept: not a report
+      {"sub/MyApp@nested.log", 30 * kDay},               // kept: not directly in the folder
+  };
+  for (const auto& [name, age] : files) MakeFile(mLogDir + "/" + name, age);
+  ASSERT_TRUE(MakeDirectory(mLogDir + "/MyApp@folder.log", true));
+  Touch(mLogDir + "/MyApp@folder.log", 30 * kDay);
+  ASSERT_EQ(::symlink(outside.c_str(), (mLogDir + "/MyApp@link.log").c_str()), 0);
+  Touch(mLogDir + "/MyApp@link.log", 30 * kDay);
+
+  TKXExceptionLogger logger;
+  Configure(logger);
+  logger.SetPurgeAfterDays(7);
+  logger.PurgeFiles();
+  EXPECT_EQ(LogFiles(), (std::vector<std::string>{"MyApp.log", "MyApp@folder.log", "MyApp@fresh.Log", "MyApp@link.log",
+                                                  "MyApp@other.txt", "MyAppX@other.log", "Other@x.log", "sub"}));
+  EXPECT_TRUE(fs::exists(mLogDir + "/sub/MyApp@nested.log"));
+  EXPECT_TRUE(fs::exists(outside));
+}
+
+TEST_F(ExceptionLoggerTest, PurgeRunsOnDestructionOfAnEnabledLoggerWithAnAge) {
+  ASSERT_TRUE(MakeDirectory(mLogDir, true));
+  const std::string old = mLogDir + "/MyApp@old.Log";
+  for (auto [enabled, days, kept] : {std::tuple{false, 7, true}, {true, 0, true}, {true, 7, false}}) {
+    SCOPED_TRACE(::testing::Message() << enabled << " " << days);
+    MakeFile(old, 8 * kDay);
+    {
+      TKXExceptionLogger logger;
+      Configure(logger);
+      logger.SetEnabled(enabled);
+      logger.SetPurgeAfterDays(days);
+    }
+    EXPECT_EQ(fs::exists(old), kept);
+  }
+}
+
+TEST_F(ExceptionLoggerTest, PurgeRefusesCriticalFolders) {
+  const std::pair<std::string, std::string> cases[] = {{"/", "/"}, {"\\", "/"}, {"/usr", "/usr/"}, {".", "./"}};
+  for (const auto& [path, folder] : cases) {
+    SCOPED_TRACE(path);
+    TKXExceptionLogger logger;
+    logger.SetFilePath(path);
+    logger.SetPurgeAfterDays(1);
+    try {
+      logger.PurgeFiles();
+      ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), "Assertion failed: TKXExceptionLogger.PurgeFiles attempts to delete \"" + folder + "\"");
+    }
+  }
+}
+
+TEST_F(ExceptionLoggerTest, DestructorSwallowsTheRefusal) {
+  EXPECT_NO_THROW({
+    TKXExceptionLogger logger;
+    logger.SetFilePath("/");
+    logger.SetPurgeAfterDays(1);
+    logger.SetEnabled(true);
+  });
+}
+
+TEST_F(ExceptionLoggerTest, PurgeLeavesALinkedLogFolderAlone) {
+  const std::string real = mDir + "/real";
+  ASSERT_TRUE(MakeDirectory(real, true));
+  MakeFile(real + "/MyApp@old.log", 30 * kDay);
+  ASSERT_EQ(::symlink(real.c_str(), mLogDir.c_str()), 0);
+  TKXExceptionLogger logger;
+  Configure(logger);
+  logger.SetPurgeAfterDays(1);
+  logger.PurgeFiles();
+  EXPECT_TRUE(fs::exists(real + "/MyApp@old.log"));
+}
+
+// ---------------------------------------------------------------------------
+// Assign
+
+TEST_F(ExceptionLoggerTest, AssignCopiesTheSettingsButNotThePurgeAge) {
+  TKXExceptionLogger source;
+  source.SetFilePath("/var/log/a");
+  source.SetFileName("A");
+  source.SetReportInfos({riAppInfo});
+  source.SetLogType(ltEventLog);
+  source.SetEnabled(true);
+  source.SetPurgeAfterDays(9);
+  TKXExceptionLogger target;
+  target.Assign(&source);
+  EXPECT_EQ(target.FilePath(), "/var/log/a");
+  EXPECT_EQ(target.FileName(), "A");
+  EXPECT_EQ(target.ReportInfos(), TReportInfos{riAppInfo});
+  EXPECT_EQ(target.LogType(), ltEventLog);
+  EXPECT_TRUE(target.Enabled());
+  EXPECT_EQ(target.PurgeAfterDays(), 0);
+  source.SetEnabled(false);  // its destructor must not purge /var/log/a
+
+  TStringList other;
+  EXPECT_THROW(target.Assign(&other), EConvertError);
+  target.SetEnabled(false);
+}
+
+}  // namespace
+
+}  // namespace kx
