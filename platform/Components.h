@@ -83,8 +83,9 @@ constexpr auto ComponentCreator() -> TComponent* (*)(TComponent*);
 // pointer to the component, runs BeforeDestruction and Dispose, sends
 // Notification(this, opRemove) to the components registered with
 // FreeNotification and to the owner (which passes it on to its other
-// components), lets a control leave its parent, frees the owned components the
-// last first, leaves the owner and deletes the object. Notification may reach
+// components), frees a windowed control's child controls and lets a control
+// leave its parent, frees the owned components the last first, leaves the
+// owner and deletes the object. Notification may reach
 // a component after its own Dispose while it is destroying; overrides check
 // csDestroying before touching what Dispose released.
 class TComponent : public TPersistent {
