@@ -1,0 +1,162 @@
+#include "platform/Streams.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace kx {
+namespace {
+
+std::string ReadAll(TStream& stream) {
+  std::string bytes(std::size_t(stream.Size()), '\0');
+  stream.SetPosition(0);
+  stream.ReadBuffer(bytes.data(), stream.Size());
+  return bytes;
+}
+
+class TFileStreamTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kx-streams-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    mFolder = pattern + "/";
+  }
+  void TearDown() override { std::filesystem::remove_all(mFolder); }
+
+  static void WriteFile(const std::string& name, const std::string& bytes) { std::ofstream(name) << bytes; }
+  static std::string FileText(const std::string& name) {
+    std::ifstream in(name);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  std::string mFolder;
+};
+
+TEST(TMemoryStream, WritePastTheEndZeroFillsTheGap) {
+  TMemoryStream stream;
+  stream.WriteBuffer("ab", 2);
+  stream.SetPosition(5);
+  stream.WriteBuffer("z", 1);
+  EXPECT_EQ(ReadAll(stream), std::string("ab\0\0\0z", 6));
+}
+
+TEST(TMemoryStream, SetSizeGrowsWithZerosAndShrinkMovesThePosition) {
+  TMemoryStream stream;
+  stream.WriteBuffer("abcdef", 6);
+  stream.SetSize(3);
+  EXPECT_EQ(stream.Position(), 3);
+  stream.SetSize(5);
+  EXPECT_EQ(ReadAll(stream), std::string("abc\0\0", 5));
+}
+
+TEST(TMemoryStream, GrowsInStepsOf8192) {
+  TMemoryStream stream;
+  stream.WriteBuffer("x", 1);
+  EXPECT_EQ(stream.Capacity(), 8192);
+  stream.Clear();
+  EXPECT_EQ(stream.Capacity(), 0);
+  EXPECT_EQ(stream.Size(), 0);
+}
+
+TEST(TStream, ReadBufferOfAShortStreamRaises) {
+  TMemoryStream stream;
+  stream.WriteBuffer("abc", 3);
+  stream.SetPosition(1);
+  char buffer[3];
+  try {
+    stream.ReadBuffer(buffer, 3);
+    FAIL();
+  } catch (const EReadError& e) {
+    EXPECT_STREQ(e.what(), "Stream read error");
+  }
+}
+
+TEST(TStream, CopyFromCountZeroTakesAllOfSourceFromItsStart) {
+  TMemoryStream source, dest;
+  source.WriteBuffer("hello", 5);  // positioned at the end
+  EXPECT_EQ(dest.CopyFrom(source, 0), 5);
+  EXPECT_EQ(ReadAll(dest), "hello");
+}
+
+TEST(TStream, CopyFromPositiveCountStartsAtTheSourcePosition) {
+  TMemoryStream source, dest;
+  source.WriteBuffer("hello", 5);
+  source.SetPosition(1);
+  EXPECT_EQ(dest.CopyFrom(source, 3), 3);
+  EXPECT_EQ(ReadAll(dest), "ell");
+  source.SetPosition(3);
+  EXPECT_THROW(dest.CopyFrom(source, 3), EReadError);
+}
+
+TEST_F(TFileStreamTest, WritesAndReadsBack) {
+  std::string name = mFolder + "a.bin";
+  {
+    TFileStream file(name, fmCreate);
+    file.WriteBuffer("0123456789", 10);
+    file.Seek(-4, soEnd);
+    char four[4];
+    file.ReadBuffer(four, 4);
+    EXPECT_EQ(std::string(four, 4), "6789");
+    file.SetSize(3);
+    EXPECT_EQ(file.Position(), 3);
+  }
+  TMemoryStream memory;
+  memory.LoadFromFile(name);
+  EXPECT_EQ(ReadAll(memory), "012");
+  memory.SaveToFile(mFolder + "b.bin");
+  EXPECT_EQ(FileText(mFolder + "b.bin"), "012");
+}
+
+TEST_F(TFileStreamTest, FailuresNameTheFileAndTheSystemReason) {
+  std::string missing = mFolder + "missing.txt";
+  try {
+    TFileStream file(missing, fmOpenRead);
+    FAIL();
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.Message(), "Cannot open file \"" + missing + "\". No such file or directory");
+  }
+  std::string noFolder = mFolder + "no/such.txt";
+  try {
+    TFileStream file(noFolder, fmCreate);
+    FAIL();
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.Message(), "Cannot create file \"" + noFolder + "\". No such file or directory");
+  }
+}
+
+TEST_F(TFileStreamTest, ExclusiveCreateRefusesAnExistingFileOrLink) {
+  std::string name = mFolder + "taken.tmp";
+  WriteFile(name, "keep");
+  EXPECT_THROW(TFileStream(name, fmCreate | fmExclusive), EFCreateError);
+  EXPECT_EQ(FileText(name), "keep");
+
+  std::string link = mFolder + "link.tmp";
+  ASSERT_EQ(symlink((mFolder + "target").c_str(), link.c_str()), 0);
+  EXPECT_THROW(TFileStream(link, fmCreate | fmExclusive), EFCreateError);
+  EXPECT_FALSE(std::filesystem::exists(mFolder + "target"));
+}
+
+TEST_F(TFileStreamTest, ShareModesBecomeAdvisoryLocks) {
+  std::string name = mFolder + "shared.txt";
+  WriteFile(name, "data");
+  {
+    TFileStream reader(name, fmOpenRead | fmShareDenyWrite);
+    TFileStream secondReader(name, fmOpenRead | fmShareDenyWrite);
+    EXPECT_THROW(TFileStream(name, fmOpenReadWrite | fmShareDenyWrite), EFOpenError);
+    TFileStream unlocked(name, fmOpenReadWrite | fmShareDenyNone);
+  }
+  {
+    TFileStream owner(name, fmOpenReadWrite | fmShareExclusive);
+    EXPECT_THROW(TFileStream(name, fmOpenRead | fmShareDenyWrite), EFOpenError);
+    // A refused create leaves the locked file as it was.
+    EXPECT_THROW(TFileStream(name, fmCreate | fmShareDenyWrite), EFCreateError);
+    EXPECT_EQ(owner.Size(), 4);
+  }
+  TFileStream again(name, fmOpenRead | fmShareExclusive);
+}
+
+}  // namespace
+}  // namespace kx
