@@ -50,7 +50,8 @@ std::int64_t THttpPacket::Encode(THsmStream& content, void* buffer, std::int64_t
 }
 
 std::unique_ptr<TStreamHelper> THttpPacket::GetStream(const void* buffer, std::int64_t length) {
-  auto reader = std::make_unique<TStreamHelper>(std::make_unique<TPointerStream>(buffer, std::max<std::int64_t>(length, 0)));
+  auto view = std::make_unique<TPointerStream>(buffer, std::max<std::int64_t>(length, 0));
+  auto reader = std::make_unique<TStreamHelper>(std::move(view));
   CheckSig(*reader);
   switch (reader->ReadByte()) {
     case ptInline:
@@ -60,6 +61,54 @@ std::unique_ptr<TStreamHelper> THttpPacket::GetStream(const void* buffer, std::i
     default:
       throw Exception("Unknown packet type.");
   }
+}
+
+// ---------------------------------------------------------------------------
+// TPacketReader
+
+void TPacketReader::Need(std::int64_t bytes) const {
+  if (bytes > mStream.Stream()->Size() - mStream.Stream()->Position())
+    throw Exception("Packet is truncated or corrupt.");
+}
+
+std::uint8_t TPacketReader::ReadByte() {
+  Need(1);
+  return mStream.ReadByte();
+}
+
+bool TPacketReader::ReadBoolean() { return ReadByte() == 1; }
+
+std::uint16_t TPacketReader::ReadWord() {
+  Need(2);
+  return mStream.ReadWord();
+}
+
+std::int32_t TPacketReader::ReadInteger() {
+  Need(4);
+  return mStream.ReadInteger();
+}
+
+std::string TPacketReader::ReadText() {
+  Need(4);
+  return mStream.ReadText();  // checks its own count
+}
+
+std::int32_t TPacketReader::ReadListCount() {
+  std::int32_t count = std::max(ReadInteger(), 0);
+  Need(std::int64_t(count) * 4);  // each text takes at least its count
+  return count;
+}
+
+int TPacketReader::ReadStrings(std::vector<std::string>& strings) {
+  std::int32_t count = ReadListCount();
+  for (std::int32_t i = 0; i < count; ++i) strings.push_back(ReadText());
+  return count;
+}
+
+int TPacketReader::ReadStrings(TStrings& strings) {
+  std::int32_t count = ReadListCount();
+  for (std::int32_t i = 0; i < count; ++i) strings.Add(ReadText());
+  return count;
 }
 
 // ---------------------------------------------------------------------------
@@ -98,7 +147,7 @@ void WriteRequestBody(TStreamHelper& writer, const TRequestPacketFields& f) {
   writer.WriteByte(f.HasContent ? 1 : 0);
 }
 
-void ReadRequestBody(TStreamHelper& reader, TRequestPacketFields& f) {
+void ReadRequestBody(TPacketReader& reader, TRequestPacketFields& f) {
   for (std::string* text : {&f.UserAgent, &f.Referer, &f.ScriptName, &f.Host, &f.Authorization, &f.URL, &f.PathInfo,
                             &f.RemoteAddr})
     *text = reader.ReadText();
@@ -109,9 +158,6 @@ void ReadRequestBody(TStreamHelper& reader, TRequestPacketFields& f) {
   for (auto* list : {&f.RawHeaders, &f.ContentFields, &f.CookieFields, &f.QueryFields, &f.ServerVariables})
     reader.ReadStrings(*list);
   std::uint16_t fileCount = reader.ReadWord();
-  // Five texts per file, each at least its 4-byte count.
-  if (std::int64_t(fileCount) * 20 > reader.Stream()->Size() - reader.Stream()->Position())
-    throw Exception("Packet is truncated or corrupt.");
   for (std::uint16_t i = 0; i < fileCount; ++i) {
     TRequestPacketFile file;
     file.FileName = reader.ReadText();
@@ -141,8 +187,9 @@ std::int64_t WriteRequestPacket(const TRequestPacketFields& fields, void* buffer
 TRequestPacketFields ReadRequestPacket(const void* buffer, std::int64_t length) {
   std::unique_ptr<TStreamHelper> reader = THttpPacket::GetStream(buffer, length);
   THttpPacket::CheckSig(*reader);
+  TPacketReader packet(*reader);
   TRequestPacketFields fields;
-  ReadRequestBody(*reader, fields);
+  ReadRequestBody(packet, fields);
   return fields;
 }
 

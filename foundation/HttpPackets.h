@@ -53,6 +53,31 @@ class THttpPacket {
   static std::unique_ptr<TStreamHelper> GetStream(const void* buffer, std::int64_t length);
 };
 
+// Reads packet fields at the helper's position, strictly: a field that is not
+// wholly inside the packet raises Exception "Packet is truncated or corrupt."
+// (the helper itself reads missing bytes as zeros). A negative list count reads
+// as no items.
+class TPacketReader {
+ public:
+  explicit TPacketReader(TStreamHelper& stream) : mStream(stream) {}
+
+  std::uint8_t ReadByte();
+  // True only for the byte value 1.
+  bool ReadBoolean();
+  std::uint16_t ReadWord();
+  std::int32_t ReadInteger();
+  std::string ReadText();
+  // Appends the items; returns their number.
+  int ReadStrings(std::vector<std::string>& strings);
+  int ReadStrings(TStrings& strings);
+
+ private:
+  void Need(std::int64_t bytes) const;
+  std::int32_t ReadListCount();
+
+  TStreamHelper& mStream;
+};
+
 // One uploaded file as a request packet carries it; the bytes are in TempPathName.
 struct TRequestPacketFile {
   std::string FileName;  // as the client sent it

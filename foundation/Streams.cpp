@@ -139,7 +139,9 @@ void TStreamHelper::WriteLine(std::string_view text) {
   Write("\r\n");
 }
 
-std::int64_t TStreamHelper::BytesLeft() const { return std::max<std::int64_t>(0, mStream->Size() - mStream->Position()); }
+std::int64_t TStreamHelper::BytesLeft() const {
+  return std::max<std::int64_t>(0, mStream->Size() - mStream->Position());
+}
 
 void TStreamHelper::ReadFixed(std::uint8_t* bytes, std::int64_t count) {
   std::memset(bytes, 0, std::size_t(count));
@@ -199,14 +201,6 @@ int TStreamHelper::ReadStrings(TStrings& strings) {
   std::int32_t count = std::max(ReadInteger(), 0);
   CheckCount(std::int64_t(count) * 4);  // each text takes at least its count
   for (std::int32_t i = 0; i < count; ++i) strings.Add(ReadText());
-  return count;
-}
-
-int TStreamHelper::ReadStrings(std::vector<std::string>& strings) {
-  std::int32_t count = std::max(ReadInteger(), 0);
-  CheckCount(std::int64_t(count) * 4);
-  strings.reserve(strings.size() + std::size_t(count));
-  for (std::int32_t i = 0; i < count; ++i) strings.push_back(ReadText());
   return count;
 }
 
@@ -449,11 +443,13 @@ void THsmStream::Flush(std::int64_t count) {
 }
 
 void THsmStream::Flush(std::int64_t count, std::int64_t fromPosition) {
-  auto file = std::make_unique<TTempFileStream>(mTransient, "BRM");
+  // Deleted if the copy fails; kept afterwards only as Transient says.
+  auto file = std::make_unique<TTempFileStream>(true, "BRM");
   if (count > 0) {
     mInnerStream->SetPosition(fromPosition);
     file->CopyFrom(*mInnerStream, count);
   }
+  file->SetDeleteFile(mTransient);
   // The content now lives in the new file: an earlier one is of no use to anyone.
   if (mIsFlushed) static_cast<TTempFileStream*>(mInnerStream.get())->SetDeleteFile(true);
   mPathname = file->FileName();

@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "platform/StringLists.h"
 #include "platform/Streams.h"
@@ -70,7 +69,6 @@ class TStreamHelper : public TObject {
   // Appends each text with Add (the list is not cleared first) and returns the
   // count read; a negative count reads as 0 items.
   int ReadStrings(TStrings& strings);
-  int ReadStrings(std::vector<std::string>& strings);
   // Bytes up to CR LF (the pair is consumed, not returned); a lone CR or LF
   // is part of the line. At the end of the stream the bytes read so far are the
   // line. A line over 32768 bytes raises "Max ReadLine length exceeded.".

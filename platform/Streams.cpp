@@ -127,7 +127,8 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
 
 void* TMemoryStream::Realloc(std::int64_t& newCapacity) {
   constexpr std::int64_t kMemoryDelta = 8192;
-  if (newCapacity > 0 && newCapacity != mSize) newCapacity = (newCapacity + kMemoryDelta - 1) / kMemoryDelta * kMemoryDelta;
+  if (newCapacity > 0 && newCapacity != mSize)
+    newCapacity = (newCapacity + kMemoryDelta - 1) / kMemoryDelta * kMemoryDelta;
   return ReallocMemory(newCapacity);
 }
 
