@@ -12,41 +12,12 @@
 
 #include "foundation/Colors.h"
 #include "platform/Classes.h"
+#include "platform/Components.h"
+#include "platform/Types.h"
 
 namespace kx {
 
 class TBrowser;
-
-using TNotifyEvent = std::function<void(TObject* sender)>;
-
-// A set of values of an enumeration whose values are below 32.
-template <class E>
-class TEnumSet {
- public:
-  constexpr TEnumSet() = default;
-  constexpr TEnumSet(std::initializer_list<E> items) {
-    for (E item : items) Include(item);
-  }
-
-  constexpr bool Contains(E item) const { return (mBits & Bit(item)) != 0; }
-  constexpr TEnumSet& Include(E item) {
-    mBits |= Bit(item);
-    return *this;
-  }
-  constexpr TEnumSet& Exclude(E item) {
-    mBits &= ~Bit(item);
-    return *this;
-  }
-  constexpr bool Empty() const { return mBits == 0; }
-  // Bit n stands for the value n.
-  constexpr std::uint32_t Bits() const { return mBits; }
-
-  friend constexpr bool operator==(const TEnumSet&, const TEnumSet&) = default;
-
- private:
-  static constexpr std::uint32_t Bit(E item) { return std::uint32_t(1) << static_cast<unsigned>(item); }
-  std::uint32_t mBits = 0;
-};
 
 enum TFontStyle : std::uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TEnumSet<TFontStyle>;
