@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "appserver/CacheFiles.h"
 #include "appserver/InternalFiles.h"
 #include "appserver/KXGlobal.h"
 #include "appserver/MimeTypes.h"
@@ -397,6 +398,35 @@ TEST_F(HttpExecuteTest, CacheFilesAreServedByBareName) {
     SCOPED_TRACE(path);
     EXPECT_EQ(Get(path).Code, 404);
   }
+}
+
+// What a session offers the cache files, enough for an application-wide file.
+class TCacheOwner : public IKXCacheOwner {
+ public:
+  IKXCacheOwner* CacheSession() override { return this; }
+  bool IsCacheForm() const override { return false; }
+  TStrings& CacheFiles() override { return mFiles; }
+  std::string InternalUrlBase() const override { return "/$/"; }
+
+ private:
+  TStringList mFiles;
+};
+
+TEST_F(HttpExecuteTest, CacheFileIsServedByItsHref) {
+  TCacheOwner owner;
+  std::unique_ptr<TCacheStream> stream;
+  std::string href;
+  TKXAppCache::NewAppCacheStream(&owner, "text/plain; charset=UTF-8", stream, href);
+  stream->Write("generated");
+  const std::string fileName = stream->FileName();
+  stream.reset();
+  ASSERT_EQ(href.rfind("/$/temp/", 0), 0u);
+  EXPECT_EQ(SC().CacheFiles().IndexOf(fileName), 0);
+
+  TReplyPacket reply = Get(href);
+  EXPECT_EQ(reply.Code, 200);
+  ASSERT_EQ(reply.DataType, rtCacheFile);
+  EXPECT_EQ(reply.FileName, fileName);
 }
 
 TEST_F(HttpExecuteTest, DispatchEventsRunAroundTheUrl) {

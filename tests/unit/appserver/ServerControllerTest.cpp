@@ -391,6 +391,14 @@ TEST_F(TKXServerControllerBaseTest, FreeClearsTheGlobalsThatNameIt) {
   EXPECT_EQ(gServerController, nullptr);
 }
 
+TEST_F(TKXServerControllerBaseTest, IsTheCacheFilesControllerWhileItLives) {
+  TTestController* sc = TComponent::Create<TTestController>(nullptr);
+  EXPECT_EQ(TKXAppCache::Controller(), sc);
+  EXPECT_EQ(TKXAppCache::CacheDir(), sc->CacheDir());
+  sc->Free();
+  EXPECT_EQ(TKXAppCache::Controller(), nullptr);
+}
+
 TEST_F(TKXServerControllerBaseTest, FreeStopsTheTimeoutThreadThenFreesTheStore) {
   bool destroyed = false;
   auto* store = new TFakeStore;
