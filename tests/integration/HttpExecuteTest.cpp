@@ -350,6 +350,10 @@ TEST_F(HttpExecuteTest, EmbeddedImageAnswers304ToTheStartTime) {
       Get("/$/gfx/Tp.gif", [&](TRequestPacketFields& f) { f.IfModifiedSince = LocalDateTimeToHttpStr(IncSecond(start)); });
   EXPECT_EQ(later.Code, 200);
   EXPECT_EQ(later.Content, image->Text());
+
+  // A date that does not parse is no date: the image is sent.
+  TReplyPacket garbled = Get("/$/gfx/Tp.gif", [](TRequestPacketFields& f) { f.IfModifiedSince = "yesterday"; });
+  EXPECT_EQ(garbled.Code, 200);
 }
 
 TEST_F(HttpExecuteTest, BlankPageIsCachedAndAnswers304) {
@@ -371,6 +375,21 @@ TEST_F(HttpExecuteTest, FilesPathRedirectsIntoTheBaseUrl) {
   EXPECT_EQ(reply.Code, 302);
   EXPECT_EQ(Header(reply, "Location"), "/app/files/docs/a.pdf");
   EXPECT_TRUE(reply.Cookies.empty());
+}
+
+// Text from the request that reaches a header loses its line breaks, so it cannot add a header of its own.
+TEST_F(HttpExecuteTest, HeaderValuesNeverCarryLineBreaks) {
+  TReplyPacket files = Get("/$/files/a\r\nSet-Cookie: stolen=1");
+  EXPECT_EQ(files.Code, 302);
+  EXPECT_EQ(Header(files, "Location"), "/files/aSet-Cookie: stolen=1");
+  EXPECT_EQ(Header(files, "Set-Cookie"), "");
+
+  SC().SSLOptions()->SetNonSSLRequest(nsRedirect);
+  SC().SSLOptions()->SetPort(8443);
+  TReplyPacket ssl = Get("/$/ping", [](TRequestPacketFields& f) { f.Host = "evil.example\r\nX-Injected: 1"; });
+  EXPECT_EQ(ssl.Code, 302);
+  EXPECT_EQ(Header(ssl, "X-Injected"), "");
+  for (const std::string& line : ssl.Headers) EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
 }
 
 TEST_F(HttpExecuteTest, NonCachedFilesComeFromTheFilesFolder) {
