@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "appserver/ImageOutput.h"
 #include "foundation/Streams.h"
 #include "platform/StringLists.h"
 
@@ -196,6 +197,13 @@ class TKXAppCache {
   // when one is given and free, else "BRM....tmp". An existing file is never overwritten.
   static std::string StreamToCacheFile(IKXCacheOwner* Owner, TStream& Stream, const std::string& FileName,
                                        const std::string& ContentType, TCacheType CacheType);
+  // The graphic converted by GraphicToStream, as "image/jpeg", "image/gif" or "image/png". A graphic that cannot be
+  // converted raises EInvalidGraphic and leaves no file.
+  static std::string GraphicToCacheFile(IKXCacheOwner* Owner, const TGraphic& Graphic, TKXImageOutput Output,
+                                        TCacheType CacheType);
+  // The same in the format GetImageType (Graphic, ForcePNG) chooses.
+  static std::string GraphicToCacheFile(IKXCacheOwner* Owner, const TGraphic& Graphic, TCacheType CacheType,
+                                        bool ForcePNG);
   // The framework's embedded resource of that name (case ignored). A missing one raises EKXException "Cannot find
   // internal file: NAME".
   static std::string ResourceToCacheFile(IKXCacheOwner* Owner, const std::string& ResourceName,

@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TTestController : public IKXCacheController {
+class TTestController final : public IKXCacheController {
  public:
   explicit TTestController(std::string folder) : mFolder(std::move(folder)) {}
   std::string CacheDir() const override { return mFolder; }
@@ -33,7 +33,7 @@ class TTestController : public IKXCacheController {
   TStringList mFiles;
 };
 
-class TTestSession : public IKXCacheOwner {
+class TTestSession final : public IKXCacheOwner {
  public:
   explicit TTestSession(std::string urlBase = "/app/$/") : mUrlBase(std::move(urlBase)) {}
   IKXCacheOwner* CacheSession() override { return this; }
@@ -45,7 +45,7 @@ class TTestSession : public IKXCacheOwner {
   TStringList mFiles;
 };
 
-class TTestForm : public IKXCacheOwner {
+class TTestForm final : public IKXCacheOwner {
  public:
   explicit TTestForm(IKXCacheOwner* session) : mSession(session) {}
   IKXCacheOwner* CacheSession() override { return mSession; }
@@ -463,6 +463,32 @@ TEST_F(TKXAppCacheTest, ResourceToCacheFileCopiesTheEmbeddedBytes) {
   std::string href = TKXAppCache::ResourceToCacheFile(&mSession, "kx_favicon", "image/x-icon", ctApp);
   EXPECT_EQ(ContentOf(href), std::string(favicon->Text()));
   EXPECT_THROW(TKXAppCache::ResourceToCacheFile(&mSession, "NO_SUCH", "", ctApp), EKXException);
+}
+
+TEST_F(TKXAppCacheTest, GraphicToCacheFileWritesTheChosenFormat) {
+  TBitmap bitmap;
+  bitmap.SetSize(2, 2);
+  struct Case {
+    TKXImageOutput output;
+    const char* contentType;
+    std::string signature;
+  } cases[] = {{ioPNG, "image/png", "\x89PNG"}, {ioJPEG, "image/jpeg", "\xFF\xD8"}, {ioGIF, "image/gif", "GIF8"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.contentType);
+    std::string href = TKXAppCache::GraphicToCacheFile(&mSession, bitmap, c.output, ctSession);
+    EXPECT_EQ(TReadCacheFileStream(FileOfHref(href)).ContentType(), c.contentType);
+    EXPECT_EQ(ContentOf(href).substr(0, c.signature.size()), c.signature);
+  }
+  std::string forced = TKXAppCache::GraphicToCacheFile(&mSession, bitmap, ctSession, true);
+  EXPECT_EQ(TReadCacheFileStream(FileOfHref(forced)).ContentType(), "image/png");
+}
+
+// C7: an encoder failure leaves neither a file nor a list entry.
+TEST_F(TKXAppCacheTest, GraphicThatCannotBeEncodedLeavesNoFile) {
+  TBitmap empty;
+  EXPECT_THROW(TKXAppCache::GraphicToCacheFile(&mSession, empty, ioPNG, ctSession), EInvalidGraphic);
+  EXPECT_EQ(FileCount(), 0u);
+  EXPECT_EQ(mSession.mFiles.Count(), 0);
 }
 
 TEST_F(TKXAppCacheTest, NewTempFileNameStaysInTheFolder) {
