@@ -60,7 +60,8 @@ class IKXCacheOwner {
 // is deleted and taken off its owner's list, so a half-written file is never served.
 class TCacheStream : public TStreamHelper {
  public:
-  // Opens the existing file for reading and writing (deny-write sharing) at position 0. Raises EKXException "Cache
+  // Opens the existing file for reading and writing (deny-write sharing) at position 0. FileName is meant to lie in
+  // the cache folder and end with ".tmp": the href is built from its name alone. Raises EKXException "Cache
   // owner must be specified.", "File \"<FileName>\" does not exist.", "Session object is not defined.", "KXForm
   // object is not defined." (ctForm for an owner that is no form), EFOpenError while another stream holds the file,
   // and Exception "Cache file \"<FileName>\" is already sealed." for a file that carries a trailer already.
