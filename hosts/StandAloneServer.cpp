@@ -14,6 +14,7 @@
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -283,7 +284,7 @@ class THttpSession : public TSessionBase {
     mStringParser.reset();
     mFileParser.reset();
     mBody.reset();  // deletes a spool file
-    std::visit([this](auto& res) { Send(std::move(res)); }, response);
+    std::visit([this](auto& res) { this->Send(std::move(res)); }, response);
   }
 
   // A request the host refuses: answered, then the connection is closed.
@@ -365,13 +366,29 @@ class TPlainSession : public THttpSession<TPlainSession>, public std::enable_sha
   void Run() {
     net::dispatch(mStream.get_executor(), [self = shared_from_this()] { self->DoRead(); });
   }
+  // Sends FIN, then reads and drops what the client still sends for a while:
+  // closing with unread data would reset the connection and could destroy the
+  // response (a 413 or 431) before the client has read it.
   void DoClose() {
+    mBusy = false;
     beast::error_code ec;
     mStream.socket().shutdown(tcp::socket::shutdown_send, ec);
+    if (!ec) Drain(0);
   }
 
  private:
+  static constexpr std::size_t kMaxDrain = 1024 * 1024;
+
+  void Drain(std::size_t total) {
+    if (total > kMaxDrain) return;
+    mStream.expires_after(std::chrono::seconds(std::clamp(mCore->Options.IdleTimeout, 1, 5)));
+    mStream.async_read_some(net::buffer(mDrain), [self = shared_from_this(), total](beast::error_code ec, std::size_t n) {
+      if (!ec) self->Drain(total + n);
+    });
+  }
+
   beast::tcp_stream mStream;
+  std::array<char, 4096> mDrain;
 };
 
 class TSslSession : public THttpSession<TSslSession>, public std::enable_shared_from_this<TSslSession> {
@@ -390,6 +407,7 @@ class TSslSession : public THttpSession<TSslSession>, public std::enable_shared_
     });
   }
   void DoClose() {
+    mBusy = false;
     Expire();
     mStream.async_shutdown([self = shared_from_this()](beast::error_code) {});
   }
