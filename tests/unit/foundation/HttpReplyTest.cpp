@@ -272,9 +272,7 @@ TEST_F(THttpReplyTest, OnceABodyIsChosenStatusAndBodyChangesRaise) {
       EXPECT_EQ(MessageOf([&] { laterCalls[l](reply); }), "Reply type already set.");
       EXPECT_EQ(reply.Code(), 201);
     }
-}
-
-TEST_F(THttpReplyTest, WriteStringAfterAFileRaises) {
+  // An inline body after a file body.
   mReply.SendFile("/srv/a.pdf", false, false);
   EXPECT_EQ(MessageOf([&] { mReply.WriteString("x"); }), "Reply type already set.");
 }
@@ -494,16 +492,6 @@ TEST_F(THttpReplyTest, ClearRestoresDefaultsButKeepsTextsAndFileFields) {
   EXPECT_EQ(mReply.FilePathname(), "/srv/a.pdf");
   mReply.WriteString("again");  // a body may be chosen anew
   EXPECT_EQ(CommitAndRead().Content, "again");
-}
-
-TEST_F(THttpReplyTest, StatusTextAndRealmReachTheHost) {
-  mReply.SetCode(401);
-  mReply.SetCodeText("Unauthorized");
-  mReply.SetAuthRealm("MyApp");
-  TReplyPacket packet = CommitAndRead();
-  EXPECT_EQ(packet.Code, 401);
-  EXPECT_EQ(packet.CodeText, "Unauthorized");
-  EXPECT_EQ(packet.AuthRealm, "MyApp");
 }
 
 // ---------------------------------------------------------------------------

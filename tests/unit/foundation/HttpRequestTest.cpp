@@ -238,12 +238,6 @@ TEST_F(THttpRequestTest, AcceptsGZipLooksForGzipInAnyCase) {
   EXPECT_FALSE(RequestOf([](TRequestPacketFields& f) { f.RawHeaders = {"X-Note: gzip"}; })->AcceptsGZip());
 }
 
-TEST_F(THttpRequestTest, RewriteReplacesTheScriptName) {
-  auto request = RequestOf([](TRequestPacketFields& f) { f.ScriptName = "/old"; });
-  request->SetRewriteURL("/new");
-  EXPECT_EQ(request->ScriptName(), "/new");
-}
-
 // ---------------------------------------------------------------------------
 // THttpFileList
 
