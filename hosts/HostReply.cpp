@@ -1,10 +1,10 @@
 #include "hosts/HostReply.h"
 
 #include <unistd.h>
-#include <zlib.h>
 
 #include <charconv>
 
+#include "appserver/Compression.h"
 #include "foundation/HttpDates.h"
 #include "foundation/Streams.h"
 #include "platform/SysUtils.h"
@@ -149,21 +149,10 @@ bool IsCompressibleType(std::string_view contentType) {
 
 std::string CompressBody(std::string_view data, THostContentCoding coding, int level) {
   if (coding == THostContentCoding::None) return std::string(data);
-  z_stream zs{};
-  int windowBits = coding == THostContentCoding::GZip ? 15 + 16 : 15;
-  if (level < 1 || level > 9) level = Z_DEFAULT_COMPRESSION;
-  if (deflateInit2(&zs, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-    throw Exception("Compression failed.");
-  std::string out(deflateBound(&zs, uLong(data.size())), '\0');
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  zs.avail_in = uInt(data.size());
-  zs.next_out = reinterpret_cast<Bytef*>(out.data());
-  zs.avail_out = uInt(out.size());
-  int rc = deflate(&zs, Z_FINISH);
-  out.resize(zs.total_out);
-  deflateEnd(&zs);
-  if (rc != Z_STREAM_END) throw Exception("Compression failed.");
-  return out;
+  TPointerStream source(data.data(), std::int64_t(data.size()));
+  TMemoryStream dest;
+  KXCompressStreamProc(source, dest, level, coding == THostContentCoding::GZip ? kxcmGZIP : kxcmDEFLATE);
+  return std::string(static_cast<const char*>(dest.Memory()), std::size_t(dest.Size()));
 }
 
 // ---------------------------------------------------------------------------

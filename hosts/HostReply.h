@@ -2,7 +2,7 @@
 // Beast response (status, headers, cookies, a body from memory or streamed from
 // a file), compressed with gzip or deflate when the options and the client allow.
 // Pure functions, no sockets. Builds on foundation/HttpReply.h (the reply packet
-// reader) and zlib.
+// reader) and appserver/Compression.h.
 #pragma once
 
 #include <utility>  // before Boost under C++20
@@ -41,7 +41,8 @@ THostContentCoding ChooseContentCoding(std::string_view acceptEncoding, const TH
 // Text, JavaScript, JSON and XML types; images, archives and the rest are compressed already or not worth it.
 bool IsCompressibleType(std::string_view contentType);
 // gzip (RFC 1952) or zlib-wrapped deflate (RFC 1950, the HTTP "deflate" coding)
-// of data; coding None returns data unchanged. A zlib failure raises Exception.
+// of data through KXCompressStreamProc; coding None returns data unchanged.
+// A compressor failure raises its exception.
 std::string CompressBody(std::string_view data, THostContentCoding coding, int level);
 
 // A file sent as a response body (the File of beast's basic_file_body): reads

@@ -373,7 +373,7 @@ class TPlainSession : public THttpSession<TPlainSession>, public std::enable_sha
     mBusy = false;
     beast::error_code ec;
     mStream.socket().shutdown(tcp::socket::shutdown_send, ec);
-    if (!ec) Drain(0);
+    if (!ec && !mCore->Stopping) Drain(0);  // while stopping, the socket closes with the session
   }
 
  private:
@@ -408,6 +408,7 @@ class TSslSession : public THttpSession<TSslSession>, public std::enable_shared_
   }
   void DoClose() {
     mBusy = false;
+    if (mCore->Stopping) return beast::get_lowest_layer(mStream).close();  // no wait for the peer's close_notify
     Expire();
     mStream.async_shutdown([self = shared_from_this()](beast::error_code) {});
   }
