@@ -73,7 +73,9 @@ class TKXStandAloneServer {
   std::uint16_t SSLPort() const;
 
   // Raises Exception when an address cannot be bound or the certificate files
-  // cannot be loaded; nothing is left listening then. Starting a started server does nothing.
+  // cannot be loaded; nothing is left listening then. Starting a started server
+  // does nothing. Sets TTempFileStream's TempPath to gsTempPath when it is still
+  // empty, since a request packet that outgrows the buffer spills there.
   void Start();
   void Stop();
 
