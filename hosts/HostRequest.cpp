@@ -218,9 +218,7 @@ TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const
   if (size > 0) {
     std::string contentType = FieldText(header, http::field::content_type);
     std::string_view media = MediaType(contentType);
-    if (SameText(media, "application/x-www-form-urlencoded")) {
-      DecodeFormFields(body.Text(), f.QueryFields);
-    } else if (SameText(media, "multipart/form-data")) {
+    if (SameText(media, "multipart/form-data")) {
       std::unique_ptr<TStream> stream = body.OpenStream();
       try {
         TMultipartParser(*stream, HeaderParameter(contentType, "boundary")).Parse(uploadFolder, f.QueryFields, uploads);
@@ -228,9 +226,12 @@ TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const
         throw EHostRequestError(uploads.Files().size() >= THostUploads::MaxFiles ? 413 : 400, e.Message());
       }
     } else if (IsUploaderRequest(f.QueryFields) && header.find("X-File-Name") != header.end()) {
+      // The scripted upload: the body is the file, whatever content type the script gave it.
       std::unique_ptr<TStream> stream = body.OpenStream();
       uploads.AddFile(*stream, uploadFolder, SafeUploadFileName(PercentDecode(FieldText(header, "X-File-Name"), false)),
                       FieldText(header, "X-KXFieldName"), contentType);
+    } else if (SameText(media, "application/x-www-form-urlencoded")) {
+      DecodeFormFields(body.Text(), f.QueryFields);
     }
   }
   f.Files = uploads.Files();

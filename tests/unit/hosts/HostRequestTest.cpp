@@ -214,6 +214,13 @@ TEST_F(EncodeRequestFieldsTest, RawUploadNeedsTheUploaderParameter) {
   THostUploads none;
   req.target("/$/upload/7?KXFileUploader=false");
   EXPECT_TRUE(EncodeRequestFields(req.base(), mBody, mConnection, mFolder, none).Files.empty());
+  // A script that left the form content type still uploads a file, not fields.
+  THostUploads form;
+  req.target("/$/upload/7?KXFileUploader=true");
+  req.set(http::field::content_type, "application/x-www-form-urlencoded");
+  f = EncodeRequestFields(req.base(), mBody, mConnection, mFolder, form);
+  EXPECT_EQ(f.Files.size(), 1u);
+  EXPECT_EQ(f.QueryFields, (std::vector<std::string>{"KXFileUploader=true"}));
 }
 
 TEST_F(EncodeRequestFieldsTest, SpoolFileGoesWithTheBody) {
