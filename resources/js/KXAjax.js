@@ -4,15 +4,16 @@
  *
  * A callback is a POST to GURLBase + "callback". Its query holds "callback" (the callback's name), "KX_AjaxID"
  * (time stamp and request number) and "KX_TrackID_" (base 36); its body holds the sender's input fields when
- * the sender posts its value on asynchronous events, the event's parameters, "KX_SessionID_" and, when the
- * page has one, "KX_FormID_". Callbacks go one at a time, in order, so that each carries the track id the
- * answer to the previous one set.
+ * the sender posts its value on asynchronous events, the parameters its caller gives, "KX_SessionID_" and,
+ * when the page has one, "KX_FormID_". Callbacks go one at a time, in order, so that each carries the track id
+ * the answer to the previous one set.
  *
  * The answer is the XML document
  *   <response><update/><execute/><rewrite/><submit/><trackid/></response>
  * applied in this order: the controls of "update", the post form's new action ("submit"), the new track id
  * (decimal), then either the page of "rewrite" replaces the document, or the scripts of "execute" run in
- * order. Texts of control properties are set as text; only "innerhtml" is markup, by the document's contract.
+ * order; then the controls are laid out for the window's size. Texts of control properties are set as text;
+ * only "innerhtml" is markup, by the document's contract.
  */
 
 KX.Ajax = {
@@ -251,6 +252,7 @@ KX.Ajax.applyResponse = function (root) {
   for (i = 0; i < scripts.length; i++) {
     KX.Ajax.run(KX.Ajax.textOf(scripts[i]));
   }
+  KX.CL.relayout();
 };
 
 /* Runs a script of the answer in the page's global scope; a failing script does not stop the others. */
@@ -323,10 +325,12 @@ KX.Update.plain = function (node) {
   return KX.Text.fromHTML(KX.Ajax.textOf(node));
 };
 
-/* Sets the declarations of a "style" element; an empty value removes the declaration. A moved or resized
-   client object takes its new place as its layout's reference. */
+/* Sets the declarations of a "style" element; an empty value removes the declaration. The position and size of
+   a client object are the server's layout: they become its reference, from which the layout after the answer
+   places it for the window's size. */
 KX.Update.applyStyle = function (element, node) {
-  var attributes = KX.Ajax.childElements(node, "attribute"), i, name, value, obj;
+  var attributes = KX.Ajax.childElements(node, "attribute"), i, name, value, pixels;
+  var obj = window[element.id + "KXCL"] === element && element.kxName ? element : null;
   for (i = 0; i < attributes.length; i++) {
     name = (attributes[i].getAttribute("name") || "").replace(/^\s+|\s+$/g, "").toLowerCase();
     if (!/^-?[a-z][a-z0-9-]*$/.test(name)) {
@@ -338,11 +342,11 @@ KX.Update.applyStyle = function (element, node) {
     } else {
       element.style.setProperty(name, value, "");
     }
-  }
-  obj = window[element.id + "KXCL"];
-  if (obj === element && obj.kxName) {
-    obj.Rect = KX.CL.measure(obj);
-    obj.kxCurrent = CopyRect(obj.Rect);
+    pixels = parseFloat(value);
+    if (obj && !isNaN(pixels) && (name === "left" || name === "top" || name === "width" || name === "height")) {
+      obj.Rect[name] = pixels;
+      obj.kxCurrent[name] = pixels;
+    }
   }
 };
 

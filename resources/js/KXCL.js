@@ -77,7 +77,8 @@ KX.CL.measure = function (element) {
 /*
  * Creates (or makes afresh) the client object of the control NAME under parent and publishes it as NAMEKXCL.
  * Called again for the same element (a callback re-sends a control's start-up code), it forgets the old hooks
- * and properties, which the code after it hooks anew, and keeps its children.
+ * and properties, which the code after it hooks anew, and keeps its children and its place in the layout (its
+ * style may show where the browser moved it, not where the server put it).
  */
 KX.initKXCL = function (parent, name, submitOnAsync) {
   var element = document.getElementById(name), key;
@@ -94,6 +95,8 @@ KX.initKXCL = function (parent, name, submitOnAsync) {
     }
     element.kxListeners = {};
     element.kxChildren = [];
+    element.Rect = KX.CL.measure(element);
+    element.kxCurrent = CopyRect(element.Rect);
   }
   element.kxName = name;
   element.kxParent = parent;
@@ -106,8 +109,6 @@ KX.initKXCL = function (parent, name, submitOnAsync) {
   element.Align = alNone;
   element.Anchors = new CreateAnchors(true, false, true, false);
   element.BorderWidthPixels = 0;
-  element.Rect = KX.CL.measure(element);
-  element.kxCurrent = CopyRect(element.Rect);
   /* Runs the blur hooks; page code sets it to null for a moment to focus a control without them. */
   element.onBlur = function (e) {
     return KX.CL.dispatch(element, "blur", e);
@@ -330,6 +331,17 @@ KX.CL.layoutChildren = function (parent, dx, dy) {
   for (i = 0; i < children.length; i++) {
     KX.CL.place(children[i], KX.CL.rectFor(children[i], dx, dy));
   }
+};
+
+/* Lays the form out for the window's size again (after a callback changed controls), unless the server
+   positions the controls. */
+KX.CL.relayout = function () {
+  var size;
+  if (typeof GResizeURL === "string" && GResizeURL) {
+    return;
+  }
+  size = KX.Browser.windowSize();
+  KX.CL.resizeForm(size.width, size.height);
 };
 
 /* Lays the form out for a window of width x height. */

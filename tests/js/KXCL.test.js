@@ -19,7 +19,7 @@ const BODY = `
   <input id="MID1" name="MID1" style="position: absolute; left: 300px; top: 300px; width: 200px; height: 20px;">
   <form method="POST" name="SubmitForm" action="/app/$/"><input type="hidden" name="REGION1_data"></form>`;
 
-const GLOBALS = `var GURLBase="/app/$/"; var GAppID="S"; var GTrackID=2;
+const GLOBALS = `var GURLBase="/app/$/"; var GAppID="S"; var GTrackID=2; function Validate() { return true; }
   function InitKXCLObjects() {
     KX.initKXCL(KXCLForm,"TOP1",false);
     if (TOP1KXCL) { TOP1KXCL.SetAlign(alTop); TOP1KXCL.SetAnchors(new CreateAnchors(true, true, true, false)); }
@@ -186,4 +186,20 @@ test("the back-button guard puts the page back and shows its message", () => {
   w.dispatchEvent(new w.PopStateEvent("popstate", { state: { kxBackIntercept: "page" } }));
   assert.deepEqual(world.alerts, ["Back button cannot be used in this page"]);
   assert.equal(w.history.state.kxBackIntercept, "guard");
+});
+
+test("after a callback a moved control is placed for the window's size, and a re-created one keeps its place", () => {
+  const world = start(800, 600);
+  resize(world, 1000, 700);
+  world.window.KX.Ajax.callback("OK1.DoOnAsyncClick", null, false, {});
+  world.requests[0].respond(200, '<?xml version="1.0"?><response><update>' +
+      '<control id="OK1" type="KXBUTTON"><style><attribute name="left">600px</attribute></style></control>' +
+      '<control id="WIDE1" type="KXEDIT"><hint>tip</hint></control></update>' +
+      "<execute><literal>InitKXCLObjects();</literal></execute><rewrite></rewrite><submit>/app/$/</submit>" +
+      "<trackid>3</trackid></response>");
+  assert.deepEqual(rect(world, "OK1"), [800, 660, 80, 24], "the server's left 600 plus the window's 200 more");
+  assert.deepEqual(rect(world, "WIDE1"), [10, 5, 980, 20]);
+  resize(world, 800, 600);
+  assert.deepEqual(rect(world, "OK1"), [600, 560, 80, 24]);
+  assert.deepEqual(rect(world, "WIDE1"), [10, 5, 780, 20]);
 });
