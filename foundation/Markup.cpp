@@ -52,12 +52,41 @@ const TKXStringList& VoidElements() {
   return list;
 }
 
+namespace {
+
+// Whether value holds a character or entity reference ("&amp;", "&#60;",
+// "&#x3C;") starting at the "&" at pos.
+bool IsReferenceAt(std::string_view value, std::size_t pos) {
+  auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  auto isHex = [&](char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); };
+  std::size_t i = pos + 1;
+  std::size_t first = i;
+  if (i < value.size() && value[i] == '#') {
+    ++i;
+    bool hex = i < value.size() && (value[i] == 'x' || value[i] == 'X');
+    if (hex) ++i;
+    first = i;
+    while (i < value.size() && (hex ? isHex(value[i]) : isDigit(value[i]))) ++i;
+  } else {
+    while (i < value.size() && (isAlpha(value[i]) || (i > first && isDigit(value[i])))) ++i;
+  }
+  return i > first && i < value.size() && value[i] == ';';
+}
+
+}  // namespace
+
 std::string EscapeAttributeQuotes(std::string_view value) {
   std::string result;
   result.reserve(value.size());
-  for (char c : value) {
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    char c = value[i];
     if (c == '"') {
       result += "&quot;";
+    } else if (c == '<') {
+      result += "&lt;";
+    } else if (c == '&' && !IsReferenceAt(value, i)) {
+      result += "&amp;";
     } else {
       result += c;
     }

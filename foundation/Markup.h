@@ -60,9 +60,11 @@ using TKXTagClass = TKXElementPtr<TKXMarkupLanguageTag> (*)(const std::string& t
 // The HTML elements that take no closing tag: "area,br,frame,hr,img,input,link", sorted.
 const TKXStringList& VoidElements();
 
-// The value with each '"' written as "&quot;": the only character that ends a
-// double-quoted attribute. Entities already in the value ("&amp;") are kept, so
-// text escaped for HTML beforehand comes out unchanged.
+// The value made safe for a double-quoted attribute of HTML and XML alike: '"'
+// becomes "&quot;", "<" becomes "&lt;" and a "&" that does not begin a character
+// or entity reference becomes "&amp;". References already in the value
+// ("&amp;", "&#60;") are kept, so text escaped for HTML beforehand comes out
+// unchanged.
 std::string EscapeAttributeQuotes(std::string_view value);
 // The text with each "]]>" written as "]]]]><![CDATA[>", so that it cannot end
 // the CDATA section it is written into.

@@ -1,6 +1,7 @@
 #include "foundation/Markup.h"
 
 #include <gtest/gtest.h>
+#include <libxml/parser.h>
 
 #include <set>
 #include <string>
@@ -206,8 +207,10 @@ TEST(TKXMarkupLanguageTag, HostileAttributeValuesStayInsideTheirQuotes) {
     EXPECT_EQ(html.substr(close), "\"></a>");
     EXPECT_EQ(html.substr(10, close - 10), EscapeAttributeQuotes(value));
   }
-  // Text escaped beforehand (entities) is not escaped twice; '<', '>' and '\'' cannot leave the quotes.
-  EXPECT_EQ(EscapeAttributeQuotes("&amp;&quot;&#34;<x>'"), "&amp;&quot;&#34;<x>'");
+  // References already in the text are not escaped twice; "<" and a bare "&"
+  // are escaped so the value is valid XML as well as HTML.
+  EXPECT_EQ(EscapeAttributeQuotes("&amp;&quot;&#34;&#x3c;<x>'"), "&amp;&quot;&#34;&#x3c;&lt;x>'");
+  EXPECT_EQ(EscapeAttributeQuotes("a && b &; &#; &x"), "a &amp;&amp; b &amp;; &amp;#; &amp;x");
   EXPECT_EQ(EscapeAttributeQuotes("say \"hi\""), "say &quot;hi&quot;");
 }
 
@@ -244,6 +247,36 @@ TEST(TKXXMLTag, CDATAEndInContentIsSplit) {
   inner->Contents()->AddText("x]]", false);
   inner->Contents()->AddText("><y", false);  // the end marker spans two elements
   EXPECT_EQ(Rendered(*inner), "<innerhtml><![CDATA[x]]]]><![CDATA[><y]]></innerhtml>");
+}
+
+// A nested update document with hostile attribute values, CDATA ends and raw
+// text must stay well formed for a real XML parser.
+TEST(TKXXMLTag, NestedDocumentWithHostileContentParsesAsXML) {
+  auto response = TKXXMLTag::Create("response");
+  auto* update = static_cast<TKXXMLTag*>(response->Contents()->AddTag("update", false));
+  update->AddStringParam("id", "EDIT1\" onload=\"x");
+  update->AddStringParam("title", "a < b & \"c\"");
+  auto* inner = static_cast<TKXXMLTag*>(update->Contents()->AddTag("innerHTML", false));
+  inner->Contents()->AddText("<div>]]></div><![CDATA[ x ]]>", false);
+  inner->Contents()->AddTag("br", false);
+  auto* execute = static_cast<TKXXMLTag*>(response->Contents()->AddTag("execute", false));
+  execute->SetCDATA(true);
+  execute->Contents()->AddText("if (a[b[0]]>1) alert('x');", false);
+  std::string xml = Rendered(*response);
+  xmlDocPtr doc = xmlReadMemory(xml.data(), int(xml.size()), "update.xml", "UTF-8", XML_PARSE_NONET | XML_PARSE_NOERROR);
+  ASSERT_NE(doc, nullptr) << xml;
+  xmlNodePtr root = xmlDocGetRootElement(doc);
+  ASSERT_NE(root, nullptr);
+  EXPECT_STREQ(reinterpret_cast<const char*>(root->name), "response");
+  xmlNodePtr first = xmlFirstElementChild(root);
+  xmlChar* id = xmlGetProp(first, BAD_CAST "id");
+  EXPECT_STREQ(reinterpret_cast<const char*>(id), "EDIT1\" onload=\"x");
+  xmlFree(id);
+  xmlChar* content = xmlNodeGetContent(xmlFirstElementChild(first));
+  // (an XML parser reads CR LF as LF)
+  EXPECT_STREQ(reinterpret_cast<const char*>(content), "<div>]]></div><![CDATA[ x ]]>\n<br></br>");
+  xmlFree(content);
+  xmlFreeDoc(doc);
 }
 
 TEST(TKXXMLTag, AssignCopiesCDATA) {
