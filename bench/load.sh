@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Load test over loopback: wrk with 64 connections against the demo program (the stand-alone server and the
+# framework) and against bench/MinimalBeastServer.cpp (plain Beast answering the same bytes from memory, the limit
+# of this machine), for "/$/ping" and the pre-compressed "/$/js/KXBase.js" asked for with "Accept-Encoding: gzip".
+# Prints requests per second of each and their ratio. A benchmark, not a test: CI does not run it.
+#   bench/load.sh            10 s per run, 4 wrk threads
+#   DURATION=30 WRK_THREADS=2 CONNECTIONS=64 bench/load.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+DURATION="${DURATION:-10}"
+WRK_THREADS="${WRK_THREADS:-4}"
+CONNECTIONS="${CONNECTIONS:-64}"
+BUILD="${BUILD:-build-bench}"
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+missing=()
+command -v wrk >/dev/null 2>&1 || missing+=(wrk)
+command -v curl >/dev/null 2>&1 || missing+=(curl)
+if ((${#missing[@]})); then
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+bash scripts/install-deps.sh
+
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKX_BUILD_BENCH=ON -DKX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$BUILD" --target kx_demo kx_bench_minimal_beast
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Starts a server that prints "Listening on http://127.0.0.1:PORT/" and echoes its port.
+start() {
+  local name="$1"
+  shift
+  "$@" --port 0 >"$work/$name.out" 2>"$work/$name.err" &
+  pids+=($!)
+  for _ in $(seq 1 100); do
+    if [ -s "$work/$name.out" ]; then
+      sed -E 's|^Listening on http://127\.0\.0\.1:([0-9]+)/$|\1|' "$work/$name.out"
+      return
+    fi
+    sleep 0.1
+  done
+  echo "$name did not start" >&2
+  cat "$work/$name.err" >&2
+  exit 1
+}
+kx_port="$(start kx "$BUILD/examples/demo/kx_demo")"
+beast_port="$(start beast "$BUILD/kx_bench_minimal_beast")"
+
+paths=('/$/ping' '/$/js/KXBase.js')
+headers=('' 'Accept-Encoding: gzip')
+
+# Both must answer the same body bytes, or the comparison means nothing.
+for i in "${!paths[@]}"; do
+  for port in "$kx_port" "$beast_port"; do
+    curl -sf ${headers[$i]:+-H "${headers[$i]}"} -o "$work/body.$port" "http://127.0.0.1:$port${paths[$i]}"
+  done
+  cmp -s "$work/body.$kx_port" "$work/body.$beast_port" || { echo "the bodies of ${paths[$i]} differ" >&2; exit 1; }
+done
+
+# Requests per second of one wrk run.
+rate() {
+  local port="$1" path="$2" header="$3" seconds="$4"
+  wrk -t"$WRK_THREADS" -c"$CONNECTIONS" -d"${seconds}s" ${header:+-H "$header"} "http://127.0.0.1:$port$path" |
+    awk '/^Requests\/sec:/ { printf "%d", $2 }'
+}
+
+echo
+echo "$(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "wrk -t$WRK_THREADS -c$CONNECTIONS -d${DURATION}s over loopback, Release build"
+echo
+echo "| path | kx demo (requests/s) | minimal Beast (requests/s) | kx / Beast |"
+echo "|---|---|---|---|"
+for i in "${!paths[@]}"; do
+  path="${paths[$i]}"
+  header="${headers[$i]}"
+  rate "$kx_port" "$path" "$header" 2 >/dev/null  # warm-up
+  rate "$beast_port" "$path" "$header" 2 >/dev/null
+  kx="$(rate "$kx_port" "$path" "$header" "$DURATION")"
+  beast="$(rate "$beast_port" "$path" "$header" "$DURATION")"
+  ratio="$(awk -v a="$kx" -v b="$beast" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
+  label="\`$path\`"
+  [ -n "$header" ] && label="$label ($header)"
+  echo "| $label | $kx | $beast | $ratio |"
+done

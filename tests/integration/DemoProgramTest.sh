@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The demo program as a user runs it: started with --port 0 it prints exactly one line "Listening on
+# http://127.0.0.1:PORT/", serves its start page, the ping answer and a content file on that port, and ends with
+# status 0 on SIGTERM. Usage: DemoProgramTest.sh path/to/kx_demo
+set -euo pipefail
+demo="$1"
+work="$(mktemp -d)"
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; echo "--- stderr of the demo:" >&2; cat "$work/err" >&2 || true; exit 1; }
+
+# A bad option is refused with status 2 before anything starts.
+set +e
+"$demo" --port 70000 >/dev/null 2>&1
+status=$?
+set -e
+[ "$status" -eq 2 ] || fail "--port 70000 gave status $status, expected 2"
+
+"$demo" --port 0 >"$work/out" 2>"$work/err" &
+pid=$!
+for _ in $(seq 1 200); do
+  [ -s "$work/out" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the demo ended before it listened"
+  sleep 0.1
+done
+line="$(head -n 1 "$work/out")"
+[[ "$line" =~ ^Listening\ on\ http://127\.0\.0\.1:([0-9]+)/$ ]] || fail "unexpected first line: $line"
+port="${BASH_REMATCH[1]}"
+[ "$port" -ne 0 ] || fail "port 0 was printed"
+
+# One request on a fresh connection (bash's /dev/tcp); prints the whole response.
+fetch() {
+  exec 3<>"/dev/tcp/127.0.0.1/$port"
+  printf 'GET %s HTTP/1.1\r\nHost: 127.0.0.1:%s\r\nConnection: close\r\n\r\n' "$1" "$port" >&3
+  timeout 10 cat <&3 | tr -d '\r\000'
+  exec 3<&-
+}
+
+response="$(fetch '/$/ping')"
+[[ "$response" == "HTTP/1.1 200 OK"* ]] || fail "/\$/ping: $response"
+[[ "$response" == *$'\n\n'Pong ]] || fail "/\$/ping body: $response"
+response="$(fetch /)"
+[[ "$response" == "HTTP/1.1 200 OK"* && "$response" == *"<title>KXDemo</title>"* ]] || fail "/: $response"
+response="$(fetch /logo.png | head -n 20)"
+[[ "$response" == "HTTP/1.1 200 OK"* && "$response" == *"Content-Type: image/png"* ]] || fail "/logo.png: $response"
+
+kill -TERM "$pid"
+set +e
+wait "$pid"
+status=$?
+set -e
+pid=""
+[ "$status" -eq 0 ] || fail "SIGTERM ended the demo with status $status"
+[ "$(wc -l <"$work/out")" -eq 1 ] || fail "standard output has more than one line: $(cat "$work/out")"
+echo "demo program: ok (port $port)"
