@@ -10,6 +10,7 @@ namespace kx {
 
 class TKXServerControllerBase;
 class TKXApplication;
+struct TComponentClass;
 
 // How the process hosts the framework.
 enum TKXAppType : std::uint8_t { atStandAlone, atISAPI, atLibrary };
@@ -37,5 +38,7 @@ inline TKXLogBytesProcedure gLogBytesProcedure = nullptr;
 inline TGetWebApplicationThreadVar gGetWebApplicationThreadVar = nullptr;
 inline TSetWebApplicationThreadVar gSetWebApplicationThreadVar = nullptr;
 inline TGetAppPath gGetAppPath = nullptr;
+// The author's main-form class (set by SetAsMainForm); a new session shows an instance of it.
+inline const TComponentClass* gMainFormClass = nullptr;
 
 }  // namespace kx
