@@ -92,8 +92,8 @@ TEST(NewGuidEncode64, Gives22AlphabetCharactersWithGuidMarks) {
 
 TEST(NewGuidEncode64, DrawsAreDistinct) {
   std::set<std::string> ids;
-  for (int i = 0; i < 10000; ++i) ids.insert(NewGuidEncode64());
-  EXPECT_EQ(ids.size(), 10000u);
+  for (int i = 0; i < 100000; ++i) ids.insert(NewGuidEncode64());
+  EXPECT_EQ(ids.size(), 100000u);
 }
 
 }  // namespace kx
