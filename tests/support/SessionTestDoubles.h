@@ -4,6 +4,7 @@
 // use them until the real forms exist.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -76,6 +77,8 @@ class TTestForm : public TComponent, public virtual IKXForm, public virtual IKXH
   int mHeight = 480;
   bool mRefresh = true;
   std::string mBrowserSize;
+  // Threads inside ExecuteForm or GenerateForm right now (a session serves one request at a time).
+  std::atomic<int> mInside{0};
   std::string mInitProc;
   std::string mNewWindowCode;
   TStringList mParams;
