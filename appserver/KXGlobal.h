@@ -47,5 +47,7 @@ inline TGetAppPath gGetAppPath = nullptr;
 // server controller; the controller frees it when it is freed itself, after
 // stopping its session-timeout thread.
 inline IKXSessionStore* gSessions = nullptr;
+// The author's main-form class (set by SetAsMainForm); a new session shows an instance of it.
+inline const TComponentClass* gMainFormClass = nullptr;
 
 }  // namespace kx
