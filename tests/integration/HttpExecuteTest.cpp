@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "appserver/CacheFiles.h"
 #include "appserver/InternalFiles.h"
 #include "appserver/KXGlobal.h"
 #include "appserver/MimeTypes.h"
@@ -322,7 +323,7 @@ TEST_F(HttpExecuteTest, ScriptUnderTheUrlBaseDropsTheVersionSuffix) {
 
 // A name nobody registered is a 404, not an exception report.
 TEST_F(HttpExecuteTest, ScriptThatIsNotEmbeddedIs404WithoutReport) {
-  for (const char* path : {"/$/js/KXLib.js", "/$/css/Missing.css", "/$/gfx/../../x.gif"}) {
+  for (const char* path : {"/$/js/NotEmbedded.js", "/$/css/Missing.css", "/$/gfx/../../x.gif"}) {
     SCOPED_TRACE(path);
     TReplyPacket reply = Get(path);
     EXPECT_EQ(reply.Code, 404);
@@ -349,6 +350,10 @@ TEST_F(HttpExecuteTest, EmbeddedImageAnswers304ToTheStartTime) {
       Get("/$/gfx/Tp.gif", [&](TRequestPacketFields& f) { f.IfModifiedSince = LocalDateTimeToHttpStr(IncSecond(start)); });
   EXPECT_EQ(later.Code, 200);
   EXPECT_EQ(later.Content, image->Text());
+
+  // A date that does not parse is no date: the image is sent.
+  TReplyPacket garbled = Get("/$/gfx/Tp.gif", [](TRequestPacketFields& f) { f.IfModifiedSince = "yesterday"; });
+  EXPECT_EQ(garbled.Code, 200);
 }
 
 TEST_F(HttpExecuteTest, BlankPageIsCachedAndAnswers304) {
@@ -370,6 +375,21 @@ TEST_F(HttpExecuteTest, FilesPathRedirectsIntoTheBaseUrl) {
   EXPECT_EQ(reply.Code, 302);
   EXPECT_EQ(Header(reply, "Location"), "/app/files/docs/a.pdf");
   EXPECT_TRUE(reply.Cookies.empty());
+}
+
+// Text from the request that reaches a header loses its line breaks, so it cannot add a header of its own.
+TEST_F(HttpExecuteTest, HeaderValuesNeverCarryLineBreaks) {
+  TReplyPacket files = Get("/$/files/a\r\nSet-Cookie: stolen=1");
+  EXPECT_EQ(files.Code, 302);
+  EXPECT_EQ(Header(files, "Location"), "/files/aSet-Cookie: stolen=1");
+  EXPECT_EQ(Header(files, "Set-Cookie"), "");
+
+  SC().SSLOptions()->SetNonSSLRequest(nsRedirect);
+  SC().SSLOptions()->SetPort(8443);
+  TReplyPacket ssl = Get("/$/ping", [](TRequestPacketFields& f) { f.Host = "evil.example\r\nX-Injected: 1"; });
+  EXPECT_EQ(ssl.Code, 302);
+  EXPECT_EQ(Header(ssl, "X-Injected"), "");
+  for (const std::string& line : ssl.Headers) EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
 }
 
 TEST_F(HttpExecuteTest, NonCachedFilesComeFromTheFilesFolder) {
@@ -397,6 +417,35 @@ TEST_F(HttpExecuteTest, CacheFilesAreServedByBareName) {
     SCOPED_TRACE(path);
     EXPECT_EQ(Get(path).Code, 404);
   }
+}
+
+// What a session offers the cache files, enough for an application-wide file.
+class TCacheOwner : public IKXCacheOwner {
+ public:
+  IKXCacheOwner* CacheSession() override { return this; }
+  bool IsCacheForm() const override { return false; }
+  TStrings& CacheFiles() override { return mFiles; }
+  std::string InternalUrlBase() const override { return "/$/"; }
+
+ private:
+  TStringList mFiles;
+};
+
+TEST_F(HttpExecuteTest, CacheFileIsServedByItsHref) {
+  TCacheOwner owner;
+  std::unique_ptr<TCacheStream> stream;
+  std::string href;
+  TKXAppCache::NewAppCacheStream(&owner, "text/plain; charset=UTF-8", stream, href);
+  stream->Write("generated");
+  const std::string fileName = stream->FileName();
+  stream.reset();
+  ASSERT_EQ(href.rfind("/$/temp/", 0), 0u);
+  EXPECT_EQ(SC().CacheFiles().IndexOf(fileName), 0);
+
+  TReplyPacket reply = Get(href);
+  EXPECT_EQ(reply.Code, 200);
+  ASSERT_EQ(reply.DataType, rtCacheFile);
+  EXPECT_EQ(reply.FileName, fileName);
 }
 
 TEST_F(HttpExecuteTest, DispatchEventsRunAroundTheUrl) {
