@@ -209,7 +209,8 @@ void TKXCallBacks::PerformCallBack(TComponent* component, const std::string& nam
   int position;
   if (ParamIsValid(qualified, position)) message += ": " + qualified;
   IKXCallBackResponse* response = FSession != nullptr ? FSession->CallBackResponse() : nullptr;
-  if (response != nullptr) response->AddJavaScriptToExecuteAsCDATA("logMessage(\"" + EscapeJsonString(message) + "\")");
+  if (response != nullptr)
+    response->AddJavaScriptToExecuteAsCDATA("logMessage(\"" + ScriptStringLiteral(message) + "\")");
 }
 
 // ---------------------------------------------------------------------------

@@ -121,7 +121,7 @@ class TKXCallBacks : public TKXStringList, public IKXCallBacks {
   // Runs the callback that component's name refers to. An unknown name never
   // raises: the callback response gets the script
   // logMessage("Callback method not found: <name>"), the name left out unless
-  // it passes ParamIsValid and escaped as a script string. What the method
+  // it passes ParamIsValid and escaped by ScriptStringLiteral. What the method
   // raises propagates.
   void PerformCallBack(TComponent* component, const std::string& name) override;
 

@@ -185,9 +185,9 @@ void TContentForm::CheckFormClass() {
     if (mFormClassName.empty()) throw EKXContentFormException(ClassName() + ": KXAppForm class name is not defined.");
     if (gFindAppFormClass != nullptr) mFormClass = gFindAppFormClass(mFormClassName);
     if (mFormClass == nullptr)
-      throw EKXContentFormException(ClassName() + ": KXAppForm class \"" + mFormClassName + "\" is not registered. " +
-                                    "\r\n" +
-                                    "You must use RegisterClass() to register your KXAppForm class before executing it.");
+      throw EKXContentFormException(
+          ClassName() + ": KXAppForm class \"" + mFormClassName + "\" is not registered. " + "\r\n" +
+          "You must use RegisterClass() to register your KXAppForm class before executing it.");
   }
   // An abstract class has no creator: say so now rather than fail on the first request.
   if (mFormClass->Create == nullptr)

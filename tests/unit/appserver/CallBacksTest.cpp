@@ -101,6 +101,7 @@ class TFakeForm : public TComponent, public virtual IKXForm {
   TStringList mParams;
   bool mNotify = false;
 
+  TKXForm* KXForm() override { return nullptr; }
   TKXFormState FormState() const override { return mState; }
   TKXConnectionMode ConnectionMode() const override { return cmAny; }
   bool IsAppForm() const override { return true; }
