@@ -5,10 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "appserver/KXGlobal.h"
+#include "appserver/ServerController.h"
+#include "appserver/Sessions.h"
+#include "appserver/Startup.h"
+#include "foundation/AppInfo.h"
 #include "foundation/KXExceptions.h"
 #include "platform/Utf8.h"
 #include "support/Escaping.h"
@@ -384,6 +392,156 @@ TEST(TKXCallBacks, InstallSetsTheCreatorsOfSessions) {
   EXPECT_NE(gCreateCallBackResponse, nullptr);
   gCreateCallBacks = savedCallbacks;
   gCreateCallBackResponse = savedResponse;
+}
+
+// ---------------------------------------------------------------------------
+// TKXCallBacks of a session
+
+constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+std::string gSessionFolder;
+
+class TKXCallBacksSessionTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Startup(); }
+
+  void SetUp() override {
+    std::string pattern = gsTempPath() + "kx-callbacks-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    gSessionFolder = pattern + "/";
+    gGetAppPath = [] { return gSessionFolder; };
+    gSessions = new TKXSessions();
+    mSavedCallBacks = gCreateCallBacks;
+    mSavedResponse = gCreateCallBackResponse;
+    InstallCallBacks();
+    mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
+    gSC = gServerController = mController.get();
+    mSession = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(kChrome), nullptr, nullptr,
+                                                  "192.0.2.1", "", "", "/app");
+  }
+
+  void TearDown() override {
+    mSession->Unlock();
+    mController.reset();  // frees the store and the session
+    gSC = gServerController = nullptr;
+    gCreateCallBacks = mSavedCallBacks;
+    gCreateCallBackResponse = mSavedResponse;
+    gGetAppPath = nullptr;
+    std::filesystem::remove_all(gSessionFolder);
+  }
+
+  TFakeForm* NewSessionForm(const std::string& name, TKXFormState state) {
+    TFakeForm* form = TComponent::Create<TFakeForm>(mSession);
+    form->SetName(name);
+    form->mState = state;
+    return form;
+  }
+  TKXCallBacks& CallBacks() { return *dynamic_cast<TKXCallBacks*>(mSession->CallBacks()); }
+  TKXCallBackResponse& Response() { return *dynamic_cast<TKXCallBackResponse*>(mSession->CallBackResponse()); }
+  // The texts of the "literal" children of "execute".
+  std::vector<std::string> Scripts() {
+    TParsedResponse parsed(Streamed(Response()));
+    std::vector<std::string> scripts;
+    if (!parsed.Ok()) return {"(not well-formed)"};
+    for (xmlNodePtr literal : TParsedResponse::Elements(parsed.Part("execute")))
+      scripts.push_back(TParsedResponse::Text(literal));
+    return scripts;
+  }
+
+  TKXCreateCallBacks mSavedCallBacks = nullptr;
+  TKXCreateCallBackResponse mSavedResponse = nullptr;
+  TOwnedComponent<TKXServerControllerBase> mController;
+  TKXApplication* mSession = nullptr;
+};
+
+TEST_F(TKXCallBacksSessionTest, SessionGetsTheRegistryAndTheResponse) {
+  ASSERT_NE(dynamic_cast<TKXCallBacks*>(mSession->CallBacks()), nullptr);
+  ASSERT_NE(dynamic_cast<TKXCallBackResponse*>(mSession->CallBackResponse()), nullptr);
+  EXPECT_EQ(CallBacks().Session(), mSession);
+  EXPECT_EQ(Response().Owner(), mSession);
+}
+
+TEST_F(TKXCallBacksSessionTest, NameRegisteredWhileTheFormIsCreatedIsFoundFromThatForm) {
+  TFakeForm* main = NewSessionForm("Main", fsCreating);
+  int calls = 0;
+  mSession->RegisterCallBack("DoIt", [&](TStrings&) { ++calls; });
+  ASSERT_EQ(CallBacks().Count(), 1);
+  EXPECT_EQ(CallBacks().Strings(0), "Main.DoIt");
+
+  main->mState = fsExecuting;
+  mSession->SetActiveForm(main);
+  mSession->PerformCallBack(main, "DoIt");
+  mSession->PerformCallBack(main, "Main.DoIt");
+  mSession->PerformCallBack(nullptr, "main.doit");
+  EXPECT_EQ(calls, 3);
+  EXPECT_TRUE(Scripts().empty());
+
+  mSession->PerformCallBack(nullptr, "DoIt");
+  EXPECT_EQ(calls, 3) << "the plain name is not registered";
+  EXPECT_EQ(Scripts(), std::vector<std::string>{"logMessage(\"Callback method not found: DoIt\")"});
+}
+
+TEST_F(TKXCallBacksSessionTest, OutsideCreationTheActiveFormOwnsNewNames) {
+  TFakeForm* main = NewSessionForm("Main", fsExecuting);
+  NewSessionForm("Other", fsCreated);  // the last created form, but not being created
+  mSession->SetActiveForm(main);
+  mSession->RegisterCallBack("Click", [](TStrings&) {});
+  EXPECT_EQ(CallBacks().GetOwnerForm(), main);
+  ASSERT_EQ(CallBacks().Count(), 1);
+  EXPECT_EQ(CallBacks().Strings(0), "Main.Click");
+
+  mSession->UnregisterCallBack("Click");
+  EXPECT_EQ(CallBacks().Count(), 0);
+}
+
+// F10: the name used to be put into the script string unescaped.
+TEST_F(TKXCallBacksSessionTest, UnknownNameIsReportedSafely) {
+  const struct {
+    std::string name;
+    std::string logged;
+  } cases[] = {
+      {"Nobody", "Callback method not found: Nobody"},
+      {"x<script>alert(1)</script>", "Callback method not found"},
+      {"a\");alert(document.cookie);//", "Callback method not found: a\");alert(document.cookie);//"},
+      {"b]]>c'&\\d\r\n", "Callback method not found: b]]>c'&\\d\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Response().Initialize();
+    EXPECT_NO_THROW(mSession->PerformCallBack(nullptr, c.name));
+    const std::vector<std::string> scripts = Scripts();
+    ASSERT_EQ(scripts.size(), 1u);
+    const std::string& script = scripts[0];
+    const std::string prefix = "logMessage(\"";
+    const std::string suffix = "\")";
+    ASSERT_EQ(script.rfind(prefix, 0), 0u) << script;
+    ASSERT_GE(script.size(), prefix.size() + suffix.size());
+    const std::string body = script.substr(prefix.size(), script.size() - prefix.size() - suffix.size());
+    EXPECT_EQ(script.substr(script.size() - suffix.size()), suffix);
+    for (char c : {'"', '<', '\'', '&', '\r', '\n'}) EXPECT_EQ(body.find(c), std::string::npos) << body;
+    EXPECT_EQ(test::UnescapeScriptLiteral(body), c.logged);
+  }
+}
+
+TEST_F(TKXCallBacksSessionTest, MethodGetsACopyOfTheActiveFormsParameters) {
+  TFakeForm* main = NewSessionForm("Main", fsExecuting);
+  main->mParams.Add("a=1");
+  mSession->SetActiveForm(main);
+  std::string seen;
+  mSession->RegisterCallBack("Edit", [&](TStrings& params) {
+    seen = params.Text();
+    params.Add("b=2");
+  });
+  mSession->PerformCallBack(main, "Edit");
+  EXPECT_EQ(seen, "a=1\r\n");
+  EXPECT_EQ(main->mParams.Count(), 1);
+}
+
+TEST_F(TKXCallBacksSessionTest, AjaxNotificationFollowsTheCallback) {
+  TFakeForm* main = NewSessionForm("Main", fsExecuting);
+  mSession->SetActiveForm(main);
+  mSession->RegisterCallBack("Tick", [&](TStrings&) { main->mNotify = true; });
+  mSession->PerformCallBack(main, "Tick");
+  EXPECT_EQ(Scripts(), std::vector<std::string>{"notify();"});
 }
 
 }  // namespace

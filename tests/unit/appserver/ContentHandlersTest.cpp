@@ -9,9 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "appserver/KXGlobal.h"
 #include "appserver/ServerController.h"
+#include "appserver/Sessions.h"
+#include "appserver/Startup.h"
 #include "foundation/AppInfo.h"
 #include "foundation/HttpPackets.h"
+#include "support/SessionTestDoubles.h"
 
 namespace kx {
 namespace {
@@ -421,6 +425,112 @@ TEST_F(TContentFormTest, RequestAuthAsksTheFormClass) {
   };
   EXPECT_FALSE(handler.RequestAuth(*mRequest, realm));
   EXPECT_EQ(realm, "TPlainComponent");
+}
+
+// ---------------------------------------------------------------------------
+// TContentForm with a session
+
+// A test form that also takes the request as an application form does.
+class TURLForm : public TTestForm, public virtual IKXAppForm {
+  KX_COMPONENT_CLASS(TURLForm, TTestForm)
+
+ public:
+  void DoURLRequest(THttpRequest& request) override { mRequestSeen = &request; }
+  THttpRequest* mRequestSeen = nullptr;
+};
+
+constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+
+class TContentFormSessionTest : public TContentBaseTest {
+ protected:
+  static void SetUpTestSuite() { Startup(); }
+
+  void SetUp() override {
+    TContentBaseTest::SetUp();
+    gControllerFolder = mFolder;
+    gGetAppPath = [] { return gControllerFolder; };
+    gSessions = new TKXSessions();
+    mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
+    gSC = gServerController = mController.get();
+    mSession = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(kChrome), mRequest.get(),
+                                                  mReply.get(), "192.0.2.1", "", "", "/app");
+  }
+
+  void TearDown() override {
+    mSession->Unlock();
+    mController.reset();
+    gSC = gServerController = nullptr;
+    gGetAppPath = nullptr;
+    TContentBaseTest::TearDown();
+  }
+
+  bool Execute(TContentForm& handler) { return handler.DoExecute(*mRequest, *mReply, "", mSession, mParams); }
+  void NewReply() {
+    mReply = std::make_unique<THttpReply>(mReplyBuffer.data(), std::int32_t(mReplyBuffer.size()));
+    mSession->Initialize(mRequest.get(), mReply.get());
+  }
+
+  TOwnedComponent<TKXServerControllerBase> mController;
+  TKXApplication* mSession = nullptr;
+};
+
+TEST_F(TContentFormSessionTest, ShowsANewFormAndSendsSubmitsBackToTheHandlersURL) {
+  auto owned = std::make_unique<TContentForm>(&TURLForm::ClassRecord());
+  TContentForm& handler = *owned;
+  THandlers::Clear();
+  gSC = nullptr;  // registered as during start-up, before the controller is published
+  THandlers::Add("/shop/", "", std::move(owned));
+  gSC = mController.get();
+
+  EXPECT_TRUE(Execute(handler));
+  auto* form = dynamic_cast<TURLForm*>(mSession->GetActiveForm());
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->Owner(), mSession);
+  EXPECT_EQ(form->mRequestSeen, mRequest.get());
+  EXPECT_EQ(form->mExecuteCount, 1);
+  EXPECT_EQ(mSession->MappedURL(), "/app/shop/");
+  EXPECT_EQ(mSession->GetExecAction(), "/app/shop/");
+  EXPECT_EQ(Committed().Content, "<html> track 2</html>");
+  THandlers::Clear();
+}
+
+TEST_F(TContentFormSessionTest, ReusesTheSessionsFormUnlessToldNotTo) {
+  TContentForm handler(&TURLForm::ClassRecord());
+  EXPECT_TRUE(Execute(handler));
+  TComponent* first = mSession->GetActiveForm();
+  NewReply();
+  EXPECT_TRUE(Execute(handler));
+  EXPECT_EQ(mSession->GetActiveForm(), first);
+  EXPECT_EQ(mSession->GetFormCount(), 1);
+  EXPECT_EQ(dynamic_cast<TURLForm*>(first)->mExecuteCount, 2);
+
+  handler.SetUseExistingInstance(false);
+  NewReply();
+  EXPECT_TRUE(Execute(handler));
+  EXPECT_NE(mSession->GetActiveForm(), first);
+  EXPECT_EQ(mSession->GetFormCount(), 2);
+}
+
+TEST_F(TContentFormSessionTest, TerminatedSessionAnswersWithItsOverride) {
+  mSession->Terminate();
+  auto stream = std::make_unique<TKXRenderStream>(true, false);
+  stream->Write("bye");
+  mSession->SetRenderOverride(std::move(stream));
+  TContentForm handler(&TURLForm::ClassRecord());
+  EXPECT_TRUE(Execute(handler));
+  EXPECT_EQ(Committed().Content, "bye");
+  auto* form = dynamic_cast<TURLForm*>(mSession->LastForm());
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->mExecuteCount, 0);
+  EXPECT_EQ(form->mRequestSeen, nullptr);
+}
+
+TEST_F(TContentFormSessionTest, ClassThatMakesNoFormRaisesAndLeavesNothing) {
+  TContentForm handler(&TPlainComponent::ClassRecord());
+  const int forms = mSession->ComponentCount();
+  EXPECT_THROW(Execute(handler), EKXContentFormException);
+  EXPECT_EQ(mSession->ComponentCount(), forms);
+  EXPECT_EQ(mSession->GetActiveForm(), nullptr);
 }
 
 }  // namespace
