@@ -564,6 +564,21 @@ std::string TKXAppCache::StreamToCacheFile(IKXCacheOwner* Owner, TStream& Stream
   return Seal(std::move(stream), ContentType);
 }
 
+std::string TKXAppCache::GraphicToCacheFile(IKXCacheOwner* Owner, const TGraphic& Graphic, TKXImageOutput Output,
+                                            TCacheType CacheType) {
+  const char* contentType = "image/png";
+  if (Output == ioJPEG) contentType = "image/jpeg";
+  if (Output == ioGIF) contentType = "image/gif";
+  auto stream = std::make_unique<TCacheStream>(Owner, CacheType);
+  GraphicToStream(Graphic, *stream->Stream(), Output);
+  return Seal(std::move(stream), contentType);
+}
+
+std::string TKXAppCache::GraphicToCacheFile(IKXCacheOwner* Owner, const TGraphic& Graphic, TCacheType CacheType,
+                                            bool ForcePNG) {
+  return GraphicToCacheFile(Owner, Graphic, GetImageType(Graphic, ForcePNG), CacheType);
+}
+
 std::string TKXAppCache::ResourceToCacheFile(IKXCacheOwner* Owner, const std::string& ResourceName,
                                              const std::string& ContentType, TCacheType CacheType) {
   std::unique_ptr<TCustomMemoryStream> resource = TKXServerInternalFiles::GetResourceStream(ResourceName);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "appserver/ImageOutput.h"
 #include "foundation/Streams.h"
 #include "platform/StringLists.h"
 
@@ -59,7 +60,8 @@ class IKXCacheOwner {
 // is deleted and taken off its owner's list, so a half-written file is never served.
 class TCacheStream : public TStreamHelper {
  public:
-  // Opens the existing file for reading and writing (deny-write sharing) at position 0. Raises EKXException "Cache
+  // Opens the existing file for reading and writing (deny-write sharing) at position 0. FileName is meant to lie in
+  // the cache folder and end with ".tmp": the href is built from its name alone. Raises EKXException "Cache
   // owner must be specified.", "File \"<FileName>\" does not exist.", "Session object is not defined.", "KXForm
   // object is not defined." (ctForm for an owner that is no form), EFOpenError while another stream holds the file,
   // and Exception "Cache file \"<FileName>\" is already sealed." for a file that carries a trailer already.
@@ -196,6 +198,13 @@ class TKXAppCache {
   // when one is given and free, else "BRM....tmp". An existing file is never overwritten.
   static std::string StreamToCacheFile(IKXCacheOwner* Owner, TStream& Stream, const std::string& FileName,
                                        const std::string& ContentType, TCacheType CacheType);
+  // The graphic converted by GraphicToStream, as "image/jpeg", "image/gif" or "image/png". A graphic that cannot be
+  // converted raises EInvalidGraphic and leaves no file.
+  static std::string GraphicToCacheFile(IKXCacheOwner* Owner, const TGraphic& Graphic, TKXImageOutput Output,
+                                        TCacheType CacheType);
+  // The same in the format GetImageType (Graphic, ForcePNG) chooses.
+  static std::string GraphicToCacheFile(IKXCacheOwner* Owner, const TGraphic& Graphic, TCacheType CacheType,
+                                        bool ForcePNG);
   // The framework's embedded resource of that name (case ignored). A missing one raises EKXException "Cannot find
   // internal file: NAME".
   static std::string ResourceToCacheFile(IKXCacheOwner* Owner, const std::string& ResourceName,

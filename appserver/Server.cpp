@@ -153,12 +153,8 @@ void TKXServer::SetBaseUrl() {
 
 void TKXServer::SetCookiePath() {
   std::string path = mBaseURL.substr(0, mBaseURL.empty() ? 0 : mBaseURL.size() - 1);
-  if (path.empty()) {
-    path = "/";
-  } else {
-    if (path.front() != '/') path.insert(0, 1, '/');
-    if (path.back() != '/') path += '/';
-  }
+  if (path.empty() || path.front() != '/') path.insert(0, 1, '/');
+  if (path.back() != '/') path += '/';
   mCookiePath = std::move(path);
 }
 
@@ -227,12 +223,10 @@ std::string TKXServer::GetUrlPath() const {
   std::string path = mRequest->PathInfo();
   const std::string& base = gSC->URLBase();
   if (!base.empty() && StartsText(base, path)) path.erase(0, base.size() - 1);
-  if (path.empty()) {
-    path = "/";
+  if (path.empty() || path == "/$") {
+    path += '/';  // "/" and "/$/"
   } else if (StartsText("/../", path)) {
     path.erase(0, 4);
-  } else if (path == "/$") {
-    path = "/$/";
   }
   if (path.find("//") != std::string::npos) path = KXStringReplace(path, "//", "/", rfReplaceAll);
   if (path.find('\\') != std::string::npos) throw EKXException(kInvalidUrl);

@@ -289,6 +289,7 @@ void TKXServerControllerBase::AfterConstruction() {
     if (!MakeDirectory(FCacheDir, false)) throw Exception(Format(kUnableToCreateCacheDir, FCacheDir));
     if (FLog == loFile) LogFileAppend(Format(kCacheDirCreated, FCacheDir));
   }
+  TKXAppCache::SetController(this);
 }
 
 void TKXServerControllerBase::CreateCommon() {
@@ -322,6 +323,8 @@ void TKXServerControllerBase::BeforeDestruction() {
 
 void TKXServerControllerBase::Dispose() {
   StopSessionTimeoutThread();
+  if (mCacheFiles) TKXAppCache::ClearCache(*mCacheFiles);
+  if (TKXAppCache::Controller() == this) TKXAppCache::SetController(nullptr);
   TDataModule::Dispose();
 }
 

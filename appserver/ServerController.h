@@ -10,9 +10,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "appserver/Authenticators.h"
+#include "appserver/CacheFiles.h"
 #include "appserver/Compression.h"
 #include "appserver/ExceptionLogger.h"
 #include "appserver/KXGlobal.h"
@@ -291,9 +293,13 @@ using TKXLogExceptionEvent = std::function<bool(const TStrings& report)>;
 // InitControl (defaults, option objects, the timeout thread), InitDesignTime, BuildComponents and Loaded
 // ("port.ini"), OnCreate, then the controller's own steps: Description and DisplayName defaults, the machine
 // name, OnConfig, the default CacheDir (created), the temporary-file folder := CacheDir; then AppName, BoundIP,
-// CacheDir and ContentPath are locked. Free stops the timeout thread, frees gSessions, clears the controller's
-// cache files, deletes the cache folder tree and clears gServerController (and gSC when it is this controller).
-class TKXServerControllerBase : public TDataModule, public IKXExceptionLoggerOwner, public IKXAutherOwner {
+// CacheDir and ContentPath are locked and the controller becomes TKXAppCache's controller. Free stops the timeout
+// thread, frees gSessions, clears the controller's cache files, deletes the cache folder tree and clears
+// gServerController (and gSC when it is this controller).
+class TKXServerControllerBase : public TDataModule,
+                                public IKXExceptionLoggerOwner,
+                                public IKXAutherOwner,
+                                public IKXCacheController {
   KX_COMPONENT_CLASS(TKXServerControllerBase, TDataModule)
 
  public:
@@ -321,7 +327,7 @@ class TKXServerControllerBase : public TDataModule, public IKXExceptionLoggerOwn
   // of the process works in a folder of its own ("cache" gives $TMPDIR/cache/<ProcessID>/). The folder is
   // created with its parents; when that fails, raises "Unable to create cache directory \"<folder>\"." and keeps
   // the previous value.
-  const std::string& CacheDir() const { return FCacheDir; }
+  std::string CacheDir() const override { return FCacheDir; }
   void SetCacheDir(const std::string& value);
   TComInitialization ComInitialization() const { return FComInitialization; }
   void SetComInitialization(TComInitialization value) { FComInitialization = value; }
@@ -425,8 +431,8 @@ class TKXServerControllerBase : public TDataModule, public IKXExceptionLoggerOwn
   void MakeGUIActive() { FGUIActive = true; }
   // Sorted: "APP_POOL_ID", "SERVER_ADDR", "SERVER_NAME", "SERVER_PORT", "SERVER_SOFTWARE".
   TStringList* ServerVariables() const { return mServerVariables.get(); }
-  // Full paths of the controller's cache files, deleted when it is freed.
-  TStringList* CacheFiles() const { return mCacheFiles.get(); }
+  // Full paths of the controller's ctApp cache files, deleted when it is freed.
+  TStrings& CacheFiles() override { return *mCacheFiles; }
   // A host's replacement for the request's script name (reverse-proxy set-ups).
   const std::string& RewriteURL() const { return mRewriteURL; }
   void SetRewriteURL(const std::string& value) { mRewriteURL = value; }

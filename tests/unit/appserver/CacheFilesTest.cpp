@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TTestController : public IKXCacheController {
+class TTestController final : public IKXCacheController {
  public:
   explicit TTestController(std::string folder) : mFolder(std::move(folder)) {}
   std::string CacheDir() const override { return mFolder; }
@@ -33,7 +33,7 @@ class TTestController : public IKXCacheController {
   TStringList mFiles;
 };
 
-class TTestSession : public IKXCacheOwner {
+class TTestSession final : public IKXCacheOwner {
  public:
   explicit TTestSession(std::string urlBase = "/app/$/") : mUrlBase(std::move(urlBase)) {}
   IKXCacheOwner* CacheSession() override { return this; }
@@ -45,7 +45,7 @@ class TTestSession : public IKXCacheOwner {
   TStringList mFiles;
 };
 
-class TTestForm : public IKXCacheOwner {
+class TTestForm final : public IKXCacheOwner {
  public:
   explicit TTestForm(IKXCacheOwner* session) : mSession(session) {}
   IKXCacheOwner* CacheSession() override { return mSession; }
@@ -71,6 +71,17 @@ std::string ReadContent(TStream& stream) {
   char buffer[7];
   while (std::int64_t n = stream.Read(buffer, sizeof buffer)) content.append(buffer, std::size_t(n));
   return content;
+}
+
+// The message of the Exception that action raises; "(none)" when it raises nothing.
+template <class F>
+std::string MessageOf(F action) {
+  try {
+    action();
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "(none)";
 }
 
 std::string Text(const std::string& text) {
@@ -167,20 +178,14 @@ TEST_F(TCacheStreamTest, NewFileIsNamedInTheCacheFolderAndListedByType) {
 
 TEST_F(TCacheStreamTest, RefusedOwnersRaiseAndLeaveNoFile) {
   TTestForm orphan(nullptr);
-  auto expectRaise = [&](auto make, const std::string& message) {
-    try {
-      make();
-      ADD_FAILURE() << "no exception for " << message;
-    } catch (const EKXException& e) {
-      EXPECT_EQ(e.Message(), message);
-    }
-  };
-  expectRaise([&] { TCacheStream(nullptr, ctSession); }, "Cache owner must be specified.");
-  expectRaise([&] { TCacheStream(&orphan, ctForm); }, "Session object is not defined.");
-  expectRaise([&] { TCacheStream(&mSession, ctForm); }, "KXForm object is not defined.");
-  expectRaise([&] { TCacheStream(&mSession, mFolder + "x", ctSession); }, "File \"" + mFolder + "x\" does not exist.");
+  EXPECT_THROW(TCacheStream(nullptr, ctSession), EKXException);
+  EXPECT_EQ(MessageOf([&] { TCacheStream(nullptr, ctSession); }), "Cache owner must be specified.");
+  EXPECT_EQ(MessageOf([&] { TCacheStream(&orphan, ctForm); }), "Session object is not defined.");
+  EXPECT_EQ(MessageOf([&] { TCacheStream(&mSession, ctForm); }), "KXForm object is not defined.");
+  EXPECT_EQ(MessageOf([&] { TCacheStream(&mSession, mFolder + "x", ctSession); }),
+            "File \"" + mFolder + "x\" does not exist.");
   TKXAppCache::SetController(nullptr);
-  expectRaise([&] { TCacheStream(&mSession, ctOneTime); }, "Cache folder is not defined.");
+  EXPECT_EQ(MessageOf([&] { TCacheStream(&mSession, ctOneTime); }), "Cache folder is not defined.");
   EXPECT_EQ(FileCount(), 0u);
 }
 
@@ -292,24 +297,7 @@ TEST_F(TReadCacheFileStreamTest, PresentsOnlyTheContent) {
   copy.CopyFrom(stream, 0);
   EXPECT_EQ(copy.Size(), 3);
   EXPECT_NO_THROW(stream.SetSize(0));
-  try {
-    stream.SetSize(1);
-    ADD_FAILURE();
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Stream is not resizable");
-  }
-}
-
-TEST_F(TReadCacheFileStreamTest, EmptyContentIsOnlyTheTrailer) {
-  std::string href;
-  {
-    std::unique_ptr<TCacheStream> stream;
-    TKXAppCache::NewSessionCacheStream(&mSession, "", stream, href);
-  }
-  TReadCacheFileStream stream(FileOfHref(href));
-  EXPECT_EQ(stream.Size(), 0);
-  EXPECT_EQ(ReadContent(stream), "");
-  EXPECT_EQ(stream.ContentType(), "");
+  EXPECT_EQ(MessageOf([&] { stream.SetSize(1); }), "Stream is not resizable");
 }
 
 // C8: no trailer field is trusted; a fault raises before anything is allocated or read out of range.
@@ -340,15 +328,13 @@ TEST_F(TReadCacheFileStreamTest, DamagedTrailersRaise) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteBytes(mFolder + "bad.tmp", c.bytes);
-    try {
-      TReadCacheFileStream stream(mFolder + "bad.tmp");
-      ADD_FAILURE() << "opened";
-    } catch (const Exception& e) {
-      EXPECT_EQ(e.Message(), c.message);
-    }
+    EXPECT_EQ(MessageOf([&] { TReadCacheFileStream(mFolder + "bad.tmp"); }), c.message);
   }
+  // Empty content: the file is only its trailer.
   WriteBytes(mFolder + "good.tmp", withN(0, validFields));
-  EXPECT_EQ(TReadCacheFileStream(mFolder + "good.tmp").Href(), "h");
+  TReadCacheFileStream good(mFolder + "good.tmp");
+  EXPECT_EQ(good.Size(), 0);
+  EXPECT_EQ(good.Href(), "h");
 }
 
 TEST_F(TReadCacheFileStreamTest, OneTimeFilesGoAfterTheirFirstReading) {
@@ -415,12 +401,8 @@ TEST_F(TKXAppCacheTest, AddFileToCacheRenamesAFileInTheFolderAndSealsItOnce) {
 }
 
 TEST_F(TKXAppCacheTest, AddFileToCacheOfAMissingFileRaises) {
-  try {
-    TKXAppCache::AddFileToCache(&mSession, mFolder + "dir/none.txt", "text/plain", ctSession);
-    ADD_FAILURE();
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Can't add file \"none.txt\" to cache. The file does not exist.");
-  }
+  EXPECT_EQ(MessageOf([&] { TKXAppCache::AddFileToCache(&mSession, mFolder + "dir/none.txt", "", ctSession); }),
+            "Can't add file \"none.txt\" to cache. The file does not exist.");
 }
 
 // Names taken from callers stay in the cache folder and give hrefs that lead back to the file.
@@ -449,12 +431,8 @@ TEST_F(TKXAppCacheTest, NewCacheStreamWithAFileNameGivesAnHrefThatResolves) {
   stream.reset();
   EXPECT_EQ(href, "/app/$/temp/report.pdf");
   EXPECT_EQ(ContentOf(href), "pdf");
-  try {
-    TKXAppCache::NewCacheStream(&mSession, "report.pdf.tmp", "", ctSession, stream, href);
-    ADD_FAILURE();
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Cache file \"" + mFolder + "report.pdf.tmp\" is already sealed.");
-  }
+  EXPECT_EQ(MessageOf([&] { TKXAppCache::NewCacheStream(&mSession, "report.pdf.tmp", "", ctSession, stream, href); }),
+            "Cache file \"" + mFolder + "report.pdf.tmp\" is already sealed.");
 }
 
 TEST_F(TKXAppCacheTest, ResourceToCacheFileCopiesTheEmbeddedBytes) {
@@ -463,6 +441,32 @@ TEST_F(TKXAppCacheTest, ResourceToCacheFileCopiesTheEmbeddedBytes) {
   std::string href = TKXAppCache::ResourceToCacheFile(&mSession, "kx_favicon", "image/x-icon", ctApp);
   EXPECT_EQ(ContentOf(href), std::string(favicon->Text()));
   EXPECT_THROW(TKXAppCache::ResourceToCacheFile(&mSession, "NO_SUCH", "", ctApp), EKXException);
+}
+
+TEST_F(TKXAppCacheTest, GraphicToCacheFileWritesTheChosenFormat) {
+  TBitmap bitmap;
+  bitmap.SetSize(2, 2);
+  struct Case {
+    TKXImageOutput output;
+    const char* contentType;
+    std::string signature;
+  } cases[] = {{ioPNG, "image/png", "\x89PNG"}, {ioJPEG, "image/jpeg", "\xFF\xD8"}, {ioGIF, "image/gif", "GIF8"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.contentType);
+    std::string href = TKXAppCache::GraphicToCacheFile(&mSession, bitmap, c.output, ctSession);
+    EXPECT_EQ(TReadCacheFileStream(FileOfHref(href)).ContentType(), c.contentType);
+    EXPECT_EQ(ContentOf(href).substr(0, c.signature.size()), c.signature);
+  }
+  std::string forced = TKXAppCache::GraphicToCacheFile(&mSession, bitmap, ctSession, true);
+  EXPECT_EQ(TReadCacheFileStream(FileOfHref(forced)).ContentType(), "image/png");
+}
+
+// C7: an encoder failure leaves neither a file nor a list entry.
+TEST_F(TKXAppCacheTest, GraphicThatCannotBeEncodedLeavesNoFile) {
+  TBitmap empty;
+  EXPECT_THROW(TKXAppCache::GraphicToCacheFile(&mSession, empty, ioPNG, ctSession), EInvalidGraphic);
+  EXPECT_EQ(FileCount(), 0u);
+  EXPECT_EQ(mSession.mFiles.Count(), 0);
 }
 
 TEST_F(TKXAppCacheTest, NewTempFileNameStaysInTheFolder) {

@@ -303,14 +303,6 @@ TEST_F(TKXServerControllerBaseTest, URLBaseBeginsAndEndsWithSlash) {
   }
 }
 
-TEST_F(TKXServerControllerBaseTest, DocTypeIsTrimmedAndValidated) {
-  TController sc = CreateController();
-  sc->SetDocType("  <!DOCTYPE html>  ");
-  EXPECT_EQ(sc->DocType(), "<!DOCTYPE html>");
-  EXPECT_THROW(sc->SetDocType("html"), Exception);
-  EXPECT_EQ(sc->DocType(), "<!DOCTYPE html>");
-}
-
 TEST_F(TKXServerControllerBaseTest, TemplateDirResolvesAgainstTheApplicationFolder) {
   fs::create_directory(gTestAppFolder + "tpl");
   const struct {
@@ -348,29 +340,17 @@ TEST_F(TKXServerControllerBaseTest, PortIniOverridesTheStoredPorts) {
   }
 }
 
-TEST_F(TKXServerControllerBaseTest, OptionObjectsAssignTheirFields) {
-  TKXSSLOptions ssl;
-  ssl.SetCertificatePassword("secret");
-  ssl.SetNonSSLRequest(nsRedirect);
-  ssl.SetPort(8443);
-  ssl.SetSSLVersions({TLSv11, TLSv12});
-  TKXSSLOptions sslCopy;
-  sslCopy.Assign(&ssl);
-  EXPECT_EQ(sslCopy.CertificatePassword(), "secret");
-  EXPECT_EQ(sslCopy.NonSSLRequest(), nsRedirect);
-  EXPECT_EQ(sslCopy.Port(), 8443);
-  EXPECT_EQ(sslCopy.SSLVersions(), (TKXSSLVersions{TLSv11, TLSv12}));
-
-  // The cookie options copy SessionCookies only.
+// The cookie options copy SessionCookies only.
+TEST_F(TKXServerControllerBaseTest, CookieOptionsAssignSessionCookiesOnly) {
   TKXSessionCookieOptions cookies;
   cookies.SetSessionCookies(false);
   cookies.SetSecure(true);
-  TKXSessionCookieOptions cookiesCopy;
-  cookiesCopy.Assign(&cookies);
-  EXPECT_FALSE(cookiesCopy.SessionCookies());
-  EXPECT_FALSE(cookiesCopy.Secure());
-
-  EXPECT_THROW(cookiesCopy.Assign(&ssl), EConvertError);
+  TKXSessionCookieOptions copy;
+  copy.Assign(&cookies);
+  EXPECT_FALSE(copy.SessionCookies());
+  EXPECT_FALSE(copy.Secure());
+  TKXSSLOptions ssl;
+  EXPECT_THROW(copy.Assign(&ssl), EConvertError);
 }
 
 TEST_F(TKXServerControllerBaseTest, SetServerControllerClassNamesTheClassTheHostCreates) {
@@ -389,6 +369,14 @@ TEST_F(TKXServerControllerBaseTest, FreeClearsTheGlobalsThatNameIt) {
   sc->Free();
   EXPECT_EQ(gSC, nullptr);
   EXPECT_EQ(gServerController, nullptr);
+}
+
+TEST_F(TKXServerControllerBaseTest, IsTheCacheFilesControllerWhileItLives) {
+  TTestController* sc = TComponent::Create<TTestController>(nullptr);
+  EXPECT_EQ(TKXAppCache::Controller(), sc);
+  EXPECT_EQ(TKXAppCache::CacheDir(), sc->CacheDir());
+  sc->Free();
+  EXPECT_EQ(TKXAppCache::Controller(), nullptr);
 }
 
 TEST_F(TKXServerControllerBaseTest, FreeStopsTheTimeoutThreadThenFreesTheStore) {
@@ -533,11 +521,6 @@ TEST_F(TSessionTimeoutThreadTest, PurgesTheExpiredListEverySixtiethRun) {
   EXPECT_EQ(thread.RunCount(), 0);
   for (int run = 1; run <= 60; ++run) thread.Run();
   EXPECT_EQ(store.Purges, 2);
-}
-
-TEST_F(TSessionTimeoutThreadTest, RunsWithoutAStore) {
-  TSessionTimeoutThread thread(*mController, 1000);
-  for (int run = 1; run <= 60; ++run) EXPECT_NO_THROW(thread.Run());
 }
 
 }  // namespace
