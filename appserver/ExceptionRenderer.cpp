@@ -118,7 +118,7 @@ std::string TKXExceptionRenderer::RenderHTML(const std::exception& e, const THtt
       break;
     case TKXErrorKind::SessionTimeout:
       sessionId = static_cast<const EInvalidSession&>(e).AppID();
-      if (gSessions != nullptr) runParams = gSessions->GetExpiredParams(sessionId, false);
+      if (TKXSessions* store = SessionStore()) runParams = store->GetExpiredParams(sessionId, false);
       break;
     case TKXErrorKind::SessionInvalid:
       sessionId = static_cast<const EInvalidSession&>(e).AppID();
@@ -180,5 +180,11 @@ void SetExceptionRendererClass(const TKXExceptionRendererClass* rendererClass) {
 std::string RenderExceptionPage(const std::exception& e, const THttpRequest* request) {
   return GetExceptionRendererClass().RenderHTML(e, request);
 }
+
+// The server's seam (appserver/Server.h), declared here by its signature:
+// that header gives its renderer pointer type this class's name.
+void SetExceptionRenderer(std::string (*renderer)(const std::exception& e, const THttpRequest* request));
+
+void InstallExceptionRenderer() { SetExceptionRenderer(&RenderExceptionPage); }
 
 }  // namespace kx

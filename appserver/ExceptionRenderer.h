@@ -90,6 +90,9 @@ const TKXExceptionRendererClass& GetExceptionRendererClass();
 void SetExceptionRendererClass(const TKXExceptionRendererClass* rendererClass);
 // The page of the current renderer class.
 std::string RenderExceptionPage(const std::exception& e, const THttpRequest* request);
+// Makes the server answer exceptions with RenderExceptionPage (the server's
+// exception-renderer seam). Part of the start-up sequence.
+void InstallExceptionRenderer();
 
 template <class F>
 std::string TKXExceptionRenderer::ReplacePlaceholders(std::string_view page, F&& value) {

@@ -48,7 +48,11 @@ void LogSessionEventHook(TKXApplication& session, TSessionEvent event) {
 
 }  // namespace
 
-std::string TKXSessionLogger::LogFileName() { return gsAppPath() + gsAppName() + "_session.log"; }
+std::string TKXSessionLogger::LogFileName() {
+  std::string folder = gGetAppPath != nullptr ? gGetAppPath() : gsAppPath();
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder + gsAppName() + "_session.log";
+}
 
 std::string TKXSessionLogger::BuildRecord(TKXApplication& session, TSessionEvent event, bool withHeader) {
   TMemoryStream memory;

@@ -18,7 +18,8 @@ class TKXSessionLogger {
   static constexpr std::int32_t Magic = 20040827;
   static constexpr std::int32_t Version = 2;
 
-  // gsAppPath() + gsAppName() + "_session.log".
+  // The application folder (the host's gGetAppPath when set, else gsAppPath())
+  // + gsAppName() + "_session.log".
   static std::string LogFileName();
 
   // Appends the record of event for session (text is not written). A new or

@@ -9,26 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Types.h"
+#include "foundation/StyleTypes.h"
 
 namespace kx {
 
 class TKXApplication;
-
-// The features of a new browser window. woDefault: none at all, the browser's
-// defaults. woDetectBlock: tell the user when a popup blocker stopped the window.
-enum TKXWindowOption : std::uint8_t {
-  woButtons,
-  woStatusBar,
-  woMenuBar,
-  woScrollBars,
-  woResizable,
-  woCopyHistory,
-  woFullScreen,
-  woDetectBlock,
-  woDefault
-};
-using TKXWindowOptions = TEnumSet<TKXWindowOption>;
 
 // The feature text of window.open: unless woDefault is set, "directories=",
 // "status=", "menubar=", "scrollbars=", "resizable=", "copyhistory=",

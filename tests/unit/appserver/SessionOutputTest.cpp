@@ -1,0 +1,120 @@
+#include "appserver/SessionOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace kx {
+namespace {
+
+TEST(NewWindowFeatures, ListsFlagsThenKnownSizes) {
+  struct Case {
+    int height, width;
+    TKXWindowOptions options;
+    int top, left;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {-1, -1, {woDefault}, -1, -1, ""},
+      {300, 400, {woDefault, woButtons}, -1, -1, "height=300,width=400"},
+      {-1, -1, {}, -1, -1,
+       "directories=no,status=no,menubar=no,scrollbars=no,resizable=no,copyhistory=no,fullscreen=no"},
+      {200, -1, {woButtons, woScrollBars, woFullScreen}, 0, 15,
+       "directories=yes,status=no,menubar=no,scrollbars=yes,resizable=no,copyhistory=no,fullscreen=yes,"
+       "height=200,top=0,left=15"},
+      {-1, -1, {woStatusBar, woMenuBar, woResizable, woCopyHistory, woDetectBlock}, -1, -1,
+       "directories=no,status=yes,menubar=yes,scrollbars=no,resizable=yes,copyhistory=yes,fullscreen=no"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    EXPECT_EQ(NewWindowFeatures(c.height, c.width, c.options, c.top, c.left), c.expected);
+  }
+}
+
+TEST(NewWindowScript, WithoutFeaturesOpensPlainWindow) {
+  EXPECT_EQ(NewWindowScript("page.html", "", -1, -1, {woDefault}, -1, -1),
+            "var xWin = window.open(\"page.html\",\"\");if (xWin && xWin.focus) {xWin.focus()};");
+  EXPECT_EQ(NewWindowScript("a.html", "w1", 100, 200, {woDefault}, -1, -1),
+            "var xWin = window.open(\"a.html\",\"w1\",\"height=100,width=200\");"
+            "if (xWin && xWin.focus) {xWin.focus()};");
+}
+
+TEST(NewWindowScript, DetectBlockAddsCheckAfterFocus) {
+  const std::string script = NewWindowScript("x", "n", -1, -1, {woDefault, woDetectBlock}, -1, -1);
+  EXPECT_EQ(script,
+            "var xWin = window.open(\"x\",\"n\");if (xWin && xWin.focus) {xWin.focus()};"
+            "setTimeout(function(){isWndBlocked(xWin, \"Popup is blocked. Please disable popup blocker to "
+            "continue.\")}, 1000);");
+}
+
+// F10: a URL or window name from the client cannot close its string, the
+// statement or the script element.
+TEST(NewWindowScript, HostileUrlAndNameStayInsideTheirStrings) {
+  const std::string script =
+      NewWindowScript("a\");alert(document.cookie);//</script>", "x'\"\r\n", -1, -1, {woDefault}, -1, -1);
+  EXPECT_EQ(script,
+            "var xWin = window.open(\"a\\x22);alert(document.cookie);//\\x3C/script>\",\"x\\x27\\x22\\r\\n\");"
+            "if (xWin && xWin.focus) {xWin.focus()};");
+  EXPECT_EQ(std::count(script.begin(), script.end(), '"'), 4);
+}
+
+TEST(ContentDispositionValue, AccentsAndBlanksGetPlainAndEncodedNames) {
+  EXPECT_EQ(ContentDispositionValue("R\xC3\xA9sum\xC3\xA9 final.pdf", true),
+            "attachment; filename=\"R_sum_ final.pdf\"; filename*=UTF-8''R%C3%A9sum%C3%A9%20final.pdf");
+  EXPECT_EQ(ContentDispositionValue("report.pdf", false),
+            "inline; filename=\"report.pdf\"; filename*=UTF-8''report.pdf");
+}
+
+// F11: a file name (often an upload's client name) can neither split the
+// header nor end its quoted string, and filename* holds only RFC 5987 characters.
+TEST(ContentDispositionValue, HostileNamesAreSanitised) {
+  struct Case {
+    std::string name, expected;
+  };
+  const Case cases[] = {
+      {"evil\"\r\nSet-Cookie: a=b;.pdf",
+       "attachment; filename=\"evil_Set-Cookie: a=b;.pdf\"; "
+       "filename*=UTF-8''evil%22Set-Cookie%3A%20a%3Db%3B.pdf"},
+      {"a\\b/c.txt", "attachment; filename=\"a_b/c.txt\"; filename*=UTF-8''a%5Cb%2Fc.txt"},
+      {"100%41.txt", "attachment; filename=\"100_41.txt\"; filename*=UTF-8''100%2541.txt"},
+      {"\xF0\x9F\x98\x80.png", "attachment; filename=\"_.png\"; filename*=UTF-8''%F0%9F%98%80.png"},
+      {"\xFF\x01\x7F\xC2\x85x", "attachment; filename=\"_x\"; filename*=UTF-8''%EF%BF%BDx"},
+      {"(a)'b*c,d<e>?@[f]{g}.z",
+       "attachment; filename=\"(a)'b*c,d<e>?@[f]{g}.z\"; "
+       "filename*=UTF-8''%28a%29%27b%2Ac%2Cd%3Ce%3E%3F%40%5Bf%5D%7Bg%7D.z"},
+      {"!#$&+-.^_`|~", "attachment; filename=\"!#$&+-.^_`|~\"; filename*=UTF-8''!#$&+-.^_`|~"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string value = ContentDispositionValue(c.name, true);
+    EXPECT_EQ(value, c.expected);
+    EXPECT_EQ(value.find_first_of("\r\n"), std::string::npos);
+  }
+}
+
+TEST(AndroidContentDispositionValue, UpperCasesTheExtension) {
+  EXPECT_EQ(AndroidContentDispositionValue("report.pdf"), "attachment; filename=\"report.PDF\"");
+  EXPECT_EQ(AndroidContentDispositionValue("a.tar.gz"), "attachment; filename=\"a.tar.GZ\"");
+  EXPECT_EQ(AndroidContentDispositionValue("README"), "attachment; filename=\"README\"");
+  EXPECT_EQ(AndroidContentDispositionValue("x\"\r\n.pdf"), "attachment; filename=\"x_.PDF\"");
+}
+
+TEST(DownloadContentType, NeverEmptyAndAlwaysWithCharset) {
+  EXPECT_EQ(DownloadContentType(""), "application/unknown; charset=UTF-8");
+  EXPECT_EQ(DownloadContentType("  "), "application/unknown; charset=UTF-8");
+  EXPECT_EQ(DownloadContentType(" text/plain "), "text/plain; charset=UTF-8");
+  EXPECT_EQ(DownloadContentType("application/octet-stream"), "application/octet-stream; charset=UTF-8");
+  EXPECT_EQ(DownloadContentType("text/html; Charset=ISO-8859-1"), "text/html; Charset=ISO-8859-1");
+}
+
+TEST(TerminatedPage, DefaultTextAndApplicationMarkup) {
+  EXPECT_EQ(TerminatedPage(""),
+            "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n</head><body>This session has been terminated"
+            "</body></html>");
+  EXPECT_EQ(TerminatedPage("<b>Bye</b>"),
+            "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n</head><body><b>Bye</b></body></html>");
+}
+
+}  // namespace
+}  // namespace kx
