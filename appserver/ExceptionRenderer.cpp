@@ -34,12 +34,14 @@ std::string UrlForAttribute(std::string_view url) {
   return TextToHTMLStringLiteral(TURL::Encode(url, "\"#<>\\^`{|}"));
 }
 
-std::string ReadTemplateFile(const std::string& fileName) {
+// The file's text without a UTF-8 byte-order mark; false when it cannot be read.
+bool ReadTemplateFile(const std::string& fileName, std::string& text) {
   std::ifstream file(fileName, std::ios::binary);
-  if (!file) return {};
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (!file) return false;
+  text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  if (file.bad()) return false;
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
-  return text;
+  return true;
 }
 
 }  // namespace
@@ -99,7 +101,8 @@ std::string TKXExceptionRenderer::GetTemplate(TKXErrorKind kind, const std::stri
   if (!templateDir.empty()) {
     const std::string fileName = templateDir + "KX" + name + ".html";
     std::error_code error;
-    if (std::filesystem::is_regular_file(fileName, error)) return ReadTemplateFile(fileName);
+    std::string text;
+    if (std::filesystem::is_regular_file(fileName, error) && ReadTemplateFile(fileName, text)) return text;
   }
   return TKXServerInternalFiles::GetResourceStreamAsString("KX_GFX_" + name);
 }

@@ -66,9 +66,9 @@ class TKXExceptionRenderer : public TObject {
   // The kind's explanatory text; sessionTimeout (minutes) fills the expired-session text.
   static std::string SpecificText(TKXErrorKind kind, int sessionTimeout);
   // The template text of kind: templateDir + "KX" + kind name + ".html" when
-  // templateDir is not empty and that file exists (a UTF-8 byte-order mark is
-  // dropped), else the embedded one; a missing embedded one raises from the
-  // internal-file registry.
+  // templateDir is not empty and that file exists and can be read (a UTF-8
+  // byte-order mark is dropped), else the embedded one; a missing embedded one
+  // raises from the internal-file registry.
   static std::string GetTemplate(TKXErrorKind kind, const std::string& templateDir);
   // Replaces every "{%NAME%}" whose NAME is a placeholder in one left-to-right
   // pass; NAME is looked up through value, which returns false for an unknown

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,11 +81,6 @@ class TFolderCacheController : public IKXCacheController {
   std::string Folder;
   TStringList Files;
 };
-
-std::string FileBytes(const std::string& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
 
 class TKXApplicationOutputTest : public ::testing::Test {
  protected:

@@ -20,6 +20,7 @@
 #include "foundation/HttpPackets.h"
 #include "foundation/HttpRequest.h"
 #include "foundation/KXExceptions.h"
+#include "tests/support/Escaping.h"
 
 namespace kx {
 namespace {
@@ -235,6 +236,17 @@ TEST_F(TKXExceptionRendererTest, HostileSessionIdCannotInjectMarkup) {
   WriteTemplate("SESSIONINVALID", kProbe);
   EXPECT_EQ(Probe(EInvalidAppID(id, "invalid"))[fAppId],
             "&#34;&#62;&#60;script&#62;alert&#40;1&#41;&#60;&#47;script&#62;&#123;&#37;APPNAME&#37;&#125;");
+}
+
+TEST_F(TKXExceptionRendererTest, HostileSessionIdsBecomeCharacterReferences) {
+  WriteTemplate("SESSIONINVALID", kProbe);
+  for (const std::string& id : test::HostileStrings()) {
+    SCOPED_TRACE(id);
+    const std::string field = Probe(EInvalidAppID(id, "invalid"))[fAppId];
+    EXPECT_EQ(field.find_first_of(std::string("<>\"'\r\n\0{}", 10)), std::string::npos) << field;
+    for (std::size_t amp = field.find('&'); amp != std::string::npos; amp = field.find('&', amp + 1))
+      EXPECT_EQ(field.compare(amp, 2, "&#"), 0) << field;
+  }
 }
 
 // F8: run parameters reach the restart link's href; the expired session's are

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <string>
+
+#include "platform/Utf8.h"
+#include "tests/support/Escaping.h"
 
 namespace kx {
 namespace {
@@ -59,6 +63,20 @@ TEST(NewWindowScript, HostileUrlAndNameStayInsideTheirStrings) {
   EXPECT_EQ(std::count(script.begin(), script.end(), '"'), 4);
 }
 
+TEST(NewWindowScript, HostileStringsMeanExactlyThemselves) {
+  const std::string prefix = "var xWin = window.open(\"";
+  for (const std::string& text : test::HostileStrings()) {
+    SCOPED_TRACE(text);
+    const std::string script = NewWindowScript(text, text, -1, -1, {woDefault}, -1, -1);
+    ASSERT_TRUE(script.starts_with(prefix));
+    const std::size_t end = script.find('"', prefix.size());
+    ASSERT_EQ(script.compare(end, 3, "\",\""), 0);
+    EXPECT_EQ(test::UnescapeScriptLiteral(script.substr(prefix.size(), end - prefix.size())), SanitizeUtf8(text));
+    EXPECT_EQ(script.find("</"), std::string::npos);
+    EXPECT_EQ(script.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+  }
+}
+
 TEST(ContentDispositionValue, AccentsAndBlanksGetPlainAndEncodedNames) {
   EXPECT_EQ(ContentDispositionValue("R\xC3\xA9sum\xC3\xA9 final.pdf", true),
             "attachment; filename=\"R_sum_ final.pdf\"; filename*=UTF-8''R%C3%A9sum%C3%A9%20final.pdf");
@@ -90,6 +108,37 @@ TEST(ContentDispositionValue, HostileNamesAreSanitised) {
     const std::string value = ContentDispositionValue(c.name, true);
     EXPECT_EQ(value, c.expected);
     EXPECT_EQ(value.find_first_of("\r\n"), std::string::npos);
+  }
+}
+
+TEST(ContentDispositionValue, HostileStringsStayInTheirParameters) {
+  const std::string quoted = "attachment; filename=\"";
+  const std::string extended = "\"; filename*=UTF-8''";
+  for (const std::string& text : test::HostileStrings()) {
+    SCOPED_TRACE(text);
+    const std::string value = ContentDispositionValue(text, true);
+    for (unsigned char c : value) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << int(c);
+    ASSERT_TRUE(value.starts_with(quoted));
+    const std::size_t end = value.find(extended);
+    ASSERT_NE(end, std::string::npos);
+    const std::string name = value.substr(quoted.size(), end - quoted.size());
+    EXPECT_EQ(name.find_first_of("\"\\"), std::string::npos);
+    // filename* decodes to the name, control characters removed.
+    std::string decoded;
+    const std::string encoded = value.substr(end + extended.size());
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+      const char c = encoded[i];
+      if (c == '%') {
+        decoded += char(test::HexDigit(encoded[i + 1]) * 16 + test::HexDigit(encoded[i + 2]));
+        i += 2;
+      } else {
+        EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(c)) ||
+                    std::string_view("!#$&+-.^_`|~").find(c) != std::string_view::npos)
+            << c;
+        decoded += c;
+      }
+    }
+    EXPECT_EQ(decoded, DownloadFileName(text));
   }
 }
 
