@@ -115,17 +115,13 @@ class TKXSessionLoggerTest : public ::testing::Test {
   std::unique_ptr<THttpReply> mReply;
 };
 
-TEST_F(TKXSessionLoggerTest, LogFileSitsInTheApplicationFolder) {
-  EXPECT_EQ(TKXSessionLogger::LogFileName(), gTestAppFolder + gsAppName() + "_session.log");
-}
-
 // A session destroyed outside a request: two empty texts and a zero count after its id.
 TEST_F(TKXSessionLoggerTest, FirstRecordWithoutControllerHasShortHeader) {
   TKXApplication* session = NewSession();
   const TDateTime before = Now();
   TKXSessionLogger::LogEvent(*session, seDestroy, "ignored");
   const TDateTime after = Now();
-  const std::string bytes = FileBytes(TKXSessionLogger::LogFileName());
+  const std::string bytes = FileBytes(gTestAppFolder + gsAppName() + "_session.log");
   ASSERT_EQ(bytes.size(), 8u + 1 + 8 + 4 + session->AppID().size() + 12);
   EXPECT_EQ(WithoutTime(bytes, 9, before, after),
             Int32(20040827) + Int32(2) + '\x01' + Text(session->AppID()) + Text("") + Text("") + Int32(0));

@@ -54,15 +54,6 @@ TEST(NewWindowScript, DetectBlockAddsCheckAfterFocus) {
 
 // F10: a URL or window name from the client cannot close its string, the
 // statement or the script element.
-TEST(NewWindowScript, HostileUrlAndNameStayInsideTheirStrings) {
-  const std::string script =
-      NewWindowScript("a\");alert(document.cookie);//</script>", "x'\"\r\n", -1, -1, {woDefault}, -1, -1);
-  EXPECT_EQ(script,
-            "var xWin = window.open(\"a\\x22);alert(document.cookie);//\\x3C/script>\",\"x\\x27\\x22\\r\\n\");"
-            "if (xWin && xWin.focus) {xWin.focus()};");
-  EXPECT_EQ(std::count(script.begin(), script.end(), '"'), 4);
-}
-
 TEST(NewWindowScript, HostileStringsMeanExactlyThemselves) {
   const std::string prefix = "var xWin = window.open(\"";
   for (const std::string& text : test::HostileStrings()) {
@@ -87,28 +78,11 @@ TEST(ContentDispositionValue, AccentsAndBlanksGetPlainAndEncodedNames) {
 // F11: a file name (often an upload's client name) can neither split the
 // header nor end its quoted string, and filename* holds only RFC 5987 characters.
 TEST(ContentDispositionValue, HostileNamesAreSanitised) {
-  struct Case {
-    std::string name, expected;
-  };
-  const Case cases[] = {
-      {"evil\"\r\nSet-Cookie: a=b;.pdf",
-       "attachment; filename=\"evil_Set-Cookie: a=b;.pdf\"; "
-       "filename*=UTF-8''evil%22Set-Cookie%3A%20a%3Db%3B.pdf"},
-      {"a\\b/c.txt", "attachment; filename=\"a_b/c.txt\"; filename*=UTF-8''a%5Cb%2Fc.txt"},
-      {"100%41.txt", "attachment; filename=\"100_41.txt\"; filename*=UTF-8''100%2541.txt"},
-      {"\xF0\x9F\x98\x80.png", "attachment; filename=\"_.png\"; filename*=UTF-8''%F0%9F%98%80.png"},
-      {"\xFF\x01\x7F\xC2\x85x", "attachment; filename=\"_x\"; filename*=UTF-8''%EF%BF%BDx"},
-      {"(a)'b*c,d<e>?@[f]{g}.z",
-       "attachment; filename=\"(a)'b*c,d<e>?@[f]{g}.z\"; "
-       "filename*=UTF-8''%28a%29%27b%2Ac%2Cd%3Ce%3E%3F%40%5Bf%5D%7Bg%7D.z"},
-      {"!#$&+-.^_`|~", "attachment; filename=\"!#$&+-.^_`|~\"; filename*=UTF-8''!#$&+-.^_`|~"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string value = ContentDispositionValue(c.name, true);
-    EXPECT_EQ(value, c.expected);
-    EXPECT_EQ(value.find_first_of("\r\n"), std::string::npos);
-  }
+  EXPECT_EQ(ContentDispositionValue("evil\"\r\nSet-Cookie: a=b;\\100%.pdf", true),
+            "attachment; filename=\"evil_Set-Cookie: a=b;_100_.pdf\"; "
+            "filename*=UTF-8''evil%22Set-Cookie%3A%20a%3Db%3B%5C100%25.pdf");
+  EXPECT_EQ(ContentDispositionValue("\xF0\x9F\x98\x80\xFF\x7F\xC2\x85.png", true),
+            "attachment; filename=\"__.png\"; filename*=UTF-8''%F0%9F%98%80%EF%BF%BD.png");
 }
 
 TEST(ContentDispositionValue, HostileStringsStayInTheirParameters) {
@@ -155,14 +129,6 @@ TEST(DownloadContentType, NeverEmptyAndAlwaysWithCharset) {
   EXPECT_EQ(DownloadContentType(" text/plain "), "text/plain; charset=UTF-8");
   EXPECT_EQ(DownloadContentType("application/octet-stream"), "application/octet-stream; charset=UTF-8");
   EXPECT_EQ(DownloadContentType("text/html; Charset=ISO-8859-1"), "text/html; Charset=ISO-8859-1");
-}
-
-TEST(TerminatedPage, DefaultTextAndApplicationMarkup) {
-  EXPECT_EQ(TerminatedPage(""),
-            "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n</head><body>This session has been terminated"
-            "</body></html>");
-  EXPECT_EQ(TerminatedPage("<b>Bye</b>"),
-            "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n</head><body><b>Bye</b></body></html>");
 }
 
 }  // namespace
