@@ -20,19 +20,6 @@ namespace kx {
 
 namespace {
 
-// The session as the owner of its one-time cache files.
-class TSessionCacheOwner final : public IKXCacheOwner {
- public:
-  explicit TSessionCacheOwner(TKXApplication& session) : mSession(session) {}
-  IKXCacheOwner* CacheSession() override { return this; }
-  bool IsCacheForm() const override { return false; }
-  TStrings& CacheFiles() override { return mSession.CacheFiles(); }
-  std::string InternalUrlBase() const override { return mSession.InternalUrlBase(); }
-
- private:
-  TKXApplication& mSession;
-};
-
 bool IsInternetExplorer(const TBrowser* browser) {
   return browser != nullptr && browser->InheritsFrom(TInternetExplorer::ClassRecord);
 }
@@ -48,10 +35,9 @@ void TKXApplication::Terminate(const std::string& message) {
   Terminate();
   const std::string page = TerminatedPage(message);
   if (FIsCallBack) {
-    TSessionCacheOwner owner(*this);
     std::unique_ptr<TCacheStream> stream;
     std::string href;
-    TKXAppCache::NewCacheStream(&owner, "text/html", ctOneTime, stream, href);
+    TKXAppCache::NewCacheStream(this, "text/html", ctOneTime, stream, href);
     stream->Write(page);
     stream.reset();  // seals the file
     GoToURL(href, true, false);
@@ -82,8 +68,7 @@ void TKXApplication::SendFile(const std::string& fileName, bool attachment, cons
                               const std::string& displayName) {
   const std::string type = ContentTypeFor(contentType, fileName);
   if (FIsCallBack) {
-    TSessionCacheOwner owner(*this);
-    const std::string href = TKXAppCache::AddFileToCache(&owner, fileName, type, ctOneTime);
+    const std::string href = TKXAppCache::AddFileToCache(this, fileName, type, ctOneTime);
     if (FCallBackResponse != nullptr) FCallBackResponse->AddJavaScriptToExecuteAsCDATA(JsRedirect(href, true));
   } else if (FResponse != nullptr) {
     SetSendHeaders(attachment, type, displayName.empty() ? TURL::ExtractFileName(fileName) : displayName);
@@ -96,8 +81,7 @@ void TKXApplication::SendStream(std::unique_ptr<TStream> stream, bool attachment
                                 const std::string& fileName) {
   const std::string type = ContentTypeFor(contentType, fileName);
   if (FIsCallBack) {
-    TSessionCacheOwner owner(*this);
-    const std::string href = TKXAppCache::StreamToCacheFile(&owner, *stream, fileName, type, ctOneTime);
+    const std::string href = TKXAppCache::StreamToCacheFile(this, *stream, fileName, type, ctOneTime);
     if (FCallBackResponse != nullptr) FCallBackResponse->AddJavaScriptToExecuteAsCDATA(JsRedirect(href, true));
   } else if (FResponse != nullptr) {
     SetSendHeaders(attachment, type, fileName);

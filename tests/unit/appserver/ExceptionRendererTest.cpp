@@ -22,6 +22,11 @@
 #include "tests/support/Escaping.h"
 
 namespace kx {
+
+// The server's seam (appserver/Server.h names its pointer type like the renderer class).
+std::string (*GetExceptionRenderer())(const std::exception& e, const THttpRequest* request);
+void SetExceptionRenderer(std::string (*renderer)(const std::exception& e, const THttpRequest* request));
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -243,6 +248,12 @@ TEST_F(TKXExceptionRendererTest, FullDetailsOnlyForLoopbackPeer) {
   EXPECT_EQ(remoteDetails.find(appInfo), std::string::npos);
   auto local = MakeRequest("127.0.0.1", "example.com");
   EXPECT_NE(Probe(Exception("x"), local.get())[fDetailsContent].find(appInfo), std::string::npos);
+}
+
+TEST(TKXExceptionRendererClass, InstalledIntoTheServer) {
+  InstallExceptionRenderer();
+  EXPECT_EQ(GetExceptionRenderer(), &RenderExceptionPage);
+  SetExceptionRenderer(nullptr);
 }
 
 TEST(TKXExceptionRendererClass, ReplacedAndRestoredByNil) {
