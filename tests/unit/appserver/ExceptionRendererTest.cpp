@@ -209,7 +209,7 @@ TEST_F(TKXExceptionRendererTest, HostileSessionIdsBecomeCharacterReferences) {
 // the store's expired list (where they stay), a general error's from the
 // current session.
 TEST_F(TKXExceptionRendererTest, RunParamsAreEscapedForTheHref) {
-  auto newSession = [this] {
+  auto newSession = [] {
     TKXApplication* session = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(kChrome), nullptr,
                                                                  nullptr, "127.0.0.1", "", "", "/");
     session->RunParams().Add("q=\"><svg onload=alert(1)>");  // passes the run-parameter guard
