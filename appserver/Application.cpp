@@ -21,14 +21,6 @@ namespace {
 
 thread_local TKXApplication* tCurrentApplication = nullptr;
 
-// A session id travels in cookies, URL paths and folder names: only the
-// characters of the generated ids may appear in it.
-bool IsValidSessionID(std::string_view id) {
-  return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) {
-    return kEncode64Alphabet.find(c) != std::string_view::npos;
-  });
-}
-
 // A run parameter's name or value inside URL text: the characters that would
 // split it ("&", "=", "?", "#", "%", "+" and blanks among them) are percent-encoded.
 std::string EncodeParamPart(std::string_view text) { return TURL::Encode(text, "\"#%*+,;<>[\\]^`{|}/&=?"); }
@@ -96,6 +88,12 @@ std::string IncludeSlash(std::string text) {
 }
 
 }  // namespace
+
+bool IsValidSessionID(std::string_view id) {
+  return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) {
+    return kEncode64Alphabet.find(c) != std::string_view::npos;
+  });
+}
 
 TKXApplication* GetWebApplication() {
   if (gGetWebApplicationThreadVar != nullptr) return gGetWebApplicationThreadVar();
@@ -725,6 +723,43 @@ void TKXApplication::ShowMessage(const std::string& message, TKXShowMessageType 
       return;
     }
   }
+}
+
+// ---------------------------------------------------------------------------
+// The session in exception reports
+
+namespace {
+
+TKXReportForm ReportForm(const TComponent* form) {
+  TKXReportForm report;
+  if (form == nullptr) return report;
+  report.Assigned = true;
+  report.IsComponent = true;
+  report.Name = form->Name();
+  report.ClassName = std::string(form->ClassType().Name);
+  return report;
+}
+
+}  // namespace
+
+bool DescribeSession(TObject* sender, TKXReportSession& facts) {
+  TKXApplication* session = dynamic_cast<TKXApplication*>(sender);
+  if (session == nullptr) session = GetWebApplication();
+  if (session == nullptr) return false;
+  facts.AppPath = session->GetApplicationPath();
+  facts.ActiveForm = ReportForm(session->GetActiveForm());
+  for (int i = 0; i < session->GetActiveFormCount(); ++i)
+    facts.ActiveForms.push_back(ReportForm(session->GetActiveFormByIndex(i)));
+  for (int i = 0; i < session->GetFormCount(); ++i) facts.Forms.push_back(ReportForm(session->GetForm(i)));
+  if (const TBrowser* browser = session->Browser()) facts.Browser = TKXReportBrowser{browser->BrowserName(), browser->UserAgent()};
+  facts.SessionID = session->AppID();
+  facts.LastAccess = session->GetLastAccess();
+  facts.Callback = session->IsCallBack();
+  if (const THttpRequest* request = session->Request())
+    facts.Request = TKXReportRequest{request->RemoteAddr(), request->PathInfo(),
+                                     request->HttpMethod() == hmGet ? "GET" : "POST"};
+  facts.RunParams = session->RunParams().GetRawString();
+  return true;
 }
 
 // ---------------------------------------------------------------------------

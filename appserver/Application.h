@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "appserver/CacheFiles.h"
+#include "appserver/ExceptionLogger.h"
 #include "foundation/Browsers.h"
 #include "foundation/HttpReply.h"
 #include "foundation/HttpRequest.h"
@@ -215,6 +216,14 @@ inline TKXSessionClock gSessionClock = &std::chrono::steady_clock::now;
 // else through a thread-local value of the framework's own.
 TKXApplication* GetWebApplication();
 void SetWebApplication(TKXApplication* application);
+
+// Whether id is made of the characters of generated session ids (A-Z a-z 0-9 ~ -)
+// and not empty. Only such an id may reach a URL, a cookie or a folder name.
+bool IsValidSessionID(std::string_view id);
+
+// Fills in the report facts of the session that sender is, else of the thread's
+// current application; false when there is neither (gDescribeSession).
+bool DescribeSession(TObject* sender, TKXReportSession& facts);
 
 // The text as the content of a double-quoted script string that stays right
 // inside an HTML attribute too (the escaping of JsRedirect's URL).
