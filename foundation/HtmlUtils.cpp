@@ -53,8 +53,8 @@ std::string HtmlStringLiteral(std::string_view text, bool lineBreaks) {
   return out;
 }
 
-// The text inside a double-quoted script string literal, written so that it
-// means the same inside a <script> element and inside an HTML attribute.
+}  // namespace
+
 std::string ScriptStringText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -84,6 +84,8 @@ std::string ScriptStringText(std::string_view text) {
   }
   return out;
 }
+
+namespace {
 
 // Upper-cases ASCII letters only, so that byte positions stay those of the original.
 std::string AsciiUpper(std::string_view s) { return UpperCase(s); }
