@@ -10,6 +10,7 @@ namespace kx {
 
 class TKXServerControllerBase;
 class TKXApplication;
+class IKXSessionStore;
 struct TComponentClass;
 
 // How the process hosts the framework.
@@ -29,7 +30,11 @@ using TSetWebApplicationThreadVar = void (*)(TKXApplication* application);
 using TGetAppPath = std::string (*)();
 
 inline TKXServerControllerBase* gSC = nullptr;
+// Cleared when that controller is freed.
 inline TKXServerControllerBase* gServerController = nullptr;
+// The application's controller class, which the host creates
+// (TKXServerControllerBase::SetServerControllerClass<T>()); nullptr until set.
+inline const TComponentClass* gServerControllerClass = nullptr;
 inline TKXAppType GAppType = atStandAlone;
 inline THttpExecuteHook gHttpExecuteHook = nullptr;
 inline TAppInitHook gAppInit = nullptr;
@@ -40,5 +45,9 @@ inline TSetWebApplicationThreadVar gSetWebApplicationThreadVar = nullptr;
 inline TGetAppPath gGetAppPath = nullptr;
 // The author's main-form class (set by SetAsMainForm); a new session shows an instance of it.
 inline const TComponentClass* gMainFormClass = nullptr;
+// The session store. The session layer creates it at start-up, before the
+// server controller; the controller frees it when it is freed itself, after
+// stopping its session-timeout thread.
+inline IKXSessionStore* gSessions = nullptr;
 
 }  // namespace kx

@@ -2,7 +2,8 @@
 #
 # Manifest: one resource per line, "NAME path", the path relative to the manifest's folder; blank lines and lines
 # that start with "#" are ignored. A name is ASCII letters, digits and "_"; names match without regard to case, so
-# two names that differ only in case are an error, as is a missing file.
+# two names that differ only in case are an error, as is a missing file. A path that begins with "@build/" names a
+# file that the build makes (kx_bundle_script), relative to the build's resource folder (<build>/resources/).
 #
 # Included from CMakeLists.txt this file defines kx_embed_resources(); run with `cmake -P` it is the generator that
 # the build calls. The generated source defines kx::EmbeddedResources() (platform/Resources.h): one static array per
@@ -10,8 +11,9 @@
 
 cmake_policy(VERSION 3.25)  # also when run with -P, which starts with no policies set
 
-# Reads MANIFEST into two parallel lists, upper-case names and absolute paths; stops on a malformed line.
-function(kx_read_resource_manifest manifest out_names out_paths)
+# Reads MANIFEST into two parallel lists, upper-case names and absolute paths; stops on a malformed line. A path
+# under "@build/" is taken from BUILT_DIR and not checked here (the build makes it before it is embedded).
+function(kx_read_resource_manifest manifest built_dir out_names out_paths)
   if(NOT EXISTS "${manifest}")
     message(FATAL_ERROR "Resource manifest not found: ${manifest}")
   endif()
@@ -31,10 +33,15 @@ function(kx_read_resource_manifest manifest out_names out_paths)
     endif()
     string(TOUPPER "${CMAKE_MATCH_1}" name)
     set(path "${base}/${CMAKE_MATCH_2}")
+    set(built FALSE)
+    if(CMAKE_MATCH_2 MATCHES "^@build/(.+)$")
+      set(path "${built_dir}/${CMAKE_MATCH_1}")
+      set(built TRUE)
+    endif()
     if(name IN_LIST names)
       message(FATAL_ERROR "${manifest}: resource ${name} listed twice (names ignore case)")
     endif()
-    if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
+    if(NOT built AND (NOT EXISTS "${path}" OR IS_DIRECTORY "${path}"))
       message(FATAL_ERROR "${manifest}: file of ${name} not found: ${path}")
     endif()
     list(APPEND names "${name}")
@@ -45,8 +52,8 @@ function(kx_read_resource_manifest manifest out_names out_paths)
 endfunction()
 
 if(CMAKE_SCRIPT_MODE_FILE)
-  # Generator: cmake -DKX_MANIFEST=<manifest> -DKX_OUTPUT=<file.cpp> -P EmbedResources.cmake
-  kx_read_resource_manifest("${KX_MANIFEST}" names paths)
+  # Generator: cmake -DKX_MANIFEST=<manifest> -DKX_OUTPUT=<file.cpp> [-DKX_BUILT_DIR=<dir>] -P EmbedResources.cmake
+  kx_read_resource_manifest("${KX_MANIFEST}" "${KX_BUILT_DIR}" names paths)
 
   # Table order is the byte order of the upper-case names, which the look-up's binary search relies on.
   set(order ${names})
@@ -62,6 +69,9 @@ if(CMAKE_SCRIPT_MODE_FILE)
   foreach(name IN LISTS order)
     list(FIND names "${name}" at)
     list(GET paths ${at} path)
+    if(NOT EXISTS "${path}")
+      message(FATAL_ERROR "${KX_MANIFEST}: file of ${name} not found: ${path}")
+    endif()
     file(SIZE "${path}" size)
     file(READ "${path}" hex HEX)
     if(size EQUAL 0)
@@ -86,16 +96,36 @@ if(CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
+# The folder of the resources that the build makes ("@build/" paths of a manifest).
+set(KX_BUILT_RESOURCES "${CMAKE_BINARY_DIR}/resources")
+
+# kx_bundle_script(<output> <input>...): makes <build>/resources/<output> from the inputs (paths relative to
+# resources/) with resources/bundle.js: joined in order and minified with terser (npm, resources/node_modules).
+function(kx_bundle_script output)
+  set(inputs "")
+  foreach(input IN LISTS ARGN)
+    list(APPEND inputs "${CMAKE_SOURCE_DIR}/resources/${input}")
+  endforeach()
+  add_custom_command(
+    OUTPUT "${KX_BUILT_RESOURCES}/${output}"
+    COMMAND "${KX_NODE}" "${CMAKE_SOURCE_DIR}/resources/bundle.js" "${KX_BUILT_RESOURCES}/${output}" ${inputs}
+    DEPENDS ${inputs} "${CMAKE_SOURCE_DIR}/resources/bundle.js"
+    COMMENT "Building the compressed script ${output}"
+    VERBATIM)
+endfunction()
+
 # kx_embed_resources(<target> <manifest>): adds the generated source to <target>. It is rebuilt when the manifest,
 # a listed file or this script changes; a changed manifest also re-runs CMake so that new files are watched.
+# Files under "@build/" are made first by the rules that kx_bundle_script added in the same directory.
 function(kx_embed_resources target manifest)
-  kx_read_resource_manifest("${manifest}" names paths)
+  kx_read_resource_manifest("${manifest}" "${KX_BUILT_RESOURCES}" names paths)
   set(output "${CMAKE_CURRENT_BINARY_DIR}/generated/${target}_resources.cpp")
   set(script "${CMAKE_CURRENT_FUNCTION_LIST_FILE}")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${manifest}")
   add_custom_command(
     OUTPUT "${output}"
-    COMMAND "${CMAKE_COMMAND}" "-DKX_MANIFEST=${manifest}" "-DKX_OUTPUT=${output}" -P "${script}"
+    COMMAND "${CMAKE_COMMAND}" "-DKX_MANIFEST=${manifest}" "-DKX_OUTPUT=${output}"
+            "-DKX_BUILT_DIR=${KX_BUILT_RESOURCES}" -P "${script}"
     DEPENDS "${manifest}" ${paths} "${script}"
     COMMENT "Embedding the resources of ${manifest}"
     VERBATIM)

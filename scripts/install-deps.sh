@@ -9,6 +9,10 @@ packages=(
   zlib1g-dev libssl-dev libboost-dev
   libpng-dev libjpeg-dev libgif-dev libsqlite3-dev libxml2-dev
 )
+# node and npm build the compressed client scripts and run their tests; a machine that has node already
+# (with its own npm) keeps it.
+command -v node >/dev/null 2>&1 || packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,4 +25,13 @@ if ((${#missing[@]})); then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The npm packages of resources/ (jQuery, the masked-input plug-in, terser, jsdom), installed exactly as the
+# lock file says whenever node_modules is missing or older than the lock file.
+resources="$(dirname "$0")/../resources"
+if [ ! -f "$resources/node_modules/.package-lock.json" ] ||
+   [ "$resources/package-lock.json" -nt "$resources/node_modules/.package-lock.json" ]; then
+  echo "installing the npm packages of resources/"
+  (cd "$resources" && npm ci --no-audit --no-fund)
 fi

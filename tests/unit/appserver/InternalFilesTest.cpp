@@ -146,9 +146,11 @@ TEST(TKXServerInternalFiles, MissingNamesRaiseTheirMessages) {
 
 TEST(TKXServerInternalFiles, UncompressedFilesReplaceOnlyScripts) {
   TKXServerInternalFiles files;
-  for (const char* name : {"KX_JS_KXAJAX", "KX_GFX_Pic", "KX_CSS_Style", "KX_JS_ONLYPLAIN"})
+  // KX_JS_SAMPLE is no system file: switching the flag on registers the embedded readable scripts, which would
+  // replace a test entry of the same name.
+  for (const char* name : {"KX_JS_SAMPLE", "KX_GFX_Pic", "KX_CSS_Style", "KX_JS_ONLYPLAIN"})
     files.AddStream(StreamOf(std::string("plain ") + name), name, "");
-  for (const char* name : {"KX_JS_KXAJAX_DBG", "KX_GFX_Pic_DBG", "KX_CSS_Style_DBG"})
+  for (const char* name : {"KX_JS_SAMPLE_DBG", "KX_GFX_Pic_DBG", "KX_CSS_Style_DBG"})
     files.AddStream(StreamOf(std::string("readable ") + name), name, "");
 
   struct {
@@ -156,8 +158,8 @@ TEST(TKXServerInternalFiles, UncompressedFilesReplaceOnlyScripts) {
     const char* plain;
     const char* withFlag;
   } cases[] = {
-      {"KX_JS_KXAJAX", "plain KX_JS_KXAJAX", "readable KX_JS_KXAJAX_DBG"},
-      {"kx_js_kxajax", "plain KX_JS_KXAJAX", "readable KX_JS_KXAJAX_DBG"},
+      {"KX_JS_SAMPLE", "plain KX_JS_SAMPLE", "readable KX_JS_SAMPLE_DBG"},
+      {"kx_js_sample", "plain KX_JS_SAMPLE", "readable KX_JS_SAMPLE_DBG"},
       {"KX_GFX_Pic", "plain KX_GFX_Pic", "plain KX_GFX_Pic"},
       {"KX_CSS_Style", "plain KX_CSS_Style", "plain KX_CSS_Style"},
       {"KX_JS_ONLYPLAIN", "plain KX_JS_ONLYPLAIN", "plain KX_JS_ONLYPLAIN"},
@@ -170,7 +172,7 @@ TEST(TKXServerInternalFiles, UncompressedFilesReplaceOnlyScripts) {
     files.SetUseUncompressedFiles(false);  // keeps the readable entries, stops preferring them
     EXPECT_EQ(Fetch(files, c.request).first, c.plain);
   }
-  EXPECT_TRUE(files.ResourceExists("KX_JS_KXAJAX_DBG"));
+  EXPECT_TRUE(files.ResourceExists("KX_JS_SAMPLE_DBG"));
   // Switching on registers the readable scripts that are embedded, and only those.
   files.SetUseUncompressedFiles(true);
   EXPECT_EQ(files.ResourceExists("KX_JS_KXCL_DBG"), FindResource("KX_JS_KXCL_DBG") != nullptr);

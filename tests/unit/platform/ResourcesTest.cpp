@@ -20,6 +20,14 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kResourceDir = fs::path(KX_SOURCE_DIR) / "resources";
+// Where the build puts the files it makes ("@build/" paths of the manifest).
+const fs::path kBuiltResourceDir = fs::path(KX_BUILT_RESOURCES);
+
+// The file a manifest path names.
+fs::path ManifestFile(const std::string& path) {
+  const std::string built = "@build/";
+  return path.rfind(built, 0) == 0 ? kBuiltResourceDir / path.substr(built.size()) : kResourceDir / path;
+}
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -56,7 +64,7 @@ TEST(TEmbeddedResource, EveryManifestEntryIsEmbeddedWithTheFilesBytes) {
     const TEmbeddedResource* resource = FindResource(name);
     ASSERT_NE(resource, nullptr);
     EXPECT_EQ(resource->Name, UpperCase(name));
-    EXPECT_EQ(resource->Text(), ReadFile(kResourceDir / path));
+    EXPECT_EQ(resource->Text(), ReadFile(ManifestFile(path)));
   }
 }
 
@@ -146,11 +154,13 @@ class EmbedResourcesScript : public ::testing::Test {
   void TearDown() override { fs::remove_all(mDir); }
 
   // Runs the generator on manifest text; true when it succeeded. The output is in Output().
-  bool Generate(std::string_view manifest) {
+  // A built folder resolves the manifest's "@build/" paths.
+  bool Generate(std::string_view manifest, const fs::path& builtDir = {}) {
     WriteFile(mDir / "manifest.txt", manifest);
     const std::string command = std::string("\"") + KX_CMAKE_COMMAND + "\" -DKX_MANIFEST=\"" +
                                 (mDir / "manifest.txt").string() + "\" -DKX_OUTPUT=\"" + (mDir / "out.cpp").string() +
-                                "\" -P \"" + KX_SOURCE_DIR + "/cmake/EmbedResources.cmake\" >/dev/null 2>&1";
+                                "\" -DKX_BUILT_DIR=\"" + builtDir.string() + "\" -P \"" + KX_SOURCE_DIR +
+                                "/cmake/EmbedResources.cmake\" >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
   }
   std::string Output() { return ReadFile(mDir / "out.cpp"); }
@@ -174,6 +184,15 @@ TEST_F(EmbedResourcesScript, SortsByUpperCaseNameAndKeepsEmptyFiles) {
   EXPECT_LT(a, ab);  // a name sorts before the longer names it begins
   EXPECT_NE(out.find("0x00,0xff,0x7f,"), std::string::npos);
   EXPECT_NE(out.find("0x41,0x42,"), std::string::npos);
+}
+
+TEST_F(EmbedResourcesScript, TakesBuildPathsFromTheBuiltFolder) {
+  fs::create_directories(mDir / "built" / "js");
+  WriteFile(mDir / "built" / "js" / "x.js", "X");
+  ASSERT_TRUE(Generate("KX_X @build/js/x.js\n", mDir / "built"));
+  EXPECT_NE(Output().find("{\"KX_X\", kData0, 1}"), std::string::npos);
+  // a file the build did not make stops the generator
+  EXPECT_FALSE(Generate("KX_Y @build/js/y.js\n", mDir / "built"));
 }
 
 TEST_F(EmbedResourcesScript, RejectsBadManifests) {

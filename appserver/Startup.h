@@ -1,0 +1,12 @@
+// The library's start-up sequence: the registrations that a desktop program's unit initialisation would make, run
+// once and in order before the server controller is created and before requests are served.
+#pragma once
+
+namespace kx {
+
+// Creates the internal-file registry (gInternalFiles), registers the default browser classes and fills the MIME
+// table. The first call does the work; later calls do nothing. Control modules register their own internal files
+// after it.
+void Startup();
+
+}  // namespace kx

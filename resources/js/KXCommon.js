@@ -1,0 +1,413 @@
+/*
+ * KXCommon.js: the page as a whole: text from the server, element look-up, the post form "SubmitForm" and the
+ * values copied into it, full submits, window size and resize, page start-up and shut-down.
+ *
+ * Controls sit in FORM (or DIV) wrappers of their own; the server puts one empty hidden input per input field
+ * of a control into "SubmitForm". Before every post the value of each such field is copied from the control's
+ * own element of the same name (KX.Form.collectValues).
+ */
+
+/* ---------------------------------------------------------------------------------------------------------
+ * Text. Property texts in the callback document are HTML text (the server escaped them for HTML and turned line
+ * breaks into "<br>"); KX.Text.fromHTML gives back the plain text, which is then set as text, never as markup.
+ */
+KX.Text = {};
+
+KX.Text.NAMED_ENTITIES = { amp: "&", lt: "<", gt: ">", quot: "\"", apos: "'", nbsp: "\u00A0" };
+
+/* The character of a code point; U+FFFD for what is not a character (0, a surrogate, beyond U+10FFFF). */
+KX.Text.fromCodePoint = function (code) {
+  if (isNaN(code) || code <= 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    return "\uFFFD";
+  }
+  if (code <= 0xFFFF) {
+    return String.fromCharCode(code);
+  }
+  code -= 0x10000;
+  return String.fromCharCode(0xD800 + (code >> 10), 0xDC00 + (code & 0x3FF));
+};
+
+/* Plain text of an HTML text: "<br>" becomes a line feed, character references are decoded; anything else,
+   tags included, stays as it is (it is shown as text). An unknown named reference is left alone. */
+KX.Text.fromHTML = function (html) {
+  if (html === null || html === undefined) {
+    return "";
+  }
+  return String(html)
+      .replace(/<br\s*\/?>/gi, "\n")
+      .replace(/&(#[xX][0-9A-Fa-f]+|#[0-9]+|[A-Za-z]+);/g, function (whole, ref) {
+        if (ref.charAt(0) === "#") {
+          var isHex = ref.charAt(1) === "x" || ref.charAt(1) === "X";
+          var digits = ref.substring(isHex ? 2 : 1);
+          // more than 7 digits is beyond any code point whatever they are
+          return KX.Text.fromCodePoint(digits.length > 7 ? NaN : parseInt(digits, isHex ? 16 : 10));
+        }
+        var named = KX.Text.NAMED_ENTITIES[ref.toLowerCase()];
+        return named === undefined ? whole : named;
+      });
+};
+
+/* ---------------------------------------------------------------------------------------------------------
+ * Elements.
+ */
+
+/* The element of an id. */
+KX.$ = function (id) {
+  return document.getElementById(id);
+};
+
+/* The input, select or textarea named x, else the element whose id is x (a control's hidden value field may
+   carry only a NAME while another element of the control carries the id). */
+function FindElem(x) {
+  var named = document.getElementsByName(x), i, tag;
+  for (i = 0; i < named.length; i++) {
+    tag = named[i].tagName;
+    if (tag === "INPUT" || tag === "SELECT" || tag === "TEXTAREA") {
+      return named[i];
+    }
+  }
+  return document.getElementById(x);
+}
+
+/* Enables or disables a control: its element and every input, select, textarea and button inside it. */
+function setEnabled(name, enabled) {
+  var element = KX.$(name) || FindElem(name), inner, i, j, tags = ["input", "select", "textarea", "button"];
+  if (!element) {
+    return;
+  }
+  if ("disabled" in element) {
+    element.disabled = !enabled;
+  }
+  for (i = 0; i < tags.length; i++) {
+    inner = element.getElementsByTagName(tags[i]);
+    for (j = 0; j < inner.length; j++) {
+      inner[j].disabled = !enabled;
+    }
+  }
+}
+
+/* ---------------------------------------------------------------------------------------------------------
+ * Rectangles, anchors and alignments (the server's resize documents create these through the top window).
+ */
+
+/* A control's rectangle in pixels: left and top inside its parent, the width and height of its style. */
+function Rect(left, top, width, height) {
+  this.left = Number(left) || 0;
+  this.top = Number(top) || 0;
+  this.width = Number(width) || 0;
+  this.height = Number(height) || 0;
+}
+
+function CopyRect(rect) {
+  return new Rect(rect.left, rect.top, rect.width, rect.height);
+}
+
+/* The sides of its parent a control keeps its distance to (note the order: left, right, top, bottom). */
+function CreateAnchors(left, right, top, bottom) {
+  this.left = !!left;
+  this.right = !!right;
+  this.top = !!top;
+  this.bottom = !!bottom;
+}
+
+var alNone = 0, alTop = 1, alBottom = 2, alLeft = 3, alRight = 4, alClient = 5;
+
+/* ---------------------------------------------------------------------------------------------------------
+ * The post form.
+ */
+KX.Form = {};
+
+/* Fields the library adds to "SubmitForm" (posted with every submit besides the controls' values). */
+KX.Form.OWN_FIELDS = ["KX_width", "KX_height", "KX_Action", "KX_ActionParam", "KX_SessionID_", "KX_TrackID_"];
+
+KX.Form.get = function () {
+  return document.forms.SubmitForm || document.getElementsByName("SubmitForm")[0] || null;
+};
+
+/* The input of "SubmitForm" with that name; with create, a hidden one is added when missing. */
+KX.Form.field = function (name, create) {
+  var form = KX.Form.get(), i, input;
+  if (!form) {
+    return null;
+  }
+  for (i = 0; i < form.elements.length; i++) {
+    if (form.elements[i].name === name) {
+      return form.elements[i];
+    }
+  }
+  if (!create) {
+    return null;
+  }
+  input = document.createElement("input");
+  input.type = "hidden";
+  input.name = name;
+  form.appendChild(input);
+  return input;
+};
+
+KX.Form.setField = function (name, value) {
+  var input = KX.Form.field(name, true);
+  if (input) {
+    input.value = value === null || value === undefined ? "" : String(value);
+  }
+};
+
+/* Writes the window size, session id and track id into the form's own fields (adding them when missing). */
+KX.Form.updateOwnFields = function () {
+  var size = KX.Browser.windowSize();
+  KX.Form.setField("KX_width", size.width);
+  KX.Form.setField("KX_height", size.height);
+  KX.Form.setField("KX_SessionID_", GAppID);
+  KX.Form.setField("KX_TrackID_", KX.trackIdText(GTrackID));
+  if (!KX.Form.field("KX_Action", false)) {
+    KX.Form.setField("KX_Action", "");
+  }
+  if (!KX.Form.field("KX_ActionParam", false)) {
+    KX.Form.setField("KX_ActionParam", "");
+  }
+};
+
+/* Whether a field of "SubmitForm" carries a control's value (and not one of the framework's fields or the
+   form's declared hidden fields, whose inputs have the id "HIDDEN_" + name). */
+KX.Form.isValueField = function (input) {
+  var name = input.name, i;
+  if (!name || name.indexOf("KX_") === 0 || (input.id && input.id.indexOf("HIDDEN_") === 0)) {
+    return false;
+  }
+  for (i = 0; i < KX.Form.OWN_FIELDS.length; i++) {
+    if (KX.Form.OWN_FIELDS[i] === name) {
+      return false;
+    }
+  }
+  return true;
+};
+
+/*
+ * The values the page's own elements named `name` post, outside "SubmitForm", as the browser would post them:
+ * { found, disabled, values }. A checked check box posts its value, an unchecked one nothing; a radio group its
+ * checked button; a list every selected option; file inputs and buttons post nothing here.
+ */
+KX.Form.elementValues = function (name, form) {
+  var result = { found: false, disabled: true, values: [] };
+  var elements = document.getElementsByName(name), i, j, el, tag, type;
+  for (i = 0; i < elements.length; i++) {
+    el = elements[i];
+    tag = el.tagName;
+    if ((tag !== "INPUT" && tag !== "SELECT" && tag !== "TEXTAREA") || el.form === form) {
+      continue;
+    }
+    type = (el.type || "").toLowerCase();
+    if (type === "file" || type === "button" || type === "submit" || type === "reset" || type === "image") {
+      continue;
+    }
+    result.found = true;
+    if (el.disabled) {
+      continue;
+    }
+    result.disabled = false;
+    if (type === "checkbox" || type === "radio") {
+      if (el.checked) {
+        result.values.push(el.value);
+      }
+    } else if (tag === "SELECT") {
+      for (j = 0; j < el.options.length; j++) {
+        if (el.options[j].selected) {
+          result.values.push(el.options[j].value);
+        }
+      }
+    } else {
+      result.values.push(el.value);
+    }
+  }
+  return result;
+};
+
+/*
+ * Copies the controls' values into the fields of "SubmitForm". Several values of one name (a multiple
+ * selection) are joined with ",", as the server joins repeated fields. A field whose elements are all
+ * disabled is disabled too, so it is not posted (as the browser does with a disabled control). A field
+ * without any element of its name keeps the value a script gave it.
+ */
+KX.Form.collectValues = function () {
+  var form = KX.Form.get(), i, input, state;
+  if (!form) {
+    return;
+  }
+  for (i = 0; i < form.elements.length; i++) {
+    input = form.elements[i];
+    if (!KX.Form.isValueField(input)) {
+      continue;
+    }
+    state = KX.Form.elementValues(input.name, form);
+    if (!state.found) {
+      continue;
+    }
+    input.disabled = state.disabled;
+    input.value = state.values.join(",");
+  }
+};
+
+/* Posts the whole form: every control's value, the action component and its parameter. */
+KX.Form.submit = function (action, actionParam) {
+  var form = KX.Form.get();
+  if (!form) {
+    KX.debug("no SubmitForm on this page");
+    return;
+  }
+  GSubmitting = true;
+  KX.Form.collectValues();
+  KX.Form.updateOwnFields();
+  KX.Form.setField("KX_Action", action);
+  KX.Form.setField("KX_ActionParam", actionParam);
+  if (GActivateLock) {
+    ActivateLock();
+  }
+  if (PreScript && typeof PreProgressScript === "function") {
+    PreProgressScript();
+  }
+  form.submit();
+};
+
+/*
+ * The click handler of every submitting control. Returns false always, so the browser's own action of the
+ * element (following a link, submitting a wrapper form) never runs. Nothing happens while another submit is
+ * under way, when the user declines the confirmation, or when validation fails.
+ */
+function SubmitClickConfirm(name, param, validate, confirmation) {
+  if (GSubmitting || !ValidClick) {
+    return false;
+  }
+  if (confirmation && !window.confirm(String(confirmation))) {
+    return false;
+  }
+  if (validate && typeof Validate === "function" && !Validate()) {
+    return false;
+  }
+  KX.Form.submit(name, param === undefined || param === null ? "" : param);
+  return false;
+}
+
+/* A submit with validation and no confirmation. */
+function SubmitClick(name, param) {
+  return SubmitClickConfirm(name, param, true, "");
+}
+
+/* ---------------------------------------------------------------------------------------------------------
+ * Window size and resize.
+ */
+KX.Resize = {
+  timer: null,
+  frameSize: null    // the size last sent to the server, when the server positions the controls
+};
+
+/* Records the size the server laid the form out at, starts the form's client object for it and gives
+   "SubmitForm" the framework's fields (a script of the server may post the form itself). Called by the page
+   before InitKXCLObjects (and again by a submit frame before it re-creates the client objects). */
+function InitRects(width, height) {
+  KX.CL.initForm(Number(width) || 0, Number(height) || 0);
+  KX.Form.updateOwnFields();
+}
+
+/*
+ * Follows the window's size. The form's fields KX_width/KX_height always hold it. When the page asks the server
+ * to position the controls (GResizeURL), the new size is sent GOnResizetimeout ms after the last change, into
+ * the hidden frame "onresize", whose answer repositions the controls; otherwise the controls are aligned and
+ * anchored here.
+ */
+function Body_OnResize() {
+  var size = KX.Browser.windowSize();
+  KX.Form.setField("KX_width", size.width);
+  KX.Form.setField("KX_height", size.height);
+  if (typeof GResizeURL === "string" && GResizeURL && KX.$("onresize")) {
+    if (KX.Resize.timer) {
+      window.clearTimeout(KX.Resize.timer);
+    }
+    KX.Resize.timer = window.setTimeout(KX.Resize.requestPositions, GOnResizetimeout > 0 ? GOnResizetimeout : 1000);
+  } else {
+    KX.CL.resizeForm(size.width, size.height);
+  }
+}
+
+KX.Resize.requestPositions = function () {
+  var size = KX.Browser.windowSize(), frame = KX.$("onresize"), form = KX.CL.form();
+  KX.Resize.timer = null;
+  if (!frame || (form.kxRefWidth === size.width && form.kxRefHeight === size.height)) {
+    return;
+  }
+  // the server lays the form out at this size; the positions it answers with belong to it
+  form.kxRefWidth = size.width;
+  form.kxRefHeight = size.height;
+  GSubmitting = true;
+  if (!frame.kxResizeHooked) {
+    frame.kxResizeHooked = true;
+    // the answer clears GSubmitting itself; an empty answer must not leave the page refusing clicks
+    KX.Browser.addEvent(frame, "load", function () {
+      GSubmitting = false;
+    });
+  }
+  frame.src = GResizeURL + (GResizeURL.indexOf("?") < 0 ? "?" : "&") +
+      "KX_width=" + size.width + "&KX_height=" + size.height;
+};
+
+/* ---------------------------------------------------------------------------------------------------------
+ * Start-up and shut-down.
+ */
+
+/* Runs the controls' unload events when the page goes, and restores a page the browser brings back from its
+   history cache (it was left locked by the submit that left it). */
+function AttachBeforeUnload() {
+  if (KX.Page.unloadAttached) {
+    return;
+  }
+  KX.Page.unloadAttached = true;
+  KX.Browser.addEvent(window, "pagehide", KX.Page.unload);
+  KX.Browser.addEvent(window, "pageshow", function (e) {
+    if (e && e.persisted) {
+      KX.Page.restore();
+    }
+  });
+}
+
+KX.Page = { unloadAttached: false, unloaded: false };
+
+KX.Page.unload = function () {
+  if (KX.Page.unloaded) {
+    return;
+  }
+  KX.Page.unloaded = true;
+  KX.CL.fireAll("unload");
+};
+
+KX.Page.restore = function () {
+  KX.Page.unloaded = false;
+  GSubmitting = false;
+  ValidClick = true;
+  ReleaseLock();
+  if (PostScript && typeof PostProgressScript === "function") {
+    PostProgressScript();
+  }
+};
+
+/* Body OnUnload: ends the keep-alive and lets go of the client objects. */
+function ReleaseKXCL() {
+  KX.Page.unload();
+  KX.Session.initKeepAlive(0);
+  KX.CL.releaseAll();
+}
+
+/* Browsers other than Internet Explorer honour the body's "margin: 0" style; KXExplorer.js replaces this. */
+KX.Utils.fixIEMargins = function () {
+};
+
+/* Gives a control the focus once the page is shown. */
+KX.Utils.setActiveControl = function (name) {
+  var element = KX.$(name) || FindElem(name);
+  if (!element || !element.focus) {
+    return;
+  }
+  try {
+    element.focus();
+  } catch (err) {
+    KX.debug("cannot focus " + name);   // hidden or disabled
+  }
+};

@@ -1,0 +1,172 @@
+// Full submits: the values copied into SubmitForm, the framework's fields, and when a click does not submit.
+"use strict";
+
+const test = require("node:test");
+const assert = require("node:assert/strict");
+const { page } = require("./harness.js");
+
+const FORM = `
+  <form onsubmit="return FormDefaultSubmit();">
+    <input type="text" id="EDIT1" name="EDIT1">
+    <textarea id="MEMO1" name="MEMO1"></textarea>
+    <select id="LIST1" name="LIST1" multiple><option value="0">a</option><option value="1">b</option>
+      <option value="2">c</option></select>
+    <select id="COMBO1" name="COMBO1"><option value="x">x</option><option value="y">y</option></select>
+    <span id="CHECK1"><input type="checkbox" id="CHECK1_CHECKBOX" name="CHECK1_CHECKBOX"></span>
+    <input type="radio" name="GROUP" id="R1_INPUT" value="R1"><input type="radio" name="GROUP" id="R2_INPUT" value="R2">
+    <input type="text" id="OFF1" name="OFF1" value="kept" disabled>
+    <button id="BUTTON1" name="BUTTON1" type="submit">Go</button>
+  </form>
+  <form method="POST" name="SubmitForm" action="/app/$/">
+    <input type="hidden" name="EDIT1"><input type="hidden" name="MEMO1"><input type="hidden" name="LIST1">
+    <input type="hidden" name="COMBO1"><input type="hidden" name="CHECK1_CHECKBOX"><input type="hidden" name="GROUP">
+    <input type="hidden" name="OFF1"><input type="hidden" name="SCRIPTED" value="set by a script">
+    <input type="hidden" name="KX_FormName" value="MainForm"><input type="hidden" name="KX_FormClass" value="TMainForm">
+    <input type="hidden" id="HIDDEN_Token" name="Token" value="t&amp;1">
+  </form>`;
+
+const GLOBALS = `var GURLBase="/app/$/"; var GAppID="Ab~-0123456789abcdefgh"; var GTrackID=1;
+  function Validate() { return window.kxValid !== false; }
+  function FormDefaultSubmit() { return false; }`;
+
+function submitPage() {
+  const world = page(FORM, GLOBALS);
+  world.run("InitRects(1024, 768); InitKXCLObjects = function(){}; GActivateLock = true;");
+  return world;
+}
+
+test("a submit posts every control's value as the browser would post it", () => {
+  const world = submitPage();
+  const d = world.document;
+  d.getElementById("EDIT1").value = "Tom & Jerry\u00e9\ud83d\ude00";
+  d.getElementById("MEMO1").value = "line 1\nline 2";
+  d.getElementById("LIST1").options[0].selected = true;
+  d.getElementById("LIST1").options[2].selected = true;
+  d.getElementById("COMBO1").value = "y";
+  d.getElementById("R2_INPUT").checked = true;
+  world.run("SubmitClickConfirm('BUTTON1', 'a\\'b', false, '')");
+
+  assert.equal(world.posts.length, 1);
+  const post = world.posts[0];
+  assert.equal(post.get("EDIT1"), "Tom & Jerry\u00e9\ud83d\ude00");
+  assert.equal(post.get("MEMO1"), "line 1\nline 2");
+  assert.equal(post.get("LIST1"), "0,2", "a multiple selection is joined as the server joins repeated fields");
+  assert.equal(post.get("COMBO1"), "y");
+  assert.equal(post.get("CHECK1_CHECKBOX"), "", "an unchecked box posts an empty value");
+  assert.equal(post.get("GROUP"), "R2");
+  assert.equal(post.get("OFF1"), undefined, "a disabled control's value is not posted");
+  assert.equal(post.get("SCRIPTED"), "set by a script", "a field without an element keeps its value");
+  assert.equal(post.get("Token"), "t&1", "declared hidden fields are left alone");
+  assert.equal(post.get("KX_FormName"), "MainForm");
+  assert.equal(post.get("KX_Action"), "BUTTON1");
+  assert.equal(post.get("KX_ActionParam"), "a'b");
+  assert.equal(post.get("KX_SessionID_"), "Ab~-0123456789abcdefgh");
+  assert.equal(post.get("KX_width"), "1024");
+  assert.equal(post.get("KX_height"), "768");
+  assert.equal(world.window.KX.Lock.active, true);
+});
+
+test("a checked box posts its value, and a control's own elements are never taken from SubmitForm", () => {
+  const world = submitPage();
+  world.document.getElementById("CHECK1_CHECKBOX").checked = true;
+  world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
+  assert.equal(world.posts[0].get("CHECK1_CHECKBOX"), "on");
+});
+
+test("the track id is posted in lower-case base 36", () => {
+  for (const [decimal, posted] of [[1, "1"], [9, "9"], [10, "a"], [35, "z"], [36, "10"], [1295, "zz"],
+                                   [1296, "100"]]) {
+    const world = submitPage();
+    world.run(`GTrackID = ${decimal}; SubmitClickConfirm('BUTTON1', '', false, '')`);
+    assert.equal(world.posts[0].get("KX_TrackID_"), posted, `track ${decimal}`);
+  }
+});
+
+test("a click does not submit while a submit is under way, when declined, or when validation fails", () => {
+  const world = submitPage();
+  const w = world.window;
+  assert.equal(w.SubmitClickConfirm("BUTTON1", "", false, ""), false, "always false: no default action");
+  assert.equal(w.SubmitClickConfirm("BUTTON1", "", false, ""), false);
+  assert.equal(world.posts.length, 1, "a second click while the first submit runs is ignored");
+
+  const declined = submitPage();
+  declined.confirmAnswer = false;
+  declined.window.SubmitClickConfirm("BUTTON1", "", false, "Sure? \"yes\" & <no>");
+  assert.deepEqual(declined.confirms, ["Sure? \"yes\" & <no>"]);
+  assert.equal(declined.posts.length, 0);
+
+  const invalid = submitPage();
+  invalid.run("window.kxValid = false;");
+  invalid.window.SubmitClickConfirm("BUTTON1", "", true, "");
+  assert.equal(invalid.posts.length, 0);
+  invalid.window.SubmitClickConfirm("BUTTON1", "", false, "");
+  assert.equal(invalid.posts.length, 1, "validation runs only when asked for");
+
+  const blurred = submitPage();
+  blurred.window.SubmitClickConfirm("BUTTON1", "", false, "");
+  blurred.run("function Body_OnBlur(){GSubmitting = false;} Body_OnBlur();");
+  blurred.window.SubmitClickConfirm("BUTTON1", "", false, "");
+  assert.equal(blurred.posts.length, 2, "leaving the window ends the wait");
+});
+
+test("the progress script runs before the post", () => {
+  const world = submitPage();
+  world.run("var order = []; PreScript = true; function PreProgressScript() { order.push('pre'); }");
+  world.window.SubmitClickConfirm("BUTTON1", "", false, "");
+  assert.deepEqual(Array.from(world.window.order), ["pre"]);
+  assert.equal(world.posts.length, 1);
+});
+
+test("HTML text from the server decodes to plain text, tags included as text", () => {
+  const { window } = page("");
+  const cases = [
+    ["Tom &amp; Jerry", "Tom & Jerry"],
+    ["&lt;img src=x onerror=alert(1)&gt;", "<img src=x onerror=alert(1)>"],
+    ["a<br>b<BR/>c", "a\nb\nc"],
+    ["&quot;&#39;&apos;&nbsp;", "\"''\u00a0"],
+    ["&#128512;&#x1F600;", "\ud83d\ude00\ud83d\ude00"],
+    ["&#0;&#xD800;&#1114112;&#99999999999;", "\ufffd\ufffd\ufffd\ufffd"],
+    ["&amp;lt; &unknown; & alone", "&lt; &unknown; & alone"],
+    ["", ""]
+  ];
+  for (const [html, text] of cases) {
+    assert.equal(window.KX.Text.fromHTML(html), text, html);
+  }
+});
+
+test("FindElem prefers a named field to an element with that id", () => {
+  const world = page('<span id="COMBO2"></span><input type="hidden" name="COMBO2" value="3">');
+  assert.equal(world.window.FindElem("COMBO2").tagName, "INPUT");
+  assert.equal(world.window.FindElem("nothing"), null);
+});
+
+test("the form's default submit of the page code finds the submit button in any browser", () => {
+  const world = page(`<form id="WRAP" onsubmit="return FormDefaultSubmit();">
+      <input type="text" id="EDIT1" name="EDIT1" value="x"><input type="submit" id="OK1" name="OK1" value="OK">
+    </form>
+    <form method="POST" name="SubmitForm" action="/app/$/"><input type="hidden" name="EDIT1"></form>`,
+    `var GAppID="S"; var GTrackID=12; function Validate() { return true; }
+     function FormDefaultSubmit()\r\n{ \r\n   var i;\r\n   for (i = 0; i < event.srcElement.all.length; i++) {\r\n` +
+    `     if (event.srcElement.all[i].type == "submit") {\r\n       SubmitClickConfirm(event.srcElement.all[i].name, "default", true, "");\r\n` +
+    `       return false;\r\n     }\r\n   }\r\n    SubmitClickConfirm("", "default", true, "");\r\n    return false;\r\n}
+     InitRects(800, 600);`);
+  const w = world.window;
+  const submitted = new w.Event("submit", { cancelable: true });
+  world.document.getElementById("WRAP").dispatchEvent(submitted);
+  assert.equal(submitted.defaultPrevented, true);
+  assert.equal(world.posts.length, 1);
+  assert.equal(world.posts[0].get("KX_Action"), "OK1");
+  assert.equal(world.posts[0].get("KX_ActionParam"), "default");
+  assert.equal(world.posts[0].get("KX_TrackID_"), "c");
+});
+
+test("start-up gives SubmitForm the framework's fields, so a form posted by server script carries them", () => {
+  const world = page('<form method="POST" name="SubmitForm" action="/app/$/"></form>',
+                     'var GAppID="S1"; var GTrackID=100; InitRects(800, 600);');
+  world.run("document.forms.SubmitForm.submit();");
+  const post = world.posts[0];
+  assert.equal(post.get("KX_SessionID_"), "S1");
+  assert.equal(post.get("KX_TrackID_"), "2s");
+  assert.equal(post.get("KX_Action"), "");
+  assert.equal(post.get("KX_width"), "1024");
+});

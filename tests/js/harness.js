@@ -1,0 +1,108 @@
+// A page for the client-script tests: jsdom with the framework's scripts loaded the way a page loads them, the
+// server's page globals set, and the browser's outside world (requests, form posts, dialogs) recorded.
+"use strict";
+
+const fs = require("fs");
+const path = require("path");
+
+const resources = path.join(__dirname, "..", "..", "resources");
+const { JSDOM } = require(path.join(resources, "node_modules", "jsdom"));
+
+// The readable scripts in the order the page loads them (uncompressed mode, a browser other than IE).
+const SCRIPTS = ["KXPreScript.js", "KXBrowser.js", "KXCommon.js", "KXCL.js", "KXAjax.js", "KXGecko.js",
+                 "KXSplitter.js", "KXBackIntercept.js"];
+
+// A request the scripts made; respond() completes it like the server would.
+class FakeRequest {
+  constructor(log) {
+    this.log = log;
+    this.headers = {};
+    this.readyState = 0;
+    this.status = 0;
+    this.responseText = "";
+  }
+  open(method, url) {
+    this.method = method;
+    this.url = url;
+    this.readyState = 1;
+  }
+  setRequestHeader(name, value) {
+    this.headers[name] = value;
+  }
+  send(body) {
+    this.body = body;
+    this.log.push(this);
+  }
+  respond(status, text) {
+    this.status = status;
+    this.responseText = text;
+    this.readyState = 4;
+    if (this.onreadystatechange) this.onreadystatechange();
+  }
+  // The query fields of the URL and the fields of the body, decoded.
+  query() {
+    return fields(this.url.substring(this.url.indexOf("?") + 1));
+  }
+  form() {
+    return fields(this.body || "");
+  }
+}
+
+function fields(text) {
+  const result = {};
+  for (const part of text.split("&")) {
+    if (!part) continue;
+    const eq = part.indexOf("=");
+    result[decodeURIComponent(part.substring(0, eq))] = decodeURIComponent(part.substring(eq + 1));
+  }
+  return result;
+}
+
+// Builds a page: body is the markup inside BODY (the SubmitForm included), globals the page's inline script,
+// scripts the paths of the script files (the readable ones by default).
+function page(body, globals = "", scripts = SCRIPTS.map((file) => path.join(resources, "js", file))) {
+  const dom = new JSDOM(`<!DOCTYPE html><html><head></head><body>${body}</body></html>`,
+                        { runScripts: "dangerously", url: "http://127.0.0.1:8080/app/" });
+  const window = dom.window;
+  const world = { window, document: window.document, requests: [], posts: [], alerts: [], confirms: [],
+                  confirmAnswer: true, replaced: [] };
+  window.XMLHttpRequest = function () { return new FakeRequest(world.requests); };
+  window.alert = (message) => world.alerts.push(message);
+  window.confirm = (message) => { world.confirms.push(message); return world.confirmAnswer; };
+  window.HTMLFormElement.prototype.submit = function () {
+    const posted = [];
+    for (const element of this.elements) {
+      if (element.name && !element.disabled) posted.push([element.name, element.value]);
+    }
+    world.posts.push({ action: this.action, fields: posted, get: (name) => {
+      const found = posted.find((pair) => pair[0] === name);
+      return found ? found[1] : undefined;
+    } });
+  };
+  for (const file of scripts) {
+    run(window, fs.readFileSync(file, "utf8"));
+  }
+  window.KX.Browser.replaceDocument = (html) => world.replaced.push(html);
+  run(window, globals);
+  world.run = (code) => run(window, code);
+  return world;
+}
+
+// Runs code as a script element of the page (errors surface as exceptions of the test).
+function run(window, code) {
+  let failure = null;
+  const onError = (event) => { failure = event.error || new Error(event.message); };
+  window.addEventListener("error", onError);
+  const script = window.document.createElement("script");
+  script.textContent = code;
+  window.document.head.appendChild(script);
+  window.removeEventListener("error", onError);
+  if (failure) throw failure;
+}
+
+// Lets the page's timers of 0 ms run.
+function tick(window) {
+  return new Promise((resolve) => window.setTimeout(resolve, 0));
+}
+
+module.exports = { page, tick };

@@ -1,0 +1,527 @@
+#include "appserver/ServerController.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "foundation/AppInfo.h"
+#include "foundation/Identifiers.h"
+#include "foundation/Streams.h"
+
+namespace kx {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folder that gGetAppPath names during a test.
+std::string gTestAppFolder;
+
+// A controller whose BuildComponents runs the test's set-up, as a stored form would set properties.
+class TTestController : public TKXServerControllerBase {
+  KX_COMPONENT_CLASS(TTestController, TKXServerControllerBase)
+
+ public:
+  static inline std::function<void(TTestController&)> Build;
+
+ protected:
+  void BuildComponents() override {
+    if (Build) Build(*this);
+  }
+};
+
+using TController = TOwnedComponent<TTestController>;
+
+TController CreateController() { return TController(TComponent::Create<TTestController>(nullptr)); }
+
+class TKXServerControllerBaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = gsTempPath() + "kx-controller-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    gTestAppFolder = pattern + "/";
+    gGetAppPath = [] { return gTestAppFolder; };
+  }
+  void TearDown() override {
+    TTestController::Build = nullptr;
+    gGetAppPath = nullptr;
+    gSessions = nullptr;
+    fs::remove_all(gTestAppFolder);
+  }
+
+  void WritePortIni(const std::string& text) { std::ofstream(gTestAppFolder + "port.ini") << text; }
+};
+
+// A store whose sessions are numbers; records what is done with them.
+class TFakeStore : public IKXSessionStore {
+ public:
+  ~TFakeStore() override {
+    if (Destroyed) *Destroyed = true;
+  }
+  void RemoveExpiredSessions(std::vector<TKXApplication*>& sessions) override {
+    for (TKXApplication* session : Expired) sessions.push_back(session);
+    Expired.clear();
+  }
+  void ClearExpiredSessionsList() override { ++Purges; }
+  void FreeSession(TKXApplication* session) override {
+    Freed.push_back(session);
+    CurrentWhileFreed.push_back(sCurrent);
+    if (session == Failing) throw std::runtime_error("session cannot be freed");
+  }
+  int GetCount() const override { return 3; }
+
+  static TKXApplication* Session(std::uintptr_t n) { return reinterpret_cast<TKXApplication*>(n); }
+
+  static inline TKXApplication* sCurrent = nullptr;
+  std::vector<TKXApplication*> Expired;
+  std::vector<TKXApplication*> Freed;
+  std::vector<TKXApplication*> CurrentWhileFreed;
+  TKXApplication* Failing = nullptr;
+  int Purges = 0;
+  bool* Destroyed = nullptr;
+};
+
+TEST_F(TKXServerControllerBaseTest, CreationFillsDefaultsInOrder) {
+  TTestController::Build = [](TTestController& sc) {
+    sc.OnConfig = [](TObject* sender) {
+      auto& controller = *static_cast<TTestController*>(sender);
+      // OnConfig sees the defaults of the steps before it.
+      EXPECT_EQ(controller.Description(), "Kestrix Application");
+      EXPECT_EQ(controller.AppName(), "MyKXApp");
+      EXPECT_FALSE(controller.Locked());
+      controller.SetDescription("Shop");
+    };
+  };
+  TController sc = CreateController();
+  EXPECT_TRUE(sc->Locked());
+  EXPECT_EQ(sc->Description(), "Shop");
+  EXPECT_EQ(sc->DisplayName(), "Kestrix Application");  // taken before OnConfig ran
+  EXPECT_EQ(sc->TemplateDir(), gTestAppFolder + "Templates/");
+  EXPECT_EQ(sc->ContentPath(), gTestAppFolder + "wwwroot/");
+  EXPECT_EQ(sc->SessionTimeout(), 10);
+  EXPECT_EQ(sc->GetMachineName(), TKXAppInfo::GetComputerName());
+  EXPECT_EQ(sc->ServerVariables()->Text(),
+            "APP_POOL_ID\r\nSERVER_ADDR\r\nSERVER_NAME\r\nSERVER_PORT\r\nSERVER_SOFTWARE\r\n");
+  int year, month, day, hour, minute, second, millisecond;
+  DecodeDateTime(sc->StartDateTime(), year, month, day, hour, minute, second, millisecond);
+  EXPECT_EQ(millisecond, 0);
+  ASSERT_NE(sc->SessionTimeoutThread(), nullptr);
+  EXPECT_EQ(sc->SessionTimeoutThread()->Interval(), 60000);
+  EXPECT_EQ(sc->Version(), kKXVersion);
+}
+
+TEST_F(TKXServerControllerBaseTest, SessionTimeoutAcceptsOnlyZeroTo65535) {
+  TController sc = CreateController();
+  const struct {
+    std::int32_t Value;
+    bool Accepted;
+  } cases[] = {{-1, false}, {0, true}, {65535, true}, {65536, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Value);
+    sc->SetSessionTimeout(20);
+    if (c.Accepted) {
+      sc->SetSessionTimeout(c.Value);
+      EXPECT_EQ(sc->SessionTimeout(), c.Value);
+    } else {
+      try {
+        sc->SetSessionTimeout(c.Value);
+        ADD_FAILURE() << "accepted";
+      } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Invalid session timeout value.");
+      }
+      EXPECT_EQ(sc->SessionTimeout(), 20);
+    }
+  }
+}
+
+TEST_F(TKXServerControllerBaseTest, CookieNameSuffixDropsBlanksCommasAndSemicolons) {
+  TController sc = CreateController();
+  sc->CookieOptions()->SetCookieNameSuffix(" a,b;c d ");
+  EXPECT_EQ(sc->CookieOptions()->CookieNameSuffix(), "abcd");
+}
+
+TEST_F(TKXServerControllerBaseTest, CacheDirGetsTheProcessFolderOnce) {
+  std::string first, second;
+  TTestController::Build = [&](TTestController& sc) {
+    sc.OnConfig = [&](TObject*) {
+      sc.SetCacheDir("cache");
+      first = sc.CacheDir();
+      sc.SetCacheDir(first);
+      second = sc.CacheDir();
+    };
+  };
+  std::string cacheDir;
+  {
+    TController sc = CreateController();
+    EXPECT_EQ(first, gsTempPath() + "cache/" + sc->ProcessID() + "/");
+    EXPECT_EQ(second, first);
+    EXPECT_TRUE(fs::is_directory(first));
+    EXPECT_EQ(sc->CacheDir(), first);
+    cacheDir = sc->CacheDir();
+  }
+  // Each run works in its own folder, which goes with the controller; its parent stays.
+  EXPECT_FALSE(fs::exists(cacheDir));
+  EXPECT_TRUE(fs::is_directory(gsTempPath() + "cache"));
+  fs::remove(gsTempPath() + "cache");
+}
+
+TEST_F(TKXServerControllerBaseTest, ProcessIdTellsProcessesApart) {
+  TController sc = CreateController();
+  const std::string& id = sc->ProcessID();
+  const std::size_t separator = id.find('_');
+  ASSERT_NE(separator, std::string::npos);
+  EXPECT_GE(separator, 10u);
+  EXPECT_EQ(id.substr(separator + 1), ToBase36(std::uint64_t(getpid()), 1));
+  EXPECT_EQ(sc->CacheDir(), gsTempPath() + id + "/");
+}
+
+TEST_F(TKXServerControllerBaseTest, TemporaryFilesGoToTheCacheFolderWhileTheControllerLives) {
+  const std::string before = TTempFileStream::GetTempPath();
+  {
+    TController sc = CreateController();
+    EXPECT_EQ(TTempFileStream::GetTempPath(), sc->CacheDir());
+  }
+  // The cache folder is gone: temporary files must not be sent there any more.
+  EXPECT_EQ(TTempFileStream::GetTempPath(), before);
+}
+
+TEST_F(TKXServerControllerBaseTest, LockedPropertiesRefuseChangesAfterConfig) {
+  TTestController::Build = [](TTestController& sc) {
+    sc.OnConfig = [&sc](TObject*) {
+      sc.SetAppName("ShopApp");
+      sc.SetBoundIP("127.0.0.1");
+      sc.SetContentPath(gTestAppFolder + "site");
+    };
+  };
+  TController sc = CreateController();
+  EXPECT_EQ(sc->AppName(), "ShopApp");
+  EXPECT_EQ(sc->ContentPath(), gTestAppFolder + "site/");
+  const std::string cacheDir = sc->CacheDir();
+  const struct {
+    const char* Name;
+    std::function<void()> Change;
+  } cases[] = {
+      {"AppName", [&] { sc->SetAppName("Other"); }},
+      {"BoundIP", [&] { sc->SetBoundIP("0.0.0.0"); }},
+      {"CacheDir", [&] { sc->SetCacheDir("elsewhere"); }},
+      {"ContentPath", [&] { sc->SetContentPath("/srv"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    try {
+      c.Change();
+      ADD_FAILURE() << "changed";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), std::string(c.Name) + " is locked. Suggestion: Set in ServerController OnConfig event instead.");
+    }
+  }
+  EXPECT_EQ(sc->AppName(), "ShopApp");
+  EXPECT_EQ(sc->BoundIP(), "127.0.0.1");
+  EXPECT_EQ(sc->CacheDir(), cacheDir);
+  EXPECT_EQ(sc->ContentPath(), gTestAppFolder + "site/");
+
+  gSC = sc.get();
+  EXPECT_THROW(TKXServerControllerBase::CheckLockGlobal("Handlers"), Exception);
+  gSC = nullptr;
+  EXPECT_NO_THROW(TKXServerControllerBase::CheckLockGlobal("Handlers"));
+}
+
+TEST_F(TKXServerControllerBaseTest, AppNameMustBeAnIdentifier) {
+  TTestController::Build = [](TTestController& sc) {
+    const struct {
+      const char* Value;
+      const char* Message;  // nullptr: accepted as Expected
+      const char* Expected;
+    } cases[] = {
+        {"", "Application name cannot be empty", nullptr},
+        {"  ", "Application name cannot be empty", nullptr},
+        {"1App", "Invalid application name. Application name must follow the same rules of TComponent name", nullptr},
+        {"My App", "Invalid application name. Application name must follow the same rules of TComponent name",
+         nullptr},
+        {" Shop_2 ", nullptr, "Shop_2"},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.Value);
+      sc.SetAppName("Before");
+      if (c.Message) {
+        try {
+          sc.SetAppName(c.Value);
+          ADD_FAILURE() << "accepted";
+        } catch (const Exception& e) {
+          EXPECT_EQ(e.Message(), c.Message);
+        }
+        EXPECT_EQ(sc.AppName(), "Before");
+      } else {
+        sc.SetAppName(c.Value);
+        EXPECT_EQ(sc.AppName(), c.Expected);
+      }
+    }
+  };
+  CreateController();
+}
+
+TEST_F(TKXServerControllerBaseTest, CookiesAndMultipleSessionsGuardEachOther) {
+  TController sc = CreateController();
+  try {
+    sc->CookieOptions()->SetUseCookies(false);
+    ADD_FAILURE() << "cookies turned off with one session per user";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              "In order to disable cookies you must set ServerController.AllowMultipleSessionsPerUser to TRUE.");
+  }
+  EXPECT_TRUE(sc->CookieOptions()->UseCookies());
+
+  sc->SetAllowMultipleSessionsPerUser(true);
+  sc->CookieOptions()->SetUseCookies(false);
+  try {
+    sc->SetAllowMultipleSessionsPerUser(false);
+    ADD_FAILURE() << "one session per user without cookies";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              "You must set CookieOptions.UseCookies to TRUE before setting "
+              "ServerController.AllowMultipleSessionsPerUser to FALSE.");
+  }
+  EXPECT_TRUE(sc->AllowMultipleSessionsPerUser());
+}
+
+TEST_F(TKXServerControllerBaseTest, URLBaseBeginsAndEndsWithSlash) {
+  TController sc = CreateController();
+  const struct {
+    const char* Value;
+    const char* Expected;
+  } cases[] = {{"app", "/app/"}, {" /app ", "/app/"}, {"a/b/", "/a/b/"}, {"/", "/"}, {"", ""}, {"  ", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Value);
+    sc->SetURLBase(c.Value);
+    EXPECT_EQ(sc->URLBase(), c.Expected);
+  }
+}
+
+TEST_F(TKXServerControllerBaseTest, TemplateDirResolvesAgainstTheApplicationFolder) {
+  fs::create_directory(gTestAppFolder + "tpl");
+  const struct {
+    const char* Value;
+    std::string Expected;
+  } cases[] = {{"tpl", gTestAppFolder + "tpl/"}, {"missing", "missing/"}, {"/srv/tpl", "/srv/tpl/"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Value);
+    TTestController::Build = [&c](TTestController& sc) { sc.SetTemplateDir(c.Value); };
+    EXPECT_EQ(CreateController()->TemplateDir(), c.Expected);
+  }
+}
+
+TEST_F(TKXServerControllerBaseTest, PortIniOverridesTheStoredPorts) {
+  TTestController::Build = [](TTestController& sc) {
+    sc.SetPort(80);
+    sc.SSLOptions()->SetPort(443);
+  };
+  {
+    TController sc = CreateController();
+    EXPECT_EQ(sc->Port(), 80);
+    EXPECT_EQ(sc->SSLOptions()->Port(), 443);
+  }
+  WritePortIni("[PORTS]\nPort=8080\n");
+  {
+    TController sc = CreateController();
+    EXPECT_EQ(sc->Port(), 8080);
+    EXPECT_EQ(sc->SSLOptions()->Port(), 0);  // a missing key reads 0
+  }
+  WritePortIni("[ports]\r\nport = 81\r\nSSLPort=8443\r\n");
+  {
+    TController sc = CreateController();
+    EXPECT_EQ(sc->Port(), 81);
+    EXPECT_EQ(sc->SSLOptions()->Port(), 8443);
+  }
+}
+
+// The cookie options copy SessionCookies only.
+TEST_F(TKXServerControllerBaseTest, CookieOptionsAssignSessionCookiesOnly) {
+  TKXSessionCookieOptions cookies;
+  cookies.SetSessionCookies(false);
+  cookies.SetSecure(true);
+  TKXSessionCookieOptions copy;
+  copy.Assign(&cookies);
+  EXPECT_FALSE(copy.SessionCookies());
+  EXPECT_FALSE(copy.Secure());
+  TKXSSLOptions ssl;
+  EXPECT_THROW(copy.Assign(&ssl), EConvertError);
+}
+
+TEST_F(TKXServerControllerBaseTest, SetServerControllerClassNamesTheClassTheHostCreates) {
+  TKXServerControllerBase::SetServerControllerClass<TTestController>();
+  ASSERT_EQ(gServerControllerClass, &TTestController::ClassRecord());
+  TComponent* created = gServerControllerClass->Create(nullptr);
+  EXPECT_NE(dynamic_cast<TTestController*>(created), nullptr);
+  created->Free();
+  gServerControllerClass = nullptr;
+}
+
+TEST_F(TKXServerControllerBaseTest, FreeClearsTheGlobalsThatNameIt) {
+  TTestController* sc = TComponent::Create<TTestController>(nullptr);
+  gSC = sc;
+  gServerController = sc;
+  sc->Free();
+  EXPECT_EQ(gSC, nullptr);
+  EXPECT_EQ(gServerController, nullptr);
+}
+
+TEST_F(TKXServerControllerBaseTest, IsTheCacheFilesControllerWhileItLives) {
+  TTestController* sc = TComponent::Create<TTestController>(nullptr);
+  EXPECT_EQ(TKXAppCache::Controller(), sc);
+  EXPECT_EQ(TKXAppCache::CacheDir(), sc->CacheDir());
+  sc->Free();
+  EXPECT_EQ(TKXAppCache::Controller(), nullptr);
+}
+
+TEST_F(TKXServerControllerBaseTest, FreeStopsTheTimeoutThreadThenFreesTheStore) {
+  bool destroyed = false;
+  auto* store = new TFakeStore;
+  store->Destroyed = &destroyed;
+  gSessions = store;
+  TTestController* sc = TComponent::Create<TTestController>(nullptr);
+  sc->OnDestroy = [&](TObject*) { EXPECT_FALSE(destroyed); };
+  sc->Free();
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(gSessions, nullptr);
+}
+
+TEST_F(TKXServerControllerBaseTest, FailedCreationRaisesAndLeavesTheStore) {
+  TFakeStore store;
+  gSessions = &store;
+  TTestController::Build = [](TTestController& sc) {
+    sc.OnConfig = [](TObject*) { throw Exception("bad configuration"); };
+  };
+  try {
+    CreateController();
+    ADD_FAILURE() << "created";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "bad configuration");
+  }
+  EXPECT_EQ(gSessions, &store);
+}
+
+TEST_F(TKXServerControllerBaseTest, DoExceptionLogsThenAsksOnException) {
+  TController sc = CreateController();
+  std::vector<std::string> order;
+  sc->ExceptionLogger()->SetEnabled(true);
+  sc->OnLogException = [&](const TStrings&) {
+    order.push_back("log");
+    return true;
+  };
+  const Exception error("failure");
+  EXPECT_FALSE(sc->DoException(nullptr, error));
+  sc->OnException = [&](TKXApplication*, const std::exception& e, bool& handled) {
+    order.push_back(std::string("event ") + e.what() + (handled ? " true" : " false"));
+    handled = true;
+  };
+  EXPECT_TRUE(sc->DoException(nullptr, error));
+  EXPECT_EQ(order, (std::vector<std::string>{"log", "log", "event failure false"}));
+}
+
+TEST_F(TKXServerControllerBaseTest, ReportsTellTheServerAndTheSessionCount) {
+  TController sc = CreateController();
+  TFakeStore store;
+  sc->ExceptionLogger()->SetEnabled(true);
+  std::string report;
+  sc->OnLogException = [&](const TStrings& lines) {
+    report = lines.Text();
+    return true;
+  };
+  gSessions = &store;
+  sc->DoLogException(nullptr, Exception("failure"));
+  gSessions = nullptr;  // the controller must not free the test's store
+  EXPECT_NE(report.find("Kestrix Version   : " + std::string(kKXVersion)), std::string::npos);
+  EXPECT_NE(report.find("Session count      : 3"), std::string::npos);
+  EXPECT_NE(report.find("Content Path       : " + sc->ContentPath()), std::string::npos);
+}
+
+TEST_F(TKXServerControllerBaseTest, AuthActiveNeedsARestrictingAuthenticator) {
+  TController sc = CreateController();
+  EXPECT_FALSE(sc->AuthActive());
+  {
+    TKXAutherList auther(sc.get());
+    sc->SetAuther(&auther);
+    EXPECT_TRUE(sc->AuthActive());
+    auther.SetAutherPolicy(apRestrictNone);
+    EXPECT_FALSE(sc->AuthActive());
+  }
+  // The authenticator's destruction cleared the reference.
+  EXPECT_EQ(sc->Auther(), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// The session-timeout thread's run, called directly (the thread itself waits a minute between runs).
+
+class TSessionTimeoutThreadTest : public TKXServerControllerBaseTest {
+ protected:
+  void SetUp() override {
+    TKXServerControllerBaseTest::SetUp();
+    mController = CreateController();
+    gSetWebApplicationThreadVar = [](TKXApplication* application) { TFakeStore::sCurrent = application; };
+  }
+  void TearDown() override {
+    gSetWebApplicationThreadVar = nullptr;
+    gSessions = nullptr;
+    mController.reset();
+    TKXServerControllerBaseTest::TearDown();
+  }
+
+  TController mController;
+};
+
+TEST_F(TSessionTimeoutThreadTest, FreesEachExpiredSessionAsTheCurrentApplication) {
+  TFakeStore store;
+  store.Expired = {TFakeStore::Session(16), TFakeStore::Session(32)};
+  gSessions = &store;
+  TSessionTimeoutThread thread(*mController, 1000);
+  thread.Run();
+  EXPECT_EQ(store.Freed, (std::vector<TKXApplication*>{TFakeStore::Session(16), TFakeStore::Session(32)}));
+  EXPECT_EQ(store.CurrentWhileFreed, store.Freed);
+  EXPECT_EQ(TFakeStore::sCurrent, nullptr);
+}
+
+// A session that cannot be freed must not stop the others, nor later runs.
+TEST_F(TSessionTimeoutThreadTest, ASessionThatRaisesIsReportedAndTheRunGoesOn) {
+  TFakeStore store;
+  store.Expired = {TFakeStore::Session(16), TFakeStore::Session(32), TFakeStore::Session(48)};
+  store.Failing = TFakeStore::Session(32);
+  gSessions = &store;
+  mController->ExceptionLogger()->SetEnabled(true);
+  std::vector<std::string> reports;
+  mController->OnLogException = [&](const TStrings& report) {
+    reports.push_back(report.Text());
+    return true;
+  };
+  TSessionTimeoutThread thread(*mController, 1000);
+  EXPECT_NO_THROW(thread.Run());
+  EXPECT_EQ(store.Freed.size(), 3u);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("session cannot be freed"), std::string::npos);
+  EXPECT_EQ(TFakeStore::sCurrent, nullptr);
+
+  store.Expired = {TFakeStore::Session(64)};
+  thread.Run();
+  EXPECT_EQ(store.Freed.back(), TFakeStore::Session(64));
+}
+
+TEST_F(TSessionTimeoutThreadTest, PurgesTheExpiredListEverySixtiethRun) {
+  TFakeStore store;
+  gSessions = &store;
+  TSessionTimeoutThread thread(*mController, 1000);
+  for (int run = 1; run <= 59; ++run) thread.Run();
+  EXPECT_EQ(store.Purges, 0);
+  thread.Run();
+  EXPECT_EQ(store.Purges, 1);
+  EXPECT_EQ(thread.RunCount(), 0);
+  for (int run = 1; run <= 60; ++run) thread.Run();
+  EXPECT_EQ(store.Purges, 2);
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,239 @@
+#include "hosts/HostRequest.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/beast/http/empty_body.hpp>
+#include <fstream>
+
+#include "support/TempFolder.h"
+
+namespace kx {
+namespace {
+
+namespace http = boost::beast::http;
+
+TEST(PercentDecode, DecodesEscapesAndKeepsBrokenOnes) {
+  struct {
+    const char* text;
+    bool plus;
+    const char* expected;
+  } cases[] = {
+      {"a%20b", false, "a b"},        {"a+b", true, "a b"},         {"a+b", false, "a+b"},
+      {"%C3%A9", false, "\xC3\xA9"},  {"%zz%4", false, "%zz%4"},    {"100%", false, "100%"},
+      {"%2F..%2f", false, "/../"},    {"%e9", false, "\xE9"},       {"", true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(PercentDecode(c.text, c.plus), c.expected);
+  }
+}
+
+TEST(DecodeFormFields, DecodesNameAndValueApart) {
+  std::vector<std::string> lines;
+  DecodeFormFields("a=1&b=x+y&&c=%26%3D&flag&=v&e=", lines);
+  EXPECT_EQ(lines, (std::vector<std::string>{"a=1", "b=x y", "c=&=", "flag", "=v", "e="}));
+}
+
+TEST(ParseCookies, SplitsAtSemicolons) {
+  std::vector<std::string> lines;
+  ParseCookies(" KX_App=abc_1 ; theme=dark;;flag; v = a=b ", lines);
+  EXPECT_EQ(lines, (std::vector<std::string>{"KX_App=abc_1", "theme=dark", "flag", "v=a=b"}));
+}
+
+TEST(ParseBasicCredentials, DecodesOnlyBasic) {
+  std::string user, password;
+  EXPECT_TRUE(ParseBasicCredentials("Basic dXNlcjpwYTpzcw==", user, password));  // user:pa:ss
+  EXPECT_EQ(user, "user");
+  EXPECT_EQ(password, "pa:ss");
+  EXPECT_TRUE(ParseBasicCredentials("basic w6k6eA==", user, password));  // UTF-8 "é:x"
+  EXPECT_EQ(user, "\xC3\xA9");
+  for (const char* bad : {"Bearer dXNlcjpwYXNz", "Basic !!!", "Basic dXNlcg==", "Basic", ""}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(ParseBasicCredentials(bad, user, password));
+    EXPECT_EQ(user, "");
+    EXPECT_EQ(password, "");
+  }
+}
+
+TEST(SplitHostHeader, DropsThePort) {
+  struct {
+    const char* host;
+    const char* name;
+    int port;
+  } cases[] = {
+      {"example.com", "example.com", 0},  {"example.com:8080", "example.com", 8080}, {"[::1]:443", "[::1]", 443},
+      {"[::1]", "[::1]", 0},              {"host:0", "host", 0},                     {"host:99999", "host", 0},
+      {"host:80x", "host", 0},            {"", "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.host);
+    std::string name;
+    int port = -1;
+    SplitHostHeader(c.host, name, port);
+    EXPECT_EQ(name, c.name);
+    EXPECT_EQ(port, c.port);
+  }
+}
+
+TEST(SplitRequestTarget, DecodesThePathOnly) {
+  std::string path, query;
+  SplitRequestTarget("/$/js/a%20b.js?x=%41&y", path, query);
+  EXPECT_EQ(path, "/$/js/a b.js");
+  EXPECT_EQ(query, "x=%41&y");
+  SplitRequestTarget("http://example.com:81/p?q", path, query);
+  EXPECT_EQ(path, "/p");
+  EXPECT_EQ(query, "q");
+  SplitRequestTarget("http://example.com", path, query);
+  EXPECT_EQ(path, "/");
+  for (const char* bad : {"*", "", "example.com/p", "/a%00b"}) {
+    SCOPED_TRACE(bad);
+    try {
+      SplitRequestTarget(bad, path, query);
+      ADD_FAILURE() << "no error";
+    } catch (const EHostRequestError& e) {
+      EXPECT_EQ(e.Status(), 400u);
+    }
+  }
+}
+
+class EncodeRequestFieldsTest : public TempFolderTest {
+ protected:
+  TRequestPacketFields Encode(const http::request<http::empty_body>& req) {
+    return EncodeRequestFields(req.base(), mBody, mConnection, mFolder, mUploads);
+  }
+
+  THostRequestBody mBody;
+  THostConnection mConnection{"10.1.2.3", 8080, false};
+  THostUploads mUploads;
+};
+
+TEST_F(EncodeRequestFieldsTest, FillsTheFieldsOfTheStandAloneServer) {
+  http::request<http::empty_body> req(http::verb::get, "/$/app/page?b=2&n=a%2Bb", 11);
+  req.set(http::field::host, "www.example.com:81");
+  req.set(http::field::user_agent, "Agent/1.0");
+  req.set(http::field::referer, "http://r/");
+  req.set(http::field::authorization, "Basic dXNlcjpwYXNz");
+  req.set(http::field::if_modified_since, "Sun, 06 Nov 1994 08:49:37 GMT");
+  req.set("X-Forwarded-For", "1.2.3.4");
+  req.set("Client-IP", "5.6.7.8");
+  req.set(http::field::accept_language, "de-DE");
+  req.set("HTTPS", "on");  // a client's claim, not the connection's
+  req.insert(http::field::cookie, "a=1; b=2");
+  req.insert(http::field::cookie, "c=3");
+  TRequestPacketFields f = Encode(req);
+  EXPECT_EQ(f.UserAgent, "Agent/1.0");
+  EXPECT_EQ(f.Referer, "http://r/");
+  EXPECT_EQ(f.ScriptName, "");
+  EXPECT_EQ(f.Host, "www.example.com");
+  EXPECT_EQ(f.ServerPort, 81);
+  EXPECT_EQ(f.Authorization, "Basic dXNlcjpwYXNz");
+  EXPECT_EQ(f.AuthorizationHeader, f.Authorization);
+  EXPECT_EQ(f.AuthUser, "user");
+  EXPECT_EQ(f.AuthPass, "pass");
+  EXPECT_EQ(f.URL, "");
+  EXPECT_EQ(f.PathInfo, "/$/app/page");
+  EXPECT_EQ(f.Query, "b=2&n=a%2Bb");
+  EXPECT_EQ(f.RemoteAddr, "10.1.2.3");
+  EXPECT_EQ(f.Method, "GET");
+  EXPECT_EQ(f.IfModifiedSince, "Sun, 06 Nov 1994 08:49:37 GMT");
+  EXPECT_EQ(f.ForwardedFor, "1.2.3.4");
+  EXPECT_EQ(f.HttpClientIP, "5.6.7.8");
+  EXPECT_EQ(f.AcceptLanguage, "de-DE");
+  EXPECT_EQ(f.HttpsHeader, "off");
+  EXPECT_EQ(f.CookieFields, (std::vector<std::string>{"a=1", "b=2", "c=3"}));
+  EXPECT_EQ(f.QueryFields, (std::vector<std::string>{"b=2", "n=a+b"}));
+  EXPECT_TRUE(f.ContentFields.empty());
+  EXPECT_TRUE(f.ServerVariables.empty());
+  EXPECT_FALSE(f.HasContent);
+  EXPECT_EQ(f.RawHeaders.front(), "Host: www.example.com:81");
+  EXPECT_EQ(f.RawHeaders.size(), 11u);
+}
+
+TEST_F(EncodeRequestFieldsTest, ServerPortFallsBackToTheListeningPort) {
+  http::request<http::empty_body> req(http::verb::get, "/", 11);
+  req.set(http::field::host, "example.com");
+  EXPECT_EQ(Encode(req).ServerPort, 8080);
+}
+
+TEST_F(EncodeRequestFieldsTest, FormPostGoesIntoQueryFields) {
+  http::request<http::empty_body> req(http::verb::post, "/$/call?KX_TrackID_=1", 11);
+  req.set(http::field::host, "h");
+  req.set(http::field::content_type, "application/x-www-form-urlencoded; charset=UTF-8");
+  mBody.Memory() = "EDIT1=a+b%26c&MEMO=l1%0D%0Al2";
+  TRequestPacketFields f = Encode(req);
+  EXPECT_TRUE(f.HasContent);
+  EXPECT_EQ(f.QueryFields, (std::vector<std::string>{"KX_TrackID_=1", "EDIT1=a b&c", "MEMO=l1\r\nl2"}));
+  EXPECT_TRUE(f.Files.empty());
+}
+
+TEST_F(EncodeRequestFieldsTest, MultipartFromASpoolFile) {
+  std::string spool = mFolder + "spool.tmp";
+  std::ofstream(spool, std::ios::binary) << "--q\r\nContent-Disposition: form-data; name=\"KXFileUploader\"\r\n\r\ntrue\r\n"
+                                            "--q\r\nContent-Disposition: form-data; name=\"up\"; filename=\"a.txt\"\r\n"
+                                            "Content-Type: text/plain\r\n\r\nxyz\r\n--q--\r\n";
+  mBody.SetSpoolFile(spool);
+  http::request<http::empty_body> req(http::verb::post, "/$/upload/1", 11);
+  req.set(http::field::host, "h");
+  req.set(http::field::content_type, "multipart/form-data; boundary=q");
+  TRequestPacketFields f = Encode(req);
+  EXPECT_EQ(f.QueryFields, (std::vector<std::string>{"KXFileUploader=true"}));
+  ASSERT_EQ(f.Files.size(), 1u);
+  EXPECT_EQ(f.Files[0], mUploads.Files()[0]);
+  EXPECT_EQ(f.Files[0].FileName, "a.txt");
+  EXPECT_EQ(f.Files[0].FileSize, 3);
+}
+
+TEST_F(EncodeRequestFieldsTest, MalformedMultipartIsA400) {
+  http::request<http::empty_body> req(http::verb::post, "/", 11);
+  req.set(http::field::host, "h");
+  req.set(http::field::content_type, "multipart/form-data; boundary=q");
+  mBody.Memory() = "--q\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nno end";
+  try {
+    Encode(req);
+    ADD_FAILURE() << "no error";
+  } catch (const EHostRequestError& e) {
+    EXPECT_EQ(e.Status(), 400u);
+  }
+}
+
+TEST_F(EncodeRequestFieldsTest, RawUploadNeedsTheUploaderParameter) {
+  http::request<http::empty_body> req(http::verb::post, "/$/upload/7?KX_ActionParam=UP1&KXFileUploader=true", 11);
+  req.set(http::field::host, "h");
+  req.set(http::field::content_type, "application/octet-stream");
+  req.set("X-File-Name", "..%2F..%2Fetc%2Fpass%C3%A9.txt");
+  req.set("X-KXFieldName", "UP1");
+  mBody.Memory() = std::string("\0bin\r\n", 6);
+  TRequestPacketFields f = Encode(req);
+  ASSERT_EQ(f.Files.size(), 1u);
+  EXPECT_EQ(f.Files[0].FileName, "pass\xC3\xA9.txt");
+  EXPECT_EQ(f.Files[0].FieldName, "UP1");
+  EXPECT_EQ(f.Files[0].ContentType, "application/octet-stream");
+  EXPECT_EQ(f.Files[0].FileSize, 6);
+  EXPECT_EQ(f.Files[0].TempPathName.rfind(mFolder, 0), 0u);
+
+  THostUploads none;
+  req.target("/$/upload/7?KXFileUploader=false");
+  EXPECT_TRUE(EncodeRequestFields(req.base(), mBody, mConnection, mFolder, none).Files.empty());
+  // A script that left the form content type still uploads a file, not fields.
+  THostUploads form;
+  req.target("/$/upload/7?KXFileUploader=true");
+  req.set(http::field::content_type, "application/x-www-form-urlencoded");
+  f = EncodeRequestFields(req.base(), mBody, mConnection, mFolder, form);
+  EXPECT_EQ(f.Files.size(), 1u);
+  EXPECT_EQ(f.QueryFields, (std::vector<std::string>{"KXFileUploader=true"}));
+}
+
+TEST_F(EncodeRequestFieldsTest, SpoolFileGoesWithTheBody) {
+  std::string spool = mFolder + "body.tmp";
+  {
+    THostRequestBody body;
+    std::ofstream(spool) << "abc";
+    body.SetSpoolFile(spool);
+    EXPECT_EQ(body.Size(), 3);
+    EXPECT_EQ(body.Text(), "abc");
+  }
+  EXPECT_EQ(FileCount(), 0u);
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,357 @@
+#include "hosts/StandAloneServer.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <boost/asio/connect.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/asio/write.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <random>
+#include <sstream>
+
+#include "appserver/KXGlobal.h"
+#include "foundation/HttpPackets.h"
+#include "foundation/HttpReply.h"
+#include "support/TempFolder.h"
+
+namespace kx {
+namespace {
+
+namespace beast = boost::beast;
+namespace http = boost::beast::http;
+namespace net = boost::asio;
+namespace ssl = boost::asio::ssl;
+using tcp = net::ip::tcp;
+
+std::mutex gMutex;
+std::vector<TRequestPacketFile> gUploads;  // what the test hook received
+std::vector<std::string> gLogLines;
+std::int64_t gBytesSent = 0;
+
+void LogLine(const std::string& line) {
+  std::lock_guard lock(gMutex);
+  gLogLines.push_back(line);
+}
+void LogBytes(std::int64_t bytes) {
+  std::lock_guard lock(gMutex);
+  gBytesSent += bytes;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "&") + line;
+  return text;
+}
+
+// The framework's stand-in: answers by path.
+void TestHook(void* buffer, std::int32_t length) {
+  TRequestPacketFields request = ReadRequestPacket(buffer, length);
+  if (request.PathInfo == "/throw") throw Exception("boom");
+  THttpReply reply(buffer, std::int32_t(THttpPacket::HostBufferSize));
+  reply.SetContentType("text/plain; charset=UTF-8");
+  if (request.PathInfo == "/big") {
+    reply.WriteString(std::string(20000, 'k'));
+  } else if (request.PathInfo == "/huge") {
+    reply.WriteString(std::string(100000, 'h'));  // spills: sent from a file the host deletes
+  } else if (request.PathInfo == "/upload") {
+    std::lock_guard lock(gMutex);
+    gUploads = request.Files;
+    reply.WriteString(std::to_string(request.Files.size()) + " files");
+  } else {
+    reply.WriteString(request.Method + " " + request.PathInfo + " host=" + request.Host +
+                      " port=" + std::to_string(request.ServerPort) + " https=" + request.HttpsHeader +
+                      " content=" + (request.HasContent ? "1" : "0") + " fields=" + Join(request.QueryFields) +
+                      " cookies=" + Join(request.CookieFields));
+  }
+  reply.Commit();
+}
+
+std::string FileBytes(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+std::string Gunzip(const std::string& data) {
+  z_stream zs{};
+  EXPECT_EQ(inflateInit2(&zs, 15 + 16), Z_OK);
+  std::string out(1 << 20, '\0');
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  zs.avail_in = uInt(data.size());
+  zs.next_out = reinterpret_cast<Bytef*>(out.data());
+  zs.avail_out = uInt(out.size());
+  EXPECT_EQ(inflate(&zs, Z_FINISH), Z_STREAM_END);
+  out.resize(zs.total_out);
+  inflateEnd(&zs);
+  return out;
+}
+
+// A blocking client on one connection.
+class TClient {
+ public:
+  explicit TClient(std::uint16_t port) { mSocket.connect({net::ip::address_v4::loopback(), port}); }
+
+  void Send(std::string_view raw) { net::write(mSocket, net::buffer(raw.data(), raw.size())); }
+  http::response<http::string_body> Read() {
+    http::response_parser<http::string_body> parser;
+    parser.body_limit(boost::none);
+    http::read(mSocket, mBuffer, parser);
+    return parser.release();
+  }
+  http::response<http::string_body> Get(const std::string& target, const std::string& extra = "") {
+    Send("GET " + target + " HTTP/1.1\r\nHost: localhost\r\n" + extra + "\r\n");
+    return Read();
+  }
+  // True when the server closed the connection (after reading what was left).
+  bool Closed() {
+    beast::error_code ec;
+    char byte;
+    mSocket.read_some(net::buffer(&byte, 1), ec);
+    return ec == net::error::eof || ec == net::error::connection_reset;
+  }
+  tcp::socket& Socket() { return mSocket; }
+
+ private:
+  net::io_context mIoc;
+  tcp::socket mSocket{mIoc};
+  beast::flat_buffer mBuffer;
+};
+
+class TKXStandAloneServerTest : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    gHttpExecuteHook = &TestHook;
+    gLogProcedure = &LogLine;
+    gLogBytesProcedure = &LogBytes;
+    mOptions.BoundIPs = {"127.0.0.1"};
+    mOptions.Threads = 2;
+    mOptions.TempFolder = mFolder;
+  }
+  void TearDown() override {
+    mServer.reset();
+    gHttpExecuteHook = nullptr;
+    gLogProcedure = nullptr;
+    gLogBytesProcedure = nullptr;
+    TempFolderTest::TearDown();
+  }
+  TKXStandAloneServer& Start() {
+    mServer = std::make_unique<TKXStandAloneServer>(mOptions);
+    mServer->Start();
+    return *mServer;
+  }
+
+  TKXStandAloneServerOptions mOptions;
+  std::unique_ptr<TKXStandAloneServer> mServer;
+};
+
+TEST_F(TKXStandAloneServerTest, ServesRequestsOnAKeptAliveConnection) {
+  std::uint16_t port = Start().Port();
+  ASSERT_NE(port, 0);
+  TClient client(port);
+  auto first = client.Get("/echo/a%20b?x=1&y=a+b", "Cookie: s=1; t=2\r\n");
+  EXPECT_EQ(first.result_int(), 200u);
+  EXPECT_EQ(first.body(), "GET /echo/a b host=localhost port=" + std::to_string(port) +
+                              " https=off content=0 fields=x=1&y=a b cookies=s=1&t=2");
+  client.Send("POST /form HTTP/1.1\r\nHost: localhost:99\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+              "Content-Length: 11\r\n\r\nEDIT1=a%26b");
+  auto second = client.Read();
+  EXPECT_EQ(second.body(), "POST /form host=localhost port=99 https=off content=1 fields=EDIT1=a&b cookies=");
+  std::lock_guard lock(gMutex);
+  EXPECT_GT(gBytesSent, 0);
+  EXPECT_NE(std::find(gLogLines.begin(), gLogLines.end(),
+                      "HTTP server listening on 127.0.0.1:" + std::to_string(port)),
+            gLogLines.end());
+}
+
+TEST_F(TKXStandAloneServerTest, CompressesWhenTheClientAcceptsIt) {
+  TClient client(Start().Port());
+  auto gzip = client.Get("/big", "Accept-Encoding: gzip, deflate\r\n");
+  EXPECT_EQ(gzip[http::field::content_encoding], "gzip");
+  EXPECT_LT(gzip.body().size(), 1000u);
+  EXPECT_EQ(Gunzip(gzip.body()), std::string(20000, 'k'));
+  auto plain = client.Get("/big");
+  EXPECT_EQ(plain.count(http::field::content_encoding), 0u);
+  EXPECT_EQ(plain.body(), std::string(20000, 'k'));
+  mOptions.Compression.Enabled = false;
+  mServer.reset();
+  TClient off(Start().Port());
+  EXPECT_EQ(off.Get("/big", "Accept-Encoding: gzip\r\n").count(http::field::content_encoding), 0u);
+}
+
+TEST_F(TKXStandAloneServerTest, LargeReplyIsSentFromItsFileAndTheFileDeleted) {
+  TClient client(Start().Port());
+  auto res = client.Get("/huge");
+  EXPECT_EQ(res.body(), std::string(100000, 'h'));
+  client.Get("/echo");  // the file is closed, so deleted, before the next request is read
+  EXPECT_EQ(FileCount(), 0u);
+}
+
+TEST_F(TKXStandAloneServerTest, RejectsMalformedRequestsAndStaysUp) {
+  std::string manyLines;
+  for (int i = 0; i < 2000; ++i) manyLines += "X-H" + std::to_string(i) + ": v\r\n";
+  struct {
+    const char* name;
+    std::string request;
+    unsigned status;
+  } cases[] = {
+      {"no Host", "GET / HTTP/1.1\r\n\r\n", 400},
+      {"2000 header lines", "GET / HTTP/1.1\r\nHost: h\r\n" + manyLines + "\r\n", 431},
+      {"header block too large", "GET / HTTP/1.1\r\nHost: h\r\nX-Big: " + std::string(70000, 'b') + "\r\n\r\n", 431},
+      {"bad chunk size", "POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", 400},
+      {"declared body over the limit", "POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 999999999999\r\n\r\n", 413},
+      {"bad request line", "GET\r\n\r\n", 400},
+      {"unknown expectation", "POST / HTTP/1.1\r\nHost: h\r\nExpect: magic\r\nContent-Length: 1\r\n\r\n", 417},
+  };
+  std::uint16_t port = Start().Port();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TClient client(port);
+    client.Send(c.request);
+    auto res = client.Read();
+    EXPECT_EQ(res.result_int(), c.status);
+    EXPECT_TRUE(client.Closed());
+    EXPECT_EQ(TClient(port).Get("/echo").result_int(), 200u);
+  }
+}
+
+TEST_F(TKXStandAloneServerTest, ChunkedBodyLargerThanTheLimitIs413) {
+  mOptions.BodyLimit = 100;
+  TClient client(Start().Port());
+  client.Send("POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n" + std::string("c8\r\n") +
+              std::string(200, 'x') + "\r\n0\r\n\r\n");
+  EXPECT_EQ(client.Read().result_int(), 413u);
+}
+
+TEST_F(TKXStandAloneServerTest, BodyLargerThanDeclaredEndsAsABadNextRequest) {
+  TClient client(Start().Port());
+  client.Send("POST /echo HTTP/1.1\r\nHost: h\r\nContent-Length: 5\r\n\r\nhelloGARBAGE\r\n\r\n");
+  EXPECT_EQ(client.Read().result_int(), 200u);
+  EXPECT_EQ(client.Read().result_int(), 400u);
+  EXPECT_TRUE(client.Closed());
+}
+
+TEST_F(TKXStandAloneServerTest, AnswersExpectContinueBeforeTheBody) {
+  TClient client(Start().Port());
+  client.Send("POST /echo HTTP/1.1\r\nHost: h\r\nExpect: 100-continue\r\nContent-Length: 3\r\n\r\n");
+  http::response_parser<http::empty_body> interim;
+  beast::flat_buffer buffer;
+  http::read_header(client.Socket(), buffer, interim);
+  EXPECT_EQ(interim.get().result_int(), 100u);
+  client.Send("a=1");
+  http::response_parser<http::string_body> final;
+  http::read(client.Socket(), buffer, final);
+  EXPECT_EQ(final.get().result_int(), 200u);
+  EXPECT_NE(final.get().body().find("content=1"), std::string::npos);
+}
+
+TEST_F(TKXStandAloneServerTest, MultipartUploadArrivesByteForByte) {
+  std::string data(5 * 1024 * 1024, '\0');
+  std::mt19937 random(7);
+  for (char& c : data) c = char(random());
+  std::string body = "--XBOUNDX\r\nContent-Disposition: form-data; name=\"KXFileUploader\"\r\n\r\ntrue\r\n"
+                     "--XBOUNDX\r\nContent-Disposition: form-data; name=\"UP1\"; filename=\"..\\..\\big.bin\"\r\n"
+                     "Content-Type: application/octet-stream\r\n\r\n" +
+                     data + "\r\n--XBOUNDX--\r\n";
+  TClient client(Start().Port());
+  client.Send("POST /upload HTTP/1.1\r\nHost: h\r\nContent-Type: multipart/form-data; boundary=XBOUNDX\r\n"
+              "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n");
+  client.Send(body);
+  EXPECT_EQ(client.Read().body(), "1 files");
+  std::lock_guard lock(gMutex);
+  ASSERT_EQ(gUploads.size(), 1u);
+  EXPECT_EQ(gUploads[0].FileName, "big.bin");
+  EXPECT_EQ(gUploads[0].FieldName, "UP1");
+  EXPECT_EQ(gUploads[0].FileSize, std::int64_t(data.size()));
+  EXPECT_EQ(gUploads[0].TempPathName.rfind(mFolder, 0), 0u);
+  EXPECT_TRUE(FileBytes(gUploads[0].TempPathName) == data);
+  // The upload is the framework's now; the spooled body is gone.
+  std::remove(gUploads[0].TempPathName.c_str());
+  EXPECT_EQ(FileCount(), 0u);
+}
+
+TEST_F(TKXStandAloneServerTest, FailuresOfTheFrameworkAre500s) {
+  TClient client(Start().Port());
+  auto thrown = client.Get("/throw");
+  EXPECT_EQ(thrown.result_int(), 500u);
+  gHttpExecuteHook = nullptr;
+  auto none = client.Get("/echo");
+  EXPECT_EQ(none.result_int(), 500u);
+  EXPECT_EQ(none.body(), "No request handler is installed (gHttpExecuteHook is not set).");
+}
+
+TEST_F(TKXStandAloneServerTest, StopClosesIdleConnections) {
+  TClient client(Start().Port());
+  EXPECT_EQ(client.Get("/echo").result_int(), 200u);
+  mServer->Stop();
+  EXPECT_FALSE(mServer->Active());
+  EXPECT_TRUE(client.Closed());
+}
+
+TEST_F(TKXStandAloneServerTest, CannotBindAnAddressInUse) {
+  std::uint16_t port = Start().Port();
+  TKXStandAloneServerOptions options = mOptions;
+  options.Port = port;
+  TKXStandAloneServer second(options);
+  EXPECT_THROW(second.Start(), Exception);
+  EXPECT_FALSE(second.Active());
+}
+
+std::uint16_t FreePort() {
+  net::io_context ioc;
+  tcp::acceptor acceptor(ioc, {net::ip::address_v4::loopback(), 0});
+  return acceptor.local_endpoint().port();
+}
+
+TEST_F(TKXStandAloneServerTest, ServesHttpsWithTheFolderCertificate) {
+  std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -keyout '" + mFolder +
+                        "key.pem' -out '" + mFolder + "cert.pem' >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) GTEST_SKIP() << "openssl command line not available";
+  mOptions.CertificateFolder = mFolder;
+  mOptions.SSLPort = FreePort();
+  mOptions.NonSSLRequest = THostNonSSLRequest::Block;
+  TKXStandAloneServer& server = Start();
+  EXPECT_EQ(server.Port(), 0);  // blocked: the plain server stays inactive
+  EXPECT_EQ(server.SSLPort(), mOptions.SSLPort);
+
+  net::io_context ioc;
+  ssl::context context(ssl::context::tls_client);
+  context.set_verify_mode(ssl::verify_none);
+  beast::ssl_stream<tcp::socket> stream(ioc, context);
+  stream.next_layer().connect({net::ip::address_v4::loopback(), server.SSLPort()});
+  stream.handshake(ssl::stream_base::client);
+  EXPECT_GE(SSL_version(stream.native_handle()), TLS1_2_VERSION);
+  http::request<http::empty_body> req(http::verb::get, "/secure", 11);
+  req.set(http::field::host, "localhost");
+  http::write(stream, req);
+  beast::flat_buffer buffer;
+  http::response<http::string_body> res;
+  http::read(stream, buffer, res);
+  EXPECT_EQ(res.body(), "GET /secure host=localhost port=" + std::to_string(server.SSLPort()) +
+                            " https=on content=0 fields= cookies=");
+}
+
+TEST_F(TKXStandAloneServerTest, MissingCertificateFailsTheStart) {
+  mOptions.CertificateFolder = mFolder;
+  mOptions.SSLPort = FreePort();
+  TKXStandAloneServer server(mOptions);
+  try {
+    server.Start();
+    ADD_FAILURE() << "started without a certificate";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message().find("cert.pem"), std::string::npos) << e.Message();
+  }
+  EXPECT_FALSE(server.Active());
+}
+
+}  // namespace
+}  // namespace kx
