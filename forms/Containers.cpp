@@ -488,6 +488,21 @@ void TKXHTMLContainer::SetTabOrder(int value) {
   FTabOrder = std::int16_t(value == -1 ? position : value);
 }
 
+void TKXHTMLContainer::LeaveTabLists() {
+  EraseFromTabList(OwnerForm(), this);
+  if (TKXContainer* frame = OwnerFrame(); frame != this) EraseFromTabList(frame, this);
+}
+
+void TKXHTMLContainer::ParentChanging(TWinControl* oldParent, TWinControl* newParent) {
+  LeaveTabLists();
+  TKXContainer::ParentChanging(oldParent, newParent);
+}
+
+void TKXHTMLContainer::Dispose() {
+  LeaveTabLists();
+  TKXContainer::Dispose();
+}
+
 void TKXHTMLContainer::AfterParentChanging(TWinControl* oldParent, TWinControl* newParent) {
   TKXContainer::AfterParentChanging(oldParent, newParent);
   if (dynamic_cast<TFrame*>(oldParent) || dynamic_cast<TFrame*>(newParent) ||

@@ -161,6 +161,8 @@ class TKXContainer : public TKXBaseContainer,
   virtual TKXMarkupLanguageTag* DoPostRenderProcessing(TKXMarkupLanguageTag* tag, TKXCompContext* context,
                                                        TComponent* component);
   TKXContainerImplementation* ContainerImplementation() const { return FContainerImplementation.get(); }
+  // Leaves the old parent container.
+  void ParentChanging(TWinControl* oldParent, TWinControl* newParent) override;
 
  protected:
   // Creates the component list and the tab list, then the inherited InitControl.
@@ -170,8 +172,6 @@ class TKXContainer : public TKXBaseContainer,
   void Loaded() override;
   // Registers a framework control (or a frame whose parent this container is) joining or leaving.
   void ControlChange(TControl* control, bool inserting) override;
-  // Leaves the old parent container.
-  void ParentChanging(TWinControl* oldParent, TWinControl* newParent) override;
   // Joins the new parent container.
   void AfterParentChanging(TWinControl* oldParent, TWinControl* newParent) override;
   // A freed layout or listed component is forgotten.
@@ -206,10 +206,17 @@ class TKXHTMLContainer : public TKXContainer, public virtual IKXTabOrder {
   // The container below a frame reached through plain containers (itself when its parent is a frame).
   TKXContainer* OwnerFrame() const;
 
+  // Also leaves the tab list of its owner form, which it takes again in the new one when asked.
+  void ParentChanging(TWinControl* oldParent, TWinControl* newParent) override;
+
  protected:
   void AfterParentChanging(TWinControl* oldParent, TWinControl* newParent) override;
+  // Leaves the tab lists of its owner form and frame.
+  void Dispose() override;
 
  private:
+  void LeaveTabLists();
+
   std::int16_t FTabOrder = -1;
 };
 

@@ -98,8 +98,8 @@ void TKXCompContext::AddToJavaScriptOnce(const std::string& text) { AppendOnce(F
 
 void TKXCompContext::InitKXCLProperty(const std::string& objectName, const std::string& property,
                                       const std::string& value) {
-  const IKXContainerLayout* layout = ContainerContext() ? ContainerContext()->LayoutInterface() : nullptr;
-  if (layout == nullptr || const_cast<IKXContainerLayout*>(layout)->LayoutKind() != lkForm) return;
+  IKXContainerLayout* layout = ContainerContext() ? ContainerContext()->LayoutInterface() : nullptr;
+  if (layout == nullptr || layout->LayoutKind() != lkForm) return;
   if (TKXPageContext40* page = PageContext()) {
     page->AddToKXCLInitProc("  " + objectName + "KXCL." + property + " = " + value + ";" + CRLF);
   }

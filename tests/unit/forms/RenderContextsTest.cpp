@@ -344,15 +344,5 @@ TEST(TKXContainerContext, RemovedContextLeavesEveryName) {
   EXPECT_EQ(f.Context.RemoveComponent(context), nullptr);
 }
 
-TEST(TKXContainerContext, ClearFreesTheContextsAndResetsTheUpdateFlag) {
-  ContainerFixture f;
-  f.Register(f.Add<TTestEdit>("Edit1", f.Form));
-  f.Context.SetUpdateTree(true);
-  f.Context.Clear();
-  EXPECT_EQ(f.Context.GetControlsCount(), 0);
-  EXPECT_FALSE(f.Context.UpdateTree());
-  EXPECT_FALSE(f.Context.IsValidComponent("EDIT1"));
-}
-
 }  // namespace
 }  // namespace kx

@@ -57,7 +57,7 @@ class TTestForm : public TKXHTML40Container, public virtual IKXForm, public virt
     return own;
   }
   // The asynchronous update: the marked components' contexts.
-  TKXContainerContext* RenderAsync() {
+  TKXContainerContext* RenderUpdate() {
     std::unique_ptr<TKXContainerContext> context = InitContainerContext(nullptr);
     TKXContainerContext* own = context.get();
     SetContainerContext(std::move(context));
@@ -122,11 +122,24 @@ class TTestForm : public TKXHTML40Container, public virtual IKXForm, public virt
 // A nested container rendered as a DIV (as a region is), with a border its children keep inside.
 class TTestPanel : public TKXHTML40Container,
                    public virtual IKXBaseHTMLComponent,
+                   public virtual IKXBaseControl,
                    public virtual IKXRegion {
   KX_COMPONENT_CLASS(TTestPanel, TKXHTML40Container)
 
  public:
   int Border = 0;
+
+  // IKXBaseControl
+  void ParentChanging(TWinControl* oldParent, TWinControl* newParent) override {
+    TKXHTML40Container::ParentChanging(oldParent, newParent);
+  }
+  IKXBaseContainer* ParentContainer() override { return Supports<IKXBaseContainer>(Parent()); }
+  void Invalidate() override {}
+  void SetBounds(int left, int top, int width, int height) override {
+    TKXHTML40Container::SetBounds(left, top, width, height);
+  }
+  bool Visible() const override { return TControl::Visible(); }
+  void SetVisible(bool value) override { TKXHTML40Container::SetVisible(value); }
 
   int BorderPixelWidth() override { return Border; }
 
