@@ -43,11 +43,11 @@ inline TKXLogBytesProcedure gLogBytesProcedure = nullptr;
 inline TGetWebApplicationThreadVar gGetWebApplicationThreadVar = nullptr;
 inline TSetWebApplicationThreadVar gSetWebApplicationThreadVar = nullptr;
 inline TGetAppPath gGetAppPath = nullptr;
-// The author's main-form class (set by SetAsMainForm); a new session shows an instance of it.
-inline const TComponentClass* gMainFormClass = nullptr;
 // The session store. The session layer creates it at start-up, before the
 // server controller; the controller frees it when it is freed itself, after
 // stopping its session-timeout thread.
 inline IKXSessionStore* gSessions = nullptr;
+// The author's main-form class (set by SetAsMainForm); a new session shows an instance of it.
+inline const TComponentClass* gMainFormClass = nullptr;
 
 }  // namespace kx

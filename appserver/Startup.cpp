@@ -1,5 +1,6 @@
 #include "appserver/Startup.h"
 
+#include <cstdlib>
 #include <mutex>
 
 #include "appserver/InternalFiles.h"
@@ -11,6 +12,10 @@ namespace kx {
 void Startup() {
   static std::once_flag once;
   std::call_once(once, [] {
+    // With TZ unset, every local-time conversion makes glibc look at
+    // /etc/localtime again under a process-wide lock, which serialises request
+    // threads. Naming the file keeps the zone read once per process.
+    setenv("TZ", ":/etc/localtime", 0);
     CreateInternalFiles();
     RegisterBrowsers();
     TKXMimeTypes::Init();

@@ -5,7 +5,7 @@
 namespace kx {
 
 // Creates the internal-file registry (gInternalFiles), registers the default browser classes and fills the MIME
-// table. The first call does the work; later calls do nothing. Control modules register their own internal files
+// table. When TZ is unset it is set to ":/etc/localtime", so the time zone is read once per process. The first call does the work; later calls do nothing. Control modules register their own internal files
 // after it.
 void Startup();
 

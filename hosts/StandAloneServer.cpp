@@ -139,7 +139,9 @@ THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, cons
   }
   std::string spill = PacketFileName(buffer, length);
   try {
-    hook(buffer, std::int32_t(length));
+    // The framework reads the request from the buffer and writes its reply over
+    // the same buffer: it gets the whole buffer, not just the request's length.
+    hook(buffer, std::int32_t(THttpPacket::HostBufferSize));
   } catch (const std::exception& e) {
     core.Log(std::string("Request handler failed: ") + e.what());
     if (!spill.empty()) ::unlink(spill.c_str());

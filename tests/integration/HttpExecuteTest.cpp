@@ -323,7 +323,7 @@ TEST_F(HttpExecuteTest, ScriptUnderTheUrlBaseDropsTheVersionSuffix) {
 
 // A name nobody registered is a 404, not an exception report.
 TEST_F(HttpExecuteTest, ScriptThatIsNotEmbeddedIs404WithoutReport) {
-  for (const char* path : {"/$/js/KXLib.js", "/$/css/Missing.css", "/$/gfx/../../x.gif"}) {
+  for (const char* path : {"/$/js/NotEmbedded.js", "/$/css/Missing.css", "/$/gfx/../../x.gif"}) {
     SCOPED_TRACE(path);
     TReplyPacket reply = Get(path);
     EXPECT_EQ(reply.Code, 404);
