@@ -17,11 +17,14 @@
 #include <string_view>
 #include <vector>
 
+#include "appserver/CacheFiles.h"
+#include "appserver/ExceptionLogger.h"
 #include "foundation/Browsers.h"
 #include "foundation/HttpReply.h"
 #include "foundation/HttpRequest.h"
 #include "foundation/Locks.h"
 #include "foundation/Streams.h"
+#include "foundation/StyleTypes.h"
 #include "platform/Components.h"
 #include "platform/DateUtils.h"
 #include "platform/StringLists.h"
@@ -29,6 +32,8 @@
 namespace kx {
 
 class TKXApplication;
+class TKXAppForm;
+class TKXForm;
 
 // ---------------------------------------------------------------------------
 // Forms as the session sees them. Every form is a TComponent owned by its
@@ -37,16 +42,14 @@ class TKXApplication;
 
 // The state of a form while the framework works on it.
 enum TKXFormState : std::uint8_t { fsUndefined, fsRendering, fsExecuting, fsCreating, fsCreated };
-// Whether a form may be shown over HTTP, over HTTPS, or either.
-enum TKXConnectionMode : std::uint8_t { cmAny, cmSecure, cmNonSecure };
-// How the session shows a message (and an unhandled form error).
-enum TKXShowMessageType : std::uint8_t { smAlert, smNewWindow, smSameWindow, smSameWindowFrame };
 
 class IKXCallBackResponse;
 
 // Every form of a session (the forms layer's TKXBaseForm).
 class IKXForm {
  public:
+  // The form as the controller's events carry it.
+  virtual TKXForm* KXForm() = 0;
   virtual TKXFormState FormState() const = 0;
   virtual TKXConnectionMode ConnectionMode() const = 0;
   // Whether the form is an application form (TKXAppForm), the kind a session
@@ -110,6 +113,13 @@ class IKXMessageForm {
  protected:
   ~IKXMessageForm() = default;
 };
+
+// The component of a form that a controller event handed over (OnBeforeRender,
+// OnGetMainForm); set by the forms layer at start-up.
+using TKXFormComponent = TComponent* (*)(TKXForm* form);
+using TKXAppFormComponent = TComponent* (*)(TKXAppForm* form);
+inline TKXFormComponent gFormComponent = nullptr;
+inline TKXAppFormComponent gAppFormComponent = nullptr;
 
 // The class of a registered application form (a TKXAppForm descendant) whose
 // name equals name ignoring case, or nullptr. Set by the forms layer at start-up.
@@ -196,11 +206,28 @@ inline TKXLogSessionEvent gLogSessionEvent = nullptr;
 
 // ---------------------------------------------------------------------------
 
+// The monotonic clock of session expiry and look-up deadlines. Tests may
+// replace it before any session exists.
+using TKXSessionClock = std::chrono::steady_clock::time_point (*)();
+inline TKXSessionClock gSessionClock = &std::chrono::steady_clock::now;
+
 // The calling thread's current application: through the host's
 // gGetWebApplicationThreadVar / gSetWebApplicationThreadVar when installed,
 // else through a thread-local value of the framework's own.
 TKXApplication* GetWebApplication();
 void SetWebApplication(TKXApplication* application);
+
+// Whether id is made of the characters of generated session ids (A-Z a-z 0-9 ~ -)
+// and not empty. Only such an id may reach a URL, a cookie or a folder name.
+bool IsValidSessionID(std::string_view id);
+
+// Fills in the report facts of the session that sender is, else of the thread's
+// current application; false when there is neither (gDescribeSession).
+bool DescribeSession(TObject* sender, TKXReportSession& facts);
+
+// The text as the content of a double-quoted script string that stays right
+// inside an HTML attribute too (the escaping of JsRedirect's URL).
+std::string ScriptStringLiteral(std::string_view text);
 
 // Run parameters: "name=value" lines, written in a URL as "?a=1&b=2".
 // Names compare ignoring case.
@@ -238,7 +265,7 @@ using TKXExecuteFormErrorEvent = std::function<void(TObject* sender, const std::
 // store (termination, expiry, Clear) once it is out of the store and unlocked.
 // Only the request holding the session lock touches it, except the store's
 // access marks and status reads.
-class TKXApplication : public TComponent {
+class TKXApplication : public TComponent, public IKXCacheOwner {
   KX_COMPONENT_CLASS(TKXApplication, TComponent)
 
  public:
@@ -374,7 +401,7 @@ class TKXApplication : public TComponent {
   // The application URL base, ending with "/".
   const std::string& AppUrlBase() const { return mAppUrlBase; }
   // AppUrlBase + "$/".
-  const std::string& InternalUrlBase() const { return mInternalUrlBase; }
+  std::string InternalUrlBase() const override { return mInternalUrlBase; }
   // The base of the session's internal paths (with the id when sessions live in the URL).
   const std::string& SessionInternalUrlBase() const { return mSessionInternalUrlBase; }
   const std::string& SessionUrlBase() const { return mSessionUrlBase; }
@@ -406,8 +433,10 @@ class TKXApplication : public TComponent {
   // The author's per-session object, freed with the session.
   TObject* Data() const { return FData.get(); }
   void SetData(std::unique_ptr<TObject> value) { FData = std::move(value); }
-  // The session's cache files.
-  TStringList& CacheFiles() { return mCacheFiles; }
+  // The session's cache files (ctSession), deleted when the session ends.
+  TStringList& CacheFiles() override { return mCacheFiles; }
+  IKXCacheOwner* CacheSession() override { return this; }
+  bool IsCacheForm() const override { return false; }
   // Writes the event to the session event log when the controller asks for it.
   void LogSessionEvent(TSessionEvent event);
 
@@ -439,6 +468,8 @@ class TKXApplication : public TComponent {
   void NewWindow(const std::string& url, const std::string& windowName, int height, int width);
 
  protected:
+  // Deletes the session's cache files and cache folder.
+  ~TKXApplication() override;
   void AfterConstruction() override;
   void Dispose() override;
   void Notification(TComponent* component, TOperation operation) override;

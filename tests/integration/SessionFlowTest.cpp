@@ -1,0 +1,432 @@
+// Session flows through the entry point: each test writes request packets as a
+// host would, calls HttpExecute with the session layer registered, and reads the
+// reply packets back (start page and cookie, start check, main form, callbacks,
+// expired, invalid and hijacked sessions, keep-alive, stop and start).
+#include "appserver/ServerSession.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/SessionTestDoubles.h"
+#include "appserver/Authenticators.h"
+#include "appserver/KXGlobal.h"
+#include "appserver/ServerController.h"
+#include "appserver/Sessions.h"
+#include "appserver/Startup.h"
+#include "foundation/AppInfo.h"
+#include "foundation/HttpPackets.h"
+#include "platform/SysUtils.h"
+
+namespace kx {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+constexpr const char* kCookieName = "KX_MyKXApp";
+
+std::string gAppFolder;
+std::atomic<std::int64_t> gNowMs{0};
+std::chrono::steady_clock::time_point TestNow() {
+  return std::chrono::steady_clock::time_point(std::chrono::milliseconds(gNowMs.load()));
+}
+
+class SessionFlowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Startup(); }
+
+  void SetUp() override {
+    std::string pattern = gsTempPath() + "kx-sessions-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    gAppFolder = pattern + "/";
+    gGetAppPath = [] { return gAppFolder; };
+    fs::create_directories(gAppFolder + "wwwroot/");
+    gNowMs = 10'000'000;
+    gSessionClock = &TestNow;
+    RegisterSessionLayer();
+    gCreateCallBackResponse = &TTestCallBackResponse::Create;
+    gMainFormClass = &TTestForm::ClassRecord();
+    mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
+    gSC = gServerController = mController.get();
+    SC().OnException = [this](TKXApplication*, const std::exception& e, bool&) { mErrors.push_back(e.what()); };
+  }
+
+  void TearDown() override {
+    mController.reset();  // frees the store and every session
+    gSC = nullptr;
+    gServerFactory = nullptr;
+    gDescribeSession = nullptr;
+    gCreateCallBackResponse = nullptr;
+    gMainFormClass = nullptr;
+    TTestForm::OnExecute = nullptr;
+    TTestForm::OnGenerate = nullptr;
+    gSessionClock = &std::chrono::steady_clock::now;
+    gGetAppPath = nullptr;
+    fs::remove_all(gAppFolder);
+  }
+
+  TKXServerControllerBase& SC() { return *mController; }
+  static TKXSessions& Store() { return *SessionStore(); }
+  static void Advance(std::chrono::milliseconds step) { gNowMs += step.count(); }
+
+  static TRequestPacketFields Request(const std::string& pathInfo, const std::string& query = "") {
+    TRequestPacketFields fields;
+    fields.PathInfo = pathInfo;
+    fields.URL = pathInfo;
+    fields.Query = query;
+    fields.Method = "GET";
+    fields.Host = "www.example.com";
+    fields.ServerPort = 80;
+    fields.RemoteAddr = "192.0.2.10";
+    fields.UserAgent = kChrome;
+    std::string_view rest(query);
+    while (!rest.empty()) {
+      std::size_t end = rest.find('&');
+      fields.QueryFields.emplace_back(rest.substr(0, end));
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 1);
+    }
+    return fields;
+  }
+
+  static TReplyPacket Exchange(const TRequestPacketFields& fields) {
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
+    return ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
+  }
+
+  // A request that carries the session cookie value (when not empty).
+  TReplyPacket Get(const std::string& path, const std::string& query = "", const std::string& cookie = "",
+                   const std::function<void(TRequestPacketFields&)>& adjust = {}) {
+    TRequestPacketFields fields = Request(path, query);
+    if (!cookie.empty()) fields.CookieFields.push_back(std::string(kCookieName) + "=" + cookie);
+    if (adjust) adjust(fields);
+    return Exchange(fields);
+  }
+
+  static const TReplyPacketCookie* SessionCookie(const TReplyPacket& reply) {
+    for (const TReplyPacketCookie& cookie : reply.Cookies)
+      if (cookie.Name == kCookieName) return &cookie;
+    return nullptr;
+  }
+
+  // A new session: the first request, whose cookie names it. Returns the cookie value "id_1".
+  std::string StartSession(const std::string& query = "") {
+    TReplyPacket reply = Get("/", query);
+    const TReplyPacketCookie* cookie = SessionCookie(reply);
+    EXPECT_NE(cookie, nullptr);
+    return cookie != nullptr ? cookie->Value : std::string();
+  }
+
+  static std::string IdOf(const std::string& cookie) { return cookie.substr(0, cookie.find('_')); }
+
+  TOwnedComponent<TKXServerControllerBase> mController;
+  std::vector<std::string> mErrors;
+};
+
+constexpr const char* kXml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
+
+TEST_F(SessionFlowTest, FirstRequestAnswersTheStartPageAndSetsTheCookie) {
+  TReplyPacket reply = Get("/");
+  EXPECT_EQ(reply.Code, 200);
+  const TReplyPacketCookie* cookie = SessionCookie(reply);
+  ASSERT_NE(cookie, nullptr);
+  const std::string id = IdOf(cookie->Value);
+  EXPECT_EQ(cookie->Value, id + "_1");
+  EXPECT_EQ(cookie->Path, "/");
+  EXPECT_EQ(cookie->Expires, 0);
+  EXPECT_EQ(id.size(), 22u);
+  EXPECT_TRUE(reply.Content.starts_with("<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n"));
+  EXPECT_NE(reply.Content.find("  p += \"&KX_SessionID_=" + id + "&KX_TrackID_=1\";\r\n"), std::string::npos);
+  EXPECT_NE(reply.Content.find(" get(\"/$/StartCheck\");\r\n"), std::string::npos);
+  EXPECT_TRUE(reply.Content.ends_with("</form>\r\n</body>\r\n</html>"));
+  EXPECT_EQ(Store().GetCount(), 1);
+  EXPECT_TRUE(mErrors.empty());
+}
+
+TEST_F(SessionFlowTest, StartCheckStoresTheWindowSizeAndPostsBack) {
+  const std::string cookie = StartSession("a=1");
+  TReplyPacket reply = Get("/$/StartCheck", "KX_width=800&KX_height=600", cookie);
+  EXPECT_EQ(reply.Code, 200);
+  const std::string id = IdOf(cookie);
+  EXPECT_NE(reply.Content.find("<form method=post action=\"/?a=1\">\r\n"), std::string::npos) << reply.Content;
+  EXPECT_NE(reply.Content.find("<input type=hidden name=\"KX_SessionID_\" value=\"" + id + "\">\r\n"),
+            std::string::npos);
+  EXPECT_NE(reply.Content.find("<input type=hidden name=\"KX_TrackID_\" value=\"1\">\r\n"), std::string::npos);
+  EXPECT_NE(reply.Content.find("init();\r\n"), std::string::npos);
+  TKXApplication* session = Store().LookUp(id);
+  ASSERT_NE(session, nullptr);
+  EXPECT_EQ(session->FormWidth(), 800);
+  EXPECT_EQ(session->FormHeight(), 600);
+}
+
+TEST_F(SessionFlowTest, StartCheckWithoutSessionIsAnError) {
+  TReplyPacket reply = Get("/$/StartCheck");
+  EXPECT_EQ(reply.Code, 500);
+  EXPECT_EQ(mErrors, (std::vector<std::string>{"/$/StartCheck requires a session Id."}));
+}
+
+// The second request gives the session the configured timeout; the root
+// redirects to the form path, which shows the main form and counts the track.
+TEST_F(SessionFlowTest, MainFormIsShownAndTheTrackGrows) {
+  const std::string cookie = StartSession();
+  const std::string id = IdOf(cookie);
+  EXPECT_EQ(Store().LookUp(id)->SessionTimeOut(), 1);
+
+  TReplyPacket root = Get("/", "", cookie);
+  EXPECT_NE(root.Content.find("window.location.replace(\"/$/\")"), std::string::npos) << root.Content;
+  EXPECT_EQ(Store().LookUp(id)->SessionTimeOut(), 10);
+
+  TReplyPacket form = Get("/$/", "", cookie);
+  EXPECT_EQ(form.Code, 200);
+  EXPECT_EQ(form.Content, "<html> track 2</html>");
+  ASSERT_NE(SessionCookie(form), nullptr);
+  EXPECT_EQ(SessionCookie(form)->Value, id + "_2");
+  TReplyPacket again = Get("/$/", "", id + "_2");
+  EXPECT_EQ(again.Content, "<html> track 3</html>");
+}
+
+TEST_F(SessionFlowTest, NoMainFormClassAnswersAClearError) {
+  gMainFormClass = nullptr;
+  const std::string cookie = StartSession();
+  TReplyPacket reply = Get("/$/", "", cookie);
+  EXPECT_EQ(reply.Code, 500);
+  EXPECT_EQ(mErrors, (std::vector<std::string>{"Application main form is not defined"}));
+  // The session was released: the next request is served.
+  EXPECT_EQ(Get("/$/KeepAlive", "", cookie).Code, 200);
+  EXPECT_NE(Store().LookupAndLock(IdOf(cookie), 50), nullptr);
+  Store().LookUp(IdOf(cookie))->Unlock();
+}
+
+TEST_F(SessionFlowTest, ExpiredSessionAnswersTheTimeoutErrorAndRemovesTheCookie) {
+  const std::string cookie = StartSession("a=1");
+  Advance(std::chrono::minutes(1));
+  TReplyPacket reply = Get("/$/", "", cookie);
+  EXPECT_EQ(reply.Code, 500);
+  EXPECT_EQ(mErrors, (std::vector<std::string>{"Your session has expired due to inactivity."}));
+  const TReplyPacketCookie* removal = SessionCookie(reply);
+  ASSERT_NE(removal, nullptr);
+  EXPECT_EQ(removal->Value, "");
+  EXPECT_EQ(removal->Expires, -1);
+  EXPECT_EQ(Store().GetExpiredParams(IdOf(cookie), false), "?a=1");
+}
+
+TEST_F(SessionFlowTest, UnknownAndHostileSessionIdsAnswerInvalidSession) {
+  for (const std::string& cookie : {std::string("nope_1"), std::string("\"><script>alert(1)</script>_1"),
+                                    std::string("x;domain=evil.example_1"), std::string("id_!!"),
+                                    std::string("id_zzzzzzzzzzzzzzzzzzzzzzzzzzzzzz")}) {
+    SCOPED_TRACE(cookie);
+    mErrors.clear();
+    TReplyPacket reply = Get("/$/", "", cookie);
+    EXPECT_EQ(reply.Code, 500);
+    EXPECT_EQ(mErrors, (std::vector<std::string>{"Session ID is invalid."}));
+    EXPECT_EQ(reply.Content.find("<script>alert"), std::string::npos);
+    const TReplyPacketCookie* removal = SessionCookie(reply);
+    ASSERT_NE(removal, nullptr);
+    EXPECT_EQ(removal->Path, "/");
+  }
+  EXPECT_EQ(Store().GetCount(), 0);
+}
+
+// A session id in the URL (cookie-less sessions) reaches the base URL and the
+// cookie path only when it is made of id characters.
+TEST_F(SessionFlowTest, HostileIdInTheUrlNeverReachesTheCookiePath) {
+  SC().SetAllowMultipleSessionsPerUser(true);
+  TReplyPacket reply = Get("/a;domain=evil/$/", "", "a;domain=evil_1");
+  EXPECT_EQ(reply.Code, 500);
+  const TReplyPacketCookie* removal = SessionCookie(reply);
+  ASSERT_NE(removal, nullptr);
+  EXPECT_EQ(removal->Path, "/");
+}
+
+TEST_F(SessionFlowTest, RestartExpiredSessionStartsANewOneWithTheSavedParameters) {
+  SC().SetRestartExpiredSession(true);
+  int restarted = 0;
+  SC().OnSessionRestarted = [&](TKXApplication*) { ++restarted; };
+  const std::string cookie = StartSession("a=1");
+  Advance(std::chrono::minutes(1));
+  TReplyPacket reply = Get("/$/", "", cookie);
+  EXPECT_EQ(reply.Code, 200);
+  EXPECT_EQ(restarted, 1);
+  ASSERT_NE(SessionCookie(reply), nullptr);
+  const std::string newId = IdOf(SessionCookie(reply)->Value);
+  EXPECT_NE(newId, IdOf(cookie));
+  EXPECT_NE(reply.Content.find(" get(\"/$/StartCheck?a=1\");"), std::string::npos) << reply.Content;
+  EXPECT_EQ(Store().GetExpiredParams(IdOf(cookie), false), "");
+
+  TReplyPacket unknown = Get("/$/", "", "nope_1");
+  EXPECT_EQ(unknown.Code, 200);
+  EXPECT_EQ(restarted, 2);
+}
+
+// A different client address fails the check; the session is ended by the next
+// request of its own client.
+TEST_F(SessionFlowTest, ChangedClientAddressFailsTheSecurityCheck) {
+  const std::string cookie = StartSession();
+  TReplyPacket reply = Get("/$/", "", cookie, [](TRequestPacketFields& f) { f.RemoteAddr = "198.51.100.7"; });
+  EXPECT_EQ(reply.Code, 500);
+  EXPECT_EQ(mErrors,
+            (std::vector<std::string>{"The IP you are using is different than the one that initiated the session."}));
+  EXPECT_EQ(SessionCookie(reply), nullptr);
+  EXPECT_EQ(Store().GetCount(), 1);
+
+  TReplyPacket next = Get("/$/", "", cookie);
+  EXPECT_EQ(next.Code, 200);
+  ASSERT_NE(SessionCookie(next), nullptr);
+  EXPECT_EQ(SessionCookie(next)->Expires, -1);
+  EXPECT_EQ(Store().GetCount(), 0);
+}
+
+TEST_F(SessionFlowTest, KeepAliveAndQueryStatusAnswerXml) {
+  const std::string cookie = StartSession();
+  const std::string id = IdOf(cookie);
+  Advance(std::chrono::seconds(50));
+  TReplyPacket alive = Get("/$/KeepAlive", "", cookie);
+  EXPECT_EQ(alive.Content, std::string(kXml) + "<response>OK</response>");
+  Advance(std::chrono::seconds(50));  // 100 s after creation, 50 s after the keep-alive
+  Store().LookUp(id)->SetStatus(3);
+  EXPECT_EQ(Get("/$/QueryStatus", "", cookie).Content, std::string(kXml) + "<status>3</status>");
+  EXPECT_EQ(Get("/$/QueryStatus").Content, std::string(kXml) + "<status>-1</status>");
+  EXPECT_EQ(Get("/$/QueryStatus", "", "nope_1").Content, std::string(kXml) + "<status>-1</status>");
+  EXPECT_EQ(Get("/$/KeepAlive").Content, std::string(kXml) + "<response>OK</response>");
+}
+
+TEST_F(SessionFlowTest, CallbackWithoutSessionSaysTerminated) {
+  TReplyPacket reply = Get("/$/callback");
+  EXPECT_EQ(reply.Code, 500);
+  EXPECT_EQ(mErrors, (std::vector<std::string>{"Session was terminated."}));
+}
+
+TEST_F(SessionFlowTest, CallbackRendersIntoTheCallbackResponse) {
+  const std::string cookie = StartSession();
+  Get("/$/", "", cookie);
+  TReplyPacket reply = Get("/$/callback", "callback=DoIt", IdOf(cookie) + "_2");
+  EXPECT_EQ(reply.Code, 200);
+  EXPECT_EQ(reply.Content,
+            "<response><update></update><execute><literal>render </literal></execute><rewrite></rewrite>"
+            "<submit>/$/</submit><trackid></trackid></response>");
+  ASSERT_NE(SessionCookie(reply), nullptr);
+  EXPECT_EQ(SessionCookie(reply)->Value, IdOf(cookie) + "_3");
+}
+
+TEST_F(SessionFlowTest, StopTerminatesWithAnEscapedRedirect) {
+  const std::string cookie = StartSession();
+  TReplyPacket reply = Get("/$/Stop/", "url=_s_.example.org/a", cookie);
+  EXPECT_NE(reply.Content.find("window.location.replace(\"https://example.org/a\");"), std::string::npos)
+      << reply.Content;
+  ASSERT_NE(SessionCookie(reply), nullptr);
+  EXPECT_EQ(SessionCookie(reply)->Expires, -1);
+  EXPECT_EQ(Store().GetCount(), 0);
+
+  const std::string other = StartSession();
+  TReplyPacket hostile = Get("/$/Stop/", "url=a\");alert(document.cookie);//", other);
+  EXPECT_EQ(hostile.Content.find("\");alert"), std::string::npos);
+  EXPECT_NE(hostile.Content.find("http://a\\x22);alert(document.cookie);//"), std::string::npos) << hostile.Content;
+}
+
+TEST_F(SessionFlowTest, StartEndsTheNamedSessionAndStartsAfresh) {
+  const std::string cookie = StartSession();
+  TReplyPacket reply = Get("/$/Start", "b=2", cookie);
+  EXPECT_EQ(reply.Code, 200);
+  EXPECT_EQ(Store().GetCount(), 0);
+  EXPECT_EQ(reply.Content.find("KX_SessionID_"), std::string::npos);
+  EXPECT_NE(reply.Content.find(" get(\"/?b=2\");"), std::string::npos) << reply.Content;
+  ASSERT_NE(SessionCookie(reply), nullptr);
+  EXPECT_EQ(SessionCookie(reply)->Expires, -1);
+}
+
+// Run parameters: framework fields and script-bearing values stay out; a value
+// holding "&" survives the start URL.
+TEST_F(SessionFlowTest, RunParametersAreFilteredAndEncoded) {
+  TReplyPacket reply = Get("/", "a=1&KX_x=2&b=%3Cscript%3E&c=x%26y", "",
+                           [](TRequestPacketFields& f) { f.QueryFields = {"a=1", "KX_x=2", "b=<script>", "c=x&y"}; });
+  EXPECT_NE(reply.Content.find(" get(\"/$/StartCheck?a=1\\x26c=x%26y\");"), std::string::npos) << reply.Content;
+}
+
+TEST_F(SessionFlowTest, BrowserSessionCookieOrOneDayBeyondTheTimeout) {
+  SC().CookieOptions()->SetSessionCookies(false);
+  const TDateTime before = Now();
+  TReplyPacket reply = Get("/");
+  const TDateTime after = Now();
+  ASSERT_NE(SessionCookie(reply), nullptr);
+  const TDateTime expires = SessionCookie(reply)->Expires;
+  // One minute (a new session's timeout) and one day after the reply; a second's leeway for rounding.
+  EXPECT_GE(expires, before + 1.0 / 1440 + 1.0 - 1.0 / 86400);
+  EXPECT_LE(expires, after + 1.0 / 1440 + 1.0 + 1.0 / 86400);
+}
+
+TEST_F(SessionFlowTest, UnsupportedBrowserGetsAnErrorAndNoSession) {
+  TReplyPacket reply = Get("/", "", "", [](TRequestPacketFields& f) { f.UserAgent = "curl/8.0"; });
+  EXPECT_EQ(reply.Code, 500);
+  EXPECT_EQ(mErrors, (std::vector<std::string>{"Unknown browser type. User Agent string: curl/8.0"}));
+  EXPECT_EQ(Store().GetCount(), 0);
+}
+
+// Every way out of a request lets go of the session: the next request on it is
+// served at once (a 50 ms look-up would fail on a session left locked).
+TEST_F(SessionFlowTest, EveryWayOutReleasesTheSession) {
+  const std::string cookie = StartSession();
+  const std::string id = IdOf(cookie);
+  auto stillFree = [&] {
+    TKXApplication* session = Store().LookupAndLock(id, 50);
+    if (session) session->Unlock();
+    return session != nullptr;
+  };
+
+  // An exception while rendering.
+  TTestForm::OnGenerate = [](TTestForm&) { throw Exception("render failed"); };
+  EXPECT_EQ(Get("/$/", "", cookie).Code, 500);
+  EXPECT_TRUE(stillFree());
+  TTestForm::OnGenerate = nullptr;
+
+  // The silent abort of a 401.
+  TKXAutherList auther;
+  auther.List()->Add("user=secret");
+  SC().SetAuther(&auther);
+  EXPECT_EQ(Get("/$/", "", cookie).Code, 401);
+  EXPECT_TRUE(stillFree());
+  EXPECT_EQ(Get("/$/", "", cookie, [](TRequestPacketFields& f) {
+              f.AuthUser = "user";
+              f.AuthPass = "secret";
+            }).Code,
+            200);
+  SC().SetAuther(nullptr);
+
+  // A failed client check.
+  EXPECT_EQ(Get("/$/", "", cookie, [](TRequestPacketFields& f) { f.RemoteAddr = "198.51.100.7"; }).Code, 500);
+  EXPECT_TRUE(stillFree());
+}
+
+TEST_F(SessionFlowTest, FormTerminatingTheSessionEndsItAfterTheReply) {
+  TTestForm::OnExecute = [](TTestForm& form, const TStrings&) { form.Session()->Terminate(); };
+  const std::string cookie = StartSession();
+  TReplyPacket reply = Get("/$/", "", cookie);
+  EXPECT_EQ(reply.Code, 200);
+  ASSERT_NE(SessionCookie(reply), nullptr);
+  EXPECT_EQ(SessionCookie(reply)->Expires, -1);
+  EXPECT_EQ(Store().GetCount(), 0);
+  EXPECT_EQ(Get("/$/", "", cookie).Code, 500);
+  EXPECT_EQ(mErrors.back(), "Session ID is invalid.");
+}
+
+TEST_F(SessionFlowTest, ExpiredSessionsAreFreedByTheTimeoutThread) {
+  StartSession();
+  StartSession();
+  Advance(std::chrono::minutes(1));
+  const std::string live = StartSession();
+  SC().SessionTimeoutThread()->Run();
+  EXPECT_EQ(Store().GetCount(), 1);
+  EXPECT_NE(Store().LookUp(IdOf(live)), nullptr);
+  EXPECT_EQ(Store().ExpiredCount(), 2);
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,355 @@
+#include "appserver/Application.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "appserver/KXGlobal.h"
+#include "appserver/ServerController.h"
+#include "appserver/Sessions.h"
+#include "appserver/Startup.h"
+#include "foundation/AppInfo.h"
+#include "foundation/HttpPackets.h"
+#include "foundation/KXExceptions.h"
+#include "support/SessionTestDoubles.h"
+
+namespace kx {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+std::string gFolder;
+
+class TKXApplicationTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Startup(); }
+
+  void SetUp() override {
+    std::string pattern = gsTempPath() + "kx-app-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    gFolder = pattern + "/";
+    gGetAppPath = [] { return gFolder; };
+    gSessions = new TKXSessions();
+    gCreateCallBackResponse = &TTestCallBackResponse::Create;
+    mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
+    gSC = gServerController = mController.get();
+  }
+
+  void TearDown() override {
+    mController.reset();  // frees the store and its sessions
+    gSC = nullptr;
+    gCreateCallBackResponse = nullptr;
+    TTestForm::OnExecute = nullptr;
+    gGetAppPath = nullptr;
+    fs::remove_all(gFolder);
+  }
+
+  TKXServerControllerBase& SC() { return *mController; }
+
+  // A new session, registered; the calling thread holds its lock once.
+  TKXApplication* NewSession(const std::string& agent = kChrome) {
+    return TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(agent), nullptr, nullptr,
+                                              "192.0.2.1", "", "", "/app");
+  }
+
+  static TTestForm* NewForm(TKXApplication* session, const std::string& name) {
+    TTestForm* form = TComponent::Create<TTestForm>(session);
+    form->SetName(name);
+    return form;
+  }
+
+  TOwnedComponent<TKXServerControllerBase> mController;
+};
+
+TEST(TKXParamsString, KeepsOnlyRunParameters) {
+  TStringList request;
+  for (const char* line : {"KX_x=1", "kx_y=2", "a=2", "b=<script>x", "", "c=ok"}) request.Add(line);
+  TKXParamsString params;
+  params.AddStrings(request);
+  EXPECT_EQ(params.Count(), 2);
+  EXPECT_EQ(params.GetRawString(), "?a=2&c=ok");
+  EXPECT_EQ(params.Values("A"), "2");
+}
+
+// A value holding "&", "=", "?" or "%" comes back whole from its URL text.
+TEST(TKXParamsString, RawTextRoundTripsAnyValue) {
+  TKXParamsString params;
+  params.Add("q=a&b=c?d%e f");
+  params.Add("x=1");
+  const std::string raw = params.GetRawString();
+  EXPECT_EQ(raw, "?q=a%26b%3Dc%3Fd%25e%20f&x=1");
+  TKXParamsString back;
+  back.SetRawString("  " + raw + " ");
+  ASSERT_EQ(back.Count(), 2);
+  EXPECT_EQ(back.Strings(0), "q=a&b=c?d%e f");
+  EXPECT_EQ(back.Strings(1), "x=1");
+  back.SetRawString("");
+  EXPECT_EQ(back.Count(), 0);
+  EXPECT_EQ(back.GetRawString(), "");
+}
+
+TEST_F(TKXApplicationTest, NewSessionStartsAtTrackOneWithItsUrls) {
+  TKXApplication* session = NewSession();
+  EXPECT_EQ(session->TrackID(), 1);
+  EXPECT_EQ(session->TrackID36(), "1");
+  EXPECT_EQ(session->AppUrlBase(), "/app/");
+  EXPECT_EQ(session->InternalUrlBase(), "/app/$/");
+  EXPECT_EQ(session->SessionInternalUrlBase(), "/app/$/");
+  EXPECT_EQ(session->SessionUrlBase(), "/app/");
+  EXPECT_EQ(session->GetExecAction(), "/app/$/");
+  EXPECT_EQ(session->TaggedSessionName(), session->AppID());
+  EXPECT_EQ(session->SessionTimeOut(), 10);
+  EXPECT_TRUE(fs::is_directory(session->UserCacheDir()));
+  EXPECT_EQ(session->UserCacheDir(), SC().CacheDir() + "user/" + session->AppID() + "/");
+  session->SetTrackID(36);
+  EXPECT_EQ(session->TrackID36(), "10");
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, UnsupportedBrowserRaisesAndLeavesNothingRegistered) {
+  try {
+    NewSession("curl/8.0");
+    ADD_FAILURE() << "no exception";
+  } catch (const EUnknownBrowserException& e) {
+    EXPECT_EQ(e.Message(), "Unknown browser type. User Agent string: curl/8.0");
+  }
+  EXPECT_EQ(gSessions->GetCount(), 0);
+}
+
+// An id from OnGetSessionID reaches cookies, URLs and a folder name.
+TEST_F(TKXApplicationTest, SessionIdFromTheAuthorMustUseIdCharacters) {
+  for (const char* id : {"../escape", "a_b", "a;b", "a\"b", "a/b"}) {
+    SCOPED_TRACE(id);
+    SC().OnGetSessionID = [id](TKXApplication*, std::string& value) { value = id; };
+    EXPECT_THROW(NewSession(), EKXException);
+    EXPECT_EQ(gSessions->GetCount(), 0);
+  }
+  SC().OnGetSessionID = [](TKXApplication*, std::string& value) { value = "My-Id~1"; };
+  TKXApplication* session = NewSession();
+  EXPECT_EQ(session->AppID(), "My-Id~1");
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, FreeingTheSessionDeletesItsCacheFolder) {
+  TKXApplication* session = NewSession();
+  const std::string folder = session->UserCacheDir();
+  std::ofstream(folder + "a.tmp") << "x";
+  session->Unlock();
+  EXPECT_TRUE(SessionStore()->Terminate(session->AppID()));
+  EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST_F(TKXApplicationTest, ExecutionCountsTheTrackAndKeepsTheActiveForm) {
+  TKXApplication* session = NewSession();
+  TTestForm* form = NewForm(session, "Main");
+  form->Show();
+  TStringList params;
+  params.Add("Edit1=x");
+  session->ExecuteActiveForm(params);
+  EXPECT_EQ(session->TrackID(), 2);
+  EXPECT_EQ(form->mExecuteCount, 1);
+  EXPECT_EQ(form->mParams.Values("Edit1"), "x");
+  EXPECT_EQ(session->FormAction(), "/app/$/");
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, SubmitOfAnotherFormExecutesWithoutParameters) {
+  TKXApplication* session = NewSession();
+  TTestForm* form = NewForm(session, "Main");
+  form->Show();
+  TStringList params;
+  params.Add("KX_FormName=Other");
+  params.Add("Edit1=x");
+  session->ExecuteActiveForm(params);
+  EXPECT_EQ(form->mExecuteCount, 1);
+  EXPECT_EQ(form->mParams.Count(), 0);
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, WithoutActiveFormTheSessionTerminates) {
+  TKXApplication* session = NewSession();
+  TStringList params;
+  session->ExecuteActiveForm(params);
+  EXPECT_TRUE(session->Terminated());
+  EXPECT_EQ(session->TrackID(), 1);
+  session->Unlock();
+}
+
+// A form error goes to OnExecuteFormError; released forms go all the same.
+TEST_F(TKXApplicationTest, FormErrorsAreHandledAndReleasedFormsFreed) {
+  TKXApplication* session = NewSession();
+  TTestForm* form = NewForm(session, "Main");
+  TTestForm* other = NewForm(session, "Other");
+  form->Show();
+  TTestForm::OnExecute = [&](TTestForm&, const TStrings&) {
+    session->ReleaseForm(other);
+    throw Exception("bad value");
+  };
+  std::string seen;
+  session->OnExecuteFormError = [&](TObject* sender, const std::exception& e, bool& handled) {
+    seen = std::string(e.what()) + (sender == form ? " from Main" : "");
+    handled = true;
+  };
+  TStringList params;
+  session->ExecuteActiveForm(params);
+  EXPECT_EQ(seen, "bad value from Main");
+  EXPECT_EQ(session->FindFormByName("Other"), nullptr);
+  EXPECT_EQ(session->GetFormCount(), 1);
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, ActiveFormStackShowsOnlyOnChange) {
+  TKXApplication* session = NewSession();
+  TTestForm* a = NewForm(session, "A");
+  TTestForm* b = NewForm(session, "B");
+  a->Show();
+  a->Show();
+  EXPECT_EQ(a->mShowCount, 1);
+  EXPECT_EQ(session->GetActiveFormCount(), 1);
+  b->Show();
+  a->Show();
+  EXPECT_EQ(session->GetActiveFormCount(), 3);
+  session->RemoveForm(a);
+  EXPECT_EQ(session->GetActiveFormCount(), 1);
+  EXPECT_EQ(session->GetActiveForm(), b);
+  EXPECT_EQ(b->mShowCount, 3);  // once when pushed, then once per removal
+  EXPECT_EQ(session->FindFormByName("a"), a);
+  EXPECT_EQ(session->FindFormByClassName("ttestform"), a);
+  EXPECT_EQ(session->LastForm(), b);
+  session->Unlock();
+}
+
+// A form freed while on the stack leaves the stack with it.
+TEST_F(TKXApplicationTest, FreedFormLeavesTheStackAndTheFormList) {
+  TKXApplication* session = NewSession();
+  TTestForm* a = NewForm(session, "A");
+  TTestForm* b = NewForm(session, "B");
+  a->Show();
+  b->Show();
+  session->ReleaseForm(b);
+  b->Free();
+  EXPECT_EQ(session->GetActiveForm(), a);
+  EXPECT_EQ(session->GetActiveFormCount(), 1);
+  EXPECT_EQ(session->GetFormCount(), 1);
+  TStringList params;
+  session->ExecuteActiveForm(params);  // the release list no longer holds b
+  EXPECT_EQ(session->TrackID(), 2);
+  session->Unlock();
+}
+
+// Only a size the browser reported whole reaches the form.
+TEST_F(TKXApplicationTest, BrowserSizeIsPassedOnlyWhenKnown) {
+  TKXApplication* session = NewSession();
+  TTestForm* a = NewForm(session, "A");
+  session->SetFormWidth(800);
+  a->Show();
+  EXPECT_EQ(a->mBrowserSize, "");
+  session->SetFormHeight(600);
+  NewForm(session, "B")->Show();
+  a->Show();
+  EXPECT_EQ(a->mBrowserSize, "800x600");
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, ConnectionModeIsEnforced) {
+  TKXApplication* session = NewSession();
+  TTestForm* form = NewForm(session, "Main");
+  form->Show();
+  form->mConnectionMode = cmSecure;
+  try {
+    session->ChangeActiveForm();
+    ADD_FAILURE();
+  } catch (const EKXException& e) {
+    EXPECT_EQ(e.Message(), "Secure mode is required for this form.");
+  }
+  form->mConnectionMode = cmNonSecure;
+  EXPECT_NO_THROW(session->ChangeActiveForm());
+  form->mConnectionMode = TKXConnectionMode(7);
+  try {
+    session->ChangeActiveForm();
+    ADD_FAILURE();
+  } catch (const EKXException& e) {
+    EXPECT_EQ(e.Message(), "Unknown connection mode");
+  }
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, UrlHelpers) {
+  TKXApplication* session = NewSession();
+  const std::string id = session->AppID();
+  std::string url = "/app/" + id + "/$/x";
+  session->RemoveAppIdFromURL(url);
+  EXPECT_EQ(url, "/app/$/x");
+  url = "/app/" + id;
+  session->RemoveAppIdFromURL(url);
+  EXPECT_EQ(url, "/app/" + id);
+  EXPECT_EQ(session->GetExternalFileURL("img/a.png"), "/app/img/a.png");
+  EXPECT_EQ(session->GetExternalFileURL("https://cdn.example/a.js"), "https://cdn.example/a.js");
+  EXPECT_EQ(session->GetInternalFileURL("js/KXLib.JS"), "/app/$/js/KXLib__" + SC().StartUID() + ".JS");
+  EXPECT_EQ(session->GetInternalFileURL("gfx/a.png"), "/app/$/gfx/a.png");
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, HostLeavesOutTheDefaultPorts) {
+  TRequestPacketFields fields;
+  fields.Host = "www.example.com";
+  fields.Method = "GET";
+  std::vector<char> buffer(THttpPacket::HostBufferSize);
+  WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+  THttpRequest request(buffer.data(), std::int64_t(buffer.size()));
+  for (auto [port, sslPort, plain, secure] :
+       {std::tuple{0, 0, "http://www.example.com", "https://www.example.com"},
+        std::tuple{80, 443, "http://www.example.com", "https://www.example.com"},
+        std::tuple{8080, 8443, "http://www.example.com:8080", "https://www.example.com:8443"}}) {
+    SCOPED_TRACE(port);
+    SC().SetPort(port);
+    SC().SSLOptions()->SetPort(sslPort);
+    EXPECT_EQ(TKXApplication::GetHost(request, false), plain);
+    EXPECT_EQ(TKXApplication::GetHost(request, true), secure);
+  }
+}
+
+TEST_F(TKXApplicationTest, RedirectPreparesTheReplyOrTheCallbackScript) {
+  TKXApplication* session = NewSession();
+  session->GoToURL("page.html");
+  EXPECT_TRUE(session->IsRedirect());
+  EXPECT_TRUE(session->HasRenderOverride());
+  session->SetIsCallBack(true);
+  session->GoToURL("x\"y", true, false);
+  auto* response = static_cast<TTestCallBackResponse*>(session->CallBackResponse());
+  ASSERT_EQ(response->mExecute.size(), 1u);
+  EXPECT_EQ(response->mExecute[0], "window.location.replace(\"x\\x22y\");");
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, AlertMessageIsAnEscapedScriptString) {
+  TKXApplication* session = NewSession();
+  TTestForm* form = NewForm(session, "Main");
+  form->Show();
+  session->ShowMessage("a\"</script>\n", smAlert);
+  EXPECT_EQ(form->mInitProc, "window.alert(\"a\\x22\\x3C/script\\x3E\\n\");\r\n");
+  session->Unlock();
+}
+
+TEST_F(TKXApplicationTest, UserSessionFindsItsSessionAndSurvivesItsOnDestroy) {
+  TKXApplication* session = NewSession();
+  auto* module = TComponent::Create<TKXUserSessionBase>(session, session);
+  EXPECT_EQ(module->GetWebApplication(), session);
+  EXPECT_EQ(session->GetFormCount(), 1);
+  auto* loose = TComponent::Create<TKXUserSessionBase>(nullptr);
+  SetWebApplication(session);
+  EXPECT_EQ(loose->GetWebApplication(), session);
+  SetWebApplication(nullptr);
+  loose->OnDestroy = [](TObject*) { throw Exception("ignored"); };
+  EXPECT_NO_THROW(loose->Free());
+  session->Unlock();
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,328 @@
+#include "appserver/Sessions.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "foundation/Browsers.h"
+#include "foundation/KXExceptions.h"
+#include "platform/SysUtils.h"
+
+namespace kx {
+namespace {
+
+constexpr const char* kChrome =
+    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36";
+
+// A clock the test moves by hand.
+std::atomic<std::int64_t> gFakeNowMs{0};
+std::chrono::steady_clock::time_point FakeNow() {
+  return std::chrono::steady_clock::time_point(std::chrono::milliseconds(gFakeNowMs.load()));
+}
+
+class TKXSessionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterBrowsers();
+    gFakeNowMs = 1'000'000;
+    gSessionClock = &FakeNow;
+    gSessions = &mStore;
+  }
+  void TearDown() override {
+    mStore.Clear();
+    gSessions = nullptr;
+    gSessionClock = &std::chrono::steady_clock::now;
+  }
+
+  // A new session, registered and locked by the calling thread, then unlocked.
+  TKXApplication* NewSession(int timeoutMinutes = 10) {
+    TKXApplication* session = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(kChrome), nullptr,
+                                                                 nullptr, "127.0.0.1", "", "", "/");
+    session->SetSessionTimeOut(timeoutMinutes);
+    session->Unlock();
+    return session;
+  }
+
+  static void Advance(std::chrono::milliseconds step) { gFakeNowMs += step.count(); }
+
+  TKXSessions mStore;
+};
+
+TEST_F(TKXSessionsTest, NewSessionIsRegisteredUnderAGeneratedId) {
+  TKXApplication* session = NewSession();
+  EXPECT_EQ(session->AppID().size(), 22u);
+  EXPECT_EQ(mStore.LookUp(session->AppID()), session);
+  EXPECT_TRUE(mStore.IsValidSession(session));
+  EXPECT_EQ(mStore.GetCount(), 1);
+}
+
+// Equality counts as expired: exactly one timeout after the last access.
+TEST_F(TKXSessionsTest, ExpiresExactlyOneTimeoutAfterLastAccess) {
+  TKXApplication* session = NewSession(10);
+  const std::string id = session->AppID();
+  Advance(std::chrono::minutes(10) - std::chrono::milliseconds(1));
+  bool expired = true;
+  TKXApplication* found = mStore.LookupAndLock(id, expired, 0);
+  ASSERT_EQ(found, session);
+  EXPECT_FALSE(expired);
+  found->MarkAccess();
+  found->Unlock();
+
+  Advance(std::chrono::minutes(10));
+  EXPECT_EQ(mStore.LookupAndLock(id, expired, 0), nullptr);
+  EXPECT_TRUE(expired);
+}
+
+// A timeout of 0 expires the session at its next look-up; it stays live for the
+// timeout thread and is reported expired every time until then.
+TEST_F(TKXSessionsTest, ExpiredSessionStaysLiveUntilRemovedAndKeepsItsRunParameters) {
+  TKXApplication* session = NewSession(0);
+  session->RunParams().Add("a=1&2");
+  const std::string id = session->AppID();
+  for (int i = 0; i < 2; ++i) {
+    bool expired = false;
+    EXPECT_EQ(mStore.LookupAndLock(id, expired, 0), nullptr);
+    EXPECT_TRUE(expired);
+    EXPECT_EQ(mStore.GetCount(), 1);
+  }
+  EXPECT_EQ(mStore.GetExpiredParams(id, false), "?a=1%262");
+
+  std::vector<TKXApplication*> removed;
+  mStore.RemoveExpiredSessions(removed);
+  ASSERT_EQ(removed.size(), 1u);
+  EXPECT_EQ(mStore.GetCount(), 0);
+  mStore.FreeSession(removed[0]);
+
+  // An id of the expired list is still reported expired, not unknown.
+  bool expired = false;
+  EXPECT_EQ(mStore.LookupAndLock(id, expired, 0), nullptr);
+  EXPECT_TRUE(expired);
+  EXPECT_EQ(mStore.GetExpiredParams(id, true), "?a=1%262");
+  EXPECT_EQ(mStore.GetExpiredParams(id, false), "");
+  EXPECT_EQ(mStore.LookupAndLock(id, expired, 0), nullptr);
+  EXPECT_FALSE(expired);
+}
+
+TEST_F(TKXSessionsTest, RemoveExpiredSessionsSkipsSessionsBusyWithARequest) {
+  TKXApplication* busy = NewSession(0);
+  TKXApplication* idle = NewSession(0);
+  TKXApplication* live = NewSession(10);
+  std::atomic<bool> locked{false}, release{false};
+  std::thread request([&] {
+    busy->Lock();
+    locked = true;
+    while (!release) std::this_thread::yield();
+    busy->Unlock();
+  });
+  while (!locked) std::this_thread::yield();
+  std::vector<TKXApplication*> removed;
+  mStore.RemoveExpiredSessions(removed);
+  release = true;
+  request.join();
+  ASSERT_EQ(removed.size(), 1u);
+  EXPECT_EQ(removed[0], idle);
+  EXPECT_TRUE(mStore.IsValidSession(busy));
+  EXPECT_TRUE(mStore.IsValidSession(live));
+  mStore.FreeSession(idle);
+}
+
+TEST_F(TKXSessionsTest, LookupOfABusySessionWaitsForItsUnlock) {
+  gSessionClock = &std::chrono::steady_clock::now;
+  TKXApplication* session = NewSession();
+  session->MarkAccess();
+  const std::string id = session->AppID();
+  session->Lock();
+  std::atomic<bool> done{false};
+  TKXApplication* found = nullptr;
+  std::thread second([&] {
+    found = mStore.LookupAndLock(id, 0);
+    done = true;
+    if (found) found->Unlock();
+  });
+  // Meanwhile the store stays usable: the waiting look-up does not hold its lock.
+  EXPECT_EQ(mStore.GetCount(), 1);
+  EXPECT_FALSE(done);
+  session->Unlock();
+  second.join();
+  EXPECT_EQ(found, session);
+}
+
+TEST_F(TKXSessionsTest, LookupWithATimeOutGivesUpOnABusySession) {
+  gSessionClock = &std::chrono::steady_clock::now;
+  TKXApplication* session = NewSession();
+  session->MarkAccess();
+  std::atomic<bool> locked{false}, release{false};
+  std::thread request([&] {
+    session->Lock();
+    locked = true;
+    while (!release) std::this_thread::yield();
+    session->Unlock();
+  });
+  while (!locked) std::this_thread::yield();
+  bool expired = true;
+  EXPECT_EQ(mStore.LookupAndLock(session->AppID(), expired, 50), nullptr);
+  EXPECT_FALSE(expired);
+  release = true;
+  request.join();
+}
+
+TEST_F(TKXSessionsTest, UnknownIdsGiveNothing) {
+  bool expired = true;
+  EXPECT_EQ(mStore.LookupAndLock("nope", expired, 0), nullptr);
+  EXPECT_FALSE(expired);
+  EXPECT_EQ(mStore.LookupAndLock("", expired, 0), nullptr);
+  EXPECT_EQ(mStore.QueryStatus("nope"), -1);
+  EXPECT_FALSE(mStore.Terminate("nope"));
+  mStore.MarkAccess("nope");
+  mStore.Remove(nullptr);
+}
+
+TEST_F(TKXSessionsTest, QueryStatusReadsTheStatusAndMarksTheAccess) {
+  TKXApplication* session = NewSession(10);
+  session->SetStatus(7);
+  Advance(std::chrono::minutes(9));
+  EXPECT_EQ(mStore.QueryStatus(session->AppID()), 7);
+  Advance(std::chrono::minutes(9));
+  bool expired = true;
+  TKXApplication* found = mStore.LookupAndLock(session->AppID(), expired, 0);
+  EXPECT_EQ(found, session);
+  found->Unlock();
+}
+
+TEST_F(TKXSessionsTest, DuplicateIdIsRefusedWithPrefixAndLeavesTheSessionUnlocked) {
+  TKXApplication* session = NewSession();
+  TKXSessions other;
+  other.BeginWrite();
+  other.AddSessionAndLock(session);
+  session->Unlock();
+  try {
+    other.AddSessionAndLock(session);
+    ADD_FAILURE() << "a duplicate id was accepted";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Error while trying to add a new session: String list does not allow duplicates");
+  }
+  other.EndWrite();
+  bool lockable = false;
+  std::thread probe([&] {
+    lockable = session->TryLock();
+    if (lockable) session->Unlock();
+  });
+  probe.join();
+  EXPECT_TRUE(lockable);
+  other.Remove(session);
+}
+
+// Terminating a session that another request holds waits for that request
+// without holding the store lock, so the rest of the process carries on.
+TEST_F(TKXSessionsTest, TerminateOfABusySessionWaitsWithoutBlockingTheStore) {
+  TKXApplication* session = NewSession();
+  TKXApplication* other = NewSession();
+  const std::string id = session->AppID();
+  session->Lock();
+  std::atomic<bool> terminated{false};
+  std::thread terminator([&] { terminated = mStore.Terminate(id); });
+  TKXApplication* found = mStore.LookupAndLock(other->AppID(), 0);
+  EXPECT_EQ(found, other);
+  if (found) found->Unlock();
+  EXPECT_EQ(mStore.GetCount(), 2);
+  session->Unlock();
+  terminator.join();
+  EXPECT_TRUE(terminated);
+  EXPECT_EQ(mStore.LookUp(id), nullptr);
+  EXPECT_EQ(mStore.GetCount(), 1);
+}
+
+// The request's own session (its lock held once by the caller) is ended at once.
+TEST_F(TKXSessionsTest, RemoveAndFreeEndsTheCallersOwnSession) {
+  TKXApplication* session = NewSession();
+  const std::string id = session->AppID();
+  ASSERT_EQ(mStore.LookupAndLock(id, 0), session);
+  mStore.RemoveAndFree(session);
+  EXPECT_EQ(mStore.LookUp(id), nullptr);
+  EXPECT_EQ(mStore.GetCount(), 0);
+}
+
+TEST_F(TKXSessionsTest, SessionsAreFreedAsTheThreadsCurrentApplication) {
+  std::vector<std::string> seen;
+  mStore.OnDestroySession = [&](TKXApplication* session) {
+    seen.push_back(GetWebApplication() == session ? "current" : "other");
+  };
+  NewSession();
+  NewSession();
+  mStore.Clear();
+  EXPECT_EQ(seen, (std::vector<std::string>{"current", "current"}));
+  EXPECT_EQ(GetWebApplication(), nullptr);
+  EXPECT_EQ(mStore.GetCount(), 0);
+}
+
+// A session whose destruction raises is still freed and reported; the next one follows.
+TEST_F(TKXSessionsTest, AFailingDestructionIsReportedAndTheStoreCarriesOn) {
+  int destroyed = 0;
+  std::vector<std::string> errors;
+  mStore.OnDestroySession = [&](TKXApplication*) {
+    ++destroyed;
+    throw Exception("boom");
+  };
+  mStore.OnSessionError = [&](const std::string& id, const std::exception& e) {
+    errors.push_back(std::to_string(id.size()) + ":" + e.what());
+  };
+  NewSession();
+  NewSession();
+  mStore.Clear();
+  EXPECT_EQ(destroyed, 2);
+  EXPECT_EQ(errors, (std::vector<std::string>{"22:boom", "22:boom"}));
+  EXPECT_EQ(mStore.GetCount(), 0);
+}
+
+TEST_F(TKXSessionsTest, TaggedNameLookupIgnoresCaseAndLocks) {
+  TKXApplication* session = NewSession();
+  session->SetTaggedSessionName("Alice");
+  EXPECT_EQ(mStore.LookupByTaggedNameAndLock("nobody"), nullptr);
+  TKXApplication* found = mStore.LookupByTaggedNameAndLock("ALICE");
+  ASSERT_EQ(found, session);
+  bool lockable = true;
+  std::thread probe([&] {
+    lockable = session->TryLock();
+    if (lockable) session->Unlock();
+  });
+  probe.join();
+  EXPECT_FALSE(lockable);
+  found->Unlock();
+}
+
+TEST(TKXExpiredSessionList, PrunesOldEntriesOnlyFromHundredEntriesOn) {
+  gFakeNowMs = 0;
+  gSessionClock = &FakeNow;
+  TKXExpiredSessionList list;
+  for (int i = 0; i < 99; ++i) list.Add("old" + std::to_string(i), "?a=1");
+  gFakeNowMs += std::chrono::milliseconds(std::chrono::minutes(241)).count();
+  list.RemoveOldSessions();
+  EXPECT_EQ(list.Count(), 99);  // below the threshold nothing goes
+  list.Add("new", "?b=2");
+  list.Add("new", "?ignored");
+  EXPECT_EQ(list.GetRunParams("new"), "?b=2");
+  list.RemoveOldSessions();
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_TRUE(list.Contains("new"));
+  gSessionClock = &std::chrono::steady_clock::now;
+}
+
+TEST(TKXSessionList, FindsByExactIdAndNewIdsAreNotLive) {
+  TKXSessionList list;
+  auto* marker = reinterpret_cast<TKXApplication*>(0x10);
+  list.Add("Abc", marker);
+  EXPECT_EQ(list.Find("Abc"), marker);
+  EXPECT_EQ(list.Find("abc"), nullptr);
+  EXPECT_EQ(list.Find(""), nullptr);
+  EXPECT_THROW(list.Add("Abc", marker), EStringListError);
+  std::string id = list.NewSessionID();
+  EXPECT_EQ(id.size(), 22u);
+  EXPECT_NE(id, "Abc");
+  EXPECT_EQ(list.Remove("Abc"), marker);
+  EXPECT_EQ(list.Remove("Abc"), nullptr);
+}
+
+}  // namespace
+}  // namespace kx
