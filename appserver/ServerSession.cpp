@@ -494,7 +494,7 @@ void TKXServerSession::ContentPath(const std::string& path) {
     CheckAuth();
     if (mContentHandler->DoExecute(*mRequest, *mReply, file, mSession, *mParams)) return;
   }
-  if (EndsText("/index.kxp", file)) file.replace(file.size() - 4, 4, "html");
+  if (EndsText("/index.kxp", file)) file.replace(file.size() - 3, 3, "html");
   if (!file.empty() && file.back() != '/' && DoSendFile(file, false)) return;
   if (root)
     SendHtmlRedirect(mBaseURL + "$/" + RunParamsText(false));

@@ -3,8 +3,13 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "appserver/CallBacks.h"
+#include "appserver/ContentHandlers.h"
+#include "appserver/ExceptionRenderer.h"
 #include "appserver/InternalFiles.h"
 #include "appserver/MimeTypes.h"
+#include "appserver/ServerSession.h"
+#include "appserver/SessionLog.h"
 #include "foundation/Browsers.h"
 
 namespace kx {
@@ -19,7 +24,14 @@ void Startup() {
     CreateInternalFiles();
     RegisterBrowsers();
     TKXMimeTypes::Init();
+    InstallCallBacks();
+    InstallContentHandlers();
+    InstallExceptionRenderer();
+    InstallSessionLogger();
   });
+  // The controller frees the session store when it ends: a later controller
+  // of the same process gets a new one.
+  RegisterSessionLayer();
 }
 
 }  // namespace kx

@@ -72,6 +72,9 @@ class HttpExecuteTest : public ::testing::Test {
   }
 
   void SetUp() override {
+    // The session-less road on its own: session paths meet no session layer.
+    mSessionFactory = gServerFactory;
+    gServerFactory = nullptr;
     std::string pattern = gsTempPath() + "kx-http-XXXXXX";
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     gTestAppFolder = pattern + "/";
@@ -87,12 +90,15 @@ class HttpExecuteTest : public ::testing::Test {
 
   void TearDown() override {
     mController.reset();
+    gServerFactory = mSessionFactory;
     gGetAppPath = nullptr;
     GAppType = atStandAlone;
     fs::remove_all(gTestAppFolder);
   }
 
   TKXServerControllerBase& SC() { return *mController; }
+
+  TKXServerFactory mSessionFactory = nullptr;
 
   static TRequestPacketFields Request(const std::string& pathInfo) {
     TRequestPacketFields fields;
