@@ -8,7 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libssl-dev libboost-dev
   libpng-dev libjpeg-dev libgif-dev libsqlite3-dev libxml2-dev
+  chromium
 )
+# chromium: the browser tests (tests/e2e/) drive Debian's build through playwright-core, which downloads no browser.
 # node and npm build the compressed client scripts and run their tests; a machine that has node already
 # (with its own npm) keeps it.
 command -v node >/dev/null 2>&1 || packages+=(nodejs)
@@ -27,8 +29,8 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The npm packages of resources/ (jQuery, the masked-input plug-in, terser, jsdom), installed exactly as the
-# lock file says whenever node_modules is missing or older than the lock file.
+# The npm packages of resources/ (jQuery, the masked-input plug-in, terser, jsdom, playwright-core), installed
+# exactly as the lock file says whenever node_modules is missing or older than the lock file.
 resources="$(dirname "$0")/../resources"
 if [ ! -f "$resources/node_modules/.package-lock.json" ] ||
    [ "$resources/package-lock.json" -nt "$resources/node_modules/.package-lock.json" ]; then

@@ -25,6 +25,7 @@ void TDemoServerController::Config() {
   // Runs after "port.ini" was read: the command line has the last word.
   SetBoundIP(CommandLine().BindAddress);
   if (CommandLine().Port >= 0) SetPort(CommandLine().Port);
+  if (CommandLine().SessionTimeout >= 0) SetSessionTimeout(CommandLine().SessionTimeout);
 }
 
 void TDemoServerController::ExecuteRequest(const std::string& urlPath, THttpRequest&, bool& handled, THttpReply&) {

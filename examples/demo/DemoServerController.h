@@ -19,6 +19,7 @@ class TDemoServerController : public TKXServerControllerBase {
   struct TCommandLine {
     std::string BindAddress = "127.0.0.1";
     std::int32_t Port = -1;  // -1: the configured port (DefaultPort, or "port.ini")
+    std::int32_t SessionTimeout = -1;  // minutes; -1: the controller's default
   };
   static TCommandLine& CommandLine();
 

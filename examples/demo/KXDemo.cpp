@@ -1,7 +1,8 @@
 // The demo program: serves the demo application on the stand-alone server.
-//   kx_demo [--port N] [--bind ADDR]
-// --port 0 takes a free port; --bind defaults to 127.0.0.1. Prints "Listening on http://ADDR:PORT/" once it
-// serves, logs to standard error, and stops cleanly on SIGINT or SIGTERM.
+//   kx_demo [--port N] [--bind ADDR] [--session-timeout MINUTES]
+// --port 0 takes a free port; --bind defaults to 127.0.0.1; --session-timeout replaces the controller's 10
+// minutes (the browser tests expire a session with 1). Prints "Listening on http://ADDR:PORT/" once it serves,
+// logs to standard error, and stops cleanly on SIGINT or SIGTERM.
 #include <pthread.h>
 #include <signal.h>
 
@@ -24,9 +25,10 @@ void LogLine(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str(
 
 int Usage(const char* message) {
   if (message) std::fprintf(stderr, "kx_demo: %s\n", message);
-  std::fprintf(stderr, "usage: kx_demo [--port N] [--bind ADDR]\n"
-                       "  --port N     the port to listen on, 0 for a free one (default %d or port.ini)\n"
-                       "  --bind ADDR  the address to listen on (default 127.0.0.1)\n",
+  std::fprintf(stderr, "usage: kx_demo [--port N] [--bind ADDR] [--session-timeout MINUTES]\n"
+                       "  --port N                   the port to listen on, 0 for a free one (default %d or port.ini)\n"
+                       "  --bind ADDR                the address to listen on (default 127.0.0.1)\n"
+                       "  --session-timeout MINUTES  idle minutes before a session expires, 1 to 65535 (default 10)\n",
                int(TDemoServerController::DefaultPort));
   return message ? 2 : 0;
 }
@@ -41,9 +43,9 @@ int ParseArguments(int argc, char** argv) {
     if (arg.starts_with("--") && equals != std::string_view::npos) {
       value = arg.substr(equals + 1);
       arg = arg.substr(0, equals);
-    } else if ((arg == "--port" || arg == "--bind") && i + 1 < argc) {
+    } else if ((arg == "--port" || arg == "--bind" || arg == "--session-timeout") && i + 1 < argc) {
       value = argv[++i];
-    } else if (arg == "--port" || arg == "--bind") {
+    } else if (arg == "--port" || arg == "--bind" || arg == "--session-timeout") {
       return Usage("a value is missing");
     }
     if (arg == "--help" || arg == "-h") return Usage(nullptr);
@@ -56,6 +58,12 @@ int ParseArguments(int argc, char** argv) {
     } else if (arg == "--bind") {
       if (value.empty()) return Usage("the address is empty");
       commandLine.BindAddress = std::string(value);
+    } else if (arg == "--session-timeout") {
+      int minutes = 0;
+      auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), minutes);
+      if (error != std::errc() || end != value.data() + value.size() || minutes < 1 || minutes > 65535)
+        return Usage("the session timeout must be a number of minutes from 1 to 65535");
+      commandLine.SessionTimeout = minutes;
     } else {
       return Usage(("unknown option " + std::string(arg)).c_str());
     }

@@ -14,11 +14,14 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; echo "--- stderr of the demo:" >&2; cat "$work/err" >&2 || true; exit 1; }
 
 # A bad option is refused with status 2 before anything starts.
-set +e
-"$demo" --port 70000 >/dev/null 2>&1
-status=$?
-set -e
-[ "$status" -eq 2 ] || fail "--port 70000 gave status $status, expected 2"
+for bad in "--port 70000" "--session-timeout 0" "--session-timeout 1x"; do
+  set +e
+  # shellcheck disable=SC2086
+  "$demo" $bad >/dev/null 2>&1
+  status=$?
+  set -e
+  [ "$status" -eq 2 ] || fail "$bad gave status $status, expected 2"
+done
 
 "$demo" --port 0 >"$work/out" 2>"$work/err" &
 pid=$!

@@ -1,0 +1,115 @@
+// What the framework answers in a browser before any form: the start page and its start check, the ping, and the
+// compressed client scripts, which the browser must take gzipped and run without an error.
+"use strict";
+
+const assert = require("node:assert/strict");
+const fs = require("node:fs");
+const path = require("node:path");
+const { after, before, describe, test } = require("node:test");
+const h = require("./harness");
+
+const TEST_MS = 60000;
+
+describe("framework pages in chromium", () => {
+  let demo;
+  let browser;
+
+  before(async () => {
+    demo = await h.startDemo();
+    browser = await h.launchBrowser();
+  });
+
+  after(async () => {
+    await h.closeBrowser(browser);
+    if (demo) {
+      const status = await demo.stop();
+      assert.deepEqual(status, { code: 0, signal: null }, `the demo's exit; its log:\n${demo.stderr()}`);
+    }
+  });
+
+  test("the start page runs its start check with the window's size and shows the answer", { timeout: TEST_MS },
+       () => h.withPage(browser, "start page", async (tp) => {
+    const response = await tp.page.goto(demo.url + "$/start");
+    assert.equal(response.status(), 200);
+    assert.match(response.headers()["content-type"], /^text\/html/);
+    // The start page is a script that asks for the real first page; it is done once that answer replaced it.
+    await tp.page.waitForFunction(h.pageHasContent);
+    await tp.page.waitForLoadState("load");
+
+    const checks = tp.requests.filter((r) => /[?&]KX_width=/.test(r.url));
+    assert.equal(checks.length, 1, "one start check: " + JSON.stringify(tp.requests));
+    const query = new URL(checks[0].url).searchParams;
+    assert.equal(query.get("KX_width"), String(h.VIEWPORT.width));
+    assert.equal(query.get("KX_height"), String(h.VIEWPORT.height));
+    assert.match(query.get("KX_AjaxID"), /^\d+$/);
+    await tp.screenshot("after start check");
+  }));
+
+  // The start page calls get() from an inline script while the browser still parses it; document.open() is
+  // ignored then (HTML's rule for a document with an active parser), so docReplace() writes the answer into the
+  // start page's body instead of replacing the page: the answer's <head> lands in the body and the window keeps
+  // the start page's empty title.
+  test("the start check's answer replaces the start page", {
+    timeout: TEST_MS,
+    todo: "the start page writes its answer into itself while it is parsed (document.open is ignored then)",
+  }, () => h.withPage(browser, "start page replaced", async (tp) => {
+    await tp.page.goto(demo.url + "$/start");
+    await tp.page.waitForFunction(h.pageHasContent);
+    await tp.page.waitForLoadState("load");
+    const found = await tp.page.evaluate(() => ({
+      titles: document.getElementsByTagName("title").length,
+      title: document.title,
+    }));
+    assert.equal(found.titles, 1, "one title element");
+    assert.notEqual(found.title, "", "the answer's title");
+  }));
+
+  test("/$/ping answers Pong", { timeout: TEST_MS }, () => h.withPage(browser, "ping", async (tp) => {
+    const response = await tp.page.goto(demo.url + "$/ping");
+    assert.equal(response.status(), 200);
+    assert.equal(await tp.page.evaluate(() => document.body.textContent), "Pong");
+  }));
+
+  test("the compressed client scripts arrive gzipped and run", { timeout: TEST_MS },
+       () => h.withPage(browser, "scripts", async (tp) => {
+    // A page of the demo's origin (answered by the browser itself) that loads the scripts as a form's page does.
+    const scripts = ["KXLib.js", "KXBase.js", "KXGecko.js"];
+    const pageURL = demo.url + "e2e-scripts.html";
+    await tp.page.route(pageURL, (route) => route.fulfill({
+      contentType: "text/html; charset=utf-8",
+      body: "<!DOCTYPE html><html><head><title>scripts</title>" +
+            scripts.map((s) => `<script src="/$/js/${s}"></script>`).join("") + "</head><body><p>loaded</p></body></html>",
+    }));
+    const responses = [];
+    tp.page.on("response", (r) => { if (r.url().includes("/$/js/")) responses.push(r); });
+    await tp.page.goto(pageURL);
+    await tp.page.waitForLoadState("load");
+
+    assert.deepEqual(responses.map((r) => path.basename(new URL(r.url()).pathname)).sort(), [...scripts].sort());
+    for (const response of responses) {
+      const name = path.basename(new URL(response.url()).pathname);
+      assert.equal(response.status(), 200, name);
+      const headers = await response.allHeaders();
+      assert.equal(headers["content-encoding"], "gzip", name);
+      assert.match(headers["content-type"], /javascript/, name);
+      // What the browser decoded is the script the build made.
+      const body = await response.body();
+      assert.ok(body.length > Number(headers["content-length"]), `${name} is smaller on the wire`);
+      if (process.env.KX_BUILT_RESOURCES) {
+        const built = fs.readFileSync(path.join(process.env.KX_BUILT_RESOURCES, "js", name));
+        assert.ok(body.equals(built), `${name} decodes to the built file`);
+      }
+    }
+
+    const loaded = await tp.page.evaluate(() => ({
+      jquery: window.jQuery && jQuery.fn.jquery,
+      mask: !!(window.jQuery && jQuery.fn.mask),
+      kx: typeof KX,
+      initKXCL: typeof KX.initKXCL,
+      submit: typeof SubmitClickConfirm,
+      keepAlive: typeof KX.Session.initKeepAlive,
+    }));
+    assert.deepEqual(loaded, { jquery: "1.8.2", mask: true, kx: "object", initKXCL: "function",
+                               submit: "function", keepAlive: "function" });
+  }));
+});

@@ -1,0 +1,109 @@
+// The demo application as the browser tests see it: the element ids of its forms and the steps a user takes.
+//
+// TMainForm: EDIT1 (an edit), MEMO1, LABEL1, BUTTON1 (a full submit that copies EDIT1's text into LABEL1),
+// BUTTON2 (an asynchronous click that does the same by callback), BUTTON3 (shows a message box), BUTTON4 (shows
+// TSecondForm). TSecondForm: BUTTONBACK (closes it, back to the main form as it was).
+"use strict";
+
+const assert = require("node:assert/strict");
+const h = require("./harness");
+
+const MAIN = {
+  edit: "#EDIT1", memo: "#MEMO1", label: "#LABEL1",
+  submit: "#BUTTON1", async: "#BUTTON2", message: "#BUTTON3", second: "#BUTTON4",
+};
+const SECOND = { back: "#BUTTONBACK" };
+// The framework's own message form (a same-window message box): its "Ok" button.
+const MESSAGE_OK = "#BUTNOK";
+
+const NO_MAIN_FORM = "the demo has no main form yet (no element EDIT1 after the start check)";
+
+// Opens path (default the start page "$/start") in a fresh context and tells whether the page that the start
+// check leads to is the main form. A page that fails to load fails the caller.
+async function hasMainForm(browser, url) {
+  let found = false;
+  await h.withPage(browser, "probe for the main form", async (tp) => {
+    await tp.page.goto(url + "$/start");
+    await tp.page.waitForFunction(h.pageHasContent);
+    await tp.page.waitForLoadState("load");
+    found = (await tp.page.$(MAIN.edit)) !== null;
+  });
+  return found;
+}
+
+// The text a label shows, with non-breaking spaces as spaces.
+async function textOf(page, selector) {
+  return (await page.textContent(selector)).replace(/\u00a0/g, " ");
+}
+
+async function waitForText(page, selector, text) {
+  await page.waitForFunction(([sel, expected]) => {
+    const element = document.querySelector(sel);
+    return !!element && element.textContent.replace(/\u00a0/g, " ") === expected;
+  }, [selector, text]);
+}
+
+// The user's first visit: the application's address, then whatever the start check leads to.
+async function firstVisit(tp, url) {
+  await tp.page.goto(url);
+  await tp.page.waitForSelector(MAIN.edit);
+  await tp.page.waitForLoadState("load");
+}
+
+// The page's session id and track id (the page globals of the client scripts).
+async function sessionState(page) {
+  return page.evaluate(() => ({ appID: window.GAppID, trackID: window.GTrackID }));
+}
+
+function mainFrameNavigations(tp) {
+  return tp.requests.filter((r) => r.navigation);
+}
+
+// Marks the window and the element id with a token that only this document carries.
+async function markDocument(page, id) {
+  await page.evaluate((elementId) => {
+    window.kxTestMark = "marked";
+    document.getElementById(elementId).kxTestMark = "marked";
+  }, id);
+}
+
+// Clicks selector and waits until a new document (a full page load after a posted form) is complete; returns the
+// navigation request that brought it.
+async function clickAndLoadPage(tp, selector) {
+  const before = mainFrameNavigations(tp).length;
+  await tp.page.evaluate(() => { window.kxTestMark = "marked"; });
+  await tp.page.click(selector);
+  await tp.page.waitForFunction(() => window.kxTestMark !== "marked" && document.readyState === "complete");
+  const navigations = mainFrameNavigations(tp).slice(before);
+  assert.ok(navigations.length >= 1, `clicking ${selector} loaded a new page`);
+  return navigations[0];
+}
+
+// Clicks selector, waits until the element label shows text, and checks that no page was loaded or rewritten on
+// the way: the window and the edit still carry their marks, no navigation request went out, a callback did.
+async function clickAsyncAndWait(tp, selector, label, text) {
+  const navigationsBefore = mainFrameNavigations(tp).length;
+  const requestsBefore = tp.requests.length;
+  await markDocument(tp.page, MAIN.edit.slice(1));
+  await tp.page.click(selector);
+  await waitForText(tp.page, label, text);
+  const marks = await tp.page.evaluate((id) => [window.kxTestMark, document.getElementById(id).kxTestMark],
+                                       MAIN.edit.slice(1));
+  assert.deepEqual(marks, ["marked", "marked"], "the page was neither loaded nor rewritten");
+  assert.equal(mainFrameNavigations(tp).length, navigationsBefore, "no navigation");
+  const callbacks = tp.requests.slice(requestsBefore).filter((r) => /\/callback\?/.test(r.url));
+  assert.ok(callbacks.length >= 1, "a callback request went out");
+}
+
+// The track id a request carried (KX_TrackID_ in its query or posted form), as a number; NaN when none.
+function postedTrackID(request) {
+  const fromQuery = new URL(request.url).searchParams.get("KX_TrackID_");
+  const fromBody = new URLSearchParams(request.postData).get("KX_TrackID_");
+  const text = fromQuery || fromBody;
+  return text ? parseInt(text, 36) : NaN;
+}
+
+module.exports = {
+  MAIN, SECOND, MESSAGE_OK, NO_MAIN_FORM, hasMainForm, textOf, waitForText, firstVisit, sessionState,
+  mainFrameNavigations, clickAndLoadPage, clickAsyncAndWait, postedTrackID,
+};
