@@ -1,8 +1,11 @@
 // The demo application as the browser tests see it: the element ids of its forms and the steps a user takes.
 //
-// TMainForm: EDIT1 (an edit), MEMO1, LABEL1, BUTTON1 (a full submit that copies EDIT1's text into LABEL1),
-// BUTTON2 (an asynchronous click that does the same by callback), BUTTON3 (shows a message box), BUTTON4 (shows
-// TSecondForm). TSecondForm: BUTTONBACK (closes it, back to the main form as it was).
+// TMainForm: EDIT1 (a TKXEdit), MEMO1, LABEL1, BUTTON1 (a full submit that copies EDIT1's text into LABEL1),
+// BUTTON2 (an asynchronous click that does the same by callback), BUTTON3 (shows a message box: an alert or the
+// framework's message form), BUTTON4 (shows TSecondForm). TSecondForm: BUTTONBACK (closes it, back to the main form
+// as it was). A callback posts only its sender's value, so EDIT1 needs an OnAsyncChange handler (an empty one will
+// do): the user's click on BUTTON2 takes the focus from the edit, whose change callback then carries its text to
+// the server ahead of BUTTON2's.
 "use strict";
 
 const assert = require("node:assert/strict");
