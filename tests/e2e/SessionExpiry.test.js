@@ -53,7 +53,7 @@ describe("an expired session in chromium", () => {
       assert.equal((await tp.page.textContent(".session")).trim(), appID, "the page names the expired session");
       await tp.screenshot("session timeout page");
 
-      await tp.page.click("text=Restart the application");
+      await tp.page.getByRole("link", { name: "Restart the application", exact: true }).click();
       await tp.page.waitForSelector(d.MAIN.edit);
       await tp.page.waitForLoadState("load");
       assert.ok(d.mainFrameNavigations(tp).some((r) => /\/\$\/start$/i.test(new URL(r.url).pathname)),
