@@ -37,7 +37,7 @@ constexpr std::size_t kFilesNCPrefixLength = 10;  // "/$/filesnc"
 // case-sensitive, so both use the same spelling.
 constexpr char kFilesFolder[] = "files/";
 
-std::atomic<TKXExceptionRenderer> gExceptionRenderer{nullptr};
+std::atomic<TKXExceptionRenderProc> gExceptionRenderer{nullptr};
 
 // The last-modified time of a regular file as local time; false when there is no such file.
 bool RegularFileAge(const std::string& fileName, bool& hasAge, TDateTime& age) {
@@ -535,12 +535,12 @@ void HttpExecute(void* buffer, std::int32_t bufferSize) {
 // ---------------------------------------------------------------------------
 // Exception page
 
-TKXExceptionRenderer GetExceptionRenderer() {
-  TKXExceptionRenderer renderer = gExceptionRenderer.load();
+TKXExceptionRenderProc GetExceptionRenderer() {
+  TKXExceptionRenderProc renderer = gExceptionRenderer.load();
   return renderer ? renderer : &DefaultExceptionRenderer;
 }
 
-void SetExceptionRenderer(TKXExceptionRenderer renderer) { gExceptionRenderer.store(renderer); }
+void SetExceptionRenderer(TKXExceptionRenderProc renderer) { gExceptionRenderer.store(renderer); }
 
 std::string DefaultExceptionRenderer(const std::exception& e, const THttpRequest* request) {
   std::string page =

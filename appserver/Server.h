@@ -173,9 +173,9 @@ void HttpExecute(void* buffer, std::int32_t bufferSize);
 // The exception page. The session layer installs its renderer (templates per kind of error); until then, and
 // after SetExceptionRenderer(nullptr), DefaultExceptionRenderer writes a plain page.
 
-using TKXExceptionRenderer = std::string (*)(const std::exception& e, const THttpRequest* request);
-TKXExceptionRenderer GetExceptionRenderer();
-void SetExceptionRenderer(TKXExceptionRenderer renderer);
+using TKXExceptionRenderProc = std::string (*)(const std::exception& e, const THttpRequest* request);
+TKXExceptionRenderProc GetExceptionRenderer();
+void SetExceptionRenderer(TKXExceptionRenderProc renderer);
 // A small HTML page with the exception's message, HTML-escaped, and, with a controller and a request, the
 // exception logger's detail block for the request's connection address (in full only for a loopback peer).
 std::string DefaultExceptionRenderer(const std::exception& e, const THttpRequest* request);

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "foundation/Identifiers.h"
+#include "foundation/KXExceptions.h"
 #include "platform/SysUtils.h"
 
 namespace kx {
@@ -84,7 +85,8 @@ void TKXSessions::DoOnDestroySession(TKXApplication* session) {
 }
 
 void TKXSessions::AddSessionAndLock(TKXApplication* session) {
-  session->Lock();
+  // Only tried under the store lock, as everywhere: a session nobody else knows yet is always free.
+  ESessionAlreadyLocked::IfFalse(session->TryLock(), "Error while trying to add a new session: it is locked.");
   try {
     FSessions.Add(session->AppID(), session);
   } catch (const std::exception& e) {

@@ -109,7 +109,9 @@ class TKXSessions : public TObject, public IKXSessionStore {
   std::string GenerateSessionID() const { return FSessions.NewSessionID(); }
   // Locks session and registers it under its id; the caller holds the write
   // lock. A duplicate id raises Exception "Error while trying to add a new
-  // session: " + the list's message, and leaves session unlocked.
+  // session: " + the list's message, and leaves session unlocked. The lock is
+  // only tried (a new session is free): a session held by another thread
+  // raises ESessionAlreadyLocked.
   void AddSessionAndLock(TKXApplication* session);
 
   // Read lock. The session returned by LookUp is not locked: use it only for
