@@ -92,6 +92,7 @@ class TTestForm : public TKXHTML40Container, public virtual IKXForm, public virt
   void SetActiveControl(IKXHTML40Control* control) override { ActiveControl = control; }
 
   // IKXForm
+  TKXForm* KXForm() override { return nullptr; }
   TKXFormState FormState() const override { return fsCreated; }
   TKXConnectionMode ConnectionMode() const override { return cmAny; }
   bool IsAppForm() const override { return AppForm; }
