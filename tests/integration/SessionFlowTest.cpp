@@ -428,5 +428,94 @@ TEST_F(SessionFlowTest, ExpiredSessionsAreFreedByTheTimeoutThread) {
   EXPECT_EQ(Store().ExpiredCount(), 2);
 }
 
+// Without cookies the session lives in the URL: "/<id>/$/...".
+TEST_F(SessionFlowTest, CookielessSessionsTravelInTheUrl) {
+  SC().SetAllowMultipleSessionsPerUser(true);
+  SC().CookieOptions()->SetUseCookies(false);
+  TReplyPacket start = Get("/");
+  EXPECT_TRUE(start.Cookies.empty());
+  ASSERT_EQ(Store().GetCount(), 1);
+  std::vector<TKXApplication*> sessions = Store().LockList();
+  const std::string id = sessions[0]->AppID();
+  Store().UnLockList();
+  EXPECT_NE(start.Content.find(" get(\"/" + id + "/$/StartCheck\");"), std::string::npos) << start.Content;
+
+  TReplyPacket root = Get("/" + id, "KX_SessionID_=" + id);
+  EXPECT_NE(root.Content.find("window.location.replace(\"/" + id + "/$/\")"), std::string::npos) << root.Content;
+  TReplyPacket form = Get("/" + id + "/$/");
+  EXPECT_EQ(form.Content, "<html> track 2</html>");
+  // The form field names the session too, with the track in base 36.
+  TReplyPacket field = Get("/$/", "KX_SessionID_=" + id + "&KX_TrackID_=2");
+  EXPECT_EQ(field.Content, "<html> track 3</html>");
+}
+
+TEST_F(SessionFlowTest, StaleTrackFiresOnBackButton) {
+  std::vector<std::string> seen;
+  SC().OnBackButton = [&](TKXResyncInfo& info) {
+    seen.push_back(std::to_string(info.CurrentTrackId) + "/" + std::to_string(info.SubmittedTrackId));
+  };
+  const std::string cookie = StartSession();
+  Get("/$/", "", cookie);                          // track 1 -> 2
+  Get("/$/", "KX_TrackID_=2", IdOf(cookie) + "_2");  // current: nothing to resync
+  Get("/$/", "KX_TrackID_=1", IdOf(cookie) + "_3");  // an older page
+  EXPECT_EQ(seen, (std::vector<std::string>{"3/1"}));
+}
+
+TEST_F(SessionFlowTest, UploadAnswersJson) {
+  const std::string cookie = StartSession();
+  Get("/$/", "", cookie);
+  TReplyPacket ok = Get("/$/upload/2", "", IdOf(cookie) + "_2");
+  EXPECT_EQ(ok.Content, "{\"success\":true}");
+  TTestForm::OnExecute = [](TTestForm&, const TStrings&) { throw Exception("bad \"name\"\n<img>"); };
+  TReplyPacket failed = Get("/$/upload/3", "", IdOf(cookie) + "_3");
+  EXPECT_EQ(failed.Content, "{\"error\":\"bad \\\"name\\\"\\n\\u003Cimg>\"}");
+}
+
+TEST_F(SessionFlowTest, ResizeSetsTheFormSizeAndAnswersPositions) {
+  const std::string cookie = StartSession();
+  Get("/$/", "", cookie);
+  TReplyPacket reply = Get("/$/resize", "KX_width=1024&KX_height=700", IdOf(cookie) + "_2");
+  EXPECT_NE(reply.Content.find("positions();\r\nKXTop().GSubmitting=false;\r\n</script></head></html>"),
+            std::string::npos)
+      << reply.Content;
+  TKXApplication* session = Store().LookUp(IdOf(cookie));
+  EXPECT_EQ(session->FormWidth(), 1024);
+  auto* form = dynamic_cast<TTestForm*>(session->GetActiveForm());
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->mWidth, 1024);
+  EXPECT_EQ(form->mHeight, 700);
+  EXPECT_FALSE(form->mRefresh);
+}
+
+// A content handler answers its path in place of the content folder.
+class TTestHandler : public IKXContentHandler {
+ public:
+  const std::string& Path() const override { return mPath; }
+  bool CanStartSession() const override { return mCanStart; }
+  bool RequiresSessionStart() const override { return false; }
+  bool DoExecute(THttpRequest&, THttpReply& reply, const std::string& fileName, TKXApplication* session,
+                 TStrings&) override {
+    reply.WriteString("handled " + fileName.substr(fileName.rfind('/')) + (session ? " in session" : ""));
+    return true;
+  }
+  bool RequestAuth(const THttpRequest&, std::string&) override { return true; }
+
+  std::string mPath = "/reports/";
+  bool mCanStart = true;
+};
+TTestHandler gHandler;
+
+TEST_F(SessionFlowTest, ContentHandlerAnswersItsPathAndMayStartTheSession) {
+  gFindContentHandler = [](const std::string& path) -> IKXContentHandler* {
+    return StartsText("/reports/", path) ? &gHandler : nullptr;
+  };
+  TReplyPacket first = Get("/reports/a.kxp");
+  EXPECT_EQ(first.Content, "handled /a.kxp in session");
+  ASSERT_NE(SessionCookie(first), nullptr);
+  TReplyPacket again = Get("/reports/b.kxp", "", SessionCookie(first)->Value);
+  EXPECT_EQ(again.Content, "handled /b.kxp in session");
+  gFindContentHandler = nullptr;
+}
+
 }  // namespace
 }  // namespace kx

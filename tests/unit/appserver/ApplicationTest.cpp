@@ -136,6 +136,17 @@ TEST_F(TKXApplicationTest, SessionIdFromTheAuthorMustUseIdCharacters) {
   session->Unlock();
 }
 
+// A failure after the session joined the store takes it out again before it is freed.
+TEST_F(TKXApplicationTest, CreationFailingLateLeavesNoSessionInTheStore) {
+  SC().SetLogSessionEvents(true);
+  gLogSessionEvent = [](TKXApplication&, TSessionEvent event) {
+    if (event == seCreate) throw Exception("log failed");
+  };
+  EXPECT_THROW(NewSession(), Exception);
+  EXPECT_EQ(gSessions->GetCount(), 0);
+  gLogSessionEvent = nullptr;
+}
+
 TEST_F(TKXApplicationTest, FreeingTheSessionDeletesItsCacheFolder) {
   TKXApplication* session = NewSession();
   const std::string folder = session->UserCacheDir();
