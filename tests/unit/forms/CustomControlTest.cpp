@@ -411,5 +411,22 @@ TEST(TKXControl, SetValueTellsTheParentAndInvalidates) {
   EXPECT_EQ(edit->GetSubmitParam(), "param");
 }
 
+TEST(TKXCustomControl, InASessionTheFramedSizeAndTheSpacesFollowTheBrowserAndTheCallback) {
+  test::TSessionFixture session("Mozilla/5.0 (X11; Linux x86_64; rv:120.0) Gecko/20100101 Firefox/120.0");
+  TFormFixture f;
+  auto* edit = f.Add<TTestEdit>("Edit1", f.Form);
+  edit->SetBounds(0, 0, 3, 30);
+  edit->SetUseFrame(true);
+  EXPECT_EQ(edit->HTMLWidth(), 0);  // never below 0
+  EXPECT_EQ(edit->HTMLHeight(), 26);
+
+  EXPECT_EQ(TKXBaseHTMLControl::TextToHTML("a b", false, true), "a&nbsp;b");
+  session.Session->SetIsCallBack(true);
+  EXPECT_EQ(TKXBaseHTMLControl::TextToHTML("a b", false, true), "a&amp;nbsp;b");
+
+  TKXPageContext40 page(session.Session);
+  EXPECT_EQ(page.ScriptFile("js/app.js"), "<script type=\"text/javascript\" src=\"/app/js/app.js\"></script>\r\n");
+}
+
 }  // namespace
 }  // namespace kx

@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "appserver/Application.h"
+#include "appserver/KXGlobal.h"
+#include "appserver/ServerController.h"
+#include "appserver/Sessions.h"
+#include "appserver/Startup.h"
 #include "forms/BaseControls.h"
 #include "forms/Containers.h"
 #include "forms/CustomControl.h"
@@ -271,6 +275,28 @@ struct TFormFixture {
     component->SetName(name);
     if constexpr (std::is_base_of_v<TControl, T>) component->SetParent(parent);
     return component;
+  }
+};
+
+// A server controller with its session store and one session of the given browser, made the
+// current application of the thread for the fixture's life.
+struct TSessionFixture {
+  TOwnedComponent<TKXServerControllerBase> Controller;
+  TKXApplication* Session = nullptr;
+
+  explicit TSessionFixture(const std::string& userAgent) {
+    Startup();
+    gSessions = new TKXSessions();
+    Controller.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
+    gSC = gServerController = Controller.get();
+    Session = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(userAgent), nullptr, nullptr,
+                                                 "192.0.2.1", "", "", "/app");
+    SetWebApplication(Session);
+  }
+  ~TSessionFixture() {
+    SetWebApplication(nullptr);
+    Controller.reset();  // frees the store and its sessions
+    gSC = nullptr;
   }
 };
 
