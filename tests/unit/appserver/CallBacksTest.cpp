@@ -268,13 +268,6 @@ TEST(TKXCallBackResponse, RepeatedTextsAppend) {
   EXPECT_EQ(TParsedResponse::Text(parsed.Part("rewrite")), "<p>1</p><p>2</p>");
 }
 
-TEST(TKXCallBackResponse, FocusedControlHTMLNameStartsEmpty) {
-  TKXCallBackResponse response(nullptr);
-  EXPECT_EQ(response.FocusedControlHTMLName(), "");
-  response.SetFocusedControlHTMLName("EDIT1");
-  EXPECT_EQ(response.FocusedControlHTMLName(), "EDIT1");
-}
-
 TEST(TKXCallBackResponse, DoFullSubmitIsNotImplemented) {
   TKXCallBackResponse response(nullptr);
   try {
@@ -349,11 +342,6 @@ TEST(TKXCallBacks, UnregisterDeletesOnlyThatName) {
   EXPECT_EQ(callbacks.Strings(0), "Two");
 }
 
-TEST(TKXCallBacks, UnknownNameWithoutSessionDoesNotRaise) {
-  TKXCallBacks callbacks(nullptr);
-  EXPECT_NO_THROW(callbacks.PerformCallBack(nullptr, "Nobody.Home"));
-}
-
 TEST(TKXCallBacks, WhatTheMethodRaisesPropagates) {
   TKXCallBacks callbacks(nullptr);
   callbacks.RegisterCallBack("Boom", [](TStrings&) { throw EKXException("boom"); });
@@ -380,18 +368,6 @@ TEST(TKXCallBacks, MethodMayUnregisterOrReplaceItsOwnCallback) {
   callbacks.PerformCallBack(nullptr, "Again");
   callbacks.PerformCallBack(nullptr, "Again");
   EXPECT_EQ(runs, 12);
-}
-
-TEST(TKXCallBacks, InstallSetsTheCreatorsOfSessions) {
-  const TKXCreateCallBacks savedCallbacks = gCreateCallBacks;
-  const TKXCreateCallBackResponse savedResponse = gCreateCallBackResponse;
-  gCreateCallBacks = nullptr;
-  gCreateCallBackResponse = nullptr;
-  InstallCallBacks();
-  EXPECT_NE(gCreateCallBacks, nullptr);
-  EXPECT_NE(gCreateCallBackResponse, nullptr);
-  gCreateCallBacks = savedCallbacks;
-  gCreateCallBackResponse = savedResponse;
 }
 
 // ---------------------------------------------------------------------------

@@ -215,20 +215,6 @@ TEST_F(THandlersTest, StartHandlerMethodDecidesFromTheRegisteredOne) {
   EXPECT_EQ(offered, startHandler);
 }
 
-TEST_F(THandlersTest, InstallPlugsTheRegistryIntoDispatch) {
-  const TKXFindContentHandler savedFind = gFindContentHandler;
-  const TKXGetStartHandler savedStart = gGetStartHandler;
-  InstallContentHandlers();
-  TTaggedHandler* reports = AddTagged("/reports/", "");
-  THandlers::AddStartHandler("", "start.html", std::make_unique<TTaggedHandler>("start"));
-  ASSERT_NE(gFindContentHandler, nullptr);
-  ASSERT_NE(gGetStartHandler, nullptr);
-  EXPECT_EQ(gFindContentHandler("/reports/q1.pdf"), static_cast<IKXContentHandler*>(reports));
-  EXPECT_EQ(gGetStartHandler(nullptr)->Path(), "start.html");
-  gFindContentHandler = savedFind;
-  gGetStartHandler = savedStart;
-}
-
 // A controller whose OnConfig runs the test's code.
 class TConfigController : public TKXServerControllerBase {
   KX_COMPONENT_CLASS(TConfigController, TKXServerControllerBase)
@@ -299,15 +285,6 @@ class TContentBaseTest : public ::testing::Test {
   std::unique_ptr<THttpReply> mReply;
   TStringList mParams;
 };
-
-TEST_F(TContentBaseTest, DefaultsOfANewHandler) {
-  TTaggedHandler handler("x");
-  EXPECT_TRUE(handler.FileMustExist());
-  EXPECT_FALSE(handler.CanStartSession());
-  EXPECT_TRUE(handler.RequiresSessionStart());
-  std::string realm;
-  EXPECT_TRUE(handler.RequestAuth(*mRequest, realm));
-}
 
 TEST_F(TContentBaseTest, MissingFileAnswers404WithoutRunningTheHandler) {
   TTaggedHandler handler("x");
