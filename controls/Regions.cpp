@@ -727,7 +727,7 @@ bool TKXRegion::IsForThisControl(const std::string& name) { return SameText(name
 
 // ---------------------------------------------------------------------------
 
-void RegisterRegions() {
+void InstallRegions() {
   if (gInternalFiles) gInternalFiles->Add("KX_JS_KXSPLITTER", "/js/KXSplitter.js");
   gCreateDefaultFrame = DefaultFrame;
 }

@@ -366,6 +366,6 @@ class TKXRegion : public TKXCustomRegion, public virtual IKXInputControl {
 // Registers the splitter script "/js/KXSplitter.js" with the internal-file
 // registry and the default frame of controls with the forms. Call once at
 // start-up, after Startup().
-void RegisterRegions();
+void InstallRegions();
 
 }  // namespace kx

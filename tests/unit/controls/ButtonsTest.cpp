@@ -32,8 +32,6 @@ TEST(TKXButton, RendersAnInputOfTypeButtonWhateverItsButtonType) {
     button->SetButtonType(type);
     EXPECT_EQ(Rendered(f, "BUTTON1")->Render(), "\r\n<input value=\"Save\" name=\"BUTTON1\" type=\"button\">");
   }
-  EXPECT_EQ(button->Width(), 75);
-  EXPECT_EQ(button->Height(), 25);
   EXPECT_TRUE(button->NeedsFormTag());
   EXPECT_FALSE(button->SupportsInput());
   EXPECT_TRUE(button->SupportsSubmit());
@@ -188,13 +186,6 @@ TEST(TKXButton, AsyncClickRegistersACallbackAndHooksTheClientHandler) {
   EXPECT_NE(f.Form->Page.GetKXCLInitProc().find("BUTTON1KXCL.HookDefaultHandlers(\"OnClick\");"), std::string::npos);
   // No server-side OnClick: no submit on the click.
   EXPECT_EQ(f.Form->Page.JavaScript().find("SubmitClickConfirm"), std::string::npos);
-}
-
-TEST(TKXButton, CanTakeTheFocus) {
-  TFormFixture f;
-  auto* button = f.Add<TKXButton>("Button1", f.Form);
-  button->SetFocus();
-  EXPECT_EQ(f.Form->ActiveControl, button);
 }
 
 }  // namespace

