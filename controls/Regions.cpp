@@ -605,7 +605,7 @@ bool TKXCustomRegion::CheckUpdateTree(TComponent* component) {
 TRect TKXCustomRegion::ClientRect() const {
   TRect rect = TKXHTML40Container::ClientRect();
   if (DesignMode()) return rect;
-  const int border = const_cast<TKXCustomRegion*>(this)->BorderPixelWidth();
+  const int border = FBorderOptions.GetPixelWidth();
   return Rect(rect.Left + border, rect.Top + border, rect.Right - border, rect.Bottom - border);
 }
 
