@@ -37,21 +37,6 @@ std::string CutToCharacters(std::string_view text, std::size_t count) {
   return std::string(text.substr(0, pos));
 }
 
-// Text for an XML element whose reader expects HTML text: "&", "<" and ">" escaped once more.
-std::string XMLText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 // The validation of a required field: its value in the browser must not be empty.
 void AddRequiredValidation(TKXCompContext* context, const std::string& name, const std::string& friendlyName) {
   if (context == nullptr) return;
@@ -347,7 +332,7 @@ TKXElementPtr<TKXXMLTag> TKXCustomMemo::RenderAsync(TKXCompContext* context) {
   tag->AddStringParam("type", "KXMEMO");
   if (FBGColor != clNone) AddAsyncStyle(tag.get(), "background-color:" + ColorToRGBString(FBGColor) + ";");
   RenderAsyncProperty("ReadOnly", tag.get(), !Editable());
-  tag->Contents()->AddTag("text", false)->Contents()->AddText(XMLText(TextForRendering()), false);
+  tag->Contents()->AddTag("text", false)->Contents()->AddText(EscapeXMLText(TextForRendering()), false);
   TKXAsyncCommonProps props{acpEnabled, acpCSS,    acpVisible, acpLeft, acpTop,      acpHeight,
                             acpWidth,   acpZIndex, acpHint,    acpFont, acpPosition, acpAlignment};
   if (StyleRenderOptions().RenderSize()) {
