@@ -198,9 +198,9 @@ TEST_F(DemoFormsTest, MarkupTypedIntoTheEditStaysText) {
 TEST_F(DemoFormsTest, CallbackOfButton2UpdatesOnlyTheLabel) {
   OpenMainForm();
   ASSERT_NE(MainForm(), nullptr);
-  MainForm()->EDIT1->SetText("hello");
+  // The callback posts the edit's value as the client script does.
   TReplyPacket reply = Send("POST", "/$/callback", "callback=BUTTON2.DoOnAsyncClick&KX_AjaxID=1_1&KX_TrackID_=" + Track(),
-                            {"KX_SessionID_=" + Id(), "KX_FormID_=" + MainForm()->FormId()});
+                            {"EDIT1=hello", "KX_SessionID_=" + Id(), "KX_FormID_=" + MainForm()->FormId()});
   ASSERT_EQ(reply.Code, 200);
   EXPECT_TRUE(mErrors.empty()) << mErrors.front();
   TDocument answer(reply.Content, false);
