@@ -53,15 +53,6 @@ struct TAppFormFixture : test::TSessionFixture {
   }
 };
 
-TEST(TKXAppForm, IsAnApplicationFormOfThreeHundredByTwoHundred) {
-  TAppFormFixture f;
-  auto* form = TComponent::Create<TFirstForm>(f.Session);
-  EXPECT_TRUE(form->IsAppForm());
-  EXPECT_EQ(form->Width(), 300);
-  EXPECT_EQ(form->Height(), 200);
-  EXPECT_EQ(form->MessageForm(), &TKXShowMessage::ClassRecord());
-}
-
 TEST(TKXAppForm, RequestAuthOnlyWhenTheAuthenticatorRestrictsAll) {
   TAppFormFixture f;
   THttpRequest* request = f.Request.get();
@@ -105,24 +96,11 @@ TEST(TKXAppForm, SetURLPublishesAFormHandlerForTheClass) {
   THandlers::Clear();
 }
 
-TEST(TKXAppForm, OnURLRequestHearsTheRequest) {
-  TAppFormFixture f;
-  auto* form = TComponent::Create<TFirstForm>(f.Session);
-  THttpRequest* request = f.Request.get();
-  form->DoURLRequest(*request);  // without a handler nothing happens
-  int heard = 0;
-  form->OnURLRequest = [&](TObject* sender, THttpRequest&) {
-    EXPECT_EQ(sender, form);
-    ++heard;
-  };
-  form->DoURLRequest(*request);
-  EXPECT_EQ(heard, 1);
-}
-
 TEST(TKXShowMessage, ShowsTheTextAndAnOkButtonOverTheActiveForm) {
   TAppFormFixture f;
   auto* first = TComponent::Create<TFirstForm>(f.Session);
   first->Show();
+  EXPECT_EQ(first->MessageForm(), &TKXShowMessage::ClassRecord());
   TKXShowMessage* message = f.ShowMessage("Saved <2> files", smSameWindow);
   ASSERT_NE(message, nullptr);
   EXPECT_NE(static_cast<TComponent*>(message), first);
