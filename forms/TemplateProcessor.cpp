@@ -153,12 +153,9 @@ class TTemplateReader {
     SkipBlanks();
     const std::string closing = kestrix ? "%}" : ">";
     if (name.empty() || !LooksAt(closing)) {
-      const std::string opening = kestrix ? "{%" : "<#";
-      throw EKXException(Format("Template error in line %d: the tag \"%s\" is not closed with \"%s\".",
-                                LineOf(start), (opening + Trim(mText.substr(start, std::min<std::size_t>(
-                                                                                         mPos - start + 1, 40))))
-                                                   .c_str(),
-                                closing.c_str()));
+      const std::string excerpt = (kestrix ? "{%" : "<#") + mText.substr(start, std::min<std::size_t>(mPos - start, 40));
+      throw EKXException(Format("Template error in line %d: the control tag \"%s\" is not closed with \"%s\".",
+                                LineOf(start), Trim(excerpt).c_str(), closing.c_str()));
     }
     Skip(closing.size());
     return name;
