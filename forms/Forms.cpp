@@ -6,7 +6,6 @@
 #include "appserver/CallBacks.h"
 #include "appserver/KXGlobal.h"
 #include "appserver/ServerController.h"
-#include "forms/CustomControl.h"
 #include "forms/FormExecution.h"
 #include "forms/PageGeneration.h"
 #include "foundation/HtmlUtils.h"

@@ -382,7 +382,7 @@ class TKXForm : public TKXBaseHTMLForm,
   void Dispose() override;
   // The inherited Loaded, then the controls are aligned.
   void Loaded() override;
-  // The active control and the progress indicator are guarded pointers; nothing more to do here.
+  // The page (forms/PageGeneration.h) and the execution (forms/FormExecution.h).
   void DoGenerateForm(TKXRenderStream& stream) override;
   void DoGenerateCallBack(IKXCallBackResponse& response) override;
   void DoExecuteForm() override;

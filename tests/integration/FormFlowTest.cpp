@@ -430,6 +430,23 @@ TEST_F(FormFlowTest, TrackIdsAgreeOverMoreThan36Requests) {
   EXPECT_TRUE(mErrors.empty()) << mErrors.front();
 }
 
+// The server places the controls for the new window size and answers with a
+// script that moves the client objects that moved, and only those.
+TEST_F(FormFlowTest, ResizeAnswersThePositionsOfTheControlsThatMoved) {
+  OpenMainForm();
+  Form()->Label2->SetAnchors(TAnchors{akTop, akRight});
+  TReplyPacket reply = Send("GET", "/$/resize", "KX_width=824&KX_height=768&KX_TrackID_=" + CookieTrack(), {});
+  ASSERT_EQ(reply.Code, 200);
+  EXPECT_EQ(Form()->Width(), 824);
+  EXPECT_EQ(Form()->Label2->Left(), -190);
+  EXPECT_NE(reply.Content.find("var lRect = new parent.Rect(-190, 80, 200, 20);\r\n"
+                               "KXTop().LABEL2KXCL.SetRect(lRect);\r\nKXTop().LABEL2KXCL.Rect = KXTop().CopyRect(lRect);"),
+            std::string::npos)
+      << reply.Content;
+  EXPECT_EQ(reply.Content.find("LABEL1KXCL"), std::string::npos);
+  EXPECT_EQ(CookieTrack(), "2");
+}
+
 // A handler shows another form and releases its own: the session frees the
 // released form after the request and answers with the form now active.
 TEST_F(FormFlowTest, ReleasedFormIsFreedAfterTheRequest) {

@@ -15,22 +15,6 @@ int CompareExact(std::string_view a, std::string_view b) { return CompareStr(a, 
 int CompareIgnoringCase(std::string_view a, std::string_view b) { return CompareText(a, b); }
 std::uint32_t FirstByte(std::string_view key) { return key.empty() ? 0 : std::uint8_t(key[0]); }
 
-TEST(ELFHash, FoldsTheTopBitsAsThePJWHashDoes) {
-  EXPECT_EQ(ELFHash(""), 0u);
-  EXPECT_EQ(ELFHash("A"), 65u);
-  EXPECT_EQ(ELFHash("AB"), 65u * 16 + 66);
-  // Eight characters shift the first into the top four bits, which are folded back and cleared.
-  std::uint32_t h = 0;
-  for (char c : std::string("ABCDEFGHIJ")) {
-    h = (h << 4) + std::uint8_t(c);
-    const std::uint32_t g = h & 0xF0000000u;
-    if (g != 0) h ^= g >> 24;
-    h &= ~g;
-  }
-  EXPECT_EQ(ELFHash("ABCDEFGHIJ"), h);
-  EXPECT_EQ(ELFHash("ABCDEFGHIJ") & 0xF0000000u, 0u);
-}
-
 TEST(ELFHash, HashesUtf16CodeUnits) {
   // U+00E9 is one code unit (0xE9), not its two UTF-8 bytes; U+1F600 is the surrogate pair D83D DE00.
   EXPECT_EQ(ELFHash("\xC3\xA9"), 0xE9u);
@@ -103,15 +87,6 @@ TEST(THashTable, WithoutAHashFunctionNothingIsAddedAndLookUpsRaise) {
   } catch (const EHashTableException& e) {
     EXPECT_STREQ(e.what(), "Unable to create hash value for current key @ THashTable.LookUpAndRemove");
   }
-}
-
-TEST(THashTable, WithoutACompareFunctionNothingIsFound) {
-  THashTable table(8, nullptr, &ELFHash);
-  TObject value;
-  table.Add("a", &value);
-  table.Add("a", &value);
-  EXPECT_EQ(table.GetLoadFactor(), 2.0);
-  EXPECT_EQ(table.LookUp("a"), nullptr);
 }
 
 TEST(THashTable, ResizeKeepsEveryItemAndClearEmpties) {

@@ -140,14 +140,6 @@ TEST(TKXContainerLayout, ProcessIsLeftToTheLayouts) {
   }
 }
 
-TEST(TKXContainerLayout, NoContainerNoTemplateForm) {
-  TOwnedComponent<TKXLayoutMgrForm> layout(TComponent::Create<TKXLayoutMgrForm>(nullptr));
-  EXPECT_FALSE(layout->GetNoFormTag());
-  EXPECT_TRUE(layout->Able());
-  EXPECT_TRUE(layout->AllowFrames());
-  EXPECT_EQ(layout->LayoutType(), ltGrid);
-}
-
 class ScriptSectionTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { Startup(); }

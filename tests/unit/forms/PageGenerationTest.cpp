@@ -76,12 +76,6 @@ class TKXPageGeneratorTest : public ::testing::Test {
   TOwnedComponent<TPageForm> mForm{TComponent::Create<TPageForm>(nullptr)};
 };
 
-TEST_F(TKXPageGeneratorTest, Html5DoctypeByDefaultWithoutTheOldMetaLines) {
-  const std::string page = Page(*mForm);
-  EXPECT_TRUE(page.starts_with("<!DOCTYPE HTML>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title></title>\r\n"));
-  EXPECT_FALSE(Has(page, "http-equiv"));
-}
-
 TEST_F(TKXPageGeneratorTest, OlderDoctypesGetTheCacheThemeToolbarAndExpiresLines) {
   const std::string xhtml = "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\">";
   mForm->SetDocType(xhtml);
@@ -116,13 +110,6 @@ TEST_F(TKXPageGeneratorTest, StartUpCodeInItsOrder) {
   EXPECT_FALSE(Has(Page(*mForm), "alert(1);"));
 }
 
-TEST_F(TKXPageGeneratorTest, KeepAliveIsAQuarterOfTheSessionTimeout) {
-  EXPECT_EQ(TKXPageGenerator::KeepAliveInterval(false), "0");
-  EXPECT_EQ(TKXPageGenerator::KeepAliveInterval(true), "150000");
-  mController->SetSessionTimeout(1);
-  EXPECT_EQ(TKXPageGenerator::KeepAliveInterval(true), "15000");
-}
-
 TEST_F(TKXPageGeneratorTest, LocksDecideTheLockerScript) {
   struct TCase {
     bool UntilLoaded;
@@ -149,12 +136,6 @@ TEST_F(TKXPageGeneratorTest, LocksDecideTheLockerScript) {
     EXPECT_EQ(Has(InitializeBody(page), "ReleaseLock();"), c.UntilLoaded);
     EXPECT_TRUE(Has(page, c.Activate));
   }
-}
-
-TEST_F(TKXPageGeneratorTest, ResizeTimeoutDefaultsTo1000) {
-  EXPECT_TRUE(Has(Page(*mForm), "var GOnResizetimeout=1000;"));
-  mController->SetServerResizeTimeout(250);
-  EXPECT_TRUE(Has(Page(*mForm), "var GOnResizetimeout=250;"));
 }
 
 // F13: the warning goes into a script string escaped.
@@ -207,11 +188,6 @@ TEST_F(TKXPageGeneratorTest, HiddenFieldValuesAreCharacterReferences) {
   mForm->HiddenFields().Add("Smile=\xF0\x9F\x98\x80 \"<x>\"");
   EXPECT_TRUE(Has(Page(*mForm), "<input type=\"hidden\" name=\"Smile\" value=\"&#128512;&#32;&#34;&#60;x&#62;&#34;\" "
                                 "id=\"HIDDEN_Smile\" size=\"-1\">"));
-}
-
-TEST_F(TKXPageGeneratorTest, TitleIsHtmlText) {
-  mForm->SetTitle("<b>Tom & Jerry</b>");
-  EXPECT_TRUE(Has(Page(*mForm), "<title>&lt;b&gt;Tom &amp; Jerry&lt;/b&gt;</title>"));
 }
 
 TEST_F(TKXPageGeneratorTest, DefaultActionGetsTheFullDefaultSubmit) {
