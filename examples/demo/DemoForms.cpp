@@ -1,5 +1,7 @@
 #include "examples/demo/DemoForms.h"
 
+#include "examples/demo/TemplateForm.h"
+
 namespace kx {
 namespace {
 
@@ -44,6 +46,9 @@ void TMainForm::BuildComponents() {
   BUTTON4 = Place<TKXButton>(this, this, "BUTTON4", 340, 268, 96, 25);
   BUTTON4->SetCaption("Second form");
   BUTTON4->OnClick = [this](TObject* sender) { Button4Click(sender); };
+  BUTTON5 = Place<TKXButton>(this, this, "BUTTON5", 16, 304, 420, 25);
+  BUTTON5->SetCaption("A form from an HTML template");
+  BUTTON5->OnClick = [this](TObject* sender) { Button5Click(sender); };
 }
 
 void TMainForm::Button1Click(TObject*) { LABEL1->SetCaption(EDIT1->Text()); }
@@ -53,6 +58,8 @@ void TMainForm::Button2AsyncClick(TObject*, TStrings&) { LABEL1->SetCaption(EDIT
 void TMainForm::Button3Click(TObject*) { WebApplication()->ShowMessage("Hello from the server: " + EDIT1->Text()); }
 
 void TMainForm::Button4Click(TObject*) { TComponent::Create<TSecondForm>(WebApplication())->Show(); }
+
+void TMainForm::Button5Click(TObject*) { TComponent::Create<TTemplateForm>(WebApplication())->Show(); }
 
 // ---------------------------------------------------------------------------
 // The second form

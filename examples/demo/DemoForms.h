@@ -1,8 +1,8 @@
 // The demo application's forms. The main form holds a region with an edit, a
 // memo and a label, and four buttons: BUTTON1 copies the edit's text into the
 // label with a full submit, BUTTON2 does the same through a callback, BUTTON3
-// shows a message box and BUTTON4 opens the second form, whose BUTTONBACK
-// closes it again. Builds on controls/AppForm.h and the controls.
+// shows a message box, BUTTON4 opens the second form, whose BUTTONBACK
+// closes it again, and BUTTON5 opens a form laid out by an HTML template. Builds on controls/AppForm.h and the controls.
 #pragma once
 
 #include <string>
@@ -27,6 +27,7 @@ class TMainForm : public TKXAppForm {
   TKXButton* BUTTON2 = nullptr;
   TKXButton* BUTTON3 = nullptr;
   TKXButton* BUTTON4 = nullptr;
+  TKXButton* BUTTON5 = nullptr;
 
  protected:
   void BuildComponents() override;
@@ -36,6 +37,7 @@ class TMainForm : public TKXAppForm {
   void Button2AsyncClick(TObject* sender, TStrings& params);
   void Button3Click(TObject* sender);
   void Button4Click(TObject* sender);
+  void Button5Click(TObject* sender);
 };
 
 class TSecondForm : public TKXAppForm {

@@ -4,16 +4,16 @@
 // forms/TemplateProcessor.h and the controls.
 #pragma once
 
+#include "controls/AppForm.h"
 #include "controls/Buttons.h"
 #include "controls/Edits.h"
 #include "controls/Labels.h"
-#include "forms/Forms.h"
 #include "forms/TemplateProcessor.h"
 
 namespace kx {
 
-class TTemplateForm : public TKXForm {
-  KX_COMPONENT_CLASS(TTemplateForm, TKXForm)
+class TTemplateForm : public TKXAppForm {
+  KX_COMPONENT_CLASS(TTemplateForm, TKXAppForm)
 
  public:
   TKXTemplateProcessorHTML* TEMPLATE = nullptr;
