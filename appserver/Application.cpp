@@ -47,38 +47,7 @@ std::string DecodeParamPart(std::string_view text) {
 
 }  // namespace
 
-std::string ScriptStringLiteral(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size() + 8);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\x22"; break;
-      case '&': out += "\\x26"; break;
-      case '\'': out += "\\x27"; break;
-      case '<': out += "\\x3C"; break;
-      case '>': out += "\\x3E"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          out += "\\x";
-          out += kHex[c >> 4];
-          out += kHex[c & 15];
-        } else if (c == 0xE2 && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80 &&
-                   (static_cast<unsigned char>(text[i + 2]) == 0xA8 ||
-                    static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
-          out += static_cast<unsigned char>(text[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
-          i += 2;
-        } else {
-          out += char(c);
-        }
-    }
-  }
-  return out;
-}
+std::string ScriptStringLiteral(std::string_view text) { return ScriptStringText(text); }
 
 namespace {
 

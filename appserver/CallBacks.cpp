@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "foundation/HtmlUtils.h"
+#include "foundation/Markup.h"
 #include "platform/Utf8.h"
 
 namespace kx {
@@ -11,41 +12,6 @@ namespace kx {
 namespace {
 
 constexpr char kXMLDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
-
-// Whether XML 1.0 allows the character at all (its Char production).
-bool IsXMLChar(char32_t c) {
-  if (c < 0x20) return c == '\t' || c == '\n' || c == '\r';
-  return c != 0xFFFE && c != 0xFFFF;
-}
-
-// text without the characters XML cannot carry; invalid UTF-8 becomes U+FFFD.
-std::string XMLCharacters(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    char32_t c;
-    DecodeUtf8(text, pos, c);
-    if (IsXMLChar(c)) AppendUtf8(out, c);
-  }
-  return out;
-}
-
-// text as XML character data: "&", "<" and ">" as references.
-std::string XMLText(std::string_view text) {
-  const std::string clean = XMLCharacters(text);
-  std::string out;
-  out.reserve(clean.size());
-  for (char c : clean) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
 
 // text as one CDATA section.
 std::string CDATASection(std::string_view text) {
@@ -78,7 +44,7 @@ void TKXCallBackResponse::Initialize() {
 
 void TKXCallBackResponse::AddJavaScriptToExecute(const std::string& script) {
   TKXXMLTag* literal = AddChild(*FExecuteTag, "literal");
-  literal->Contents()->AddText(XMLText(script), false);
+  literal->Contents()->AddText(EscapeXMLText(script), false);
 }
 
 void TKXCallBackResponse::AddJavaScriptToExecuteAsCDATA(const std::string& script) {
@@ -108,11 +74,11 @@ void TKXCallBackResponse::AddTagToRewrite(const std::string& page) {
 }
 
 void TKXCallBackResponse::SetSubmitURL(const std::string& url) {
-  FSubmitTag->Contents()->AddText(XMLText(url), false);
+  FSubmitTag->Contents()->AddText(EscapeXMLText(url), false);
 }
 
 void TKXCallBackResponse::SetTrackNumber(const std::string& track) {
-  FTrackTag->Contents()->AddText(XMLText(track), false);
+  FTrackTag->Contents()->AddText(EscapeXMLText(track), false);
 }
 
 void TKXCallBackResponse::StreamResponse(TKXRenderStream& stream) {

@@ -1,5 +1,7 @@
 #include "forms/BaseControls.h"
 
+#include "foundation/HtmlUtils.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -322,35 +324,7 @@ std::string TKXBaseHTMLControl::TextToHTML(std::string_view text, bool convertLi
 }
 
 std::string TKXBaseHTMLControl::TextToJSStringLiteral(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    char32_t c;
-    DecodeUtf8(text, pos, c);  // an invalid sequence gives U+FFFD
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\x22"; break;
-      case '\'': out += "\\x27"; break;
-      case '&': out += "\\x26"; break;
-      case '<': out += "\\x3C"; break;
-      case '>': out += "\\x3E"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': break;
-      case 0x2028: out += "\\u2028"; break;
-      case 0x2029: out += "\\u2029"; break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          out += "\\x";
-          out += kHex[c >> 4];
-          out += kHex[c & 0xF];
-        } else {
-          AppendUtf8(out, c);
-        }
-    }
-  }
-  return out;
+  return ScriptStringText(text, /*dropCR=*/true);
 }
 
 void TKXBaseHTMLControl::InitControl() {

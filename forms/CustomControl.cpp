@@ -42,21 +42,6 @@ constexpr TAsyncMethod kAsyncMethods[KXAsyncEventCount] = {
 
 TKXAsyncEventType EventAt(int index) { return static_cast<TKXAsyncEventType>(index); }
 
-// Text for an XML element whose reader expects HTML text: "&", "<" and ">" escaped once more.
-std::string XMLText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 const char* BoolText(bool value) { return value ? "true" : "false"; }
 
 std::string AlignName(TAlign align) {
@@ -215,7 +200,7 @@ void TKXHTMLControlImplementation::addAsyncTag(TKXXMLTag* tag, const std::string
                                                bool omitEmpty) {
   if (tag == nullptr || (value.empty() && omitEmpty)) return;
   TKXMarkupLanguageTag* child = tag->Contents()->AddTag(LowerCase(name), false);
-  child->Contents()->AddText(XMLText(TKXBaseHTMLControl::TextToHTML(value, true, false, false)), false);
+  child->Contents()->AddText(EscapeXMLText(TKXBaseHTMLControl::TextToHTML(value, true, false, false)), false);
 }
 
 void TKXHTMLControlImplementation::RenderAsyncProperty(const std::string& name, TKXXMLTag* tag, bool value) {
@@ -248,7 +233,7 @@ void TKXHTMLControlImplementation::AddAsyncStyle(TKXXMLTag* tag, const std::stri
   for (const auto& [property, value] : parseCSS(style)) {
     TKXMarkupLanguageTag* attribute = styleTag->Contents()->AddTag("attribute", false);
     attribute->AddStringParam("name", property);
-    attribute->Contents()->AddText(XMLText(value), false);
+    attribute->Contents()->AddText(EscapeXMLText(value), false);
   }
 }
 

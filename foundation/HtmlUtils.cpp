@@ -55,7 +55,7 @@ std::string HtmlStringLiteral(std::string_view text, bool lineBreaks) {
 
 }  // namespace
 
-std::string ScriptStringText(std::string_view text) {
+std::string ScriptStringText(std::string_view text, bool dropCR) {
   std::string out;
   out.reserve(text.size());
   std::size_t pos = 0;
@@ -68,7 +68,10 @@ std::string ScriptStringText(std::string_view text) {
       case '&': out += "\\x26"; break;
       case '\'': out += "\\x27"; break;
       case '<': out += "\\x3C"; break;
-      case '\r': out += "\\r"; break;
+      case '>': out += "\\x3E"; break;
+      case '\r':
+        if (!dropCR) out += "\\r";
+        break;
       case '\n': out += "\\n"; break;
       case 0x2028: out += "\\u2028"; break;
       case 0x2029: out += "\\u2029"; break;

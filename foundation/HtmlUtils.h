@@ -74,10 +74,10 @@ bool IsHtml5(std::string_view docType);
 
 // The text for the inside of a script string literal (double- or single-quoted)
 // that means the same inside a <script> element and inside an HTML attribute:
-// backslash as "\\", '"' '&' '\'' '<' as "\x22" "\x26" "\x27" "\x3C", CR
-// and LF as "\r" "\n", other control characters as "\xHH", U+2028 and U+2029
-// as "\u2028" "\u2029". Invalid UTF-8 becomes U+FFFD.
-std::string ScriptStringText(std::string_view text);
+// backslash as "\\", '"' '&' '\'' '<' '>' as "\x22" "\x26" "\x27" "\x3C" "\x3E",
+// CR and LF as "\r" "\n" (CR dropped with dropCR), other control characters as
+// "\xHH", U+2028 and U+2029 as "\u2028" "\u2029". Invalid UTF-8 becomes U+FFFD.
+std::string ScriptStringText(std::string_view text, bool dropCR = false);
 
 // A complete page that sends the browser to url:
 //   "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<script>" + JsRedirect(url, replace)

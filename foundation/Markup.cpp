@@ -1,5 +1,7 @@
 #include "foundation/Markup.h"
 
+#include "platform/Utf8.h"
+
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -92,6 +94,37 @@ std::string EscapeAttributeQuotes(std::string_view value) {
     }
   }
   return result;
+}
+
+std::string XMLCharacters(std::string_view text) {
+  auto isXMLChar = [](char32_t c) {
+    if (c < 0x20) return c == '\t' || c == '\n' || c == '\r';
+    return c != 0xFFFE && c != 0xFFFF;
+  };
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t c;
+    DecodeUtf8(text, pos, c);
+    if (isXMLChar(c)) AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string EscapeXMLText(std::string_view text) {
+  const std::string clean = XMLCharacters(text);
+  std::string out;
+  out.reserve(clean.size());
+  for (char c : clean) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += c;
+    }
+  }
+  return out;
 }
 
 std::string EscapeCDATAContent(std::string_view text) {

@@ -70,6 +70,12 @@ std::string EscapeAttributeQuotes(std::string_view value);
 // the CDATA section it is written into.
 std::string EscapeCDATAContent(std::string_view text);
 
+// text without the characters XML 1.0 cannot carry (control characters other than
+// TAB, LF, CR; U+FFFE, U+FFFF); invalid UTF-8 becomes U+FFFD.
+std::string XMLCharacters(std::string_view text);
+// text as XML character data: XMLCharacters with "&", "<" and ">" as references.
+std::string EscapeXMLText(std::string_view text);
+
 // The attribute list of a tag: lines name=value, the names in lower case.
 class TKXTagParamsStringList : public TKXStringList {
  public:

@@ -1,5 +1,6 @@
-// The demo application's server controller: its name, its default port, the address and port the command line
-// asks for, and its start page. Builds on appserver/ServerController.h.
+// The demo application's server controller: its name, its default port and the address and port the command line
+// asks for. The start path shows the main form; the content folder (wwwroot/) holds the static files. Builds on
+// appserver/ServerController.h.
 #pragma once
 
 #include <cstdint>
@@ -24,14 +25,11 @@ class TDemoServerController : public TKXServerControllerBase {
   static TCommandLine& CommandLine();
 
  protected:
-  // AppName "KXDemo", DefaultPort, OnConfig and OnExecuteRequest.
+  // AppName "KXDemo", DefaultPort and OnConfig.
   void InitDesignTime() override;
 
  private:
   void Config();
-  // Until the demo has a main form, its start path shows the static start page "index.html" of the content
-  // folder; every other path goes the framework's way.
-  void ExecuteRequest(const std::string& urlPath, THttpRequest& request, bool& handled, THttpReply& reply);
 };
 
 }  // namespace kx

@@ -1,4 +1,4 @@
-// The demo program: serves the demo application on the stand-alone server.
+// The demo program: serves the demo application (examples/demo/DemoForms.h) on the stand-alone server.
 //   kx_demo [--port N] [--bind ADDR] [--session-timeout MINUTES]
 // --port 0 takes a free port; --bind defaults to 127.0.0.1; --session-timeout replaces the controller's 10
 // minutes (the browser tests expire a session with 1). Prints "Listening on http://ADDR:PORT/" once it serves,
@@ -13,7 +13,11 @@
 #include <string_view>
 
 #include "appserver/KXGlobal.h"
+#include "controls/AppForm.h"
+#include "controls/Regions.h"
+#include "examples/demo/DemoForms.h"
 #include "examples/demo/DemoServerController.h"
+#include "forms/FormTypes.h"
 #include "hosts/StandAloneApp.h"
 
 namespace kx {
@@ -87,7 +91,14 @@ int Run(int argc, char** argv) {
   gGetWebApplicationThreadVar = [] { return tCurrentApplication; };
   gSetWebApplicationThreadVar = [](TKXApplication* application) { tCurrentApplication = application; };
   TKXServerControllerBase::SetServerControllerClass<TDemoServerController>();
-  gAppInit = &CreateServerController;
+  SetAsMainForm<TMainForm>();
+  // Runs once the library has started up: the forms and controls join in, then the controller is made.
+  gAppInit = [] {
+    InstallForms();
+    InstallAppForms();
+    InstallRegions();
+    CreateServerController();
+  };
 
   try {
     TKXStandAloneApp app;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The demo program as a user runs it: started with --port 0 it prints exactly one line "Listening on
-# http://127.0.0.1:PORT/", serves its start page, the ping answer and a content file on that port, and ends with
-# status 0 on SIGTERM. Usage: DemoProgramTest.sh path/to/kx_demo
+# http://127.0.0.1:PORT/", serves the start page of a session, the ping answer and a content file on that port,
+# and ends with status 0 on SIGTERM. Usage: DemoProgramTest.sh path/to/kx_demo
 set -euo pipefail
 demo="$1"
 work="$(mktemp -d)"
@@ -35,10 +35,11 @@ line="$(head -n 1 "$work/out")"
 port="${BASH_REMATCH[1]}"
 [ "$port" -ne 0 ] || fail "port 0 was printed"
 
-# One request on a fresh connection (bash's /dev/tcp); prints the whole response.
+# One request on a fresh connection (bash's /dev/tcp), as a browser sends it; prints the whole response.
 fetch() {
   exec 3<>"/dev/tcp/127.0.0.1/$port"
-  printf 'GET %s HTTP/1.1\r\nHost: 127.0.0.1:%s\r\nConnection: close\r\n\r\n' "$1" "$port" >&3
+  printf 'GET %s HTTP/1.1\r\nHost: 127.0.0.1:%s\r\nUser-Agent: %s\r\nConnection: close\r\n\r\n' "$1" "$port" \
+    'Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36' >&3
   timeout 10 cat <&3 | tr -d '\r\000'
   exec 3<&-
 }
@@ -47,7 +48,9 @@ response="$(fetch '/$/ping')"
 [[ "$response" == "HTTP/1.1 200 OK"* ]] || fail "/\$/ping: $response"
 [[ "$response" == *$'\n\n'Pong ]] || fail "/\$/ping body: $response"
 response="$(fetch /)"
-[[ "$response" == "HTTP/1.1 200 OK"* && "$response" == *"<title>KXDemo</title>"* ]] || fail "/: $response"
+# The start path opens a session: the page that measures the window and goes on to the main form.
+[[ "$response" == "HTTP/1.1 200 OK"* && "$response" == *"Set-Cookie: KX_KXDemo="* && "$response" == *'get("/$/StartCheck")'* ]] ||
+  fail "/: $response"
 response="$(fetch /logo.png | head -n 20)"
 [[ "$response" == "HTTP/1.1 200 OK"* && "$response" == *"Content-Type: image/png"* ]] || fail "/logo.png: $response"
 

@@ -233,7 +233,7 @@ TEST(JsRedirect, Statements) {
   EXPECT_EQ(JsRedirect("/a/b", true), "window.location.replace(\"/a/b\");");
   EXPECT_EQ(JsRedirect("/a/b", false), "window.location.href = \"/a/b\";");
   EXPECT_EQ(JsRedirect("/a?x=1&y='2'", false), "window.location.href = \"/a?x=1\\x26y=\\x272\\x27\";");
-  EXPECT_EQ(JsRedirect("\"</script>\\", true), "window.location.replace(\"\\x22\\x3C/script>\\\\\");");
+  EXPECT_EQ(JsRedirect("\"</script>\\", true), "window.location.replace(\"\\x22\\x3C/script\\x3E\\\\\");");
 }
 
 TEST(JsRedirect, HostileUrlsStayInsideTheLiteralAndKeepTheirValue) {

@@ -1,0 +1,139 @@
+// Forms through the entry point: full page renders per second and callbacks per second of a session whose main
+// form holds 50 controls (20 edits, 10 buttons, 20 labels), each request a packet through HttpExecute.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "appserver/CallBacks.h"
+#include "appserver/ServerSession.h"
+#include "appserver/Startup.h"
+#include "forms/FormTypes.h"
+#include "foundation/HttpPackets.h"
+#include "foundation/HttpReply.h"
+#include "tests/support/FormTestControls.h"
+
+namespace {
+
+using namespace kx;
+using test::AddControl;
+
+class TBenchForm : public TKXForm {
+  KX_COMPONENT_CLASS(TBenchForm, TKXForm)
+
+ protected:
+  void BuildComponents() override {
+    SetTitle("Fifty controls");
+    std::vector<test::TFlowLabel*> labels;
+    for (int i = 0; i < 20; ++i) {
+      labels.push_back(AddControl<test::TFlowLabel>(this, this, "Label" + std::to_string(i + 1), 10, 10 + 30 * i, 150));
+      labels.back()->SetText("Label number " + std::to_string(i + 1));
+    }
+    for (int i = 0; i < 20; ++i) {
+      auto* edit = AddControl<test::TFlowEdit>(this, this, "Edit" + std::to_string(i + 1), 170, 10 + 30 * i, 150);
+      edit->SetText("value " + std::to_string(i + 1));
+      test::TFlowLabel* label = labels[std::size_t(i)];
+      // A new text each time, so that every callback sends the label.
+      edit->OnAsyncChange = [edit, label, count = 0](TObject*, TStrings&) mutable {
+        label->SetText("Change " + std::to_string(++count) + ": " + edit->Text());
+      };
+    }
+    for (int i = 0; i < 10; ++i) {
+      auto* button = AddControl<test::TFlowButton>(this, this, "Button" + std::to_string(i + 1), 330, 10 + 30 * i, 75);
+      button->OnClick = [labels](TObject*) { labels[0]->SetText("Clicked"); };
+    }
+  }
+};
+
+// One controller and one session for the whole run.
+class TBenchSession {
+ public:
+  TBenchSession() {
+    Startup();
+    InstallCallBacks();
+    InstallForms();
+    RegisterSessionLayer();
+    SetAsMainForm<TBenchForm>();
+    mController = std::make_unique<test::TTempController>();
+    Send("GET", "/", "", {});
+    Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
+    if (Send("GET", "/$/", "", {}).Code != 200) std::abort();
+  }
+  ~TBenchSession() { mController.reset(); }
+
+  TRequestPacketFields Request(const std::string& method, const std::string& path, const std::string& query,
+                               const std::vector<std::string>& body) const {
+    TRequestPacketFields fields;
+    fields.PathInfo = path;
+    fields.URL = path;
+    fields.Query = query;
+    fields.Method = method;
+    fields.Host = "localhost:8080";
+    fields.ServerPort = 8080;
+    fields.RemoteAddr = "127.0.0.1";
+    fields.UserAgent = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+    if (!mCookie.empty()) fields.CookieFields.push_back("KX_MyKXApp=" + mCookie);
+    if (!query.empty()) fields.QueryFields.push_back(query);
+    for (const std::string& field : body) fields.QueryFields.push_back(field);
+    fields.HasContent = !body.empty();
+    return fields;
+  }
+
+  TReplyPacket Send(const std::string& method, const std::string& path, const std::string& query,
+                    const std::vector<std::string>& body) {
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(Request(method, path, query, body), buffer.data(), std::int64_t(buffer.size()));
+    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
+    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
+    for (const TReplyPacketCookie& cookie : reply.Cookies)
+      if (cookie.Name == "KX_MyKXApp") mCookie = cookie.Value;
+    return reply;
+  }
+
+ private:
+  std::unique_ptr<test::TTempController> mController;
+  std::string mCookie;
+};
+
+TBenchSession& Session() {
+  static TBenchSession session;
+  return session;
+}
+
+// Each iteration: the request packet into the host buffer, HttpExecute, the reply packet read back.
+void Run(benchmark::State& state, const TRequestPacketFields& fields, const char* expected) {
+  std::vector<char> request(THttpPacket::HostBufferSize);
+  const std::int64_t length = WriteRequestPacket(fields, request.data(), std::int64_t(request.size()));
+  std::vector<char> buffer(THttpPacket::HostBufferSize);
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    std::memcpy(buffer.data(), request.data(), std::size_t(length));
+    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
+    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
+    if (reply.Code != 200 || reply.Content.find(expected) == std::string::npos) {
+      state.SkipWithError("unexpected reply");
+      break;
+    }
+    bytes += std::int64_t(reply.Content.size());
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.SetBytesProcessed(bytes);
+}
+
+void BM_FullPage(benchmark::State& state) {
+  Run(state, Session().Request("GET", "/$/", "", {}), "</html>");
+}
+BENCHMARK(BM_FullPage);
+
+void BM_Callback(benchmark::State& state) {
+  Run(state,
+      Session().Request("POST", "/$/callback", "callback=EDIT7.DoOnAsyncChange", {"EDIT7=typed text"}),
+      "<control id=\"LABEL7\"");
+}
+BENCHMARK(BM_Callback);
+
+}  // namespace
+
+BENCHMARK_MAIN();

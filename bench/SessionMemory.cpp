@@ -1,0 +1,108 @@
+// Memory per idle session: the resident set size before and after opening N sessions (default 10 000) through the
+// entry point, each on a main form with an edit, a memo, a label and four buttons that was rendered once.
+// Usage: kx_bench_session_memory [N]
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "appserver/CallBacks.h"
+#include "appserver/ServerSession.h"
+#include "appserver/Startup.h"
+#include "controls/Buttons.h"
+#include "controls/Edits.h"
+#include "controls/Labels.h"
+#include "controls/Regions.h"
+#include "forms/FormTypes.h"
+#include "foundation/HttpPackets.h"
+#include "foundation/HttpReply.h"
+#include "tests/support/FormTestControls.h"
+
+namespace {
+
+using namespace kx;
+using test::AddControl;
+
+class TIdleForm : public TKXForm {
+  KX_COMPONENT_CLASS(TIdleForm, TKXForm)
+
+ protected:
+  void BuildComponents() override {
+    SetTitle("Idle session");
+    AddControl<TKXEdit>(this, this, "EDIT1", 10, 10, 200)->SetText("some text");
+    AddControl<TKXMemo>(this, this, "MEMO1", 10, 40, 200, 80);
+    AddControl<TKXLabel>(this, this, "LABEL1", 10, 130, 200)->SetCaption("A label");
+    for (int i = 1; i <= 4; ++i)
+      AddControl<TKXButton>(this, this, "BUTTON" + std::to_string(i), 220, 10 + 30 * i, 90)->SetCaption("Button");
+  }
+};
+
+// The resident set size in bytes, after giving freed memory back to the system.
+long ResidentBytes() {
+  malloc_trim(0);
+  std::ifstream statm("/proc/self/statm");
+  long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * sysconf(_SC_PAGESIZE);
+}
+
+// Opens a session the way a browser does: start, start check, main form page. Returns false on a failure.
+bool OpenSession() {
+  std::string cookie;
+  auto send = [&cookie](const std::string& path, const std::string& query) {
+    TRequestPacketFields fields;
+    fields.PathInfo = fields.URL = path;
+    fields.Query = query;
+    fields.Method = "GET";
+    fields.Host = "localhost:8080";
+    fields.ServerPort = 8080;
+    fields.RemoteAddr = "127.0.0.1";
+    fields.UserAgent = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+    if (!cookie.empty()) fields.CookieFields.push_back("KX_MyKXApp=" + cookie);
+    if (!query.empty()) fields.QueryFields.push_back(query);
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
+    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
+    for (const TReplyPacketCookie& c : reply.Cookies)
+      if (c.Name == "KX_MyKXApp") cookie = c.Value;
+    return reply;
+  };
+  send("/", "");
+  send("/$/StartCheck", "KX_width=1024&KX_height=768");
+  TReplyPacket page = send("/$/", "");
+  return page.Code == 200 && page.Content.find("EDIT1") != std::string::npos;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+  Startup();
+  InstallForms();
+  InstallRegions();
+  SetAsMainForm<TIdleForm>();
+  auto controller = std::make_unique<test::TTempController>();
+  if (!OpenSession()) {  // the first session warms the caches (classes, templates, internal files)
+    std::fprintf(stderr, "the main form did not render\n");
+    return 1;
+  }
+  const long before = ResidentBytes();
+  for (int i = 0; i < count; ++i) {
+    if (!OpenSession()) {
+      std::fprintf(stderr, "session %d failed\n", i);
+      return 1;
+    }
+  }
+  const long after = ResidentBytes();
+  std::printf("sessions: %d (store holds %d)\nresident before: %.1f MiB, after: %.1f MiB\nper session: %.1f KiB\n",
+              count, gSessions ? int(gSessions->GetCount()) : 0, before / 1048576.0, after / 1048576.0,
+              double(after - before) / count / 1024.0);
+  controller.reset();
+  return 0;
+}

@@ -1,0 +1,256 @@
+// The demo application's forms through the entry point, as the browser drives
+// them: the main form's page, a full submit of BUTTON1, the callback of
+// BUTTON2, the message of BUTTON3, and the second form reached with BUTTON4
+// and left with BUTTONBACK. Pages are parsed with libxml2's HTML parser,
+// callback answers with its XML parser.
+#include "examples/demo/DemoForms.h"
+
+#include <gtest/gtest.h>
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+
+#include <string>
+#include <vector>
+
+#include "appserver/ServerSession.h"
+#include "appserver/Sessions.h"
+#include "appserver/Startup.h"
+#include "forms/FormTypes.h"
+#include "foundation/HttpPackets.h"
+#include "support/FormTestControls.h"
+
+namespace kx {
+namespace {
+
+constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+constexpr const char* kCookieName = "KX_MyKXApp";
+
+// A parsed page or callback answer, read with XPath.
+class TDocument {
+ public:
+  TDocument(const std::string& text, bool html) {
+    xmlSetStructuredErrorFunc(&mErrors, [](void* errors, xmlErrorPtr error) {
+      static_cast<std::vector<std::string>*>(errors)->push_back(error->message ? error->message : "?");
+    });
+    mDoc = html ? htmlReadMemory(text.data(), int(text.size()), "page.html", "UTF-8", HTML_PARSE_NONET)
+                : xmlReadMemory(text.data(), int(text.size()), "answer.xml", "UTF-8", XML_PARSE_NONET);
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+  }
+  ~TDocument() { xmlFreeDoc(mDoc); }
+  TDocument(const TDocument&) = delete;
+  TDocument& operator=(const TDocument&) = delete;
+
+  bool Parsed() const { return mDoc != nullptr; }
+  const std::vector<std::string>& Errors() const { return mErrors; }
+  std::string Value(const std::string& path) const {
+    if (mDoc == nullptr) return "<no document>";
+    xmlXPathContextPtr context = xmlXPathNewContext(mDoc);
+    xmlXPathObjectPtr result = xmlXPathEvalExpression(BAD_CAST("string(" + path + ")").c_str(), context);
+    std::string value = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
+    xmlXPathFreeObject(result);
+    xmlXPathFreeContext(context);
+    return value;
+  }
+  int Count(const std::string& path) const { return std::stoi(Value("count(" + path + ")")); }
+
+ private:
+  xmlDocPtr mDoc = nullptr;
+  std::vector<std::string> mErrors;
+};
+
+class DemoFormsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Startup();
+    InstallForms();
+    InstallAppForms();
+    InstallRegions();
+  }
+
+  void SetUp() override {
+    RegisterSessionLayer();
+    SetAsMainForm<TMainForm>();
+    mController = std::make_unique<test::TTempController>([this](TKXServerControllerBase& controller) {
+      controller.OnException = [this](TKXApplication*, const std::exception& e, bool&) { mErrors.push_back(e.what()); };
+    });
+  }
+
+  void TearDown() override {
+    mController.reset();
+    gServerFactory = nullptr;
+    gDescribeSession = nullptr;
+    gMainFormClass = nullptr;
+  }
+
+  TReplyPacket Send(const std::string& method, const std::string& path, const std::string& query,
+                    const std::vector<std::string>& body) {
+    TRequestPacketFields fields;
+    fields.PathInfo = path;
+    fields.URL = path;
+    fields.Query = query;
+    fields.Method = method;
+    fields.Host = "www.example.com";
+    fields.ServerPort = 80;
+    fields.RemoteAddr = "192.0.2.10";
+    fields.UserAgent = kChrome;
+    if (!mCookie.empty()) fields.CookieFields.push_back(std::string(kCookieName) + "=" + mCookie);
+    std::string_view rest(query);
+    while (!rest.empty()) {
+      const std::size_t end = rest.find('&');
+      fields.QueryFields.emplace_back(rest.substr(0, end));
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 1);
+    }
+    for (const std::string& field : body) fields.QueryFields.push_back(field);
+    fields.HasContent = !body.empty();
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
+    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
+    for (const TReplyPacketCookie& cookie : reply.Cookies)
+      if (cookie.Name == kCookieName) mCookie = cookie.Value;
+    return reply;
+  }
+
+  std::string Id() const { return mCookie.substr(0, mCookie.find('_')); }
+  std::string Track() const { return mCookie.substr(mCookie.find('_') + 1); }
+  TComponent* ActiveForm() const {
+    TKXApplication* session = SessionStore()->LookUp(Id());
+    return session ? session->GetActiveForm() : nullptr;
+  }
+  TMainForm* MainForm() const { return dynamic_cast<TMainForm*>(ActiveForm()); }
+
+  // A new session: the start page, the browser check, the start post and the main form's page.
+  TReplyPacket OpenMainForm() {
+    Send("GET", "/", "", {});
+    Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
+    Send("POST", "/", "", {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + Id(), "KX_TrackID_=1"});
+    return Send("GET", "/$/", "", {});
+  }
+
+  // A full submit of the active form with action as the pressed button, as the client script posts it.
+  TReplyPacket Submit(const std::string& action, std::vector<std::string> fields) {
+    auto* form = dynamic_cast<TKXBaseForm*>(ActiveForm());
+    if (form == nullptr) return TReplyPacket();
+    for (const std::string& field :
+         {"KX_FormName=" + form->Name(), "KX_FormClass=" + std::string(form->ClassName()),
+          "KX_FormID_=" + form->FormId(), std::string("KX_width=1024"), std::string("KX_height=768"),
+          "KX_Action=" + action, std::string("KX_ActionParam="), "KX_SessionID_=" + Id(), "KX_TrackID_=" + Track()})
+      fields.push_back(field);
+    return Send("POST", "/$/", "", fields);
+  }
+
+  std::unique_ptr<test::TTempController> mController;
+  std::vector<std::string> mErrors;
+  std::string mCookie;
+};
+
+TEST_F(DemoFormsTest, NewSessionShowsTheMainForm) {
+  TReplyPacket reply = OpenMainForm();
+  ASSERT_EQ(reply.Code, 200) << reply.Content;
+  ASSERT_NE(MainForm(), nullptr);
+  TDocument page(reply.Content, true);
+  ASSERT_TRUE(page.Errors().empty()) << page.Errors().front() << "\n" << reply.Content;
+
+  EXPECT_EQ(page.Value("/html/head/title"), "KXDemo");
+  const std::string region = "//div[@id='REGION1']";
+  EXPECT_EQ(page.Value(region + "//input[@id='EDIT1']/@value"), "Hello, world");
+  EXPECT_EQ(page.Count(region + "//textarea[@id='MEMO1']"), 1);
+  EXPECT_EQ(page.Value(region + "//span[@id='LABEL1']"), "The edit's text shows here.");
+  const struct {
+    const char* id;
+    const char* caption;
+  } buttons[] = {{"BUTTON1", "Submit"}, {"BUTTON2", "Callback"}, {"BUTTON3", "Message"}, {"BUTTON4", "Second form"}};
+  for (const auto& button : buttons) {
+    SCOPED_TRACE(button.id);
+    EXPECT_EQ(page.Value(std::string("//input[@id='") + button.id + "']/@value"), button.caption);
+    EXPECT_EQ(page.Count(std::string("//div[@id='REGION1']//input[@id='") + button.id + "']"), 0);
+  }
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+}
+
+TEST_F(DemoFormsTest, FullSubmitOfButton1CopiesTheEditIntoTheLabel) {
+  OpenMainForm();
+  ASSERT_NE(MainForm(), nullptr);
+  TReplyPacket reply = Submit("BUTTON1", {"EDIT1=hello", "MEMO1=two\nlines"});
+  ASSERT_EQ(reply.Code, 200);
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+  ASSERT_NE(MainForm(), nullptr);
+  EXPECT_EQ(MainForm()->LABEL1->Caption(), "hello");
+  EXPECT_EQ(MainForm()->MEMO1->Lines().Count(), 2);
+
+  TDocument page(reply.Content, true);
+  ASSERT_TRUE(page.Errors().empty()) << page.Errors().front();
+  EXPECT_EQ(page.Value("//span[@id='LABEL1']"), "hello");
+  EXPECT_EQ(page.Value("//input[@id='EDIT1']/@value"), "hello");
+}
+
+TEST_F(DemoFormsTest, MarkupTypedIntoTheEditStaysText) {
+  OpenMainForm();
+  TReplyPacket reply = Submit("BUTTON1", {"EDIT1=<img src=x onerror=alert(1)>"});
+  TDocument page(reply.Content, true);
+  ASSERT_TRUE(page.Errors().empty()) << page.Errors().front();
+  EXPECT_EQ(page.Value("//span[@id='LABEL1']"), "<img src=x onerror=alert(1)>");
+  EXPECT_EQ(page.Count("//img[@onerror]"), 0);
+}
+
+TEST_F(DemoFormsTest, CallbackOfButton2UpdatesOnlyTheLabel) {
+  OpenMainForm();
+  ASSERT_NE(MainForm(), nullptr);
+  // The callback posts the edit's value as the client script does.
+  TReplyPacket reply = Send("POST", "/$/callback", "callback=BUTTON2.DoOnAsyncClick&KX_AjaxID=1_1&KX_TrackID_=" + Track(),
+                            {"EDIT1=hello", "KX_SessionID_=" + Id(), "KX_FormID_=" + MainForm()->FormId()});
+  ASSERT_EQ(reply.Code, 200);
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+  TDocument answer(reply.Content, false);
+  ASSERT_TRUE(answer.Parsed()) << reply.Content;
+  // The form's own element carries its hidden fields; of the controls only the label changed.
+  EXPECT_EQ(answer.Count("/response/update/control[@type!='KXFORM']"), 1) << reply.Content;
+  EXPECT_EQ(answer.Value("/response/update/control[@id='LABEL1']/@type"), "KXLABEL");
+  EXPECT_EQ(answer.Value("/response/update/control[@id='LABEL1']/innerhtml"), "hello");
+  EXPECT_EQ(MainForm()->LABEL1->Caption(), "hello");
+}
+
+TEST_F(DemoFormsTest, Button3ShowsAMessageBoxWithTheEditsText) {
+  OpenMainForm();
+  TReplyPacket reply = Submit("BUTTON3", {"EDIT1=it's \"quoted\""});
+  ASSERT_EQ(reply.Code, 200);
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+  TDocument page(reply.Content, true);
+  ASSERT_TRUE(page.Errors().empty()) << page.Errors().front();
+  const std::string script = page.Value("/html/head/script[not(@src)]");
+  // The quotes are escaped for the script string.
+  EXPECT_NE(script.find("window.alert(\"Hello from the server: it\\x27s \\x22quoted\\x22\");"), std::string::npos)
+      << script;
+  EXPECT_NE(MainForm(), nullptr);  // the main form stays
+}
+
+TEST_F(DemoFormsTest, Button4ShowsTheSecondFormAndButtonBackReturns) {
+  OpenMainForm();
+  TMainForm* main = MainForm();
+  ASSERT_NE(main, nullptr);
+  TReplyPacket reply = Submit("BUTTON4", {"EDIT1=kept"});
+  ASSERT_EQ(reply.Code, 200);
+  auto* second = dynamic_cast<TSecondForm*>(ActiveForm());
+  ASSERT_NE(second, nullptr);
+  {
+    TDocument page(reply.Content, true);
+    ASSERT_TRUE(page.Errors().empty()) << page.Errors().front();
+    EXPECT_EQ(page.Value("//span[@id='LABEL1']"), "This is the second form.");
+    EXPECT_EQ(page.Value("//input[@id='BUTTONBACK']/@value"), "Back");
+    EXPECT_EQ(page.Count("//input[@id='EDIT1']"), 0);
+  }
+
+  reply = Submit("BUTTONBACK", {});
+  ASSERT_EQ(reply.Code, 200);
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+  EXPECT_EQ(MainForm(), main);
+  TDocument page(reply.Content, true);
+  ASSERT_TRUE(page.Errors().empty()) << page.Errors().front();
+  EXPECT_EQ(page.Value("//input[@id='EDIT1']/@value"), "kept");
+  EXPECT_EQ(page.Count("//input[@id='BUTTONBACK']"), 0);
+}
+
+}  // namespace
+}  // namespace kx

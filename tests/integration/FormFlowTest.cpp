@@ -1,0 +1,470 @@
+// Form flows through the entry point: a small form of test controls is a new
+// session's main form; its page is parsed with libxml2's HTML parser; full
+// submits and callbacks are posted as the client scripts post them; the form
+// id is checked; the track id stays the same in page, cookie and posts over
+// more than 36 requests.
+#include "forms/FormTypes.h"
+
+#include <gtest/gtest.h>
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "appserver/CallBacks.h"
+#include "appserver/ContentHandlers.h"
+#include "appserver/ServerSession.h"
+#include "appserver/Sessions.h"
+#include "appserver/Startup.h"
+#include "forms/Forms.h"
+#include "foundation/HttpPackets.h"
+#include "foundation/HttpReply.h"
+#include "foundation/Identifiers.h"
+#include "support/FormTestControls.h"
+
+namespace kx {
+namespace {
+
+using test::AddControl;
+using test::TFlowButton;
+using test::TFlowEdit;
+using test::TFlowLabel;
+
+constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+constexpr const char* kCookieName = "KX_MyKXApp";
+
+// The main form of the flows: an edit, a button that greets what the edit
+// holds, a label it writes to, a label nothing changes, and a hidden field.
+class TFlowForm : public TKXForm {
+  KX_COMPONENT_CLASS(TFlowForm, TKXForm)
+
+ public:
+  static inline int Clicks = 0;
+  static inline int Changes = 0;
+
+  TFlowEdit* Edit1 = nullptr;
+  TFlowButton* Button1 = nullptr;
+  TFlowLabel* Label1 = nullptr;
+  TFlowLabel* Label2 = nullptr;
+
+ protected:
+  void BuildComponents() override {
+    SetTitle("Flow <test>");
+    HiddenFields().Add("Secret=a&b ]]> \"q\"");
+    Edit1 = AddControl<TFlowEdit>(this, this, "Edit1", 10, 10, 120, 24);
+    Button1 = AddControl<TFlowButton>(this, this, "Button1", 140, 10, 75, 24);
+    Label1 = AddControl<TFlowLabel>(this, this, "Label1", 10, 50, 200, 20);
+    Label1->SetText("Waiting");
+    Label2 = AddControl<TFlowLabel>(this, this, "Label2", 10, 80, 200, 20);
+    Label2->SetText("Static");
+    Button1->OnClick = [this](TObject*) {
+      ++Clicks;
+      Label1->SetText("Hello " + Edit1->Text());
+    };
+    Edit1->OnAsyncChange = [this](TObject*, TStrings&) {
+      ++Changes;
+      Label1->SetText("Typed " + Edit1->Text());
+    };
+  }
+};
+
+class TNextForm : public TKXForm {
+  KX_COMPONENT_CLASS(TNextForm, TKXForm)
+
+ protected:
+  void BuildComponents() override { SetTitle("Next"); }
+};
+
+// An HTML page parsed by libxml2, with the parser's complaints.
+class THtmlPage {
+ public:
+  explicit THtmlPage(const std::string& html) {
+    xmlSetStructuredErrorFunc(&mErrors, [](void* errors, xmlErrorPtr error) {
+      static_cast<std::vector<std::string>*>(errors)->push_back(error->message ? error->message : "?");
+    });
+    mDoc = htmlReadMemory(html.data(), int(html.size()), "page.html", "UTF-8", HTML_PARSE_NONET);
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+  }
+  ~THtmlPage() { xmlFreeDoc(mDoc); }
+  THtmlPage(const THtmlPage&) = delete;
+  THtmlPage& operator=(const THtmlPage&) = delete;
+
+  const std::vector<std::string>& Errors() const { return mErrors; }
+  // The string value of an XPath expression (attributes and text alike).
+  std::string Value(const std::string& path) const {
+    if (mDoc == nullptr) return "<no document>";
+    xmlXPathContextPtr context = xmlXPathNewContext(mDoc);
+    xmlXPathObjectPtr result = xmlXPathEvalExpression(BAD_CAST ("string(" + path + ")").c_str(), context);
+    std::string value = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
+    xmlXPathFreeObject(result);
+    xmlXPathFreeContext(context);
+    return value;
+  }
+  int Count(const std::string& path) const { return std::stoi(Value("count(" + path + ")")); }
+
+ private:
+  htmlDocPtr mDoc = nullptr;
+  std::vector<std::string> mErrors;
+};
+
+// The callback document parsed by libxml2's XML parser.
+class TXmlAnswer {
+ public:
+  explicit TXmlAnswer(const std::string& xml)
+      : mDoc(xmlReadMemory(xml.data(), int(xml.size()), "answer.xml", "UTF-8", XML_PARSE_NONET | XML_PARSE_NOERROR)) {}
+  ~TXmlAnswer() { xmlFreeDoc(mDoc); }
+  TXmlAnswer(const TXmlAnswer&) = delete;
+  TXmlAnswer& operator=(const TXmlAnswer&) = delete;
+
+  bool WellFormed() const { return mDoc != nullptr; }
+  std::string Value(const std::string& path) const {
+    xmlXPathContextPtr context = xmlXPathNewContext(mDoc);
+    xmlXPathObjectPtr result = xmlXPathEvalExpression(BAD_CAST ("string(" + path + ")").c_str(), context);
+    std::string value = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
+    xmlXPathFreeObject(result);
+    xmlXPathFreeContext(context);
+    return value;
+  }
+  int Count(const std::string& path) const { return std::stoi(Value("count(" + path + ")")); }
+
+ private:
+  xmlDocPtr mDoc;
+};
+
+class FormFlowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Startup();
+    InstallCallBacks();
+    InstallForms();
+  }
+
+  void SetUp() override {
+    TFlowForm::Clicks = 0;
+    TFlowForm::Changes = 0;
+    RegisterSessionLayer();
+    SetAsMainForm<TFlowForm>();
+    mController = std::make_unique<test::TTempController>([this](TKXServerControllerBase& controller) {
+      controller.SecurityOptions()->SetCheckFormId(true);
+      controller.OnException = [this](TKXApplication*, const std::exception& e, bool&) { mErrors.push_back(e.what()); };
+      controller.OnBackButton = [this](TKXResyncInfo&) { ++mBackButtons; };
+    });
+  }
+
+  void TearDown() override {
+    mController.reset();
+    gServerFactory = nullptr;
+    gDescribeSession = nullptr;
+    gMainFormClass = nullptr;
+  }
+
+  static TReplyPacket Exchange(const TRequestPacketFields& fields) {
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
+    return ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
+  }
+
+  // A request as the host makes it: query and form fields both in QueryFields.
+  TReplyPacket Send(const std::string& method, const std::string& path, const std::string& query,
+                    const std::vector<std::string>& body) {
+    TRequestPacketFields fields;
+    fields.PathInfo = path;
+    fields.URL = path;
+    fields.Query = query;
+    fields.Method = method;
+    fields.Host = "www.example.com";
+    fields.ServerPort = 80;
+    fields.RemoteAddr = "192.0.2.10";
+    fields.UserAgent = kChrome;
+    if (!mCookie.empty()) fields.CookieFields.push_back(std::string(kCookieName) + "=" + mCookie);
+    std::string_view rest(query);
+    while (!rest.empty()) {
+      const std::size_t end = rest.find('&');
+      fields.QueryFields.emplace_back(rest.substr(0, end));
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 1);
+    }
+    for (const std::string& field : body) fields.QueryFields.push_back(field);
+    fields.HasContent = !body.empty();
+    TReplyPacket reply = Exchange(fields);
+    for (const TReplyPacketCookie& cookie : reply.Cookies)
+      if (cookie.Name == kCookieName) mCookie = cookie.Value;
+    return reply;
+  }
+
+  std::string Id() const { return mCookie.substr(0, mCookie.find('_')); }
+  std::string CookieTrack() const { return mCookie.substr(mCookie.find('_') + 1); }
+  TKXApplication* Session() const { return SessionStore()->LookUp(Id()); }
+  TFlowForm* Form() const { return dynamic_cast<TFlowForm*>(Session()->GetActiveForm()); }
+
+  // New session, start page, start check, the start check's post, then the main form page.
+  TReplyPacket OpenMainForm() {
+    TReplyPacket start = Send("GET", "/", "", {});
+    EXPECT_NE(start.Content.find("/$/StartCheck"), std::string::npos);
+    TReplyPacket check = Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
+    EXPECT_NE(check.Content.find("name=\"KX_TrackID_\" value=\"1\""), std::string::npos) << check.Content;
+    TReplyPacket root = Send("POST", "/", "", {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + Id(), "KX_TrackID_=1"});
+    EXPECT_NE(root.Content.find("window.location.replace(\"/$/\")"), std::string::npos) << root.Content;
+    return Send("GET", "/$/", "", {});
+  }
+
+  // The fields a full submit posts (KX.Form.submit): the controls' values, the hidden fields and the form's own fields.
+  std::vector<std::string> SubmitFields(const std::string& action, const std::string& editValue,
+                                        const std::string& formId) {
+    return {"EDIT1=" + editValue, "Secret=kept", "KX_FormName=FlowForm", "KX_FormClass=TFlowForm",
+            "KX_FormID_=" + formId, "KX_width=1024", "KX_height=768", "KX_Action=" + action, "KX_ActionParam=",
+            "KX_SessionID_=" + Id(), "KX_TrackID_=" + CookieTrack()};
+  }
+
+  // A callback as KX.Ajax sends it: name, id and track id in the query; the sender's fields, session and form id in the body.
+  TReplyPacket Callback(const std::string& name, const std::vector<std::string>& senderFields) {
+    std::vector<std::string> body = senderFields;
+    body.push_back("KX_SessionID_=" + Id());
+    body.push_back("KX_FormID_=" + Form()->FormId());
+    return Send("POST", "/$/callback", "callback=" + name + "&KX_AjaxID=1_1&KX_TrackID_=" + CookieTrack(), body);
+  }
+
+  static std::string Global(const std::string& page, const std::string& name) {
+    std::smatch match;
+    if (!std::regex_search(page, match, std::regex("var " + name + "=([^;\\r\\n]*);"))) return "<missing>";
+    return match[1];
+  }
+
+  std::unique_ptr<test::TTempController> mController;
+  std::vector<std::string> mErrors;
+  int mBackButtons = 0;
+  std::string mCookie;
+};
+
+TEST_F(FormFlowTest, NewSessionEndsOnTheMainFormPage) {
+  TReplyPacket reply = OpenMainForm();
+  ASSERT_EQ(reply.Code, 200) << reply.Content;
+  EXPECT_EQ(CookieTrack(), "2");
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+  ASSERT_NE(Form(), nullptr);
+  EXPECT_EQ(Form()->Name(), "FlowForm");
+  EXPECT_TRUE(reply.Content.starts_with("<!DOCTYPE HTML>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"))
+      << reply.Content.substr(0, 200);
+  EXPECT_TRUE(reply.Content.ends_with("</body>\r\n</html>")) << reply.Content.substr(reply.Content.size() - 100);
+
+  THtmlPage page(reply.Content);
+  EXPECT_TRUE(page.Errors().empty()) << page.Errors().front() << "\n" << reply.Content;
+  EXPECT_EQ(page.Value("/html/head/title"), "Flow <test>");
+  EXPECT_EQ(page.Value("//meta[@name='GENERATOR']/@content"), "Kestrix v1.0.0");
+  // HTML5: none of the http-equiv lines.
+  EXPECT_EQ(page.Count("//meta[@http-equiv]"), 0);
+
+  // The post form and every hidden field.
+  const std::string form = "//form[@name='SubmitForm']";
+  EXPECT_EQ(page.Count(form), 1);
+  EXPECT_EQ(page.Value(form + "/@method"), "POST");
+  EXPECT_EQ(page.Count(form + "/@enctype"), 0);
+  EXPECT_EQ(page.Count(form + "/input"), 5);
+  EXPECT_EQ(page.Value(form + "/input[@name='EDIT1']/@type"), "hidden");
+  EXPECT_EQ(page.Count(form + "/input[@name='EDIT1']/@value"), 0);
+  EXPECT_EQ(page.Value(form + "/input[@name='Secret']/@id"), "HIDDEN_Secret");
+  EXPECT_EQ(page.Value(form + "/input[@name='Secret']/@value"), "a&b ]]> \"q\"");
+  EXPECT_EQ(page.Value(form + "/input[@name='Secret']/@size"), "-1");
+  EXPECT_EQ(page.Value(form + "/input[@name='KX_FormName']/@value"), "FlowForm");
+  EXPECT_EQ(page.Value(form + "/input[@name='KX_FormClass']/@value"), "TFlowForm");
+  EXPECT_EQ(page.Value(form + "/input[@name='KX_FormID_']/@value"), Form()->FormId());
+  EXPECT_EQ(Form()->FormId().size(), 22u);
+
+  // The controls: the edit and the button share one wrapper, the labels stand outside.
+  EXPECT_EQ(page.Count("//form[@onsubmit='return FormDefaultSubmit();']"), 1);
+  EXPECT_EQ(page.Count("//form[@onsubmit]/input[@id='EDIT1' and @name='EDIT1' and @tabindex='1']"), 1);
+  EXPECT_EQ(page.Count("//form[@onsubmit]/input[@id='BUTTON1' and @tabindex='2']"), 1);
+  EXPECT_EQ(page.Value("//span[@id='LABEL1']"), "Waiting");
+  EXPECT_EQ(page.Count("//form//span"), 0);
+  EXPECT_EQ(page.Value("//span[@id='LABEL2']/@class"), "LABEL2CSS");
+  EXPECT_NE(page.Value("/html/head/style").find(".EDIT1CSS {position: absolute; left: 10px; top: 10px;"),
+            std::string::npos);
+
+  // BODY.
+  EXPECT_EQ(page.Value("/html/body/@onload"), "Initialize()");
+  EXPECT_EQ(page.Value("/html/body/@onunload"), "ReleaseKXCL()");
+  EXPECT_EQ(page.Value("/html/body/@style"), "margin: 0;");
+  EXPECT_EQ(page.Value("/html/body/script[1]"), "createKXLocker(\"/$/gfx/loading.gif\");ActivateLock();");
+  EXPECT_EQ(page.Value("/html/body/script[2]"),
+            "var PreScript=false; PostScript=false;var PreAsyncScript=false; PostAsyncScript=false;");
+
+  // The framework's scripts: the compressed library, the framework, the browser's file.
+  ASSERT_EQ(page.Count("/html/head/script[@src]"), 3);
+  EXPECT_TRUE(std::regex_match(page.Value("/html/head/script[@src][1]/@src"), std::regex("/\\$/js/KXLib(__\\w+)?\\.js")));
+  EXPECT_TRUE(std::regex_match(page.Value("/html/head/script[@src][2]/@src"), std::regex("/\\$/js/KXBase(__\\w+)?\\.js")));
+  EXPECT_TRUE(std::regex_match(page.Value("/html/head/script[@src][3]/@src"), std::regex("/\\$/js/KXGecko(__\\w+)?\\.js")));
+
+  // The page globals.
+  const std::string script = page.Value("/html/head/script[not(@src)]");
+  EXPECT_EQ(Global(script, "GURLBase"), "\"/$/\"");
+  EXPECT_EQ(Global(script, "GAppID"), "\"" + Id() + "\"");
+  EXPECT_EQ(Global(script, "GTrackID"), "2");
+  EXPECT_EQ(Global(script, "GOnResizetimeout"), "1000");
+  EXPECT_EQ(Global(script, "GResizeURL"), "<missing>");
+  EXPECT_NE(script.find("KX.implicitSubmit = false;\r\n"), std::string::npos);
+  EXPECT_NE(script.find("function KXTop(){return window;}\r\n"), std::string::npos);
+  EXPECT_NE(script.find("function Body_OnBlur(){GSubmitting = false;}\r\n"), std::string::npos);
+  EXPECT_NE(script.find("function FormDefaultSubmit()\r\n{return false;}\r\n"), std::string::npos);
+  EXPECT_NE(script.find("function Validate() {\r\n  return true;\r\n}\r\n"), std::string::npos);
+  // The edit's change event is hooked: its handler calls back.
+  EXPECT_NE(script.find("function InitKXCLObjects() {\r\n  KX.initKXCL(KXCLForm,\"EDIT1\",true);\r\n"
+                        "  EDIT1KXCL.HookDefaultHandlers(\"OnChange\");\r\n\r\n"
+                        "  KX.initKXCL(KXCLForm,\"BUTTON1\",false);\r\n"
+                        "  KX.initKXCL(KXCLForm,\"LABEL1\",false);\r\n  KX.initKXCL(KXCLForm,\"LABEL2\",false);\r\n}"),
+            std::string::npos)
+      << script;
+  EXPECT_NE(script.find("function Initialize() {\r\n"
+                        "GActivateLock = true;\r\nInitRects(1024, 768);\r\nInitKXCLObjects();\r\n"
+                        "AttachBeforeUnload();\r\nhistory.go(1);\r\nBody_OnResize();\r\n"
+                        "window.onresize = Body_OnResize;\r\ndocument.body.onblur = Body_OnBlur;\r\n"
+                        "KX.Utils.fixIEMargins();\r\nReleaseLock();\r\n\r\n}"),
+            std::string::npos)
+      << script;
+}
+
+TEST_F(FormFlowTest, FullSubmitTakesTheValueAndRunsTheButtonsHandler) {
+  OpenMainForm();
+  const std::string formId = Form()->FormId();
+  TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "World", formId));
+  ASSERT_EQ(reply.Code, 200);
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+  EXPECT_EQ(TFlowForm::Clicks, 1);
+  EXPECT_EQ(Form()->Edit1->Text(), "World");
+  EXPECT_EQ(Form()->HiddenFields().Values("Secret"), "kept");
+  EXPECT_EQ(CookieTrack(), "3");
+
+  THtmlPage page(reply.Content);
+  EXPECT_TRUE(page.Errors().empty()) << page.Errors().front();
+  EXPECT_EQ(page.Value("//span[@id='LABEL1']"), "Hello World");
+  EXPECT_EQ(page.Value("//input[@id='EDIT1']/@value"), "World");
+  EXPECT_EQ(page.Value("//form[@name='SubmitForm']/input[@name='Secret']/@value"), "kept");
+  EXPECT_EQ(Global(page.Value("/html/head/script[not(@src)]"), "GTrackID"), "3");
+  // The same form id for the life of the form.
+  EXPECT_EQ(page.Value("//form[@name='SubmitForm']/input[@name='KX_FormID_']/@value"), formId);
+}
+
+TEST_F(FormFlowTest, CallbackAnswersWithTheChangedControlsOnly) {
+  OpenMainForm();
+  TReplyPacket reply = Callback("EDIT1.DoOnAsyncChange", {"EDIT1=abc <&>"});
+  ASSERT_EQ(reply.Code, 200);
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+  EXPECT_EQ(TFlowForm::Changes, 1);
+  EXPECT_EQ(Form()->Edit1->Text(), "abc <&>");
+  EXPECT_EQ(reply.Content.find("<html"), std::string::npos);
+  EXPECT_EQ(reply.Content.find("<body"), std::string::npos);
+
+  TXmlAnswer answer(reply.Content);
+  ASSERT_TRUE(answer.WellFormed()) << reply.Content;
+  EXPECT_EQ(answer.Count("/response/*"), 5);
+  // The form's own element and the label the handler changed; not the edit, whose value the browser shows already.
+  EXPECT_EQ(answer.Count("/response/update/control"), 2) << reply.Content;
+  EXPECT_EQ(answer.Value("/response/update/control[1]/@id"), "FlowForm");
+  EXPECT_EQ(answer.Value("/response/update/control[1]/@type"), "KXFORM");
+  EXPECT_EQ(answer.Value("/response/update/control[1]/hiddenfield[@id='Secret']"), "a&b ]]> \"q\"");
+  EXPECT_EQ(answer.Value("/response/update/control[2]/@id"), "LABEL1");
+  EXPECT_EQ(answer.Value("/response/update/control[2]/caption"), "Typed abc &lt;&amp;&gt;");
+  EXPECT_EQ(answer.Value("/response/submit"), "/$/");
+  EXPECT_EQ(answer.Value("/response/trackid"), "3");
+  EXPECT_EQ(CookieTrack(), "3");
+  EXPECT_EQ(answer.Count("/response/execute/literal"), 0) << reply.Content;
+}
+
+TEST_F(FormFlowTest, UnknownCallbackIsLoggedInTheAnswer) {
+  OpenMainForm();
+  TReplyPacket reply = Callback("EDIT1.DoOnAsyncClick", {});
+  TXmlAnswer answer(reply.Content);
+  ASSERT_TRUE(answer.WellFormed()) << reply.Content;
+  EXPECT_EQ(answer.Value("/response/execute/literal[1]"),
+            "logMessage(\"Callback method not found: FlowForm.EDIT1.DoOnAsyncClick\")");
+}
+
+TEST_F(FormFlowTest, WrongFormIdIsRefused) {
+  OpenMainForm();
+  TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "Evil", "forged"));
+  ASSERT_EQ(reply.Code, 200);
+  EXPECT_EQ(TFlowForm::Clicks, 0);
+  EXPECT_EQ(Form()->Edit1->Text(), "");
+  EXPECT_EQ(mErrors, std::vector<std::string>{"Invalid form Id"});
+  EXPECT_NE(reply.Content.find("window.alert(\"Invalid form Id\");"), std::string::npos);
+
+  // A callback with a forged id is refused the same way; the message reaches the browser as a script.
+  TReplyPacket callback = Send("POST", "/$/callback", "callback=EDIT1.DoOnAsyncChange&KX_TrackID_=" + CookieTrack(),
+                               {"EDIT1=Evil", "KX_SessionID_=" + Id(), "KX_FormID_=forged"});
+  TXmlAnswer answer(callback.Content);
+  ASSERT_TRUE(answer.WellFormed()) << callback.Content;
+  EXPECT_EQ(TFlowForm::Changes, 0);
+  // (An XML reader gives CR LF back as LF.)
+  EXPECT_EQ(answer.Value("/response/execute/literal[1]"), "window.alert(\"Invalid form Id\");\n");
+}
+
+// F12: the track id travels in base 36 from track 10 on ("a") and with two
+// digits from 36 on ("10"); the page keeps it decimal. Any disagreement
+// between page, cookie and posts would call the back-button handler.
+TEST_F(FormFlowTest, TrackIdsAgreeOverMoreThan36Requests) {
+  TReplyPacket page = OpenMainForm();
+  std::int32_t expected = 2;
+  for (int i = 0; i < 40; ++i) {
+    ++expected;
+    SCOPED_TRACE("request " + std::to_string(i) + ", track " + std::to_string(expected));
+    if (i % 2 == 0) {
+      TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "x" + std::to_string(i), Form()->FormId()));
+      THtmlPage parsed(reply.Content);
+      EXPECT_EQ(Global(parsed.Value("/html/head/script[not(@src)]"), "GTrackID"), std::to_string(expected));
+    } else {
+      TReplyPacket reply = Callback("EDIT1.DoOnAsyncChange", {"EDIT1=y" + std::to_string(i)});
+      TXmlAnswer answer(reply.Content);
+      EXPECT_EQ(answer.Value("/response/trackid"), std::to_string(expected));
+    }
+    EXPECT_EQ(CookieTrack(), ToBase36(std::uint64_t(expected), 1));
+    EXPECT_EQ(Session()->TrackID(), expected);
+  }
+  EXPECT_EQ(CookieTrack(), "16");  // 42
+  EXPECT_EQ(mBackButtons, 0);
+  EXPECT_EQ(TFlowForm::Clicks, 20);
+  EXPECT_EQ(TFlowForm::Changes, 20);
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+}
+
+// The server places the controls for the new window size and answers with a
+// script that moves the client objects that moved, and only those.
+TEST_F(FormFlowTest, ResizeAnswersThePositionsOfTheControlsThatMoved) {
+  OpenMainForm();
+  Form()->Label2->SetAnchors(TAnchors{akTop, akRight});
+  TReplyPacket reply = Send("GET", "/$/resize", "KX_width=824&KX_height=768&KX_TrackID_=" + CookieTrack(), {});
+  ASSERT_EQ(reply.Code, 200);
+  EXPECT_EQ(Form()->Width(), 824);
+  EXPECT_EQ(Form()->Label2->Left(), -190);
+  EXPECT_NE(reply.Content.find("var lRect = new parent.Rect(-190, 80, 200, 20);\r\n"
+                               "KXTop().LABEL2KXCL.SetRect(lRect);\r\nKXTop().LABEL2KXCL.Rect = KXTop().CopyRect(lRect);"),
+            std::string::npos)
+      << reply.Content;
+  EXPECT_EQ(reply.Content.find("LABEL1KXCL"), std::string::npos);
+  EXPECT_EQ(CookieTrack(), "2");
+}
+
+// A handler shows another form and releases its own: the session frees the
+// released form after the request and answers with the form now active.
+TEST_F(FormFlowTest, ReleasedFormIsFreedAfterTheRequest) {
+  OpenMainForm();
+  TComponentRef<TComponent> first(Form());
+  Form()->Button1->OnClick = [](TObject* sender) {
+    TKXForm* form = TKXForm::FindParentForm(static_cast<TComponent*>(sender));
+    TKXForm* next = TComponent::Create<TNextForm>(form->WebApplication());
+    next->Show();
+    form->Release();
+  };
+  TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "bye", Form()->FormId()));
+  EXPECT_FALSE(first);
+  EXPECT_EQ(Session()->GetActiveForm()->Name(), "NextForm");
+  THtmlPage page(reply.Content);
+  EXPECT_EQ(page.Value("//form[@name='SubmitForm']/input[@name='KX_FormName']/@value"), "NextForm");
+  EXPECT_EQ(page.Value("/html/head/title"), "Next");
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,262 @@
+#include "forms/FormExecution.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "forms/Forms.h"
+#include "foundation/KXExceptions.h"
+#include "support/FormTestControls.h"
+
+namespace kx {
+namespace {
+
+using test::AddControl;
+using test::TFlowButton;
+using test::TFlowEdit;
+using test::TFlowLabel;
+
+std::vector<std::string> gEvents;
+
+// An edit whose SetValue raises for the value "bad".
+class TPickyEdit : public TFlowEdit {
+  KX_COMPONENT_CLASS(TPickyEdit, TFlowEdit)
+
+ public:
+  void SetValue(const std::string& value) override {
+    if (value == "bad") throw Exception("bad value");
+    TFlowEdit::SetValue(value);
+  }
+};
+
+// A check box in spirit: it reports whether the posted value changed it and fires its change event afterwards.
+class TToggle : public TFlowEdit, public virtual IKXExInputControl {
+  KX_COMPONENT_CLASS(TToggle, TFlowEdit)
+
+ public:
+  using TFlowEdit::SetValue;
+  void SetValue(const std::string& value, bool& changed) override {
+    gEvents.push_back("set " + Name());
+    changed = value != Text();
+    TFlowEdit::SetValue(value);
+  }
+  void ValueChanged() override { gEvents.push_back("changed " + Name()); }
+};
+
+// A control posting under its name and its name + "_X", each taken apart.
+class TMultiEdit : public TFlowEdit, public virtual IKXMultiInputControl, public virtual IKXUploadControl {
+  KX_COMPONENT_CLASS(TMultiEdit, TFlowEdit)
+
+ public:
+  using TFlowEdit::SetValue;
+  std::vector<std::string> Taken;
+  int Uploads = 0;
+
+  void GetInputControlNames(TStrings& list) override {
+    list.Clear();
+    list.Add(HTMLName());
+    list.Add(HTMLName() + "_X");
+  }
+  void SetValue(const std::string& name, const std::string& value) override { Taken.push_back(name + "=" + value); }
+  void NotifyUploadCompleted() override { ++Uploads; }
+};
+
+class TExecForm : public TKXForm {
+  KX_COMPONENT_CLASS(TExecForm, TKXForm)
+
+ public:
+  TFlowEdit* Edit1 = nullptr;
+  TFlowButton* Button1 = nullptr;
+  TFlowLabel* Label1 = nullptr;
+  int Clicks = 0;
+  int Defaults = 0;
+
+ protected:
+  void BuildComponents() override {
+    Edit1 = AddControl<TFlowEdit>(this, this, "Edit1", 0, 0);
+    Button1 = AddControl<TFlowButton>(this, this, "Button1", 0, 30);
+    Label1 = AddControl<TFlowLabel>(this, this, "Label1", 0, 60);
+    Button1->OnClick = [this](TObject*) {
+      ++Clicks;
+      gEvents.push_back("submit");
+    };
+    OnDefaultAction = [this](TObject*) { ++Defaults; };
+    HiddenFields().Add("Secret=old");
+  }
+};
+
+class TKXFormExecutionTest : public ::testing::Test {
+ protected:
+  void SetUp() override { gEvents.clear(); }
+
+  void Post(std::initializer_list<std::string> lines) {
+    TStringList params;
+    for (const std::string& line : lines) params.Add(line);
+    mForm->ExecuteForm(params);
+  }
+  std::string Error(std::initializer_list<std::string> lines) {
+    try {
+      Post(lines);
+    } catch (const std::exception& e) {
+      return e.what();
+    }
+    return "none";
+  }
+
+  TOwnedComponent<TExecForm> mForm{TComponent::Create<TExecForm>(nullptr)};
+};
+
+TEST_F(TKXFormExecutionTest, WithoutActionNothingIsApplied) {
+  Post({"EDIT1=x", "Secret=new"});
+  EXPECT_EQ(mForm->Edit1->Text(), "");
+  EXPECT_EQ(mForm->HiddenFields().Values("Secret"), "old");
+  EXPECT_EQ(mForm->Clicks, 0);
+}
+
+TEST_F(TKXFormExecutionTest, OnlyAnActionParamAppliesValuesButSubmitsNothing) {
+  Post({"EDIT1=x", "KX_ActionParam=p"});
+  EXPECT_EQ(mForm->Edit1->Text(), "x");
+  EXPECT_EQ(mForm->Clicks, 0);
+  EXPECT_EQ(mForm->Defaults, 0);
+}
+
+TEST_F(TKXFormExecutionTest, SubmitRunsTheActionAndTakesTheFieldsOut) {
+  Post({"EDIT1=x", "KX_Action=button1", "KX_ActionParam=p", "Secret=new", "Other=1"});
+  EXPECT_EQ(mForm->Clicks, 1);
+  EXPECT_EQ(mForm->Button1->GetSubmitParam(), "p");
+  EXPECT_EQ(mForm->HiddenFields().Values("Secret"), "new");
+  EXPECT_EQ(mForm->Params().Text(), "EDIT1=x\r\nOther=1\r\n");
+}
+
+TEST_F(TKXFormExecutionTest, DefaultParamInAnyCaseRunsTheDefaultActionAfterTheSubmit) {
+  Post({"KX_Action=BUTTON1", "KX_ActionParam=Default"});
+  EXPECT_EQ(mForm->Clicks, 1);
+  EXPECT_EQ(mForm->Defaults, 1);
+}
+
+// The page's FormDefaultSubmit posts an empty action with "default" when the
+// wrapper holds no submit element: that is the default action.
+TEST_F(TKXFormExecutionTest, DefaultParamWithoutActionRunsTheDefaultAction) {
+  Post({"EDIT1=typed", "KX_Action=", "KX_ActionParam=default"});
+  EXPECT_EQ(mForm->Edit1->Text(), "typed");
+  EXPECT_EQ(mForm->Clicks, 0);
+  EXPECT_EQ(mForm->Defaults, 1);
+}
+
+TEST_F(TKXFormExecutionTest, CallbackAppliesValuesAndNeverTheDefaultAction) {
+  Post({"EDIT1=x", "callback=EDIT1.DoOnAsyncChange", "KX_ActionParam=default"});
+  EXPECT_EQ(mForm->Edit1->Text(), "x");
+  EXPECT_EQ(mForm->Defaults, 0);
+  EXPECT_EQ(mForm->Params().Values("callback"), "EDIT1.DoOnAsyncChange");
+}
+
+TEST_F(TKXFormExecutionTest, DisabledButtonDoesNotSubmitButTheDefaultActionFires) {
+  mForm->Button1->SetEnabled(false);
+  Post({"KX_Action=BUTTON1", "KX_ActionParam=default"});
+  EXPECT_EQ(mForm->Clicks, 0);
+  EXPECT_EQ(mForm->Defaults, 1);
+}
+
+TEST_F(TKXFormExecutionTest, AbortEndsTheHandlerSilently) {
+  mForm->Button1->OnClick = [](TObject*) { Abort(); };
+  EXPECT_EQ(Error({"KX_Action=BUTTON1", "KX_ActionParam=default"}), "none");
+  EXPECT_EQ(mForm->Defaults, 1);
+  mForm->Button1->OnClick = [](TObject*) { throw Exception("handler failed"); };
+  EXPECT_EQ(Error({"KX_Action=BUTTON1", "KX_ActionParam=default"}), "handler failed");
+  EXPECT_EQ(mForm->Defaults, 1);
+}
+
+TEST_F(TKXFormExecutionTest, UnknownOrNonSubmittingActionsRaiseAfterTheValues) {
+  EXPECT_EQ(Error({"EDIT1=first", "KX_Action=NOSUCH"}), "Cannot find submit component.");
+  EXPECT_EQ(mForm->Edit1->Text(), "first");
+  EXPECT_EQ(Error({"KX_Action=LABEL1"}), "Submit control (LABEL1) does not have a handler.");
+}
+
+TEST_F(TKXFormExecutionTest, FailingControlsAreReportedTogether) {
+  auto* bad1 = AddControl<TPickyEdit>(mForm.get(), mForm.get(), "Bad1", 0, 90);
+  AddControl<TPickyEdit>(mForm.get(), mForm.get(), "Bad2", 0, 120);
+  bad1->SetFriendlyName("First field");
+  EXPECT_EQ(Error({"BAD1=bad", "EDIT1=kept", "BAD2=bad", "KX_ActionParam=x"}),
+            "The following exceptions occured\r\n  First field: bad value\r\n  Bad2: bad value");
+  EXPECT_EQ(mForm->Edit1->Text(), "kept");
+  EXPECT_EQ(Error({"BAD2=bad", "KX_Action=BUTTON1"}), "The following exception occured\r\n  Bad2: bad value");
+  EXPECT_EQ(mForm->Clicks, 0);
+}
+
+TEST_F(TKXFormExecutionTest, InvisibleAndNonEditableControlsKeepTheirValue) {
+  mForm->Edit1->SetVisible(false);
+  Post({"EDIT1=x", "KX_ActionParam=p"});
+  EXPECT_EQ(mForm->Edit1->Text(), "");
+  mForm->Edit1->SetVisible(true);
+  mForm->Edit1->SetEditable(false);
+  Post({"EDIT1=x", "KX_ActionParam=p"});
+  EXPECT_EQ(mForm->Edit1->Text(), "");
+}
+
+TEST_F(TKXFormExecutionTest, ChangeEventsFollowAllValuesAndPrecedeTheSubmit) {
+  AddControl<TToggle>(mForm.get(), mForm.get(), "A", 0, 90);
+  AddControl<TToggle>(mForm.get(), mForm.get(), "B", 0, 120);
+  AddControl<TToggle>(mForm.get(), mForm.get(), "C", 0, 150);
+  Post({"A=on", "B=on", "C=", "KX_Action=BUTTON1"});
+  EXPECT_EQ(gEvents, (std::vector<std::string>{"set A", "set B", "set C", "changed A", "changed B", "submit"}));
+}
+
+TEST_F(TKXFormExecutionTest, FormNameAndClassNeverReachControls) {
+  auto* named = AddControl<TFlowEdit>(mForm.get(), mForm.get(), "KX_FormName", 0, 90);
+  Post({"KX_FormName=x", "KX_FormClass=y", "KX_ActionParam=p"});
+  EXPECT_EQ(named->Text(), "");
+}
+
+TEST_F(TKXFormExecutionTest, MultiInputControlTakesEachNameAndUploadsAreTold) {
+  auto* multi = AddControl<TMultiEdit>(mForm.get(), mForm.get(), "M", 0, 90);
+  Post({"M=1", "M_X=2", "M=3", "KX_ActionParam=p"});
+  EXPECT_EQ(multi->Taken, (std::vector<std::string>{"M=1,3", "M_X=2"}));
+  EXPECT_EQ(multi->Uploads, 2);
+  // A control that is not editable takes no input at all.
+  multi->SetEditable(false);
+  Post({"M=4", "KX_ActionParam=p"});
+  EXPECT_EQ(multi->Taken.size(), 2u);
+  EXPECT_EQ(multi->Uploads, 2);
+  // Any other control takes only its first line.
+  auto* plain = AddControl<TFlowEdit>(mForm.get(), mForm.get(), "P", 0, 120);
+  Post({"P=first", "P=second", "KX_ActionParam=p"});
+  EXPECT_EQ(plain->Text(), "first,second");
+}
+
+TEST_F(TKXFormExecutionTest, WindowSizeNeedsBothSidesAndKeepsWhatIsNoNumber) {
+  mForm->SetBounds(0, 0, 300, 200);
+  Post({"KX_width=640"});
+  EXPECT_EQ(mForm->Width(), 300);
+  Post({"KX_width=640", "KX_height=480"});
+  EXPECT_EQ(mForm->Width(), 640);
+  EXPECT_EQ(mForm->Height(), 480);
+  EXPECT_EQ(mForm->Params().Count(), 0);
+  Post({"KX_width=wide", "KX_height=500"});
+  EXPECT_EQ(mForm->Width(), 640);
+  EXPECT_EQ(mForm->Height(), 500);
+}
+
+TEST(TKXFormExecution, RepeatedFieldsAreJoined) {
+  struct TCase {
+    std::vector<std::string> In;
+    std::string Out;
+  };
+  const TCase cases[] = {
+      {{"a=1", "a=2"}, "a=1,2\r\n"},
+      {{"a=1", "b=x", "A=2", "a=3"}, "a=1,2,3\r\nb=x\r\n"},
+      {{"a=", "a=2"}, "a=\r\na=2\r\n"},
+      {{"a=1", "a="}, "a=1,\r\n"},
+      {{"plain", "plain"}, "plain\r\nplain\r\n"},
+  };
+  for (const TCase& c : cases) {
+    TStringList params;
+    for (const std::string& line : c.In) params.Add(line);
+    TKXFormExecution::JoinRepeatedFields(params);
+    EXPECT_EQ(params.Text(), c.Out);
+  }
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,301 @@
+#include "forms/PageGeneration.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestForms.h"
+#include "appserver/CallBacks.h"
+#include "forms/Forms.h"
+#include "support/FormTestControls.h"
+
+namespace kx {
+namespace {
+
+using test::AddControl;
+using test::TFlowEdit;
+using test::TFlowLabel;
+
+class TPageForm : public TKXForm {
+  KX_COMPONENT_CLASS(TPageForm, TKXForm)
+
+ public:
+  TFlowEdit* Edit1 = nullptr;
+  TFlowLabel* Label1 = nullptr;
+
+ protected:
+  void BuildComponents() override {
+    Edit1 = AddControl<TFlowEdit>(this, this, "Edit1", 0, 0);
+    Label1 = AddControl<TFlowLabel>(this, this, "Label1", 0, 30);
+  }
+};
+
+// A label that fails to render once Fail is set.
+class TFailingLabel : public TFlowLabel {
+  KX_COMPONENT_CLASS(TFailingLabel, TFlowLabel)
+
+ public:
+  bool Fail = false;
+  TKXElementPtr<TKXHTMLTag> RenderHTML(TKXCompContext* context) override {
+    if (Fail) throw Exception("render failed");
+    return TFlowLabel::RenderHTML(context);
+  }
+};
+
+class TTestIndicator : public TComponent, public virtual IKXProgressIndicator {
+  KX_COMPONENT_CLASS(TTestIndicator, TComponent)
+
+ public:
+  TStringList Pre, Post, PreAsync, PostAsync;
+  std::string Render() override { return "<div id=\"ProgressIndicator\"></div>"; }
+  const TStrings& PreScript() override { return Pre; }
+  const TStrings& PostScript() override { return Post; }
+  const TStrings& PreAsyncScript() override { return PreAsync; }
+  const TStrings& PostAsyncScript() override { return PostAsync; }
+};
+
+std::string Page(TKXForm& form) {
+  TKXRenderStream stream(true, true);
+  form.GenerateForm(stream);
+  return stream.GetAsString();
+}
+
+// The body of the page's Initialize function.
+std::string InitializeBody(const std::string& page) {
+  const std::string start = "function Initialize() {\r\n";
+  const std::size_t from = page.find(start);
+  if (from == std::string::npos) return "<none>";
+  return page.substr(from + start.size(), page.find("\r\n}\r\n</script>", from) - from - start.size());
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class TKXPageGeneratorTest : public ::testing::Test {
+ protected:
+  test::TTempController mController;
+  TOwnedComponent<TPageForm> mForm{TComponent::Create<TPageForm>(nullptr)};
+};
+
+TEST_F(TKXPageGeneratorTest, OlderDoctypesGetTheCacheThemeToolbarAndExpiresLines) {
+  const std::string xhtml = "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\">";
+  mForm->SetDocType(xhtml);
+  std::string page = Page(*mForm);
+  EXPECT_TRUE(page.starts_with(xhtml + "\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+                               "<meta http-equiv=\"cache-control\" content=\"no-cache\">\r\n"
+                               "<meta http-equiv=\"pragma\" content=\"no-cache\">\r\n<title>"));
+  EXPECT_TRUE(Has(page, "<meta http-equiv=\"MSThemeCompatible\" Content=\"yes\">\r\n\r\n"
+                        "<meta http-equiv=\"imagetoolbar\" content=\"no\">\r\n<meta http-equiv=\"Expires\" content=\"-1\">"));
+  mController->SetEnableImageToolbar(true);
+  mForm->SetXPTheme(false);
+  page = Page(*mForm);
+  EXPECT_TRUE(Has(page, "Content=\"no\""));
+  EXPECT_FALSE(Has(page, "imagetoolbar"));
+  // The controller's doctype applies to a form without one.
+  mForm->SetDocType("");
+  mController->SetDocType(xhtml);
+  EXPECT_TRUE(Page(*mForm).starts_with(xhtml));
+}
+
+TEST_F(TKXPageGeneratorTest, StartUpCodeInItsOrder) {
+  mForm->SetKeepAlive(true);
+  mForm->SetActiveControl(mForm->Edit1);
+  mForm->AddToInitProc("alert(1);\r\n");
+  EXPECT_EQ(InitializeBody(Page(*mForm)),
+            "GActivateLock = true;\r\nInitRects(185, 41);\r\nInitKXCLObjects();\r\n"
+            "KX.Session.initKeepAlive(150000);\r\nAttachBeforeUnload();\r\nhistory.go(1);\r\n"
+            "Body_OnResize();\r\nwindow.onresize = Body_OnResize;\r\ndocument.body.onblur = Body_OnBlur;\r\n"
+            "KX.Utils.fixIEMargins();\r\nalert(1);\r\n\r\nReleaseLock();\r\n"
+            "KX.Utils.setActiveControl(\"EDIT1\");\r\n");
+  // The form's start-up code goes with one page only.
+  EXPECT_FALSE(Has(Page(*mForm), "alert(1);"));
+}
+
+TEST_F(TKXPageGeneratorTest, LocksDecideTheLockerScript) {
+  struct TCase {
+    bool UntilLoaded;
+    bool OnSubmit;
+    const char* Locker;
+    const char* Activate;
+  };
+  const TCase cases[] = {
+      {true, true, "createKXLocker(\"\");ActivateLock();", "GActivateLock = true;"},
+      {true, false, "createKXLocker(\"\");ActivateLock();", "GActivateLock = false;"},
+      {false, true, "createKXLocker(\"\");</script>", "GActivateLock = true;"},
+      {false, false, nullptr, "GActivateLock = false;"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.UntilLoaded) + std::to_string(c.OnSubmit));
+    mForm->SetLockUntilLoaded(c.UntilLoaded);
+    mForm->SetLockOnSubmit(c.OnSubmit);
+    const std::string page = Page(*mForm);
+    if (c.Locker == nullptr) {
+      EXPECT_FALSE(Has(page, "createKXLocker"));
+    } else {
+      EXPECT_TRUE(Has(page, c.Locker)) << page;
+    }
+    EXPECT_EQ(Has(InitializeBody(page), "ReleaseLock();"), c.UntilLoaded);
+    EXPECT_TRUE(Has(page, c.Activate));
+  }
+}
+
+// F13: the warning goes into a script string escaped.
+TEST_F(TKXPageGeneratorTest, BackButtonInterception) {
+  EXPECT_TRUE(Has(InitializeBody(Page(*mForm)), "history.go(1);"));
+  mController->BackButtonOptions()->SetMode(bmInterceptForm);
+  std::string page = Page(*mForm);
+  EXPECT_FALSE(Has(page, "KXBackIntercept"));
+  EXPECT_FALSE(Has(page, "history.go(1);"));
+  mForm->SetPreventBackButton(true);
+  mController->BackButtonOptions()->SetWarningMessage("Don't \"go\" </script>");
+  mController->BackButtonOptions()->SetShowMessage(true);
+  page = Page(*mForm);
+  EXPECT_TRUE(Has(page, "<script type=\"text/javascript\" src=\"/js/KXBackIntercept.js\"></script>\r\n"
+                        "<script type=\"text/javascript\" src=\"/js/KXBase.js\">"))
+      << page;
+  EXPECT_TRUE(Has(page, "KXBackIntercept.Init(false,true, \"Don\\x27t \\x22go\\x22 \\x3C/script\\x3E\", \"\");"));
+  mController->BackButtonOptions()->SetWarningMessage("");
+  mController->BackButtonOptions()->SetMode(bmInterceptGlobal);
+  mForm->SetPreventBackButton(false);
+  EXPECT_TRUE(Has(Page(*mForm), "\"Back button cannot be used in this page\""));
+}
+
+TEST_F(TKXPageGeneratorTest, ContentFilesAreScriptsOrStyleSheets) {
+  mController->ContentFiles()->Add("/site.css");
+  mForm->ContentFiles().Add("/extra.JS");
+  mForm->ContentFiles().Add("");
+  const std::string page = Page(*mForm);
+  EXPECT_TRUE(Has(page, "<link href=\"/site.css\" rel=\"stylesheet\" type=\"text/css\"/>\r\n"
+                        "<script type=\"text/javascript\" src=\"/js/KXLib.js\"></script>\r\n"
+                        "<script type=\"text/javascript\" src=\"/extra.JS\"></script>\r\n"))
+      << page;
+}
+
+TEST_F(TKXPageGeneratorTest, BodyCarriesDirectionBackgroundAndColours) {
+  mForm->SetLeftToRight(false);
+  mForm->SetBGColor(clRed);
+  mForm->SetTextColor(clBlack);
+  mForm->Background().SetURL("http://example.com/bg.png");
+  mForm->Background().SetFixed(true);
+  const std::string page = Page(*mForm);
+  EXPECT_TRUE(Has(page, "<body dir=\"RTL\" background=\"http://example.com/bg.png\" bgproperties=\"fixed\" "
+                        "text=\"#000000\" style=\"margin: 0;background-color: #FF0000;\" onload=\"Initialize()\" "
+                        "onunload=\"ReleaseKXCL()\">"))
+      << page;
+}
+
+// F4: a character above U+FFFF is one reference.
+TEST_F(TKXPageGeneratorTest, HiddenFieldValuesAreCharacterReferences) {
+  mForm->HiddenFields().Add("Smile=\xF0\x9F\x98\x80 \"<x>\"");
+  EXPECT_TRUE(Has(Page(*mForm), "<input type=\"hidden\" name=\"Smile\" value=\"&#128512;&#32;&#34;&#60;x&#62;&#34;\" "
+                                "id=\"HIDDEN_Smile\" size=\"-1\">"));
+}
+
+TEST_F(TKXPageGeneratorTest, DefaultActionGetsTheFullDefaultSubmit) {
+  EXPECT_TRUE(Has(Page(*mForm), "KX.implicitSubmit = false;"));
+  mForm->OnDefaultAction = [](TObject*) {};
+  const std::string page = Page(*mForm);
+  EXPECT_TRUE(Has(page, "KX.implicitSubmit = true;"));
+  EXPECT_TRUE(Has(page, "function FormDefaultSubmit()\r\n{ \r\n   var i;\r\n"));
+  EXPECT_TRUE(Has(page, "    SubmitClickConfirm(\"\", \"default\", true, \"\");\r\n    return false;\r\n}"));
+}
+
+TEST_F(TKXPageGeneratorTest, ProgressIndicatorScripts) {
+  auto* indicator = TComponent::Create<TTestIndicator>(mForm.get());
+  indicator->Pre.Add("show();");
+  indicator->PostAsync.Add("hide();");
+  mForm->SetProgressIndicator(indicator);
+  const std::string page = Page(*mForm);
+  EXPECT_TRUE(Has(page, "<div id=\"ProgressIndicator\"></div><script type=\"text/javascript\">"
+                        "var PreScript=true; function PreProgressScript() {ReleaseLock();\r\nshow();\r\n}"
+                        "var PostScript=false;var PreAsyncScript=false;"
+                        "var PostAsyncScript=true; function PostAsyncProgressScript() {hide();\r\n}</script>"))
+      << page;
+  indicator->Free();
+  EXPECT_EQ(mForm->ProgressIndicator(), nullptr);
+  EXPECT_TRUE(Has(Page(*mForm), "var PreScript=false; PostScript=false;"));
+}
+
+TEST_F(TKXPageGeneratorTest, FailedRenderStillCleansUp) {
+  auto* label = AddControl<TFailingLabel>(mForm.get(), mForm.get(), "Bad", 0, 60);
+  int afterRender = 0;
+  mForm->OnAfterRender = [&afterRender](TObject*) { ++afterRender; };
+  mForm->AddToInitProc("once();");
+  label->Fail = true;
+  TKXRenderStream stream(true, true);
+  EXPECT_THROW(mForm->GenerateForm(stream), Exception);
+  EXPECT_EQ(mForm->PageContext(), nullptr);
+  EXPECT_EQ(afterRender, 1);
+  EXPECT_EQ(mForm->FormState(), fsCreated);
+  label->Fail = false;
+  EXPECT_FALSE(Has(Page(*mForm), "once();"));
+}
+
+// The callback answer of a form in a session.
+class CallBackTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { InstallCallBacks(); }
+  static void TearDownTestSuite() {
+    gCreateCallBacks = nullptr;
+    gCreateCallBackResponse = nullptr;
+  }
+
+  std::string Answer() {
+    TKXCallBackResponse& response = *static_cast<TKXCallBackResponse*>(mFixture.Session->CallBackResponse());
+    response.Initialize();
+    mFixture.Session->SetIsCallBack(true);
+    mForm->GenerateCallBack(response);
+    TKXRenderStream stream(true, true);
+    response.StreamResponse(stream);
+    return stream.GetAsString();
+  }
+
+  test::TSessionFixture mFixture{"Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36"};
+  TPageForm* mForm = TComponent::Create<TPageForm>(mFixture.Session);
+};
+
+TEST_F(CallBackTest, AnswerHoldsUpdatesAndScriptsButNoPage) {
+  kx::SetDoRefreshControl(mForm, false);
+  mForm->Label1->SetText("new");
+  mForm->AddToInitProc("start();");
+  mFixture.Session->SetTrackID(12);
+  const std::string answer = Answer();
+  EXPECT_FALSE(Has(answer, "<html") || Has(answer, "<head") || Has(answer, "<body")) << answer;
+  EXPECT_TRUE(Has(answer, "<control id=\"PageForm\" type=\"KXFORM\"></control>")) << answer;
+  EXPECT_TRUE(Has(answer, "<control id=\"LABEL1\" type=\"FLOWLABEL\">")) << answer;
+  EXPECT_FALSE(Has(answer, "id=\"EDIT1\""));
+  EXPECT_TRUE(Has(answer, "<literal><![CDATA[start();]]></literal>"));
+  EXPECT_TRUE(Has(answer, "<trackid>12</trackid>"));
+  EXPECT_FALSE(Has(Answer(), "start();"));
+}
+
+TEST_F(CallBackTest, KeepAliveIsResentOnceAfterAChange) {
+  mForm->SetKeepAlive(true);
+  EXPECT_TRUE(Has(Answer(), "KX.Session.initKeepAlive(150000);"));
+  EXPECT_FALSE(Has(Answer(), "initKeepAlive"));
+  mForm->SetKeepAlive(false);
+  EXPECT_TRUE(Has(Answer(), "KX.Session.initKeepAlive(0);"));
+}
+
+TEST_F(CallBackTest, FocusedControlIsFocusedWithoutItsBlurHandler) {
+  mFixture.Session->SetIsCallBack(true);
+  mForm->SetActiveControl(mForm->Edit1);
+  EXPECT_TRUE(Has(Answer(), "<literal>var xEvent = EDIT1KXCL.onBlur; EDIT1KXCL.onBlur = null; EDIT1KXCL.focus(); "
+                            "EDIT1KXCL.onBlur = xEvent; </literal>"));
+  EXPECT_FALSE(Has(Answer(), "focus()"));
+}
+
+// F12: the page keeps the track id decimal; the resize URL carries it as the server reads it.
+TEST_F(CallBackTest, PageGlobalsOfTheSession) {
+  mFixture.Session->SetTrackID(40);
+  mForm->OnResize = [](TObject*) {};
+  const std::string page = Page(*mForm);
+  EXPECT_TRUE(Has(page, "var GURLBase=\"/app/$/\";\r\nvar GAppID=\"" + mFixture.Session->AppID() +
+                            "\";\r\nvar GTrackID=40;\r\n"));
+  EXPECT_TRUE(Has(page, "var GResizeURL=\"/app/$/RESIZE?KX_TrackID_=14\";"));
+  EXPECT_TRUE(Has(page, "<iframe id=\"onresize\" style=\"position: absolute; left: -1000px; top: -1000px;\"></iframe>"))
+      << page;
+  EXPECT_TRUE(Has(page, "createKXLocker(\"/app/$/gfx/loading.gif\");"));
+}
+
+}  // namespace
+}  // namespace kx
