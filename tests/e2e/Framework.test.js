@@ -1,5 +1,5 @@
-// What the framework answers in a browser before any form: the start page and its start check, the ping, and the
-// compressed client scripts, which the browser must take gzipped and run without an error.
+// The framework's own answers in a browser: the start page and its start check, the ping, and the compressed
+// client scripts, which the browser must take gzipped and run without an error.
 "use strict";
 
 const assert = require("node:assert/strict");

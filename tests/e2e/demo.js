@@ -3,9 +3,9 @@
 // TMainForm: EDIT1 (a TKXEdit), MEMO1, LABEL1, BUTTON1 (a full submit that copies EDIT1's text into LABEL1),
 // BUTTON2 (an asynchronous click that does the same by callback), BUTTON3 (shows a message box: an alert or the
 // framework's message form), BUTTON4 (shows TSecondForm). TSecondForm: BUTTONBACK (closes it, back to the main form
-// as it was). A callback posts only its sender's value, so EDIT1 needs an OnAsyncChange handler (an empty one will
-// do): the user's click on BUTTON2 takes the focus from the edit, whose change callback then carries its text to
-// the server ahead of BUTTON2's.
+// as it was). A callback posts only its sender's value, so EDIT1 has an OnAsyncChange handler: the click on
+// BUTTON2 takes the focus from the edit, whose change callback then carries its text to the server ahead of
+// BUTTON2's.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -18,21 +18,6 @@ const MAIN = {
 const SECOND = { back: "#BUTTONBACK" };
 // The framework's own message form (a same-window message box): its "Ok" button.
 const MESSAGE_OK = "#BUTNOK";
-
-const NO_MAIN_FORM = "the demo has no main form yet (no element EDIT1 after the start check)";
-
-// Opens path (default the start page "$/start") in a fresh context and tells whether the page that the start
-// check leads to is the main form. A page that fails to load fails the caller.
-async function hasMainForm(browser, url) {
-  let found = false;
-  await h.withPage(browser, "probe for the main form", async (tp) => {
-    await tp.page.goto(url + "$/start");
-    await tp.page.waitForFunction(h.pageHasContent);
-    await tp.page.waitForLoadState("load");
-    found = (await tp.page.$(MAIN.edit)) !== null;
-  });
-  return found;
-}
 
 // The text a label shows, with non-breaking spaces as spaces.
 async function textOf(page, selector) {
@@ -107,6 +92,6 @@ function postedTrackID(request) {
 }
 
 module.exports = {
-  MAIN, SECOND, MESSAGE_OK, NO_MAIN_FORM, hasMainForm, textOf, waitForText, firstVisit, sessionState,
+  MAIN, SECOND, MESSAGE_OK, textOf, waitForText, firstVisit, sessionState,
   mainFrameNavigations, clickAndLoadPage, clickAsyncAndWait, postedTrackID,
 };
