@@ -398,7 +398,11 @@ std::string TKXServerSession::StartPageText(const std::string& url, const TKXApp
   for (std::string line : {std::string("  ajaxGet(url, p, function(t, s){ajaxGetCallback(t, s);});"),
                            std::string("}"), std::string("</script>"), std::string("</head>"), std::string("<body>"),
                            std::string("<script type=\"text/javascript\">"),
-                           " get(\"" + ScriptStringLiteral(url) + "\");", std::string("</script>"),
+                           // After the load: while the page is still parsed, document.open() is ignored and an
+                           // answer that is a whole page would be written into this one.
+                           " window.addEventListener(\"load\", function() { setTimeout(function() { get(\"" +
+                               ScriptStringLiteral(url) + "\"); }, 0); });",
+                           std::string("</script>"),
                            std::string("</form>"), std::string("</body>")}) {
     page += line;
     page += kCRLF;

@@ -146,7 +146,7 @@ TEST_F(SessionFlowTest, FirstRequestAnswersTheStartPageAndSetsTheCookie) {
   EXPECT_EQ(id.size(), 22u);
   EXPECT_TRUE(reply.Content.starts_with("<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n"));
   EXPECT_NE(reply.Content.find("  p += \"&KX_SessionID_=" + id + "&KX_TrackID_=1\";\r\n"), std::string::npos);
-  EXPECT_NE(reply.Content.find(" get(\"/$/StartCheck\");\r\n"), std::string::npos);
+  EXPECT_NE(reply.Content.find(" get(\"/$/StartCheck\"); }, 0); });\r\n"), std::string::npos);
   EXPECT_TRUE(reply.Content.ends_with("</form>\r\n</body>\r\n</html>"));
   EXPECT_EQ(Store().GetCount(), 1);
   EXPECT_TRUE(mErrors.empty());
