@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "appserver/Application.h"
 #include "appserver/Base64Text.h"
 #include "appserver/InternalFiles.h"
 #include "appserver/KXGlobal.h"
@@ -327,6 +328,11 @@ bool TKXServer::SendFile(const std::string& urlPath) {
     Send404();  // the path leaves ContentPath or holds illegal characters
     return true;
   }
+  // A missing file whose path a content handler answers (a handler for "*.pdf", say) goes to that handler;
+  // any other missing file is a 404 and nothing runs after it.
+  struct stat info {};
+  if (::stat(fileName.c_str(), &info) != 0 && gFindContentHandler != nullptr && gFindContentHandler(urlPath) != nullptr)
+    return false;
   DoSendFile(fileName, true, contentType, ftStatic);
   return true;
 }

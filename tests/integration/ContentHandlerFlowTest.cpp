@@ -127,7 +127,6 @@ TEST_F(ContentHandlerFlowTest, HandlerAnswersItsPathOnceTheSessionStarted) {
   THandlers::Add("/reports/", "", std::move(reports));
   Serve();
 
-  // (A static extension such as .pdf is answered by the file router before dispatch.)
   TReplyPacket fresh = Get("/reports/q1.kxp");
   EXPECT_EQ(fresh.Content.find("reports"), std::string::npos) << "a new session goes through its start page first";
   EXPECT_NE(fresh.Content.find("StartCheck"), std::string::npos) << fresh.Content;
@@ -136,6 +135,21 @@ TEST_F(ContentHandlerFlowTest, HandlerAnswersItsPathOnceTheSessionStarted) {
   TReplyPacket reply = Get("/REPORTS/Q1.kxp", {}, cookie);
   EXPECT_EQ(reply.Code, 200);
   EXPECT_EQ(reply.Content, "reports with session");
+}
+
+// A handler for a static-file extension answers when no such file exists; without a
+// handler the same missing file is a 404.
+TEST_F(ContentHandlerFlowTest, HandlerOfAStaticExtensionAnswersAMissingFile) {
+  auto pdf = std::make_unique<TEchoHandler>("pdf");
+  pdf->SetFileMustExist(false);
+  THandlers::Add("/generated/", "", std::move(pdf));
+  Serve();
+  const std::string cookie = SessionOnMainForm();
+
+  TReplyPacket reply = Get("/generated/report.pdf", {}, cookie);
+  EXPECT_EQ(reply.Code, 200);
+  EXPECT_EQ(reply.Content, "pdf with session");
+  EXPECT_EQ(Get("/elsewhere/report.pdf", {}, cookie).Code, 404);
 }
 
 TEST_F(ContentHandlerFlowTest, StartHandlerWithoutSessionStartAnswersTheFirstRequest) {
