@@ -5,6 +5,7 @@
 #include "appserver/KXGlobal.h"
 #include "appserver/MimeTypes.h"
 #include "appserver/ServerController.h"
+#include "appserver/SessionOutput.h"
 #include "appserver/Sessions.h"
 #include "foundation/Browsers.h"
 #include "foundation/Identifiers.h"
@@ -550,6 +551,8 @@ void TKXServerSession::FormSubmit() {
   if (mSession->Terminated() && mSession->SendRenderOverride(*mReply)) return;
   CheckAuth();
   mSession->ProcessForm(*mReply, *mParams);
+  // The last form released ends the session; the browser still gets a page.
+  if (mSession->Terminated() && mReply->DataType() == rtNone) mReply->WriteString(TerminatedPage(""));
 }
 
 void TKXServerSession::ShowMainForm() {

@@ -466,5 +466,15 @@ TEST_F(FormFlowTest, ReleasedFormIsFreedAfterTheRequest) {
   EXPECT_EQ(page.Value("/html/head/title"), "Next");
 }
 
+// Releasing the last form ends the session with a page (not an empty reply,
+// which a host cannot send) and removes the session cookie.
+TEST_F(FormFlowTest, ReleasingTheLastFormEndsTheSessionWithAPage) {
+  OpenMainForm();
+  Form()->Button1->OnClick = [](TObject* sender) { TKXForm::FindParentForm(static_cast<TComponent*>(sender))->Release(); };
+  TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "bye", Form()->FormId()));
+  EXPECT_EQ(reply.Code, 200);
+  EXPECT_NE(reply.Content.find("This session has been terminated"), std::string::npos) << reply.Content;
+}
+
 }  // namespace
 }  // namespace kx
