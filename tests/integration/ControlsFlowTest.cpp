@@ -7,9 +7,6 @@
 #include "controls/Regions.h"
 
 #include <gtest/gtest.h>
-#include <libxml/HTMLparser.h>
-#include <libxml/parser.h>
-#include <libxml/xpath.h>
 
 #include <string>
 #include <vector>
@@ -25,12 +22,11 @@
 #include "forms/Forms.h"
 #include "foundation/HttpPackets.h"
 #include "support/FormTestControls.h"
+#include "support/PacketFlow.h"
 
 namespace kx {
 namespace {
 
-constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
-constexpr const char* kCookieName = "KX_MyKXApp";
 constexpr const char* kHostile = "<script>alert('x')</script> & \"q\" ]]>";
 
 class TControlsForm : public TKXForm {
@@ -66,38 +62,7 @@ class TControlsForm : public TKXForm {
   }
 };
 
-// A parsed page or answer, read with XPath.
-class TParsed {
- public:
-  TParsed(const std::string& text, bool html) {
-    xmlSetStructuredErrorFunc(&mErrors, [](void* errors, xmlErrorPtr error) {
-      static_cast<std::vector<std::string>*>(errors)->push_back(error->message ? error->message : "?");
-    });
-    mDoc = html ? htmlReadMemory(text.data(), int(text.size()), "page.html", "UTF-8", HTML_PARSE_NONET)
-                : xmlReadMemory(text.data(), int(text.size()), "answer.xml", "UTF-8", XML_PARSE_NONET);
-    xmlSetStructuredErrorFunc(nullptr, nullptr);
-  }
-  ~TParsed() { xmlFreeDoc(mDoc); }
-  TParsed(const TParsed&) = delete;
-  TParsed& operator=(const TParsed&) = delete;
-
-  bool Parsed() const { return mDoc != nullptr; }
-  const std::vector<std::string>& Errors() const { return mErrors; }
-  std::string Value(const std::string& path) const {
-    if (mDoc == nullptr) return "<no document>";
-    xmlXPathContextPtr context = xmlXPathNewContext(mDoc);
-    xmlXPathObjectPtr result = xmlXPathEvalExpression(BAD_CAST ("string(" + path + ")").c_str(), context);
-    std::string value = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
-    xmlXPathFreeObject(result);
-    xmlXPathFreeContext(context);
-    return value;
-  }
-  int Count(const std::string& path) const { return std::stoi(Value("count(" + path + ")")); }
-
- private:
-  xmlDocPtr mDoc = nullptr;
-  std::vector<std::string> mErrors;
-};
+using TParsed = test::TParsedDocument;
 
 class ControlsFlowTest : public ::testing::Test {
  protected:
@@ -125,51 +90,21 @@ class ControlsFlowTest : public ::testing::Test {
 
   TReplyPacket Send(const std::string& method, const std::string& path, const std::string& query,
                     const std::vector<std::string>& body) {
-    TRequestPacketFields fields;
-    fields.PathInfo = path;
-    fields.URL = path;
-    fields.Query = query;
-    fields.Method = method;
-    fields.Host = "www.example.com";
-    fields.ServerPort = 80;
-    fields.RemoteAddr = "192.0.2.10";
-    fields.UserAgent = kChrome;
-    if (!mCookie.empty()) fields.CookieFields.push_back(std::string(kCookieName) + "=" + mCookie);
-    std::string_view rest(query);
-    while (!rest.empty()) {
-      const std::size_t end = rest.find('&');
-      fields.QueryFields.emplace_back(rest.substr(0, end));
-      if (end == std::string_view::npos) break;
-      rest.remove_prefix(end + 1);
-    }
-    for (const std::string& field : body) fields.QueryFields.push_back(field);
-    fields.HasContent = !body.empty();
-    std::vector<char> buffer(THttpPacket::HostBufferSize);
-    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
-    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
-    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
-    for (const TReplyPacketCookie& cookie : reply.Cookies)
-      if (cookie.Name == kCookieName) mCookie = cookie.Value;
-    return reply;
+    return mClient.Send(method, path, query, body);
   }
 
-  std::string Id() const { return mCookie.substr(0, mCookie.find('_')); }
-  std::string Track() const { return mCookie.substr(mCookie.find('_') + 1); }
+  std::string Id() const { return mClient.Id(); }
+  std::string Track() const { return mClient.Track(); }
   TControlsForm* Form() const {
     TKXApplication* session = SessionStore()->LookUp(Id());
     return session ? dynamic_cast<TControlsForm*>(session->GetActiveForm()) : nullptr;
   }
 
-  TReplyPacket OpenMainForm() {
-    Send("GET", "/", "", {});
-    Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
-    Send("POST", "/", "", {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + Id(), "KX_TrackID_=1"});
-    return Send("GET", "/$/", "", {});
-  }
+  TReplyPacket OpenMainForm() { return mClient.OpenMainForm(); }
 
   std::unique_ptr<test::TTempController> mController;
   std::vector<std::string> mErrors;
-  std::string mCookie;
+  test::TPacketClient mClient;
 };
 
 TEST_F(ControlsFlowTest, PageHoldsTheControlsWithTheirTextsEscaped) {

@@ -6,9 +6,6 @@
 #include "examples/demo/DemoForms.h"
 
 #include <gtest/gtest.h>
-#include <libxml/HTMLparser.h>
-#include <libxml/parser.h>
-#include <libxml/xpath.h>
 
 #include <string>
 #include <vector>
@@ -19,45 +16,13 @@
 #include "forms/FormTypes.h"
 #include "foundation/HttpPackets.h"
 #include "support/FormTestControls.h"
+#include "support/PacketFlow.h"
 
 namespace kx {
 namespace {
 
-constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
-constexpr const char* kCookieName = "KX_MyKXApp";
 
-// A parsed page or callback answer, read with XPath.
-class TDocument {
- public:
-  TDocument(const std::string& text, bool html) {
-    xmlSetStructuredErrorFunc(&mErrors, [](void* errors, xmlErrorPtr error) {
-      static_cast<std::vector<std::string>*>(errors)->push_back(error->message ? error->message : "?");
-    });
-    mDoc = html ? htmlReadMemory(text.data(), int(text.size()), "page.html", "UTF-8", HTML_PARSE_NONET)
-                : xmlReadMemory(text.data(), int(text.size()), "answer.xml", "UTF-8", XML_PARSE_NONET);
-    xmlSetStructuredErrorFunc(nullptr, nullptr);
-  }
-  ~TDocument() { xmlFreeDoc(mDoc); }
-  TDocument(const TDocument&) = delete;
-  TDocument& operator=(const TDocument&) = delete;
-
-  bool Parsed() const { return mDoc != nullptr; }
-  const std::vector<std::string>& Errors() const { return mErrors; }
-  std::string Value(const std::string& path) const {
-    if (mDoc == nullptr) return "<no document>";
-    xmlXPathContextPtr context = xmlXPathNewContext(mDoc);
-    xmlXPathObjectPtr result = xmlXPathEvalExpression(BAD_CAST("string(" + path + ")").c_str(), context);
-    std::string value = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
-    xmlXPathFreeObject(result);
-    xmlXPathFreeContext(context);
-    return value;
-  }
-  int Count(const std::string& path) const { return std::stoi(Value("count(" + path + ")")); }
-
- private:
-  xmlDocPtr mDoc = nullptr;
-  std::vector<std::string> mErrors;
-};
+using TDocument = test::TParsedDocument;
 
 class DemoFormsTest : public ::testing::Test {
  protected:
@@ -85,36 +50,11 @@ class DemoFormsTest : public ::testing::Test {
 
   TReplyPacket Send(const std::string& method, const std::string& path, const std::string& query,
                     const std::vector<std::string>& body) {
-    TRequestPacketFields fields;
-    fields.PathInfo = path;
-    fields.URL = path;
-    fields.Query = query;
-    fields.Method = method;
-    fields.Host = "www.example.com";
-    fields.ServerPort = 80;
-    fields.RemoteAddr = "192.0.2.10";
-    fields.UserAgent = kChrome;
-    if (!mCookie.empty()) fields.CookieFields.push_back(std::string(kCookieName) + "=" + mCookie);
-    std::string_view rest(query);
-    while (!rest.empty()) {
-      const std::size_t end = rest.find('&');
-      fields.QueryFields.emplace_back(rest.substr(0, end));
-      if (end == std::string_view::npos) break;
-      rest.remove_prefix(end + 1);
-    }
-    for (const std::string& field : body) fields.QueryFields.push_back(field);
-    fields.HasContent = !body.empty();
-    std::vector<char> buffer(THttpPacket::HostBufferSize);
-    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
-    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
-    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
-    for (const TReplyPacketCookie& cookie : reply.Cookies)
-      if (cookie.Name == kCookieName) mCookie = cookie.Value;
-    return reply;
+    return mClient.Send(method, path, query, body);
   }
 
-  std::string Id() const { return mCookie.substr(0, mCookie.find('_')); }
-  std::string Track() const { return mCookie.substr(mCookie.find('_') + 1); }
+  std::string Id() const { return mClient.Id(); }
+  std::string Track() const { return mClient.Track(); }
   TComponent* ActiveForm() const {
     TKXApplication* session = SessionStore()->LookUp(Id());
     return session ? session->GetActiveForm() : nullptr;
@@ -122,12 +62,7 @@ class DemoFormsTest : public ::testing::Test {
   TMainForm* MainForm() const { return dynamic_cast<TMainForm*>(ActiveForm()); }
 
   // A new session: the start page, the browser check, the start post and the main form's page.
-  TReplyPacket OpenMainForm() {
-    Send("GET", "/", "", {});
-    Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
-    Send("POST", "/", "", {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + Id(), "KX_TrackID_=1"});
-    return Send("GET", "/$/", "", {});
-  }
+  TReplyPacket OpenMainForm() { return mClient.OpenMainForm(); }
 
   // A full submit of the active form with action as the pressed button, as the client script posts it.
   TReplyPacket Submit(const std::string& action, std::vector<std::string> fields) {
@@ -143,7 +78,7 @@ class DemoFormsTest : public ::testing::Test {
 
   std::unique_ptr<test::TTempController> mController;
   std::vector<std::string> mErrors;
-  std::string mCookie;
+  test::TPacketClient mClient;
 };
 
 TEST_F(DemoFormsTest, NewSessionShowsTheMainForm) {

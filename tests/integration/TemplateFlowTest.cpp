@@ -24,12 +24,11 @@
 #include "forms/Forms.h"
 #include "foundation/HttpPackets.h"
 #include "support/FormTestControls.h"
+#include "support/PacketFlow.h"
 
 namespace kx {
 namespace {
 
-constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
-constexpr const char* kCookieName = "KX_MyKXApp";
 constexpr const char* kHostile = "<script>alert('x')</script> & \"q\"";
 
 class TOrderForm : public TKXForm {
@@ -91,52 +90,25 @@ class TemplateFlowTest : public ::testing::Test {
 
   TReplyPacket Send(const std::string& method, const std::string& path, const std::string& query,
                     const std::vector<std::string>& body) {
-    TRequestPacketFields fields;
-    fields.PathInfo = path;
-    fields.URL = path;
-    fields.Query = query;
-    fields.Method = method;
-    fields.Host = "www.example.com";
-    fields.ServerPort = 80;
-    fields.RemoteAddr = "192.0.2.10";
-    fields.UserAgent = kChrome;
-    fields.AcceptLanguage = mLanguage;
-    if (!mCookie.empty()) fields.CookieFields.push_back(std::string(kCookieName) + "=" + mCookie);
-    std::string_view rest(query);
-    while (!rest.empty()) {
-      const std::size_t end = rest.find('&');
-      fields.QueryFields.emplace_back(rest.substr(0, end));
-      if (end == std::string_view::npos) break;
-      rest.remove_prefix(end + 1);
-    }
-    for (const std::string& field : body) fields.QueryFields.push_back(field);
-    fields.HasContent = !body.empty();
-    std::vector<char> buffer(THttpPacket::HostBufferSize);
-    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
-    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
-    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
-    for (const TReplyPacketCookie& cookie : reply.Cookies)
-      if (cookie.Name == kCookieName) mCookie = cookie.Value;
-    return reply;
+    mClient.AcceptLanguage = mLanguage;
+    return mClient.Send(method, path, query, body);
   }
 
-  std::string Id() const { return mCookie.substr(0, mCookie.find('_')); }
-  std::string Track() const { return mCookie.substr(mCookie.find('_') + 1); }
+  std::string Id() const { return mClient.Id(); }
+  std::string Track() const { return mClient.Track(); }
   TOrderForm* Form() const {
     TKXApplication* session = SessionStore()->LookUp(Id());
     return session ? dynamic_cast<TOrderForm*>(session->GetActiveForm()) : nullptr;
   }
 
   TReplyPacket OpenMainForm() {
-    Send("GET", "/", "", {});
-    Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
-    Send("POST", "/", "", {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + Id(), "KX_TrackID_=1"});
-    return Send("GET", "/$/", "", {});
+    mClient.AcceptLanguage = mLanguage;
+    return mClient.OpenMainForm();
   }
 
   std::unique_ptr<test::TTempController> mController;
   std::vector<std::string> mErrors;
-  std::string mCookie;
+  test::TPacketClient mClient;
   std::string mLanguage;
   std::string mDir;
 };

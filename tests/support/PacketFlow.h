@@ -1,0 +1,114 @@
+// What packet-level flow tests share: a browser-like client that sends request
+// packets through HttpExecute and keeps the session cookie, and a parsed page or
+// callback answer read with XPath (libxml2).
+#pragma once
+
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "appserver/Server.h"
+#include "foundation/HttpPackets.h"
+#include "foundation/HttpReply.h"
+
+namespace kx::test {
+
+inline constexpr const char* kChromeAgent = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+
+// A parsed page (html) or callback answer (XML); parse errors are collected.
+class TParsedDocument {
+ public:
+  TParsedDocument(const std::string& text, bool html) {
+    xmlSetStructuredErrorFunc(&mErrors, [](void* errors, xmlErrorPtr error) {
+      static_cast<std::vector<std::string>*>(errors)->push_back(error->message ? error->message : "?");
+    });
+    mDoc = html ? htmlReadMemory(text.data(), int(text.size()), "page.html", "UTF-8", HTML_PARSE_NONET)
+                : xmlReadMemory(text.data(), int(text.size()), "answer.xml", "UTF-8", XML_PARSE_NONET);
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+  }
+  ~TParsedDocument() { xmlFreeDoc(mDoc); }
+  TParsedDocument(const TParsedDocument&) = delete;
+  TParsedDocument& operator=(const TParsedDocument&) = delete;
+
+  bool Parsed() const { return mDoc != nullptr; }
+  const std::vector<std::string>& Errors() const { return mErrors; }
+  // The string value of an XPath expression.
+  std::string Value(const std::string& path) const {
+    if (mDoc == nullptr) return "<no document>";
+    xmlXPathContextPtr context = xmlXPathNewContext(mDoc);
+    xmlXPathObjectPtr result = xmlXPathEvalExpression(BAD_CAST("string(" + path + ")").c_str(), context);
+    std::string value = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
+    xmlXPathFreeObject(result);
+    xmlXPathFreeContext(context);
+    return value;
+  }
+  int Count(const std::string& path) const { return std::stoi(Value("count(" + path + ")")); }
+
+ private:
+  xmlDocPtr mDoc = nullptr;
+  std::vector<std::string> mErrors;
+};
+
+// One browser: its requests carry the session cookie the replies set. The query
+// and the body fields reach QueryFields as the stand-alone host puts them there.
+class TPacketClient {
+ public:
+  explicit TPacketClient(std::string cookieName = "KX_MyKXApp") : mCookieName(std::move(cookieName)) {}
+
+  TReplyPacket Send(const std::string& method, const std::string& path, const std::string& query,
+                    const std::vector<std::string>& body) {
+    TRequestPacketFields fields;
+    fields.PathInfo = path;
+    fields.URL = path;
+    fields.Query = query;
+    fields.Method = method;
+    fields.Host = "www.example.com";
+    fields.ServerPort = 80;
+    fields.RemoteAddr = "192.0.2.10";
+    fields.UserAgent = kChromeAgent;
+    fields.AcceptLanguage = AcceptLanguage;
+    if (!mCookie.empty()) fields.CookieFields.push_back(mCookieName + "=" + mCookie);
+    std::string_view rest(query);
+    while (!rest.empty()) {
+      const std::size_t end = rest.find('&');
+      fields.QueryFields.emplace_back(rest.substr(0, end));
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 1);
+    }
+    for (const std::string& field : body) fields.QueryFields.push_back(field);
+    fields.HasContent = !body.empty();
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
+    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
+    for (const TReplyPacketCookie& cookie : reply.Cookies)
+      if (cookie.Name == mCookieName) mCookie = cookie.Value;
+    return reply;
+  }
+
+  // The way a browser opens a session: start, start check, the start post, the main form page.
+  TReplyPacket OpenMainForm() {
+    Send("GET", "/", "", {});
+    Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
+    Send("POST", "/", "", {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + Id(), "KX_TrackID_=1"});
+    return Send("GET", "/$/", "", {});
+  }
+
+  // Sent as the Accept-Language header of every request.
+  std::string AcceptLanguage;
+
+  const std::string& Cookie() const { return mCookie; }
+  std::string Id() const { return mCookie.substr(0, mCookie.find('_')); }
+  std::string Track() const { return mCookie.substr(mCookie.find('_') + 1); }
+
+ private:
+  std::string mCookieName;
+  std::string mCookie;
+};
+
+}  // namespace kx::test
