@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "appserver/CallBacks.h"
-#include "appserver/ServerSession.h"
-#include "appserver/Startup.h"
-#include "forms/FormTypes.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/HttpReply.h"
+#include "kx/appserver/CallBacks.h"
+#include "kx/appserver/ServerSession.h"
+#include "kx/appserver/Startup.h"
+#include "kx/forms/FormTypes.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpReply.h"
 #include "tests/support/FormTestControls.h"
 
 namespace {

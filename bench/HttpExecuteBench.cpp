@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "appserver/InternalFiles.h"
-#include "appserver/KXGlobal.h"
-#include "appserver/Server.h"
-#include "appserver/ServerController.h"
-#include "appserver/Startup.h"
-#include "foundation/AppInfo.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/HttpReply.h"
+#include "kx/appserver/InternalFiles.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/Server.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Startup.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpReply.h"
 
 namespace {
 

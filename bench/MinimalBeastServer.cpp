@@ -25,9 +25,9 @@
 #include <thread>
 #include <vector>
 
-#include "appserver/Compression.h"
-#include "platform/Resources.h"
-#include "foundation/Streams.h"
+#include "kx/appserver/Compression.h"
+#include "kx/platform/Resources.h"
+#include "kx/foundation/Streams.h"
 
 namespace kx {
 namespace {

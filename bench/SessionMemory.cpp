@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "appserver/CallBacks.h"
-#include "appserver/ServerSession.h"
-#include "appserver/Startup.h"
-#include "controls/Buttons.h"
-#include "controls/Edits.h"
-#include "controls/Labels.h"
-#include "controls/Regions.h"
-#include "forms/FormTypes.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/HttpReply.h"
+#include "kx/appserver/CallBacks.h"
+#include "kx/appserver/ServerSession.h"
+#include "kx/appserver/Startup.h"
+#include "kx/controls/Buttons.h"
+#include "kx/controls/Edits.h"
+#include "kx/controls/Labels.h"
+#include "kx/controls/Regions.h"
+#include "kx/forms/FormTypes.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpReply.h"
 #include "tests/support/FormTestControls.h"
 
 namespace {

@@ -54,7 +54,7 @@ start() {
   exit 1
 }
 kx_port="$(start kx "$BUILD/examples/demo/kx_demo")"
-beast_port="$(start beast "$BUILD/kx_bench_minimal_beast")"
+beast_port="$(start beast "$BUILD/bench/kx_bench_minimal_beast")"
 
 paths=('/$/ping' '/$/js/KXBase.js')
 headers=('' 'Accept-Encoding: gzip')

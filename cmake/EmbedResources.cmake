@@ -92,24 +92,24 @@ if(CMAKE_SCRIPT_MODE_FILE)
   endif()
   file(WRITE "${KX_OUTPUT}"
        "// Generated from ${KX_MANIFEST} by cmake/EmbedResources.cmake; do not edit.\n"
-       "#include \"platform/Resources.h\"\n\nnamespace kx {\nnamespace {\n\n${body}\n}  // namespace kx\n")
+       "#include \"kx/platform/Resources.h\"\n\nnamespace kx {\nnamespace {\n\n${body}\n}  // namespace kx\n")
   return()
 endif()
 
 # The folder of the resources that the build makes ("@build/" paths of a manifest).
-set(KX_BUILT_RESOURCES "${CMAKE_BINARY_DIR}/resources")
+set(KX_BUILT_RESOURCES "${PROJECT_BINARY_DIR}/resources")
 
 # kx_bundle_script(<output> <input>...): makes <build>/resources/<output> from the inputs (paths relative to
 # resources/) with resources/bundle.js: joined in order and minified with terser (npm, resources/node_modules).
 function(kx_bundle_script output)
   set(inputs "")
   foreach(input IN LISTS ARGN)
-    list(APPEND inputs "${CMAKE_SOURCE_DIR}/resources/${input}")
+    list(APPEND inputs "${PROJECT_SOURCE_DIR}/resources/${input}")
   endforeach()
   add_custom_command(
     OUTPUT "${KX_BUILT_RESOURCES}/${output}"
-    COMMAND "${KX_NODE}" "${CMAKE_SOURCE_DIR}/resources/bundle.js" "${KX_BUILT_RESOURCES}/${output}" ${inputs}
-    DEPENDS ${inputs} "${CMAKE_SOURCE_DIR}/resources/bundle.js"
+    COMMAND "${KX_NODE}" "${PROJECT_SOURCE_DIR}/resources/bundle.js" "${KX_BUILT_RESOURCES}/${output}" ${inputs}
+    DEPENDS ${inputs} "${PROJECT_SOURCE_DIR}/resources/bundle.js"
     COMMENT "Building the compressed script ${output}"
     VERBATIM)
 endfunction()

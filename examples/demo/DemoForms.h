@@ -7,11 +7,11 @@
 
 #include <string>
 
-#include "controls/AppForm.h"
-#include "controls/Buttons.h"
-#include "controls/Edits.h"
-#include "controls/Labels.h"
-#include "controls/Regions.h"
+#include "kx/controls/AppForm.h"
+#include "kx/controls/Buttons.h"
+#include "kx/controls/Edits.h"
+#include "kx/controls/Labels.h"
+#include "kx/controls/Regions.h"
 
 namespace kx {
 

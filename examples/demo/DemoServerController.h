@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "appserver/ServerController.h"
+#include "kx/appserver/ServerController.h"
 
 namespace kx {
 

@@ -12,13 +12,13 @@
 #include <string>
 #include <string_view>
 
-#include "appserver/KXGlobal.h"
-#include "controls/AppForm.h"
-#include "controls/Regions.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/controls/AppForm.h"
+#include "kx/controls/Regions.h"
 #include "examples/demo/DemoForms.h"
 #include "examples/demo/DemoServerController.h"
-#include "forms/FormTypes.h"
-#include "hosts/StandAloneApp.h"
+#include "kx/forms/FormTypes.h"
+#include "kx/hosts/StandAloneApp.h"
 
 namespace kx {
 namespace {

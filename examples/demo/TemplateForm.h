@@ -4,11 +4,11 @@
 // forms/TemplateProcessor.h and the controls.
 #pragma once
 
-#include "controls/AppForm.h"
-#include "controls/Buttons.h"
-#include "controls/Edits.h"
-#include "controls/Labels.h"
-#include "forms/TemplateProcessor.h"
+#include "kx/controls/AppForm.h"
+#include "kx/controls/Buttons.h"
+#include "kx/controls/Edits.h"
+#include "kx/controls/Labels.h"
+#include "kx/forms/TemplateProcessor.h"
 
 namespace kx {
 

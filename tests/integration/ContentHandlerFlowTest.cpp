@@ -1,7 +1,7 @@
 // Content handlers and callbacks through the entry point: request packets go
 // through HttpExecute with the session layer, the callback unit and the
 // content-handler registry installed, and the reply packets are read back.
-#include "appserver/ContentHandlers.h"
+#include "kx/appserver/ContentHandlers.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "appserver/CallBacks.h"
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "appserver/ServerSession.h"
-#include "appserver/Startup.h"
-#include "foundation/AppInfo.h"
-#include "foundation/HttpPackets.h"
+#include "kx/appserver/CallBacks.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/ServerSession.h"
+#include "kx/appserver/Startup.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HttpPackets.h"
 #include "support/SessionTestDoubles.h"
 
 namespace kx {

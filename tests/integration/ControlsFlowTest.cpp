@@ -4,23 +4,23 @@
 // libxml2's HTML parser, the callback answer with its XML parser; the values
 // posted are those the client scripts post. Hostile texts come back as the
 // same text, never as markup.
-#include "controls/Regions.h"
+#include "kx/controls/Regions.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "appserver/CallBacks.h"
-#include "appserver/ServerSession.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "controls/Buttons.h"
-#include "controls/Edits.h"
-#include "controls/Labels.h"
-#include "forms/FormTypes.h"
-#include "forms/Forms.h"
-#include "foundation/HttpPackets.h"
+#include "kx/appserver/CallBacks.h"
+#include "kx/appserver/ServerSession.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/controls/Buttons.h"
+#include "kx/controls/Edits.h"
+#include "kx/controls/Labels.h"
+#include "kx/forms/FormTypes.h"
+#include "kx/forms/Forms.h"
+#include "kx/foundation/HttpPackets.h"
 #include "support/FormTestControls.h"
 #include "support/PacketFlow.h"
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "appserver/ServerSession.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "forms/FormTypes.h"
-#include "foundation/HttpPackets.h"
+#include "kx/appserver/ServerSession.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/forms/FormTypes.h"
+#include "kx/foundation/HttpPackets.h"
 #include "support/FormTestControls.h"
 #include "support/PacketFlow.h"
 

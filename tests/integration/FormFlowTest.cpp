@@ -3,7 +3,7 @@
 // submits and callbacks are posted as the client scripts post them; the form
 // id is checked; the track id stays the same in page, cookie and posts over
 // more than 36 requests.
-#include "forms/FormTypes.h"
+#include "kx/forms/FormTypes.h"
 
 #include <gtest/gtest.h>
 #include <libxml/HTMLparser.h>
@@ -15,15 +15,15 @@
 #include <utility>
 #include <vector>
 
-#include "appserver/CallBacks.h"
-#include "appserver/ContentHandlers.h"
-#include "appserver/ServerSession.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "forms/Forms.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/HttpReply.h"
-#include "foundation/Identifiers.h"
+#include "kx/appserver/CallBacks.h"
+#include "kx/appserver/ContentHandlers.h"
+#include "kx/appserver/ServerSession.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/forms/Forms.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpReply.h"
+#include "kx/foundation/Identifiers.h"
 #include "support/FormTestControls.h"
 
 namespace kx {

@@ -1,6 +1,6 @@
 // Request packets through the entry point: each test writes a request packet with the encoder the hosts use,
 // calls HttpExecute and reads the reply packet back, as a host would.
-#include "appserver/Server.h"
+#include "kx/appserver/Server.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -12,18 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "appserver/CacheFiles.h"
-#include "appserver/InternalFiles.h"
-#include "appserver/KXGlobal.h"
-#include "appserver/MimeTypes.h"
-#include "appserver/ServerController.h"
-#include "appserver/Startup.h"
-#include "foundation/AppInfo.h"
-#include "foundation/HtmlUtils.h"
-#include "foundation/HttpDates.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/KXExceptions.h"
-#include "platform/Resources.h"
+#include "kx/appserver/CacheFiles.h"
+#include "kx/appserver/InternalFiles.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/MimeTypes.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Startup.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HtmlUtils.h"
+#include "kx/foundation/HttpDates.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/KXExceptions.h"
+#include "kx/platform/Resources.h"
 
 namespace kx {
 namespace {

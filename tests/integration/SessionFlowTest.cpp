@@ -2,7 +2,7 @@
 // host would, calls HttpExecute with the session layer registered, and reads the
 // reply packets back (start page and cookie, start check, main form, callbacks,
 // expired, invalid and hijacked sessions, keep-alive, stop and start).
-#include "appserver/ServerSession.h"
+#include "kx/appserver/ServerSession.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -15,14 +15,14 @@
 #include <vector>
 
 #include "support/SessionTestDoubles.h"
-#include "appserver/Authenticators.h"
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "foundation/AppInfo.h"
-#include "foundation/HttpPackets.h"
-#include "platform/SysUtils.h"
+#include "kx/appserver/Authenticators.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 namespace {

@@ -2,7 +2,7 @@
 // and requests end sessions: no request may find a session busy with another,
 // no lock may be lost (each request is answered), nothing is used after it was
 // freed (run under ThreadSanitizer or AddressSanitizer to see the latter).
-#include "appserver/ServerSession.h"
+#include "kx/appserver/ServerSession.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "foundation/AppInfo.h"
-#include "foundation/HttpPackets.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HttpPackets.h"
 #include "support/SessionTestDoubles.h"
 
 namespace kx {

@@ -1,7 +1,7 @@
 // The framework behind the real host over a real socket: TKXStandAloneApp with the real HttpExecute on
 // 127.0.0.1, a free port, and a content folder the test makes; requests go over one kept-alive connection, so
 // the host's packet buffer is used again and again.
-#include "hosts/StandAloneApp.h"
+#include "kx/hosts/StandAloneApp.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -18,11 +18,11 @@
 #include <random>
 #include <string>
 
-#include "appserver/KXGlobal.h"
-#include "appserver/Server.h"
-#include "foundation/AppInfo.h"
-#include "foundation/Streams.h"
-#include "platform/Resources.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/Server.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/Streams.h"
+#include "kx/platform/Resources.h"
 
 namespace kx {
 

@@ -3,7 +3,7 @@
 // the request's language is chosen (never a path from Accept-Language), a
 // full submit renders the template again, and a broken template makes an
 // error page, not a crash.
-#include "forms/TemplateProcessor.h"
+#include "kx/forms/TemplateProcessor.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "appserver/CallBacks.h"
-#include "appserver/ServerSession.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "controls/Buttons.h"
-#include "controls/Edits.h"
-#include "controls/Labels.h"
-#include "controls/Regions.h"
-#include "forms/FormTypes.h"
-#include "forms/Forms.h"
-#include "foundation/HttpPackets.h"
+#include "kx/appserver/CallBacks.h"
+#include "kx/appserver/ServerSession.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/controls/Buttons.h"
+#include "kx/controls/Edits.h"
+#include "kx/controls/Labels.h"
+#include "kx/controls/Regions.h"
+#include "kx/forms/FormTypes.h"
+#include "kx/forms/Forms.h"
+#include "kx/foundation/HttpPackets.h"
 #include "support/FormTestControls.h"
 #include "support/PacketFlow.h"
 

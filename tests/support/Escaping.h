@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Utf8.h"
+#include "kx/platform/Utf8.h"
 
 namespace kx::test {
 

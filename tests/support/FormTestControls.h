@@ -10,12 +10,12 @@
 #include <functional>
 #include <string>
 
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "forms/Containers.h"
-#include "forms/CustomControl.h"
-#include "forms/Forms.h"
-#include "foundation/AppInfo.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/forms/Containers.h"
+#include "kx/forms/CustomControl.h"
+#include "kx/forms/Forms.h"
+#include "kx/foundation/AppInfo.h"
 
 namespace kx::test {
 

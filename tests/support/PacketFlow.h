@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "appserver/Server.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/HttpReply.h"
+#include "kx/appserver/Server.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpReply.h"
 
 namespace kx::test {
 

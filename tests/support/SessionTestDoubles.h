@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "appserver/Application.h"
+#include "kx/appserver/Application.h"
 
 namespace kx {
 

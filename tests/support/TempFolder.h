@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "foundation/AppInfo.h"
-#include "foundation/Streams.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/Streams.h"
 
 namespace kx {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Graphics.h"
-#include "platform/Streams.h"
+#include "kx/platform/Graphics.h"
+#include "kx/platform/Streams.h"
 
 namespace kx::test {
 

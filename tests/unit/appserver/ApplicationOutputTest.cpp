@@ -1,5 +1,5 @@
 // The session output operations of TKXApplication (appserver/ApplicationOutput.cpp).
-#include "appserver/Application.h"
+#include "kx/appserver/Application.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -11,17 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "appserver/CacheFiles.h"
-#include "appserver/KXGlobal.h"
-#include "appserver/MimeTypes.h"
-#include "appserver/ServerController.h"
-#include "appserver/SessionOutput.h"
-#include "appserver/Sessions.h"
-#include "foundation/AppInfo.h"
-#include "foundation/Browsers.h"
-#include "foundation/HtmlUtils.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/Paths.h"
+#include "kx/appserver/CacheFiles.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/MimeTypes.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/SessionOutput.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/Browsers.h"
+#include "kx/foundation/HtmlUtils.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/Paths.h"
 
 namespace kx {
 namespace {

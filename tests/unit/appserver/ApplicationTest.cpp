@@ -1,4 +1,4 @@
-#include "appserver/Application.h"
+#include "kx/appserver/Application.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,13 +9,13 @@
 #include <tuple>
 #include <vector>
 
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "foundation/AppInfo.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/KXExceptions.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/KXExceptions.h"
 #include "support/SessionTestDoubles.h"
 
 namespace kx {

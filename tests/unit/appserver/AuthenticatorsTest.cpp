@@ -1,4 +1,4 @@
-#include "appserver/Authenticators.h"
+#include "kx/appserver/Authenticators.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "foundation/AppInfo.h"
+#include "kx/foundation/AppInfo.h"
 
 namespace kx {
 

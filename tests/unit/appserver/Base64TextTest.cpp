@@ -1,8 +1,8 @@
-#include "appserver/Base64Text.h"
+#include "kx/appserver/Base64Text.h"
 
 #include <gtest/gtest.h>
 
-#include "net/http/IdCoderMIME.h"
+#include "kx/net/http/IdCoderMIME.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "appserver/CacheFiles.h"
+#include "kx/appserver/CacheFiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/KXExceptions.h"
-#include "platform/Resources.h"
+#include "kx/foundation/KXExceptions.h"
+#include "kx/platform/Resources.h"
 #include "support/TempFolder.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "appserver/CallBacks.h"
+#include "kx/appserver/CallBacks.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "foundation/AppInfo.h"
-#include "foundation/KXExceptions.h"
-#include "platform/Utf8.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/KXExceptions.h"
+#include "kx/platform/Utf8.h"
 #include "support/Escaping.h"
 
 namespace kx {

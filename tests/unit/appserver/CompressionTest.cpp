@@ -1,4 +1,4 @@
-#include "appserver/Compression.h"
+#include "kx/appserver/Compression.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,4 +1,4 @@
-#include "appserver/ContentHandlers.h"
+#include "kx/appserver/ContentHandlers.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "foundation/AppInfo.h"
-#include "foundation/HttpPackets.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HttpPackets.h"
 #include "support/SessionTestDoubles.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "appserver/ExceptionLogger.h"
+#include "kx/appserver/ExceptionLogger.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/AppInfo.h"
-#include "foundation/FileUtils.h"
-#include "foundation/KXExceptions.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/FileUtils.h"
+#include "kx/foundation/KXExceptions.h"
 
 namespace kx {
 

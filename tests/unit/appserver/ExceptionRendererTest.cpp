@@ -1,4 +1,4 @@
-#include "appserver/ExceptionRenderer.h"
+#include "kx/appserver/ExceptionRenderer.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "appserver/InternalFiles.h"
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "appserver/Sessions.h"
-#include "foundation/AppInfo.h"
-#include "foundation/Browsers.h"
-#include "foundation/HtmlUtils.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/HttpRequest.h"
-#include "foundation/KXExceptions.h"
+#include "kx/appserver/InternalFiles.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/Browsers.h"
+#include "kx/foundation/HtmlUtils.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpRequest.h"
+#include "kx/foundation/KXExceptions.h"
 #include "tests/support/Escaping.h"
 
 namespace kx {

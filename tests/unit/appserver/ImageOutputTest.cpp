@@ -1,4 +1,4 @@
-#include "appserver/ImageOutput.h"
+#include "kx/appserver/ImageOutput.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "appserver/InternalFiles.h"
+#include "kx/appserver/InternalFiles.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "appserver/Compression.h"
-#include "foundation/KXExceptions.h"
-#include "platform/Resources.h"
+#include "kx/appserver/Compression.h"
+#include "kx/foundation/KXExceptions.h"
+#include "kx/platform/Resources.h"
 
 namespace kx {
 namespace {

@@ -1,12 +1,12 @@
-#include "appserver/MimeTypes.h"
+#include "kx/appserver/MimeTypes.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
 
-#include "foundation/AppInfo.h"
-#include "platform/SysUtils.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "appserver/ServerController.h"
+#include "kx/appserver/ServerController.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/AppInfo.h"
-#include "foundation/Identifiers.h"
-#include "foundation/Streams.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/Identifiers.h"
+#include "kx/foundation/Streams.h"
 
 namespace kx {
 namespace {

@@ -1,4 +1,4 @@
-#include "appserver/SessionLog.h"
+#include "kx/appserver/SessionLog.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -13,14 +13,14 @@
 #include <thread>
 #include <vector>
 
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "appserver/Sessions.h"
-#include "foundation/AppInfo.h"
-#include "foundation/Browsers.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/Streams.h"
-#include "platform/DateUtils.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/Browsers.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/Streams.h"
+#include "kx/platform/DateUtils.h"
 
 namespace kx {
 namespace {

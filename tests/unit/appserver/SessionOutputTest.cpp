@@ -1,4 +1,4 @@
-#include "appserver/SessionOutput.h"
+#include "kx/appserver/SessionOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cctype>
 #include <string>
 
-#include "platform/Utf8.h"
+#include "kx/platform/Utf8.h"
 #include "tests/support/Escaping.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "appserver/Sessions.h"
+#include "kx/appserver/Sessions.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
-#include "foundation/Browsers.h"
-#include "foundation/KXExceptions.h"
-#include "platform/SysUtils.h"
+#include "kx/foundation/Browsers.h"
+#include "kx/foundation/KXExceptions.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 namespace {

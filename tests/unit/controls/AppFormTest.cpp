@@ -1,4 +1,4 @@
-#include "controls/AppForm.h"
+#include "kx/controls/AppForm.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "appserver/ServerController.h"
-#include "foundation/HttpPackets.h"
-#include "controls/Buttons.h"
-#include "controls/Labels.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/controls/Buttons.h"
+#include "kx/controls/Labels.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {

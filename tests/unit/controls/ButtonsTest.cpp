@@ -1,4 +1,4 @@
-#include "controls/Buttons.h"
+#include "kx/controls/Buttons.h"
 
 #include <gtest/gtest.h>
 

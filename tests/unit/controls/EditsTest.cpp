@@ -1,10 +1,10 @@
-#include "controls/Edits.h"
+#include "kx/controls/Edits.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "forms/Forms.h"
+#include "kx/forms/Forms.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {

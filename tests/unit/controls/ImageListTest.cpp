@@ -1,10 +1,10 @@
-#include "controls/ImageList.h"
+#include "kx/controls/ImageList.h"
 
 #include <gtest/gtest.h>
 
-#include "appserver/Application.h"
-#include "appserver/CacheFiles.h"
-#include "platform/Graphics.h"
+#include "kx/appserver/Application.h"
+#include "kx/appserver/CacheFiles.h"
+#include "kx/platform/Graphics.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "controls/Labels.h"
+#include "kx/controls/Labels.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,16 @@
-#include "controls/Regions.h"
+#include "kx/controls/Regions.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "appserver/InternalFiles.h"
-#include "appserver/Startup.h"
-#include "controls/Buttons.h"
-#include "controls/Edits.h"
-#include "controls/Labels.h"
-#include "forms/Forms.h"
-#include "forms/LayoutManagers.h"
+#include "kx/appserver/InternalFiles.h"
+#include "kx/appserver/Startup.h"
+#include "kx/controls/Buttons.h"
+#include "kx/controls/Edits.h"
+#include "kx/controls/Labels.h"
+#include "kx/forms/Forms.h"
+#include "kx/forms/LayoutManagers.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {

@@ -1,12 +1,12 @@
-#include "forms/BaseControls.h"
+#include "kx/forms/BaseControls.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "foundation/KXMessages.h"
-#include "platform/Utf8.h"
+#include "kx/foundation/KXMessages.h"
+#include "kx/platform/Utf8.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "forms/ComponentHash.h"
+#include "kx/forms/ComponentHash.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "forms/Containers.h"
+#include "kx/forms/Containers.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "foundation/KXExceptions.h"
+#include "kx/foundation/KXExceptions.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {

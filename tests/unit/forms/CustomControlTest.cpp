@@ -1,4 +1,4 @@
-#include "forms/CustomControl.h"
+#include "kx/forms/CustomControl.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "forms/FileReference.h"
+#include "kx/forms/FileReference.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "foundation/AppInfo.h"
-#include "platform/StringLists.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/platform/StringLists.h"
 
 namespace kx {
 namespace {

@@ -1,4 +1,4 @@
-#include "forms/FormExecution.h"
+#include "kx/forms/FormExecution.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "forms/Forms.h"
-#include "foundation/KXExceptions.h"
+#include "kx/forms/Forms.h"
+#include "kx/foundation/KXExceptions.h"
 #include "support/FormTestControls.h"
 
 namespace kx {

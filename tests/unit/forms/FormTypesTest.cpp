@@ -1,10 +1,10 @@
-#include "forms/FormTypes.h"
+#include "kx/forms/FormTypes.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "appserver/KXGlobal.h"
+#include "kx/appserver/KXGlobal.h"
 
 namespace kx {
 namespace {

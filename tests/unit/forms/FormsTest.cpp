@@ -1,4 +1,4 @@
-#include "forms/Forms.h"
+#include "kx/forms/Forms.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "TestForms.h"
-#include "appserver/CallBacks.h"
-#include "foundation/Identifiers.h"
-#include "foundation/KXExceptions.h"
+#include "kx/appserver/CallBacks.h"
+#include "kx/foundation/Identifiers.h"
+#include "kx/foundation/KXExceptions.h"
 #include "support/FormTestControls.h"
 
 namespace kx {

@@ -1,13 +1,13 @@
-#include "forms/LayoutManagers.h"
+#include "kx/forms/LayoutManagers.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <string>
 
-#include "forms/Forms.h"
-#include "appserver/Startup.h"
-#include "foundation/Browsers.h"
+#include "kx/forms/Forms.h"
+#include "kx/appserver/Startup.h"
+#include "kx/foundation/Browsers.h"
 #include "support/FormTestControls.h"
 
 namespace kx {

@@ -1,12 +1,12 @@
-#include "forms/PageGeneration.h"
+#include "kx/forms/PageGeneration.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "TestForms.h"
-#include "appserver/CallBacks.h"
-#include "forms/Forms.h"
+#include "kx/appserver/CallBacks.h"
+#include "kx/forms/Forms.h"
 #include "support/FormTestControls.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "forms/RenderContexts.h"
+#include "kx/forms/RenderContexts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "forms/ScriptEvents.h"
+#include "kx/forms/ScriptEvents.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "forms/RenderContexts.h"
+#include "kx/forms/RenderContexts.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {

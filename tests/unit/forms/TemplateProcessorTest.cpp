@@ -1,4 +1,4 @@
-#include "forms/TemplateProcessor.h"
+#include "kx/forms/TemplateProcessor.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "TestForms.h"
-#include "forms/Forms.h"
-#include "foundation/AppInfo.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/HttpRequest.h"
-#include "foundation/KXExceptions.h"
-#include "platform/Streams.h"
+#include "kx/forms/Forms.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpRequest.h"
+#include "kx/foundation/KXExceptions.h"
+#include "kx/platform/Streams.h"
 #include "support/FormTestControls.h"
 
 namespace kx {

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "appserver/Application.h"
-#include "appserver/KXGlobal.h"
-#include "appserver/ServerController.h"
-#include "appserver/Sessions.h"
-#include "appserver/Startup.h"
-#include "forms/BaseControls.h"
-#include "forms/Containers.h"
-#include "forms/CustomControl.h"
-#include "forms/RenderContexts.h"
+#include "kx/appserver/Application.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/appserver/Sessions.h"
+#include "kx/appserver/Startup.h"
+#include "kx/forms/BaseControls.h"
+#include "kx/forms/Containers.h"
+#include "kx/forms/CustomControl.h"
+#include "kx/forms/RenderContexts.h"
 
 namespace kx::test {
 

@@ -1,4 +1,4 @@
-#include "foundation/Browsers.h"
+#include "kx/foundation/Browsers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/Colors.h"
+#include "kx/foundation/Colors.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SysUtils.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/FileUtils.h"
+#include "kx/foundation/FileUtils.h"
 
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -14,7 +14,7 @@
 #include <set>
 #include <thread>
 
-#include "platform/SysUtils.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 

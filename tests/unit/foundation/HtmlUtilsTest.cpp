@@ -1,13 +1,13 @@
-#include "foundation/HtmlUtils.h"
+#include "kx/foundation/HtmlUtils.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 
-#include "foundation/KXExceptions.h"
-#include "platform/Streams.h"
-#include "platform/Utf8.h"
+#include "kx/foundation/KXExceptions.h"
+#include "kx/platform/Streams.h"
+#include "kx/platform/Utf8.h"
 #include "support/Escaping.h"
 
 namespace kx {

@@ -1,8 +1,8 @@
-#include "foundation/HttpDates.h"
+#include "kx/foundation/HttpDates.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/SysUtils.h"
+#include "kx/platform/SysUtils.h"
 #include "support/ScopedTimeZone.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "foundation/HttpPackets.h"
+#include "kx/foundation/HttpPackets.h"
 
 #include <gtest/gtest.h>
 

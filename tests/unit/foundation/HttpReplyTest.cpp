@@ -1,4 +1,4 @@
-#include "foundation/HttpReply.h"
+#include "kx/foundation/HttpReply.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "foundation/FileUtils.h"
-#include "foundation/HttpDates.h"
+#include "kx/foundation/FileUtils.h"
+#include "kx/foundation/HttpDates.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempFolder.h"
 

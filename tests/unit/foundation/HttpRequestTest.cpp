@@ -1,4 +1,4 @@
-#include "foundation/HttpRequest.h"
+#include "kx/foundation/HttpRequest.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "foundation/FileUtils.h"
+#include "kx/foundation/FileUtils.h"
 #include "support/TempFolder.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "foundation/Identifiers.h"
+#include "kx/foundation/Identifiers.h"
 
 #include <gtest/gtest.h>
 

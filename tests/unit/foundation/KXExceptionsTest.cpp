@@ -1,4 +1,4 @@
-#include "foundation/KXExceptions.h"
+#include "kx/foundation/KXExceptions.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <memory>
 #include <typeinfo>
 
-#include "foundation/KXMessages.h"
+#include "kx/foundation/KXMessages.h"
 
 namespace kx {
 namespace {

@@ -1,11 +1,11 @@
-#include "foundation/KXMessages.h"
+#include "kx/foundation/KXMessages.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
-#include "platform/SysUtils.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "foundation/KXUtils.h"
+#include "kx/foundation/KXUtils.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -7,8 +7,8 @@
 #include <fstream>
 #include <limits>
 
-#include "foundation/AppInfo.h"
-#include "platform/Streams.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/platform/Streams.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "foundation/Locks.h"
+#include "kx/foundation/Locks.h"
 
 #include <gtest/gtest.h>
 

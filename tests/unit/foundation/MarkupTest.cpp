@@ -1,4 +1,4 @@
-#include "foundation/Markup.h"
+#include "kx/foundation/Markup.h"
 
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "foundation/Colors.h"
-#include "foundation/Streams.h"
-#include "platform/StringLists.h"
-#include "platform/SysUtils.h"
+#include "kx/foundation/Colors.h"
+#include "kx/foundation/Streams.h"
+#include "kx/platform/StringLists.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 namespace {

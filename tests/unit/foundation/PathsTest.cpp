@@ -1,4 +1,4 @@
-#include "foundation/Paths.h"
+#include "kx/foundation/Paths.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "foundation/AppInfo.h"
-#include "foundation/FileUtils.h"
-#include "platform/SysUtils.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/FileUtils.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 

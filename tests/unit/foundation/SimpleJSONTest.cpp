@@ -1,9 +1,9 @@
-#include "foundation/SimpleJSON.h"
+#include "kx/foundation/SimpleJSON.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/StringLists.h"
-#include "platform/Utf8.h"
+#include "kx/platform/StringLists.h"
+#include "kx/platform/Utf8.h"
 #include "support/Escaping.h"
 
 namespace kx {

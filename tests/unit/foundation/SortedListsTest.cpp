@@ -1,4 +1,4 @@
-#include "foundation/SortedLists.h"
+#include "kx/foundation/SortedLists.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/Streams.h"
+#include "kx/foundation/Streams.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "foundation/AppInfo.h"
+#include "kx/foundation/AppInfo.h"
 #include "support/TempFolder.h"
 
 namespace kx {

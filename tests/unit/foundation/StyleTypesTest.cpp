@@ -1,11 +1,11 @@
-#include "foundation/StyleTypes.h"
+#include "kx/foundation/StyleTypes.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
 
-#include "platform/SysUtils.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 namespace {

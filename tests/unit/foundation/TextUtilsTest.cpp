@@ -1,4 +1,4 @@
-#include "foundation/TextUtils.h"
+#include "kx/foundation/TextUtils.h"
 
 #include <gtest/gtest.h>
 

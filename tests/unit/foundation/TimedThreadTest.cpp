@@ -1,4 +1,4 @@
-#include "foundation/TimedThread.h"
+#include "kx/foundation/TimedThread.h"
 
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SysUtils.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 

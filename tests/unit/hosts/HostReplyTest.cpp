@@ -1,4 +1,4 @@
-#include "hosts/HostReply.h"
+#include "kx/hosts/HostReply.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

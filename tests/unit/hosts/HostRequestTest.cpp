@@ -1,4 +1,4 @@
-#include "hosts/HostRequest.h"
+#include "kx/hosts/HostRequest.h"
 
 #include <gtest/gtest.h>
 

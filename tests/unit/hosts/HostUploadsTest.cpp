@@ -1,4 +1,4 @@
-#include "hosts/HostUploads.h"
+#include "kx/hosts/HostUploads.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "hosts/StandAloneApp.h"
+#include "kx/hosts/StandAloneApp.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "appserver/InternalFiles.h"
-#include "appserver/KXGlobal.h"
-#include "appserver/Server.h"
+#include "kx/appserver/InternalFiles.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/Server.h"
 #include "support/TempFolder.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "hosts/StandAloneServer.h"
+#include "kx/hosts/StandAloneServer.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -17,9 +17,9 @@
 #include <random>
 #include <sstream>
 
-#include "appserver/KXGlobal.h"
-#include "foundation/HttpPackets.h"
-#include "foundation/HttpReply.h"
+#include "kx/appserver/KXGlobal.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpReply.h"
 #include "support/TempFolder.h"
 
 namespace kx {

@@ -1,8 +1,8 @@
-#include "net/http/IdCoderMIME.h"
+#include "kx/net/http/IdCoderMIME.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/Utf8.h"
+#include "kx/platform/Utf8.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "platform/Collections.h"
+#include "kx/platform/Collections.h"
 
 #include <gtest/gtest.h>
 

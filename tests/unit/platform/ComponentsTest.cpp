@@ -1,4 +1,4 @@
-#include "platform/Components.h"
+#include "kx/platform/Components.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/Controls.h"
+#include "kx/platform/Controls.h"
 
 #include <gtest/gtest.h>
 

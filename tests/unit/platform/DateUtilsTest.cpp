@@ -1,11 +1,11 @@
-#include "platform/DateUtils.h"
+#include "kx/platform/DateUtils.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "platform/SysUtils.h"
+#include "kx/platform/SysUtils.h"
 #include "support/ScopedTimeZone.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "platform/Graphics.h"
+#include "kx/platform/Graphics.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,4 +1,4 @@
-#include "platform/ImageList.h"
+#include "kx/platform/ImageList.h"
 
 #include <gtest/gtest.h>
 

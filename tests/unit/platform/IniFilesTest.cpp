@@ -1,4 +1,4 @@
-#include "platform/IniFiles.h"
+#include "kx/platform/IniFiles.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -1,4 +1,4 @@
-#include "platform/Lists.h"
+#include "kx/platform/Lists.h"
 
 #include <gtest/gtest.h>
 

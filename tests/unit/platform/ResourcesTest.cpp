@@ -1,4 +1,4 @@
-#include "platform/Resources.h"
+#include "kx/platform/Resources.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/SysUtils.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/Streams.h"
+#include "kx/platform/Streams.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

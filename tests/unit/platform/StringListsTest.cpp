@@ -1,4 +1,4 @@
-#include "platform/StringLists.h"
+#include "kx/platform/StringLists.h"
 
 #include <gtest/gtest.h>
 

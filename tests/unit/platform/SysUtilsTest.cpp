@@ -1,9 +1,9 @@
-#include "platform/SysUtils.h"
+#include "kx/platform/SysUtils.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/Classes.h"
-#include "platform/Utf8.h"
+#include "kx/platform/Classes.h"
+#include "kx/platform/Utf8.h"
 
 namespace kx {
 

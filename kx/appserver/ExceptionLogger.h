@@ -1,0 +1,236 @@
+// The exception logger: a plain-text report for each exception that reaches the
+// server controller's exception handling (the exception, the program, the
+// session and request, and the stack trace), saved to a time-stamped file in a
+// log folder or to the system log, and the "error details" block of the
+// exception page, in full only for a browser on the same machine.
+//
+// Stack traces: C++ exceptions carry none, so linking this unit records, for
+// every throw in the process, the return addresses of the throwing thread's
+// stack (glibc backtrace, taken where __cxa_throw is called). The logger finds
+// the record of the exception it reports on the thread that caught it, and
+// names the frames through dladdr with demangled symbols; functions of the
+// executable itself are named only when it exports its symbols (-rdynamic),
+// otherwise they show as module + offset, which addr2line resolves.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <typeindex>
+#include <typeinfo>
+#include <vector>
+
+#include "kx/foundation/Locks.h"
+#include "kx/foundation/StyleTypes.h"
+#include "kx/platform/Classes.h"
+#include "kx/platform/DateUtils.h"
+#include "kx/platform/StringLists.h"
+
+namespace kx {
+
+// The sections of a report.
+enum TReportInfo : std::uint8_t { riAppInfo, riExceptionInfo, riKXAppInfo, riStackTrace };
+using TReportInfos = TEnumSet<TReportInfo>;
+inline constexpr TReportInfos kAllReportInfos{riAppInfo, riExceptionInfo, riKXAppInfo, riStackTrace};
+
+// Where a report goes: a file in the log folder, or the system log.
+enum TLogType : std::uint8_t { ltFile, ltEventLog };
+
+// ---------------------------------------------------------------------------
+// The server, session and request facts of a report. The logger does not know
+// the server controller, the session or the request; its owner (the server
+// controller) fills these in when a report asks for them.
+
+// A form as a report names it: "[unassigned]" when not Assigned, Name + " (" +
+// ClassName + ")" for a component, else ClassName.
+struct TKXReportForm {
+  bool Assigned = false;
+  bool IsComponent = false;
+  std::string Name;
+  std::string ClassName;
+};
+
+// The session's current request.
+struct TKXReportRequest {
+  std::string RemoteAddr;  // the connection's peer address
+  std::string PathInfo;
+  std::string Method;  // the request method; a report shows "GET" for "GET", "POST" for any other
+};
+
+// The session's browser object.
+struct TKXReportBrowser {
+  std::string Name;
+  std::string UserAgent;
+};
+
+// The current session (the application object).
+struct TKXReportSession {
+  std::string AppPath;
+  TKXReportForm ActiveForm;
+  std::vector<TKXReportForm> ActiveForms;  // the active form list
+  std::vector<TKXReportForm> Forms;        // the form list
+  std::optional<TKXReportBrowser> Browser;
+  std::string SessionID;
+  TDateTime LastAccess = 0;
+  bool Callback = false;
+  std::optional<TKXReportRequest> Request;
+  std::string RunParams;  // the raw run-parameter text
+};
+
+// The server controller's settings that a report shows.
+struct TKXReportServer {
+  std::string Version;
+  bool AllowMultipleSessionsPerUser = false;
+  std::string ContentPath;
+};
+
+struct TKXExceptionReportFacts {
+  std::optional<TKXReportServer> Server;    // absent without a server controller
+  int SessionCount = 0;                      // sessions in the store
+  std::optional<TKXReportSession> Session;  // absent without a current session
+};
+
+// What the logger's owner (the server controller) offers.
+class IKXExceptionLoggerOwner {
+ public:
+  // The facts of the calling thread's session and request. sender is the
+  // object that reported the exception (the application object for a request),
+  // nullptr for the exception page. Called under the logger's lock.
+  virtual void GetExceptionReportFacts(TObject* sender, TKXExceptionReportFacts& facts) = 0;
+  // The controller's OnLogException with the report's lines: true when it took
+  // the report, which then is not saved anywhere else. Called under the lock.
+  virtual bool DoOnLogException(const TStrings& report) = 0;
+
+ protected:
+  ~IKXExceptionLoggerOwner() = default;
+};
+
+// ---------------------------------------------------------------------------
+
+class TKXExceptionLogger : public TPersistent {
+ public:
+  explicit TKXExceptionLogger(IKXExceptionLoggerOwner* owner = nullptr);
+  // When Enabled, purges old report files; a failing purge goes to the system
+  // log, never out of the destructor.
+  ~TKXExceptionLogger() override;
+  TKXExceptionLogger(const TKXExceptionLogger&) = delete;
+  TKXExceptionLogger& operator=(const TKXExceptionLogger&) = delete;
+
+  // From another logger copies FilePath, FileName, ReportInfos, LogType and
+  // Enabled (not PurgeAfterDays); other sources as TPersistent does.
+  void Assign(const TPersistent* source) override;
+
+  // Builds the report of e and saves it; returns whether some target took it.
+  // False when not Enabled, when e is nullptr or when e's exact class was
+  // registered with RegisterIgnoreException (a subclass of it is reported).
+  // Never raises.
+  bool LogException(TObject* sender, const std::exception* e);
+
+  // The detail block of the exception page: the exception info, then, only
+  // when clientAddress (the connection's peer address, never a Host or
+  // forwarded-for header) is a loopback address (127.0.0.0/8, ::1 or
+  // ::ffff:127.x.x.x), a separator and the application info and a separator and
+  // the session info, then a separator and the stack trace. Lines end with CR
+  // LF. Empty for a nullptr e.
+  std::string GetExceptionDetail(const std::exception* e, const std::string& clientAddress);
+
+  // Exceptions of exactly this class are never reported.
+  void RegisterIgnoreException(const std::type_info& exceptionClass);
+  template <class E>
+  void RegisterIgnoreException() {
+    RegisterIgnoreException(typeid(E));
+  }
+
+  // Replaces list's lines with the report: each section of ReportInfos after a
+  // separator line of 120 "-", in the order exception, application, session,
+  // stack trace, and a last separator.
+  void CreateReport(TStrings& list);
+  // Offers the last report to the owner's OnLogException, then saves it to a
+  // file (ltFile) and, when that fails or with ltEventLog, to the system log.
+  bool SaveReport();
+  // Writes the last report to GetFilePath + GetFileName + "@" + the local time
+  // "yyyy-mm-dd hh-mm-ss.zzz" + ".Log", creating the folder with its parents.
+  // A name already taken gets "-2", "-3" ... before ".Log"; an existing file is
+  // never overwritten. Any failure gives false (and no partial file).
+  bool SaveToFile();
+  // Writes the last report's text to the system log; true.
+  virtual bool SaveToEventLog();
+  // With PurgeAfterDays above 0, deletes the regular files directly in the log
+  // folder whose names start with GetFileName + "@" and end with ".log" (both
+  // ignoring case) and that were last modified PurgeAfterDays days ago or
+  // earlier. Symbolic links are neither followed nor deleted, and a log folder
+  // that is itself a link is left alone. A critical folder (the root, a folder
+  // directly under it, the current folder or above) raises "Assertion failed:
+  // <class name>.PurgeFiles attempts to delete \"<folder>\"".
+  void PurgeFiles();
+
+  // The logger's lock, which serialises report building and saving.
+  void Lock() { FLock.Enter(); }
+  void Unlock() { FLock.Leave(); }
+
+  // FilePath trimmed, "\" taken for "/", with a trailing "/"; when empty, the
+  // application folder + "ErrorLog/".
+  std::string GetFilePath() const;
+  // FileName trimmed, or the application's name when empty; "/", "\" and
+  // control characters become "_", so the name never leaves the log folder.
+  std::string GetFileName() const;
+
+  TReportInfos ReportInfos() const { return FReportInfos; }  // all four by default
+  void SetReportInfos(TReportInfos value) { FReportInfos = value; }
+  std::string FilePath() const;
+  void SetFilePath(const std::string& value);
+  std::string FileName() const;
+  void SetFileName(const std::string& value);
+  TLogType LogType() const { return FLogType; }  // ltFile by default
+  void SetLogType(TLogType value) { FLogType = value; }
+  bool Enabled() const { return FEnabled; }  // false by default
+  void SetEnabled(bool value) { FEnabled = value; }
+  int PurgeAfterDays() const { return FPurgeAfterDays; }  // 0 (never) by default
+  void SetPurgeAfterDays(int value) { FPurgeAfterDays = value; }
+
+  // The running time between start and now as a report writes it: the whole
+  // days, hours, minutes and seconds that are not zero, each as the number and
+  // " day", " hour", " minute" or " second" with "s" above 1, joined by blanks
+  // ("1 day 5 minutes 2 seconds"). No time, or a negative one, gives "".
+  static std::string RunningTimeText(TDateTime start, TDateTime now);
+
+ private:
+  // What the report shows of the current exception; taken when it is set, so a
+  // report never reads an exception object that is gone.
+  struct TExceptionSnapshot {
+    const void* Object = nullptr;
+    std::uint64_t ThrowSerial = 0;  // 0: no record of its throw
+    std::string ClassName;
+    std::string Message;
+    const void* Address = nullptr;  // where it was thrown, when known
+  };
+
+  void SetException(const std::exception* e);
+  bool IsIgnored(const std::exception* e) const;
+  TKXExceptionReportFacts GatherFacts(TObject* sender);
+  void BuildReport(TStrings& list, TObject* sender);
+  void AddExceptionInfo(TStrings& list) const;
+  void AddAppInfo(TStrings& list) const;
+  void AddSessionInfo(TStrings& list, const TKXExceptionReportFacts& facts) const;
+  void AddStackTrace(TStrings& list) const;
+
+  IKXExceptionLoggerOwner* FOwner;
+  std::unique_ptr<TStringList> FReport;
+  std::unique_ptr<TStringList> FStackTrace;
+  std::vector<std::type_index> FIgnoreList;
+  TReportInfos FReportInfos = kAllReportInfos;
+  TLogType FLogType = ltFile;
+  std::optional<TExceptionSnapshot> FException;
+  TDateTime FAppStartupTime;
+  std::string FComputerName;
+  bool FEnabled = false;
+  std::string FFilePath;
+  std::string FFileName;
+  int FPurgeAfterDays = 0;
+  mutable TKXCriticalSection FLock;
+};
+
+}  // namespace kx

@@ -1,0 +1,488 @@
+#include "kx/appserver/ServerController.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/FileUtils.h"
+#include "kx/foundation/HtmlUtils.h"
+#include "kx/foundation/Identifiers.h"
+#include "kx/foundation/Streams.h"
+#include "kx/platform/IniFiles.h"
+
+namespace kx {
+
+namespace {
+
+constexpr char kLockedMessage[] = " is locked. Suggestion: Set in ServerController OnConfig event instead.";
+constexpr char kEmptyAppName[] = "Application name cannot be empty";
+constexpr char kInvalidAppName[] =
+    "Invalid application name. Application name must follow the same rules of TComponent name";
+constexpr char kInvalidSessionTimeout[] = "Invalid session timeout value.";
+constexpr char kUnableToCreateCacheDir[] = "Unable to create cache directory \"%s\".";
+constexpr char kCacheDirCreated[] = "Cache directory created \"%s\"";
+constexpr char kUseCookiesFirst[] =
+    "You must set CookieOptions.UseCookies to TRUE before setting ServerController.AllowMultipleSessionsPerUser to "
+    "FALSE.";
+constexpr char kAllowMultipleFirst[] =
+    "In order to disable cookies you must set ServerController.AllowMultipleSessionsPerUser to TRUE.";
+constexpr char kDefaultDescription[] = "Kestrix Application";
+constexpr char kDefaultAppName[] = "MyKXApp";
+constexpr char kThreadName[] = "KX Session Timeout Thread";
+// Days from 0001-01-01 to 1899-12-30, counted from 1: the date part of the platform's time stamp.
+constexpr std::int64_t kDateDelta = 693594;
+constexpr std::size_t kMaxMachineName = 256;
+
+// The application's folder, with a trailing "/": the host's answer when it supplies one.
+std::string ApplicationFolder() {
+  if (gGetAppPath) return IncludeTrailingPathDelim(gGetAppPath());
+  return gsAppPath();
+}
+
+bool IsRegularFile(const std::string& fileName) {
+  struct stat status {};
+  return ::stat(fileName.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+TDateTime WithoutMilliseconds(TDateTime value) {
+  int year, month, day, hour, minute, second, millisecond;
+  DecodeDateTime(value, year, month, day, hour, minute, second, millisecond);
+  return EncodeDateTime(year, month, day, hour, minute, second, 0);
+}
+
+// The upper-case hexadecimal of the platform time stamp of value in whole seconds.
+std::string StartUIDOf(TDateTime value) {
+  const double days = std::floor(value);
+  const std::int64_t date = std::int64_t(days) + kDateDelta;
+  const std::int64_t time = std::llround((value - days) * kMSecsPerDay);
+  const std::int64_t milliseconds = date * 86400000 + time;
+  return IntToHex(std::uint64_t((milliseconds + 500) / 1000));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Option objects
+
+void TKXSSLOptions::Assign(const TPersistent* source) {
+  if (const auto* other = dynamic_cast<const TKXSSLOptions*>(source)) {
+    FCertificatePassword = other->FCertificatePassword;
+    FNonSSLRequest = other->FNonSSLRequest;
+    FPort = other->FPort;
+    FSSLVersion = other->FSSLVersion;
+    FCipherList = other->FCipherList;
+    FSSLVersions = other->FSSLVersions;
+    FDHParamsFile = other->FDHParamsFile;
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TKXSessionCookieOptions::SetCookieNameSuffix(const std::string& value) {
+  std::string suffix;
+  for (char c : value)
+    if (c != ' ' && c != ',' && c != ';') suffix += c;
+  FCookieNameSuffix = std::move(suffix);
+}
+
+void TKXSessionCookieOptions::SetUseCookies(bool value) {
+  if (!value && FOwner && !FOwner->AllowMultipleSessionsPerUser()) throw Exception(kAllowMultipleFirst);
+  FUseCookies = value;
+}
+
+void TKXSessionCookieOptions::Assign(const TPersistent* source) {
+  if (const auto* other = dynamic_cast<const TKXSessionCookieOptions*>(source)) {
+    FSessionCookies = other->FSessionCookies;
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TKXSearchEngineOptions::Assign(const TPersistent* source) {
+  if (const auto* other = dynamic_cast<const TKXSearchEngineOptions*>(source)) {
+    FRedirectToContentHandler = other->FRedirectToContentHandler;
+    FContentHandlerPath = other->FContentHandlerPath;
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TKXJavaScriptOptions::Assign(const TPersistent* source) {
+  if (const auto* other = dynamic_cast<const TKXJavaScriptOptions*>(source)) {
+    FDebug = other->FDebug;
+    FUseUncompressedFiles = other->FUseUncompressedFiles;
+    FEnableFirebug = other->FEnableFirebug;
+    FAjaxErrorMode = other->FAjaxErrorMode;
+    FRenderjQuery = other->FRenderjQuery;
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TKXBackButtonOptions::Assign(const TPersistent* source) {
+  if (const auto* other = dynamic_cast<const TKXBackButtonOptions*>(source)) {
+    FMode = other->FMode;
+    FShowMessage = other->FShowMessage;
+    FWarningMessage = other->FWarningMessage;
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TKXSecurityOptions::Assign(const TPersistent* source) {
+  if (const auto* other = dynamic_cast<const TKXSecurityOptions*>(source)) {
+    FCheckSameIP = other->FCheckSameIP;
+    FCheckSameUA = other->FCheckSameUA;
+    FCheckFormId = other->FCheckFormId;
+    FShowSecurityErrorDetails = other->FShowSecurityErrorDetails;
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TKXMobileOptions::Assign(const TPersistent* source) {
+  if (const auto* other = dynamic_cast<const TKXMobileOptions*>(source)) {
+    FViewportTag = other->FViewportTag;
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+// ---------------------------------------------------------------------------
+// TSessionTimeoutThread
+
+TSessionTimeoutThread::TSessionTimeoutThread(TKXServerControllerBase& controller, std::int32_t interval)
+    : TKXTimedThread(kThreadName, interval), mController(controller) {}
+
+TSessionTimeoutThread::~TSessionTimeoutThread() {
+  Finish();
+  WaitFor();
+}
+
+void TSessionTimeoutThread::Run() {
+  mList.clear();
+  IKXSessionStore* store = gSessions;
+  std::exception_ptr error;
+  if (store) {
+    try {
+      store->RemoveExpiredSessions(mList);
+    } catch (...) {
+      // The sessions already taken out are freed all the same.
+      error = std::current_exception();
+    }
+    for (TKXApplication* session : mList) {
+      if (gSetWebApplicationThreadVar) gSetWebApplicationThreadVar(session);
+      try {
+        store->FreeSession(session);
+      } catch (const std::exception& e) {
+        mController.DoLogException(nullptr, e);
+      } catch (...) {
+        // Nothing to report; the next session is freed all the same.
+      }
+      if (gSetWebApplicationThreadVar) gSetWebApplicationThreadVar(nullptr);
+    }
+    mList.clear();
+  }
+  if (++mRunCount >= PurgeEveryRuns) {
+    mRunCount = 0;
+    if (store) store->ClearExpiredSessionsList();
+  }
+  if (error) std::rethrow_exception(error);
+}
+
+void TSessionTimeoutThread::HandleException(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    mController.DoLogException(nullptr, e);
+  } catch (...) {
+    // Not an exception object: nothing to report.
+  }
+}
+
+// ---------------------------------------------------------------------------
+// TKXServerControllerBase: creation
+
+TKXServerControllerBase::TKXServerControllerBase() : FContentPath(ApplicationFolder() + "wwwroot/") {}
+
+TKXServerControllerBase::~TKXServerControllerBase() {
+  try {
+    if (!FCacheDir.empty() && DirectoryExists(FCacheDir)) KXDelTree(FCacheDir);
+  } catch (...) {
+    // A cache folder that cannot be removed stays; the process ends anyway.
+  }
+  if (mTempPathSet && TTempFileStream::GetTempPath() == FCacheDir) TTempFileStream::SetTempPath(mPreviousTempPath);
+  if (gServerController == this) gServerController = nullptr;
+  if (gSC == this) gSC = nullptr;
+}
+
+void TKXServerControllerBase::InitControl() {
+  FProcessID = ToBase36(std::uint64_t(std::llround(Now() * kMSecsPerDay)), 10) + "_" +
+               ToBase36(std::uint64_t(::getpid()), 1);
+  TDataModule::InitControl();
+  FComInitialization = ciNone;
+  FRendering = rnInMemory;
+  FHTMLHeaders = std::make_unique<TStringList>();
+  FContentFiles = std::make_unique<TStringList>();
+  FSessionTimeout = 10;
+  FShowLoadingAnimation = true;
+  FPageTransitions = false;
+  mCacheFiles = std::make_unique<TStringList>();
+  mServerVariables = std::make_unique<TStringList>();
+  for (const char* name : {"APP_POOL_ID", "SERVER_ADDR", "SERVER_NAME", "SERVER_PORT", "SERVER_SOFTWARE"})
+    mServerVariables->Add(name);
+  mServerVariables->SetSorted(true);
+  FCompression = std::make_unique<TKXCompressionOptions>();
+  FSSLOptions = std::make_unique<TKXSSLOptions>();
+  FExceptionLogger = std::make_unique<TKXExceptionLogger>(this);
+  FCookieOptions = std::make_unique<TKXSessionCookieOptions>(this);
+  FSearchEngineOptions = std::make_unique<TKXSearchEngineOptions>();
+  FJavaScriptOptions = std::make_unique<TKXJavaScriptOptions>();
+  FSecurityOptions = std::make_unique<TKXSecurityOptions>();
+  FBackButtonOptions = std::make_unique<TKXBackButtonOptions>();
+  FMobileOptions = std::make_unique<TKXMobileOptions>();
+  FStartDateTime = WithoutMilliseconds(Now());
+  mStartUID = StartUIDOf(FStartDateTime);
+  FAllowMultipleSessionsPerUser = false;
+  FShowStartParams = true;
+  FRestartExpiredSession = false;
+  FLogSessionEvents = false;
+  mSessionTimeoutThread = std::make_unique<TSessionTimeoutThread>(*this);
+  mSessionTimeoutThread->Start();
+}
+
+void TKXServerControllerBase::InitDesignTime() {
+  TDataModule::InitDesignTime();
+  if (FAppName.empty()) FAppName = kDefaultAppName;
+  ResolveTemplateDir();
+}
+
+void TKXServerControllerBase::ResolveTemplateDir() {
+  const std::string appFolder = ApplicationFolder();
+  if (FTemplateDir.empty()) {
+    FTemplateDir = appFolder + "Templates/";
+  } else if (FTemplateDir.front() != '/' && DirectoryExists(appFolder + FTemplateDir)) {
+    FTemplateDir = IncludeTrailingPathDelim(appFolder + FTemplateDir);
+  } else {
+    FTemplateDir = IncludeTrailingPathDelim(FTemplateDir);
+  }
+}
+
+void TKXServerControllerBase::Loaded() {
+  TDataModule::Loaded();
+  // A relative TemplateDir given while the components were built is resolved as one set before.
+  ResolveTemplateDir();
+  const std::string portIni = ApplicationFolder() + "port.ini";
+  if (IsRegularFile(portIni)) {
+    TMemIniFile ini(portIni);
+    FPort = ini.ReadInteger("PORTS", "Port", 0);
+    FSSLOptions->SetPort(ini.ReadInteger("PORTS", "SSLPort", 0));
+  }
+}
+
+void TKXServerControllerBase::AfterConstruction() {
+  TDataModule::AfterConstruction();
+  CreateCommon();
+  if (!FCacheDir.empty()) {
+    if (!MakeDirectory(FCacheDir, false)) throw Exception(Format(kUnableToCreateCacheDir, FCacheDir));
+    if (FLog == loFile) LogFileAppend(Format(kCacheDirCreated, FCacheDir));
+  }
+  TKXAppCache::SetController(this);
+}
+
+void TKXServerControllerBase::CreateCommon() {
+  if (FDescription.empty()) FDescription = kDefaultDescription;
+  if (FDisplayName.empty()) FDisplayName = FDescription;
+  mMachineName = TKXAppInfo::GetComputerName();
+  if (mMachineName.size() > kMaxMachineName) mMachineName.resize(kMaxMachineName);
+  // InitDesignTime ran with the inherited creation, before the components were built.
+  if (OnConfig) OnConfig(this);
+  if (FCacheDir.empty()) SetCacheDir("");
+  mPreviousTempPath = TTempFileStream::GetTempPath();
+  TTempFileStream::SetTempPath(FCacheDir);
+  mTempPathSet = true;
+  mLocked = true;
+}
+
+// ---------------------------------------------------------------------------
+// Destruction
+
+void TKXServerControllerBase::BeforeDestruction() {
+  std::exception_ptr error;
+  try {
+    TDataModule::BeforeDestruction();
+  } catch (...) {
+    error = std::current_exception();
+  }
+  StopSessionTimeoutThread();
+  FreeSessionStore();
+  if (error) std::rethrow_exception(error);
+}
+
+void TKXServerControllerBase::Dispose() {
+  StopSessionTimeoutThread();
+  if (mCacheFiles) TKXAppCache::ClearCache(*mCacheFiles);
+  if (TKXAppCache::Controller() == this) TKXAppCache::SetController(nullptr);
+  TDataModule::Dispose();
+}
+
+void TKXServerControllerBase::StopSessionTimeoutThread() {
+  if (!mSessionTimeoutThread) return;
+  mSessionTimeoutThread->Finish();
+  mSessionTimeoutThread->WaitFor();
+  mSessionTimeoutThread.reset();
+}
+
+void TKXServerControllerBase::FreeSessionStore() {
+  // A controller whose creation failed never served a request; the store stays for the next one.
+  if (!mLocked) return;
+  IKXSessionStore* store = gSessions;
+  gSessions = nullptr;
+  delete store;
+}
+
+// ---------------------------------------------------------------------------
+// Properties
+
+void TKXServerControllerBase::SetAppName(const std::string& value) {
+  CheckLock("AppName");
+  const std::string name = Trim(value);
+  if (name.empty()) throw Exception(kEmptyAppName);
+  if (!IsValidIdent(name)) throw Exception(kInvalidAppName);
+  FAppName = name;
+}
+
+void TKXServerControllerBase::SetBoundIP(const std::string& value) {
+  CheckLock("BoundIP");
+  FBoundIP = value;
+}
+
+void TKXServerControllerBase::SetCacheDir(const std::string& value) {
+  CheckLock("CacheDir");
+  std::string folder;
+  if (Trim(value).empty()) {
+    folder = gsTempPath();
+  } else {
+    folder = IncludeTrailingPathDelim(value);
+    if (folder.front() != '/') folder = gsTempPath() + folder;
+  }
+  const std::string processFolder = FProcessID + "/";
+  if (!EndsText(processFolder, folder)) folder += processFolder;
+  if (!MakeDirectory(folder, false)) throw Exception(Format(kUnableToCreateCacheDir, folder));
+  FCacheDir = folder;
+}
+
+void TKXServerControllerBase::SetSessionTimeout(std::int32_t value) {
+  if (value < 0 || value > 65535) throw Exception(kInvalidSessionTimeout);
+  FSessionTimeout = value;
+}
+
+void TKXServerControllerBase::SetTemplateDir(const std::string& value) {
+  FTemplateDir = IncludeTrailingPathDelim(value);
+}
+
+void TKXServerControllerBase::SetURLBase(const std::string& value) {
+  std::string base = Trim(value);
+  if (!base.empty()) {
+    if (base.front() != '/') base.insert(0, 1, '/');
+    if (base.back() != '/') base += '/';
+  }
+  FURLBase = std::move(base);
+}
+
+void TKXServerControllerBase::SetAllowMultipleSessionsPerUser(bool value) {
+  if (!value && FCookieOptions && !FCookieOptions->UseCookies()) throw Exception(kUseCookiesFirst);
+  FAllowMultipleSessionsPerUser = value;
+}
+
+void TKXServerControllerBase::SetDocType(const std::string& value) {
+  const std::string docType = Trim(value);
+  ValidateDocType(docType);
+  FDocType = docType;
+}
+
+void TKXServerControllerBase::SetContentPath(const std::string& value) {
+  CheckLock("ContentPath");
+  FContentPath = IncludeTrailingPathDelim(value);
+}
+
+// ---------------------------------------------------------------------------
+// Operations
+
+void TKXServerControllerBase::CheckLock(std::string_view propertyName) const {
+  if (mLocked) throw Exception(std::string(propertyName) + kLockedMessage);
+}
+
+void TKXServerControllerBase::CheckLockGlobal(std::string_view propertyName) {
+  if (gSC) gSC->CheckLock(propertyName);
+}
+
+void TKXServerControllerBase::DoCloseSession(TKXApplication* application) {
+  if (OnCloseSession) OnCloseSession(application);
+}
+
+void TKXServerControllerBase::DoNewSession(TKXApplication* application) {
+  if (OnNewSession) OnNewSession(application);
+}
+
+void TKXServerControllerBase::DoSessionRestarted(TKXApplication* application) {
+  if (OnSessionRestarted) OnSessionRestarted(application);
+}
+
+void TKXServerControllerBase::DoGetSessionID(TKXApplication* application, std::string& sessionId) {
+  if (OnGetSessionID) OnGetSessionID(application, sessionId);
+}
+
+void TKXServerControllerBase::DoGetMainForm(TKXAppForm*& mainForm) {
+  if (OnGetMainForm) OnGetMainForm(mainForm);
+}
+
+void TKXServerControllerBase::DoBackButton(TKXResyncInfo& resyncInfo) {
+  if (OnBackButton) OnBackButton(resyncInfo);
+}
+
+void TKXServerControllerBase::DoBrowserCheck(TKXApplication* application, std::unique_ptr<TBrowser>& browser) {
+  if (OnBrowserCheck) OnBrowserCheck(application, browser);
+}
+
+void TKXServerControllerBase::DoOnUserTag(const std::string& tagName, const TStrings& params, std::string& output) {
+  if (OnUserTag) OnUserTag(tagName, params, output);
+}
+
+void TKXServerControllerBase::DoOnSessionTag(TKXApplication* application, const std::string& tagName,
+                                             const TStrings& params, std::string& output) {
+  if (OnSessionTag) OnSessionTag(application, tagName, params, output);
+}
+
+bool TKXServerControllerBase::DoException(TKXApplication* application, const std::exception& e) {
+  // The report describes the thread's current application, which is this one during a request.
+  FExceptionLogger->LogException(nullptr, &e);
+  bool handled = false;
+  if (OnException) OnException(application, e, handled);
+  return handled;
+}
+
+void TKXServerControllerBase::DoLogException(TObject* sender, const std::exception& e) {
+  if (FExceptionLogger) FExceptionLogger->LogException(sender, &e);
+}
+
+bool TKXServerControllerBase::AuthActive() const {
+  return FAuther != nullptr && FAuther->AutherPolicy() != apRestrictNone;
+}
+
+void TKXServerControllerBase::GetExceptionReportFacts(TObject* sender, TKXExceptionReportFacts& facts) {
+  facts.Server = TKXReportServer{Version(), FAllowMultipleSessionsPerUser, FContentPath};
+  facts.SessionCount = gSessions ? gSessions->GetCount() : 0;
+  if (gDescribeSession) {
+    TKXReportSession session;
+    if (gDescribeSession(sender, session)) facts.Session = std::move(session);
+  }
+}
+
+bool TKXServerControllerBase::DoOnLogException(const TStrings& report) {
+  return OnLogException ? OnLogException(report) : false;
+}
+
+}  // namespace kx

@@ -1,0 +1,181 @@
+// The session store: the live sessions of the process by id, the ids of
+// recently expired sessions with their run parameters, look-up with the
+// session lock held for one request, and expiry for the session-timeout thread.
+// Builds on appserver/Application.h and foundation/Locks.h.
+//
+// Locks: the store's reader/writer lock comes before a session's own lock, and
+// no thread ever waits for a session lock while holding the store lock: the
+// store only try-locks a session and, when that fails, releases its lock,
+// sleeps 10 ms and tries again. A session leaves the store while its lock is
+// held, and is freed only after that lock was released, outside the store lock.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "kx/appserver/Application.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/foundation/Locks.h"
+#include "kx/platform/Classes.h"
+
+namespace kx {
+
+// The live sessions by id; ids compare case-sensitively.
+class TKXSessionList {
+ public:
+  // Raises EStringListError "String list does not allow duplicates" for an id already listed.
+  void Add(const std::string& id, TKXApplication* session);
+  // nullptr for an unknown or empty id.
+  TKXApplication* Find(const std::string& id) const;
+  // Deletes the entry and returns its session (nullptr when unknown).
+  TKXApplication* Remove(const std::string& id);
+  bool Exists(const TKXApplication* session) const;
+  // Appends every session, in id order.
+  void GetObjectList(std::vector<TKXApplication*>& list) const;
+  // A fresh NewGuidEncode64 id that is not listed.
+  std::string NewSessionID() const;
+  int Count() const { return int(mItems.size()); }
+  bool Empty() const { return mItems.empty(); }
+  TKXApplication* First() const { return mItems.empty() ? nullptr : mItems.begin()->second; }
+
+ private:
+  std::map<std::string, TKXApplication*> mItems;
+};
+
+// The ids of expired sessions with their run parameters (raw text), so that a
+// request for an expired session can restart it with them.
+class TKXExpiredSessionList {
+ public:
+  // The list is pruned only once it holds this many entries.
+  static constexpr std::int32_t InitialCapacity = 100;
+  // Entries older than this many minutes are pruned.
+  static constexpr std::int32_t CleanAfterMinutes = 240;
+
+  // Only when the id is not listed yet.
+  void Add(const std::string& id, const std::string& runParams);
+  bool Contains(const std::string& id) const { return mItems.count(id) != 0; }
+  // Empty for an unknown id.
+  std::string GetRunParams(const std::string& id) const;
+  void RemoveSession(const std::string& id);
+  // With InitialCapacity entries or more: deletes those made more than
+  // CleanAfterMinutes before now.
+  void RemoveOldSessions();
+  int Count() const { return int(mItems.size()); }
+
+ private:
+  struct TExpiredSession {
+    std::string mRunParams;
+    std::chrono::steady_clock::time_point mExpiredAt;
+  };
+  std::map<std::string, TExpiredSession> mItems;
+};
+
+using TKXSessionEvent = std::function<void(TKXApplication* session)>;
+// Receives what freeing a session raised; the store carries on with the next one.
+using TKXSessionErrorEvent = std::function<void(const std::string& sessionId, const std::exception& error)>;
+
+// The process's store is gSessions (appserver/KXGlobal.h); SessionStore() gives it with this class's
+// operations.
+class TKXSessions : public TObject, public IKXSessionStore {
+ public:
+  // The pause between two tries to lock a busy session.
+  static constexpr std::chrono::milliseconds RetryInterval{10};
+
+  TKXSessions() = default;
+  // Ends every session (Clear).
+  ~TKXSessions() override;
+  TKXSessions(const TKXSessions&) = delete;
+  TKXSessions& operator=(const TKXSessions&) = delete;
+
+  void BeginRead() { FLock.BeginRead(); }
+  void EndRead() { FLock.EndRead(); }
+  void BeginWrite() { FLock.BeginWrite(); }
+  void EndWrite() { FLock.EndWrite(); }
+
+  // Fired after a new session was registered, and while a session is destroyed.
+  // Set them at start-up only.
+  TKXSessionEvent OnCreateSession;
+  TKXSessionEvent OnDestroySession;
+  // Set at start-up only; without it such errors go to stderr.
+  TKXSessionErrorEvent OnSessionError;
+  void DoOnCreateSession(TKXApplication* session);
+  void DoOnDestroySession(TKXApplication* session);
+
+  // A new id, unique among the live sessions. The caller holds the write lock.
+  std::string GenerateSessionID() const { return FSessions.NewSessionID(); }
+  // Locks session and registers it under its id; the caller holds the write
+  // lock. A duplicate id raises Exception "Error while trying to add a new
+  // session: " + the list's message, and leaves session unlocked. The lock is
+  // only tried (a new session is free): a session held by another thread
+  // raises ESessionAlreadyLocked.
+  void AddSessionAndLock(TKXApplication* session);
+
+  // Read lock. The session returned by LookUp is not locked: use it only for
+  // identity, never after the store lock could have let it go.
+  TKXApplication* LookUp(const std::string& id);
+  bool IsValidSession(const TKXApplication* session);
+  int GetCount() const override;
+  // The session's status, after which its access is marked; -1 for an unknown id.
+  std::int32_t QueryStatus(const std::string& id);
+  // Marks the session's access when it exists.
+  void MarkAccess(const std::string& id);
+
+  // The session of id, locked for the caller; nullptr when the id is unknown,
+  // when the session has expired (expired is then true, as it is for an id in
+  // the expired list), or when timeoutMs (> 0) passed while another request
+  // held the session. 0 waits without limit. An expired session stays in the
+  // store for the timeout thread; its run parameters go to the expired list.
+  TKXApplication* LookupAndLock(const std::string& id, bool& expired, std::int32_t timeoutMs);
+  TKXApplication* LookupAndLock(const std::string& id, std::int32_t timeoutMs);
+  // The first session whose tagged name equals name ignoring case, locked
+  // (waiting while it is busy), or nullptr.
+  TKXApplication* LookupByTaggedNameAndLock(const std::string& name);
+
+  // Takes the session out of the store (the object is not freed); nullptr is ignored.
+  void Remove(TKXApplication* session);
+  // The caller holds session's lock once: the session leaves the store, its lock
+  // is released and it is freed (as the thread's current application).
+  void RemoveAndFree(TKXApplication* session);
+  // Ends the session of id: waits until no request holds it, takes it out of
+  // the store and frees it. True when it existed. The calling thread may hold
+  // the session's lock itself (once).
+  bool Terminate(const std::string& id);
+  // Ends every session, one at a time, as Terminate does.
+  void Clear();
+
+  // Takes the write lock and returns every session; UnLockList releases it.
+  std::vector<TKXApplication*> LockList();
+  void UnLockList();
+  // Moves every expired session that no request holds into target, recording
+  // its run parameters in the expired list. The caller frees them
+  // (FreeSession), outside every lock.
+  void RemoveExpiredSessions(std::vector<TKXApplication*>& target) override;
+  // The saved run parameters of an expired id (empty when none); remove deletes the entry.
+  std::string GetExpiredParams(const std::string& id, bool remove);
+  // Prunes the expired list (RemoveOldSessions).
+  void ClearExpiredSessionsList() override;
+  int ExpiredCount();
+
+  // Frees a session that is out of the store and unlocked, as the thread's
+  // current application; what it raises goes to OnSessionError.
+  void FreeSession(TKXApplication* session) override;
+
+ private:
+  // Try-locks the session of id (or the first session, for an empty id and
+  // first set) under the write lock, retrying every RetryInterval; removes it
+  // and returns it still locked, or nullptr when there is none.
+  TKXApplication* TakeLocked(const std::string& id, bool first);
+
+  mutable TKXSlimReaderWriter FLock;
+  TKXExpiredSessionList FExpiredSessions;
+  TKXSessionList FSessions;
+};
+
+// gSessions as this class, or nullptr when no store (or another kind) is installed.
+TKXSessions* SessionStore();
+
+}  // namespace kx

@@ -1,0 +1,26 @@
+#include "kx/controls/ImageList.h"
+
+#include "kx/appserver/Application.h"
+#include "kx/forms/Forms.h"
+#include "kx/platform/Graphics.h"
+
+namespace kx {
+
+IKXCacheOwner* TKXImageList::GetCacheOwner(TCacheType& cacheType) const {
+  if (cacheType == ctForm) {
+    if (auto* form = dynamic_cast<TKXForm*>(Owner())) return form;
+    cacheType = ctSession;
+  }
+  return GetWebApplication();
+}
+
+std::string TKXImageList::ExtractImageToCache(int index, TCacheType cacheType) const {
+  if (index < 0 || index >= mImages.Count()) return {};
+  IKXCacheOwner* owner = GetCacheOwner(cacheType);
+  if (owner == nullptr) return {};
+  TBitmap image;
+  if (!mImages.GetBitmap(index, image)) return {};
+  return TKXAppCache::GraphicToCacheFile(owner, image, cacheType, /*ForcePNG=*/true);
+}
+
+}  // namespace kx

@@ -1,0 +1,534 @@
+#include "kx/forms/BaseControls.h"
+
+#include "kx/foundation/HtmlUtils.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "kx/appserver/Application.h"
+#include "kx/forms/Containers.h"
+#include "kx/foundation/KXMessages.h"
+#include "kx/platform/SysUtils.h"
+#include "kx/platform/Utf8.h"
+
+namespace kx {
+
+// ---------------------------------------------------------------------------
+// TKXDataModule, TKXVCLComponent
+
+void TKXDataModule::AfterConstruction() {
+  FDesignMode = ComponentState().Contains(csDesigning);
+  TDataModule::AfterConstruction();
+}
+
+void TKXVCLComponent::AfterConstruction() {
+  TComponent::AfterConstruction();
+  FDesignMode = ComponentState().Contains(csDesigning);
+}
+
+// ---------------------------------------------------------------------------
+// Implementation objects
+
+TKXBaseComponentImplementation::TKXBaseComponentImplementation(TComponent* component) : mComponent(component) {}
+
+TObject* TKXBaseComponentImplementation::Alive(const TNotifier& notifier) const {
+  if (notifier.IsComponent) return notifier.Guard.Get();
+  return notifier.Object;
+}
+
+void TKXBaseComponentImplementation::AddFreeNotifier(TObject* object) {
+  if (object == nullptr || mComponent->ComponentState().Contains(csDestroying)) return;
+  for (const TNotifier& notifier : mFreeNotifiers) {
+    if (Alive(notifier) == object) return;
+  }
+  auto* component = dynamic_cast<TComponent*>(object);
+  mFreeNotifiers.push_back(TNotifier{object, component, component != nullptr});
+}
+
+void TKXBaseComponentImplementation::RemoveFreeNotifier(TObject* object) {
+  std::erase_if(mFreeNotifiers, [&](const TNotifier& notifier) {
+    TObject* alive = Alive(notifier);
+    return alive == object || alive == nullptr;
+  });
+}
+
+void TKXBaseComponentImplementation::DoFreeNotification() {
+  // A notifier may free another or unregister itself meanwhile: work on the taken list.
+  std::vector<TNotifier> notifiers = std::move(mFreeNotifiers);
+  mFreeNotifiers.clear();
+  for (const TNotifier& notifier : notifiers) {
+    if (IKXFreeNotification* target = Supports<IKXFreeNotification>(Alive(notifier))) target->Freeing(mComponent);
+  }
+}
+
+std::string TKXBaseHTMLComponentImplementation::getHTMLName() const { return UpperCase(Component()->Name()); }
+
+TKXBaseHTMLControlImplementation::TKXBaseHTMLControlImplementation(TControl* control)
+    : TKXBaseHTMLComponentImplementation(control), mControl(control) {}
+
+std::string TKXBaseHTMLControlImplementation::getHTMLName() const {
+  if (IKXBaseContainer* parent = Supports<IKXBaseContainer>(mControl->Parent())) {
+    return UpperCase(mControl->Name() + parent->ContainerPrefix());
+  }
+  if (auto* frame = dynamic_cast<TFrame*>(mControl->Owner())) return UpperCase(frame->Name() + mControl->Name());
+  return UpperCase(mControl->Name());
+}
+
+// ---------------------------------------------------------------------------
+// TKXBaseComponent
+
+std::unique_ptr<TKXBaseComponentImplementation> TKXBaseComponent::CreateImplementation() {
+  return std::make_unique<TKXBaseComponentImplementation>(this);
+}
+
+void TKXBaseComponent::InitControl() {
+  if (!FBaseComponentImplementation) FBaseComponentImplementation = CreateImplementation();
+  TComponent::InitControl();
+  ParentChanging();
+}
+
+void TKXBaseComponent::ParentChanging() {
+  if (IKXBaseContainer* previous = Supports<IKXBaseContainer>(FBaseComponentImplementation->Parent())) {
+    previous->KXRemoveComponent(this);
+  }
+  TKXContainer* form = GetKXParentForm(this);
+  FBaseComponentImplementation->SetParent(form);
+  if (form) form->KXAddComponent(this);
+}
+
+void TKXBaseComponent::Dispose() {
+  if (FBaseComponentImplementation) FBaseComponentImplementation->DoFreeNotification();
+  TComponent::Dispose();
+}
+
+TStrings& TKXBaseComponent::ExtraTagParams() { return FBaseComponentImplementation->ExtraTagParams(); }
+
+void TKXBaseComponent::SetExtraTagParams(const TStrings& value) {
+  FBaseComponentImplementation->ExtraTagParams().Assign(&value);
+}
+
+bool TKXBaseComponent::SupportsSubmit() { return Supports<IKXSubmitControl>(this) != nullptr; }
+
+bool TKXBaseComponent::SupportsInput() {
+  IKXInputControl* input = Supports<IKXInputControl>(this);
+  return input != nullptr && input->Editable();
+}
+
+TKXElementPtr<TKXMarkupLanguageTag> TKXBaseComponent::RenderMarkupLanguageTag(TKXCompContext* context) {
+  (void)context;
+  return nullptr;
+}
+
+void TKXBaseComponent::AddFreeNotifier(TObject* object) { FBaseComponentImplementation->AddFreeNotifier(object); }
+
+void TKXBaseComponent::RemoveFreeNotifier(TObject* object) {
+  if (FBaseComponentImplementation) FBaseComponentImplementation->RemoveFreeNotifier(object);
+}
+
+std::string TKXBaseComponent::ComponentName() { return UpperCase(Name()); }
+
+// ---------------------------------------------------------------------------
+// TKXBaseHTMLComponent
+
+std::unique_ptr<TKXBaseComponentImplementation> TKXBaseHTMLComponent::CreateImplementation() {
+  return std::make_unique<TKXBaseHTMLComponentImplementation>(this);
+}
+
+TKXBaseHTMLComponentImplementation* TKXBaseHTMLComponent::Implementation() const {
+  return static_cast<TKXBaseHTMLComponentImplementation*>(BaseComponentImplementation());
+}
+
+std::string TKXBaseHTMLComponent::HTMLName() { return UpperCase(Name()); }
+
+const TKXOnHTMLTag& TKXBaseHTMLComponent::OnHTMLTag() { return Implementation()->OnHTMLTag(); }
+
+void TKXBaseHTMLComponent::SetOnHTMLTag(TKXOnHTMLTag value) { Implementation()->SetOnHTMLTag(std::move(value)); }
+
+TKXElementPtr<TKXHTMLTag> TKXBaseHTMLComponent::RenderHTML(TKXCompContext* context) {
+  (void)context;
+  return nullptr;
+}
+
+TKXElementPtr<TKXMarkupLanguageTag> TKXBaseHTMLComponent::RenderMarkupLanguageTag(TKXCompContext* context) {
+  return RenderHTML(context);
+}
+
+void TKXBaseHTMLComponent::MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) {
+  if (tag == nullptr) return;
+  tag->Params()->AppendParams(ExtraTagParams());
+  stream.Write("\r\n");
+  tag->Render(stream);
+}
+
+std::string TKXBaseHTMLComponent::MakeHTMLTag(TKXHTMLTag* tag) {
+  TKXRenderStream stream(true, true);
+  MakeHTMLTag(tag, stream);
+  return stream.GetAsString();
+}
+
+void TKXBaseHTMLComponent::DoHTMLTag(TKXMarkupLanguageTag* tag) {
+  if (OnHTMLTag()) OnHTMLTag()(this, tag);
+}
+
+// ---------------------------------------------------------------------------
+// TKXBaseHTML40Component
+
+TKXElementPtr<TKXXMLTag> TKXBaseHTML40Component::RenderAsync(TKXCompContext* context) {
+  (void)context;
+  return nullptr;
+}
+
+std::string TKXBaseHTML40Component::RenderCSSClass(TKXCompContext* context) {
+  (void)context;
+  return std::string();
+}
+
+std::string TKXBaseHTML40Component::RenderStyle(TKXCompContext* context) {
+  (void)context;
+  return std::string();
+}
+
+void TKXBaseHTML40Component::RenderScripts(TKXCompContext* context) { (void)context; }
+
+TKXElementPtr<TKXXMLTag> TKXBaseHTML40Component::RenderAsyncComponent(TKXCompContext* context) {
+  return RenderAsync(context);
+}
+
+void TKXBaseHTML40Component::AddAsyncStyle(TKXXMLTag* tag, const std::string& style) { (void)tag, (void)style; }
+
+// ---------------------------------------------------------------------------
+// TKXVCLBaseControl
+
+void TKXVCLBaseControl::AfterConstruction() {
+  InitControl();
+  FDesignMode = ComponentState().Contains(csDesigning);
+  InitDesignTime();
+}
+
+void TKXVCLBaseControl::SetParent(TWinControl* parent) {
+  TWinControl* old = Parent();
+  if (old == parent) return;
+  ParentChanging(old, parent);
+  TControl::SetParent(parent);
+  AfterParentChanging(old, parent);
+}
+
+void TKXVCLBaseControl::SetAutoSize(bool value) {
+  TControl::SetAutoSize(value);
+  FAutosize = value;
+}
+
+void TKXVCLBaseControl::SetText(const std::string& value) {
+  if (value == mText) return;
+  mText = value;
+  TextChangedNotification();
+}
+
+void TKXVCLBaseControl::RequestAlign() {
+  if (!DesignMode()) {
+    if (auto* container = dynamic_cast<TKXBaseContainer*>(Parent())) {
+      container->ForceAlign();
+      return;
+    }
+  }
+  TControl::RequestAlign();
+}
+
+// ---------------------------------------------------------------------------
+// TKXBaseControl
+
+void TKXBaseControl::InitControl() {
+  TKXVCLBaseControl::InitControl();
+  SetAutoSize(true);
+  SetShowHint(true);
+  FKXControlImplementation = std::make_unique<TKXBaseControlImplementation>(this);
+}
+
+void TKXBaseControl::InitDesignTime() {
+  TKXVCLBaseControl::InitDesignTime();
+  if (DesignMode() || !Name().empty() || Owner() == nullptr) return;
+  const std::string base = ClassName();
+  for (int n = 1;; ++n) {
+    const std::string candidate = base + std::to_string(n);
+    if (Owner()->FindComponent(candidate) == nullptr) {
+      SetName(candidate);
+      return;
+    }
+  }
+}
+
+void TKXBaseControl::ParentChanging(TWinControl* oldParent, TWinControl* newParent) {
+  if (IKXBaseContainer* old = Supports<IKXBaseContainer>(oldParent)) old->KXRemoveComponent(this);
+  FKXControlImplementation->SetParent(newParent);
+}
+
+void TKXBaseControl::AfterParentChanging(TWinControl* oldParent, TWinControl* newParent) {
+  TKXVCLBaseControl::AfterParentChanging(oldParent, newParent);
+  // Normally the container took the control when it became its parent; this covers any other container.
+  if (IKXBaseContainer* container = Supports<IKXBaseContainer>(newParent)) container->KXAddComponent(this);
+}
+
+IKXBaseContainer* TKXBaseControl::ParentContainer() { return FKXControlImplementation->Parent(); }
+
+void TKXBaseControl::Dispose() {
+  if (IKXBaseContainer* container = Supports<IKXBaseContainer>(Parent())) container->KXRemoveComponent(this);
+  TKXVCLBaseControl::Dispose();
+}
+
+void TKXBaseControl::DoClick() {
+  if (OnClick) OnClick(this);
+}
+
+// ---------------------------------------------------------------------------
+// TKXBaseHTMLControl
+
+std::string TKXBaseHTMLControl::TextToHTML(std::string_view text, bool convertLineBreaks, bool convertSpaces) {
+  const TKXApplication* application = convertSpaces ? GetWebApplication() : nullptr;
+  return TextToHTML(text, convertLineBreaks, convertSpaces, application != nullptr && application->IsCallBack());
+}
+
+std::string TKXBaseHTMLControl::TextToHTML(std::string_view text, bool convertLineBreaks, bool convertSpaces,
+                                           bool inCallBack) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      case '\n':
+        if (convertLineBreaks) {
+          out += "<br>";
+        } else {
+          out += c;
+        }
+        break;
+      case '\r':
+        if (!convertLineBreaks) out += c;
+        break;
+      case ' ':
+        if (!convertSpaces) {
+          out += c;
+        } else if (inCallBack) {
+          out += "&amp;nbsp;";
+        } else {
+          out += "&nbsp;";
+        }
+        break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string TKXBaseHTMLControl::TextToJSStringLiteral(std::string_view text) {
+  return ScriptStringText(text, /*dropCR=*/true);
+}
+
+void TKXBaseHTMLControl::InitControl() {
+  InitializeImplementation();
+  TKXBaseControl::InitControl();
+  SetAutoSize(true);
+  FEditable = true;
+  FNonEditableAsLabel = true;
+  SetShowHint(true);
+  FKXBaseHTMLControlImplementation->SetTabOrder(-1);
+}
+
+void TKXBaseHTMLControl::InitializeImplementation() {
+  SetImplementation(std::make_unique<TKXBaseHTMLControlImplementation>(this));
+}
+
+void TKXBaseHTMLControl::SetImplementation(std::unique_ptr<TKXBaseHTMLControlImplementation> implementation) {
+  FKXBaseHTMLControlImplementation = std::move(implementation);
+  FKXBaseHTMLControlImplementation->Font().OnChange = [this](TObject*) { FontChanged(); };
+}
+
+void TKXBaseHTMLControl::ReleaseImplementation() {
+  // The object itself lives until the control is deleted: notices that arrive
+  // after Dispose may still ask it for names and notifiers.
+  if (FKXBaseHTMLControlImplementation) FKXBaseHTMLControlImplementation->Font().OnChange = nullptr;
+}
+
+void TKXBaseHTMLControl::Dispose() {
+  FKXBaseHTMLControlImplementation->DoFreeNotification();
+  TKXBaseControl::Dispose();
+  ReleaseImplementation();
+}
+
+TStrings& TKXBaseHTMLControl::ExtraTagParams() { return FKXBaseHTMLControlImplementation->ExtraTagParams(); }
+
+void TKXBaseHTMLControl::SetExtraTagParams(const TStrings& value) {
+  FKXBaseHTMLControlImplementation->ExtraTagParams().Assign(&value);
+  if (!DesignMode()) ExtraTagParamsChanged();
+}
+
+bool TKXBaseHTMLControl::SupportsSubmit() { return Supports<IKXSubmitControl>(this) != nullptr; }
+
+bool TKXBaseHTMLControl::SupportsInput() {
+  IKXInputControl* input = Supports<IKXInputControl>(this);
+  return input != nullptr && input->Editable();
+}
+
+TKXElementPtr<TKXMarkupLanguageTag> TKXBaseHTMLControl::RenderMarkupLanguageTag(TKXCompContext* context) {
+  return RenderHTML(context);
+}
+
+void TKXBaseHTMLControl::AddFreeNotifier(TObject* object) {
+  FKXBaseHTMLControlImplementation->AddFreeNotifier(object);
+}
+
+void TKXBaseHTMLControl::RemoveFreeNotifier(TObject* object) {
+  FKXBaseHTMLControlImplementation->RemoveFreeNotifier(object);
+}
+
+std::string TKXBaseHTMLControl::HTMLName() { return FKXBaseHTMLControlImplementation->getHTMLName(); }
+
+const TKXOnHTMLTag& TKXBaseHTMLControl::OnHTMLTag() { return FKXBaseHTMLControlImplementation->OnHTMLTag(); }
+
+void TKXBaseHTMLControl::SetOnHTMLTag(TKXOnHTMLTag value) {
+  FKXBaseHTMLControlImplementation->SetOnHTMLTag(std::move(value));
+}
+
+bool TKXBaseHTMLControl::HasName() { return FKXBaseHTMLControlImplementation->getHasName(); }
+
+TKXElementPtr<TKXHTMLTag> TKXBaseHTMLControl::RenderHTML(TKXCompContext* context) {
+  (void)context;
+  return nullptr;
+}
+
+void TKXBaseHTMLControl::MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) {
+  if (tag == nullptr) return;
+  if (HasTabOrder() && ShouldRenderTabOrder()) RenderTabOrder(tag);
+  tag->Params()->AppendParams(ExtraTagParams());
+  stream.Write("\r\n");
+  tag->Render(stream);
+}
+
+std::string TKXBaseHTMLControl::MakeHTMLTag(TKXHTMLTag* tag) {
+  TKXRenderStream stream(true, true);
+  MakeHTMLTag(tag, stream);
+  return stream.GetAsString();
+}
+
+void TKXBaseHTMLControl::DoHTMLTag(TKXMarkupLanguageTag* tag) {
+  if (OnHTMLTag()) OnHTMLTag()(this, tag);
+}
+
+TKXFont& TKXBaseHTMLControl::WebFont() { return FKXBaseHTMLControlImplementation->Font(); }
+
+void TKXBaseHTMLControl::SetWebFont(const TKXFont& value) { FKXBaseHTMLControlImplementation->Font().Assign(&value); }
+
+TKXColor TKXBaseHTMLControl::WebColor() { return FKXBaseHTMLControlImplementation->Color(); }
+
+void TKXBaseHTMLControl::SetWebColor(TKXColor value) {
+  FKXBaseHTMLControlImplementation->SetColor(value);
+  ColorChanged();
+}
+
+void TKXBaseHTMLControl::RenderTabOrder(TKXHTMLTag* tag) {
+  if (tag) tag->AddIntegerParam("TabIndex", RealTabOrder() + 1);
+}
+
+int TKXBaseHTMLControl::StoredTabOrder() const { return FKXBaseHTMLControlImplementation->TabOrder(); }
+
+// Tab order. The owner frame is the container reached through plain HTML
+// containers whose parent is a frame; the owner form is the parent form, the
+// owner form of an HTML container parent, or the form holding a parent frame.
+TKXContainer* TKXBaseHTMLControl::OwnerFrame() const {
+  TWinControl* parent = Parent();
+  while (auto* container = dynamic_cast<TKXHTMLContainer*>(parent)) {
+    if (dynamic_cast<TFrame*>(container->Parent())) return container;
+    parent = container->Parent();
+  }
+  return nullptr;
+}
+
+TKXContainer* TKXBaseHTMLControl::OwnerForm() const {
+  TWinControl* parent = Parent();
+  if (IsKXForm(parent)) return static_cast<TKXContainer*>(parent);
+  if (auto* container = dynamic_cast<TKXHTMLContainer*>(parent)) return container->OwnerForm();
+  if (auto* frame = dynamic_cast<TFrame*>(parent)) return GetKXParentForm(frame);
+  return nullptr;
+}
+
+int TKXBaseHTMLControl::TabOrder() const {
+  TKXContainer* owner = OwnerFrame();
+  if (owner == nullptr) owner = OwnerForm();
+  if (owner == nullptr) return FKXBaseHTMLControlImplementation->TabOrder();
+  const std::vector<TControl*>& list = owner->TabOrderList();
+  auto it = std::find(list.begin(), list.end(), static_cast<const TControl*>(this));
+  return it == list.end() ? -1 : int(it - list.begin());
+}
+
+int TKXBaseHTMLControl::RealTabOrder() const {
+  IKXHTML40Form* form = Supports<IKXHTML40Form>(OwnerForm());
+  return form ? form->RealTabOrderOf(this) : -1;
+}
+
+// Removes the control from its owner's list; when not loading, a value within
+// the list puts it there, any other value (-1 included) appends it. The stored
+// value is the one given, or the position taken for -1.
+void TKXBaseHTMLControl::SetTabOrder(int value) {
+  TKXBaseHTMLControlImplementation* implementation = FKXBaseHTMLControlImplementation.get();
+  if (!HasTabOrder()) {
+    implementation->SetTabOrder(-1);
+    return;
+  }
+  TKXContainer* owner = OwnerFrame();
+  if (owner == nullptr) owner = OwnerForm();
+  if (owner == nullptr) {
+    if (value != -1) implementation->SetTabOrder(std::int16_t(value));
+    return;
+  }
+  std::vector<TControl*>& list = owner->TabOrderList();
+  std::erase(list, static_cast<TControl*>(this));
+  if (!GetLoading() && value >= 0 && value < int(list.size())) {
+    list.insert(list.begin() + value, this);
+    implementation->SetTabOrder(std::int16_t(value));
+  } else {
+    list.push_back(this);
+    implementation->SetTabOrder(std::int16_t(list.size() - 1));
+    if (value != -1) implementation->SetTabOrder(std::int16_t(value));
+  }
+}
+
+void TKXBaseHTMLControl::AfterParentChanging(TWinControl* oldParent, TWinControl* newParent) {
+  TKXBaseControl::AfterParentChanging(oldParent, newParent);
+  if (dynamic_cast<TFrame*>(oldParent) || dynamic_cast<TFrame*>(newParent) ||
+      (oldParent == nullptr && newParent != nullptr)) {
+    SetTabOrder(-1);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Focus and refresh helpers
+
+void SetActiveControl(TComponent* container, IKXHTML40Control* control) {
+  TComponent* current = container;
+  while (current != nullptr) {
+    if (IKXHTML40Container* html = Supports<IKXHTML40Container>(current)) {
+      html->SetActiveControl(control);
+      return;
+    }
+    auto* frame = dynamic_cast<TFrame*>(current);
+    if (frame == nullptr) break;
+    current = frame->Parent();
+  }
+  throw Exception(RSCannotReceiveFocus);
+}
+
+void SetDoRefreshControl(TComponent* component, bool value) {
+  if (component == nullptr) return;
+  if (IKXHTML40Component* html = Supports<IKXHTML40Component>(component)) html->SetDoRefreshControl(value);
+  if (auto* container = dynamic_cast<TKXHTML40Container*>(component)) container->SetDoRefreshControl(value);
+  if (IKXBaseContainer* container = Supports<IKXBaseContainer>(component)) {
+    for (int i = 0; i < container->KXComponentsCount(); ++i) SetDoRefreshControl(container->ContainerComponent(i), value);
+  } else if (auto* frame = dynamic_cast<TFrame*>(component)) {
+    for (int i = 0; i < frame->ComponentCount(); ++i) SetDoRefreshControl(frame->Components(i), value);
+  }
+}
+
+}  // namespace kx

@@ -1,0 +1,211 @@
+#include "kx/forms/FormExecution.h"
+
+#include <algorithm>
+
+#include "kx/forms/CustomControl.h"
+#include "kx/forms/Forms.h"
+#include "kx/foundation/KXExceptions.h"
+#include "kx/foundation/KXMessages.h"
+#include "kx/platform/SysUtils.h"
+
+namespace kx {
+
+namespace {
+
+// The value of the first line of name, which leaves the list; "" when none.
+std::string TakeParam(TStrings& params, const std::string& name) {
+  const int index = params.IndexOfName(name);
+  if (index < 0) return std::string();
+  std::string value = params.ValueFromIndex(index);
+  params.Delete(index);
+  return value;
+}
+
+void RemoveAll(TStrings& params, const std::string& name) {
+  for (int index = params.IndexOfName(name); index >= 0; index = params.IndexOfName(name)) params.Delete(index);
+}
+
+std::string FriendlyNameOf(TComponent* component) {
+  if (auto* control = dynamic_cast<TKXCustomControl*>(component)) return control->FriendlyName();
+  return component->Name();
+}
+
+}  // namespace
+
+std::string TKXFormExecution::FailureMessage(const std::vector<std::string>& lines) {
+  std::string joined;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) joined += "\r\n";
+    joined += lines[i];
+  }
+  return Format(RSTrappedException, std::string(lines.size() >= 2 ? "s" : ""), joined);
+}
+
+void TKXFormExecution::JoinRepeatedFields(TStrings& params) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < params.Count(); ++i) lines.push_back(params.Strings(i));
+  params.Clear();
+  for (const std::string& line : lines) {
+    const std::size_t separator = line.find(params.NameValueSeparator());
+    if (separator != std::string::npos && separator > 0) {
+      const std::string name = line.substr(0, separator);
+      const int index = params.IndexOfName(name);
+      if (index >= 0 && !params.ValueFromIndex(index).empty()) {
+        params.SetStrings(index, params.Strings(index) + "," + line.substr(separator + 1));
+        continue;
+      }
+    }
+    params.Add(line);
+  }
+}
+
+void TKXFormExecution::Execute() {
+  TStrings& params = mForm.Params();
+  std::string action = TakeParam(params, "KX_Action");
+  const std::string actionParam = TakeParam(params, "KX_ActionParam");
+  const std::string callback = params.Values("callback");
+
+  const std::string widthText = params.Values("KX_width");
+  const std::string heightText = params.Values("KX_height");
+  if (!widthText.empty() && !heightText.empty()) {
+    int width = mForm.Width();
+    int height = mForm.Height();
+    // A side that is not a number keeps the form's current size.
+    if (!TryStrToInt(widthText, width)) width = mForm.Width();
+    if (!TryStrToInt(heightText, height)) height = mForm.Height();
+    mForm.SetBounds(0, 0, width, height);
+    if (TKXApplication* application = mForm.WebApplication()) {
+      application->SetFormWidth(width);
+      application->SetFormHeight(height);
+    }
+    RemoveAll(params, "KX_width");
+    RemoveAll(params, "KX_height");
+  }
+
+  if (!callback.empty()) action = callback;
+  if (action.empty() && actionParam.empty()) return;
+
+  ApplyPostedValues();
+
+  if (!callback.empty()) {
+    if (TKXApplication* application = mForm.WebApplication()) application->PerformCallBack(&mForm, callback);
+    return;
+  }
+
+  const bool defaultAction = SameText(actionParam, "default");
+  if (action.empty()) {
+    // The page's own default submit (Enter in a wrapper without a submit
+    // element) posts no action: the default action is what it asks for.
+    if (defaultAction) mForm.DoDefaultAction();
+    return;
+  }
+  TComponent* component = FindActionComponent(action);
+  if (component == nullptr) throw Exception(RSNoSubmitComponent);
+  IKXBaseComponent* base = Supports<IKXBaseComponent>(component);
+  if (base == nullptr || !base->SupportsSubmit()) {
+    IKXBaseHTMLComponent* html = Supports<IKXBaseHTMLComponent>(component);
+    throw Exception(Format(RSNoSubmitHandler, html ? html->HTMLName() : component->Name()));
+  }
+  auto* control = dynamic_cast<TControl*>(component);
+  if (control == nullptr || control->Enabled()) {
+    IKXSubmitControl* submit = Supports<IKXSubmitControl>(component);
+    TSubmitProc procedure = submit ? submit->getSubmitProc() : TSubmitProc();
+    try {
+      if (procedure) procedure(actionParam);
+    } catch (const EAbort&) {
+      // The silent abort ends the submit procedure only.
+    }
+  }
+  if (defaultAction) mForm.DoDefaultAction();
+}
+
+TComponent* TKXFormExecution::FindActionComponent(const std::string& action) {
+  if (TKXContainerContext* context = mForm.ContainerContext()) {
+    TComponent* component = context->GetControlInstance(action);
+    if (Supports<IKXBaseHTMLComponent>(component)) return component;
+  }
+  return mForm.LocateComponent(action);
+}
+
+void TKXFormExecution::ApplyPostedValues() {
+  TStrings& params = mForm.Params();
+
+  TStringList& hidden = mForm.HiddenFields();
+  for (int i = 0; i < hidden.Count(); ++i) {
+    const std::string name = hidden.Names(i);
+    if (name.empty()) continue;
+    const std::string value = params.Values(name);
+    if (value.empty()) continue;
+    hidden.SetStrings(i, name + hidden.NameValueSeparator() + value);
+    RemoveAll(params, name);
+  }
+
+  JoinRepeatedFields(params);
+  RemoveAll(params, "KX_FormName");
+  RemoveAll(params, "KX_FormClass");
+
+  // Guarded: a control's SetValue or change event may free another control.
+  struct TTarget {
+    std::string Name;
+    std::string Value;
+    TComponentRef<TComponent> Component;
+  };
+  std::vector<TTarget> targets;
+  std::vector<std::string> multiLines;
+  for (int i = 0; i < params.Count(); ++i) {
+    const std::string name = params.Names(i);
+    if (name.empty()) continue;
+    TComponent* component = mForm.LocateComponent(name);
+    IKXBaseComponent* base = Supports<IKXBaseComponent>(component);
+    if (base == nullptr || !base->SupportsInput()) continue;
+    if (IKXBaseControl* control = Supports<IKXBaseControl>(component); control != nullptr && !control->Visible())
+      continue;
+    if (Supports<IKXMultiInputControl>(component)) {
+      const std::string& line = params.Strings(i);
+      if (std::find(multiLines.begin(), multiLines.end(), line) != multiLines.end()) continue;
+      multiLines.push_back(line);
+    } else if (std::any_of(targets.begin(), targets.end(),
+                           [component](const TTarget& target) { return target.Component.Get() == component; })) {
+      continue;
+    }
+    targets.push_back(TTarget{name, params.ValueFromIndex(i), component});
+  }
+
+  std::vector<std::string> errors;
+  std::vector<TComponentRef<TComponent>> changed;
+  for (const TTarget& target : targets) {
+    TComponent* component = target.Component.Get();
+    if (component == nullptr) continue;
+    const std::string friendlyName = FriendlyNameOf(component);
+    try {
+      IKXInputControl* input = Supports<IKXInputControl>(component);
+      if (input != nullptr && input->Editable()) {
+        if (IKXExInputControl* extended = Supports<IKXExInputControl>(component)) {
+          bool valueChanged = false;
+          extended->SetValue(target.Value, valueChanged);
+          if (valueChanged) changed.emplace_back(component);
+        } else {
+          input->SetValue(target.Value);
+        }
+        if (IKXMultiInputControl* multi = Supports<IKXMultiInputControl>(component))
+          multi->SetValue(target.Name, target.Value);
+      }
+      if (IKXUploadControl* upload = Supports<IKXUploadControl>(component)) upload->NotifyUploadCompleted();
+    } catch (const std::exception& e) {
+      errors.push_back("  " + friendlyName + ": " + e.what());
+    }
+  }
+  for (const TComponentRef<TComponent>& guarded : changed) {
+    TComponent* component = guarded.Get();
+    if (component == nullptr) continue;
+    const std::string friendlyName = FriendlyNameOf(component);
+    try {
+      Supports<IKXExInputControl>(component)->ValueChanged();
+    } catch (const std::exception& e) {
+      errors.push_back("  " + friendlyName + ": " + e.what());
+    }
+  }
+  if (!errors.empty()) throw EKXException(FailureMessage(errors));
+}
+
+}  // namespace kx

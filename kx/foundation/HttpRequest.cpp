@@ -1,0 +1,149 @@
+#include "kx/foundation/HttpRequest.h"
+
+#include <unistd.h>
+
+#include <utility>
+
+#include "kx/foundation/FileUtils.h"
+
+namespace kx {
+
+// ---------------------------------------------------------------------------
+// THttpFile
+
+THttpFile::THttpFile(std::string fileName, std::string tempPathName, std::string contentType, std::string fieldName,
+                     std::int64_t fileSize)
+    : mFileName(std::move(fileName)),
+      mTempPathName(std::move(tempPathName)),
+      mContentType(std::move(contentType)),
+      mFileSize(fileSize),
+      mFieldName(std::move(fieldName)) {}
+
+THttpFile::THttpFile(const THttpFile& source)
+    : TObject(source),
+      mFileName(source.mFileName),
+      mTempPathName(source.mTempPathName),
+      mContentType(source.mContentType),
+      mFileSize(source.mFileSize),
+      mFieldName(source.mFieldName),
+      mDeleteFile(true) {}
+
+THttpFile::~THttpFile() {
+  // A file already gone is not worth an error in a destructor.
+  if (mDeleteFile && !mTempPathName.empty()) ::unlink(mTempPathName.c_str());
+}
+
+void THttpFile::SaveToFile(const std::string& destination, bool overwrite) const {
+  FileCopy(mTempPathName, destination, overwrite);
+}
+
+void THttpFile::SaveToStream(TStream& stream) const {
+  TFileStream file(mTempPathName, fmOpenRead | fmShareDenyNone);
+  stream.CopyFrom(file, 0);
+}
+
+// ---------------------------------------------------------------------------
+// THttpFileList
+
+THttpFile* THttpFileList::Items(int index) const {
+  if (index < 0 || index >= Count()) throw EListError(Format("List index out of bounds (%d)", index));
+  return mItems[std::size_t(index)].get();
+}
+
+THttpFile* THttpFileList::Add(std::unique_ptr<THttpFile> file) {
+  mItems.push_back(std::move(file));
+  return mItems.back().get();
+}
+
+THttpFile* THttpFileList::Find(std::string_view fieldName) const {
+  for (const auto& file : mItems)
+    if (SameText(file->FieldName(), fieldName)) return file.get();
+  return nullptr;
+}
+
+THttpFile* THttpFileList::FindFile(std::string_view fileName) const {
+  for (const auto& file : mItems)
+    if (SameText(file->FileName(), fileName)) return file.get();
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// THttpRequest
+
+namespace {
+
+// The value of the last line "name: value" of lines whose name is name.
+std::string LastHeaderValue(const TStringList& lines, std::string_view name) {
+  if (name.empty()) return "";
+  for (int i = lines.Count() - 1; i >= 0; --i) {
+    std::string_view line = lines.Strings(i);
+    if (line.size() > name.size() && line[name.size()] == ':' && SameText(line.substr(0, name.size()), name)) {
+      std::string_view value = line.substr(name.size() + 1);
+      if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+      return std::string(value);
+    }
+  }
+  return "";
+}
+
+void AddLines(TStringList& list, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) list.Add(line);
+}
+
+}  // namespace
+
+THttpRequest::THttpRequest(const void* buffer, std::int64_t length) { ReadPacket(ReadRequestPacket(buffer, length)); }
+
+void THttpRequest::ReadPacket(TRequestPacketFields&& f) {
+  mUserAgent = std::move(f.UserAgent);
+  mReferer = std::move(f.Referer);
+  mScriptName = std::move(f.ScriptName);
+  mHost = std::move(f.Host);
+  mAuthorization = std::move(f.Authorization);
+  mURL = std::move(f.URL);
+  mPathInfo = std::move(f.PathInfo);
+  mRemoteAddr = std::move(f.RemoteAddr);
+  mServerPort = f.ServerPort;
+  mQuery = std::move(f.Query);
+  mHttpMethod = HttpMethodFromText(f.Method);
+  mIfModifiedSince = std::move(f.IfModifiedSince);
+  mForwardedFor = std::move(f.ForwardedFor);
+  mHttpClientIP = std::move(f.HttpClientIP);
+  mAuthorizationHeader = std::move(f.AuthorizationHeader);
+  mAuthUser = std::move(f.AuthUser);
+  mAuthPass = std::move(f.AuthPass);
+  mAcceptLanguage = std::move(f.AcceptLanguage);
+  mHttpsHeader = std::move(f.HttpsHeader);
+  AddLines(mRawHeaders, f.RawHeaders);
+  AddLines(mContentFields, f.ContentFields);
+  AddLines(mCookieFields, f.CookieFields);
+  AddLines(mQueryFields, f.QueryFields);
+  AddLines(mServerVariables, f.ServerVariables);
+  for (TRequestPacketFile& file : f.Files)
+    mFiles.Add(std::make_unique<THttpFile>(std::move(file.FileName), std::move(file.TempPathName),
+                                           std::move(file.ContentType), std::move(file.FieldName), file.FileSize));
+  mHasContent = f.HasContent;
+}
+
+std::string THttpRequest::GetRawHeaderValue(std::string_view name) const { return LastHeaderValue(mRawHeaders, name); }
+
+std::string THttpRequest::GetServerVariableValue(std::string_view name) const {
+  return LastHeaderValue(mServerVariables, name);
+}
+
+std::string THttpRequest::GetCookieValue(const std::string& name) const { return mCookieFields.Values(name); }
+
+std::string THttpRequest::GetContentFieldValue(const std::string& name) const { return mContentFields.Values(name); }
+
+TStringList& THttpRequest::GetParams() {
+  if (mHttpMethod != hmPost) return mQueryFields;
+  if (!mParamsMerged) {
+    mParamsMerged = true;
+    for (int i = 0; i < mQueryFields.Count(); ++i) mContentFields.Add(mQueryFields.Strings(i));
+  }
+  return mContentFields;
+}
+
+bool THttpRequest::AcceptsGZip() const { return ContainsText(GetRawHeaderValue("accept-encoding"), "GZIP"); }
+
+}  // namespace kx

@@ -1,0 +1,619 @@
+#include "kx/hosts/StandAloneServer.h"
+
+#include <fcntl.h>
+#include <openssl/ssl.h>
+#include <unistd.h>
+
+#include <boost/asio/dispatch.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/asio/strand.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "kx/appserver/KXGlobal.h"
+#include "kx/foundation/AppInfo.h"
+#include "kx/foundation/FileUtils.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpReply.h"
+#include "kx/foundation/Streams.h"
+#include "kx/hosts/HostRequest.h"
+
+namespace kx {
+
+namespace beast = boost::beast;
+namespace http = boost::beast::http;
+namespace net = boost::asio;
+namespace ssl = boost::asio::ssl;
+using tcp = boost::asio::ip::tcp;
+
+namespace {
+
+class TSessionBase {
+ public:
+  virtual ~TSessionBase() = default;
+  // Closes an idle connection now; a busy one closes after its response.
+  virtual void CloseFromOutside() = 0;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The shared state of a running server. Threads and sessions keep it alive, so
+// a thread left behind by Stop still finds everything it uses.
+
+struct TKXStandAloneServer::TCore {
+  explicit TCore(const TKXStandAloneServerOptions& options) : Options(options) {}
+
+  void Log(const std::string& line) {
+    std::lock_guard lock(LogMutex);
+    if (gLogProcedure) gLogProcedure(line);
+  }
+
+  void Register(const std::shared_ptr<TSessionBase>& session) {
+    std::lock_guard lock(Mutex);
+    Sessions[session.get()] = session;
+  }
+  void Unregister(TSessionBase* session) {
+    std::lock_guard lock(Mutex);
+    Sessions.erase(session);
+    if (Sessions.empty()) Changed.notify_all();
+  }
+
+  TKXStandAloneServerOptions Options;
+  std::string TempFolder;
+  std::atomic<bool> Stopping{false};
+  std::mutex LogMutex;
+  std::mutex Mutex;  // guards Sessions and RunningThreads
+  std::condition_variable Changed;
+  std::map<TSessionBase*, std::weak_ptr<TSessionBase>> Sessions;
+  int RunningThreads = 0;
+  std::optional<ssl::context> SslContext;
+  // Declared after what sessions use: destroying it destroys the sessions still queued in it.
+  net::io_context Ioc;
+  std::vector<std::shared_ptr<class TListener>> Listeners;
+  std::vector<std::thread> Threads;
+  std::uint16_t Port = 0;
+  std::uint16_t SSLPort = 0;
+};
+
+namespace {
+
+using TCore = TKXStandAloneServer::TCore;
+
+bool IsQuietError(const beast::error_code& ec) {
+  return ec == net::error::operation_aborted || ec == beast::error::timeout || ec == http::error::end_of_stream ||
+         ec == net::error::connection_reset || ec == net::error::eof || ec == net::error::broken_pipe ||
+         ec == net::error::not_connected || ec == ssl::error::stream_truncated || ec == http::error::partial_message;
+}
+
+// A new spool file, created exclusively (mode 0600, never through a link).
+int CreateSpoolFile(const std::string& folder, std::string& fileName) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fileName = MakeTempFile(folder, "BRM");
+    int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// The name of the file a spilled request packet travels in, or "".
+std::string PacketFileName(const char* buffer, std::int64_t length) {
+  if (length <= THttpPacket::EnvelopeSize || std::uint8_t(buffer[8]) != ptFile) return {};
+  try {
+    std::unique_ptr<TStreamHelper> reader = std::make_unique<TStreamHelper>(
+        std::make_unique<TPointerStream>(buffer + THttpPacket::EnvelopeSize, length - THttpPacket::EnvelopeSize));
+    return reader->ReadText();
+  } catch (const Exception&) {
+    return {};
+  }
+}
+
+// Steps 2 to 6 of a request: encode the packet, call the framework, decode its reply.
+THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, const THostRequestBody& body,
+                             const THostConnection& connection, const THostReplyContext& context, char* buffer) {
+  THttpExecuteHook hook = gHttpExecuteHook;
+  if (!hook) return TextResponse(500, "No request handler is installed (gHttpExecuteHook is not set).", context);
+  THostUploads uploads;
+  std::int64_t length;
+  try {
+    TRequestPacketFields fields = EncodeRequestFields(header, body, connection, core.TempFolder, uploads);
+    length = WriteRequestPacket(fields, buffer, THttpPacket::HostBufferSize);
+  } catch (const EHostRequestError& e) {
+    return TextResponse(e.Status(), e.Message(), context);
+  } catch (const std::exception& e) {
+    core.Log(std::string("Request could not be encoded: ") + e.what());
+    return TextResponse(500, "Internal Server Error", context);
+  }
+  std::string spill = PacketFileName(buffer, length);
+  try {
+    // The framework reads the request from the buffer and writes its reply over
+    // the same buffer: it gets the whole buffer, not just the request's length.
+    hook(buffer, std::int32_t(THttpPacket::HostBufferSize));
+  } catch (const std::exception& e) {
+    core.Log(std::string("Request handler failed: ") + e.what());
+    if (!spill.empty()) ::unlink(spill.c_str());
+    return TextResponse(500, "Internal Server Error", context);
+  } catch (...) {
+    core.Log("Request handler failed.");
+    if (!spill.empty()) ::unlink(spill.c_str());
+    return TextResponse(500, "Internal Server Error", context);
+  }
+  // The framework deletes a spilled packet when it reads it; one it never read must not stay behind.
+  if (!spill.empty()) ::unlink(spill.c_str());
+  // Named in the packet, the uploaded files are the framework's now.
+  uploads.Release();
+  try {
+    return BuildResponse(ReadReplyPacket(buffer, THttpPacket::HostBufferSize), context);
+  } catch (const std::exception& e) {
+    core.Log(std::string("Invalid reply packet: ") + e.what());
+    return TextResponse(500, "Internal Server Error", context);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// One connection: read a request, answer it, and again while the connection is kept alive.
+
+template <class Derived>
+class THttpSession : public TSessionBase {
+ public:
+  THttpSession(TCore* core, THostConnection connection, beast::flat_buffer buffer)
+      : mCore(core), mConnection(std::move(connection)), mBuffer(std::move(buffer)) {}
+  ~THttpSession() override { mCore->Unregister(this); }
+
+  void CloseFromOutside() override {
+    net::post(Stream().get_executor(), [self = Self()] {
+      if (!self->mBusy) beast::get_lowest_layer(self->Stream()).close();
+    });
+  }
+
+ protected:
+  Derived& Me() { return static_cast<Derived&>(*this); }
+  auto& Stream() { return Me().Stream(); }
+  std::shared_ptr<Derived> Self() { return Me().shared_from_this(); }
+  void Expire() { beast::get_lowest_layer(Stream()).expires_after(std::chrono::seconds(mCore->Options.IdleTimeout)); }
+
+  void Fail(beast::error_code ec, const char* what) {
+    if (!IsQuietError(ec)) mCore->Log(std::string(what) + ": " + ec.message());
+  }
+
+  void DoRead() {
+    mBusy = false;
+    if (mCore->Stopping) return Me().DoClose();
+    mHeaderParser.emplace();
+    mHeaderParser->header_limit(mCore->Options.HeaderLimit);
+    mHeaderParser->body_limit(mCore->Options.BodyLimit);
+    Expire();
+    http::async_read_header(Stream(), mBuffer, *mHeaderParser,
+                            [self = Self()](beast::error_code ec, std::size_t) { self->OnReadHeader(ec); });
+  }
+
+  void OnReadHeader(beast::error_code ec) {
+    if (ec == http::error::end_of_stream) return Me().DoClose();
+    if (ec) return RejectOrClose(ec, "read");
+    mBusy = true;
+    const auto& req = mHeaderParser->get();
+    if (std::size_t(std::distance(req.begin(), req.end())) > mCore->Options.MaxHeaderLines)
+      return Reject(431, "Too many header lines.");
+    if (req.find(http::field::host) == req.end()) return Reject(400, "The Host header is missing.");
+    if (mHeaderParser->content_length() && *mHeaderParser->content_length() > mCore->Options.BodyLimit)
+      return Reject(413, "The request body is too large.");
+    auto expect = req.find(http::field::expect);
+    if (expect != req.end()) {
+      if (!beast::iequals(expect->value(), "100-continue")) return Reject(417, "Expectation Failed");
+      if (!mHeaderParser->is_done()) {
+        mContinue.emplace(http::status::continue_, req.version());
+        Expire();
+        return http::async_write(Stream(), *mContinue, [self = Self()](beast::error_code ec, std::size_t n) {
+          self->mBytes += n;
+          if (ec) return self->Fail(ec, "write");
+          self->ReadBody();
+        });
+      }
+    }
+    ReadBody();
+  }
+
+  void ReadBody() {
+    if (mHeaderParser->is_done()) return Handle();
+    bool spool = mHeaderParser->chunked() || *mHeaderParser->content_length() > mCore->Options.MemoryBodyLimit;
+    Expire();
+    auto onRead = [self = Self()](beast::error_code ec, std::size_t) {
+      if (ec) return self->RejectOrClose(ec, "read");
+      self->Handle();
+    };
+    if (!spool) {
+      mStringParser.emplace(std::move(*mHeaderParser));
+      mStringParser->body_limit(mCore->Options.BodyLimit);
+      return http::async_read(Stream(), mBuffer, *mStringParser, std::move(onRead));
+    }
+    std::string fileName;
+    int fd = CreateSpoolFile(mCore->TempFolder, fileName);
+    if (fd < 0) {
+      mCore->Log("Cannot create a spool file in \"" + mCore->TempFolder + "\".");
+      return Reject(500, "Internal Server Error");
+    }
+    mBody.emplace();
+    mBody->SetSpoolFile(fileName);
+    mFileParser.emplace(std::move(*mHeaderParser));
+    mFileParser->body_limit(mCore->Options.BodyLimit);
+    beast::file file;
+    file.native_handle(fd);
+    beast::error_code ec;
+    mFileParser->get().body().reset(std::move(file), ec);
+    http::async_read(Stream(), mBuffer, *mFileParser, std::move(onRead));
+  }
+
+  void Handle() {
+    const THostRequestHeader* header;
+    bool keepAlive;
+    if (mStringParser) {
+      header = &mStringParser->get().base();
+      keepAlive = mStringParser->keep_alive();
+      mBody.emplace();
+      mBody->Memory() = std::move(mStringParser->get().body());
+    } else if (mFileParser) {
+      header = &mFileParser->get().base();
+      keepAlive = mFileParser->keep_alive();
+      mFileParser->get().body().close();
+    } else {
+      header = &mHeaderParser->get().base();
+      keepAlive = mHeaderParser->keep_alive();
+      mBody.emplace();
+    }
+    THostReplyContext context;
+    context.Version = header->version();
+    context.KeepAlive = keepAlive && !mCore->Stopping;
+    context.HeadRequest = header->method() == http::verb::head;
+    auto accept = header->find(http::field::accept_encoding);
+    if (accept != header->end()) context.AcceptEncoding = std::string(accept->value());
+    context.Compression = mCore->Options.Compression;
+    if (!mPacket) mPacket = std::make_unique<char[]>(std::size_t(THttpPacket::HostBufferSize));
+    THostResponse response = ExecuteRequest(*mCore, *header, *mBody, mConnection, context, mPacket.get());
+    mHeaderParser.reset();
+    mStringParser.reset();
+    mFileParser.reset();
+    mBody.reset();  // deletes a spool file
+    std::visit([this](auto& res) { this->Send(std::move(res)); }, response);
+  }
+
+  // A request the host refuses: answered, then the connection is closed.
+  void Reject(unsigned status, std::string_view text) {
+    mBusy = true;
+    THostReplyContext context;
+    context.KeepAlive = false;
+    Send(TextResponse(status, text, context));
+  }
+
+  void RejectOrClose(beast::error_code ec, const char* what) {
+    if (ec == http::error::header_limit) return Reject(431, "The request header is too large.");
+    if (ec == http::error::body_limit) return Reject(413, "The request body is too large.");
+    if (ec.category() == http::make_error_code(http::error::bad_method).category() &&
+        ec != http::error::partial_message && ec != http::error::end_of_stream)
+      return Reject(400, "Bad Request");
+    Fail(ec, what);
+    Me().DoClose();
+  }
+
+  template <class Body>
+  void Send(http::response<Body>&& res) {
+    auto& response = mResponse.template emplace<http::response<Body>>(std::move(res));
+    mClose = response.need_eof();
+    mSerializer.template emplace<http::response_serializer<Body>>(response);
+    WriteSome<Body>();
+  }
+
+  template <class Body>
+  void WriteSome() {
+    Expire();  // per piece: a long download is not cut while it moves
+    http::async_write_some(Stream(), std::get<http::response_serializer<Body>>(mSerializer),
+                           [self = Self()](beast::error_code ec, std::size_t n) { self->template OnWriteSome<Body>(ec, n); });
+  }
+
+  template <class Body>
+  void OnWriteSome(beast::error_code ec, std::size_t n) {
+    mBytes += n;
+    if (ec) {
+      Fail(ec, "write");
+      return Finish(true);
+    }
+    if (!std::get<http::response_serializer<Body>>(mSerializer).is_done()) return WriteSome<Body>();
+    Finish(mClose);
+  }
+
+  void Finish(bool close) {
+    if (gLogBytesProcedure && mBytes > 0) gLogBytesProcedure(mBytes);
+    mBytes = 0;
+    mSerializer.template emplace<std::monostate>();
+    mResponse.template emplace<std::monostate>();  // closes a sent file, deleting it when asked
+    if (close) return Me().DoClose();
+    DoRead();
+  }
+
+  TCore* mCore;  // outlives every session: ~TCore destroys the io_context that holds them
+  THostConnection mConnection;
+  beast::flat_buffer mBuffer;
+  bool mBusy = false;
+  bool mClose = false;
+  std::int64_t mBytes = 0;
+  std::optional<http::request_parser<http::empty_body>> mHeaderParser;
+  std::optional<http::request_parser<http::string_body>> mStringParser;
+  std::optional<http::request_parser<http::file_body>> mFileParser;
+  std::optional<http::response<http::empty_body>> mContinue;
+  std::optional<THostRequestBody> mBody;
+  std::unique_ptr<char[]> mPacket;
+  std::variant<std::monostate, THostStringResponse, THostFileResponse> mResponse;
+  std::variant<std::monostate, http::response_serializer<http::string_body>, http::response_serializer<THostFileBody>>
+      mSerializer;
+};
+
+class TPlainSession : public THttpSession<TPlainSession>, public std::enable_shared_from_this<TPlainSession> {
+ public:
+  TPlainSession(TCore* core, THostConnection connection, tcp::socket&& socket)
+      : THttpSession(core, std::move(connection), beast::flat_buffer()), mStream(std::move(socket)) {}
+
+  beast::tcp_stream& Stream() { return mStream; }
+  void Run() {
+    net::dispatch(mStream.get_executor(), [self = shared_from_this()] { self->DoRead(); });
+  }
+  // Sends FIN, then reads and drops what the client still sends for a while:
+  // closing with unread data would reset the connection and could destroy the
+  // response (a 413 or 431) before the client has read it.
+  void DoClose() {
+    mBusy = false;
+    beast::error_code ec;
+    mStream.socket().shutdown(tcp::socket::shutdown_send, ec);
+    if (!ec && !mCore->Stopping) Drain(0);  // while stopping, the socket closes with the session
+  }
+
+ private:
+  static constexpr std::size_t kMaxDrain = 1024 * 1024;
+
+  void Drain(std::size_t total) {
+    if (total > kMaxDrain) return;
+    mStream.expires_after(std::chrono::seconds(std::clamp(mCore->Options.IdleTimeout, 1, 5)));
+    mStream.async_read_some(net::buffer(mDrain), [self = shared_from_this(), total](beast::error_code ec, std::size_t n) {
+      if (!ec) self->Drain(total + n);
+    });
+  }
+
+  beast::tcp_stream mStream;
+  std::array<char, 4096> mDrain;
+};
+
+class TSslSession : public THttpSession<TSslSession>, public std::enable_shared_from_this<TSslSession> {
+ public:
+  TSslSession(TCore* core, THostConnection connection, tcp::socket&& socket, ssl::context& context)
+      : THttpSession(core, std::move(connection), beast::flat_buffer()), mStream(std::move(socket), context) {}
+
+  beast::ssl_stream<beast::tcp_stream>& Stream() { return mStream; }
+  void Run() {
+    net::dispatch(mStream.get_executor(), [self = shared_from_this()] {
+      self->Expire();
+      self->mStream.async_handshake(ssl::stream_base::server, [self](beast::error_code ec) {
+        if (ec) return self->Fail(ec, "handshake");
+        self->DoRead();
+      });
+    });
+  }
+  void DoClose() {
+    mBusy = false;
+    if (mCore->Stopping) return beast::get_lowest_layer(mStream).close();  // no wait for the peer's close_notify
+    Expire();
+    mStream.async_shutdown([self = shared_from_this()](beast::error_code) {});
+  }
+
+ private:
+  beast::ssl_stream<beast::tcp_stream> mStream;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// One listening socket.
+
+class TListener : public std::enable_shared_from_this<TListener> {
+ public:
+  TListener(TCore* core, const tcp::endpoint& endpoint, bool secure)
+      : mCore(core), mAcceptor(core->Ioc), mSecure(secure) {
+    beast::error_code ec;
+    mAcceptor.open(endpoint.protocol(), ec);
+    if (!ec) mAcceptor.set_option(net::socket_base::reuse_address(true), ec);
+    if (!ec) mAcceptor.bind(endpoint, ec);
+    if (!ec) mAcceptor.listen(net::socket_base::max_listen_connections, ec);
+    if (ec)
+      throw Exception("Cannot listen on " + endpoint.address().to_string() + ":" + std::to_string(endpoint.port()) +
+                      ": " + ec.message());
+    mPort = mAcceptor.local_endpoint().port();
+  }
+
+  std::uint16_t Port() const { return mPort; }
+  void Run() { DoAccept(); }
+  void Close() {
+    net::post(mAcceptor.get_executor(), [self = shared_from_this()] {
+      beast::error_code ignored;
+      self->mAcceptor.close(ignored);
+    });
+  }
+
+ private:
+  void DoAccept() {
+    mAcceptor.async_accept(net::make_strand(mCore->Ioc), [self = shared_from_this()](beast::error_code ec,
+                                                                                         tcp::socket socket) {
+      self->OnAccept(ec, std::move(socket));
+    });
+  }
+
+  void OnAccept(beast::error_code ec, tcp::socket socket) {
+    if (ec == net::error::operation_aborted || !mAcceptor.is_open()) return;
+    if (ec) {
+      mCore->Log("accept: " + ec.message());
+    } else if (!mCore->Stopping) {
+      socket.set_option(tcp::no_delay(true), ec);
+      THostConnection connection;
+      auto remote = socket.remote_endpoint(ec);
+      if (!ec) connection.RemoteAddr = remote.address().to_string();
+      connection.LocalPort = mPort;
+      connection.Secure = mSecure;
+      if (mSecure) {
+        auto session = std::make_shared<TSslSession>(mCore, std::move(connection), std::move(socket), *mCore->SslContext);
+        mCore->Register(session);
+        session->Run();
+      } else {
+        auto session = std::make_shared<TPlainSession>(mCore, std::move(connection), std::move(socket));
+        mCore->Register(session);
+        session->Run();
+      }
+    }
+    DoAccept();
+  }
+
+  TCore* mCore;  // as for sessions
+  tcp::acceptor mAcceptor;
+  bool mSecure;
+  std::uint16_t mPort = 0;
+};
+
+// ---------------------------------------------------------------------------
+// TKXStandAloneServer
+
+namespace {
+
+ssl::context MakeSslContext(const TKXStandAloneServerOptions& options) {
+  std::string folder = IncludeTrailingPathDelim(options.CertificateFolder.empty() ? gsAppPath() : options.CertificateFolder);
+  ssl::context context(ssl::context::tls_server);
+  context.set_options(ssl::context::default_workarounds | ssl::context::no_sslv2 | ssl::context::no_sslv3 |
+                      ssl::context::no_tlsv1 | ssl::context::no_tlsv1_1 | ssl::context::single_dh_use);
+  SSL_CTX_set_min_proto_version(context.native_handle(), TLS1_2_VERSION);
+  if (!options.CertificatePassword.empty()) {
+    std::string password = options.CertificatePassword;
+    context.set_password_callback([password](std::size_t, ssl::context::password_purpose) { return password; });
+  }
+  auto load = [&](const std::string& name, auto&& action) {
+    try {
+      action(folder + name);
+    } catch (const boost::system::system_error& e) {
+      throw Exception("Cannot load \"" + folder + name + "\": " + e.code().message());
+    }
+  };
+  load("cert.pem", [&](const std::string& file) { context.use_certificate_chain_file(file); });
+  load("key.pem", [&](const std::string& file) { context.use_private_key_file(file, ssl::context::pem); });
+  if (::access((folder + "root.pem").c_str(), F_OK) == 0)
+    load("root.pem", [&](const std::string& file) { context.load_verify_file(file); });
+  if (!options.CipherList.empty() && SSL_CTX_set_cipher_list(context.native_handle(), options.CipherList.c_str()) != 1)
+    throw Exception("Invalid cipher list \"" + options.CipherList + "\".");
+  return context;
+}
+
+std::vector<tcp::endpoint> Bindings(const std::vector<std::string>& ips, std::uint16_t port) {
+  std::vector<tcp::endpoint> endpoints;
+  for (const std::string& ip : ips) {
+    beast::error_code ec;
+    auto address = net::ip::make_address(ip, ec);
+    if (ec) throw Exception("Invalid bound IP address \"" + ip + "\".");
+    endpoints.emplace_back(address, port);
+  }
+  if (endpoints.empty()) endpoints.emplace_back(net::ip::address_v4::any(), port);
+  return endpoints;
+}
+
+// Binds each endpoint; with port 0, the first binding's free port is used for the others.
+std::uint16_t Listen(const std::shared_ptr<TCore>& core, std::vector<tcp::endpoint> endpoints, bool secure) {
+  std::uint16_t port = 0;
+  for (tcp::endpoint& endpoint : endpoints) {
+    if (endpoint.port() == 0) endpoint.port(port);
+    auto listener = std::make_shared<TListener>(core.get(), endpoint, secure);
+    port = listener->Port();
+    core->Listeners.push_back(listener);
+    core->Log(std::string(secure ? "HTTPS" : "HTTP") + " server listening on " + endpoint.address().to_string() +
+              ":" + std::to_string(port));
+  }
+  return port;
+}
+
+}  // namespace
+
+TKXStandAloneServer::TKXStandAloneServer(TKXStandAloneServerOptions options) : mOptions(std::move(options)) {}
+
+TKXStandAloneServer::~TKXStandAloneServer() { Stop(); }
+
+bool TKXStandAloneServer::Active() const { return mCore != nullptr; }
+std::uint16_t TKXStandAloneServer::Port() const { return mCore ? mCore->Port : 0; }
+std::uint16_t TKXStandAloneServer::SSLPort() const { return mCore ? mCore->SSLPort : 0; }
+
+void TKXStandAloneServer::Start() {
+  if (mCore) return;
+  auto core = std::make_shared<TCore>(mOptions);
+  if (TTempFileStream::GetTempPath().empty()) TTempFileStream::SetTempPath(gsTempPath());
+  core->TempFolder = mOptions.TempFolder.empty() ? TTempFileStream::GetTempPath() : mOptions.TempFolder;
+  bool plain = mOptions.SSLPort == 0 || mOptions.NonSSLRequest != THostNonSSLRequest::Block;
+  if (plain) core->Port = Listen(core, Bindings(mOptions.BoundIPs, mOptions.Port), false);
+  if (mOptions.SSLPort != 0) {
+    core->SslContext.emplace(MakeSslContext(mOptions));
+    core->SSLPort = Listen(core, Bindings(mOptions.BoundIPs, mOptions.SSLPort), true);
+  }
+  for (auto& listener : core->Listeners) listener->Run();
+  int threads = mOptions.Threads > 0 ? mOptions.Threads : std::max(2, int(std::thread::hardware_concurrency()));
+  core->RunningThreads = threads;
+  for (int i = 0; i < threads; ++i)
+    core->Threads.emplace_back([core] {
+      SetThreadName("kx-http");
+      for (;;) {
+        try {
+          core->Ioc.run();
+          break;
+        } catch (const std::exception& e) {  // handlers catch their own; this is the last net
+          core->Log(std::string("Server thread: ") + e.what());
+        }
+      }
+      std::lock_guard lock(core->Mutex);
+      --core->RunningThreads;
+      core->Changed.notify_all();
+    });
+  mCore = std::move(core);
+}
+
+void TKXStandAloneServer::Stop() {
+  if (!mCore) return;
+  std::shared_ptr<TCore> core = std::move(mCore);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(core->Options.StopTimeout, 0));
+  core->Stopping = true;
+  for (auto& listener : core->Listeners) listener->Close();
+  std::vector<std::shared_ptr<TSessionBase>> sessions;
+  {
+    std::lock_guard lock(core->Mutex);
+    for (auto& [key, weak] : core->Sessions)
+      if (auto session = weak.lock()) sessions.push_back(std::move(session));
+  }
+  for (auto& session : sessions) session->CloseFromOutside();
+  sessions.clear();
+  std::unique_lock lock(core->Mutex);
+  core->Changed.wait_until(lock, deadline, [&] { return core->Sessions.empty(); });
+  core->Ioc.stop();
+  core->Changed.wait_until(lock, deadline, [&] { return core->RunningThreads == 0; });
+  bool allEnded = core->RunningThreads == 0;
+  lock.unlock();
+  for (std::thread& thread : core->Threads) {
+    if (allEnded)
+      thread.join();
+    else
+      thread.detach();  // a request still running in the framework; the thread keeps the core alive
+  }
+  core->Threads.clear();
+  if (!allEnded) core->Log("Server stopped with requests still running.");
+  core->Log("Server stopped.");
+}
+
+}  // namespace kx

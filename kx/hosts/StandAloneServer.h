@@ -1,0 +1,90 @@
+// The stand-alone server: plain and TLS HTTP listeners on Boost.Beast/Asio that
+// turn each request into a request packet, call the framework through
+// gHttpExecuteHook and write the reply packet back as the HTTP response.
+// Builds on hosts/HostRequest.h, hosts/HostReply.h and appserver/KXGlobal.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kx/hosts/HostReply.h"
+
+namespace kx {
+
+// What becomes of plain (non-TLS) requests once an SSL port is set.
+enum class THostNonSSLRequest {
+  Accept,    // the plain server serves them
+  Block,     // the plain server is not started
+  Redirect,  // the plain server serves them; the framework answers with a redirect to the SSL port
+};
+
+// The configuration the server controller hands to the server.
+struct TKXStandAloneServerOptions {
+  std::uint16_t Port = 0;  // 0: a free port, see TKXStandAloneServer::Port
+  // One binding per address; empty: "0.0.0.0" alone.
+  std::vector<std::string> BoundIPs;
+  std::uint16_t SSLPort = 0;  // 0: no TLS server
+  // The folder of "cert.pem" (with its chain), "key.pem" and, when present,
+  // "root.pem"; the application's folder when empty.
+  std::string CertificateFolder;
+  std::string CertificatePassword;  // of an encrypted "key.pem"
+  std::string CipherList;           // OpenSSL's default when empty
+  THostNonSSLRequest NonSSLRequest = THostNonSSLRequest::Accept;
+  THostCompression Compression;
+
+  // Bytes of the request line and header block together; beyond: 431.
+  std::uint32_t HeaderLimit = 65536;
+  // Header lines per request; beyond: 431.
+  std::uint32_t MaxHeaderLines = 1024;
+  // Bytes of a request body; beyond: 413.
+  std::uint64_t BodyLimit = 64 * 1024 * 1024;
+  // Bodies up to this size stay in memory; larger and chunked ones are spooled to a file.
+  std::uint64_t MemoryBodyLimit = 65536;
+  // Seconds a connection may stay silent (waiting for a request, or in the
+  // middle of reading or writing one) before it is closed.
+  int IdleTimeout = 30;
+  // Seconds Stop waits for requests in progress before it leaves them behind.
+  int StopTimeout = 10;
+  // Threads serving connections; 0: one per processor (at least 2).
+  int Threads = 0;
+  // Folder of spooled bodies and uploaded files; TTempFileStream's TempPath when empty.
+  std::string TempFolder;
+};
+
+// The stand-alone HTTP(S) server. Start binds and serves on its own threads;
+// Stop (also run by the destructor) closes the listeners and connections and
+// waits at most StopTimeout seconds. Requests go to gHttpExecuteHook; without
+// one they get 500 with a text saying so. Log lines go to gLogProcedure and
+// the bytes sent to gLogBytesProcedure, when set.
+class TKXStandAloneServer {
+ public:
+  explicit TKXStandAloneServer(TKXStandAloneServerOptions options);
+  TKXStandAloneServer(const TKXStandAloneServer&) = delete;
+  TKXStandAloneServer& operator=(const TKXStandAloneServer&) = delete;
+  ~TKXStandAloneServer();
+
+  const TKXStandAloneServerOptions& Options() const { return mOptions; }
+  bool Active() const;
+  // The port the plain server listens on (the free one chosen for Port 0), 0 when it is not active.
+  std::uint16_t Port() const;
+  // The port the TLS server listens on, 0 when it is not active.
+  std::uint16_t SSLPort() const;
+
+  // Raises Exception when an address cannot be bound or the certificate files
+  // cannot be loaded; nothing is left listening then. Starting a started server
+  // does nothing. Sets TTempFileStream's TempPath to gsTempPath when it is still
+  // empty, since a request packet that outgrows the buffer spills there.
+  void Start();
+  void Stop();
+
+  // The state of a running server, shared with its threads (internal).
+  struct TCore;
+
+ private:
+  TKXStandAloneServerOptions mOptions;
+  std::shared_ptr<TCore> mCore;
+};
+
+}  // namespace kx
