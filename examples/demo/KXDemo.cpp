@@ -87,18 +87,12 @@ int Run(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
+  TKXRuntime runtime;
   gLogProcedure = &LogLine;
   gGetWebApplicationThreadVar = [] { return tCurrentApplication; };
   gSetWebApplicationThreadVar = [](TKXApplication* application) { tCurrentApplication = application; };
   TKXServerControllerBase::SetServerControllerClass<TDemoServerController>();
   SetAsMainForm<TMainForm>();
-  // Runs once the library has started up: the forms and controls join in, then the controller is made.
-  gAppInit = [] {
-    InstallForms();
-    InstallAppForms();
-    InstallRegions();
-    CreateServerController();
-  };
 
   try {
     TKXStandAloneApp app;

@@ -19,6 +19,7 @@
 
 #include "kx/appserver/CacheFiles.h"
 #include "kx/appserver/ExceptionLogger.h"
+#include "kx/appserver/Runtime.h"
 #include "kx/foundation/Browsers.h"
 #include "kx/foundation/HttpReply.h"
 #include "kx/foundation/HttpRequest.h"
@@ -116,15 +117,12 @@ class IKXMessageForm {
 
 // The component of a form that a controller event handed over (OnBeforeRender,
 // OnGetMainForm); set by the forms layer at start-up.
-using TKXFormComponent = TComponent* (*)(TKXForm* form);
-using TKXAppFormComponent = TComponent* (*)(TKXAppForm* form);
-inline TKXFormComponent gFormComponent = nullptr;
-inline TKXAppFormComponent gAppFormComponent = nullptr;
+inline constexpr TKXRuntimeRef<&TKXRuntime::FormComponent> gFormComponent{};
+inline constexpr TKXRuntimeRef<&TKXRuntime::AppFormComponent> gAppFormComponent{};
 
 // The class of a registered application form (a TKXAppForm descendant) whose
 // name equals name ignoring case, or nullptr. Set by the forms layer at start-up.
-using TKXFindAppFormClass = const TComponentClass* (*)(const std::string& name);
-inline TKXFindAppFormClass gFindAppFormClass = nullptr;
+inline constexpr TKXRuntimeRef<&TKXRuntime::FindAppFormClass> gFindAppFormClass{};
 
 // ---------------------------------------------------------------------------
 // Callbacks: the session owns a callback registry and a callback response; the
@@ -159,12 +157,10 @@ class IKXCallBacks {
   virtual void PerformCallBack(TComponent* component, const std::string& name) = 0;
 };
 
-using TKXCreateCallBackResponse = std::unique_ptr<IKXCallBackResponse> (*)(TKXApplication& session);
-using TKXCreateCallBacks = std::unique_ptr<IKXCallBacks> (*)(TKXApplication& session);
 // Called by every new session. Without them a session has neither part: its
 // callbacks are not found and a callback request answers an empty reply.
-inline TKXCreateCallBackResponse gCreateCallBackResponse = nullptr;
-inline TKXCreateCallBacks gCreateCallBacks = nullptr;
+inline constexpr TKXRuntimeRef<&TKXRuntime::CreateCallBackResponse> gCreateCallBackResponse{};
+inline constexpr TKXRuntimeRef<&TKXRuntime::CreateCallBacks> gCreateCallBacks{};
 
 // ---------------------------------------------------------------------------
 // Content handlers (TContentBase and the registry THandlers) as session
@@ -190,26 +186,21 @@ class IKXContentHandler {
 };
 
 // The handler registered for a URL path, or nullptr (THandlers::FindMatch).
-using TKXFindContentHandler = IKXContentHandler* (*)(const std::string& urlPath);
+inline constexpr TKXRuntimeRef<&TKXRuntime::FindContentHandler> gFindContentHandler{};
 // The handler a new session starts with, or nullptr (THandlers::GetStartHandler).
-using TKXGetStartHandler = IKXContentHandler* (*)(TKXApplication* session);
-inline TKXFindContentHandler gFindContentHandler = nullptr;
-inline TKXGetStartHandler gGetStartHandler = nullptr;
+inline constexpr TKXRuntimeRef<&TKXRuntime::GetStartHandler> gGetStartHandler{};
 
 // ---------------------------------------------------------------------------
 // The session event log.
 
-enum TSessionEvent : std::uint8_t { seCreate, seDestroy, seRequest };
 // Writes one record of the session event log; set by the log's unit at start-up.
-using TKXLogSessionEvent = void (*)(TKXApplication& session, TSessionEvent event);
-inline TKXLogSessionEvent gLogSessionEvent = nullptr;
+inline constexpr TKXRuntimeRef<&TKXRuntime::LogSessionEvent> gLogSessionEvent{};
 
 // ---------------------------------------------------------------------------
 
 // The monotonic clock of session expiry and look-up deadlines. Tests may
 // replace it before any session exists.
-using TKXSessionClock = std::chrono::steady_clock::time_point (*)();
-inline TKXSessionClock gSessionClock = &std::chrono::steady_clock::now;
+inline constexpr TKXRuntimeRef<&TKXRuntime::SessionClock> gSessionClock{};
 
 // The calling thread's current application: through the host's
 // gGetWebApplicationThreadVar / gSetWebApplicationThreadVar when installed,

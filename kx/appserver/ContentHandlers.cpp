@@ -6,6 +6,7 @@
 
 #include "kx/appserver/ServerController.h"
 #include "kx/foundation/Paths.h"
+#include "kx/foundation/RuntimeSlots.h"
 
 namespace kx {
 
@@ -24,10 +25,7 @@ struct THandlerRegistry {
   TGetStartHandlerProc mGetStartHandlerProc;
 };
 
-THandlerRegistry& Registry() {
-  static THandlerRegistry registry;
-  return registry;
-}
+THandlerRegistry& Registry() { return TKXRuntimeSlots::Required().Slot<THandlerRegistry>(); }
 
 TContentBase* Lookup(const std::string& key) {
   if (key.empty()) return nullptr;

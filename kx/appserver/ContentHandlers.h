@@ -119,9 +119,7 @@ class IKXAppForm {
 // Whether a request for a form of formClass must authenticate (the class-level
 // RequestAuth of application forms); realm receives the realm. Set by the forms
 // layer at start-up; without it a form handler asks for authentication.
-using TKXAppFormClassRequestAuth = bool (*)(const TComponentClass& formClass, const THttpRequest& request,
-                                            std::string& realm);
-inline TKXAppFormClassRequestAuth gAppFormClassRequestAuth = nullptr;
+inline constexpr TKXRuntimeRef<&TKXRuntime::AppFormClassRequestAuth> gAppFormClassRequestAuth{};
 
 // Shows a form class at the handler's URL. The file need not exist.
 class TContentForm : public TContentBase {

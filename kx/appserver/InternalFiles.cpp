@@ -327,15 +327,15 @@ std::string TKXServerInternalFiles::GetResourceStreamAsString(const std::string&
 // ---------------------------------------------------------------------------
 // The process's registry
 
-TKXServerInternalFiles* gInternalFiles = nullptr;
-
 void CreateInternalFiles() {
-  if (!gInternalFiles) gInternalFiles = new TKXServerInternalFiles();
+  TKXRuntime& runtime = TKXRuntime::Required();
+  if (!runtime.InternalFiles) runtime.InternalFiles = new TKXServerInternalFiles();
 }
 
 void FreeInternalFiles() {
-  delete gInternalFiles;
-  gInternalFiles = nullptr;
+  TKXRuntime& runtime = TKXRuntime::Required();
+  delete runtime.InternalFiles;
+  runtime.InternalFiles = nullptr;
 }
 
 }  // namespace kx

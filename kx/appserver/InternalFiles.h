@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "kx/appserver/Runtime.h"
 #include "kx/foundation/Locks.h"
 #include "kx/foundation/TextUtils.h"
 #include "kx/platform/Streams.h"
@@ -133,8 +134,8 @@ class TKXServerInternalFiles : public TObject {
   TKXStringList mFiles{true};  // upper-case name -> TInternalFile; sorted, ignoring case, duplicates raise
 };
 
-// The process's registry: nullptr until CreateInternalFiles ran, and again after FreeInternalFiles.
-extern TKXServerInternalFiles* gInternalFiles;
+// The runtime's registry: nullptr until CreateInternalFiles ran, and again after FreeInternalFiles.
+inline constexpr TKXRuntimeRef<&TKXRuntime::InternalFiles> gInternalFiles{};
 // Start-up: creates gInternalFiles with the system files; does nothing when it exists. Control modules add their
 // files afterwards. Call from the start-up sequence, before requests are served.
 void CreateInternalFiles();

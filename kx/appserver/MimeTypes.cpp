@@ -5,6 +5,7 @@
 #include <mutex>
 #include <shared_mutex>
 
+#include "kx/foundation/RuntimeSlots.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -48,10 +49,7 @@ struct TMimeState {
   TMimeTable Table = BuiltInTable();
 };
 
-TMimeState& State() {
-  static TMimeState state;
-  return state;
-}
+TMimeState& State() { return TKXRuntimeSlots::Required().Slot<TMimeState>(); }
 
 // Stands in for the Windows registry's per-extension "Content Type": a
 // mime.types file, keyed by extension without its dot.
@@ -83,10 +81,7 @@ struct TFallback {
   }
 };
 
-TFallback& Fallback() {
-  static TFallback fallback;
-  return fallback;
-}
+TFallback& Fallback() { return TKXRuntimeSlots::Required().Slot<TFallback>(); }
 
 std::string FallbackType(std::string_view ext) {
   if (ext.size() < 2 || ext[0] != '.') return {};

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "kx/appserver/Runtime.h"
 #include "kx/foundation/HttpReply.h"
 #include "kx/foundation/HttpRequest.h"
 #include "kx/platform/Classes.h"
@@ -161,8 +162,7 @@ inline thread_local TKXServer* gKXServer = nullptr;
 
 // Makes the server object of a request; the session layer installs one that makes TKXServerSession. nullptr (the
 // default) makes a plain TKXServer. Set at start-up, before requests are served.
-using TKXServerFactory = std::unique_ptr<TKXServer> (*)(void* buffer, std::int32_t bufferSize);
-inline TKXServerFactory gServerFactory = nullptr;
+inline constexpr TKXRuntimeRef<&TKXRuntime::ServerFactory> gServerFactory{};
 
 // The entry point (a THttpExecuteHook): answers the request packet in buffer (bufferSize bytes, normally
 // THttpPacket::HostBufferSize) with a reply packet in the same buffer. Never raises: a request packet that cannot

@@ -162,6 +162,8 @@ TSessionTimeoutThread::~TSessionTimeoutThread() {
 }
 
 void TSessionTimeoutThread::Run() {
+  // The thread works for its controller's runtime, whichever thread made it.
+  TKXRuntimeSlots::TScope scope(mController.Runtime());
   mList.clear();
   IKXSessionStore* store = gSessions;
   std::exception_ptr error;
@@ -205,7 +207,11 @@ void TSessionTimeoutThread::HandleException(const std::exception_ptr& error) {
 // ---------------------------------------------------------------------------
 // TKXServerControllerBase: creation
 
-TKXServerControllerBase::TKXServerControllerBase() : FContentPath(ApplicationFolder() + "wwwroot/") {}
+TKXServerControllerBase::TKXServerControllerBase()
+    : mRuntime(TKXRuntime::Required()), FContentPath(ApplicationFolder() + "wwwroot/") {
+  // Raises while another controller serves the runtime: two would share (and free) one session store.
+  mRuntime.SetController(this);
+}
 
 TKXServerControllerBase::~TKXServerControllerBase() {
   try {
@@ -214,8 +220,8 @@ TKXServerControllerBase::~TKXServerControllerBase() {
     // A cache folder that cannot be removed stays; the process ends anyway.
   }
   if (mTempPathSet && TTempFileStream::GetTempPath() == FCacheDir) TTempFileStream::SetTempPath(mPreviousTempPath);
-  if (gServerController == this) gServerController = nullptr;
-  if (gSC == this) gSC = nullptr;
+  if (mRuntime.ServerController == this) mRuntime.ServerController = nullptr;
+  if (mRuntime.Controller() == this) mRuntime.SetController(nullptr);
 }
 
 void TKXServerControllerBase::InitControl() {
@@ -338,8 +344,10 @@ void TKXServerControllerBase::StopSessionTimeoutThread() {
 void TKXServerControllerBase::FreeSessionStore() {
   // A controller whose creation failed never served a request; the store stays for the next one.
   if (!mLocked) return;
-  IKXSessionStore* store = gSessions;
-  gSessions = nullptr;
+  // Only the runtime's controller ends its sessions.
+  if (mRuntime.Controller() != this) return;
+  IKXSessionStore* store = mRuntime.Sessions;
+  mRuntime.Sessions = nullptr;
   delete store;
 }
 

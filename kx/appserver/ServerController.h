@@ -225,8 +225,7 @@ class IKXSessionStore {
 
 // Describes the calling thread's session for an exception report; false when there is none. sender is the
 // object that reported the exception, or nullptr. Installed by the session layer at start-up.
-using TKXDescribeSessionProc = bool (*)(TObject* sender, TKXReportSession& session);
-inline TKXDescribeSessionProc gDescribeSession = nullptr;
+inline constexpr TKXRuntimeRef<&TKXRuntime::DescribeSession> gDescribeSession{};
 
 // ---------------------------------------------------------------------------
 // The session-timeout thread: every Interval milliseconds it takes the expired sessions out of gSessions and
@@ -295,7 +294,8 @@ using TKXLogExceptionEvent = std::function<bool(const TStrings& report)>;
 // name, OnConfig, the default CacheDir (created), the temporary-file folder := CacheDir; then AppName, BoundIP,
 // CacheDir and ContentPath are locked and the controller becomes TKXAppCache's controller. Free stops the timeout
 // thread, frees gSessions, clears the controller's cache files, deletes the cache folder tree and clears
-// gServerController (and gSC when it is this controller).
+// gServerController (and gSC when it is this controller). A controller is made in the calling thread's runtime
+// and becomes its gSC at once; a second one while the first lives raises Exception.
 class TKXServerControllerBase : public TDataModule,
                                 public IKXExceptionLoggerOwner,
                                 public IKXAutherOwner,
@@ -415,6 +415,8 @@ class TKXServerControllerBase : public TDataModule,
 
   // True from the end of creation on.
   bool Locked() const { return mLocked; }
+  // The runtime the controller was made in, which it serves.
+  TKXRuntime& Runtime() const { return mRuntime; }
   TKXRendering Rendering() const { return FRendering; }  // rnInMemory by default
   void SetRendering(TKXRendering value) { FRendering = value; }
   // The application folder + "wwwroot/" by default. Locked; gets a trailing "/".
@@ -556,6 +558,7 @@ class TKXServerControllerBase : public TDataModule,
   bool FLogSessionEvents = false;
 
   bool mLocked = false;
+  TKXRuntime& mRuntime;
   TKXRendering FRendering = rnInMemory;
   std::string mMachineName;
   TDateTime FStartDateTime = 0;

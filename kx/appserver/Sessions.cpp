@@ -9,7 +9,7 @@
 
 namespace kx {
 
-TKXSessions* SessionStore() { return dynamic_cast<TKXSessions*>(gSessions); }
+TKXSessions* SessionStore() { return dynamic_cast<TKXSessions*>(gSessions.Get()); }
 
 // ---------------------------------------------------------------------------
 // TKXSessionList

@@ -8,6 +8,7 @@
 #include "kx/appserver/ExceptionRenderer.h"
 #include "kx/appserver/InternalFiles.h"
 #include "kx/appserver/MimeTypes.h"
+#include "kx/appserver/Runtime.h"
 #include "kx/appserver/ServerSession.h"
 #include "kx/appserver/SessionLog.h"
 #include "kx/foundation/Browsers.h"
@@ -21,6 +22,9 @@ void Startup() {
     // /etc/localtime again under a process-wide lock, which serialises request
     // threads. Naming the file keeps the zone read once per process.
     setenv("TZ", ":/etc/localtime", 0);
+  });
+  TKXRuntime& runtime = TKXRuntime::Required();
+  if (runtime.InternalFiles == nullptr) {
     CreateInternalFiles();
     RegisterBrowsers();
     TKXMimeTypes::Init();
@@ -28,9 +32,9 @@ void Startup() {
     InstallContentHandlers();
     InstallExceptionRenderer();
     InstallSessionLogger();
-  });
+  }
   // The controller frees the session store when it ends: a later controller
-  // of the same process gets a new one.
+  // of the same runtime gets a new one.
   RegisterSessionLayer();
 }
 

@@ -1,9 +1,12 @@
 #include "kx/forms/FormTypes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 #include "kx/appserver/Application.h"
+#include "kx/forms/Forms.h"
+#include "kx/foundation/RuntimeSlots.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -17,10 +20,14 @@ struct TClassRegistry {
   std::vector<const TComponentClass*> Classes;
 };
 
+// Class records are the program's, not a runtime's: one registry per process, like the classes themselves.
 TClassRegistry& Registry() {
   static TClassRegistry registry;
   return registry;
 }
+
+// The main form declared before any runtime existed (KX_REGISTER_MAIN_FORM at namespace scope).
+std::atomic<const TComponentClass*> gDeclaredMainFormClass{nullptr};
 
 }  // namespace
 
@@ -41,10 +48,7 @@ bool TKXFormTypes::Contains(const TComponentClass& classRecord) const {
                      [&classRecord](const TComponentClass* type) { return classRecord.InheritsFrom(*type); });
 }
 
-TKXFormTypes& GKXFormTypes() {
-  static TKXFormTypes types;
-  return types;
-}
+TKXFormTypes& GKXFormTypes() { return TKXRuntimeSlots::Required().Slot<TKXFormTypes>(); }
 
 void RegisterKXFormType(const TComponentClass& formClass) { GKXFormTypes().Add(formClass); }
 
@@ -87,12 +91,23 @@ const TComponentClass* FindAppFormClass(const std::string& name) {
   return found != nullptr && GKXFormTypes().Contains(*found) ? found : nullptr;
 }
 
-void SetAsMainForm(const TComponentClass& formClass) { gMainFormClass = &formClass; }
+void SetAsMainForm(const TComponentClass& formClass) {
+  if (TKXRuntime::Current())
+    gMainFormClass = &formClass;
+  else
+    gDeclaredMainFormClass = &formClass;
+}
 
 void InstallForms() {
   RegisterKXFormType(TKXForm::ClassRecord());
   gFindAppFormClass = &FindAppFormClass;
   gFormComponent = [](TKXForm* form) -> TComponent* { return form; };
+  if (!gMainFormClass) gMainFormClass = gDeclaredMainFormClass.load();
+  // Controls with UseFrame are drawn in the default frame that the regions provide.
+  TKXRuntime::Required().RequireSeam("the default frame of controls", "kx::InstallRegions",
+                                     [](TKXRuntime& runtime) {
+                                       return runtime.Slot<TKXFormsSeams>().CreateDefaultFrame != nullptr;
+                                     });
 }
 
 }  // namespace kx

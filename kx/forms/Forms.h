@@ -43,7 +43,11 @@ using TKXCheckFormIdEvent = std::function<void(TObject* sender, bool& valid)>;
 // such tags stay unwrapped.
 using TKXCreateDefaultFrame = TKXElementPtr<TKXMarkupLanguageTag> (*)(TKXElementPtr<TKXMarkupLanguageTag> tag,
                                                                       TComponent* control);
-inline TKXCreateDefaultFrame gCreateDefaultFrame = nullptr;
+// The forms layer's seams, a slot of the runtime.
+struct TKXFormsSeams {
+  TKXCreateDefaultFrame CreateDefaultFrame = nullptr;  // InstallRegions
+};
+inline constexpr TKXRuntimeSlotRef<&TKXFormsSeams::CreateDefaultFrame> gCreateDefaultFrame{};
 
 // What the page reads of a form's progress indicator: its markup and the four
 // script lists run around submits and callbacks.

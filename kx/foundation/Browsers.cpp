@@ -5,6 +5,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "kx/foundation/RuntimeSlots.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -329,14 +330,8 @@ const TBrowserClass* TBrowsers::FindMatch(std::string_view upperUserAgent, float
   return nullptr;
 }
 
-TBrowsers& Browsers() {
-  static TBrowsers instance;
-  return instance;
-}
+TBrowsers& Browsers() { return TKXRuntimeSlots::Required().Slot<TBrowsers>(); }
 
-void RegisterBrowsers() {
-  static std::once_flag once;
-  std::call_once(once, [] { Browsers().RegisterDefaultBrowsers(); });
-}
+void RegisterBrowsers() { Browsers().RegisterDefaultBrowsers(); }
 
 }  // namespace kx

@@ -4,6 +4,9 @@
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/Server.h"
 #include "kx/appserver/Startup.h"
+#include "kx/controls/AppForm.h"
+#include "kx/controls/Regions.h"
+#include "kx/forms/FormTypes.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
 #include "kx/platform/SysUtils.h"
@@ -31,6 +34,13 @@ void Log(const std::string& line) {
 }
 
 }  // namespace
+
+void InstallLayers() {
+  Startup();
+  InstallForms();
+  InstallAppForms();
+  InstallRegions();
+}
 
 void CreateServerController() {
   if (!gServerControllerClass)
@@ -84,7 +94,7 @@ TKXStandAloneServerOptions ServerOptionsFrom(const TKXServerControllerBase& cont
 // TKXStandAloneApp
 
 TKXStandAloneApp::TKXStandAloneApp() {
-  Startup();
+  InstallLayers();
   GAppType = atStandAlone;
   if (!gSC) {
     try {
@@ -121,6 +131,7 @@ TKXStandAloneApp::~TKXStandAloneApp() {
 
 void TKXStandAloneApp::Start() {
   if (mServer) return;
+  TKXRuntime::Required().CheckSeams();
   TKXStandAloneServerOptions options = ServerOptionsFrom(*mController);
   const TKXCompressionOptions& compression = *mController->Compression();
   // Pre-compressed entries are gzip data; only what is registered now is compressed.

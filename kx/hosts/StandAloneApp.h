@@ -15,6 +15,10 @@
 
 namespace kx {
 
+// The start-up sequence of every layer, in order, into the calling thread's runtime: Startup() (the application
+// server), InstallForms(), InstallAppForms(), InstallRegions(). Raises Exception when no runtime exists.
+void InstallLayers();
+
 // An application-init procedure for gAppInit: creates a controller of gServerControllerClass and stores it in gSC
 // and gServerController. Raises Exception when no class is set or the class makes no server controller.
 void CreateServerController();
@@ -30,7 +34,7 @@ TKXStandAloneServerOptions ServerOptionsFrom(const TKXServerControllerBase& cont
 
 class TKXStandAloneApp {
  public:
-  // Runs Startup(). While gSC is empty, calls gAppInit (CreateServerController when gAppInit is not set) and
+  // Runs InstallLayers() into the calling thread's runtime. While gSC is empty, calls gAppInit (CreateServerController when gAppInit is not set) and
   // raises Exception when that leaves gSC empty; a controller made here belongs to this object. Installs
   // HttpExecute into gHttpExecuteHook when that is still empty. GAppType becomes atStandAlone.
   TKXStandAloneApp();
@@ -49,7 +53,8 @@ class TKXStandAloneApp {
   std::uint16_t Port() const { return mServer ? mServer->Port() : 0; }
   std::uint16_t SSLPort() const { return mServer ? mServer->SSLPort() : 0; }
 
-  // Pre-compresses the internal scripts and style sheets when the controller's compression is enabled with gzip
+  // Checks that every seam of the runtime is filled (TKXRuntime::CheckSeams raises naming the first that is not),
+  // pre-compresses the internal scripts and style sheets when the controller's compression is enabled with gzip
   // and PreCompress, starts the server with ServerOptionsFrom(Controller()), writes the plain server's bound port
   // back into the controller's Port and logs each active server's port through gLogProcedure. Raises what the
   // server raises; nothing listens then. Starting a started component does nothing.

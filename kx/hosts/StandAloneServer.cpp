@@ -567,9 +567,13 @@ void TKXStandAloneServer::Start() {
   for (auto& listener : core->Listeners) listener->Run();
   int threads = mOptions.Threads > 0 ? mOptions.Threads : std::max(2, int(std::thread::hardware_concurrency()));
   core->RunningThreads = threads;
+  // The server's threads answer for the runtime the server was started in.
+  TKXRuntimeSlots* runtime = TKXRuntimeSlots::Current();
   for (int i = 0; i < threads; ++i)
-    core->Threads.emplace_back([core] {
+    core->Threads.emplace_back([core, runtime] {
       SetThreadName("kx-http");
+      std::optional<TKXRuntimeSlots::TScope> scope;
+      if (runtime) scope.emplace(*runtime);
       for (;;) {
         try {
           core->Ioc.run();

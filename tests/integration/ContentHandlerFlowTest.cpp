@@ -46,7 +46,6 @@ class TEchoHandler : public TContentBase {
 
 class ContentHandlerFlowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Startup(); }
 
   void SetUp() override {
     std::string pattern = gsTempPath() + "kx-handlers-flow-XXXXXX";

@@ -66,13 +66,6 @@ using TParsed = test::TParsedDocument;
 
 class ControlsFlowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Startup();
-    InstallCallBacks();
-    InstallForms();
-    InstallRegions();
-  }
-
   void SetUp() override {
     RegisterSessionLayer();
     SetAsMainForm<TControlsForm>();

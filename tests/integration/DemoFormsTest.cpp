@@ -26,13 +26,6 @@ using TDocument = test::TParsedDocument;
 
 class DemoFormsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Startup();
-    InstallForms();
-    InstallAppForms();
-    InstallRegions();
-  }
-
   void SetUp() override {
     RegisterSessionLayer();
     SetAsMainForm<TMainForm>();

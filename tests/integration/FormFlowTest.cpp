@@ -137,12 +137,6 @@ class TXmlAnswer {
 
 class FormFlowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Startup();
-    InstallCallBacks();
-    InstallForms();
-  }
-
   void SetUp() override {
     TFlowForm::Clicks = 0;
     TFlowForm::Changes = 0;

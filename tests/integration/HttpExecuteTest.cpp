@@ -63,15 +63,11 @@ const std::string& TestScript() {
 
 class HttpExecuteTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Startup();
+  void SetUp() override {
     auto stream = std::make_unique<TMemoryStream>();
     stream->WriteBuffer(TestScript().data(), std::int64_t(TestScript().size()));
     gInternalFiles->AddStream(std::move(stream), "KX_JS_TESTLIB", "/js/TestLib.js");
     gInternalFiles->DoPreCompressFiles();
-  }
-
-  void SetUp() override {
     // The session-less road on its own: session paths meet no session layer.
     mSessionFactory = gServerFactory;
     gServerFactory = nullptr;

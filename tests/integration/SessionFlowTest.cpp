@@ -40,7 +40,6 @@ std::chrono::steady_clock::time_point TestNow() {
 
 class SessionFlowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Startup(); }
 
   void SetUp() override {
     std::string pattern = gsTempPath() + "kx-sessions-XXXXXX";

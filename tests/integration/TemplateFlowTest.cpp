@@ -57,13 +57,6 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 
 class TemplateFlowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Startup();
-    InstallCallBacks();
-    InstallForms();
-    InstallRegions();
-  }
-
   void SetUp() override {
     RegisterSessionLayer();
     SetAsMainForm<TOrderForm>();

@@ -28,7 +28,6 @@ std::string gFolder;
 
 class TKXApplicationTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Startup(); }
 
   void SetUp() override {
     std::string pattern = gsTempPath() + "kx-app-XXXXXX";

@@ -378,7 +378,6 @@ std::string gSessionFolder;
 
 class TKXCallBacksSessionTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Startup(); }
 
   void SetUp() override {
     std::string pattern = gsTempPath() + "kx-callbacks-XXXXXX";

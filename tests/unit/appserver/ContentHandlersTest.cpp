@@ -420,7 +420,6 @@ constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Sa
 
 class TContentFormSessionTest : public TContentBaseTest {
  protected:
-  static void SetUpTestSuite() { Startup(); }
 
   void SetUp() override {
     TContentBaseTest::SetUp();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/Startup.h"
 
 namespace kx {
 namespace {
@@ -26,14 +27,13 @@ class TNotAForm : public TComponent {
 
 KX_REGISTER_FORM(TRegisteredForm)
 
+// A runtime of its own, with the application server but not the forms installed: the tests install them.
 class FormTypesTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    gMainFormClass = nullptr;
-    gFindAppFormClass = nullptr;
-    gFormComponent = nullptr;
-    GKXFormTypes().Clear();
-  }
+  void SetUp() override { Startup(); }
+
+  TKXRuntime mRuntime;
+  TKXRuntimeSlots::TScope mScope{mRuntime};
 };
 
 TEST_F(FormTypesTest, TheOneLineRegistrationFindsTheClassByName) {

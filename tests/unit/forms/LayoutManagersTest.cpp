@@ -142,7 +142,6 @@ TEST(TKXContainerLayout, ProcessIsLeftToTheLayouts) {
 
 class ScriptSectionTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Startup(); }
   std::string Section() {
     TKXPageContext40 page(nullptr);
     return mLayout->ScriptSection(&page);

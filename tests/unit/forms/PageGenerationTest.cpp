@@ -233,11 +233,6 @@ TEST_F(TKXPageGeneratorTest, FailedRenderStillCleansUp) {
 // The callback answer of a form in a session.
 class CallBackTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { InstallCallBacks(); }
-  static void TearDownTestSuite() {
-    gCreateCallBacks = nullptr;
-    gCreateCallBackResponse = nullptr;
-  }
 
   std::string Answer() {
     TKXCallBackResponse& response = *static_cast<TKXCallBackResponse*>(mFixture.Session->CallBackResponse());

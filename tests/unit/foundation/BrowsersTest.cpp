@@ -9,12 +9,6 @@
 namespace kx {
 namespace {
 
-class BrowsersEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { RegisterBrowsers(); }
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new BrowsersEnvironment);
-
 struct AgentCase {
   const char* agent;
   const TBrowserClass* expected;

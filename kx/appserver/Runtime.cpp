@@ -1,0 +1,79 @@
+#include "kx/appserver/Runtime.h"
+
+#include "kx/appserver/InternalFiles.h"
+#include "kx/appserver/ServerController.h"
+#include "kx/platform/SysUtils.h"
+
+namespace kx {
+
+TKXRuntime::TKXRuntime() = default;
+
+TKXRuntime::~TKXRuntime() {
+  // The controller, the sessions and whatever they free on the way see this runtime as their thread's.
+  TScope scope(*this);
+  if (mOwnedController) {
+    TKXServerControllerBase* controller = mOwnedController;
+    mOwnedController = nullptr;
+    controller->Free();
+  }
+  delete Sessions;
+  Sessions = nullptr;
+  delete InternalFiles;
+  InternalFiles = nullptr;
+}
+
+TKXRuntime& TKXRuntime::Required() {
+  TKXRuntime* runtime = Current();
+  if (runtime == nullptr)
+    throw Exception("No kx runtime exists: create a kx::TKXRuntime first (kx::RunStandAlone makes one).");
+  return *runtime;
+}
+
+void TKXRuntime::SetController(TKXServerControllerBase* controller) {
+  if (controller != nullptr && mController != nullptr && controller != mController)
+    throw Exception(Format("A server controller (%s) already serves this application: a process has one server "
+                           "controller.",
+                           mController->ClassName().c_str()));
+  mController = controller;
+}
+
+void TKXRuntime::AdoptController(TKXServerControllerBase* controller) {
+  SetController(controller);
+  mOwnedController = controller;
+}
+
+void TKXRuntime::RequireSeam(std::string name, std::string installer,
+                             std::function<bool(TKXRuntime&)> filled) {
+  for (const TRequiredSeam& seam : mRequiredSeams)
+    if (seam.Name == name) return;
+  mRequiredSeams.push_back({std::move(name), std::move(installer), std::move(filled)});
+}
+
+void TKXRuntime::CheckSeams() {
+  struct TSeam {
+    const char* Name;
+    const char* Installer;
+    bool Filled;
+  };
+  const TSeam seams[] = {
+      {"the session store", "kx::Startup", Sessions != nullptr},
+      {"the internal files", "kx::Startup", InternalFiles != nullptr},
+      {"the session layer", "kx::Startup", ServerFactory != nullptr && DescribeSession != nullptr},
+      {"the callbacks", "kx::Startup", CreateCallBackResponse != nullptr && CreateCallBacks != nullptr},
+      {"the content handlers", "kx::Startup", FindContentHandler != nullptr && GetStartHandler != nullptr},
+      {"the session event log", "kx::Startup", LogSessionEvent != nullptr},
+      {"the forms layer", "kx::InstallForms", FormComponent != nullptr && FindAppFormClass != nullptr},
+      {"the application forms", "kx::InstallAppForms",
+       AppFormComponent != nullptr && AppFormClassRequestAuth != nullptr},
+      {"the server controller", "gAppInit or kx::CreateServerController", mController != nullptr},
+  };
+  for (const TSeam& seam : seams)
+    if (!seam.Filled) throw Exception(Format("The application cannot serve: %s is not installed (%s).", seam.Name,
+                                             seam.Installer));
+  for (const TRequiredSeam& seam : mRequiredSeams)
+    if (!seam.Filled(*this))
+      throw Exception(Format("The application cannot serve: %s is not installed (%s).", seam.Name.c_str(),
+                             seam.Installer.c_str()));
+}
+
+}  // namespace kx

@@ -1,0 +1,11 @@
+// Every application-server test runs in a runtime of its own with the application server installed.
+#include "kx/appserver/Runtime.h"
+#include "kx/appserver/Startup.h"
+#include "support/TestRuntime.h"
+
+static const bool kRuntimeForEachTest = kx::test::RunEachTestInItsOwnRuntime([] {
+  auto runtime = std::make_unique<kx::TKXRuntime>();
+  kx::TKXRuntimeSlots::TScope scope(*runtime);
+  kx::Startup();
+  return runtime;
+});
