@@ -65,7 +65,6 @@ void TKXRuntime::CheckSeams() {
       {"the forms layer", "kx::InstallForms", FormComponent != nullptr && FindAppFormClass != nullptr},
       {"the application forms", "kx::InstallAppForms",
        AppFormComponent != nullptr && AppFormClassRequestAuth != nullptr},
-      {"the server controller", "gAppInit or kx::CreateServerController", mController != nullptr},
   };
   for (const TSeam& seam : seams)
     if (!seam.Filled) throw Exception(Format("The application cannot serve: %s is not installed (%s).", seam.Name,
@@ -74,6 +73,9 @@ void TKXRuntime::CheckSeams() {
     if (!seam.Filled(*this))
       throw Exception(Format("The application cannot serve: %s is not installed (%s).", seam.Name.c_str(),
                              seam.Installer.c_str()));
+  if (mController == nullptr)
+    throw Exception("The application cannot serve: the server controller is not installed (gAppInit or "
+                    "kx::CreateServerController).");
 }
 
 }  // namespace kx

@@ -45,7 +45,8 @@ void InstallLayers() {
 void CreateServerController() {
   if (!gServerControllerClass)
     throw Exception("No server controller class is set: call SetServerControllerClass<T>() first.");
-  TComponent* created = gServerControllerClass->Create(nullptr);
+  // An abstract class has no creation function.
+  TComponent* created = gServerControllerClass->Create ? gServerControllerClass->Create(nullptr) : nullptr;
   auto* controller = dynamic_cast<TKXServerControllerBase*>(created);
   if (!controller) {
     if (created) created->Free();
