@@ -73,8 +73,8 @@ void LogConfigurationMistake(const std::string& message) {
 // A port of "port.ini": a missing or empty key reads 0; a value that is not a number is logged and leaves current.
 std::int32_t ReadIniPort(const TMemIniFile& ini, const char* key, std::int32_t current) {
   const std::string value = ini.ReadString("PORTS", key, "");
-  int port = 0;
   if (value.empty()) return 0;
+  int port = 0;
   if (TryStrToInt(value, port)) return port;
   LogConfigurationMistake(
       Format("%s: [PORTS] %s=%s is not a number; the value is ignored.", ini.FileName(), key, value));
