@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
@@ -59,6 +60,35 @@ std::string StartUIDOf(TDateTime value) {
   const std::int64_t time = std::llround((value - days) * kMSecsPerDay);
   const std::int64_t milliseconds = date * 86400000 + time;
   return IntToHex(std::uint64_t((milliseconds + 500) / 1000));
+}
+
+// A configuration mistake that would otherwise pass unnoticed: through gLogProcedure when set, else standard error.
+void LogConfigurationMistake(const std::string& message) {
+  if (gLogProcedure)
+    gLogProcedure(message);
+  else
+    std::fprintf(stderr, "%s\n", message.c_str());
+}
+
+// A port of "port.ini": a missing or empty key reads 0; a value that is not a number is logged and leaves current.
+std::int32_t ReadIniPort(const TMemIniFile& ini, const char* key, std::int32_t current) {
+  const std::string value = ini.ReadString("PORTS", key, "");
+  if (value.empty()) return 0;
+  int port = 0;
+  if (TryStrToInt(value, port)) return port;
+  LogConfigurationMistake(
+      Format("%s: [PORTS] %s=%s is not a number; the value is ignored.", ini.FileName(), key, value));
+  return current;
+}
+
+void ApplyCommandLineOverrides(TKXServerControllerBase& controller) {
+  const TKXCommandLineOverrides& overrides = CommandLineOverrides();
+  if (overrides.BoundIP)
+    controller.SetBoundIP(*overrides.BoundIP);
+  else if (controller.BoundIP().empty() && !overrides.DefaultBoundIP.empty())
+    controller.SetBoundIP(overrides.DefaultBoundIP);
+  if (overrides.Port) controller.SetPort(*overrides.Port);
+  if (overrides.SessionTimeout) controller.SetSessionTimeout(*overrides.SessionTimeout);
 }
 
 }  // namespace
@@ -283,8 +313,8 @@ void TKXServerControllerBase::Loaded() {
   const std::string portIni = ApplicationFolder() + "port.ini";
   if (IsRegularFile(portIni)) {
     TMemIniFile ini(portIni);
-    FPort = ini.ReadInteger("PORTS", "Port", 0);
-    FSSLOptions->SetPort(ini.ReadInteger("PORTS", "SSLPort", 0));
+    FPort = ReadIniPort(ini, "Port", FPort);
+    FSSLOptions->SetPort(ReadIniPort(ini, "SSLPort", FSSLOptions->Port()));
   }
 }
 
@@ -296,6 +326,9 @@ void TKXServerControllerBase::AfterConstruction() {
     if (FLog == loFile) LogFileAppend(Format(kCacheDirCreated, FCacheDir));
   }
   TKXAppCache::SetController(this);
+  if (!DirectoryExists(FContentPath))
+    LogConfigurationMistake(Format("%s: the content folder \"%s\" does not exist; no static file is served from it.",
+                                   FAppName, FContentPath));
 }
 
 void TKXServerControllerBase::CreateCommon() {
@@ -305,6 +338,7 @@ void TKXServerControllerBase::CreateCommon() {
   if (mMachineName.size() > kMaxMachineName) mMachineName.resize(kMaxMachineName);
   // InitDesignTime ran with the inherited creation, before the components were built.
   if (OnConfig) OnConfig(this);
+  ApplyCommandLineOverrides(*this);
   if (FCacheDir.empty()) SetCacheDir("");
   mPreviousTempPath = TTempFileStream::GetTempPath();
   TTempFileStream::SetTempPath(FCacheDir);

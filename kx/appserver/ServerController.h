@@ -8,6 +8,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -227,6 +228,20 @@ class IKXSessionStore {
 // object that reported the exception, or nullptr. Installed by the session layer at start-up.
 inline constexpr TKXRuntimeRef<&TKXRuntime::DescribeSession> gDescribeSession{};
 
+// What a stand-alone program's command line asks of the controller (kx/hosts/RunStandAlone.h fills it in), a slot
+// of the runtime. Every controller the runtime creates applies it after its OnConfig, before its settings lock, so the command line has
+// the last word over the controller's code and "port.ini". An empty field leaves the controller's value.
+struct TKXCommandLineOverrides {
+  std::optional<std::string> BoundIP;
+  std::optional<std::int32_t> Port;
+  std::optional<std::int32_t> SessionTimeout;  // minutes; outside 0..65535 the controller raises
+  // The BoundIP of a controller that neither the command line nor its own code gave one; empty: all addresses.
+  std::string DefaultBoundIP;
+};
+inline TKXCommandLineOverrides& CommandLineOverrides() {
+  return TKXRuntimeSlots::Required().Slot<TKXCommandLineOverrides>();
+}
+
 // ---------------------------------------------------------------------------
 // The session-timeout thread: every Interval milliseconds it takes the expired sessions out of gSessions and
 // frees them, each while it is the thread's current application; every 60th run it purges the store's list of
@@ -291,8 +306,9 @@ using TKXLogExceptionEvent = std::function<bool(const TStrings& report)>;
 // gServerControllerClass; the host stores it in gSC and gServerController. Creation runs, in this order:
 // InitControl (defaults, option objects, the timeout thread), InitDesignTime, BuildComponents and Loaded
 // ("port.ini"), OnCreate, then the controller's own steps: Description and DisplayName defaults, the machine
-// name, OnConfig, the default CacheDir (created), the temporary-file folder := CacheDir; then AppName, BoundIP,
-// CacheDir and ContentPath are locked and the controller becomes TKXAppCache's controller. Free stops the timeout
+// name, OnConfig, CommandLineOverrides(), the default CacheDir (created), the temporary-file folder := CacheDir;
+// then AppName, BoundIP, CacheDir and ContentPath are locked, a missing content folder is logged, and the
+// controller becomes TKXAppCache's controller. Free stops the timeout
 // thread, frees gSessions, clears the controller's cache files, deletes the cache folder tree and clears
 // gServerController (and gSC when it is this controller). A controller is made in the calling thread's runtime
 // and becomes its gSC at once; a second one while the first lives raises Exception.
@@ -497,7 +513,8 @@ class TKXServerControllerBase : public TDataModule,
   void InitControl() override;
   // AppName "MyKXApp" when empty; TemplateDir resolved (see SetTemplateDir).
   void InitDesignTime() override;
-  // Reads "port.ini" beside the program: section "PORTS", keys "Port" and "SSLPort" (a missing key reads 0).
+  // Reads "port.ini" beside the program: section "PORTS", keys "Port" and "SSLPort" (a missing key reads 0; a
+  // value that is not a number is logged and leaves the port as it was).
   void Loaded() override;
   void AfterConstruction() override;
   void BeforeDestruction() override;

@@ -22,6 +22,8 @@ namespace fs = std::filesystem;
 
 // The folder that gGetAppPath names during a test.
 std::string gTestAppFolder;
+// What went through gLogProcedure during a test.
+std::vector<std::string> gLogged;
 
 // A controller whose BuildComponents runs the test's set-up, as a stored form would set properties.
 class TTestController : public TKXServerControllerBase {
@@ -47,9 +49,12 @@ class TKXServerControllerBaseTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     gTestAppFolder = pattern + "/";
     gGetAppPath = [] { return gTestAppFolder; };
+    fs::create_directory(gTestAppFolder + "wwwroot");  // a missing content folder is logged
   }
   void TearDown() override {
     TTestController::Build = nullptr;
+    gLogProcedure = nullptr;
+    gLogged.clear();
     gGetAppPath = nullptr;
     gSessions = nullptr;
     fs::remove_all(gTestAppFolder);
@@ -337,6 +342,105 @@ TEST_F(TKXServerControllerBaseTest, PortIniOverridesTheStoredPorts) {
     TController sc = CreateController();
     EXPECT_EQ(sc->Port(), 81);
     EXPECT_EQ(sc->SSLOptions()->Port(), 8443);
+  }
+}
+
+// A port.ini value that is not a number used to read as 0, a free port, without a word.
+TEST_F(TKXServerControllerBaseTest, PortIniValueThatIsNoNumberIsLoggedAndIgnored) {
+  gLogProcedure = [](const std::string& line) { gLogged.push_back(line); };
+  TTestController::Build = [](TTestController& sc) {
+    sc.SetPort(1000);
+    sc.SSLOptions()->SetPort(4430);
+  };
+  const struct {
+    const char* Ini;
+    std::int32_t Port;
+    std::int32_t SSLPort;
+    const char* Logged;  // nullptr: nothing about port.ini
+  } cases[] = {
+      {"[PORTS]\nPort=80a\nSSLPort=443\n", 1000, 443, "[PORTS] Port=80a is not a number"},
+      {"[PORTS]\nPort=8080\nSSLPort=https\n", 8080, 4430, "[PORTS] SSLPort=https is not a number"},
+      {"[PORTS]\nPort=\n", 0, 0, nullptr},
+      {"[PORTS]\nPort=$1F\nSSLPort=0x20\n", 31, 32, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Ini);
+    WritePortIni(c.Ini);
+    gLogged.clear();
+    TController sc = CreateController();
+    EXPECT_EQ(sc->Port(), c.Port);
+    EXPECT_EQ(sc->SSLOptions()->Port(), c.SSLPort);
+    std::vector<std::string> about;
+    for (const std::string& line : gLogged)
+      if (line.find("port.ini") != std::string::npos) about.push_back(line);
+    if (!c.Logged) {
+      EXPECT_TRUE(about.empty()) << about.front();
+      continue;
+    }
+    ASSERT_EQ(about.size(), 1u);
+    EXPECT_EQ(about[0].rfind(gTestAppFolder + "port.ini: ", 0), 0u) << about[0];
+    EXPECT_NE(about[0].find(c.Logged), std::string::npos) << about[0];
+  }
+}
+
+// A missing content folder made every static file a 404 without a word.
+TEST_F(TKXServerControllerBaseTest, MissingContentFolderIsLogged) {
+  const auto contentLines = [] {
+    std::vector<std::string> lines;
+    for (const std::string& line : gLogged)
+      if (line.find("content folder") != std::string::npos) lines.push_back(line);
+    return lines;
+  };
+  gLogProcedure = [](const std::string& line) { gLogged.push_back(line); };
+  fs::remove(gTestAppFolder + "wwwroot");
+  CreateController();
+  ASSERT_EQ(contentLines().size(), 1u);
+  EXPECT_NE(contentLines()[0].find("MyKXApp: the content folder \"" + gTestAppFolder + "wwwroot/\" does not exist"),
+            std::string::npos)
+      << contentLines()[0];
+
+  gLogged.clear();
+  fs::create_directory(gTestAppFolder + "wwwroot");
+  CreateController();
+  EXPECT_TRUE(contentLines().empty());
+
+  // Without a log procedure the line goes to standard error.
+  fs::remove(gTestAppFolder + "wwwroot");
+  gLogProcedure = nullptr;
+  testing::internal::CaptureStderr();
+  CreateController();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("wwwroot/\" does not exist"), std::string::npos);
+}
+
+// The command line has the last word over OnConfig; what it leaves out stays the controller's.
+TEST_F(TKXServerControllerBaseTest, CommandLineOverridesApplyAfterOnConfig) {
+  const struct {
+    const char* Name;
+    TKXCommandLineOverrides Overrides;
+    const char* ConfigBoundIP;
+    const char* BoundIP;
+    std::int32_t Port;
+    std::int32_t SessionTimeout;
+  } cases[] = {
+      {"none", {}, "", "", 80, 20},
+      {"default address for a controller without one", {{}, {}, {}, "127.0.0.1"}, "", "127.0.0.1", 80, 20},
+      {"the controller's address beats the default", {{}, {}, {}, "127.0.0.1"}, "0.0.0.0", "0.0.0.0", 80, 20},
+      {"all given", {"::1", 0, 1, "127.0.0.1"}, "0.0.0.0", "::1", 0, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    CommandLineOverrides() = c.Overrides;
+    TTestController::Build = [&c](TTestController& sc) {
+      sc.OnConfig = [&c, &sc](TObject*) {
+        sc.SetBoundIP(c.ConfigBoundIP);
+        sc.SetPort(80);
+        sc.SetSessionTimeout(20);
+      };
+    };
+    TController sc = CreateController();
+    EXPECT_EQ(sc->BoundIP(), c.BoundIP);
+    EXPECT_EQ(sc->Port(), c.Port);
+    EXPECT_EQ(sc->SessionTimeout(), c.SessionTimeout);
   }
 }
 

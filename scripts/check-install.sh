@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Checks the installed package the way an application author uses it: installs a built tree into a fresh
+# temporary prefix, builds examples/hello against it with find_package(kx) in a fresh build folder and with
+# `pkg-config --cflags --libs kx`, then runs each program with --port 0 and checks its one "Listening on" line, the
+# ping answer ("/$/ping") and a clean stop on SIGTERM.
+#   scripts/check-install.sh [-j N | --jobs N] [BUILD_DIR]    (defaults: nproc, build)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+usage() { echo "usage: $0 [-j N | --jobs N] [BUILD_DIR]" >&2; exit 2; }
+jobs="$(nproc)"
+build="$root/build"
+while (($#)); do
+  case "$1" in
+    -j | --jobs) (($# >= 2)) || usage; jobs="$2"; shift 2 ;;
+    -j*) jobs="${1#-j}"; shift ;;
+    --jobs=*) jobs="${1#--jobs=}"; shift ;;
+    -*) usage ;;
+    *) build="$1"; shift ;;
+  esac
+done
+[[ "$jobs" =~ ^[1-9][0-9]*$ ]] || usage
+[ -f "$build/CMakeCache.txt" ] || { echo "$0: $build is not a configured build folder" >&2; exit 2; }
+
+work="$(mktemp -d)"
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "check-install: FAIL: $*" >&2; exit 1; }
+# Runs a command quietly; shows its output when it fails.
+quiet() { "$@" >"$work/step.log" 2>&1 || { cat "$work/step.log" >&2; fail "$*"; }; }
+
+prefix="$work/prefix"
+quiet cmake --build "$build" -j "$jobs" --target kx_hosts
+quiet cmake --install "$build" --prefix "$prefix"
+
+# 1. CMake: find_package(kx) and kx::kx, in a build folder of its own.
+quiet cmake -S "$root/examples/hello" -B "$work/hello-cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_PREFIX_PATH="$prefix"
+quiet cmake --build "$work/hello-cmake" -j "$jobs"
+
+# 2. pkg-config, with the compiler alone.
+pc_dir="$(dirname "$(find "$prefix" -name kx.pc -print -quit)")"
+[ -f "$pc_dir/kx.pc" ] || fail "no kx.pc under $prefix"
+flags="$(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs kx)" || fail "pkg-config does not know kx"
+# shellcheck disable=SC2086
+quiet "${CXX:-c++}" -O1 -o "$work/hello-pc" "$root/examples/hello/Hello.cpp" $flags
+
+# Starts a program with --port 0, checks its line and its ping answer, stops it with SIGTERM.
+check_program() {
+  local program="$1" out="$work/out" err="$work/err" line port response status
+  "$program" --port 0 >"$out" 2>"$err" &
+  pid=$!
+  for _ in $(seq 1 200); do
+    [ -s "$out" ] && break
+    kill -0 "$pid" 2>/dev/null || { cat "$err" >&2; fail "$program ended before it listened"; }
+    sleep 0.1
+  done
+  line="$(head -n 1 "$out")"
+  [[ "$line" =~ ^Listening\ on\ http://127\.0\.0\.1:([0-9]+)/$ ]] || fail "$program printed: $line"
+  port="${BASH_REMATCH[1]}"
+  if command -v curl >/dev/null 2>&1; then
+    response="$(curl -s --max-time 10 "http://127.0.0.1:$port/\$/ping")" || fail "$program: /\$/ping failed"
+  else
+    exec 3<>"/dev/tcp/127.0.0.1/$port"
+    printf 'GET /$/ping HTTP/1.1\r\nHost: 127.0.0.1:%s\r\nConnection: close\r\n\r\n' "$port" >&3
+    response="$(timeout 10 cat <&3 | tr -d '\r')"
+    exec 3<&-
+    response="${response##*$'\n\n'}"
+  fi
+  [ "$response" = "Pong" ] || fail "$program: /\$/ping answered: $response"
+  kill -TERM "$pid"
+  set +e
+  wait "$pid"
+  status=$?
+  set -e
+  pid=""
+  [ "$status" -eq 0 ] || { cat "$err" >&2; fail "$program ended with status $status on SIGTERM"; }
+  echo "check-install: $(basename "$program"): listening on port $port, ping answered, stopped cleanly"
+}
+check_program "$work/hello-cmake/hello"
+check_program "$work/hello-pc"
+echo "check-install: ok (find_package and pkg-config builds of examples/hello against $prefix)"
