@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "kx/appserver/ExceptionRenderer.h"
+
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/MimeTypes.h"
 #include "kx/appserver/ServerController.h"
@@ -13,6 +15,7 @@
 #include "kx/foundation/Markup.h"
 #include "kx/foundation/Paths.h"
 #include "kx/foundation/TextUtils.h"
+#include "kx/platform/Resources.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -21,73 +24,6 @@ namespace {
 
 constexpr const char* kCRLF = "\r\n";
 constexpr const char* kXmlDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
-
-// The head every page of the start sequence begins with, up to "<title></title>".
-std::string PageHead() {
-  std::string text;
-  for (const char* line : {"<!DOCTYPE html>", "<html lang=\"en\">", "<head>", "<meta charset=\"utf-8\">",
-                           "<title></title>"}) {
-    text += line;
-    text += kCRLF;
-  }
-  return text;
-}
-
-// getWH(): the inner size of the window, else of the document element, else of the body.
-constexpr const char* kGetWH =
-    "function getWH() {\r\n"
-    "  var w = 0, h = 0;\r\n"
-    "  if (typeof(window.innerWidth) == \"number\") {\r\n"
-    "    w = window.innerWidth; h = window.innerHeight;\r\n"
-    "  } else if (document.documentElement && (document.documentElement.clientWidth || "
-    "document.documentElement.clientHeight)) {\r\n"
-    "    w = document.documentElement.clientWidth; h = document.documentElement.clientHeight;\r\n"
-    "  } else if (document.body && (document.body.clientWidth || document.body.clientHeight)) {\r\n"
-    "    w = document.body.clientWidth; h = document.body.clientHeight;\r\n"
-    "  }\r\n"
-    "  return [w, h];\r\n"
-    "}\r\n";
-
-// The rest of the start page's script up to the line that adds the session.
-// The time stamp joins a URL that carries run parameters with "&", not a second "?".
-constexpr const char* kStartScript =
-    "function docReplace(res) {\r\n"
-    "  document.open(\"text/html\", \"replace\");\r\n"
-    "  document.write(res);\r\n"
-    "  document.close();\r\n"
-    "}\r\n"
-    "function ajaxGetCallback(res, code) {\r\n"
-    "  if (code == 200 && res.charAt(0) != \"<\") {\r\n"
-    "    window.location.replace(res);\r\n"
-    "  } else {\r\n"
-    "    docReplace(res);\r\n"
-    "  }\r\n"
-    "}\r\n"
-    "function ajaxGet(url, params, callback) {\r\n"
-    "  var x = new XMLHttpRequest();\r\n"
-    "  var u = url + (url.indexOf(\"?\") < 0 ? \"?\" : \"&\") + \"KX_AjaxID=\" + new Date().getTime();\r\n"
-    "  if (params) u += \"&\" + params;\r\n"
-    "  x.open(\"GET\", u, false);\r\n"
-    "  x.send(null);\r\n"
-    "  callback(x.responseText, x.status);\r\n"
-    "}\r\n"
-    "function get(url) {\r\n"
-    "  var wh = getWH();\r\n"
-    "  var p = \"KX_width=\" + wh[0] + \"&KX_height=\" + wh[1];\r\n";
-
-constexpr const char* kKXTop =
-    "function KXTop() {\r\n"
-    "  var w = window;\r\n"
-    "  try {\r\n"
-    "    while (w.parent && w.parent != w) {\r\n"
-    "      var d = w.parent.document;\r\n"
-    "      if (!d) break;\r\n"
-    "      w = w.parent;\r\n"
-    "    }\r\n"
-    "  } catch (e) {\r\n"
-    "  }\r\n"
-    "  return w;\r\n"
-    "}\r\n";
 
 std::string IncludeSlash(std::string text) {
   if (text.empty() || text.back() != '/') text += '/';
@@ -114,9 +50,88 @@ thread_local TKXApplication* tCurrentApplication = nullptr;
 
 // ---------------------------------------------------------------------------
 
-TKXServerSession::TKXServerSession(void* buffer, std::int32_t bufferSize) : TKXServer(buffer, bufferSize) {}
+// ---------------------------------------------------------------------------
+// The hold on the session
 
-TKXServerSession::~TKXServerSession() { ReleaseSession(); }
+TKXSessionHold::TKXSessionHold(TKXSessionHold&& other) noexcept
+    : mHeld(other.mHeld), mSession(other.mSession), mUnlockOnly(other.mUnlockOnly) {
+  other.mSession = nullptr;
+}
+
+TKXSessionHold& TKXSessionHold::operator=(TKXSessionHold&& other) noexcept {
+  if (this == &other) return *this;
+  Release();
+  mHeld = other.mHeld;
+  mSession = other.mSession;
+  mUnlockOnly = other.mUnlockOnly;
+  other.mSession = nullptr;
+  *mHeld = mSession;
+  return *this;
+}
+
+void TKXSessionHold::Take(TKXApplication* session) {
+  Release();
+  mSession = session;
+  mUnlockOnly = false;
+  *mHeld = session;
+}
+
+void TKXSessionHold::Release() noexcept {
+  TKXApplication* session = mSession;
+  if (session == nullptr) return;
+  mSession = nullptr;
+  if (*mHeld == session) *mHeld = nullptr;
+  try {
+    TKXSessions* store = SessionStore();
+    if (session->Terminated() && !mUnlockOnly && store != nullptr) {
+      SetWebApplication(nullptr);
+      store->RemoveAndFree(session);  // out of the store, unlocked, then freed
+      return;
+    }
+    if (!mUnlockOnly) session->MarkAccess();
+    session->FinishRequest();
+    session->Unlock();
+    SetWebApplication(nullptr);
+  } catch (...) {
+    // Nothing here raises but a host's accessor; the lock is released all the same.
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Page templates
+
+std::string FillPageTemplate(std::string_view name,
+                             std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
+  const TEmbeddedResource* resource = FindResource(name);
+  if (resource == nullptr) throw EKXException("Page template " + std::string(name) + " is not embedded.");
+  std::string_view file = resource->Text();
+  if (file.ends_with('\n')) file.remove_suffix(1);
+  std::string text;
+  text.reserve(file.size() + file.size() / 16);
+  for (char c : file) {
+    if (c == '\r') continue;
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  std::string_view missing;
+  std::string page = TKXExceptionRenderer::ReplacePlaceholders(text, [&](std::string_view key, std::string& out) {
+    for (const auto& [placeholder, value] : values) {
+      if (placeholder == key) {
+        out.assign(value);
+        return true;
+      }
+    }
+    if (missing.empty()) missing = key;
+    return false;
+  });
+  if (!missing.empty())
+    throw EKXException("Page template " + std::string(name) + " has no value for " + std::string(missing) + ".");
+  return page;
+}
+
+// ---------------------------------------------------------------------------
+
+TKXServerSession::TKXServerSession(void* buffer, std::int32_t bufferSize) : TKXServer(buffer, bufferSize) {}
 
 // ---------------------------------------------------------------------------
 // The session and track ids of the request
@@ -169,148 +184,175 @@ void TKXServerSession::SetSessionBaseURL(const std::string& id) {
 // ---------------------------------------------------------------------------
 // Dispatch
 
+// The points of the dispatch at which rows are tried, in the order it reaches them. The first three come before
+// the session look-up and answer without a session; the last three run with the session held.
+enum class TKXServerSession::TStage : std::uint8_t {
+  NoId,        // the request path of a request that names no session
+  NoSession,   // the request path, before the session part is taken off it
+  Store,       // the session path, answered from the store without taking the session
+  NewSession,  // the session path, with a session this request created (after its start handler)
+  Found,       // the session path, with a session found in the store (before its render override)
+  Session,     // the session path, with a found session (after its render override)
+};
+
+// How a row's path is compared with the request's: Exact byte for byte, the others ignoring ASCII case.
+enum class TPathMatch : std::uint8_t { Any, Exact, Same, EndsWith, StartsWith, NotStartsWith };
+
+struct TKXServerSession::TRoute {
+  TStage Stage;
+  TPathMatch Match;
+  std::string_view Path;
+  bool Auth;  // CheckAuth before the step
+  void (TKXServerSession::*Step)();
+  bool Ends;  // false: the dispatch goes on after the step
+};
+
+namespace {
+
+bool PathMatches(TPathMatch match, std::string_view routePath, const std::string& path) {
+  switch (match) {
+    case TPathMatch::Any:
+      return true;
+    case TPathMatch::Exact:
+      return path == routePath;
+    case TPathMatch::Same:
+      return SameText(path, routePath);
+    case TPathMatch::EndsWith:
+      return EndsText(routePath, path);
+    case TPathMatch::StartsWith:
+      return StartsText(routePath, path);
+    case TPathMatch::NotStartsWith:
+      return !StartsText(routePath, path);
+  }
+  return false;
+}
+
+using S = TKXServerSession;
+using M = TPathMatch;
+constexpr bool kAuth = true;
+constexpr bool kNoAuth = false;
+constexpr bool kEnds = true;
+constexpr bool kGoesOn = false;
+
+}  // namespace
+
+// Within a stage the first row whose path matches decides: the order of the rows is the order of the tests.
+const TKXServerSession::TRoute TKXServerSession::sRoutes[] = {
+    // stage             match             path              auth     step                             ends
+    {TStage::NoId,       M::EndsWith,      "/$/callback",    kNoAuth, &S::NoSessionForCallback,        kEnds},
+    {TStage::NoId,       M::EndsWith,      "/$/StartCheck",  kNoAuth, &S::NoSessionForStartCheck,      kEnds},
+    {TStage::NoSession,  M::Same,          "/$/Start",       kNoAuth, &S::StartNew,                    kEnds},
+    {TStage::NoSession,  M::Same,          "/$/Start/",      kNoAuth, &S::StartNew,                    kEnds},
+    {TStage::Store,      M::EndsWith,      "/$/QueryStatus", kNoAuth, &S::QueryStatus,                 kEnds},
+    {TStage::Store,      M::EndsWith,      "/$/KeepAlive",   kNoAuth, &S::KeepAlive,                   kEnds},
+    {TStage::NewSession, M::Same,          "/$/callback",    kNoAuth, &S::NewSessionCallbackStartPage, kEnds},
+    {TStage::NewSession, M::Any,           "",               kNoAuth, &S::NewSessionStartPage,         kEnds},
+    {TStage::Found,      M::Same,          "/$/Stop/",       kNoAuth, &S::Stop,                        kGoesOn},
+    {TStage::Found,      M::Same,          "/$/StartCheck",  kNoAuth, &S::StartCheck,                  kEnds},
+    {TStage::Session,    M::NotStartsWith, "/$/",            kNoAuth, &S::SessionContentPath,          kEnds},
+    {TStage::Session,    M::Same,          "/$/callback",    kNoAuth, &S::Callback,                    kEnds},
+    {TStage::Session,    M::Exact,         "/$/",            kNoAuth, &S::FormSubmit,                  kEnds},
+    {TStage::Session,    M::Same,          "/$/resize",      kNoAuth, &S::Resize,                      kEnds},
+    {TStage::Session,    M::StartsWith,    "/$/upload",      kAuth,   &S::Upload,                      kEnds},
+    {TStage::Session,    M::StartsWith,    "/$/call",        kAuth,   &S::FormSubmit,                  kEnds},
+    {TStage::Session,    M::StartsWith,    "/$/",            kAuth,   &S::InternalContentPath,         kEnds},
+};
+
+bool TKXServerSession::Route(TStage stage, const std::string& path) {
+  for (const TRoute& route : sRoutes) {
+    if (route.Stage != stage || !PathMatches(route.Match, route.Path, path)) continue;
+    if (route.Auth) CheckAuth();
+    (this->*route.Step)();
+    return route.Ends;
+  }
+  return false;
+}
+
 void TKXServerSession::ExecuteSession(const std::string& urlPath) {
+  TKXSessionHold hold(mSession);
   try {
-    mAuthenticated = false;
-    mRequestAuth = true;
-    mContentHandler = nullptr;
-    mRestart = false;
-    mUnlockOnly = false;
-    const std::string id = GetSessionId(urlPath);
-
-    if (id.empty()) {
-      if (EndsText("/$/callback", urlPath)) throw EKXNoSessionId("Session was terminated.");
-      if (EndsText("/$/StartCheck", urlPath)) throw EKXNoSessionId("/$/StartCheck requires a session Id.");
-    }
-    if (SameText(urlPath, "/$/Start") || SameText(urlPath, "/$/Start/")) {
-      StartNew(id);
-      return;
-    }
-    SetUrlPaths(urlPath, id);
-    if (!id.empty()) SetSessionBaseURL(id);
-
-    if (EndsText("/$/QueryStatus", mUrlPath)) {
-      TKXSessions* store = SessionStore();
-      std::int32_t status = id.empty() || store == nullptr ? -1 : store->QueryStatus(id);
-      mReply->WriteString(std::string(kXmlDeclaration) + "<status>" + IntToStr(status) + "</status>");
-      return;
-    }
-    if (EndsText("/$/KeepAlive", mUrlPath)) {
-      if (!id.empty())
-        if (TKXSessions* store = SessionStore()) store->MarkAccess(id);
-      mReply->WriteString(std::string(kXmlDeclaration) + "<response>OK</response>");
-      return;
-    }
-
-    mContentHandler = gFindContentHandler != nullptr ? gFindContentHandler(mUrlPath) : nullptr;
-    if (id.empty() && mContentHandler == nullptr && TKXMimeTypes::IsStaticFile(mUrlPath)) {
-      Send404();
-      return;
-    }
-
-    const bool isNew = LookupOrCreate(id);
-    TKXApplication* session = mSession;
-
-    if (isNew) {
-      SetSessionBaseURL(session->AppID());
-      if (StartHandler()) {
-        Finish();
-        return;
-      }
-    } else {
-      session->LogSessionEvent(seRequest);
-      if (SameText(mUrlPath, "/$/Stop/")) {
-        Stop();
-      } else if (SameText(mUrlPath, "/$/StartCheck")) {
-        StartCheck();
-        Finish();
-        return;
-      }
-    }
-    if (session->Terminated() && session->SendRenderOverride(*mReply)) {
-      Finish();
-      return;
-    }
-    if (isNew) {
-      StartPage(SameText(mUrlPath, "/$/callback"));
-      Finish();
-      return;
-    }
-
-    if (!StartsText("/$/", mUrlPath)) {
-      ContentPath(mUrlPath);
-    } else if (SameText(mUrlPath, "/$/callback")) {
-      Callback();
-    } else if (mUrlPath == "/$/") {
-      FormSubmit();
-    } else if (SameText(mUrlPath, "/$/resize")) {
-      Resize();
-    } else {
-      CheckAuth();
-      if (StartsText("/$/upload", mUrlPath))
-        Upload();
-      else if (StartsText("/$/call", mUrlPath))
-        FormSubmit();
-      else
-        ContentPath(mUrlPath.substr(2));
-    }
-    Finish();
+    Dispatch(urlPath, hold);
   } catch (const EAbort&) {
-    // A 401 or a redirect: no error page follows, so the session is released here.
-    ReleaseSession();
-    throw;
-  }
-}
-
-void TKXServerSession::HandleException(const std::exception& e) {
-  try {
-    if (!(gSC != nullptr && gSC->DoException(mSession, e))) SendException(e);
+    throw;  // a 401 or a redirect: no error page follows, the hold ends here
   } catch (...) {
-    ReleaseSession();
+    mErrorPageHold = std::move(hold);  // the error page is made while the session is still held
     throw;
   }
-  ReleaseSession();
 }
 
-void TKXServerSession::Finish() {
-  if (mSession == nullptr) return;
-  if (mSession->Terminated())
+void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold) {
+  mAuthenticated = false;
+  mRequestAuth = true;
+  mContentHandler = nullptr;
+  mRestart = false;
+  mSessionId = GetSessionId(urlPath);
+  const std::string& id = mSessionId;
+
+  if (id.empty() && Route(TStage::NoId, urlPath)) return;
+  if (Route(TStage::NoSession, urlPath)) return;
+  SetUrlPaths(urlPath, id);
+  if (!id.empty()) SetSessionBaseURL(id);
+  if (Route(TStage::Store, mUrlPath)) return;
+
+  mContentHandler = gFindContentHandler != nullptr ? gFindContentHandler(mUrlPath) : nullptr;
+  if (id.empty() && mContentHandler == nullptr && TKXMimeTypes::IsStaticFile(mUrlPath)) {
+    Send404();
+    return;
+  }
+
+  const bool isNew = LookupOrCreate(id, hold);
+  TKXApplication* session = mSession;
+  bool answered;
+  if (isNew) {
+    SetSessionBaseURL(session->AppID());
+    answered = StartHandler();
+  } else {
+    session->LogSessionEvent(seRequest);
+    answered = Route(TStage::Found, mUrlPath);
+  }
+  if (!answered && !(session->Terminated() && session->SendRenderOverride(*mReply)))
+    Route(isNew ? TStage::NewSession : TStage::Session, mUrlPath);
+
+  if (session->Terminated())
     RemoveSessionCookie();
   else
     SetSessionCookie();
-  ReleaseSession();
 }
 
-void TKXServerSession::ReleaseSession() noexcept {
-  TKXApplication* session = mSession;
-  if (session == nullptr) return;
-  mSession = nullptr;
-  try {
-    TKXSessions* store = SessionStore();
-    if (session->Terminated() && !mUnlockOnly && store != nullptr) {
-      SetWebApplication(nullptr);
-      store->RemoveAndFree(session);
-      return;
-    }
-    if (!mUnlockOnly) session->MarkAccess();
-    session->FinishRequest();
-    session->Unlock();
-    SetWebApplication(nullptr);
-  } catch (...) {
-    // Nothing here raises but a host's accessor; the lock is released all the same.
-  }
+void TKXServerSession::HandleException(const std::exception& e) {
+  TKXSessionHold hold = std::move(mErrorPageHold);  // released once the page is made, or making it failed
+  if (!(gSC != nullptr && gSC->DoException(mSession, e))) SendException(e);
+}
+
+// ---------------------------------------------------------------------------
+// The steps answered without the session
+
+void TKXServerSession::NoSessionForCallback() { throw EKXNoSessionId("Session was terminated."); }
+
+void TKXServerSession::NoSessionForStartCheck() { throw EKXNoSessionId("/$/StartCheck requires a session Id."); }
+
+void TKXServerSession::QueryStatus() {
+  TKXSessions* store = SessionStore();
+  std::int32_t status = mSessionId.empty() || store == nullptr ? -1 : store->QueryStatus(mSessionId);
+  mReply->WriteString(std::string(kXmlDeclaration) + "<status>" + IntToStr(status) + "</status>");
+}
+
+void TKXServerSession::KeepAlive() {
+  if (!mSessionId.empty())
+    if (TKXSessions* store = SessionStore()) store->MarkAccess(mSessionId);
+  mReply->WriteString(std::string(kXmlDeclaration) + "<response>OK</response>");
 }
 
 // ---------------------------------------------------------------------------
 // Finding, creating and checking the session
 
-bool TKXServerSession::LookupOrCreate(const std::string& id) {
+bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hold) {
   TKXSessions* store = SessionStore();
   EKXException::IfNotAssigned(store, "The session store does not exist.");
   std::string savedRunParams;
   if (!id.empty()) {
     bool expired = false;
-    mSession = store->LookupAndLock(id, expired, 0);
+    hold.Take(store->LookupAndLock(id, expired, 0));
     if (mSession == nullptr && !(mContentHandler != nullptr && mContentHandler->CanStartSession())) {
       if (gSC->RestartExpiredSession()) {
         mRestart = true;
@@ -326,9 +368,10 @@ bool TKXServerSession::LookupOrCreate(const std::string& id) {
   const bool isNew = mSession == nullptr;
   if (isNew) {
     if (gSC->AuthBeforeNewSession()) CheckAuth();
-    mSession = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(mRequest->UserAgent()),
-                                                  mRequest.get(), mReply.get(), mClientIP, mUsername, mPassword,
-                                                  mRequest->ScriptName());
+    // The new session registers itself in the store, locked.
+    hold.Take(TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(mRequest->UserAgent()),
+                                                 mRequest.get(), mReply.get(), mClientIP, mUsername, mPassword,
+                                                 mRequest->ScriptName()));
     try {
       if (mRestart) mSession->RunParams().SetRawString(savedRunParams);
       mSession->SetNewSessionTimeout();
@@ -337,7 +380,7 @@ bool TKXServerSession::LookupOrCreate(const std::string& id) {
       gSC->DoNewSession(mSession);
       if (mRestart) gSC->DoSessionRestarted(mSession);
     } catch (...) {
-      mUnlockOnly = true;
+      hold.SetUnlockOnly();
       throw;
     }
   } else {
@@ -349,7 +392,7 @@ bool TKXServerSession::LookupOrCreate(const std::string& id) {
     } catch (...) {
       // Marked before the release unlocks it; it ends with its next request or by expiry.
       mSession->Terminate();
-      mUnlockOnly = true;
+      hold.SetUnlockOnly();
       throw;
     }
   }
@@ -378,38 +421,26 @@ std::string TKXServerSession::RunParamsText(bool always) {
 // ---------------------------------------------------------------------------
 // Starting sessions
 
-void TKXServerSession::StartNew(const std::string& id) {
-  if (!id.empty()) {
+void TKXServerSession::StartNew() {
+  if (!mSessionId.empty()) {
     RemoveSessionCookie();
-    if (TKXSessions* store = SessionStore()) store->Terminate(id);
+    if (TKXSessions* store = SessionStore()) store->Terminate(mSessionId);
   }
   mReply->WriteString(StartPageText(mBaseURL + RunParamsText(true), nullptr));
 }
 
+// The script asks for url once the page has loaded: while the page is still parsed, document.open() is ignored
+// and an answer that is a whole page would be written into this one. Its time stamp joins a URL that carries run
+// parameters with "&", not a second "?".
 std::string TKXServerSession::StartPageText(const std::string& url, const TKXApplication* session) const {
-  std::string page = PageHead();
-  page += "<script type=\"text/javascript\">";
-  page += kCRLF;
-  page += kGetWH;
-  page += kStartScript;
-  if (session != nullptr) {
-    page += "  p += \"&KX_SessionID_=" + session->AppID() + "&KX_TrackID_=" + session->TrackID36() + "\";";
-    page += kCRLF;
-  }
-  for (std::string line : {std::string("  ajaxGet(url, p, function(t, s){ajaxGetCallback(t, s);});"),
-                           std::string("}"), std::string("</script>"), std::string("</head>"), std::string("<body>"),
-                           std::string("<script type=\"text/javascript\">"),
-                           // After the load: while the page is still parsed, document.open() is ignored and an
-                           // answer that is a whole page would be written into this one.
-                           " window.addEventListener(\"load\", function() { setTimeout(function() { get(\"" +
-                               ScriptStringLiteral(url) + "\"); }, 0); });",
-                           std::string("</script>"),
-                           std::string("</form>"), std::string("</body>")}) {
-    page += line;
-    page += kCRLF;
-  }
-  page += "</html>";
-  return page;
+  std::string sessionLine;
+  if (session != nullptr)
+    sessionLine =
+        "  p += \"&KX_SessionID_=" + session->AppID() + "&KX_TrackID_=" + session->TrackID36() + "\";" + kCRLF;
+  return FillPageTemplate("KX_TPL_STARTPAGE", {{"HEAD", FillPageTemplate("KX_TPL_PAGEHEAD")},
+                                               {"GETWH", FillPageTemplate("KX_TPL_GETWH")},
+                                               {"SESSIONLINE", sessionLine},
+                                               {"URL", ScriptStringLiteral(url)}});
 }
 
 bool TKXServerSession::StartHandler() {
@@ -440,35 +471,21 @@ void TKXServerSession::StartPage(bool isCallback) {
   }
 }
 
+void TKXServerSession::NewSessionStartPage() { StartPage(false); }
+
+void TKXServerSession::NewSessionCallbackStartPage() { StartPage(true); }
+
 void TKXServerSession::StartCheck() {
   int width = IntParam("KX_width", -1);
   int height = IntParam("KX_height", -1);
   if (width > -1) mSession->SetFormWidth(width);
   if (height > -1) mSession->SetFormHeight(height);
-  std::string page = PageHead();
-  page += "<script type=\"text/javascript\">";
-  page += kCRLF;
-  page += kGetWH;
-  page +=
-      "function init() {\r\n"
-      "  var wh = getWH();\r\n"
-      "  var f = document.forms[0];\r\n"
-      "  f.elements[\"KX_width\"].value = wh[0];\r\n"
-      "  f.elements[\"KX_height\"].value = wh[1];\r\n"
-      "  f.submit();\r\n";
-  for (std::string line :
-       {std::string("}"), std::string("</script>"), std::string("</head>"), std::string("<body>"),
-        "<form method=post action=\"" + EscapeAttributeQuotes(mBaseURL + RunParamsText(false)) + "\">",
-        std::string("<input type=hidden name=\"KX_width\">"), std::string("<input type=hidden name=\"KX_height\">"),
-        "<input type=hidden name=\"KX_SessionID_\" value=\"" + mSession->AppID() + "\">",
-        "<input type=hidden name=\"KX_TrackID_\" value=\"" + mSession->TrackID36() + "\">",
-        std::string("<script type=\"text/javascript\">"), std::string("init();"), std::string("</script>"),
-        std::string("</form>"), std::string("</body>")}) {
-    page += line;
-    page += kCRLF;
-  }
-  page += "</html>";
-  mReply->WriteString(page);
+  mReply->WriteString(FillPageTemplate("KX_TPL_STARTCHECK",
+                                       {{"HEAD", FillPageTemplate("KX_TPL_PAGEHEAD")},
+                                        {"GETWH", FillPageTemplate("KX_TPL_GETWH")},
+                                        {"ACTION", EscapeAttributeQuotes(mBaseURL + RunParamsText(false))},
+                                        {"SESSIONID", mSession->AppID()},
+                                        {"TRACKID", mSession->TrackID36()}}));
 }
 
 // ---------------------------------------------------------------------------
@@ -483,6 +500,10 @@ void TKXServerSession::Stop() {
     url = "http://" + url;
   mSession->TerminateAndRedirect(url);
 }
+
+void TKXServerSession::SessionContentPath() { ContentPath(mUrlPath); }
+
+void TKXServerSession::InternalContentPath() { ContentPath(mUrlPath.substr(2)); }
 
 void TKXServerSession::ContentPath(const std::string& path) {
   const bool root = path == "/" || path == "/" + mSession->AppID() + "/";
@@ -525,9 +546,8 @@ void TKXServerSession::Callback() {
   if (now != nullptr && now->Name() != name) {
     if (response != nullptr)
       response->AddJavaScriptToExecute(
-          "var w=topmost(), d=w.document, p=w.location.protocol + \"//\" + w.location.host + \"" +
-          ScriptStringLiteral(session->SessionInternalUrlBase()) +
-          "\";\r\nw.GSubmitting = false;\r\nw.ValidClick = true;\r\nd.SubmitForm.action=p;\r\nd.SubmitForm.submit();\r\n");
+          FillPageTemplate("KX_TPL_FORMCHANGE", {{"URLBASE", ScriptStringLiteral(session->SessionInternalUrlBase())}}) +
+          kCRLF);
   } else {
     session->GenerateActiveForm(*mReply);
     if (response != nullptr) response->SetSubmitURL(session->GetExecAction());
@@ -619,16 +639,8 @@ void TKXServerSession::Resize() {
   mSession->SetFormWidth(width);
   mSession->SetFormHeight(height);
   if (mTrackID <= 1) return;
-  std::string page = PageHead();
-  page += "<script type=\"text/javascript\">";
-  page += kCRLF;
-  page += kKXTop;
-  page += form->GenerateControlPositions();
-  page += kCRLF;
-  page += "KXTop().GSubmitting=false;";
-  page += kCRLF;
-  page += "</script></head></html>";
-  mReply->WriteString(page);
+  mReply->WriteString(FillPageTemplate("KX_TPL_RESIZE", {{"HEAD", FillPageTemplate("KX_TPL_PAGEHEAD")},
+                                                         {"POSITIONS", form->GenerateControlPositions()}}));
 }
 
 void TKXServerSession::Upload() {

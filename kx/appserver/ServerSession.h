@@ -5,17 +5,21 @@
 // existing session for the request and holds it to its client checks, routes
 // the session paths (submit, callback, resize, upload, call, stop, content
 // paths), and at the end sets or removes the session cookie and releases the
-// session. Builds on appserver/Server.h, appserver/Sessions.h and appserver/Application.h.
+// session. The paths are rows of one route table (ServerSession.cpp), tried top
+// to bottom. Builds on appserver/Server.h, appserver/Sessions.h and appserver/Application.h.
 //
-// The session lock is held from the look-up to the end of the request and is
-// released on every way out: normal end, the silent abort (401, redirects),
-// an exception (after the error page was made, so the report still sees the
-// session) and, as a last resort, the destruction of the server object.
+// The session lock belongs to one TKXSessionHold from the look-up to the end of
+// the request; its destructor releases the session on every way out: normal end,
+// the silent abort (401, redirects), an exception (after the error page was made,
+// so the report still sees the session) and the destruction of the server object.
 #pragma once
 
 #include <cstdint>
 #include <exception>
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "kx/appserver/Application.h"
 #include "kx/appserver/Server.h"
@@ -35,11 +39,39 @@ struct TKXResyncInfo {
   bool Handled = false;
 };
 
+// One request's hold on the lock of its session, as a lock guard holds a mutex:
+// it takes over a session that the look-up locked and releases it in its
+// destructor. While it holds, the pointer given at construction (the server's
+// mSession) names the session; the release clears it first, then a terminated
+// session leaves the store (unlocked before it is freed) and any other gets its
+// access marked and is unlocked. Movable, so that the hold can outlive the
+// dispatch until the error page is made.
+class TKXSessionHold {
+ public:
+  explicit TKXSessionHold(TKXApplication*& held) : mHeld(&held) {}
+  TKXSessionHold(TKXSessionHold&& other) noexcept;
+  // Releases what this hold held, then takes over other's session.
+  TKXSessionHold& operator=(TKXSessionHold&& other) noexcept;
+  ~TKXSessionHold() { Release(); }
+
+  // Takes over session, locked by the calling thread. Releases a session held before.
+  void Take(TKXApplication* session);
+  // The session failed before the request could use it (creation events, client
+  // checks): the release only unlocks it, leaving it in the store as it is.
+  void SetUnlockOnly() { mUnlockOnly = true; }
+  TKXApplication* Session() const { return mSession; }
+
+ private:
+  void Release() noexcept;
+
+  TKXApplication** mHeld;
+  TKXApplication* mSession = nullptr;
+  bool mUnlockOnly = false;
+};
+
 class TKXServerSession : public TKXServer {
  public:
   TKXServerSession(void* buffer, std::int32_t bufferSize);
-  // Releases a session that is still held.
-  ~TKXServerSession() override;
 
   // The session of this request while it is held; nullptr otherwise.
   TKXApplication* Session() const { return mSession; }
@@ -51,20 +83,41 @@ class TKXServerSession : public TKXServer {
   void HandleException(const std::exception& e) override;
 
  private:
+  struct TRoute;
+  enum class TStage : std::uint8_t;
+  static const TRoute sRoutes[];
+
+  // The dispatch: the route table's stages in order, with the URL paths, the
+  // content handler and the session look-up between them. Ends with the cookie.
+  void Dispatch(const std::string& urlPath, TKXSessionHold& hold);
+  // Runs the step of the first row of stage whose path matches path, after
+  // CheckAuth when the row asks for it. True when the row ends the request.
+  bool Route(TStage stage, const std::string& path);
   std::string GetSessionId(const std::string& path);
   void SetUrlPaths(const std::string& path, const std::string& id);
   void SetSessionBaseURL(const std::string& id);
-  // True when a new session was created. Either way mSession is held afterwards.
-  bool LookupOrCreate(const std::string& id);
+  // True when a new session was created. Either way hold has the session afterwards.
+  bool LookupOrCreate(const std::string& id, TKXSessionHold& hold);
   void SecurityCheck();
   std::string RunParamsText(bool always);
-  void StartNew(const std::string& id);
+  // The steps of the route table: each answers the request's path (mSessionId,
+  // mUrlPath) on its own.
+  [[noreturn]] void NoSessionForCallback();
+  [[noreturn]] void NoSessionForStartCheck();
+  void StartNew();
+  void QueryStatus();
+  void KeepAlive();
+  void NewSessionStartPage();
+  void NewSessionCallbackStartPage();
+  void StartCheck();
+  void Stop();
+  void SessionContentPath();
+  // A "/$/" path that no other row takes: the part after "/$" as a content path.
+  void InternalContentPath();
   // The start page that measures the window and asks for url.
   std::string StartPageText(const std::string& url, const TKXApplication* session) const;
   bool StartHandler();
   void StartPage(bool isCallback);
-  void StartCheck();
-  void Stop();
   void ContentPath(const std::string& path);
   void Callback();
   void FormSubmit();
@@ -76,24 +129,31 @@ class TKXServerSession : public TKXServer {
   void SetSessionCookie();
   // Streams the session's callback response as the reply body.
   void StreamCallBackResponse();
-  // Step 14: the cookie, then the release.
-  void Finish();
-  // Releases mSession: a terminated session leaves the store and is freed;
-  // any other gets its access marked and is unlocked. Never raises.
-  void ReleaseSession() noexcept;
   // The integer parameter, or defaultValue when absent or not a number.
   int IntParam(const std::string& name, int defaultValue) const;
 
+  // The held session; set and cleared by its TKXSessionHold.
   TKXApplication* mSession = nullptr;
+  // The session id the request names; empty when it names none.
+  std::string mSessionId;
   IKXContentHandler* mContentHandler = nullptr;
   bool mAuthenticated = false;
   bool mRequestAuth = true;
   bool mRestart = false;
   bool mIsRootStart = false;
-  // The session failed before the request could use it (creation events,
-  // client checks): the release only unlocks it.
-  bool mUnlockOnly = false;
+  // The hold of a dispatch that ended by an exception, kept until HandleException
+  // has made the error page; released by the destructor when that never runs.
+  TKXSessionHold mErrorPageHold{mSession};
 };
+
+// The embedded page template name (resources/manifest.txt) filled in: the
+// file's lines joined by CR LF (the line end of its last line is not part of
+// the text; a CR in the file is dropped), then every "{%NAME%}" replaced in one
+// pass by the value given for NAME. Values go in as they are: each caller
+// escapes its values for their place in the page. A template that is not
+// embedded, or a placeholder without a value, raises EKXException.
+std::string FillPageTemplate(std::string_view name,
+                             std::initializer_list<std::pair<std::string_view, std::string_view>> values = {});
 
 // Installs the session layer: creates the session store (gSessions) when there
 // is none, makes HttpExecute create TKXServerSession objects, describes sessions

@@ -6,6 +6,7 @@
 #include "kx/appserver/CallBacks.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
+#include "kx/appserver/ServerSession.h"
 #include "kx/forms/Forms.h"
 #include "kx/foundation/Browsers.h"
 #include "kx/foundation/Colors.h"
@@ -25,19 +26,6 @@ const char* BoolText(bool value) { return value ? "true" : "false"; }
 // script element and in an attribute alike).
 std::string JS(const std::string& text) { return TKXBaseHTMLControl::TextToJSStringLiteral(text); }
 
-constexpr const char* kDefaultSubmitWithAction =
-    "function FormDefaultSubmit()\r\n"
-    "{ \r\n"
-    "   var i;\r\n"
-    "   for (i = 0; i < event.srcElement.all.length; i++) {\r\n"
-    "     if (event.srcElement.all[i].type == \"submit\") {\r\n"
-    "       SubmitClickConfirm(event.srcElement.all[i].name, \"default\", true, \"\");\r\n"
-    "       return false;\r\n"
-    "     }\r\n"
-    "   }\r\n"
-    "    SubmitClickConfirm(\"\", \"default\", true, \"\");\r\n"
-    "    return false;\r\n"
-    "}";
 constexpr const char* kDefaultSubmit = "function FormDefaultSubmit()\r\n{return false;}";
 constexpr const char* kViewport = "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">";
 
@@ -269,14 +257,17 @@ void TKXPageGenerator::AddPageScripts(TKXPageContext40& page) {
   TKXApplication* application = mForm.WebApplication();
   page.AddToInitProc("KX.Utils.fixIEMargins();");
   page.AddToJavaScriptOnce("function Body_OnBlur(){GSubmitting = false;}");
-  page.AddToJavaScriptOnce(mForm.OnDefaultAction ? kDefaultSubmitWithAction : kDefaultSubmit);
+  page.AddToJavaScriptOnce(mForm.OnDefaultAction ? FillPageTemplate("KX_TPL_DEFAULTSUBMIT") : kDefaultSubmit);
   const std::int32_t timeout = gSC != nullptr ? gSC->ServerResizeTimeout() : 0;
   page.AddToJavaScriptOnce("var GOnResizetimeout=" + (timeout > 0 ? IntToStr(timeout) : std::string("1000")) + ";");
   const std::string sessionBase = application ? application->SessionInternalUrlBase() : std::string();
-  page.AddToJavaScriptOnce(std::string("KX.implicitSubmit = ") + BoolText(bool(mForm.OnDefaultAction)) + ";" + CRLF +
-                           "var GURLBase=\"" + JS(sessionBase) + "\";" + CRLF + "var GAppID=\"" +
-                           JS(application ? application->AppID() : std::string()) + "\";" + CRLF +
-                           "var GTrackID=" + IntToStr(application ? application->TrackID() : 0) + ";" + CRLF);
+  page.AddToJavaScriptOnce(
+      FillPageTemplate("KX_TPL_PAGEGLOBALS",
+                       {{"IMPLICITSUBMIT", BoolText(bool(mForm.OnDefaultAction))},
+                        {"URLBASE", JS(sessionBase)},
+                        {"APPID", JS(application ? application->AppID() : std::string())},
+                        {"TRACKID", IntToStr(application ? application->TrackID() : 0)}}) +
+      CRLF);
   page.AddToJavaScriptOnce("function KXTop(){return window;}");
   if (IKXHTML40Control* active = mForm.ActiveControl())
     page.AddToInitProcFocusCode("KX.Utils.setActiveControl(\"" + JS(active->HTMLName()) + "\");");

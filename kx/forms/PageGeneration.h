@@ -5,7 +5,9 @@
 // and the track number). The page's scripts are the contract with the client
 // scripts of resources/js: Initialize, InitKXCLObjects, FormDefaultSubmit,
 // Body_OnBlur, KXTop and the globals GURLBase, GAppID, GTrackID (decimal),
-// GOnResizetimeout, GResizeURL and KX.implicitSubmit.
+// GOnResizetimeout, GResizeURL and KX.implicitSubmit. The longer script blocks
+// (the page globals, the full FormDefaultSubmit) are page templates under
+// resources/templates, filled by FillPageTemplate (appserver/ServerSession.h).
 // Builds on forms/Forms.h and appserver/CallBacks.h.
 #pragma once
 

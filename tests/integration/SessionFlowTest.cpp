@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -369,39 +370,97 @@ TEST_F(SessionFlowTest, UnsupportedBrowserGetsAnErrorAndNoSession) {
   EXPECT_EQ(Store().GetCount(), 0);
 }
 
-// Every way out of a request lets go of the session: the next request on it is
-// served at once (a 50 ms look-up would fail on a session left locked).
+// Whether another thread can take the session's lock at once (the lock is
+// re-entrant, so the test thread could always take it again): "free", "held",
+// or "gone" when the store no longer has the session.
+std::string LockStateFromAnotherThread(const std::string& id) {
+  return std::async(std::launch::async, [&id] {
+           TKXApplication* session = SessionStore()->LookUp(id);
+           if (session == nullptr) return std::string("gone");
+           if (!session->TryLock()) return std::string("held");
+           session->Unlock();
+           return std::string("free");
+         }).get();
+}
+
+// Every way out of a request lets go of the session, and the error page is made
+// while it is still held: after each way out another thread finds the session
+// free (or gone, when the request ended it) and the next request of the client
+// (with credentials, for the 401) is answered.
 TEST_F(SessionFlowTest, EveryWayOutReleasesTheSession) {
-  const std::string cookie = StartSession();
-  const std::string id = IdOf(cookie);
-  auto stillFree = [&] {
-    TKXApplication* session = Store().LookupAndLock(id, 50);
-    if (session) session->Unlock();
-    return session != nullptr;
-  };
-
-  // An exception while rendering.
-  TTestForm::OnGenerate = [](TTestForm&) { throw Exception("render failed"); };
-  EXPECT_EQ(Get("/$/", "", cookie).Code, 500);
-  EXPECT_TRUE(stillFree());
-  TTestForm::OnGenerate = nullptr;
-
-  // The silent abort of a 401.
   TKXAutherList auther;
   auther.List()->Add("user=secret");
-  SC().SetAuther(&auther);
-  EXPECT_EQ(Get("/$/", "", cookie).Code, 401);
-  EXPECT_TRUE(stillFree());
-  EXPECT_EQ(Get("/$/", "", cookie, [](TRequestPacketFields& f) {
-              f.AuthUser = "user";
-              f.AuthPass = "secret";
-            }).Code,
-            200);
-  SC().SetAuther(nullptr);
+  struct TWayOut {
+    const char* Name;
+    std::function<void()> Arrange;
+    std::string Path;
+    std::string Query;
+    std::function<void(TRequestPacketFields&)> Adjust;
+    int Code;
+    bool ErrorPage;       // OnException runs, with the session held
+    std::string After;    // the lock state after the request
+    int NextCode;         // the next request of the client ("/$/")
+  };
+  const auto otherAddress = [](TRequestPacketFields& f) { f.RemoteAddr = "198.51.100.7"; };
+  const TWayOut wayOuts[] = {
+      {"page", {}, "/$/", "", {}, 200, false, "free", 200},
+      {"callback", {}, "/$/callback", "callback=DoIt", {}, 200, false, "free", 200},
+      {"start check", {}, "/$/StartCheck", "", {}, 200, false, "free", 200},
+      {"resize", {}, "/$/resize", "KX_width=10&KX_height=20", {}, 200, false, "free", 200},
+      {"stop without a url goes on to the content path", {}, "/$/Stop/", "", {}, 404, false, "free", 200},
+      {"upload whose form raises",
+       [] { TTestForm::OnExecute = [](TTestForm&, const TStrings&) { throw Exception("upload failed"); }; },
+       "/$/upload/3", "", {}, 200, false, "free", 200},
+      {"exception while rendering",
+       [] { TTestForm::OnGenerate = [](TTestForm&) { throw Exception("render failed"); }; }, "/$/", "", {}, 500,
+       true, "free", 200},
+      {"error page whose event raises",
+       [this] {
+         TTestForm::OnGenerate = [](TTestForm&) { throw Exception("render failed"); };
+         SC().OnException = [](TKXApplication*, const std::exception&, bool&) { throw Exception("logger failed"); };
+       },
+       "/$/", "", {}, 500, false, "free", 200},
+      {"the silent abort of a 401", [&] { SC().SetAuther(&auther); }, "/$/", "", {}, 401, false, "free", 200},
+      {"failed client check", {}, "/$/", "", otherAddress, 500, true, "free", 200},
+      {"stop that ends the session", {}, "/$/Stop/", "url=example.org", {}, 200, false, "gone", 500},
+  };
+  for (const TWayOut& way : wayOuts) {
+    SCOPED_TRACE(way.Name);
+    const std::string cookie = StartSession();
+    const std::string id = IdOf(cookie);
+    ASSERT_EQ(Get("/$/", "", cookie).Code, 200);  // an active form, track 2
+    std::vector<std::string> seenOnError;
+    SC().OnException = [&](TKXApplication* session, const std::exception& e, bool&) {
+      mErrors.push_back(e.what());
+      seenOnError.push_back(std::string(session != nullptr ? "session " : "no session ") +
+                            LockStateFromAnotherThread(id));
+    };
+    if (way.Arrange) way.Arrange();
 
-  // A failed client check.
-  EXPECT_EQ(Get("/$/", "", cookie, [](TRequestPacketFields& f) { f.RemoteAddr = "198.51.100.7"; }).Code, 500);
-  EXPECT_TRUE(stillFree());
+    EXPECT_EQ(Get(way.Path, way.Query, id + "_2", way.Adjust).Code, way.Code);
+    TTestForm::OnExecute = nullptr;
+    TTestForm::OnGenerate = nullptr;
+    EXPECT_EQ(seenOnError, way.ErrorPage ? std::vector<std::string>{"session held"} : std::vector<std::string>{});
+    EXPECT_EQ(LockStateFromAnotherThread(id), way.After);
+    EXPECT_EQ(Get("/$/", "", id + "_3", [](TRequestPacketFields& f) {
+                f.AuthUser = "user";
+                f.AuthPass = "secret";
+              }).Code,
+              way.NextCode);
+    SC().SetAuther(nullptr);
+  }
+}
+
+// A new session whose OnNewSession raises stays in the store, unlocked.
+TEST_F(SessionFlowTest, NewSessionWhoseEventRaisesIsLeftUnlocked) {
+  SC().OnNewSession = [](TKXApplication*) { throw Exception("no session today"); };
+  EXPECT_EQ(Get("/").Code, 500);
+  EXPECT_EQ(mErrors, (std::vector<std::string>{"no session today"}));
+  ASSERT_EQ(Store().GetCount(), 1);
+  std::vector<TKXApplication*> sessions = Store().LockList();
+  const std::string id = sessions[0]->AppID();
+  Store().UnLockList();
+  EXPECT_EQ(LockStateFromAnotherThread(id), "free");
 }
 
 TEST_F(SessionFlowTest, FormTerminatingTheSessionEndsItAfterTheReply) {

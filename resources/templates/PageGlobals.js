@@ -1,0 +1,4 @@
+KX.implicitSubmit = {%IMPLICITSUBMIT%};
+var GURLBase="{%URLBASE%}";
+var GAppID="{%APPID%}";
+var GTrackID={%TRACKID%};
