@@ -48,7 +48,6 @@ class TBenchServer {
   }
   ~TBenchServer() {
     mController.reset();
-    gGetAppPath = nullptr;
     std::filesystem::remove_all(gAppFolder);
   }
 

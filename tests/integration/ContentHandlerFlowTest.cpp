@@ -68,17 +68,8 @@ class ContentHandlerFlowTest : public ::testing::Test {
 
   void TearDown() override {
     mController.reset();
-    gSC = gServerController = nullptr;
-    gServerFactory = nullptr;
-    gDescribeSession = nullptr;
-    gCreateCallBacks = nullptr;
-    gCreateCallBackResponse = nullptr;
-    gFindContentHandler = nullptr;
-    gGetStartHandler = nullptr;
-    gMainFormClass = nullptr;
     TTestForm::OnExecute = nullptr;
     THandlers::Clear();
-    gGetAppPath = nullptr;
     fs::remove_all(gAppFolder);
   }
 

@@ -36,9 +36,6 @@ class DemoFormsTest : public ::testing::Test {
 
   void TearDown() override {
     mController.reset();
-    gServerFactory = nullptr;
-    gDescribeSession = nullptr;
-    gMainFormClass = nullptr;
   }
 
   TReplyPacket Send(const std::string& method, const std::string& path, const std::string& query,

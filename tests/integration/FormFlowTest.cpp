@@ -151,9 +151,6 @@ class FormFlowTest : public ::testing::Test {
 
   void TearDown() override {
     mController.reset();
-    gServerFactory = nullptr;
-    gDescribeSession = nullptr;
-    gMainFormClass = nullptr;
   }
 
   static TReplyPacket Exchange(const TRequestPacketFields& fields) {

@@ -87,8 +87,6 @@ class HttpExecuteTest : public ::testing::Test {
   void TearDown() override {
     mController.reset();
     gServerFactory = mSessionFactory;
-    gGetAppPath = nullptr;
-    GAppType = atStandAlone;
     fs::remove_all(gTestAppFolder);
   }
 

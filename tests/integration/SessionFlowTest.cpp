@@ -60,15 +60,8 @@ class SessionFlowTest : public ::testing::Test {
 
   void TearDown() override {
     mController.reset();  // frees the store and every session
-    gSC = nullptr;
-    gServerFactory = nullptr;
-    gDescribeSession = nullptr;
-    gCreateCallBackResponse = nullptr;
-    gMainFormClass = nullptr;
     TTestForm::OnExecute = nullptr;
     TTestForm::OnGenerate = nullptr;
-    gSessionClock = &std::chrono::steady_clock::now;
-    gGetAppPath = nullptr;
     fs::remove_all(gAppFolder);
   }
 

@@ -124,8 +124,6 @@ class TKXStandAloneAppEndToEnd : public ::testing::Test {
   void TearDown() override {
     mSocket.close();
     mApp.reset();
-    gServerControllerClass = nullptr;
-    gGetAppPath = nullptr;
     fs::remove_all(gAppFolder);
   }
 

@@ -74,9 +74,6 @@ class TemplateFlowTest : public ::testing::Test {
 
   void TearDown() override {
     mController.reset();
-    gServerFactory = nullptr;
-    gDescribeSession = nullptr;
-    gMainFormClass = nullptr;
   }
 
   void Write(const std::string& name, const std::string& text) { std::ofstream(mDir + name, std::ios::binary) << text; }

@@ -210,13 +210,11 @@ class TTempController {
     gGetAppPath = [] { return sFolder; };
     std::filesystem::create_directories(sFolder + "wwwroot/");
     mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
-    gSC = gServerController = mController.get();
+    gServerController = mController.get();
     if (configure) configure(*mController);
   }
   ~TTempController() {
     mController.reset();
-    gSC = nullptr;
-    gGetAppPath = nullptr;
     std::filesystem::remove_all(sFolder);
   }
   TTempController(const TTempController&) = delete;

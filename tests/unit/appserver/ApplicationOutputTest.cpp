@@ -103,13 +103,10 @@ class TKXApplicationOutputTest : public ::testing::Test {
   void TearDown() override {
     for (TKXApplication* session : mSessions) session->FinishRequest();
     mStore.Clear();
-    gCreateCallBackResponse = nullptr;
     // The controller would free the store it finds in gSessions.
     gSessions = nullptr;
     TKXAppCache::SetController(nullptr);
-    gSC = nullptr;
     mController.reset();
-    gGetAppPath = nullptr;
     fs::remove_all(gTestAppFolder);
   }
 

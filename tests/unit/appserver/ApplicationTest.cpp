@@ -34,18 +34,14 @@ class TKXApplicationTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     gFolder = pattern + "/";
     gGetAppPath = [] { return gFolder; };
-    gSessions = new TKXSessions();
     gCreateCallBackResponse = &TTestCallBackResponse::Create;
     mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
-    gSC = gServerController = mController.get();
+    gServerController = mController.get();
   }
 
   void TearDown() override {
     mController.reset();  // frees the store and its sessions
-    gSC = nullptr;
-    gCreateCallBackResponse = nullptr;
     TTestForm::OnExecute = nullptr;
-    gGetAppPath = nullptr;
     fs::remove_all(gFolder);
   }
 

@@ -384,12 +384,11 @@ class TKXCallBacksSessionTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     gSessionFolder = pattern + "/";
     gGetAppPath = [] { return gSessionFolder; };
-    gSessions = new TKXSessions();
     mSavedCallBacks = gCreateCallBacks;
     mSavedResponse = gCreateCallBackResponse;
     InstallCallBacks();
     mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
-    gSC = gServerController = mController.get();
+    gServerController = mController.get();
     mSession = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(kChrome), nullptr, nullptr,
                                                   "192.0.2.1", "", "", "/app");
   }
@@ -397,10 +396,8 @@ class TKXCallBacksSessionTest : public ::testing::Test {
   void TearDown() override {
     mSession->Unlock();
     mController.reset();  // frees the store and the session
-    gSC = gServerController = nullptr;
     gCreateCallBacks = mSavedCallBacks;
     gCreateCallBackResponse = mSavedResponse;
-    gGetAppPath = nullptr;
     std::filesystem::remove_all(gSessionFolder);
   }
 

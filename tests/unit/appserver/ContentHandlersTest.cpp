@@ -352,8 +352,6 @@ class TPlainComponent : public TComponent {
 class TContentFormTest : public TContentBaseTest {
  protected:
   void TearDown() override {
-    gFindAppFormClass = nullptr;
-    gAppFormClassRequestAuth = nullptr;
     TContentBaseTest::TearDown();
   }
 };
@@ -425,9 +423,8 @@ class TContentFormSessionTest : public TContentBaseTest {
     TContentBaseTest::SetUp();
     gControllerFolder = mFolder;
     gGetAppPath = [] { return gControllerFolder; };
-    gSessions = new TKXSessions();
     mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
-    gSC = gServerController = mController.get();
+    gServerController = mController.get();
     mSession = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(kChrome), mRequest.get(),
                                                   mReply.get(), "192.0.2.1", "", "", "/app");
   }
@@ -435,8 +432,6 @@ class TContentFormSessionTest : public TContentBaseTest {
   void TearDown() override {
     mSession->Unlock();
     mController.reset();
-    gSC = gServerController = nullptr;
-    gGetAppPath = nullptr;
     TContentBaseTest::TearDown();
   }
 

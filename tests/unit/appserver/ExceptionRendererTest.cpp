@@ -78,9 +78,7 @@ class TKXExceptionRendererTest : public ::testing::Test {
     SetWebApplication(nullptr);
     mStore.Clear();
     gSessions = nullptr;  // the controller would free the store it finds there
-    gSC = nullptr;
     mController.reset();
-    gGetAppPath = nullptr;
     fs::remove_all(gTestAppFolder);
   }
 

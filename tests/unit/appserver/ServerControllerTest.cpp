@@ -53,9 +53,7 @@ class TKXServerControllerBaseTest : public ::testing::Test {
   }
   void TearDown() override {
     TTestController::Build = nullptr;
-    gLogProcedure = nullptr;
     gLogged.clear();
-    gGetAppPath = nullptr;
     gSessions = nullptr;
     fs::remove_all(gTestAppFolder);
   }
@@ -570,7 +568,6 @@ class TSessionTimeoutThreadTest : public TKXServerControllerBaseTest {
     gSetWebApplicationThreadVar = [](TKXApplication* application) { TFakeStore::sCurrent = application; };
   }
   void TearDown() override {
-    gSetWebApplicationThreadVar = nullptr;
     gSessions = nullptr;
     mController.reset();
     TKXServerControllerBaseTest::TearDown();

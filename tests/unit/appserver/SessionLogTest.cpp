@@ -64,10 +64,7 @@ class TKXSessionLoggerTest : public ::testing::Test {
     mStore.Clear();
     // The controller would free the store it finds in gSessions.
     gSessions = nullptr;
-    gLogSessionEvent = nullptr;
-    gSC = nullptr;
     mController.reset();
-    gGetAppPath = nullptr;
     fs::remove_all(gTestAppFolder);
   }
 

@@ -33,7 +33,6 @@ class TKXSessionsTest : public ::testing::Test {
   void TearDown() override {
     mStore.Clear();
     gSessions = nullptr;
-    gSessionClock = &std::chrono::steady_clock::now;
   }
 
   // A new session, registered and locked by the calling thread, then unlocked.

@@ -286,9 +286,8 @@ struct TSessionFixture {
 
   explicit TSessionFixture(const std::string& userAgent) {
     Startup();
-    gSessions = new TKXSessions();
     Controller.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
-    gSC = gServerController = Controller.get();
+    gServerController = Controller.get();
     Session = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(userAgent), nullptr, nullptr,
                                                  "192.0.2.1", "", "", "/app");
     SetWebApplication(Session);
@@ -296,7 +295,6 @@ struct TSessionFixture {
   ~TSessionFixture() {
     SetWebApplication(nullptr);
     Controller.reset();  // frees the store and its sessions
-    gSC = nullptr;
   }
 };
 

@@ -65,11 +65,6 @@ class TKXStandAloneAppTest : public TempFolderTest {
     gLog.clear();
   }
   void TearDown() override {
-    gAppInit = nullptr;
-    gServerControllerClass = nullptr;
-    gLogProcedure = nullptr;
-    gHttpExecuteHook = nullptr;
-    gGetAppPath = nullptr;
     TempFolderTest::TearDown();
   }
 };

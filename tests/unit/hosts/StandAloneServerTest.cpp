@@ -139,9 +139,6 @@ class TKXStandAloneServerTest : public TempFolderTest {
   }
   void TearDown() override {
     mServer.reset();
-    gHttpExecuteHook = nullptr;
-    gLogProcedure = nullptr;
-    gLogBytesProcedure = nullptr;
     TempFolderTest::TearDown();
   }
   TKXStandAloneServer& Start() {
