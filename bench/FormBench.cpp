@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kx/appserver/Runtime.h"
 #include "kx/appserver/CallBacks.h"
 #include "kx/appserver/ServerSession.h"
 #include "kx/appserver/Startup.h"
@@ -50,6 +51,9 @@ class TBenchForm : public TKXForm {
 // One controller and one session for the whole run.
 class TBenchSession {
  public:
+  // The run's runtime, made first and freed last.
+  TKXRuntime mRuntime;
+
   TBenchSession() {
     Startup();
     InstallCallBacks();

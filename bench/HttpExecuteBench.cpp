@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "kx/appserver/Runtime.h"
 #include "kx/appserver/InternalFiles.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/Server.h"
@@ -27,6 +28,9 @@ std::string gAppFolder;
 // One controller for the whole run, over a temporary application folder.
 class TBenchServer {
  public:
+  // The run's runtime (the process's, so the benchmark's threads share it), made first and freed last.
+  TKXRuntime mRuntime;
+
   TBenchServer() {
     Startup();
     std::string pattern = gsTempPath() + "kx-bench-XXXXXX";

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "kx/appserver/Runtime.h"
 #include "kx/appserver/CallBacks.h"
 #include "kx/appserver/ServerSession.h"
 #include "kx/appserver/Startup.h"
@@ -83,6 +84,7 @@ bool OpenSession() {
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+  TKXRuntime runtime;
   Startup();
   InstallForms();
   InstallRegions();
