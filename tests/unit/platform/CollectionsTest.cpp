@@ -141,13 +141,5 @@ TEST(TCollection, AssignCopiesEveryItem) {
   EXPECT_THROW(target.Assign(&unrelated), EConvertError);
 }
 
-TEST(TOwnedCollection, KnowsItsOwner) {
-  TPersistent owner;
-  TNamedItems items(&owner);
-  EXPECT_EQ(items.Owner(), &owner);
-  TCollection plain(CollectionItemClass<TNamedItem>());
-  EXPECT_EQ(plain.Owner(), nullptr);
-}
-
 }  // namespace
 }  // namespace kx
