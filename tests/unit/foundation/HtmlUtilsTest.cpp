@@ -9,6 +9,7 @@
 #include "kx/platform/Streams.h"
 #include "kx/platform/Utf8.h"
 #include "support/Escaping.h"
+#include "support/Raised.h"
 
 namespace kx {
 
@@ -16,14 +17,7 @@ namespace {
 
 using namespace std::string_view_literals;
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
+using test::MessageOf;
 
 std::unique_ptr<TStream> StreamOf(std::string_view text) {
   auto stream = std::make_unique<TMemoryStream>();

@@ -48,15 +48,6 @@ TEST(Fetch, SplitsAtTheFirstDelimiter) {
   }
 }
 
-TEST(Fetch, TokenizesALine) {
-  std::string line = "GET /index.html HTTP/1.1";
-  EXPECT_EQ(Fetch(line, " "), "GET");
-  EXPECT_EQ(Fetch(line, " "), "/index.html");
-  EXPECT_EQ(Fetch(line, " "), "HTTP/1.1");
-  EXPECT_EQ(line, "");
-  EXPECT_EQ(Fetch(line, " "), "");
-}
-
 TEST(TString, LeftCountsCharacters) {
   struct Case {
     std::string s;
