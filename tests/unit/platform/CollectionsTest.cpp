@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Raised.h"
+
 namespace kx {
 namespace {
 
@@ -84,12 +86,7 @@ TEST(TCollection, IndexesOutOfRangeRaise) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    try {
-      c.call();
-      FAIL() << "no exception";
-    } catch (const EListError& e) {
-      EXPECT_EQ(e.Message(), c.message);
-    }
+    EXPECT_EQ(test::MessageOf<EListError>(c.call), c.message);
   }
   EXPECT_EQ(items.Texts(), "a");
 }
