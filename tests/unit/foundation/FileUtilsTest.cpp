@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "kx/platform/SysUtils.h"
+#include "support/Raised.h"
 
 namespace kx {
 
@@ -48,14 +49,7 @@ class FileUtilsTest : public ::testing::Test {
   std::string mDir;
 };
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
+using test::MessageOf;
 
 }  // namespace
 

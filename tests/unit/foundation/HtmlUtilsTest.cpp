@@ -9,6 +9,7 @@
 #include "kx/platform/Streams.h"
 #include "kx/platform/Utf8.h"
 #include "support/Escaping.h"
+#include "support/Raised.h"
 
 namespace kx {
 
@@ -16,14 +17,7 @@ namespace {
 
 using namespace std::string_view_literals;
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
+using test::MessageOf;
 
 std::unique_ptr<TStream> StreamOf(std::string_view text) {
   auto stream = std::make_unique<TMemoryStream>();
@@ -257,28 +251,27 @@ TEST(JsRedirect, HostileUrlsStayInsideTheLiteralAndKeepTheirValue) {
 // MergeTemplates
 
 TEST(MergeTemplates, PlacesHeadAndBodyIntoTheTemplate) {
-  EXPECT_EQ(Merge("<html><Head><title>T</title></head><body class=\"x\"><p>B</p></BODY></html>",
-                  "<HTML><head><style></style></HEAD><div>$body</div>$body</html>"),
-            "<HTML><head><style></style><title>T</title></HEAD><div><p>B</p></div>$body</html>");
-}
-
-TEST(MergeTemplates, PageWithoutBodyMergesAnEmptyBody) {
-  EXPECT_EQ(Merge("<head>H</head>", "<html><head></head>[$body]</html>"), "<html><head>H</head>[]</html>");
-  EXPECT_EQ(Merge("", "<html><head></head>[$body]</html>"), "<html><head></head>[]</html>");
-}
-
-TEST(MergeTemplates, TemplateWithoutHeadGetsAHeadBlock) {
-  // Neither "</HEAD" nor "<HTML": the head block goes at the very start.
-  EXPECT_EQ(Merge("<head>H</head><body>B</body>", "<p>$body</p>"),
-            "<head>\r\n<meta charset=\"utf-8\">H</HEAD><p>B</p>");
-  // "<HTML" without "</HEAD": right after the ">" of "<HTML".
-  EXPECT_EQ(Merge("<body>B</body>", "<html lang=\"en\"><p>$body</p></html>"),
-            "<html lang=\"en\"><head>\r\n<meta charset=\"utf-8\"></HEAD><p>B</p></html>");
-}
-
-TEST(MergeTemplates, BodyMarkIsCaseSensitiveAndSoughtFromTheHead) {
-  EXPECT_EQ(Merge("<body>B</body>", "$body<html><head></head>$BODY $body</html>"),
-            "$body<html><head></head>$BODY B</html>");
+  const struct {
+    const char *page, *outer, *merged;
+  } cases[] = {
+      {"<html><Head><title>T</title></head><body class=\"x\"><p>B</p></BODY></html>",
+       "<HTML><head><style></style></HEAD><div>$body</div>$body</html>",
+       "<HTML><head><style></style><title>T</title></HEAD><div><p>B</p></div>$body</html>"},
+      // A page without a body merges an empty body.
+      {"<head>H</head>", "<html><head></head>[$body]</html>", "<html><head>H</head>[]</html>"},
+      {"", "<html><head></head>[$body]</html>", "<html><head></head>[]</html>"},
+      // Neither "</HEAD" nor "<HTML" in the template: the head block goes at the very start.
+      {"<head>H</head><body>B</body>", "<p>$body</p>", "<head>\r\n<meta charset=\"utf-8\">H</HEAD><p>B</p>"},
+      // "<HTML" without "</HEAD": right after the ">" of "<HTML".
+      {"<body>B</body>", "<html lang=\"en\"><p>$body</p></html>",
+       "<html lang=\"en\"><head>\r\n<meta charset=\"utf-8\"></HEAD><p>B</p></html>"},
+      // The body mark is case sensitive and sought from the head on.
+      {"<body>B</body>", "$body<html><head></head>$BODY $body</html>", "$body<html><head></head>$BODY B</html>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.outer);
+    EXPECT_EQ(Merge(c.page, c.outer), c.merged);
+  }
 }
 
 TEST(MergeTemplates, MissingClosingTagsRaiseAndLeaveThePage) {
@@ -294,12 +287,7 @@ TEST(MergeTemplates, MissingClosingTagsRaiseAndLeaveThePage) {
     std::unique_ptr<TStream> page = StreamOf(c.page);
     TStream* const before = page.get();
     const auto outer = StreamOf("<html><head></head>$body</html>");
-    try {
-      MergeTemplates(page, *outer);
-      ADD_FAILURE() << "no exception";
-    } catch (const EKXException& e) {
-      EXPECT_EQ(e.Message(), c.message);
-    }
+    EXPECT_EQ(MessageOf<EKXException>([&] { MergeTemplates(page, *outer); }), c.message);
     EXPECT_EQ(page.get(), before);
     EXPECT_EQ(TextOf(*page), c.page);
   }

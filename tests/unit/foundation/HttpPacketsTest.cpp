@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/TempFolder.h"
+#include "support/Raised.h"
 
 namespace kx {
 namespace {
@@ -15,15 +16,7 @@ using Buffer = std::vector<std::uint8_t>;
 using THttpPacketTest = TempFolderTest;
 using TRequestPacketTest = TempFolderTest;
 
-template <class E = Exception>
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
+using test::MessageOf;
 
 // A packet whose content is the signature followed by what body writes.
 Buffer PacketOf(const std::function<void(TStreamHelper&)>& body) {

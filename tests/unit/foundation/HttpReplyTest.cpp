@@ -12,21 +12,14 @@
 #include "kx/foundation/HttpDates.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempFolder.h"
+#include "support/Raised.h"
 
 namespace kx {
 namespace {
 
 using Buffer = std::vector<std::uint8_t>;
 
-template <class E = Exception>
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
+using test::MessageOf;
 
 // The reply and the host buffer it commits into.
 class THttpReplyTest : public TempFolderTest {

@@ -9,6 +9,7 @@
 
 #include "kx/foundation/FileUtils.h"
 #include "support/TempFolder.h"
+#include "support/Raised.h"
 
 namespace kx {
 namespace {
@@ -17,15 +18,7 @@ using Buffer = std::vector<std::uint8_t>;
 using THttpRequestTest = TempFolderTest;
 using THttpFileTest = TempFolderTest;
 
-template <class E = Exception>
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
+using test::MessageOf;
 
 Buffer PacketOf(const TRequestPacketFields& fields) {
   Buffer buffer(THttpPacket::HostBufferSize);

@@ -26,24 +26,6 @@ TEST(KXMessages, FormattedTexts) {
             "required:\r\n");
 }
 
-TEST(KXMessages, TextsKeepTheirExactBytes) {
-  // Doubled blanks, spelling and line breaks are part of the texts.
-  EXPECT_TRUE(StartsStr("You have attempted to post or refresh data from a page that  depends on",
-                        std::string_view(RSRefreshWarning)));
-  EXPECT_TRUE(EndsStr("server application.\r\n\r\nYour attempted changes will be ignored. You will now be resynced to "
-                      "the current place in the application.",
-                      std::string_view(RSRefreshWarning)));
-  EXPECT_STREQ(RSZLibNotFound, "zlib.dll       not found in %s");
-  EXPECT_STREQ(RSWebApplicationRequiered, "WebApplication is requiered in order to use this function.");
-  EXPECT_STREQ(RSLayoutMgrNeeded32,
-               "For HTML 3.2 a layout manager is required. Make sure that you have one\r\n associated to the form "
-               "and this it's Able property is set to True");
-  EXPECT_STREQ(RSExceptionDetailsHidden, "[Error details are disabled in server configuration]");
-  EXPECT_STREQ(RSLogActiveSessions, "Active Sessions: ");
-  EXPECT_STREQ(RSClearSessionsCaption, "C&lear Sessions");
-  EXPECT_STREQ(RSOK, "Ok");
-}
-
 TEST(KXMessages, LookUpByName) {
   EXPECT_STREQ(FindMessageText("RSNotFound"), "%s not found.");
   EXPECT_STREQ(FindMessageText("rsnotfound"), "%s not found.");

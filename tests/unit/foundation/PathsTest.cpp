@@ -9,6 +9,7 @@
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
 #include "kx/platform/SysUtils.h"
+#include "support/Raised.h"
 
 namespace kx {
 
@@ -27,14 +28,7 @@ struct JoinCase {
   std::string expected;
 };
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
+using test::MessageOf;
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 
 #include "kx/foundation/AppInfo.h"
 #include "support/TempFolder.h"
+#include "support/Raised.h"
 
 namespace kx {
 namespace {
@@ -28,15 +29,7 @@ std::unique_ptr<TKXMemoryStream> StreamOf(const std::string& bytes) {
   return stream;
 }
 
-template <class E>
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
+using test::MessageOf;
 
 using TTempFileStreamTest = TempFolderTest;
 using THsmStreamTest = TempFolderTest;

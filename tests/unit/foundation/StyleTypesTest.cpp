@@ -10,18 +10,6 @@
 namespace kx {
 namespace {
 
-TEST(TKXFont, DefaultFontRendersWeightStyleDecorationAndSize) {
-  TKXFont font;
-  EXPECT_EQ(font.Color(), clNone);
-  EXPECT_TRUE(font.Enabled());
-  EXPECT_EQ(font.Size(), 10);
-  EXPECT_EQ(font.PxSize(), 13);
-  EXPECT_TRUE(font.Style().Empty());
-  EXPECT_EQ(font.FontToStringStyle(),
-            "font-weight: normal; font-style: normal; text-decoration: none;font-size: 13px; ");
-  EXPECT_EQ(font.ColorStyle(), "");
-}
-
 TEST(TKXFont, RendersEverySettingInOrder) {
   struct Row {
     const char* label;
@@ -194,32 +182,6 @@ TEST(TKXFont, AssignCopiesEveryPropertyThroughTheSetters) {
 
   TKXStyleRenderOptions options;
   EXPECT_THROW(dest.Assign(&options), EConvertError);
-}
-
-TEST(TKXStyleRenderOptions, DefaultsAreAllOnButUseDisplay) {
-  TKXStyleRenderOptions options;
-  for (int i = 0; i < 9; ++i) EXPECT_TRUE(options.GetPropValue(i)) << i;
-  EXPECT_FALSE(options.UseDisplay());
-}
-
-TEST(TKXStyleRenderOptions, SettersMapToTheirIndexes) {
-  using Setter = void (TKXStyleRenderOptions::*)(bool);
-  const Setter setters[] = {
-      &TKXStyleRenderOptions::SetRenderSize,     &TKXStyleRenderOptions::SetRenderPosition,
-      &TKXStyleRenderOptions::SetRenderFont,     &TKXStyleRenderOptions::SetRenderZIndex,
-      &TKXStyleRenderOptions::SetRenderVisibility, &TKXStyleRenderOptions::SetRenderStatus,
-      &TKXStyleRenderOptions::SetRenderAbsolute, &TKXStyleRenderOptions::SetRenderPadding,
-      &TKXStyleRenderOptions::SetRenderBorder,   &TKXStyleRenderOptions::SetUseDisplay,
-  };
-  for (int i = 0; i < 10; ++i) {
-    SCOPED_TRACE(i);
-    TKXStyleRenderOptions options;
-    bool initial = options.GetPropValue(i);
-    (options.*setters[i])(!initial);
-    for (int j = 0; j < 10; ++j) {
-      EXPECT_EQ(options.GetPropValue(j), j == i ? !initial : j != 9);
-    }
-  }
 }
 
 TEST(TKXStyleRenderOptions, SetPropValueFiresOnlyOnChange) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Raised.h"
+
 namespace kx {
 namespace {
 
@@ -244,12 +246,8 @@ TEST(TComponent, NamesAreIdentifiers) {
       EXPECT_NO_THROW(component->SetName(c.name));
       EXPECT_EQ(component->Name(), c.name);
     } else {
-      try {
-        component->SetName(c.name);
-        FAIL() << "no exception";
-      } catch (const EComponentError& e) {
-        EXPECT_EQ(e.Message(), std::string("\"") + c.name + "\" is not a valid component name.");
-      }
+      EXPECT_EQ(test::MessageOf<EComponentError>([&] { component->SetName(c.name); }),
+                std::string("\"") + c.name + "\" is not a valid component name.");
       EXPECT_EQ(component->Name(), "");
     }
   }
@@ -260,12 +258,7 @@ TEST(TComponent, NamesAreUniqueAmongTheOwnersComponentsIgnoringCase) {
   auto* a = TComponent::Create<TComponent>(root.get());
   auto* b = TComponent::Create<TComponent>(root.get());
   a->SetName("Edit1");
-  try {
-    b->SetName("EDIT1");
-    FAIL() << "no exception";
-  } catch (const EComponentError& e) {
-    EXPECT_EQ(e.Message(), "A component named EDIT1 already exists");
-  }
+  EXPECT_EQ(test::MessageOf<EComponentError>([&] { b->SetName("EDIT1"); }), "A component named EDIT1 already exists");
   EXPECT_EQ(b->Name(), "");
   a->SetName("edit1");  // the same name in another case
   EXPECT_EQ(root->FindComponent("EdIt1"), a);

@@ -8,6 +8,8 @@
 #include "kx/platform/SysUtils.h"
 #include "support/ScopedTimeZone.h"
 
+#include "support/Raised.h"
+
 namespace kx {
 
 TEST(EncodeDate, KnownDayNumbers) {
@@ -32,11 +34,8 @@ TEST(EncodeDate, InvalidPartsRaise) {
   }
   EXPECT_NO_THROW(EncodeDate(2024, 2, 29));
   EXPECT_NO_THROW(EncodeDate(2000, 2, 29));
-  try {
-    EncodeDate(2023, 2, 29);
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "Invalid argument to date encode (year 2023, month 2, day 29)");
-  }
+  EXPECT_EQ(test::MessageOf<EConvertError>([] { EncodeDate(2023, 2, 29); }),
+            "Invalid argument to date encode (year 2023, month 2, day 29)");
 }
 
 TEST(EncodeTime, InvalidPartsRaise) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Raised.h"
+
 namespace kx {
 
 namespace {
@@ -31,12 +33,7 @@ TEST(TList, BadIndexRaisesWithTheIndex) {
   EXPECT_THROW(list.Items(-1), EListError);
   EXPECT_THROW(list.Insert(2, nullptr), EListError);
   EXPECT_NO_THROW(list.Insert(1, nullptr));
-  try {
-    list.Delete(5);
-    FAIL();
-  } catch (const EListError& e) {
-    EXPECT_EQ(e.Message(), "List index out of bounds (5)");
-  }
+  EXPECT_EQ(test::MessageOf<EListError>([&] { list.Delete(5); }), "List index out of bounds (5)");
 }
 
 TEST(TObjectList, FreesWhatItOwnsButNotWhatIsExtracted) {

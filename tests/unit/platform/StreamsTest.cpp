@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/Raised.h"
+
 namespace kx {
 namespace {
 
@@ -54,12 +56,7 @@ TEST(TStream, CopyFromTakesAllFromTheStartOrCountFromThePosition) {
   source.SetPosition(1);
   EXPECT_EQ(part.CopyFrom(source, 3), 3);
   EXPECT_EQ(ReadAll(part), "ell");
-  try {
-    part.CopyFrom(source, 3);  // one byte left
-    FAIL();
-  } catch (const EReadError& e) {
-    EXPECT_STREQ(e.what(), "Stream read error");
-  }
+  EXPECT_EQ(test::MessageOf<EReadError>([&] { part.CopyFrom(source, 3); }), "Stream read error");  // one byte left
 }
 
 TEST_F(TFileStreamTest, SaveAndLoadAFile) {
@@ -71,20 +68,11 @@ TEST_F(TFileStreamTest, SaveAndLoadAFile) {
 }
 
 TEST_F(TFileStreamTest, FailuresNameTheFileAndTheSystemReason) {
-  std::string missing = mFolder + "missing.txt";
-  try {
-    TFileStream file(missing, fmOpenRead);
-    FAIL();
-  } catch (const EFOpenError& e) {
-    EXPECT_EQ(e.Message(), "Cannot open file \"" + missing + "\". No such file or directory");
-  }
-  std::string noFolder = mFolder + "no/such.txt";
-  try {
-    TFileStream file(noFolder, fmCreate);
-    FAIL();
-  } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), "Cannot create file \"" + noFolder + "\". No such file or directory");
-  }
+  const std::string missing = mFolder + "missing.txt", noFolder = mFolder + "no/such.txt";
+  EXPECT_EQ(test::MessageOf<EFOpenError>([&] { TFileStream file(missing, fmOpenRead); }),
+            "Cannot open file \"" + missing + "\". No such file or directory");
+  EXPECT_EQ(test::MessageOf<EFCreateError>([&] { TFileStream file(noFolder, fmCreate); }),
+            "Cannot create file \"" + noFolder + "\". No such file or directory");
 }
 
 TEST_F(TFileStreamTest, ExclusiveCreateRefusesAnExistingFileOrLink) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include "support/Raised.h"
 
 namespace kx {
 
@@ -25,15 +26,7 @@ class TTracked : public TObject {
   int& mFreed;
 };
 
-template <class E, class F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(nothing raised)";
-}
+using test::MessageOf;
 
 using V = std::vector<std::string>;
 

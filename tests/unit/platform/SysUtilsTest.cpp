@@ -5,6 +5,8 @@
 #include "kx/platform/Classes.h"
 #include "kx/platform/Utf8.h"
 
+#include "support/Raised.h"
+
 namespace kx {
 
 TEST(Format, MessagePatterns) {
@@ -35,11 +37,7 @@ TEST(Numbers, ParseAndPrintWithoutLocale) {
   EXPECT_EQ(StrToIntDef("x", 3), 3);
   EXPECT_THROW(StrToInt("12a"), EConvertError);
   EXPECT_THROW(StrToInt("99999999999"), EConvertError);
-  try {
-    StrToInt("abc");
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
-  }
+  EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToInt("abc"); }), "'abc' is not a valid integer value");
   EXPECT_EQ(FloatToStr(45678.541666666666), "45678.5416666667");
   EXPECT_EQ(FloatToStr(0.5), "0.5");
   EXPECT_EQ(FloatToStr(-1), "-1");
@@ -103,12 +101,7 @@ TEST(TPersistent, AssignCopiesOrNamesBothClasses) {
   b.Assign(&a);
   EXPECT_EQ(b.x, 4);
   TOther other;
-  try {
-    other.Assign(&a);
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "Cannot assign a TPoint to a TOther.");
-  }
+  EXPECT_EQ(test::MessageOf<EConvertError>([&] { other.Assign(&a); }), "Cannot assign a TPoint to a TOther.");
   EXPECT_THROW(other.Assign(nullptr), EConvertError);
 }
 
