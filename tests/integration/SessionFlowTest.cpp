@@ -538,35 +538,5 @@ TEST_F(SessionFlowTest, ResizeSetsTheFormSizeAndAnswersPositions) {
   EXPECT_FALSE(form->mRefresh);
 }
 
-// A content handler answers its path in place of the content folder.
-class TTestHandler : public IKXContentHandler {
- public:
-  const std::string& Path() const override { return mPath; }
-  bool CanStartSession() const override { return mCanStart; }
-  bool RequiresSessionStart() const override { return false; }
-  bool DoExecute(THttpRequest&, THttpReply& reply, const std::string& fileName, TKXApplication* session,
-                 TStrings&) override {
-    reply.WriteString("handled " + fileName.substr(fileName.rfind('/')) + (session ? " in session" : ""));
-    return true;
-  }
-  bool RequestAuth(const THttpRequest&, std::string&) override { return true; }
-
-  std::string mPath = "/reports/";
-  bool mCanStart = true;
-};
-TTestHandler gHandler;
-
-TEST_F(SessionFlowTest, ContentHandlerAnswersItsPathAndMayStartTheSession) {
-  gFindContentHandler = [](const std::string& path) -> IKXContentHandler* {
-    return StartsText("/reports/", path) ? &gHandler : nullptr;
-  };
-  TReplyPacket first = Get("/reports/a.kxp");
-  EXPECT_EQ(first.Content, "handled /a.kxp in session");
-  ASSERT_NE(SessionCookie(first), nullptr);
-  TReplyPacket again = Get("/reports/b.kxp", "", SessionCookie(first)->Value);
-  EXPECT_EQ(again.Content, "handled /b.kxp in session");
-  gFindContentHandler = nullptr;
-}
-
 }  // namespace
 }  // namespace kx

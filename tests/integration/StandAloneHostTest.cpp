@@ -146,21 +146,6 @@ class TKXStandAloneAppEndToEnd : public ::testing::Test {
   beast::flat_buffer mBuffer;
 };
 
-TEST_F(TKXStandAloneAppEndToEnd, PingAnswersPong) {
-  TResponse res = Get("/$/ping");
-  EXPECT_EQ(res.result_int(), 200u);
-  EXPECT_EQ(res[http::field::content_type], "text/html; charset=UTF-8");
-  EXPECT_EQ(res.body(), "Pong");
-  EXPECT_TRUE(res.keep_alive());
-}
-
-TEST_F(TKXStandAloneAppEndToEnd, FavIconIsTheEmbeddedIcon) {
-  TResponse res = Get("/favicon.ico");
-  EXPECT_EQ(res.result_int(), 200u);
-  EXPECT_EQ(res[http::field::content_type], "image/x-ico");
-  EXPECT_TRUE(res.body() == Embedded("KX_FAVICON"));
-}
-
 TEST_F(TKXStandAloneAppEndToEnd, EmbeddedScriptsArriveGzippedAndInflateToTheirBytes) {
   // KXLib.js is larger than the packet buffer even compressed: its reply spills to a file the host sends.
   for (const auto& [path, name] : {std::pair{"/$/js/KXBase.js", "KX_JS_KXBASE"}, {"/$/js/KXLib.js", "KX_JS_KXLIB"}}) {
@@ -205,7 +190,9 @@ TEST_F(TKXStandAloneAppEndToEnd, MissingFilesAre404AndTheConnectionGoesOn) {
     EXPECT_EQ(res.result_int(), 404u);
     EXPECT_NE(res.body().find("404 - Not Found"), std::string::npos) << res.body();
   }
-  EXPECT_EQ(Get("/$/ping").body(), "Pong");
+  TResponse ping = Get("/$/ping");
+  EXPECT_EQ(ping.body(), "Pong");
+  EXPECT_TRUE(ping.keep_alive());
 }
 
 TEST_F(TKXStandAloneAppEndToEnd, RequestLargerThanThePacketBufferIsRead) {

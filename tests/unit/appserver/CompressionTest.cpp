@@ -135,16 +135,6 @@ TEST(KXCompressStream, DestinationWriteFailureRaises) {
   EXPECT_THROW(KXCompressStream(source, dest, 1, kxcmDEFLATE), EWriteError);
 }
 
-TEST(TKXCompressionOptions, Defaults) {
-  TKXCompressionOptions options;
-  EXPECT_TRUE(options.Enabled());
-  EXPECT_EQ(options.Level(), 1);
-  EXPECT_TRUE(options.AllowGZip());
-  EXPECT_TRUE(options.AllowDeflate());
-  EXPECT_EQ(options.MinSize(), 1024);
-  EXPECT_TRUE(options.PreCompress());
-}
-
 TEST(TKXCompressionOptions, DisallowingTheLastAlgorithmDisables) {
   for (bool gzipFirst : {true, false}) {
     SCOPED_TRACE(gzipFirst);

@@ -61,21 +61,6 @@ TEST(GetImageType, FollowsTheGraphicClassUnlessPngIsForced) {
   }
 }
 
-TEST(TKXJpegOptions, DefaultsAndTheFullConstructor) {
-  TKXJpegOptions defaults;
-  EXPECT_EQ(defaults.CompressionQuality(), 90);
-  EXPECT_EQ(defaults.Performance(), jpBestSpeed);
-  EXPECT_FALSE(defaults.ProgressiveEncoding());
-  EXPECT_TRUE(defaults.Smoothing());
-
-  TKXJpegOptions given(40, jpBestQuality, true, false);
-  defaults.Assign(&given);
-  EXPECT_EQ(defaults.CompressionQuality(), 40);
-  EXPECT_EQ(defaults.Performance(), jpBestQuality);
-  EXPECT_TRUE(defaults.ProgressiveEncoding());
-  EXPECT_FALSE(defaults.Smoothing());
-}
-
 TEST(TKXJpegOptions, AssignToAJpegImageSetsItsSettings) {
   TKXJpegOptions options(55, jpBestSpeed, true, false);
   TJPEGImage jpeg;
