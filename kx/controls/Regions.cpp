@@ -539,29 +539,14 @@ void TKXCustomRegion::SetTabOrder(int value) {
 // ---- container
 
 std::unique_ptr<TKXContainerContext> TKXCustomRegion::InitContainerContext(TKXApplication* application) {
-  auto context = std::make_unique<TKXContainerContext>(application, CacheControls());
-  auto* layout = dynamic_cast<TKXBaseContainerLayout*>(LayoutMgr());
-  if (layout != nullptr && layout->Able()) {
-    layout->SetContainer(this);
-  } else {
-    // A layout that cannot lay out the region is replaced for good.
-    layout = TComponent::Create<TKXLayoutMgrForm>(this);
-    SetLayoutMgr(layout);
-  }
-  context->SetLayout(layout);
-  return context;
+  return InitLayoutContext(this, application);
 }
 
 void TKXCustomRegion::RenderComponents(TKXContainerContext* containerContext, TKXPageContext40* pageContext) {
   TKXHTML40Container::RenderComponents(containerContext, pageContext);
-  auto* layout = dynamic_cast<TKXBaseContainerLayout*>(containerContext ? containerContext->Layout() : nullptr);
-  if (layout == nullptr) return;
-  if (auto* containerLayout = dynamic_cast<TKXContainerLayout*>(layout)) {
-    containerLayout->ProcessControls(containerContext, pageContext);
-  }
+  ProcessLayoutControls(containerContext, pageContext);
   TKXRenderStream stream(true, true);
-  layout->Process(stream, containerContext, pageContext);
-  layout->SetContainer(nullptr);
+  if (!ProcessLayout(stream, containerContext, pageContext)) return;
   if (FRegionDIV != nullptr) FRegionDIV->Contents()->AddBuffer(stream, false);
   FRegionDIV = nullptr;
 }
