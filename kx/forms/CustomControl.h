@@ -246,35 +246,19 @@ class TKXForwardToImplementation : public TBase,
   // Attribute "title" with the hint escaped as HTML text, when hints are shown and the hint is not empty.
   void HintEvents(TKXHTMLTag* tag) override { HTMLControlImplementation()->HintEvents(tag); }
   bool RenderSize() override { return HTMLControlImplementation()->RenderSize(); }
-  void SetRenderSize(bool value) override {
-    if (value == RenderSize()) return;
-    HTMLControlImplementation()->SetRenderSize(value);
-    Changed();
-  }
+  void SetRenderSize(bool value) override { Change(value, RenderSize(), &TKXHTMLControlImplementation::SetRenderSize); }
   TKXStyleRenderOptions& StyleRenderOptions() override { return HTMLControlImplementation()->StyleRenderOptions(); }
   void SetStyleRenderOptions(const TKXStyleRenderOptions& value) override {
     HTMLControlImplementation()->StyleRenderOptions().Assign(&value);
   }
   int ZIndex() override { return HTMLControlImplementation()->ZIndex(); }
-  void SetZIndex(int value) override {
-    if (value == ZIndex()) return;
-    HTMLControlImplementation()->SetZIndex(value);
-    Changed();
-  }
+  void SetZIndex(int value) override { Change(value, ZIndex(), &TKXHTMLControlImplementation::SetZIndex); }
   bool Clip() override { return HTMLControlImplementation()->Clip(); }
-  void SetClip(bool value) override {
-    if (value == Clip()) return;
-    HTMLControlImplementation()->SetClip(value);
-    Changed();
-  }
+  void SetClip(bool value) override { Change(value, Clip(), &TKXHTMLControlImplementation::SetClip); }
   std::string Css() override { return HTMLControlImplementation()->Css(); }
   std::string SkinId() override { return HTMLControlImplementation()->SkinId(); }
   TKXCursor WebCursor() override { return HTMLControlImplementation()->Cursor(); }
-  void SetWebCursor(TKXCursor value) override {
-    if (value == WebCursor()) return;
-    HTMLControlImplementation()->SetCursor(value);
-    Changed();
-  }
+  void SetWebCursor(TKXCursor value) override { Change(value, WebCursor(), &TKXHTMLControlImplementation::SetCursor); }
   bool SupportsPartial() override { return HTMLControlImplementation()->SupportsPartial(); }
   void SetSupportsPartial(bool value) override { HTMLControlImplementation()->SetSupportsPartial(value); }
   TKXScriptEvents& ScriptEvents() override { return HTMLControlImplementation()->ScriptEvents(); }
@@ -323,6 +307,13 @@ class TKXForwardToImplementation : public TBase,
  private:
   // The component's own Invalidate, reached through the interface whichever base also declares one.
   void Changed() { static_cast<IKXBaseControl*>(this)->Invalidate(); }
+  // Stores value through the implementation's setter and invalidates, unless it equals current.
+  template <class TValue, class TStored>
+  void Change(TValue value, TValue current, void (TKXHTMLControlImplementation::*setter)(TStored)) {
+    if (value == current) return;
+    (HTMLControlImplementation()->*setter)(value);
+    Changed();
+  }
 };
 
 // ---------------------------------------------------------------------------
