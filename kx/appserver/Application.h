@@ -24,6 +24,7 @@
 #include "kx/foundation/HttpReply.h"
 #include "kx/foundation/HttpRequest.h"
 #include "kx/foundation/Locks.h"
+#include "kx/foundation/Markup.h"
 #include "kx/foundation/Streams.h"
 #include "kx/foundation/StyleTypes.h"
 #include "kx/platform/Components.h"
@@ -141,6 +142,12 @@ class IKXCallBackResponse {
   virtual void AddTagToRewrite(const std::string& page) = 0;
   virtual void SetSubmitURL(const std::string& url) = 0;
   virtual void SetTrackNumber(const std::string& track) = 0;
+  // Appends rendered update markup: the whole content of stream (its position is kept), or one element.
+  virtual void AddTagToUpdate(TKXRenderStream& stream) = 0;
+  virtual void AddTagToUpdate(TKXElementPtr<TKXMarkupLanguageTag> tag) = 0;
+  // The HTML name of the control the browser focuses after this callback; empty for none.
+  virtual const std::string& FocusedControlHTMLName() const = 0;
+  virtual void SetFocusedControlHTMLName(const std::string& name) = 0;
   // Writes the XML declaration and the document into stream.
   virtual void StreamResponse(TKXRenderStream& stream) = 0;
 };

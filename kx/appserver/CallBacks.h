@@ -36,8 +36,8 @@ class TKXCallBackResponse : public TObject, public IKXCallBackResponse {
   TKXApplication* Owner() const { return FOwner; }
   // The HTML name of the control the browser focuses after this callback; the
   // form's asynchronous rendering reads and clears it. Empty for none.
-  const std::string& FocusedControlHTMLName() const { return FFocusedControlHTMLName; }
-  void SetFocusedControlHTMLName(const std::string& name) { FFocusedControlHTMLName = name; }
+  const std::string& FocusedControlHTMLName() const override { return FFocusedControlHTMLName; }
+  void SetFocusedControlHTMLName(const std::string& name) override { FFocusedControlHTMLName = name; }
 
   // Empties the five parts.
   void Initialize() override;
@@ -52,9 +52,9 @@ class TKXCallBackResponse : public TObject, public IKXCallBackResponse {
 
   // Appends rendered markup to "update": the whole content of stream (its
   // position is kept), a text, or a tag as a child.
-  void AddTagToUpdate(TKXRenderStream& stream);
+  void AddTagToUpdate(TKXRenderStream& stream) override;
   void AddTagToUpdate(const std::string& text);
-  void AddTagToUpdate(TKXElementPtr<TKXMarkupLanguageTag> tag);
+  void AddTagToUpdate(TKXElementPtr<TKXMarkupLanguageTag> tag) override;
 
   // Appends page to "rewrite" as one CDATA section.
   void AddTagToRewrite(const std::string& page) override;

@@ -14,19 +14,6 @@ namespace kx {
 
 namespace {
 
-// Restores a flag on every way out.
-class TFlagScope {
- public:
-  TFlagScope(bool& flag, bool value) : mFlag(flag), mOld(flag) { flag = value; }
-  ~TFlagScope() { mFlag = mOld; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& mFlag;
-  bool mOld;
-};
-
 constexpr std::int32_t kNoMaxLength = 2147483647;
 
 // The first count characters of text (all of it when it has no more).
@@ -220,7 +207,6 @@ void TKXCustomMemo::InitControl() {
   SetNeedsFormTag(true);
   SetCanReceiveFocus(true);
   SetRenderSize(true);
-  FLines.OnChange = [this](TObject*) { LinesChanged(); };
   FEndsWithLineBreak = true;
 }
 
@@ -237,29 +223,14 @@ void TKXCustomMemo::SetBGColor(TKXColor value) {
 }
 
 void TKXCustomMemo::SetLines(const TStrings& value) {
-  FLines.Assign(&value);
+  Lines().Assign(&value);
   FEndsWithLineBreak = true;
-  Invalidate();
-}
-
-// The control's text and the lines are kept equal: a change of either is
-// copied to the other under mSyncing, so that neither copies back.
-void TKXCustomMemo::LinesChanged() {
-  if (mSyncing) return;
-  {
-    TFlagScope syncing(mSyncing, true);
-    SetText(FLines.Text());
-  }
-  SetDoRefreshControl(true);
   Invalidate();
 }
 
 void TKXCustomMemo::TextChangedNotification() {
   TKXControl::TextChangedNotification();
-  if (mSyncing) return;
-  TFlagScope syncing(mSyncing, true);
-  FLines.SetText(Text());
-  SetText(FLines.Text());
+  FLines.TextChanged();
 }
 
 void TKXCustomMemo::SetValue(const std::string& value) {
@@ -271,8 +242,8 @@ void TKXCustomMemo::SetValue(const std::string& value) {
     if (c == '\n') text += '\r';
     text += c;
   }
-  FLines.SetText(text);
-  FEndsWithLineBreak = FLines.Text() == text;
+  Lines().SetText(text);
+  FEndsWithLineBreak = Lines().Text() == text;
   SetText(text);
   SetDoRefreshControl(false);
 }

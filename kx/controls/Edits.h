@@ -119,7 +119,7 @@ class TKXCustomMemo : public TKXControl {
   TKXColor BGColor() const { return FBGColor; }
   void SetBGColor(TKXColor value);
   // The text; a change marks the memo for refresh. Text() is always Lines.Text.
-  TKXNotifyStringList& Lines() { return FLines; }
+  TKXNotifyStringList& Lines() { return FLines.Lines(); }
   // Copies the lines (the text then ends with a line break) and invalidates.
   void SetLines(const TStrings& value);
   // False by default: with it an empty memo stops the page's submit (a check in the browser only).
@@ -130,7 +130,7 @@ class TKXCustomMemo : public TKXControl {
   void SetInvisibleBorder(bool value) { FInvisibleBorder = value; }
   // Whether the text last posted ended with a line break (true until a post says otherwise).
   bool EndsWithLineBreak() const { return FEndsWithLineBreak; }
-  void Clear() { FLines.Clear(); }
+  void Clear() { Lines().Clear(); }
 
   // A memo draws its own border: it never renders inside a frame (the setter does nothing).
   void SetUseFrame(bool value) override { (void)value; }
@@ -156,7 +156,6 @@ class TKXCustomMemo : public TKXControl {
   void TextChangedNotification() override;
 
  private:
-  void LinesChanged();
   // The text escaped for HTML, less the line break the lines add when the posted text had none.
   std::string TextForRendering() const;
 
@@ -164,12 +163,11 @@ class TKXCustomMemo : public TKXControl {
   bool FHorizScrollBar = false;
   bool FVertScrollBar = true;
   TKXColor FBGColor = clNone;
-  TKXNotifyStringList FLines;
+  TKXControlLines FLines{this};
   bool FRequired = false;
   bool FEndsWithLineBreak = true;
   bool FInvisibleBorder = false;
   std::int32_t FBorderWidth = 1;  // pixels, the inset border
-  bool mSyncing = false;          // the text and the lines are being brought in line
 };
 
 class TKXMemo : public TKXCustomMemo {

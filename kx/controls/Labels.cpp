@@ -88,6 +88,31 @@ void TKXNotifyStringList::Assign(const TPersistent* source) {
 }
 
 // ---------------------------------------------------------------------------
+// TKXControlLines
+
+TKXControlLines::TKXControlLines(TKXCustomControl* control) : FControl(control) {
+  FLines.OnChange = [this](TObject*) { LinesChanged(); };
+}
+
+// A change of either side is copied to the other under mSyncing, so that neither copies back.
+void TKXControlLines::LinesChanged() {
+  if (mSyncing) return;
+  {
+    TFlagScope syncing(mSyncing, true);
+    FControl->SetText(FLines.Text());
+  }
+  FControl->SetDoRefreshControl(true);
+  FControl->Invalidate();
+}
+
+void TKXControlLines::TextChanged() {
+  if (mSyncing) return;
+  TFlagScope syncing(mSyncing, true);
+  FLines.SetText(FControl->Text());
+  FControl->SetText(FLines.Text());
+}
+
+// ---------------------------------------------------------------------------
 // TKXCustomLabel
 
 void TKXCustomLabel::InitControl() {
@@ -197,7 +222,6 @@ void TKXCustomText::InitControl() {
   TKXCustomControl::InitControl();
   FBGColor = clNone;
   SetBounds(Left(), Top(), 121, 121);
-  FLines.OnChange = [this](TObject*) { LinesChanged(); };
   FWantReturns = true;
   FConvertSpaces = false;
 }
@@ -209,38 +233,24 @@ void TKXCustomText::SetBGColor(TKXColor value) {
 }
 
 void TKXCustomText::SetLines(const TStrings& value) {
-  FLines.Assign(&value);
-  SetText(FLines.Text());
-  Invalidate();
-}
-
-// The control's text and the lines are kept equal: a change of either is
-// copied to the other under mSyncing, so that neither copies back.
-void TKXCustomText::LinesChanged() {
-  if (mSyncing) return;
-  {
-    TFlagScope syncing(mSyncing, true);
-    SetText(FLines.Text());
-  }
-  SetDoRefreshControl(true);
+  Lines().Assign(&value);
+  SetText(Lines().Text());
   Invalidate();
 }
 
 void TKXCustomText::TextChangedNotification() {
   TKXCustomControl::TextChangedNotification();
-  if (mSyncing) return;
-  TFlagScope syncing(mSyncing, true);
-  FLines.SetText(Text());
-  SetText(FLines.Text());
+  FLines.TextChanged();
 }
 
 // RawText off: the text escaped, line breaks as "<br>" with WantReturns.
 // RawText on: each line + CR LF with WantReturns, else the lines joined.
 std::string TKXCustomText::RetrieveLinesForRendering() {
-  if (!FRawText) return TextToHTML(FLines.Text(), FWantReturns, FConvertSpaces, false);
+  const TKXNotifyStringList& lines = FLines.Lines();
+  if (!FRawText) return TextToHTML(lines.Text(), FWantReturns, FConvertSpaces, false);
   std::string text;
-  for (int i = 0; i < FLines.Count(); ++i) {
-    text += FLines.Strings(i);
+  for (int i = 0; i < lines.Count(); ++i) {
+    text += lines.Strings(i);
     if (FWantReturns) text += "\r\n";
   }
   return text;

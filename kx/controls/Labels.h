@@ -38,6 +38,29 @@ class TKXNotifyStringList : public TStringList {
   int mBatch = 0;
 };
 
+// The lines of a multi-line text control (the text block, the memo), kept
+// equal to the control's text: a change of either is copied to the other and
+// never back again, and a change of the lines marks the control for refresh.
+class TKXControlLines {
+ public:
+  // control: the control whose text the lines follow (not owned; it owns the lines).
+  explicit TKXControlLines(TKXCustomControl* control);
+  TKXControlLines(const TKXControlLines&) = delete;
+  TKXControlLines& operator=(const TKXControlLines&) = delete;
+
+  TKXNotifyStringList& Lines() { return FLines; }
+  // Copies the control's text into the lines (and their text back into the
+  // control); the control calls it from its TextChangedNotification.
+  void TextChanged();
+
+ private:
+  void LinesChanged();
+
+  TKXCustomControl* FControl;
+  TKXNotifyStringList FLines;
+  bool mSyncing = false;  // the text and the lines are being brought in line
+};
+
 // ---------------------------------------------------------------------------
 // Label
 
@@ -118,7 +141,7 @@ class TKXCustomText : public TKXCustomControl {
   bool ConvertSpaces() const { return FConvertSpaces; }
   void SetConvertSpaces(bool value) { FConvertSpaces = value; }
   // The text; a change marks the control for refresh. Text() is always Lines.Text.
-  TKXNotifyStringList& Lines() { return FLines; }
+  TKXNotifyStringList& Lines() { return FLines.Lines(); }
   // Copies the lines and invalidates.
   void SetLines(const TStrings& value);
   // False by default: the lines are escaped as HTML text.
@@ -127,7 +150,7 @@ class TKXCustomText : public TKXCustomControl {
   // True by default: line breaks are kept (as "<br>" unless RawText).
   bool WantReturns() const { return FWantReturns; }
   void SetWantReturns(bool value) { FWantReturns = value; }
-  void Clear() { FLines.Clear(); }
+  void Clear() { Lines().Clear(); }
 
   bool HasTabOrder() const override { return false; }
 
@@ -145,14 +168,11 @@ class TKXCustomText : public TKXCustomControl {
   void TextChangedNotification() override;
 
  private:
-  void LinesChanged();
-
   TKXColor FBGColor = clNone;
   bool FConvertSpaces = false;
-  TKXNotifyStringList FLines;
+  TKXControlLines FLines{this};
   bool FRawText = false;
   bool FWantReturns = true;
-  bool mSyncing = false;  // the text and the lines are being brought in line
 };
 
 class TKXText : public TKXCustomText {

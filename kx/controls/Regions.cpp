@@ -317,40 +317,6 @@ void TKXCustomRegion::SetVertScrollBar(bool value) {
   Invalidate();
 }
 
-// ---- IKXBaseComponent
-
-TStrings& TKXCustomRegion::ExtraTagParams() { return FKXControlImplementation->ExtraTagParams(); }
-
-void TKXCustomRegion::SetExtraTagParams(const TStrings& value) {
-  FKXControlImplementation->ExtraTagParams().Assign(&value);
-  if (!DesignMode()) Invalidate();
-}
-
-bool TKXCustomRegion::SupportsSubmit() { return Supports<IKXSubmitControl>(this) != nullptr; }
-
-bool TKXCustomRegion::SupportsInput() {
-  IKXInputControl* input = Supports<IKXInputControl>(this);
-  return input != nullptr && input->Editable();
-}
-
-TKXElementPtr<TKXMarkupLanguageTag> TKXCustomRegion::RenderMarkupLanguageTag(TKXCompContext* context) {
-  return RenderHTML(context);
-}
-
-void TKXCustomRegion::AddFreeNotifier(TObject* object) { FKXControlImplementation->AddFreeNotifier(object); }
-
-void TKXCustomRegion::RemoveFreeNotifier(TObject* object) {
-  if (FKXControlImplementation) FKXControlImplementation->RemoveFreeNotifier(object);
-}
-
-// ---- IKXBaseHTMLComponent
-
-std::string TKXCustomRegion::HTMLName() { return FKXControlImplementation->getHTMLName(); }
-
-const TKXOnHTMLTag& TKXCustomRegion::OnHTMLTag() { return FKXControlImplementation->OnHTMLTag(); }
-
-void TKXCustomRegion::SetOnHTMLTag(TKXOnHTMLTag value) { FKXControlImplementation->SetOnHTMLTag(std::move(value)); }
-
 TKXElementPtr<TKXHTMLTag> TKXCustomRegion::RenderHTML(TKXCompContext* context) {
   FBorderOptions.InitalizeForRendering(WebColor(), FHorizScrollBar, FVertScrollBar);
   TKXElementPtr<TKXFrameHTMLTag> frame =
@@ -359,28 +325,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomRegion::RenderHTML(TKXCompContext* context) {
   return frame;
 }
 
-void TKXCustomRegion::MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) {
-  if (tag == nullptr) return;
-  tag->Params()->AppendParams(ExtraTagParams());
-  stream.Write("\r\n");
-  tag->Render(stream);
-}
-
-std::string TKXCustomRegion::MakeHTMLTag(TKXHTMLTag* tag) {
-  TKXRenderStream stream(true, true);
-  MakeHTMLTag(tag, stream);
-  return stream.GetAsString();
-}
-
-void TKXCustomRegion::DoHTMLTag(TKXMarkupLanguageTag* tag) {
-  if (OnHTMLTag()) OnHTMLTag()(this, tag);
-}
-
 // ---- IKXBaseHTMLControl
-
-TKXFont& TKXCustomRegion::WebFont() { return FKXControlImplementation->Font(); }
-
-void TKXCustomRegion::SetWebFont(const TKXFont& value) { FKXControlImplementation->Font().Assign(&value); }
 
 int TKXCustomRegion::HTMLWidth() {
   int width = Width();
@@ -414,52 +359,11 @@ void TKXCustomRegion::RenderScripts(TKXCompContext* context) {
   context->InitKXCLProperty(HTMLName(), "BorderWidthPixels", std::to_string(BorderPixelWidth()));
 }
 
-void TKXCustomRegion::AddAsyncStyle(TKXXMLTag* tag, const std::string& style) {
-  TKXHTMLControlImplementation::AddAsyncStyle(tag, style);
-}
-
 // ---- IKXHTML40Control
-
-void TKXCustomRegion::HintEvents(TKXHTMLTag* tag) {
-  // Escaped as HTML text: a quote or "&" in the hint can neither end the attribute nor change its meaning.
-  FKXControlImplementation->HintEvents(tag);
-}
 
 void TKXCustomRegion::HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& scriptEvents) {
   (void)pageContext, (void)scriptEvents;
 }
-
-bool TKXCustomRegion::RenderSize() { return FKXControlImplementation->RenderSize(); }
-
-void TKXCustomRegion::SetRenderSize(bool value) {
-  if (value == RenderSize()) return;
-  FKXControlImplementation->SetRenderSize(value);
-  Invalidate();
-}
-
-TKXStyleRenderOptions& TKXCustomRegion::StyleRenderOptions() { return FKXControlImplementation->StyleRenderOptions(); }
-
-void TKXCustomRegion::SetStyleRenderOptions(const TKXStyleRenderOptions& value) {
-  FKXControlImplementation->StyleRenderOptions().Assign(&value);
-}
-
-int TKXCustomRegion::ZIndex() { return FKXControlImplementation->ZIndex(); }
-
-void TKXCustomRegion::SetZIndex(int value) {
-  if (value == ZIndex()) return;
-  FKXControlImplementation->SetZIndex(value);
-  Invalidate();
-}
-
-bool TKXCustomRegion::Clip() { return FKXControlImplementation->Clip(); }
-
-void TKXCustomRegion::SetClip(bool value) {
-  if (value == Clip()) return;
-  FKXControlImplementation->SetClip(value);
-  Invalidate();
-}
-
-std::string TKXCustomRegion::Css() { return FKXControlImplementation->Css(); }
 
 void TKXCustomRegion::SetCss(const std::string& value) {
   if (SameText(value, Css())) return;
@@ -467,51 +371,13 @@ void TKXCustomRegion::SetCss(const std::string& value) {
   Invalidate();
 }
 
-std::string TKXCustomRegion::SkinId() { return FKXControlImplementation->SkinId(); }
-
 void TKXCustomRegion::SetSkinId(const std::string& value) { FKXControlImplementation->SetSkinId(value); }
 
-TKXCursor TKXCustomRegion::WebCursor() { return FKXControlImplementation->Cursor(); }
-
-void TKXCustomRegion::SetWebCursor(TKXCursor value) {
-  if (value == WebCursor()) return;
-  FKXControlImplementation->SetCursor(value);
-  Invalidate();
-}
-
-bool TKXCustomRegion::SupportsPartial() { return FKXControlImplementation->SupportsPartial(); }
-
-void TKXCustomRegion::SetSupportsPartial(bool value) { FKXControlImplementation->SetSupportsPartial(value); }
-
-TKXScriptEvents& TKXCustomRegion::ScriptEvents() { return FKXControlImplementation->ScriptEvents(); }
-
-void TKXCustomRegion::SetScriptEvents(const TKXScriptEvents& value) {
-  FKXControlImplementation->ScriptEvents().Assign(&value);
-}
-
 // ---- IKXBaseControl
-
-void TKXCustomRegion::ParentChanging(TWinControl* oldParent, TWinControl* newParent) {
-  TKXHTML40Container::ParentChanging(oldParent, newParent);
-  if (!ComponentState().Contains(csDestroying)) FKXControlImplementation->ClearKXCLParentName();
-}
 
 void TKXCustomRegion::Invalidate() {
   TKXHTML40Container::Invalidate();
   SetDoRefreshControl(true);
-}
-
-void TKXCustomRegion::SetBounds(int left, int top, int width, int height) {
-  if (!DesignMode()) {
-    if (IKXRegion* region = Supports<IKXRegion>(Parent())) {
-      const int border = region->BorderPixelWidth();
-      left = std::max(left, border);
-      top = std::max(top, border);
-    }
-  }
-  const bool changed = left != Left() || top != Top() || width != Width() || height != Height();
-  TKXHTML40Container::SetBounds(left, top, width, height);
-  if (changed) SetDoRefreshControl(true);
 }
 
 void TKXCustomRegion::SetVisible(bool value) {
@@ -539,29 +405,14 @@ void TKXCustomRegion::SetTabOrder(int value) {
 // ---- container
 
 std::unique_ptr<TKXContainerContext> TKXCustomRegion::InitContainerContext(TKXApplication* application) {
-  auto context = std::make_unique<TKXContainerContext>(application, CacheControls());
-  auto* layout = dynamic_cast<TKXBaseContainerLayout*>(LayoutMgr());
-  if (layout != nullptr && layout->Able()) {
-    layout->SetContainer(this);
-  } else {
-    // A layout that cannot lay out the region is replaced for good.
-    layout = TComponent::Create<TKXLayoutMgrForm>(this);
-    SetLayoutMgr(layout);
-  }
-  context->SetLayout(layout);
-  return context;
+  return InitLayoutContext(this, application);
 }
 
 void TKXCustomRegion::RenderComponents(TKXContainerContext* containerContext, TKXPageContext40* pageContext) {
   TKXHTML40Container::RenderComponents(containerContext, pageContext);
-  auto* layout = dynamic_cast<TKXBaseContainerLayout*>(containerContext ? containerContext->Layout() : nullptr);
-  if (layout == nullptr) return;
-  if (auto* containerLayout = dynamic_cast<TKXContainerLayout*>(layout)) {
-    containerLayout->ProcessControls(containerContext, pageContext);
-  }
+  ProcessLayoutControls(containerContext, pageContext);
   TKXRenderStream stream(true, true);
-  layout->Process(stream, containerContext, pageContext);
-  layout->SetContainer(nullptr);
+  if (!ProcessLayout(stream, containerContext, pageContext)) return;
   if (FRegionDIV != nullptr) FRegionDIV->Contents()->AddBuffer(stream, false);
   FRegionDIV = nullptr;
 }

@@ -152,11 +152,9 @@ class TKXBorderOptions : public TPersistent {
 
 // ---------------------------------------------------------------------------
 
-class TKXCustomRegion : public TKXHTML40Container,
-                        public virtual IKXHTML40Component,
-                        public virtual IKXHTML40Control,
-                        public virtual IKXBaseControl,
-                        public virtual IKXRegion {
+// The members of the control interfaces that a control answers alike come from
+// TKXForwardToImplementation (forms/CustomControl.h).
+class TKXCustomRegion : public TKXForwardToImplementation<TKXHTML40Container>, public virtual IKXRegion {
   KX_COMPONENT_CLASS(TKXCustomRegion, TKXHTML40Container)
 
  public:
@@ -181,34 +179,12 @@ class TKXCustomRegion : public TKXHTML40Container,
   bool ClipRegion() { return Clip(); }
   void SetClipRegion(bool value) { SetClip(value); }
 
-  // ---- IKXBaseComponent
-  TComponent* InterfaceInstance() override { return this; }
-  TStrings& ExtraTagParams() override;
-  void SetExtraTagParams(const TStrings& value) override;
-  bool SupportsSubmit() override;
-  bool SupportsInput() override;
-  TKXElementPtr<TKXMarkupLanguageTag> RenderMarkupLanguageTag(TKXCompContext* context) override;
-  void AddFreeNotifier(TObject* object) override;
-  void RemoveFreeNotifier(TObject* object) override;
-  std::string ComponentName() override { return HTMLName(); }
-
   // ---- IKXBaseHTMLComponent
-  // The control rule: Name + the parent container's prefix, upper-cased.
-  std::string HTMLName() override;
-  const TKXOnHTMLTag& OnHTMLTag() override;
-  void SetOnHTMLTag(TKXOnHTMLTag value) override;
-  bool HasName() override { return true; }
   bool NeedsFormTag() override { return false; }
   // The region's frame DIV (empty; its children are added by RenderComponents).
   TKXElementPtr<TKXHTMLTag> RenderHTML(TKXCompContext* context) override;
-  // Adds the extra attributes to tag and writes CR LF and the tag into stream.
-  void MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) override;
-  std::string MakeHTMLTag(TKXHTMLTag* tag) override;
-  void DoHTMLTag(TKXMarkupLanguageTag* tag) override;
 
   // ---- IKXBaseHTMLControl
-  TKXFont& WebFont() override;
-  void SetWebFont(const TKXFont& value) override;
   // Width and Height less the border on both sides (not for Internet Explorer
   // outside strict mode, nor in design mode); never below 0.
   int HTMLWidth() override;
@@ -224,54 +200,22 @@ class TKXCustomRegion : public TKXHTML40Container,
   // The implementation's scripts, then the client property BorderWidthPixels.
   void RenderScripts(TKXCompContext* context) override;
   TKXElementPtr<TKXXMLTag> RenderAsyncComponent(TKXCompContext* context) override { return RenderAsync(context); }
-  void AddAsyncStyle(TKXXMLTag* tag, const std::string& style) override;
   bool WantsSubmitValidation() override { return false; }
 
   // ---- IKXHTML40Control
-  int HTMLLeft() override { return Left(); }
-  int HTMLTop() override { return Top(); }
-  // Attribute "title" with the hint escaped as HTML text, when hints are shown and the hint is not empty.
-  void HintEvents(TKXHTMLTag* tag) override;
   // Nothing: a region hooks no events.
   void HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& scriptEvents) override;
-  bool RenderSize() override;
-  void SetRenderSize(bool value) override;
-  TKXStyleRenderOptions& StyleRenderOptions() override;
-  void SetStyleRenderOptions(const TKXStyleRenderOptions& value) override;
-  // 1000 by default.
-  int ZIndex() override;
-  void SetZIndex(int value) override;
-  bool Clip() override;
-  void SetClip(bool value) override;
-  std::string Css() override;
+  // A value that differs ignoring case is stored and invalidates.
   void SetCss(const std::string& value) override;
-  std::string SkinId() override;
+  // Stored only.
   void SetSkinId(const std::string& value) override;
-  TKXCursor WebCursor() override;
-  void SetWebCursor(TKXCursor value) override;
   bool UseFrame() override { return FUseFrame; }
   void SetUseFrame(bool value) override { FUseFrame = value; }
-  bool SupportsPartial() override;
-  void SetSupportsPartial(bool value) override;
-  TKXScriptEvents& ScriptEvents() override;
-  void SetScriptEvents(const TKXScriptEvents& value) override;
-  TAnchors Anchors() const override { return TControl::Anchors(); }
-  void SetAnchors(TAnchors value) override { TKXHTML40Container::SetAnchors(value); }
-  TAlign Align() const override { return TControl::Align(); }
-  void SetAlign(TAlign value) override { TKXHTML40Container::SetAlign(value); }
-  bool ShowHint() const override { return TControl::ShowHint(); }
-  void SetShowHint(bool value) override { TKXHTML40Container::SetShowHint(value); }
-  bool ParentShowHint() const override { return TControl::ParentShowHint(); }
-  void SetParentShowHint(bool value) override { TKXHTML40Container::SetParentShowHint(value); }
-  bool RequiresRefresh() override { return DoRefreshControl(); }
 
   // ---- IKXBaseControl
-  void ParentChanging(TWinControl* oldParent, TWinControl* newParent) override;
   IKXBaseContainer* ParentContainer() override { return Supports<IKXBaseContainer>(Parent()); }
   // Marks the region for refresh.
   void Invalidate() override;
-  // Keeps the region inside a parent region's border; a change marks it for refresh.
-  void SetBounds(int left, int top, int width, int height) override;
   bool Visible() const override { return TControl::Visible(); }
   // A change realigns the parent and marks the region for refresh.
   void SetVisible(bool value) override;
@@ -302,7 +246,7 @@ class TKXCustomRegion : public TKXHTML40Container,
   // A region named "KXFrameRegion" keeps its name and fills its parent.
   void SetName(const std::string& value) override;
 
-  TKXHTMLControlImplementation* HTMLControlImplementation() const { return FKXControlImplementation.get(); }
+  TKXHTMLControlImplementation* HTMLControlImplementation() const override { return FKXControlImplementation.get(); }
 
  protected:
   // The implementation object, the container parts, the border options, and

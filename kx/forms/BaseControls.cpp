@@ -358,68 +358,10 @@ void TKXBaseHTMLControl::Dispose() {
   ReleaseImplementation();
 }
 
-TStrings& TKXBaseHTMLControl::ExtraTagParams() { return FKXBaseHTMLControlImplementation->ExtraTagParams(); }
-
-void TKXBaseHTMLControl::SetExtraTagParams(const TStrings& value) {
-  FKXBaseHTMLControlImplementation->ExtraTagParams().Assign(&value);
-  if (!DesignMode()) ExtraTagParamsChanged();
-}
-
-bool TKXBaseHTMLControl::SupportsSubmit() { return Supports<IKXSubmitControl>(this) != nullptr; }
-
-bool TKXBaseHTMLControl::SupportsInput() {
-  IKXInputControl* input = Supports<IKXInputControl>(this);
-  return input != nullptr && input->Editable();
-}
-
-TKXElementPtr<TKXMarkupLanguageTag> TKXBaseHTMLControl::RenderMarkupLanguageTag(TKXCompContext* context) {
-  return RenderHTML(context);
-}
-
-void TKXBaseHTMLControl::AddFreeNotifier(TObject* object) {
-  FKXBaseHTMLControlImplementation->AddFreeNotifier(object);
-}
-
-void TKXBaseHTMLControl::RemoveFreeNotifier(TObject* object) {
-  FKXBaseHTMLControlImplementation->RemoveFreeNotifier(object);
-}
-
-std::string TKXBaseHTMLControl::HTMLName() { return FKXBaseHTMLControlImplementation->getHTMLName(); }
-
-const TKXOnHTMLTag& TKXBaseHTMLControl::OnHTMLTag() { return FKXBaseHTMLControlImplementation->OnHTMLTag(); }
-
-void TKXBaseHTMLControl::SetOnHTMLTag(TKXOnHTMLTag value) {
-  FKXBaseHTMLControlImplementation->SetOnHTMLTag(std::move(value));
-}
-
-bool TKXBaseHTMLControl::HasName() { return FKXBaseHTMLControlImplementation->getHasName(); }
-
 TKXElementPtr<TKXHTMLTag> TKXBaseHTMLControl::RenderHTML(TKXCompContext* context) {
   (void)context;
   return nullptr;
 }
-
-void TKXBaseHTMLControl::MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) {
-  if (tag == nullptr) return;
-  if (HasTabOrder() && ShouldRenderTabOrder()) RenderTabOrder(tag);
-  tag->Params()->AppendParams(ExtraTagParams());
-  stream.Write("\r\n");
-  tag->Render(stream);
-}
-
-std::string TKXBaseHTMLControl::MakeHTMLTag(TKXHTMLTag* tag) {
-  TKXRenderStream stream(true, true);
-  MakeHTMLTag(tag, stream);
-  return stream.GetAsString();
-}
-
-void TKXBaseHTMLControl::DoHTMLTag(TKXMarkupLanguageTag* tag) {
-  if (OnHTMLTag()) OnHTMLTag()(this, tag);
-}
-
-TKXFont& TKXBaseHTMLControl::WebFont() { return FKXBaseHTMLControlImplementation->Font(); }
-
-void TKXBaseHTMLControl::SetWebFont(const TKXFont& value) { FKXBaseHTMLControlImplementation->Font().Assign(&value); }
 
 TKXColor TKXBaseHTMLControl::WebColor() { return FKXBaseHTMLControlImplementation->Color(); }
 

@@ -334,38 +334,16 @@ class TKXBaseHTMLControl : public TKXBaseControl,
   // other control characters as "\xHH", U+2028 and U+2029 as "\u2028" "\u2029".
   static std::string TextToJSStringLiteral(std::string_view text);
 
-  // ---- IKXBaseComponent
-  TComponent* InterfaceInstance() override { return this; }
-  TStrings& ExtraTagParams() override;
-  // Copies the lines; outside design mode the control is invalidated.
-  void SetExtraTagParams(const TStrings& value) override;
-  bool SupportsSubmit() override;
-  // Implements IKXInputControl and is editable.
-  bool SupportsInput() override;
-  // RenderHTML.
-  TKXElementPtr<TKXMarkupLanguageTag> RenderMarkupLanguageTag(TKXCompContext* context) override;
-  void AddFreeNotifier(TObject* object) override;
-  void RemoveFreeNotifier(TObject* object) override;
-  // HTMLName.
-  std::string ComponentName() override { return HTMLName(); }
+  // The members that forward to the implementation object come from
+  // TKXForwardToImplementation (CustomControl.h), which TKXCustomControl derives from.
 
   // ---- IKXBaseHTMLComponent
-  std::string HTMLName() override;
-  const TKXOnHTMLTag& OnHTMLTag() override;
-  void SetOnHTMLTag(TKXOnHTMLTag value) override;
-  bool HasName() override;
   bool NeedsFormTag() override { return FNeedsFormTag; }
   void SetNeedsFormTag(bool value) { FNeedsFormTag = value; }
   // Null here.
   TKXElementPtr<TKXHTMLTag> RenderHTML(TKXCompContext* context) override;
-  // The tab index when the control renders one, then the extra attributes, CR LF and the tag.
-  void MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) override;
-  std::string MakeHTMLTag(TKXHTMLTag* tag) override;
-  void DoHTMLTag(TKXMarkupLanguageTag* tag) override;
 
   // ---- IKXBaseHTMLControl
-  TKXFont& WebFont() override;
-  void SetWebFont(const TKXFont& value) override;
   TKXColor WebColor() override;
   // Stores the colour and calls ColorChanged.
   void SetWebColor(TKXColor value) override;
@@ -419,7 +397,6 @@ class TKXBaseHTMLControl : public TKXBaseControl,
   void ColorChanged() override { Invalidate(); }
   void TextChangedNotification() override { Invalidate(); }
   virtual void FontChanged() { Invalidate(); }
-  virtual void ExtraTagParamsChanged() { Invalidate(); }
 
  private:
   std::unique_ptr<TKXBaseHTMLControlImplementation> FKXBaseHTMLControlImplementation;

@@ -307,9 +307,8 @@ void TKXCustomControl::InitControl() {
   FSubmitOnAsyncEvent = SupportsInput();
 }
 
-void TKXCustomControl::ParentChanging(TWinControl* oldParent, TWinControl* newParent) {
-  TKXBaseHTMLControl::ParentChanging(oldParent, newParent);
-  if (!ComponentState().Contains(csDestroying)) HTMLControlImplementation()->ClearKXCLParentName();
+void TKXCustomControl::AddTabIndex(TKXHTMLTag* tag) {
+  if (HasTabOrder() && ShouldRenderTabOrder()) RenderTabOrder(tag);
 }
 
 void TKXCustomControl::StyleRenderOptionsChanged() {
@@ -326,69 +325,15 @@ void TKXCustomControl::SetHint(const std::string& value) {
   FDoRefreshControl = true;
 }
 
-std::string TKXCustomControl::Css() { return HTMLControlImplementation()->Css(); }
-
 void TKXCustomControl::SetCss(const std::string& value) {
   if (!SameText(value, HTMLControlImplementation()->Css())) FDoRefreshControl = true;
   HTMLControlImplementation()->SetCss(value);
 }
 
-std::string TKXCustomControl::SkinId() { return HTMLControlImplementation()->SkinId(); }
-
 void TKXCustomControl::SetSkinId(const std::string& value) {
   if (value == SkinId()) return;
   HTMLControlImplementation()->SetSkinId(value);
   Invalidate();
-}
-
-int TKXCustomControl::ZIndex() { return HTMLControlImplementation()->ZIndex(); }
-
-void TKXCustomControl::SetZIndex(int value) {
-  if (value == ZIndex()) return;
-  HTMLControlImplementation()->SetZIndex(value);
-  Invalidate();
-}
-
-bool TKXCustomControl::Clip() { return HTMLControlImplementation()->Clip(); }
-
-void TKXCustomControl::SetClip(bool value) {
-  if (value == Clip()) return;
-  HTMLControlImplementation()->SetClip(value);
-  Invalidate();
-}
-
-TKXCursor TKXCustomControl::WebCursor() { return HTMLControlImplementation()->Cursor(); }
-
-void TKXCustomControl::SetWebCursor(TKXCursor value) {
-  if (value == WebCursor()) return;
-  HTMLControlImplementation()->SetCursor(value);
-  Invalidate();
-}
-
-bool TKXCustomControl::RenderSize() { return HTMLControlImplementation()->RenderSize(); }
-
-void TKXCustomControl::SetRenderSize(bool value) {
-  if (value == RenderSize()) return;
-  HTMLControlImplementation()->SetRenderSize(value);
-  FDoRefreshControl = true;
-}
-
-TKXStyleRenderOptions& TKXCustomControl::StyleRenderOptions() {
-  return HTMLControlImplementation()->StyleRenderOptions();
-}
-
-void TKXCustomControl::SetStyleRenderOptions(const TKXStyleRenderOptions& value) {
-  HTMLControlImplementation()->StyleRenderOptions().Assign(&value);
-}
-
-bool TKXCustomControl::SupportsPartial() { return HTMLControlImplementation()->SupportsPartial(); }
-
-void TKXCustomControl::SetSupportsPartial(bool value) { HTMLControlImplementation()->SetSupportsPartial(value); }
-
-TKXScriptEvents& TKXCustomControl::ScriptEvents() { return HTMLControlImplementation()->ScriptEvents(); }
-
-void TKXCustomControl::SetScriptEvents(const TKXScriptEvents& value) {
-  HTMLControlImplementation()->ScriptEvents().Assign(&value);
 }
 
 void TKXCustomControl::SetUseFrame(bool value) {
@@ -498,12 +443,6 @@ TKXElementPtr<TKXXMLTag> TKXCustomControl::RenderAsync(TKXCompContext* context) 
   return nullptr;
 }
 
-void TKXCustomControl::AddAsyncStyle(TKXXMLTag* tag, const std::string& style) {
-  TKXHTMLControlImplementation::AddAsyncStyle(tag, style);
-}
-
-void TKXCustomControl::HintEvents(TKXHTMLTag* tag) { HTMLControlImplementation()->HintEvents(tag); }
-
 void TKXCustomControl::HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& scriptEvents) {
   AssignAsyncEvents(pageContext, scriptEvents);
 }
@@ -527,18 +466,6 @@ int TKXCustomControl::HTMLHeight() {
 }
 
 void TKXCustomControl::Invalidate() { FDoRefreshControl = true; }
-
-void TKXCustomControl::SetBounds(int left, int top, int width, int height) {
-  if (!DesignMode()) {
-    if (IKXRegion* region = Supports<IKXRegion>(Parent())) {
-      const int border = region->BorderPixelWidth();
-      left = std::max(left, border);
-      top = std::max(top, border);
-    }
-  }
-  if (left != Left() || top != Top() || width != Width() || height != Height()) FDoRefreshControl = true;
-  TKXBaseHTMLControl::SetBounds(left, top, width, height);
-}
 
 void TKXCustomControl::SetVisible(bool value) {
   if (value == Visible()) return;

@@ -2,10 +2,12 @@
 // style, CSS class and client script (the client object, alignment, anchors,
 // events), carries the sixteen asynchronous events that call back into the
 // session, and writes the common properties of an asynchronous update.
-// TKXHTMLControlImplementation does the rendering work (regions use it too);
-// TKXControl adds the input and submit roles.
+// TKXHTMLControlImplementation does the rendering work (regions use it too),
+// TKXForwardToImplementation the members a control and a region answer alike
+// from it; TKXControl adds the input and submit roles.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -165,48 +167,172 @@ class TKXHTMLControlImplementation : public TKXBaseHTMLControlImplementation {
 
 // ---------------------------------------------------------------------------
 
-class TKXCustomControl : public TKXBaseHTMLControl,
-                         public virtual IKXResyncEvents,
-                         public virtual IKXHTML40Component,
-                         public virtual IKXHTML40Control {
+// The members of the control interfaces that a visual control (TKXCustomControl)
+// and a region (TKXCustomRegion) answer alike from their implementation object,
+// written once for both class trees. TBase is the control's base
+// (TKXBaseHTMLControl) or the region's (TKXHTML40Container); the class deriving
+// from it owns the implementation and answers HTMLControlImplementation().
+template <class TBase>
+class TKXForwardToImplementation : public TBase,
+                                   public virtual IKXBaseControl,
+                                   public virtual IKXHTML40Component,
+                                   public virtual IKXHTML40Control {
+ public:
+  // The implementation object; set once the component's InitControl ran.
+  virtual TKXHTMLControlImplementation* HTMLControlImplementation() const = 0;
+
+  // ---- IKXBaseComponent
+  TComponent* InterfaceInstance() override { return this; }
+  TStrings& ExtraTagParams() override { return HTMLControlImplementation()->ExtraTagParams(); }
+  // Copies the lines; outside design mode ExtraTagParamsChanged follows.
+  void SetExtraTagParams(const TStrings& value) override {
+    HTMLControlImplementation()->ExtraTagParams().Assign(&value);
+    if (!this->DesignMode()) ExtraTagParamsChanged();
+  }
+  // Implements IKXSubmitControl.
+  bool SupportsSubmit() override { return Supports<IKXSubmitControl>(this) != nullptr; }
+  // Implements IKXInputControl and is editable.
+  bool SupportsInput() override {
+    IKXInputControl* input = Supports<IKXInputControl>(this);
+    return input != nullptr && input->Editable();
+  }
+  // RenderHTML.
+  TKXElementPtr<TKXMarkupLanguageTag> RenderMarkupLanguageTag(TKXCompContext* context) override {
+    return static_cast<IKXBaseHTMLComponent*>(this)->RenderHTML(context);
+  }
+  void AddFreeNotifier(TObject* object) override { HTMLControlImplementation()->AddFreeNotifier(object); }
+  void RemoveFreeNotifier(TObject* object) override {
+    if (TKXHTMLControlImplementation* implementation = HTMLControlImplementation()) {
+      implementation->RemoveFreeNotifier(object);
+    }
+  }
+  std::string ComponentName() override { return HTMLName(); }
+
+  // ---- IKXBaseHTMLComponent
+  // Name + the parent container's prefix, or the owner frame's name + Name, upper-cased.
+  std::string HTMLName() override { return HTMLControlImplementation()->getHTMLName(); }
+  const TKXOnHTMLTag& OnHTMLTag() override { return HTMLControlImplementation()->OnHTMLTag(); }
+  void SetOnHTMLTag(TKXOnHTMLTag value) override { HTMLControlImplementation()->SetOnHTMLTag(std::move(value)); }
+  bool HasName() override { return HTMLControlImplementation()->getHasName(); }
+  // AddTabIndex, then the extra attributes, CR LF and the tag.
+  void MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) override {
+    if (tag == nullptr) return;
+    AddTabIndex(tag);
+    tag->Params()->AppendParams(ExtraTagParams());
+    stream.Write("\r\n");
+    tag->Render(stream);
+  }
+  std::string MakeHTMLTag(TKXHTMLTag* tag) override {
+    TKXRenderStream stream(true, true);
+    MakeHTMLTag(tag, stream);
+    return stream.GetAsString();
+  }
+  void DoHTMLTag(TKXMarkupLanguageTag* tag) override {
+    if (OnHTMLTag()) OnHTMLTag()(this, tag);
+  }
+
+  // ---- IKXBaseHTMLControl
+  TKXFont& WebFont() override { return HTMLControlImplementation()->Font(); }
+  void SetWebFont(const TKXFont& value) override { HTMLControlImplementation()->Font().Assign(&value); }
+
+  // ---- IKXHTML40Component
+  void AddAsyncStyle(TKXXMLTag* tag, const std::string& style) override {
+    TKXHTMLControlImplementation::AddAsyncStyle(tag, style);
+  }
+
+  // ---- IKXHTML40Control (a setter that compares invalidates when the value changes)
+  int HTMLLeft() override { return this->Left(); }
+  int HTMLTop() override { return this->Top(); }
+  // Attribute "title" with the hint escaped as HTML text, when hints are shown and the hint is not empty.
+  void HintEvents(TKXHTMLTag* tag) override { HTMLControlImplementation()->HintEvents(tag); }
+  bool RenderSize() override { return HTMLControlImplementation()->RenderSize(); }
+  void SetRenderSize(bool value) override { Change(value, RenderSize(), &TKXHTMLControlImplementation::SetRenderSize); }
+  TKXStyleRenderOptions& StyleRenderOptions() override { return HTMLControlImplementation()->StyleRenderOptions(); }
+  void SetStyleRenderOptions(const TKXStyleRenderOptions& value) override {
+    HTMLControlImplementation()->StyleRenderOptions().Assign(&value);
+  }
+  int ZIndex() override { return HTMLControlImplementation()->ZIndex(); }
+  void SetZIndex(int value) override { Change(value, ZIndex(), &TKXHTMLControlImplementation::SetZIndex); }
+  bool Clip() override { return HTMLControlImplementation()->Clip(); }
+  void SetClip(bool value) override { Change(value, Clip(), &TKXHTMLControlImplementation::SetClip); }
+  std::string Css() override { return HTMLControlImplementation()->Css(); }
+  std::string SkinId() override { return HTMLControlImplementation()->SkinId(); }
+  TKXCursor WebCursor() override { return HTMLControlImplementation()->Cursor(); }
+  void SetWebCursor(TKXCursor value) override { Change(value, WebCursor(), &TKXHTMLControlImplementation::SetCursor); }
+  bool SupportsPartial() override { return HTMLControlImplementation()->SupportsPartial(); }
+  void SetSupportsPartial(bool value) override { HTMLControlImplementation()->SetSupportsPartial(value); }
+  TKXScriptEvents& ScriptEvents() override { return HTMLControlImplementation()->ScriptEvents(); }
+  // Assigns into the owned collection.
+  void SetScriptEvents(const TKXScriptEvents& value) override {
+    HTMLControlImplementation()->ScriptEvents().Assign(&value);
+  }
+  // The platform's (alNone and [akLeft, akTop] by default).
+  TAnchors Anchors() const override { return TBase::Anchors(); }
+  void SetAnchors(TAnchors value) override { TBase::SetAnchors(value); }
+  TAlign Align() const override { return TBase::Align(); }
+  void SetAlign(TAlign value) override { TBase::SetAlign(value); }
+  bool ShowHint() const override { return TBase::ShowHint(); }
+  void SetShowHint(bool value) override { TBase::SetShowHint(value); }
+  bool ParentShowHint() const override { return TBase::ParentShowHint(); }
+  void SetParentShowHint(bool value) override { TBase::SetParentShowHint(value); }
+  // DoRefreshControl.
+  bool RequiresRefresh() override { return static_cast<IKXHTML40Component*>(this)->DoRefreshControl(); }
+
+  // ---- IKXBaseControl
+  // The base's; then the client object of the parent is worked out anew, unless the component is being destroyed.
+  void ParentChanging(TWinControl* oldParent, TWinControl* newParent) override {
+    TBase::ParentChanging(oldParent, newParent);
+    if (!this->ComponentState().Contains(csDestroying)) HTMLControlImplementation()->ClearKXCLParentName();
+  }
+  // Keeps inside the border of a parent region (not in design mode); a change marks the component for refresh.
+  void SetBounds(int left, int top, int width, int height) override {
+    if (!this->DesignMode()) {
+      if (IKXRegion* region = Supports<IKXRegion>(this->Parent())) {
+        const int border = region->BorderPixelWidth();
+        left = std::max(left, border);
+        top = std::max(top, border);
+      }
+    }
+    const bool changed =
+        left != this->Left() || top != this->Top() || width != this->Width() || height != this->Height();
+    TBase::SetBounds(left, top, width, height);
+    if (changed) static_cast<IKXHTML40Component*>(this)->SetDoRefreshControl(true);
+  }
+
+ protected:
+  // Writes the tab index into tag before MakeHTMLTag adds the extra attributes; nothing here.
+  virtual void AddTabIndex(TKXHTMLTag* tag) { (void)tag; }
+  virtual void ExtraTagParamsChanged() { Changed(); }
+
+ private:
+  // The component's own Invalidate, reached through the interface whichever base also declares one.
+  void Changed() { static_cast<IKXBaseControl*>(this)->Invalidate(); }
+  // Stores value through the implementation's setter and invalidates, unless it equals current.
+  template <class TValue, class TStored>
+  void Change(TValue value, TValue current, void (TKXHTMLControlImplementation::*setter)(TStored)) {
+    if (value == current) return;
+    (HTMLControlImplementation()->*setter)(value);
+    Changed();
+  }
+};
+
+// ---------------------------------------------------------------------------
+
+// The members of the control interfaces that a region answers alike come from
+// TKXForwardToImplementation.
+class TKXCustomControl : public TKXForwardToImplementation<TKXBaseHTMLControl>, public virtual IKXResyncEvents {
   KX_COMPONENT_CLASS(TKXCustomControl, TKXBaseHTMLControl)
 
  public:
   // ---- properties
-  // alNone and [akLeft, akTop] by default (the platform's).
-  TAlign Align() const override { return TControl::Align(); }
-  void SetAlign(TAlign value) override { TControl::SetAlign(value); }
-  TAnchors Anchors() const override { return TControl::Anchors(); }
-  void SetAnchors(TAnchors value) override { TControl::SetAnchors(value); }
-  bool ShowHint() const override { return TControl::ShowHint(); }
-  void SetShowHint(bool value) override { TControl::SetShowHint(value); }
-  bool ParentShowHint() const override { return TControl::ParentShowHint(); }
-  void SetParentShowHint(bool value) override { TControl::SetParentShowHint(value); }
   // Marks the control for refresh.
   void SetHint(const std::string& value) override;
-  std::string Css() override;
   // Marks the control for refresh when the value changes ignoring case.
   void SetCss(const std::string& value) override;
-  std::string SkinId() override;
+  // A change invalidates.
   void SetSkinId(const std::string& value) override;
-  int ZIndex() override;
-  void SetZIndex(int value) override;
-  bool Clip() override;
-  void SetClip(bool value) override;
-  TKXCursor WebCursor() override;
-  void SetWebCursor(TKXCursor value) override;
   TKXCursor Cursor() { return WebCursor(); }
   void SetCursor(TKXCursor value) { SetWebCursor(value); }
-  bool RenderSize() override;
-  // Marks the control for refresh when the value changes.
-  void SetRenderSize(bool value) override;
-  TKXStyleRenderOptions& StyleRenderOptions() override;
-  void SetStyleRenderOptions(const TKXStyleRenderOptions& value) override;
-  bool SupportsPartial() override;
-  void SetSupportsPartial(bool value) override;
-  TKXScriptEvents& ScriptEvents() override;
-  // Assigns into the owned collection.
-  void SetScriptEvents(const TKXScriptEvents& value) override;
   // False by default; a change marks the control for refresh.
   bool UseFrame() override { return FUseFrame; }
   void SetUseFrame(bool value) override;
@@ -297,19 +423,13 @@ class TKXCustomControl : public TKXBaseHTMLControl,
   void RenderScripts(TKXCompContext* context) override;
   // RenderAsync.
   TKXElementPtr<TKXXMLTag> RenderAsyncComponent(TKXCompContext* context) override;
-  void AddAsyncStyle(TKXXMLTag* tag, const std::string& style) override;
   bool WantsSubmitValidation() override { return FDoSubmitValidation; }
   // The control's update element, or null; null here.
   virtual TKXElementPtr<TKXXMLTag> RenderAsync(TKXCompContext* context);
 
   // ---- IKXHTML40Control
-  int HTMLLeft() override { return Left(); }
-  int HTMLTop() override { return Top(); }
-  void HintEvents(TKXHTMLTag* tag) override;
   // AssignAsyncEvents here; overrides call the inherited one.
   void HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& scriptEvents) override;
-  // DoRefreshControl.
-  bool RequiresRefresh() override { return FDoRefreshControl; }
 
   // ---- sizes, refresh and focus
   // Less 2 * USE_FRAME_WIDTH with UseFrame in a Firefox session; never below 0.
@@ -318,8 +438,6 @@ class TKXCustomControl : public TKXBaseHTMLControl,
   // Marks the control for refresh.
   void Invalidate() override;
   void RepaintControl() { Invalidate(); }
-  // A child of a region keeps inside its border; a change marks the control for refresh.
-  void SetBounds(int left, int top, int width, int height) override;
   // A change marks the control for refresh.
   void SetVisible(bool value) override;
   void SetEditable(bool value) override;
@@ -366,7 +484,7 @@ class TKXCustomControl : public TKXBaseHTMLControl,
   // Without RenderSize the height and width are left out.
   void RenderAsyncCommonProperties(TKXCompContext* context, TKXXMLTag* tag, TKXAsyncCommonProps props);
 
-  TKXHTMLControlImplementation* HTMLControlImplementation() const;
+  TKXHTMLControlImplementation* HTMLControlImplementation() const override;
 
  protected:
   // The inherited InitControl, 24 x 24, visible, submit validation on,
@@ -374,7 +492,8 @@ class TKXCustomControl : public TKXBaseHTMLControl,
   void InitControl() override;
   void InitializeImplementation() override;
   void ReleaseImplementation() override;
-  void ParentChanging(TWinControl* oldParent, TWinControl* newParent) override;
+  // The tab index when the control renders one.
+  void AddTabIndex(TKXHTMLTag* tag) override;
   void ColorChanged() override { Invalidate(); }
   void TextChangedNotification() override { Invalidate(); }
   // Takes RenderSize from the options, or invalidates.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "kx/appserver/CallBacks.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/forms/FormExecution.h"
@@ -285,7 +284,7 @@ void TKXForm::SetActiveControl(IKXHTML40Control* control) {
   FActiveControl = instance;
   TKXApplication* application = WebApplication();
   if (control == nullptr || application == nullptr || !application->IsCallBack()) return;
-  if (auto* response = dynamic_cast<TKXCallBackResponse*>(application->CallBackResponse()))
+  if (IKXCallBackResponse* response = application->CallBackResponse())
     response->SetFocusedControlHTMLName(control->HTMLName());
 }
 
@@ -358,29 +357,18 @@ void TKXForm::DoDefaultAction() {
 // TKXForm: rendering
 
 std::unique_ptr<TKXContainerContext> TKXForm::InitContainerContext(TKXApplication* application) {
-  auto context = std::make_unique<TKXContainerContext>(application, CacheControls());
-  auto* layout = dynamic_cast<TKXContainerLayout*>(LayoutMgr());
-  if (layout != nullptr && layout->Able()) {
-    layout->SetContainer(this);
-  } else {
-    // A layout that cannot lay out the page is replaced for good.
-    layout = TComponent::Create<TKXLayoutMgrForm>(this);
-    SetLayoutMgr(layout);
-  }
-  context->SetLayout(layout);
-  return context;
+  return InitLayoutContext(this, application);
 }
 
 void TKXForm::RenderComponents(TKXContainerContext* containerContext, TKXPageContext40* pageContext) {
   TKXBaseHTMLForm::RenderComponents(containerContext, pageContext);
-  auto* layout = dynamic_cast<TKXContainerLayout*>(containerContext ? containerContext->Layout() : nullptr);
-  if (layout != nullptr) layout->ProcessControls(containerContext, pageContext);
+  ProcessLayoutControls(containerContext, pageContext);
 }
 
 void TKXForm::RenderAsyncComponents(TKXContainerContext* containerContext, TKXPageContext40* pageContext) {
   FHTML40ContainerImpl->RenderAsyncComponents(containerContext, pageContext);
   TKXApplication* application = WebApplication();
-  auto* response = application ? dynamic_cast<TKXCallBackResponse*>(application->CallBackResponse()) : nullptr;
+  IKXCallBackResponse* response = application ? application->CallBackResponse() : nullptr;
   if (response == nullptr) return;
   response->AddTagToUpdate(TKXElementPtr<TKXMarkupLanguageTag>(RenderAsync()));
   const std::string focused = response->FocusedControlHTMLName();

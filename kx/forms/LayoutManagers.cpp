@@ -309,4 +309,57 @@ void TKXLayoutMgrForm::Process(TKXRenderStream& stream, TKXContainerContext* con
   stream.Write(std::string(CRLF) + "</html>");
 }
 
+// ---------------------------------------------------------------------------
+// A container's children rendered with its layout manager
+
+namespace {
+
+TKXBaseContainerLayout* ContextLayout(const TKXContainerContext* containerContext) {
+  return dynamic_cast<TKXBaseContainerLayout*>(containerContext ? containerContext->Layout() : nullptr);
+}
+
+}  // namespace
+
+std::unique_ptr<TKXContainerContext> InitLayoutContext(TKXContainer* container, TKXApplication* application) {
+  auto context = std::make_unique<TKXContainerContext>(application, container->CacheControls());
+  auto* layout = dynamic_cast<TKXBaseContainerLayout*>(container->LayoutMgr());
+  if (layout != nullptr && layout->Able()) {
+    layout->SetContainer(container);
+  } else {
+    // A layout that cannot lay out the container is replaced for good.
+    layout = TComponent::Create<TKXLayoutMgrForm>(container);
+    container->SetLayoutMgr(layout);
+  }
+  context->SetLayout(layout);
+  return context;
+}
+
+void ProcessLayoutControls(TKXContainerContext* containerContext, TKXPageContext40* pageContext) {
+  if (auto* layout = dynamic_cast<TKXContainerLayout*>(ContextLayout(containerContext))) {
+    layout->ProcessControls(containerContext, pageContext);
+  }
+}
+
+bool ProcessLayout(TKXRenderStream& stream, TKXContainerContext* containerContext, TKXPageContext40* pageContext) {
+  TKXBaseContainerLayout* layout = ContextLayout(containerContext);
+  if (layout == nullptr) return false;
+  layout->Process(stream, containerContext, pageContext);
+  layout->SetContainer(nullptr);
+  return true;
+}
+
+void RenderLayoutAsync(IKXHTML40Container* container, TKXContainerContext* containerContext,
+                       TKXPageContext40* pageContext, TKXRenderStream& updates) {
+  struct TDetach {
+    TKXContainerContext* Context;
+    ~TDetach() {
+      if (TKXBaseContainerLayout* layout = ContextLayout(Context)) layout->SetContainer(nullptr);
+    }
+  } detach{containerContext};
+  container->RenderAsyncComponents(containerContext, pageContext);
+  for (int i = 0; i < containerContext->GetControlsCount(); ++i) {
+    if (TKXMarkupLanguageTag* tag = containerContext->GetMarkupLanguageTagList(i)) tag->Render(updates);
+  }
+}
+
 }  // namespace kx

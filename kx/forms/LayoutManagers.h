@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "kx/forms/BaseControls.h"
@@ -18,6 +19,7 @@
 namespace kx {
 
 class TBrowser;
+class TKXContainer;
 
 enum TKXLayoutType : std::uint8_t { ltGrid, ltFlow };
 
@@ -141,5 +143,23 @@ class TKXLayoutMgrForm : public TKXContainerLayout {
 
 // The context a container context holds for component; null when none.
 TKXCompContext* ComponentContextOf(TKXContainerContext* containerContext, const TComponent* component);
+
+// ---------------------------------------------------------------------------
+// A container's children rendered with its layout manager (forms and regions)
+
+// A new context for the children of container whose layout is the container's
+// able layout manager, attached to the container; else a new TKXLayoutMgrForm,
+// which becomes the container's layout manager for good.
+std::unique_ptr<TKXContainerContext> InitLayoutContext(TKXContainer* container, TKXApplication* application);
+// Lets the context's layout process the rendered controls; nothing without a layout.
+void ProcessLayoutControls(TKXContainerContext* containerContext, TKXPageContext40* pageContext);
+// Writes what the context's layout makes of the rendered controls into stream,
+// then detaches the layout from its container; false (and nothing) without a layout.
+bool ProcessLayout(TKXRenderStream& stream, TKXContainerContext* containerContext, TKXPageContext40* pageContext);
+// The asynchronous variant: container renders the update elements of its
+// components marked for refresh into containerContext, which are then written
+// into updates; the layout is detached from the container on every way out.
+void RenderLayoutAsync(IKXHTML40Container* container, TKXContainerContext* containerContext,
+                       TKXPageContext40* pageContext, TKXRenderStream& updates);
 
 }  // namespace kx

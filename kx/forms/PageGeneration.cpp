@@ -3,7 +3,6 @@
 #include <memory>
 #include <utility>
 
-#include "kx/appserver/CallBacks.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/appserver/ServerSession.h"
@@ -100,10 +99,7 @@ void TKXPageGenerator::GeneratePage(TKXRenderStream& stream) {
     }
     page.AddToInitProc(mForm.FInitProc);
     page.FinalizeContext();
-    if (layout != nullptr) {
-      layout->Process(stream, context, &page);
-      layout->SetContainer(nullptr);
-    }
+    ProcessLayout(stream, context, &page);
   } catch (...) {
     Finish();
     throw;
@@ -291,21 +287,10 @@ void TKXPageGenerator::GenerateCallBack(IKXCallBackResponse& response) {
   TKXPageContext40& page = *mForm.FPageContext;
   TKXApplication* application = mForm.WebApplication();
   std::unique_ptr<TKXContainerContext> context = mForm.InitContainerContext(application);
-  struct TDetach {
-    TKXContainerContext& Context;
-    ~TDetach() {
-      if (auto* layout = dynamic_cast<TKXBaseContainerLayout*>(Context.Layout())) layout->SetContainer(nullptr);
-    }
-  } detach{*context};
   try {
-    mForm.RenderAsyncComponents(context.get(), &page);
-    if (auto* document = dynamic_cast<TKXCallBackResponse*>(&response)) {
-      TKXRenderStream updates(true, true);
-      for (int i = 0; i < context->GetControlsCount(); ++i) {
-        if (TKXMarkupLanguageTag* tag = context->GetMarkupLanguageTagList(i)) tag->Render(updates);
-      }
-      if (updates.Stream()->Size() > 0) document->AddTagToUpdate(updates);
-    }
+    TKXRenderStream updates(true, true);
+    RenderLayoutAsync(&mForm, context.get(), &page, updates);
+    if (updates.Stream()->Size() > 0) response.AddTagToUpdate(updates);
     response.AddJavaScriptToExecuteAsCDATA(page.GetKXCLInitProc());
     if (mForm.FRenderKeepAlive) {
       response.AddJavaScriptToExecuteAsCDATA("KX.Session.initKeepAlive(" + KeepAliveInterval(mForm.KeepAlive()) + ");");

@@ -91,7 +91,7 @@ class TTestCallBackResponse : public IKXCallBackResponse {
     return std::make_unique<TTestCallBackResponse>();
   }
 
-  void Initialize() override { mExecute.clear(), mRewrite.clear(), mSubmit.clear(), mTrack.clear(); }
+  void Initialize() override { mUpdate.clear(), mExecute.clear(), mRewrite.clear(), mSubmit.clear(), mTrack.clear(); }
   void AddJavaScriptToExecute(const std::string& script) override { mExecute.push_back(script); }
   void AddJavaScriptToExecuteAsCDATA(const std::string& script) override {
     if (!script.empty()) mExecute.push_back(script);
@@ -99,14 +99,25 @@ class TTestCallBackResponse : public IKXCallBackResponse {
   void AddTagToRewrite(const std::string& page) override { mRewrite += page; }
   void SetSubmitURL(const std::string& url) override { mSubmit += url; }
   void SetTrackNumber(const std::string& track) override { mTrack += track; }
+  void AddTagToUpdate(TKXRenderStream& stream) override { mUpdate += stream.GetAsString(); }
+  void AddTagToUpdate(TKXElementPtr<TKXMarkupLanguageTag> tag) override {
+    if (!tag) return;
+    TKXRenderStream stream(true, true);
+    tag->Render(stream);
+    mUpdate += stream.GetAsString();
+  }
+  const std::string& FocusedControlHTMLName() const override { return mFocused; }
+  void SetFocusedControlHTMLName(const std::string& name) override { mFocused = name; }
   void StreamResponse(TKXRenderStream& stream) override {
-    std::string text = "<response><update></update><execute>";
+    std::string text = "<response><update>" + mUpdate + "</update><execute>";
     for (const std::string& script : mExecute) text += "<literal>" + script + "</literal>";
     text += "</execute><rewrite>" + mRewrite + "</rewrite><submit>" + mSubmit + "</submit><trackid>" + mTrack +
             "</trackid></response>";
     stream.Write(text);
   }
 
+  std::string mUpdate;
+  std::string mFocused;
   std::vector<std::string> mExecute;
   std::string mRewrite;
   std::string mSubmit;

@@ -49,9 +49,14 @@ class TRecordingResponse : public IKXCallBackResponse {
   void AddTagToRewrite(const std::string&) override {}
   void SetSubmitURL(const std::string&) override {}
   void SetTrackNumber(const std::string&) override {}
+  void AddTagToUpdate(TKXRenderStream&) override {}
+  void AddTagToUpdate(TKXElementPtr<TKXMarkupLanguageTag>) override {}
+  const std::string& FocusedControlHTMLName() const override { return Focused; }
+  void SetFocusedControlHTMLName(const std::string& name) override { Focused = name; }
   void StreamResponse(TKXRenderStream&) override {}
 
   std::vector<std::string> Execute;
+  std::string Focused;
 };
 
 // An active form as far as the output operations reach it.

@@ -314,7 +314,8 @@ TEST(TKXMemo, TextBeginningWithAnEmptyLineSurvivesTheRoundTrip) {
   EXPECT_EQ(Rendered(f, "MEMO1")->Render(), "\r\n<textarea name=\"MEMO1\">\r\n\r\nsecond</textarea>");
 }
 
-TEST(TKXMemo, SetLinesAndChangesOfTheLinesMarkTheMemo) {
+// Changes of the lines themselves: TKXControlLines in LabelsTest.cpp.
+TEST(TKXMemo, SetLinesMarksTheMemoAndEndsWithALineBreak) {
   TFormFixture f;
   auto* memo = f.Add<TKXMemo>("Memo1", f.Form);
   memo->SetValue("no break");
@@ -325,14 +326,6 @@ TEST(TKXMemo, SetLinesAndChangesOfTheLinesMarkTheMemo) {
   EXPECT_TRUE(memo->EndsWithLineBreak());
   EXPECT_TRUE(memo->DoRefreshControl());
   EXPECT_EQ(memo->Text(), "x\r\n");
-
-  memo->SetDoRefreshControl(false);
-  memo->Lines().Add("y");
-  EXPECT_TRUE(memo->DoRefreshControl());
-  memo->SetDoRefreshControl(false);
-  memo->Clear();
-  EXPECT_TRUE(memo->DoRefreshControl());
-  EXPECT_EQ(memo->Text(), "");
 }
 
 TEST(TKXMemo, RequiredAddsTheValidationOfAnEditableMemo) {

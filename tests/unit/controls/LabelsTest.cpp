@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
+#include "kx/controls/Edits.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {
@@ -182,41 +185,45 @@ TEST(TKXText, RendersItsLinesInADiv) {
   }
 }
 
-TEST(TKXText, TextAndLinesStayEqual) {
+// The text block and the memo keep their lines through TKXControlLines.
+TEST(TKXControlLines, TextAndLinesStayEqualAndALinesChangeMarksTheControl) {
   TFormFixture f;
   auto* text = f.Add<TKXText>("Text1", f.Form);
-  text->SetText("one\ntwo");
-  ASSERT_EQ(text->Lines().Count(), 2);
-  EXPECT_EQ(text->Lines().Strings(1), "two");
-  EXPECT_EQ(text->Text(), "one\r\ntwo\r\n");
+  auto* memo = f.Add<TKXMemo>("Memo1", f.Form);
+  const std::pair<TKXCustomControl*, TKXNotifyStringList*> controls[] = {{text, &text->Lines()},
+                                                                         {memo, &memo->Lines()}};
+  for (auto [control, lines] : controls) {
+    SCOPED_TRACE(control->Name());
+    control->SetText("one\ntwo");
+    ASSERT_EQ(lines->Count(), 2);
+    EXPECT_EQ(lines->Strings(1), "two");
+    EXPECT_EQ(control->Text(), "one\r\ntwo\r\n");
+    const std::function<void()> changes[] = {
+        [&] { lines->Add("a"); },        [&] { lines->SetStrings(0, "b"); }, [&] { lines->Insert(0, "c"); },
+        [&] { lines->Exchange(0, 1); }, [&] { lines->Delete(0); },          [&] { lines->SetText("d\ne"); },
+        [&] { lines->Clear(); },
+    };
+    int index = 0;
+    for (const auto& change : changes) {
+      SCOPED_TRACE(index++);
+      control->SetDoRefreshControl(false);
+      change();
+      EXPECT_TRUE(control->DoRefreshControl());
+      EXPECT_EQ(control->Text(), lines->Text());
+    }
+  }
+}
 
-  text->Lines().Add("three");
-  EXPECT_EQ(text->Text(), "one\r\ntwo\r\nthree\r\n");
-  text->Clear();
-  EXPECT_EQ(text->Text(), "");
-
+TEST(TKXText, SetLinesAndTheBackgroundMarkTheTextForTheNextCallback) {
+  TFormFixture f;
+  auto* text = f.Add<TKXText>("Text1", f.Form);
   TStringList lines;
   lines.Add("x");
   text->SetLines(lines);
   EXPECT_EQ(text->Text(), "x\r\n");
-}
-
-TEST(TKXText, ChangingTheLinesMarksTheControlForTheNextCallback) {
-  TFormFixture f;
-  auto* text = f.Add<TKXText>("Text1", f.Form);
-  const std::function<void()> changes[] = {
-      [&] { text->Lines().Add("a"); },           [&] { text->Lines().SetStrings(0, "b"); },
-      [&] { text->Lines().Insert(0, "c"); },     [&] { text->Lines().Exchange(0, 1); },
-      [&] { text->Lines().Delete(0); },          [&] { text->Lines().SetText("d\ne"); },
-      [&] { text->Clear(); },                    [&] { text->SetBGColor(clRed); },
-  };
-  int index = 0;
-  for (const auto& change : changes) {
-    SCOPED_TRACE(index++);
-    text->SetDoRefreshControl(false);
-    change();
-    EXPECT_TRUE(text->DoRefreshControl());
-  }
+  text->SetDoRefreshControl(false);
+  text->SetBGColor(clRed);
+  EXPECT_TRUE(text->DoRefreshControl());
   EXPECT_EQ(f.Form->RenderUpdate()->GetControlsCount(), 1);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "kx/appserver/InternalFiles.h"
@@ -394,9 +395,9 @@ TEST(TKXRegion, ChangesMarkTheRegionForRefresh) {
   TFormFixture f;
   auto* region = f.Add<TKXRegion>("Region1", f.Form);
   const std::function<void()> changes[] = {
-      [&] { region->SetVisible(false); },        [&] { region->SetBounds(5, 5, 70, 70); },
-      [&] { region->SetColor(clRed); },          [&] { region->BorderOptions().SetStyle(cbsGroove); },
-      [&] { region->SetZIndex(5); },             [&] { region->StyleRenderOptions().SetRenderFont(false); },
+      [&] { region->SetVisible(false); },        [&] { region->SetColor(clRed); },
+      [&] { region->BorderOptions().SetStyle(cbsGroove); },
+      [&] { region->StyleRenderOptions().SetRenderFont(false); },
       [&] { region->SetCss("x"); },              [&] { region->SetHorizScrollBar(false); },
   };
   int index = 0;
@@ -414,6 +415,47 @@ TEST(TKXRegion, ChangesMarkTheRegionForRefresh) {
   EXPECT_EQ(f.Form->RenderUpdate()->GetControlsCount(), 2);
   EXPECT_TRUE(region->CheckUpdateTree(label));
   EXPECT_FALSE(region->CheckComponentForRender(label));  // on a form: never
+}
+
+// The members written once in TKXForwardToImplementation, answered by a region
+// and by a control alike: a change marks the component for refresh, the same
+// value again does not; the extra attributes always do.
+TEST(TKXForwardToImplementation, ARegionAndAControlAnswerTheSharedMembersAlike) {
+  TFormFixture f;
+  auto* region = f.Add<TKXRegion>("Region1", f.Form);
+  auto* edit = f.Add<TKXEdit>("Edit1", f.Form);
+  TStringList extra;
+  extra.Add("data-x=1");
+  for (TComponent* component : {static_cast<TComponent*>(region), static_cast<TComponent*>(edit)}) {
+    SCOPED_TRACE(component->Name());
+    IKXHTML40Control* control = Supports<IKXHTML40Control>(component);
+    IKXHTML40Component* html = Supports<IKXHTML40Component>(component);
+    ASSERT_TRUE(control && html);
+    const bool clip = !control->Clip();  // on for a region, off for a control
+    const std::function<void()> changes[] = {
+        [&] { control->SetZIndex(7); },
+        [&] { control->SetClip(clip); },
+        [&] { control->SetWebCursor(crWait); },
+        [&] { control->SetRenderSize(false); },
+        [&] { Supports<IKXBaseControl>(component)->SetBounds(10, 10, 50, 50); },
+    };
+    int index = 0;
+    for (const auto& change : changes) {
+      SCOPED_TRACE(index++);
+      html->SetDoRefreshControl(false);
+      change();
+      EXPECT_TRUE(control->RequiresRefresh());
+      html->SetDoRefreshControl(false);
+      change();
+      EXPECT_FALSE(control->RequiresRefresh());
+    }
+    control->SetExtraTagParams(extra);
+    EXPECT_TRUE(control->RequiresRefresh());
+    EXPECT_EQ(control->ComponentName(), UpperCase(component->Name()));
+  }
+  // A region writes no tab index in front of the extra attributes (a control's: BaseControlsTest.cpp).
+  TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("DIV");
+  EXPECT_EQ(region->MakeHTMLTag(tag.get()), "\r\n<div data-x=\"1\"></div>");
 }
 
 TEST(TKXRegion, ContainerPrefixAndFrameRegion) {

@@ -319,10 +319,9 @@ TEST(TKXCustomControl, SettersThatChangeWhatIsShownMarkTheControlForRefresh) {
   const std::function<void()> changes[] = {
       [&] { edit->SetHint("h"); },          [&] { edit->SetCss("Big"); },
       [&] { edit->SetVisible(false); },     [&] { edit->SetUseFrame(true); },
-      [&] { edit->SetRenderSize(false); },  [&] { edit->SetBounds(1, 1, 30, 30); },
       [&] { edit->SetEditable(false); },    [&] { edit->SetText("x"); },
       [&] { edit->SetWebColor(clRed); },    [&] { edit->WebFont().SetSize(14); },
-      [&] { edit->SetZIndex(3); },          [&] { edit->SetSubmitOnAsyncEvent(false); },
+      [&] { edit->SetSubmitOnAsyncEvent(false); },
       [&] { edit->StyleRenderOptions().SetRenderFont(false); },
   };
   int index = 0;
@@ -333,9 +332,9 @@ TEST(TKXCustomControl, SettersThatChangeWhatIsShownMarkTheControlForRefresh) {
     EXPECT_TRUE(edit->DoRefreshControl());
     EXPECT_TRUE(edit->RequiresRefresh());
   }
+  // The setters shared with regions: TKXForwardToImplementation in RegionsTest.cpp.
   edit->SetDoRefreshControl(false);
   edit->SetCss("BIG");  // the same class in other letters
-  edit->SetBounds(1, 1, 30, 30);
   EXPECT_FALSE(edit->DoRefreshControl());
 }
 
