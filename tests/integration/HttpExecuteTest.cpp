@@ -24,32 +24,16 @@
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/platform/Resources.h"
+#include "support/Inflate.h"
 
 namespace kx {
 namespace {
 
+using test::Gunzip;
+
 namespace fs = std::filesystem;
 
 std::string gTestAppFolder;
-
-std::string Gunzip(const std::string& data) {
-  z_stream stream{};
-  EXPECT_EQ(inflateInit2(&stream, 31), Z_OK);
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = uInt(data.size());
-  std::string result;
-  char buffer[4096];
-  int code;
-  do {
-    stream.next_out = reinterpret_cast<Bytef*>(buffer);
-    stream.avail_out = sizeof buffer;
-    code = inflate(&stream, Z_NO_FLUSH);
-    result.append(buffer, sizeof buffer - stream.avail_out);
-  } while (code == Z_OK);
-  EXPECT_EQ(code, Z_STREAM_END);
-  inflateEnd(&stream);
-  return result;
-}
 
 // A script of about 30 KB, registered once as an internal file and pre-compressed.
 const std::string& TestScript() {

@@ -23,6 +23,7 @@
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/Streams.h"
 #include "kx/platform/Resources.h"
+#include "support/Inflate.h"
 
 namespace kx {
 
@@ -39,6 +40,8 @@ class TEndToEndController : public TKXServerControllerBase {
 
 namespace {
 
+using test::Inflate;
+
 namespace beast = boost::beast;
 namespace http = boost::beast::http;
 namespace net = boost::asio;
@@ -52,26 +55,6 @@ std::string Embedded(const char* name) {
   const TEmbeddedResource* resource = FindResource(name);
   EXPECT_NE(resource, nullptr) << name;
   return resource ? std::string(reinterpret_cast<const char*>(resource->Data), resource->Size) : std::string();
-}
-
-// gzip (windowBits 31) or zlib-wrapped deflate (15) undone.
-std::string Inflate(const std::string& data, int windowBits) {
-  z_stream zs{};
-  EXPECT_EQ(inflateInit2(&zs, windowBits), Z_OK);
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  zs.avail_in = uInt(data.size());
-  std::string out;
-  char chunk[16384];
-  int code;
-  do {
-    zs.next_out = reinterpret_cast<Bytef*>(chunk);
-    zs.avail_out = sizeof chunk;
-    code = inflate(&zs, Z_NO_FLUSH);
-    out.append(chunk, sizeof chunk - zs.avail_out);
-  } while (code == Z_OK);
-  EXPECT_EQ(code, Z_STREAM_END);
-  inflateEnd(&zs);
-  return out;
 }
 
 // The body as the client reads it once its content coding is undone.

@@ -1,4 +1,5 @@
 #include "kx/appserver/Compression.h"
+#include "support/Inflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -9,6 +10,8 @@
 namespace kx {
 namespace {
 
+using test::Inflate;
+
 std::string Compress(const std::string& input, int level, TKXCompressMethod method) {
   TMemoryStream source, dest;
   source.WriteBuffer(input.data(), std::int64_t(input.size()));
@@ -18,27 +21,6 @@ std::string Compress(const std::string& input, int level, TKXCompressMethod meth
 }
 
 // zlib's own inflate, which checks the trailer too; windowBits 31 reads gzip, 15 the zlib format (as inflateInit).
-// Fails the test on anything but one complete stream.
-std::string Inflate(const std::string& data, int windowBits) {
-  z_stream stream{};
-  EXPECT_EQ(inflateInit2(&stream, windowBits), Z_OK);
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = uInt(data.size());
-  std::string result;
-  char buffer[16384];
-  int code;
-  do {
-    stream.next_out = reinterpret_cast<Bytef*>(buffer);
-    stream.avail_out = sizeof buffer;
-    code = inflate(&stream, Z_NO_FLUSH);
-    result.append(buffer, sizeof buffer - stream.avail_out);
-  } while (code == Z_OK);
-  EXPECT_EQ(code, Z_STREAM_END);
-  EXPECT_EQ(stream.avail_in, 0u) << "bytes after the end of the stream";
-  inflateEnd(&stream);
-  return result;
-}
-
 // Over a megabyte: runs of text that compress well and noise that does not, so output blocks fill exactly and
 // input spans many 32768-byte reads.
 std::string MixedData() {

@@ -15,9 +15,12 @@
 #include "kx/appserver/Compression.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/platform/Resources.h"
+#include "support/Inflate.h"
 
 namespace kx {
 namespace {
+
+using test::Gunzip;
 
 namespace fs = std::filesystem;
 
@@ -32,25 +35,6 @@ std::string ReadAll(TStream& stream) {
   stream.SetPosition(0);
   stream.ReadBuffer(text.data(), std::int64_t(text.size()));
   return text;
-}
-
-std::string Gunzip(const std::string& data) {
-  z_stream stream{};
-  EXPECT_EQ(inflateInit2(&stream, 31), Z_OK);
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = uInt(data.size());
-  std::string result;
-  char buffer[4096];
-  int code;
-  do {
-    stream.next_out = reinterpret_cast<Bytef*>(buffer);
-    stream.avail_out = sizeof buffer;
-    code = inflate(&stream, Z_NO_FLUSH);
-    result.append(buffer, sizeof buffer - stream.avail_out);
-  } while (code == Z_OK);
-  EXPECT_EQ(code, Z_STREAM_END);
-  inflateEnd(&stream);
-  return result;
 }
 
 // What a request for name gets: {bytes, compressed}.

@@ -10,25 +10,14 @@
 #include <fstream>
 
 #include "support/TempFolder.h"
+#include "support/Inflate.h"
 
 namespace kx {
 namespace {
 
-namespace http = boost::beast::http;
+using test::Inflate;
 
-std::string Inflate(const std::string& data, int windowBits) {
-  z_stream zs{};
-  EXPECT_EQ(inflateInit2(&zs, windowBits), Z_OK);
-  std::string out(1 << 20, '\0');
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  zs.avail_in = uInt(data.size());
-  zs.next_out = reinterpret_cast<Bytef*>(out.data());
-  zs.avail_out = uInt(out.size());
-  EXPECT_EQ(inflate(&zs, Z_FINISH), Z_STREAM_END);
-  out.resize(zs.total_out);
-  inflateEnd(&zs);
-  return out;
-}
+namespace http = boost::beast::http;
 
 // The bytes the serializer writes for res.
 template <class Body>

@@ -21,9 +21,12 @@
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
 #include "support/TempFolder.h"
+#include "support/Inflate.h"
 
 namespace kx {
 namespace {
+
+using test::Gunzip;
 
 namespace beast = boost::beast;
 namespace http = boost::beast::http;
@@ -79,20 +82,6 @@ std::string FileBytes(const std::string& fileName) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
-}
-
-std::string Gunzip(const std::string& data) {
-  z_stream zs{};
-  EXPECT_EQ(inflateInit2(&zs, 15 + 16), Z_OK);
-  std::string out(1 << 20, '\0');
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  zs.avail_in = uInt(data.size());
-  zs.next_out = reinterpret_cast<Bytef*>(out.data());
-  zs.avail_out = uInt(out.size());
-  EXPECT_EQ(inflate(&zs, Z_FINISH), Z_STREAM_END);
-  out.resize(zs.total_out);
-  inflateEnd(&zs);
-  return out;
 }
 
 // A blocking client on one connection.
