@@ -1,5 +1,7 @@
 #include "kx/appserver/Runtime.h"
 
+#include <cassert>
+
 #include "kx/appserver/InternalFiles.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/platform/SysUtils.h"
@@ -9,13 +11,9 @@ namespace kx {
 TKXRuntime::TKXRuntime() = default;
 
 TKXRuntime::~TKXRuntime() {
-  // The controller, the sessions and whatever they free on the way see this runtime as their thread's.
+  assert(mController == nullptr && "a server controller outlived its runtime");
+  // The sessions and whatever they free on the way see this runtime as their thread's.
   TScope scope(*this);
-  if (mOwnedController) {
-    TKXServerControllerBase* controller = mOwnedController;
-    mOwnedController = nullptr;
-    controller->Free();
-  }
   delete Sessions;
   Sessions = nullptr;
   delete InternalFiles;
@@ -35,11 +33,6 @@ void TKXRuntime::SetController(TKXServerControllerBase* controller) {
                            "controller.",
                            mController->ClassName().c_str()));
   mController = controller;
-}
-
-void TKXRuntime::AdoptController(TKXServerControllerBase* controller) {
-  SetController(controller);
-  mOwnedController = controller;
 }
 
 void TKXRuntime::RequireSeam(std::string name, std::string installer,

@@ -78,8 +78,8 @@ using TKXSessionClock = std::chrono::steady_clock::time_point (*)();
 class TKXRuntime : public TKXRuntimeSlots {
  public:
   TKXRuntime();
-  // Frees, in this order: the controller it owns (which ends every session), the session store if one is left,
-  // the slots (registries), the internal files.
+  // Frees the session store if one is left, the internal files and the slots (registries). The controller, made in
+  // the runtime and freed by whoever made it (TKXStandAloneApp, a test), must be gone first.
   ~TKXRuntime() override;
 
   // The calling thread's runtime (see TKXRuntimeSlots::Current), or nullptr.
@@ -94,8 +94,6 @@ class TKXRuntime : public TKXRuntimeSlots {
   // The server controller (gSC). One per runtime: naming a second while one lives raises Exception.
   TKXServerControllerBase* Controller() const { return mController; }
   void SetController(TKXServerControllerBase* controller);
-  // Frees the controller and clears it; a controller made elsewhere is only forgotten when it frees itself.
-  void AdoptController(TKXServerControllerBase* controller);
 
   // Raises Exception naming the first unfilled seam and the call that fills it. Serving starts only after it passed.
   void CheckSeams();
@@ -141,7 +139,6 @@ class TKXRuntime : public TKXRuntimeSlots {
     std::function<bool(TKXRuntime&)> Filled;
   };
   TKXServerControllerBase* mController = nullptr;
-  TKXServerControllerBase* mOwnedController = nullptr;
   std::vector<TRequiredSeam> mRequiredSeams;
 };
 
