@@ -1,8 +1,12 @@
 #include "kx/controls/AppForm.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "kx/appserver/ServerController.h"
 #include "kx/controls/Buttons.h"
 #include "kx/controls/Labels.h"
+#include "kx/forms/TemplateProcessor.h"
 
 namespace kx {
 
@@ -21,6 +25,9 @@ void TKXAppForm::DoURLRequest(THttpRequest& request) {
 
 void TKXAppForm::InitControl() {
   TKXForm::InitControl();
+  // A release asked for before the form was set up (from a derived
+  // constructor, before the form had its session) is carried out now.
+  if (Released()) Release();
   SetBounds(Left(), Top(), 300, 200);
 }
 
@@ -34,7 +41,6 @@ void TKXAppForm::DoGenerateForm(TKXRenderStream& stream) {
 
 void TKXShowMessage::InitializeAndShow(const std::string& message, const std::string& templateName,
                                        TKXShowMessageType kind) {
-  (void)templateName;
   mText = TComponent::Create<TKXText>(this);
   mText->SetName("textMessage");
   mText->SetBounds(8, 8, 337, 121);
@@ -48,6 +54,15 @@ void TKXShowMessage::InitializeAndShow(const std::string& message, const std::st
   mButton->SetName("butnOk");
   mButton->OnClick = [this](TObject* sender) { ShowMessageOnClick(sender); };
   mButton->SetParent(this);
+
+  if (!templateName.empty() && gSC != nullptr) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(gSC->TemplateDir() + templateName, error)) {
+      auto* processor = TComponent::Create<TKXTemplateProcessorHTML>(this);
+      processor->Templates().SetDefault(templateName);
+      SetLayoutMgr(processor);
+    }
+  }
 
   Show();
 }

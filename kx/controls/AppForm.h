@@ -60,7 +60,8 @@ class TKXAppForm : public TKXForm, public virtual IKXAppForm {
   void DoURLRequest(THttpRequest& request) override;
 
  protected:
-  // As a form, then 300 x 200 at the same place.
+  // As a form; a release requested before (Released) is carried out again, now
+  // that the form has its session; then 300 x 200 at the same place.
   void InitControl() override;
   // The form posts to the session's current form action, then the page is generated.
   void DoGenerateForm(TKXRenderStream& stream) override;
@@ -73,7 +74,9 @@ class TKXShowMessage : public TKXAppForm, public virtual IKXMessageForm {
 
  public:
   // Places the text "textMessage" (framed for smSameWindowFrame) and the button
-  // "butnOk" on the form and shows it.
+  // "butnOk" on the form and shows it. When templateName names a file in the
+  // controller's TemplateDir, a template processor with that default template
+  // lays the form out; otherwise the default layout does.
   void InitializeAndShow(const std::string& message, const std::string& templateName,
                          TKXShowMessageType kind) override;
   // "Ok": releases the session's active form when it is a message form; when no

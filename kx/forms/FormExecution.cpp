@@ -25,6 +25,24 @@ void RemoveAll(TStrings& params, const std::string& name) {
   for (int index = params.IndexOfName(name); index >= 0; index = params.IndexOfName(name)) params.Delete(index);
 }
 
+// A posted window side in pixels: a number from 0 to 100,000; anything else
+// (no number, negative, absurdly large) keeps the current side.
+int WindowSide(const std::string& text, int current) {
+  constexpr int kMaxWindowSide = 100000;
+  int value = 0;
+  if (!TryStrToInt(text, value) || value < 0 || value > kMaxWindowSide) return current;
+  return value;
+}
+
+// Whether a control takes posted values: an invisible or disabled control
+// posts nothing from a browser, so a value posted for it is forged.
+bool TakesPostedValue(TComponent* component) {
+  if (IKXBaseControl* control = Supports<IKXBaseControl>(component); control != nullptr && !control->Visible())
+    return false;
+  if (auto* control = dynamic_cast<TControl*>(component); control != nullptr && !control->Enabled()) return false;
+  return true;
+}
+
 std::string FriendlyNameOf(TComponent* component) {
   if (auto* control = dynamic_cast<TKXCustomControl*>(component)) return control->FriendlyName();
   return component->Name();
@@ -68,11 +86,8 @@ void TKXFormExecution::Execute() {
   const std::string widthText = params.Values("KX_width");
   const std::string heightText = params.Values("KX_height");
   if (!widthText.empty() && !heightText.empty()) {
-    int width = mForm.Width();
-    int height = mForm.Height();
-    // A side that is not a number keeps the form's current size.
-    if (!TryStrToInt(widthText, width)) width = mForm.Width();
-    if (!TryStrToInt(heightText, height)) height = mForm.Height();
+    const int width = WindowSide(widthText, mForm.Width());
+    const int height = WindowSide(heightText, mForm.Height());
     mForm.SetBounds(0, 0, width, height);
     if (TKXApplication* application = mForm.WebApplication()) {
       application->SetFormWidth(width);
@@ -158,8 +173,7 @@ void TKXFormExecution::ApplyPostedValues() {
     TComponent* component = mForm.LocateComponent(name);
     IKXBaseComponent* base = Supports<IKXBaseComponent>(component);
     if (base == nullptr || !base->SupportsInput()) continue;
-    if (IKXBaseControl* control = Supports<IKXBaseControl>(component); control != nullptr && !control->Visible())
-      continue;
+    if (!TakesPostedValue(component)) continue;
     if (Supports<IKXMultiInputControl>(component)) {
       const std::string& line = params.Strings(i);
       if (std::find(multiLines.begin(), multiLines.end(), line) != multiLines.end()) continue;

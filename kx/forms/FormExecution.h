@@ -1,9 +1,10 @@
 // Form execution: TKXFormExecution runs what the browser posted against a
 // TKXForm, a full submit or a callback alike. It reads the fields that steer
 // the execution ("KX_Action", "KX_ActionParam", "callback", "KX_width",
-// "KX_height"), applies the posted values to the controls (all values first,
-// then the change events), runs the callback through the session's registry or
-// the submit procedure of the action component, and the form's default action.
+// "KX_height": each a number from 0 to 100,000, else ignored), applies the
+// posted values to the controls (all values first, then the change events),
+// runs the callback through the session's registry or the submit procedure of
+// the action component, and the form's default action.
 // Builds on forms/Forms.h.
 #pragma once
 
@@ -28,8 +29,8 @@ class TKXFormExecution {
   // except EAbort, which ends the procedure silently.
   void Execute();
   // Applies the posted values: hidden fields, repeated fields joined with ","
-  // ("a=1" and "a=2" become "a=1,2"), then every visible input control named by
-  // a field takes its value (a multi-input control once per distinct line), then
+  // ("a=1" and "a=2" become "a=1,2"), then every visible and enabled input
+  // control named by a field takes its value (a multi-input control once per distinct line), then
   // the controls whose value changed fire their change events. The failures of
   // single controls are collected and raised together as EKXException "The
   // following exception(s) occured" with one line "  NAME: message" each.

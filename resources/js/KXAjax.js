@@ -28,11 +28,12 @@ KX.Ajax = {
 /*
  * Asks the server to run the callback `name`. sender: the control's client object (or null); its input fields
  * are posted when its submitOnAsync is set. lock: the page is locked until the answer is applied. params: an
- * object of further fields. A callback of the same name and sender still waiting in the queue is replaced by
- * the newer one (a stream of mouse moves sends only the last).
+ * object of further fields. Every callback is queued and sent in order, so no click, key or change is lost while
+ * an answer is awaited; only a continuous event (a mouse move, resize or scroll) that follows the same one of the
+ * same sender at the end of the queue replaces it, so that a stream of them sends only the last.
  */
 KX.Ajax.callback = function (name, sender, lock, params) {
-  var entry = { name: String(name), sender: sender || null, lock: !!lock, params: params || {} }, i, queued;
+  var entry = { name: String(name), sender: sender || null, lock: !!lock, params: params || {} }, last;
   if (KX.Ajax.stopped) {
     return;
   }
@@ -44,16 +45,20 @@ KX.Ajax.callback = function (name, sender, lock, params) {
     KX.debug("callback " + entry.name + " dropped: a submit is under way");
     return;
   }
-  for (i = 0; i < KX.Ajax.queue.length; i++) {
-    queued = KX.Ajax.queue[i];
-    if (queued.name === entry.name && queued.sender === entry.sender) {
-      entry.lock = entry.lock || queued.lock;
-      KX.Ajax.queue[i] = entry;
-      return;
-    }
+  last = KX.Ajax.queue.length > 0 ? KX.Ajax.queue[KX.Ajax.queue.length - 1] : null;
+  if (last && last.name === entry.name && last.sender === entry.sender && KX.Ajax.isContinuous(entry.name)) {
+    entry.lock = entry.lock || last.lock;
+    KX.Ajax.queue[KX.Ajax.queue.length - 1] = entry;
+    return;
   }
   KX.Ajax.queue.push(entry);
   KX.Ajax.next();
+};
+
+/* Whether the callback answers a continuous event, by its name's event: NAME.DoOnAsyncMouseMove and any
+   callback whose event ends in "Resize" or "Scroll". */
+KX.Ajax.isContinuous = function (name) {
+  return /\.DoOnAsync(MouseMove|\w*Resize|\w*Scroll)$/.test(name);
 };
 
 /* Calls a callback once more (a server notifier's request). */

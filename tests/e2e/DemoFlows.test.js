@@ -82,6 +82,24 @@ describe("the demo application in chromium", () => {
     await tp.screenshot("after callback");
   });
 
+  // Clicks made while a callback is awaited wait in the queue; each is sent (the queue once kept only the last).
+  flow("three quick clicks on the async button give three callbacks, in order", async (tp) => {
+    await d.firstVisit(tp, demo.url);
+    const before = (await d.sessionState(tp.page)).trackID;
+    const requestsBefore = tp.requests.length;
+    await tp.page.evaluate((selector) => {
+      const button = document.querySelector(selector);
+      for (let i = 0; i < 3; ++i) button.click();
+    }, d.MAIN.async);
+    await tp.page.waitForFunction((expected) => window.GTrackID === expected && !KX.Ajax.busy &&
+                                  KX.Ajax.queue.length === 0, before + 3);
+    const callbacks = tp.requests.slice(requestsBefore).filter((r) => /\/callback\?/.test(r.url));
+    assert.deepEqual(callbacks.map((r) => new URL(r.url).searchParams.get("callback")),
+                     ["BUTTON2.DoOnAsyncClick", "BUTTON2.DoOnAsyncClick", "BUTTON2.DoOnAsyncClick"]);
+    assert.deepEqual(callbacks.map(d.postedTrackID), [before, before + 1, before + 2],
+                     "each callback carries the track id the answer before it set");
+  });
+
   flow("the message box appears and goes away", async (tp) => {
     await d.firstVisit(tp, demo.url);
     await tp.page.fill(d.MAIN.edit, "it's \"quoted\" </script>");

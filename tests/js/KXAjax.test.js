@@ -209,17 +209,40 @@ test("failed callbacks are reported as the page's error mode says, and an error 
   assert.equal(expired.alerts.length, 0);
 });
 
-test("a waiting callback of the same name and sender is replaced by the newer one", () => {
+// Every click, key and change waiting behind an answer is sent (a click replaced the waiting one); only a
+// continuous event right behind the same one of the same sender replaces it.
+test("waiting callbacks are all sent in order; only repeated continuous events merge", () => {
+  const cases = [
+    { calls: ["BUTTON1.DoOnAsyncClick", "BUTTON1.DoOnAsyncClick", "BUTTON1.DoOnAsyncClick"],
+      sent: ["BUTTON1.DoOnAsyncClick#1", "BUTTON1.DoOnAsyncClick#2", "BUTTON1.DoOnAsyncClick#3"] },
+    { calls: ["EDIT1.DoOnAsyncKeyUp", "EDIT1.DoOnAsyncKeyUp", "EDIT1.DoOnAsyncChange", "EDIT1.DoOnAsyncChange"],
+      sent: ["EDIT1.DoOnAsyncKeyUp#1", "EDIT1.DoOnAsyncKeyUp#2", "EDIT1.DoOnAsyncChange#3",
+             "EDIT1.DoOnAsyncChange#4"] },
+    { calls: ["EDIT1.DoOnAsyncMouseMove", "EDIT1.DoOnAsyncMouseMove", "EDIT1.DoOnAsyncMouseMove"],
+      sent: ["EDIT1.DoOnAsyncMouseMove#1", "EDIT1.DoOnAsyncMouseMove#3"] },
+    { calls: ["EDIT1.DoOnAsyncMouseMove", "EDIT1.DoOnAsyncClick", "EDIT1.DoOnAsyncMouseMove"],
+      sent: ["EDIT1.DoOnAsyncMouseMove#1", "EDIT1.DoOnAsyncClick#2", "EDIT1.DoOnAsyncMouseMove#3"] },
+    { calls: ["A.First", "EDIT1.DoOnAsyncMouseMove", "EDIT1.DoOnAsyncMouseMove", "EDIT1.DoOnAsyncResize",
+              "EDIT1.DoOnAsyncResize", "EDIT1.DoOnAsyncScroll", "EDIT1.DoOnAsyncScroll"],
+      sent: ["A.First#1", "EDIT1.DoOnAsyncMouseMove#3", "EDIT1.DoOnAsyncResize#5", "EDIT1.DoOnAsyncScroll#7"] },
+  ];
+  for (const { calls, sent } of cases) {
+    const world = page(BODY, GLOBALS);
+    const w = world.window;
+    calls.forEach((name, i) => w.KX.Ajax.callback(name, w.EDIT1KXCL, false, { n: String(i + 1) }));
+    for (let i = 0; i < world.requests.length; i++) {
+      world.requests[i].respond(200, response());
+    }
+    assert.deepEqual(world.requests.map((r) => `${r.query().callback}#${r.form().n}`), sent, calls.join(" "));
+  }
+  // Another sender's mouse move is its own callback.
   const world = page(BODY, GLOBALS);
   const w = world.window;
   w.KX.Ajax.callback("A.First", null, false, {});
-  w.KX.Ajax.callback("EDIT1.DoOnAsyncMouseMove", w.EDIT1KXCL, false, { x: "1" });
-  w.KX.Ajax.callback("EDIT1.DoOnAsyncMouseMove", w.EDIT1KXCL, false, { x: "2" });
-  world.requests[0].respond(200, response());
-  assert.equal(world.requests.length, 2);
-  assert.equal(world.requests[1].form().x, "2");
-  world.requests[1].respond(200, response());
-  assert.equal(world.requests.length, 2);
+  w.KX.Ajax.callback("X.DoOnAsyncMouseMove", w.EDIT1KXCL, false, {});
+  w.KX.Ajax.callback("X.DoOnAsyncMouseMove", w.BUTTON1KXCL, false, {});
+  for (let i = 0; i < world.requests.length; i++) world.requests[i].respond(200, response());
+  assert.equal(world.requests.length, 3);
 });
 
 test("keep-alive pings the session every interval and stops at 0", () => {

@@ -2,15 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "kx/appserver/ServerController.h"
+#include "kx/foundation/AppInfo.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/controls/Buttons.h"
 #include "kx/controls/Labels.h"
+#include "kx/forms/TemplateProcessor.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {
@@ -24,6 +30,14 @@ class TFirstForm : public TKXAppForm {
 
 class TStartForm : public TKXAppForm {
   KX_COMPONENT_CLASS(TStartForm, TKXAppForm)
+};
+
+// A form that asks for its release while it is still being made, before it has its session.
+class TEarlyReleased : public TKXAppForm {
+  KX_COMPONENT_CLASS(TEarlyReleased, TKXAppForm)
+
+ public:
+  TEarlyReleased() { Release(); }
 };
 
 // A message form of the author's own, derived from the framework's.
@@ -94,6 +108,24 @@ TEST(TKXAppForm, SetURLPublishesAFormHandlerForTheClass) {
   EXPECT_EQ(handler->FormClass(), &TFirstForm::ClassRecord());
   EXPECT_EQ(FindClass("tfirstform"), &TFirstForm::ClassRecord());
   THandlers::Clear();
+}
+
+// The release asked for during construction is carried out once the form
+// belongs to its session: it goes at the end of the request (it was kept).
+TEST(TKXAppForm, AReleaseRequestedBeforeSetUpIsCarriedOut) {
+  TAppFormFixture f;
+  auto* first = TComponent::Create<TFirstForm>(f.Session);
+  first->Show();
+  SetWebApplication(nullptr);  // the constructor finds no session
+  TComponentRef<TEarlyReleased> early(TComponent::Create<TEarlyReleased>(f.Session));
+  SetWebApplication(f.Session);
+  ASSERT_NE(early.Get(), nullptr);
+  EXPECT_TRUE(early->Released());
+  EXPECT_EQ(early->Width(), 300);
+  TStringList params;
+  f.Session->ExecuteActiveForm(params);
+  EXPECT_EQ(early.Get(), nullptr);
+  EXPECT_EQ(f.Session->GetActiveForm(), first);
 }
 
 TEST(TKXShowMessage, ShowsTheTextAndAnOkButtonOverTheActiveForm) {
@@ -179,6 +211,38 @@ TEST(TKXShowMessage, OkReleasesDerivedMessageForms) {
   message->ButnOk()->Submit("");
   EXPECT_TRUE(message->Released());
   EXPECT_EQ(f.Session->GetActiveForm(), first);
+}
+
+// The template name given to the message form lays it out when the file is in
+// the template folder (it was ignored); without the file the default layout does.
+TEST(TKXShowMessage, TemplateInTheTemplateFolderLaysTheMessageOut) {
+  for (const bool present : {true, false}) {
+    SCOPED_TRACE(present);
+    TAppFormFixture f;
+    std::string folder = gsTempPath() + "kx-message-XXXXXX";
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    f.Controller->SetTemplateDir(folder);
+    if (present)
+      std::ofstream(folder + "/Note.html", std::ios::binary)
+          << "<html><head></head><body><p>DESIGNED</p>{%textMessage%}{%butnOk%}</body></html>";
+    TComponent::Create<TFirstForm>(f.Session)->Show();
+    f.Session->ShowMessage("Saved", smSameWindow, "Note.html");
+    auto* message = dynamic_cast<TKXShowMessage*>(f.Session->GetActiveForm());
+    ASSERT_NE(message, nullptr);
+    auto* processor = dynamic_cast<TKXTemplateProcessorHTML*>(message->LayoutMgr());
+    EXPECT_EQ(processor != nullptr, present);
+    if (processor != nullptr) {
+      EXPECT_EQ(processor->Templates().Default(), "Note.html");
+    }
+
+    TKXRenderStream stream(true, true);
+    message->GenerateForm(stream);
+    const std::string page = stream.GetAsString();
+    EXPECT_EQ(page.find("DESIGNED") != std::string::npos, present);
+    EXPECT_NE(page.find("Saved"), std::string::npos);
+    EXPECT_NE(page.find("BUTNOK"), std::string::npos);
+    std::filesystem::remove_all(folder);
+  }
 }
 
 }  // namespace

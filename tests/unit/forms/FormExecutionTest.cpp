@@ -185,14 +185,26 @@ TEST_F(TKXFormExecutionTest, FailingControlsAreReportedTogether) {
   EXPECT_EQ(mForm->Clicks, 0);
 }
 
-TEST_F(TKXFormExecutionTest, InvisibleAndNonEditableControlsKeepTheirValue) {
-  mForm->Edit1->SetVisible(false);
-  Post({"EDIT1=x", "KX_ActionParam=p"});
-  EXPECT_EQ(mForm->Edit1->Text(), "");
-  mForm->Edit1->SetVisible(true);
-  mForm->Edit1->SetEditable(false);
-  Post({"EDIT1=x", "KX_ActionParam=p"});
-  EXPECT_EQ(mForm->Edit1->Text(), "");
+// A browser posts no value for an invisible or disabled control, so a value
+// posted for one is forged and ignored (the disabled case was taken).
+TEST_F(TKXFormExecutionTest, InvisibleDisabledAndNonEditableControlsKeepTheirValue) {
+  struct TCase {
+    const char* Name;
+    void (*Set)(TFlowEdit&);
+  };
+  const TCase cases[] = {
+      {"invisible", [](TFlowEdit& edit) { edit.SetVisible(false); }},
+      {"disabled", [](TFlowEdit& edit) { edit.SetEnabled(false); }},
+      {"not editable", [](TFlowEdit& edit) { edit.SetEditable(false); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto* edit = AddControl<TFlowEdit>(mForm.get(), mForm.get(), std::string("E") + std::to_string(&c - cases), 0, 90);
+    c.Set(*edit);
+    Post({edit->Name() + "=forged", "KX_Action=BUTTON1"});
+    EXPECT_EQ(edit->Text(), "");
+  }
+  EXPECT_EQ(mForm->Clicks, 3);
 }
 
 TEST_F(TKXFormExecutionTest, ChangeEventsFollowAllValuesAndPrecedeTheSubmit) {
@@ -225,17 +237,31 @@ TEST_F(TKXFormExecutionTest, MultiInputControlTakesEachNameAndUploadsAreTold) {
   EXPECT_EQ(plain->Text(), "first,second");
 }
 
-TEST_F(TKXFormExecutionTest, WindowSizeNeedsBothSidesAndKeepsWhatIsNoNumber) {
-  mForm->SetBounds(0, 0, 300, 200);
-  Post({"KX_width=640"});
-  EXPECT_EQ(mForm->Width(), 300);
-  Post({"KX_width=640", "KX_height=480"});
-  EXPECT_EQ(mForm->Width(), 640);
-  EXPECT_EQ(mForm->Height(), 480);
-  EXPECT_EQ(mForm->Params().Count(), 0);
-  Post({"KX_width=wide", "KX_height=500"});
-  EXPECT_EQ(mForm->Width(), 640);
-  EXPECT_EQ(mForm->Height(), 500);
+// A side that is no number from 0 to 100,000 keeps the form's current side
+// (an unbounded side was taken).
+TEST_F(TKXFormExecutionTest, WindowSizeNeedsBothSidesAndKeepsWhatIsNoSize) {
+  struct TCase {
+    std::vector<std::string> Posted;
+    int Width, Height;
+  };
+  const TCase cases[] = {
+      {{"KX_width=640"}, 300, 200},
+      {{"KX_width=640", "KX_height=480"}, 640, 480},
+      {{"KX_width=wide", "KX_height=500"}, 300, 500},
+      {{"KX_width=99999999", "KX_height=480"}, 300, 480},
+      {{"KX_width=100000", "KX_height=100001"}, 100000, 200},
+      {{"KX_width=0", "KX_height=-1"}, 0, 200},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Posted.back());
+    mForm->SetBounds(0, 0, 300, 200);
+    TStringList params;
+    for (const std::string& line : c.Posted) params.Add(line);
+    mForm->ExecuteForm(params);
+    EXPECT_EQ(mForm->Width(), c.Width);
+    EXPECT_EQ(mForm->Height(), c.Height);
+    EXPECT_EQ(mForm->Params().Count(), c.Posted.size() == 2 ? 0 : 1);
+  }
 }
 
 TEST(TKXFormExecution, RepeatedFieldsAreJoined) {
