@@ -17,6 +17,13 @@
 
 namespace kx {
 
+int PostedWindowSide(std::string_view text, int current) {
+  constexpr int kMaxWindowSide = 100000;
+  int value = 0;
+  if (!TryStrToInt(text, value) || value < 0 || value > kMaxWindowSide) return current;
+  return value;
+}
+
 namespace {
 
 thread_local TKXApplication* tCurrentApplication = nullptr;

@@ -257,6 +257,10 @@ class TKXPermissions : public TObject {
 // Called with handled false; setting it true replaces the default error display.
 using TKXExecuteFormErrorEvent = std::function<void(TObject* sender, const std::exception& error, bool& handled)>;
 
+// A window side the browser posted (KX_width, KX_height), in pixels: a number from 0 to 100,000; anything else (no
+// number, negative, absurdly large) keeps current.
+int PostedWindowSide(std::string_view text, int current);
+
 // One user session. Created (already locked and registered in the session
 // store) by session dispatch through TComponent::Create<TKXApplication>(nullptr,
 // browser, request, reply, clientIP, user, password, scriptName); freed by the

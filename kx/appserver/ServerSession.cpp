@@ -476,8 +476,8 @@ void TKXServerSession::NewSessionStartPage() { StartPage(false); }
 void TKXServerSession::NewSessionCallbackStartPage() { StartPage(true); }
 
 void TKXServerSession::StartCheck() {
-  int width = IntParam("KX_width", -1);
-  int height = IntParam("KX_height", -1);
+  const int width = WindowSideParam("KX_width", -1);
+  const int height = WindowSideParam("KX_height", -1);
   if (width > -1) mSession->SetFormWidth(width);
   if (height > -1) mSession->SetFormHeight(height);
   mReply->WriteString(FillPageTemplate("KX_TPL_STARTCHECK",
@@ -632,8 +632,8 @@ void TKXServerSession::BackButtonResync() {
 void TKXServerSession::Resize() {
   IKXHTMLForm* form = Supports<IKXHTMLForm>(mSession->GetActiveForm());
   if (form == nullptr) return;
-  const int width = IntParam("KX_width", form->Width());
-  const int height = IntParam("KX_height", form->Height());
+  const int width = WindowSideParam("KX_width", form->Width());
+  const int height = WindowSideParam("KX_height", form->Height());
   form->SetBounds(0, 0, width, height);
   form->SetDoRefreshControl(false);
   mSession->SetFormWidth(width);
@@ -696,10 +696,8 @@ void TKXServerSession::SetSessionCookie() {
                               options->HttpOnly(), options->Secure());
 }
 
-int TKXServerSession::IntParam(const std::string& name, int defaultValue) const {
-  int value = defaultValue;
-  if (mParams == nullptr || !TryStrToInt(mParams->Values(name), value)) return defaultValue;
-  return value;
+int TKXServerSession::WindowSideParam(const std::string& name, int defaultValue) const {
+  return mParams == nullptr ? defaultValue : PostedWindowSide(mParams->Values(name), defaultValue);
 }
 
 // ---------------------------------------------------------------------------

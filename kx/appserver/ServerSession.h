@@ -129,8 +129,8 @@ class TKXServerSession : public TKXServer {
   void SetSessionCookie();
   // Streams the session's callback response as the reply body.
   void StreamCallBackResponse();
-  // The integer parameter, or defaultValue when absent or not a number.
-  int IntParam(const std::string& name, int defaultValue) const;
+  // The posted window side of that name (PostedWindowSide), or defaultValue.
+  int WindowSideParam(const std::string& name, int defaultValue) const;
 
   // The held session; set and cleared by its TKXSessionHold.
   TKXApplication* mSession = nullptr;

@@ -25,15 +25,6 @@ void RemoveAll(TStrings& params, const std::string& name) {
   for (int index = params.IndexOfName(name); index >= 0; index = params.IndexOfName(name)) params.Delete(index);
 }
 
-// A posted window side in pixels: a number from 0 to 100,000; anything else
-// (no number, negative, absurdly large) keeps the current side.
-int WindowSide(const std::string& text, int current) {
-  constexpr int kMaxWindowSide = 100000;
-  int value = 0;
-  if (!TryStrToInt(text, value) || value < 0 || value > kMaxWindowSide) return current;
-  return value;
-}
-
 // Whether a control takes posted values: an invisible or disabled control
 // posts nothing from a browser, so a value posted for it is forged.
 bool TakesPostedValue(TComponent* component) {
@@ -86,8 +77,8 @@ void TKXFormExecution::Execute() {
   const std::string widthText = params.Values("KX_width");
   const std::string heightText = params.Values("KX_height");
   if (!widthText.empty() && !heightText.empty()) {
-    const int width = WindowSide(widthText, mForm.Width());
-    const int height = WindowSide(heightText, mForm.Height());
+    const int width = PostedWindowSide(widthText, mForm.Width());
+    const int height = PostedWindowSide(heightText, mForm.Height());
     mForm.SetBounds(0, 0, width, height);
     if (TKXApplication* application = mForm.WebApplication()) {
       application->SetFormWidth(width);

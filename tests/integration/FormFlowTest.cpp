@@ -438,6 +438,18 @@ TEST_F(FormFlowTest, ResizeAnswersThePositionsOfTheControlsThatMoved) {
   EXPECT_EQ(CookieTrack(), "2");
 }
 
+// A forged resize cannot give the form an absurd size: sides outside 0 to 100,000 keep the form's own.
+TEST_F(FormFlowTest, ResizeIgnoresWindowSidesOutOfRange) {
+  OpenMainForm();
+  const int width = Form()->Width(), height = Form()->Height();
+  Send("GET", "/$/resize", "KX_width=99999999&KX_height=-5&KX_TrackID_=" + CookieTrack(), {});
+  EXPECT_EQ(Form()->Width(), width);
+  EXPECT_EQ(Form()->Height(), height);
+  Send("GET", "/$/resize", "KX_width=100000&KX_height=0&KX_TrackID_=" + CookieTrack(), {});
+  EXPECT_EQ(Form()->Width(), 100000);
+  EXPECT_EQ(Form()->Height(), 0);
+}
+
 // A handler shows another form and releases its own: the session frees the
 // released form after the request and answers with the form now active.
 TEST_F(FormFlowTest, ReleasedFormIsFreedAfterTheRequest) {
