@@ -1,8 +1,10 @@
 #include "kx/appserver/Server.h"
 
+#include <arpa/inet.h>
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cstring>
 
 #include "kx/appserver/Application.h"
 #include "kx/appserver/Base64Text.h"
@@ -83,7 +85,62 @@ bool IsBareFileName(const std::string& name) {
   return true;
 }
 
+// The canonical text of an IP address ("::ffff:192.0.2.1" -> "192.0.2.1"), given bare, in brackets, with a port
+// ("192.0.2.1:80", "[::1]:80") or between blanks; empty when text is not an IP address.
+std::string CanonicalAddress(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  if (text.starts_with('[')) {
+    const std::size_t close = text.find(']');
+    if (close == std::string_view::npos) return std::string();
+    text = text.substr(1, close - 1);
+  } else if (const std::size_t colon = text.find(':');
+             colon != std::string_view::npos && text.find(':', colon + 1) == std::string_view::npos) {
+    text = text.substr(0, colon);  // IPv4 with a port
+  }
+  const std::string bare(text);
+  char canonical[INET6_ADDRSTRLEN] = {};
+  in_addr v4{};
+  if (inet_pton(AF_INET, bare.c_str(), &v4) == 1) return inet_ntop(AF_INET, &v4, canonical, sizeof canonical);
+  in6_addr v6{};
+  if (inet_pton(AF_INET6, bare.c_str(), &v6) != 1) return std::string();
+  if (IN6_IS_ADDR_V4MAPPED(&v6)) {
+    std::memcpy(&v4, &v6.s6_addr[12], sizeof v4);
+    return inet_ntop(AF_INET, &v4, canonical, sizeof canonical);
+  }
+  return inet_ntop(AF_INET6, &v6, canonical, sizeof canonical);
+}
+
 }  // namespace
+
+std::string ClientAddress(std::string_view remoteAddr, std::string_view forwardedFor, std::string_view clientIP,
+                          const std::vector<std::string>& trustedProxies) {
+  const auto trusted = [&](const std::string& address) {
+    if (address.empty()) return false;
+    for (const std::string& proxy : trustedProxies)
+      if (CanonicalAddress(proxy) == address) return true;
+    return false;
+  };
+  const std::string peer(remoteAddr);
+  if (!trusted(CanonicalAddress(peer))) return peer;
+  if (forwardedFor.find_first_not_of(" \t,") == std::string_view::npos) {
+    const std::string client = CanonicalAddress(clientIP);
+    return client.empty() ? peer : client;
+  }
+  // Each proxy appends the address it was reached from: read from the right, past the proxies we trust.
+  std::string address;
+  std::string_view rest = forwardedFor;
+  while (!rest.empty()) {
+    const std::size_t comma = rest.rfind(',');
+    const std::string_view entry = comma == std::string_view::npos ? rest : rest.substr(comma + 1);
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(0, comma);
+    if (entry.find_first_not_of(" \t") == std::string_view::npos) continue;
+    address = CanonicalAddress(entry);
+    if (address.empty()) return peer;
+    if (!trusted(address)) return address;
+  }
+  return address.empty() ? peer : address;
+}
 
 // ---------------------------------------------------------------------------
 // Creation
@@ -160,12 +217,8 @@ void TKXServer::SetCookiePath() {
 }
 
 void TKXServer::GetClientIP() {
-  if (!mRequest->ForwardedFor().empty())
-    mClientIP = mRequest->ForwardedFor();
-  else if (!mRequest->HttpClientIP().empty())
-    mClientIP = mRequest->HttpClientIP();
-  else
-    mClientIP = mRequest->RemoteAddr();
+  mClientIP = ClientAddress(mRequest->RemoteAddr(), mRequest->ForwardedFor(), mRequest->HttpClientIP(),
+                            gSC->TrustedProxies());
 }
 
 void TKXServer::GetUserPass() {

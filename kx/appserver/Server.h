@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kx/appserver/Runtime.h"
 #include "kx/foundation/HttpReply.h"
@@ -59,7 +60,7 @@ class TKXServer : public TObject {
   void SetBaseUrl();
   // CookiePath := the base URL without its last character, made to begin and end with "/".
   void SetCookiePath();
-  // ClientIP := the forwarded-for address, else the client-IP header, else the connection's address.
+  // ClientIP := ClientAddress of the request, with the controller's TrustedProxies.
   void GetClientIP();
   // Username and Password from the host's decoded user, else from a "Basic" authorization value. Credentials
   // that do not decode leave both empty: a failed login, never an error page.
@@ -156,6 +157,15 @@ class TKXServer : public TObject {
   // Sends the embedded internal file name; false when it is not registered.
   bool SendInternalStream(const std::string& name, bool& compressed, bool& cacheable);
 };
+
+// The client of a request for the session checks and limits. remoteAddr, the connection's peer, is the client
+// unless it is one of trustedProxies: then the right-most address of forwardedFor (a comma-separated list) that is
+// not a trusted proxy (all of them trusted: the left-most), or, without forwardedFor, clientIP (the Client-IP
+// header). A forwarded address comes back in its canonical form (an IPv4-mapped IPv6 address as IPv4); one that
+// is not an IP address, and a header that is empty, leave the peer as the client. So headers a client forges are
+// believed only when a proxy the application trusts passed them on, and that proxy's own entry is the one used.
+std::string ClientAddress(std::string_view remoteAddr, std::string_view forwardedFor, std::string_view clientIP,
+                          const std::vector<std::string>& trustedProxies);
 
 // The server object of the calling thread's current request; nullptr outside HttpExecute.
 inline thread_local TKXServer* gKXServer = nullptr;

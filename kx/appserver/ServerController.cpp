@@ -1,5 +1,6 @@
 #include "kx/appserver/ServerController.h"
 
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@ namespace kx {
 
 namespace {
 
+constexpr char kInvalidSessionLimit[] = "Invalid session limit.";
 constexpr char kLockedMessage[] = " is locked. Suggestion: Set in ServerController OnConfig event instead.";
 constexpr char kEmptyAppName[] = "Application name cannot be empty";
 constexpr char kInvalidAppName[] =
@@ -214,6 +216,11 @@ void TSessionTimeoutThread::Run() {
         // Nothing to report; the next session is freed all the same.
       }
       if (gSetWebApplicationThreadVar) gSetWebApplicationThreadVar(nullptr);
+    }
+    // Freed sessions leave their memory scattered through the heap, where the allocator keeps it.
+    if (mList.size() >= TrimAfterFreed) {
+      malloc_trim(0);
+      ++mMemoryTrims;
     }
     mList.clear();
   }
@@ -419,6 +426,23 @@ void TKXServerControllerBase::SetCacheDir(const std::string& value) {
 void TKXServerControllerBase::SetSessionTimeout(std::int32_t value) {
   if (value < 0 || value > 65535) throw Exception(kInvalidSessionTimeout);
   FSessionTimeout = value;
+}
+
+void TKXServerControllerBase::SetMaxSessions(std::int32_t value) {
+  CheckLock("MaxSessions");
+  if (value < 0) throw Exception(kInvalidSessionLimit);
+  FMaxSessions = value;
+}
+
+void TKXServerControllerBase::SetMaxSessionsPerIP(std::int32_t value) {
+  CheckLock("MaxSessionsPerIP");
+  if (value < 0) throw Exception(kInvalidSessionLimit);
+  FMaxSessionsPerIP = value;
+}
+
+void TKXServerControllerBase::SetTrustedProxies(std::vector<std::string> value) {
+  CheckLock("TrustedProxies");
+  FTrustedProxies = std::move(value);
 }
 
 void TKXServerControllerBase::SetTemplateDir(const std::string& value) {

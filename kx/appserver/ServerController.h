@@ -251,6 +251,8 @@ class TSessionTimeoutThread : public TKXTimedThread {
  public:
   static constexpr std::int32_t DefaultInterval = 60000;
   static constexpr int PurgeEveryRuns = 60;
+  // A run that frees this many sessions or more gives the freed memory back to the system (malloc_trim).
+  static constexpr std::size_t TrimAfterFreed = 64;
 
   // Created suspended, named "KX Session Timeout Thread".
   explicit TSessionTimeoutThread(TKXServerControllerBase& controller, std::int32_t interval = DefaultInterval);
@@ -260,6 +262,8 @@ class TSessionTimeoutThread : public TKXTimedThread {
   // One run, as the thread does it each time its interval elapses.
   void Run();
   int RunCount() const { return mRunCount; }
+  // The runs that gave memory back.
+  int MemoryTrims() const { return mMemoryTrims; }
 
  protected:
   void DoExecute() override { Run(); }
@@ -268,6 +272,7 @@ class TSessionTimeoutThread : public TKXTimedThread {
  private:
   TKXServerControllerBase& mController;
   int mRunCount = 0;
+  int mMemoryTrims = 0;
   std::vector<TKXApplication*> mList;
 };
 
@@ -426,6 +431,17 @@ class TKXServerControllerBase : public TDataModule,
   TKXMobileOptions* MobileOptions() const { return FMobileOptions.get(); }
   bool LogSessionEvents() const { return FLogSessionEvents; }
   void SetLogSessionEvents(bool value) { FLogSessionEvents = value; }
+  // Live sessions in all and per client address (the server's ClientIP); a request that would start one more is
+  // answered 503 with "Retry-After". 100,000 and 1,000 by default; 0: no limit. Locked; a negative value raises
+  // "Invalid session limit.".
+  std::int32_t MaxSessions() const { return FMaxSessions; }
+  void SetMaxSessions(std::int32_t value);
+  std::int32_t MaxSessionsPerIP() const { return FMaxSessionsPerIP; }
+  void SetMaxSessionsPerIP(std::int32_t value);
+  // The addresses whose X-Forwarded-For and Client-IP headers are believed when they are the connection's peer;
+  // "127.0.0.1" and "::1" by default (a reverse proxy on this machine), empty: none. Locked.
+  const std::vector<std::string>& TrustedProxies() const { return FTrustedProxies; }
+  void SetTrustedProxies(std::vector<std::string> value);
 
   // --- Unpublished state.
 
@@ -573,6 +589,9 @@ class TKXServerControllerBase : public TDataModule,
   std::unique_ptr<TKXBackButtonOptions> FBackButtonOptions;
   std::unique_ptr<TKXMobileOptions> FMobileOptions;
   bool FLogSessionEvents = false;
+  std::int32_t FMaxSessions = 100000;
+  std::int32_t FMaxSessionsPerIP = 1000;
+  std::vector<std::string> FTrustedProxies{"127.0.0.1", "::1"};
 
   bool mLocked = false;
   TKXRuntime& mRuntime;

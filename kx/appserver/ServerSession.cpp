@@ -368,10 +368,16 @@ bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hol
   const bool isNew = mSession == nullptr;
   if (isNew) {
     if (gSC->AuthBeforeNewSession()) CheckAuth();
+    // Asked first so that a flood costs no session object; the store judges again under its lock.
+    if (store->SessionLimitReached(mClientIP)) SendTooManySessions();
     // The new session registers itself in the store, locked.
-    hold.Take(TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(mRequest->UserAgent()),
-                                                 mRequest.get(), mReply.get(), mClientIP, mUsername, mPassword,
-                                                 mRequest->ScriptName()));
+    try {
+      hold.Take(TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(mRequest->UserAgent()),
+                                                   mRequest.get(), mReply.get(), mClientIP, mUsername, mPassword,
+                                                   mRequest->ScriptName()));
+    } catch (const ESessionLimitReached&) {
+      SendTooManySessions();
+    }
     try {
       if (mRestart) mSession->RunParams().SetRawString(savedRunParams);
       mSession->SetNewSessionTimeout();
@@ -408,6 +414,15 @@ void TKXServerSession::SecurityCheck() {
   if (options->CheckSameUA() &&
       (mSession->Browser() == nullptr || mRequest->UserAgent() != mSession->Browser()->UserAgent()))
     throw EKXSecurityException("The browser you are using is different than the one that initiated the session.");
+}
+
+void TKXServerSession::SendTooManySessions() {
+  ResetReply();
+  mReply->SetCode(503);
+  mReply->SetContentType("text/plain");
+  mReply->AddHeader("Retry-After", IntToStr(SessionLimitRetryAfter));
+  mReply->WriteString("503 - Too many sessions. Please try again later.");
+  Abort();
 }
 
 std::string TKXServerSession::RunParamsText(bool always) {

@@ -71,6 +71,10 @@ class TKXSessionHold {
 
 class TKXServerSession : public TKXServer {
  public:
+  // Seconds a client refused a session for the controller's limits is asked to wait: the timeout thread's
+  // interval, after which expired sessions have made room.
+  static constexpr int SessionLimitRetryAfter = 60;
+
   TKXServerSession(void* buffer, std::int32_t bufferSize);
 
   // The session of this request while it is held; nullptr otherwise.
@@ -96,9 +100,12 @@ class TKXServerSession : public TKXServer {
   std::string GetSessionId(const std::string& path);
   void SetUrlPaths(const std::string& path, const std::string& id);
   void SetSessionBaseURL(const std::string& id);
-  // True when a new session was created. Either way hold has the session afterwards.
+  // True when a new session was created. Either way hold has the session afterwards. A new session beyond the
+  // controller's MaxSessions or MaxSessionsPerIP is not created: SendTooManySessions answers.
   bool LookupOrCreate(const std::string& id, TKXSessionHold& hold);
   void SecurityCheck();
+  // A fresh reply: 503 with "Retry-After" and a plain message; then the silent abort.
+  [[noreturn]] void SendTooManySessions();
   std::string RunParamsText(bool always);
   // The steps of the route table: each answers the request's path (mSessionId,
   // mUrlPath) on its own.

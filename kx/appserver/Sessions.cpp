@@ -14,33 +14,42 @@ TKXSessions* SessionStore() { return dynamic_cast<TKXSessions*>(gSessions.Get())
 // ---------------------------------------------------------------------------
 // TKXSessionList
 
-void TKXSessionList::Add(const std::string& id, TKXApplication* session) {
-  if (!mItems.emplace(id, session).second) throw EStringListError("String list does not allow duplicates");
+void TKXSessionList::Add(const std::string& id, TKXApplication* session, const std::string& clientIP) {
+  if (!mItems.emplace(id, TEntry{session, clientIP}).second)
+    throw EStringListError("String list does not allow duplicates");
+  ++mPerAddress[clientIP];
 }
 
 TKXApplication* TKXSessionList::Find(const std::string& id) const {
   if (id.empty()) return nullptr;
   auto found = mItems.find(id);
-  return found == mItems.end() ? nullptr : found->second;
+  return found == mItems.end() ? nullptr : found->second.Session;
 }
 
 TKXApplication* TKXSessionList::Remove(const std::string& id) {
   auto found = mItems.find(id);
   if (found == mItems.end()) return nullptr;
-  TKXApplication* session = found->second;
+  TKXApplication* session = found->second.Session;
+  auto address = mPerAddress.find(found->second.ClientIP);
+  if (address != mPerAddress.end() && --address->second <= 0) mPerAddress.erase(address);
   mItems.erase(found);
   return session;
 }
 
+int TKXSessionList::CountOf(const std::string& clientIP) const {
+  auto found = mPerAddress.find(clientIP);
+  return found == mPerAddress.end() ? 0 : found->second;
+}
+
 bool TKXSessionList::Exists(const TKXApplication* session) const {
   for (const auto& item : mItems)
-    if (item.second == session) return true;
+    if (item.second.Session == session) return true;
   return false;
 }
 
 void TKXSessionList::GetObjectList(std::vector<TKXApplication*>& list) const {
   list.reserve(list.size() + mItems.size());
-  for (const auto& item : mItems) list.push_back(item.second);
+  for (const auto& item : mItems) list.push_back(item.second.Session);
 }
 
 std::string TKXSessionList::NewSessionID() const {
@@ -84,11 +93,25 @@ void TKXSessions::DoOnDestroySession(TKXApplication* session) {
   if (OnDestroySession) OnDestroySession(session);
 }
 
+bool TKXSessions::LimitReached(const std::string& clientIP) const {
+  if (!gSC) return false;
+  const std::int32_t all = gSC->MaxSessions();
+  const std::int32_t perAddress = gSC->MaxSessionsPerIP();
+  return (all > 0 && FSessions.Count() >= all) || (perAddress > 0 && FSessions.CountOf(clientIP) >= perAddress);
+}
+
+bool TKXSessions::SessionLimitReached(const std::string& clientIP) const {
+  TKXReadGuard guard(FLock);
+  return LimitReached(clientIP);
+}
+
 void TKXSessions::AddSessionAndLock(TKXApplication* session) {
+  // Judged here, under the write lock, so that requests racing for the last place cannot both take it.
+  if (LimitReached(session->IP())) throw ESessionLimitReached("Too many sessions.");
   // Only tried under the store lock, as everywhere: a session nobody else knows yet is always free.
   ESessionAlreadyLocked::IfFalse(session->TryLock(), "Error while trying to add a new session: it is locked.");
   try {
-    FSessions.Add(session->AppID(), session);
+    FSessions.Add(session->AppID(), session, session->IP());
   } catch (const std::exception& e) {
     session->Unlock();
     throw Exception("Error while trying to add a new session: " + std::string(e.what()));

@@ -19,16 +19,17 @@
 
 #include "kx/appserver/Application.h"
 #include "kx/appserver/ServerController.h"
+#include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/Locks.h"
 #include "kx/platform/Classes.h"
 
 namespace kx {
 
-// The live sessions by id; ids compare case-sensitively.
+// The live sessions by id; ids compare case-sensitively. Counts the sessions of each client address.
 class TKXSessionList {
  public:
   // Raises EStringListError "String list does not allow duplicates" for an id already listed.
-  void Add(const std::string& id, TKXApplication* session);
+  void Add(const std::string& id, TKXApplication* session, const std::string& clientIP = std::string());
   // nullptr for an unknown or empty id.
   TKXApplication* Find(const std::string& id) const;
   // Deletes the entry and returns its session (nullptr when unknown).
@@ -39,12 +40,23 @@ class TKXSessionList {
   // A fresh NewGuidEncode64 id that is not listed.
   std::string NewSessionID() const;
   int Count() const { return int(mItems.size()); }
+  // The listed sessions added with clientIP.
+  int CountOf(const std::string& clientIP) const;
   bool Empty() const { return mItems.empty(); }
-  TKXApplication* First() const { return mItems.empty() ? nullptr : mItems.begin()->second; }
+  TKXApplication* First() const { return mItems.empty() ? nullptr : mItems.begin()->second.Session; }
 
  private:
-  std::map<std::string, TKXApplication*> mItems;
+  struct TEntry {
+    TKXApplication* Session;
+    std::string ClientIP;
+  };
+  std::map<std::string, TEntry> mItems;
+  // Only addresses with at least one session.
+  std::map<std::string, int> mPerAddress;
 };
+
+// A new session would pass the server controller's MaxSessions or MaxSessionsPerIP.
+KX_DECLARE_KX_EXCEPTION(ESessionLimitReached, EKXException);
 
 // The ids of expired sessions with their run parameters (raw text), so that a
 // request for an expired session can restart it with them.
@@ -111,8 +123,12 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // lock. A duplicate id raises Exception "Error while trying to add a new
   // session: " + the list's message, and leaves session unlocked. The lock is
   // only tried (a new session is free): a session held by another thread
-  // raises ESessionAlreadyLocked.
+  // raises ESessionAlreadyLocked. A session beyond the controller's limits
+  // (SessionLimitReached for its IP) raises ESessionLimitReached.
   void AddSessionAndLock(TKXApplication* session);
+  // One more session from clientIP would pass gSC's MaxSessions or
+  // MaxSessionsPerIP; false without a controller.
+  bool SessionLimitReached(const std::string& clientIP) const;
 
   // Read lock. The session returned by LookUp is not locked: use it only for
   // identity, never after the store lock could have let it go.
@@ -169,6 +185,8 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // first set) under the write lock, retrying every RetryInterval; removes it
   // and returns it still locked, or nullptr when there is none.
   TKXApplication* TakeLocked(const std::string& id, bool first);
+  // SessionLimitReached without taking the lock.
+  bool LimitReached(const std::string& clientIP) const;
 
   mutable TKXSlimReaderWriter FLock;
   TKXExpiredSessionList FExpiredSessions;

@@ -494,6 +494,39 @@ TEST_F(HttpExecuteTest, ExceptionDetailsInFullOnlyForLoopbackPeers) {
   }
 }
 
+// Hardening: the forwarded headers named the client whatever the connection's peer was.
+TEST(ClientAddress, ForwardedHeadersCountOnlyFromTrustedProxies) {
+  const std::vector<std::string> loopback{"127.0.0.1", "::1"};
+  const std::vector<std::string> none;
+  const std::vector<std::string> proxies{"192.0.2.1", "192.0.2.2"};
+  const struct {
+    const char* Peer;
+    const char* ForwardedFor;
+    const char* ClientIP;
+    const std::vector<std::string>& Trusted;
+    const char* Client;
+  } cases[] = {
+      {"198.51.100.7", "203.0.113.5", "", loopback, "198.51.100.7"},
+      {"198.51.100.7", "", "203.0.113.5", loopback, "198.51.100.7"},
+      {"127.0.0.1", "203.0.113.5", "", none, "127.0.0.1"},
+      {"", "203.0.113.5", "", loopback, ""},
+      {"127.0.0.1", "203.0.113.5", "203.0.113.9", loopback, "203.0.113.5"},
+      {"127.0.0.1", "198.51.100.7,203.0.113.5", "", loopback, "203.0.113.5"},
+      {"192.0.2.2", "198.51.100.7, 203.0.113.5, 192.0.2.1", "", proxies, "203.0.113.5"},
+      {"192.0.2.2", "192.0.2.1, 192.0.2.2", "", proxies, "192.0.2.1"},
+      {"::ffff:127.0.0.1", "203.0.113.5:8080", "", loopback, "203.0.113.5"},
+      {"::1", " [2001:DB8::0:1]:443 ", "", loopback, "2001:db8::1"},
+      {"::1", "::ffff:203.0.113.5", "", loopback, "203.0.113.5"},
+      {"127.0.0.1", "203.0.113.5, unknown", "", loopback, "127.0.0.1"},
+      {"127.0.0.1", "", "203.0.113.9", loopback, "203.0.113.9"},
+      {"127.0.0.1", " , ", "not an address", loopback, "127.0.0.1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Peer) + " | " + c.ForwardedFor + " | " + c.ClientIP);
+    EXPECT_EQ(ClientAddress(c.Peer, c.ForwardedFor, c.ClientIP, c.Trusted), c.Client);
+  }
+}
+
 TEST_F(HttpExecuteTest, InvalidSessionRemovesTheSessionCookie) {
   SC().OnExecuteRequest = [](const std::string&, THttpRequest&, bool&, THttpReply&) {
     throw EInvalidAppID("abc", "Session ID is invalid.");

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -39,9 +40,21 @@ std::chrono::steady_clock::time_point TestNow() {
   return std::chrono::steady_clock::time_point(std::chrono::milliseconds(gNowMs.load()));
 }
 
+// A controller whose OnConfig applies Config, for the settings locked after creation.
+class TFlowController : public TKXServerControllerBase {
+  KX_COMPONENT_CLASS(TFlowController, TKXServerControllerBase)
+
+ public:
+  static inline std::function<void(TKXServerControllerBase&)> Config;
+
+ protected:
+  void BuildComponents() override {
+    if (Config) OnConfig = [this, config = Config](TObject*) { config(*this); };
+  }
+};
+
 class SessionFlowTest : public ::testing::Test {
  protected:
-
   void SetUp() override {
     std::string pattern = gsTempPath() + "kx-sessions-XXXXXX";
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -53,9 +66,36 @@ class SessionFlowTest : public ::testing::Test {
     RegisterSessionLayer();
     gCreateCallBackResponse = &TTestCallBackResponse::Create;
     gMainFormClass = &TTestForm::ClassRecord();
-    mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
+    Reconfigure({});
+  }
+
+  // A fresh controller (and store) configured by config.
+  void Reconfigure(std::function<void(TKXServerControllerBase&)> config) {
+    mController.reset();
+    RegisterSessionLayer();
+    TFlowController::Config = std::move(config);
+    mController.reset(TComponent::Create<TFlowController>(nullptr));
+    TFlowController::Config = nullptr;
     gSC = gServerController = mController.get();
     SC().OnException = [this](TKXApplication*, const std::exception& e, bool&) { mErrors.push_back(e.what()); };
+  }
+
+  static std::function<void(TRequestPacketFields&)> From(const char* peer, const char* forwardedFor = "",
+                                                         const char* clientIP = "") {
+    return [=](TRequestPacketFields& f) {
+      f.RemoteAddr = peer;
+      f.ForwardedFor = forwardedFor;
+      f.HttpClientIP = clientIP;
+    };
+  }
+
+  // A refused session: 503 with Retry-After and a plain message, no cookie.
+  static void ExpectTooManySessions(const TReplyPacket& reply) {
+    EXPECT_EQ(reply.Code, 503);
+    EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "Retry-After: 60"), reply.Headers.end());
+    EXPECT_EQ(reply.ContentType, "text/plain");
+    EXPECT_NE(reply.Content.find("Too many sessions"), std::string::npos);
+    EXPECT_EQ(SessionCookie(reply), nullptr);
   }
 
   void TearDown() override {
@@ -276,6 +316,68 @@ TEST_F(SessionFlowTest, ChangedClientAddressFailsTheSecurityCheck) {
   ASSERT_NE(SessionCookie(next), nullptr);
   EXPECT_EQ(SessionCookie(next)->Expires, -1);
   EXPECT_EQ(Store().GetCount(), 0);
+}
+
+// Hardening: a stolen cookie with a forged X-Forwarded-For or Client-IP header passed the same-address check.
+// The headers count only from a trusted proxy (loopback by default), and then only the address it saw.
+TEST_F(SessionFlowTest, ForwardedHeadersCountOnlyFromATrustedProxy) {
+  const struct {
+    const char* Name;
+    std::function<void(TRequestPacketFields&)> Sender;
+    bool Passes;
+  } cases[] = {
+      {"forged X-Forwarded-For", From("198.51.100.7", "192.0.2.10"), false},
+      {"forged Client-IP", From("198.51.100.7", "", "192.0.2.10"), false},
+      {"forged entry passed on by the proxy", From("127.0.0.1", "192.0.2.10, 198.51.100.7"), false},
+      {"the owner through the proxy", From("127.0.0.1", "192.0.2.10"), true},
+      {"the owner through the proxy, Client-IP", From("::1", "", "192.0.2.10"), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    mErrors.clear();
+    const std::string cookie = StartSession();  // from 192.0.2.10, no proxy
+    TReplyPacket reply = Get("/$/", "", cookie, c.Sender);
+    EXPECT_EQ(reply.Code, c.Passes ? 200 : 500);
+    EXPECT_EQ(mErrors.size(), c.Passes ? 0u : 1u);
+  }
+}
+
+// Hardening: one client opened sessions without limit. The session past MaxSessions is refused and not created;
+// once the timeout thread freed an expired one there is room again.
+TEST_F(SessionFlowTest, SessionsPastMaxSessionsAreRefusedUntilOneExpires) {
+  Reconfigure([](TKXServerControllerBase& sc) {
+    sc.SetMaxSessions(2);
+    sc.SetMaxSessionsPerIP(0);
+  });
+  int created = 0;
+  SC().OnNewSession = [&](TKXApplication*) { ++created; };
+  StartSession();
+  Advance(std::chrono::seconds(30));
+  EXPECT_NE(SessionCookie(Get("/", "", "", From("198.51.100.7"))), nullptr);
+  ExpectTooManySessions(Get("/", "", "", From("203.0.113.5")));
+  EXPECT_EQ(created, 2);
+  EXPECT_EQ(Store().GetCount(), 2);
+
+  Advance(std::chrono::seconds(30));  // the first session's start timeout has passed
+  SC().SessionTimeoutThread()->Run();
+  EXPECT_NE(SessionCookie(Get("/", "", "", From("203.0.113.5"))), nullptr);
+  ExpectTooManySessions(Get("/"));
+}
+
+// The per-address limit counts the client address the session checks use, so clients behind a trusted proxy
+// count apart; ending one of an address's sessions makes room for it.
+TEST_F(SessionFlowTest, SessionsPerAddressAreCappedAndOtherAddressesUnaffected) {
+  Reconfigure([](TKXServerControllerBase& sc) { sc.SetMaxSessionsPerIP(2); });
+  const std::string first = StartSession();
+  StartSession();
+  ExpectTooManySessions(Get("/"));
+  ExpectTooManySessions(Get("/", "", "", From("127.0.0.1", "192.0.2.10")));
+  EXPECT_NE(SessionCookie(Get("/", "", "", From("198.51.100.7"))), nullptr);
+  EXPECT_NE(SessionCookie(Get("/", "", "", From("127.0.0.1", "203.0.113.5"))), nullptr);
+  EXPECT_EQ(Store().GetCount(), 4);
+
+  EXPECT_EQ(Get("/$/Start", "", first).Code, 200);  // ends the first session
+  EXPECT_NE(SessionCookie(Get("/")), nullptr);
 }
 
 TEST_F(SessionFlowTest, KeepAliveAndQueryStatusAnswerXml) {

@@ -190,6 +190,9 @@ TEST_F(TKXServerControllerBaseTest, LockedPropertiesRefuseChangesAfterConfig) {
       sc.SetAppName("ShopApp");
       sc.SetBoundIP("127.0.0.1");
       sc.SetContentPath(gTestAppFolder + "site");
+      sc.SetMaxSessions(5);
+      sc.SetTrustedProxies({"192.0.2.1"});
+      EXPECT_THROW(sc.SetMaxSessionsPerIP(-1), Exception);
     };
   };
   TController sc = CreateController();
@@ -204,6 +207,9 @@ TEST_F(TKXServerControllerBaseTest, LockedPropertiesRefuseChangesAfterConfig) {
       {"BoundIP", [&] { sc->SetBoundIP("0.0.0.0"); }},
       {"CacheDir", [&] { sc->SetCacheDir("elsewhere"); }},
       {"ContentPath", [&] { sc->SetContentPath("/srv"); }},
+      {"MaxSessions", [&] { sc->SetMaxSessions(0); }},
+      {"MaxSessionsPerIP", [&] { sc->SetMaxSessionsPerIP(0); }},
+      {"TrustedProxies", [&] { sc->SetTrustedProxies({}); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -218,6 +224,9 @@ TEST_F(TKXServerControllerBaseTest, LockedPropertiesRefuseChangesAfterConfig) {
   EXPECT_EQ(sc->BoundIP(), "127.0.0.1");
   EXPECT_EQ(sc->CacheDir(), cacheDir);
   EXPECT_EQ(sc->ContentPath(), gTestAppFolder + "site/");
+  EXPECT_EQ(sc->MaxSessions(), 5);
+  EXPECT_EQ(sc->MaxSessionsPerIP(), 1000);
+  EXPECT_EQ(sc->TrustedProxies(), std::vector<std::string>{"192.0.2.1"});
 
   gSC = sc.get();
   EXPECT_THROW(TKXServerControllerBase::CheckLockGlobal("Handlers"), Exception);
@@ -599,6 +608,21 @@ TEST_F(TSessionTimeoutThreadTest, ASessionThatRaisesIsReportedAndTheRunGoesOn) {
   store.Expired = {TFakeStore::Session(64)};
   thread.Run();
   EXPECT_EQ(store.Freed.back(), TFakeStore::Session(64));
+}
+
+// Hardening: the memory of thousands of expired sessions stayed with the process.
+TEST_F(TSessionTimeoutThreadTest, GivesMemoryBackAfterFreeingManySessions) {
+  TFakeStore store;
+  gSessions = &store;
+  TSessionTimeoutThread thread(*mController, 1000);
+  const auto expire = [&](std::size_t count) {
+    for (std::size_t i = 1; i <= count; ++i) store.Expired.push_back(TFakeStore::Session(i * 16));
+    thread.Run();
+  };
+  expire(TSessionTimeoutThread::TrimAfterFreed - 1);
+  EXPECT_EQ(thread.MemoryTrims(), 0);
+  expire(TSessionTimeoutThread::TrimAfterFreed);
+  EXPECT_EQ(thread.MemoryTrims(), 1);
 }
 
 TEST_F(TSessionTimeoutThreadTest, PurgesTheExpiredListEverySixtiethRun) {

@@ -311,7 +311,7 @@ TEST(TKXExpiredSessionList, PrunesOldEntriesOnlyFromHundredEntriesOn) {
 TEST(TKXSessionList, FindsByExactIdAndNewIdsAreNotLive) {
   TKXSessionList list;
   auto* marker = reinterpret_cast<TKXApplication*>(0x10);
-  list.Add("Abc", marker);
+  list.Add("Abc", marker, "192.0.2.10");
   EXPECT_EQ(list.Find("Abc"), marker);
   EXPECT_EQ(list.Find("abc"), nullptr);
   EXPECT_EQ(list.Find(""), nullptr);
@@ -321,6 +321,23 @@ TEST(TKXSessionList, FindsByExactIdAndNewIdsAreNotLive) {
   EXPECT_NE(id, "Abc");
   EXPECT_EQ(list.Remove("Abc"), marker);
   EXPECT_EQ(list.Remove("Abc"), nullptr);
+}
+
+// The per-address count follows every way in and out, a refused duplicate included.
+TEST(TKXSessionList, CountsTheSessionsOfEachAddress) {
+  TKXSessionList list;
+  auto* marker = reinterpret_cast<TKXApplication*>(0x10);
+  list.Add("a", marker, "192.0.2.10");
+  list.Add("b", marker, "192.0.2.10");
+  list.Add("c", marker, "198.51.100.7");
+  EXPECT_THROW(list.Add("a", marker, "192.0.2.10"), EStringListError);
+  EXPECT_EQ(list.CountOf("192.0.2.10"), 2);
+  list.Remove("a");
+  list.Remove("a");
+  EXPECT_EQ(list.CountOf("192.0.2.10"), 1);
+  EXPECT_EQ(list.CountOf("198.51.100.7"), 1);
+  list.Remove("b");
+  EXPECT_EQ(list.CountOf("192.0.2.10"), 0);
 }
 
 }  // namespace
