@@ -1,8 +1,11 @@
 #include "kx/appserver/CacheFiles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,15 +13,19 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <exception>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "kx/appserver/InternalFiles.h"
 #include "kx/foundation/AppInfo.h"
+#include "kx/foundation/FileUtils.h"
+#include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/platform/Utf8.h"
 
@@ -132,9 +139,25 @@ std::string CacheNameFor(const std::string& name) {
   return IsServableSegment(segment) ? cacheName : std::string();
 }
 
+// "BRM" and 64 random bits (13 base-36 digits). Generated names are served under "temp/", so a counter alone
+// would let one client guess the files of another session; MakeTempFile's stamp and counter keep them unique.
+std::string RandomPrefix() {
+  std::uint64_t bits = 0;
+  auto* bytes = reinterpret_cast<std::uint8_t*>(&bits);
+  for (std::size_t filled = 0; filled < sizeof bits;) {
+    const ssize_t n = ::getrandom(bytes + filled, sizeof bits - filled, 0);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseLastOSError();
+    }
+    filled += std::size_t(n);
+  }
+  return kPrefix + ToBase36(bits, 13);
+}
+
 // A fresh name in folder for a file that wanted name (empty: any).
 std::string UniqueName(const std::string& folder, const std::string& name) {
-  return name.empty() ? MakeTempFile(folder, kPrefix) : MakeTempFile(folder, kPrefix, "_" + name);
+  return name.empty() ? MakeTempFile(folder, RandomPrefix()) : MakeTempFile(folder, RandomPrefix(), "_" + name);
 }
 
 bool PathTaken(const std::string& path) {
@@ -144,7 +167,7 @@ bool PathTaken(const std::string& path) {
 
 // A new file created exclusively in folder under name, or under a unique name when name is taken or empty.
 std::unique_ptr<TFileStream> CreateExclusive(const std::string& folder, const std::string& name) {
-  if (name.empty()) return std::make_unique<TTempFileStream>(false, kPrefix, folder);
+  if (name.empty()) return std::make_unique<TTempFileStream>(false, RandomPrefix(), folder);
   constexpr std::uint16_t kMode = fmCreate | fmExclusive | fmShareDenyWrite;
   std::string path = folder + name;
   for (int attempt = 1;; ++attempt) {
@@ -487,7 +510,7 @@ std::string TKXAppCache::NewTempFileName(const std::string& Ext) {
   std::string extension = Ext.empty() ? std::string(kExtension) : Ext;
   for (unsigned char c : extension)
     if (c < 0x20 || c == 0x7F || c == '/' || c == '\\') throw Exception("Invalid file extension");
-  return MakeTempFile(CacheDir(), kPrefix, extension);
+  return MakeTempFile(CacheDir(), RandomPrefix(), extension);
 }
 
 void TKXAppCache::NewCacheStream(IKXCacheOwner* Owner, const std::string& ContentType, TCacheType CacheType,
@@ -593,6 +616,46 @@ std::int32_t TKXAppCache::ClearCache(TStrings& List) {
     if (::unlink(List.Strings(i).c_str()) == 0 || errno == ENOENT || errno == ENOTDIR) List.Delete(i);
   }
   return List.Count();
+}
+
+namespace {
+
+// The process id of a folder named like a ProcessID, or 0 for any other name.
+pid_t ProcessOfCacheFolder(std::string_view name) {
+  const std::size_t separator = name.find('_');
+  if (separator == std::string_view::npos || separator < 10 || separator + 1 == name.size()) return 0;
+  const std::string_view stamp = name.substr(0, separator), pid = name.substr(separator + 1);
+  for (std::string_view part : {stamp, pid})
+    if (part.find_first_not_of(kBase36Digits) != std::string_view::npos) return 0;
+  const std::uint64_t value = FromBase36(pid);  // 0 beyond 64 bits
+  return value <= std::uint64_t(std::numeric_limits<pid_t>::max()) ? pid_t(value) : 0;
+}
+
+}  // namespace
+
+int TKXAppCache::RemoveStaleCacheFolders(const std::string& parent) {
+  DIR* dir = ::opendir(parent.c_str());
+  if (dir == nullptr) return 0;
+  std::vector<std::string> stale;
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t pid = ProcessOfCacheFolder(entry->d_name);
+    struct stat status {};
+    if (pid <= 0 || ::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISDIR(status.st_mode))
+      continue;
+    if (::kill(pid, 0) == -1 && errno == ESRCH) stale.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  const std::string folder = parent.empty() || parent.back() == '/' ? parent : parent + "/";
+  int removed = 0;
+  for (const std::string& name : stale) {
+    try {
+      if (KXDelTree(folder + name)) ++removed;
+    } catch (const std::exception&) {
+      // A folder KXDelTree refuses stays.
+    }
+  }
+  return removed;
 }
 
 }  // namespace kx

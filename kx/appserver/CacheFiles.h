@@ -97,7 +97,8 @@ class TCacheStream : public TStreamHelper {
   };
 
   // Creates the file fileName (a bare name) in the cache folder exclusively; when it exists, under
-  // "BRM" + stamp + counter + "_" + fileName instead. An empty name makes a "BRM....tmp" file.
+  // "BRM" + 13 random base-36 digits + stamp + counter + "_" + fileName instead. An empty name makes a
+  // "BRM" + random digits + stamp + counter + ".tmp" file: generated names cannot be guessed from another's.
   TCacheStream(IKXCacheOwner* Owner, TCacheType CacheType, const std::string& NewName);
   TCacheStream(TPrepared prepared, TCacheType CacheType);
 
@@ -167,8 +168,8 @@ class TKXAppCache {
   // The controller's CacheDir. Raises EKXException "Cache folder is not defined." without a controller.
   static std::string CacheDir();
 
-  // A new, unused file name in the cache folder: "BRM" + stamp + counter + Ext (".tmp" when empty). The file is not
-  // created. An Ext holding "/", "\" or a control character raises Exception "Invalid file extension".
+  // A new, unused file name in the cache folder: "BRM" + 13 random base-36 digits (64 bits) + stamp + counter + Ext
+  // (".tmp" when empty). The file is not created. An Ext holding "/", "\" or a control character raises Exception "Invalid file extension".
   static std::string NewTempFileName(const std::string& Ext);
 
   // A new cache file (TCacheStream's second constructor) with the content type set; Href is its href. The caller
@@ -214,6 +215,11 @@ class TKXAppCache {
   // or did not exist; one that cannot be deleted stays for a later attempt. Returns the count of entries left.
   // Never raises for a file.
   static std::int32_t ClearCache(TStrings& List);
+  // Removes from parent the cache folders of processes that are gone: entries named like a ProcessID (10 or more
+  // lower-case base-36 digits of time, "_", the base-36 process id) that are folders, not links, and whose process
+  // does not exist (kill(pid, 0) fails with ESRCH). Nothing else is touched, a link is never followed, and a
+  // folder that cannot be removed stays. Returns the number removed; never raises.
+  static int RemoveStaleCacheFolders(const std::string& parent);
 };
 
 }  // namespace kx

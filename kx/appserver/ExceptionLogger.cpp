@@ -509,19 +509,18 @@ void TKXExceptionLogger::PurgeFiles() {
 }
 
 std::string TKXExceptionLogger::GetExceptionDetail(const std::exception* e, const std::string& clientAddress) {
-  if (!e) return {};
+  // The class, code addresses and stack of a remote client's failure would undo address randomisation: its page
+  // shows the message, and the report stays in the log.
+  if (!e || !IsLoopbackAddress(clientAddress)) return {};
   try {
     std::lock_guard guard(FLock);
-    const bool full = IsLoopbackAddress(clientAddress);
     SetException(e);
     TStringList block;
     AddExceptionInfo(block);
-    if (full) {
-      block.Add(kSeparator);
-      AddAppInfo(block);
-      block.Add(kSeparator);
-      AddSessionInfo(block, GatherFacts(nullptr));
-    }
+    block.Add(kSeparator);
+    AddAppInfo(block);
+    block.Add(kSeparator);
+    AddSessionInfo(block, GatherFacts(nullptr));
     block.Add(kSeparator);
     AddStackTrace(block);
     return block.Text();

@@ -129,12 +129,12 @@ class TKXExceptionLogger : public TPersistent {
   // Never raises.
   bool LogException(TObject* sender, const std::exception* e);
 
-  // The detail block of the exception page: the exception info, then, only
-  // when clientAddress (the connection's peer address, never a Host or
-  // forwarded-for header) is a loopback address (127.0.0.0/8, ::1 or
-  // ::ffff:127.x.x.x), a separator and the application info and a separator and
-  // the session info, then a separator and the stack trace. Lines end with CR
-  // LF. Empty for a nullptr e.
+  // The detail block of the exception page, only when clientAddress (the
+  // connection's peer address, never a Host or forwarded-for header) is a
+  // loopback address (127.0.0.0/8, ::1 or ::ffff:127.x.x.x): the exception
+  // info, a separator and the application info, a separator and the session
+  // info, then a separator and the stack trace. Lines end with CR LF. Empty for
+  // a nullptr e and for any other client, whose page shows the message alone.
   std::string GetExceptionDetail(const std::exception* e, const std::string& clientAddress);
 
   // Exceptions of exactly this class are never reported.

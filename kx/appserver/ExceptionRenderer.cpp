@@ -141,11 +141,11 @@ std::string TKXExceptionRenderer::RenderHTML(const std::exception& e, const THtt
   if (!runParams.empty()) runParams.insert(0, "/");
   std::string detailsTitle;
   std::string detailsContent;
-  if (showDetails) {
-    detailsTitle = kDetailsTitle;
+  // A remote client gets no detail block at all (GetExceptionDetail is empty for it): the message is the content.
+  if (showDetails)
     if (TKXExceptionLogger* logger = gSC->ExceptionLogger())
       detailsContent = TextToHTMLStringLiteralEx(logger->GetExceptionDetail(&e, request->RemoteAddr()));
-  }
+  if (!detailsContent.empty()) detailsTitle = kDetailsTitle;
 
   const std::array<std::pair<std::string_view, std::string>, 13> values{{
       {"APPID", TextToHTMLStringLiteral(sessionId)},

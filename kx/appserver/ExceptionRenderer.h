@@ -53,9 +53,10 @@ class TKXExceptionRenderer : public TObject {
   //    for placeholders again), each value escaped for HTML so that nothing
   //    the client sent (a session id, run parameters) can add markup; then
   //    every CR and LF removed.
-  // Details (the exception logger's detail block) appear for a general error
-  // and, when the security options allow them, for a failed security check;
-  // the block is full only for a client connected from loopback (RemoteAddr).
+  // Details (the exception logger's detail block, under "Error details:")
+  // appear for a general error and, when the security options allow them, for
+  // a failed security check, and only for a client connected from loopback
+  // (RemoteAddr); any other client sees the message alone.
   static std::string RenderHTML(const std::exception& e, const THttpRequest* request);
 
   // The kind of page for e: EKXSecurityException, EExpiredSession, any other

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -25,6 +26,28 @@ struct TFileTableRow {
   const char* Name;
   const char* URLPath;
 };
+
+// The gzip data of source inflated into a new stream at position 0, for a client that refuses gzip.
+std::unique_ptr<TStream> Gunzip(const TCustomMemoryStream& source) {
+  z_stream z{};
+  if (::inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) throw ECompressionError("Cannot initialise decompression.");
+  auto result = std::make_unique<TKXMemoryStream>(source.Size() * 4);
+  z.next_in = static_cast<Bytef*>(const_cast<void*>(source.Memory()));
+  z.avail_in = uInt(source.Size());
+  unsigned char block[65536];
+  int status = Z_OK;  // truncated data ends in Z_BUF_ERROR, reported below
+  while (status == Z_OK) {
+    z.next_out = block;
+    z.avail_out = sizeof block;
+    status = ::inflate(&z, Z_NO_FLUSH);
+    const std::int64_t produced = std::int64_t(sizeof block - z.avail_out);
+    if (produced > 0) result->WriteBuffer(block, produced);
+  }
+  ::inflateEnd(&z);
+  if (status != Z_STREAM_END) throw ECompressionError("Invalid compressed data.");
+  result->SetPosition(0);
+  return result;
+}
 
 // Registered by the constructor, in this order.
 constexpr TFileTableRow kSystemFiles[] = {
@@ -180,6 +203,7 @@ void TKXServerInternalFiles::InternalAddStream(std::unique_ptr<TCustomMemoryStre
     file->mFileName = urlPath;
     file->mIsCompressed = false;
     file->mResource = std::move(resource);  // views of the old bytes keep them alive
+    file->mPlainResource.reset();
     return;
   }
   auto file = std::make_unique<TInternalFile>(urlPath, std::move(resource));
@@ -221,13 +245,22 @@ bool TKXServerInternalFiles::ResourceExists(const std::string& name) const {
 
 std::unique_ptr<TStream> TKXServerInternalFiles::ResourceAsStream(const std::string& name, bool& enableCache,
                                                                    bool& compressed) const {
+  return ResourceAsStream(name, enableCache, compressed, true);
+}
+
+std::unique_ptr<TStream> TKXServerInternalFiles::ResourceAsStream(const std::string& name, bool& enableCache,
+                                                                   bool& compressed, bool acceptsGZip) const {
   compressed = false;
   TKXResourceNeededEvent handler;
   {
     TKXReadGuard guard(FLock);
     if (const TInternalFile* file = FindFile(name)) {
-      compressed = file->mIsCompressed;
       enableCache = true;
+      if (file->mIsCompressed && !acceptsGZip) {
+        if (file->mPlainResource) return std::make_unique<TCloneMemoryStream>(file->mPlainResource);
+        return Gunzip(*file->mResource);
+      }
+      compressed = file->mIsCompressed;
       return std::make_unique<TCloneMemoryStream>(file->mResource);
     }
     handler = FOnResourceNeeded;
@@ -303,6 +336,7 @@ void TKXServerInternalFiles::DoPreCompressFiles() {
     auto compressed = std::make_shared<TKXMemoryStream>(0);
     KXCompressStreamProc(source, *compressed, 9, kxcmGZIP);
     compressed->SetPosition(0);
+    file->mPlainResource = std::move(file->mResource);
     file->mResource = std::move(compressed);
     file->mIsCompressed = true;
   }

@@ -42,6 +42,8 @@ class TInternalFile : public TObject {
   std::string mFileName;  // the URL path ("/js/KXBase.js", "Error.html"); may be empty
   bool mIsCompressed = false;  // mResource holds gzip data
   std::shared_ptr<const TCustomMemoryStream> mResource;
+  // The bytes the registry compressed into mResource (a shared view, no copy); nullptr when they came gzip-encoded.
+  std::shared_ptr<const TCustomMemoryStream> mPlainResource;
 };
 
 // Supplies a file the registry does not hold: set ResStream to a stream the caller will own (leave it empty for
@@ -88,6 +90,11 @@ class TKXServerInternalFiles : public TObject {
   // the stream OnResourceNeeded supplied (its EnableCache, Compressed false). Raises
   // EKXInvalidResourceException "Resource NAME not found." when neither has it.
   std::unique_ptr<TStream> ResourceAsStream(const std::string& name, bool& enableCache, bool& compressed) const;
+  // The same, but without acceptsGZip a compressed entry comes as its plain bytes (Compressed false): the bytes
+  // it was compressed from, or, for bytes registered gzip-encoded, those inflated now (corrupt data raises
+  // ECompressionError).
+  std::unique_ptr<TStream> ResourceAsStream(const std::string& name, bool& enableCache, bool& compressed,
+                                            bool acceptsGZip) const;
   std::unique_ptr<TStream> ResourceAsStream(const std::string& name) const;
   // The bytes as UTF-8 text (invalid sequences become U+FFFD); meant for uncompressed entries (page templates).
   std::string ResourceAsString(const std::string& name) const;

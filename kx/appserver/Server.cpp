@@ -499,7 +499,7 @@ void TKXServer::SendFavIcon() {
 bool TKXServer::SendInternalStream(const std::string& name, bool& compressed, bool& cacheable) {
   std::unique_ptr<TStream> stream;
   try {
-    if (gInternalFiles) stream = gInternalFiles->ResourceAsStream(name, cacheable, compressed);
+    if (gInternalFiles) stream = gInternalFiles->ResourceAsStream(name, cacheable, compressed, mRequest->AcceptsGZip());
   } catch (const EKXInvalidResourceException&) {
     stream.reset();
   }
@@ -528,10 +528,9 @@ void TKXServer::SendInternalFile(std::string_view kind, const std::string& name)
   bool compressed = false, cacheable = false;
   if (!SendInternalStream("KX_" + std::string(kind) + "_" + base, compressed, cacheable)) return;
   mReply->SetContentType(TKXMimeTypes::GetAsString(extension));
-  if (compressed) {
-    mReply->AddHeader("Content-Encoding", "gzip");
-    mReply->AddHeader("Vary", "Accept-Encoding");
-  }
+  if (compressed) mReply->AddHeader("Content-Encoding", "gzip");
+  // A client that refuses gzip got the plain bytes of what may be a compressed entry: caches must tell them apart.
+  if (compressed || !mRequest->AcceptsGZip()) mReply->AddHeader("Vary", "Accept-Encoding");
   if (cacheable) {
     mReply->SetLastModified(gSC->StartDateTime());
     mCacheIt = true;

@@ -111,8 +111,8 @@ class TKXServer : public TObject {
   // ContentPath's "favicon.ico" when there is one, else the embedded "KX_FAVICON".
   void SendFavIcon();
   // The internal file "KX_" + kind + "_" + the name without extension, cut before "__", "/" taken as "_"; its
-  // content type from the name's extension; gzip-encoded entries with "Content-Encoding: gzip" and "Vary:
-  // Accept-Encoding". 304 when If-Modified-Since names the controller's start; 404 for a name not registered.
+  // content type from the name's extension; gzip-encoded entries with "Content-Encoding: gzip" to a client that
+  // accepts gzip, as their plain bytes to one that does not, with "Vary: Accept-Encoding" either way. 304 when If-Modified-Since names the controller's start; 404 for a name not registered.
   void SendInternalFile(std::string_view kind, const std::string& name);
   // The redirect page of HtmlRedirect (immediate).
   void SendHtmlRedirect(const std::string& url);

@@ -329,6 +329,8 @@ void TKXServerControllerBase::AfterConstruction() {
   TDataModule::AfterConstruction();
   CreateCommon();
   if (!FCacheDir.empty()) {
+    // Folders of earlier runs that ended without a clean stop (their uploads and cache files) go now.
+    TKXAppCache::RemoveStaleCacheFolders(FCacheDir.substr(0, FCacheDir.size() - FProcessID.size() - 1));
     if (!MakeDirectory(FCacheDir, false)) throw Exception(Format(kUnableToCreateCacheDir, FCacheDir));
     if (FLog == loFile) LogFileAppend(Format(kCacheDirCreated, FCacheDir));
   }

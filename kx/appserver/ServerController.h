@@ -312,7 +312,8 @@ using TKXLogExceptionEvent = std::function<bool(const TStrings& report)>;
 // InitControl (defaults, option objects, the timeout thread), InitDesignTime, BuildComponents and Loaded
 // ("port.ini"), OnCreate, then the controller's own steps: Description and DisplayName defaults, the machine
 // name, OnConfig, CommandLineOverrides(), the default CacheDir (created), the temporary-file folder := CacheDir;
-// then AppName, BoundIP, CacheDir and ContentPath are locked, a missing content folder is logged, and the
+// then AppName, BoundIP, CacheDir and ContentPath are locked, the cache folders that dead processes left beside
+// CacheDir are removed (TKXAppCache::RemoveStaleCacheFolders), a missing content folder is logged, and the
 // controller becomes TKXAppCache's controller. Free stops the timeout
 // thread, frees gSessions, clears the controller's cache files, deletes the cache folder tree and clears
 // gServerController (and gSC when it is this controller). A controller is made in the calling thread's runtime

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <utility>
 
 #include "kx/foundation/FileUtils.h"
@@ -26,11 +27,18 @@ THttpFile::THttpFile(const THttpFile& source)
       mContentType(source.mContentType),
       mFileSize(source.mFileSize),
       mFieldName(source.mFieldName),
-      mDeleteFile(true) {}
+      mDeleteFile(true) {
+  source.mAdopted = true;
+}
 
 THttpFile::~THttpFile() {
   // A file already gone is not worth an error in a destructor.
   if (mDeleteFile && !mTempPathName.empty()) ::unlink(mTempPathName.c_str());
+}
+
+void THttpFile::SetTempPathName(const std::string& tempPathName) {
+  if (tempPathName != mTempPathName) mAdopted = true;
+  mTempPathName = tempPathName;
 }
 
 void THttpFile::SaveToFile(const std::string& destination, bool overwrite) const {
@@ -86,6 +94,12 @@ std::string LastHeaderValue(const TStringList& lines, std::string_view name) {
   return "";
 }
 
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
 void AddLines(TStringList& list, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) list.Add(line);
 }
@@ -93,6 +107,14 @@ void AddLines(TStringList& list, const std::vector<std::string>& lines) {
 }  // namespace
 
 THttpRequest::THttpRequest(const void* buffer, std::int64_t length) { ReadPacket(ReadRequestPacket(buffer, length)); }
+
+THttpRequest::~THttpRequest() {
+  for (int i = 0; i < mFiles.Count(); ++i) {
+    const THttpFile& file = *mFiles.Items(i);
+    // An owning entry deletes its file itself; a file already gone is no error.
+    if (!file.Adopted() && !file.DeleteFile() && !file.TempPathName().empty()) ::unlink(file.TempPathName().c_str());
+  }
+}
 
 void THttpRequest::ReadPacket(TRequestPacketFields&& f) {
   mUserAgent = std::move(f.UserAgent);
@@ -144,6 +166,32 @@ TStringList& THttpRequest::GetParams() {
   return mContentFields;
 }
 
-bool THttpRequest::AcceptsGZip() const { return ContainsText(GetRawHeaderValue("accept-encoding"), "GZIP"); }
+bool THttpRequest::AcceptsGZip() const {
+  double gzip = -1, any = -1;  // -1: not named
+  const std::string value = GetRawHeaderValue("accept-encoding");
+  std::string_view rest = value;
+  while (!rest.empty()) {
+    const std::size_t comma = rest.find(',');
+    std::string_view item = rest.substr(0, comma);
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    const std::size_t semicolon = item.find(';');
+    const std::string_view coding = TrimBlanks(item.substr(0, semicolon));
+    double quality = 1;
+    if (semicolon != std::string_view::npos) {
+      const std::string_view parameter = TrimBlanks(item.substr(semicolon + 1));
+      if (parameter.size() > 2 && (parameter[0] == 'q' || parameter[0] == 'Q') && parameter[1] == '=') {
+        std::string_view digits = parameter.substr(2);
+        digits = TrimBlanks(digits.substr(0, digits.find(';')));
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), quality);
+        if (error != std::errc() || end != digits.data() + digits.size()) quality = 0;
+      }
+    }
+    if (SameText(coding, "gzip") || SameText(coding, "x-gzip"))
+      gzip = quality;
+    else if (coding == "*")
+      any = quality;
+  }
+  return (gzip >= 0 ? gzip : any) > 0;
+}
 
 }  // namespace kx

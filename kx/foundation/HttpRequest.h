@@ -21,9 +21,10 @@ class THttpFile : public TObject {
   // An entry that leaves its temporary file alone when destroyed.
   THttpFile(std::string fileName, std::string tempPathName, std::string contentType, std::string fieldName,
             std::int64_t fileSize);
-  // A copy that owns the temporary file: it deletes the file when destroyed.
-  // Whoever keeps an upload beyond the request (the session) copies it this way,
-  // once; explicit so that no copy happens by accident.
+  // A copy that owns the temporary file: it deletes the file when destroyed,
+  // and source counts as adopted. Whoever keeps an upload beyond the request
+  // (the session) copies it this way, once; explicit so that no copy happens
+  // by accident.
   explicit THttpFile(const THttpFile& source);
   THttpFile& operator=(const THttpFile&) = delete;
   ~THttpFile() override;
@@ -36,8 +37,12 @@ class THttpFile : public TObject {
   const std::string& FieldName() const { return mFieldName; }
   // Full name of the temporary file holding the bytes.
   const std::string& TempPathName() const { return mTempPathName; }
-  void SetTempPathName(const std::string& tempPathName) { mTempPathName = tempPathName; }
+  // A new name means the file was moved there: it counts as adopted.
+  void SetTempPathName(const std::string& tempPathName);
   bool DeleteFile() const { return mDeleteFile; }
+  // Whether someone took the temporary file (an owning copy, a new TempPathName):
+  // the request that received it then leaves it on disk.
+  bool Adopted() const { return mAdopted; }
 
   // Copies the bytes to destination with FileCopy (its messages; missing folders are created).
   void SaveToFile(const std::string& destination, bool overwrite) const;
@@ -51,6 +56,7 @@ class THttpFile : public TObject {
   std::int64_t mFileSize;
   std::string mFieldName;
   bool mDeleteFile = false;
+  mutable bool mAdopted = false;  // set through const sources by the owning copy
 };
 
 // The uploaded files of a request; owns them.
@@ -82,6 +88,10 @@ class THttpRequest : public TObject {
   // truncated or corrupt.") pass out; a file size that is not a decimal number
   // raises EConvertError. A packet stored in a file has that file deleted once read.
   THttpRequest(const void* buffer, std::int64_t length);
+  // Deletes the temporary file of every upload that nothing adopted
+  // (THttpFile::Adopted): a request lives for one call of the entry point, and
+  // an upload nobody took is not left on disk after it.
+  ~THttpRequest() override;
   THttpRequest(const THttpRequest&) = delete;
   THttpRequest& operator=(const THttpRequest&) = delete;
 
@@ -138,7 +148,9 @@ class THttpRequest : public TObject {
   TStringList& GetParams();
   // Replaces ScriptName.
   void SetRewriteURL(const std::string& scriptName) { mScriptName = scriptName; }
-  // Whether the Accept-Encoding header names gzip (in any case).
+  // Whether the Accept-Encoding header admits gzip: "gzip" or "x-gzip" (any
+  // case) with a quality above 0, or else "*" with a quality above 0. No header,
+  // "identity" and "gzip;q=0" refuse it.
   bool AcceptsGZip() const;
 
  private:

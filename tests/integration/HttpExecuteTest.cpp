@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "kx/appserver/CacheFiles.h"
+#include "kx/appserver/Compression.h"
 #include "kx/appserver/InternalFiles.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/MimeTypes.h"
@@ -22,7 +23,9 @@
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/HttpDates.h"
 #include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpRequest.h"
 #include "kx/foundation/KXExceptions.h"
+#include "kx/foundation/Streams.h"
 #include "kx/platform/Resources.h"
 #include "support/Inflate.h"
 
@@ -273,28 +276,48 @@ TEST_F(HttpExecuteTest, NormalisesTheUrlPath) {
   }
 }
 
-TEST_F(HttpExecuteTest, PreCompressedScriptIsSentGzipEncoded) {
-  TReplyPacket reply = Get("/$/js/TestLib__1a2b.js");
-  EXPECT_EQ(reply.Code, 200);
-  // Over the inline limit the body travels as a file the host deletes once sent.
-  std::string body = reply.Content;
-  if (reply.DataType == rtFile) {
-    std::ifstream in(reply.FileName, std::ios::binary);
-    body.assign(std::istreambuf_iterator<char>(in), {});
-    fs::remove(reply.FileName);
+// Pre-compressed files went out gzip-encoded even to a client that refuses gzip: it gets the plain bytes.
+TEST_F(HttpExecuteTest, PreCompressedScriptIsSentGzipEncodedOnlyWhereAccepted) {
+  // The same bytes registered already gzip-encoded, which the registry only marks compressed.
+  auto gzipped = std::make_unique<TMemoryStream>();
+  {
+    TPointerStream plain(TestScript().data(), std::int64_t(TestScript().size()));
+    KXCompressStreamProc(plain, *gzipped, 9, kxcmGZIP);
   }
-  EXPECT_EQ(Header(reply, "Content-Encoding"), "gzip");
-  EXPECT_EQ(Header(reply, "Vary"), "Accept-Encoding");
-  EXPECT_EQ(reply.ContentType, std::string(MIME_JavaScript));
-  EXPECT_LT(body.size(), TestScript().size());
-  EXPECT_EQ(Gunzip(body), TestScript());
-  EXPECT_EQ(Header(reply, "Last-Modified"), LocalDateTimeToHttpStr(SC().StartDateTime()));
-  EXPECT_EQ(Header(reply, "Cache-Control"), "private");
+  gInternalFiles->AddStream(std::move(gzipped), "KX_JS_GZIPPED", "/js/Gzipped.js");
+  gInternalFiles->DoPreCompressFiles();
+  const struct {
+    const char* AcceptEncoding;  // nullptr: no header
+    bool GZip;
+  } cases[] = {{"gzip, deflate", true}, {"*", true}, {nullptr, false}, {"identity", false}, {"gzip;q=0", false}};
+  for (const char* path : {"/$/js/TestLib__1a2b.js", "/$/js/Gzipped.js"}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(path + std::string(" ") + (c.AcceptEncoding ? c.AcceptEncoding : "(none)"));
+      TReplyPacket reply = Get(path, [&](TRequestPacketFields& f) {
+        if (c.AcceptEncoding) f.RawHeaders.push_back(std::string("Accept-Encoding: ") + c.AcceptEncoding);
+      });
+      EXPECT_EQ(reply.Code, 200);
+      // Over the inline limit the body travels as a file the host deletes once sent.
+      std::string body = reply.Content;
+      if (reply.DataType == rtFile) {
+        std::ifstream in(reply.FileName, std::ios::binary);
+        body.assign(std::istreambuf_iterator<char>(in), {});
+        fs::remove(reply.FileName);
+      }
+      EXPECT_EQ(Header(reply, "Content-Encoding"), c.GZip ? "gzip" : "");
+      EXPECT_EQ(Header(reply, "Vary"), "Accept-Encoding");
+      EXPECT_EQ(reply.ContentType, std::string(MIME_JavaScript));
+      EXPECT_EQ(c.GZip ? Gunzip(body) : body, TestScript());
+      EXPECT_EQ(Header(reply, "Last-Modified"), LocalDateTimeToHttpStr(SC().StartDateTime()));
+      EXPECT_EQ(Header(reply, "Cache-Control"), "private");
+    }
+  }
 }
 
 TEST_F(HttpExecuteTest, ScriptUnderTheUrlBaseDropsTheVersionSuffix) {
   SC().SetURLBase("/app/");
-  TReplyPacket reply = Get("/app/$/javascript/TESTLIB__99.js");
+  TReplyPacket reply =
+      Get("/app/$/javascript/TESTLIB__99.js", [](TRequestPacketFields& f) { f.RawHeaders = {"Accept-Encoding: gzip"}; });
   EXPECT_EQ(reply.Code, 200);
   EXPECT_EQ(Header(reply, "Content-Encoding"), "gzip");
 }
@@ -466,8 +489,9 @@ TEST_F(HttpExecuteTest, HandledExceptionLeavesTheReplyToTheHandler) {
   EXPECT_EQ(reply.Content, "partial");
 }
 
-// Full details (application and session) only for a client on this machine, judged by the connection's address.
-TEST_F(HttpExecuteTest, ExceptionDetailsInFullOnlyForLoopbackPeers) {
+// Details only for a client on this machine, judged by the connection's address: a remote page showed the
+// exception class, code addresses and the stack trace, and now carries the message alone.
+TEST_F(HttpExecuteTest, ExceptionDetailsOnlyForLoopbackPeers) {
   SC().OnExecuteRequest = [](const std::string&, THttpRequest&, bool&, THttpReply&) { throw Exception("failure"); };
   const std::string fullOnly = TextToHTMLStringLiteralEx("Application Name");
   const struct {
@@ -491,6 +515,31 @@ TEST_F(HttpExecuteTest, ExceptionDetailsInFullOnlyForLoopbackPeers) {
     EXPECT_EQ(reply.Code, 500);
     EXPECT_NE(reply.Content.find(TextToHTMLStringLiteralEx("failure")), std::string::npos);
     EXPECT_EQ(reply.Content.find(fullOnly) != std::string::npos, c.Full);
+    EXPECT_EQ(reply.Content.find(TextToHTMLStringLiteralEx("Exception class")) != std::string::npos, c.Full);
+    EXPECT_EQ(reply.Content.find("Error details") != std::string::npos, c.Full);
+  }
+}
+
+// Uploads stayed on disk until a clean stop: once the entry point answered, every upload that nothing adopted is
+// gone, whatever the path and however the request ended; an adopted one is its adopter's.
+TEST_F(HttpExecuteTest, UploadsNobodyAdoptedAreDeletedOnceAnswered) {
+  std::unique_ptr<THttpFile> adopted;
+  SC().OnExecuteRequest = [&](const std::string& path, THttpRequest& request, bool&, THttpReply&) {
+    if (path == "/$/ping" && request.Files().Count() > 1) adopted = std::make_unique<THttpFile>(*request.Files().Items(1));
+  };
+  const std::string upload = SC().CacheDir() + "BRMupload.tmp", kept = SC().CacheDir() + "BRMkept.tmp";
+  for (const char* path : {"/$/ping", "/app/form", "/$/js/NoSuchScript.js", "/$/temp/BRMupload"}) {
+    SCOPED_TRACE(path);
+    WriteFile(upload, "bytes");
+    WriteFile(kept, "bytes");
+    Get(path, [&](TRequestPacketFields& f) {
+      f.Method = "POST";
+      f.Files = {{"a.bin", upload, "application/octet-stream", "file", 5}, {"b.bin", kept, "text/plain", "b", 5}};
+    });
+    EXPECT_FALSE(fs::exists(upload));
+    EXPECT_EQ(fs::exists(kept), adopted != nullptr);
+    adopted.reset();
+    EXPECT_FALSE(fs::exists(kept));
   }
 }
 

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/platform/Resources.h"
 #include "support/TempFolder.h"
@@ -475,6 +476,29 @@ TEST_F(TKXAppCacheTest, NewTempFileNameStaysInTheFolder) {
   EXPECT_TRUE(name.ends_with(".png"));
   EXPECT_TRUE(TKXAppCache::NewTempFileName("").ends_with(".tmp"));
   EXPECT_THROW(TKXAppCache::NewTempFileName("/../../x"), Exception);
+}
+
+// Generated names differed only in a counter, so one client could guess another session's files under "temp/":
+// 64 random bits (13 base-36 digits) follow the prefix, different for every name.
+TEST_F(TKXAppCacheTest, GeneratedNamesCarryRandomDigitsAfterThePrefix) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 8; ++i) {
+    names.push_back(fs::path(TKXAppCache::NewTempFileName("")).filename().string());
+    TKXMemoryStream content(0);
+    const std::string href = TKXAppCache::StreamToCacheFile(&mSession, content, "", "text/plain", ctSession);
+    names.push_back(href.substr(href.rfind('/') + 1) + ".tmp");
+  }
+  std::set<std::string> randomParts;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    ASSERT_GT(name.size(), 3u + 13u + 4u);
+    EXPECT_EQ(name.rfind("BRM", 0), 0u);
+    EXPECT_TRUE(name.ends_with(".tmp"));
+    const std::string random = name.substr(3, 13);
+    EXPECT_EQ(random.find_first_not_of(kBase36Digits), std::string::npos);
+    randomParts.insert(random);
+  }
+  EXPECT_EQ(randomParts.size(), names.size());
 }
 
 TEST_F(TKXAppCacheTest, ClearCacheKeepsOnlyWhatCannotBeDeleted) {

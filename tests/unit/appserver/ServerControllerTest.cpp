@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -162,6 +163,50 @@ TEST_F(TKXServerControllerBaseTest, CacheDirGetsTheProcessFolderOnce) {
   EXPECT_FALSE(fs::exists(cacheDir));
   EXPECT_TRUE(fs::is_directory(gsTempPath() + "cache"));
   fs::remove(gsTempPath() + "cache");
+}
+
+// A crash left every upload and cache file on disk for good: creation removes the process folders of dead
+// processes beside its own, and nothing else.
+TEST_F(TKXServerControllerBaseTest, CreationRemovesTheCacheFoldersOfDeadProcesses) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  const std::string dead = ToBase36(std::uint64_t(child), 1), stamp = "0lk3j4k2l1";
+  const std::string parent = gTestAppFolder + "cache/", elsewhere = gTestAppFolder + "elsewhere/";
+  fs::create_directories(elsewhere + "inside");
+  const struct {
+    std::string Name;
+    char Kind;  // 'd' folder holding a file, 'f' file, 'l' link to elsewhere
+    bool Removed;
+  } cases[] = {
+      {stamp + "_" + dead, 'd', true},
+      {"0123456789abc_" + dead, 'd', true},
+      {stamp + "_" + ToBase36(std::uint64_t(getpid()), 1), 'd', false},  // alive
+      {stamp + "_1", 'd', false},                                         // alive, though not ours (EPERM)
+      {stamp + "_" + dead + "x", 'l', false},
+      {stamp + "_" + dead + "y", 'f', false},
+      {"012345678_" + dead, 'd', false},  // a stamp too short
+      {"0LK3J4K2L1_" + dead, 'd', false},
+      {stamp + "-" + dead, 'd', false},
+      {stamp + "_", 'd', false},
+      {stamp + "_" + dead + ".old", 'd', false},
+      {stamp + "_zzzzzzzzzzzzzzzzzzzz", 'd', false},  // beyond any process id
+  };
+  for (const auto& c : cases) {
+    if (c.Kind == 'd') fs::create_directories(parent + c.Name + "/sub");
+    if (c.Kind == 'd') std::ofstream(parent + c.Name + "/sub/BRM1.tmp") << "x";
+    if (c.Kind == 'f') std::ofstream(parent + c.Name) << "x";
+    if (c.Kind == 'l') fs::create_directory_symlink(elsewhere, parent + c.Name);
+  }
+  TTestController::Build = [&](TTestController& sc) { sc.OnConfig = [&](TObject*) { sc.SetCacheDir(parent); }; };
+  TController sc = CreateController();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(fs::exists(fs::symlink_status(parent + c.Name)), !c.Removed);
+  }
+  EXPECT_TRUE(fs::exists(elsewhere + "inside"));
+  EXPECT_TRUE(fs::is_directory(sc->CacheDir()));
 }
 
 TEST_F(TKXServerControllerBaseTest, ProcessIdTellsProcessesApart) {

@@ -57,8 +57,9 @@ TRequestPacketFields SampleRequest() {
           .AcceptLanguage = "de-DE,de;q=0.9", .HttpsHeader = "on",
           .RawHeaders = {"Host: höst.example", "Accept-Encoding: gzip"}, .ContentFields = {"text=€ 😀"},
           .CookieFields = {"KX_App=abc_1z"}, .QueryFields = {"a=1", "b=é"}, .ServerVariables = {"HTTPS: on"},
-          .Files = {{"Bericht ü.pdf", "/tmp/BRM1.tmp", "application/pdf", "upload", 3000000000},
-                    {"b.txt", "/tmp/BRM2.tmp", "text/plain", "second", 0}},
+          // The request deletes its uploads when freed: these names lead nowhere.
+          .Files = {{"Bericht ü.pdf", "/kx-no-such-folder/BRM1.tmp", "application/pdf", "upload", 3000000000},
+                    {"b.txt", "/kx-no-such-folder/BRM2.tmp", "text/plain", "second", 0}},
           .HasContent = true};
 }
 
@@ -99,7 +100,7 @@ TEST_F(THttpRequestTest, ReadsEveryFieldOfThePacket) {
   ASSERT_EQ(request->Files().Count(), 2);
   const THttpFile& file = *request->Files().Items(0);
   EXPECT_EQ(file.FileName(), "Bericht ü.pdf");
-  EXPECT_EQ(file.TempPathName(), "/tmp/BRM1.tmp");
+  EXPECT_EQ(file.TempPathName(), "/kx-no-such-folder/BRM1.tmp");
   EXPECT_EQ(file.ContentType(), "application/pdf");
   EXPECT_EQ(file.FieldName(), "upload");
   EXPECT_EQ(file.FileSize(), 3000000000);  // beyond int32
@@ -225,10 +226,55 @@ TEST_F(THttpRequestTest, ParamsOfOtherMethodsAreTheQueryFieldsUntouched) {
   }
 }
 
-TEST_F(THttpRequestTest, AcceptsGZipLooksForGzipInAnyCase) {
-  EXPECT_TRUE(RequestOf([](TRequestPacketFields& f) { f.RawHeaders = {"Accept-Encoding: deflate, GZip"}; })->AcceptsGZip());
-  EXPECT_FALSE(RequestOf([](TRequestPacketFields& f) { f.RawHeaders = {"Accept-Encoding: deflate"}; })->AcceptsGZip());
-  EXPECT_FALSE(RequestOf([](TRequestPacketFields& f) { f.RawHeaders = {"X-Note: gzip"}; })->AcceptsGZip());
+// Pre-compressed files go out gzip-encoded only when this says yes: a refusal must be read as one.
+TEST_F(THttpRequestTest, AcceptsGZipOnlyWithAPositiveQuality) {
+  const struct {
+    const char* header;
+    bool accepts;
+  } cases[] = {
+      {"Accept-Encoding: deflate, GZip", true},
+      {"Accept-Encoding: x-gzip", true},
+      {"Accept-Encoding: gzip;q=0.5", true},
+      {"Accept-Encoding: *", true},
+      {"Accept-Encoding: gzip; q=0.001; x=1", true},
+      {"Accept-Encoding: deflate", false},
+      {"Accept-Encoding: identity", false},
+      {"Accept-Encoding: gzip;q=0", false},
+      {"Accept-Encoding: gzip;q=0.000, deflate", false},
+      {"Accept-Encoding: *;q=0", false},
+      {"Accept-Encoding: gzip;q=0, *", false},  // named refusal wins over the wildcard
+      {"Accept-Encoding: gzip;q=zero", false},
+      {"Accept-Encoding: gzipx", false},
+      {"Accept-Encoding:", false},
+      {"X-Note: gzip", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.header);
+    EXPECT_EQ(RequestOf([&](TRequestPacketFields& f) { f.RawHeaders = {c.header}; })->AcceptsGZip(), c.accepts);
+  }
+}
+
+// Uploads left every BRM*.tmp on disk until a clean stop: the request deletes the ones nobody took.
+TEST_F(THttpRequestTest, FreedRequestDeletesTheUploadsNothingAdopted) {
+  const std::string left = mFolder + "BRMleft.tmp", copied = mFolder + "BRMcopied.tmp";
+  const std::string moved = mFolder + "BRMmoved.tmp", target = mFolder + "kept.bin";
+  for (const std::string& name : {left, copied, moved}) WriteFile(name, "data");
+  auto request = RequestOf([&](TRequestPacketFields& f) {
+    f.Files = {{"a.txt", left, "text/plain", "a", 4}, {"b.txt", copied, "text/plain", "b", 4},
+               {"c.txt", moved, "text/plain", "c", 4}};
+  });
+  auto copy = std::make_unique<THttpFile>(*request->Files().Items(1));
+  EXPECT_TRUE(request->Files().Items(1)->Adopted());
+  std::filesystem::rename(moved, target);
+  request->Files().Items(2)->SetTempPathName(target);
+  EXPECT_FALSE(request->Files().Items(0)->Adopted());
+
+  request.reset();
+  EXPECT_FALSE(std::filesystem::exists(left));
+  EXPECT_TRUE(std::filesystem::exists(copied));
+  EXPECT_TRUE(std::filesystem::exists(target));
+  copy.reset();
+  EXPECT_FALSE(std::filesystem::exists(copied));  // the adopter deletes it
 }
 
 // ---------------------------------------------------------------------------
