@@ -208,6 +208,11 @@ class THttpSession : public TSessionBase {
     if (std::size_t(std::distance(req.begin(), req.end())) > mCore->Options.MaxHeaderLines)
       return Reject(431, "Too many header lines.");
     if (req.find(http::field::host) == req.end()) return Reject(400, "The Host header is missing.");
+    if (req.count(http::field::host) > 1) return Reject(400, "The Host header is repeated.");
+    // Beast reads a body only when the last coding is "chunked"; any other
+    // coding would leave the body to be read as the next request.
+    if (req.find(http::field::transfer_encoding) != req.end() && !mHeaderParser->chunked())
+      return Reject(400, "The last transfer coding is not \"chunked\".");
     if (mHeaderParser->content_length() && *mHeaderParser->content_length() > mCore->Options.BodyLimit)
       return Reject(413, "The request body is too large.");
     auto expect = req.find(http::field::expect);
