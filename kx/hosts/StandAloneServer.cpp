@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <openssl/ssl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <boost/asio/dispatch.hpp>
@@ -9,6 +10,7 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/ssl.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -66,24 +68,44 @@ struct TKXStandAloneServer::TCore {
     std::lock_guard lock(Mutex);
     Sessions[session.get()] = session;
   }
+  // A session's connection slot is freed with it.
   void Unregister(TSessionBase* session) {
-    std::lock_guard lock(Mutex);
-    Sessions.erase(session);
-    if (Sessions.empty()) Changed.notify_all();
+    {
+      std::lock_guard lock(Mutex);
+      Sessions.erase(session);
+      if (Sessions.empty()) Changed.notify_all();
+    }
+    ReleaseSlot();
   }
+
+  // A slot for the connection a listener is about to accept; false when all
+  // MaxConnections are taken: the listener waits until ReleaseSlot resumes it.
+  bool TakeSlot(const std::shared_ptr<class TListener>& listener) {
+    std::lock_guard lock(Mutex);
+    if (Connections < MaxConnections) {
+      ++Connections;
+      return true;
+    }
+    Waiting.push_back(listener);
+    return false;
+  }
+  void ReleaseSlot();
 
   TKXStandAloneServerOptions Options;
   std::string TempFolder;
   std::atomic<bool> Stopping{false};
   std::mutex LogMutex;
-  std::mutex Mutex;  // guards Sessions and RunningThreads
+  std::mutex Mutex;  // guards Sessions, RunningThreads, Connections and Waiting
   std::condition_variable Changed;
   std::map<TSessionBase*, std::weak_ptr<TSessionBase>> Sessions;
   int RunningThreads = 0;
+  int MaxConnections = 1;
+  int Connections = 0;  // open sessions and accepts in progress
   std::optional<ssl::context> SslContext;
   // Declared after what sessions use: destroying it destroys the sessions still queued in it.
   net::io_context Ioc;
   std::vector<std::shared_ptr<class TListener>> Listeners;
+  std::vector<std::shared_ptr<class TListener>> Waiting;  // listeners stopped at MaxConnections
   std::vector<std::thread> Threads;
   std::uint16_t Port = 0;
   std::uint16_t SSLPort = 0;
@@ -92,6 +114,12 @@ struct TKXStandAloneServer::TCore {
 namespace {
 
 using TCore = TKXStandAloneServer::TCore;
+
+// Accepting failed for want of descriptors or kernel memory: an immediate retry would fail the same way.
+bool IsResourceShortage(const beast::error_code& ec) {
+  if (ec.category() != boost::system::system_category()) return false;
+  return ec.value() == EMFILE || ec.value() == ENFILE || ec.value() == ENOBUFS || ec.value() == ENOMEM;
+}
 
 bool IsQuietError(const beast::error_code& ec) {
   return ec == net::error::operation_aborted || ec == beast::error::timeout || ec == http::error::end_of_stream ||
@@ -208,6 +236,11 @@ class THttpSession : public TSessionBase {
     if (std::size_t(std::distance(req.begin(), req.end())) > mCore->Options.MaxHeaderLines)
       return Reject(431, "Too many header lines.");
     if (req.find(http::field::host) == req.end()) return Reject(400, "The Host header is missing.");
+    if (req.count(http::field::host) > 1) return Reject(400, "The Host header is repeated.");
+    // Beast reads a body only when the last coding is "chunked"; any other
+    // coding would leave the body to be read as the next request.
+    if (req.find(http::field::transfer_encoding) != req.end() && !mHeaderParser->chunked())
+      return Reject(400, "The last transfer coding is not \"chunked\".");
     if (mHeaderParser->content_length() && *mHeaderParser->content_length() > mCore->Options.BodyLimit)
       return Reject(413, "The request body is too large.");
     auto expect = req.find(http::field::expect);
@@ -424,10 +457,13 @@ class TSslSession : public THttpSession<TSslSession>, public std::enable_shared_
 // ---------------------------------------------------------------------------
 // One listening socket.
 
+// Accepts on a strand of its own, since a closing session (ReleaseSlot) and
+// Stop reach it from other threads. An accept holds a connection slot from
+// before it starts until its session ends.
 class TListener : public std::enable_shared_from_this<TListener> {
  public:
   TListener(TCore* core, const tcp::endpoint& endpoint, bool secure)
-      : mCore(core), mAcceptor(core->Ioc), mSecure(secure) {
+      : mCore(core), mAcceptor(net::make_strand(core->Ioc)), mRetry(mAcceptor.get_executor()), mSecure(secure) {
     beast::error_code ec;
     mAcceptor.open(endpoint.protocol(), ec);
     if (!ec) mAcceptor.set_option(net::socket_base::reuse_address(true), ec);
@@ -437,30 +473,57 @@ class TListener : public std::enable_shared_from_this<TListener> {
       throw Exception("Cannot listen on " + endpoint.address().to_string() + ":" + std::to_string(endpoint.port()) +
                       ": " + ec.message());
     mPort = mAcceptor.local_endpoint().port();
+    mName = endpoint.address().to_string() + ":" + std::to_string(mPort);
   }
 
   std::uint16_t Port() const { return mPort; }
   void Run() { DoAccept(); }
+  void Resume() {
+    net::post(mAcceptor.get_executor(), [self = shared_from_this()] { self->DoAccept(); });
+  }
   void Close() {
     net::post(mAcceptor.get_executor(), [self = shared_from_this()] {
       beast::error_code ignored;
       self->mAcceptor.close(ignored);
+      self->mRetry.cancel();
     });
   }
 
  private:
+  static constexpr std::chrono::milliseconds kRetryDelay{100};
+
   void DoAccept() {
+    if (!mAcceptor.is_open() || mCore->Stopping) return;
+    if (!mCore->TakeSlot(shared_from_this())) return;
     mAcceptor.async_accept(net::make_strand(mCore->Ioc), [self = shared_from_this()](beast::error_code ec,
                                                                                          tcp::socket socket) {
       self->OnAccept(ec, std::move(socket));
     });
   }
 
+  // Any failure waits kRetryDelay before the next accept: a failure that
+  // persists (no descriptors left) would otherwise spin a thread and flood the
+  // log. A shortage is logged when it starts and when it ends.
   void OnAccept(beast::error_code ec, tcp::socket socket) {
+    if (ec || mCore->Stopping) mCore->ReleaseSlot();  // no session takes the slot over
     if (ec == net::error::operation_aborted || !mAcceptor.is_open()) return;
     if (ec) {
-      mCore->Log("accept: " + ec.message());
-    } else if (!mCore->Stopping) {
+      if (!IsResourceShortage(ec))
+        mCore->Log("accept on " + mName + ": " + ec.message());
+      else if (!mShortage)
+        mCore->Log("accept on " + mName + ": " + ec.message() + "; retrying every " +
+                   std::to_string(kRetryDelay.count()) + " ms");
+      mShortage = mShortage || IsResourceShortage(ec);
+      mRetry.expires_after(kRetryDelay);
+      return mRetry.async_wait([self = shared_from_this()](beast::error_code cancelled) {
+        if (!cancelled) self->DoAccept();
+      });
+    }
+    if (mShortage) {
+      mShortage = false;
+      mCore->Log("accept on " + mName + ": accepting again");
+    }
+    if (!mCore->Stopping) {
       socket.set_option(tcp::no_delay(true), ec);
       THostConnection connection;
       auto remote = socket.remote_endpoint(ec);
@@ -482,9 +545,22 @@ class TListener : public std::enable_shared_from_this<TListener> {
 
   TCore* mCore;  // as for sessions
   tcp::acceptor mAcceptor;
+  net::steady_timer mRetry;
   bool mSecure;
+  bool mShortage = false;  // the last accept failed for want of resources
   std::uint16_t mPort = 0;
+  std::string mName;  // address:port, for the log
 };
+
+void TKXStandAloneServer::TCore::ReleaseSlot() {
+  std::vector<std::shared_ptr<TListener>> waiting;
+  {
+    std::lock_guard lock(Mutex);
+    --Connections;
+    if (!Stopping) waiting.swap(Waiting);  // while stopping, the io_context may be going away
+  }
+  for (auto& listener : waiting) listener->Resume();
+}
 
 // ---------------------------------------------------------------------------
 // TKXStandAloneServer
@@ -515,6 +591,13 @@ ssl::context MakeSslContext(const TKXStandAloneServerOptions& options) {
   if (!options.CipherList.empty() && SSL_CTX_set_cipher_list(context.native_handle(), options.CipherList.c_str()) != 1)
     throw Exception("Invalid cipher list \"" + options.CipherList + "\".");
   return context;
+}
+
+int DefaultMaxConnections() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 896;
+  rlim_t soft = std::min<rlim_t>(limit.rlim_cur, 1 << 20);  // RLIM_INFINITY included
+  return int(std::max<rlim_t>(soft - std::min<rlim_t>(128, soft / 2), 1));
 }
 
 std::vector<tcp::endpoint> Bindings(const std::vector<std::string>& ips, std::uint16_t port) {
@@ -556,6 +639,7 @@ std::uint16_t TKXStandAloneServer::SSLPort() const { return mCore ? mCore->SSLPo
 void TKXStandAloneServer::Start() {
   if (mCore) return;
   auto core = std::make_shared<TCore>(mOptions);
+  core->MaxConnections = mOptions.MaxConnections > 0 ? mOptions.MaxConnections : DefaultMaxConnections();
   if (TTempFileStream::GetTempPath().empty()) TTempFileStream::SetTempPath(gsTempPath());
   core->TempFolder = mOptions.TempFolder.empty() ? TTempFileStream::GetTempPath() : mOptions.TempFolder;
   bool plain = mOptions.SSLPort == 0 || mOptions.NonSSLRequest != THostNonSSLRequest::Block;

@@ -47,6 +47,10 @@ struct TKXStandAloneServerOptions {
   int IdleTimeout = 30;
   // Seconds Stop waits for requests in progress before it leaves them behind.
   int StopTimeout = 10;
+  // Connections open at once; further ones wait in the listen backlog until one closes. 0: derived from the
+  // soft RLIMIT_NOFILE at Start, less a reserve for the process's other files of 128 descriptors or of half the
+  // limit when that is smaller (1024 gives 896, 64 gives 32).
+  int MaxConnections = 0;
   // Threads serving connections; 0: one per processor (at least 2).
   int Threads = 0;
   // Folder of spooled bodies and uploaded files; TTempFileStream's TempPath when empty.
@@ -57,7 +61,9 @@ struct TKXStandAloneServerOptions {
 // Stop (also run by the destructor) closes the listeners and connections and
 // waits at most StopTimeout seconds. Requests go to gHttpExecuteHook; without
 // one they get 500 with a text saying so. Log lines go to gLogProcedure and
-// the bytes sent to gLogBytesProcedure, when set.
+// the bytes sent to gLogBytesProcedure, when set. When accepting fails for want
+// of descriptors or memory, the listener retries every 100 ms and logs one line
+// when the failures start and one when accepting works again.
 class TKXStandAloneServer {
  public:
   explicit TKXStandAloneServer(TKXStandAloneServerOptions options);
