@@ -36,7 +36,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts a server that prints "Listening on http://127.0.0.1:PORT/" and echoes its port.
+# Starts a server that prints "Listening on http://127.0.0.1:PORT/" and stores its port in the variable <name>_port.
+# Runs in this shell (not a command substitution), so that the exit trap knows the server's process id.
 start() {
   local name="$1"
   shift
@@ -44,7 +45,7 @@ start() {
   pids+=($!)
   for _ in $(seq 1 100); do
     if [ -s "$work/$name.out" ]; then
-      sed -E 's|^Listening on http://127\.0\.0\.1:([0-9]+)/$|\1|' "$work/$name.out"
+      printf -v "${name}_port" '%s' "$(sed -E 's|^Listening on http://127\.0\.0\.1:([0-9]+)/$|\1|' "$work/$name.out")"
       return
     fi
     sleep 0.1
@@ -53,8 +54,8 @@ start() {
   cat "$work/$name.err" >&2
   exit 1
 }
-kx_port="$(start kx "$BUILD/examples/demo/kx_demo")"
-beast_port="$(start beast "$BUILD/bench/kx_bench_minimal_beast")"
+start kx "$BUILD/examples/demo/kx_demo"
+start beast "$BUILD/bench/kx_bench_minimal_beast"
 
 paths=('/$/ping' '/$/js/KXBase.js')
 headers=('' 'Accept-Encoding: gzip')
