@@ -41,4 +41,4 @@ for target in "${targets[@]}"; do
     2>"fuzz-$target.log") || { tail -n 60 "build-fuzz/fuzz-$target.log"; echo "fuzz target $target failed" >&2; exit 1; }
   grep -E '^stat::number_of_executed_units|^Done' "build-fuzz/fuzz-$target.log" || true
 done
-echo "fuzz targets passed: ${#targets[@]}"
+echo "fuzz: ${#targets[@]} passed, 0 failed"
