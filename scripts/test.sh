@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything once, runs every test, then checks the installed package as an
-# author uses it (scripts/check-install.sh).
+# Installs what is missing, builds everything once, runs every test, checks the installed package as an
+# author uses it (scripts/check-install.sh), then runs the tests under the sanitizers and the fuzz targets
+# briefly (scripts/sanitize.sh).
 #   scripts/test.sh [-j N | --jobs N]    N: parallel build and test jobs (default: nproc)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,3 +21,4 @@ cmake -S . -B build -G Ninja -DKX_BUILD_TESTS=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 bash scripts/check-install.sh -j "$jobs" build
+bash scripts/sanitize.sh -j "$jobs"

@@ -792,7 +792,8 @@ std::vector<std::uint8_t> TBitmap::Encode() const {
     out.resize(14 + headerSize, 0);  // end points and gamma unused
   }
   for (int y = Height() - 1; y >= 0; --y) {
-    const TRGBA* row = &pixels[std::size_t(y) * Width()];
+    // Rows without columns have no pixel to point at: no element is taken.
+    const TRGBA* row = pixels.data() + std::size_t(y) * Width();
     for (int x = 0; x < Width(); ++x) {
       out.insert(out.end(), {row[x].B, row[x].G, row[x].R});
       if (alpha) out.push_back(row[x].A);

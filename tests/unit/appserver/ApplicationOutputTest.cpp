@@ -100,6 +100,7 @@ class TKXApplicationOutputTest : public ::testing::Test {
     mCache.Folder = gTestAppFolder + "cache/";
     fs::create_directories(mCache.Folder);
     TKXAppCache::SetController(&mCache);
+    delete gSessions;  // the store kx::Startup made: this test uses its own
     gSessions = &mStore;
     gCreateCallBackResponse = [](TKXApplication&) -> std::unique_ptr<IKXCallBackResponse> {
       return std::make_unique<TRecordingResponse>();

@@ -72,6 +72,7 @@ class TKXExceptionRendererTest : public ::testing::Test {
     gSC = mController.get();
     fs::create_directories(gSC->TemplateDir());
     mRequest = MakeRequest("198.51.100.7");
+    delete gSessions;  // the store kx::Startup made: this test uses its own
     gSessions = &mStore;
   }
   void TearDown() override {

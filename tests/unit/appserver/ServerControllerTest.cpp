@@ -51,13 +51,18 @@ class TKXServerControllerBaseTest : public ::testing::Test {
     gTestAppFolder = pattern + "/";
     gGetAppPath = [] { return gTestAppFolder; };
     fs::create_directory(gTestAppFolder + "wwwroot");  // a missing content folder is logged
+    mStartupStore = gSessions;
   }
   void TearDown() override {
     TTestController::Build = nullptr;
     gLogged.clear();
+    // The store kx::Startup made, unless a controller freed it or the test put its own in its place.
+    if (gSessions == mStartupStore) delete mStartupStore;
     gSessions = nullptr;
     fs::remove_all(gTestAppFolder);
   }
+
+  IKXSessionStore* mStartupStore = nullptr;
 
   void WritePortIni(const std::string& text) { std::ofstream(gTestAppFolder + "port.ini") << text; }
 };
@@ -529,6 +534,7 @@ TEST_F(TKXServerControllerBaseTest, FreeStopsTheTimeoutThreadThenFreesTheStore) 
   bool destroyed = false;
   auto* store = new TFakeStore;
   store->Destroyed = &destroyed;
+  delete gSessions;  // the store kx::Startup made: this test uses its own
   gSessions = store;
   TTestController* sc = TComponent::Create<TTestController>(nullptr);
   sc->OnDestroy = [&](TObject*) { EXPECT_FALSE(destroyed); };
@@ -539,6 +545,7 @@ TEST_F(TKXServerControllerBaseTest, FreeStopsTheTimeoutThreadThenFreesTheStore) 
 
 TEST_F(TKXServerControllerBaseTest, FailedCreationRaisesAndLeavesTheStore) {
   TFakeStore store;
+  delete gSessions;  // the store kx::Startup made: this test uses its own
   gSessions = &store;
   TTestController::Build = [](TTestController& sc) {
     sc.OnConfig = [](TObject*) { throw Exception("bad configuration"); };
@@ -579,6 +586,7 @@ TEST_F(TKXServerControllerBaseTest, ReportsTellTheServerAndTheSessionCount) {
     report = lines.Text();
     return true;
   };
+  delete gSessions;  // the store kx::Startup made: this test uses its own
   gSessions = &store;
   sc->DoLogException(nullptr, Exception("failure"));
   gSessions = nullptr;  // the controller must not free the test's store
@@ -623,6 +631,7 @@ class TSessionTimeoutThreadTest : public TKXServerControllerBaseTest {
 TEST_F(TSessionTimeoutThreadTest, FreesEachExpiredSessionAsTheCurrentApplication) {
   TFakeStore store;
   store.Expired = {TFakeStore::Session(16), TFakeStore::Session(32)};
+  delete gSessions;  // the store kx::Startup made: this test uses its own
   gSessions = &store;
   TSessionTimeoutThread thread(*mController, 1000);
   thread.Run();
@@ -636,6 +645,7 @@ TEST_F(TSessionTimeoutThreadTest, ASessionThatRaisesIsReportedAndTheRunGoesOn) {
   TFakeStore store;
   store.Expired = {TFakeStore::Session(16), TFakeStore::Session(32), TFakeStore::Session(48)};
   store.Failing = TFakeStore::Session(32);
+  delete gSessions;  // the store kx::Startup made: this test uses its own
   gSessions = &store;
   mController->ExceptionLogger()->SetEnabled(true);
   std::vector<std::string> reports;
@@ -672,6 +682,7 @@ TEST_F(TSessionTimeoutThreadTest, GivesMemoryBackAfterFreeingManySessions) {
 
 TEST_F(TSessionTimeoutThreadTest, PurgesTheExpiredListEverySixtiethRun) {
   TFakeStore store;
+  delete gSessions;  // the store kx::Startup made: this test uses its own
   gSessions = &store;
   TSessionTimeoutThread thread(*mController, 1000);
   for (int run = 1; run <= 59; ++run) thread.Run();

@@ -21,6 +21,7 @@ class TKXSessionHoldTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RegisterBrowsers();
+    delete gSessions;  // the store kx::Startup made: this test uses its own
     gSessions = &mStore;
   }
   void TearDown() override {

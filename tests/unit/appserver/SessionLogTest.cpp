@@ -57,6 +57,7 @@ class TKXSessionLoggerTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     gTestAppFolder = pattern + "/";
     gGetAppPath = [] { return gTestAppFolder; };
+    delete gSessions;  // the store kx::Startup made: this test uses its own
     gSessions = &mStore;
   }
   void TearDown() override {

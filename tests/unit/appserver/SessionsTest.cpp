@@ -28,6 +28,7 @@ class TKXSessionsTest : public ::testing::Test {
     RegisterBrowsers();
     gFakeNowMs = 1'000'000;
     gSessionClock = &FakeNow;
+    delete gSessions;  // the store kx::Startup made: this test uses its own
     gSessions = &mStore;
   }
   void TearDown() override {

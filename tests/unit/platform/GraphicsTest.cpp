@@ -335,9 +335,15 @@ TEST(TGraphic, EmptyImagesCannotBeSavedInCompressedFormats) {
     SCOPED_TRACE(format.Name);
     EXPECT_THROW(SaveBytes(*format.Make()), EInvalidGraphic);
   }
-  TBitmap empty;
-  auto loaded = Decoded<TBitmap>(SaveBytes(empty));
-  EXPECT_TRUE(loaded->Empty());
+  // A bitmap without pixels saves and loads back empty, also one with rows but no columns (a GIF screen 0 pixels
+  // wide loads as such).
+  for (auto [width, height] : {std::pair{0, 0}, std::pair{0, 3}, std::pair{3, 0}}) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    TBitmap empty;
+    empty.SetSize(width, height);
+    auto loaded = Decoded<TBitmap>(SaveBytes(empty));
+    EXPECT_TRUE(loaded->Empty());
+  }
 }
 
 TEST(TBitmap, ReadsPaletteBitmapsBottomUp) {
