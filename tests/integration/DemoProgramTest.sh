@@ -18,7 +18,7 @@ fail() { echo "FAIL: $*" >&2; echo "--- stderr of the demo:" >&2; cat "$work/err
 for bad in "--port 70000" "--session-timeout 0" "--session-timeout 1x"; do
   set +e
   # shellcheck disable=SC2086
-  "$demo" $bad >/dev/null 2>&1
+  "$demo" $bad >/dev/null 2>"$work/err"
   status=$?
   set -e
   [ "$status" -eq 2 ] || fail "$bad gave status $status, expected 2"
