@@ -168,6 +168,91 @@ TEST_F(TKXSessionsTest, LookupWithATimeOutGivesUpOnABusySession) {
   request.join();
 }
 
+// A sweep looks at the sessions whose deadline has come, not at the whole
+// store; a request that lowers its session's timeout makes it due again.
+TEST_F(TKXSessionsTest, ExpirySweepLooksOnlyAtDueSessions) {
+  std::vector<TKXApplication*> early, late;
+  for (int i = 0; i < 10; ++i) early.push_back(NewSession(10));
+  Advance(std::chrono::minutes(5));
+  for (int i = 0; i < 1000; ++i) late.push_back(NewSession(10));
+  std::vector<TKXApplication*> removed;
+  mStore.RemoveExpiredSessions(removed);  // new sessions are due once, to learn their timeouts
+  EXPECT_TRUE(removed.empty());
+  EXPECT_EQ(mStore.ExpiryChecks(), 1010);
+
+  TKXApplication* shortened = mStore.LookupAndLock(late[0]->AppID(), 0);
+  ASSERT_EQ(shortened, late[0]);
+  shortened->SetSessionTimeOut(1);
+  shortened->Unlock();
+  Advance(std::chrono::minutes(5));
+  mStore.RemoveExpiredSessions(removed);
+  EXPECT_EQ(mStore.ExpiryChecks(), 1010 + 11);
+  EXPECT_EQ(removed.size(), 11u);
+  EXPECT_EQ(mStore.GetCount(), 999);
+  for (TKXApplication* session : removed) mStore.FreeSession(session);
+}
+
+// A session clock that counts how often it is read.
+std::atomic<int> gClockReads{0};
+std::chrono::steady_clock::time_point CountedNow() {
+  ++gClockReads;
+  return FakeNow();
+}
+
+// The waiting look-up sleeps on the session's lock and is woken by its release:
+// it does not poll the clock meanwhile, and it gets the session after the release.
+TEST_F(TKXSessionsTest, LookupWaitsOnTheSessionAndIsWokenByItsRelease) {
+  TKXApplication* session = NewSession();
+  const std::string id = session->AppID();
+  gSessionClock = &CountedNow;
+  session->Lock();
+  gClockReads = 0;
+  std::atomic<bool> released{false};
+  bool releasedFirst = false;
+  TKXApplication* found = nullptr;
+  std::thread waiter([&] {
+    found = mStore.LookupAndLock(id, 60'000);  // the frozen clock never ends the wait
+    releasedFirst = released;
+    if (found) found->Unlock();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  released = true;
+  session->Unlock();
+  waiter.join();
+  EXPECT_EQ(found, session);
+  EXPECT_TRUE(releasedFirst);
+  EXPECT_LE(gClockReads.load(), 4);
+}
+
+// The limit is judged by the session clock, and a waiter whose session is
+// ended by its holder gets nothing (the session is freed only after it let go).
+TEST_F(TKXSessionsTest, WaitingLookupGivesUpAtItsDeadlineOrWhenTheSessionEnds) {
+  for (bool end : {false, true}) {
+    SCOPED_TRACE(end ? "ended by its holder" : "deadline");
+    TKXApplication* session = NewSession();
+    const std::string id = session->AppID();
+    ASSERT_EQ(mStore.LookupAndLock(id, 0), session);
+    bool expired = true;
+    TKXApplication* found = session;
+    std::atomic<bool> done{false};
+    std::thread waiter([&] {
+      found = mStore.LookupAndLock(id, expired, end ? 0 : 1000);
+      done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(done);
+    if (end) {
+      mStore.RemoveAndFree(session);
+    } else {
+      Advance(std::chrono::seconds(1));
+    }
+    waiter.join();
+    EXPECT_EQ(found, nullptr);
+    EXPECT_FALSE(expired);
+    if (!end) session->Unlock();
+  }
+}
+
 TEST_F(TKXSessionsTest, UnknownIdsGiveNothing) {
   bool expired = true;
   EXPECT_EQ(mStore.LookupAndLock("nope", expired, 0), nullptr);
