@@ -1,11 +1,14 @@
 // Memory per idle session: the resident set size before and after opening N sessions (default 10 000) through the
-// entry point, each on a main form with an edit, a memo, a label and four buttons that was rendered once.
+// entry point, each on a main form with an edit, a memo, a label and four buttons that was rendered once, and the
+// number of session cache folders they left on disk. Each session comes from an address of its own in 198.18.0.0/15
+// (the benchmarking range), so that the limit of sessions per address does not refuse them.
 // Usage: kx_bench_session_memory [N]
 #include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -52,17 +55,26 @@ long ResidentBytes() {
   return resident * sysconf(_SC_PAGESIZE);
 }
 
-// Opens a session the way a browser does: start, start check, main form page. Returns false on a failure.
-bool OpenSession() {
+// The number of entries in folder; 0 when it does not exist.
+long EntriesIn(const std::string& folder) {
+  std::error_code error;
+  long count = 0;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) ++count;
+  return count;
+}
+
+// Opens session n the way a browser does: start, start check, main form page. Returns false on a failure.
+bool OpenSession(int n) {
   std::string cookie;
-  auto send = [&cookie](const std::string& path, const std::string& query) {
+  const std::string address = "198.18." + std::to_string((n >> 8) & 511) + "." + std::to_string(n & 255);
+  auto send = [&cookie, &address](const std::string& path, const std::string& query) {
     TRequestPacketFields fields;
     fields.PathInfo = fields.URL = path;
     fields.Query = query;
     fields.Method = "GET";
     fields.Host = "localhost:8080";
     fields.ServerPort = 8080;
-    fields.RemoteAddr = "127.0.0.1";
+    fields.RemoteAddr = address;
     fields.UserAgent = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
     if (!cookie.empty()) fields.CookieFields.push_back("KX_MyKXApp=" + cookie);
     if (!query.empty()) fields.QueryFields.push_back(query);
@@ -90,21 +102,22 @@ int main(int argc, char** argv) {
   InstallRegions();
   SetAsMainForm<TIdleForm>();
   auto controller = std::make_unique<test::TTempController>();
-  if (!OpenSession()) {  // the first session warms the caches (classes, templates, internal files)
+  if (!OpenSession(0)) {  // the first session warms the caches (classes, templates, internal files)
     std::fprintf(stderr, "the main form did not render\n");
     return 1;
   }
   const long before = ResidentBytes();
-  for (int i = 0; i < count; ++i) {
-    if (!OpenSession()) {
+  for (int i = 1; i <= count; ++i) {
+    if (!OpenSession(i)) {
       std::fprintf(stderr, "session %d failed\n", i);
       return 1;
     }
   }
   const long after = ResidentBytes();
-  std::printf("sessions: %d (store holds %d)\nresident before: %.1f MiB, after: %.1f MiB\nper session: %.1f KiB\n",
+  std::printf("sessions: %d (store holds %d)\nresident before: %.1f MiB, after: %.1f MiB\nper session: %.1f KiB\n"
+              "session cache folders: %ld\n",
               count, gSessions ? int(gSessions->GetCount()) : 0, before / 1048576.0, after / 1048576.0,
-              double(after - before) / count / 1024.0);
+              double(after - before) / count / 1024.0, EntriesIn(gSC->CacheDir() + "/user"));
   controller.reset();
   return 0;
 }

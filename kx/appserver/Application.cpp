@@ -214,9 +214,6 @@ void TKXApplication::AfterConstruction() {
     if (gSC != nullptr && !gSC->CacheDir().empty()) {
       mUserCacheDir = IncludeSlash(gSC->CacheDir()) + "user/" + FAppID + "/";
       mUserCacheUrlBase = mInternalUrlBase + gSC->AppName() + "/" + FAppID + "/";
-      std::error_code error;
-      std::filesystem::create_directories(mUserCacheDir, error);
-      if (error) throw EKXException("Unable to create cache directory \"" + mUserCacheDir + "\".");
     }
     LogSessionEvent(seCreate);
   } catch (...) {
@@ -283,7 +280,19 @@ TKXApplication::~TKXApplication() {
   } catch (...) {
   }
   std::error_code error;
-  if (!mUserCacheDir.empty()) std::filesystem::remove_all(mUserCacheDir, error);
+  if (mUserCacheDirMade) std::filesystem::remove_all(mUserCacheDir, error);
+}
+
+// Made on demand: a folder per session costs an inode and a directory walk at its end, and few sessions use one.
+const std::string& TKXApplication::ForceUserCacheDir() {
+  EKXException::IfTrue(mUserCacheDir.empty(), "Cache folder is not defined.");
+  if (!mUserCacheDirMade) {
+    std::error_code error;
+    std::filesystem::create_directories(mUserCacheDir, error);
+    if (error) throw EKXException("Unable to create cache directory \"" + mUserCacheDir + "\".");
+    mUserCacheDirMade = true;
+  }
+  return mUserCacheDir;
 }
 
 void TKXApplication::Notification(TComponent* component, TOperation operation) {

@@ -412,8 +412,13 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   const std::string& SessionInternalUrlBase() const { return mSessionInternalUrlBase; }
   const std::string& SessionUrlBase() const { return mSessionUrlBase; }
   const std::string& UserCacheUrlBase() const { return mUserCacheUrlBase; }
-  // The session's cache folder (CacheDir + "user/" + id + "/").
+  // The path of the session's cache folder (CacheDir + "user/" + id + "/"; empty without a controller cache
+  // folder). The folder itself is made by ForceUserCacheDir, so most sessions never have one.
   const std::string& UserCacheDir() const { return mUserCacheDir; }
+  // UserCacheDir, creating the folder (with its parents) when it is missing; whoever puts the session's first file
+  // there calls this. The folder is then deleted with the session. Raises EKXException "Unable to create cache
+  // directory "<folder>"." when it cannot be made, and "Cache folder is not defined." when there is no path.
+  const std::string& ForceUserCacheDir();
   const std::string& CookiePath() const { return mCookiePath; }
   void SetCookiePath(const std::string& value) { mCookiePath = value; }
   // The execute action set by a form content handler.
@@ -474,7 +479,7 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   void NewWindow(const std::string& url, const std::string& windowName, int height, int width);
 
  protected:
-  // Deletes the session's cache files and cache folder.
+  // Deletes the session's cache files and, when ForceUserCacheDir made it, its cache folder.
   ~TKXApplication() override;
   void AfterConstruction() override;
   void Dispose() override;
@@ -530,6 +535,7 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   std::int32_t FTrackID = 1;
   std::string FTaggedSessionName;
   std::string mUserCacheDir;
+  bool mUserCacheDirMade = false;
   std::string FMappedURL;
   std::unique_ptr<TKXRenderStream> mRenderOverride;
   TStringList mCacheFiles;

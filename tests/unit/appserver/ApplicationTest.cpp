@@ -100,7 +100,6 @@ TEST_F(TKXApplicationTest, NewSessionStartsAtTrackOneWithItsUrls) {
   EXPECT_EQ(session->GetExecAction(), "/app/$/");
   EXPECT_EQ(session->TaggedSessionName(), session->AppID());
   EXPECT_EQ(session->SessionTimeOut(), 10);
-  EXPECT_TRUE(fs::is_directory(session->UserCacheDir()));
   EXPECT_EQ(session->UserCacheDir(), SC().CacheDir() + "user/" + session->AppID() + "/");
   session->SetTrackID(36);
   EXPECT_EQ(session->TrackID36(), "10");
@@ -142,13 +141,26 @@ TEST_F(TKXApplicationTest, CreationFailingLateLeavesNoSessionInTheStore) {
   gLogSessionEvent = nullptr;
 }
 
-TEST_F(TKXApplicationTest, FreeingTheSessionDeletesItsCacheFolder) {
-  TKXApplication* session = NewSession();
-  const std::string folder = session->UserCacheDir();
-  std::ofstream(folder + "a.tmp") << "x";
-  session->Unlock();
-  EXPECT_TRUE(SessionStore()->Terminate(session->AppID()));
-  EXPECT_FALSE(fs::exists(folder));
+// The cache folder is made by the session's first file there, not with the session; freeing the session deletes
+// the folder it made and nothing when it made none.
+TEST_F(TKXApplicationTest, CacheFolderIsMadeOnDemandAndFreedWithTheSession) {
+  for (const bool makeFolder : {false, true}) {
+    SCOPED_TRACE(makeFolder);
+    TKXApplication* session = NewSession();
+    const std::string folder = session->UserCacheDir();
+    EXPECT_FALSE(fs::exists(folder));
+    if (makeFolder) {
+      EXPECT_EQ(session->ForceUserCacheDir(), folder);
+      std::ofstream(folder + "a.tmp") << "x";
+      EXPECT_EQ(session->ForceUserCacheDir(), folder);  // a second file keeps the first
+      EXPECT_TRUE(fs::exists(folder + "a.tmp"));
+    } else {
+      fs::create_directories(folder);  // not the session's: it is left alone
+    }
+    session->Unlock();
+    EXPECT_TRUE(SessionStore()->Terminate(session->AppID()));
+    EXPECT_EQ(fs::exists(folder), !makeFolder);
+  }
 }
 
 TEST_F(TKXApplicationTest, ExecutionCountsTheTrackAndKeepsTheActiveForm) {
