@@ -222,8 +222,10 @@ void TKXLayoutMgrForm::ProcessControls(TKXContainerContext* containerContext, TK
 }
 
 void TKXLayoutMgrForm::RenderStyle(IKXBaseHTMLControl* control, std::string& style) {
-  IKXBaseControl* base = Supports<IKXBaseControl>(control);
-  IKXHTML40Control* html = Supports<IKXHTML40Control>(control);
+  // Asked of the component rather than the interface, so the answers come from the cache.
+  TComponent* instance = control ? control->InterfaceInstance() : nullptr;
+  IKXBaseControl* base = Supports<IKXBaseControl>(instance);
+  IKXHTML40Control* html = Supports<IKXHTML40Control>(instance);
   if (base == nullptr || html == nullptr) return;
   IKXBaseContainer* parent = base->ParentContainer();
   if (parent == nullptr || Supports<IKXHTML40Container>(parent->InterfaceInstance()) == nullptr) return;
