@@ -71,7 +71,7 @@ void TKXShowMessage::ShowMessageOnClick(TObject*) {
   TKXApplication* application = WebApplication();
   if (application == nullptr) return;
   // Any message form, the author's own kinds included, goes.
-  if (auto* active = dynamic_cast<TKXBaseForm*>(application->GetActiveForm());
+  if (auto* active = Supports<TKXBaseForm>(application->GetActiveForm());
       active != nullptr && active->InheritsFrom(TKXShowMessage::ClassRecord()))
     active->Release();
   if (application->GetActiveForm() != nullptr) return;

@@ -104,7 +104,7 @@ void TKXCustomEdit::Submit(const std::string& value) {
 }
 
 bool TKXCustomEdit::FormHasOnDefaultActionSet() const {
-  auto* form = dynamic_cast<TKXForm*>(GetKXParentForm(this));
+  auto* form = Supports<TKXForm>(GetKXParentForm(this));
   return form != nullptr && form->OnDefaultAction;
 }
 

@@ -8,7 +8,7 @@ namespace kx {
 
 IKXCacheOwner* TKXImageList::GetCacheOwner(TCacheType& cacheType) const {
   if (cacheType == ctForm) {
-    if (auto* form = dynamic_cast<TKXForm*>(Owner())) return form;
+    if (auto* form = Supports<TKXForm>(Owner())) return form;
     cacheType = ctSession;
   }
   return GetWebApplication();

@@ -41,7 +41,7 @@ bool RendersBorder(TControl* control) {
 
 // Internet Explorer outside strict mode, whose box model puts the border inside the size.
 bool QuirksExplorer(const TBrowser* browser) {
-  return dynamic_cast<const TInternetExplorer*>(browser) != nullptr && !browser->StrictMode();
+  return Supports<const TInternetExplorer>(browser) != nullptr && !browser->StrictMode();
 }
 
 const TBrowser* CurrentBrowser() {
@@ -51,7 +51,7 @@ const TBrowser* CurrentBrowser() {
 
 // The default frame as the forms call it.
 TKXElementPtr<TKXMarkupLanguageTag> DefaultFrame(TKXElementPtr<TKXMarkupLanguageTag> tag, TComponent* control) {
-  return TKXContainerBorderOptions::CreateDefaultFrame(std::move(tag), nullptr, dynamic_cast<TControl*>(control));
+  return TKXContainerBorderOptions::CreateDefaultFrame(std::move(tag), nullptr, Supports<TControl>(control));
 }
 
 }  // namespace
@@ -125,7 +125,7 @@ void TKXContainerBorderOptions::SetColor(TKXColor value) {
 }
 
 void TKXContainerBorderOptions::AssignTo(TPersistent* dest) const {
-  auto* other = dynamic_cast<TKXContainerBorderOptions*>(dest);
+  auto* other = Supports<TKXContainerBorderOptions>(dest);
   if (other == nullptr) {
     TPersistent::AssignTo(dest);
     return;
@@ -231,7 +231,7 @@ void TKXBorderOptions::DoChange() {
 }
 
 void TKXBorderOptions::AssignTo(TPersistent* dest) const {
-  auto* other = dynamic_cast<TKXBorderOptions*>(dest);
+  auto* other = Supports<TKXBorderOptions>(dest);
   if (other == nullptr) {
     TPersistent::AssignTo(dest);
     return;
@@ -390,12 +390,12 @@ void TKXCustomRegion::SetVisible(bool value) {
 // ---- IKXTabOrder
 
 int TKXCustomRegion::TabOrder() const {
-  if (dynamic_cast<TFrame*>(Parent())) return TKXHTML40Container::TabOrder();
+  if (Supports<TFrame>(Parent())) return TKXHTML40Container::TabOrder();
   return FKXControlImplementation ? FKXControlImplementation->TabOrder() : -1;
 }
 
 void TKXCustomRegion::SetTabOrder(int value) {
-  if (dynamic_cast<TFrame*>(Parent())) {
+  if (Supports<TFrame>(Parent())) {
     TKXHTML40Container::SetTabOrder(value);
   } else if (value != -1 && FKXControlImplementation) {
     FKXControlImplementation->SetTabOrder(std::int16_t(value));
@@ -423,10 +423,10 @@ TKXMarkupLanguageTag* TKXCustomRegion::DoPostRenderProcessing(TKXMarkupLanguageT
   IKXHTML40Control* control = Supports<IKXHTML40Control>(component);
   if (tag != nullptr && context != nullptr && control != nullptr && control->UseFrame()) {
     auto* layout =
-        dynamic_cast<TKXContainerLayout*>(context->ContainerContext() ? context->ContainerContext()->Layout() : nullptr);
+        Supports<TKXContainerLayout>(context->ContainerContext() ? context->ContainerContext()->Layout() : nullptr);
     if (layout != nullptr && layout->AllowFrames()) {
       context->SetMLTag(TKXContainerBorderOptions::CreateDefaultFrame(context->TakeMLTag(), context->PageContext(),
-                                                                       dynamic_cast<TControl*>(component)));
+                                                                       Supports<TControl>(component)));
       tag = context->MLTag();
     }
   }
@@ -440,7 +440,7 @@ bool TKXCustomRegion::CheckComponentForRender(TComponent* component) {
   if (IKXHTML40Container* container = Supports<IKXHTML40Container>(parent)) {
     return container->CheckComponentForRender(component);
   }
-  if (auto* frame = dynamic_cast<TFrame*>(parent)) {
+  if (auto* frame = Supports<TFrame>(parent)) {
     if (IKXHTML40Container* container = Supports<IKXHTML40Container>(frame->Parent())) {
       return container->CheckComponentForRender(component);
     }
@@ -477,7 +477,7 @@ bool TKXRegion::SplitterActive() const {
 }
 
 std::string TKXRegion::ContainerPrefix() {
-  if (auto* frame = dynamic_cast<TFrame*>(Owner())) return UpperCase(frame->Name());
+  if (auto* frame = Supports<TFrame>(Owner())) return UpperCase(frame->Name());
   if (IKXBaseContainer* parent = Supports<IKXBaseContainer>(Parent())) return parent->ContainerPrefix();
   return UpperCase(Name());
 }
@@ -488,7 +488,7 @@ TKXElementPtr<TKXHTMLTag> TKXRegion::RenderHTML(TKXCompContext* context) {
 
   int z = 11000;
   for (int i = 0; i < ControlCount(); ++i) {
-    if (auto* control = dynamic_cast<TKXCustomControl*>(Controls(i)); control && control->ZIndex() > z) {
+    if (auto* control = Supports<TKXCustomControl>(Controls(i)); control && control->ZIndex() > z) {
       z = control->ZIndex() + 1;
     }
   }
@@ -566,7 +566,7 @@ void TKXRegion::SetValue(const std::string& value) {
     case alRight: SetBounds(position, Top(), size, Height()); break;
     default: break;
   }
-  if (auto* parent = dynamic_cast<TKXBaseContainer*>(Parent())) parent->ForceAlign();
+  if (auto* parent = Supports<TKXBaseContainer>(Parent())) parent->ForceAlign();
 }
 
 void TKXRegion::GetInputControlNames(TStrings& list) {

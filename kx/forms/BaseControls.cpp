@@ -41,7 +41,7 @@ void TKXBaseComponentImplementation::AddFreeNotifier(TObject* object) {
   for (const TNotifier& notifier : mFreeNotifiers) {
     if (Alive(notifier) == object) return;
   }
-  auto* component = dynamic_cast<TComponent*>(object);
+  auto* component = Supports<TComponent>(object);
   mFreeNotifiers.push_back(TNotifier{object, component, component != nullptr});
 }
 
@@ -70,7 +70,7 @@ std::string TKXBaseHTMLControlImplementation::getHTMLName() const {
   if (IKXBaseContainer* parent = Supports<IKXBaseContainer>(mControl->Parent())) {
     return UpperCase(mControl->Name() + parent->ContainerPrefix());
   }
-  if (auto* frame = dynamic_cast<TFrame*>(mControl->Owner())) return UpperCase(frame->Name() + mControl->Name());
+  if (auto* frame = Supports<TFrame>(mControl->Owner())) return UpperCase(frame->Name() + mControl->Name());
   return UpperCase(mControl->Name());
 }
 
@@ -226,7 +226,7 @@ void TKXVCLBaseControl::SetText(const std::string& value) {
 
 void TKXVCLBaseControl::RequestAlign() {
   if (!DesignMode()) {
-    if (auto* container = dynamic_cast<TKXBaseContainer*>(Parent())) {
+    if (auto* container = Supports<TKXBaseContainer>(Parent())) {
       container->ForceAlign();
       return;
     }
@@ -381,8 +381,8 @@ int TKXBaseHTMLControl::StoredTabOrder() const { return FKXBaseHTMLControlImplem
 // owner form of an HTML container parent, or the form holding a parent frame.
 TKXContainer* TKXBaseHTMLControl::OwnerFrame() const {
   TWinControl* parent = Parent();
-  while (auto* container = dynamic_cast<TKXHTMLContainer*>(parent)) {
-    if (dynamic_cast<TFrame*>(container->Parent())) return container;
+  while (auto* container = Supports<TKXHTMLContainer>(parent)) {
+    if (Supports<TFrame>(container->Parent())) return container;
     parent = container->Parent();
   }
   return nullptr;
@@ -391,8 +391,8 @@ TKXContainer* TKXBaseHTMLControl::OwnerFrame() const {
 TKXContainer* TKXBaseHTMLControl::OwnerForm() const {
   TWinControl* parent = Parent();
   if (IsKXForm(parent)) return static_cast<TKXContainer*>(parent);
-  if (auto* container = dynamic_cast<TKXHTMLContainer*>(parent)) return container->OwnerForm();
-  if (auto* frame = dynamic_cast<TFrame*>(parent)) return GetKXParentForm(frame);
+  if (auto* container = Supports<TKXHTMLContainer>(parent)) return container->OwnerForm();
+  if (auto* frame = Supports<TFrame>(parent)) return GetKXParentForm(frame);
   return nullptr;
 }
 
@@ -439,7 +439,7 @@ void TKXBaseHTMLControl::SetTabOrder(int value) {
 
 void TKXBaseHTMLControl::AfterParentChanging(TWinControl* oldParent, TWinControl* newParent) {
   TKXBaseControl::AfterParentChanging(oldParent, newParent);
-  if (dynamic_cast<TFrame*>(oldParent) || dynamic_cast<TFrame*>(newParent) ||
+  if (Supports<TFrame>(oldParent) || Supports<TFrame>(newParent) ||
       (oldParent == nullptr && newParent != nullptr)) {
     SetTabOrder(-1);
   }
@@ -455,7 +455,7 @@ void SetActiveControl(TComponent* container, IKXHTML40Control* control) {
       html->SetActiveControl(control);
       return;
     }
-    auto* frame = dynamic_cast<TFrame*>(current);
+    auto* frame = Supports<TFrame>(current);
     if (frame == nullptr) break;
     current = frame->Parent();
   }
@@ -465,10 +465,10 @@ void SetActiveControl(TComponent* container, IKXHTML40Control* control) {
 void SetDoRefreshControl(TComponent* component, bool value) {
   if (component == nullptr) return;
   if (IKXHTML40Component* html = Supports<IKXHTML40Component>(component)) html->SetDoRefreshControl(value);
-  if (auto* container = dynamic_cast<TKXHTML40Container*>(component)) container->SetDoRefreshControl(value);
+  if (auto* container = Supports<TKXHTML40Container>(component)) container->SetDoRefreshControl(value);
   if (IKXBaseContainer* container = Supports<IKXBaseContainer>(component)) {
     for (int i = 0; i < container->KXComponentsCount(); ++i) SetDoRefreshControl(container->ContainerComponent(i), value);
-  } else if (auto* frame = dynamic_cast<TFrame*>(component)) {
+  } else if (auto* frame = Supports<TFrame>(component)) {
     for (int i = 0; i < frame->ComponentCount(); ++i) SetDoRefreshControl(frame->Components(i), value);
   }
 }

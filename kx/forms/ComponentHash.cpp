@@ -155,7 +155,7 @@ void TKXComponentHash::Populate(TComponent* component) {
 
 bool TKXComponentHash::IsContainerComponent(TComponent* component) {
   if (Supports<IKXBaseContainer>(component)) return true;
-  auto* frame = dynamic_cast<TFrame*>(component);
+  auto* frame = Supports<TFrame>(component);
   return frame != nullptr && frame->ComponentCount() > 0;
 }
 
@@ -163,7 +163,7 @@ void TKXComponentHash::DoPopulate(TComponent* component) {
   std::vector<TComponent*> visited;
   if (IKXBaseContainer* container = Supports<IKXBaseContainer>(component)) {
     for (int i = 0; i < container->KXComponentsCount(); ++i) visited.push_back(container->ContainerComponent(i));
-  } else if (auto* frame = dynamic_cast<TFrame*>(component)) {
+  } else if (auto* frame = Supports<TFrame>(component)) {
     for (int i = 0; i < frame->ComponentCount(); ++i) visited.push_back(frame->Components(i));
   }
   for (TComponent* child : visited) {

@@ -31,15 +31,15 @@ void SortByKey(std::vector<T*>& items, Key key) {
 
 // The tab order a tab-list member stored (its wished position while loading).
 int StoredTabOrderOf(const TControl* control) {
-  if (auto* html = dynamic_cast<const TKXBaseHTMLControl*>(control)) return html->StoredTabOrder();
-  if (auto* container = dynamic_cast<const TKXHTMLContainer*>(control)) return container->StoredTabOrder();
+  if (auto* html = Supports<const TKXBaseHTMLControl>(control)) return html->StoredTabOrder();
+  if (auto* container = Supports<const TKXHTMLContainer>(control)) return container->StoredTabOrder();
   return 0;
 }
 
 // The key that orders children for rendering: their tab order as a 16-bit value.
 int TabOrderKey(TComponent* component) {
   if (IKXTabOrder* order = Supports<IKXTabOrder>(component)) return std::int16_t(order->TabOrder());
-  if (auto* frame = dynamic_cast<TFrame*>(component)) {
+  if (auto* frame = Supports<TFrame>(component)) {
     if (IKXTabOrder* order = Supports<IKXTabOrder>(frame->FindComponent(FrameRegionName))) {
       return std::int16_t(order->TabOrder());
     }
@@ -51,7 +51,7 @@ int TabOrderKey(TComponent* component) {
 std::vector<TComponent*> FrameControls(TFrame* frame) {
   std::vector<TComponent*> controls;
   for (int i = 0; i < frame->ComponentCount(); ++i) {
-    auto* control = dynamic_cast<TControl*>(frame->Components(i));
+    auto* control = Supports<TControl>(frame->Components(i));
     if (control && control->Parent() == frame && Supports<IKXBaseComponent>(control)) controls.push_back(control);
   }
   return controls;
@@ -68,7 +68,7 @@ void EraseFromTabList(TKXContainer* owner, TControl* control) {
 
 TComponent* GetKXParent(const TComponent* component) {
   if (component == nullptr) return nullptr;
-  if (auto* control = dynamic_cast<const TControl*>(component)) return control->Parent();
+  if (auto* control = Supports<const TControl>(component)) return control->Parent();
   return component->Owner();
 }
 
@@ -80,7 +80,7 @@ IKXBaseContainer* GetKXParentContainer(const TComponent* component) {
 }
 
 bool IsKXForm(const TComponent* component) {
-  return dynamic_cast<const TKXContainer*>(component) != nullptr && Supports<IKXForm>(component) != nullptr;
+  return Supports<const TKXContainer>(component) != nullptr && Supports<IKXForm>(component) != nullptr;
 }
 
 TKXContainer* GetKXParentForm(const TComponent* component) {
@@ -118,7 +118,7 @@ void TKXBaseContainer::Resize() {
 
 void TKXBaseContainer::RequestAlign() {
   if (!DesignMode()) {
-    if (auto* container = dynamic_cast<TKXBaseContainer*>(Parent())) {
+    if (auto* container = Supports<TKXBaseContainer>(Parent())) {
       container->ForceAlign();
       return;
     }
@@ -131,12 +131,12 @@ void TKXBaseContainer::ForceAlign() {
   Realign();
   for (int i = 0; i < ControlCount(); ++i) {
     TControl* child = Controls(i);
-    if (auto* container = dynamic_cast<TKXBaseContainer*>(child)) {
+    if (auto* container = Supports<TKXBaseContainer>(child)) {
       container->ForceAlign();
-    } else if (auto* frame = dynamic_cast<TFrame*>(child)) {
+    } else if (auto* frame = Supports<TFrame>(child)) {
       TKXBaseContainer* held = nullptr;
       for (int j = 0; j < frame->ComponentCount() && held == nullptr; ++j) {
-        held = dynamic_cast<TKXBaseContainer*>(frame->Components(j));
+        held = Supports<TKXBaseContainer>(frame->Components(j));
       }
       EKXNoFrameContainer::IfNotAssigned(held, RSMissingContainerOnFrame);
       frame->Realign();
@@ -156,9 +156,9 @@ void TKXContainerImplementation::AddComponent(TComponent* component) {
     if (IKXTabOrder* order = Supports<IKXTabOrder>(component)) order->SetTabOrder(Count() - 1);
   } else {
     mComponentList.push_back(TEntry{component->Name(), component});
-    if (auto* frame = dynamic_cast<TFrame*>(component)) {
+    if (auto* frame = Supports<TFrame>(component)) {
       for (int i = 0; i < frame->ComponentCount(); ++i) {
-        if (auto* owned = dynamic_cast<TKXBaseComponent*>(frame->Components(i))) owned->ParentChanging();
+        if (auto* owned = Supports<TKXBaseComponent>(frame->Components(i))) owned->ParentChanging();
       }
     }
   }
@@ -205,8 +205,8 @@ void TKXContainer::Dispose() {
   for (int i = KXComponentsCount() - 1; i >= 0; --i) {
     if (i >= KXComponentsCount()) continue;
     TComponent* component = ContainerComponent(i);
-    auto* control = dynamic_cast<TControl*>(component);
-    if (control && !dynamic_cast<TFrame*>(control) && control->Parent() == this) {
+    auto* control = Supports<TControl>(component);
+    if (control && !Supports<TFrame>(control) && control->Parent() == this) {
       control->SetParent(nullptr);
       control->Free();
     } else if (IKXBaseComponent* base = Supports<IKXBaseComponent>(component)) {
@@ -256,10 +256,10 @@ void TKXContainer::DoRender() {
   if (OnRender) OnRender(this);
   for (int i = 0; i < KXComponentsCount(); ++i) {
     TComponent* component = ContainerComponent(i);
-    if (dynamic_cast<TFrame*>(component->Owner())) continue;
+    if (Supports<TFrame>(component->Owner())) continue;
     if (IKXBaseContainer* container = Supports<IKXBaseContainer>(component)) {
       container->DoRender();
-    } else if (auto* frame = dynamic_cast<TFrame*>(component)) {
+    } else if (auto* frame = Supports<TFrame>(component)) {
       for (int j = 0; j < frame->ComponentCount(); ++j) {
         if (IKXBaseContainer* nested = Supports<IKXBaseContainer>(frame->Components(j))) nested->DoRender();
       }
@@ -275,9 +275,9 @@ void TKXContainer::KXAddComponent(TComponent* component) {
 
 void TKXContainer::KXRemoveComponent(TComponent* component) {
   if (DesignMode() || component == nullptr) return;
-  if (auto* control = dynamic_cast<TControl*>(component)) {
+  if (auto* control = Supports<TControl>(component)) {
     std::erase(FTabOrderList, control);
-    if (auto* html = dynamic_cast<TKXBaseHTMLControl*>(control)) {
+    if (auto* html = Supports<TKXBaseHTMLControl>(control)) {
       EraseFromTabList(html->OwnerFrame(), control);
       EraseFromTabList(html->OwnerForm(), control);
     }
@@ -326,12 +326,12 @@ bool TKXContainer::CheckUpdateTree(TComponent* component) {
 }
 
 void TKXContainer::Freeing(TObject* object) {
-  if (auto* component = dynamic_cast<TComponent*>(object)) KXRemoveComponent(component);
+  if (auto* component = Supports<TComponent>(object)) KXRemoveComponent(component);
 }
 
 void TKXContainer::KXComponentsChanged(TComponent* component) {
   if (ComponentState().Contains(csDestroying)) return;
-  if (auto* parent = dynamic_cast<TKXContainer*>(Parent())) parent->KXComponentsChanged(component);
+  if (auto* parent = Supports<TKXContainer>(Parent())) parent->KXComponentsChanged(component);
 }
 
 TKXMarkupLanguageTag* TKXContainer::DoPostRenderProcessing(TKXMarkupLanguageTag* tag, TKXCompContext* context,
@@ -348,7 +348,7 @@ void TKXContainer::RenderComponents(TKXContainerContext* containerContext, TKXPa
   std::vector<TComponent*> items;
   for (int i = 0; i < KXComponentsCount(); ++i) {
     TComponent* component = ContainerComponent(i);
-    if (auto* frame = dynamic_cast<TFrame*>(component)) {
+    if (auto* frame = Supports<TFrame>(component)) {
       if (!CheckComponentForRender(frame) && !frame->Visible()) continue;
       if (frame->FindComponent(FrameRegionName)) {
         items.push_back(frame);
@@ -366,7 +366,7 @@ void TKXContainer::RenderComponents(TKXContainerContext* containerContext, TKXPa
 
   TKXApplication* application = pageContext ? pageContext->WebApplication() : nullptr;
   for (TComponent* item : items) {
-    if (auto* frame = dynamic_cast<TFrame*>(item)) item = frame->FindComponent(FrameRegionName);
+    if (auto* frame = Supports<TFrame>(item)) item = frame->FindComponent(FrameRegionName);
     if (item == nullptr) continue;
     if (IKXBaseComponent* base = Supports<IKXBaseComponent>(item)) {
       auto context = std::make_unique<TKXCompContext>(item, containerContext, pageContext);
@@ -392,7 +392,7 @@ void TKXContainer::RenderComponents(TKXContainerContext* containerContext, TKXPa
 
 void TKXContainer::ControlChange(TControl* control, bool inserting) {
   TKXBaseContainer::ControlChange(control, inserting);
-  const bool frame = dynamic_cast<TFrame*>(control) != nullptr;
+  const bool frame = Supports<TFrame>(control) != nullptr;
   if (!frame && !Supports<IKXBaseComponent>(control)) return;
   if (inserting) {
     KXAddComponent(control);
@@ -415,7 +415,7 @@ void TKXContainer::Notification(TComponent* component, TOperation operation) {
   TKXBaseContainer::Notification(component, operation);
   // A component that only changes owner stays where it is placed.
   if (operation != opRemove || component == nullptr || !component->ComponentState().Contains(csDestroying)) return;
-  if (auto* control = dynamic_cast<TControl*>(component)) std::erase(FTabOrderList, control);
+  if (auto* control = Supports<TControl>(component)) std::erase(FTabOrderList, control);
   if (FContainerImplementation && FContainerImplementation->IndexOf(component) >= 0) {
     FContainerImplementation->RemoveComponent(component);
   }
@@ -436,8 +436,8 @@ TKXElementPtr<TKXMarkupLanguageTag> TKXHTMLContainer::RenderMarkupLanguageTag(TK
 TKXContainer* TKXHTMLContainer::OwnerForm() const {
   TWinControl* parent = Parent();
   if (IsKXForm(parent)) return static_cast<TKXContainer*>(parent);
-  if (auto* container = dynamic_cast<TKXHTMLContainer*>(parent)) return container->OwnerForm();
-  if (auto* frame = dynamic_cast<TFrame*>(parent)) {
+  if (auto* container = Supports<TKXHTMLContainer>(parent)) return container->OwnerForm();
+  if (auto* frame = Supports<TFrame>(parent)) {
     if (IsKXForm(frame->Parent())) return static_cast<TKXContainer*>(frame->Parent());
     return GetKXParentForm(frame);
   }
@@ -447,8 +447,8 @@ TKXContainer* TKXHTMLContainer::OwnerForm() const {
 TKXContainer* TKXHTMLContainer::OwnerFrame() const {
   const TKXHTMLContainer* container = this;
   while (container != nullptr) {
-    if (dynamic_cast<TFrame*>(container->Parent())) return const_cast<TKXHTMLContainer*>(container);
-    container = dynamic_cast<TKXHTMLContainer*>(container->Parent());
+    if (Supports<TFrame>(container->Parent())) return const_cast<TKXHTMLContainer*>(container);
+    container = Supports<TKXHTMLContainer>(container->Parent());
   }
   return nullptr;
 }
@@ -505,7 +505,7 @@ void TKXHTMLContainer::Dispose() {
 
 void TKXHTMLContainer::AfterParentChanging(TWinControl* oldParent, TWinControl* newParent) {
   TKXContainer::AfterParentChanging(oldParent, newParent);
-  if (dynamic_cast<TFrame*>(oldParent) || dynamic_cast<TFrame*>(newParent) ||
+  if (Supports<TFrame>(oldParent) || Supports<TFrame>(newParent) ||
       (oldParent == nullptr && newParent != nullptr)) {
     SetTabOrder(-1);
   }
@@ -525,7 +525,7 @@ void TKXHTML40ContainerImplementation::Consider(TComponent* object) {
 }
 
 void TKXHTML40ContainerImplementation::Walk(TComponent* object) {
-  if (auto* frame = dynamic_cast<TFrame*>(object)) {
+  if (auto* frame = Supports<TFrame>(object)) {
     IKXBaseContainer* root = Supports<IKXBaseContainer>(mContainer);
     if ((root == nullptr || !root->CheckComponentForRender(frame)) && !frame->Visible()) return;
     if (TComponent* region = frame->FindComponent(FrameRegionName)) {

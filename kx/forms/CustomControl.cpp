@@ -96,7 +96,7 @@ std::string TKXHTMLControlImplementation::KXCLParentName() {
     FKXCLParentName = "KXCLForm";
   } else if (IKXBaseHTMLComponent* component = Supports<IKXBaseHTMLComponent>(parent)) {
     FKXCLParentName = component->HTMLName() + "KXCL";
-  } else if (auto* frame = dynamic_cast<TFrame*>(parent); frame != nullptr && frame->Parent() != nullptr) {
+  } else if (auto* frame = Supports<TFrame>(parent); frame != nullptr && frame->Parent() != nullptr) {
     TWinControl* holder = frame->Parent();
     IKXBaseHTMLComponent* component = Supports<IKXBaseHTMLComponent>(holder);
     FKXCLParentName = Supports<IKXBaseContainer>(holder) && component ? component->HTMLName() + "KXCL" : "KXCLForm";
@@ -123,7 +123,7 @@ std::string TKXHTMLControlImplementation::RenderStyle(TKXCompContext* context) {
   bool sizeFlag = true;
   if (region) {
     sizeFlag = false;
-  } else if (dynamic_cast<TKXCustomControl*>(Control())) {
+  } else if (Supports<TKXCustomControl>(Control())) {
     sizeFlag = !Control()->AutoSize();
   }
   if ((FRenderSize && FStyleRenderOptions.RenderSize()) || sizeFlag) {
@@ -175,7 +175,7 @@ void TKXHTMLControlImplementation::RenderScripts(TKXCompContext* context) {
   if (FStyleRenderOptions.RenderPosition() && (kind == lkForm || kind == lkTemplate)) {
     TAlign align = control->Align();
     TAnchors anchors = control->Anchors();
-    auto* frame = dynamic_cast<TFrame*>(Control()->Parent());
+    auto* frame = Supports<TFrame>(Control()->Parent());
     if (frame && Supports<IKXHTML40Container>(Control())) {
       align = frame->Align();
       anchors = frame->Anchors();
@@ -451,7 +451,7 @@ int TKXCustomControl::HTMLWidth() {
   int width = TKXBaseHTMLControl::HTMLWidth();
   if (FUseFrame) {
     TKXApplication* application = GetWebApplication();
-    if (application && dynamic_cast<TFirefox*>(application->Browser())) width -= 2 * USE_FRAME_WIDTH;
+    if (application && Supports<TFirefox>(application->Browser())) width -= 2 * USE_FRAME_WIDTH;
   }
   return std::max(width, 0);
 }
@@ -460,7 +460,7 @@ int TKXCustomControl::HTMLHeight() {
   int height = TKXBaseHTMLControl::HTMLHeight();
   if (FUseFrame) {
     TKXApplication* application = GetWebApplication();
-    if (application && dynamic_cast<TFirefox*>(application->Browser())) height -= 2 * USE_FRAME_WIDTH;
+    if (application && Supports<TFirefox>(application->Browser())) height -= 2 * USE_FRAME_WIDTH;
   }
   return std::max(height, 0);
 }
@@ -520,7 +520,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomControl::SubmitLink(const std::string& text, 
     events.HookEvent("OnClick", SubmitHandler(submitParam, "", false));
     if (!DesignMode()) tag->AddStringParam("OnClick", events.GetCodeByEventName("OnClick"));
   } else if (!DesignMode()) {
-    const bool explorer = dynamic_cast<const TInternetExplorer*>(browser) != nullptr;
+    const bool explorer = Supports<const TInternetExplorer>(browser) != nullptr;
     tag->AddStringParam("OnClick", SubmitHandler(submitParam, "", explorer));
   }
   HintEvents(tag.get());

@@ -60,7 +60,7 @@ void TKXFileReference::SetURL(const std::string& value) {
 }
 
 void TKXFileReference::AssignTo(TPersistent* dest) const {
-  if (auto* reference = dynamic_cast<TKXFileReference*>(dest)) {
+  if (auto* reference = Supports<TKXFileReference>(dest)) {
     reference->FFilename = FFilename;
     reference->FURL = FURL;
     reference->Changed();

@@ -30,12 +30,12 @@ void RemoveAll(TStrings& params, const std::string& name) {
 bool TakesPostedValue(TComponent* component) {
   if (IKXBaseControl* control = Supports<IKXBaseControl>(component); control != nullptr && !control->Visible())
     return false;
-  if (auto* control = dynamic_cast<TControl*>(component); control != nullptr && !control->Enabled()) return false;
+  if (auto* control = Supports<TControl>(component); control != nullptr && !control->Enabled()) return false;
   return true;
 }
 
 std::string FriendlyNameOf(TComponent* component) {
-  if (auto* control = dynamic_cast<TKXCustomControl*>(component)) return control->FriendlyName();
+  if (auto* control = Supports<TKXCustomControl>(component)) return control->FriendlyName();
   return component->Name();
 }
 
@@ -112,7 +112,7 @@ void TKXFormExecution::Execute() {
     IKXBaseHTMLComponent* html = Supports<IKXBaseHTMLComponent>(component);
     throw Exception(Format(RSNoSubmitHandler, html ? html->HTMLName() : component->Name()));
   }
-  auto* control = dynamic_cast<TControl*>(component);
+  auto* control = Supports<TControl>(component);
   if (control == nullptr || control->Enabled()) {
     IKXSubmitControl* submit = Supports<IKXSubmitControl>(component);
     TSubmitProc procedure = submit ? submit->getSubmitProc() : TSubmitProc();

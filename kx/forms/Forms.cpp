@@ -108,13 +108,13 @@ void TKXBaseForm::KXComponentsChanged(TComponent* component) {
 TKXApplication* TKXBaseForm::WebApplication() const {
   if (DesignMode()) return nullptr;
   if (FWebApplication == nullptr) {
-    FWebApplication = dynamic_cast<TKXApplication*>(Owner());
+    FWebApplication = Supports<TKXApplication>(Owner());
     if (FWebApplication == nullptr) FWebApplication = GetWebApplication();
   }
   return FWebApplication;
 }
 
-TKXForm* TKXBaseForm::KXForm() { return dynamic_cast<TKXForm*>(this); }
+TKXForm* TKXBaseForm::KXForm() { return Supports<TKXForm>(this); }
 
 void TKXBaseForm::Show() {
   if (TKXApplication* application = WebApplication()) application->SetActiveForm(this);
@@ -198,8 +198,8 @@ void TKXBaseForm::ResetTabOrders(TKXContainer* container, TKXTabSortType sortTyp
   std::vector<TKXContainer*> containers;
   for (int i = 0; i < container->ControlCount(); ++i) {
     TControl* child = container->Controls(i);
-    if (dynamic_cast<TKXBaseControl*>(child)) controls.Add(child);
-    if (auto* nested = dynamic_cast<TKXContainer*>(child)) containers.push_back(nested);
+    if (Supports<TKXBaseControl>(child)) controls.Add(child);
+    if (auto* nested = Supports<TKXContainer>(child)) containers.push_back(nested);
   }
   controls.MergeSort([sortType](void* a, void* b) {
     const auto* first = static_cast<TControl*>(a);
@@ -217,7 +217,7 @@ void TKXBaseForm::ResetTabOrders(TKXContainer* container, TKXTabSortType sortTyp
 }
 
 void TKXBaseForm::SetChildOrder(TControl* child, int order) {
-  if (dynamic_cast<TKXBaseControl*>(child)) {
+  if (Supports<TKXBaseControl>(child)) {
     SetZOrderPosition(child, order);
   } else {
     TKXModuleDsn::SetChildOrder(child, order);
@@ -234,7 +234,7 @@ void SetZOrderPosition(TControl* control, int position) {
 
 TKXBaseForm* GetKXControlParentForm(TComponent* control) {
   for (TComponent* parent = GetKXParent(control); parent != nullptr; parent = GetKXParent(parent)) {
-    if (auto* form = dynamic_cast<TKXBaseForm*>(parent)) return form;
+    if (auto* form = Supports<TKXBaseForm>(parent)) return form;
   }
   return nullptr;
 }
@@ -246,7 +246,7 @@ IKXMessageForm* MessageFormInterface(TObject* object) { return Supports<IKXMessa
 
 void TKXBackground::AssignTo(TPersistent* dest) const {
   TKXFileReference::AssignTo(dest);
-  if (auto* background = dynamic_cast<TKXBackground*>(dest)) background->FFixed = FFixed;
+  if (auto* background = Supports<TKXBackground>(dest)) background->FFixed = FFixed;
 }
 
 // ---------------------------------------------------------------------------
@@ -300,7 +300,7 @@ void TKXForm::SetKeepAlive(bool value) {
 }
 
 bool TKXForm::GetHasTemplate() {
-  auto* layout = dynamic_cast<TKXBaseLayoutComponent*>(LayoutMgr());
+  auto* layout = Supports<TKXBaseLayoutComponent>(LayoutMgr());
   return layout != nullptr && layout->Able();
 }
 
@@ -321,7 +321,7 @@ void TKXForm::SetBounds(int left, int top, int width, int height) {
   TKXBaseHTMLForm::SetBounds(left, top, width, height);
   ForceAlign();
   for (int i = 0; i < ComponentCount(); ++i) {
-    auto* frame = dynamic_cast<TFrame*>(Components(i));
+    auto* frame = Supports<TFrame>(Components(i));
     if (frame != nullptr && frame->OnResize) frame->OnResize(frame);
   }
 }
@@ -335,7 +335,7 @@ std::string TKXForm::InternalUrlBase() const {
 
 TKXForm* TKXForm::FindParentForm(TComponent* control) {
   for (TComponent* current = control; current != nullptr; current = GetKXParent(current)) {
-    if (auto* form = dynamic_cast<TKXForm*>(current)) return form;
+    if (auto* form = Supports<TKXForm>(current)) return form;
   }
   return nullptr;
 }
@@ -398,7 +398,7 @@ TKXMarkupLanguageTag* TKXForm::DoPostRenderProcessing(TKXMarkupLanguageTag* tag,
   tag = TKXBaseHTMLForm::DoPostRenderProcessing(tag, context, component);
   IKXHTML40Control* control = Supports<IKXHTML40Control>(component);
   if (tag != nullptr && context != nullptr && control != nullptr && control->UseFrame() && gCreateDefaultFrame) {
-    auto* layout = dynamic_cast<TKXContainerLayout*>(context->ContainerContext() ? context->ContainerContext()->Layout()
+    auto* layout = Supports<TKXContainerLayout>(context->ContainerContext() ? context->ContainerContext()->Layout()
                                                                                  : nullptr);
     if (layout != nullptr && layout->AllowFrames()) {
       context->SetMLTag(gCreateDefaultFrame(context->TakeMLTag(), component));
@@ -433,7 +433,7 @@ std::string TKXForm::GenerateControlPositions() {
     if (IKXHTML40Container* nested = Supports<IKXHTML40Container>(component)) {
       if (!result.empty()) result += CRLF;
       result += nested->GenerateControlPositions();
-    } else if (auto* frame = dynamic_cast<TFrame*>(component); frame != nullptr && frame->Visible()) {
+    } else if (auto* frame = Supports<TFrame>(component); frame != nullptr && frame->Visible()) {
       if (IKXHTML40Container* region = Supports<IKXHTML40Container>(frame->FindComponent("KXFrameRegion"))) {
         if (!result.empty()) result += CRLF;
         result += region->GenerateControlPositions();
@@ -456,7 +456,7 @@ void TKXForm::RenderWidgets(TComponent* component, TKXPageContext40* pageContext
   if (component == nullptr || pageContext == nullptr) return;
   for (int i = 0; i < component->ComponentCount(); ++i) {
     TComponent* owned = component->Components(i);
-    if (dynamic_cast<TFrame*>(owned)) {
+    if (Supports<TFrame>(owned)) {
       RenderWidgets(owned, pageContext);
       continue;
     }
@@ -483,7 +483,7 @@ void TKXForm::FillRealTabOrders() {
 // its own tab list (a frame's container keeps its controls there).
 void TKXForm::AddRealTabOrders(TKXContainer* owner) {
   for (TControl* control : owner->TabOrderList()) {
-    if (auto* container = dynamic_cast<TKXContainer*>(control)) {
+    if (auto* container = Supports<TKXContainer>(control)) {
       if (container != owner) AddRealTabOrders(container);
       continue;
     }

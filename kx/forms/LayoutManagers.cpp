@@ -32,7 +32,7 @@ TKXElementPtr<TKXHTMLTag> NewWrapper(bool noFormTag) {
 // Writes the component's tag into stream as the component writes it (tab
 // index and extra attributes first for an HTML tag).
 void WriteTag(IKXBaseHTMLComponent* component, TKXMarkupLanguageTag* tag, TKXRenderStream& stream) {
-  if (auto* html = dynamic_cast<TKXHTMLTag*>(tag); html != nullptr && component != nullptr) {
+  if (auto* html = Supports<TKXHTMLTag>(tag); html != nullptr && component != nullptr) {
     component->MakeHTMLTag(html, stream);
   } else {
     stream.Write(CRLF);
@@ -46,7 +46,7 @@ TKXCompContext* ComponentContextOf(TKXContainerContext* containerContext, const 
   if (containerContext == nullptr || component == nullptr) return nullptr;
   for (int i = 0; i < containerContext->GetControlsCount(); ++i) {
     if (containerContext->GetControlInstanceFromIndex(i) == component) {
-      return dynamic_cast<TKXCompContext*>(containerContext->GetComponentContextFromIndex(i));
+      return Supports<TKXCompContext>(containerContext->GetComponentContextFromIndex(i));
     }
   }
   return nullptr;
@@ -84,7 +84,7 @@ bool TKXBaseContainerLayout::GetNoFormTag() const {
   for (IKXBaseContainer* parent = GetKXParentContainer(current); parent != nullptr;
        parent = GetKXParentContainer(parent->InterfaceInstance())) {
     IKXHTML40Container* html = Supports<IKXHTML40Container>(parent->InterfaceInstance());
-    auto* layout = dynamic_cast<TKXBaseContainerLayout*>(html ? html->LayoutMgr() : nullptr);
+    auto* layout = Supports<TKXBaseContainerLayout>(html ? html->LayoutMgr() : nullptr);
     if (layout != nullptr && layout->LayoutKind() == lkTemplate && layout->Able()) return true;
   }
   return false;
@@ -121,7 +121,7 @@ std::string TKXContainerLayout::ScriptSection(TKXPageContext40* pageContext) {
     result += pageContext->ScriptFile("/js/KXBase.js");
   }
   const TBrowser* browser = pageContext->Browser() != nullptr ? pageContext->Browser() : Browser();
-  const bool explorer = dynamic_cast<const TInternetExplorer*>(browser) != nullptr;
+  const bool explorer = Supports<const TInternetExplorer>(browser) != nullptr;
   result += pageContext->ScriptFile(explorer ? "/js/KXExplorer.js" : "/js/KXGecko.js");
 
   result += std::string("<script type=\"text/javascript\">") + CRLF;
@@ -222,8 +222,10 @@ void TKXLayoutMgrForm::ProcessControls(TKXContainerContext* containerContext, TK
 }
 
 void TKXLayoutMgrForm::RenderStyle(IKXBaseHTMLControl* control, std::string& style) {
-  IKXBaseControl* base = Supports<IKXBaseControl>(control);
-  IKXHTML40Control* html = Supports<IKXHTML40Control>(control);
+  // Asked of the component rather than the interface, so the answers come from the cache.
+  TComponent* instance = control ? control->InterfaceInstance() : nullptr;
+  IKXBaseControl* base = Supports<IKXBaseControl>(instance);
+  IKXHTML40Control* html = Supports<IKXHTML40Control>(instance);
   if (base == nullptr || html == nullptr) return;
   IKXBaseContainer* parent = base->ParentContainer();
   if (parent == nullptr || Supports<IKXHTML40Container>(parent->InterfaceInstance()) == nullptr) return;
@@ -248,7 +250,7 @@ void TKXLayoutMgrForm::Process(TKXRenderStream& stream, TKXContainerContext* con
   for (int i = 0; i < count; ++i) {
     TComponent* instance = containerContext->GetControlInstanceFromIndex(i);
     IKXBaseComponent* component = Supports<IKXBaseComponent>(instance);
-    auto* context = dynamic_cast<TKXCompContext*>(containerContext->GetComponentContextFromIndex(i));
+    auto* context = Supports<TKXCompContext>(containerContext->GetComponentContextFromIndex(i));
     if (component == nullptr || context == nullptr) continue;
     IKXBaseHTMLComponent* html = Supports<IKXBaseHTMLComponent>(instance);
     if (!containerContext->CacheControls()) {
@@ -261,7 +263,7 @@ void TKXLayoutMgrForm::Process(TKXRenderStream& stream, TKXContainerContext* con
     const bool posts = component->SupportsInput() || component->SupportsSubmit();
     if (Supports<IKXBaseContainer>(instance)) {
       flush();
-      if (posts && dynamic_cast<TKXHTMLContainer*>(instance) == nullptr) {
+      if (posts && Supports<TKXHTMLContainer>(instance) == nullptr) {
         TKXRenderStream part(true, true);
         WriteTag(html, tag, part);
         wrapper->Contents()->AddBuffer(part, false);
@@ -315,14 +317,14 @@ void TKXLayoutMgrForm::Process(TKXRenderStream& stream, TKXContainerContext* con
 namespace {
 
 TKXBaseContainerLayout* ContextLayout(const TKXContainerContext* containerContext) {
-  return dynamic_cast<TKXBaseContainerLayout*>(containerContext ? containerContext->Layout() : nullptr);
+  return Supports<TKXBaseContainerLayout>(containerContext ? containerContext->Layout() : nullptr);
 }
 
 }  // namespace
 
 std::unique_ptr<TKXContainerContext> InitLayoutContext(TKXContainer* container, TKXApplication* application) {
   auto context = std::make_unique<TKXContainerContext>(application, container->CacheControls());
-  auto* layout = dynamic_cast<TKXBaseContainerLayout*>(container->LayoutMgr());
+  auto* layout = Supports<TKXBaseContainerLayout>(container->LayoutMgr());
   if (layout != nullptr && layout->Able()) {
     layout->SetContainer(container);
   } else {
@@ -335,7 +337,7 @@ std::unique_ptr<TKXContainerContext> InitLayoutContext(TKXContainer* container, 
 }
 
 void ProcessLayoutControls(TKXContainerContext* containerContext, TKXPageContext40* pageContext) {
-  if (auto* layout = dynamic_cast<TKXContainerLayout*>(ContextLayout(containerContext))) {
+  if (auto* layout = Supports<TKXContainerLayout>(ContextLayout(containerContext))) {
     layout->ProcessControls(containerContext, pageContext);
   }
 }

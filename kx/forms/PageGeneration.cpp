@@ -35,7 +35,7 @@ bool GetIsStrictMode(const TKXForm& form, const TKXPageContext40& page) {
   if (!gSC->DocType().empty() || !form.DocType().empty() || !page.DocType().empty()) return true;
   TKXApplication* application = page.WebApplication();
   return !gSC->IECompatibilityMode().empty() && application != nullptr &&
-         dynamic_cast<TInternetExplorer*>(application->Browser()) != nullptr;
+         Supports<TInternetExplorer>(application->Browser()) != nullptr;
 }
 
 }  // namespace
@@ -91,7 +91,7 @@ void TKXPageGenerator::GeneratePage(TKXRenderStream& stream) {
     FillBodyTag(page);
     AddPageScripts(page);
 
-    auto* layout = dynamic_cast<TKXContainerLayout*>(context->Layout());
+    auto* layout = Supports<TKXContainerLayout>(context->Layout());
     if (layout != nullptr) {
       layout->SetPreHeadContent(head + CRLF + mForm.PreHeader().Text() + CRLF + page.PreHeader().Text());
       layout->SetHeadContent(page.RenderScriptFiles() + CRLF + mForm.ExtraHeader().Text() + CRLF +
@@ -219,7 +219,7 @@ void TKXPageGenerator::FillBodyTag(TKXPageContext40& page) {
     TKXHTMLTag* frame = body->Contents()->AddTag("IFRAME", false);
     frame->AddStringParam("ID", "onresize");
     frame->AddStringParam("style", "position: absolute; left: -1000px; top: -1000px;");
-    if (application != nullptr && dynamic_cast<TInternetExplorer*>(application->Browser()) != nullptr)
+    if (application != nullptr && Supports<TInternetExplorer>(application->Browser()) != nullptr)
       frame->AddStringParam("src", "javascript:false;");
   }
   TKXHTMLTagCollection* contents = body->Contents();

@@ -66,9 +66,9 @@ TKXCompContext::TKXCompContext(TComponent* component, TKXContainerContext* conta
   if (WebApplication()) mBrowser = WebApplication()->Browser();
 }
 
-TKXHTMLTag* TKXCompContext::HTMLTag() const { return dynamic_cast<TKXHTMLTag*>(MLTag()); }
+TKXHTMLTag* TKXCompContext::HTMLTag() const { return Supports<TKXHTMLTag>(MLTag()); }
 
-TKXPageContext40* TKXCompContext::PageContext() const { return dynamic_cast<TKXPageContext40*>(BasePageContext()); }
+TKXPageContext40* TKXCompContext::PageContext() const { return Supports<TKXPageContext40>(BasePageContext()); }
 
 void TKXCompContext::AddScriptFile(const std::string& file) {
   if (TKXPageContext40* page = PageContext()) page->AddScriptFile(file);
@@ -388,7 +388,7 @@ std::string TKXPageContext40::GetExternalFileURL(const std::string& file) const 
 }
 
 void TKXPageContext40::AppendContext(TKXBaseComponentContext* context) {
-  auto* component = dynamic_cast<TKXCompContext*>(context);
+  auto* component = Supports<TKXCompContext>(context);
   if (component == nullptr) return;
   AddToInitProc(component->InitProc());
   if (!component->JavaScript().empty()) AddToJavaScriptOnce(component->JavaScript());

@@ -87,7 +87,7 @@ const std::string& TKXScriptEventsItem::HookedCode(int index) const {
 void TKXScriptEventsItem::AddHookScript(const std::string& code) { FHookedCodeList.push_back(code); }
 
 void TKXScriptEventsItem::Assign(const TPersistent* source) {
-  if (auto* item = dynamic_cast<const TKXScriptEventsItem*>(source)) {
+  if (auto* item = Supports<const TKXScriptEventsItem>(source)) {
     FEventCode.Assign(&item->FEventCode);
     FEventName = item->FEventName;
     mCodeFromHook = false;
@@ -222,7 +222,7 @@ void TKXScriptEvents::Clear() {
 void TKXScriptEvents::RenderEvents(TKXPageContext40* pageContext) {
   if (Count() == 0 && FDefaultHandlers.empty() && FProperties.IsEmpty()) return;
   if (pageContext == nullptr) return;
-  auto* owner = dynamic_cast<IKXBaseHTMLComponent*>(Owner());
+  auto* owner = Supports<IKXBaseHTMLComponent>(Owner());
   if (owner == nullptr) return;
   const std::string name = owner->HTMLName();
   std::string init;

@@ -112,7 +112,7 @@ std::vector<std::pair<std::string, std::string>> ParseAttributes(const std::stri
 
 // Writes the component's tag as the component writes it (CR LF first).
 void WriteTag(IKXBaseHTMLComponent* component, TKXMarkupLanguageTag* tag, TKXRenderStream& stream) {
-  if (auto* html = dynamic_cast<TKXHTMLTag*>(tag); html != nullptr && component != nullptr) {
+  if (auto* html = Supports<TKXHTMLTag>(tag); html != nullptr && component != nullptr) {
     component->MakeHTMLTag(html, stream);
   } else {
     stream.Write(CRLF);
@@ -225,7 +225,7 @@ class TTemplateReader {
 // TKXTemplateFiles
 
 void TKXTemplateFiles::AssignTo(TPersistent* dest) const {
-  if (auto* files = dynamic_cast<TKXTemplateFiles*>(dest)) {
+  if (auto* files = Supports<TKXTemplateFiles>(dest)) {
     files->FDefault = FDefault;
     return;
   }
@@ -343,7 +343,7 @@ class TKXTemplateProcessorHTML::TScan {
     mPlaced.insert(UpperCase(component->HTMLName()));
     RemoveClassRule(component->HTMLName());
     if (collect) return;
-    auto* context = dynamic_cast<TKXCompContext*>(mContext->GetComponentContext(name));
+    auto* context = Supports<TKXCompContext>(mContext->GetComponentContext(name));
     if (context == nullptr) return;
     // A control of a nested container is laid out here in the template's flow.
     if (context->ContainerContext() != nullptr && context->ContainerContext() != mContext)
@@ -358,7 +358,7 @@ class TKXTemplateProcessorHTML::TScan {
     const std::string prefix = "." + htmlName + "CSS";
     TKXHTMLTagCollection* contents = mPage->StyleTag()->Contents();
     for (int i = 0; i < contents->Count(); ++i) {
-      auto* text = dynamic_cast<TKXTextElement*>(contents->GetHTMLElement(i));
+      auto* text = Supports<TKXTextElement>(contents->GetHTMLElement(i));
       if (text != nullptr && text->Text().starts_with(prefix)) {
         text->SetText(std::string());
         return;
@@ -460,7 +460,7 @@ class TKXTemplateProcessorHTML::TScan {
     }
     TKXHTMLTagCollection* fields = mPage->FormTag()->Contents();
     for (int i = 0; i < fields->Count(); ++i) {
-      auto* field = dynamic_cast<TKXHTMLTag*>(fields->GetHTMLElement(i));
+      auto* field = Supports<TKXHTMLTag>(fields->GetHTMLElement(i));
       if (field == nullptr || !SameText(field->Tag(), "input")) continue;
       if (!SameText(field->Params()->Values("type"), "hidden")) continue;
       if (!unplaced.contains(UpperCase(field->Params()->Values("name")))) continue;
@@ -721,7 +721,7 @@ std::string ConvertFromTemplate(const std::string& templateText, TStringList& co
       continue;
     }
     std::string image = "<IMG ";
-    if (auto* control = dynamic_cast<IKXHTML40Control*>(controls.Objects(index)); control != nullptr) {
+    if (auto* control = Supports<IKXHTML40Control>(controls.Objects(index)); control != nullptr) {
       if (!control->Css().empty()) image += "CLASS=\"" + EscapeAttributeQuotes(control->Css()) + "\" ";
     }
     image += "ID=\"" + name + "\" SRC=\"" + name + ".jpg\">" + CRLF;

@@ -350,4 +350,61 @@ TDataModule* DataModules(int index) {
   return list.Items[std::size_t(index)];
 }
 
+// The interface cache: open addressing with linear probing over a power-of-two
+// table, grown at half load. One per thread, so queries take no lock.
+namespace {
+
+struct TInterfaceSlot {
+  const void* VTable = nullptr;
+  const void* Id = nullptr;
+  bool Supported = false;
+  std::ptrdiff_t Offset = 0;
+};
+
+struct TInterfaceCache {
+  std::vector<TInterfaceSlot> Slots = std::vector<TInterfaceSlot>(256);
+  std::size_t Count = 0;
+
+  std::size_t Home(const void* vtable, const void* id) const {
+    auto hash = std::uintptr_t(vtable) * 0x9E3779B97F4A7C15ull ^ std::uintptr_t(id) * 0xC2B2AE3D27D4EB4Full;
+    return std::size_t(hash ^ (hash >> 29)) & (Slots.size() - 1);
+  }
+  TInterfaceSlot& Find(const void* vtable, const void* id) {
+    std::size_t mask = Slots.size() - 1;
+    for (std::size_t i = Home(vtable, id);; i = (i + 1) & mask) {
+      TInterfaceSlot& slot = Slots[i];
+      if (slot.VTable == nullptr || (slot.VTable == vtable && slot.Id == id)) return slot;
+    }
+  }
+  void Add(const TInterfaceSlot& entry) {
+    if (2 * (Count + 1) > Slots.size()) {
+      std::vector<TInterfaceSlot> old(Slots.size() * 2);
+      old.swap(Slots);
+      for (const TInterfaceSlot& slot : old)
+        if (slot.VTable != nullptr) Find(slot.VTable, slot.Id) = slot;
+    }
+    TInterfaceSlot& slot = Find(entry.VTable, entry.Id);
+    if (slot.VTable == nullptr) ++Count;
+    slot = entry;
+  }
+};
+
+thread_local TInterfaceCache tInterfaces;
+
+}  // namespace
+
+namespace detail {
+
+TInterfaceAnswer CachedInterface(const void* vtable, const void* id) {
+  const TInterfaceSlot& slot = tInterfaces.Find(vtable, id);
+  if (slot.VTable == nullptr) return {};
+  return {true, slot.Supported, slot.Offset};
+}
+
+void CacheInterface(const void* vtable, const void* id, bool supported, std::ptrdiff_t offset) {
+  tInterfaces.Add({vtable, id, supported, offset});
+}
+
+}  // namespace detail
+
 }  // namespace kx

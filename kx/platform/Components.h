@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -275,13 +276,66 @@ struct TComponentFree {
 template <class T>
 using TOwnedComponent = std::unique_ptr<T, TComponentFree>;
 
+namespace detail {
+// What a query of interface id on an object with the given virtual table
+// answered before: found is false when the pair was never asked on this thread;
+// otherwise supported tells whether the object implements the interface, and
+// offset is the interface's distance from the object's TObject part.
+struct TInterfaceAnswer {
+  bool found = false;
+  bool supported = false;
+  std::ptrdiff_t offset = 0;
+};
+TInterfaceAnswer CachedInterface(const void* vtable, const void* id);
+void CacheInterface(const void* vtable, const void* id, bool supported, std::ptrdiff_t offset);
+
+// One address per interface type, standing for it in the cache.
+template <class I>
+struct TInterfaceTag {
+  static constexpr char Id = 0;
+};
+
+// The virtual table pointer at the start of the object's TObject part.
+inline const void* VTableOf(const TObject* object) {
+  const void* vtable;
+  std::memcpy(&vtable, static_cast<const void*>(object), sizeof vtable);
+  return vtable;
+}
+
+// Asks dynamic_cast once per (virtual table, interface) and thread and answers
+// from the cache afterwards. An object's virtual table pointer fixes its layout
+// (the complete type, or the base under construction or destruction with its
+// own construction table), so the interface's distance from the TObject part
+// is the same for every object sharing it.
+template <class I>
+I* QueryInterface(const TObject* object) {
+  const void* id = &TInterfaceTag<std::remove_cv_t<I>>::Id;
+  const void* vtable = VTableOf(object);
+  auto* self = reinterpret_cast<const char*>(object);
+  TInterfaceAnswer answer = CachedInterface(vtable, id);
+  if (!answer.found) {
+    const I* found = dynamic_cast<const I*>(object);
+    answer.supported = found != nullptr;
+    answer.offset = found ? reinterpret_cast<const char*>(found) - self : 0;
+    CacheInterface(vtable, id, answer.supported, answer.offset);
+  }
+  if (!answer.supported) return nullptr;
+  return const_cast<I*>(reinterpret_cast<const I*>(self + answer.offset));
+}
+}  // namespace detail
+
 // The object's interface I, or nullptr when the object is nullptr or does not
 // implement I. Interfaces are abstract classes inherited virtually; nothing is
-// reference counted.
+// reference counted. For objects derived from TObject the answer comes from a
+// per-thread cache keyed by the object's virtual table, so dynamic_cast runs
+// once per class and interface; other pointers (an interface asked for another)
+// use dynamic_cast.
 template <class I, class T>
 I* Supports(T* object) {
   if constexpr (std::is_base_of_v<I, T>) {
     return object;
+  } else if constexpr (std::is_base_of_v<TObject, T>) {
+    return object ? detail::QueryInterface<I>(static_cast<const TObject*>(object)) : nullptr;
   } else {
     return object ? dynamic_cast<I*>(object) : nullptr;
   }
@@ -290,6 +344,8 @@ template <class I, class T>
 const I* Supports(const T* object) {
   if constexpr (std::is_base_of_v<I, T>) {
     return object;
+  } else if constexpr (std::is_base_of_v<TObject, T>) {
+    return object ? detail::QueryInterface<const I>(static_cast<const TObject*>(object)) : nullptr;
   } else {
     return object ? dynamic_cast<const I*>(object) : nullptr;
   }
