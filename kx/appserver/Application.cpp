@@ -334,10 +334,9 @@ void TKXApplication::MarkAccess() {
 
 TDateTime TKXApplication::GetLastAccess() const { return mCreationTime + double(mLastAccess.load()) / 86400000.0; }
 
-bool TKXApplication::IsExpired(Clock::time_point now) const { return now >= ExpiresAt(); }
-
-TKXApplication::Clock::time_point TKXApplication::ExpiresAt() const {
-  return mCreationTick + std::chrono::milliseconds(mLastAccess.load()) + std::chrono::minutes(FSessionTimeOut.load());
+bool TKXApplication::IsExpired(Clock::time_point now) const {
+  const auto lastAccess = mCreationTick + std::chrono::milliseconds(mLastAccess.load());
+  return now - lastAccess >= std::chrono::minutes(FSessionTimeOut.load());
 }
 
 void TKXApplication::Initialize(THttpRequest* request, THttpReply* reply) {

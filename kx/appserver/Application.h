@@ -294,8 +294,6 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   // The session lock (re-entrant).
   void Lock() { FLock.Enter(); }
   bool TryLock() { return FLock.TryEnter(); }
-  // Waits for the lock until deadline (steady clock); false when it passed first.
-  bool TryLockUntil(Clock::time_point deadline) { return FLock.TryEnterUntil(deadline); }
   void Unlock() { FLock.Leave(); }
 
   // Minutes; 0 makes the session expire at its next look-up.
@@ -317,8 +315,6 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   // Whether now lies a whole timeout or more after the last access (equality
   // counts). Monotonic: a change of the wall clock expires nothing.
   bool IsExpired(Clock::time_point now) const;
-  // The first instant at which IsExpired holds, by the current timeout.
-  Clock::time_point ExpiresAt() const;
 
   // ---- the current request
   // Stores request and reply, clears the per-request flags and empties the callback response.

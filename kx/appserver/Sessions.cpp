@@ -1,7 +1,7 @@
 #include "kx/appserver/Sessions.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
@@ -116,90 +116,6 @@ void TKXSessions::AddSessionAndLock(TKXApplication* session) {
     session->Unlock();
     throw Exception("Error while trying to add a new session: " + std::string(e.what()));
   }
-  // Due at once: its request sets the timeout it runs on.
-  Schedule(session, TClock::time_point::min());
-}
-
-void TKXSessions::Schedule(TKXApplication* session, TClock::time_point due) {
-  std::lock_guard<std::mutex> guard(FDueLock);
-  auto found = FDuePos.find(session);
-  if (found != FDuePos.end()) {
-    FDue.erase(found->second);
-    found->second = FDue.emplace(due, session);
-  } else {
-    FDuePos.emplace(session, FDue.emplace(due, session));
-  }
-}
-
-void TKXSessions::Unschedule(TKXApplication* session) {
-  std::lock_guard<std::mutex> guard(FDueLock);
-  auto found = FDuePos.find(session);
-  if (found == FDuePos.end()) return;
-  FDue.erase(found->second);
-  FDuePos.erase(found);
-}
-
-void TKXSessions::Pin(TKXApplication* session) {
-  std::lock_guard<std::mutex> guard(FPinLock);
-  ++FPins[session];
-}
-
-void TKXSessions::Unpin(TKXApplication* session) {
-  {
-    std::lock_guard<std::mutex> guard(FPinLock);
-    auto found = FPins.find(session);
-    if (found != FPins.end() && --found->second <= 0) FPins.erase(found);
-  }
-  FUnpinned.notify_all();
-}
-
-TKXApplication* TKXSessions::FindAndLock(const std::function<TKXApplication*()>& find,
-                                         const TClock::time_point* deadline, bool& timedOut) {
-  timedOut = false;
-  for (;;) {
-    TKXApplication* session;
-    {
-      TKXReadGuard guard(FLock);
-      session = find();
-      if (session == nullptr) return nullptr;
-      // Locked while listed, under the store lock: nobody can take it out meanwhile.
-      if (session->TryLock()) return session;
-      // Kept from being freed while this thread waits without the store lock.
-      Pin(session);
-    }
-    auto until = TClock::now() + WaitSlice;
-    if (deadline != nullptr) {
-      const auto left = *deadline - gSessionClock();
-      if (left <= TClock::duration::zero()) {
-        Unpin(session);
-        timedOut = true;
-        return nullptr;
-      }
-      until = std::min(until, TClock::now() + left);
-    }
-    if (session->TryLockUntil(until)) {
-      bool listed;
-      {
-        TKXReadGuard guard(FLock);
-        listed = find() == session;
-      }
-      Unpin(session);
-      if (listed) return session;
-      // It left the store (or another one matches now) while this thread waited: look again.
-      session->Unlock();
-      continue;
-    }
-    Unpin(session);
-  }
-}
-
-void TKXSessions::Remove(TKXApplication* session) {
-  if (session == nullptr) return;
-  TKXWriteGuard guard(FLock);
-  if (FSessions.Find(session->AppID()) == session) {
-    FSessions.Remove(session->AppID());
-    Unschedule(session);
-  }
 }
 
 TKXApplication* TKXSessions::LookUp(const std::string& id) {
@@ -233,32 +149,31 @@ void TKXSessions::MarkAccess(const std::string& id) {
 
 TKXApplication* TKXSessions::LookupAndLock(const std::string& id, bool& expired, std::int32_t timeoutMs) {
   expired = false;
-  const TClock::time_point deadline =
-      timeoutMs > 0 ? gSessionClock() + std::chrono::milliseconds(timeoutMs) : TClock::time_point();
-  bool timedOut;
-  TKXApplication* session = FindAndLock(
-      [&]() -> TKXApplication* {
-        TKXApplication* found = FSessions.Find(id);
-        if (found == nullptr) expired = FExpiredSessions.Contains(id);
-        return found;
-      },
-      timeoutMs > 0 ? &deadline : nullptr, timedOut);
-  if (session == nullptr) return nullptr;
-  // The session is locked before its expiry is judged, so a request that is
-  // still running in it is waited for (it marks the access when it ends), and
-  // its run parameters are read while nobody else uses it.
-  if (!session->IsExpired(gSessionClock())) {
-    TKXReadGuard guard(FLock);
-    if (FSessions.Find(id) == session) Schedule(session, TClock::time_point::min());
-    return session;
+  const bool limited = timeoutMs > 0;
+  const auto deadline = gSessionClock() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    {
+      TKXWriteGuard guard(FLock);
+      TKXApplication* session = FSessions.Find(id);
+      if (session == nullptr) {
+        expired = FExpiredSessions.Contains(id);
+        return nullptr;
+      }
+      // The session is locked before its expiry is judged, so a request that
+      // is still running in it is waited for (it marks the access when it
+      // ends), and its run parameters are read while nobody else uses it.
+      if (session->TryLock()) {
+        if (!session->IsExpired(gSessionClock())) return session;
+        FExpiredSessions.Add(id, session->RunParams().GetRawString());
+        session->Unlock();
+        expired = true;
+        return nullptr;
+      }
+    }
+    if (limited && gSessionClock() >= deadline) return nullptr;
+    std::this_thread::sleep_for(RetryInterval);
+    if (limited && gSessionClock() >= deadline) return nullptr;
   }
-  {
-    TKXWriteGuard guard(FLock);
-    FExpiredSessions.Add(id, session->RunParams().GetRawString());
-  }
-  session->Unlock();
-  expired = true;
-  return nullptr;
 }
 
 TKXApplication* TKXSessions::LookupAndLock(const std::string& id, std::int32_t timeoutMs) {
@@ -267,21 +182,28 @@ TKXApplication* TKXSessions::LookupAndLock(const std::string& id, std::int32_t t
 }
 
 TKXApplication* TKXSessions::LookupByTaggedNameAndLock(const std::string& name) {
-  bool timedOut;
-  TKXApplication* session = FindAndLock(
-      [&]() -> TKXApplication* {
-        std::vector<TKXApplication*> sessions;
-        FSessions.GetObjectList(sessions);
-        for (TKXApplication* each : sessions)
-          if (SameText(each->TaggedSessionName(), name)) return each;
-        return nullptr;
-      },
-      nullptr, timedOut);
-  if (session != nullptr) {
-    TKXReadGuard guard(FLock);
-    if (FSessions.Find(session->AppID()) == session) Schedule(session, TClock::time_point::min());
+  for (;;) {
+    bool busy = false;
+    {
+      TKXWriteGuard guard(FLock);
+      std::vector<TKXApplication*> sessions;
+      FSessions.GetObjectList(sessions);
+      for (TKXApplication* session : sessions) {
+        if (!SameText(session->TaggedSessionName(), name)) continue;
+        if (session->TryLock()) return session;
+        busy = true;
+        break;
+      }
+    }
+    if (!busy) return nullptr;
+    std::this_thread::sleep_for(RetryInterval);
   }
-  return session;
+}
+
+void TKXSessions::Remove(TKXApplication* session) {
+  if (session == nullptr) return;
+  TKXWriteGuard guard(FLock);
+  if (FSessions.Find(session->AppID()) == session) FSessions.Remove(session->AppID());
 }
 
 void TKXSessions::RemoveAndFree(TKXApplication* session) {
@@ -293,20 +215,16 @@ void TKXSessions::RemoveAndFree(TKXApplication* session) {
 
 TKXApplication* TKXSessions::TakeLocked(const std::string& id, bool first) {
   for (;;) {
-    bool timedOut;
-    TKXApplication* session =
-        FindAndLock([&] { return first ? FSessions.First() : FSessions.Find(id); }, nullptr, timedOut);
-    if (session == nullptr) return nullptr;
     {
       TKXWriteGuard guard(FLock);
-      if (FSessions.Find(session->AppID()) == session) {
+      TKXApplication* session = first ? FSessions.First() : FSessions.Find(id);
+      if (session == nullptr) return nullptr;
+      if (session->TryLock()) {
         FSessions.Remove(session->AppID());
-        Unschedule(session);
         return session;
       }
     }
-    // Taken out by its holder between the look-up and the write lock.
-    session->Unlock();
+    std::this_thread::sleep_for(RetryInterval);
   }
 }
 
@@ -332,43 +250,22 @@ std::vector<TKXApplication*> TKXSessions::LockList() {
   return list;
 }
 
-void TKXSessions::UnLockList() {
-  std::vector<TKXApplication*> list;
-  FSessions.GetObjectList(list);
-  for (TKXApplication* session : list) Schedule(session, TClock::time_point::min());
-  FLock.EndWrite();
-}
+void TKXSessions::UnLockList() { FLock.EndWrite(); }
 
 void TKXSessions::RemoveExpiredSessions(std::vector<TKXApplication*>& target) {
   TKXWriteGuard guard(FLock);
-  std::lock_guard<std::mutex> due(FDueLock);
+  std::vector<TKXApplication*> sessions;
+  FSessions.GetObjectList(sessions);
   const auto now = gSessionClock();
-  std::vector<TKXApplication*> busy;
-  while (!FDue.empty() && FDue.begin()->first <= now) {
-    TKXApplication* session = FDue.begin()->second;
-    FDue.erase(FDue.begin());
-    FDuePos.erase(session);
-    ++FExpiryChecks;
-    if (!session->TryLock()) {  // busy with a request, which may change its timeout: due again next time
-      busy.push_back(session);
-      continue;
-    }
+  for (TKXApplication* session : sessions) {
+    if (!session->TryLock()) continue;  // busy with a request
     if (session->IsExpired(now)) {
       FExpiredSessions.Add(session->AppID(), session->RunParams().GetRawString());
       FSessions.Remove(session->AppID());
       target.push_back(session);
-    } else {
-      // Later than now, so this loop does not meet it again.
-      FDuePos.emplace(session, FDue.emplace(session->ExpiresAt(), session));
     }
     session->Unlock();
   }
-  for (TKXApplication* session : busy) FDuePos.emplace(session, FDue.emplace(TClock::time_point::min(), session));
-}
-
-std::int64_t TKXSessions::ExpiryChecks() const {
-  std::lock_guard<std::mutex> guard(FDueLock);
-  return FExpiryChecks;
 }
 
 std::string TKXSessions::GetExpiredParams(const std::string& id, bool remove) {
@@ -394,10 +291,6 @@ int TKXSessions::ExpiredCount() {
 
 void TKXSessions::FreeSession(TKXApplication* session) {
   if (session == nullptr) return;
-  {
-    std::unique_lock<std::mutex> pins(FPinLock);
-    FUnpinned.wait(pins, [&] { return FPins.count(session) == 0; });
-  }
   TKXApplication* previous = GetWebApplication();
   const std::string id = session->AppID();
   SetWebApplication(session);

@@ -3,30 +3,18 @@
 // session lock held for one request, and expiry for the session-timeout thread.
 // Builds on appserver/Application.h and foundation/Locks.h.
 //
-// Locks: the store's reader/writer lock comes before a session's own lock only
-// for a try: no thread ever waits for a session lock while holding the store
-// lock. A look-up finds the session under the shared lock and, when another
-// request holds it, pins the session, releases the store lock and waits on the
-// session's own lock; once it has it, it checks under the shared lock again that
-// the session is still listed. A session leaves the store while its lock is
-// held, and is freed only after that lock was released and the last waiter has
-// let go of it, outside the store lock.
-//
-// Expiry: every session has an entry in a deadline-ordered index that is never
-// later than the session's real expiry, so a sweep looks only at the entries
-// that are due. A session handed out locked (a new one, or one a look-up gives a
-// request) is due at once, since its request may change its timeout; the sweep
-// moves a due session that is not expired to its real deadline.
+// Locks: the store's reader/writer lock comes before a session's own lock, and
+// no thread ever waits for a session lock while holding the store lock: the
+// store only try-locks a session and, when that fails, releases its lock,
+// sleeps 10 ms and tries again. A session leaves the store while its lock is
+// held, and is freed only after that lock was released, outside the store lock.
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "kx/appserver/Application.h"
@@ -106,6 +94,9 @@ using TKXSessionErrorEvent = std::function<void(const std::string& sessionId, co
 // operations.
 class TKXSessions : public TObject, public IKXSessionStore {
  public:
+  // The pause between two tries to lock a busy session.
+  static constexpr std::chrono::milliseconds RetryInterval{10};
+
   TKXSessions() = default;
   // Ends every session (Clear).
   ~TKXSessions() override;
@@ -174,16 +165,11 @@ class TKXSessions : public TObject, public IKXSessionStore {
 
   // Takes the write lock and returns every session; UnLockList releases it.
   std::vector<TKXApplication*> LockList();
-  // Releases the lock of LockList; the listed sessions are due for the next
-  // sweep, since their timeouts may have been changed meanwhile.
   void UnLockList();
   // Moves every expired session that no request holds into target, recording
   // its run parameters in the expired list. The caller frees them
-  // (FreeSession), outside every lock. Looks only at the sessions that are due
-  // by the deadline index.
+  // (FreeSession), outside every lock.
   void RemoveExpiredSessions(std::vector<TKXApplication*>& target) override;
-  // How many sessions the sweeps have looked at since the store was made.
-  std::int64_t ExpiryChecks() const;
   // The saved run parameters of an expired id (empty when none); remove deletes the entry.
   std::string GetExpiredParams(const std::string& id, bool remove);
   // Prunes the expired list (RemoveOldSessions).
@@ -191,48 +177,20 @@ class TKXSessions : public TObject, public IKXSessionStore {
   int ExpiredCount();
 
   // Frees a session that is out of the store and unlocked, as the thread's
-  // current application, once no look-up waits on it any more; what it raises
-  // goes to OnSessionError.
+  // current application; what it raises goes to OnSessionError.
   void FreeSession(TKXApplication* session) override;
 
  private:
-  using TClock = std::chrono::steady_clock;
-  using TDueIndex = std::multimap<TClock::time_point, TKXApplication*>;
-  // The longest single wait on a session's lock; the deadline of a limited
-  // look-up is judged by gSessionClock after each one.
-  static constexpr std::chrono::milliseconds WaitSlice{250};
-
-  // Finds a session with find (which runs under the shared lock) and returns it
-  // locked and still listed, waiting on the session itself while another
-  // thread holds it. nullptr when find gives none; also when deadline (by
-  // gSessionClock, if given) passed first, which sets timedOut.
-  TKXApplication* FindAndLock(const std::function<TKXApplication*()>& find, const TClock::time_point* deadline,
-                              bool& timedOut);
-  // Locks the session of id (or the first session, for first set), waiting
-  // while it is busy, and takes it out of the store; nullptr when there is none.
+  // Try-locks the session of id (or the first session, for an empty id and
+  // first set) under the write lock, retrying every RetryInterval; removes it
+  // and returns it still locked, or nullptr when there is none.
   TKXApplication* TakeLocked(const std::string& id, bool first);
   // SessionLimitReached without taking the lock.
   bool LimitReached(const std::string& clientIP) const;
-  // Puts a listed session in the deadline index at due (replacing its entry);
-  // the caller holds the store lock, shared at least.
-  void Schedule(TKXApplication* session, TClock::time_point due);
-  // Drops the session's entry; the caller holds the write lock.
-  void Unschedule(TKXApplication* session);
-  void Pin(TKXApplication* session);
-  void Unpin(TKXApplication* session);
 
   mutable TKXSlimReaderWriter FLock;
   TKXExpiredSessionList FExpiredSessions;
   TKXSessionList FSessions;
-  // The deadline index; under FDueLock, which is taken last and held only briefly.
-  mutable std::mutex FDueLock;
-  TDueIndex FDue;
-  std::unordered_map<TKXApplication*, TDueIndex::iterator> FDuePos;
-  std::int64_t FExpiryChecks = 0;
-  // The look-ups waiting on each session; FreeSession waits until none is left.
-  std::mutex FPinLock;
-  std::condition_variable FUnpinned;
-  std::unordered_map<TKXApplication*, int> FPins;
 };
 
 // gSessions as this class, or nullptr when no store (or another kind) is installed.

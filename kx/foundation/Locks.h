@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <shared_mutex>
@@ -27,15 +26,13 @@ class alignas(kKXCacheLineSize) TKXCriticalSection {
   void Enter() { mLock.lock(); }
   void Leave() { mLock.unlock(); }
   bool TryEnter() { return mLock.try_lock(); }
-  // Waits for the lock until deadline; false when it passed first.
-  bool TryEnterUntil(std::chrono::steady_clock::time_point deadline) { return mLock.try_lock_until(deadline); }
 
   void lock() { mLock.lock(); }
   void unlock() { mLock.unlock(); }
   bool try_lock() { return mLock.try_lock(); }
 
  private:
-  std::recursive_timed_mutex mLock;
+  std::recursive_mutex mLock;
 };
 
 // Shared for readers, exclusive for writers; not re-entrant (a thread that holds
