@@ -668,6 +668,7 @@ TEST_F(TSessionTimeoutThreadTest, ASessionThatRaisesIsReportedAndTheRunGoesOn) {
 // Hardening: the memory of thousands of expired sessions stayed with the process.
 TEST_F(TSessionTimeoutThreadTest, GivesMemoryBackAfterFreeingManySessions) {
   TFakeStore store;
+  delete gSessions;  // the store kx::Startup made: this test uses its own
   gSessions = &store;
   TSessionTimeoutThread thread(*mController, 1000);
   const auto expire = [&](std::size_t count) {
