@@ -1,9 +1,11 @@
-# Embeds the files listed in a resource manifest into the program as byte arrays, with CMake alone.
+# Embeds the files listed in resource manifests into the program as byte arrays, with CMake alone.
 #
 # Manifest: one resource per line, "NAME path", the path relative to the manifest's folder; blank lines and lines
 # that start with "#" are ignored. A name is ASCII letters, digits and "_"; names match without regard to case, so
-# two names that differ only in case are an error, as is a missing file. A path that begins with "@build/" names a
-# file that the build makes (kx_bundle_script), relative to the build's resource folder (<build>/resources/).
+# two names that differ only in case are an error (across all manifests of a target), as is a missing file. A path
+# that begins with "@build/" names a file that the build makes (kx_bundle_script), relative to the build's resource
+# folder (<build>/resources/); "@min/FILE" names FILE of the manifest's folder minified by the build (a control
+# family's client script, kx/controls/<family>/resources.txt).
 #
 # Included from CMakeLists.txt this file defines kx_embed_resources(); run with `cmake -P` it is the generator that
 # the build calls. The generated source defines kx::EmbeddedResources() (platform/Resources.h): one static array per
@@ -11,19 +13,22 @@
 
 cmake_policy(VERSION 3.25)  # also when run with -P, which starts with no policies set
 
-# Reads MANIFEST into two parallel lists, upper-case names and absolute paths; stops on a malformed line. A path
-# under "@build/" is taken from BUILT_DIR and not checked here (the build makes it before it is embedded).
-function(kx_read_resource_manifest manifest built_dir out_names out_paths)
+# Reads MANIFEST into two parallel lists, upper-case names and absolute paths, appended to the lists already in
+# out_names and out_paths; stops on a malformed line or a name already listed. A path under "@build/" is taken from
+# BUILT_DIR and not checked here (the build makes it before it is embedded); an "@min/" file is checked, and its
+# minified copy, <BUILT_DIR>/min/<manifest folder's name>/FILE, is what gets embedded: out_minified receives the
+# pairs (source, minified copy).
+function(kx_read_resource_manifest manifest built_dir out_names out_paths out_minified)
   if(NOT EXISTS "${manifest}")
     message(FATAL_ERROR "Resource manifest not found: ${manifest}")
   endif()
   get_filename_component(base "${manifest}" DIRECTORY)
+  get_filename_component(family "${base}" NAME)
   file(STRINGS "${manifest}" lines)
-  set(names "")
-  set(paths "")
-  set(line_no 0)
+  set(names "${${out_names}}")
+  set(paths "${${out_paths}}")
+  set(minified "${${out_minified}}")
   foreach(line IN LISTS lines)
-    math(EXPR line_no "${line_no} + 1")
     string(STRIP "${line}" line)
     if(line STREQUAL "" OR line MATCHES "^#")
       continue()
@@ -32,10 +37,19 @@ function(kx_read_resource_manifest manifest built_dir out_names out_paths)
       message(FATAL_ERROR "${manifest}: malformed entry \"${line}\" (expected: NAME path)")
     endif()
     string(TOUPPER "${CMAKE_MATCH_1}" name)
-    set(path "${base}/${CMAKE_MATCH_2}")
+    set(listed "${CMAKE_MATCH_2}")
+    set(path "${base}/${listed}")
     set(built FALSE)
-    if(CMAKE_MATCH_2 MATCHES "^@build/(.+)$")
+    if(listed MATCHES "^@build/(.+)$")
       set(path "${built_dir}/${CMAKE_MATCH_1}")
+      set(built TRUE)
+    elseif(listed MATCHES "^@min/([^/]+)$")
+      set(source "${base}/${CMAKE_MATCH_1}")
+      set(path "${built_dir}/min/${family}/${CMAKE_MATCH_1}")
+      if(NOT EXISTS "${source}" OR IS_DIRECTORY "${source}")
+        message(FATAL_ERROR "${manifest}: file of ${name} not found: ${source}")
+      endif()
+      list(APPEND minified "${source}" "${path}")
       set(built TRUE)
     endif()
     if(name IN_LIST names)
@@ -49,11 +63,26 @@ function(kx_read_resource_manifest manifest built_dir out_names out_paths)
   endforeach()
   set(${out_names} "${names}" PARENT_SCOPE)
   set(${out_paths} "${paths}" PARENT_SCOPE)
+  set(${out_minified} "${minified}" PARENT_SCOPE)
+endfunction()
+
+# Reads every manifest of the list into the same three lists.
+function(kx_read_resource_manifests manifests built_dir out_names out_paths out_minified)
+  set(names "")
+  set(paths "")
+  set(minified "")
+  foreach(manifest IN LISTS manifests)
+    kx_read_resource_manifest("${manifest}" "${built_dir}" names paths minified)
+  endforeach()
+  set(${out_names} "${names}" PARENT_SCOPE)
+  set(${out_paths} "${paths}" PARENT_SCOPE)
+  set(${out_minified} "${minified}" PARENT_SCOPE)
 endfunction()
 
 if(CMAKE_SCRIPT_MODE_FILE)
-  # Generator: cmake -DKX_MANIFEST=<manifest> -DKX_OUTPUT=<file.cpp> [-DKX_BUILT_DIR=<dir>] -P EmbedResources.cmake
-  kx_read_resource_manifest("${KX_MANIFEST}" "${KX_BUILT_DIR}" names paths)
+  # Generator: cmake "-DKX_MANIFESTS=<manifest>[;<manifest>...]" -DKX_OUTPUT=<file.cpp> [-DKX_BUILT_DIR=<dir>]
+  #            -P EmbedResources.cmake
+  kx_read_resource_manifests("${KX_MANIFESTS}" "${KX_BUILT_DIR}" names paths minified)
 
   # Table order is the byte order of the upper-case names, which the look-up's binary search relies on.
   set(order ${names})
@@ -70,7 +99,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
     list(FIND names "${name}" at)
     list(GET paths ${at} path)
     if(NOT EXISTS "${path}")
-      message(FATAL_ERROR "${KX_MANIFEST}: file of ${name} not found: ${path}")
+      message(FATAL_ERROR "${KX_MANIFESTS}: file of ${name} not found: ${path}")
     endif()
     file(SIZE "${path}" size)
     file(READ "${path}" hex HEX)
@@ -91,7 +120,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
     string(APPEND body "std::span<const TEmbeddedResource> EmbeddedResources() { return kTable; }\n")
   endif()
   file(WRITE "${KX_OUTPUT}"
-       "// Generated from ${KX_MANIFEST} by cmake/EmbedResources.cmake; do not edit.\n"
+       "// Generated from ${KX_MANIFESTS} by cmake/EmbedResources.cmake; do not edit.\n"
        "#include \"kx/platform/Resources.h\"\n\nnamespace kx {\nnamespace {\n\n${body}\n}  // namespace kx\n")
   return()
 endif()
@@ -114,20 +143,31 @@ function(kx_bundle_script output)
     VERBATIM)
 endfunction()
 
-# kx_embed_resources(<target> <manifest>): adds the generated source to <target>. It is rebuilt when the manifest,
-# a listed file or this script changes; a changed manifest also re-runs CMake so that new files are watched.
-# Files under "@build/" are made first by the rules that kx_bundle_script added in the same directory.
-function(kx_embed_resources target manifest)
-  kx_read_resource_manifest("${manifest}" "${KX_BUILT_RESOURCES}" names paths)
+# kx_embed_resources(<target> <manifest>...): adds the generated source to <target>. It is rebuilt when a
+# manifest, a listed file or this script changes; a changed manifest also re-runs CMake so that new files are
+# watched. Files under "@build/" are made first by the rules that kx_bundle_script added in the same directory;
+# "@min/" files by the rules added here.
+function(kx_embed_resources target)
+  set(manifests ${ARGN})
+  kx_read_resource_manifests("${manifests}" "${KX_BUILT_RESOURCES}" names paths minified)
+  while(minified)
+    list(POP_FRONT minified source output)
+    add_custom_command(
+      OUTPUT "${output}"
+      COMMAND "${KX_NODE}" "${PROJECT_SOURCE_DIR}/resources/bundle.js" "${output}" "${source}"
+      DEPENDS "${source}" "${PROJECT_SOURCE_DIR}/resources/bundle.js"
+      COMMENT "Building the compressed script ${output}"
+      VERBATIM)
+  endwhile()
   set(output "${CMAKE_CURRENT_BINARY_DIR}/generated/${target}_resources.cpp")
   set(script "${CMAKE_CURRENT_FUNCTION_LIST_FILE}")
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${manifest}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${manifests})
   add_custom_command(
     OUTPUT "${output}"
-    COMMAND "${CMAKE_COMMAND}" "-DKX_MANIFEST=${manifest}" "-DKX_OUTPUT=${output}"
+    COMMAND "${CMAKE_COMMAND}" "-DKX_MANIFESTS=${manifests}" "-DKX_OUTPUT=${output}"
             "-DKX_BUILT_DIR=${KX_BUILT_RESOURCES}" -P "${script}"
-    DEPENDS "${manifest}" ${paths} "${script}"
-    COMMENT "Embedding the resources of ${manifest}"
+    DEPENDS ${manifests} ${paths} "${script}"
+    COMMENT "Embedding the resources of ${target}"
     VERBATIM)
   target_sources(${target} PRIVATE "${output}")
 endfunction()

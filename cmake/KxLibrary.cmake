@@ -1,8 +1,8 @@
-# Each layer is one folder under kx/ and one static library; its sources are every .cpp in the folder (not
-# recursive), so adding a file needs no edit here. Headers are included as "kx/<layer>/<File>.h" from the source
+# Each layer is one folder under kx/ and one static library; its sources are every .cpp in the folder and its
+# subfolders (a control family is a subfolder of kx/controls/), so adding a file or a family needs no edit here. Headers are included as "kx/<layer>/<File>.h" from the source
 # tree while building and from <prefix>/include once installed.
 function(kx_add_library name folder)
-  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
   add_library(${name} STATIC ${sources})
   add_library(kx::${name} ALIAS ${name})
   target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}> $<INSTALL_INTERFACE:include>)
@@ -17,9 +17,10 @@ function(kx_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${KX_WERROR}>:-Werror>)
 endfunction()
 
-# One GoogleTest executable per test folder; every test is registered with ctest.
+# One GoogleTest executable per test folder (its subfolders included: the tests of each control family); every test
+# is registered with ctest.
 function(kx_add_tests name folder)
-  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
   if(NOT sources)
     return()
   endif()

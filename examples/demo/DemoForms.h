@@ -7,11 +7,11 @@
 
 #include <string>
 
-#include "kx/controls/AppForm.h"
-#include "kx/controls/Buttons.h"
-#include "kx/controls/Edits.h"
-#include "kx/controls/Labels.h"
-#include "kx/controls/Regions.h"
+#include "kx/controls/appform/AppForm.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/edits/Edits.h"
+#include "kx/controls/labels/Labels.h"
+#include "kx/controls/regions/Regions.h"
 
 namespace kx {
 

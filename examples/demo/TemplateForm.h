@@ -4,10 +4,10 @@
 // forms/TemplateProcessor.h and the controls.
 #pragma once
 
-#include "kx/controls/AppForm.h"
-#include "kx/controls/Buttons.h"
-#include "kx/controls/Edits.h"
-#include "kx/controls/Labels.h"
+#include "kx/controls/appform/AppForm.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/edits/Edits.h"
+#include "kx/controls/labels/Labels.h"
 #include "kx/forms/TemplateProcessor.h"
 
 namespace kx {

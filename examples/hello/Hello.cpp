@@ -1,9 +1,9 @@
 // Hello world: a form with an edit, a button and a label; the button greets the name typed in the edit.
 //   hello [--port N] [--bind ADDR] [--session-timeout MINUTES]   then open the address it prints.
-#include "kx/controls/AppForm.h"
-#include "kx/controls/Buttons.h"
-#include "kx/controls/Edits.h"
-#include "kx/controls/Labels.h"
+#include "kx/controls/appform/AppForm.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/edits/Edits.h"
+#include "kx/controls/labels/Labels.h"
 #include "kx/hosts/RunStandAlone.h"
 
 using namespace kx;

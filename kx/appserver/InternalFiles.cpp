@@ -67,7 +67,8 @@ constexpr TFileTableRow kSystemFiles[] = {
     {"KX_GFX_loading", "/gfx/loading.gif"},
 };
 
-// The readable script files, registered when UseUncompressedFiles becomes true, in this order.
+// The readable script files of the framework, registered when UseUncompressedFiles becomes true, in this order;
+// the control families add theirs (AddReadable).
 constexpr TFileTableRow kUncompressedFiles[] = {
     {"KX_JS_KXBROWSER_DBG", "/js/KXBrowser.js"},
     {"KX_JS_KXPRESCRIPT_DBG", "/js/KXPreScript.js"},
@@ -78,12 +79,7 @@ constexpr TFileTableRow kUncompressedFiles[] = {
     {"KX_JS_KXAJAX_DBG", "/js/KXAjax.js"},
     {"KX_JS_KXEXPLORER_DBG", "/js/KXExplorer.js"},
     {"KX_JS_KXGECKO_DBG", "/js/KXGecko.js"},
-    {"KX_JS_KXFILEUPLOADER_DBG", "/js/KXFileUploader.js"},
     {"KX_JS_KXBACKINTERCEPT_DBG", "/js/KXBackIntercept.js"},
-    {"KX_JS_KXORDEREDLISTBOX_DBG", "/js/KXOrderedListbox.js"},
-    {"KX_JS_KXTREE_DBG", "/js/KXTree.js"},
-    {"KX_JS_KXSPLITTER_DBG", "/js/KXSplitter.js"},
-    {"KX_JS_SILVERLIGHT_DBG", "/js/Silverlight.js"},
 };
 
 const void* BytesOf(const TCustomMemoryStream* stream) { return stream ? stream->Memory() : nullptr; }
@@ -342,9 +338,17 @@ void TKXServerInternalFiles::DoPreCompressFiles() {
   }
 }
 
+void TKXServerInternalFiles::AddReadable(const std::string& name, const std::string& urlPath) {
+  if (!FindResource(UpperCase(name))) throw EKXException(Format("Cannot find internal file: %s", name));
+  TKXWriteGuard guard(FLock);
+  mReadableFiles.emplace_back(name, urlPath);
+  if (FUseUncompressedFiles) InternalAdd(name, urlPath);
+}
+
 void TKXServerInternalFiles::AddUncompressedFiles() {
   for (const TFileTableRow& row : kUncompressedFiles)
     if (FindResource(row.Name)) InternalAdd(row.Name, row.URLPath);
+  for (const auto& [name, urlPath] : mReadableFiles) InternalAdd(name, urlPath);
 }
 
 std::unique_ptr<TCustomMemoryStream> TKXServerInternalFiles::GetResourceStream(const std::string& name) {

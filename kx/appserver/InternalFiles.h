@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "kx/appserver/Runtime.h"
 #include "kx/foundation/Locks.h"
@@ -79,6 +80,10 @@ class TKXServerInternalFiles : public TObject {
   // Registers the embedded resource name under urlPath, replacing an entry of that name (its bytes, URL path and
   // compressed mark). A name without an embedded resource raises EKXException "Cannot find internal file: NAME".
   void Add(const std::string& name, const std::string& urlPath);
+  // Registers the embedded readable variant name ("..._DBG") of a script under urlPath, to be served while
+  // UseUncompressedFiles is true (registered now when it is, else when it becomes true), as those of the fixed
+  // table are. A name without an embedded resource raises as Add.
+  void AddReadable(const std::string& name, const std::string& urlPath);
   // Registers the bytes of stream the same way; the registry owns the stream from here on and never changes it.
   void AddStream(std::unique_ptr<TMemoryStream> stream, const std::string& name, const std::string& urlPath);
   // The whole file, read now; a file that cannot be read raises EFOpenError.
@@ -136,6 +141,8 @@ class TKXServerInternalFiles : public TObject {
 
   mutable TKXMREW FLock;
   std::atomic<bool> FUseUncompressedFiles{false};
+  // The readable scripts that AddReadable registered (name, URL path); under FLock.
+  std::vector<std::pair<std::string, std::string>> mReadableFiles;
   TKXResourceNeededEvent FOnResourceNeeded;
   std::atomic<bool> FPreCompressFiles{false};
   TKXStringList mFiles{true};  // upper-case name -> TInternalFile; sorted, ignoring case, duplicates raise

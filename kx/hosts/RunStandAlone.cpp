@@ -10,8 +10,8 @@
 
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/Startup.h"
-#include "kx/controls/AppForm.h"
-#include "kx/controls/Regions.h"
+#include "kx/controls/appform/AppForm.h"
+#include "kx/controls/regions/Regions.h"
 #include "kx/hosts/StandAloneApp.h"
 
 namespace kx {

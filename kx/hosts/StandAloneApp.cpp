@@ -3,10 +3,6 @@
 #include "kx/appserver/InternalFiles.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/Server.h"
-#include "kx/appserver/Startup.h"
-#include "kx/controls/AppForm.h"
-#include "kx/controls/Regions.h"
-#include "kx/forms/FormTypes.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
 #include "kx/platform/SysUtils.h"
@@ -34,13 +30,6 @@ void Log(const std::string& line) {
 }
 
 }  // namespace
-
-void InstallLayers() {
-  Startup();
-  InstallForms();
-  InstallAppForms();
-  InstallRegions();
-}
 
 void CreateServerController() {
   if (!gServerControllerClass)

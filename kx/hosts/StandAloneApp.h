@@ -11,13 +11,10 @@
 #include <vector>
 
 #include "kx/appserver/ServerController.h"
+#include "kx/controls/ControlFamily.h"  // InstallLayers
 #include "kx/hosts/StandAloneServer.h"
 
 namespace kx {
-
-// The start-up sequence of every layer, in order, into the calling thread's runtime: Startup() (the application
-// server), InstallForms(), InstallAppForms(), InstallRegions(). Raises Exception when no runtime exists.
-void InstallLayers();
 
 // An application-init procedure for gAppInit: creates a controller of gServerControllerClass and stores it in gSC
 // and gServerController. Raises Exception when no class is set or the class makes no server controller.

@@ -4,7 +4,7 @@
 // libxml2's HTML parser, the callback answer with its XML parser; the values
 // posted are those the client scripts post. Hostile texts come back as the
 // same text, never as markup.
-#include "kx/controls/Regions.h"
+#include "kx/controls/regions/Regions.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,9 @@
 #include "kx/appserver/ServerSession.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/appserver/Startup.h"
-#include "kx/controls/Buttons.h"
-#include "kx/controls/Edits.h"
-#include "kx/controls/Labels.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/edits/Edits.h"
+#include "kx/controls/labels/Labels.h"
 #include "kx/forms/FormTypes.h"
 #include "kx/forms/Forms.h"
 #include "kx/foundation/HttpPackets.h"

@@ -14,7 +14,7 @@
 #include "kx/appserver/MimeTypes.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/appserver/Startup.h"
-#include "kx/controls/AppForm.h"
+#include "kx/controls/appform/AppForm.h"
 #include "kx/forms/FormTypes.h"
 #include "kx/hosts/StandAloneApp.h"
 #include "support/PacketFlow.h"

@@ -8,9 +8,27 @@ const path = require("path");
 const resources = path.join(__dirname, "..", "..", "resources");
 const { JSDOM } = require(path.join(resources, "node_modules", "jsdom"));
 
-// The readable scripts in the order the page loads them (uncompressed mode, a browser other than IE).
-const SCRIPTS = ["KXPreScript.js", "KXBrowser.js", "KXCommon.js", "KXCL.js", "KXAjax.js", "KXGecko.js",
-                 "KXSplitter.js", "KXBackIntercept.js"];
+const controls = path.join(__dirname, "..", "..", "kx", "controls");
+
+// The client scripts of the control families (kx/controls/<family>/*.js), by family.
+function familyScripts() {
+  const files = [];
+  for (const family of fs.readdirSync(controls).sort()) {
+    const folder = path.join(controls, family);
+    if (!fs.statSync(folder).isDirectory()) continue;
+    for (const name of fs.readdirSync(folder).sort()) if (name.endsWith(".js")) files.push(path.join(folder, name));
+  }
+  return files;
+}
+
+// The readable scripts in the order the page loads them (uncompressed mode, a browser other than IE): the
+// framework's, then the families' before the back-button guard.
+const SCRIPTS = [
+  ...["KXPreScript.js", "KXBrowser.js", "KXCommon.js", "KXCL.js", "KXAjax.js", "KXGecko.js"].map((file) =>
+    path.join(resources, "js", file)),
+  ...familyScripts(),
+  path.join(resources, "js", "KXBackIntercept.js")
+];
 
 // A request the scripts made; respond() completes it like the server would.
 class FakeRequest {
@@ -60,7 +78,7 @@ function fields(text) {
 
 // Builds a page: body is the markup inside BODY (the SubmitForm included), globals the page's inline script,
 // scripts the paths of the script files (the readable ones by default).
-function page(body, globals = "", scripts = SCRIPTS.map((file) => path.join(resources, "js", file))) {
+function page(body, globals = "", scripts = SCRIPTS) {
   const dom = new JSDOM(`<!DOCTYPE html><html><head></head><body>${body}</body></html>`,
                         { runScripts: "dangerously", url: "http://127.0.0.1:8080/app/" });
   const window = dom.window;

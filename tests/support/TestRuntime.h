@@ -1,6 +1,6 @@
 // Every test of a binary runs in a runtime of its own, made before the test and freed after it, with the layers
 // that binary tests installed: no registry, controller or session store outlives its test. A test binary registers
-// the way its runtime is made once, from a static initializer (see RuntimeForEachTest.cpp of each test folder).
+// the way its runtime is made once, from a static initializer (support/RuntimeForEachTest.cpp).
 #pragma once
 
 #include <gtest/gtest.h>

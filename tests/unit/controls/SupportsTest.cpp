@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "kx/controls/AppForm.h"
-#include "kx/controls/Buttons.h"
-#include "kx/controls/Edits.h"
-#include "kx/controls/ImageList.h"
-#include "kx/controls/Labels.h"
-#include "kx/controls/Regions.h"
+#include "kx/controls/appform/AppForm.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/edits/Edits.h"
+#include "kx/controls/imagelist/ImageList.h"
+#include "kx/controls/labels/Labels.h"
+#include "kx/controls/regions/Regions.h"
 #include "kx/forms/LayoutManagers.h"
 #include "unit/forms/TestForms.h"
 

@@ -20,13 +20,23 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kResourceDir = fs::path(KX_SOURCE_DIR) / "resources";
-// Where the build puts the files it makes ("@build/" paths of the manifest).
+// Where the build puts the files it makes ("@build/" and "@min/" paths of the manifests).
 const fs::path kBuiltResourceDir = fs::path(KX_BUILT_RESOURCES);
 
-// The file a manifest path names.
-fs::path ManifestFile(const std::string& path) {
-  const std::string built = "@build/";
-  return path.rfind(built, 0) == 0 ? kBuiltResourceDir / path.substr(built.size()) : kResourceDir / path;
+// The file a path of the manifest in folder names.
+fs::path ManifestFile(const fs::path& folder, const std::string& path) {
+  const std::string built = "@build/", minified = "@min/";
+  if (path.starts_with(built)) return kBuiltResourceDir / path.substr(built.size());
+  if (path.starts_with(minified)) return kBuiltResourceDir / "min" / folder.filename() / path.substr(minified.size());
+  return folder / path;
+}
+
+// The framework's manifest and those of the control families.
+std::vector<fs::path> Manifests() {
+  std::vector<fs::path> manifests{kResourceDir / "manifest.txt"};
+  for (const auto& family : fs::directory_iterator(fs::path(KX_SOURCE_DIR) / "kx" / "controls"))
+    if (fs::exists(family.path() / "resources.txt")) manifests.push_back(family.path() / "resources.txt");
+  return manifests;
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -40,17 +50,19 @@ void WriteFile(const fs::path& path, std::string_view text) {
   out << text;
 }
 
-// The manifest's (name, path) pairs, read the way the generator reads them.
-std::vector<std::pair<std::string, std::string>> ManifestEntries() {
-  std::vector<std::pair<std::string, std::string>> entries;
-  std::istringstream lines(ReadFile(kResourceDir / "manifest.txt"));
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
-    std::string name, path;
-    if (!(fields >> name) || name[0] == '#') continue;
-    fields >> path;
-    entries.emplace_back(name, path);
+// The manifests' (name, file) pairs, read the way the generator reads them.
+std::vector<std::pair<std::string, fs::path>> ManifestEntries() {
+  std::vector<std::pair<std::string, fs::path>> entries;
+  for (const fs::path& manifest : Manifests()) {
+    std::istringstream lines(ReadFile(manifest));
+    std::string line;
+    while (std::getline(lines, line)) {
+      std::istringstream fields(line);
+      std::string name, path;
+      if (!(fields >> name) || name[0] == '#') continue;
+      fields >> path;
+      entries.emplace_back(name, ManifestFile(manifest.parent_path(), path));
+    }
   }
   return entries;
 }
@@ -64,7 +76,7 @@ TEST(TEmbeddedResource, EveryManifestEntryIsEmbeddedWithTheFilesBytes) {
     const TEmbeddedResource* resource = FindResource(name);
     ASSERT_NE(resource, nullptr);
     EXPECT_EQ(resource->Name, UpperCase(name));
-    EXPECT_EQ(resource->Text(), ReadFile(ManifestFile(path)));
+    EXPECT_EQ(resource->Text(), ReadFile(path));
   }
 }
 
@@ -121,12 +133,18 @@ class EmbedResourcesScript : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(mDir); }
 
-  // Runs the generator on manifest text; true when it succeeded. The output is in Output().
-  // A built folder resolves the manifest's "@build/" paths.
-  bool Generate(std::string_view manifest, const fs::path& builtDir = {}) {
+  // Runs the generator on manifest text, and on a second manifest in the folder "family" when one is given; true
+  // when it succeeded. The output is in Output(). A built folder resolves the "@build/" and "@min/" paths.
+  bool Generate(std::string_view manifest, const fs::path& builtDir = {}, std::string_view familyManifest = {}) {
     WriteFile(mDir / "manifest.txt", manifest);
-    const std::string command = std::string("\"") + KX_CMAKE_COMMAND + "\" -DKX_MANIFEST=\"" +
-                                (mDir / "manifest.txt").string() + "\" -DKX_OUTPUT=\"" + (mDir / "out.cpp").string() +
+    std::string manifests = (mDir / "manifest.txt").string();
+    if (!familyManifest.empty()) {
+      fs::create_directories(mDir / "family");
+      WriteFile(mDir / "family" / "resources.txt", familyManifest);
+      manifests += ";" + (mDir / "family" / "resources.txt").string();
+    }
+    const std::string command = std::string("\"") + KX_CMAKE_COMMAND + "\" \"-DKX_MANIFESTS=" + manifests +
+                                "\" -DKX_OUTPUT=\"" + (mDir / "out.cpp").string() +
                                 "\" -DKX_BUILT_DIR=\"" + builtDir.string() + "\" -P \"" + KX_SOURCE_DIR +
                                 "/cmake/EmbedResources.cmake\" >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
@@ -161,6 +179,22 @@ TEST_F(EmbedResourcesScript, TakesBuildPathsFromTheBuiltFolder) {
   EXPECT_NE(Output().find("{\"KX_X\", kData0, 1}"), std::string::npos);
   // a file the build did not make stops the generator
   EXPECT_FALSE(Generate("KX_Y @build/js/y.js\n", mDir / "built"));
+}
+
+TEST_F(EmbedResourcesScript, JoinsFamilyManifestsAndTheirMinifiedScripts) {
+  WriteFile(mDir / "a.txt", "a");
+  fs::create_directories(mDir / "family");
+  WriteFile(mDir / "family" / "f.js", "readable");
+  fs::create_directories(mDir / "built" / "min" / "family");
+  WriteFile(mDir / "built" / "min" / "family" / "f.js", "min");
+  ASSERT_TRUE(Generate("KX_A a.txt\n", mDir / "built", "KX_F_DBG f.js\nKX_F @min/f.js\n"));
+  const std::string out = Output();
+  EXPECT_NE(out.find("{\"KX_A\", kData0, 1}"), std::string::npos) << out;
+  EXPECT_NE(out.find("{\"KX_F\", kData1, 3}"), std::string::npos) << out;      // the minified copy
+  EXPECT_NE(out.find("{\"KX_F_DBG\", kData2, 8}"), std::string::npos) << out;  // the family's own file
+  // a name is unique across the manifests; an "@min/" source must exist in the family's folder
+  EXPECT_FALSE(Generate("KX_A a.txt\n", mDir / "built", "kx_a f.js\n"));
+  EXPECT_FALSE(Generate("KX_A a.txt\n", mDir / "built", "KX_G @min/g.js\n"));
 }
 
 TEST_F(EmbedResourcesScript, RejectsBadManifests) {

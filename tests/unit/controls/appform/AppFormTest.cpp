@@ -1,4 +1,4 @@
-#include "kx/controls/AppForm.h"
+#include "kx/controls/appform/AppForm.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 #include "kx/appserver/ServerController.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/HttpPackets.h"
-#include "kx/controls/Buttons.h"
-#include "kx/controls/Labels.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/labels/Labels.h"
 #include "kx/forms/TemplateProcessor.h"
 #include "unit/forms/TestForms.h"
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "kx/controls/ControlFamily.h"
 #include "kx/forms/CustomControl.h"
 #include "kx/platform/StringLists.h"
 
@@ -178,5 +179,8 @@ class TKXCustomText : public TKXCustomControl {
 class TKXText : public TKXCustomText {
   KX_COMPONENT_CLASS(TKXText, TKXCustomText)
 };
+
+// The family's registration (the labels and texts), listed in kx/controls/ControlFamilies.cpp.
+const TKXControlFamily& LabelsFamily();
 
 }  // namespace kx

@@ -1,11 +1,11 @@
-#include "kx/controls/AppForm.h"
+#include "kx/controls/appform/AppForm.h"
 
 #include <filesystem>
 #include <system_error>
 
 #include "kx/appserver/ServerController.h"
-#include "kx/controls/Buttons.h"
-#include "kx/controls/Labels.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/labels/Labels.h"
 #include "kx/forms/TemplateProcessor.h"
 
 namespace kx {
@@ -93,12 +93,20 @@ bool AppFormClassRequestAuth(const TComponentClass& formClass, const THttpReques
   return TKXAppForm::ClassRequestAuth(request, realm);
 }
 
-}  // namespace
-
-void InstallAppForms() {
-  RegisterKXFormType(TKXAppForm::ClassRecord());
+void InstallAppFormSeams() {
   gAppFormClassRequestAuth = &AppFormClassRequestAuth;
   gAppFormComponent = [](TKXAppForm* form) -> TComponent* { return form; };
 }
+
+constexpr TKXControlFamily::TClassRecord kAppFormTypes[] = {&TKXAppForm::ClassRecord};
+
+}  // namespace
+
+const TKXControlFamily& AppFormFamily() {
+  static const TKXControlFamily family{.Name = "appform", .FormTypes = kAppFormTypes, .Install = &InstallAppFormSeams};
+  return family;
+}
+
+void InstallAppForms() { InstallControlFamily(AppFormFamily()); }
 
 }  // namespace kx

@@ -1,4 +1,4 @@
-#include "kx/controls/ImageList.h"
+#include "kx/controls/imagelist/ImageList.h"
 
 #include <gtest/gtest.h>
 

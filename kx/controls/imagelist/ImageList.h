@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "kx/controls/ControlFamily.h"
 #include "kx/appserver/CacheFiles.h"
 #include "kx/platform/Components.h"
 #include "kx/platform/ImageList.h"
@@ -32,5 +33,8 @@ class TKXImageList : public TComponent {
  private:
   TImageList mImages;
 };
+
+// The family's registration (the image list), listed in kx/controls/ControlFamilies.cpp.
+const TKXControlFamily& ImageListFamily();
 
 }  // namespace kx

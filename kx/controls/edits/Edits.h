@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "kx/controls/Labels.h"
+#include "kx/controls/ControlFamily.h"
+#include "kx/controls/labels/Labels.h"
 #include "kx/forms/CustomControl.h"
 
 namespace kx {
@@ -173,5 +174,8 @@ class TKXCustomMemo : public TKXControl {
 class TKXMemo : public TKXCustomMemo {
   KX_COMPONENT_CLASS(TKXMemo, TKXCustomMemo)
 };
+
+// The family's registration (the edit and the memo), listed in kx/controls/ControlFamilies.cpp.
+const TKXControlFamily& EditsFamily();
 
 }  // namespace kx

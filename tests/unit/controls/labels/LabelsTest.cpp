@@ -1,4 +1,4 @@
-#include "kx/controls/Labels.h"
+#include "kx/controls/labels/Labels.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "kx/controls/Edits.h"
+#include "kx/controls/edits/Edits.h"
 #include "unit/forms/TestForms.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "kx/controls/Labels.h"
+#include "kx/controls/labels/Labels.h"
 
 #include "kx/foundation/Colors.h"
 
@@ -277,6 +277,13 @@ std::string TKXCustomText::RenderStyle(TKXCompContext* context) {
   std::string style = TKXCustomControl::RenderStyle(context);
   if (FBGColor != clNone) style += " background-color: " + ColorToRGBString(FBGColor) + ";";
   return style;
+}
+
+// ---------------------------------------------------------------------------
+
+const TKXControlFamily& LabelsFamily() {
+  static const TKXControlFamily family{.Name = "labels"};
+  return family;
 }
 
 }  // namespace kx

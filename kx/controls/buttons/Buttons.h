@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kx/controls/ControlFamily.h"
 #include "kx/forms/CustomControl.h"
 
 namespace kx {
@@ -54,5 +55,8 @@ class TKXButton : public TKXCustomControl, public virtual IKXSubmitControl {
   TKXButtonType FButtonType = btButton;
   std::string FHotKey;
 };
+
+// The family's registration (the buttons), listed in kx/controls/ControlFamilies.cpp.
+const TKXControlFamily& ButtonsFamily();
 
 }  // namespace kx

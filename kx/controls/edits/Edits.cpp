@@ -1,4 +1,4 @@
-#include "kx/controls/Edits.h"
+#include "kx/controls/edits/Edits.h"
 
 #include <algorithm>
 #include <string_view>
@@ -318,6 +318,13 @@ TKXElementPtr<TKXXMLTag> TKXCustomMemo::RenderAsync(TKXCompContext* context) {
   }
   RenderAsyncCommonProperties(context, tag.get(), props);
   return tag;
+}
+
+// ---------------------------------------------------------------------------
+
+const TKXControlFamily& EditsFamily() {
+  static const TKXControlFamily family{.Name = "edits"};
+  return family;
 }
 
 }  // namespace kx

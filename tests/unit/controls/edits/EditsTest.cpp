@@ -1,4 +1,4 @@
-#include "kx/controls/Edits.h"
+#include "kx/controls/edits/Edits.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "kx/controls/Buttons.h"
+#include "kx/controls/buttons/Buttons.h"
 
 #include <string_view>
 
@@ -109,6 +109,13 @@ TSubmitProc TKXButton::getSubmitProc() {
   return [button](const std::string& value) {
     if (button) button->Submit(value);
   };
+}
+
+// ---------------------------------------------------------------------------
+
+const TKXControlFamily& ButtonsFamily() {
+  static const TKXControlFamily family{.Name = "buttons"};
+  return family;
 }
 
 }  // namespace kx

@@ -1,4 +1,4 @@
-#include "kx/controls/Regions.h"
+#include "kx/controls/regions/Regions.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 
 #include "kx/appserver/InternalFiles.h"
 #include "kx/appserver/Startup.h"
-#include "kx/controls/Buttons.h"
-#include "kx/controls/Edits.h"
-#include "kx/controls/Labels.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/edits/Edits.h"
+#include "kx/controls/labels/Labels.h"
 #include "kx/forms/Forms.h"
 #include "kx/forms/LayoutManagers.h"
 #include "unit/forms/TestForms.h"

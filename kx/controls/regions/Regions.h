@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "kx/controls/ControlFamily.h"
 #include "kx/forms/Containers.h"
 #include "kx/forms/ControlInterfaces.h"
 #include "kx/forms/CustomControl.h"
@@ -307,9 +308,12 @@ class TKXRegion : public TKXCustomRegion, public virtual IKXInputControl {
   bool FSplitter = false;
 };
 
-// Registers the splitter script "/js/KXSplitter.js" with the internal-file
-// registry and the default frame of controls with the forms. Call once at
-// start-up, after Startup().
+// Installs the family alone: the splitter script "/js/KXSplitter.js" (its
+// readable variant too) in the internal files and the default frame of
+// controls in the forms. After Startup().
 void InstallRegions();
+
+// The family's registration (the regions and their splitter), listed in kx/controls/ControlFamilies.cpp.
+const TKXControlFamily& RegionsFamily();
 
 }  // namespace kx

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "kx/controls/ControlFamily.h"
 #include "kx/appserver/ContentHandlers.h"
 #include "kx/forms/FormTypes.h"
 #include "kx/forms/Forms.h"
@@ -98,5 +99,8 @@ class TKXShowMessage : public TKXAppForm, public virtual IKXMessageForm {
 // main form the controller's OnGetMainForm hands over). Part of the start-up
 // sequence, after Startup() and InstallForms().
 void InstallAppForms();
+
+// The family's registration (the application form), listed in kx/controls/ControlFamilies.cpp.
+const TKXControlFamily& AppFormFamily();
 
 }  // namespace kx

@@ -1,4 +1,4 @@
-#include "kx/controls/Buttons.h"
+#include "kx/controls/buttons/Buttons.h"
 
 #include <gtest/gtest.h>
 

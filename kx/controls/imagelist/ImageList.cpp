@@ -1,4 +1,4 @@
-#include "kx/controls/ImageList.h"
+#include "kx/controls/imagelist/ImageList.h"
 
 #include "kx/appserver/Application.h"
 #include "kx/forms/Forms.h"
@@ -21,6 +21,13 @@ std::string TKXImageList::ExtractImageToCache(int index, TCacheType cacheType) c
   TBitmap image;
   if (!mImages.GetBitmap(index, image)) return {};
   return TKXAppCache::GraphicToCacheFile(owner, image, cacheType, /*ForcePNG=*/true);
+}
+
+// ---------------------------------------------------------------------------
+
+const TKXControlFamily& ImageListFamily() {
+  static const TKXControlFamily family{.Name = "imagelist"};
+  return family;
 }
 
 }  // namespace kx

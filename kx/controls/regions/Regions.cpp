@@ -1,4 +1,4 @@
-#include "kx/controls/Regions.h"
+#include "kx/controls/regions/Regions.h"
 
 #include <algorithm>
 #include <utility>
@@ -578,9 +578,23 @@ bool TKXRegion::IsForThisControl(const std::string& name) { return SameText(name
 
 // ---------------------------------------------------------------------------
 
-void InstallRegions() {
-  if (gInternalFiles) gInternalFiles->Add("KX_JS_KXSPLITTER", "/js/KXSplitter.js");
-  gCreateDefaultFrame = DefaultFrame;
+namespace {
+
+constexpr TKXFamilyFile kRegionsFiles[] = {{"KX_JS_KXSPLITTER", "/js/KXSplitter.js"}};
+constexpr TKXFamilyFile kRegionsReadableFiles[] = {{"KX_JS_KXSPLITTER_DBG", "/js/KXSplitter.js"}};
+
+void InstallDefaultFrame() { gCreateDefaultFrame = DefaultFrame; }
+
+}  // namespace
+
+const TKXControlFamily& RegionsFamily() {
+  static const TKXControlFamily family{.Name = "regions",
+                                       .Files = kRegionsFiles,
+                                       .ReadableFiles = kRegionsReadableFiles,
+                                       .Install = &InstallDefaultFrame};
+  return family;
 }
+
+void InstallRegions() { InstallControlFamily(RegionsFamily()); }
 
 }  // namespace kx

@@ -1,0 +1,43 @@
+#include "kx/appserver/InternalFiles.h"
+#include "kx/appserver/Startup.h"
+#include "kx/controls/ControlFamily.h"
+#include "kx/controls/appform/AppForm.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/edits/Edits.h"
+#include "kx/controls/imagelist/ImageList.h"
+#include "kx/controls/labels/Labels.h"
+#include "kx/controls/regions/Regions.h"
+#include "kx/forms/FormTypes.h"
+
+namespace kx {
+
+void InstallControlFamily(const TKXControlFamily& family) {
+  for (TKXControlFamily::TClassRecord formType : family.FormTypes) RegisterKXFormType(formType());
+  if (gInternalFiles) {
+    for (const TKXFamilyFile& file : family.Files) gInternalFiles->Add(file.ResourceName, file.URLPath);
+    for (const TKXFamilyFile& file : family.ReadableFiles)
+      gInternalFiles->AddReadable(file.ResourceName, file.URLPath);
+  }
+  if (family.Install) family.Install();
+}
+
+std::span<const TKXControlFamily* const> ControlFamilies() {
+  // One line per family.
+  static const TKXControlFamily* const families[] = {
+      &LabelsFamily(),
+      &ButtonsFamily(),
+      &EditsFamily(),
+      &RegionsFamily(),
+      &AppFormFamily(),
+      &ImageListFamily(),
+  };
+  return families;
+}
+
+void InstallLayers() {
+  Startup();
+  InstallForms();
+  for (const TKXControlFamily* family : ControlFamilies()) InstallControlFamily(*family);
+}
+
+}  // namespace kx
