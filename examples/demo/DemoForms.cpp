@@ -1,21 +1,9 @@
 #include "examples/demo/DemoForms.h"
 
+#include "examples/demo/Gallery.h"
 #include "examples/demo/TemplateForm.h"
 
 namespace kx {
-namespace {
-
-// Creates a control of the form, names it and places it on parent.
-template <class T>
-T* Place(TKXForm* form, TWinControl* parent, const std::string& name, int left, int top, int width, int height) {
-  T* control = TComponent::Create<T>(form);
-  control->SetName(name);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  return control;
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // The main form
@@ -52,6 +40,20 @@ void TMainForm::BuildComponents() {
   BUTTON5 = Place<TKXButton>(this, this, "BUTTON5", 16, 304, 420, 25);
   BUTTON5->SetCaption("A form from an HTML template");
   BUTTON5->OnClick = [this](TObject* sender) { Button5Click(sender); };
+  BuildGalleryButtons(340);
+}
+
+// Two buttons a row under the others, one per page of the gallery.
+void TMainForm::BuildGalleryButtons(int top) {
+  int number = 0;
+  for (const TGalleryPage& page : GalleryPages()) {
+    const int left = 16 + (number % 2) * 212;
+    auto* button = Place<TKXButton>(this, this, "GALLERY" + std::to_string(number + 1), left, top + (number / 2) * 36,
+                                    208, 25);
+    button->SetCaption(page.Caption);
+    button->OnClick = [this, open = page.Open](TObject*) { open(WebApplication()); };
+    ++number;
+  }
 }
 
 void TMainForm::Button1Click(TObject*) { LABEL1->SetCaption(EDIT1->Text()); }

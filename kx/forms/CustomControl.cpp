@@ -342,11 +342,7 @@ void TKXCustomControl::SetUseFrame(bool value) {
   FDoRefreshControl = true;
 }
 
-void TKXCustomControl::SetSubmitOnAsyncEvent(bool value) {
-  if (value == FSubmitOnAsyncEvent) return;
-  FSubmitOnAsyncEvent = value;
-  Invalidate();
-}
+void TKXCustomControl::SetSubmitOnAsyncEvent(bool value) { SetProperty(FSubmitOnAsyncEvent, value); }
 
 TKXAsyncEvent& TKXCustomControl::AsyncEvent(TKXAsyncEventType event) {
   static constexpr TKXAsyncEvent TKXCustomControl::*kHandlers[KXAsyncEventCount] = {
@@ -640,8 +636,12 @@ void TKXCustomControl::RenderAsyncCommonProperties(TKXCompContext* context, TKXX
 // TKXControl
 
 void TKXControl::SetValue(const std::string& value) {
-  if (IKXUpdateNotified* parent = Supports<IKXUpdateNotified>(Parent())) parent->ControlValueUpdated(this, value);
+  NotifyParentOfPostedValue(value);
   Invalidate();
+}
+
+void TKXControl::NotifyParentOfPostedValue(const std::string& value) {
+  if (IKXUpdateNotified* parent = Supports<IKXUpdateNotified>(Parent())) parent->ControlValueUpdated(this, value);
 }
 
 TSubmitProc TKXControl::getSubmitProc() {

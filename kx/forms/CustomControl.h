@@ -22,6 +22,7 @@
 #include "kx/forms/RenderContexts.h"
 #include "kx/forms/ScriptEvents.h"
 #include "kx/foundation/StyleTypes.h"
+#include "kx/platform/Properties.h"
 #include "kx/platform/Types.h"
 
 namespace kx {
@@ -70,6 +71,13 @@ enum TKXAsyncCommonProp : std::uint8_t {
   acpAlignment,
 };
 using TKXAsyncCommonProps = TEnumSet<TKXAsyncCommonProp>;
+// All of them, and all but the enabled state (for a control whose update carries its own).
+inline constexpr TKXAsyncCommonProps kAsyncCommonProps{acpEnabled, acpCSS,  acpVisible, acpLeft,
+                                                       acpTop,     acpHeight, acpWidth, acpZIndex,
+                                                       acpHint,    acpFont,   acpPosition, acpAlignment};
+inline constexpr TKXAsyncCommonProps kAsyncCommonPropsButEnabled{acpCSS,    acpVisible, acpLeft, acpTop,
+                                                                 acpHeight, acpWidth,   acpZIndex, acpHint,
+                                                                 acpFont,   acpPosition, acpAlignment};
 
 enum TKXScrollStyle : std::uint8_t { sbsNone, sbsAuto, sbsBoth, sbsVertical, sbsHorizontal };
 enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
@@ -438,6 +446,12 @@ class TKXCustomControl : public TKXForwardToImplementation<TKXBaseHTMLControl>, 
   // Marks the control for refresh.
   void Invalidate() override;
   void RepaintControl() { Invalidate(); }
+  // The setter of a property that the page shows: stores value and marks the control for refresh when it differs
+  // from field; returns whether it did.  void SetBGColor(TKXColor value) { SetProperty(FBGColor, value); }
+  template <class T, class V>
+  bool SetProperty(T& field, V&& value) {
+    return AssignProperty(field, std::forward<V>(value), [this] { Invalidate(); });
+  }
   // A change marks the control for refresh.
   void SetVisible(bool value) override;
   void SetEditable(bool value) override;
@@ -547,6 +561,16 @@ class TKXControl : public TKXCustomControl,
   // The control's Submit.
   TSubmitProc getSubmitProc() override;
   std::string GetSubmitParam() override { return FSubmitParam; }
+
+ protected:
+  // Tells a parent implementing IKXUpdateNotified (a container that tracks its controls' values) that value was
+  // posted for this control; a posted-value setter calls it first.
+  void NotifyParentOfPostedValue(const std::string& value);
+  // size less a border of borderWidth pixels on both sides, never below 0: what the element inside the border
+  // measures (HTMLWidth and HTMLHeight of a control that draws its own border).
+  static int LessBorder(int size, int borderWidth) { return std::max(size - 2 * borderWidth, 0); }
+  // The style of an inset border of borderWidth pixels, "border: 1px inset;".
+  static std::string InsetBorderStyle(int borderWidth) { return "border: " + std::to_string(borderWidth) + "px inset;"; }
 };
 
 // The object behind a control interface; null for null.

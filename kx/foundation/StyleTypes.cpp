@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "kx/platform/Properties.h"
 #include "kx/platform/SysUtils.h"
 #include "kx/platform/Utf8.h"
 
@@ -43,37 +44,17 @@ void TKXFont::Changed() {
   if (OnChange) OnChange(this);
 }
 
-void TKXFont::SetColor(TKXColor value) {
-  if (value == FColor) return;
-  FColor = value;
-  Changed();
-}
+void TKXFont::SetColor(TKXColor value) { AssignProperty(FColor, value, [this] { Changed(); }); }
 
 // Enabled, FontFamily and FontVariant change the rendered text as well, so they
 // drop the cache and notify like the other setters.
-void TKXFont::SetEnabled(bool value) {
-  if (value == FEnabled) return;
-  FEnabled = value;
-  Changed();
-}
+void TKXFont::SetEnabled(bool value) { AssignProperty(FEnabled, value, [this] { Changed(); }); }
 
-void TKXFont::SetFontName(const std::string& value) {
-  if (value == FFontName) return;
-  FFontName = value;
-  Changed();
-}
+void TKXFont::SetFontName(const std::string& value) { AssignProperty(FFontName, value, [this] { Changed(); }); }
 
-void TKXFont::SetFontFamily(const std::string& value) {
-  if (value == FFontFamily) return;
-  FFontFamily = value;
-  Changed();
-}
+void TKXFont::SetFontFamily(const std::string& value) { AssignProperty(FFontFamily, value, [this] { Changed(); }); }
 
-void TKXFont::SetFontVariant(const std::string& value) {
-  if (value == FFontVariant) return;
-  FFontVariant = value;
-  Changed();
-}
+void TKXFont::SetFontVariant(const std::string& value) { AssignProperty(FFontVariant, value, [this] { Changed(); }); }
 
 void TKXFont::SetSize(int value) {
   if (value == FSize) return;
@@ -82,11 +63,7 @@ void TKXFont::SetSize(int value) {
   Changed();
 }
 
-void TKXFont::SetStyle(TFontStyles value) {
-  if (value == FStyle) return;
-  FStyle = value;
-  Changed();
-}
+void TKXFont::SetStyle(TFontStyles value) { AssignProperty(FStyle, value, [this] { Changed(); }); }
 
 std::string TKXFont::ColorStyle() const {
   if (FColor == clNone || FColor == clWindowText) return std::string();

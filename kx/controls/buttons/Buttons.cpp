@@ -88,9 +88,7 @@ TKXElementPtr<TKXXMLTag> TKXButton::RenderAsync(TKXCompContext* context) {
   RenderAsyncPropertyAsString("Caption", tag.get(), Caption(), false);
   if (WebFont().Enabled() && WebColor() != clBtnFace) AddAsyncStyle(tag.get(), RenderBGColor(WebColor()));
   RenderAsyncPropertyAsColor("Color", tag.get(), WebColor());
-  RenderAsyncCommonProperties(context, tag.get(),
-                              {acpEnabled, acpCSS, acpVisible, acpLeft, acpTop, acpHeight, acpWidth, acpZIndex, acpHint,
-                               acpFont, acpPosition, acpAlignment});
+  RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonProps);
   return tag;
 }
 

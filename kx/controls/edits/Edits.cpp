@@ -47,49 +47,25 @@ void TKXCustomEdit::InitControl() {
   FInputType = "TEXT";
 }
 
-void TKXCustomEdit::SetAlignment(TAlignment value) {
-  if (value == FAlignment) return;
-  FAlignment = value;
-  Invalidate();
-}
+void TKXCustomEdit::SetAlignment(TAlignment value) { SetProperty(FAlignment, value); }
 
-void TKXCustomEdit::SetBGColor(TKXColor value) {
-  if (value == FBGColor) return;
-  FBGColor = value;
-  Invalidate();
-}
+void TKXCustomEdit::SetBGColor(TKXColor value) { SetProperty(FBGColor, value); }
 
-void TKXCustomEdit::SetFocusColor(TKXColor value) {
-  if (value == FFocusColor) return;
-  FFocusColor = value;
-  Invalidate();
-}
+void TKXCustomEdit::SetFocusColor(TKXColor value) { SetProperty(FFocusColor, value); }
 
-void TKXCustomEdit::SetMaxLength(std::int32_t value) {
-  if (value == FMaxLength) return;
-  FMaxLength = value;
-  Invalidate();
-}
+void TKXCustomEdit::SetMaxLength(std::int32_t value) { SetProperty(FMaxLength, value); }
 
 void TKXCustomEdit::SetPasswordPrompt(bool value) {
   FInputType = value ? "PASSWORD" : "TEXT";
   FPasswordPrompt = value;
 }
 
-void TKXCustomEdit::SetRequired(bool value) {
-  if (value == FRequired) return;
-  FRequired = value;
-  Invalidate();
-}
+void TKXCustomEdit::SetRequired(bool value) { SetProperty(FRequired, value); }
 
-void TKXCustomEdit::SetReadOnly(bool value) {
-  if (value == FReadOnly) return;
-  FReadOnly = value;
-  Invalidate();
-}
+void TKXCustomEdit::SetReadOnly(bool value) { SetProperty(FReadOnly, value); }
 
 void TKXCustomEdit::SetValue(const std::string& value) {
-  if (IKXUpdateNotified* parent = Supports<IKXUpdateNotified>(Parent())) parent->ControlValueUpdated(this, value);
+  NotifyParentOfPostedValue(value);
   // The browser never posts more than MaxLength characters: a longer value was not typed into this page.
   const std::string text = FMaxLength > 0 ? CutToCharacters(value, std::size_t(FMaxLength)) : value;
   if (text != Text()) {
@@ -134,9 +110,9 @@ bool TKXCustomEdit::ShouldRenderTabOrder() const {
   return self->Editable() || !self->NonEditableAsLabel();
 }
 
-int TKXCustomEdit::HTMLWidth() { return std::max(TKXControl::HTMLWidth() - 2 * FBorderWidth, 0); }
+int TKXCustomEdit::HTMLWidth() { return LessBorder(TKXControl::HTMLWidth(), FBorderWidth); }
 
-int TKXCustomEdit::HTMLHeight() { return std::max(TKXControl::HTMLHeight() - 2 * FBorderWidth, 0); }
+int TKXCustomEdit::HTMLHeight() { return LessBorder(TKXControl::HTMLHeight(), FBorderWidth); }
 
 std::string TKXCustomEdit::DisplayText() const {
   if (!FPasswordPrompt) return Text();
@@ -173,7 +149,7 @@ std::string TKXCustomEdit::RenderStyle(TKXCompContext* context) {
   style += TKXControl::RenderStyle(context);
   style += RenderBGColor(FBGColor);
   style += RenderTextAlignStyle(FAlignment);
-  if (StyleRenderOptions().RenderBorder()) style += "border: " + std::to_string(FBorderWidth) + "px inset;";
+  if (StyleRenderOptions().RenderBorder()) style += InsetBorderStyle(FBorderWidth);
   return style;
 }
 
@@ -192,9 +168,7 @@ TKXElementPtr<TKXXMLTag> TKXCustomEdit::RenderAsync(TKXCompContext* context) {
   // Shown as a label the text is the page's text: a password stays hidden behind its asterisks.
   RenderAsyncPropertyAsString("Text", tag.get(), ShownAsLabel() ? DisplayText() : Text(), false);
   RenderAsyncPropertyAsString("MaxLength", tag.get(), std::to_string(FMaxLength), false);
-  RenderAsyncCommonProperties(context, tag.get(),
-                              {acpCSS, acpVisible, acpLeft, acpTop, acpHeight, acpWidth, acpZIndex, acpHint, acpFont,
-                               acpPosition, acpAlignment});
+  RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonPropsButEnabled);
   return tag;
 }
 
@@ -210,17 +184,9 @@ void TKXCustomMemo::InitControl() {
   FEndsWithLineBreak = true;
 }
 
-void TKXCustomMemo::SetVertScrollBar(bool value) {
-  if (value == FVertScrollBar) return;
-  FVertScrollBar = value;
-  Invalidate();
-}
+void TKXCustomMemo::SetVertScrollBar(bool value) { SetProperty(FVertScrollBar, value); }
 
-void TKXCustomMemo::SetBGColor(TKXColor value) {
-  if (value == FBGColor) return;
-  FBGColor = value;
-  Invalidate();
-}
+void TKXCustomMemo::SetBGColor(TKXColor value) { SetProperty(FBGColor, value); }
 
 void TKXCustomMemo::SetLines(const TStrings& value) {
   Lines().Assign(&value);
@@ -234,7 +200,7 @@ void TKXCustomMemo::TextChangedNotification() {
 }
 
 void TKXCustomMemo::SetValue(const std::string& value) {
-  if (IKXUpdateNotified* parent = Supports<IKXUpdateNotified>(Parent())) parent->ControlValueUpdated(this, value);
+  NotifyParentOfPostedValue(value);
   std::string text;
   text.reserve(value.size());
   for (char c : value) {
@@ -253,9 +219,9 @@ void TKXCustomMemo::RenderScripts(TKXCompContext* context) {
   if (context) context->InitKXCLProperty(HTMLName(), "BorderWidthPixels", "1");
 }
 
-int TKXCustomMemo::HTMLWidth() { return std::max(TKXControl::HTMLWidth() - 2 * FBorderWidth, 0); }
+int TKXCustomMemo::HTMLWidth() { return LessBorder(TKXControl::HTMLWidth(), FBorderWidth); }
 
-int TKXCustomMemo::HTMLHeight() { return std::max(TKXControl::HTMLHeight() - 2 * FBorderWidth, 0); }
+int TKXCustomMemo::HTMLHeight() { return LessBorder(TKXControl::HTMLHeight(), FBorderWidth); }
 
 std::string TKXCustomMemo::TextForRendering() const {
   std::string text = TextToHTML(Text(), false, false, false);
@@ -286,7 +252,7 @@ std::string TKXCustomMemo::RenderStyle(TKXCompContext* context) {
   if (FInvisibleBorder) {
     style += "border-style: none; ";
   } else if (StyleRenderOptions().RenderBorder()) {
-    style += "border: " + std::to_string(FBorderWidth) + "px inset;";
+    style += InsetBorderStyle(FBorderWidth);
   }
   switch (FResizeDirection) {
     case rdNone: style += "resize:none;"; break;
@@ -304,8 +270,7 @@ TKXElementPtr<TKXXMLTag> TKXCustomMemo::RenderAsync(TKXCompContext* context) {
   if (FBGColor != clNone) AddAsyncStyle(tag.get(), "background-color:" + ColorToRGBString(FBGColor) + ";");
   RenderAsyncProperty("ReadOnly", tag.get(), !Editable());
   tag->Contents()->AddTag("text", false)->Contents()->AddText(EscapeXMLText(TextForRendering()), false);
-  TKXAsyncCommonProps props{acpEnabled, acpCSS,    acpVisible, acpLeft, acpTop,      acpHeight,
-                            acpWidth,   acpZIndex, acpHint,    acpFont, acpPosition, acpAlignment};
+  TKXAsyncCommonProps props = kAsyncCommonProps;
   if (StyleRenderOptions().RenderSize()) {
     switch (Align()) {
       case alTop:

@@ -19,9 +19,6 @@ class TFlagScope {
   bool mOld;
 };
 
-constexpr TKXAsyncCommonProps kAllCommonProps{acpEnabled, acpCSS,    acpVisible, acpLeft,     acpTop,      acpHeight,
-                                              acpWidth,   acpZIndex, acpHint,    acpFont,     acpPosition, acpAlignment};
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -127,11 +124,7 @@ void TKXCustomLabel::InitControl() {
   FConvertSpaces = false;
 }
 
-void TKXCustomLabel::SetAlignment(TAlignment value) {
-  if (value == FAlignment) return;
-  FAlignment = value;
-  Invalidate();
-}
+void TKXCustomLabel::SetAlignment(TAlignment value) { SetProperty(FAlignment, value); }
 
 void TKXCustomLabel::SetAutoSize(bool value) {
   TKXCustomControl::SetAutoSize(value);
@@ -177,7 +170,7 @@ TKXElementPtr<TKXXMLTag> TKXCustomLabel::RenderAsync(TKXCompContext* context) {
   }
   if (WebColor() != clNone) style += RenderBGColor(WebColor());
   AddAsyncStyle(tag.get(), style);
-  RenderAsyncCommonProperties(context, tag.get(), kAllCommonProps);
+  RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonProps);
   return tag;
 }
 
@@ -226,11 +219,7 @@ void TKXCustomText::InitControl() {
   FConvertSpaces = false;
 }
 
-void TKXCustomText::SetBGColor(TKXColor value) {
-  if (value == FBGColor) return;
-  FBGColor = value;
-  Invalidate();
-}
+void TKXCustomText::SetBGColor(TKXColor value) { SetProperty(FBGColor, value); }
 
 void TKXCustomText::SetLines(const TStrings& value) {
   Lines().Assign(&value);
@@ -269,7 +258,7 @@ TKXElementPtr<TKXXMLTag> TKXCustomText::RenderAsync(TKXCompContext* context) {
   tag->AddStringParam("type", "KXTEXT");
   if (FBGColor != clNone) AddAsyncStyle(tag.get(), "background-color:" + ColorToRGBString(FBGColor) + ";");
   tag->Contents()->AddTag("innerhtml", false)->Contents()->AddText(RetrieveLinesForRendering(), false);
-  RenderAsyncCommonProperties(context, tag.get(), kAllCommonProps);
+  RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonProps);
   return tag;
 }
 

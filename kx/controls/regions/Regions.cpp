@@ -9,6 +9,7 @@
 #include "kx/forms/LayoutManagers.h"
 #include "kx/foundation/Browsers.h"
 #include "kx/foundation/Colors.h"
+#include "kx/platform/Properties.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -100,29 +101,13 @@ void TKXContainerBorderOptions::DoChange() {
   if (OnChange) OnChange(this);
 }
 
-void TKXContainerBorderOptions::SetNumericWidth(std::int32_t value) {
-  if (value == FNumericWidth) return;
-  FNumericWidth = value;
-  DoChange();
-}
+void TKXContainerBorderOptions::SetNumericWidth(std::int32_t value) { AssignProperty(FNumericWidth, value, [this] { DoChange(); }); }
 
-void TKXContainerBorderOptions::SetBorderWidth(TKXContainerBorderWidth value) {
-  if (value == FBorderWidth) return;
-  FBorderWidth = value;
-  DoChange();
-}
+void TKXContainerBorderOptions::SetBorderWidth(TKXContainerBorderWidth value) { AssignProperty(FBorderWidth, value, [this] { DoChange(); }); }
 
-void TKXContainerBorderOptions::SetStyle(TKXContainerBorderStyle value) {
-  if (value == FStyle) return;
-  FStyle = value;
-  DoChange();
-}
+void TKXContainerBorderOptions::SetStyle(TKXContainerBorderStyle value) { AssignProperty(FStyle, value, [this] { DoChange(); }); }
 
-void TKXContainerBorderOptions::SetColor(TKXColor value) {
-  if (value == FColor) return;
-  FColor = value;
-  DoChange();
-}
+void TKXContainerBorderOptions::SetColor(TKXColor value) { AssignProperty(FColor, value, [this] { DoChange(); }); }
 
 void TKXContainerBorderOptions::AssignTo(TPersistent* dest) const {
   auto* other = Supports<TKXContainerBorderOptions>(dest);
@@ -213,17 +198,9 @@ TKXElementPtr<TKXFrameHTMLTag> TKXContainerBorderOptions::CreateDefaultFrame(
 // ---------------------------------------------------------------------------
 // TKXBorderOptions
 
-void TKXBorderOptions::SetColor(TKXColor value) {
-  if (value == FColor) return;
-  FColor = value;
-  DoChange();
-}
+void TKXBorderOptions::SetColor(TKXColor value) { AssignProperty(FColor, value, [this] { DoChange(); }); }
 
-void TKXBorderOptions::SetWidth(std::int32_t value) {
-  if (value == FWidth) return;
-  FWidth = value;
-  DoChange();
-}
+void TKXBorderOptions::SetWidth(std::int32_t value) { AssignProperty(FWidth, value, [this] { DoChange(); }); }
 
 void TKXBorderOptions::DoChange() {
   if (OnChange) OnChange(this);
@@ -305,17 +282,9 @@ void TKXCustomRegion::SetWebColor(TKXColor value) {
   Invalidate();
 }
 
-void TKXCustomRegion::SetHorizScrollBar(bool value) {
-  if (value == FHorizScrollBar) return;
-  FHorizScrollBar = value;
-  Invalidate();
-}
+void TKXCustomRegion::SetHorizScrollBar(bool value) { AssignProperty(FHorizScrollBar, value, [this] { Invalidate(); }); }
 
-void TKXCustomRegion::SetVertScrollBar(bool value) {
-  if (value == FVertScrollBar) return;
-  FVertScrollBar = value;
-  Invalidate();
-}
+void TKXCustomRegion::SetVertScrollBar(bool value) { AssignProperty(FVertScrollBar, value, [this] { Invalidate(); }); }
 
 TKXElementPtr<TKXHTMLTag> TKXCustomRegion::RenderHTML(TKXCompContext* context) {
   FBorderOptions.InitalizeForRendering(WebColor(), FHorizScrollBar, FVertScrollBar);

@@ -1,0 +1,21 @@
+#include "examples/demo/Gallery.h"
+
+namespace kx {
+
+std::span<const TGalleryPage> GalleryPages() {
+  // One line per page: {"Caption", &OpenGalleryPage<TGallery...Form>},
+  static const TGalleryPage pages[] = {
+      {nullptr, nullptr},  // keeps the array non-empty; not shown
+  };
+  return std::span<const TGalleryPage>(pages).subspan(1);
+}
+
+void TGalleryForm::BuildGalleryFrame(const std::string& title, int backLeft, int backTop) {
+  SetTitle("KXDemo - " + title);
+  BUTTONBACK = Place<TKXButton>(this, this, "BUTTONBACK", backLeft, backTop, 96, 25);
+  BUTTONBACK->SetCaption("Back");
+  // Releasing the form takes it off the session's stack: the main form shows again.
+  BUTTONBACK->OnClick = [this](TObject*) { Release(); };
+}
+
+}  // namespace kx
