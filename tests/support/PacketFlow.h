@@ -3,10 +3,6 @@
 // callback answer read with XPath (libxml2).
 #pragma once
 
-#include <libxml/HTMLparser.h>
-#include <libxml/parser.h>
-#include <libxml/xpath.h>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,44 +11,11 @@
 #include "kx/appserver/Server.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
+#include "support/ParsedDocument.h"
 
 namespace kx::test {
 
 inline constexpr const char* kChromeAgent = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
-
-// A parsed page (html) or callback answer (XML); parse errors are collected.
-class TParsedDocument {
- public:
-  TParsedDocument(const std::string& text, bool html) {
-    xmlSetStructuredErrorFunc(&mErrors, [](void* errors, xmlErrorPtr error) {
-      static_cast<std::vector<std::string>*>(errors)->push_back(error->message ? error->message : "?");
-    });
-    mDoc = html ? htmlReadMemory(text.data(), int(text.size()), "page.html", "UTF-8", HTML_PARSE_NONET)
-                : xmlReadMemory(text.data(), int(text.size()), "answer.xml", "UTF-8", XML_PARSE_NONET);
-    xmlSetStructuredErrorFunc(nullptr, nullptr);
-  }
-  ~TParsedDocument() { xmlFreeDoc(mDoc); }
-  TParsedDocument(const TParsedDocument&) = delete;
-  TParsedDocument& operator=(const TParsedDocument&) = delete;
-
-  bool Parsed() const { return mDoc != nullptr; }
-  const std::vector<std::string>& Errors() const { return mErrors; }
-  // The string value of an XPath expression.
-  std::string Value(const std::string& path) const {
-    if (mDoc == nullptr) return "<no document>";
-    xmlXPathContextPtr context = xmlXPathNewContext(mDoc);
-    xmlXPathObjectPtr result = xmlXPathEvalExpression(BAD_CAST("string(" + path + ")").c_str(), context);
-    std::string value = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
-    xmlXPathFreeObject(result);
-    xmlXPathFreeContext(context);
-    return value;
-  }
-  int Count(const std::string& path) const { return std::stoi(Value("count(" + path + ")")); }
-
- private:
-  xmlDocPtr mDoc = nullptr;
-  std::vector<std::string> mErrors;
-};
 
 // One browser: its requests carry the session cookie the replies set. The query
 // and the body fields reach QueryFields as the stand-alone host puts them there.
