@@ -516,8 +516,10 @@ class TKXServerControllerBase : public TDataModule,
   void DoOnUserTag(const std::string& tagName, const TStrings& params, std::string& output);
   void DoOnSessionTag(TKXApplication* application, const std::string& tagName, const TStrings& params,
                       std::string& output);
-  // Logs e through the exception logger, then asks OnException; returns whether it handled e.
-  bool DoException(TKXApplication* application, const std::exception& e);
+  // Writes e's line to gErrorLogProcedure (the session of application, the path of request, else of the session's
+  // request), logs e through
+  // the exception logger, then asks OnException; returns whether it handled e.
+  bool DoException(TKXApplication* application, const std::exception& e, const THttpRequest* request = nullptr);
   void DoLogException(TObject* sender, const std::exception& e);
   // An authenticator is set and restricts access.
   bool AuthActive() const;
@@ -542,6 +544,8 @@ class TKXServerControllerBase : public TDataModule,
   bool DoOnLogException(const TStrings& report) override;
 
  private:
+  // The error line of DoException; raises nothing.
+  void LogErrorLine(TKXApplication* application, const std::exception& e, const THttpRequest* request);
   void CreateCommon();
   // TemplateDir as creation leaves it: a relative folder that exists under the application folder is taken
   // from there; empty gives the application folder + "Templates/".
