@@ -18,6 +18,7 @@
 #include "kx/appserver/CacheFiles.h"
 #include "kx/appserver/Compression.h"
 #include "kx/appserver/ExceptionLogger.h"
+#include "kx/Version.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/foundation/StyleTypes.h"
 #include "kx/foundation/TimedThread.h"
@@ -36,8 +37,8 @@ class TKXForm;
 class TKXServerControllerBase;
 struct TKXResyncInfo;
 
-// The framework's version text (the controller's Version).
-inline constexpr char kKXVersion[] = "1.0.0";
+// The framework's version text (the controller's Version), as the build and the package give it.
+inline constexpr char kKXVersion[] = KX_VERSION;
 
 // Kept for configuration only: Linux has no COM, so no value changes what a thread does.
 enum TComInitialization : std::uint8_t { ciNone, ciNormal, ciMultiThreaded };
