@@ -304,7 +304,6 @@ TOwnedComponent<TKXLabel> TKXCustomListCombo::CreateInnerLabel() {
   label->SetVisible(Visible());
   label->SetZIndex(ZIndex());
   // The label escapes the caption itself: handing it escaped text would show the escapes.
-  label->SetConvertSpaces(true);
   label->SetCaption(FItemIndex >= 0 && FItemIndex < Items().Count()
                         ? (FItemsHaveValues ? ItemValue(FItemIndex) : ItemCaption(FItemIndex))
                         : std::string());
