@@ -413,7 +413,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomComboBox::RenderEnhanced(TKXCompContext* cont
   text->Contents()->AddText(TextToHTML(GetSelectedText(), false, false), false);
   TKXHTMLTag* button = selected->Contents()->AddTag("SPAN", false);
   button->AddStringParam("ID", n + "_Button");
-  button->AddStringParam("onClick", n + "_doClick();");
+  // No click handler of its own: the click reaches N_Selected's, and a second toggle would close the list at once.
   button->AddStringParam("style", "position:absolute; top:0px; left:" +
                                       std::to_string(std::max(width - kEnhancedButtonWidth, 0)) + "px; width:" +
                                       std::to_string(kEnhancedButtonWidth) +
