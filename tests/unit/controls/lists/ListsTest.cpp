@@ -1,5 +1,5 @@
 // What the contract rows cannot say about the list, combo and ordered list boxes: the no-selection entry, the
-// selection following the items, OnChange only in callbacks, script literals of the drop-down, and the ordered
+// selection following the items, script literals of the drop-down, and the ordered
 // list's posts.
 #include "kx/controls/lists/Lists.h"
 
@@ -14,7 +14,6 @@ namespace kx {
 namespace {
 
 using test::TFormFixture;
-using test::TSessionFixture;
 
 std::string Page(TFormFixture& f, const char* htmlName) {
   TKXMarkupLanguageTag* tag = f.Form->Render()->GetMarkupLanguageTag(htmlName);
@@ -148,22 +147,6 @@ TEST(TKXListbox, SubmitRunsChangeThenClickOrDoubleClick) {
   list->Submit("");
   list->Submit("DblClick");
   EXPECT_EQ(seen, "change;click;change;dblclick;");
-}
-
-TEST(TKXComboBox, ChangesFireOnChangeOnlyDuringACallback) {
-  TSessionFixture session("Mozilla/5.0 Chrome/120");
-  TFormFixture f;
-  auto* combo = f.Add<TKXComboBox>("Combo1", f.Form);
-  for (const char* item : {"a", "b", "c"}) combo->Items().Add(item);
-  int changes = 0;
-  combo->OnChange = [&](TObject*) { ++changes; };
-  combo->SetValue("1");
-  EXPECT_EQ(changes, 0);
-  session.Session->SetIsCallBack(true);
-  combo->SetValue("2");
-  combo->SetValue("2");
-  EXPECT_EQ(changes, 1);
-  session.Session->SetIsCallBack(false);
 }
 
 // Captions reach the drop-down's script as literals of their HTML text, inside a double-quoted attribute.
