@@ -299,10 +299,12 @@ TOwnedComponent<TKXLabel> TKXCustomListCombo::CreateInnerLabel() {
   label->SetVisible(Visible());
   label->SetZIndex(ZIndex());
   // The label escapes the caption itself: handing it escaped text would show the escapes.
-  label->SetCaption(FItemIndex >= 0 && FItemIndex < Items().Count()
-                        ? (FItemsHaveValues ? ItemValue(FItemIndex) : ItemCaption(FItemIndex))
-                        : std::string());
+  label->SetCaption(InnerLabelCaption());
   return label;
+}
+
+std::string TKXCustomListCombo::InnerLabelCaption() {
+  return FItemIndex >= 0 && FItemIndex < Items().Count() ? ItemCaption(FItemIndex) : std::string();
 }
 
 // ---------------------------------------------------------------------------
@@ -515,6 +517,11 @@ void TKXCustomListbox::ItemsExchanged(int index1, int index2) {
 bool TKXCustomListbox::ShowsNoSelection() {
   return TKXCustomListCombo::ShowsNoSelection() && !NoSelectionText().empty() && !FMultiSelect &&
          Items().Count() > 0;
+}
+
+std::string TKXCustomListbox::InnerLabelCaption() {
+  const int index = ItemIndex();
+  return index >= 0 && index < Items().Count() ? ItemValue(index) : std::string();
 }
 
 void TKXCustomListbox::RenderAsyncSelectType(TKXXMLTag* tag) {

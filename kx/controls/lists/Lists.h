@@ -123,6 +123,8 @@ class TKXCustomListCombo : public TKXControl {
   TKXElementPtr<TKXXMLTag> RenderItemsAsync(TKXCompContext* context, const std::string& type);
   // A label showing the selected caption (not editable and NonEditableAsLabel); owned by the caller.
   TOwnedComponent<TKXLabel> CreateInnerLabel();
+  // What that label shows: the selected caption here.
+  virtual std::string InnerLabelCaption();
   bool ShownAsLabel() { return !Editable() && NonEditableAsLabel(); }
 
  private:
@@ -232,6 +234,8 @@ class TKXCustomListbox : public TKXCustomListCombo {
   // Also needs a NoSelectionText, single selection and items.
   bool ShowsNoSelection() override;
   void RenderAsyncSelectType(TKXXMLTag* tag) override;
+  // The selected item's value part (its text without ItemsHaveValues).
+  std::string InnerLabelCaption() override;
 
  private:
   bool FMultiSelect = false;
