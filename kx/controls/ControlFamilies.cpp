@@ -4,6 +4,7 @@
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/edits/Edits.h"
+#include "kx/controls/htmleditor/WebEdit.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/controls/regions/Regions.h"
@@ -30,6 +31,7 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &RegionsFamily(),
       &AppFormFamily(),
       &ImageListFamily(),
+      &HTMLEditorFamily(),
   };
   return families;
 }
