@@ -7,6 +7,8 @@
 #include "kx/controls/htmleditor/WebEdit.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/labels/Labels.h"
+#include "kx/controls/media/Media.h"
+#include "kx/controls/plugins/Plugins.h"
 #include "kx/controls/regions/Regions.h"
 #include "kx/forms/FormTypes.h"
 
@@ -32,6 +34,8 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &AppFormFamily(),
       &ImageListFamily(),
       &HTMLEditorFamily(),
+      &PluginsFamily(),
+      &MediaFamily(),
   };
   return families;
 }
