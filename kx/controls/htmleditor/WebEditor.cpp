@@ -148,14 +148,14 @@ void TfrmWebEditor::LoadFile() {
 }
 
 void TfrmWebEditor::SaveFile() {
-  std::string text = WebEditor->Lines().Text();
+  const std::string text = WebEditor->Lines().Text();
   if (!ContainsText(text, "<body")) {
     // The title edit holds text: it is written as HTML text.
     FTitle = "<title>" + TKXBaseHTMLControl::TextToHTML(DocTitleEdit->Text(), false, false, false) + "</title>";
-    text = "<html>" + FTitle + "<body>" + text + "</body></html>";
-    WebEditor->Lines().SetText(text);
+    WebEditor->Lines().SetText("<html>" + FTitle + "<body>" + text + "</body></html>");
   }
-  WriteWholeFile(FFileName, (FHadByteOrderMark ? std::string(kByteOrderMark) : std::string()) + text);
+  WriteWholeFile(FFileName, (FHadByteOrderMark ? std::string(kByteOrderMark) : std::string()) +
+                                WebEditor->Lines().Text());
 }
 
 void TfrmWebEditor::SetBounds(int left, int top, int width, int height) {
