@@ -116,10 +116,10 @@ describe("the gallery page of the editor and media", () => {
       return { controls: element.controls, type: element.querySelector("source").type,
                playable: element.canPlayType("audio/wav"), error: element.error && element.error.code };
     });
-    assert.deepEqual(audio, { controls: true, type: "audio/wav", playable: audio.playable || "x", error: null });
+    assert.deepEqual({ ...audio, playable: undefined }, { controls: true, type: "audio/wav", playable: undefined,
+                                                          error: null });
     assert.notEqual(audio.playable, "", "chromium plays WAV");
-    assert.ok(media.length >= 1 && media.every((status) => status === 200 || status === 206), `${media}`);
-    assert.ok(media.includes(200) || media.includes(206));
+    assert.ok(media.length >= 1 && media.every((status) => status === 200), `the chime's answers: ${media}`);
   });
 
   flow("the widget's plug-in runs and the plug-in objects render without an error", async (tp) => {
