@@ -42,7 +42,6 @@ describe("the gallery page of the editor and media", () => {
 
   // Selects the first occurrence of word in the editor's frame.
   async function selectWord(tp, word) {
-    const frame = tp.page.frame({ url: /about:blank/ }) || tp.page.frames()[1];
     await tp.page.evaluate((text) => {
       const doc = document.getElementById("WEBEDIT1editorDiv").contentDocument;
       const walker = doc.createTreeWalker(doc.body, NodeFilter.SHOW_TEXT);
@@ -59,7 +58,6 @@ describe("the gallery page of the editor and media", () => {
       }
       throw new Error(`no "${text}" in the editor`);
     }, word);
-    return frame;
   }
 
   flow("a word made bold, a list and a colour come back after a submit and show again in the editor", async (tp) => {
@@ -79,7 +77,6 @@ describe("the gallery page of the editor and media", () => {
     await tp.page.click("#WEBEDIT1i8");  // bulleted list
     const posted = await tp.page.evaluate(() => document.getElementById("WEBEDIT1_INPUT").value);
     assert.match(posted, /<b[^>]*>Kestrel<\/b>/, "the hidden field follows the frame");
-    await tp.screenshot("edited");
 
     await d.clickAndLoadPage(tp, "#BUTTONSUBMIT");
     await tp.page.waitForSelector("#ECHO");
@@ -114,11 +111,9 @@ describe("the gallery page of the editor and media", () => {
     const audio = await tp.page.evaluate(() => {
       const element = document.getElementById("AUDIO1");
       return { controls: element.controls, type: element.querySelector("source").type,
-               playable: element.canPlayType("audio/wav"), error: element.error && element.error.code };
+               playable: element.canPlayType("audio/wav") !== "", error: element.error };
     });
-    assert.deepEqual({ ...audio, playable: undefined }, { controls: true, type: "audio/wav", playable: undefined,
-                                                          error: null });
-    assert.notEqual(audio.playable, "", "chromium plays WAV");
+    assert.deepEqual(audio, { controls: true, type: "audio/wav", playable: true, error: null });
     assert.ok(media.length >= 1 && media.every((status) => status === 200), `the chime's answers: ${media}`);
   });
 
@@ -131,7 +126,6 @@ describe("the gallery page of the editor and media", () => {
     assert.equal(await tp.page.locator("#FLASH1 > embed#FLASH1_EMBED").count(), 1);
     assert.equal(await tp.page.locator("#MOVIE1 > embed#MOVIE1_EMBED").count(), 1);
     assert.equal(await tp.page.locator("object#VIDEO1").count(), 1);
-    await tp.screenshot("plug-ins");
     await tp.page.click("#BUTTONBACK");
     await tp.page.waitForSelector(d.MAIN.edit);
   });

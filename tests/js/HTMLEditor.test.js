@@ -1,6 +1,6 @@
-// The editor's browser half (kx/controls/htmleditor/KXWebEdit.js) and the plug-in scripts: the document is
-// sanitised before the frame shows it, the posted field follows the frame on every submit, and what the browser
-// refuses does nothing.
+// The editor's browser half (kx/controls/htmleditor/KXWebEdit.js): the document is sanitised before the frame
+// shows it, the posted field follows the frame on every submit and callback, and what the browser refuses does
+// nothing. (The plug-in scripts are run by the browser test of the gallery page.)
 "use strict";
 
 const test = require("node:test");
@@ -69,14 +69,6 @@ test("a callback also syncs the field first", () => {
   assert.equal(world.document.getElementById("WEBEDIT1_INPUT").value, "<i>later</i>");
 });
 
-test("an empty paragraph counts as an empty document", () => {
-  for (const html of ["<P>&nbsp;</P>", "<p> </p>", "<br>", ""]) {
-    const world = editorPage("x");
-    world.frameBody.innerHTML = html;
-    assert.equal(world.window.KXWebEdit.getHtml("WEBEDIT1"), "", html);
-  }
-});
-
 test("commands the browser lacks or refuses do nothing, and addresses that run script are refused", () => {
   const world = editorPage("<p>text</p>");
   const doc = world.document.getElementById("WEBEDIT1editorDiv").contentDocument;
@@ -110,21 +102,4 @@ test("the source view takes its text back through the sanitiser", () => {
   source.value = "<p>b</p><script>window.hit=1</script>";
   edit.showSource("WEBEDIT1", false);
   assert.equal(world.frameBody.innerHTML, "<p>b</p>");
-});
-
-test("DoAXReWrite writes the wrapped object out in the comment's place", () => {
-  const world = page('<div id="O_div"><comment id="O_ToBeReWritten"><object id="O"></object></comment></div>');
-  world.run('DoAXReWrite("O_ToBeReWritten"); DoAXReWrite("missing");');
-  const div = world.document.getElementById("O_div");
-  assert.equal(div.children.length, 1);
-  assert.equal(div.children[0].id, "O");
-});
-
-test("Silverlight.createObjectEx shows a plain notice in the parent element", () => {
-  const world = page('<div id="LIGHT1"></div>');
-  world.run("Silverlight.createObjectEx({ source: '<b>x</b>', parentElement: document.getElementById('LIGHT1'), " +
-            "id: 'LIGHT1', properties: {}, events: {}, context: null }); Silverlight.createObjectEx(null);");
-  const parent = world.document.getElementById("LIGHT1");
-  assert.match(parent.textContent, /no longer/);
-  assert.equal(parent.querySelectorAll("b").length, 0);
 });

@@ -49,17 +49,6 @@ class TfrmWebEditorTest : public ::testing::Test {
   TfrmWebEditor* Form = nullptr;
 };
 
-TEST_F(TfrmWebEditorTest, BuildsItsNineControls) {
-  EXPECT_EQ(Form->WebEditor->Left(), 21);
-  EXPECT_EQ(Form->WebEditor->Top(), 70);
-  EXPECT_EQ(Form->SaveButton->Caption(), "Save Document");
-  EXPECT_EQ(Form->ButtonClose->Caption(), "Close & Save");
-  EXPECT_EQ(Form->ButtonClose->FriendlyName(), "ButtonClose;");
-  EXPECT_EQ(Form->DocTitleLabel->Caption(), "Document Title:");
-  EXPECT_EQ(Form->CancelButton->Parent(), static_cast<TWinControl*>(Form->irButtons));
-  EXPECT_EQ(Form->DocTitleEdit->Parent(), static_cast<TWinControl*>(Form->irDocTitle));
-}
-
 TEST_F(TfrmWebEditorTest, LoadsTheDocumentAndItsTitle) {
   Write("page.html", "\xEF\xBB\xBF<html><TITLE>Caf\xC3\xA9 news</TITLE><body>\n<p>Hello</p>\n</body></html>");
   Form->SetDocument(Folder + "page.html");

@@ -56,13 +56,6 @@ TEST(TKXAudio, WritesSourcesOnlyWithAFirstFile) {
   EXPECT_EQ(page.Value("//audio/source[2]/@type"), "audio/ogg");
 }
 
-TEST(TKXAudio, AltTextIsTheFallbackMarkup) {
-  TFormFixture f;
-  auto* audio = f.Add<TKXAudio>("Audio1", f.Form);
-  audio->SetAltText("No <b>audio</b> here");
-  EXPECT_EQ(TParsedDocument(Rendered(f), true).Value("//audio/b"), "audio");
-}
-
 TEST(GetAudioType, ByExtensionIgnoringCase) {
   const std::pair<const char*, const char*> cases[] = {
       {"a.mp3", "audio/mpeg"}, {"A.MP3", "audio/mpeg"}, {"x/y.Ogg", "audio/ogg"}, {"s.wav", "audio/wav"},
@@ -71,19 +64,17 @@ TEST(GetAudioType, ByExtensionIgnoringCase) {
   for (const auto& [name, type] : cases) EXPECT_EQ(GetAudioType(name), type) << name;
 }
 
-TEST(TKXJQueryWidget, AddsItsFilesAndStartUpCodeOnlyWhileEnabled) {
+TEST(TKXJQueryWidget, HandsThePageItsFilesAndStartUpCodeOnlyWhileEnabled) {
   TFormFixture f;
   auto* widget = f.Add<TKXJQueryWidget>("Widget1", nullptr);
   widget->ContentFiles().Add("js/plugin.js");
-  widget->ContentFiles().Add("css/plugin.css");
   widget->OnReady().Add("$('#A').plugin();");
   IKXRequiresFormRender* render = Supports<IKXRequiresFormRender>(widget);
   ASSERT_NE(render, nullptr);
-  EXPECT_TRUE(render->GetEnabled());
   TStringList files;
   files.Add("stale");
   render->GetContentFiles(files);
-  EXPECT_EQ(files.Text(), "js/plugin.js\r\ncss/plugin.css\r\n");
+  EXPECT_EQ(files.Text(), "js/plugin.js\r\n");
   EXPECT_EQ(render->GetOnReadyProc(), "$('#A').plugin();\r\n");
   widget->SetEnabled(false);
   EXPECT_FALSE(render->GetEnabled());

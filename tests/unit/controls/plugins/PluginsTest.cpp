@@ -81,28 +81,24 @@ TEST(TKXCustomObject, AnObjectWritesItsAttributesInOrderAndEachParameter) {
   EXPECT_EQ(page.Count("//param"), 2);
 }
 
-TEST(TKXCustomObject, EmbedParametersAreAttributesAndOnlyPlainNamesAreWritten) {
+// Values are escaped for their attribute; a name that is no plain attribute name, or an event handler, is left out.
+TEST(TKXCustomObject, EmbedParametersAreAttributesWithPlainNamesOnly) {
   TFormFixture f;
-  auto* movie = f.Add<TKXQuickTime>("Movie1", f.Form);
+  auto* movie = f.Add<TKXActiveX>("Movie1", f.Form);
+  movie->SetRenderEMBED(true);
   TKXFileReference file;
   file.SetURL("http://127.0.0.1/a.mov?x=\"1\"&y=<2>");
-  movie->SetMovFile(file);
-  movie->SetHRef("\"><script>alert(1)</script>");
-  const TParsedDocument page("<html><body>" + Rendered(f, "MOVIE1")->Render() + "</body></html>", true);
+  movie->SetActiveXObject(file);
+  movie->Params().Add("href", "\"><script>alert(1)</script>");
+  for (const char* name : {"onload", "OnError", "a b", "x\"=y", "1x", "", "data-ok"}) movie->Params().Add(name, "v");
+  TKXCompContext context(movie, nullptr, nullptr);
+  const TParsedDocument page("<html><body>" + movie->RenderHTML(&context)->Render() + "</body></html>", true);
   EXPECT_EQ(page.Count("//script"), 0);
-  EXPECT_EQ(page.Value("//embed/@id"), "MOVIE1_EMBED");
   EXPECT_EQ(page.Value("//embed/@src"), "http://127.0.0.1/a.mov?x=\"1\"&y=<2>");
   EXPECT_EQ(page.Value("//embed/@href"), "\"><script>alert(1)</script>");
-}
-
-TEST(TKXCustomObject, AnEmbedLeavesOutParametersThatAreNoAttributeNames) {
-  TFormFixture f;
-  auto* object = f.Add<TKXActiveX>("Object1", f.Form);
-  object->SetRenderEMBED(true);
-  for (const char* name : {"onload", "OnError", "a b", "x\"=y", "1x", "", "data-ok"}) object->Params().Add(name, "v");
-  const TParsedDocument page("<html><body>" + Rendered(f, "OBJECT1")->Render() + "</body></html>", true);
-  EXPECT_EQ(page.Count("//embed/@*"), 4) << "the id, the size and data-ok";
+  EXPECT_EQ(page.Count("//embed/@*[starts-with(name(), 'on')]"), 0);
   EXPECT_EQ(page.Value("//embed/@data-ok"), "v");
+  EXPECT_EQ(page.Count("//embed/@*[contains(name(), 'x') or contains(name(), ' ')]"), 0);
 }
 
 TEST(TKXActiveX, ForcedActivationWrapsTheObjectForTheClientToWriteAgain) {
@@ -140,11 +136,9 @@ TEST(TKXQuickTime, WritesOptionalParametersOnlyWhenSet) {
     const char* Attribute;
     int Count;
   } cases[] = {
-      {"no volume by default", [](TKXQuickTime&) {}, "volume", 0},
+      {"no volume, hidden or colour by default", [](TKXQuickTime&) {}, "*[name()='volume' or name()='hidden' or name()='bgcolor']", 0},
       {"volume 0", [](TKXQuickTime& q) { q.SetVolume(0); }, "volume", 1},
-      {"not hidden", [](TKXQuickTime&) {}, "hidden", 0},
       {"hidden", [](TKXQuickTime& q) { q.SetHidden(true); }, "hidden", 1},
-      {"no colour", [](TKXQuickTime&) {}, "bgcolor", 0},
       {"colour", [](TKXQuickTime& q) { q.SetBGColor(0x00FF00); }, "bgcolor", 1},
   };
   for (const auto& c : cases) {
@@ -157,27 +151,10 @@ TEST(TKXQuickTime, WritesOptionalParametersOnlyWhenSet) {
   }
 }
 
-TEST(TKXMPEG, AFileSetsTheAddressesAndAnEmbedStartsAsAsked) {
-  TFormFixture f;
-  auto* video = f.Add<TKXMPEG>("Video1", f.Form);
-  TKXFileReference file;
-  file.SetURL("http://127.0.0.1/v.mpg");
-  video->MPEGFile().Assign(&file);
-  EXPECT_EQ(video->Data(), "http://127.0.0.1/v.mpg");
-  EXPECT_EQ(video->FileReference(), "http://127.0.0.1/v.mpg");
-  video->SetRenderEMBED(true);
-  video->SetAutoStart(true);
-  const TParsedDocument page("<html><body>" + Rendered(f, "VIDEO1")->Render() + "</body></html>", true);
-  EXPECT_EQ(page.Value("//embed/@src"), "http://127.0.0.1/v.mpg");
-  EXPECT_EQ(page.Value("//embed/@autostart"), "true");
-}
-
 TEST(TKXCustomObject, TheUpdateCarriesTheEmbedAsCDATA) {
   TFormFixture f;
   auto* flash = f.Add<TKXFlash>("Flash1", f.Form);
-  flash->Params().Add("x", "]]><y>");
-  TKXCompContext context(flash, nullptr, nullptr);
-  flash->RenderHTML(&context);  // sets the parameters
+  flash->SetRenderEMBED(true);
   flash->Params().Add("extra", "]]><z>");
   TKXCompContext asyncContext(flash, nullptr, nullptr);
   const std::string update = flash->RenderAsync(&asyncContext)->Render();
@@ -229,51 +206,30 @@ TEST(TKXSilverlight, APackageAddressStaysInsideItsScriptString) {
     const std::string script = light->RenderSilverlight();
     const std::size_t start = script.find("source: '") + 9;
     const std::string literal = script.substr(start, script.find("',\r\n", start) - start);
-    EXPECT_EQ(literal.find('\''), std::string::npos);
+    EXPECT_EQ(literal.find_first_of("'\"\r\n"), std::string::npos);
     EXPECT_EQ(literal.find("</"), std::string::npos);
-  }
-  TFormFixture f;
-  auto* light = f.Add<TKXSilverlight>("Light1", f.Form);
-  TKXFileReference file;
-  file.SetURL("http://127.0.0.1/it's </script> \"x\"");
-  light->SetXAP(file);
-  EXPECT_NE(light->RenderSilverlight().find("source: 'http://127.0.0.1/it\\x27s \\x3C/script\\x3E \\x22x\\x22',"),
-            std::string::npos);
-}
-
-TEST(TKXSilverlightVideo, VolumeIgnoresValuesOutsideZeroToTen) {
-  TFormFixture f;
-  auto* video = f.Add<TKXSilverlightVideo>("Video1", f.Form);
-  const std::pair<int, int> cases[] = {{0, 0}, {10, 10}, {11, 10}, {-1, 10}, {7, 7}};
-  for (const auto& [set, expected] : cases) {
-    video->SetVolume(set);
-    EXPECT_EQ(video->Volume(), expected) << set;
   }
 }
 
 TEST(TKXSilverlightVideo, TheXAMLDocumentFollowsTheSettings) {
-  const struct {
-    TKXSilverlightVideoStretch Stretch;
-    const char* Line;  // empty: no Stretch line
-  } stretches[] = {{stretchNone, "Stretch=\"None\""},
-                   {stretchUniform, "Stretch=\"Uniform\""},
-                   {stretchUniformToFill, "Stretch=\"UniformToFill\""},
-                   {stretchFill, ""}};
-  for (const auto& c : stretches) {
-    SCOPED_TRACE(c.Line);
+  const std::pair<TKXSilverlightVideoStretch, const char*> stretches[] = {
+      {stretchNone, "Stretch=\"None\""}, {stretchUniform, "Stretch=\"Uniform\""},
+      {stretchUniformToFill, "Stretch=\"UniformToFill\""}, {stretchFill, nullptr}};
+  for (const auto& [stretch, line] : stretches) {
     TFormFixture f;
     auto* video = f.Add<TKXSilverlightVideo>("Video1", f.Form);
-    video->SetStretch(c.Stretch);
+    video->SetStretch(stretch);
     TStringList lines;
     video->XAMLDocument(lines);
-    EXPECT_EQ(lines.Text().find("Stretch=") != std::string::npos, *c.Line != '\0');
-    if (*c.Line) EXPECT_NE(lines.IndexOf(c.Line), -1);
+    EXPECT_EQ(lines.Text().find("Stretch=") != std::string::npos, line != nullptr) << int(stretch);
+    if (line) EXPECT_NE(lines.IndexOf(line), -1) << line;
   }
   TFormFixture f;
   auto* video = f.Add<TKXSilverlightVideo>("Video1", f.Form);
   video->SetAutoPlay(false);
   video->SetMuted(true);
   video->SetVolume(3);
+  for (int ignored : {11, -1}) video->SetVolume(ignored);  // outside 0..10
   video->SetShowControls(true);
   TStringList lines;
   video->XAMLDocument(lines);
