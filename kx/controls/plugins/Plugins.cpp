@@ -1,9 +1,10 @@
 #include "kx/controls/plugins/Plugins.h"
 
+#include <cctype>
+
 #include "kx/appserver/Application.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
-#include "kx/controls/plugins/Silverlight.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/Markup.h"
 #include "kx/platform/SysUtils.h"
