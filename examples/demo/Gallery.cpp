@@ -1,6 +1,7 @@
 #include "examples/demo/Gallery.h"
 
 #include "examples/demo/GalleryChoices.h"
+#include "examples/demo/GalleryEditorMedia.h"
 
 namespace kx {
 
@@ -9,6 +10,7 @@ std::span<const TGalleryPage> GalleryPages() {
   static const TGalleryPage pages[] = {
       {nullptr, nullptr},  // keeps the array non-empty; not shown
       {"Choice controls", &OpenGalleryPage<TGalleryChoicesForm>},
+      {"Editor and media", &OpenGalleryPage<TGalleryEditorMediaForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);
 }

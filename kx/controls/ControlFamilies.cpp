@@ -5,9 +5,12 @@
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/checks/Checks.h"
 #include "kx/controls/edits/Edits.h"
+#include "kx/controls/htmleditor/WebEdit.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/controls/lists/Lists.h"
+#include "kx/controls/media/Media.h"
+#include "kx/controls/plugins/Plugins.h"
 #include "kx/controls/regions/Regions.h"
 #include "kx/controls/timeedit/TimeEdit.h"
 #include "kx/forms/FormTypes.h"
@@ -36,6 +39,9 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &ListsFamily(),
       &ChecksFamily(),
       &TimeEditFamily(),
+      &HTMLEditorFamily(),
+      &PluginsFamily(),
+      &MediaFamily(),
   };
   return families;
 }
