@@ -3,10 +3,15 @@
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/css3/Css3.h"
 #include "kx/controls/edits/Edits.h"
+#include "kx/controls/htmlelements/HTMLControls.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/labels/Labels.h"
+#include "kx/controls/links/Links.h"
+#include "kx/controls/menus/Menu.h"
 #include "kx/controls/regions/Regions.h"
+#include "kx/controls/tabs/TabControl.h"
 #include "kx/forms/FormTypes.h"
 
 namespace kx {
@@ -30,6 +35,11 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &RegionsFamily(),
       &AppFormFamily(),
       &ImageListFamily(),
+      &Css3Family(),
+      &LinksFamily(),
+      &HTMLElementsFamily(),
+      &TabsFamily(),
+      &MenusFamily(),
   };
   return families;
 }
