@@ -18,7 +18,12 @@ function NewWindow(url, name, features) {
   return window.open(String(url), String(name || ""), String(features || ""));
 }
 
+/* Where LoadURL leads the window (one place, so that it can be watched). */
+KX.Links.navigate = function (url) {
+  window.location.href = url;
+};
+
 function LoadURL(url) {
   KX.Links.preventDefault();
-  window.location.href = String(url);
+  KX.Links.navigate(String(url));
 }

@@ -75,12 +75,6 @@ TKXMenuStyle::TKXMenuStyle(TKXMenu* menu) : FMenu(menu) {
   }
 }
 
-template <class T, class V>
-void TKXMenuStyle::Change(T& field, V&& value) {
-  field = std::forward<V>(value);
-  Changed();
-}
-
 void TKXMenuStyle::Changed() {
   if (FMenu != nullptr) FMenu->Invalidate();
 }

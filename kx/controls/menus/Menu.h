@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kx/controls/ControlFamily.h"
@@ -61,7 +62,10 @@ class TKXMenuStyle : public TPersistent {
 
  private:
   template <class T, class V>
-  void Change(T& field, V&& value);
+  void Change(T& field, V&& value) {
+    field = std::forward<V>(value);
+    Changed();
+  }
   void Changed();
 
   TKXColor FSelectedItemBGColor = clNone;
