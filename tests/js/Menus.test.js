@@ -41,9 +41,9 @@ const STARTUP = `var GURLBase="/app/$/"; var GAppID="S"; var GTrackID=3; var MEN
 
 function start() {
   const world = page(BODY, STARTUP);
-  const $ = (id) => world.document.getElementById(id);
-  const mouse = (id, type) => $(id).dispatchEvent(new world.window.MouseEvent(type, { bubbles: true }));
-  return { world, $, mouse };
+  const mouse = (id, type) =>
+    world.document.getElementById(id).dispatchEvent(new world.window.MouseEvent(type, { bubbles: true }));
+  return { world, mouse };
 }
 
 test("the start-up script builds the tree without leaking globals", () => {
@@ -60,22 +60,6 @@ test("the start-up script builds the tree without leaking globals", () => {
   }
 });
 
-test("pointing at an item highlights it and opens its sub-menu below it", () => {
-  const { $, mouse } = start();
-  mouse("MENU1_submenu0", "mouseover");
-  assert.equal($("MENU1_submenu0").className, "MenuSelectedItem");
-  assert.equal($("MENU1_submenu0_table").style.visibility, "visible");
-  assert.equal($("MENU1_submenu0_table").style.display, "table");
-  mouse("MENU1_submenu1", "mouseover");
-  assert.equal($("MENU1_submenu1").className, "MenuSubSelectedItem");
-  mouse("MENU1_submenu1", "mouseout");
-  assert.equal($("MENU1_submenu1").className, "MenuSubItem");
-  // Another top item closes the open sub-menu.
-  mouse("MENU1_submenu3", "mouseover");
-  assert.equal($("MENU1_submenu0_table").style.display, "none");
-  assert.equal($("MENU1_submenu0").className, "MenuMainItem");
-});
-
 test("a click on an enabled leaf submits the menu with the item's id; a disabled one posts nothing", () => {
   const { world, mouse } = start();
   mouse("MENU1_submenu0", "click");
@@ -84,14 +68,7 @@ test("a click on an enabled leaf submits the menu with the item's id; a disabled
   assert.equal(world.posts.length, 0, "the disabled item posts nothing");
   mouse("MENU1_submenu1", "click");
   assert.equal(world.posts.length, 1);
+  assert.equal(world.document.getElementById("MENU1_submenu0_table").style.display, "none", "the menu closed");
   assert.equal(world.posts[0].get("KX_Action"), "MENU1");
   assert.equal(world.posts[0].get("KX_ActionParam"), "MENU1_submenu1");
-});
-
-test("a click elsewhere closes the open sub-menus", () => {
-  const { world, $, mouse } = start();
-  mouse("MENU1_submenu0", "click");
-  assert.equal($("MENU1_submenu0_table").style.display, "table");
-  world.document.body.dispatchEvent(new world.window.MouseEvent("click", { bubbles: true }));
-  assert.equal($("MENU1_submenu0_table").style.display, "none");
 });

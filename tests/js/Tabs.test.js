@@ -26,23 +26,6 @@ function start(settings) {
   return { world, shown, click: (i) => world.document.getElementById("PAGETITLE_P" + i).click() };
 }
 
-test("the selected page shows and its title takes the active style", () => {
-  const { world, shown } = start("");
-  assert.deepEqual(shown(), [false, true, false]);
-  assert.equal(world.document.getElementById("PAGETITLE_P1").style.color, "white");
-  assert.equal(world.document.getElementById("PAGETITLE_P0").style.color, "black");
-});
-
-test("a click switches in the browser only, and the position is posted with the next submit", () => {
-  const { world, shown, click } = start("");
-  click(2);
-  assert.deepEqual(shown(), [false, false, true]);
-  assert.equal(world.document.getElementById("TABS1_input").value, "2");
-  assert.equal(world.requests.length + world.posts.length, 0, "nothing was sent");
-  world.run("SubmitClickConfirm('BUTTON1', '', false, '');");
-  assert.equal(world.posts[0].get("TABS1_input"), "2");
-});
-
 test("with SubmitOnChange a click submits the control; with SubmitOnAsync it calls back with the page", () => {
   const submitting = start("TABCONTROL_TABS1.SubmitOnChange = true;");
   submitting.click(0);

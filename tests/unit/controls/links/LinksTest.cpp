@@ -65,24 +65,6 @@ TEST(TKXURL, ActionFollowsTheAddressAndTheTargetOptions) {
   }
 }
 
-TEST(TKXURL, NewWindowFeaturesTakeOnlyTheGivenPositionAndSize) {
-  TKXURLTarget target(true, 300, -1, true, false, false, true, 0, 400, "win", tmNewWindow);
-  EXPECT_EQ(target.Features(),
-            "location=yes,menubar=yes,resizable=no,toolbar=yes,scrollbars=no,top=0,width=400,height=300");
-  EXPECT_EQ(TKXURLTarget::GetModeString(tmNewWindow), "");
-  EXPECT_EQ(TKXURLTarget::GetModeString(tmSelf), "_self");
-}
-
-TEST(TKXURL, TerminateAndUseTargetExcludeEachOther) {
-  TFormFixture f;
-  auto* link = f.Add<TKXURL>("Url1", f.Form);
-  link->SetTerminateApp(true);
-  link->SetUseTarget(true);
-  EXPECT_FALSE(link->TerminateApp());
-  link->SetTerminateApp(true);
-  EXPECT_FALSE(link->UseTarget());
-}
-
 TEST(TKXURL, TheHintFollowsTheURLWhileItWasTheURL) {
   TFormFixture f;
   auto* link = f.Add<TKXURL>("Url1", f.Form);
@@ -140,17 +122,6 @@ TEST(TKXLink, DisabledOrWithoutHandlerItIsALabel) {
   EXPECT_EQ(Rendered(f, "LINK1")->Tag(), "a");
   link->SetEnabled(false);
   EXPECT_EQ(Rendered(f, "LINK1")->Render(), "\r\n<span>Tom &amp; Jerry</span>");
-}
-
-TEST(TKXLink, SubmitStoresTheParameterAndClicks) {
-  TFormFixture f;
-  auto* link = f.Add<TKXLink>("Link1", f.Form);
-  int clicks = 0;
-  link->OnClick = [&](TObject*) { ++clicks; };
-  link->getSubmitProc()("p");
-  EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(link->GetSubmitParam(), "p");
-  EXPECT_FALSE(link->DoSubmitValidation());
 }
 
 }  // namespace

@@ -61,14 +61,7 @@ TEST(TKXTabControl, RendersTitlesStyleHoldersScriptAndTheHiddenInput) {
   EXPECT_EQ(page.Value("/html/body/div/div[1]/span[1]"), "\"><script>alert(1)</script> & co");
   EXPECT_EQ(page.Count("//script"), 0);
   EXPECT_EQ(page.Value("/html/body/div/div[1]/span[2]"), "Page1");
-  EXPECT_EQ(page.Value("//input[@id='STYLEHOLDER_TABS1_ACTIVE']/@style"),
-            f.Tabs->ActiveTabFont().FontToStringStyle() + "background-color:#A9A9A9;cursor: pointer; height: 20px; "
-                                                          "padding: 3px;");
-  EXPECT_EQ(page.Value("//input[@id='STYLEHOLDER_TABS1_INACTIVE']/@type"), "hidden");
-  EXPECT_EQ(page.Value("//form/@onsubmit"), "return FormDefaultSubmit();");
   EXPECT_EQ(page.Value("//form/input[@name='TABS1_input']/@value"), "0");
-  EXPECT_EQ(f.Tabs->RenderCSSClass(nullptr), "tab-pane");
-  EXPECT_EQ(f.Page(0)->RenderCSSClass(nullptr), "tab-page");
 
   const std::string& script = f.Script;
   EXPECT_NE(script.find("var TABCONTROL_TABS1=null;"), std::string::npos);
@@ -80,13 +73,6 @@ TEST(TKXTabControl, RendersTitlesStyleHoldersScriptAndTheHiddenInput) {
       << script;
   EXPECT_NE(f.InitProc.find("init_TABS1(0);"), std::string::npos) << f.InitProc;
   EXPECT_NE(f.Form->Page.ScriptFiles().IndexOf("/js/tabcontrol.js"), -1);
-}
-
-TEST(TKXTabControl, PageStyleIsAbsoluteAtItsBounds) {
-  TTabsFixture f(1);
-  f.Page(0)->SetColor(clYellow);
-  EXPECT_EQ(f.Page(0)->RenderStyle(nullptr),
-            "z-index:2; width:300px;height:180px;position: absolute;left:0px;top:20px;background-color:#FFFF00;");
 }
 
 // Fault: the client, the hidden input and a post count only visible pages; an invisible page before the active
@@ -183,15 +169,6 @@ TEST(TKXTabControl, AsyncHandlerRegistersTheCallbackAndTheUpdateCarriesTheIndex)
   const TParsedDocument update(f.Tabs->RenderAsync(&context)->Render(), false);
   EXPECT_EQ(update.Value("/control/@type"), "KXTABCONTROL");
   EXPECT_EQ(update.Value("/control/activeindex"), "2");
-}
-
-TEST(TKXTabControl, SubmitStoresTheParameterAndCallsOnChange) {
-  TTabsFixture f(1);
-  int changes = 0;
-  f.Tabs->OnChange = [&](TObject*) { ++changes; };
-  f.Tabs->getSubmitProc()("x");
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(f.Tabs->GetSubmitParam(), "x");
 }
 
 TEST(TKXTabPage, PagesJoinAndLeaveTheirControl) {
