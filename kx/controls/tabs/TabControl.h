@@ -22,7 +22,7 @@ class TKXTabPage;
 inline constexpr int KXTabHeaderHeight = 20;
 
 class TKXTabControl : public TKXCustomRegion,
-                      public virtual IKXInputControl,
+                      public virtual IKXInputControl40,
                       public virtual IKXSubmitControl {
   KX_COMPONENT_CLASS(TKXTabControl, TKXCustomRegion)
 
@@ -73,7 +73,7 @@ class TKXTabControl : public TKXCustomRegion,
   // activates it; then OnAsyncChange. Nothing without OnAsyncChange.
   void DoOnAsyncChange(TStrings& params);
 
-  // ---- IKXInputControl
+  // ---- IKXInputControl40
   // A position among the pages of the last rendering: that page becomes active. A value that is not a number
   // raises EConvertError; a position outside the list changes nothing.
   void SetValue(const std::string& value) override;
@@ -87,6 +87,9 @@ class TKXTabControl : public TKXCustomRegion,
   // HTMLName + "_input".
   void GetInputControlNames(TStrings& list) override;
   bool IsForThisControl(const std::string& name) override;
+  // Always true (a callback posts NAME_input too); the setter does nothing.
+  bool SubmitOnAsyncEvent() override { return true; }
+  void SetSubmitOnAsyncEvent(bool value) override { (void)value; }
 
   // ---- IKXSubmitControl
   // Stores value, then OnChange.

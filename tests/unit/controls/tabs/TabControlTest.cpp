@@ -133,6 +133,7 @@ TEST(TKXTabControl, APostedPositionActivatesThatPage) {
   EXPECT_EQ(names.Text(), "TABS1_input\r\n");
   EXPECT_TRUE(f.Tabs->IsForThisControl("tabs1_INPUT"));
   EXPECT_TRUE(f.Tabs->SupportsInput());
+  EXPECT_TRUE(f.Tabs->HTMLControlImplementation()->GetSubmitOnAsync()) << "a callback posts the position too";
 }
 
 TEST(TKXTabControl, AsyncChangeSetsThePageBeforeTheHandlerRuns) {
