@@ -9,6 +9,13 @@
 
 namespace kx {
 
+namespace {
+
+// A free text as an attribute value: escaped as HTML text, so that it reaches the browser as it was.
+std::string Attr(const std::string& text) { return TKXBaseHTMLControl::TextToHTML(text, false, false, false); }
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // TKXHRule
 
@@ -114,23 +121,23 @@ TKXElementPtr<TKXHTMLTag> TKXApplet::RenderHTML(TKXCompContext* context) {
   (void)context;
   static const char* const kAlignments[] = {"top", "middle", "bottom", "left", "right"};
   TKXElementPtr<TKXHTMLTag> applet = TKXHTMLTag::Create("APPLET");
-  applet->AddStringParam("CODE", FClassFile);
+  applet->AddStringParam("CODE", Attr(FClassFile));
   applet->AddIntegerParam("HEIGHT", HTMLHeight());
   applet->AddIntegerParam("WIDTH", HTMLWidth());
   applet->AddStringParam("ALIGN", kAlignments[FAlignment]);
   std::string codeBase = FCodeBase;
   if (codeBase.empty() && gServerController != nullptr) codeBase = gServerController->URLBase();
-  applet->AddStringParam("CODEBASE", codeBase);
+  applet->AddStringParam("CODEBASE", Attr(codeBase));
   // Written as attributes, so that a blank or quote in a value cannot add attributes of its own.
-  applet->AddStringParam("NAME", FAppletName);
+  applet->AddStringParam("NAME", Attr(FAppletName));
   if (Width() >= 1) applet->AddIntegerParam("HSPACE", FHorizSpace);
   if (Height() >= 1) applet->AddIntegerParam("VSPACE", FVertSpace);
-  applet->AddStringParam("ALT", FAltText);
-  applet->AddStringParam("ARCHIVE", FArchive);
+  applet->AddStringParam("ALT", Attr(FAltText));
+  applet->AddStringParam("ARCHIVE", Attr(FArchive));
   for (int i = 0; i < FParams.Count(); ++i) {
     TKXHTMLTag* param = applet->Contents()->AddTag("PARAM", false);
-    param->AddStringParam("NAME", FParams.Names(i), true);
-    param->AddStringParam("VALUE", FParams.ValueFromIndex(i), true);
+    param->AddStringParam("NAME", Attr(FParams.Names(i)), true);
+    param->AddStringParam("VALUE", Attr(FParams.ValueFromIndex(i)), true);
   }
   return applet;
 }
@@ -155,8 +162,8 @@ std::string TKXURLWindow::SafeURI() const { return IsScriptURL(FURI) ? std::stri
 
 TKXElementPtr<TKXHTMLTag> TKXURLWindow::RenderHTML(TKXCompContext* context) {
   TKXElementPtr<TKXHTMLTag> frame = TKXHTMLTag::Create("IFRAME");
-  frame->AddStringParam("SRC", SafeURI());
-  frame->AddStringParam("LONGDESC", FLongDesc);
+  frame->AddStringParam("SRC", Attr(SafeURI()));
+  frame->AddStringParam("LONGDESC", Attr(FLongDesc));
   if (StyleRenderOptions().RenderSize()) {
     frame->AddIntegerParam("WIDTH", HTMLWidth());
     frame->AddIntegerParam("HEIGHT", HTMLHeight());
@@ -186,7 +193,7 @@ TKXElementPtr<TKXXMLTag> TKXURLWindow::RenderAsync(TKXCompContext* context) {
 // ---------------------------------------------------------------------------
 
 const TKXControlFamily& HTMLElementsFamily() {
-  static const TKXControlFamily family{.Name = "htmlelements"};
+  static const TKXControlFamily family{.Name = "htmlelements", .FormTypes = {}, .Files = {}, .ReadableFiles = {}};
   return family;
 }
 

@@ -259,8 +259,9 @@ void TKXURL::DoRenderHTML(TKXHTMLTag* tag) {
   tag->Contents()->AddText(GetRenderCaption(), false);
   if (!Enabled()) return;
   const TLinkAction action = LinkAction();
-  tag->AddStringParam("href", action.Href);
-  tag->AddStringParam("target", action.Target);
+  // Escaped as HTML text: an "&amp;" in the URL stays itself; the click code is a script literal already.
+  tag->AddStringParam("href", TextToHTML(action.Href, false, false, false));
+  tag->AddStringParam("target", TextToHTML(action.Target, false, false, false));
   tag->AddStringParam("OnClick", action.OnClick);
 }
 

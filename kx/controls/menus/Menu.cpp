@@ -57,6 +57,9 @@ TKXHTMLTag* AddCell(TKXHTMLTag* row, const char* cssClass, const std::string& ht
   return cell;
 }
 
+// A class name or URL as an attribute value, escaped as HTML text.
+std::string Attr(const std::string& text) { return TKXBaseHTMLControl::TextToHTML(text, false, false, false); }
+
 std::string Indent(int level) { return std::string(std::size_t(level) * 2, ' '); }
 
 std::string JSString(const std::string& text) {
@@ -193,7 +196,7 @@ void TKXMenu::GenerateMenu(TRendering& rendering, TKXHTMLTag* table, const TMenu
                            TKXMenuStyle& style) {
   const bool main = level == 0;
   const TLevelClasses& classes = main ? rendering.Main : rendering.Sub;
-  table->AddStringParam("class", classes.Container);
+  table->AddStringParam("class", Attr(classes.Container));
   if (!main) {
     table->AddStringParam("style", "position:absolute; visibility:hidden; display:none; z-index:" +
                                        std::to_string(ZIndex() + 100) + ";" +
@@ -210,7 +213,7 @@ void TKXMenu::GenerateMenu(TRendering& rendering, TKXHTMLTag* table, const TMenu
     if (child->IsLine()) {
       if (horizontal) continue;
       TKXHTMLTag* line = table->Contents()->AddTag("tr", false)->Contents()->AddTag("td", false);
-      line->Contents()->AddTag("hr", false)->AddStringParam("class", classes.Disabled);
+      line->Contents()->AddTag("hr", false)->AddStringParam("class", Attr(classes.Disabled));
       continue;
     }
     TKXHTMLTag* cell = (horizontal ? row : table->Contents()->AddTag("tr", false))->Contents()->AddTag("td", false);
@@ -241,7 +244,7 @@ void TKXMenu::GenerateMenuElement(TRendering& rendering, TKXHTMLTag* cell, const
   (void)style;
   const TLevelClasses& classes = level == 0 ? rendering.Main : rendering.Sub;
   TKXHTMLTag* element = cell->Contents()->AddTag("table", false);
-  element->AddStringParam("class", item.Enabled() ? classes.Item : classes.Disabled);
+  element->AddStringParam("class", Attr(item.Enabled() ? classes.Item : classes.Disabled));
   element->AddStringParam("style", "height: 100%; width: 100%; white-space: nowrap; border-collapse: collapse; "
                                    "border-spacing: 0; padding:0; " +
                                        RenderCursorStyle(WebCursor() == crAuto ? crHandPoint : WebCursor()));
@@ -263,7 +266,7 @@ void TKXMenu::GenerateMenuElement(TRendering& rendering, TKXHTMLTag* cell, const
     image->Contents()->AddText("&nbsp;", false);
   } else {
     TKXHTMLTag* img = image->Contents()->AddTag("img", false);
-    img->AddStringParam("src", imageURL);
+    img->AddStringParam("src", Attr(imageURL));
     img->AddStringParam("alt", "", true);
   }
   AddCell(row, nullptr, caption);
@@ -271,7 +274,7 @@ void TKXMenu::GenerateMenuElement(TRendering& rendering, TKXHTMLTag* cell, const
   TKXHTMLTag* arrow = AddCell(row, "mnSpacer16", "");
   if (item.Count() > 0) {
     TKXHTMLTag* img = arrow->Contents()->AddTag("img", false);
-    img->AddStringParam("src", rendering.ArrowURL);
+    img->AddStringParam("src", Attr(rendering.ArrowURL));
     img->AddStringParam("alt", "menu_arrow_right.gif");
   } else {
     arrow->Contents()->AddText("&nbsp;", false);
@@ -296,7 +299,7 @@ TKXElementPtr<TKXHTMLTag> TKXMenu::RenderHTML(TKXCompContext* context) {
   GenerateMenu(rendering, table.get(), menu->Items(), 0, FMainMenuStyle);
   table->AddStringParam("id", rendering.Name);
   table->AddStringParam("name", rendering.Name);
-  table->AddStringParam("class", rendering.Main.Container);
+  table->AddStringParam("class", Attr(rendering.Main.Container));
 
   const std::string& n = rendering.Name;
   const std::string script =

@@ -77,7 +77,7 @@ TEST(TKXApplet, CodeBaseDefaultsToTheServersBaseAndParametersAreEscaped) {
   EXPECT_NE(text.find("codebase=\"/base/\""), std::string::npos) << text;
   EXPECT_NE(text.find("name=\"x onload=alert(1)\""), std::string::npos) << text;
   EXPECT_NE(text.find("hspace=\"4\" vspace=\"0\""), std::string::npos) << text;
-  EXPECT_NE(text.find("<param name=\"title\" value=\"&quot;Hi&quot; &lt;there>\">"), std::string::npos) << text;
+  EXPECT_NE(text.find("<param name=\"title\" value=\"&quot;Hi&quot; &lt;there&gt;\"></param>"), std::string::npos) << text;
 }
 
 TEST(TKXURLWindow, MarginsOnlyOutsideHTML5AndNoScriptSource) {

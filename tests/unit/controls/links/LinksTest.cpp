@@ -43,6 +43,8 @@ TEST(TKXURL, ActionFollowsTheAddressAndTheTargetOptions) {
        "parent.LoadURL('/$/Stop/?url=_s_.example.com%2f')"},
       {"stop, quote", "http://x/'); alert(1); ('", false, tmBlank, true, "", "",
        "parent.LoadURL('/$/Stop/?url=x%2f\\x27)%3b+alert(1)%3b+(\\x27')"},
+      // Escaped as text in the attribute: "&amp;" in the address reaches the browser as "&amp;".
+      {"entity in the URL", "a.html?x=&amp;", false, tmBlank, false, "a.html?x=&amp;amp;", "", ""},
       // A script URL would run in the page: it gets no href.
       {"script URL", " JavaScript:alert(1)", false, tmBlank, false, "", "", ""},
   };
@@ -56,7 +58,7 @@ TEST(TKXURL, ActionFollowsTheAddressAndTheTargetOptions) {
     link->SetUseTarget(c.useTarget);
     if (c.terminate) link->SetTerminateApp(true);
     const TKXURL::TLinkAction action = link->LinkAction();
-    EXPECT_EQ(action.Href, c.href);
+    EXPECT_EQ(TKXBaseHTMLControl::TextToHTML(action.Href, false, false, false), c.href);
     EXPECT_EQ(action.Target, c.target);
     EXPECT_EQ(action.OnClick, c.onClick);
     TKXMarkupLanguageTag* tag = Rendered(f, "URL1");
