@@ -2,6 +2,7 @@
 
 #include "examples/demo/GalleryChoices.h"
 #include "examples/demo/GalleryEditorMedia.h"
+#include "examples/demo/GalleryTabs.h"
 
 namespace kx {
 
@@ -11,6 +12,7 @@ std::span<const TGalleryPage> GalleryPages() {
       {nullptr, nullptr},  // keeps the array non-empty; not shown
       {"Choice controls", &OpenGalleryPage<TGalleryChoicesForm>},
       {"Editor and media", &OpenGalleryPage<TGalleryEditorMediaForm>},
+      {"Tabs, menus and links", &OpenGalleryPage<TGalleryTabsForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);
 }

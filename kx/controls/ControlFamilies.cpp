@@ -13,6 +13,11 @@
 #include "kx/controls/plugins/Plugins.h"
 #include "kx/controls/regions/Regions.h"
 #include "kx/controls/timeedit/TimeEdit.h"
+#include "kx/controls/css3/Css3.h"
+#include "kx/controls/htmlelements/HTMLControls.h"
+#include "kx/controls/links/Links.h"
+#include "kx/controls/menus/Menu.h"
+#include "kx/controls/tabs/TabControl.h"
 #include "kx/forms/FormTypes.h"
 
 namespace kx {
@@ -42,6 +47,11 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &HTMLEditorFamily(),
       &PluginsFamily(),
       &MediaFamily(),
+      &Css3Family(),
+      &LinksFamily(),
+      &HTMLElementsFamily(),
+      &TabsFamily(),
+      &MenusFamily(),
   };
   return families;
 }
