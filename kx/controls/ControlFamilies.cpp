@@ -5,8 +5,12 @@
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/imagelist/ImageList.h"
+#include "kx/controls/images/Images.h"
 #include "kx/controls/labels/Labels.h"
+#include "kx/controls/pageservices/PageServices.h"
+#include "kx/controls/progress/Progress.h"
 #include "kx/controls/regions/Regions.h"
+#include "kx/controls/tree/TreeView.h"
 #include "kx/forms/FormTypes.h"
 
 namespace kx {
@@ -30,6 +34,10 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &RegionsFamily(),
       &AppFormFamily(),
       &ImageListFamily(),
+      &ImagesFamily(),
+      &ProgressFamily(),
+      &PageServicesFamily(),
+      &TreeFamily(),
   };
   return families;
 }
