@@ -156,7 +156,13 @@ TKXElementPtr<TKXHTMLTag> TKXCustomImage::ImageHTML(TKXCompContext* context, con
   image->AddStringParam("SRC", AttributeText(src));
   image->AddStringParam("NAME", HTMLName());
   image->AddStringParam("style", FBorderOptions->RenderStyle());
-  image->AddStringParam("ALT", AttributeText(FAltText.empty() ? src : FAltText), true);
+  const std::string alt = AttributeText(FAltText.empty() ? src : FAltText);
+  // Written even when empty: an image without alternative text is decoration.
+  if (alt.empty()) {
+    image->Add("ALT=");
+  } else {
+    image->AddStringParam("ALT", alt);
+  }
   if (StyleRenderOptions().RenderSize()) {
     image->AddIntegerParam("WIDTH", Width());
     image->AddIntegerParam("HEIGHT", Height());
@@ -283,7 +289,7 @@ TKXElementPtr<TKXHTMLTag> TKXImageButton::RenderHTML(TKXCompContext* context) {
   tag->AddStringParam("type", "image");
   tag->AddStringParam("src", AttributeText(ImageLocation()));
   tag->AddStringParam("name", HTMLName());
-  tag->AddStringParam("alt", AttributeText(AltText().empty() ? ImageLocation() : AltText()), true);
+  tag->AddStringParam("alt", AttributeText(AltText().empty() ? ImageLocation() : AltText()));
   if (!FHotKey.empty()) tag->AddStringParam("ACCESSKEY", AttributeText(FHotKey));
   if (!Enabled()) tag->Add("disabled");
   return tag;
