@@ -62,13 +62,11 @@ describe("the gallery page of images, tree and timers in chromium", () => {
       return image.complete && image.naturalWidth;
     }, PAGE.image);
     assert.equal(loaded, 200, "the image came from the server's cache");
-    for (const [x, y] of [[30, 40], [155, 7]]) {
-      const before = d.mainFrameNavigations(tp).length;
-      await tp.page.click(PAGE.image, { position: { x, y } });
-      await d.waitForText(tp.page, PAGE.clickLabel, `Clicked at ${x},${y}`);
-      assert.ok(d.mainFrameNavigations(tp).length > before, "the click submitted the page");
-      await tp.page.waitForLoadState("load");
-    }
+    const before = d.mainFrameNavigations(tp).length;
+    await tp.page.click(PAGE.image, { position: { x: 155, y: 7 } });
+    await d.waitForText(tp.page, PAGE.clickLabel, "Clicked at 155,7");
+    assert.ok(d.mainFrameNavigations(tp).length > before, "the click submitted the page");
+    await tp.page.waitForLoadState("load");
     await tp.screenshot("image clicked");
   });
 
@@ -153,9 +151,4 @@ describe("the gallery page of images, tree and timers in chromium", () => {
     await d.waitForText(tp.page, PAGE.windowLabel, "Closed with OK");
   });
 
-  flow("the Back button returns to the main form", async (tp) => {
-    await openGalleryPage(tp, demo.url);
-    await d.clickAndLoadPage(tp, PAGE.back);
-    await tp.page.waitForSelector(d.MAIN.edit);
-  });
 });

@@ -1,6 +1,6 @@
-// Images, the tree view, the progress bar and the page services through the entry point: a dynamic image written
-// into the form's cache and clicked at a position, a tree whose expansion comes back with the post, a timer whose
-// callbacks move a progress bar, an AJAX notifier and a modal window opened and closed by callbacks.
+// Images and page services through the entry point: a dynamic image written into the form's cache and clicked at
+// a position, an AJAX notifier and a modal window opened and closed by callbacks. (The tree's posted expansion and
+// the timer that moves a progress bar run in the browser tests.)
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -13,8 +13,6 @@
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/images/Images.h"
 #include "kx/controls/pageservices/PageServices.h"
-#include "kx/controls/progress/Progress.h"
-#include "kx/controls/tree/TreeView.h"
 #include "kx/forms/FormTypes.h"
 #include "kx/forms/Forms.h"
 #include "support/FormTestControls.h"
@@ -28,9 +26,6 @@ class TServicesForm : public TKXForm {
 
  public:
   TKXImage* Image1 = nullptr;
-  TKXTreeView* Tree1 = nullptr;
-  TKXProgressBar* Bar1 = nullptr;
-  TKXTimer* Timer1 = nullptr;
   TKXAJAXNotifier* Notifier1 = nullptr;
   TKXModalWindow* Modal1 = nullptr;
   TKXButton* Button1 = nullptr;
@@ -51,19 +46,6 @@ class TServicesForm : public TKXForm {
     Image1->SetOnMouseDown([this](TObject*, std::int32_t x, std::int32_t y) {
       Clicked = std::to_string(x) + "/" + std::to_string(y);
     });
-    Tree1 = test::AddControl<TKXTreeView>(this, this, "Tree1", 10, 40, 200, 200);
-    TKXTreeViewItem* docs = Tree1->Items().Add(nullptr);
-    Tree1->Items().Add(docs);
-    Tree1->Items().Add(nullptr);
-    Bar1 = test::AddControl<TKXProgressBar>(this, this, "Bar1", 10, 250, 225, 17);
-    Bar1->SetShowText(true);
-    Timer1 = TComponent::Create<TKXTimer>(this);
-    Timer1->SetName("Timer1");
-    Timer1->SetInterval(200);
-    Timer1->OnAsyncTimer = [this](TObject*, TStrings&) {
-      Bar1->SetPercent(Bar1->Percent() + 25);
-      if (Bar1->Percent() == 100) Timer1->SetEnabled(false);
-    };
     Notifier1 = TComponent::Create<TKXAJAXNotifier>(this);
     Notifier1->SetName("Notifier1");
     Notifier1->OnNotify = [this](TObject*) { ++Notified; };
@@ -143,57 +125,14 @@ TEST_F(PageServicesFlowTest, DynamicImageIsServedFromTheFormsCacheOncePerPicture
   EXPECT_NE(TParsed(Submit("IMAGE1", "15,20").Content, true).Value("//img[@id='IMAGE1']/@src"), src);
   EXPECT_EQ(Form()->Clicked, "15/20");
   EXPECT_TRUE(mErrors.empty()) << mErrors.front();
-}
-
-TEST_F(PageServicesFlowTest, ClickPositionWithoutACommaIsReportedAndChangesNothing) {
-  ASSERT_NE(Form(), nullptr);
-  Submit("IMAGE1", "15");
+  // A position without a comma is reported as the page's error and changes nothing.
+  Submit("IMAGE1", "7");
   ASSERT_EQ(mErrors.size(), 1u);
   EXPECT_EQ(mErrors.front(), "'' is not a valid integer value");
-  EXPECT_EQ(Form()->Clicked, "");
+  EXPECT_EQ(Form()->Clicked, "15/20");
 }
 
-TEST_F(PageServicesFlowTest, TreeExpansionComesBackWithThePost) {
-  TParsed page(mPage.Content, true);
-  EXPECT_EQ(page.Count("//form[@name='SubmitForm']/input[@name='TREE1status']"), 1);
-  EXPECT_EQ(page.Value("//div[@id='TREE1']/input[@name='TREE1status']/@value"), "%2ci1%2c%2ci2%2c%2ci3%2c");
-  TReplyPacket reply = Submit("TREE1", "i3", {"TREE1status=%2ci2%2c"});
-  ASSERT_EQ(reply.Code, 200);
-  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
-  TKXTreeViewItems& items = Form()->Tree1->Items();
-  EXPECT_FALSE(items.Items(0)->Expanded());
-  EXPECT_TRUE(items.Items(1)->Expanded());
-  EXPECT_EQ(Form()->Tree1->TreeViewItem(), items.Items(2));
-  // The next page shows the state the browser posted.
-  TParsed next(reply.Content, true);
-  EXPECT_EQ(next.Value("//input[@name='TREE1status']/@value"), "%2ci2%2c");
-  EXPECT_EQ(next.Value("//span[@id='TREE1_i2']/@style"), "visibility:hidden; display:none;");
-}
 
-TEST_F(PageServicesFlowTest, TimerCallbacksMoveTheBarAndRearmTheTimer) {
-  TParsed page(mPage.Content, true);
-  EXPECT_NE(page.Value("/html/head/script[not(@src)]").find("KX.setTimer(\"TIMER1\", true, 200, true);"),
-            std::string::npos);
-  EXPECT_EQ(page.Count("/html/head/script[contains(@src, 'KXPageServices')]"), 1);
-  for (int tick = 1; tick <= 4; ++tick) {
-    SCOPED_TRACE(tick);
-    TReplyPacket reply = CallBack("TIMER1.DoOnAsyncTimer");
-    TParsed answer(reply.Content, false);
-    ASSERT_TRUE(answer.Parsed()) << reply.Content;
-    const std::string percent = std::to_string(tick * 25) + "%";
-    EXPECT_EQ(answer.Value("/response/update/control[@id='BAR1_C1']/style/attribute[@name='width']"), percent);
-    EXPECT_EQ(answer.Value("/response/update/control[@id='BAR1_TEXT']/innerhtml"), percent);
-    EXPECT_EQ(answer.Value("/response/update/control[@id='BAR1']/@type"), "KXPROGRESSBAR");
-    EXPECT_NE(Scripts(answer).find(tick < 4 ? "KX.setTimer(\"TIMER1\", true, 200, true);"
-                                            : "KX.setTimer(\"TIMER1\", false);"),
-              std::string::npos)
-        << Scripts(answer);
-  }
-  // Stopped: a late tick changes nothing.
-  CallBack("TIMER1.DoOnAsyncTimer");
-  EXPECT_EQ(Form()->Bar1->Percent(), 100);
-  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
-}
 
 TEST_F(PageServicesFlowTest, NotifierAndModalWindowWorkThroughCallbacks) {
   TParsed answer(CallBack("BUTTON1.DoOnAsyncClick").Content, false);

@@ -1,41 +1,23 @@
-// The click position of an image control: posted as the submit parameter "x,y" inside the image.
+// The update of an image control: the new source reaches the image whatever holds it.
 "use strict";
 
 const test = require("node:test");
 const assert = require("node:assert/strict");
 const { page } = require("./harness.js");
 
-const BODY = `<img id="IMAGE1" name="IMAGE1" src="a.png">
-  <form method="POST" name="SubmitForm" action="/app/$/"><input type="hidden" name="KX_FormName" value="F"></form>`;
-const GLOBALS = `var GURLBase="/app/$/"; var GAppID="A"; var GTrackID=1; function Validate() { return true; }`;
+const BODY = `<a id="IMAGE1" href="#"><img name="IMAGE1" src="old.png"></a><span id="IMAGE2"></span>
+  <img id="IMAGE3" name="IMAGE3" src="old.png">`;
 
-function clickAt(world, clientX, clientY, confirmation) {
-  const image = world.document.getElementById("IMAGE1");
-  image.getBoundingClientRect = () => ({ left: 10, top: 20, width: 100, height: 50 });
-  const event = new world.window.MouseEvent("mousedown", { clientX, clientY, bubbles: true });
-  image.onmousedown = function (e) {
-    return world.window.ImageClick(this.name, e, true, confirmation || "");
-  };
-  image.dispatchEvent(event);
-  return event;
-}
-
-test("a click posts its position inside the image", () => {
-  const cases = [[25, 40, "15,20"], [10.4, 20.6, "0,1"], [5, 5, "0,0"]];
-  for (const [x, y, posted] of cases) {
-    const world = page(BODY, GLOBALS);
-    const event = clickAt(world, x, y);
-    assert.equal(world.posts.length, 1);
-    assert.equal(world.posts[0].get("KX_Action"), "IMAGE1");
-    assert.equal(world.posts[0].get("KX_ActionParam"), posted);
-    assert.equal(event.defaultPrevented, true);
-  }
-});
-
-test("a declined confirmation posts nothing", () => {
-  const world = page(BODY, GLOBALS);
-  world.confirmAnswer = false;
-  clickAt(world, 25, 40, "Sure?");
-  assert.deepEqual(world.confirms, ["Sure?"]);
-  assert.equal(world.posts.length, 0);
+test("a new source goes to the image inside a link, into an empty image, or to the image itself", () => {
+  const world = page(BODY, `var GURLBase="/app/$/"; var GAppID="A"; var GTrackID=1;`);
+  const control = (id, type, src) => `<control id="${id}" type="${type}"><src>${src}</src>` +
+    "<hint>Tom &amp;amp; Jerry</hint></control>";
+  world.run(`KX.Ajax.applyText(${JSON.stringify("<response><update>" + control("IMAGE1", "IMAGE", "a.png") +
+    control("IMAGE2", "IMAGE", "b.png") + control("IMAGE3", "KXIMAGEFILE", "javascript:alert(1)") +
+    "</update></response>")});`);
+  const d = world.document;
+  assert.match(d.querySelector("#IMAGE1 img").src, /\/a\.png$/);
+  assert.equal(d.getElementById("IMAGE1").title, "Tom & Jerry", "the other properties still apply");
+  assert.match(d.querySelector("#IMAGE2 img").src, /\/b\.png$/);
+  assert.match(d.getElementById("IMAGE3").src, /\/old\.png$/, "no script URL");
 });

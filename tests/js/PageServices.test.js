@@ -1,4 +1,4 @@
-// The page services' scripts: the timer, the status monitor and the modal window.
+// The page services' scripts: the status monitor and the modal window (the timer runs in the browser tests).
 "use strict";
 
 const test = require("node:test");
@@ -13,31 +13,6 @@ const GLOBALS = `var GURLBase="/app/$/"; var GAppID="A"; var GTrackID=1; functio
 function wait(world, ms) {
   return new Promise((resolve) => world.window.setTimeout(resolve, ms));
 }
-
-test("an asynchronous timer calls back at its interval and stops when set off", async () => {
-  const world = page(BODY, GLOBALS);
-  world.run('KX.setTimer("TIMER1", true, 20, true);');
-  await wait(world, 75);
-  const calls = world.requests.filter((r) => r.query().callback === "TIMER1.DoOnAsyncTimer");
-  assert.equal(calls.length, 1, "one callback at a time: the next waits for the answer");
-  calls[0].respond(200, "<response><update/><execute/></response>");
-  await wait(world, 45);
-  assert.ok(world.requests.length >= 2);
-  world.run('KX.setTimer("TIMER1", false);');
-  for (const request of world.requests) if (request.readyState !== 4) request.respond(200, "<response/>");
-  const count = world.requests.length;
-  await wait(world, 60);
-  assert.equal(world.requests.length, count);
-});
-
-test("a submitting timer posts the form", async () => {
-  const world = page(BODY, GLOBALS);
-  world.run('KX.setTimer("TIMER1", true, 10, false);');
-  await wait(world, 25);
-  world.run('KX.setTimer("TIMER1", false);');
-  assert.ok(world.posts.length >= 1);
-  assert.equal(world.posts[0].get("KX_Action"), "TIMER1");
-});
 
 test("a monitor polls the status until it reaches its target, then fires once", async () => {
   const world = page(BODY, GLOBALS);

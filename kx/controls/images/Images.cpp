@@ -168,7 +168,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomImage::ImageHTML(TKXCompContext* context, con
     image->AddIntegerParam("HEIGHT", Height());
   }
   if (!Enabled() && context != nullptr) context->AddToInitProc("setEnabled(\"" + HTMLName() + "\", false);");
-  if (FOnMouseDown && context != nullptr) context->AddScriptFile("/js/KXImage.js");
+  if (context != nullptr) context->AddScriptFile("/js/KXImage.js");
   if (!OnClick) return image;
   TKXElementPtr<TKXHTMLTag> link = SubmitLink("", "", false, context ? context->Browser() : nullptr);
   static_cast<TKXMarkupLanguageTagCollection*>(link->Contents())->AddTagAsObject(std::move(image), false);
@@ -207,7 +207,11 @@ std::string TKXDynamicImage::RenderImage(TKXCompContext* context) {
 }
 
 TKXElementPtr<TKXHTMLTag> TKXDynamicImage::RenderHTML(TKXCompContext* context) {
-  if (FRenderEmptyAsSpan && IsEmpty()) return TKXHTMLTag::Create("span");
+  if (FRenderEmptyAsSpan && IsEmpty()) {
+    // A later update may bring a picture: the page needs the script that applies it.
+    if (context != nullptr) context->AddScriptFile("/js/KXImage.js");
+    return TKXHTMLTag::Create("span");
+  }
   return ImageHTML(context, RenderImage(context));
 }
 
@@ -284,7 +288,10 @@ std::string TKXImageButton::ImageVariables(bool declare) {
 }
 
 TKXElementPtr<TKXHTMLTag> TKXImageButton::RenderHTML(TKXCompContext* context) {
-  if (context != nullptr) context->AddToJavaScriptOnce(ImageVariables(true));
+  if (context != nullptr) {
+    context->AddScriptFile("/js/KXImage.js");
+    context->AddToJavaScriptOnce(ImageVariables(true));
+  }
   TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("input");
   tag->AddStringParam("type", "image");
   tag->AddStringParam("src", AttributeText(ImageLocation()));

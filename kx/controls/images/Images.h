@@ -62,8 +62,11 @@ class TKXCustomImage : public TKXCustomControl, public virtual IKXSubmitControl 
   TSubmitProc getSubmitProc() override;
   std::string GetSubmitParam() override { return FSubmitParam; }
 
+  // Only a clickable image takes part in the tab order.
+  bool HasTabOrder() const override { return bool(OnClick) || bool(OnAsyncClick); }
+
   // ---- rendering
-  // The base's hooks, then, with OnMouseDown, the click-position handler on "OnClick".
+  // The base's hooks, then, with OnMouseDown, the click-position handler on "OnMouseDown".
   void HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& scriptEvents) override;
   // The base's style and a pointer cursor for an asynchronous click handler.
   std::string RenderStyle(TKXCompContext* context) override;

@@ -124,6 +124,15 @@ void TKXTreeViewItem::SetOnClick(TNotifyEvent value) {
   InvalidateTree();
 }
 
+std::string TKXTreeViewItem::DisplayName() {
+  if (FVersion == 0) FVersion = 1;
+  return FName;
+}
+
+std::string TKXTreeViewItem::NamePath() {
+  return (FTreeView != nullptr ? FTreeView->Name() : std::string()) + "." + DisplayName();
+}
+
 void TKXTreeViewItem::DoClick() {
   if (FOnClick) FOnClick(this);
 }
@@ -136,7 +145,15 @@ void TKXTreeViewItem::AssignTo(TPersistent* dest) const {
   }
   other->FCaption = FCaption;
   other->FExpanded = FExpanded;
-  other->SetParentItem(FParentItem);
+  TKXTreeViewItem* parent = FParentItem;
+  if (parent != nullptr && other->Collection() != Collection()) {
+    const int index = parent->Index();
+    TCollection* items = other->Collection();
+    parent = items != nullptr && index >= 0 && index < items->Count() && items->Items(index) != other
+                 ? static_cast<TKXTreeViewItem*>(items->Items(index))
+                 : nullptr;
+  }
+  other->SetParentItem(parent);
   other->FName = FName;
   other->FURL = FURL;
   other->FOnClick = FOnClick;

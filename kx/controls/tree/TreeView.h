@@ -128,6 +128,11 @@ class TKXTreeViewItem : public TCollectionItem {
   const TNotifyEvent& OnClick() const { return FOnClick; }
   void SetOnClick(TNotifyEvent value);
 
+  // The item's name in collections and designers: Name (an item asked for it is stored flat, Version 1).
+  std::string DisplayName();
+  void SetDisplayName(const std::string& value) { FName = value; }
+  // The tree's name + "." + DisplayName.
+  std::string NamePath();
   // Fires OnClick with the item as sender.
   void DoClick();
   // The image locations: the item's own, else the tree's.
@@ -141,7 +146,8 @@ class TKXTreeViewItem : public TCollectionItem {
   TKXElementPtr<TKXHTMLTag> RenderItem(int level, bool visible, bool hasClickHandler);
 
  protected:
-  // Into another item: caption, expansion, parent, name, URL, click handler and images.
+  // Into another item: caption, expansion, parent, name, URL, click handler and images. Into an item of another
+  // collection the parent is the item at the parent's position there (never an item of another tree).
   void AssignTo(TPersistent* dest) const override;
 
  private:

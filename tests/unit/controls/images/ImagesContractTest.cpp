@@ -28,19 +28,6 @@ const TControlContract kImagesContract[] = {
      .HostileText = &SetImageURL,
      .AsyncType = "KXIMAGEFILE",
      .AsyncFacts = {{"src", "http://example.com/a.png"}}},
-    {.Name = "ImageFileWithPosition",
-     .Make = [](TFormFixture& f) -> TKXCustomControl* {
-       auto* image = f.Add<TKXImageFile>("ImageFile1", f.Form);
-       image->ImageFile().SetURL("http://example.com/a.png");
-       image->SetAltText("A chart");
-       image->SetUseSize(true);
-       image->SetOnMouseDown([](TObject*, std::int32_t, std::int32_t) {});
-       return image;
-     },
-     .Tag = "img",
-     .Attributes = {{"name", "IMAGEFILE1"}, {"alt", "A chart"}, {"src", "http://example.com/a.png"},
-                    {"width", "89"}, {"height", "112"}},
-     .AsyncType = "KXIMAGEFILE"},
     {.Name = "ImageButton",
      .Make = [](TFormFixture& f) -> TKXCustomControl* {
        auto* button = f.Add<TKXImageButton>("ImageButton1", f.Form);

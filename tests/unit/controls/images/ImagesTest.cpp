@@ -28,8 +28,10 @@ TEST(TKXCustomImage, ClickAndMouseDownHandlersExcludeEachOther) {
   TFormFixture f;
   auto* image = f.Add<TKXImageFile>("Image1", f.Form);
   image->SetOnMouseDown([](TObject*, std::int32_t, std::int32_t) {});
+  EXPECT_FALSE(image->HasTabOrder());
   image->SetOnClick([](TObject*) {});
   EXPECT_FALSE(image->OnMouseDown());
+  EXPECT_TRUE(image->HasTabOrder());
   image->SetOnMouseDown([](TObject*, std::int32_t, std::int32_t) {});
   EXPECT_FALSE(image->OnClick);
 }
@@ -71,14 +73,6 @@ TEST(TKXCustomImage, SubmitParsesTheClickPositionStrictly) {
   }
 }
 
-TEST(TKXCustomImage, SubmitWithoutMouseDownIsAClick) {
-  TFormFixture f;
-  auto* image = f.Add<TKXImageFile>("Image1", f.Form);
-  int clicks = 0;
-  image->SetOnClick([&](TObject*) { ++clicks; });
-  image->getSubmitProc()("anything");
-  EXPECT_EQ(clicks, 1);
-}
 
 // One hook for every browser, on the IMG that carries the control's name.
 TEST(TKXCustomImage, MouseDownHooksTheClickPositionScript) {
@@ -148,18 +142,6 @@ TEST(TKXDynamicImage, PictureSetsTheOutputTypeAndTheSize) {
   EXPECT_TRUE(image->IsEmpty());
 }
 
-TEST(TKXCustomImage, UseSizeAndAutoSizeExcludeEachOther) {
-  TFormFixture f;
-  auto* image = f.Add<TKXImage>("Image1", f.Form);
-  EXPECT_TRUE(image->AutoSize());
-  EXPECT_FALSE(image->UseSize());
-  image->SetUseSize(true);
-  EXPECT_FALSE(image->AutoSize());
-  EXPECT_TRUE(image->StyleRenderOptions().RenderSize());
-  image->SetAutoSize(true);
-  EXPECT_FALSE(image->UseSize());
-  EXPECT_FALSE(image->StyleRenderOptions().RenderSize());
-}
 
 TEST(TKXImageButton, HoverHandlersOnlyWithAHotImage) {
   TFormFixture f;

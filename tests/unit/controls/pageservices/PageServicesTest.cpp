@@ -44,22 +44,6 @@ TEST(TKXTimer, PageGetsNoScriptWithoutAnInterval) {
   EXPECT_EQ(context.InitProcDoLastCode(), "KX.setTimer(\"TIMER1\", true, 500, false);\r\n");
 }
 
-TEST(TKXTimer, TicksFireTheirEventsWhileEnabled) {
-  TFormFixture f;
-  auto* timer = f.Add<TKXTimer>("Timer1", nullptr);
-  int submits = 0, callbacks = 0;
-  timer->OnTimer = [&](TObject*) { ++submits; };
-  timer->OnAsyncTimer = [&](TObject*, TStrings&) { ++callbacks; };
-  timer->getSubmitProc()("");
-  TStringList params;
-  timer->SetDoRefreshControl(false);
-  timer->DoOnAsyncTimer(params);
-  EXPECT_TRUE(timer->DoRefreshControl()) << "the answer re-arms the timer";
-  timer->SetEnabled(false);
-  timer->DoOnAsyncTimer(params);
-  EXPECT_EQ(submits, 1);
-  EXPECT_EQ(callbacks, 1);
-}
 
 TEST(TKXMonitor, FiresOnceThenStops) {
   TFormFixture f;
@@ -147,22 +131,6 @@ TEST(TKXModalWindow, OptionsFollowTheProperties) {
   }
 }
 
-TEST(TKXModalWindow, ShowsOncePerShow) {
-  TFormFixture f;
-  auto* window = f.Add<TKXModalWindow>("Modal1", nullptr);
-  window->Show();
-  EXPECT_TRUE(window->DoRefreshControl());
-  TKXCompContext context(window, nullptr, nullptr);
-  window->RenderScripts(&context);
-  EXPECT_NE(context.InitProcDoLastCode().find("x.show();"), std::string::npos);
-  EXPECT_FALSE(window->ShowPending());
-  window->RenderScripts(&context);
-  EXPECT_EQ(context.InitProcDoLastCode().find("x.show();", context.InitProcDoLastCode().find("x.show();") + 1),
-            std::string::npos);
-  window->SetEnabled(false);
-  window->Show();
-  EXPECT_EQ(window->GetInitCode(nullptr), "");
-}
 
 TEST(TKXModalWindow, ContentElementAndSourceExcludeEachOther) {
   TFormFixture f;

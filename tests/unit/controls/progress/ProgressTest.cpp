@@ -108,13 +108,6 @@ TEST(TKXProgressIndicator, RendersTheOverlayAndFillsTheScriptsOfItsMode) {
             "document.getElementById('ProgressIndicatorBox').style.visibility='visible';\r\n");
   EXPECT_EQ(indicator->PostAsyncScript().Strings(1),
             "document.getElementById('ProgressIndicatorBox').style.visibility='hidden';");
-  // Without its box and its image.
-  indicator->SetBoxVisible(false);
-  indicator->SetImageVisible(false);
-  const TParsedDocument plain("<html><body>" + indicator->Render() + "</body></html>", true);
-  EXPECT_EQ(plain.Count("//img"), 0);
-  EXPECT_EQ(plain.Value("//table[@id='ProgressText']//td/@width"), "100%");
-  EXPECT_NE(plain.Value("//div[@id='ProgressIndicatorBox']/@style").find("border: 0px solid"), std::string::npos);
   form->Free();
 }
 

@@ -160,15 +160,6 @@ TEST(TKXTreeView, TwoTreesOnAPageHaveTheirOwnIds) {
   EXPECT_EQ(document.Value("//a[@id='TREE2_minusImg_i1']/@href"), "javascript:TREE2KXCL.CloseTreeItem('i1');");
 }
 
-TEST(TKXTreeView, PostsItsStatusField) {
-  TFormFixture f;
-  TKXTreeView* tree = MakeTree(f);
-  TStringList names;
-  tree->GetInputControlNames(names);
-  EXPECT_EQ(names.Text(), "TREE1status\r\n");
-  EXPECT_TRUE(tree->IsForThisControl("TREE1status"));
-  EXPECT_TRUE(tree->SupportsInput());
-}
 
 TEST(TKXTreeView, SubmitTogglesOrClicks) {
   struct Case {
@@ -240,15 +231,18 @@ TEST(TKXTreeViewItem, HierarchyRefusesLoopsAndFreesChildren) {
   EXPECT_EQ(tree->Items().Add(nullptr)->Name(), "i4");
 }
 
-TEST(TKXTreeView, UpdateCarriesTheInnerMarkup) {
+
+// Copied into another tree, the items keep their hierarchy there: no item points into the first tree.
+TEST(TKXTreeViewItems, AssignKeepsTheHierarchyInsideTheTree) {
   TFormFixture f;
-  TKXTreeView* tree = MakeTree(f);
-  TKXCompContext context(tree, nullptr, nullptr);
-  const TParsedDocument update(tree->RenderAsync(&context)->Render(), false);
-  ASSERT_TRUE(update.Parsed());
-  const TParsedDocument inner("<html><body>" + update.Value("/control/innerhtml") + "</body></html>", true);
-  EXPECT_EQ(inner.Value("/html/body/input/@name"), "TREE1status");
-  EXPECT_EQ(inner.Count("/html/body/div[@id='TREE1Container']/span"), 2);
+  TKXTreeView* first = MakeTree(f, "Tree1");
+  auto* second = f.Add<TKXTreeView>("Tree2", f.Form);
+  second->SetItems(first->Items());
+  ASSERT_EQ(second->Items().Count(), 3);
+  EXPECT_EQ(second->Items().Items(1)->ParentItem(), second->Items().Items(0));
+  EXPECT_EQ(second->Items().Items(1)->Caption(), "Letter");
+  EXPECT_EQ(second->Items().Items(0)->SubItems().size(), 1u);
+  EXPECT_EQ(second->Items().Items(2)->NamePath(), "Tree2.i3");
 }
 
 }  // namespace
