@@ -29,7 +29,9 @@ class TServicesForm : public TKXForm {
   TKXAJAXNotifier* Notifier1 = nullptr;
   TKXModalWindow* Modal1 = nullptr;
   TKXButton* Button1 = nullptr;
+  TKXTimer* Timer1 = nullptr;
   std::string Clicked;
+  int Ticks = 0;
   int Notified = 0;
   int Closed = 0;
 
@@ -46,6 +48,9 @@ class TServicesForm : public TKXForm {
     Image1->SetOnMouseDown([this](TObject*, std::int32_t x, std::int32_t y) {
       Clicked = std::to_string(x) + "/" + std::to_string(y);
     });
+    Timer1 = TComponent::Create<TKXTimer>(this);
+    Timer1->SetName("Timer1");
+    Timer1->OnTimer = [this](TObject*) { ++Ticks; };
     Notifier1 = TComponent::Create<TKXAJAXNotifier>(this);
     Notifier1->SetName("Notifier1");
     Notifier1->OnNotify = [this](TObject*) { ++Notified; };
@@ -133,6 +138,15 @@ TEST_F(PageServicesFlowTest, DynamicImageIsServedFromTheFormsCacheOncePerPicture
 }
 
 
+
+TEST_F(PageServicesFlowTest, SubmittingTimerIsTheActionOfItsTick) {
+  EXPECT_NE(TParsed(mPage.Content, true).Value("/html/head/script[not(@src)]").find(
+                "KX.setTimer(\"TIMER1\", true, 1000, false);"),
+            std::string::npos);
+  EXPECT_EQ(Submit("TIMER1", "").Code, 200);
+  EXPECT_EQ(Form()->Ticks, 1);
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+}
 
 TEST_F(PageServicesFlowTest, NotifierAndModalWindowWorkThroughCallbacks) {
   TParsed answer(CallBack("BUTTON1.DoOnAsyncClick").Content, false);

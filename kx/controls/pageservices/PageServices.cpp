@@ -211,7 +211,6 @@ void TKXModalWindow::Reset() {
   FRenderStyles = true;
   FButtons.Clear();
   FVisible = false;
-  FShouldRenderControl = false;
   FButtonIndex = -1;
 }
 

@@ -255,7 +255,6 @@ class TKXModalWindow : public TKXPageService {
   std::string FSrc;
   TStringList FButtons;
   bool FVisible = false;
-  bool FShouldRenderControl = false;
   std::int32_t FButtonIndex = -1;
 };
 
