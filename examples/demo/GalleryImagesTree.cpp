@@ -70,6 +70,7 @@ void TGalleryImagesTreeForm::BuildTree() {
 void TGalleryImagesTreeForm::BuildProgress() {
   PROGRESS1 = Place<TKXProgressBar>(this, this, "PROGRESS1", 16, 216, 200, 17);
   PROGRESS1->SetShowText(true);
+  PROGRESS1->WebFont().SetColor(clWhite);
   TIMER1 = TComponent::Create<TKXTimer>(this);
   TIMER1->SetName("TIMER1");
   TIMER1->SetInterval(400);
