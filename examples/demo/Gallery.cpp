@@ -3,6 +3,7 @@
 #include "examples/demo/GalleryChoices.h"
 #include "examples/demo/GalleryEditorMedia.h"
 #include "examples/demo/GalleryTabs.h"
+#include "examples/demo/GalleryImagesTree.h"
 
 namespace kx {
 
@@ -13,6 +14,7 @@ std::span<const TGalleryPage> GalleryPages() {
       {"Choice controls", &OpenGalleryPage<TGalleryChoicesForm>},
       {"Editor and media", &OpenGalleryPage<TGalleryEditorMediaForm>},
       {"Tabs, menus and links", &OpenGalleryPage<TGalleryTabsForm>},
+      {"Images, tree and timers", &OpenGalleryPage<TGalleryImagesTreeForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);
 }

@@ -7,6 +7,7 @@
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/htmleditor/WebEdit.h"
 #include "kx/controls/imagelist/ImageList.h"
+#include "kx/controls/images/Images.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/controls/lists/Lists.h"
 #include "kx/controls/media/Media.h"
@@ -18,6 +19,9 @@
 #include "kx/controls/links/Links.h"
 #include "kx/controls/menus/Menu.h"
 #include "kx/controls/tabs/TabControl.h"
+#include "kx/controls/pageservices/PageServices.h"
+#include "kx/controls/progress/Progress.h"
+#include "kx/controls/tree/TreeView.h"
 #include "kx/forms/FormTypes.h"
 
 namespace kx {
@@ -52,6 +56,10 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &HTMLElementsFamily(),
       &TabsFamily(),
       &MenusFamily(),
+      &ImagesFamily(),
+      &ProgressFamily(),
+      &PageServicesFamily(),
+      &TreeFamily(),
   };
   return families;
 }
