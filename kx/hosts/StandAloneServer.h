@@ -34,9 +34,11 @@ struct TKXStandAloneServerOptions {
   THostNonSSLRequest NonSSLRequest = THostNonSSLRequest::Accept;
   THostCompression Compression;
 
-  // Bytes of the request line and header block together; beyond: 431.
+  // Bytes of the request line and header block together; beyond: 431. The trailer block of a chunked body gets
+  // what the header block left (at least 4 KiB, at most 65000 bytes), and a chunk line at most that too; chunk
+  // extensions beyond 4 KiB: 400. Trailer fields count against MaxHeaderLines and are not passed on.
   std::uint32_t HeaderLimit = 65536;
-  // Header lines per request; beyond: 431.
+  // Header lines per request, trailer lines included; beyond: 431.
   std::uint32_t MaxHeaderLines = 1024;
   // Bytes of a request body; beyond: 413.
   std::uint64_t BodyLimit = 64 * 1024 * 1024;

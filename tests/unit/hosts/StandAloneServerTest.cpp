@@ -228,6 +228,90 @@ TEST_F(TKXStandAloneServerTest, RejectsMalformedRequestsAndStaysUp) {
   }
 }
 
+// Issue 31, faults 2 and 3: a chunk extension or a trailer block of any size was held in memory until the
+// connection closed, and a trailer value of 64 KiB raised out of the connection's handler (no answer). Trailers
+// count against the header limits; they never reach the framework as header fields.
+TEST_F(TKXStandAloneServerTest, ChunkLinesAndTrailersAreBounded) {
+  const std::string head = "POST /echo HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n";
+  std::string manyTrailers, bigTrailers;
+  for (int i = 0; i < 2000; ++i) manyTrailers += "X" + std::to_string(i) + ": v\r\n";
+  for (int i = 0; i < 100; ++i) bigTrailers += "X-T" + std::to_string(i) + ": " + std::string(1000, 't') + "\r\n";
+  struct {
+    const char* name;
+    std::string request;
+    unsigned status;
+  } cases[] = {
+      {"extension of 300 KB", head + "3;e=" + std::string(300000, 'e') + "\r\nabc\r\n0\r\n\r\n", 431},
+      {"extension of 5 KB", head + "3;e=" + std::string(5000, 'e') + "\r\nabc\r\n0\r\n\r\n", 400},
+      {"extension of 5 KB on the last chunk", head + "3\r\nabc\r\n0;e=" + std::string(5000, 'e') + "\r\n\r\n", 400},
+      {"trailer block of 100 KB", head + "3\r\nabc\r\n0\r\n" + bigTrailers + "\r\n", 431},
+      {"trailer value of 70 KB", head + "3\r\nabc\r\n0\r\nX-T: " + std::string(70000, 't') + "\r\n\r\n", 431},
+      {"2000 trailer lines", head + "3\r\nabc\r\n0\r\n" + manyTrailers + "\r\n", 431},
+  };
+  mOptions.MaxHeaderLines = 100;
+  std::uint16_t port = Start().Port();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TClient client(port);
+    client.Send(c.request);
+    EXPECT_EQ(client.Read().result_int(), c.status);
+    EXPECT_TRUE(client.Closed());
+  }
+  TClient client(port);
+  client.Send(head + "3;name=value\r\nabc\r\n0\r\nHost: evil\r\nX-T: " + std::string(1000, 't') + "\r\n\r\n");
+  auto res = client.Read();
+  EXPECT_EQ(res.result_int(), 200u);
+  EXPECT_NE(res.body().find("host=h "), std::string::npos) << res.body();
+  std::lock_guard lock(gMutex);
+  for (const std::string& line : gLogLines) EXPECT_EQ(line.find("Server thread"), std::string::npos) << line;
+}
+
+// Issue 31, fault 9: a body read had one deadline in total, so a steady slow upload was cut. Silence is what times
+// out.
+TEST_F(TKXStandAloneServerTest, ABodyThatKeepsArrivingIsNotCut) {
+  mOptions.IdleTimeout = 1;
+  mOptions.MemoryBodyLimit = 4;  // the chunked and the longer body go to a spool file
+  const struct {
+    const char* name;
+    std::string head;
+    std::vector<std::string> pieces;
+  } cases[] = {
+      {"in memory", "Content-Length: 4\r\n", {"a", "b", "c", "d"}},
+      {"spooled", "Content-Length: 8\r\n", {"ab", "cd", "ef", "gh"}},
+      {"chunked", "Transfer-Encoding: chunked\r\n", {"2\r\nab\r\n", "2\r\ncd\r\n", "2\r\nef\r\n", "0\r\n\r\n"}},
+  };
+  std::uint16_t port = Start().Port();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TClient client(port);
+    client.Send("POST /echo HTTP/1.1\r\nHost: h\r\n" + c.head + "\r\n");
+    // Each piece comes well within the idle limit, all of them together well beyond it.
+    for (const std::string& piece : c.pieces) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(400));
+      client.Send(piece);
+    }
+    EXPECT_EQ(client.Read().result_int(), 200u);
+  }
+}
+
+// Issue 31, fault 8: after a close the drain re-armed its timer on every read, so a byte now and then kept the
+// connection's slot open for good. The drain has one deadline.
+TEST_F(TKXStandAloneServerTest, DrainAfterACloseHasOneDeadline) {
+  mOptions.IdleTimeout = 1;
+  TClient client(Start().Port());
+  client.Send("GET /echo HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(client.Read().result_int(), 200u);
+  // The server stops reading within its one second; the bytes after that are refused (reset, then broken pipe).
+  bool refused = false;
+  for (int i = 0; i < 12 && !refused; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    beast::error_code ec;
+    client.Socket().send(net::buffer("x", 1), 0, ec);
+    refused = bool(ec);
+  }
+  EXPECT_TRUE(refused);
+}
+
 TEST_F(TKXStandAloneServerTest, BodyLargerThanDeclaredEndsAsABadNextRequest) {
   TClient client(Start().Port());
   client.Send("POST /echo HTTP/1.1\r\nHost: h\r\nContent-Length: 5\r\n\r\nhelloGARBAGE\r\n\r\n");
