@@ -558,6 +558,10 @@ class TListener : public std::enable_shared_from_this<TListener> {
   void DoAccept() {
     if (!mAcceptor.is_open() || mCore->Stopping) return;
     if (!mCore->TakeSlot(shared_from_this())) return;
+    if (beast::error_code ec = CheckSpareDescriptors(mAcceptor.native_handle())) {
+      mCore->ReleaseSlot();
+      return RetryLater(ec);
+    }
     mAcceptor.async_accept(net::make_strand(mCore->Ioc), [self = shared_from_this()](beast::error_code ec,
                                                                                          tcp::socket socket) {
       self->OnAccept(ec, std::move(socket));
@@ -570,18 +574,7 @@ class TListener : public std::enable_shared_from_this<TListener> {
   void OnAccept(beast::error_code ec, tcp::socket socket) {
     if (ec || mCore->Stopping) mCore->ReleaseSlot();  // no session takes the slot over
     if (ec == net::error::operation_aborted || !mAcceptor.is_open()) return;
-    if (ec) {
-      if (!IsResourceShortage(ec))
-        mCore->Log("accept on " + mName + ": " + ec.message());
-      else if (!mShortage)
-        mCore->Log("accept on " + mName + ": " + ec.message() + "; retrying every " +
-                   std::to_string(kRetryDelay.count()) + " ms");
-      mShortage = mShortage || IsResourceShortage(ec);
-      mRetry.expires_after(kRetryDelay);
-      return mRetry.async_wait([self = shared_from_this()](beast::error_code cancelled) {
-        if (!cancelled) self->DoAccept();
-      });
-    }
+    if (ec) return RetryLater(ec);
     if (mShortage) {
       mShortage = false;
       mCore->Log("accept on " + mName + ": accepting again");
@@ -604,6 +597,35 @@ class TListener : public std::enable_shared_from_this<TListener> {
       }
     }
     DoAccept();
+  }
+
+  void RetryLater(const beast::error_code& ec) {
+    if (!IsResourceShortage(ec))
+      mCore->Log("accept on " + mName + ": " + ec.message());
+    else if (!mShortage)
+      mCore->Log("accept on " + mName + ": " + ec.message() + "; retrying every " +
+                 std::to_string(kRetryDelay.count()) + " ms");
+    mShortage = mShortage || IsResourceShortage(ec);
+    mRetry.expires_after(kRetryDelay);
+    mRetry.async_wait([self = shared_from_this()](beast::error_code cancelled) {
+      if (!cancelled) self->DoAccept();
+    });
+  }
+
+  // Connections never take the process's last descriptors: kSpareDescriptors stay after an accept for the rest of
+  // the process (a request's spool or cache file, a log line's file, a sanitizer runtime's probe). Probed by
+  // duplicating fd; EMFILE (or ENFILE) when they are not there.
+  static constexpr int kSpareDescriptors = 2;
+  static beast::error_code CheckSpareDescriptors(int fd) {
+    int copies[kSpareDescriptors + 1];
+    int made = 0, error = 0;
+    for (; made <= kSpareDescriptors; ++made)
+      if ((copies[made] = ::fcntl(fd, F_DUPFD_CLOEXEC, 0)) < 0) {
+        error = errno;
+        break;
+      }
+    for (int i = 0; i < made; ++i) ::close(copies[i]);
+    return error != 0 ? beast::error_code(error, boost::system::system_category()) : beast::error_code();
   }
 
   TCore* mCore;  // as for sessions

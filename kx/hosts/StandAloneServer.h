@@ -64,8 +64,9 @@ struct TKXStandAloneServerOptions {
 // waits at most StopTimeout seconds. Requests go to gHttpExecuteHook; without
 // one they get 500 with a text saying so. Log lines go to gLogProcedure and
 // the bytes sent to gLogBytesProcedure, when set. When accepting fails for want
-// of descriptors or memory, the listener retries every 100 ms and logs one line
-// when the failures start and one when accepting works again.
+// of descriptors or memory, or would leave the process fewer than two spare
+// descriptors, the listener retries every 100 ms and logs one line when the
+// failures start and one when accepting works again.
 class TKXStandAloneServer {
  public:
   explicit TKXStandAloneServer(TKXStandAloneServerOptions options);
