@@ -28,9 +28,6 @@ threaded+='TKXStandAloneAppEndToEnd|TKXTimedThread|TKXCriticalSection|TKXSlimRea
 threaded+='SessionStress|TKXRuntime)\.'
 # Registered in every build with tests, but they run node, the demo program or the browser: not sanitized here.
 not_sanitized='^(client_scripts|demo_program|browser_flows)$'
-# Forks a multi-threaded server with 64 descriptors; not yet tried under ThreadSanitizer (under ASan+UBSan it runs:
-# connections leave the process two spare descriptors, which UBSan's type check needs for its probe).
-not_under_tsan='^TKXStandAloneServerTest\.RunningOutOfDescriptorsNeitherSpinsNorFloodsTheLog$'
 
 # Configures build folder $1 with clang and the CMake options that follow.
 configure() {
@@ -57,7 +54,7 @@ for run in "${runs[@]}"; do
       cmake --build build-tsan -j "$jobs" --target kx_tests_foundation kx_tests_appserver kx_tests_hosts \
         kx_tests_integration
       TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-        ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R "$threaded" -E "$not_under_tsan"
+        ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R "$threaded"
       ;;
     fuzz)
       echo "== libFuzzer: every fuzz target for 5 seconds (build-fuzz/)"
