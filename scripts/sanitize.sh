@@ -28,11 +28,6 @@ threaded+='TKXStandAloneAppEndToEnd|TKXTimedThread|TKXCriticalSection|TKXSlimRea
 threaded+='SessionStress|TKXRuntime)\.'
 # Registered in every build with tests, but they run node, the demo program or the browser: not sanitized here.
 not_sanitized='^(client_scripts|demo_program|browser_flows)$'
-# Runs a server in a forked child limited to 64 descriptors, which sanitizer runtimes need some of. Under
-# AddressSanitizer the runtime needs descriptors of its own in that child (its symbolizer fails with EMFILE), and UBSan then reports an invalid vptr in
-# Boost.Asio's strand bookkeeping there, which no other test shows; the test runs in the normal build and the report
-# is still to be explained.
-not_under_asan='^TKXStandAloneServerTest\.RunningOutOfDescriptorsNeitherSpinsNorFloodsTheLog$'
 
 # Configures build folder $1 with clang and the CMake options that follow.
 configure() {
@@ -51,7 +46,7 @@ for run in "${runs[@]}"; do
         kx_tests_appserver kx_tests_forms kx_tests_controls kx_tests_hosts kx_tests_integration
       ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --test-dir build-asan --output-on-failure -j "$jobs" -E "$not_sanitized|$not_under_asan"
+        ctest --test-dir build-asan --output-on-failure -j "$jobs" -E "$not_sanitized"
       ;;
     thread)
       echo "== ThreadSanitizer: the threaded tests (build-tsan/)"
@@ -59,7 +54,7 @@ for run in "${runs[@]}"; do
       cmake --build build-tsan -j "$jobs" --target kx_tests_foundation kx_tests_appserver kx_tests_hosts \
         kx_tests_integration
       TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-        ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R "$threaded" -E "$not_under_asan"
+        ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R "$threaded"
       ;;
     fuzz)
       echo "== libFuzzer: every fuzz target for 5 seconds (build-fuzz/)"

@@ -25,12 +25,21 @@ void RemoveAll(TStrings& params, const std::string& name) {
   for (int index = params.IndexOfName(name); index >= 0; index = params.IndexOfName(name)) params.Delete(index);
 }
 
-// Whether a control takes posted values: an invisible or disabled control
-// posts nothing from a browser, so a value posted for it is forged.
-bool TakesPostedValue(TComponent* component) {
+bool IsShownAndEnabled(TComponent* component) {
   if (IKXBaseControl* control = Supports<IKXBaseControl>(component); control != nullptr && !control->Visible())
     return false;
   if (auto* control = Supports<TControl>(component); control != nullptr && !control->Enabled()) return false;
+  return true;
+}
+
+// Whether a control takes posted values: a control that is not shown or not enabled on the page (itself, or a
+// container it lies in, up to the form) posts nothing from a browser, so a value posted for it is forged.
+bool TakesPostedValue(TComponent* component) {
+  if (!IsShownAndEnabled(component)) return false;
+  auto* control = Supports<TControl>(component);
+  for (TWinControl* parent = control ? control->Parent() : nullptr; parent != nullptr && !Supports<IKXForm>(parent);
+       parent = parent->Parent())
+    if (!IsShownAndEnabled(parent)) return false;
   return true;
 }
 
