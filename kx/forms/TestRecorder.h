@@ -13,13 +13,11 @@
 #include <vector>
 
 #include "kx/appserver/Application.h"
+#include "kx/forms/ControlInterfaces.h"
+#include "kx/forms/Forms.h"
 #include "kx/platform/StringLists.h"
 
 namespace kx {
-
-class IKXInputControl;
-class IKXSubmitControl;
-class TKXBaseForm;
 
 // A session without a browser connection: the browser counts as Internet Explorer 8, the address as loopback.
 class TKXTestApplication : public TKXApplication {
