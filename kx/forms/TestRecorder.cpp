@@ -1,6 +1,8 @@
 #include "kx/forms/TestRecorder.h"
 
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
@@ -17,9 +19,12 @@ namespace kx {
 
 namespace {
 
-// The runtime's slot that holds the recorder once test mode is on.
+// The runtime's slot that holds the recorder once test mode is on. A page may turn test mode on while other
+// requests run, so the recorder is made once and published atomically.
 struct TKXTestMode {
-  std::unique_ptr<TKXTestFramework> Recorder;
+  std::once_flag Made;
+  std::unique_ptr<TKXTestFramework> Owned;
+  std::atomic<TKXTestFramework*> Recorder{nullptr};
 };
 
 const char* const kLineEnd = "\r\n";
@@ -232,13 +237,16 @@ std::string CppStringLiteral(std::string_view text) {
 
 TKXTestFramework* GTestFramework() {
   TKXRuntimeSlots* runtime = TKXRuntimeSlots::Current();
-  return runtime ? runtime->Slot<TKXTestMode>().Recorder.get() : nullptr;
+  return runtime ? runtime->Slot<TKXTestMode>().Recorder.load(std::memory_order_acquire) : nullptr;
 }
 
 TKXTestFramework& StartTestMode() {
-  std::unique_ptr<TKXTestFramework>& recorder = TKXRuntimeSlots::Required().Slot<TKXTestMode>().Recorder;
-  if (recorder == nullptr) recorder = std::make_unique<TKXTestFramework>();
-  return *recorder;
+  TKXTestMode& mode = TKXRuntimeSlots::Required().Slot<TKXTestMode>();
+  std::call_once(mode.Made, [&mode] {
+    mode.Owned = std::make_unique<TKXTestFramework>();
+    mode.Recorder.store(mode.Owned.get(), std::memory_order_release);
+  });
+  return *mode.Recorder.load(std::memory_order_acquire);
 }
 
 TKXTestFramework& TestFramework() {

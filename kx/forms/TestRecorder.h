@@ -81,7 +81,8 @@ class TKXTestFramework {
 
 // The calling thread runtime's recorder (GTestFramework); nullptr outside test mode.
 TKXTestFramework* GTestFramework();
-// Turns test mode on in the calling thread's runtime: makes its recorder unless it has one, and returns it.
+// Turns test mode on in the calling thread's runtime: makes its recorder unless it has one (safe while requests
+// run), and returns it.
 TKXTestFramework& StartTestMode();
 // The recorder; raises EKXException "Not in test mode." outside test mode.
 TKXTestFramework& TestFramework();
