@@ -1,7 +1,8 @@
 // Data modules per session: the platform tells AddDataModule and RemoveDataModule about every data module made and
 // freed, and by default keeps them in one process-wide list. In a server a data module belongs to the session whose
 // request made it: TKXFormListManager takes over the two routines so that a module made while a session is bound
-// to the thread joins that session (and, made without an owner, is owned and freed by it).
+// to the thread joins that session (and, made without an owner, is owned and freed by it: free such a module with
+// Free or TOwnedComponent, which leave the owner, never by deleting it).
 #pragma once
 
 #include "kx/platform/Components.h"

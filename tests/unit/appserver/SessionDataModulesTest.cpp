@@ -1,6 +1,7 @@
 #include "kx/appserver/SessionDataModules.h"
 
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
 
 #include <filesystem>
@@ -17,8 +18,6 @@
 namespace kx {
 namespace {
 
-namespace fs = std::filesystem;
-
 std::string gFolder;
 
 class SessionDataModulesTest : public ::testing::Test {
@@ -29,100 +28,67 @@ class SessionDataModulesTest : public ::testing::Test {
     gFolder = pattern + "/";
     gGetAppPath = [] { return gFolder; };
     mController.reset(TComponent::Create<TKXServerControllerBase>(nullptr));
-    gServerController = mController.get();
     ASSERT_NE(GFormListManager(), nullptr);
-    mSession = TComponent::Create<TKXApplication>(
-        nullptr, TBrowser::CreateBrowser("Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36"), nullptr,
-        nullptr, "192.0.2.1", "", "", "/app");
+    SetWebApplication(mSession = NewSession());
   }
-
   void TearDown() override {
     SetWebApplication(nullptr);
     mSession->Unlock();
     mController.reset();  // frees the store and its sessions
-    fs::remove_all(gFolder);
+    std::filesystem::remove_all(gFolder);
   }
 
+  static TKXApplication* NewSession() {
+    return TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser("Chrome/120.0 Safari/537.36"), nullptr,
+                                              nullptr, "192.0.2.1", "", "", "/app");
+  }
   bool Listed(TComponent* module) const {
     for (int i = 0; i < mSession->GetFormCount(); ++i)
       if (mSession->GetForm(i) == module) return true;
     return false;
   }
 
-  // A module whose Free sets freed.
-  static TDataModule* NewModule(TComponent* owner, bool& freed) {
-    TDataModule* module = TComponent::Create<TDataModule>(owner);
-    module->OnDestroy = [&freed](TObject*) { freed = true; };
-    return module;
-  }
-
   TOwnedComponent<TKXServerControllerBase> mController;
   TKXApplication* mSession = nullptr;
 };
 
-// Made by a request without an owner: the session lists it, owns it and frees it with itself.
+// Made by a request: listed by its session; without an owner, owned by it and freed with it.
 TEST_F(SessionDataModulesTest, ModuleMadeInARequestBelongsToItsSession) {
-  SetWebApplication(mSession);
   bool freed = false;
-  TDataModule* module = NewModule(nullptr, freed);
+  TDataModule* module = TComponent::Create<TDataModule>(nullptr);
+  module->OnDestroy = [&freed](TObject*) { freed = true; };
   EXPECT_TRUE(Listed(module));
   EXPECT_EQ(module->Owner(), mSession);
-  SetWebApplication(nullptr);
-  SessionStore()->RemoveAndFree(mSession);
-  mSession = TComponent::Create<TKXApplication>(
-      nullptr, TBrowser::CreateBrowser("Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36"), nullptr,
-      nullptr, "192.0.2.1", "", "", "/app");
-  EXPECT_TRUE(freed);
-}
-
-// With an owner of its own the module is listed and keeps its owner; freed on this (main) thread, it leaves the list.
-TEST_F(SessionDataModulesTest, OwnedModuleIsListedAndLeavesWhenFreed) {
-  SetWebApplication(mSession);
-  bool freed = false;
   TOwnedComponent<TDataModule> owner(TComponent::Create<TDataModule>(nullptr));
-  TDataModule* module = NewModule(owner.get(), freed);
-  EXPECT_TRUE(Listed(module));
-  EXPECT_EQ(module->Owner(), owner.get());
-  module->Free();
+  TDataModule* owned = TComponent::Create<TDataModule>(owner.get());
+  EXPECT_TRUE(Listed(owned));
+  EXPECT_EQ(owned->Owner(), owner.get());
+  owned->Free();  // on the main thread too, it leaves the list
+  EXPECT_FALSE(Listed(owned));
+  SessionStore()->RemoveAndFree(mSession);
   EXPECT_TRUE(freed);
-  EXPECT_FALSE(Listed(module));
+  SetWebApplication(mSession = NewSession());
 }
 
+// No session bound (another thread, or a pool making its modules): nothing is registered.
 TEST_F(SessionDataModulesTest, WithoutASessionNothingIsRegistered) {
   const int platformCount = DataModuleCount();
-  const int sessionCount = mSession->GetFormCount();
-  bool freed = false;
-  TOwnedComponent<TDataModule> module(NewModule(nullptr, freed));
-  EXPECT_EQ(DataModuleCount(), platformCount);
-  EXPECT_EQ(mSession->GetFormCount(), sessionCount);
-  EXPECT_EQ(module->Owner(), nullptr);
-}
-
-// A request thread's session takes the modules made on that thread only.
-TEST_F(SessionDataModulesTest, EachThreadRegistersWithItsOwnSession) {
-  SetWebApplication(mSession);
-  bool freed = false;
   TDataModule* elsewhere = nullptr;
-  std::thread([&] { elsewhere = NewModule(nullptr, freed); }).join();
+  std::thread([&] { elsewhere = TComponent::Create<TDataModule>(nullptr); }).join();
   EXPECT_EQ(elsewhere->Owner(), nullptr);
   EXPECT_FALSE(Listed(elsewhere));
+  EXPECT_EQ(DataModuleCount(), platformCount);
   elsewhere->Free();
-}
 
-// A pool that grows on a request thread makes its module with no session bound: the session does not take it.
-TEST_F(SessionDataModulesTest, PooledModuleStaysOutOfTheRequestSession) {
   TOwnedComponent<TKXDataModulePool> pool(TComponent::Create<TKXDataModulePool>(nullptr));
   pool->OnCreateDataModule = [](TDataModule*& module) { module = TComponent::Create<TDataModule>(nullptr); };
   pool->SetPoolCount(0);
   pool->SetAutoGrow(true);
   pool->SetActive(true);
-  SetWebApplication(mSession);
-  TDataModule* module = pool->Lock();
+  TDataModule* grown = pool->Lock();
   EXPECT_EQ(GetWebApplication(), mSession);
-  EXPECT_EQ(module->Owner(), nullptr);
-  EXPECT_FALSE(Listed(module));
-  pool->Unlock(module);
-  SetWebApplication(nullptr);
+  EXPECT_EQ(grown->Owner(), nullptr);
+  pool->Unlock(grown);
 }
 
 class TDesignModule : public TDataModule {
@@ -134,8 +100,7 @@ class TDesignModule : public TDataModule {
 
 // A module in design state goes to the platform's list; a freed manager gives the platform its routines back.
 TEST_F(SessionDataModulesTest, DesignModulesAndAFreedManagerUseThePlatformList) {
-  const TDataModuleProc savedAdd = AddDataModule;
-  const TDataModuleProc savedRemove = RemoveDataModule;
+  const TDataModuleProc savedAdd = AddDataModule, savedRemove = RemoveDataModule;
   AddDataModule = RegisterDataModule;
   RemoveDataModule = UnregisterDataModule;
   const int before = DataModuleCount();
@@ -144,8 +109,6 @@ TEST_F(SessionDataModulesTest, DesignModulesAndAFreedManagerUseThePlatformList) 
     TOwnedComponent<TDesignModule> design(TComponent::Create<TDesignModule>(nullptr));
     EXPECT_EQ(DataModuleCount(), before + 1);
     design.reset();
-    EXPECT_EQ(DataModuleCount(), before);
-    TOwnedComponent<TDataModule> running(TComponent::Create<TDataModule>(nullptr));
     EXPECT_EQ(DataModuleCount(), before);
   }
   TOwnedComponent<TDataModule> later(TComponent::Create<TDataModule>(nullptr));
