@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "kx/appserver/Application.h"
 #include "kx/platform/SysUtils.h"
@@ -29,7 +30,13 @@ void TObjectPool::Start(bool raiseExceptions) {
   try {
     for (std::int32_t slot = 0; slot < FPoolSize; ++slot) ObjList.push_back(CreateObject());
   } catch (...) {
-    for (TObject* object : ObjList) DestroyObject(object);
+    for (TObject* object : ObjList) {
+      try {
+        DestroyObject(object);
+      } catch (...) {
+        // The creation failure is the one to report.
+      }
+    }
     ObjList.clear();
     throw;
   }
@@ -95,17 +102,24 @@ void TObjectPool::Stop() {
   mStopping = true;
   mReturned.wait_for(lock, mStopTimeout, [this] { return FUsageCount == 0; });
   mStopping = false;
+  // Every object goes even when a destroy event raises; the first exception is raised afterwards.
+  std::exception_ptr first;
   for (std::size_t slot = 0; slot < ObjList.size(); ++slot) {
     if (ObjInUse[slot]) {
       mOrphans.push_back(ObjList[slot]);
-    } else {
+      continue;
+    }
+    try {
       DestroyObject(ObjList[slot]);
+    } catch (...) {
+      if (!first) first = std::current_exception();
     }
   }
   ObjList.clear();
   ObjInUse.clear();
   FUsageCount = 0;
   FRaiseExceptions = true;
+  if (first) std::rethrow_exception(first);
 }
 
 TObject* TObjectPool::CreateObject() {
@@ -179,6 +193,14 @@ void TObjectPool::SetStopTimeout(std::chrono::milliseconds value) {
   mStopTimeout = value;
 }
 
+bool TObjectPool::IsLent(TObject* object) const {
+  std::lock_guard lock(CS);
+  if (object == nullptr) return false;
+  if (std::find(mOrphans.begin(), mOrphans.end(), object) != mOrphans.end()) return true;
+  auto found = std::find(ObjList.begin(), ObjList.end(), object);
+  return found != ObjList.end() && ObjInUse[std::size_t(found - ObjList.begin())];
+}
+
 std::int32_t TObjectPool::ObjectCount() const {
   std::lock_guard lock(CS);
   return std::int32_t(ObjList.size() + mOrphans.size());
@@ -236,7 +258,7 @@ TDataModule* TKXDataModulePool::Lock() {
 }
 
 void TKXDataModulePool::Unlock(TDataModule*& dataModule) {
-  CheckActive();
+  if (!FPool.IsLent(dataModule)) CheckActive();
   FPool.Release(dataModule);
   dataModule = nullptr;
 }

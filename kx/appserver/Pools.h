@@ -36,6 +36,7 @@ class TObjectPool : public TObject {
   virtual void Start(bool raiseExceptions = true);
   // Deactivates the pool, waits up to StopTimeout for the lent objects to come back (Release stays open while it
   // waits), then destroys the free objects. An object still lent out after the wait is destroyed when it comes back.
+  // What a destroy event raises passes on once every object is gone.
   virtual void Stop();
   // The free object of the lowest slot. With none free and AutoGrow, a new slot while PoolSize <= GrowToSize (so
   // at most GrowToSize + 1 objects). Otherwise Exception "There are no available objects in the pool", or nullptr
@@ -64,6 +65,8 @@ class TObjectPool : public TObject {
   void SetStopTimeout(std::chrono::milliseconds value);
   // The objects made and not yet destroyed, lent ones that outlived a Stop included.
   std::int32_t ObjectCount() const;
+  // Whether object is lent out now (a loan that outlived a Stop too), so that Release takes it back.
+  bool IsLent(TObject* object) const;
 
   TObjectEvent OnCreateObject;
   TObjectEvent OnDestroyObject;
@@ -110,13 +113,14 @@ class TKXDataModulePool : public TComponent {
   void SetGrowToSize(std::int32_t value) { FPool.SetGrowToSize(value); }
   std::string Version() const { return "2.0.0"; }
   std::int32_t CurrentThreadsInUse() const { return FPool.UsageCount(); }
-  // For tests: how long deactivation waits for lent modules.
+  // The pool underneath: how long deactivation waits for lent modules is set there (SetStopTimeout).
   TObjectPool& Pool() { return FPool; }
 
   // A free data module; EComponentError "You cannot perform this operation on an inactive TKXDataModulePool"
   // while inactive, else as TObjectPool::Acquire.
   TDataModule* Lock();
-  // Gives the module back and clears the caller's reference; the same error while inactive.
+  // Gives the module back and clears the caller's reference; the same error while inactive, unless the module is
+  // one that deactivation waits for or left lent out.
   void Unlock(TDataModule*& dataModule);
 
   TKXDataModuleEvent OnCreateDataModule;

@@ -23,11 +23,8 @@ namespace kx::test {
 inline constexpr char kRecordedValue[] = "it's \"quoted\" \\ back\tslash \x01" "7 caf\xC3\xA9";
 
 // The greeting the sample's button wrote last, in any session of the process.
-inline std::string& LastGreeting() {
-  static std::string greeting;
-  return greeting;
-}
-
+inline std::string gLastGreeting;
+inline std::string& LastGreeting() { return gLastGreeting; }
 inline std::string ExpectedGreeting() { return std::string("Hello ") + kRecordedValue; }
 
 class TRecorderSampleForm : public TKXAppForm {
@@ -42,12 +39,8 @@ class TRecorderSampleForm : public TKXAppForm {
   void BuildComponents() override {
     Edit1 = AddControl<TKXEdit>(this, this, "Edit1", 10, 10, 200, 21);
     Button1 = AddControl<TKXButton>(this, this, "Button1", 10, 40, 75, 25);
-    Button1->SetCaption("Greet");
     Label1 = AddControl<TKXLabel>(this, this, "Label1", 10, 70, 300, 21);
-    Button1->OnClick = [this](TObject*) {
-      Label1->SetCaption("Hello " + Edit1->Text());
-      LastGreeting() = Label1->Caption();
-    };
+    Button1->OnClick = [this](TObject*) { Label1->SetCaption(LastGreeting() = "Hello " + Edit1->Text()); };
   }
 };
 

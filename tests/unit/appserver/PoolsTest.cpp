@@ -173,11 +173,19 @@ TEST(TKXDataModulePool, LendsModulesOnlyWhileActiveAndFreesThem) {
   };
   pool->SetActive(false);
   EXPECT_EQ(handed, 3);
+  // A module still lent when deactivation gave up waiting is taken back and freed.
+  pool->SetActive(true);
+  pool->Pool().SetStopTimeout(20ms);
+  module = pool->Lock();
+  pool->SetActive(false);
+  EXPECT_EQ(handed, 5);
+  pool->Unlock(module);
+  EXPECT_EQ(handed, 6);
   // Without a handler the pool frees them itself; freeing the component deactivates it.
   pool->OnFreeDataModule = nullptr;
   pool->SetActive(true);
   pool.reset();
-  EXPECT_EQ(freed, 6);
+  EXPECT_EQ(freed, 9);
 }
 
 // A pool made while its owner is loading starts only once loading is complete.
