@@ -42,7 +42,8 @@ void TKXFormListManager::AddDataModule(TDataModule* dataModule) {
   // The controller serves every session and belongs to none.
   if (session == nullptr || dynamic_cast<TKXServerControllerBase*>(dataModule) != nullptr) return;
   session->AddDataModule(dataModule);
-  if (dataModule->Owner() == nullptr) session->InsertComponent(dataModule);
+  // The list must never hold a freed module, whichever thread frees it; the session hears of it this way.
+  session->FreeNotification(dataModule);
 }
 
 // Any thread: a module freed on the main thread would otherwise stay listed in its session after it is gone.

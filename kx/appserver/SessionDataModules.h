@@ -1,8 +1,8 @@
 // Data modules per session: the platform tells AddDataModule and RemoveDataModule about every data module made and
 // freed, and by default keeps them in one process-wide list. In a server a data module belongs to the session whose
 // request made it: TKXFormListManager takes over the two routines so that a module made while a session is bound
-// to the thread joins that session (and, made without an owner, is owned and freed by it: free such a module with
-// Free or TOwnedComponent, which leave the owner, never by deleting it).
+// to the thread is listed by that session. Ownership does not change (the session frees what it owns, as ever), and
+// the session drops the module from its list whenever it is freed, on whatever thread.
 #pragma once
 
 #include "kx/platform/Components.h"
@@ -19,7 +19,7 @@ class TKXFormListManager {
   TKXFormListManager& operator=(const TKXFormListManager&) = delete;
 
   // A module in design state goes to the saved routine. Otherwise, with a session bound to the calling thread, the
-  // session lists it and, when it has no owner, owns it; with no session nothing is registered.
+  // session lists it; with no session nothing is registered.
   void AddDataModule(TDataModule* dataModule);
   // A module in design state goes to the saved routine; otherwise the bound session, if any, drops it.
   void RemoveDataModule(TDataModule* dataModule);
