@@ -25,7 +25,7 @@ void Startup() {
     setenv("TZ", ":/etc/localtime", 0);
   });
   TKXRuntime& runtime = TKXRuntime::Required();
-  // Data modules made by a request belong to its session (once per process: the platform's routines are global).
+  // Data modules made by a request are listed by its session (once per process: the platform's routines are global).
   InstallFormListManager();
   if (runtime.InternalFiles == nullptr) {
     CreateInternalFiles();

@@ -146,7 +146,6 @@ TEST(CppStringLiteral, EscapesWhatACompilerWouldReadOtherwise) {
       {"del\x7F", "\"del\\177\""},
       {"caf\xC3\xA9 \xE2\x82\xAC", "\"caf\xC3\xA9 \xE2\x82\xAC\""},
       {"bad \xFF\xC3", "\"bad \\377\\303\""},
-      {"??=", "\"??=\""},
   };
   for (const auto& [text, literal] : cases) EXPECT_EQ(CppStringLiteral(text), literal) << text;
   EXPECT_EQ(CppStringLiteral(std::string("nul\0x", 5)), "\"nul\\000x\"");
