@@ -7,9 +7,11 @@ namespace kx {
 void TGuideSignUpForm::BuildComponents() {
   SetTitle("kx guide - sign up");
   NAME = Place<TKXEdit>(this, "NAME", 16, 16, 200);
-  NAME->SetRequired(true);  // the browser refuses to submit the page while it is empty
+  NAME->SetRequired(true);  // the browser refuses to submit the page while it is empty ...
+  NAME->SetFriendlyName("Your name");  // ... and says "Your name is a required field."
   AGE = Place<TKXEdit>(this, "AGE", 16, 52, 60);
   AGE->SetRequired(true);
+  AGE->SetFriendlyName("Your age");
   ERROR = Place<TKXLabel>(this, "ERROR", 16, 88, 420);
   ERROR->WebFont().SetColor(clRed);
   BUTTONSAVE = Place<TKXButton>(this, "BUTTONSAVE", 16, 124, 96);
@@ -17,6 +19,7 @@ void TGuideSignUpForm::BuildComponents() {
   BUTTONSAVE->OnClick = [this](TObject* sender) { SaveClick(sender); };
   BUTTONBACK = Place<TKXButton>(this, "BUTTONBACK", 120, 124, 96);
   BUTTONBACK->SetCaption("Back");
+  BUTTONBACK->SetDoSubmitValidation(false);  // "Back" leaves without the Required checks
   // Releasing the form takes it off the session's form stack; the form below it shows again.
   BUTTONBACK->OnClick = [this](TObject*) { Release(); };
 }

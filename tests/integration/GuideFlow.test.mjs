@@ -99,9 +99,13 @@ test("sign-up: the server's checks write into the label, a non-number ends in an
   const session = await openSession();
   let page = await submit(session, "BUTTONSIGNUP");
   assert.match(page, /<title>kx guide - sign up<\/title>/);
-  // Required: the page checks both edits before it submits.
+  // Required: the page checks both edits before "Save" submits, naming them by their friendly names; "Back" skips it.
   assert.match(page, /NAMEKXCL\.value\.length==0/);
   assert.match(page, /AGEKXCL\.value\.length==0/);
+  assert.match(page, /window\.alert\("Your name is a required field\."\);/);
+  assert.match(page, /window\.alert\("Your age is a required field\."\);/);
+  assert.match(page, /SubmitClickConfirm\('BUTTONSAVE','', true, ''\)/);
+  assert.match(page, /SubmitClickConfirm\('BUTTONBACK','', false, ''\)/);
   // A request made by hand passes the browser's Required check; the server checks again.
   page = await submit(session, "BUTTONSAVE", { NAME: " ", AGE: "30" });
   assert.match(page, />The name needs two characters or more\.</);
