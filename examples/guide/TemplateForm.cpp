@@ -19,7 +19,7 @@ void TGuideTemplateForm::BuildComponents() {
   BUTTONBACK->SetCaption("Back");
   BUTTONBACK->OnClick = [this](TObject*) { Release(); };
 
-  // A callback works in a template as anywhere: only NOTE, NOTES and VISITOR travel.
+  // A callback works in a template form as in any other: the typed note goes up, the emptied NOTE and NOTES come back.
   BUTTONADD->OnAsyncClick = [this](TObject*, TStrings&) {
     TGuideSession& session = TGuideSession::Of(WebApplication());
     session.Notes += NOTE->Text() + "\n";
@@ -28,7 +28,8 @@ void TGuideTemplateForm::BuildComponents() {
   };
   OnShow = [this](TObject*) {
     const TGuideSession& session = TGuideSession::Of(WebApplication());
-    VISITOR->SetCaption(session.VisitorName.empty() ? "Notes of an unnamed visitor" : "Notes of " + session.VisitorName);
+    VISITOR->SetCaption(session.VisitorName.empty() ? "Notes of an unnamed visitor"
+                                                    : "Notes of " + session.VisitorName);
     NOTES->SetCaption(session.Notes);
   };
 }

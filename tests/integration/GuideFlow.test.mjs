@@ -22,7 +22,9 @@ function request(session, method, url, body) {
       let text = "";
       res.on("data", (chunk) => (text += chunk));
       res.on("end", () => {
-        for (const line of res.headers["set-cookie"] || []) if (line.startsWith("KX_")) session.cookie = line.split(";")[0];
+        for (const line of res.headers["set-cookie"] || []) {
+          if (line.startsWith("KX_")) session.cookie = line.split(";")[0];
+        }
         // the track id the next request carries: a page's GTrackID, a callback answer's <trackid>
         const track = /GTrackID=(\d+);/.exec(text) || /<trackid>(\d+)<\/trackid>/.exec(text);
         if (track) session.track = Number(track[1]);

@@ -43,13 +43,15 @@ response="$(fetch '/$/ping')"
 [[ "$response" == *$'\n\n'Pong ]] || fail "/\$/ping body: $response"
 response="$(fetch /)"
 # The start path opens a session: the page that measures the window and goes on to the main form.
-[[ "$response" == "HTTP/1.1 200 OK"* && "$response" == *"Set-Cookie: KX_Guide="* && "$response" == *'get("/$/StartCheck")'* ]] ||
+[[ "$response" == "HTTP/1.1 200 OK"* && "$response" == *"Set-Cookie: KX_Guide="* &&
+   "$response" == *'get("/$/StartCheck")'* ]] ||
   fail "/: $response"
 
 # The guide's flows through one session each: forms, submits and callbacks, the data module, validation, messages,
 # the template form and the error line on standard error.
 if [ -n "$node" ]; then
-  KX_GUIDE_PORT="$port" KX_GUIDE_STDERR="$work/err" KX_GUIDE_PROGRAM="$guide" "$node" --test "$here/GuideFlow.test.mjs" ||
+  KX_GUIDE_PORT="$port" KX_GUIDE_STDERR="$work/err" KX_GUIDE_PROGRAM="$guide" \
+    "$node" --test "$here/GuideFlow.test.mjs" ||
     fail "the session flows failed"
 fi
 
