@@ -10,10 +10,10 @@ void TGuideMessagesForm::BuildComponents() {
     TKXShowMessageType Kind;
   };
   static constexpr TMode kModes[] = {
-      {"BUTTONALERT", "Alert", smAlert},                  // the browser's alert() over this page
-      {"BUTTONSAME", "Same window", smSameWindow},        // a message page with "Ok", then back here
-      {"BUTTONFRAME", "Framed", smSameWindowFrame},       // the same, the text in a frame
-      {"BUTTONWINDOW", "New window", smNewWindow},        // a small window of its own (pop-up blockers apply)
+      {"BUTTONALERT", "Alert", smAlert},             // the browser's alert() over this page
+      {"BUTTONSAME", "Same window", smSameWindow},   // a message page with "Ok", then back here
+      {"BUTTONFRAME", "Framed", smSameWindowFrame},  // the same, the text in a frame
+      {"BUTTONWINDOW", "New window", smNewWindow},   // a small window of its own (a pop-up blocker may stop it)
   };
   int top = 16;
   for (const TMode& mode : kModes) {
