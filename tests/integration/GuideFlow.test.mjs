@@ -113,6 +113,9 @@ test("sign-up: the server's checks write into the label, a non-number ends in an
   assert.match(page, />The name needs two characters or more\.</);
   page = await submit(session, "BUTTONSAVE", { NAME: "Ada", AGE: "300" });
   assert.match(page, />The age lies between 1 and 150\.</);
+  // The page comes back with what the user typed still in the edits.
+  assert.match(page, /<input [^>]*name="NAME"[^>]*value="Ada"/);
+  assert.match(page, /<input [^>]*name="AGE"[^>]*value="300"/);
   // StrToInt's exception: the same form again, with an alert of its message ...
   page = await submit(session, "BUTTONSAVE", { NAME: "Ada", AGE: "abc" });
   assert.match(page, /<title>kx guide - sign up<\/title>/);
