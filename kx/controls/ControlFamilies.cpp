@@ -3,6 +3,7 @@
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/dbcontrols/DBStdCtrls.h"
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/labels/Labels.h"
@@ -30,6 +31,7 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &RegionsFamily(),
       &AppFormFamily(),
       &ImageListFamily(),
+      &DBControlsFamily(),
   };
   return families;
 }

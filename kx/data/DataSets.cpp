@@ -178,13 +178,7 @@ void TDataSet::CheckCanModify() const {
 
 void TDataSet::Open() {
   if (Active()) return;
-  std::vector<TFieldDef> defs = OpenStorage();
-  mFields.clear();
-  for (const TFieldDef& def : defs) {
-    auto field = std::make_unique<TField>(this, FieldCount(), def.Name, def.DataType, def.Size, def.Required);
-    field->SetReadOnly(def.ReadOnly);
-    mFields.push_back(std::move(field));
-  }
+  DefineFields(OpenStorage());
   mState = dsBrowse;
   ApplyRange();
   Read(skFirst, 0, 0);
@@ -195,6 +189,26 @@ void TDataSet::Open() {
   DataEvent(deDataSetChange);
 }
 
+void TDataSet::DefineFields(const std::vector<TFieldDef>& defs) {
+  // Fields of the same name and type stay (with their handlers and settings), so that a reopened data set keeps
+  // what its controls and its owner set on them.
+  std::vector<std::unique_ptr<TField>> fields;
+  for (const TFieldDef& def : defs) {
+    std::unique_ptr<TField> field;
+    for (auto& old : mFields)
+      if (old && old->FieldName() == def.Name && old->DataType() == def.DataType && old->Size() == def.Size &&
+          old->Required() == def.Required)
+        field = std::move(old);
+    if (!field) {
+      field = std::make_unique<TField>(this, 0, def.Name, def.DataType, def.Size, def.Required);
+      field->SetReadOnly(def.ReadOnly);
+    }
+    field->mIndex = static_cast<int>(fields.size());
+    fields.push_back(std::move(field));
+  }
+  mFields = std::move(fields);
+}
+
 void TDataSet::Close() {
   if (!Active()) return;
   mState = dsInactive;
@@ -202,7 +216,6 @@ void TDataSet::Close() {
   mBuffer.clear();
   mModified.clear();
   CloseStorage();
-  mFields.clear();
   mBof = mEof = true;
   DataEvent(deUpdateState);
 }

@@ -104,6 +104,7 @@ class TField {
   TFieldValue Canonical(const std::string& text) const;
 
  private:
+  friend class TDataSet;
   std::string GetText(bool displayText) const;
   void Store(TFieldValue value);
 
@@ -136,7 +137,7 @@ class TDataSet : public TComponent {
   void SetActive(bool value) { value ? Open() : Close(); }
   // Opens the storage, makes the fields and goes to the first record.
   void Open();
-  // Cancels a pending edit, drops the fields.
+  // Drops a pending edit; the fields stay (their values are Null while closed).
   void Close();
   TDataSetState State() const { return mState; }
   // False by default: a read-only data set raises on Edit, Insert, Append and Delete.
@@ -252,6 +253,8 @@ class TDataSet : public TComponent {
                          const std::vector<bool>& changed) = 0;
   virtual void DeleteRow(std::int64_t key) = 0;
 
+  // Makes the fields of defs, keeping those that are already there alike. Open calls it with OpenStorage's.
+  void DefineFields(const std::vector<TFieldDef>& defs);
   // The range in force (detail data sets); none otherwise.
   const std::optional<TRange>& Range() const { return mRange; }
   // Tells every link about the event, unless controls are disabled.

@@ -9,6 +9,7 @@ void TMemDataSet::AddField(const std::string& name, TFieldType dataType, int siz
   for (const TFieldDef& def : mDefs)
     if (SameText(def.Name, name)) throw EDatabaseError(Format("Duplicate field name '%s'", name));
   mDefs.push_back(TFieldDef{name, dataType, size, required, false});
+  DefineFields(mDefs);
 }
 
 void TMemDataSet::AddRecord(const std::vector<TFieldValue>& values) {
