@@ -80,6 +80,9 @@ TFieldValue TField::Canonical(const std::string& text) const {
   switch (mDataType) {
     case ftString:
     case ftMemo:
+      // An empty text is no value: a required field left empty is refused, not stored as "".
+      if (text.empty()) return std::nullopt;
+      return text;
     case ftBlob:
     case ftGraphic:
       return text;

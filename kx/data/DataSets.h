@@ -81,7 +81,7 @@ class TField {
   bool IsNull() const { return !Value().has_value(); }
   // The edit text: OnGetText's, else the canonical text ("" for Null).
   std::string Text() const;
-  // Converts text to the field's type and stores it (Null for "" in a field that is not a string field).
+  // Converts text to the field's type and stores it ("" stores Null, except in a blob field).
   void SetText(const std::string& text);
   // The text shown: OnGetText's with displayText set, else the canonical text.
   std::string DisplayText() const;

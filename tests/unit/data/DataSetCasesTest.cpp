@@ -236,6 +236,7 @@ TEST_P(DataSetCases, NullTypedAndBlobFields) {
   data->FieldByName("active").SetText("TRUE");
   data->FieldByName("born").SetText("1815-12-10");
   data->FieldByName("qty").SetText("");
+  data->FieldByName(kOddName).SetText("");
   data->Post();
   data->Refresh();
   EXPECT_EQ(data->FieldByName("photo").AsString(), bytes);
@@ -246,6 +247,7 @@ TEST_P(DataSetCases, NullTypedAndBlobFields) {
   EXPECT_EQ(data->FieldByName("born").Text(), "1815-12-10");
   EXPECT_TRUE(data->FieldByName("qty").IsNull());
   EXPECT_EQ(data->FieldByName("qty").Text(), "");
+  EXPECT_TRUE(data->FieldByName(kOddName).IsNull());
 
   data->Edit();
   for (const auto& [field, text] : std::vector<std::pair<const char*, const char*>>{
