@@ -146,6 +146,8 @@ class TMasterDataLink : public TDataLink {
  protected:
   void DataEvent(TDataEvent event, std::intptr_t info) override {
     TDataLink::DataEvent(event, info);
+    // The master is about to post or move: the detail posts first, and a refusal stops the master.
+    if (event == deCheckBrowseMode && mDetail->Active()) mDetail->CheckBrowseMode();
     if (event == deDataSetChange || event == deDataSetScroll || event == deRecordChange) mDetail->MasterChanged();
   }
   void ActiveChanged() override { mDetail->MasterChanged(); }
@@ -506,7 +508,8 @@ void TDataSet::ApplyRange() {
 
 void TDataSet::MasterChanged() {
   if (!Active()) return;
-  if (mState == dsEdit || mState == dsInsert) Cancel();
+  // A pending edit of the detail belongs to the former master record: it is posted, not dropped.
+  CheckBrowseMode();
   ApplyRange();
   Read(skFirst, 0, 0);
   mBof = true;

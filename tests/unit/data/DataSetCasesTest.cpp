@@ -300,6 +300,23 @@ TEST_P(DataSetCases, ReadOnlyDataSetRefusesChanges) {
   EXPECT_EQ(data->State(), dsBrowse);
 }
 
+TEST_P(DataSetCases, FieldsOutliveCloseWithTheirHandlers) {
+  TDataSet* data = People({"a"});
+  TField* name = &data->FieldByName("name");
+  name->OnGetText = [](TField&, std::string& text, bool displayText) {
+    if (displayText) text = "[" + text + "]";
+  };
+  data->Close();
+  EXPECT_EQ(data->FindField("name"), name);
+  EXPECT_TRUE(name->IsNull());
+  EXPECT_EQ(data->RecNo(), 0);
+  EXPECT_THROW(data->First(), EDatabaseError);
+  data->Open();
+  EXPECT_EQ(&data->FieldByName("NAME"), name);
+  EXPECT_EQ(name->DisplayText(), "[a]");
+  EXPECT_EQ(name->Text(), "a");
+}
+
 // Counts what a link is told.
 class TCountingLink : public TDataLink {
  public:
@@ -370,8 +387,10 @@ TEST_P(DataSetCases, DetailFollowsItsMaster) {
   orders->Append();
   EXPECT_EQ(orders->FieldByName("custid").Text(), "2");
   orders->FieldByName("item").SetText("plum");
-  orders->Post();
+  people->First();  // the master's move posts the detail's new record
+  people->Next();
   EXPECT_EQ(orders->RecordCount(), 1);
+  EXPECT_EQ(orders->FieldByName("item").Text(), "plum");
   source->Free();  // the detail no longer filters
   EXPECT_EQ(orders->MasterSource(), nullptr);
   EXPECT_EQ(orders->RecordCount(), 4);
