@@ -7,7 +7,8 @@
 
 namespace kx::test {
 
-// People with name, born (a date), notes (a memo) and id (read-only), one record: Ada. Its source is "PeopleSource".
+// People with name, born (a date), notes (a memo), id (read-only), active (a boolean) and city, one record: Ada.
+// Its source is "PeopleSource".
 inline TDataSource* PeopleSource(TFormFixture& f) {
   if (auto* source = dynamic_cast<TDataSource*>(f.Form->FindComponent("PeopleSource"))) return source;
   auto* people = f.Add<TMemDataSet>("People", f.Form);
@@ -15,8 +16,10 @@ inline TDataSource* PeopleSource(TFormFixture& f) {
   people->AddField("born", ftDate);
   people->AddField("notes", ftMemo);
   people->AddField("id", ftInteger);
+  people->AddField("active", ftBoolean);
+  people->AddField("city", ftString);
   people->Open();
-  people->AddRecord({"Ada", "1815-12-10", "line 1\r\nline 2", "1"});
+  people->AddRecord({"Ada", "1815-12-10", "line 1\r\nline 2", "1", "TRUE", " london "});
   people->Refresh();
   people->FieldByName("id").SetReadOnly(true);
   auto* source = f.Add<TDataSource>("PeopleSource", f.Form);
