@@ -1,6 +1,8 @@
 #include "examples/demo/Gallery.h"
 
+#include "examples/demo/GalleryChoices.h"
 #include "examples/demo/GalleryDBControls.h"
+#include "examples/demo/GalleryEditorMedia.h"
 
 namespace kx {
 
@@ -8,6 +10,8 @@ std::span<const TGalleryPage> GalleryPages() {
   // One line per page: {"Caption", &OpenGalleryPage<TGallery...Form>},
   static const TGalleryPage pages[] = {
       {nullptr, nullptr},  // keeps the array non-empty; not shown
+      {"Choice controls", &OpenGalleryPage<TGalleryChoicesForm>},
+      {"Editor and media", &OpenGalleryPage<TGalleryEditorMediaForm>},
       {"Customers (data)", &OpenGalleryPage<TGalleryDBControlsForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);

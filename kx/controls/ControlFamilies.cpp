@@ -3,11 +3,17 @@
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/checks/Checks.h"
 #include "kx/controls/dbcontrols/DBStdCtrls.h"
 #include "kx/controls/edits/Edits.h"
+#include "kx/controls/htmleditor/WebEdit.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/labels/Labels.h"
+#include "kx/controls/lists/Lists.h"
+#include "kx/controls/media/Media.h"
+#include "kx/controls/plugins/Plugins.h"
 #include "kx/controls/regions/Regions.h"
+#include "kx/controls/timeedit/TimeEdit.h"
 #include "kx/forms/FormTypes.h"
 
 namespace kx {
@@ -31,6 +37,12 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &RegionsFamily(),
       &AppFormFamily(),
       &ImageListFamily(),
+      &ListsFamily(),
+      &ChecksFamily(),
+      &TimeEditFamily(),
+      &HTMLEditorFamily(),
+      &PluginsFamily(),
+      &MediaFamily(),
       &DBControlsFamily(),
   };
   return families;

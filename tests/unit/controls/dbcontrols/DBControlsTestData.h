@@ -1,6 +1,7 @@
 // A small "people" data set on a form, for the data-aware control tests.
 #pragma once
 
+#include "kx/controls/dbcontrols/DBListCtrls.h"
 #include "kx/controls/dbcontrols/DBStdCtrls.h"
 #include "kx/data/MemDataSet.h"
 #include "unit/forms/TestForms.h"
@@ -50,6 +51,26 @@ template <class T>
 std::string FieldText(TKXCustomControl& control) {
   auto& bound = static_cast<T&>(control);
   return bound.DataSource()->DataSet()->FieldByName(bound.DataField()).Text();
+}
+
+// A list of three cities (key, name) for the look-up controls, bound to the people's "id" field.
+template <class T>
+T* LookupControl(TFormFixture& f, bool withItems = true) {
+  auto* cities = f.Add<TMemDataSet>("Cities", f.Form);
+  cities->AddField("key", ftInteger);
+  cities->AddField("name", ftString);
+  cities->Open();
+  if (withItems)
+    for (const char* key : {"1", "2", "3"}) cities->AddRecord({key, std::string("City ") + key});
+  cities->Refresh();
+  auto* source = f.Add<TDataSource>("CitiesSource", f.Form);
+  source->SetDataSet(cities);
+  auto* control = BoundControl<T>(f, "Lookup1", "id");
+  PeopleSource(f)->DataSet()->FieldByName("id").SetReadOnly(false);
+  control->Lookup().SetListSource(source);
+  control->Lookup().SetListField("name");
+  control->Lookup().SetKeyField("key");
+  return control;
 }
 
 }  // namespace kx::test
