@@ -102,7 +102,10 @@ void TGalleryDBControlsForm::BuildFields() {
   };
   LABELID = bind(Place<TKXDBLabel>(this, this, "LABELID", 110, 18, 100, 21), "id");
   EDITNAME = bind(Place<TKXDBEdit>(this, this, "EDITNAME", 110, 48, 260, 21), "name");
-  EDITCITY = bind(Place<TKXDBEdit>(this, this, "EDITCITY", 110, 80, 260, 21), "city");
+  COMBOCITY = bind(Place<TKXDBComboBox>(this, this, "COMBOCITY", 110, 80, 160, 21), "city");
+  COMBOCITY->Items().SetText("Eindhoven\nLondon\nManchester\nNew York\nParis\n");
+  CHECKACTIVE = bind(Place<TKXDBCheckBox>(this, this, "CHECKACTIVE", 290, 80, 80, 21), "active");
+  CHECKACTIVE->SetCaption("Active");
   EDITEMAIL = bind(Place<TKXDBEdit>(this, this, "EDITEMAIL", 110, 112, 260, 21), "email");
   EDITSINCE = bind(Place<TKXDBEdit>(this, this, "EDITSINCE", 110, 144, 120, 21), "since");
   MEMONOTES = bind(Place<TKXDBMemo>(this, this, "MEMONOTES", 110, 176, 260, 90), "notes");

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "examples/demo/Gallery.h"
+#include "kx/controls/dbcontrols/DBListCtrls.h"
 #include "kx/controls/dbcontrols/DBStdCtrls.h"
 #include "kx/data/SQLiteDataSet.h"
 
@@ -28,7 +29,8 @@ class TGalleryDBControlsForm : public TGalleryForm {
   TDataSource* CustomersSource = nullptr;
   TKXDBLabel* LABELID = nullptr;
   TKXDBEdit* EDITNAME = nullptr;
-  TKXDBEdit* EDITCITY = nullptr;
+  TKXDBComboBox* COMBOCITY = nullptr;
+  TKXDBCheckBox* CHECKACTIVE = nullptr;
   TKXDBEdit* EDITEMAIL = nullptr;
   TKXDBEdit* EDITSINCE = nullptr;
   TKXDBMemo* MEMONOTES = nullptr;

@@ -14,12 +14,18 @@ const TEST_MS = 90000;
 const CAPTION = "Customers (data)";
 const NAME = "#EDITNAME";
 const STATUS = "#LABELSTATUS";
+const CITY = 'select[name="COMBOCITY"]';
+const ACTIVE = 'input[name="CHECKACTIVE_CHECKBOX"]';
 
 // Opens the page from the main form's gallery button that carries its caption.
 async function openCustomers(tp, url) {
   await d.firstVisit(tp, url);
   await d.clickAndLoadPage(tp, `input[type="button"][value="${CAPTION}"]`);
   await tp.page.waitForSelector(NAME);
+}
+
+async function selectedCity(page) {
+  return page.$eval(CITY, (select) => select.options[select.selectedIndex].text);
 }
 
 async function valueOf(page, selector) {
@@ -63,9 +69,15 @@ describe("the customers page on SQLite", () => {
       assert.equal(await d.textOf(tp.page, STATUS), "Customer 2 of 5");
       await d.clickAndLoadPage(tp, "#BUTTONFIRST");
 
+      assert.equal(await selectedCity(tp.page), "London");
+      assert.equal(await tp.page.isChecked(ACTIVE), true);
       await tp.page.fill(NAME, tricky);
+      await tp.page.selectOption(CITY, { label: "Paris" });
+      await tp.page.uncheck(ACTIVE);
       await d.clickAndLoadPage(tp, "#BUTTONSAVE");
       assert.equal(await valueOf(tp.page, NAME), tricky);
+      assert.equal(await selectedCity(tp.page), "Paris");
+      assert.equal(await tp.page.isChecked(ACTIVE), false);
       assert.equal(await d.textOf(tp.page, STATUS), "Customer 1 of 5");
       await tp.screenshot("saved");
 
@@ -80,7 +92,9 @@ describe("the customers page on SQLite", () => {
     await withDemo("customers: after the restart", async (tp, url) => {
       await openCustomers(tp, url);
       assert.equal(await valueOf(tp.page, NAME), tricky);
-      assert.equal(await valueOf(tp.page, "#EDITCITY"), "London");
+      assert.equal(await selectedCity(tp.page), "Paris");
+      assert.equal(await tp.page.isChecked(ACTIVE), false);
+      assert.equal(await d.textOf(tp.page, "#TEXTCITY"), "Paris");
       assert.equal(await d.textOf(tp.page, STATUS), "Customer 1 of 5");
     });
   });
