@@ -8,8 +8,9 @@ namespace kx {
 
 namespace {
 
+// Set by main before the server starts; the default is made once, whichever session asks first.
 std::string& DataFolderSetting() {
-  static std::string folder;
+  static std::string folder = gsAppPath() + "data/";
   return folder;
 }
 
@@ -33,13 +34,10 @@ const TSampleCustomer kSampleCustomers[] = {
 }  // namespace
 
 void SetDemoDataFolder(const std::string& folder) {
-  DataFolderSetting() = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  if (!folder.empty()) DataFolderSetting() = folder.back() == '/' ? folder : folder + "/";
 }
 
-const std::string& DemoDataFolder() {
-  if (DataFolderSetting().empty()) DataFolderSetting() = gsAppPath() + "data/";
-  return DataFolderSetting();
-}
+const std::string& DemoDataFolder() { return DataFolderSetting(); }
 
 std::string CustomersDatabaseFile() { return DemoDataFolder() + "customers.db"; }
 
