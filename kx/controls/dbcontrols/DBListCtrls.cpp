@@ -47,6 +47,7 @@ void TKXDBCheckBox::ValueChanged() {
   const std::string text = Checked() ? FValueChecked : FValueUnchecked;
   if (!field->IsNull() && SameText(GetFieldText(*field), text)) return;
   FBinding.Write(Editable(), *field, [&text](TField& f) { f.SetText(text); });
+  if (SameText(GetFieldText(*field), FValueChecked) == Checked()) SetDoRefreshControl(false);
 }
 
 TKXElementPtr<TKXHTMLTag> TKXDBCheckBox::RenderHTML(TKXCompContext* context) {
@@ -93,6 +94,8 @@ void TKXDBChoice<TParent>::SetValue(const std::string& value) {
   if (!field || selected == shown) return;
   const std::string text = selected < 0 ? std::string() : this->ItemValue(selected);
   FBinding.Write(this->Editable(), *field, [&text](TField& f) { f.SetText(text); });
+  // The browser shows that selection already.
+  if (FieldIndex() == selected) this->SetDoRefreshControl(false);
 }
 
 template class TKXDBChoice<TKXCustomComboBox>;

@@ -49,8 +49,10 @@ void TKXDBEdit::SetValue(const std::string& value) {
   TKXCustomEdit::SetValue(value);
   // Compared with what the edit showed, so that an unchanged date shown in its display form is not rewritten.
   TField* field = FBinding.Field();
-  if (field && ShownText(*field) != Text())
-    FBinding.Write(Editable(), *field, [this](TField& f) { f.SetText(Text()); });
+  if (!field || ShownText(*field) == Text()) return;
+  FBinding.Write(Editable(), *field, [this](TField& f) { f.SetText(Text()); });
+  // The browser shows the value already, unless the field stored it otherwise (cut to its size, a number's form).
+  if (ShownText(*field) == Text()) SetDoRefreshControl(false);
 }
 
 TKXElementPtr<TKXHTMLTag> TKXDBEdit::RenderHTML(TKXCompContext* context) {
@@ -125,8 +127,9 @@ std::string TKXDBMemo::PostedText() {
 void TKXDBMemo::SetValue(const std::string& value) {
   TKXCustomMemo::SetValue(value);
   TField* field = FBinding.Field();
-  if (field && !SameLines(GetFieldText(*field), PostedText()))
-    FBinding.Write(Editable(), *field, [this](TField& f) { f.SetAsString(PostedText()); });
+  if (!field || SameLines(GetFieldText(*field), PostedText())) return;
+  FBinding.Write(Editable(), *field, [this](TField& f) { f.SetAsString(PostedText()); });
+  if (SameLines(GetFieldText(*field), PostedText())) SetDoRefreshControl(false);
 }
 
 TKXElementPtr<TKXHTMLTag> TKXDBMemo::RenderHTML(TKXCompContext* context) {

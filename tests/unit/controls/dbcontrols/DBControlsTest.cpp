@@ -71,6 +71,33 @@ TEST(DBControls, AnUnchangedPostTouchesNothingEvenOnAReadOnlyDataSet) {
   EXPECT_EQ(People(f)->State(), dsBrowse);
 }
 
+TEST(DBControls, AWrittenPostIsResentOnlyWhenTheFieldStoredItOtherwise) {
+  TFormFixture f;
+  auto* people = f.Add<TMemDataSet>("Sized", f.Form);
+  people->AddField("code", ftString, 4);
+  people->AddField("price", ftFloat);
+  people->Open();
+  people->AddRecord({"ab", "1.5"});
+  people->Refresh();
+  auto* source = f.Add<TDataSource>("SizedSource", f.Form);
+  source->SetDataSet(people);
+  struct {
+    const char* Field;
+    const char* Posted;
+    bool Resent;
+  } cases[] = {{"code", "abcd", false}, {"price", "2.50", true}, {"price", "3", false}};
+  for (const auto& c : cases) {
+    auto* edit = f.Add<TKXDBEdit>("DBEdit1", f.Form);
+    edit->SetDataSource(source);
+    edit->SetDataField(c.Field);
+    f.Form->Render();
+    edit->SetDoRefreshControl(false);
+    edit->SetValue(c.Posted);
+    EXPECT_EQ(edit->DoRefreshControl(), c.Resent) << c.Field << " " << c.Posted;
+    edit->Free();
+  }
+}
+
 TEST(DBControls, AReadOnlyFieldRefusesQuietly) {
   TFormFixture f;
   auto* edit = BoundControl<TKXDBEdit>(f, "DBEdit1", "id");
