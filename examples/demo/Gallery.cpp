@@ -3,6 +3,8 @@
 #include "examples/demo/GalleryChoices.h"
 #include "examples/demo/GalleryDBControls.h"
 #include "examples/demo/GalleryEditorMedia.h"
+#include "examples/demo/GalleryTabs.h"
+#include "examples/demo/GalleryImagesTree.h"
 
 namespace kx {
 
@@ -12,6 +14,8 @@ std::span<const TGalleryPage> GalleryPages() {
       {nullptr, nullptr},  // keeps the array non-empty; not shown
       {"Choice controls", &OpenGalleryPage<TGalleryChoicesForm>},
       {"Editor and media", &OpenGalleryPage<TGalleryEditorMediaForm>},
+      {"Tabs, menus and links", &OpenGalleryPage<TGalleryTabsForm>},
+      {"Images, tree and timers", &OpenGalleryPage<TGalleryImagesTreeForm>},
       {"Customers (data)", &OpenGalleryPage<TGalleryDBControlsForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);

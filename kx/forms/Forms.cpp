@@ -328,6 +328,17 @@ void TKXForm::SetBounds(int left, int top, int width, int height) {
 
 IKXCacheOwner* TKXForm::CacheSession() { return WebApplication(); }
 
+bool TKXForm::SendAJAXNotification() const {
+  const IKXAJAXNotifier* notifier = Supports<IKXAJAXNotifier>(FKXAJAXNotifier.Get());
+  return notifier != nullptr && notifier->NotificationPending();
+}
+
+std::string TKXForm::GetKXAJAXNotificationJSCode() const {
+  IKXBaseHTMLComponent* notifier = Supports<IKXBaseHTMLComponent>(FKXAJAXNotifier.Get());
+  if (notifier == nullptr) return std::string();
+  return "ajaxNotify(\"" + notifier->HTMLName() + ".DoOnNotify\");";
+}
+
 std::string TKXForm::InternalUrlBase() const {
   TKXApplication* application = WebApplication();
   return application ? application->InternalUrlBase() : std::string();

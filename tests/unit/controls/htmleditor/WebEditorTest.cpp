@@ -31,7 +31,13 @@ class TfrmWebEditorTest : public ::testing::Test {
     std::filesystem::create_directories(Content + Folder);
     Form = TComponent::Create<TfrmWebEditor>(Session.Session);
   }
-  void TearDown() override { std::filesystem::remove_all(CreatedContent ? Content : Content + Folder); }
+  // Tests run side by side in several processes that share the content folder: each removes only its own folder,
+  // and the content folder only once it is empty.
+  void TearDown() override {
+    std::filesystem::remove_all(Content + Folder);
+    std::error_code notEmpty;
+    if (CreatedContent) std::filesystem::remove(Content, notEmpty);
+  }
 
   void Write(const std::string& name, const std::string& bytes) {
     std::ofstream(Content + Folder + name, std::ios::binary) << bytes;
