@@ -22,6 +22,7 @@
 #include "kx/controls/pageservices/PageServices.h"
 #include "kx/controls/progress/Progress.h"
 #include "kx/controls/tree/TreeView.h"
+#include "kx/controls/uploader/FileUploader.h"
 #include "kx/forms/FormTypes.h"
 
 namespace kx {
@@ -60,6 +61,7 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &ProgressFamily(),
       &PageServicesFamily(),
       &TreeFamily(),
+      &UploaderFamily(),
   };
   return families;
 }
