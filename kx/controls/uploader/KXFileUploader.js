@@ -318,11 +318,11 @@ kxfu.FileUploader.prototype = {
         }
       };
     }
-    xhr.onload = function () {
-      self.answered(entry, xhr.status, xhr.responseText);
-    };
-    xhr.onerror = xhr.onabort = function () {
-      self.answered(entry, 0, "");
+    /* An abort or a network failure ends with status 0. */
+    xhr.onreadystatechange = function () {
+      if (xhr.readyState === 4) {
+        self.answered(entry, xhr.status, xhr.responseText);
+      }
     };
     window.onbeforeunload = function () {
       return self.options.messages.onLeave;
