@@ -4,6 +4,7 @@
 #include "examples/demo/GalleryEditorMedia.h"
 #include "examples/demo/GalleryTabs.h"
 #include "examples/demo/GalleryImagesTree.h"
+#include "examples/demo/GalleryUploader.h"
 
 namespace kx {
 
@@ -15,6 +16,7 @@ std::span<const TGalleryPage> GalleryPages() {
       {"Editor and media", &OpenGalleryPage<TGalleryEditorMediaForm>},
       {"Tabs, menus and links", &OpenGalleryPage<TGalleryTabsForm>},
       {"Images, tree and timers", &OpenGalleryPage<TGalleryImagesTreeForm>},
+      {"File uploader", &OpenGalleryPage<TGalleryUploaderForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);
 }
