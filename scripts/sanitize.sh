@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The tests again under the sanitizers, each in a build folder of its own, built with clang:
-#   address  the unit and integration tests under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+#   address  the unit and integration tests and the recorded test under AddressSanitizer + UndefinedBehaviorSanitizer
+#            (build-asan/)
 #   thread   the tests that run threads (sessions, the host, timed threads, locks, the session stress test,
-#            runtimes on two threads) under ThreadSanitizer (build-tsan/)
+#            runtimes on two threads, the object pools) under ThreadSanitizer (build-tsan/)
 #   fuzz     every fuzz target of tests/fuzz for a few seconds from its seed corpus (scripts/fuzz.sh, build-fuzz/)
 # Any sanitizer report fails the run. Only the test programs are built: no demo program, examples or browser tests.
 #   scripts/sanitize.sh [-j N] [address] [thread] [fuzz]     (none named: all three)
@@ -25,7 +26,7 @@ done
 # The tests that start threads of their own, by GoogleTest suite.
 threaded='^(TKXSessionList|TKXExpiredSessionList|TKXSessionsTest|TKXStandAloneAppTest|TKXStandAloneServerTest|'
 threaded+='TKXStandAloneAppEndToEnd|TKXTimedThread|TKXCriticalSection|TKXSlimReaderWriter|TThreadSafeValue|'
-threaded+='SessionStress|TKXRuntime)\.'
+threaded+='SessionStress|TKXRuntime|ObjectPoolTest|SessionDataModulesTest)\.'
 # Registered in every build with tests, but they run node, the demo program or the browser: not sanitized here.
 not_sanitized='^(client_scripts|demo_program|browser_flows)$'
 
@@ -43,7 +44,7 @@ for run in "${runs[@]}"; do
       echo "== AddressSanitizer + UndefinedBehaviorSanitizer: unit and integration tests (build-asan/)"
       configure build-asan -DKX_BUILD_TESTS=ON -DKX_SANITIZE=address
       cmake --build build-asan -j "$jobs" --target kx_tests_platform kx_tests_foundation kx_tests_net \
-        kx_tests_appserver kx_tests_forms kx_tests_controls kx_tests_hosts kx_tests_integration
+        kx_tests_appserver kx_tests_forms kx_tests_controls kx_tests_hosts kx_tests_integration kx_recorded_test
       ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir build-asan --output-on-failure -j "$jobs" -E "$not_sanitized"

@@ -1,9 +1,11 @@
 #include "examples/demo/Gallery.h"
 
 #include "examples/demo/GalleryChoices.h"
+#include "examples/demo/GalleryDBControls.h"
 #include "examples/demo/GalleryEditorMedia.h"
 #include "examples/demo/GalleryTabs.h"
 #include "examples/demo/GalleryImagesTree.h"
+#include "examples/demo/GalleryRecorder.h"
 #include "examples/demo/GalleryUploader.h"
 
 namespace kx {
@@ -16,6 +18,8 @@ std::span<const TGalleryPage> GalleryPages() {
       {"Editor and media", &OpenGalleryPage<TGalleryEditorMediaForm>},
       {"Tabs, menus and links", &OpenGalleryPage<TGalleryTabsForm>},
       {"Images, tree and timers", &OpenGalleryPage<TGalleryImagesTreeForm>},
+      {"Test recorder", &OpenGalleryPage<TGalleryRecorderForm>},
+      {"Customers (data)", &OpenGalleryPage<TGalleryDBControlsForm>},
       {"File uploader", &OpenGalleryPage<TGalleryUploaderForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);

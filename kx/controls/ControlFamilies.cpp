@@ -4,6 +4,7 @@
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/checks/Checks.h"
+#include "kx/controls/dbcontrols/DBStdCtrls.h"
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/htmleditor/WebEdit.h"
 #include "kx/controls/imagelist/ImageList.h"
@@ -61,6 +62,7 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &ProgressFamily(),
       &PageServicesFamily(),
       &TreeFamily(),
+      &DBControlsFamily(),
       &UploaderFamily(),
   };
   return families;

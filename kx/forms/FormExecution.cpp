@@ -4,6 +4,7 @@
 
 #include "kx/forms/CustomControl.h"
 #include "kx/forms/Forms.h"
+#include "kx/forms/TestRecorder.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/KXMessages.h"
 #include "kx/platform/SysUtils.h"
@@ -121,6 +122,11 @@ void TKXFormExecution::Execute() {
     IKXBaseHTMLComponent* html = Supports<IKXBaseHTMLComponent>(component);
     throw Exception(Format(RSNoSubmitHandler, html ? html->HTMLName() : component->Name()));
   }
+  if (TKXTestFramework* recorder = GTestFramework()) {
+    IKXBaseHTMLComponent* html = Supports<IKXBaseHTMLComponent>(component);
+    recorder->RecordFormSubmit(std::string(mForm.ClassType().Name), html ? html->HTMLName() : component->Name(),
+                               actionParam);
+  }
   auto* control = Supports<TControl>(component);
   if (control == nullptr || control->Enabled()) {
     IKXSubmitControl* submit = Supports<IKXSubmitControl>(component);
@@ -204,6 +210,8 @@ void TKXFormExecution::ApplyPostedValues() {
         }
         if (IKXMultiInputControl* multi = Supports<IKXMultiInputControl>(component))
           multi->SetValue(target.Name, target.Value);
+        if (TKXTestFramework* recorder = GTestFramework())
+          recorder->RecordValueSet(std::string(mForm.ClassType().Name), target.Name, target.Value);
       }
       if (IKXUploadControl* upload = Supports<IKXUploadControl>(component)) upload->NotifyUploadCompleted();
     } catch (const std::exception& e) {

@@ -152,7 +152,8 @@ class TKXBaseForm : public TKXModuleDsn, public virtual IKXForm {
   // Runs DoGenerateForm / DoGenerateCallBack in the state fsRendering.
   void GenerateForm(TKXRenderStream& stream) override;
   void GenerateCallBack(IKXCallBackResponse& response) override;
-  // Submits through the test framework; there is none, so it raises EKXException "Not in test mode.".
+  // In test mode the recorder submits the control (TKXTestFramework::SubmitForm); otherwise EKXException "Not in
+  // test mode.".
   virtual void Submit(IKXSubmitControl* submitControl);
   // The component of that HTML or input name (any case); null when none.
   TComponent* LocateComponent(const std::string& name);
