@@ -15,6 +15,7 @@
 
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/css3/Css3.h"
+#include "kx/data/DataSets.h"
 #include "kx/forms/ControlInterfaces.h"
 #include "kx/forms/CustomControl.h"
 #include "kx/foundation/HttpRequest.h"
@@ -267,6 +268,22 @@ class TKXFile : public TKXCustomControl {
   TKXColor FBGColor = clNone;
   TKXColor FFrameBGColor = clNone;
   std::int32_t FButtonHeight = 0;
+};
+
+// The data-aware file field: a data source and a field name kept for stored forms, nothing of its own. The source
+// is guarded: once freed, DataSource is null.
+class TKXDBFile : public TKXFile {
+  KX_COMPONENT_CLASS(TKXDBFile, TKXFile)
+
+ public:
+  const std::string& DataField() const { return FDataField; }
+  void SetDataField(const std::string& value) { FDataField = value; }
+  TDataSource* DataSource() const { return FDataSource.Get(); }
+  void SetDataSource(TDataSource* value) { FDataSource = TComponentRef<TDataSource>(value); }
+
+ private:
+  std::string FDataField;
+  TComponentRef<TDataSource> FDataSource;
 };
 
 const TKXControlFamily& UploaderFamily();

@@ -188,5 +188,20 @@ TEST(TKXFileUploader, NamedLookUpsAndFoldersReportTheirFailures) {
   EXPECT_EQ(uploader->FileList().Count(), 0);
 }
 
+// The file fields keep their properties only; a freed data source is not left dangling.
+TEST(TKXDBFile, KeepsItsFieldAndForgetsAFreedSource) {
+  TFormFixture f;
+  auto* file = f.Add<TKXDBFile>("File1", f.Form);
+  auto* source = TComponent::Create<TDataSource>(f.Form);
+  file->SetDataField("Photo");
+  file->SetDataSource(source);
+  file->SetButtonHeight(22);
+  EXPECT_EQ(file->DataField(), "Photo");
+  EXPECT_EQ(file->DataSource(), source);
+  EXPECT_EQ(file->ButtonHeight(), 22);
+  source->Free();
+  EXPECT_EQ(file->DataSource(), nullptr);
+}
+
 }  // namespace
 }  // namespace kx
