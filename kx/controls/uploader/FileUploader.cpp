@@ -308,12 +308,13 @@ void TKXCustomFileUploader::NotifyUploadCompleted() {
   if (FFileList.Count() == 0) return;
   CheckFilesAllowed();
 
+  if (!FAutoSave && !OnAsyncUploadCompleted) return;
+  // The session's cache folder is made only when something may be saved into it.
   const std::string path = FAutoSavePath.empty() ? application->ForceUserCacheDir() : FAutoSavePath;
   if (FAutoSave) {
     SaveAll(path, FOverwriteExisting);
     return;
   }
-  if (!OnAsyncUploadCompleted) return;
   for (int i = 0; i < FFileList.Count(); ++i) {
     std::string destPath = path;
     std::string fileName = SafeUploadFileName(FFileList.Items(i)->FileName());

@@ -164,19 +164,6 @@ TEST(TKXFileUploader, AreaOptionsWriteHeightWidthAndRadius) {
   EXPECT_EQ(copy.StyleFor(nullptr), style);
 }
 
-TEST(TKXFileUploader, DefaultsOfTheLooks) {
-  TFormFixture f;
-  auto* uploader = f.Add<TKXFileUploader>("Up1", f.Form);
-  TKXFileUploaderStyle& style = uploader->Style();
-  EXPECT_EQ(style.ButtonOptions().Width(), uploader->Width() / 2);
-  EXPECT_EQ(style.ButtonOptions().BGColor(), TKXColor(128));
-  EXPECT_EQ(style.ListOptions().BGColor(), TKXColor(55295));
-  EXPECT_EQ(style.DropAreaActiveOptions().Height(), 60);
-  EXPECT_EQ(style.ListErrorOptions().Font().Color(), clWhite);
-  EXPECT_TRUE(uploader->OverwriteExisting());
-  EXPECT_EQ(uploader->MaxFileSize(), 20 * 1024 * 1024);
-}
-
 TEST(TKXFileUploader, NamedLookUpsAndFoldersReportTheirFailures) {
   TFormFixture f;
   auto* uploader = f.Add<TKXFileUploader>("Up1", f.Form);
