@@ -17,7 +17,7 @@ void TGalleryUploaderForm::BuildComponents() {
   UPLOADER1->OnAsyncUploadCompleted = [this](TObject*, std::string&, std::string& fileName, bool&, bool&) {
     const THttpFileList& files = UPLOADER1->FileList();
     for (int i = 0; i < files.Count(); ++i)
-      if (SafeUploadFileName(files.Items(i)->FileName()) == fileName)
+      if (UploadTargetName(files.Items(i)->FileName()) == fileName)
         FReceived.push_back(fileName + " (" + std::to_string(files.Items(i)->FileSize()) + " bytes)");
   };
   // Each finished upload asks for the list again.

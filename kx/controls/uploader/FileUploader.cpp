@@ -96,7 +96,7 @@ void InitPlain(TKXStyleOptions& options, TKXColor background, TKXColor font) {
 
 }  // namespace
 
-std::string SafeUploadFileName(const std::string& clientName) {
+std::string UploadTargetName(const std::string& clientName) {
   const std::size_t slash = clientName.find_last_of("/\\");
   std::string name;
   for (char c : slash == std::string::npos ? clientName : clientName.substr(slash + 1))
@@ -243,7 +243,7 @@ int TKXCustomFileUploader::SaveAll(const std::string& path, bool overwrite) {
   if (path.empty()) return 0;
   int saved = 0;
   for (int i = 0; i < FFileList.Count(); ++i)
-    if (DoSaveFile(path, SafeUploadFileName(FFileList.Items(i)->FileName()), overwrite, i)) ++saved;
+    if (DoSaveFile(path, UploadTargetName(FFileList.Items(i)->FileName()), overwrite, i)) ++saved;
   return saved;
 }
 
@@ -282,7 +282,7 @@ void TKXCustomFileUploader::CheckFilesAllowed() {
     if (!extension.empty()) allowed.push_back(extension);
   for (int i = 0; i < FFileList.Count(); ++i) {
     const THttpFile& file = *FFileList.Items(i);
-    const std::string name = SafeUploadFileName(file.FileName());
+    const std::string name = UploadTargetName(file.FileName());
     if (!allowed.empty() && std::find(allowed.begin(), allowed.end(), LowerExtension(name)) == allowed.end())
       throw Exception(ReplaceAll(ReplaceAll(FTextStrings->TypeErrorText, "{file}", name), "{extensions}",
                                  FAllowedExtensions));
@@ -317,7 +317,7 @@ void TKXCustomFileUploader::NotifyUploadCompleted() {
   }
   for (int i = 0; i < FFileList.Count(); ++i) {
     std::string destPath = path;
-    std::string fileName = SafeUploadFileName(FFileList.Items(i)->FileName());
+    std::string fileName = UploadTargetName(FFileList.Items(i)->FileName());
     bool saveFile = true;
     bool overwrite = FOverwriteExisting;
     OnAsyncUploadCompleted(this, destPath, fileName, saveFile, overwrite);

@@ -112,9 +112,10 @@ class TKXFileUploaderTextStrings : public TPersistent {
   void Assign(const TPersistent* source) override;
 };
 
-// A client file name reduced to a name inside a folder: the part after the last "/" or "\", without NUL and other
-// control characters. Raises Exception "Invalid file name" when nothing usable is left ("", ".", "..").
-std::string SafeUploadFileName(const std::string& clientName);
+// The name a received file is saved under: its client name reduced the way the host reduces it (the part after the
+// last "/" or "\", without NUL and other control characters), checked again here since a handler or another host
+// may hand any text. Raises Exception "Invalid file name" when nothing usable is left ("", ".", "..").
+std::string UploadTargetName(const std::string& clientName);
 
 class TKXCustomFileUploader : public TKXCustomControl, public virtual IKXUploadControl {
   KX_COMPONENT_CLASS(TKXCustomFileUploader, TKXCustomControl)

@@ -33,9 +33,9 @@ TEST(TKXFileUploader, ClientFileNamesBecomeNamesInsideTheFolder) {
       {"tab\there\r\n.txt", "tabhere.txt"},
       {"...hidden", "...hidden"},
   };
-  for (const auto& [client, safe] : cases) EXPECT_EQ(SafeUploadFileName(client), safe) << client;
+  for (const auto& [client, safe] : cases) EXPECT_EQ(UploadTargetName(client), safe) << client;
   for (const char* unusable : {"", ".", "..", "dir/", "a/..", "\x01\x02"})
-    EXPECT_EQ(MessageOf([&] { SafeUploadFileName(unusable); }), "Invalid file name") << unusable;
+    EXPECT_EQ(MessageOf([&] { UploadTargetName(unusable); }), "Invalid file name") << unusable;
 }
 
 TEST(TKXFileUploader, ExtensionAndAcceptListsKeepTheBareValues) {
