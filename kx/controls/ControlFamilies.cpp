@@ -23,6 +23,7 @@
 #include "kx/controls/pageservices/PageServices.h"
 #include "kx/controls/progress/Progress.h"
 #include "kx/controls/tree/TreeView.h"
+#include "kx/controls/uploader/FileUploader.h"
 #include "kx/forms/FormTypes.h"
 
 namespace kx {
@@ -62,6 +63,7 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &PageServicesFamily(),
       &TreeFamily(),
       &DBControlsFamily(),
+      &UploaderFamily(),
   };
   return families;
 }

@@ -179,7 +179,8 @@ void TKXFormExecution::ApplyPostedValues() {
     TComponent* component = mForm.LocateComponent(name);
     IKXBaseComponent* base = Supports<IKXBaseComponent>(component);
     if (base == nullptr || !base->SupportsInput()) continue;
-    if (!TakesPostedValue(component)) continue;
+    // An upload control hears of an upload it cannot take now, so that it refuses it instead of dropping it.
+    if (!TakesPostedValue(component) && !Supports<IKXUploadControl>(component)) continue;
     if (Supports<IKXMultiInputControl>(component)) {
       const std::string& line = params.Strings(i);
       if (std::find(multiLines.begin(), multiLines.end(), line) != multiLines.end()) continue;

@@ -65,7 +65,7 @@ std::string ParseStandAloneOptions(int argc, const char* const* argv, TStandAlon
       option = option.substr(0, equals);
     }
     if (option == "--help" || option == "--quiet-errors") return std::string(option) + " takes no value";
-    if (option != "--port" && option != "--bind" && option != "--session-timeout")
+    if (option != "--port" && option != "--bind" && option != "--session-timeout" && option != "--max-body")
       return "unknown option " + std::string(option);
     if (!value) {
       if (i + 1 >= argc) return std::string(option) + " needs a value";
@@ -77,6 +77,9 @@ std::string ParseStandAloneOptions(int argc, const char* const* argv, TStandAlon
     } else if (option == "--bind") {
       if (value->empty()) return "the address to bind is empty";
       options.BindAddress = std::string(*value);
+    } else if (option == "--max-body") {
+      options.MaxBodyMB = NumberIn(*value, 1, 1048576);
+      if (!options.MaxBodyMB) return "the body limit must be a number of MiB from 1 to 1048576";
     } else {
       options.SessionTimeout = NumberIn(*value, 1, 65535);
       if (!options.SessionTimeout) return "the session timeout must be a number of minutes from 1 to 65535";
@@ -87,12 +90,14 @@ std::string ParseStandAloneOptions(int argc, const char* const* argv, TStandAlon
 
 std::string StandAloneUsage(const std::string& program) {
   return "usage: " + program +
-         " [--port N] [--bind ADDR] [--session-timeout MINUTES] [--quiet-errors]\n"
+         " [--port N] [--bind ADDR] [--session-timeout MINUTES] [--max-body MB] [--quiet-errors]\n"
          "  --port N                   the port to listen on, 0 for a free one (default: Port in port.ini beside\n"
          "                             the program, else the application's)\n"
          "  --bind ADDR                the address to listen on (default: the application's, else 127.0.0.1)\n"
          "  --session-timeout MINUTES  idle minutes before a session expires, 1 to 65535 (default: the\n"
          "                             application's, 10 unless it says otherwise)\n"
+         "  --max-body MB              the largest request body in MiB, 1 to 1048576 (default: 64); larger\n"
+         "                             bodies are refused with 413\n"
          "  --quiet-errors             do not write a line to standard error for each exception that ends in an\n"
          "                             error page, an error answer or an alert\n"
          "  -h, --help                 show this text\n";
@@ -132,6 +137,10 @@ int RunStandAlone(int argc, char** argv, void (*registerClasses)()) {
   try {
     if (registerClasses) registerClasses();
     TKXStandAloneApp app;  // installs every layer, then creates the controller
+    if (options.MaxBodyMB)
+      app.OnServerOptions = [mb = std::uint64_t(*options.MaxBodyMB)](TKXStandAloneServerOptions& server) {
+        server.BodyLimit = mb * 1024 * 1024;
+      };
     app.Start();
     std::printf("Listening on %s\n", ListeningUrl(app.Controller(), app.Port()).c_str());
     std::fflush(stdout);

@@ -22,6 +22,7 @@ struct TStandAloneOptions {
   std::optional<std::string> BindAddress;  // --bind ADDR
   std::optional<std::int32_t> SessionTimeout;  // --session-timeout MINUTES, 1..65535
   bool QuietErrors = false;  // --quiet-errors: no error lines on standard error (gErrorLogProcedure)
+  std::optional<std::int32_t> MaxBodyMB;  // --max-body MB, 1..1048576: the server's BodyLimit in MiB
 };
 
 // Reads argv[1..argc-1]; each option takes its value as the next argument or after "=" ("--port=0"). Returns the

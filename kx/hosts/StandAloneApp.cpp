@@ -123,6 +123,7 @@ void TKXStandAloneApp::Start() {
   if (mServer) return;
   TKXRuntime::Required().CheckSeams();
   TKXStandAloneServerOptions options = ServerOptionsFrom(*mController);
+  if (OnServerOptions) OnServerOptions(options);
   const TKXCompressionOptions& compression = *mController->Compression();
   // Pre-compressed entries are gzip data; only what is registered now is compressed.
   if (gInternalFiles && compression.Enabled() && compression.AllowGZip() && compression.PreCompress())

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,6 +57,8 @@ class TKXStandAloneApp {
   // back into the controller's Port and logs each active server's port through gLogProcedure. Raises what the
   // server raises; nothing listens then. Starting a started component does nothing.
   void Start();
+  // Adjusts the server's options after ServerOptionsFrom, before Start uses them (the command line's body limit).
+  std::function<void(TKXStandAloneServerOptions&)> OnServerOptions;
   // Stops the server (at most its StopTimeout); the controller stays.
   void Stop();
 

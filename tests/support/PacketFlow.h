@@ -44,7 +44,9 @@ class TPacketClient {
       rest.remove_prefix(end + 1);
     }
     for (const std::string& field : body) fields.QueryFields.push_back(field);
-    fields.HasContent = !body.empty();
+    fields.Files = std::move(NextFiles);
+    NextFiles.clear();
+    fields.HasContent = !body.empty() || !fields.Files.empty();
     std::vector<char> buffer(THttpPacket::HostBufferSize);
     WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
     HttpExecute(buffer.data(), std::int32_t(buffer.size()));
@@ -61,6 +63,9 @@ class TPacketClient {
     Send("POST", "/", "", {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + Id(), "KX_TrackID_=1"});
     return Send("GET", "/$/", "", {});
   }
+
+  // The uploads of the next request (as the host stored them), then none.
+  std::vector<TRequestPacketFile> NextFiles;
 
   // Sent as the Accept-Language header of every request.
   std::string AcceptLanguage;

@@ -34,6 +34,8 @@ TEST(ParseStandAloneOptions, ReadsTheOptionsAndRefusesBadOnes) {
        false},
       {{"--session-timeout", "65536"}, "the session timeout must be a number of minutes from 1 to 65535", {}, {}, {},
        false},
+      {{"--max-body", "0"}, "the body limit must be a number of MiB from 1 to 1048576", {}, {}, {}, false},
+      {{"--max-body=1048577"}, "the body limit must be a number of MiB from 1 to 1048576", {}, {}, {}, false},
       {{"--verbose"}, "unknown option --verbose", {}, {}, {}, false},
       {{"8080"}, "unknown option 8080", {}, {}, {}, false},
       {{"--help=yes"}, "--help takes no value", {}, {}, {}, false},
@@ -52,6 +54,10 @@ TEST(ParseStandAloneOptions, ReadsTheOptionsAndRefusesBadOnes) {
     EXPECT_EQ(options.SessionTimeout, c.SessionTimeout);
     EXPECT_EQ(options.Help, c.Help);
   }
+  TStandAloneOptions options;
+  const char* argv[] = {"program", "--max-body", "256"};
+  EXPECT_EQ(ParseStandAloneOptions(3, argv, options), "");
+  EXPECT_EQ(options.MaxBodyMB, 256);
 }
 
 }  // namespace

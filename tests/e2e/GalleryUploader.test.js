@@ -1,0 +1,77 @@
+// The gallery's file uploader page in chromium: one file picked and one dropped are sent with the session's upload
+// requests, saved by the server and listed with their sizes; a file over the size limit is refused in the browser
+// and never sent.
+"use strict";
+
+const assert = require("node:assert/strict");
+const { after, before, describe, test } = require("node:test");
+const h = require("./harness");
+const d = require("./demo");
+
+const TEST_MS = 60000;
+const CAPTION = "File uploader";
+const FILES = "#LABELFILES";
+
+describe("the gallery's file uploader in chromium", () => {
+  let demo;
+  let browser;
+
+  before(async () => {
+    demo = await h.startDemo();
+    browser = await h.launchBrowser();
+  });
+
+  after(async () => {
+    await h.closeBrowser(browser);
+    if (demo) await demo.stop();
+  });
+
+  function flow(name, body) {
+    test(name, { timeout: TEST_MS }, () => h.withPage(browser, name, (tp) => body(tp)));
+  }
+
+  async function openPage(tp) {
+    await d.firstVisit(tp, demo.url);
+    const button = tp.page.locator(`input[value="${CAPTION}"]`);
+    assert.equal(await button.count(), 1, "the main form has the page's button");
+    await d.clickAndLoadPage(tp, `#${await button.getAttribute("id")}`);
+    await tp.page.waitForSelector("#UPLOADER1_button");
+    await tp.page.waitForLoadState("load");
+  }
+
+  const uploads = (tp) => tp.requests.filter((r) => r.url.includes("/upload/"));
+  const listLine = (tp, n) => tp.page.locator("#UPLOADER1_list li").nth(n);
+
+  flow("a picked and a dropped file arrive and are listed, a too large one is refused", async (tp) => {
+    await openPage(tp);
+    assert.equal(await d.textOf(tp.page, FILES), "Nothing received yet.");
+    assert.equal(await d.textOf(tp.page, "#UPLOADER1_button"), "Upload a file");
+
+    await tp.page.setInputFiles("#UPLOADER1_INPUT", { name: "picked <b>.txt", mimeType: "text/plain",
+                                                      buffer: Buffer.from("picked text") });
+    await d.waitForText(tp.page, FILES, "Received: picked <b>.txt (11 bytes);");
+    assert.ok(await listLine(tp, 0).evaluate((li) => li.className.includes("upload-success")));
+    assert.equal(await listLine(tp, 0).locator(".uploader1-upload-file").textContent(), "picked <b>.txt");
+
+    const dropped = await tp.page.evaluateHandle(() => {
+      const transfer = new DataTransfer();
+      transfer.items.add(new File(["dropped bytes!"], "dropped.png", { type: "image/png" }));
+      return transfer;
+    });
+    await tp.page.dispatchEvent("body", "dragenter", { dataTransfer: dropped });
+    assert.ok(await tp.page.locator("#UPLOADER1_drop_area").isVisible(), "the drop area shows while dragging");
+    await tp.page.dispatchEvent("#UPLOADER1_drop_area", "drop", { dataTransfer: dropped });
+    await d.waitForText(tp.page, FILES, "Received: picked <b>.txt (11 bytes); dropped.png (14 bytes);");
+    await tp.screenshot("two files received");
+
+    const sent = uploads(tp).length;
+    await tp.page.setInputFiles("#UPLOADER1_INPUT", { name: "big.txt", mimeType: "text/plain",
+                                                      buffer: Buffer.alloc(200 * 1024, 65) });
+    await tp.page.waitForSelector("#UPLOADER1_list li:nth-child(3).uploader1-upload-fail");
+    assert.equal(await listLine(tp, 2).locator(".uploader1-upload-size").textContent(),
+                 "big.txt is too large, maximum file size is 100.0 kB.");
+    assert.equal(uploads(tp).length, sent, "the refused file was not sent");
+    assert.equal(await d.textOf(tp.page, FILES), "Received: picked <b>.txt (11 bytes); dropped.png (14 bytes);");
+    await tp.screenshot("too large refused");
+  });
+});
