@@ -3,7 +3,9 @@
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/calendar/Calendar.h"
 #include "kx/controls/edits/Edits.h"
+#include "kx/controls/grids/Grids.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/controls/regions/Regions.h"
@@ -30,6 +32,8 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &RegionsFamily(),
       &AppFormFamily(),
       &ImageListFamily(),
+      &GridsFamily(),
+      &CalendarFamily(),
   };
   return families;
 }
