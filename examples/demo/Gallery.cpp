@@ -1,11 +1,14 @@
 #include "examples/demo/Gallery.h"
 
+#include "examples/demo/GalleryGrids.h"
+
 namespace kx {
 
 std::span<const TGalleryPage> GalleryPages() {
   // One line per page: {"Caption", &OpenGalleryPage<TGallery...Form>},
   static const TGalleryPage pages[] = {
       {nullptr, nullptr},  // keeps the array non-empty; not shown
+      {"Grid and calendar", &OpenGalleryPage<TGalleryGridsForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);
 }
