@@ -44,7 +44,11 @@ void TGalleryGridsForm::BuildGrid() {
   GRID1->Cell(3, 2)->SetControl(BUTTONCOPY);
   BUTTONASYNC = Place<TKXButton>(this, this, "BUTTONASYNC", 0, 0, 96, 25);
   BUTTONASYNC->SetCaption("Copy (callback)");
-  BUTTONASYNC->OnAsyncClick = [this](TObject*, TStrings&) { LABELECHO->SetCaption(EDIT1->Text()); };
+  BUTTONASYNC->OnAsyncClick = [this](TObject*, TStrings&) {
+    LABELECHO->SetCaption(EDIT1->Text());
+    GRID1->Cell(4, 1)->SetRawText(false);
+    GRID1->Cell(4, 1)->SetText(EDIT1->Text());
+  };
   GRID1->Cell(4, 2)->SetControl(BUTTONASYNC);
 
   LABELCLICK = Place<TKXLabel>(this, this, "LABELCLICK", 16, 368, 300, 21);

@@ -12,7 +12,7 @@ namespace kx {
 
 // GRID1: row 0 holds header cells, column 0 of rows 1..9 clickable cells ("Row 1" ...), whose click shows in
 // LABELCLICK; cell (2, 2) holds EDIT1, cell (3, 2) BUTTONCOPY (a submit copying EDIT1 into LABELECHO) and cell
-// (4, 2) BUTTONASYNC (the same by callback). CALENDAR1 starts in December of this year; its selected date shows
+// (4, 2) BUTTONASYNC (the same by callback, also into cell (4, 1)). CALENDAR1 starts in December of this year; its selected date shows
 // in LABELDATE; BUTTONPREV and BUTTONNEXT page it by callback, BUTTONPICK selects the 15th of its month by callback.
 class TGalleryGridsForm : public TGalleryForm {
   KX_COMPONENT_CLASS(TGalleryGridsForm, TGalleryForm)
