@@ -398,7 +398,7 @@ constexpr TKXFamilyFile kCalendarReadableFiles[] = {{"KX_JS_KXCALENDAR_DBG", "/j
 
 const TKXControlFamily& CalendarFamily() {
   static const TKXControlFamily family{
-      .Name = "calendar", .Files = kCalendarFiles, .ReadableFiles = kCalendarReadableFiles};
+      .Name = "calendar", .FormTypes = {}, .Files = kCalendarFiles, .ReadableFiles = kCalendarReadableFiles};
   return family;
 }
 

@@ -760,7 +760,8 @@ constexpr TKXFamilyFile kGridsReadableFiles[] = {{"KX_JS_KXGRID_DBG", "/js/KXGri
 }  // namespace
 
 const TKXControlFamily& GridsFamily() {
-  static const TKXControlFamily family{.Name = "grids", .Files = kGridsFiles, .ReadableFiles = kGridsReadableFiles};
+  static const TKXControlFamily family{
+      .Name = "grids", .FormTypes = {}, .Files = kGridsFiles, .ReadableFiles = kGridsReadableFiles};
   return family;
 }
 
