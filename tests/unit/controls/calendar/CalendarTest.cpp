@@ -62,7 +62,7 @@ TEST(TKXCalendar, LeapFebruaryInBothWeekStarts) {
     TKXCalendarWeekStarts starts;
     int firstColumn;  // 2024-02-01 is a Thursday
     const char* firstName;
-  } cases[] = {{wsMonday, 3, "Mon"}, {wsSunday, 4, "Sun"}, {wsThursday, 0, "Thu"}};
+  } cases[] = {{wsMonday, 3, "Mon"}, {wsSunday, 4, "Sun"}, {wsThursday, 0, "Thu"}, {wsFriday, 6, "Fri"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.firstName);
     TCalendarFixture f;
