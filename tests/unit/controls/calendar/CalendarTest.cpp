@@ -189,6 +189,16 @@ TEST(TKXCalendar, InformationLinesTodayAndNames) {
   EXPECT_EQ(today.Calendar->Cell(2 + index / 7, index % 7)->Text(), "Today<BR>" + std::to_string(day));
 }
 
+TEST(TKXCalendar, NavigationImagesTakeThePlaceOfTheCaptions) {
+  TCalendarFixture f;
+  f.Calendar->PreviousMonthImage().SetURL("http://example.com/prev.gif");
+  f.Calendar->SetStartDate(EncodeDate(2024, 2, 10));
+  const TParsedDocument page(f.Page(), true);
+  EXPECT_EQ(page.Value("(//table//table//td)[1]/a/img/@src"), "http://example.com/prev.gif");
+  EXPECT_EQ(page.Value("(//table//table//td)[1]/a"), "");
+  EXPECT_EQ(page.Value("(//table//table//td)[3]/a"), "Next");
+}
+
 TEST(TKXCalendar, TheUpdateCarriesTheSameTableAndItsStyles) {
   TCalendarFixture f;
   f.Calendar->SetStartDate(EncodeDate(2024, 2, 10));
