@@ -47,6 +47,10 @@ pc_dir="$(dirname "$(find "$prefix" -name kx.pc -print -quit)")"
 flags="$(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs kx)" || fail "pkg-config does not know kx"
 # shellcheck disable=SC2086
 quiet "${CXX:-c++}" -O1 -o "$work/hello-pc" "$root/examples/hello/Hello.cpp" $flags
+# One version: the package's is the one the installed headers (and so the running library) give.
+pc_version="$(PKG_CONFIG_PATH="$pc_dir" pkg-config --modversion kx)"
+grep -q "^#define KX_VERSION \"$pc_version\"$" "$prefix/include/kx/Version.h" ||
+  fail "pkg-config says $pc_version, include/kx/Version.h says $(grep '^#define KX_VERSION ' "$prefix/include/kx/Version.h")"
 
 # Starts a program with --port 0, checks its line and its ping answer, stops it with SIGTERM.
 check_program() {

@@ -17,9 +17,6 @@ void TMainForm::BuildComponents() {
 
   EDIT1 = Place<TKXEdit>(this, REGION1, "EDIT1", 12, 12, 240, 21);
   EDIT1->SetText("Hello, world");
-  // A callback posts only its sender's value: the edit's own change callback (it runs when the edit loses the
-  // focus, so before BUTTON2's) carries what the user typed to the server, where BUTTON2's callback reads it.
-  EDIT1->OnAsyncChange = [](TObject*, TStrings&) {};
   MEMO1 = Place<TKXMemo>(this, REGION1, "MEMO1", 12, 44, 392, 120);
   MEMO1->Lines().SetText("A memo keeps its lines across submits.\nType here, then press a button.");
   LABEL1 = Place<TKXLabel>(this, REGION1, "LABEL1", 12, 180, 392, 21);

@@ -1,5 +1,7 @@
 #include "examples/demo/Gallery.h"
 
+#include "examples/demo/GalleryChoices.h"
+#include "examples/demo/GalleryEditorMedia.h"
 #include "examples/demo/GalleryGrids.h"
 
 namespace kx {
@@ -8,6 +10,8 @@ std::span<const TGalleryPage> GalleryPages() {
   // One line per page: {"Caption", &OpenGalleryPage<TGallery...Form>},
   static const TGalleryPage pages[] = {
       {nullptr, nullptr},  // keeps the array non-empty; not shown
+      {"Choice controls", &OpenGalleryPage<TGalleryChoicesForm>},
+      {"Editor and media", &OpenGalleryPage<TGalleryEditorMediaForm>},
       {"Grid and calendar", &OpenGalleryPage<TGalleryGridsForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);

@@ -34,9 +34,6 @@ void TGalleryGridsForm::BuildGrid() {
   };
 
   EDIT1 = Place<TKXEdit>(this, this, "EDIT1", 0, 0, 120, 21);
-  // A callback posts only its sender's value: the edit's own change callback carries its text ahead of the
-  // button's click.
-  EDIT1->OnAsyncChange = [](TObject*, TStrings&) {};
   GRID1->Cell(2, 2)->SetControl(EDIT1);
   BUTTONCOPY = Place<TKXButton>(this, this, "BUTTONCOPY", 0, 0, 96, 25);
   BUTTONCOPY->SetCaption("Copy");

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -545,6 +546,19 @@ std::string TKXExceptionLogger::RunningTimeText(TDateTime start, TDateTime now) 
     if (parts[i] > 1) text += 's';
   }
   return text;
+}
+
+std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId, std::string_view method,
+                             std::string_view path) {
+  std::string line = DateTimeToStr(Now()) + " error";
+  if (!sessionId.empty()) line += " session " + std::string(sessionId);
+  if (!path.empty()) line += " " + std::string(method.empty() ? "GET" : method) + " " + std::string(path);
+  std::string message = e.what();
+  std::replace_if(message.begin(), message.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  line += ": " + ClassNameOf(typeid(e)) + ": " + message;
+  if (const TThrowRecord* record = FindThrowRecord(dynamic_cast<const void*>(&e)))
+    for (int i = 0; i < record->Depth; ++i) line += "\n    " + FrameText(i, record->Frames[i]);
+  return line;
 }
 
 }  // namespace kx

@@ -31,6 +31,9 @@ inline constexpr TKXRuntimeRef<&TKXRuntime::AppType> GAppType{};
 inline constexpr TKXRuntimeRef<&TKXRuntime::HttpExecuteHook> gHttpExecuteHook{};
 inline constexpr TKXRuntimeRef<&TKXRuntime::AppInit> gAppInit{};
 inline constexpr TKXRuntimeRef<&TKXRuntime::LogProcedure> gLogProcedure{};
+// Takes one line (ExceptionLogLine) for each exception that ends in an exception page, an error answer or an
+// alert; nullptr (the library's default) writes none. The stand-alone entry point sets it to standard error.
+inline constexpr TKXRuntimeRef<&TKXRuntime::ErrorLogProcedure> gErrorLogProcedure{};
 inline constexpr TKXRuntimeRef<&TKXRuntime::LogBytesProcedure> gLogBytesProcedure{};
 inline constexpr TKXRuntimeRef<&TKXRuntime::GetWebApplicationThreadVar> gGetWebApplicationThreadVar{};
 inline constexpr TKXRuntimeRef<&TKXRuntime::SetWebApplicationThreadVar> gSetWebApplicationThreadVar{};

@@ -109,6 +109,7 @@ class TKXRuntime : public TKXRuntimeSlots {
   THttpExecuteHook HttpExecuteHook = nullptr;
   TAppInitHook AppInit = nullptr;
   TKXLogProcedure LogProcedure = nullptr;
+  TKXLogProcedure ErrorLogProcedure = nullptr;
   TKXLogBytesProcedure LogBytesProcedure = nullptr;
   TGetWebApplicationThreadVar GetWebApplicationThreadVar = nullptr;
   TSetWebApplicationThreadVar SetWebApplicationThreadVar = nullptr;

@@ -338,7 +338,7 @@ void TKXServer::CommitReply() {
 void TKXServer::ExecuteSession(const std::string& /*urlPath*/) { throw EKXException(kNoSessionLayer); }
 
 void TKXServer::HandleException(const std::exception& e) {
-  if (gSC && gSC->DoException(nullptr, e)) return;
+  if (gSC && gSC->DoException(nullptr, e, mRequest.get())) return;
   SendException(e);
 }
 

@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "kx/appserver/Application.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
 #include "kx/foundation/HtmlUtils.h"
+#include "kx/foundation/HttpRequest.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/Streams.h"
 #include "kx/platform/IniFiles.h"
@@ -524,12 +526,35 @@ void TKXServerControllerBase::DoOnSessionTag(TKXApplication* application, const 
   if (OnSessionTag) OnSessionTag(application, tagName, params, output);
 }
 
-bool TKXServerControllerBase::DoException(TKXApplication* application, const std::exception& e) {
+bool TKXServerControllerBase::DoException(TKXApplication* application, const std::exception& e,
+                                          const THttpRequest* request) {
+  LogErrorLine(application, e, request);
   // The report describes the thread's current application, which is this one during a request.
   FExceptionLogger->LogException(nullptr, &e);
   bool handled = false;
   if (OnException) OnException(application, e, handled);
   return handled;
+}
+
+void TKXServerControllerBase::LogErrorLine(TKXApplication* application, const std::exception& e,
+                                           const THttpRequest* request) {
+  if (!gErrorLogProcedure) return;
+  try {
+    TKXReportSession session;
+    const bool described = gDescribeSession && gDescribeSession(application, session);
+    std::string method, path;
+    if (request) {
+      constexpr const char* kMethods[] = {"", "GET", "PUT", "POST", "HEAD"};
+      method = kMethods[request->HttpMethod()];
+      path = request->PathInfo();
+    } else if (described && session.Request) {
+      method = session.Request->Method;
+      path = session.Request->PathInfo;
+    }
+    gErrorLogProcedure(ExceptionLogLine(e, described ? session.SessionID : std::string(), method, path));
+  } catch (...) {
+    // Called from exception handling: the line is lost, the answer is not.
+  }
 }
 
 void TKXServerControllerBase::DoLogException(TObject* sender, const std::exception& e) {

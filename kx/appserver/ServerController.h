@@ -18,6 +18,7 @@
 #include "kx/appserver/CacheFiles.h"
 #include "kx/appserver/Compression.h"
 #include "kx/appserver/ExceptionLogger.h"
+#include "kx/Version.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/foundation/StyleTypes.h"
 #include "kx/foundation/TimedThread.h"
@@ -36,8 +37,8 @@ class TKXForm;
 class TKXServerControllerBase;
 struct TKXResyncInfo;
 
-// The framework's version text (the controller's Version).
-inline constexpr char kKXVersion[] = "1.0.0";
+// The framework's version text (the controller's Version), as the build and the package give it.
+inline constexpr char kKXVersion[] = KX_VERSION;
 
 // Kept for configuration only: Linux has no COM, so no value changes what a thread does.
 enum TComInitialization : std::uint8_t { ciNone, ciNormal, ciMultiThreaded };
@@ -516,8 +517,10 @@ class TKXServerControllerBase : public TDataModule,
   void DoOnUserTag(const std::string& tagName, const TStrings& params, std::string& output);
   void DoOnSessionTag(TKXApplication* application, const std::string& tagName, const TStrings& params,
                       std::string& output);
-  // Logs e through the exception logger, then asks OnException; returns whether it handled e.
-  bool DoException(TKXApplication* application, const std::exception& e);
+  // Writes e's line to gErrorLogProcedure (the session of application, the path of request, else of the session's
+  // request), logs e through
+  // the exception logger, then asks OnException; returns whether it handled e.
+  bool DoException(TKXApplication* application, const std::exception& e, const THttpRequest* request = nullptr);
   void DoLogException(TObject* sender, const std::exception& e);
   // An authenticator is set and restricts access.
   bool AuthActive() const;
@@ -542,6 +545,8 @@ class TKXServerControllerBase : public TDataModule,
   bool DoOnLogException(const TStrings& report) override;
 
  private:
+  // The error line of DoException; raises nothing.
+  void LogErrorLine(TKXApplication* application, const std::exception& e, const THttpRequest* request);
   void CreateCommon();
   // TemplateDir as creation leaves it: a relative folder that exists under the application folder is taken
   // from there; empty gives the application folder + "Templates/".

@@ -321,7 +321,7 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
 
 void TKXServerSession::HandleException(const std::exception& e) {
   TKXSessionHold hold = std::move(mErrorPageHold);  // released once the page is made, or making it failed
-  if (!(gSC != nullptr && gSC->DoException(mSession, e))) SendException(e);
+  if (!(gSC != nullptr && gSC->DoException(mSession, e, &Request()))) SendException(e);
 }
 
 // ---------------------------------------------------------------------------

@@ -4,11 +4,17 @@
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/calendar/Calendar.h"
+#include "kx/controls/checks/Checks.h"
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/grids/Grids.h"
+#include "kx/controls/htmleditor/WebEdit.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/labels/Labels.h"
+#include "kx/controls/lists/Lists.h"
+#include "kx/controls/media/Media.h"
+#include "kx/controls/plugins/Plugins.h"
 #include "kx/controls/regions/Regions.h"
+#include "kx/controls/timeedit/TimeEdit.h"
 #include "kx/forms/FormTypes.h"
 
 namespace kx {
@@ -32,6 +38,12 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &RegionsFamily(),
       &AppFormFamily(),
       &ImageListFamily(),
+      &ListsFamily(),
+      &ChecksFamily(),
+      &TimeEditFamily(),
+      &HTMLEditorFamily(),
+      &PluginsFamily(),
+      &MediaFamily(),
       &GridsFamily(),
       &CalendarFamily(),
   };

@@ -54,13 +54,17 @@ std::string ParseStandAloneOptions(int argc, const char* const* argv, TStandAlon
       options.Help = true;
       continue;
     }
+    if (option == "--quiet-errors") {
+      options.QuietErrors = true;
+      continue;
+    }
     std::optional<std::string_view> value;
     const std::size_t equals = option.find('=');
     if (option.starts_with("--") && equals != std::string_view::npos) {
       value = option.substr(equals + 1);
       option = option.substr(0, equals);
     }
-    if (option == "--help") return "--help takes no value";
+    if (option == "--help" || option == "--quiet-errors") return std::string(option) + " takes no value";
     if (option != "--port" && option != "--bind" && option != "--session-timeout")
       return "unknown option " + std::string(option);
     if (!value) {
@@ -83,12 +87,14 @@ std::string ParseStandAloneOptions(int argc, const char* const* argv, TStandAlon
 
 std::string StandAloneUsage(const std::string& program) {
   return "usage: " + program +
-         " [--port N] [--bind ADDR] [--session-timeout MINUTES]\n"
+         " [--port N] [--bind ADDR] [--session-timeout MINUTES] [--quiet-errors]\n"
          "  --port N                   the port to listen on, 0 for a free one (default: Port in port.ini beside\n"
          "                             the program, else the application's)\n"
          "  --bind ADDR                the address to listen on (default: the application's, else 127.0.0.1)\n"
          "  --session-timeout MINUTES  idle minutes before a session expires, 1 to 65535 (default: the\n"
          "                             application's, 10 unless it says otherwise)\n"
+         "  --quiet-errors             do not write a line to standard error for each exception that ends in an\n"
+         "                             error page, an error answer or an alert\n"
          "  -h, --help                 show this text\n";
 }
 
@@ -117,6 +123,7 @@ int RunStandAlone(int argc, char** argv, void (*registerClasses)()) {
   TKXRuntime runtime;
   TKXRuntimeSlots::TScope scope(runtime);
   if (!gLogProcedure) gLogProcedure = &LogToStandardError;
+  if (!options.QuietErrors && !gErrorLogProcedure) gErrorLogProcedure = &LogToStandardError;
   TKXCommandLineOverrides& overrides = CommandLineOverrides();
   overrides.BoundIP = options.BindAddress;
   overrides.Port = options.Port;

@@ -21,6 +21,7 @@ struct TStandAloneOptions {
   std::optional<std::int32_t> Port;  // --port N, 0..65535; 0: a free port
   std::optional<std::string> BindAddress;  // --bind ADDR
   std::optional<std::int32_t> SessionTimeout;  // --session-timeout MINUTES, 1..65535
+  bool QuietErrors = false;  // --quiet-errors: no error lines on standard error (gErrorLogProcedure)
 };
 
 // Reads argv[1..argc-1]; each option takes its value as the next argument or after "=" ("--port=0"). Returns the

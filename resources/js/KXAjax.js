@@ -4,8 +4,9 @@
  *
  * A callback is a POST to GURLBase + "callback". Its query holds "callback" (the callback's name), "KX_AjaxID"
  * (time stamp and request number) and "KX_TrackID_" (base 36); its body holds the sender's input fields when
- * the sender posts its value on asynchronous events, the parameters its caller gives, "KX_SessionID_" and,
- * when the page has one, "KX_FormID_". Callbacks go one at a time, in order, so that each carries the track id
+ * the sender posts its value on asynchronous events, the value of every other control the user changed since the
+ * page was made or a callback last posted it (so a handler reads what the page shows), the parameters its caller
+ * gives, "KX_SessionID_" and, when the page has one, "KX_FormID_". Callbacks go one at a time, in order, so that each carries the track id
  * the answer to the previous one set.
  *
  * The answer is the XML document
@@ -91,10 +92,20 @@ KX.Ajax.senderFields = function (sender) {
 
 /* The URL and body of a callback. */
 KX.Ajax.buildRequest = function (entry) {
-  var fields = [], key, formId = KX.Form.field("KX_FormID_", false);
+  var fields = [], posted = {}, changed, key, i, formId = KX.Form.field("KX_FormID_", false);
   KX.Ajax.counter += 1;
   if (entry.sender && entry.sender.submitOnAsync) {
     fields = KX.Ajax.senderFields(entry.sender);
+  }
+  for (i = 0; i < fields.length; i++) {
+    posted[fields[i][0]] = true;
+    KX.Form.lastPosted[fields[i][0]] = fields[i][1];
+  }
+  changed = KX.Form.changedValues();
+  for (i = 0; i < changed.length; i++) {
+    if (!posted[changed[i][0]]) {
+      fields.push(changed[i]);
+    }
   }
   for (key in entry.params) {
     if (entry.params.hasOwnProperty(key)) {

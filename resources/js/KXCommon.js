@@ -223,6 +223,78 @@ KX.Form.elementValues = function (name, form) {
 };
 
 /*
+ * The values the page's own elements named `name` had when the page was made (their default value, checked and
+ * selected states), as elementValues reads the current ones: { found, disabled, values }.
+ */
+KX.Form.elementDefaults = function (name, form) {
+  var result = { found: false, disabled: true, values: [] };
+  var elements = document.getElementsByName(name), i, j, el, tag, type;
+  for (i = 0; i < elements.length; i++) {
+    el = elements[i];
+    tag = el.tagName;
+    if ((tag !== "INPUT" && tag !== "SELECT" && tag !== "TEXTAREA") || el.form === form) {
+      continue;
+    }
+    type = (el.type || "").toLowerCase();
+    if (type === "file" || type === "button" || type === "submit" || type === "reset" || type === "image") {
+      continue;
+    }
+    result.found = true;
+    if (el.disabled) {
+      continue;
+    }
+    result.disabled = false;
+    if (type === "checkbox" || type === "radio") {
+      if (el.defaultChecked) {
+        result.values.push(el.value);
+      }
+    } else if (tag === "SELECT") {
+      for (j = 0; j < el.options.length; j++) {
+        if (el.options[j].defaultSelected) {
+          result.values.push(el.options[j].value);
+        }
+      }
+    } else {
+      result.values.push(el.defaultValue);
+    }
+  }
+  return result;
+};
+
+/* The value each control field had when a callback last posted it (name -> text). */
+KX.Form.lastPosted = {};
+
+/*
+ * The fields of the controls whose value the user changed since the page was made or since a callback last
+ * posted it, as [name, value] pairs, remembered as posted: a callback carries them so that its handler reads
+ * what the page shows. Fields of disabled elements are left out, as a submit leaves them out.
+ */
+KX.Form.changedValues = function () {
+  var form = KX.Form.get(), fields = [], i, input, state, value, before;
+  if (!form) {
+    return fields;
+  }
+  for (i = 0; i < form.elements.length; i++) {
+    input = form.elements[i];
+    if (!KX.Form.isValueField(input)) {
+      continue;
+    }
+    state = KX.Form.elementValues(input.name, form);
+    if (!state.found || state.disabled) {
+      continue;
+    }
+    value = state.values.join(",");
+    before = KX.Form.lastPosted.hasOwnProperty(input.name) ? KX.Form.lastPosted[input.name]
+                                                          : KX.Form.elementDefaults(input.name, form).values.join(",");
+    if (value !== before) {
+      fields.push([input.name, value]);
+      KX.Form.lastPosted[input.name] = value;
+    }
+  }
+  return fields;
+};
+
+/*
  * Copies the controls' values into the fields of "SubmitForm". Several values of one name (a multiple
  * selection) are joined with ",", as the server joins repeated fields. A field whose elements are all
  * disabled is disabled too, so it is not posted (as the browser does with a disabled control). A field

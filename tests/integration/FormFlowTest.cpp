@@ -246,7 +246,7 @@ TEST_F(FormFlowTest, NewSessionEndsOnTheMainFormPage) {
   THtmlPage page(reply.Content);
   EXPECT_TRUE(page.Errors().empty()) << page.Errors().front() << "\n" << reply.Content;
   EXPECT_EQ(page.Value("/html/head/title"), "Flow <test>");
-  EXPECT_EQ(page.Value("//meta[@name='GENERATOR']/@content"), "Kestrix v1.0.0");
+  EXPECT_EQ(page.Value("//meta[@name='GENERATOR']/@content"), std::string("Kestrix v") + KX_VERSION);
   // HTML5: none of the http-equiv lines.
   EXPECT_EQ(page.Count("//meta[@http-equiv]"), 0);
 

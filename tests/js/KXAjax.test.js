@@ -93,6 +93,34 @@ test("a sender that does not submit on async events posts no value; a check box 
   assert.equal(second.form().CHECK1_CHECKBOX, "on");
 });
 
+test("a callback carries the controls the user changed since the page was made or last posted them", () => {
+  const world = page(BODY, GLOBALS);
+  const d = world.document;
+  world.run('BUTTON1KXCL.HookDefaultHandlers("OnClick");');
+  const click = () => {
+    d.getElementById("BUTTON1").click();
+    const request = world.requests[world.requests.length - 1];
+    request.respond(200, response());
+    return request.form();
+  };
+  const untouched = click();
+  assert.equal(untouched.EDIT1, undefined, "nothing changed yet");
+
+  d.getElementById("EDIT1").value = "typed now";
+  d.getElementById("CHECK1_CHECKBOX").checked = false;
+  const changed = click();
+  assert.equal(changed.EDIT1, "typed now", "the handler reads what the page shows");
+  assert.equal(changed.CHECK1_CHECKBOX, "", "an unchecked box posts an empty value");
+
+  assert.equal(click().EDIT1, undefined, "a posted value is not sent again while it stays");
+  d.getElementById("EDIT1").value = "typed & sent";
+  assert.equal(click().EDIT1, "typed & sent", "changing back is a change");
+
+  d.getElementById("EDIT1").value = "while disabled";
+  d.getElementById("EDIT1").disabled = true;
+  assert.equal(click().EDIT1, undefined, "a disabled control posts nothing");
+});
+
 test("a hooked handler that returns false stops the hooks after it and the browser's action", () => {
   const world = page(BODY, GLOBALS);
   world.run(`var calls = [];

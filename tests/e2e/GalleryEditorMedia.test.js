@@ -1,0 +1,132 @@
+// The gallery page "Editor and media" in chromium: type into the HTML editor, make a word bold, add a list and a
+// colour, submit, and see the HTML come back as text and re-rendered in the editor; the audio control loads the
+// demo's chime; the script widget's plug-in runs; the plug-in objects render without a script error.
+"use strict";
+
+const assert = require("node:assert/strict");
+const { after, before, describe, test } = require("node:test");
+const h = require("./harness");
+const d = require("./demo");
+
+const TEST_MS = 60000;
+const CAPTION = "Editor and media";
+
+describe("the gallery page of the editor and media", () => {
+  let demo;
+  let browser;
+
+  before(async () => {
+    demo = await h.startDemo();
+    browser = await h.launchBrowser();
+  });
+
+  after(async () => {
+    await h.closeBrowser(browser);
+    if (demo) await demo.stop();
+  });
+
+  function flow(name, body) {
+    test(name, { timeout: TEST_MS }, () => h.withPage(browser, name, (tp) => body(tp)));
+  }
+
+  // The main form, then this page through its button (found by its caption).
+  async function openPage(tp) {
+    await d.firstVisit(tp, demo.url);
+    await d.clickAndLoadPage(tp, `input[type="button"][value="${CAPTION}"]`);
+    await tp.page.waitForSelector("#WEBEDIT1editorDiv");
+    await tp.page.waitForFunction(() => {
+      const frame = document.getElementById("WEBEDIT1editorDiv");
+      return frame && frame.contentDocument && frame.contentDocument.designMode === "on";
+    });
+  }
+
+  // Selects the first occurrence of word in the editor's frame.
+  async function selectWord(tp, word) {
+    await tp.page.evaluate((text) => {
+      const doc = document.getElementById("WEBEDIT1editorDiv").contentDocument;
+      const walker = doc.createTreeWalker(doc.body, NodeFilter.SHOW_TEXT);
+      for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+        const at = node.data.indexOf(text);
+        if (at < 0) continue;
+        const range = doc.createRange();
+        range.setStart(node, at);
+        range.setEnd(node, at + text.length);
+        const selection = doc.getSelection();
+        selection.removeAllRanges();
+        selection.addRange(range);
+        return;
+      }
+      throw new Error(`no "${text}" in the editor`);
+    }, word);
+  }
+
+  flow("a word made bold, a list and a colour come back after a submit and show again in the editor", async (tp) => {
+    await openPage(tp);
+    const body = tp.page.frameLocator("#WEBEDIT1editorDiv").locator("body");
+    await body.click();
+    await tp.page.keyboard.press("Control+End");
+    await tp.page.keyboard.type(" Kestrel hovers.");
+    await selectWord(tp, "Kestrel");
+    await tp.page.click("#WEBEDIT1i1");  // bold
+    await selectWord(tp, "hovers");
+    await tp.page.selectOption("#WEBEDIT1fontColorList", "red");
+    await tp.page.keyboard.press("Control+End");
+    await body.press("End");
+    await body.press("Enter");
+    await tp.page.keyboard.type("first item");
+    await tp.page.click("#WEBEDIT1i8");  // bulleted list
+    const posted = await tp.page.evaluate(() => document.getElementById("WEBEDIT1_INPUT").value);
+    assert.match(posted, /<b[^>]*>Kestrel<\/b>/, "the hidden field follows the frame");
+
+    await d.clickAndLoadPage(tp, "#BUTTONSUBMIT");
+    await tp.page.waitForSelector("#ECHO");
+    const echo = await d.textOf(tp.page, "#ECHO");
+    assert.match(echo, /<b[^>]*>Kestrel<\/b>/, "the echo shows the HTML as text");
+    assert.match(echo, /<li>first item<\/li>/);
+    assert.match(echo, /color/);
+    assert.equal(await tp.page.locator("#ECHO b").count(), 0, "the echo is text, not markup");
+
+    await tp.page.waitForFunction(() => {
+      const doc = document.getElementById("WEBEDIT1editorDiv").contentDocument;
+      return doc && doc.body && doc.body.querySelector("b") !== null;
+    });
+    const frame = tp.page.frameLocator("#WEBEDIT1editorDiv");
+    assert.equal(await frame.locator("b").first().textContent(), "Kestrel", "the editor shows the bold word again");
+    assert.equal(await frame.locator("li").first().textContent(), "first item");
+    await tp.screenshot("after submit");
+  });
+
+  flow("the audio control loads the demo's chime and can play it", async (tp) => {
+    const media = [];
+    tp.page.on("response", (response) => {
+      if (/chime\.wav/.test(response.url())) media.push(response.status());
+    });
+    await openPage(tp);
+    const ready = await tp.page.waitForFunction(() => {
+      const audio = document.getElementById("AUDIO1");
+      return audio && audio.readyState >= 1 && audio.duration > 0 ? audio.duration : false;
+    });
+    const duration = await ready.jsonValue();
+    assert.ok(duration > 0.5 && duration < 0.7, `the chime lasts 0.6 s (${duration})`);
+    const audio = await tp.page.evaluate(() => {
+      const element = document.getElementById("AUDIO1");
+      return { controls: element.controls, type: element.querySelector("source").type,
+               playable: element.canPlayType("audio/wav") !== "", error: element.error };
+    });
+    assert.deepEqual(audio, { controls: true, type: "audio/wav", playable: true, error: null });
+    assert.ok(media.length >= 1 && media.every((status) => status === 200), `the chime's answers: ${media}`);
+  });
+
+  flow("the widget's plug-in runs and the plug-in objects render without an error", async (tp) => {
+    await openPage(tp);
+    await tp.page.waitForSelector('#WIDGETLABEL[data-kx-highlight="on"]');
+    assert.match(await d.textOf(tp.page, "#LIGHT1"), /no longer run/, "the Silverlight notice");
+    assert.equal(await tp.page.locator("#OBJECT1_ToBeReWritten").count(), 0, "the ActiveX object was written out");
+    assert.equal(await tp.page.locator("#OBJECT1_div > object#OBJECT1").count(), 1);
+    assert.equal(await tp.page.locator("#FLASH1 > embed#FLASH1_EMBED").count(), 1);
+    assert.equal(await tp.page.locator("#MOVIE1 > embed#MOVIE1_EMBED").count(), 1);
+    assert.equal(await tp.page.locator("object#VIDEO1").count(), 1);
+    await tp.page.click("#BUTTONBACK");
+    await tp.page.waitForSelector(d.MAIN.edit);
+  });
+});

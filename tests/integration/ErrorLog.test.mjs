@@ -1,0 +1,92 @@
+// The operator's view of failures: a program started by RunStandAlone writes one line to standard error for each
+// exception that ends in an error page or an alert (with the session, the path, the class and the message, then
+// the stack), and none with --quiet-errors.
+//   node --test ErrorLog.test.mjs   with KX_FAILING_APP set to the program (tests/programs/FailingApp.cpp)
+import test from "node:test";
+import assert from "node:assert/strict";
+import http from "node:http";
+import { spawn } from "node:child_process";
+
+const program = process.env.KX_FAILING_APP;
+const agent = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36";
+
+// Starts the program on a free port; resolves to { port, stderr(), stop() }.
+function start(args) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(program, ["--port", "0", ...args], { stdio: ["ignore", "pipe", "pipe"] });
+    let errors = "";
+    child.stderr.on("data", (chunk) => (errors += chunk));
+    child.stdout.on("data", (chunk) => {
+      const match = /Listening on http:\/\/127\.0\.0\.1:(\d+)\//.exec(String(chunk));
+      if (match) resolve({ port: Number(match[1]), stderr: () => errors, stop: () => child.kill("SIGTERM") });
+    });
+    child.on("exit", (code) => reject(new Error(`the program ended with ${code}: ${errors}`)));
+  });
+}
+
+function request(port, cookie, method, path, body, userAgent = agent) {
+  const headers = { "User-Agent": userAgent };
+  if (cookie.value) headers.Cookie = cookie.value;
+  if (body !== undefined) headers["Content-Type"] = "application/x-www-form-urlencoded";
+  return new Promise((resolve, reject) => {
+    const req = http.request({ host: "127.0.0.1", port, method, path, headers }, (res) => {
+      let text = "";
+      res.on("data", (chunk) => (text += chunk));
+      res.on("end", () => {
+        for (const line of res.headers["set-cookie"] || []) if (line.startsWith("KX_")) cookie.value = line.split(";")[0];
+        resolve({ status: res.statusCode, body: text });
+      });
+    });
+    req.on("error", reject);
+    req.end(body);
+  });
+}
+
+// Opens a session on the main form as a browser does; its id.
+async function openSession(port, cookie) {
+  const id = /KX_SessionID_=([^&"]+)/.exec((await request(port, cookie, "GET", "/")).body)[1];
+  const fields = `KX_width=1024&KX_height=768&KX_SessionID_=${id}&KX_TrackID_=1`;
+  await request(port, cookie, "GET", `/$/StartCheck?KX_AjaxID=1&${fields}`);
+  await request(port, cookie, "POST", "/", fields);
+  await request(port, cookie, "GET", "/$/");
+  return id;
+}
+
+// Waits until standard error holds count lines that begin a report, then returns them.
+async function errorLines(app, count) {
+  const lines = () => app.stderr().split("\n").filter((line) => /^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d error /.test(line));
+  for (let i = 0; i < 100 && lines().length < count; i++) await new Promise((r) => setTimeout(r, 50));
+  return lines();
+}
+
+test("a failing click, a failing callback and a refused client each write one line", async () => {
+  const app = await start([]);
+  try {
+    const cookie = {};
+    const id = await openSession(app.port, cookie);
+    await request(app.port, cookie, "POST", "/$/", `KX_Action=BUTTON1&KX_ActionParam=&KX_SessionID_=${id}&KX_TrackID_=2`);
+    await request(app.port, cookie, "POST", "/$/callback?callback=BUTTON2.DoOnAsyncClick&KX_AjaxID=2&KX_TrackID_=3",
+                  `KX_SessionID_=${id}`);
+    await request(app.port, {}, "GET", "/", undefined, "curl/8.0");
+    const lines = await errorLines(app, 3);
+    assert.equal(lines.length, 3, app.stderr());
+    assert.match(lines[0], new RegExp(`error session ${id} POST /\\$/: EConvertError: The click handler failed on purpose\\.$`));
+    assert.match(lines[1], new RegExp(`error session ${id} POST /\\$/callback: EConvertError: The callback failed on purpose\\.$`));
+    assert.match(lines[2], / error GET \/: \w+: Unknown browser type\. User Agent string: curl\/8\.0$/);
+    // the throw's stack follows its line, indented
+    assert.match(app.stderr(), /click handler failed on purpose\.\n {4}\[0\] /);
+  } finally {
+    app.stop();
+  }
+});
+
+test("--quiet-errors writes none", async () => {
+  const app = await start(["--quiet-errors"]);
+  try {
+    await request(app.port, {}, "GET", "/", undefined, "curl/8.0");
+    await new Promise((r) => setTimeout(r, 300));
+    assert.deepEqual(await errorLines(app, 0), [], app.stderr());
+  } finally {
+    app.stop();
+  }
+});
