@@ -129,16 +129,43 @@ endif()
 set(KX_BUILT_RESOURCES "${PROJECT_BINARY_DIR}/resources")
 
 # kx_bundle_script(<output> <input>...): makes <build>/resources/<output> from the inputs (paths relative to
-# resources/) with resources/bundle.js: joined in order and minified with terser (npm, resources/node_modules).
+# resources/): joined in order and minified with terser by resources/bundle.js when node and resources/node_modules
+# are at hand (KX_MINIFY_SCRIPTS), else joined as they are by cmake/JoinScripts.cmake.
 function(kx_bundle_script output)
   set(inputs "")
   foreach(input IN LISTS ARGN)
     list(APPEND inputs "${PROJECT_SOURCE_DIR}/resources/${input}")
   endforeach()
+  kx_script_rule("${KX_BUILT_RESOURCES}/${output}" "${inputs}")
+  if(KX_MINIFY_SCRIPTS AND KX_BUILD_TESTS)
+    # The joined twin of a minified bundle, for the client-script tests of a build without node
+    # (<build>/resources-joined/, target kx_joined_scripts).
+    set(twin "${PROJECT_BINARY_DIR}/resources-joined/${output}")
+    add_custom_command(
+      OUTPUT "${twin}"
+      COMMAND "${CMAKE_COMMAND}" "-DKX_OUTPUT=${twin}" "-DKX_INPUTS=${inputs}" -P
+              "${PROJECT_SOURCE_DIR}/cmake/JoinScripts.cmake"
+      DEPENDS ${inputs} "${PROJECT_SOURCE_DIR}/cmake/JoinScripts.cmake"
+      COMMENT "Joining the script ${output}"
+      VERBATIM)
+    set_property(GLOBAL APPEND PROPERTY KX_JOINED_SCRIPTS "${twin}")
+  endif()
+endfunction()
+
+# The rule that makes output from the script files inputs (absolute paths), minified or joined.
+function(kx_script_rule output inputs)
+  if(KX_MINIFY_SCRIPTS)
+    set(command "${KX_NODE}" "${PROJECT_SOURCE_DIR}/resources/bundle.js" "${output}" ${inputs})
+    set(tool "${PROJECT_SOURCE_DIR}/resources/bundle.js")
+  else()
+    set(command "${CMAKE_COMMAND}" "-DKX_OUTPUT=${output}" "-DKX_INPUTS=${inputs}" -P
+                "${PROJECT_SOURCE_DIR}/cmake/JoinScripts.cmake")
+    set(tool "${PROJECT_SOURCE_DIR}/cmake/JoinScripts.cmake")
+  endif()
   add_custom_command(
-    OUTPUT "${KX_BUILT_RESOURCES}/${output}"
-    COMMAND "${KX_NODE}" "${PROJECT_SOURCE_DIR}/resources/bundle.js" "${KX_BUILT_RESOURCES}/${output}" ${inputs}
-    DEPENDS ${inputs} "${PROJECT_SOURCE_DIR}/resources/bundle.js"
+    OUTPUT "${output}"
+    COMMAND ${command}
+    DEPENDS ${inputs} "${tool}"
     COMMENT "Building the compressed script ${output}"
     VERBATIM)
 endfunction()
@@ -152,12 +179,7 @@ function(kx_embed_resources target)
   kx_read_resource_manifests("${manifests}" "${KX_BUILT_RESOURCES}" names paths minified)
   while(minified)
     list(POP_FRONT minified source output)
-    add_custom_command(
-      OUTPUT "${output}"
-      COMMAND "${KX_NODE}" "${PROJECT_SOURCE_DIR}/resources/bundle.js" "${output}" "${source}"
-      DEPENDS "${source}" "${PROJECT_SOURCE_DIR}/resources/bundle.js"
-      COMMENT "Building the compressed script ${output}"
-      VERBATIM)
+    kx_script_rule("${output}" "${source}")
   endwhile()
   set(output "${CMAKE_CURRENT_BINARY_DIR}/generated/${target}_resources.cpp")
   set(script "${CMAKE_CURRENT_FUNCTION_LIST_FILE}")

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Checks the installed package the way an application author uses it: installs a built tree into a fresh
-# temporary prefix, builds examples/hello against it with find_package(kx) in a fresh build folder and with
-# `pkg-config --cflags --libs kx`, then runs each program with --port 0 and checks its one "Listening on" line, the
-# ping answer ("/$/ping") and a clean stop on SIGTERM.
+# Checks the package the way an application author uses it: installs a built tree into a fresh temporary prefix,
+# builds examples/hello against it with find_package(kx) in a fresh build folder and with
+# `pkg-config --cflags --libs kx`, and builds it once more in a project that adds the kx tree with add_subdirectory
+# on a PATH without node; then runs each program with --port 0 and checks its one "Listening on" line, the ping
+# answer ("/$/ping") and a clean stop on SIGTERM.
 #   scripts/check-install.sh [-j N | --jobs N] [BUILD_DIR]    (defaults: nproc, build)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -55,6 +56,7 @@ grep -q "^#define KX_VERSION \"$pc_version\"$" "$prefix/include/kx/Version.h" ||
 # Starts a program with --port 0, checks its line and its ping answer, stops it with SIGTERM.
 check_program() {
   local program="$1" out="$work/out" err="$work/err" line port response status
+  rm -f "$out"  # a new file: the last program's line must not be read while this one starts
   "$program" --port 0 >"$out" 2>"$err" &
   pid=$!
   for _ in $(seq 1 200); do
@@ -86,4 +88,24 @@ check_program() {
 }
 check_program "$work/hello-cmake/hello"
 check_program "$work/hello-pc"
-echo "check-install: ok (find_package and pkg-config builds of examples/hello against $prefix)"
+
+# 3. add_subdirectory in an author's project, as a fresh checkout of kx is (no resources/node_modules), on a PATH of
+#    every program but node and npm.
+nonode="$work/no-node-bin"
+mkdir -p "$nonode"
+for dir in /usr/local/bin /usr/bin /bin; do
+  for tool in "$dir"/*; do
+    case "$(basename "$tool")" in node | nodejs | npm | npx | corepack) continue ;; esac
+    [ -e "$nonode/$(basename "$tool")" ] || ln -s "$tool" "$nonode/$(basename "$tool")"
+  done
+done
+mkdir -p "$work/author/kx"
+(cd "$root" && git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf -) | tar -xf - -C "$work/author/kx"
+printf '%s\n' "cmake_minimum_required(VERSION 3.25)" "project(author_app LANGUAGES CXX)" "add_subdirectory(kx)" \
+  "add_executable(hello kx/examples/hello/Hello.cpp)" "target_link_libraries(hello PRIVATE kx::kx)" \
+  >"$work/author/CMakeLists.txt"
+PATH="$nonode" quiet cmake -S "$work/author" -B "$work/author-build" -G Ninja
+grep -q "client scripts are joined, not minified" "$work/step.log" || fail "add_subdirectory without node: $(cat "$work/step.log")"
+PATH="$nonode" quiet cmake --build "$work/author-build" -j "$jobs" --target hello
+check_program "$work/author-build/hello"
+echo "check-install: ok (examples/hello built with find_package and pkg-config against $prefix, and with add_subdirectory without node)"

@@ -2,6 +2,9 @@
 
 #include "examples/demo/GalleryChoices.h"
 #include "examples/demo/GalleryEditorMedia.h"
+#include "examples/demo/GalleryTabs.h"
+#include "examples/demo/GalleryImagesTree.h"
+#include "examples/demo/GalleryRecorder.h"
 #include "examples/demo/GalleryGrids.h"
 
 namespace kx {
@@ -12,6 +15,9 @@ std::span<const TGalleryPage> GalleryPages() {
       {nullptr, nullptr},  // keeps the array non-empty; not shown
       {"Choice controls", &OpenGalleryPage<TGalleryChoicesForm>},
       {"Editor and media", &OpenGalleryPage<TGalleryEditorMediaForm>},
+      {"Tabs, menus and links", &OpenGalleryPage<TGalleryTabsForm>},
+      {"Images, tree and timers", &OpenGalleryPage<TGalleryImagesTreeForm>},
+      {"Test recorder", &OpenGalleryPage<TGalleryRecorderForm>},
       {"Grid and calendar", &OpenGalleryPage<TGalleryGridsForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);

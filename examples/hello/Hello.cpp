@@ -1,10 +1,6 @@
 // Hello world: a form with an edit, a button and a label; the button greets the name typed in the edit.
 //   hello [--port N] [--bind ADDR] [--session-timeout MINUTES]   then open the address it prints.
-#include "kx/controls/appform/AppForm.h"
-#include "kx/controls/buttons/Buttons.h"
-#include "kx/controls/edits/Edits.h"
-#include "kx/controls/labels/Labels.h"
-#include "kx/hosts/RunStandAlone.h"
+#include "kx/kx.h"
 
 using namespace kx;
 

@@ -27,6 +27,7 @@
 #include "kx/foundation/FileUtils.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
+#include "kx/foundation/RuntimeSlots.h"
 #include "kx/platform/Utf8.h"
 
 namespace kx {
@@ -47,7 +48,17 @@ constexpr std::int64_t kMaxTrailerText = 65536;
 // Names tried before creating or renaming gives up.
 constexpr int kNameAttempts = 100;
 
-std::atomic<IKXCacheController*> gController{nullptr};
+// The cache controller belongs to a runtime: a second application in the process never takes over the first's
+// cache files.
+struct TCacheControllerSlot {
+  std::atomic<IKXCacheController*> Controller{nullptr};
+};
+
+TCacheControllerSlot* CacheControllerSlot() {
+  TKXRuntimeSlots* runtime = TKXRuntimeSlots::Current();
+  return runtime ? &runtime->Slot<TCacheControllerSlot>() : nullptr;
+}
+
 // Serialises this module's changes to the cache lists: any session may add to the controller's.
 std::mutex gListLock;
 
@@ -82,7 +93,7 @@ bool IsListed(TStrings* list, const std::string& fileName) {
 }
 
 IKXCacheController* RequireController() {
-  IKXCacheController* controller = gController.load();
+  IKXCacheController* controller = TKXAppCache::Controller();
   EKXException::IfNotAssigned(controller, "Cache folder is not defined.");
   return controller;
 }
@@ -495,9 +506,14 @@ std::string TReadCacheFileStream::GetCacheFileHref(const std::string& FileName) 
 // ---------------------------------------------------------------------------
 // TKXAppCache
 
-IKXCacheController* TKXAppCache::Controller() { return gController.load(); }
+IKXCacheController* TKXAppCache::Controller() {
+  TCacheControllerSlot* slot = CacheControllerSlot();
+  return slot ? slot->Controller.load() : nullptr;
+}
 
-void TKXAppCache::SetController(IKXCacheController* controller) { gController.store(controller); }
+void TKXAppCache::SetController(IKXCacheController* controller) {
+  TKXRuntimeSlots::Required().Slot<TCacheControllerSlot>().Controller.store(controller);
+}
 
 std::string TKXAppCache::CacheDir() {
   std::string folder = RequireController()->CacheDir();
@@ -620,6 +636,21 @@ std::int32_t TKXAppCache::ClearCache(TStrings& List) {
 
 namespace {
 
+// Written into each process folder when it is made; the sweep removes nothing without it.
+constexpr char kProcessMarker[] = ".kx-process";
+
+// The calling process's PID namespace ("pid:[4026531836]"), or "" when it cannot be read.
+std::string PidNamespace() {
+  char target[64];
+  const ssize_t length = ::readlink("/proc/self/ns/pid", target, sizeof target - 1);
+  return length > 0 ? std::string(target, std::size_t(length)) : std::string();
+}
+
+// What the marker of a process folder holds: its name and the PID namespace its process id counts in.
+std::string MarkerText(std::string_view folderName, const std::string& pidNamespace) {
+  return "kx process folder " + std::string(folderName) + " " + pidNamespace + "\n";
+}
+
 // The process id of a folder named like a ProcessID, or 0 for any other name.
 pid_t ProcessOfCacheFolder(std::string_view name) {
   const std::size_t separator = name.find('_');
@@ -631,18 +662,52 @@ pid_t ProcessOfCacheFolder(std::string_view name) {
   return value <= std::uint64_t(std::numeric_limits<pid_t>::max()) ? pid_t(value) : 0;
 }
 
+bool OwnedByUs(const struct stat& status) { return status.st_uid == ::geteuid(); }
+
+// Whether the folder name (in the folder descriptor parent) is a folder this library made in this PID namespace, for
+// this user: a real folder, ours, holding our regular marker file that names it and our namespace.
+bool IsOurProcessFolder(int parent, const char* name, const std::string& pidNamespace) {
+  struct stat status {};
+  if (::fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(status.st_mode) || !OwnedByUs(status))
+    return false;
+  const int folder = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) return false;
+  const int marker = ::openat(folder, kProcessMarker, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  ::close(folder);
+  if (marker < 0) return false;
+  const std::string expected = MarkerText(name, pidNamespace);
+  std::string text(expected.size() + 1, '\0');
+  const bool regular = ::fstat(marker, &status) == 0 && S_ISREG(status.st_mode) && OwnedByUs(status);
+  const ssize_t length = regular ? ::read(marker, text.data(), text.size()) : -1;
+  ::close(marker);
+  return length == ssize_t(expected.size()) && text.compare(0, expected.size(), expected) == 0;
+}
+
 }  // namespace
 
+bool TKXAppCache::MakeProcessFolder(const std::string& folder) {
+  if (!MakeDirectory(folder, false)) return false;
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const std::string name = path.substr(path.rfind('/') + 1);
+  const int marker =
+      ::open((path + "/" + kProcessMarker).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (marker < 0) return errno == EEXIST;
+  const std::string text = MarkerText(name, PidNamespace());
+  const bool written = ::write(marker, text.data(), text.size()) == ssize_t(text.size());
+  return ::close(marker) == 0 && written;
+}
+
 int TKXAppCache::RemoveStaleCacheFolders(const std::string& parent) {
+  // A process id means nothing outside the namespace it counts in: without ours, nothing is judged dead.
+  const std::string pidNamespace = PidNamespace();
+  if (pidNamespace.empty()) return 0;
   DIR* dir = ::opendir(parent.c_str());
   if (dir == nullptr) return 0;
   std::vector<std::string> stale;
   while (const dirent* entry = ::readdir(dir)) {
     const pid_t pid = ProcessOfCacheFolder(entry->d_name);
-    struct stat status {};
-    if (pid <= 0 || ::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISDIR(status.st_mode))
-      continue;
+    if (pid <= 0 || !IsOurProcessFolder(::dirfd(dir), entry->d_name, pidNamespace)) continue;
     if (::kill(pid, 0) == -1 && errno == ESRCH) stale.emplace_back(entry->d_name);
   }
   ::closedir(dir);

@@ -162,7 +162,8 @@ class TKXAppCache {
  public:
   TKXAppCache() = delete;
 
-  // The controller whose folder and ctApp list the operations use; nullptr (the default) until one is installed.
+  // The calling thread's runtime's controller, whose folder and ctApp list the operations use; nullptr until one is
+  // installed (and while no runtime exists). SetController raises Exception while no runtime exists.
   static IKXCacheController* Controller();
   static void SetController(IKXCacheController* controller);
   // The controller's CacheDir. Raises EKXException "Cache folder is not defined." without a controller.
@@ -215,10 +216,16 @@ class TKXAppCache {
   // or did not exist; one that cannot be deleted stays for a later attempt. Returns the count of entries left.
   // Never raises for a file.
   static std::int32_t ClearCache(TStrings& List);
-  // Removes from parent the cache folders of processes that are gone: entries named like a ProcessID (10 or more
-  // lower-case base-36 digits of time, "_", the base-36 process id) that are folders, not links, and whose process
-  // does not exist (kill(pid, 0) fails with ESRCH). Nothing else is touched, a link is never followed, and a
-  // folder that cannot be removed stays. Returns the number removed; never raises.
+  // Makes a process folder (named like a ProcessID) and writes into it the marker that RemoveStaleCacheFolders
+  // looks for: the folder's name and the PID namespace of the process. True when the folder exists and carries its
+  // marker; never raises.
+  static bool MakeProcessFolder(const std::string& folder);
+  // Removes from parent the cache folders of processes that are gone, and only folders this library made: entries
+  // named like a ProcessID that are folders (not links) owned by the effective user and hold the marker of
+  // MakeProcessFolder, itself owned by that user, naming the folder and the calling process's PID namespace, and
+  // whose process does not exist (kill(pid, 0) fails with ESRCH). A folder made in another PID namespace is never
+  // judged, a link is never followed, and a folder that cannot be removed stays. Returns the number removed; never
+  // raises.
   static int RemoveStaleCacheFolders(const std::string& parent);
 };
 

@@ -139,7 +139,8 @@ TComponent* TKXCallBacks::GetOwnerForm() const {
 }
 
 void TKXCallBacks::RegisterCallBack(const std::string& name, TKXCallBackMethod method) {
-  const std::string key = QualifiedName(GetOwnerForm(), name);
+  TComponent* ownerForm = GetOwnerForm();
+  const std::string key = QualifiedName(ownerForm, name);
   int index;
   if (Find(key, index)) {
     // A std::function cannot be compared; storing the same method again changes nothing.
@@ -147,6 +148,7 @@ void TKXCallBacks::RegisterCallBack(const std::string& name, TKXCallBackMethod m
     return;
   }
   auto callback = std::make_unique<TKXCallback>(FSession, std::move(method), name);
+  if (ownerForm != nullptr && StartsText(ownerForm->Name() + ".", key)) callback->SetFormName(ownerForm->Name());
   AddObject(key, callback.get());
   callback.release();
 }
@@ -164,10 +166,16 @@ int TKXCallBacks::FindCallback(const std::string& qualified, const std::string& 
   return -1;
 }
 
+bool TKXCallBacks::MayRun(const TKXCallback& callback) const {
+  if (callback.FormName().empty()) return true;
+  const TComponent* active = FSession != nullptr ? FSession->GetActiveForm() : nullptr;
+  return active != nullptr && SameText(active->Name(), callback.FormName());
+}
+
 void TKXCallBacks::PerformCallBack(TComponent* component, const std::string& name) {
   const std::string qualified = QualifiedName(component, name);
   const int index = FindCallback(qualified, name);
-  if (index >= 0) {
+  if (index >= 0 && MayRun(*static_cast<TKXCallback*>(Objects(index)))) {
     static_cast<TKXCallback*>(Objects(index))->PerformCallBack();
     return;
   }

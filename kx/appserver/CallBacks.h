@@ -89,6 +89,9 @@ class TKXCallback : public TObject {
   TKXApplication* Session() const { return FSession; }
   const TKXCallBackMethod& CallBackFunction() const { return FCallBackFunction; }
   void SetCallBackFunction(TKXCallBackMethod method) { FCallBackFunction = std::move(method); }
+  // The name of the form whose callback this is (its key begins with it); empty for one of the whole session.
+  const std::string& FormName() const { return FFormName; }
+  void SetFormName(std::string formName) { FFormName = std::move(formName); }
 
   // Calls the method with a copy of the active form's parameters (an empty
   // list without a session or active form); afterwards, when the session's
@@ -101,6 +104,7 @@ class TKXCallback : public TObject {
   std::string FName;
   TKXApplication* FSession;
   TKXCallBackMethod FCallBackFunction;
+  std::string FFormName;
 };
 
 // A session's callbacks: lines are qualified callback names (sorted, compared
@@ -118,7 +122,9 @@ class TKXCallBacks : public TKXStringList, public IKXCallBacks {
   void RegisterCallBack(const std::string& name, TKXCallBackMethod method) override;
   // Deletes the entry QualifiedName(the active form, name) when present.
   void UnregisterCallBack(const std::string& name) override;
-  // Runs the callback that component's name refers to. An unknown name never
+  // Runs the callback that component's name refers to. A form's callback runs
+  // only while that form is the session's active one: a form behind a login or
+  // confirmation form cannot be driven. An unknown or refused name never
   // raises: the callback response gets the script
   // logMessage("Callback method not found: <name>"), the name left out unless
   // it passes ParamIsValid and escaped by ScriptStringLiteral. What the method
@@ -137,6 +143,9 @@ class TKXCallBacks : public TKXStringList, public IKXCallBacks {
   TComponent* GetOwnerForm() const;
 
  private:
+  // A form's callback only while that form is active; one of the session always.
+  bool MayRun(const TKXCallback& callback) const;
+
   TKXApplication* FSession;
 };
 

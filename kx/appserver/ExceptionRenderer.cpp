@@ -10,6 +10,7 @@
 #include "kx/appserver/ExceptionLogger.h"
 #include "kx/appserver/InternalFiles.h"
 #include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/Server.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/foundation/HtmlUtils.h"
@@ -21,6 +22,19 @@
 namespace kx {
 
 namespace {
+
+bool IsBlank(const std::string& text) { return text.find_first_not_of(" \t,") == std::string::npos; }
+
+// The client address that decides on the detail block: the one the trusted-proxy rule gives. A request that names
+// a client through forwarding headers while its peer is no trusted proxy came through a proxy nobody configured (on
+// this machine, say): its client is unknown, so it counts as remote.
+std::string DetailsClientAddress(const THttpRequest& request) {
+  const std::string& peer = request.RemoteAddr();
+  const std::string client =
+      ClientAddress(peer, request.ForwardedFor(), request.HttpClientIP(), gSC->TrustedProxies());
+  const bool forwarded = !IsBlank(request.ForwardedFor()) || !IsBlank(request.HttpClientIP());
+  return forwarded && client == peer ? std::string() : client;
+}
 
 constexpr std::string_view kDetailsDisabled = "[Error details are disabled in server configuration]";
 constexpr std::string_view kDetailsTitle = "Error details:";
@@ -142,9 +156,10 @@ std::string TKXExceptionRenderer::RenderHTML(const std::exception& e, const THtt
   std::string detailsTitle;
   std::string detailsContent;
   // A remote client gets no detail block at all (GetExceptionDetail is empty for it): the message is the content.
+  // Remote or not is judged on the client behind trusted proxies, never on the peer alone.
   if (showDetails)
     if (TKXExceptionLogger* logger = gSC->ExceptionLogger())
-      detailsContent = TextToHTMLStringLiteralEx(logger->GetExceptionDetail(&e, request->RemoteAddr()));
+      detailsContent = TextToHTMLStringLiteralEx(logger->GetExceptionDetail(&e, DetailsClientAddress(*request)));
   if (!detailsContent.empty()) detailsTitle = kDetailsTitle;
 
   const std::array<std::pair<std::string_view, std::string>, 13> values{{

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -83,6 +85,18 @@ std::int32_t ReadIniPort(const TMemIniFile& ini, const char* key, std::int32_t c
   LogConfigurationMistake(
       Format("%s: [PORTS] %s=%s is not a number; the value is ignored.", ini.FileName(), key, value));
   return current;
+}
+
+// milliseconds, made larger than any stamp given before in this process: two runtimes' controllers made in the
+// same millisecond never share (and never delete) one cache folder.
+std::uint64_t UniqueStamp(std::uint64_t milliseconds) {
+  static std::atomic<std::uint64_t> last{0};
+  std::uint64_t previous = last.load();
+  std::uint64_t stamp;
+  do {
+    stamp = std::max(milliseconds, previous + 1);
+  } while (!last.compare_exchange_weak(previous, stamp));
+  return stamp;
 }
 
 void ApplyCommandLineOverrides(TKXServerControllerBase& controller) {
@@ -253,6 +267,8 @@ TKXServerControllerBase::TKXServerControllerBase()
 }
 
 TKXServerControllerBase::~TKXServerControllerBase() {
+  // The temporary-file folder given back is this controller's runtime's, whichever thread frees it.
+  TKXRuntimeSlots::TScope scope(mRuntime);
   try {
     if (!FCacheDir.empty() && DirectoryExists(FCacheDir)) KXDelTree(FCacheDir);
   } catch (...) {
@@ -264,7 +280,7 @@ TKXServerControllerBase::~TKXServerControllerBase() {
 }
 
 void TKXServerControllerBase::InitControl() {
-  FProcessID = ToBase36(std::uint64_t(std::llround(Now() * kMSecsPerDay)), 10) + "_" +
+  FProcessID = ToBase36(UniqueStamp(std::uint64_t(std::llround(Now() * kMSecsPerDay))), 10) + "_" +
                ToBase36(std::uint64_t(::getpid()), 1);
   TDataModule::InitControl();
   FComInitialization = ciNone;
@@ -333,7 +349,7 @@ void TKXServerControllerBase::AfterConstruction() {
   if (!FCacheDir.empty()) {
     // Folders of earlier runs that ended without a clean stop (their uploads and cache files) go now.
     TKXAppCache::RemoveStaleCacheFolders(FCacheDir.substr(0, FCacheDir.size() - FProcessID.size() - 1));
-    if (!MakeDirectory(FCacheDir, false)) throw Exception(Format(kUnableToCreateCacheDir, FCacheDir));
+    if (!TKXAppCache::MakeProcessFolder(FCacheDir)) throw Exception(Format(kUnableToCreateCacheDir, FCacheDir));
     if (FLog == loFile) LogFileAppend(Format(kCacheDirCreated, FCacheDir));
   }
   TKXAppCache::SetController(this);
@@ -373,6 +389,7 @@ void TKXServerControllerBase::BeforeDestruction() {
 }
 
 void TKXServerControllerBase::Dispose() {
+  TKXRuntimeSlots::TScope scope(mRuntime);
   StopSessionTimeoutThread();
   if (mCacheFiles) TKXAppCache::ClearCache(*mCacheFiles);
   if (TKXAppCache::Controller() == this) TKXAppCache::SetController(nullptr);
@@ -423,7 +440,7 @@ void TKXServerControllerBase::SetCacheDir(const std::string& value) {
   }
   const std::string processFolder = FProcessID + "/";
   if (!EndsText(processFolder, folder)) folder += processFolder;
-  if (!MakeDirectory(folder, false)) throw Exception(Format(kUnableToCreateCacheDir, folder));
+  if (!TKXAppCache::MakeProcessFolder(folder)) throw Exception(Format(kUnableToCreateCacheDir, folder));
   FCacheDir = folder;
 }
 

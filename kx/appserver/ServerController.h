@@ -461,7 +461,8 @@ class TKXServerControllerBase : public TDataModule,
   // Upper-case hexadecimal of the creation time in whole seconds of the platform time stamp (days counted from
   // 0001-01-01 as day 1).
   const std::string& StartUID() const { return mStartUID; }
-  // Base 36 of the creation time in milliseconds (at least 10 digits), "_" and the process id in base 36.
+  // Base 36 of the creation time in milliseconds (at least 10 digits; later than any this process gave before, so
+  // two controllers never share one), "_" and the process id in base 36.
   const std::string& ProcessID() const { return FProcessID; }
   bool GUIActive() const { return FGUIActive; }
   void MakeGUIActive() { FGUIActive = true; }

@@ -64,20 +64,40 @@ std::string TKXSessionList::NewSessionID() const {
 // TKXExpiredSessionList
 
 void TKXExpiredSessionList::Add(const std::string& id, const std::string& runParams) {
-  mItems.emplace(id, TExpiredSession{runParams, gSessionClock()});
+  if (mItems.count(KeyOf(id)) != 0) return;
+  if (Count() >= MaxCount) Erase(mItems.find(*mOrder.front()));
+  // Longer run parameters are not worth their memory: the session restarts without them.
+  const std::string_view kept = runParams.size() <= MaxRunParams ? std::string_view(runParams) : std::string_view();
+  auto item = mItems.emplace(id, TExpiredSession{std::pmr::string(kept, &mMemory), gSessionClock(), {}}).first;
+  item->second.mOrder = mOrder.insert(mOrder.end(), &item->first);
 }
 
 std::string TKXExpiredSessionList::GetRunParams(const std::string& id) const {
-  auto found = mItems.find(id);
-  return found == mItems.end() ? std::string() : found->second.mRunParams;
+  auto found = mItems.find(KeyOf(id));
+  return found == mItems.end() ? std::string() : std::string(found->second.mRunParams);
 }
 
-void TKXExpiredSessionList::RemoveSession(const std::string& id) { mItems.erase(id); }
+void TKXExpiredSessionList::RemoveSession(const std::string& id) {
+  auto found = mItems.find(KeyOf(id));
+  if (found != mItems.end()) Erase(found);
+}
 
 void TKXExpiredSessionList::RemoveOldSessions() {
   if (Count() < InitialCapacity) return;
   const auto limit = gSessionClock() - std::chrono::minutes(CleanAfterMinutes);
-  std::erase_if(mItems, [&](const auto& item) { return item.second.mExpiredAt < limit; });
+  // Oldest first: the first entry young enough ends the pruning.
+  while (!mOrder.empty()) {
+    auto oldest = mItems.find(*mOrder.front());
+    if (oldest->second.mExpiredAt >= limit) break;
+    Erase(oldest);
+  }
+}
+
+void TKXExpiredSessionList::Erase(TItems::iterator item) {
+  mOrder.erase(item->second.mOrder);
+  mItems.erase(item);
+  // An empty list gives its pool back.
+  if (mItems.empty()) mMemory.release();
 }
 
 // ---------------------------------------------------------------------------

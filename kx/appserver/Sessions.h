@@ -13,8 +13,11 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <map>
+#include <memory_resource>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "kx/appserver/Application.h"
@@ -59,18 +62,28 @@ class TKXSessionList {
 KX_DECLARE_KX_EXCEPTION(ESessionLimitReached, EKXException);
 
 // The ids of expired sessions with their run parameters (raw text), so that a
-// request for an expired session can restart it with them.
+// request for an expired session can restart it with them. Bounded: at most
+// MaxCount entries (the oldest go first) and run parameters up to
+// MaxRunParams bytes (longer ones are not kept). Its memory comes from a pool
+// of its own: entries made while sessions are freed would otherwise sit
+// scattered in the pages those sessions leave, and keep every one of them.
 class TKXExpiredSessionList {
  public:
-  // The list is pruned only once it holds this many entries.
+  // The list is pruned of old entries only once it holds this many.
   static constexpr std::int32_t InitialCapacity = 100;
   // Entries older than this many minutes are pruned.
   static constexpr std::int32_t CleanAfterMinutes = 240;
+  static constexpr std::int32_t MaxCount = 1000;
+  static constexpr std::size_t MaxRunParams = 1024;
 
-  // Only when the id is not listed yet.
+  TKXExpiredSessionList() = default;
+  TKXExpiredSessionList(const TKXExpiredSessionList&) = delete;
+  TKXExpiredSessionList& operator=(const TKXExpiredSessionList&) = delete;
+
+  // Only when the id is not listed yet; the oldest entry goes when MaxCount are listed.
   void Add(const std::string& id, const std::string& runParams);
-  bool Contains(const std::string& id) const { return mItems.count(id) != 0; }
-  // Empty for an unknown id.
+  bool Contains(const std::string& id) const { return mItems.count(KeyOf(id)) != 0; }
+  // Empty for an unknown id, and for one whose run parameters were too long to keep.
   std::string GetRunParams(const std::string& id) const;
   void RemoveSession(const std::string& id);
   // With InitialCapacity entries or more: deletes those made more than
@@ -79,11 +92,19 @@ class TKXExpiredSessionList {
   int Count() const { return int(mItems.size()); }
 
  private:
+  using TOrder = std::pmr::list<const std::pmr::string*>;  // the keys of mItems, oldest first
   struct TExpiredSession {
-    std::string mRunParams;
+    std::pmr::string mRunParams;
     std::chrono::steady_clock::time_point mExpiredAt;
+    TOrder::iterator mOrder;
   };
-  std::map<std::string, TExpiredSession> mItems;
+  using TItems = std::pmr::map<std::pmr::string, TExpiredSession, std::less<>>;
+  static std::string_view KeyOf(const std::string& id) { return id; }
+  void Erase(TItems::iterator item);
+
+  std::pmr::unsynchronized_pool_resource mMemory;  // first made, last freed
+  TItems mItems{&mMemory};
+  TOrder mOrder{&mMemory};
 };
 
 using TKXSessionEvent = std::function<void(TKXApplication* session)>;

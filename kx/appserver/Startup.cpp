@@ -10,6 +10,7 @@
 #include "kx/appserver/MimeTypes.h"
 #include "kx/appserver/Runtime.h"
 #include "kx/appserver/ServerSession.h"
+#include "kx/appserver/SessionDataModules.h"
 #include "kx/appserver/SessionLog.h"
 #include "kx/foundation/Browsers.h"
 
@@ -24,6 +25,8 @@ void Startup() {
     setenv("TZ", ":/etc/localtime", 0);
   });
   TKXRuntime& runtime = TKXRuntime::Required();
+  // Data modules made by a request are listed by its session (once per process: the platform's routines are global).
+  InstallFormListManager();
   if (runtime.InternalFiles == nullptr) {
     CreateInternalFiles();
     RegisterBrowsers();

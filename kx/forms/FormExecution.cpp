@@ -4,6 +4,7 @@
 
 #include "kx/forms/CustomControl.h"
 #include "kx/forms/Forms.h"
+#include "kx/forms/TestRecorder.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/KXMessages.h"
 #include "kx/platform/SysUtils.h"
@@ -25,12 +26,21 @@ void RemoveAll(TStrings& params, const std::string& name) {
   for (int index = params.IndexOfName(name); index >= 0; index = params.IndexOfName(name)) params.Delete(index);
 }
 
-// Whether a control takes posted values: an invisible or disabled control
-// posts nothing from a browser, so a value posted for it is forged.
-bool TakesPostedValue(TComponent* component) {
+bool IsShownAndEnabled(TComponent* component) {
   if (IKXBaseControl* control = Supports<IKXBaseControl>(component); control != nullptr && !control->Visible())
     return false;
   if (auto* control = Supports<TControl>(component); control != nullptr && !control->Enabled()) return false;
+  return true;
+}
+
+// Whether a control takes posted values: a control that is not shown or not enabled on the page (itself, or a
+// container it lies in, up to the form) posts nothing from a browser, so a value posted for it is forged.
+bool TakesPostedValue(TComponent* component) {
+  if (!IsShownAndEnabled(component)) return false;
+  auto* control = Supports<TControl>(component);
+  for (TWinControl* parent = control ? control->Parent() : nullptr; parent != nullptr && !Supports<IKXForm>(parent);
+       parent = parent->Parent())
+    if (!IsShownAndEnabled(parent)) return false;
   return true;
 }
 
@@ -111,6 +121,11 @@ void TKXFormExecution::Execute() {
   if (base == nullptr || !base->SupportsSubmit()) {
     IKXBaseHTMLComponent* html = Supports<IKXBaseHTMLComponent>(component);
     throw Exception(Format(RSNoSubmitHandler, html ? html->HTMLName() : component->Name()));
+  }
+  if (TKXTestFramework* recorder = GTestFramework()) {
+    IKXBaseHTMLComponent* html = Supports<IKXBaseHTMLComponent>(component);
+    recorder->RecordFormSubmit(std::string(mForm.ClassType().Name), html ? html->HTMLName() : component->Name(),
+                               actionParam);
   }
   auto* control = Supports<TControl>(component);
   if (control == nullptr || control->Enabled()) {
@@ -194,6 +209,8 @@ void TKXFormExecution::ApplyPostedValues() {
         }
         if (IKXMultiInputControl* multi = Supports<IKXMultiInputControl>(component))
           multi->SetValue(target.Name, target.Value);
+        if (TKXTestFramework* recorder = GTestFramework())
+          recorder->RecordValueSet(std::string(mForm.ClassType().Name), target.Name, target.Value);
       }
       if (IKXUploadControl* upload = Supports<IKXUploadControl>(component)) upload->NotifyUploadCompleted();
     } catch (const std::exception& e) {

@@ -7,6 +7,7 @@
 #include "kx/appserver/ServerController.h"
 #include "kx/forms/FormExecution.h"
 #include "kx/forms/PageGeneration.h"
+#include "kx/forms/TestRecorder.h"
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
@@ -170,8 +171,7 @@ void TKXBaseForm::DoExecuteForm() {
 }
 
 void TKXBaseForm::Submit(IKXSubmitControl* submitControl) {
-  (void)submitControl;
-  throw EKXException("Not in test mode.");
+  TestFramework().SubmitForm(*this, submitControl);
 }
 
 TComponent* TKXBaseForm::LocateComponent(const std::string& name) {
@@ -327,6 +327,17 @@ void TKXForm::SetBounds(int left, int top, int width, int height) {
 }
 
 IKXCacheOwner* TKXForm::CacheSession() { return WebApplication(); }
+
+bool TKXForm::SendAJAXNotification() const {
+  const IKXAJAXNotifier* notifier = Supports<IKXAJAXNotifier>(FKXAJAXNotifier.Get());
+  return notifier != nullptr && notifier->NotificationPending();
+}
+
+std::string TKXForm::GetKXAJAXNotificationJSCode() const {
+  IKXBaseHTMLComponent* notifier = Supports<IKXBaseHTMLComponent>(FKXAJAXNotifier.Get());
+  if (notifier == nullptr) return std::string();
+  return "ajaxNotify(\"" + notifier->HTMLName() + ".DoOnNotify\");";
+}
 
 std::string TKXForm::InternalUrlBase() const {
   TKXApplication* application = WebApplication();

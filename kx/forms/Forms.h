@@ -63,6 +63,16 @@ class IKXProgressIndicator {
   ~IKXProgressIndicator() = default;
 };
 
+// What a form asks of its AJAX notifier: whether a notification is pending (the browser then calls the notifier's
+// "DoOnNotify" callback once more after the current callback).
+class IKXAJAXNotifier {
+ public:
+  virtual bool NotificationPending() const = 0;
+
+ protected:
+  ~IKXAJAXNotifier() = default;
+};
+
 // The design surface of forms; only its size defaults matter on the server.
 class TKXModuleDsn : public TKXContainer {
   KX_COMPONENT_CLASS(TKXModuleDsn, TKXContainer)
@@ -142,7 +152,8 @@ class TKXBaseForm : public TKXModuleDsn, public virtual IKXForm {
   // Runs DoGenerateForm / DoGenerateCallBack in the state fsRendering.
   void GenerateForm(TKXRenderStream& stream) override;
   void GenerateCallBack(IKXCallBackResponse& response) override;
-  // Submits through the test framework; there is none, so it raises EKXException "Not in test mode.".
+  // In test mode the recorder submits the control (TKXTestFramework::SubmitForm); otherwise EKXException "Not in
+  // test mode.".
   virtual void Submit(IKXSubmitControl* submitControl);
   // The component of that HTML or input name (any case); null when none.
   TComponent* LocateComponent(const std::string& name);
@@ -310,6 +321,14 @@ class TKXForm : public TKXBaseHTMLForm,
   // callback is under way; null when none or once it has been freed.
   TComponent* ProgressIndicator() const { return FProgressIndicator.Get(); }
   void SetProgressIndicator(TComponent* value) { FProgressIndicator = value; }
+  // The component (implementing IKXAJAXNotifier) whose pending notification the next callback answer carries;
+  // null when none or once it has been freed.
+  TComponent* KXAJAXNotifier() const { return FKXAJAXNotifier.Get(); }
+  void SetKXAJAXNotifier(TComponent* value) { FKXAJAXNotifier = value; }
+  // The notifier's pending flag; false without one.
+  bool SendAJAXNotification() const override;
+  // "ajaxNotify(\"NAME.DoOnNotify\");" for the notifier's HTML name; empty without one.
+  std::string GetKXAJAXNotificationJSCode() const override;
   // Called with the form when the default action is posted (Enter in a field).
   TNotifyEvent OnDefaultAction;
 
@@ -420,6 +439,7 @@ class TKXForm : public TKXBaseHTMLForm,
   bool FRenderKeepAlive = false;
   std::vector<const TComponent*> FRealTabOrderList;
   TComponentRef<TComponent> FProgressIndicator;
+  TComponentRef<TComponent> FKXAJAXNotifier;
   bool FDoResizePrediction = true;
   bool FDoRefreshControl = false;
   std::unique_ptr<TKXPageContext40> FPageContext;

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "kx/foundation/AppInfo.h"
+#include "kx/foundation/RuntimeSlots.h"
 #include "kx/platform/Utf8.h"
 
 namespace kx {
@@ -295,8 +296,19 @@ std::int64_t TStreamHelper::FindString(std::string_view text, std::int64_t start
 
 namespace {
 
-std::mutex gTempPathLock;
-std::string gTempPath;
+// The folder of temporary files belongs to a runtime: the uploads and spilled bodies of one application never land
+// in another's folder. A process without a runtime keeps one of its own.
+struct TTempPathState {
+  std::mutex Lock;
+  std::string Path;
+};
+
+TTempPathState gProcessTempPath;
+
+TTempPathState& TempPathState() {
+  TKXRuntimeSlots* runtime = TKXRuntimeSlots::Current();
+  return runtime ? runtime->Slot<TTempPathState>() : gProcessTempPath;
+}
 
 }  // namespace
 
@@ -326,13 +338,15 @@ TTempFileStream::~TTempFileStream() {
 }
 
 std::string TTempFileStream::GetTempPath() {
-  std::lock_guard<std::mutex> lock(gTempPathLock);
-  return gTempPath;
+  TTempPathState& state = TempPathState();
+  std::lock_guard<std::mutex> lock(state.Lock);
+  return state.Path;
 }
 
 void TTempFileStream::SetTempPath(const std::string& path) {
-  std::lock_guard<std::mutex> lock(gTempPathLock);
-  gTempPath = path;
+  TTempPathState& state = TempPathState();
+  std::lock_guard<std::mutex> lock(state.Lock);
+  state.Path = path;
 }
 
 // ---------------------------------------------------------------------------

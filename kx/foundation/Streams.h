@@ -119,8 +119,8 @@ class TTempFileStream : public TFileStream {
   bool DeleteFile() const { return mDeleteFile; }
   void SetDeleteFile(bool deleteFile) { mDeleteFile = deleteFile; }
 
-  // The folder for temporary files, shared by all threads; empty until the
-  // application server sets it.
+  // The folder for temporary files of the calling thread's runtime (of the
+  // process when there is none); empty until the application server sets it.
   static std::string GetTempPath();
   static void SetTempPath(const std::string& path);
 

@@ -36,6 +36,18 @@ std::string FieldText(const THostRequestHeader& header, std::string_view name) {
   return it == header.end() ? std::string() : std::string(it->value());
 }
 
+// Every line of a field joined with ", ", as one list (RFC 9110 5.3): a proxy appends its own line of a list field
+// after the client's.
+std::string JoinedFieldText(const THostRequestHeader& header, std::string_view name) {
+  std::string joined;
+  auto [line, end] = header.equal_range(boost::beast::string_view(name.data(), name.size()));
+  for (; line != end; ++line) {
+    if (!joined.empty()) joined += ", ";
+    joined.append(line->value().data(), line->value().size());
+  }
+  return joined;
+}
+
 // The media type of a Content-Type value, without parameters.
 std::string_view MediaType(std::string_view contentType) { return TrimBlanks(contentType.substr(0, contentType.find(';'))); }
 
@@ -200,7 +212,7 @@ TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const
   f.ServerPort = hostPort != 0 ? hostPort : connection.LocalPort;
   f.Method = std::string(header.method_string());
   f.IfModifiedSince = FieldText(header, http::field::if_modified_since);
-  f.ForwardedFor = FieldText(header, "X-Forwarded-For");
+  f.ForwardedFor = JoinedFieldText(header, "X-Forwarded-For");
   f.HttpClientIP = FieldText(header, "Client-IP");
   f.AuthorizationHeader = f.Authorization;
   ParseBasicCredentials(f.Authorization, f.AuthUser, f.AuthPass);

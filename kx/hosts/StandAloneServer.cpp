@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -220,12 +221,16 @@ class THttpSession : public TSessionBase {
   void DoRead() {
     mBusy = false;
     if (mCore->Stopping) return Me().DoClose();
+    // The buffer holds a header block and one read beyond it, never more.
+    mBuffer.max_size(mCore->Options.HeaderLimit + kReadSize);
     mHeaderParser.emplace();
     mHeaderParser->header_limit(mCore->Options.HeaderLimit);
     mHeaderParser->body_limit(mCore->Options.BodyLimit);
     Expire();
-    http::async_read_header(Stream(), mBuffer, *mHeaderParser,
-                            [self = Self()](beast::error_code ec, std::size_t) { self->OnReadHeader(ec); });
+    http::async_read_header(Stream(), mBuffer, *mHeaderParser, [self = Self()](beast::error_code ec, std::size_t n) {
+      self->mHeaderBytes = n;
+      self->OnReadHeader(ec);
+    });
   }
 
   void OnReadHeader(beast::error_code ec) {
@@ -233,8 +238,8 @@ class THttpSession : public TSessionBase {
     if (ec) return RejectOrClose(ec, "read");
     mBusy = true;
     const auto& req = mHeaderParser->get();
-    if (std::size_t(std::distance(req.begin(), req.end())) > mCore->Options.MaxHeaderLines)
-      return Reject(431, "Too many header lines.");
+    mHeaderLines = FieldCount(req);
+    if (mHeaderLines > mCore->Options.MaxHeaderLines) return Reject(431, "Too many header lines.");
     if (req.find(http::field::host) == req.end()) return Reject(400, "The Host header is missing.");
     if (req.count(http::field::host) > 1) return Reject(400, "The Host header is repeated.");
     // Beast reads a body only when the last coding is "chunked"; any other
@@ -262,15 +267,10 @@ class THttpSession : public TSessionBase {
   void ReadBody() {
     if (mHeaderParser->is_done()) return Handle();
     bool spool = mHeaderParser->chunked() || *mHeaderParser->content_length() > mCore->Options.MemoryBodyLimit;
-    Expire();
-    auto onRead = [self = Self()](beast::error_code ec, std::size_t) {
-      if (ec) return self->RejectOrClose(ec, "read");
-      self->Handle();
-    };
     if (!spool) {
       mStringParser.emplace(std::move(*mHeaderParser));
       mStringParser->body_limit(mCore->Options.BodyLimit);
-      return http::async_read(Stream(), mBuffer, *mStringParser, std::move(onRead));
+      return ReadBodySome(*mStringParser);
     }
     std::string fileName;
     int fd = CreateSpoolFile(mCore->TempFolder, fileName);
@@ -286,7 +286,45 @@ class THttpSession : public TSessionBase {
     file.native_handle(fd);
     beast::error_code ec;
     mFileParser->get().body().reset(std::move(file), ec);
-    http::async_read(Stream(), mBuffer, *mFileParser, std::move(onRead));
+    if (mFileParser->chunked()) {
+      // A chunk line and the trailer block must fit in the buffer; the trailers share the header block's limit.
+      mBuffer.max_size(std::max(TrailerRoom(), mBuffer.size()));
+      mFileParser->on_chunk_header(mOnChunkHeader);
+    }
+    ReadBodySome(*mFileParser);
+  }
+
+  // Reads the body piece by piece: silence times out, a body that keeps arriving does not.
+  template <class Parser>
+  void ReadBodySome(Parser& parser) {
+    Expire();
+    http::async_read_some(Stream(), mBuffer, parser, [self = Self(), &parser](beast::error_code ec, std::size_t) {
+      if (ec) return self->RejectOrClose(ec, "read");
+      if (!parser.is_done()) return self->ReadBodySome(parser);
+      self->Handle();
+    });
+  }
+
+  // Room for trailer fields: what the header block left of HeaderLimit, at least a chunk line's worth, and below
+  // the 64 KiB that Beast's field container takes for one field (more raises out of the parser).
+  std::size_t TrailerRoom() const {
+    const std::size_t limit = mCore->Options.HeaderLimit;
+    const std::size_t left = limit > mHeaderBytes ? limit - mHeaderBytes : 0;
+    return std::clamp<std::size_t>(left, kMaxChunkExtensions, kMaxFieldBlock);
+  }
+
+  static std::size_t FieldCount(const http::fields& fields) {
+    return std::size_t(std::distance(fields.begin(), fields.end()));
+  }
+
+  // Trailer fields are counted against MaxHeaderLines, then dropped: the parser adds them to the header's, where
+  // they could stand for a header the checks above never saw (a second Host, a forwarded-for line).
+  bool TakeTrailers(http::fields& fields) {
+    if (FieldCount(fields) > mCore->Options.MaxHeaderLines) return false;
+    auto trailer = fields.begin();
+    std::advance(trailer, std::min(mHeaderLines, FieldCount(fields)));
+    while (trailer != fields.end()) trailer = fields.erase(trailer);
+    return true;
   }
 
   void Handle() {
@@ -298,6 +336,10 @@ class THttpSession : public TSessionBase {
       mBody.emplace();
       mBody->Memory() = std::move(mStringParser->get().body());
     } else if (mFileParser) {
+      if (!TakeTrailers(mFileParser->get().base())) {
+        ReleaseRequest();
+        return Reject(431, "Too many header and trailer lines.");
+      }
       header = &mFileParser->get().base();
       keepAlive = mFileParser->keep_alive();
       mFileParser->get().body().close();
@@ -315,11 +357,15 @@ class THttpSession : public TSessionBase {
     context.Compression = mCore->Options.Compression;
     if (!mPacket) mPacket = std::make_unique<char[]>(std::size_t(THttpPacket::HostBufferSize));
     THostResponse response = ExecuteRequest(*mCore, *header, *mBody, mConnection, context, mPacket.get());
+    ReleaseRequest();
+    std::visit([this](auto& res) { this->Send(std::move(res)); }, response);
+  }
+
+  void ReleaseRequest() {
     mHeaderParser.reset();
     mStringParser.reset();
     mFileParser.reset();
     mBody.reset();  // deletes a spool file
-    std::visit([this](auto& res) { this->Send(std::move(res)); }, response);
   }
 
   // A request the host refuses: answered, then the connection is closed.
@@ -333,6 +379,8 @@ class THttpSession : public TSessionBase {
   void RejectOrClose(beast::error_code ec, const char* what) {
     if (ec == http::error::header_limit) return Reject(431, "The request header is too large.");
     if (ec == http::error::body_limit) return Reject(413, "The request body is too large.");
+    // Only a chunk line or the trailer block can outgrow the buffer (DoRead, ReadBody).
+    if (ec == http::error::buffer_overflow) return Reject(431, "A chunk line or the trailer block is too large.");
     if (ec.category() == http::make_error_code(http::error::bad_method).category() &&
         ec != http::error::partial_message && ec != http::error::end_of_stream)
       return Reject(400, "Bad Request");
@@ -375,9 +423,22 @@ class THttpSession : public TSessionBase {
     DoRead();
   }
 
+  // Bytes Beast reads at once.
+  static constexpr std::size_t kReadSize = 65536;
+  // Chunk extensions carry nothing we use; a few KiB of them is plenty.
+  static constexpr std::size_t kMaxChunkExtensions = 4096;
+  static constexpr std::size_t kMaxFieldBlock = 65000;
+
   TCore* mCore;  // outlives every session: ~TCore destroys the io_context that holds them
   THostConnection mConnection;
   beast::flat_buffer mBuffer;
+  std::size_t mHeaderBytes = 0;  // of the request being read
+  std::size_t mHeaderLines = 0;
+  // The parser keeps a reference to it.
+  std::function<void(std::uint64_t, beast::string_view, beast::error_code&)> mOnChunkHeader =
+      [](std::uint64_t, beast::string_view extensions, beast::error_code& ec) {
+        if (extensions.size() > kMaxChunkExtensions) ec = http::error::bad_chunk_extension;
+      };
   bool mBusy = false;
   bool mClose = false;
   std::int64_t mBytes = 0;
@@ -408,7 +469,10 @@ class TPlainSession : public THttpSession<TPlainSession>, public std::enable_sha
     mBusy = false;
     beast::error_code ec;
     mStream.socket().shutdown(tcp::socket::shutdown_send, ec);
-    if (!ec && !mCore->Stopping) Drain(0);  // while stopping, the socket closes with the session
+    if (ec || mCore->Stopping) return;  // while stopping, the socket closes with the session
+    // One deadline for the whole drain: a client sending a byte now and then does not keep the slot.
+    mStream.expires_after(std::chrono::seconds(std::clamp(mCore->Options.IdleTimeout, 1, 5)));
+    Drain(0);
   }
 
  private:
@@ -416,7 +480,6 @@ class TPlainSession : public THttpSession<TPlainSession>, public std::enable_sha
 
   void Drain(std::size_t total) {
     if (total > kMaxDrain) return;
-    mStream.expires_after(std::chrono::seconds(std::clamp(mCore->Options.IdleTimeout, 1, 5)));
     mStream.async_read_some(net::buffer(mDrain), [self = shared_from_this(), total](beast::error_code ec, std::size_t n) {
       if (!ec) self->Drain(total + n);
     });
@@ -495,6 +558,10 @@ class TListener : public std::enable_shared_from_this<TListener> {
   void DoAccept() {
     if (!mAcceptor.is_open() || mCore->Stopping) return;
     if (!mCore->TakeSlot(shared_from_this())) return;
+    if (beast::error_code ec = CheckSpareDescriptors(mAcceptor.native_handle())) {
+      mCore->ReleaseSlot();
+      return RetryLater(ec);
+    }
     mAcceptor.async_accept(net::make_strand(mCore->Ioc), [self = shared_from_this()](beast::error_code ec,
                                                                                          tcp::socket socket) {
       self->OnAccept(ec, std::move(socket));
@@ -507,18 +574,7 @@ class TListener : public std::enable_shared_from_this<TListener> {
   void OnAccept(beast::error_code ec, tcp::socket socket) {
     if (ec || mCore->Stopping) mCore->ReleaseSlot();  // no session takes the slot over
     if (ec == net::error::operation_aborted || !mAcceptor.is_open()) return;
-    if (ec) {
-      if (!IsResourceShortage(ec))
-        mCore->Log("accept on " + mName + ": " + ec.message());
-      else if (!mShortage)
-        mCore->Log("accept on " + mName + ": " + ec.message() + "; retrying every " +
-                   std::to_string(kRetryDelay.count()) + " ms");
-      mShortage = mShortage || IsResourceShortage(ec);
-      mRetry.expires_after(kRetryDelay);
-      return mRetry.async_wait([self = shared_from_this()](beast::error_code cancelled) {
-        if (!cancelled) self->DoAccept();
-      });
-    }
+    if (ec) return RetryLater(ec);
     if (mShortage) {
       mShortage = false;
       mCore->Log("accept on " + mName + ": accepting again");
@@ -541,6 +597,35 @@ class TListener : public std::enable_shared_from_this<TListener> {
       }
     }
     DoAccept();
+  }
+
+  void RetryLater(const beast::error_code& ec) {
+    if (!IsResourceShortage(ec))
+      mCore->Log("accept on " + mName + ": " + ec.message());
+    else if (!mShortage)
+      mCore->Log("accept on " + mName + ": " + ec.message() + "; retrying every " +
+                 std::to_string(kRetryDelay.count()) + " ms");
+    mShortage = mShortage || IsResourceShortage(ec);
+    mRetry.expires_after(kRetryDelay);
+    mRetry.async_wait([self = shared_from_this()](beast::error_code cancelled) {
+      if (!cancelled) self->DoAccept();
+    });
+  }
+
+  // Connections never take the process's last descriptors: kSpareDescriptors stay after an accept for the rest of
+  // the process (a request's spool or cache file, a log line's file, a sanitizer runtime's probe). Probed by
+  // duplicating fd; EMFILE (or ENFILE) when they are not there.
+  static constexpr int kSpareDescriptors = 2;
+  static beast::error_code CheckSpareDescriptors(int fd) {
+    int copies[kSpareDescriptors + 1];
+    int made = 0, error = 0;
+    for (; made <= kSpareDescriptors; ++made)
+      if ((copies[made] = ::fcntl(fd, F_DUPFD_CLOEXEC, 0)) < 0) {
+        error = errno;
+        break;
+      }
+    for (int i = 0; i < made; ++i) ::close(copies[i]);
+    return error != 0 ? beast::error_code(error, boost::system::system_category()) : beast::error_code();
   }
 
   TCore* mCore;  // as for sessions

@@ -34,9 +34,11 @@ struct TKXStandAloneServerOptions {
   THostNonSSLRequest NonSSLRequest = THostNonSSLRequest::Accept;
   THostCompression Compression;
 
-  // Bytes of the request line and header block together; beyond: 431.
+  // Bytes of the request line and header block together; beyond: 431. The trailer block of a chunked body gets
+  // what the header block left (at least 4 KiB, at most 65000 bytes), and a chunk line at most that too; chunk
+  // extensions beyond 4 KiB: 400. Trailer fields count against MaxHeaderLines and are not passed on.
   std::uint32_t HeaderLimit = 65536;
-  // Header lines per request; beyond: 431.
+  // Header lines per request, trailer lines included; beyond: 431.
   std::uint32_t MaxHeaderLines = 1024;
   // Bytes of a request body; beyond: 413.
   std::uint64_t BodyLimit = 64 * 1024 * 1024;
@@ -62,8 +64,9 @@ struct TKXStandAloneServerOptions {
 // waits at most StopTimeout seconds. Requests go to gHttpExecuteHook; without
 // one they get 500 with a text saying so. Log lines go to gLogProcedure and
 // the bytes sent to gLogBytesProcedure, when set. When accepting fails for want
-// of descriptors or memory, the listener retries every 100 ms and logs one line
-// when the failures start and one when accepting works again.
+// of descriptors or memory, or would leave the process fewer than two spare
+// descriptors, the listener retries every 100 ms and logs one line when the
+// failures start and one when accepting works again.
 class TKXStandAloneServer {
  public:
   explicit TKXStandAloneServer(TKXStandAloneServerOptions options);

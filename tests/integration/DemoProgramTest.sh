@@ -32,6 +32,9 @@ set -e
 grep -q '^usage: kx_demo .*--port N' "$work/out" || fail "--help printed no usage on standard output: $(cat "$work/out")"
 [ ! -s "$work/err" ] || fail "--help wrote to standard error"
 
+# A new file: the background program truncates the old one only once it runs, so the wait below could read the
+# usage line of --help from it.
+rm -f "$work/out"
 "$demo" --port 0 >"$work/out" 2>"$work/err" &
 pid=$!
 for _ in $(seq 1 200); do

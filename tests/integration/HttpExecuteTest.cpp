@@ -209,6 +209,18 @@ TEST_F(HttpExecuteTest, FileNameWithHashIs404) {
   EXPECT_EQ(reply.Content, NotFoundPage());
 }
 
+// Issue 31, fault 10: a backslash ("%5C") in the path gave a 500 exception page.
+TEST_F(HttpExecuteTest, BackslashInThePathIs404) {
+  WriteFile(mContent + "sub/page.txt", "page");
+  for (const char* path : {"/sub\\page.txt", "/a\\b", "/\\", "/$/js\\KXBase.js", "/$\\js/KXBase.js"}) {
+    SCOPED_TRACE(path);
+    TReplyPacket reply = Get(path);
+    EXPECT_EQ(reply.Code, 404);
+    EXPECT_EQ(reply.Content, NotFoundPage());
+  }
+  EXPECT_TRUE(mEvents.empty());
+}
+
 TEST_F(HttpExecuteTest, PathsNeverReachFilesOutsideTheContentFolder) {
   WriteFile(gTestAppFolder + "secret.txt", "top secret");
   WriteFile(mContent + "sub/page.txt", "page");
@@ -235,12 +247,12 @@ TEST_F(HttpExecuteTest, PathsNeverReachFilesOutsideTheContentFolder) {
     EXPECT_NE(reply.DataType, rtCacheFile);
     EXPECT_EQ(reply.Content.find("top secret"), std::string::npos);
   }
-  // A backslash is refused before any file is looked at.
+  // A backslash is refused before any file is looked at: not found (issue 31, fault 10: it was a 500 page).
   for (const char* path : {"/sub\\page.txt", "/sub/..\\..\\secret.txt"}) {
     SCOPED_TRACE(path);
     TReplyPacket reply = Get(path);
-    EXPECT_EQ(reply.Code, 500);
-    EXPECT_NE(reply.Content.find(TextToHTMLStringLiteralEx("Invalid characters in URL.")), std::string::npos);
+    EXPECT_EQ(reply.Code, 404);
+    EXPECT_EQ(reply.Content, NotFoundPage());
   }
 }
 
@@ -454,14 +466,16 @@ TEST_F(HttpExecuteTest, DispatchEventsRunAroundTheUrl) {
   SC().OnAfterDispatch = [&](THttpRequest&, THttpReply&) { mEvents.push_back("after"); };
   SC().OnExecuteRequest = [&](const std::string& path, THttpRequest&, bool&, THttpReply&) {
     mEvents.push_back("execute " + path);
+    if (path == "/fail") throw Exception("Invalid characters in URL.");
   };
   EXPECT_EQ(Get("/$/ping").Content, "Pong");
   EXPECT_EQ(mEvents, (std::vector<std::string>{"before", "execute /$/ping", "after"}));
 
   // OnAfterDispatch runs when the URL fails, before the exception is handled.
   mEvents.clear();
-  EXPECT_EQ(Get("/a\\b").Code, 500);
-  EXPECT_EQ(mEvents, (std::vector<std::string>{"before", "after", "exception Invalid characters in URL."}));
+  EXPECT_EQ(Get("/fail").Code, 500);
+  EXPECT_EQ(mEvents,
+            (std::vector<std::string>{"before", "execute /fail", "after", "exception Invalid characters in URL."}));
 }
 
 TEST_F(HttpExecuteTest, ExceptionInOnExecuteRequestBecomesAnEscaped500Page) {

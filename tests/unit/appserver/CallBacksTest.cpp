@@ -465,6 +465,44 @@ TEST_F(TKXCallBacksSessionTest, OutsideCreationTheActiveFormOwnsNewNames) {
   EXPECT_EQ(CallBacks().Count(), 0);
 }
 
+// Issue 31, fault 5: a callback qualified with a live form that was not active ran that form's handler, so a form
+// behind a login or confirmation form could be driven.
+TEST_F(TKXCallBacksSessionTest, AFormsCallbacksRunOnlyWhileItIsActive) {
+  std::vector<std::string> ran;
+  auto record = [&ran](std::string what) { return [&ran, what](TStrings&) { ran.push_back(what); }; };
+  mSession->RegisterCallBack("Ping", record("Ping"));  // no form: the session's own
+  TFakeForm* main = NewSessionForm("Main", fsExecuting);
+  mSession->SetActiveForm(main);
+  mSession->RegisterCallBack("BUTTON2.DoOnAsyncClick", record("Main.BUTTON2"));
+  TFakeForm* login = NewSessionForm("Login", fsExecuting);
+  mSession->SetActiveForm(login);
+  mSession->RegisterCallBack("Go", record("Login.Go"));
+  const struct {
+    TFakeForm* Active;
+    const char* Name;
+    const char* Ran;  // "" when refused
+  } cases[] = {
+      {login, "Main.BUTTON2.DoOnAsyncClick", ""},
+      {login, "main.button2.doonasyncclick", ""},
+      {login, "Ping", "Ping"},
+      {login, "Go", "Login.Go"},
+      {login, "Login.Go", "Login.Go"},
+      {main, "Main.BUTTON2.DoOnAsyncClick", "Main.BUTTON2"},
+      {main, "BUTTON2.DoOnAsyncClick", "Main.BUTTON2"},
+      {main, "Login.Go", ""},
+      {main, "Ping", "Ping"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Active->Name()) + " active, " + c.Name);
+    mSession->SetActiveForm(c.Active);
+    ran.clear();
+    Response().Initialize();
+    mSession->PerformCallBack(c.Active, c.Name);
+    EXPECT_EQ(ran, std::string(c.Ran).empty() ? std::vector<std::string>{} : std::vector<std::string>{c.Ran});
+    EXPECT_EQ(Scripts().size(), std::string(c.Ran).empty() ? 1u : 0u);
+  }
+}
+
 // F10: the name used to be put into the script string unescaped.
 TEST_F(TKXCallBacksSessionTest, UnknownNameIsReportedSafely) {
   const struct {

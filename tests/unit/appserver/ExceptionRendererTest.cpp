@@ -40,9 +40,12 @@ class TRendererTestController : public TKXServerControllerBase {
 };
 
 std::unique_ptr<THttpRequest> MakeRequest(const std::string& remoteAddr, const std::string& host = "example.com",
-                                          const std::string& scriptName = "") {
+                                          const std::string& scriptName = "", const std::string& forwardedFor = "",
+                                          const std::string& clientIP = "") {
   TRequestPacketFields fields;
   fields.RemoteAddr = remoteAddr;
+  fields.ForwardedFor = forwardedFor;
+  fields.HttpClientIP = clientIP;
   fields.Host = host;
   fields.ScriptName = scriptName;
   fields.Method = "GET";
@@ -251,6 +254,32 @@ TEST_F(TKXExceptionRendererTest, DetailsOnlyForLoopbackPeer) {
   const std::vector<std::string> localPage = Probe(Exception("x"), local.get());
   EXPECT_EQ(localPage[fDetailsTitle], "Error details:");
   EXPECT_NE(localPage[fDetailsContent].find(appInfo), std::string::npos);
+}
+
+// Issue 31, fault 6: details depended on the TCP peer alone, so behind a reverse proxy on the same machine every
+// visitor got them. They go to the client the trusted-proxy rule gives; no proxy is trusted here.
+TEST_F(TKXExceptionRendererTest, DetailsFollowTheClientBehindTheProxies) {
+  WriteTemplate("ERROR", kProbe);
+  const struct {
+    const char* Peer;
+    const char* ForwardedFor;
+    const char* ClientIP;
+    bool Details;
+  } cases[] = {
+      {"127.0.0.1", "", "", true},
+      {"::1", " , ", "", true},
+      {"127.0.0.1", "203.0.113.9", "", false},
+      {"127.0.0.1", "127.0.0.1", "", false},  // who wrote it is unknown
+      {"::1", "", "203.0.113.9", false},
+      {"198.51.100.7", "127.0.0.1", "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Peer) + " for " + c.ForwardedFor + "/" + c.ClientIP);
+    auto request = MakeRequest(c.Peer, "example.com", "", c.ForwardedFor, c.ClientIP);
+    const std::vector<std::string> page = Probe(Exception("x"), request.get());
+    EXPECT_EQ(page[fDetailsTitle] == "Error details:", c.Details);
+    EXPECT_EQ(page[fDetailsContent].empty(), !c.Details);
+  }
 }
 
 TEST(TKXExceptionRendererClass, InstalledIntoTheServer) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "kx/appserver/CacheFiles.h"
+#include "kx/appserver/Startup.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/Streams.h"
@@ -65,6 +67,19 @@ class TKXServerControllerBaseTest : public ::testing::Test {
   IKXSessionStore* mStartupStore = nullptr;
 
   void WritePortIni(const std::string& text) { std::ofstream(gTestAppFolder + "port.ini") << text; }
+};
+
+std::string FolderOf(const std::string& fileName) { return fileName.substr(0, fileName.rfind('/') + 1); }
+
+// A session object that owns cache files.
+class TCacheTestSession final : public IKXCacheOwner {
+ public:
+  IKXCacheOwner* CacheSession() override { return this; }
+  bool IsCacheForm() const override { return false; }
+  TStrings& CacheFiles() override { return mFiles; }
+  std::string InternalUrlBase() const override { return "/app/$/"; }
+
+  TStringList mFiles;
 };
 
 // A store whose sessions are numbers; records what is done with them.
@@ -180,27 +195,50 @@ TEST_F(TKXServerControllerBaseTest, CreationRemovesTheCacheFoldersOfDeadProcesse
   const std::string dead = ToBase36(std::uint64_t(child), 1), stamp = "0lk3j4k2l1";
   const std::string parent = gTestAppFolder + "cache/", elsewhere = gTestAppFolder + "elsewhere/";
   fs::create_directories(elsewhere + "inside");
+  char ownNamespace[64] = {};
+  ASSERT_GT(readlink("/proc/self/ns/pid", ownNamespace, sizeof ownNamespace - 1), 0);
   const struct {
     std::string Name;
-    char Kind;  // 'd' folder holding a file, 'f' file, 'l' link to elsewhere
+    // 'm' folder made as a process folder (marked), holding a file; 'd' plain folder holding a file; 'f' file;
+    // 'l' link to elsewhere; 'n' marked by a process of another PID namespace; 'c' holding the marker of another
+    // folder (copied)
+    char Kind;
     bool Removed;
   } cases[] = {
-      {stamp + "_" + dead, 'd', true},
-      {"0123456789abc_" + dead, 'd', true},
-      {stamp + "_" + ToBase36(std::uint64_t(getpid()), 1), 'd', false},  // alive
-      {stamp + "_1", 'd', false},                                         // alive, though not ours (EPERM)
+      {stamp + "_" + dead, 'm', true},
+      {"0123456789abc_" + dead, 'm', true},
+      {stamp + "_" + ToBase36(std::uint64_t(getpid()), 1), 'm', false},  // alive
+      {stamp + "_1", 'm', false},                                         // alive, though not ours (EPERM)
       {stamp + "_" + dead + "x", 'l', false},
       {stamp + "_" + dead + "y", 'f', false},
-      {"012345678_" + dead, 'd', false},  // a stamp too short
-      {"0LK3J4K2L1_" + dead, 'd', false},
-      {stamp + "-" + dead, 'd', false},
+      {"012345678_" + dead, 'm', false},  // a stamp too short
+      {"0LK3J4K2L1_" + dead, 'm', false},
+      {stamp + "-" + dead, 'm', false},
+      {stamp + "_" + dead + ".old", 'm', false},
+      {stamp + "_zzzzzzzzzzzzzzzzzzzz", 'm', false},  // beyond any process id
       {stamp + "_", 'd', false},
-      {stamp + "_" + dead + ".old", 'd', false},
-      {stamp + "_zzzzzzzzzzzzzzzzzzzz", 'd', false},  // beyond any process id
+      // Issue 31, fault 1: only folders this library made go, never across PID namespaces.
+      {"1" + stamp + "_" + dead, 'd', false},  // the right shape, but no marker
+      {"screenshots_2024", 'd', false},
+      {"mysqlbackup_old", 'd', false},
+      {"2" + stamp + "_" + dead, 'n', false},
+      {"3" + stamp + "_" + dead, 'c', false},
   };
   for (const auto& c : cases) {
-    if (c.Kind == 'd') fs::create_directories(parent + c.Name + "/sub");
-    if (c.Kind == 'd') std::ofstream(parent + c.Name + "/sub/BRM1.tmp") << "x";
+    const std::string folder = parent + c.Name + "/";
+    if (c.Kind == 'm') {
+      ASSERT_TRUE(TKXAppCache::MakeProcessFolder(folder));
+    }
+    if (c.Kind == 'd' || c.Kind == 'n' || c.Kind == 'c') fs::create_directories(folder);
+    if (c.Kind == 'n')
+      std::ofstream(folder + ".kx-process") << "kx process folder " << c.Name << " pid:[1]\n";
+    if (c.Kind == 'c')
+      std::ofstream(folder + ".kx-process") << "kx process folder " << stamp << "_" << dead << " " << ownNamespace
+                                            << "\n";
+    if (c.Kind != 'f' && c.Kind != 'l') {
+      fs::create_directories(folder + "sub");
+      std::ofstream(folder + "sub/BRM1.tmp") << "x";
+    }
     if (c.Kind == 'f') std::ofstream(parent + c.Name) << "x";
     if (c.Kind == 'l') fs::create_directory_symlink(elsewhere, parent + c.Name);
   }
@@ -212,6 +250,54 @@ TEST_F(TKXServerControllerBaseTest, CreationRemovesTheCacheFoldersOfDeadProcesse
   }
   EXPECT_TRUE(fs::exists(elsewhere + "inside"));
   EXPECT_TRUE(fs::is_directory(sc->CacheDir()));
+}
+
+// Issue 31, fault 1: the folder a controller works in carries the marker that lets a later run tell it from a folder
+// it never made.
+TEST_F(TKXServerControllerBaseTest, TheCacheFolderIsMarkedAsAProcessFolder) {
+  TController sc = CreateController();
+  std::ifstream marker(sc->CacheDir() + ".kx-process");
+  std::string line;
+  ASSERT_TRUE(std::getline(marker, line));
+  EXPECT_EQ(line.rfind("kx process folder " + sc->ProcessID() + " pid:[", 0), 0u) << line;
+}
+
+// Issue 30: the cache-file controller and the temporary-file folder were process-wide, so a second runtime took over
+// the first's cache files (which failed once it was freed) and the first's uploads went to the second's folder.
+TEST_F(TKXServerControllerBaseTest, TwoRuntimesKeepTheirCacheFilesAndTemporaryFilesApart) {
+  TController first = CreateController();
+  const std::string firstFolder = first->CacheDir();
+  std::string secondFolder;
+  auto newCacheFile = [](IKXCacheOwner& owner) {
+    std::unique_ptr<TCacheStream> stream;
+    std::string href;
+    TKXAppCache::NewSessionCacheStream(&owner, "text/plain", stream, href);
+    return stream->FileName();
+  };
+  auto newTempFile = [] { return TTempFileStream(true, "BRM").FileName(); };
+  TCacheTestSession firstSession, secondSession;
+  {
+    auto secondRuntime = std::make_unique<TKXRuntime>();
+    TKXRuntimeSlots::TScope scope(*secondRuntime);
+    Startup();
+    {
+      TController second = CreateController();
+      secondFolder = second->CacheDir();
+      ASSERT_NE(secondFolder, firstFolder);
+      EXPECT_EQ(FolderOf(newCacheFile(secondSession)), secondFolder);
+      EXPECT_EQ(FolderOf(newTempFile()), secondFolder);
+      {
+        TKXRuntimeSlots::TScope back(first->Runtime());
+        EXPECT_EQ(FolderOf(newCacheFile(firstSession)), firstFolder);
+        EXPECT_EQ(FolderOf(newTempFile()), firstFolder);
+      }
+    }
+  }
+  // The second runtime is gone; the first serves on from its own folder.
+  EXPECT_EQ(FolderOf(newCacheFile(firstSession)), firstFolder);
+  EXPECT_EQ(FolderOf(newTempFile()), firstFolder);
+  EXPECT_EQ(TTempFileStream::GetTempPath(), firstFolder);
+  TKXAppCache::ClearCache(firstSession.mFiles);
 }
 
 TEST_F(TKXServerControllerBaseTest, ProcessIdTellsProcessesApart) {

@@ -309,6 +309,52 @@ TEST(TKXExpiredSessionList, PrunesOldEntriesOnlyFromHundredEntriesOn) {
   gSessionClock = &std::chrono::steady_clock::now;
 }
 
+// Issue 31, fault 4: the expired list kept every id with its whole start parameters for 240 minutes, without a cap
+// (six 20 MB start posts held 354 MiB after expiry).
+TEST(TKXExpiredSessionList, IsCappedByCountAndKeepsOnlyShortRunParameters) {
+  gFakeNowMs = 0;
+  gSessionClock = &FakeNow;
+  TKXExpiredSessionList list;
+  const std::string longest(TKXExpiredSessionList::MaxRunParams, 'p');
+  const struct {
+    const char* Id;
+    std::string RunParams;
+    std::string Kept;
+  } cases[] = {
+      {"empty", "", ""},
+      {"short", "?a=1", "?a=1"},
+      {"longest kept", longest, longest},
+      {"one byte too long", longest + "p", ""},
+      {"20 MB", std::string(20 << 20, 'x'), ""},
+  };
+  for (const auto& c : cases) list.Add(c.Id, c.RunParams);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Id);
+    EXPECT_TRUE(list.Contains(c.Id));  // still told apart from an unknown id
+    EXPECT_EQ(list.GetRunParams(c.Id), c.Kept);
+  }
+  // The oldest go first once the cap is reached; a removed id leaves room.
+  list.RemoveSession("short");
+  for (int i = 0; i < TKXExpiredSessionList::MaxCount; ++i) {
+    ++gFakeNowMs;
+    list.Add("flood" + std::to_string(i), "?f=" + std::to_string(i));
+  }
+  EXPECT_EQ(list.Count(), TKXExpiredSessionList::MaxCount);
+  for (const auto& c : cases) EXPECT_FALSE(list.Contains(c.Id)) << c.Id;
+  EXPECT_EQ(list.GetRunParams("flood0"), "?f=0");
+  list.Add("one more", "?m=1");
+  EXPECT_FALSE(list.Contains("flood0"));
+  EXPECT_EQ(list.GetRunParams("one more"), "?m=1");
+  EXPECT_EQ(list.Count(), TKXExpiredSessionList::MaxCount);
+  // Pruning by age still goes from the oldest.
+  gFakeNowMs += std::chrono::milliseconds(std::chrono::minutes(241)).count();
+  list.Add("young", "?y=1");
+  list.RemoveOldSessions();
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_TRUE(list.Contains("young"));
+  gSessionClock = &std::chrono::steady_clock::now;
+}
+
 TEST(TKXSessionList, FindsByExactIdAndNewIdsAreNotLive) {
   TKXSessionList list;
   auto* marker = reinterpret_cast<TKXApplication*>(0x10);

@@ -17,6 +17,7 @@ using test::AddControl;
 using test::TFlowButton;
 using test::TFlowEdit;
 using test::TFlowLabel;
+using test::TFlowPanel;
 
 std::vector<std::string> gEvents;
 
@@ -205,6 +206,33 @@ TEST_F(TKXFormExecutionTest, InvisibleDisabledAndNonEditableControlsKeepTheirVal
     EXPECT_EQ(edit->Text(), "");
   }
   EXPECT_EQ(mForm->Clicks, 3);
+}
+
+// Issue 31, fault 11: only the control's own flags were read, so a control inside a hidden or disabled container
+// took a forged value.
+TEST_F(TKXFormExecutionTest, ControlsInAHiddenOrDisabledContainerKeepTheirValue) {
+  struct TCase {
+    const char* Name;
+    void (*Set)(TFlowPanel& outer, TFlowPanel& inner);
+    const char* Taken;
+  };
+  const TCase cases[] = {
+      {"shown and enabled", [](TFlowPanel&, TFlowPanel&) {}, "posted"},
+      {"container hidden", [](TFlowPanel&, TFlowPanel& inner) { inner.SetVisible(false); }, ""},
+      {"container disabled", [](TFlowPanel&, TFlowPanel& inner) { inner.SetEnabled(false); }, ""},
+      {"outer container hidden", [](TFlowPanel& outer, TFlowPanel&) { outer.SetVisible(false); }, ""},
+      {"outer container disabled", [](TFlowPanel& outer, TFlowPanel&) { outer.SetEnabled(false); }, ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string suffix = std::to_string(&c - cases);
+    auto* outer = AddControl<TFlowPanel>(mForm.get(), mForm.get(), "Outer" + suffix, 0, 90, 300, 200);
+    auto* inner = AddControl<TFlowPanel>(mForm.get(), outer, "Inner" + suffix, 0, 0, 200, 100);
+    auto* edit = AddControl<TFlowEdit>(mForm.get(), inner, "Nested" + suffix, 0, 0);
+    c.Set(*outer, *inner);
+    Post({edit->Name() + "=posted", "KX_Action=BUTTON1"});
+    EXPECT_EQ(edit->Text(), c.Taken);
+  }
 }
 
 TEST_F(TKXFormExecutionTest, ChangeEventsFollowAllValuesAndPrecedeTheSubmit) {

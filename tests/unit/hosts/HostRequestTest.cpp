@@ -5,6 +5,7 @@
 #include <boost/beast/http/empty_body.hpp>
 #include <fstream>
 
+#include "kx/appserver/Server.h"
 #include "support/TempFolder.h"
 
 namespace kx {
@@ -233,6 +234,31 @@ TEST_F(EncodeRequestFieldsTest, SpoolFileGoesWithTheBody) {
     EXPECT_EQ(body.Text(), "abc");
   }
   EXPECT_EQ(FileCount(), 0u);
+}
+
+
+// Issue 31, fault 7: only the first X-Forwarded-For line was read, so a client-written line put before the proxy's
+// chose the client's address (and sidestepped the per-address session cap). Repeated lines are one list, in order.
+TEST_F(EncodeRequestFieldsTest, RepeatedForwardedForLinesAreJoined) {
+  const struct {
+    std::vector<const char*> Lines;
+    const char* Joined;
+    const char* Client;  // behind the connection's peer as a trusted proxy
+  } cases[] = {
+      {{}, "", "10.1.2.3"},
+      {{"1.2.3.4"}, "1.2.3.4", "1.2.3.4"},
+      {{"6.6.6.6", "203.0.113.9"}, "6.6.6.6, 203.0.113.9", "203.0.113.9"},
+      {{"6.6.6.6, 7.7.7.7", "", "203.0.113.9"}, "6.6.6.6, 7.7.7.7, , 203.0.113.9", "203.0.113.9"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Joined);
+    http::request<http::empty_body> req(http::verb::get, "/", 11);
+    req.set(http::field::host, "h");
+    for (const char* line : c.Lines) req.insert("X-Forwarded-For", line);
+    const TRequestPacketFields f = Encode(req);
+    EXPECT_EQ(f.ForwardedFor, c.Joined);
+    EXPECT_EQ(ClientAddress(f.RemoteAddr, f.ForwardedFor, "", {"10.1.2.3"}), c.Client);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+/*
+ * KXLinks.js: what the URL links call. NewWindow(url, name, features) opens a browser window (the link's own
+ * href is only "#NAME", so the click's default action is cancelled); LoadURL(url) leads the window to url (the
+ * stop address that ends the session first).
+ */
+
+/* Cancels the default action of the event being handled, when there is one. */
+KX.Links = {};
+KX.Links.preventDefault = function () {
+  var event = window.event;
+  if (event && event.preventDefault) {
+    event.preventDefault();
+  }
+};
+
+function NewWindow(url, name, features) {
+  KX.Links.preventDefault();
+  return window.open(String(url), String(name || ""), String(features || ""));
+}
+
+/* Where LoadURL leads the window (one place, so that it can be watched). */
+KX.Links.navigate = function (url) {
+  window.location.href = url;
+};
+
+function LoadURL(url) {
+  KX.Links.preventDefault();
+  KX.Links.navigate(String(url));
+}

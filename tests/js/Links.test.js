@@ -1,0 +1,26 @@
+// What the URL links call (kx/controls/links/KXLinks.js): the server's click code, exactly as it writes it into
+// the onclick attribute, opens a window or leads the page away; the link's own "#NAME" is not followed.
+"use strict";
+
+const test = require("node:test");
+const assert = require("node:assert/strict");
+const { page } = require("./harness.js");
+
+test("NewWindow opens the window with its name and features and cancels the anchor", () => {
+  const opened = [];
+  const world = page(`<a id="URL1" href="#URL1"
+    onclick="NewWindow('http://example.com/?a=1\\x26b=\\x272\\x27', 'w\\x22in','location=no,width=400')">x</a>`);
+  world.window.open = (...args) => { opened.push(args); return null; };
+  const event = new world.window.MouseEvent("click", { bubbles: true, cancelable: true });
+  world.document.getElementById("URL1").dispatchEvent(event);
+  assert.deepEqual(opened, [["http://example.com/?a=1&b='2'", "w\"in", "location=no,width=400"]]);
+  assert.equal(event.defaultPrevented, true);
+});
+
+test("LoadURL leads the window to the stop address", () => {
+  const world = page("");
+  const led = [];
+  world.window.KX.Links.navigate = (url) => led.push(url);
+  world.run("parent.LoadURL('/$/Stop/?url=example.com%2f%3fq%3da%26b');");
+  assert.deepEqual(led, ["/$/Stop/?url=example.com%2f%3fq%3da%26b"]);
+});
