@@ -31,10 +31,15 @@ TKXCalendar* TKXCalendarCell::Calendar() const {
 }
 
 std::string TKXCalendarCell::RenderContents(TKXCompContext* context) {
-  (void)context;
   std::string contents;
-  if (!FImageLocation.empty()) {
-    contents = "<IMG src=\"" + EscapeAttributeQuotes(FImageLocation) + "\" border=\"0\">";
+  if (!FImageFile->ImageLocation().empty()) {
+    FImageFile->SetUseSize(false);
+    TKXCompContext imageContext(FImageFile.get(), nullptr, context ? context->PageContext() : nullptr);
+    if (TKXElementPtr<TKXHTMLTag> image = FImageFile->RenderHTML(&imageContext)) {
+      TKXRenderStream stream(true, true);
+      image->Render(stream);
+      contents = stream.GetAsString();
+    }
     if (!Text().empty()) contents += "<BR>";
   }
   return contents + TextAsMarkup(Text());
@@ -235,9 +240,8 @@ void TKXCalendar::LoadMonth() {
     cell->SetClickable(true);
     cell->SetAlignment(item.Alignment);
     cell->SetVAlign(vaMiddle);
-    const std::string location = item.Image->Location("");
-    cell->SetImageLocation(location);
-    cell->SetText(location.empty() ? *item.Caption : std::string());
+    cell->ImageFile().SetImageFile(*item.Image);
+    cell->SetText(item.Image->Location("").empty() ? *item.Caption : std::string());
   }
 
   const TDateTime today = Date();
@@ -255,7 +259,7 @@ void TKXCalendar::LoadMonth() {
       alternate = !alternate;
       cell->SetFont(*FCalendarFont);
       cell->SetClickable(false);
-      cell->SetImageLocation(std::string());
+      cell->ImageFile().SetImageFile(TKXFileReference());
       cell->SetCellDate(0);
       cell->DateInformation().Clear();
       if (day > lastDay) continue;
@@ -269,9 +273,8 @@ void TKXCalendar::LoadMonth() {
       }
       cell->SetClickable(true);
       if (date == today) {
-        const std::string image = FCurrentDayImage->Location("");
-        if (!image.empty()) {
-          cell->SetImageLocation(image);
+        if (!FCurrentDayImage->Location("").empty()) {
+          cell->ImageFile().SetImageFile(*FCurrentDayImage);
         } else if (!Trim(FCaptionToday).empty()) {
           text = Format("%s<BR>%s", FCaptionToday, text);
         }

@@ -14,6 +14,7 @@
 
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/grids/Grids.h"
+#include "kx/controls/images/Images.h"
 #include "kx/forms/FileReference.h"
 #include "kx/platform/DateUtils.h"
 
@@ -41,9 +42,9 @@ class TKXCalendarCell : public TKXGridCell {
   // The extra lines of the day; SetDateInformation copies them.
   TStringList& DateInformation() { return FDateInformation; }
   void SetDateInformation(const TStrings& value) { FDateInformation.Assign(&value); }
-  // The image the cell shows above its text (today's or a navigation image); empty for none.
-  const std::string& ImageLocation() const { return FImageLocation; }
-  void SetImageLocation(const std::string& value) { FImageLocation = value; }
+  // The image the cell shows above its text (today's or a navigation image), owned by the cell; none while its
+  // reference is empty.
+  TKXImageFile& ImageFile() { return *FImageFile; }
 
   // The cell's content as markup: its image (and a line break when there is text), then its text.
   std::string RenderContents(TKXCompContext* context);
@@ -53,9 +54,9 @@ class TKXCalendarCell : public TKXGridCell {
                                        const std::string& text) override;
 
  private:
+  TOwnedComponent<TKXImageFile> FImageFile{TComponent::Create<TKXImageFile>(nullptr)};
   TDateTime FCellDate = 0;
   TStringList FDateInformation;
-  std::string FImageLocation;
 };
 
 class TKXCalendarCells : public TOwnedCollection {
