@@ -4,7 +4,7 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(KX_LAYERS kx_hosts kx_controls kx_forms kx_appserver kx_net_http kx_foundation kx_platform)
+set(KX_LAYERS kx_hosts kx_controls kx_data kx_forms kx_appserver kx_net_http kx_foundation kx_platform)
 install(TARGETS ${KX_LAYERS} kx EXPORT kxTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

@@ -1,6 +1,7 @@
 #include "examples/demo/Gallery.h"
 
 #include "examples/demo/GalleryChoices.h"
+#include "examples/demo/GalleryDBControls.h"
 #include "examples/demo/GalleryEditorMedia.h"
 #include "examples/demo/GalleryTabs.h"
 #include "examples/demo/GalleryImagesTree.h"
@@ -18,6 +19,7 @@ std::span<const TGalleryPage> GalleryPages() {
       {"Tabs, menus and links", &OpenGalleryPage<TGalleryTabsForm>},
       {"Images, tree and timers", &OpenGalleryPage<TGalleryImagesTreeForm>},
       {"Test recorder", &OpenGalleryPage<TGalleryRecorderForm>},
+      {"Customers (data)", &OpenGalleryPage<TGalleryDBControlsForm>},
       {"Grid and calendar", &OpenGalleryPage<TGalleryGridsForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);

@@ -15,7 +15,7 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; echo "--- stderr of the demo:" >&2; cat "$work/err" >&2 || true; exit 1; }
 
 # A bad option is refused with status 2 before anything starts.
-for bad in "--port 70000" "--session-timeout 0" "--session-timeout 1x"; do
+for bad in "--port 70000" "--session-timeout 0" "--session-timeout 1x" "--data-dir"; do
   set +e
   # shellcheck disable=SC2086
   "$demo" $bad >/dev/null 2>"$work/err"

@@ -155,6 +155,8 @@ class TKXCustomMemo : public TKXControl {
   void InitControl() override;
   // Copies the text into the lines.
   void TextChangedNotification() override;
+  // For a subclass that sets the text from elsewhere than a post.
+  void SetEndsWithLineBreak(bool value) { FEndsWithLineBreak = value; }
 
  private:
   // The text escaped for HTML, less the line break the lines add when the posted text had none.

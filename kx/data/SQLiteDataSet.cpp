@@ -1,0 +1,353 @@
+#include "kx/data/SQLiteDataSet.h"
+
+#include <sqlite3.h>
+
+#include "kx/platform/SysUtils.h"
+
+namespace kx {
+
+namespace {
+
+[[noreturn]] void RaiseSQLite(sqlite3* db, const std::string& context) {
+  const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+  throw EDatabaseError(context.empty() ? message : context + ": " + message);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TSQLiteConnection
+
+void TSQLiteConnection::SetFileName(const std::string& value) {
+  if (Connected()) throw EDatabaseError("Cannot change the file of an open connection");
+  mFileName = value;
+}
+
+void TSQLiteConnection::SetBusyTimeout(std::chrono::milliseconds value) {
+  mBusyTimeout = value;
+  if (mDb) sqlite3_busy_timeout(mDb, static_cast<int>(value.count()));
+}
+
+void TSQLiteConnection::Open() {
+  if (mDb) return;
+  if (mFileName.empty()) throw EDatabaseError("No database file name given");
+  sqlite3* db = nullptr;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  if (sqlite3_open_v2(mFileName.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close(db);
+    throw EDatabaseError(Format("Cannot open database '%s': %s", mFileName, message));
+  }
+  mDb = db;
+  sqlite3_busy_timeout(mDb, static_cast<int>(mBusyTimeout.count()));
+  sqlite3_extended_result_codes(mDb, 1);
+  try {
+    // Readers do not block the writer, and a writer waits BusyTimeout for another before it fails.
+    Execute("PRAGMA journal_mode=WAL");
+    Execute("PRAGMA foreign_keys=ON");
+  } catch (...) {
+    Close();
+    throw;
+  }
+}
+
+void TSQLiteConnection::Close() {
+  if (!mDb) return;
+  sqlite3_close_v2(mDb);
+  mDb = nullptr;
+}
+
+void TSQLiteConnection::Dispose() {
+  Close();
+  TComponent::Dispose();
+}
+
+std::vector<std::vector<TFieldValue>> TSQLiteConnection::Execute(const std::string& sql,
+                                                                 const std::vector<TFieldValue>& params) {
+  if (!mDb) throw EDatabaseError("The database connection is not open");
+  TSQLiteStatement statement(*this, sql);
+  for (std::size_t i = 0; i < params.size(); ++i) statement.Bind(static_cast<int>(i + 1), params[i], ftString);
+  std::vector<std::vector<TFieldValue>> rows;
+  while (statement.Step()) {
+    std::vector<TFieldValue> row;
+    for (int c = 0; c < statement.ColumnCount(); ++c) row.push_back(statement.Column(c, ftBlob));
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+void TSQLiteConnection::InTransaction(const std::function<void()>& body) {
+  // IMMEDIATE takes the write lock at once, so a busy database fails here rather than halfway.
+  Execute("BEGIN IMMEDIATE");
+  try {
+    body();
+    Execute("COMMIT");
+  } catch (...) {
+    sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+std::int64_t TSQLiteConnection::LastInsertRowId() const { return mDb ? sqlite3_last_insert_rowid(mDb) : 0; }
+int TSQLiteConnection::Changes() const { return mDb ? sqlite3_changes(mDb) : 0; }
+
+// ---------------------------------------------------------------------------
+// TSQLiteStatement
+
+TSQLiteStatement::TSQLiteStatement(TSQLiteConnection& connection, const std::string& sql) : mConnection(connection) {
+  if (sqlite3_prepare_v2(connection.Handle(), sql.c_str(), static_cast<int>(sql.size()), &mStatement, nullptr) !=
+      SQLITE_OK)
+    RaiseSQLite(connection.Handle(), "");
+}
+
+TSQLiteStatement::~TSQLiteStatement() { sqlite3_finalize(mStatement); }
+
+void TSQLiteStatement::Bind(int index, const TFieldValue& value, TFieldType type) {
+  int rc = SQLITE_OK;
+  if (!value) {
+    rc = sqlite3_bind_null(mStatement, index);
+  } else {
+    std::int64_t integer = 0;
+    double real = 0;
+    switch (type) {
+      case ftInteger:
+        rc = TryStrToInt64(*value, integer) ? sqlite3_bind_int64(mStatement, index, integer)
+                                             : sqlite3_bind_text(mStatement, index, value->data(),
+                                                                 static_cast<int>(value->size()), SQLITE_TRANSIENT);
+        break;
+      case ftFloat:
+        rc = TryStrToFloat(*value, real) ? sqlite3_bind_double(mStatement, index, real)
+                                          : sqlite3_bind_text(mStatement, index, value->data(),
+                                                              static_cast<int>(value->size()), SQLITE_TRANSIENT);
+        break;
+      case ftBoolean:
+        rc = sqlite3_bind_int(mStatement, index, *value == "True" ? 1 : 0);
+        break;
+      case ftBlob:
+      case ftGraphic:
+        rc = sqlite3_bind_blob64(mStatement, index, value->data(), value->size(), SQLITE_TRANSIENT);
+        break;
+      default:
+        rc = sqlite3_bind_text64(mStatement, index, value->data(), value->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    }
+  }
+  if (rc != SQLITE_OK) RaiseSQLite(mConnection.Handle(), "");
+}
+
+void TSQLiteStatement::BindInteger(int index, std::int64_t value) {
+  if (sqlite3_bind_int64(mStatement, index, value) != SQLITE_OK) RaiseSQLite(mConnection.Handle(), "");
+}
+
+bool TSQLiteStatement::Step() {
+  const int rc = sqlite3_step(mStatement);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  RaiseSQLite(mConnection.Handle(), "");
+}
+
+int TSQLiteStatement::ColumnCount() const { return sqlite3_column_count(mStatement); }
+
+std::int64_t TSQLiteStatement::ColumnInteger(int index) const { return sqlite3_column_int64(mStatement, index); }
+
+TFieldValue TSQLiteStatement::Column(int index, TFieldType type) const {
+  const int storage = sqlite3_column_type(mStatement, index);
+  if (storage == SQLITE_NULL) return std::nullopt;
+  if (type == ftBoolean && (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT))
+    return std::string(sqlite3_column_int64(mStatement, index) != 0 ? "True" : "False");
+  if (type == ftInteger && storage == SQLITE_INTEGER) return IntToStr(sqlite3_column_int64(mStatement, index));
+  if (type == ftFloat && (storage == SQLITE_FLOAT || storage == SQLITE_INTEGER))
+    return FloatToStr(sqlite3_column_double(mStatement, index));
+  if (storage == SQLITE_BLOB) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(mStatement, index));
+    return std::string(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(mStatement, index)));
+  }
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(mStatement, index));
+  return std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(mStatement, index)));
+}
+
+// ---------------------------------------------------------------------------
+// TSQLiteDataSet
+
+void TSQLiteDataSet::SetConnection(TSQLiteConnection* value) {
+  if (value == mConnection) return;
+  if (Active()) Close();
+  if (mConnection) RemoveFreeNotification(mConnection);
+  mConnection = value;
+  if (mConnection) FreeNotification(mConnection);
+}
+
+void TSQLiteDataSet::Notification(TComponent* component, TOperation operation) {
+  TDataSet::Notification(component, operation);
+  if (operation == opRemove && component == mConnection) {
+    if (Active()) Close();
+    mConnection = nullptr;
+  }
+}
+
+void TSQLiteDataSet::SetTableName(const std::string& value) {
+  if (Active()) throw EDatabaseError("Cannot change the table of an open data set");
+  mTableName = value;
+}
+
+TSQLiteConnection& TSQLiteDataSet::CheckConnection() const {
+  if (!mConnection || !mConnection->Connected()) throw EDatabaseError(Format("%s: no open connection", Name()));
+  return *mConnection;
+}
+
+TFieldType TSQLiteDataSet::FieldTypeOf(const std::string& declaredType, int& size) {
+  const std::string type = UpperCase(declaredType);
+  size = 0;
+  auto has = [&](const char* part) { return type.find(part) != std::string::npos; };
+  if (has("BOOL")) return ftBoolean;
+  if (has("DATETIME") || has("TIMESTAMP")) return ftDateTime;
+  if (has("DATE")) return ftDate;
+  if (has("TIME")) return ftTime;
+  if (has("INT")) return ftInteger;
+  if (has("REAL") || has("FLOA") || has("DOUB") || has("NUMERIC") || has("DECIMAL")) return ftFloat;
+  if (has("BLOB") || type.empty()) return ftBlob;
+  if (has("CHAR")) {
+    const std::size_t open = type.find('(');
+    if (open != std::string::npos) size = StrToIntDef(Trim(type.substr(open + 1, type.find(')') - open - 1)), 0);
+    return ftString;
+  }
+  return ftMemo;  // TEXT, CLOB and anything else: text without a length
+}
+
+std::vector<TDataSet::TFieldDef> TSQLiteDataSet::OpenStorage() {
+  TSQLiteConnection& db = CheckConnection();
+  // cid, name, type, notnull, dflt_value, pk
+  const auto columns = db.Execute("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?)", {mTableName});
+  if (columns.empty()) throw EDatabaseError(Format("Table '%s' not found", mTableName));
+  mDefs.clear();
+  mKey = "rowid";
+  int primaryKeys = 0;
+  for (const auto& column : columns)
+    if (column[3] && *column[3] != "0") ++primaryKeys;
+  for (const auto& column : columns) {
+    TFieldDef def;
+    def.Name = column[0].value_or("");
+    const std::string declared = column[1].value_or("");
+    def.DataType = FieldTypeOf(declared, def.Size);
+    def.Required = column[2] && *column[2] != "0";
+    // An INTEGER PRIMARY KEY names the row id: the key, given by the database.
+    if (primaryKeys == 1 && column[3] && *column[3] != "0" && SameText(Trim(declared), "INTEGER")) {
+      mKey = def.Name;
+      def.ReadOnly = true;
+      def.Required = false;
+    }
+    mDefs.push_back(def);
+  }
+  return mDefs;
+}
+
+std::string TSQLiteDataSet::SelectList() const {
+  std::string list = QuoteIdentifier(mKey);
+  for (const TFieldDef& def : mDefs) list += ", " + QuoteIdentifier(def.Name);
+  return "SELECT " + list + " FROM " + QuoteIdentifier(mTableName) + " ";
+}
+
+std::string TSQLiteDataSet::Where(const std::string& condition) const {
+  std::string where;
+  if (Range()) where = QuoteIdentifier(mDefs[Range()->FieldIndex].Name) + " = ?";
+  if (!condition.empty()) where += (where.empty() ? "" : " AND ") + condition;
+  return where.empty() ? std::string() : "WHERE " + where + " ";
+}
+
+int TSQLiteDataSet::BindRange(TSQLiteStatement& statement) const {
+  if (!Range()) return 1;
+  statement.Bind(1, Range()->Value, mDefs[Range()->FieldIndex].DataType);
+  return 2;
+}
+
+bool TSQLiteDataSet::ReadRow(TSeek seek, std::int64_t key, std::int64_t skip, TRecordRow& row) {
+  TSQLiteConnection& db = CheckConnection();
+  const std::string k = QuoteIdentifier(mKey);
+  std::string sql = SelectList();
+  switch (seek) {
+    case skFirst: sql += Where("") + "ORDER BY " + k + " ASC"; break;
+    case skLast: sql += Where("") + "ORDER BY " + k + " DESC"; break;
+    case skAt: sql += Where(k + " = ?"); break;
+    case skAfter: sql += Where(k + " > ?") + "ORDER BY " + k + " ASC"; break;
+    case skBefore: sql += Where(k + " < ?") + "ORDER BY " + k + " DESC"; break;
+  }
+  sql += " LIMIT 1 OFFSET ?";
+  TSQLiteStatement statement(db, sql);
+  int next = BindRange(statement);
+  if (seek == skAt || seek == skAfter || seek == skBefore) statement.BindInteger(next++, key);
+  statement.BindInteger(next, seek == skAt ? 0 : skip);
+  if (!statement.Step()) return false;
+  row.Key = statement.ColumnInteger(0);
+  row.Values.clear();
+  for (std::size_t i = 0; i < mDefs.size(); ++i)
+    row.Values.push_back(statement.Column(static_cast<int>(i + 1), mDefs[i].DataType));
+  return true;
+}
+
+std::int64_t TSQLiteDataSet::CountRows(const TBookmark& beforeKey) {
+  TSQLiteConnection& db = CheckConnection();
+  TSQLiteStatement statement(db, "SELECT COUNT(*) FROM " + QuoteIdentifier(mTableName) + " " +
+                                     Where(beforeKey ? QuoteIdentifier(mKey) + " < ?" : ""));
+  const int next = BindRange(statement);
+  if (beforeKey) statement.BindInteger(next, *beforeKey);
+  statement.Step();
+  return statement.ColumnInteger(0);
+}
+
+std::int64_t TSQLiteDataSet::InsertRow(const std::vector<TFieldValue>& values, const std::vector<bool>& assigned) {
+  TSQLiteConnection& db = CheckConnection();
+  std::string names, marks;
+  std::vector<std::size_t> bound;
+  for (std::size_t i = 0; i < mDefs.size(); ++i) {
+    if (!assigned[i]) continue;  // the column's default applies
+    names += (names.empty() ? "" : ", ") + QuoteIdentifier(mDefs[i].Name);
+    marks += marks.empty() ? "?" : ", ?";
+    bound.push_back(i);
+  }
+  const std::string sql = "INSERT INTO " + QuoteIdentifier(mTableName) +
+                          (bound.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")");
+  std::int64_t key = 0;
+  db.InTransaction([&] {
+    TSQLiteStatement statement(db, sql);
+    for (std::size_t b = 0; b < bound.size(); ++b)
+      statement.Bind(static_cast<int>(b + 1), values[bound[b]], mDefs[bound[b]].DataType);
+    statement.Step();
+    key = db.LastInsertRowId();
+  });
+  return key;
+}
+
+void TSQLiteDataSet::UpdateRow(std::int64_t key, const std::vector<TFieldValue>& values,
+                               const std::vector<bool>& changed) {
+  TSQLiteConnection& db = CheckConnection();
+  std::string assignments;
+  std::vector<std::size_t> bound;
+  for (std::size_t i = 0; i < mDefs.size(); ++i) {
+    if (!changed[i]) continue;
+    assignments += (assignments.empty() ? "" : ", ") + QuoteIdentifier(mDefs[i].Name) + " = ?";
+    bound.push_back(i);
+  }
+  if (bound.empty()) return;
+  db.InTransaction([&] {
+    TSQLiteStatement statement(db, "UPDATE " + QuoteIdentifier(mTableName) + " SET " + assignments + " WHERE " +
+                                       QuoteIdentifier(mKey) + " = ?");
+    for (std::size_t b = 0; b < bound.size(); ++b)
+      statement.Bind(static_cast<int>(b + 1), values[bound[b]], mDefs[bound[b]].DataType);
+    statement.BindInteger(static_cast<int>(bound.size() + 1), key);
+    statement.Step();
+    if (db.Changes() == 0) throw EDatabaseError("Record not found or changed by another user");
+  });
+}
+
+void TSQLiteDataSet::DeleteRow(std::int64_t key) {
+  TSQLiteConnection& db = CheckConnection();
+  db.InTransaction([&] {
+    TSQLiteStatement statement(db, "DELETE FROM " + QuoteIdentifier(mTableName) + " WHERE " + QuoteIdentifier(mKey) +
+                                       " = ?");
+    statement.BindInteger(1, key);
+    statement.Step();
+    if (db.Changes() == 0) throw EDatabaseError("Record not found or changed by another user");
+  });
+}
+
+}  // namespace kx

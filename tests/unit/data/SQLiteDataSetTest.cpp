@@ -1,0 +1,138 @@
+// What only the SQLite data set has: a file shared by connections, its constraints, its locks.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "kx/data/SQLiteDataSet.h"
+
+namespace kx {
+namespace {
+
+class SQLiteDataSetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mFile = (std::filesystem::temp_directory_path() / ("kx-sqlite-" + std::to_string(::getpid()) + ".db")).string();
+    Cleanup();
+    mOwner.reset(TComponent::Create<TComponent>(nullptr));
+    mFirst = Connect();
+    mFirst->Execute("CREATE TABLE customers (id INTEGER PRIMARY KEY, name VARCHAR(40) NOT NULL, "
+                    "email VARCHAR(60) UNIQUE)");
+    mFirst->Execute("INSERT INTO customers (name, email) VALUES (?, ?), (?, ?)", {"Ada", "ada@x", "Bob", "bob@x"});
+    mSecond = Connect();
+  }
+  void TearDown() override {
+    mOwner.reset();
+    Cleanup();
+  }
+  void Cleanup() {
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(mFile + suffix);
+  }
+  TSQLiteConnection* Connect() {
+    auto* db = TComponent::Create<TSQLiteConnection>(mOwner.get());
+    db->SetFileName(mFile);
+    db->Open();
+    return db;
+  }
+  TSQLiteDataSet* Customers(TSQLiteConnection* db) {
+    auto* data = TComponent::Create<TSQLiteDataSet>(mOwner.get());
+    data->SetConnection(db);
+    data->SetTableName("customers");
+    data->Open();
+    return data;
+  }
+
+  std::string mFile;
+  TOwnedComponent<TComponent> mOwner;
+  TSQLiteConnection* mFirst = nullptr;
+  TSQLiteConnection* mSecond = nullptr;
+};
+
+TEST_F(SQLiteDataSetTest, OpensInWriteAheadModeWithTheKeyReadOnlyAndRefusesAnUnknownTable) {
+  EXPECT_EQ(mFirst->Execute("PRAGMA journal_mode")[0][0], "wal");
+  TSQLiteDataSet* data = Customers(mFirst);
+  EXPECT_TRUE(data->FieldByName("id").ReadOnly());
+  EXPECT_TRUE(data->FieldByName("name").Required());
+  EXPECT_EQ(data->FieldByName("name").Size(), 40);
+  EXPECT_EQ(data->Bookmark(), TBookmark(1));
+  EXPECT_EQ(data->FieldByName("email").DataType(), ftString);
+
+  auto* unknown = TComponent::Create<TSQLiteDataSet>(mOwner.get());
+  unknown->SetConnection(mFirst);
+  unknown->SetTableName("customers\"; DROP TABLE customers; --");
+  EXPECT_THROW(unknown->Open(), EDatabaseError);
+  EXPECT_EQ(data->RecordCount(), 2);
+}
+
+TEST_F(SQLiteDataSetTest, AViolatedConstraintKeepsTheEditAndTheStoredRecord) {
+  TSQLiteDataSet* data = Customers(mFirst);
+  data->Last();
+  data->Edit();
+  data->FieldByName("email").SetText("ada@x");
+  try {
+    data->Post();
+    FAIL() << "the post went through";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("UNIQUE constraint failed"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(data->State(), dsEdit);
+  EXPECT_EQ(data->FieldByName("email").Text(), "ada@x");
+  EXPECT_EQ(mSecond->Execute("SELECT email FROM customers WHERE id = 2")[0][0], "bob@x");
+}
+
+TEST_F(SQLiteDataSetTest, ALockedDatabaseFailsThePostAndLosesNothing) {
+  TSQLiteDataSet* data = Customers(mFirst);
+  mFirst->SetBusyTimeout(std::chrono::milliseconds(50));
+  data->Edit();
+  data->FieldByName("name").SetText("Ada Lovelace");
+  mSecond->Execute("BEGIN IMMEDIATE");
+  mSecond->Execute("UPDATE customers SET name = 'Bob B.' WHERE id = 2");
+  try {
+    data->Post();
+    FAIL() << "the post went through";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("database is locked"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(data->State(), dsEdit);
+  EXPECT_EQ(data->FieldByName("name").Text(), "Ada Lovelace");
+  mSecond->Execute("COMMIT");
+  data->Post();
+  EXPECT_EQ(mSecond->Execute("SELECT name FROM customers ORDER BY id"),
+            (std::vector<std::vector<TFieldValue>>{{"Ada Lovelace"}, {"Bob B."}}));
+}
+
+TEST_F(SQLiteDataSetTest, TheCursorSeesOtherConnectionsWithoutASnapshot) {
+  TSQLiteDataSet* data = Customers(mFirst);
+  mSecond->Execute("UPDATE customers SET name = 'Ada B.' WHERE id = 1");
+  mSecond->Execute("INSERT INTO customers (name) VALUES ('Cy')");
+  EXPECT_EQ(data->FieldByName("name").Text(), "Ada");  // the current record stays as read
+  data->Refresh();
+  EXPECT_EQ(data->FieldByName("name").Text(), "Ada B.");
+  data->Last();
+  EXPECT_EQ(data->FieldByName("name").Text(), "Cy");
+  EXPECT_EQ(data->RecNo(), 3);
+}
+
+TEST_F(SQLiteDataSetTest, ARecordDeletedElsewhereIsReportedNotRecreated) {
+  TSQLiteDataSet* data = Customers(mFirst);
+  data->Edit();
+  data->FieldByName("name").SetText("Ada");
+  data->FieldByName("email").SetText("new@x");
+  mSecond->Execute("DELETE FROM customers WHERE id = 1");
+  EXPECT_THROW(data->Post(), EDatabaseError);
+  EXPECT_EQ(data->State(), dsEdit);
+  data->Cancel();
+  data->Refresh();
+  EXPECT_EQ(data->FieldByName("name").Text(), "Bob");
+  EXPECT_EQ(data->RecordCount(), 1);
+}
+
+TEST_F(SQLiteDataSetTest, FreeingTheConnectionClosesItsDataSets) {
+  TSQLiteDataSet* data = Customers(mSecond);
+  mSecond->Free();
+  EXPECT_FALSE(data->Active());
+  EXPECT_EQ(data->Connection(), nullptr);
+  EXPECT_THROW(data->Open(), EDatabaseError);
+}
+
+}  // namespace
+}  // namespace kx
