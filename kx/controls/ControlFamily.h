@@ -30,12 +30,12 @@ struct TKXControlFamily {
   // The folder's name, for messages.
   const char* Name = "";
   // Form classes of the family, registered as form types (the application form).
-  std::span<const TClassRecord> FormTypes;
+  std::span<const TClassRecord> FormTypes = {};
   // Served from install on.
-  std::span<const TKXFamilyFile> Files;
+  std::span<const TKXFamilyFile> Files = {};
   // The readable variants ("..._DBG") of its scripts, served in their place while the internal files use
   // uncompressed files.
-  std::span<const TKXFamilyFile> ReadableFiles;
+  std::span<const TKXFamilyFile> ReadableFiles = {};
   // What else the family plugs into the runtime (seams of the lower layers); may be empty.
   void (*Install)() = nullptr;
 };
