@@ -7,6 +7,7 @@
 #include "examples/demo/GalleryImagesTree.h"
 #include "examples/demo/GalleryRecorder.h"
 #include "examples/demo/GalleryUploader.h"
+#include "examples/demo/GalleryGrids.h"
 
 namespace kx {
 
@@ -21,6 +22,7 @@ std::span<const TGalleryPage> GalleryPages() {
       {"Test recorder", &OpenGalleryPage<TGalleryRecorderForm>},
       {"Customers (data)", &OpenGalleryPage<TGalleryDBControlsForm>},
       {"File uploader", &OpenGalleryPage<TGalleryUploaderForm>},
+      {"Grid and calendar", &OpenGalleryPage<TGalleryGridsForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);
 }
