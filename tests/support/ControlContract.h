@@ -38,32 +38,32 @@ inline const std::string kAbsent = "\x01(absent)";
 
 struct TPostedValue {
   // What the browser posts for the control (IKXInputControl::SetValue).
-  std::string Posted;
+  std::string Posted = {};
   // What Read then gives.
-  std::string Expected;
+  std::string Expected = {};
   // Reads the property the post changes.
-  std::function<std::string(TKXCustomControl&)> Read;
+  std::function<std::string(TKXCustomControl&)> Read = {};
 };
 
 struct TControlContract {
   // The row's name, part of the test's name: letters and digits only.
-  std::string Name;
+  std::string Name = {};
   // Makes the control on f.Form (or a container of it) with the row's properties set.
-  std::function<TKXCustomControl*(TFormFixture&)> Make;
+  std::function<TKXCustomControl*(TFormFixture&)> Make = {};
   // The control's element in the page: its tag (lower case), attribute values (kAbsent: not there) and the
   // declarations of its style (RenderStyle; property -> value).
-  std::string Tag;
-  std::vector<std::pair<std::string, std::string>> Attributes;
-  std::vector<std::pair<std::string, std::string>> Styles;
+  std::string Tag = {};
+  std::vector<std::pair<std::string, std::string>> Attributes = {};
+  std::vector<std::pair<std::string, std::string>> Styles = {};
   // Posted values, applied one after the other.
-  std::vector<TPostedValue> Posts;
+  std::vector<TPostedValue> Posts = {};
   // Puts text where the control shows it (caption, text, item); empty when it shows none.
-  std::function<void(TKXCustomControl&, const std::string&)> HostileText;
+  std::function<void(TKXCustomControl&, const std::string&)> HostileText = {};
   // The callback update: its type attribute, then XPath expressions relative to the update's element -> their
   // string value as it stands in the XML ("text" is the child element <text>, "@id" the id; a property's text is
   // HTML-escaped there). Empty AsyncType: the control sends none.
-  std::string AsyncType;
-  std::vector<std::pair<std::string, std::string>> AsyncFacts;
+  std::string AsyncType = {};
+  std::vector<std::pair<std::string, std::string>> AsyncFacts = {};
 };
 
 class TControlContractTest : public ::testing::TestWithParam<TControlContract> {};
