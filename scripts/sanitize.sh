@@ -27,8 +27,9 @@ done
 threaded='^(TKXSessionList|TKXExpiredSessionList|TKXSessionsTest|TKXStandAloneAppTest|TKXStandAloneServerTest|'
 threaded+='TKXStandAloneAppEndToEnd|TKXTimedThread|TKXCriticalSection|TKXSlimReaderWriter|TThreadSafeValue|'
 threaded+='SessionStress|TKXRuntime|ObjectPoolTest|SessionDataModulesTest)\.'
-# Registered in every build with tests, but they run node, the demo program or the browser: not sanitized here.
-not_sanitized='^(client_scripts|demo_program|browser_flows)$'
+# Registered in every build with tests, but they run node alone, the demo program or the browser: not sanitized
+# here (error_log runs the failing program built with the sanitizer).
+not_sanitized='^(client_scripts|client_scripts_joined|demo_program|browser_flows)$'
 
 # Configures build folder $1 with clang and the CMake options that follow.
 configure() {
@@ -44,7 +45,8 @@ for run in "${runs[@]}"; do
       echo "== AddressSanitizer + UndefinedBehaviorSanitizer: unit and integration tests (build-asan/)"
       configure build-asan -DKX_BUILD_TESTS=ON -DKX_SANITIZE=address
       cmake --build build-asan -j "$jobs" --target kx_tests_platform kx_tests_foundation kx_tests_net \
-        kx_tests_appserver kx_tests_forms kx_tests_controls kx_tests_hosts kx_tests_integration kx_recorded_test
+        kx_tests_appserver kx_tests_data kx_tests_forms kx_tests_controls kx_tests_hosts kx_tests_integration \
+        kx_recorded_test kx_failing_app
       ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir build-asan --output-on-failure -j "$jobs" -E "$not_sanitized"
