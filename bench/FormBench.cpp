@@ -1,5 +1,6 @@
 // Forms through the entry point: full page renders per second and callbacks per second of a session whose main
-// form holds 50 controls (20 edits, 10 buttons, 20 labels), each request a packet through HttpExecute.
+// form holds 50 controls (20 edits, 10 buttons, 20 labels), each request a packet through HttpExecute. Besides,
+// the rendering of a grid of N rows x 6 columns (one clickable column), whose time must grow linearly in its cells.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "kx/appserver/CallBacks.h"
 #include "kx/appserver/ServerSession.h"
 #include "kx/appserver/Startup.h"
+#include "kx/controls/grids/Grids.h"
 #include "kx/forms/FormTypes.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
@@ -137,6 +139,34 @@ void BM_Callback(benchmark::State& state) {
       "<control id=\"LABEL7\"");
 }
 BENCHMARK(BM_Callback);
+
+// The grid's markup, from RenderHTML to text; complexity N is the number of cells.
+void BM_GridRender(benchmark::State& state) {
+  Session();  // the runtime the components live in
+  const int rows = int(state.range(0));
+  TOwnedComponent<TComponent> owner(TComponent::Create<TComponent>(nullptr));
+  auto* grid = TComponent::Create<TKXGrid>(owner.get());
+  grid->SetName("Grid1");
+  grid->SetColumnCount(6);
+  grid->SetRowCount(rows);
+  for (int row = 0; row < rows; ++row) {
+    grid->Cell(row, 0)->SetText("Row " + std::to_string(row));
+    grid->Cell(row, 0)->SetClickable(true);
+    for (int column = 1; column < 6; ++column) grid->Cell(row, column)->SetText(std::to_string(row * column));
+  }
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    TKXCompContext context(grid, nullptr, nullptr);
+    TKXElementPtr<TKXHTMLTag> tag = grid->RenderHTML(&context);
+    TKXRenderStream stream(true, true);
+    tag->Render(stream);
+    bytes += stream.Stream()->Size();
+  }
+  state.SetComplexityN(std::int64_t(rows) * 6);
+  state.SetItemsProcessed(state.iterations() * rows * 6);
+  state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_GridRender)->Arg(125)->Arg(250)->Arg(500)->Arg(1000)->Arg(2000)->Complexity(benchmark::oN);
 
 }  // namespace
 

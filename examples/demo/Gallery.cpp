@@ -6,6 +6,7 @@
 #include "examples/demo/GalleryTabs.h"
 #include "examples/demo/GalleryImagesTree.h"
 #include "examples/demo/GalleryRecorder.h"
+#include "examples/demo/GalleryGrids.h"
 
 namespace kx {
 
@@ -19,6 +20,7 @@ std::span<const TGalleryPage> GalleryPages() {
       {"Images, tree and timers", &OpenGalleryPage<TGalleryImagesTreeForm>},
       {"Test recorder", &OpenGalleryPage<TGalleryRecorderForm>},
       {"Customers (data)", &OpenGalleryPage<TGalleryDBControlsForm>},
+      {"Grid and calendar", &OpenGalleryPage<TGalleryGridsForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);
 }

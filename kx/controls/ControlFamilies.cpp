@@ -3,25 +3,27 @@
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/calendar/Calendar.h"
 #include "kx/controls/checks/Checks.h"
 #include "kx/controls/dbcontrols/DBStdCtrls.h"
+#include "kx/controls/css3/Css3.h"
 #include "kx/controls/edits/Edits.h"
+#include "kx/controls/grids/Grids.h"
 #include "kx/controls/htmleditor/WebEdit.h"
+#include "kx/controls/htmlelements/HTMLControls.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/images/Images.h"
 #include "kx/controls/labels/Labels.h"
+#include "kx/controls/links/Links.h"
 #include "kx/controls/lists/Lists.h"
 #include "kx/controls/media/Media.h"
-#include "kx/controls/plugins/Plugins.h"
-#include "kx/controls/regions/Regions.h"
-#include "kx/controls/timeedit/TimeEdit.h"
-#include "kx/controls/css3/Css3.h"
-#include "kx/controls/htmlelements/HTMLControls.h"
-#include "kx/controls/links/Links.h"
 #include "kx/controls/menus/Menu.h"
-#include "kx/controls/tabs/TabControl.h"
 #include "kx/controls/pageservices/PageServices.h"
+#include "kx/controls/plugins/Plugins.h"
 #include "kx/controls/progress/Progress.h"
+#include "kx/controls/regions/Regions.h"
+#include "kx/controls/tabs/TabControl.h"
+#include "kx/controls/timeedit/TimeEdit.h"
 #include "kx/controls/tree/TreeView.h"
 #include "kx/forms/FormTypes.h"
 
@@ -62,6 +64,8 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &PageServicesFamily(),
       &TreeFamily(),
       &DBControlsFamily(),
+      &GridsFamily(),
+      &CalendarFamily(),
   };
   return families;
 }

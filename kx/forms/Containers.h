@@ -70,11 +70,13 @@ class TKXBaseContainer : public TScrollingWinControl, public virtual IKXInvisibl
 // The components placed in a container and the context of its last rendering.
 class TKXContainerImplementation : public TObject {
  public:
-  explicit TKXContainerImplementation(TKXContainer* container) : mContainer(container) {}
+  // container: the component the list belongs to (a container, or a control holding controls, such as a grid);
+  // it hears of every listed component's Free.
+  explicit TKXContainerImplementation(TComponent* container) : mContainer(container) {}
   TKXContainerImplementation(const TKXContainerImplementation&) = delete;
   TKXContainerImplementation& operator=(const TKXContainerImplementation&) = delete;
 
-  TKXContainer* Container() const { return mContainer; }
+  TComponent* Container() const { return mContainer; }
   // Adds component once: under its ComponentName for a framework component
   // (whose TabOrder then becomes its index here), else under its Name.
   void AddComponent(TComponent* component);
@@ -85,6 +87,8 @@ class TKXContainerImplementation : public TObject {
   const std::string& Names(int index) const;
   TKXContainerContext* ContainerContext() const { return mContainerContext.get(); }
   void SetContainerContext(std::unique_ptr<TKXContainerContext> context) { mContainerContext = std::move(context); }
+  // Hands the context to the caller; the implementation holds none afterwards.
+  std::unique_ptr<TKXContainerContext> TakeContainerContext() { return std::move(mContainerContext); }
 
  private:
   struct TEntry {
@@ -92,7 +96,7 @@ class TKXContainerImplementation : public TObject {
     TComponent* Component;
   };
 
-  TKXContainer* mContainer;
+  TComponent* mContainer;
   std::vector<TEntry> mComponentList;
   std::unique_ptr<TKXContainerContext> mContainerContext;
 };

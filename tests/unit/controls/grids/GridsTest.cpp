@@ -1,0 +1,313 @@
+#include "kx/controls/grids/Grids.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/edits/Edits.h"
+#include "support/ParsedDocument.h"
+#include "support/Raised.h"
+#include "unit/forms/TestForms.h"
+
+namespace kx {
+namespace {
+
+using test::MessageOf;
+using test::TFormFixture;
+using test::TParsedDocument;
+
+// The grid's element as the page shows it, parsed.
+std::string PageOf(TFormFixture& f, TKXCustomControl* grid) {
+  TKXMarkupLanguageTag* tag = f.Form->Render()->GetMarkupLanguageTag(grid->HTMLName());
+  return tag ? "<html><body>" + tag->Render() + "</body></html>" : std::string();
+}
+
+std::string UpdateOf(TKXCustomControl* control) {
+  TKXCompContext context(control, nullptr, nullptr);
+  TKXElementPtr<TKXXMLTag> tag = control->RenderAsync(&context);
+  return tag ? tag->Render() : std::string();
+}
+
+struct TGridFixture : TFormFixture {
+  TKXGrid* Grid = Add<TKXGrid>("Grid1", Form);
+};
+
+TEST(TKXGrid, NewGridRendersOneRowOfOneEmptyCell) {
+  TGridFixture f;
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  EXPECT_EQ(page.Value("name(/html/body/*[1])"), "div");
+  EXPECT_EQ(page.Count("//table[@id='TBLGRID1']//tr"), 1);
+  EXPECT_EQ(page.Count("//table[@id='TBLGRID1']//td"), 1);
+  EXPECT_EQ(page.Value("//td"), "\xC2\xA0");
+  EXPECT_EQ(page.Value("//table/@border"), "1");
+  EXPECT_EQ(page.Value("//table/@width"), "300");
+  EXPECT_NE(page.Value("//script").find("document.getElementById('TBLGRID1').style.left = 0;"), std::string::npos);
+  EXPECT_FALSE(f.Grid->CellExists(0, 0));
+}
+
+TEST(TKXGrid, WithAFrameTheTableIsTheElement) {
+  TGridFixture f;
+  f.Grid->SetUseFrame(true);
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  EXPECT_EQ(page.Value("name(/html/body/*[1])"), "table");
+  EXPECT_EQ(page.Value("/html/body/table/@width"), "100%");
+  // The update goes to the element the page has: the table.
+  const TParsedDocument update(UpdateOf(f.Grid), false);
+  EXPECT_EQ(update.Value("/control/@id"), "TBLGRID1");
+}
+
+TEST(TKXGrid, EmptyCellsAndInvisibleRows) {
+  struct Case {
+    bool showEmpty, showInvisibleRows;
+    int rows, bareCells, spaceCells;
+  } cases[] = {
+      {true, true, 3, 0, 5},
+      {false, true, 3, 5, 0},
+      {true, false, 1, 0, 1},  // only the row with a visible cell
+      {false, false, 1, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.showEmpty) + std::to_string(c.showInvisibleRows));
+    TGridFixture f;
+    f.Grid->SetColumnCount(2);
+    f.Grid->SetRowCount(3);
+    f.Grid->Cell(0, 0)->SetText("a");                   // row 0: a visible cell, a missing one
+    f.Grid->Cell(1, 0)->SetVisible(false);               // row 1: only invisible cells
+    f.Grid->Cell(1, 1)->SetVisible(false);               // row 2: no cell objects
+    f.Grid->SetShowEmptyCells(c.showEmpty);
+    f.Grid->SetShowInvisibleRows(c.showInvisibleRows);
+    const TParsedDocument page(PageOf(f, f.Grid), true);
+    EXPECT_EQ(page.Count("//tr"), c.rows);
+    EXPECT_EQ(page.Count("//td[not(node()) and not(@*)]"), c.bareCells);
+    EXPECT_EQ(page.Count("//td[.='\xC2\xA0']"), c.spaceCells);
+  }
+}
+
+// Hidden columns keep their numbers: the click of row 2, column 3 posts "2_3" and reaches the handler as 2, 3;
+// malformed and forged positions reach no handler.
+TEST(TKXGrid, ACellClickSubmitsRowAndColumn) {
+  TGridFixture f;
+  f.Grid->SetColumnCount(4);
+  f.Grid->SetRowCount(3);
+  TKXGridCell* cell = f.Grid->Cell(2, 3);
+  cell->SetText("go");
+  cell->SetClickable(true);
+  cell->SetUnlinkedText(" after");
+  f.Grid->SetColumnVisibility(1, false);
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  EXPECT_EQ(page.Count("//tr[1]/td"), 3);
+  EXPECT_NE(page.Value("//a/@onclick").find("'2_3'"), std::string::npos) << page.Value("//a/@onclick");
+  EXPECT_EQ(page.Value("//a/.."), "go after");
+  std::vector<std::pair<int, int>> clicks;
+  f.Grid->OnCellClick = [&](TObject*, std::int32_t row, std::int32_t column) { clicks.emplace_back(row, column); };
+  f.Grid->getSubmitProc()("2_3");
+  EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{2, 3}}));
+  EXPECT_NE(MessageOf<EConvertError>([&] { f.Grid->Submit("x_1"); }), "(no exception)");
+  EXPECT_NE(MessageOf<EConvertError>([&] { f.Grid->Submit("12"); }), "(no exception)");
+  EXPECT_EQ(MessageOf([&] { f.Grid->Submit("3_0"); }), "Index out of bounds.");
+  EXPECT_EQ(clicks.size(), 1u);
+}
+
+TEST(TKXGrid, IndicesAndCountsAreChecked) {
+  TGridFixture f;
+  f.Grid->SetColumnCount(2);
+  f.Grid->SetRowCount(2);
+  const std::vector<std::function<void()>> outside = {[&] { f.Grid->Cell(-1, 0); }, [&] { f.Grid->Cell(0, 2); },
+                                                      [&] { f.Grid->CellExists(0, -1); },
+                                                      [&] { f.Grid->DeleteRow(2); }, [&] { f.Grid->DeleteColumn(-1); }};
+  for (std::size_t i = 0; i < outside.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(MessageOf(outside[i]), "Index out of bounds.");
+  }
+  EXPECT_EQ(MessageOf([&] { f.Grid->SetRowCount(-1); }), "Invalid RowCount value!");
+  f.Grid->SetColumnCount(0);
+  EXPECT_EQ(f.Grid->ColumnCount(), 2);
+  f.Grid->SetRowCount(0);
+  EXPECT_EQ(f.Grid->Cells().size(), 0u);
+  EXPECT_EQ(TParsedDocument(PageOf(f, f.Grid), true).Count("//tr"), 0);
+}
+
+TEST(TKXGrid, CellSizesAreValidated) {
+  TGridFixture f;
+  TKXGridCell* cell = f.Grid->Cell(0, 0);
+  struct Case {
+    const char* value;
+    bool width, height;
+  } cases[] = {{"50%", true, true}, {"2*", true, false}, {" 10 ", true, true}, {"0", true, true},
+               {"0%", false, false}, {"-1", false, false}, {"", false, false}, {"abc", false, false},
+               {"x*", true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(MessageOf([&] { cell->SetWidth(c.value); }),
+              c.width ? "(no exception)" : "\"" + std::string(c.value) + "\" is not a valid width.");
+    EXPECT_EQ(MessageOf([&] { cell->SetHeight(c.value); }),
+              c.height ? "(no exception)" : "\"" + std::string(c.value) + "\" is not a valid height.");
+  }
+  // Stored as given; percentages stay percentages in the style, pixels get "px", star sizes write nothing.
+  cell->SetWidth("50%");
+  cell->SetHeight(" 12 ");
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  const std::string style = page.Value("//td/@style");
+  EXPECT_NE(style.find("width: 50%;"), std::string::npos) << style;
+  EXPECT_NE(style.find("height: 12px;"), std::string::npos) << style;
+  EXPECT_EQ(cell->Height(), " 12 ");
+}
+
+TEST(TKXGrid, DeletingRowsAndColumnsMovesTheCells) {
+  TGridFixture f;
+  f.Grid->SetColumnCount(3);
+  f.Grid->SetRowCount(3);
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) f.Grid->Cell(r, c)->SetText(std::to_string(r) + std::to_string(c));
+  f.Grid->DeleteRow(0);
+  EXPECT_EQ(f.Grid->RowCount(), 2);
+  EXPECT_EQ(f.Grid->Cell(0, 0)->Text(), "10");
+  f.Grid->DeleteColumn(2);  // the last column frees its cells like any other
+  EXPECT_EQ(f.Grid->ColumnCount(), 2);
+  EXPECT_EQ(f.Grid->Cell(1, 1)->Text(), "21");
+  f.Grid->DeleteColumn(0);
+  EXPECT_EQ(f.Grid->Cell(1, 0)->Text(), "21");
+  EXPECT_EQ(f.Grid->CellCollection().Count(), 2);
+  f.Grid->Clear();
+  EXPECT_EQ(f.Grid->CellCollection().Count(), 0);
+  EXPECT_EQ(f.Grid->RowCount(), 2);
+}
+
+TEST(TKXGrid, RenderOptionsWriteTheCrossedAlignmentAttributes) {
+  TGridFixture f;
+  f.Grid->SetColumnCount(2);
+  f.Grid->Cell(0, 0)->SetVAlign(vaTop);
+  f.Grid->Cell(0, 0)->SetAlignment(taRightJustify);
+  f.Grid->Cell(0, 1)->SetText("x");
+  f.Grid->SetCellRenderOptions({crAlign});
+  f.Grid->OnGetCellRenderOptions = [](TObject*, std::int32_t, std::int32_t column, TKXCellRenderOptions& options) {
+    if (column == 1) options = {crValign, crStyle};
+  };
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  EXPECT_EQ(page.Value("//td[1]/@valign"), "top");
+  EXPECT_EQ(page.Count("//td[1]/@align"), 0);
+  EXPECT_EQ(page.Count("//td[2]/@valign"), 0);
+  EXPECT_EQ(page.Value("//td[2]/@align"), "left");
+  EXPECT_NE(page.Value("//td[2]/@style").find("position:static;"), std::string::npos);
+  EXPECT_EQ(page.Value("//td[1]/@style").find("position:static;"), std::string::npos);
+}
+
+// A raw cell keeps its markup in the page and in the update, where "]]>" cannot end the CDATA section; a cell
+// that is not raw shows its text as text in both.
+TEST(TKXGrid, RawAndEscapedCellTextInPageAndUpdate) {
+  TGridFixture f;
+  f.Grid->SetColumnCount(2);
+  f.Grid->Cell(0, 0)->SetText("<b>bold</b> ]]> end");
+  f.Grid->Cell(0, 1)->SetRawText(false);
+  f.Grid->Cell(0, 1)->SetText("<b>not</b> ]]>");
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  EXPECT_EQ(page.Count("//td[1]//b"), 1);
+  EXPECT_EQ(page.Count("//td[2]//b"), 0);
+  EXPECT_EQ(page.Value("//td[2]"), "<b>not</b> ]]>");
+  const std::string update = UpdateOf(f.Grid);
+  const TParsedDocument answer(update, false);
+  ASSERT_TRUE(answer.Parsed() && answer.Errors().empty()) << update;
+  const TParsedDocument inner("<html><body>" + answer.Value("/control/innerhtml") + "</body></html>", true);
+  EXPECT_EQ(inner.Count("//table[@id='TBLGRID1']"), 1);
+  EXPECT_EQ(inner.Value("//td[1]//b"), "bold");
+  EXPECT_NE(inner.Value("//td[1]").find("]]> end"), std::string::npos);
+  EXPECT_EQ(inner.Value("//td[2]"), "<b>not</b> ]]>");
+}
+
+TEST(TKXGrid, SummaryIsAnAttributeAndTheCaptionText) {
+  TGridFixture f;
+  f.Grid->SetSummary("Sum \"1\" <x>");
+  f.Grid->SetCaption("Cap <i>");
+  f.Grid->Cell(0, 0)->SetHint("a \"hint\"");
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  EXPECT_EQ(page.Count("//summary"), 0);
+  EXPECT_EQ(page.Value("//table/@summary"), "Sum \"1\" <x>");
+  EXPECT_EQ(page.Value("//caption"), "Cap <i>");
+  EXPECT_EQ(page.Value("//td/@title"), "a \"hint\"");
+}
+
+TEST(TKXGrid, ScrollsToTheCurrentRow) {
+  TGridFixture f;
+  f.Grid->SetRowCount(5);
+  f.Grid->SetCurrentRow(3);
+  f.Grid->SetScrollToCurrentRow(true);
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  const std::string id = std::to_string(f.Grid->InstanceNumber()) + "3";
+  EXPECT_EQ(page.Value("//tr[4]/@id"), id);
+  EXPECT_NE(f.Form->Page.GetInitProc().find("document.getElementById(\"TBLGRID1\").scrollTop = "
+                                            "document.getElementById(\"" + id + "\").offsetTop - 40;"),
+            std::string::npos);
+}
+
+TEST(TKXGrid, ControlsInCellsRenderInsideTheCellAndBelongToTheGrid) {
+  TGridFixture f;
+  f.Grid->SetColumnCount(2);
+  auto* edit = f.Add<TKXEdit>("Edit1", f.Form);
+  f.Grid->Cell(0, 0)->SetControl(edit);
+  f.Grid->Cell(0, 1)->SetControl(f.Add<TKXButton>("Button1", f.Form));
+  EXPECT_FALSE(edit->Visible());
+  EXPECT_EQ(f.Form->KXFindComponent(edit), -1);
+  EXPECT_EQ(f.Grid->KXFindComponent(edit), 0);
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  EXPECT_EQ(page.Value("//td[1]/input/@id"), "EDIT1");
+  EXPECT_EQ(page.Value("//td[1]/input/@name"), "EDIT1");
+  EXPECT_EQ(page.Value("//td[2]/input/@id"), "BUTTON1");
+  EXPECT_TRUE(edit->Visible());
+  EXPECT_EQ(f.Grid->ContainerContext()->GetControlsCount(), 2);
+}
+
+// A cell control leaves the grid when it is freed (from every cell showing it), when its cell lets it go, and
+// when the grid goes; in the last two cases it goes back to its parent.
+TEST(TKXGrid, ControlsLeaveTheGrid) {
+  TGridFixture f;
+  f.Grid->SetColumnCount(2);
+  auto* edit = f.Add<TKXEdit>("Edit1", f.Form);
+  f.Grid->Cell(0, 0)->SetControl(edit);
+  f.Grid->Cell(0, 0)->SetControl(nullptr);
+  EXPECT_GE(f.Form->KXFindComponent(edit), 0);
+  f.Grid->Cell(0, 0)->SetControl(edit);
+  f.Grid->Cell(0, 1)->SetControl(edit);
+  edit->Free();
+  EXPECT_EQ(f.Grid->Cell(0, 0)->Control(), nullptr);
+  EXPECT_EQ(f.Grid->Cell(0, 1)->Control(), nullptr);
+  EXPECT_EQ(f.Grid->KXComponentsCount(), 0);
+  EXPECT_EQ(TParsedDocument(PageOf(f, f.Grid), true).Count("//input"), 0);
+  auto* other = f.Add<TKXEdit>("Edit2", f.Form);
+  f.Grid->Cell(0, 0)->SetControl(other);
+  f.Grid->Free();
+  EXPECT_GE(f.Form->KXFindComponent(other), 0);
+}
+
+TEST(TKXGrid, AGridCannotSitInItsOwnCells) {
+  TGridFixture f;
+  TKXGridCell* cell = f.Grid->Cell(0, 0);
+  EXPECT_EQ(MessageOf([&] { cell->SetControl(f.Grid); }), "You cannot assign the control to itself");
+  EXPECT_EQ(cell->Control(), nullptr);
+  auto* inner = f.Add<TKXGrid>("Grid2", f.Form);
+  inner->Cell(0, 0)->SetText("inner");
+  cell->SetControl(inner);
+  EXPECT_EQ(MessageOf([&] { inner->Cell(0, 0)->SetControl(inner); }), "You cannot assign the control to itself");
+  const TParsedDocument page(PageOf(f, f.Grid), true);
+  EXPECT_EQ(page.Value("//table[@id='TBLGRID1']//table[@id='TBLGRID2']//td"), "inner");
+}
+
+// A cell's text and class are shown: a change marks the grid for the next callback, an equal value does not.
+TEST(TKXGrid, CellChangesMarkTheGridForTheNextUpdate) {
+  TGridFixture f;
+  TKXGridCell* cell = f.Grid->Cell(0, 0);
+  for (const auto& [change, marks] : std::vector<std::pair<std::function<void()>, bool>>{
+           {[&] { cell->SetText("changed"); }, true},
+           {[&] { cell->SetText("changed"); }, false},
+           {[&] { cell->SetCss("c"); }, true}}) {
+    f.Grid->SetDoRefreshControl(false);
+    change();
+    EXPECT_EQ(f.Grid->DoRefreshControl(), marks);
+  }
+}
+
+}  // namespace
+}  // namespace kx
