@@ -6,6 +6,7 @@
 #include "kx/controls/calendar/Calendar.h"
 #include "kx/controls/checks/Checks.h"
 #include "kx/controls/dbcontrols/DBStdCtrls.h"
+#include "kx/controls/dbgrid/DBGrid.h"
 #include "kx/controls/css3/Css3.h"
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/grids/Grids.h"
@@ -66,6 +67,7 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &DBControlsFamily(),
       &GridsFamily(),
       &CalendarFamily(),
+      &DBGridFamily(),
   };
   return families;
 }
