@@ -193,7 +193,7 @@ void TKXDBGrid::Freeing(TObject* object) {
 }
 
 void TKXDBGrid::Submit(const std::string& value) {
-  TKXCustomControl::Submit(value);
+  FSubmitParam = value;
   const bool title = !value.empty() && value[0] == 'C';
   const std::size_t underscore = value.find('_');
   const std::string indexText = title ? value.substr(1) : value.substr(0, underscore);

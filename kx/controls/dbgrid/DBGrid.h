@@ -162,6 +162,7 @@ class TKXDBGrid : public TKXCustomGrid {
   // "C<i>" fires column i's OnTitleClick; "<i>_<value>" its OnClick with value. A column index that is not a
   // number or not a column raises EConvertError or Exception "Index out of bounds.".
   void Submit(const std::string& value) override;
+  std::string GetSubmitParam() override { return FSubmitParam; }
   // A freed control leaves the columns that showed it.
   void Freeing(TObject* object) override;
 
@@ -203,6 +204,7 @@ class TKXDBGrid : public TKXCustomGrid {
   // The rows of the last refresh, as markup: rendered again while the data set is being edited.
   std::vector<std::string> FKeptRows;
   std::int32_t FLastRow = 0;
+  std::string FSubmitParam;
 };
 
 // The family's registration (the navigator's images), listed in kx/controls/ControlFamilies.cpp.
