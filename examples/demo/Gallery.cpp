@@ -2,6 +2,7 @@
 
 #include "examples/demo/GalleryChoices.h"
 #include "examples/demo/GalleryDBControls.h"
+#include "examples/demo/GalleryDBGrid.h"
 #include "examples/demo/GalleryEditorMedia.h"
 #include "examples/demo/GalleryTabs.h"
 #include "examples/demo/GalleryImagesTree.h"
@@ -21,6 +22,7 @@ std::span<const TGalleryPage> GalleryPages() {
       {"Test recorder", &OpenGalleryPage<TGalleryRecorderForm>},
       {"Customers (data)", &OpenGalleryPage<TGalleryDBControlsForm>},
       {"Grid and calendar", &OpenGalleryPage<TGalleryGridsForm>},
+      {"Customers and orders (data grid)", &OpenGalleryPage<TGalleryDBGridForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);
 }
