@@ -3,9 +3,40 @@
 #include <filesystem>
 
 #include "examples/demo/GalleryDBControls.h"
+#include "kx/platform/Graphics.h"
+#include "kx/platform/Streams.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
+
+namespace {
+
+// A 64 x 64 PNG portrait: a head and shoulders on a background whose colour follows the customer's number.
+std::string PortraitPNG(std::int64_t id) {
+  TBitmap bitmap;
+  bitmap.SetSize(64, 64);
+  const auto shade = [id](int base, int step) { return std::uint8_t((base + step * id) % 200 + 40); };
+  const TRGBA background{shade(90, 61), shade(150, 37), shade(200, 83), 255};
+  const TRGBA figure{250, 245, 235, 255};
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const int dx = x - 32, hy = y - 24, sy = y - 70;
+      const bool head = dx * dx + hy * hy < 13 * 13;
+      const bool shoulders = dx * dx + sy * sy < 30 * 30;
+      bitmap.SetPixel(x, y, head || shoulders ? figure : background);
+    }
+  }
+  TPngImage png;
+  png.Assign(&bitmap);
+  TMemoryStream stream;
+  png.SaveToStream(stream);
+  std::string bytes(std::size_t(stream.Size()), '\0');
+  stream.SetPosition(0);
+  stream.Read(bytes.data(), stream.Size());
+  return bytes;
+}
+
+}  // namespace
 
 void TGalleryDBGridForm::BuildComponents() {
   BuildGalleryFrame("Customers and orders (data grid)", 16, 470);
@@ -29,6 +60,8 @@ void TGalleryDBGridForm::OpenData() {
   CustomersSource = TComponent::Create<TDataSource>(this);
   CustomersSource->SetName("CustomersSource");
   CustomersSource->SetDataSet(Customers);
+
+  DrawMissingPictures();
 
   Orders = TComponent::Create<TSQLiteDataSet>(this);
   Orders->SetName("Orders");
@@ -91,6 +124,10 @@ void TGalleryDBGridForm::BuildCustomers() {
   EDITCITY->SetDataSource(CustomersSource);
   EDITCITY->SetDataField("city");
   LABELSTATUS = Place<TKXLabel>(this, this, "LABELSTATUS", 450, 124, 250, 21);
+  IMAGEPICTURE = Place<TKXDBImage>(this, this, "IMAGEPICTURE", 720, 58, 64, 64);
+  IMAGEPICTURE->SetDataSource(CustomersSource);
+  IMAGEPICTURE->SetDataField("picture");
+  IMAGEPICTURE->SetAltText("Picture of the customer");
 }
 
 void TGalleryDBGridForm::BuildOrders() {
@@ -106,6 +143,17 @@ void TGalleryDBGridForm::BuildOrders() {
     column->SetDataField(c.Field);
     column->Title().SetText(c.Title);
   }
+}
+
+void TGalleryDBGridForm::DrawMissingPictures() {
+  TField& picture = Customers->FieldByName("picture");
+  for (Customers->First(); !Customers->Eof(); Customers->Next()) {
+    if (!picture.IsNull()) continue;
+    Customers->Edit();
+    picture.SetAsString(PortraitPNG(Customers->FieldByName("id").AsInteger()));
+    Customers->Post();
+  }
+  Customers->First();
 }
 
 void TGalleryDBGridForm::ShowPosition() {

@@ -29,6 +29,12 @@ async function rowsOf(page, table) {
     rows.map((row) => Array.from(row.cells).map((cell) => cell.textContent.replace(/\u00a0/g, " ").trim())));
 }
 
+// The picture the data image shows: its source and its decoded width (0 until it loaded).
+async function pictureOf(page) {
+  await page.waitForFunction(() => { const img = document.querySelector("img#IMAGEPICTURE"); return img && img.complete; });
+  return page.$eval("img#IMAGEPICTURE", (img) => ({ src: img.getAttribute("src"), width: img.naturalWidth }));
+}
+
 async function namesOf(page) {
   return (await rowsOf(page, CUSTOMERS)).map((cells) => (cells[0] === "*" ? "*" : "") + cells[2]);
 }
@@ -63,6 +69,8 @@ describe("the data grid page on SQLite", () => {
       assert.deepEqual(await namesOf(page), ["*Ada Byron", "Charles Babbage", "Grace Hopper"]);
       assert.equal(await d.textOf(page, STATUS), "Customer 1 of 5");
       assert.deepEqual((await rowsOf(page, ORDERS)).map((cells) => cells[0]), ["Gears", "Cards"]);
+      const adaPicture = await pictureOf(page);
+      assert.equal(adaPicture.width, 64, "the customer's picture decoded in the browser");
       // At the first record First and Prior are off.
       assert.equal(await page.$eval(`${navButton("First")} img`, (img) => /DBNav_FirstDisabled\.gif$/.test(img.src)),
                    true);
@@ -84,6 +92,9 @@ describe("the data grid page on SQLite", () => {
       await d.clickAndLoadPage(tp, `${CUSTOMERS} tr[id]:nth-of-type(3)`);
       assert.deepEqual(await namesOf(page), ["Ada Byron", "*Charles Babbage", "Grace Hopper"]);
       assert.deepEqual((await rowsOf(page, ORDERS)).map((cells) => cells[0]), ["Brass columns"]);
+      const charlesPicture = await pictureOf(page);
+      assert.equal(charlesPicture.width, 64);
+      assert.notEqual(charlesPicture.src, adaPicture.src, "the picture follows the customer");
       await tp.screenshot("picked");
 
       // Edit, change the name, post: the grid shows the new name.
