@@ -185,9 +185,10 @@ KX.Form.isValueField = function (input) {
 /*
  * The values the page's own elements named `name` post, outside "SubmitForm", as the browser would post them:
  * { found, disabled, values }. A checked check box posts its value, an unchecked one nothing; a radio group its
- * checked button; a list every selected option; file inputs and buttons post nothing here.
+ * checked button; a list every selected option; file inputs and buttons post nothing here. With asMade, the values
+ * they had when the page was made (their default value, checked and selected states).
  */
-KX.Form.elementValues = function (name, form) {
+KX.Form.elementValues = function (name, form, asMade) {
   var result = { found: false, disabled: true, values: [] };
   var elements = document.getElementsByName(name), i, j, el, tag, type;
   for (i = 0; i < elements.length; i++) {
@@ -206,56 +207,17 @@ KX.Form.elementValues = function (name, form) {
     }
     result.disabled = false;
     if (type === "checkbox" || type === "radio") {
-      if (el.checked) {
+      if (asMade ? el.defaultChecked : el.checked) {
         result.values.push(el.value);
       }
     } else if (tag === "SELECT") {
       for (j = 0; j < el.options.length; j++) {
-        if (el.options[j].selected) {
+        if (asMade ? el.options[j].defaultSelected : el.options[j].selected) {
           result.values.push(el.options[j].value);
         }
       }
     } else {
-      result.values.push(el.value);
-    }
-  }
-  return result;
-};
-
-/*
- * The values the page's own elements named `name` had when the page was made (their default value, checked and
- * selected states), as elementValues reads the current ones: { found, disabled, values }.
- */
-KX.Form.elementDefaults = function (name, form) {
-  var result = { found: false, disabled: true, values: [] };
-  var elements = document.getElementsByName(name), i, j, el, tag, type;
-  for (i = 0; i < elements.length; i++) {
-    el = elements[i];
-    tag = el.tagName;
-    if ((tag !== "INPUT" && tag !== "SELECT" && tag !== "TEXTAREA") || el.form === form) {
-      continue;
-    }
-    type = (el.type || "").toLowerCase();
-    if (type === "file" || type === "button" || type === "submit" || type === "reset" || type === "image") {
-      continue;
-    }
-    result.found = true;
-    if (el.disabled) {
-      continue;
-    }
-    result.disabled = false;
-    if (type === "checkbox" || type === "radio") {
-      if (el.defaultChecked) {
-        result.values.push(el.value);
-      }
-    } else if (tag === "SELECT") {
-      for (j = 0; j < el.options.length; j++) {
-        if (el.options[j].defaultSelected) {
-          result.values.push(el.options[j].value);
-        }
-      }
-    } else {
-      result.values.push(el.defaultValue);
+      result.values.push(asMade ? el.defaultValue : el.value);
     }
   }
   return result;
@@ -285,7 +247,7 @@ KX.Form.changedValues = function () {
     }
     value = state.values.join(",");
     before = KX.Form.lastPosted.hasOwnProperty(input.name) ? KX.Form.lastPosted[input.name]
-                                                          : KX.Form.elementDefaults(input.name, form).values.join(",");
+                                                          : KX.Form.elementValues(input.name, form, true).values.join(",");
     if (value !== before) {
       fields.push([input.name, value]);
       KX.Form.lastPosted[input.name] = value;
