@@ -57,20 +57,6 @@ const TControlContract kDBGridContract[] = {
      .HostileText = &StoreName,
      .AsyncType = "KXGRID",
      .AsyncFacts = {{"@id", "DBGRID1"}}},
-    {.Name = "LinkedDBGrid",
-     .Make = [](TFormFixture& f) -> TKXCustomControl* {
-       auto* grid = f.Add<TKXDBGrid>("DBGrid1", f.Form);
-       grid->SetDataSource(NumbersSource(f, 3));
-       TKXDBGridColumn* name = grid->Columns().Add();
-       name->SetDataField("name");
-       name->SetLinkField("name");
-       grid->SetRowClick(true);
-       grid->SetUseFrame(false);
-       return grid;
-     },
-     .Tag = "div",
-     .HostileText = &StoreName,
-     .AsyncType = "KXGRID"},
     {.Name = "DBRadioGroup",
      .Make = [](TFormFixture& f) -> TKXCustomControl* {
        auto* group = f.Add<TKXDBRadioGroup>("DBRadio1", f.Form);
