@@ -123,6 +123,15 @@ TKXDBNavImages::TKXDBNavImages(TKXDBNavigator* navigator) : FNavigator(navigator
   for (auto& image : FImages) image = std::make_unique<TKXFileReference>();
 }
 
+TKXDBNavImages::TKXDBNavImages(const std::array<const TKXFileReference*, kNavigateBtnCount * 2>& alphabetical)
+    : TKXDBNavImages(nullptr) {
+  constexpr TNavigateBtn kAlphabetical[kNavigateBtnCount] = {nbCancel, nbDelete, nbEdit, nbFirst, nbInsert,
+                                                             nbLast,   nbNext,   nbPost, nbPrior, nbRefresh};
+  for (int i = 0; i < kNavigateBtnCount * 2; ++i)
+    if (const TKXFileReference* image = alphabetical[std::size_t(i)])
+      Image(kAlphabetical[i % kNavigateBtnCount], i < kNavigateBtnCount).Assign(image);
+}
+
 void TKXDBNavImages::SetImage(TNavigateBtn button, bool enabled, const TKXFileReference& value) {
   Image(button, enabled).Assign(&value);
   if (FNavigator) FNavigator->Invalidate();

@@ -88,6 +88,9 @@ class TKXDBNavigator;
 class TKXDBNavImages : public TPersistent {
  public:
   explicit TKXDBNavImages(TKXDBNavigator* navigator = nullptr);
+  // Copies of the given images: the enabled ones of Cancel, Delete, Edit, First, Insert, Last, Next, Post, Prior
+  // and Refresh, then the disabled ones in the same order.
+  TKXDBNavImages(const std::array<const TKXFileReference*, kNavigateBtnCount * 2>& alphabetical);
 
   // The image of a button in a state (owned).
   TKXFileReference& Image(TNavigateBtn button, bool enabled) { return *FImages[Index(button, enabled)]; }
@@ -95,6 +98,23 @@ class TKXDBNavImages : public TPersistent {
   // Copies value into the image of that button and state.
   void SetImage(TNavigateBtn button, bool enabled, const TKXFileReference& value);
   TKXDBNavigator* Navigator() const { return FNavigator; }
+
+#define KX_NAV_IMAGE(Name, Button)                                                                        \
+  TKXFileReference& Name##_Enabled() { return Image(Button, true); }                                      \
+  void Set##Name##_Enabled(const TKXFileReference& value) { SetImage(Button, true, value); }              \
+  TKXFileReference& Name##_Disabled() { return Image(Button, false); }                                    \
+  void Set##Name##_Disabled(const TKXFileReference& value) { SetImage(Button, false, value); }
+  KX_NAV_IMAGE(First, nbFirst)
+  KX_NAV_IMAGE(Prior, nbPrior)
+  KX_NAV_IMAGE(Next, nbNext)
+  KX_NAV_IMAGE(Last, nbLast)
+  KX_NAV_IMAGE(Edit, nbEdit)
+  KX_NAV_IMAGE(Insert, nbInsert)
+  KX_NAV_IMAGE(Delete, nbDelete)
+  KX_NAV_IMAGE(Post, nbPost)
+  KX_NAV_IMAGE(Cancel, nbCancel)
+  KX_NAV_IMAGE(Refresh, nbRefresh)
+#undef KX_NAV_IMAGE
 
  protected:
   void AssignTo(TPersistent* dest) const override;

@@ -102,9 +102,13 @@ TEST(DBNavigator, RendersRowsImagesAndConfirmations) {
   TFormFixture f;
   TKXDBNavigator* navigator = Navigator(f, 3);
   navigator->Confirmations().SetDelete("Really \"delete\" it's?");
+  // The images given in alphabetical order land on their buttons: Next's enabled one is the seventh.
   TKXFileReference custom;
   custom.SetURL("http://127.0.0.1/next.png");
-  navigator->CustomImages().SetImage(nbNext, true, custom);
+  std::array<const TKXFileReference*, 20> images{};
+  images[6] = &custom;
+  navigator->SetDBNavImages(TKXDBNavImages(images));
+  EXPECT_EQ(navigator->CustomImages().Next_Enabled().URL(), "http://127.0.0.1/next.png");
   navigator->SetVisibleButtons({nbNext, nbLast, nbDelete});
   navigator->SetOrientation(orVertical);
   const std::string html = Html(*navigator);
