@@ -1,9 +1,12 @@
 // Forms through the entry point: full page renders per second and callbacks per second of a session whose main
 // form holds 50 controls (20 edits, 10 buttons, 20 labels), each request a packet through HttpExecute. Besides,
-// the rendering of a grid of N rows x 6 columns (one clickable column), whose time must grow linearly in its cells.
+// the rendering of a grid of N rows x 6 columns (one clickable column), whose time must grow linearly in its cells,
+// and the rendering of one page (20 records) of a data grid on an SQLite table of 100,000 rows, which must not
+// grow with the table: the data set reads the page's records by key.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +15,9 @@
 #include "kx/appserver/CallBacks.h"
 #include "kx/appserver/ServerSession.h"
 #include "kx/appserver/Startup.h"
+#include "kx/controls/dbgrid/DBGrid.h"
 #include "kx/controls/grids/Grids.h"
+#include "kx/data/SQLiteDataSet.h"
 #include "kx/forms/FormTypes.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
@@ -169,5 +174,61 @@ void BM_GridRender(benchmark::State& state) {
 BENCHMARK(BM_GridRender)->Arg(125)->Arg(250)->Arg(500)->Arg(1000)->Arg(2000)->Complexity(benchmark::oN);
 
 }  // namespace
+
+// One page of 20 records around the current one (its position in the table is the argument), of a table of
+// 100,000 rows with a memo column, rendered as the page shows it.
+void BM_DBGridPage(benchmark::State& state) {
+  Session();
+  constexpr int kRows = 100000;
+  static const std::string file = [] {
+    const std::string path = (std::filesystem::temp_directory_path() / "kx_bench_dbgrid.db").string();
+    std::filesystem::remove(path);
+    TOwnedComponent<TSQLiteConnection> db(TComponent::Create<TSQLiteConnection>(nullptr));
+    db->SetFileName(path);
+    db->Open();
+    db->InTransaction([&db] {
+      db->Execute("CREATE TABLE people (id INTEGER PRIMARY KEY, name VARCHAR(40), city VARCHAR(40), notes TEXT)");
+      for (int i = 1; i <= kRows; ++i)
+        db->Execute("INSERT INTO people (name, city, notes) VALUES (?, ?, ?)",
+                    {"Person " + std::to_string(i), "City " + std::to_string(i % 97),
+                     "Notes about person " + std::to_string(i) + ", long enough to be cut."});
+    });
+    return path;
+  }();
+  TOwnedComponent<TComponent> owner(TComponent::Create<TComponent>(nullptr));
+  auto* db = TComponent::Create<TSQLiteConnection>(owner.get());
+  db->SetFileName(file);
+  db->Open();
+  auto* people = TComponent::Create<TSQLiteDataSet>(owner.get());
+  people->SetConnection(db);
+  people->SetTableName("people");
+  people->Open();
+  auto* source = TComponent::Create<TDataSource>(owner.get());
+  source->SetDataSet(people);
+  auto* grid = TComponent::Create<TKXDBGrid>(owner.get());
+  grid->SetName("DBGrid1");
+  grid->SetDataSource(source);
+  grid->SetRowLimit(20);
+  grid->SetFromStart(false);
+  grid->SetOptions({dgShowTitles, dgIndicator});
+  people->SetRecNo(int(state.range(0)));
+  for (int i = 0; i < 4; ++i) {
+    TKXDBGridColumn* column = grid->Columns().Add();
+    column->SetDataField(people->Fields(i).FieldName());
+  }
+  grid->Columns().Items(3)->SetBlobCharLimit(20);
+  grid->Columns().Items(1)->SetLinkField("id");
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    TKXCompContext context(grid, nullptr, nullptr);
+    TKXElementPtr<TKXHTMLTag> tag = grid->RenderHTML(&context);
+    TKXRenderStream stream(true, true);
+    tag->Render(stream);
+    bytes += stream.Stream()->Size();
+  }
+  state.SetItemsProcessed(state.iterations() * 20);
+  state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_DBGridPage)->Arg(1)->Arg(50000)->Arg(99990)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

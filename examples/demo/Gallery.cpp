@@ -2,6 +2,7 @@
 
 #include "examples/demo/GalleryChoices.h"
 #include "examples/demo/GalleryDBControls.h"
+#include "examples/demo/GalleryDBGrid.h"
 #include "examples/demo/GalleryEditorMedia.h"
 #include "examples/demo/GalleryTabs.h"
 #include "examples/demo/GalleryImagesTree.h"
@@ -23,6 +24,7 @@ std::span<const TGalleryPage> GalleryPages() {
       {"Customers (data)", &OpenGalleryPage<TGalleryDBControlsForm>},
       {"File uploader", &OpenGalleryPage<TGalleryUploaderForm>},
       {"Grid and calendar", &OpenGalleryPage<TGalleryGridsForm>},
+      {"Customers and orders (data grid)", &OpenGalleryPage<TGalleryDBGridForm>},
   };
   return std::span<const TGalleryPage>(pages).subspan(1);
 }

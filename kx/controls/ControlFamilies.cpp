@@ -7,6 +7,7 @@
 #include "kx/controls/checks/Checks.h"
 #include "kx/controls/css3/Css3.h"
 #include "kx/controls/dbcontrols/DBStdCtrls.h"
+#include "kx/controls/dbgrid/DBGrid.h"
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/grids/Grids.h"
 #include "kx/controls/htmleditor/WebEdit.h"
@@ -68,6 +69,7 @@ std::span<const TKXControlFamily* const> ControlFamilies() {
       &UploaderFamily(),
       &GridsFamily(),
       &CalendarFamily(),
+      &DBGridFamily(),
   };
   return families;
 }

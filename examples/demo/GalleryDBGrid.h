@@ -1,0 +1,44 @@
+// The gallery's "Customers and orders (data grid)" page: a navigator and a data grid on the customers of the
+// demo's SQLite file (the master), the selected customer's orders in a second grid (the detail), and edits of
+// the customer's name and city that the navigator posts, and the customer's picture (a blob) in a data image.
+#pragma once
+
+#include "examples/demo/Gallery.h"
+#include "kx/controls/dbcontrols/DBStdCtrls.h"
+#include "kx/controls/dbgrid/DBExtCtrls.h"
+#include "kx/controls/dbgrid/DBGrid.h"
+#include "kx/controls/dbgrid/DBNavigator.h"
+#include "kx/data/SQLiteDataSet.h"
+
+namespace kx {
+
+class TGalleryDBGridForm : public TGalleryForm {
+  KX_COMPONENT_CLASS(TGalleryDBGridForm, TGalleryForm)
+
+ public:
+  TSQLiteConnection* Database = nullptr;
+  TSQLiteDataSet* Customers = nullptr;
+  TSQLiteDataSet* Orders = nullptr;
+  TDataSource* CustomersSource = nullptr;
+  TDataSource* OrdersSource = nullptr;
+  TKXDBNavigator* NAVCUSTOMERS = nullptr;
+  TKXDBGrid* GRIDCUSTOMERS = nullptr;
+  TKXDBGrid* GRIDORDERS = nullptr;
+  TKXDBEdit* EDITNAME = nullptr;
+  TKXDBEdit* EDITCITY = nullptr;
+  TKXLabel* LABELSTATUS = nullptr;
+  TKXDBImage* IMAGEPICTURE = nullptr;
+
+ protected:
+  void BuildComponents() override;
+
+ private:
+  void OpenData();
+  // Gives every customer without a picture one of our own drawing, in a colour of its own.
+  void DrawMissingPictures();
+  void BuildCustomers();
+  void BuildOrders();
+  void ShowPosition();
+};
+
+}  // namespace kx
