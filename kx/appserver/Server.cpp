@@ -110,10 +110,6 @@ std::string CanonicalAddress(std::string_view text) {
   return inet_ntop(AF_INET6, &v6, canonical, sizeof canonical);
 }
 
-}  // namespace
-
-namespace {
-
 // Whether address (canonical) is one of trustedProxies.
 bool IsTrustedProxy(const std::string& address, const std::vector<std::string>& trustedProxies) {
   if (address.empty()) return false;
