@@ -8,9 +8,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libssl-dev libboost-dev
   libpng-dev libjpeg-dev libgif-dev libsqlite3-dev libxml2-dev
-  chromium
+  chromium haproxy
 )
 # chromium: the browser tests (tests/e2e/) drive Debian's build through playwright-core, which downloads no browser.
+# haproxy: the deployment tests (tests/deployment/, tests/e2e/Balancer.test.js) put the demo behind it.
 # node and npm build the compressed client scripts and run their tests; a machine that has node already
 # (with its own npm) keeps it.
 command -v node >/dev/null 2>&1 || packages+=(nodejs)

@@ -6,6 +6,7 @@
 
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/MimeTypes.h"
+#include "kx/appserver/Server.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/foundation/AppInfo.h"
@@ -574,12 +575,19 @@ std::string TKXApplication::GetExecAction() const {
 
 bool TKXApplication::IsHTTPS(const THttpRequest* request) {
   if (request == nullptr || gSC == nullptr) return false;
+  // Behind a trusted proxy, the scheme the client used to reach it.
+  if (const TForwardedOrigin origin = ForwardedOrigin(*request, gSC->TrustedProxies()); origin.Known)
+    return origin.Secure;
   if (GAppType == atISAPI) return SameText(request->HttpsHeader(), "ON");
   const std::int32_t sslPort = gSC->SSLOptions()->Port();
   return sslPort >= 1 && sslPort == request->ServerPort();
 }
 
 std::string TKXApplication::GetHost(const THttpRequest& request, bool secure) {
+  // Behind a trusted proxy the address is the one the client used, never this instance's own port.
+  if (gSC != nullptr)
+    if (const TForwardedOrigin origin = ForwardedOrigin(request, gSC->TrustedProxies()); origin.Known)
+      return origin.URL(secure);
   if (secure) {
     const std::int32_t port = gSC != nullptr ? gSC->SSLOptions()->Port() : 0;
     std::string result = "https://" + request.Host();

@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -646,9 +647,16 @@ std::string PidNamespace() {
   return length > 0 ? std::string(target, std::size_t(length)) : std::string();
 }
 
-// What the marker of a process folder holds: its name and the PID namespace its process id counts in.
+// The machine's name. Every machine's first PID namespace has the same number, so on a folder that several
+// machines share (a network mount) only the name tells whose process made a folder.
+std::string MachineName() {
+  struct utsname names {};
+  return ::uname(&names) == 0 ? std::string(names.nodename) : std::string();
+}
+
+// What the marker of a process folder holds: its name, the PID namespace its process id counts in and the machine.
 std::string MarkerText(std::string_view folderName, const std::string& pidNamespace) {
-  return "kx process folder " + std::string(folderName) + " " + pidNamespace + "\n";
+  return "kx process folder " + std::string(folderName) + " " + pidNamespace + " on " + MachineName() + "\n";
 }
 
 // The process id of a folder named like a ProcessID, or 0 for any other name.
@@ -683,6 +691,16 @@ bool IsOurProcessFolder(int parent, const char* name, const std::string& pidName
   return length == ssize_t(expected.size()) && text.compare(0, expected.size(), expected) == 0;
 }
 
+// IsOurProcessFolder for the folder name inside the folder path.
+bool IsOurProcessFolder(const std::string& path, const std::string& name) {
+  const std::string parent = path.size() > name.size() ? path.substr(0, path.size() - name.size()) : ".";
+  const int folder = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return false;
+  const bool ours = IsOurProcessFolder(folder, name.c_str(), PidNamespace());
+  ::close(folder);
+  return ours;
+}
+
 }  // namespace
 
 bool TKXAppCache::MakeProcessFolder(const std::string& folder) {
@@ -692,7 +710,9 @@ bool TKXAppCache::MakeProcessFolder(const std::string& folder) {
   const std::string name = path.substr(path.rfind('/') + 1);
   const int marker =
       ::open((path + "/" + kProcessMarker).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (marker < 0) return errno == EEXIST;
+  // Made already: by this process (a second call) when the marker is ours, else by another one, whose folder this
+  // process must not share.
+  if (marker < 0) return errno == EEXIST && IsOurProcessFolder(path, name);
   const std::string text = MarkerText(name, PidNamespace());
   const bool written = ::write(marker, text.data(), text.size()) == ssize_t(text.size());
   return ::close(marker) == 0 && written;

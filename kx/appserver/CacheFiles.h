@@ -217,15 +217,16 @@ class TKXAppCache {
   // Never raises for a file.
   static std::int32_t ClearCache(TStrings& List);
   // Makes a process folder (named like a ProcessID) and writes into it the marker that RemoveStaleCacheFolders
-  // looks for: the folder's name and the PID namespace of the process. True when the folder exists and carries its
-  // marker; never raises.
+  // looks for: the folder's name, the PID namespace of the process and the machine's name. True when the folder
+  // exists and carries its marker; false when another process (of another machine sharing the disk) marked it
+  // first, as two processes never share a folder. Never raises.
   static bool MakeProcessFolder(const std::string& folder);
   // Removes from parent the cache folders of processes that are gone, and only folders this library made: entries
   // named like a ProcessID that are folders (not links) owned by the effective user and hold the marker of
-  // MakeProcessFolder, itself owned by that user, naming the folder and the calling process's PID namespace, and
-  // whose process does not exist (kill(pid, 0) fails with ESRCH). A folder made in another PID namespace is never
-  // judged, a link is never followed, and a folder that cannot be removed stays. Returns the number removed; never
-  // raises.
+  // MakeProcessFolder, itself owned by that user, naming the folder, the calling process's PID namespace and its
+  // machine, and whose process does not exist (kill(pid, 0) fails with ESRCH). A folder made in another PID namespace
+  // or on another machine is never judged, a link is never followed, and a folder that cannot be removed stays.
+  // Returns the number removed; never raises.
   static int RemoveStaleCacheFolders(const std::string& parent);
 };
 

@@ -167,6 +167,23 @@ class TKXServer : public TObject {
 std::string ClientAddress(std::string_view remoteAddr, std::string_view forwardedFor, std::string_view clientIP,
                           const std::vector<std::string>& trustedProxies);
 
+// The scheme and host a client used to reach a proxy in front of the application. The proxy's word is taken only
+// when the request's peer is one of trustedProxies (as for X-Forwarded-For) and it sent X-Forwarded-Proto "http" or
+// "https"; the host is X-Forwarded-Host, else the Host header, as "name[:port]" or "[v6][:port]". Of a header
+// with several lines or entries the last one counts: the one the nearest proxy wrote. Any other value, or a host
+// that is not a plain name or address with a port from 1 to 65535, leaves the origin unknown.
+struct TForwardedOrigin {
+  bool Known = false;
+  bool Secure = false;     // the client came over https
+  std::string Host;        // "name" or "[v6]"
+  std::int32_t Port = 0;   // 0 when the client named none (the scheme's default)
+
+  // "http(s)://" + Host, with Port when secure is the client's own scheme and Port is not that scheme's default;
+  // for the other scheme the balancer's default port, as its port for it is not known here.
+  std::string URL(bool secure) const;
+};
+TForwardedOrigin ForwardedOrigin(const THttpRequest& request, const std::vector<std::string>& trustedProxies);
+
 // The server object of the calling thread's current request; nullptr outside HttpExecute.
 inline thread_local TKXServer* gKXServer = nullptr;
 

@@ -207,8 +207,9 @@ class TestPage {
 
 // Runs body(testPage) in a fresh context of browser; afterwards saves a last screenshot (also when the body
 // failed, to show where it stopped), closes the context and fails on any JavaScript error or unexpected dialog.
-async function withPage(browser, name, body) {
-  const context = await browser.newContext({ viewport: VIEWPORT });
+// contextOptions adds to the context's options (ignoreHTTPSErrors for a test certificate, say).
+async function withPage(browser, name, body, contextOptions = {}) {
+  const context = await browser.newContext({ viewport: VIEWPORT, ...contextOptions });
   context.setDefaultTimeout(ACTION_MS);
   context.setDefaultNavigationTimeout(ACTION_MS);
   const page = await context.newPage();

@@ -590,6 +590,72 @@ TEST(ClientAddress, ForwardedHeadersCountOnlyFromTrustedProxies) {
   }
 }
 
+// Behind a load balancer: the scheme and host the client used come from X-Forwarded-Proto and X-Forwarded-Host (or
+// the Host header), believed only from a trusted proxy, and only when they are a scheme and a plain host.
+TEST(ForwardedOrigin, TheClientsSchemeAndHostComeOnlyFromATrustedProxy) {
+  const std::vector<std::string> loopback{"127.0.0.1", "::1"};
+  const struct {
+    const char* Peer;
+    std::vector<std::string> Headers;
+    bool Known;
+    const char* Secure;  // URL(true)
+    const char* Plain;   // URL(false)
+  } cases[] = {
+      {"127.0.0.1", {"Host: shop.example", "X-Forwarded-Proto: https"}, true, "https://shop.example", "http://shop.example"},
+      {"127.0.0.1", {"Host: shop.example:8443", "X-Forwarded-Proto: https"}, true, "https://shop.example:8443",
+       "http://shop.example"},
+      {"127.0.0.1", {"Host: shop.example:8080", "X-Forwarded-Proto: HTTP"}, true, "https://shop.example",
+       "http://shop.example:8080"},
+      {"127.0.0.1", {"Host: shop.example:443", "X-Forwarded-Proto: https"}, true, "https://shop.example",
+       "http://shop.example"},
+      {"::ffff:127.0.0.1", {"Host: 10.0.0.5:9001", "X-Forwarded-Proto: https", "X-Forwarded-Host: shop.example"},
+       true, "https://shop.example", "http://shop.example"},
+      {"::1", {"Host: x", "X-Forwarded-Proto: https", "X-Forwarded-Host: [2001:db8::1]:8443"}, true,
+       "https://[2001:db8::1]:8443", "http://[2001:db8::1]"},
+      // several proxies: the nearest one's entry and line count
+      {"127.0.0.1", {"Host: shop.example", "X-Forwarded-Proto: http, https"}, true, "https://shop.example",
+       "http://shop.example"},
+      {"127.0.0.1", {"Host: shop.example", "X-Forwarded-Proto: https", "X-Forwarded-Proto: http"}, true,
+       "https://shop.example", "http://shop.example"},
+      // a forwarded host that is no plain host falls back on the Host header
+      {"127.0.0.1", {"Host: shop.example", "X-Forwarded-Proto: https", "X-Forwarded-Host: evil\"><script>"}, true,
+       "https://shop.example", "http://shop.example"},
+      // not believed, or nothing usable said
+      {"198.51.100.7", {"Host: shop.example", "X-Forwarded-Proto: https"}, false, "", ""},
+      {"127.0.0.1", {"Host: shop.example"}, false, "", ""},
+      {"127.0.0.1", {"Host: shop.example", "X-Forwarded-Proto: ftp"}, false, "", ""},
+      {"127.0.0.1", {"Host: shop.example", "X-Forwarded-Proto: https, "}, false, "", ""},
+      {"127.0.0.1", {"Host: shop.example:99999", "X-Forwarded-Proto: https"}, false, "", ""},
+      {"127.0.0.1", {"Host: shop.example:", "X-Forwarded-Proto: https"}, false, "", ""},
+      {"127.0.0.1", {"Host: a/b", "X-Forwarded-Proto: https"}, false, "", ""},
+      {"127.0.0.1", {"Host: [::1", "X-Forwarded-Proto: https"}, false, "", ""},
+      {"127.0.0.1", {"X-Forwarded-Proto: https"}, false, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Peer) + " | " + c.Headers.back());
+    TRequestPacketFields fields;
+    fields.Method = "GET";
+    fields.RemoteAddr = c.Peer;
+    fields.RawHeaders = c.Headers;
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+    const THttpRequest request(buffer.data(), std::int64_t(buffer.size()));
+    const TForwardedOrigin origin = ForwardedOrigin(request, loopback);
+    EXPECT_EQ(origin.Known, c.Known);
+    if (!c.Known) continue;
+    EXPECT_EQ(origin.URL(true), c.Secure);
+    EXPECT_EQ(origin.URL(false), c.Plain);
+  }
+  // An empty list of trusted proxies believes no one.
+  TRequestPacketFields fields;
+  fields.Method = "GET";
+  fields.RemoteAddr = "127.0.0.1";
+  fields.RawHeaders = {"Host: shop.example", "X-Forwarded-Proto: https"};
+  std::vector<char> buffer(THttpPacket::HostBufferSize);
+  WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+  EXPECT_FALSE(ForwardedOrigin(THttpRequest(buffer.data(), std::int64_t(buffer.size())), {}).Known);
+}
+
 TEST_F(HttpExecuteTest, InvalidSessionRemovesTheSessionCookie) {
   SC().OnExecuteRequest = [](const std::string&, THttpRequest&, bool&, THttpReply&) {
     throw EInvalidAppID("abc", "Session ID is invalid.");
@@ -675,6 +741,35 @@ TEST_F(HttpExecuteTest, NonSslRequestIsRedirectedToTheSslPort) {
   // Requests on the SSL port are served.
   EXPECT_EQ(Get("/$/ping", [](TRequestPacketFields& f) { f.ServerPort = 8443; }).Content, "Pong");
   EXPECT_TRUE(mEvents.empty());
+}
+
+// Behind a balancer that ends TLS, every request reaches the instance in plain HTTP: the redirect to https must
+// follow the client's scheme as the trusted balancer reports it, or a client already on https would go round forever.
+TEST_F(HttpExecuteTest, BehindATrustedProxyTheRedirectToHttpsFollowsTheClientsScheme) {
+  SC().SSLOptions()->SetNonSSLRequest(nsRedirect);
+  SC().SSLOptions()->SetPort(8443);
+  const struct {
+    const char* Peer;
+    const char* Proto;
+    const char* Location;  // "" when served
+  } cases[] = {
+      {"127.0.0.1", "https", ""},
+      {"127.0.0.1", "http", "https://shop.example/?a=1"},
+      // a client that names its own scheme is not believed: the direct rule
+      {"192.0.2.10", "https", "https://www.example.com:8443/?a=1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Peer) + " " + c.Proto);
+    TReplyPacket reply = Get("/$/ping", [&](TRequestPacketFields& f) {
+      f.Host = "www.example.com";
+      f.Query = "a=1";
+      f.RemoteAddr = c.Peer;
+      f.RawHeaders = {"Host: shop.example:8080", std::string("X-Forwarded-Proto: ") + c.Proto,
+                      "X-Forwarded-Host: shop.example"};
+    });
+    EXPECT_EQ(reply.Code, *c.Location ? 302 : 200);
+    EXPECT_EQ(Header(reply, "Location"), c.Location);
+  }
 }
 
 TEST_F(HttpExecuteTest, UnknownApplicationTypeIsAnError) {

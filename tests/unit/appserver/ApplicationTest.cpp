@@ -333,6 +333,41 @@ TEST_F(TKXApplicationTest, HostLeavesOutTheDefaultPorts) {
   }
 }
 
+// Behind a balancer the instance's own port means nothing to the browser: the URLs and the secure mode follow what
+// the trusted balancer reports; a peer that is no trusted proxy gets the direct rule.
+TEST_F(TKXApplicationTest, BehindATrustedProxyTheHostAndSchemeAreTheClients) {
+  SC().SetPort(9001);
+  SC().SSLOptions()->SetPort(9443);
+  const struct {
+    const char* Peer;
+    const char* Proto;
+    bool Https;
+    const char* Plain;
+    const char* Secure;
+  } cases[] = {
+      {"127.0.0.1", "https", true, "http://shop.example", "https://shop.example:8443"},
+      {"127.0.0.1", "http", false, "http://shop.example:8080", "https://shop.example"},
+      {"198.51.100.7", "https", false, "http://www.example.com:9001", "https://www.example.com:9443"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Peer) + " " + c.Proto);
+    TRequestPacketFields fields;
+    fields.Host = "www.example.com";
+    fields.Method = "GET";
+    fields.RemoteAddr = c.Peer;
+    fields.ServerPort = 9001;
+    fields.RawHeaders = {"Host: www.example.com:9001", std::string("X-Forwarded-Proto: ") + c.Proto,
+                         std::string("X-Forwarded-Host: shop.example:") + (c.Https ? "8443" : "8080")};
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+    THttpRequest request(buffer.data(), std::int64_t(buffer.size()));
+    EXPECT_EQ(TKXApplication::IsHTTPS(&request), c.Https);
+    EXPECT_EQ(TKXApplication::GetHost(request, false), c.Plain);
+    EXPECT_EQ(TKXApplication::GetHost(request, true), c.Secure);
+    EXPECT_EQ(TKXApplication::FullApplicationURL(request), c.Https ? c.Secure : c.Plain);
+  }
+}
+
 TEST_F(TKXApplicationTest, RedirectPreparesTheReplyOrTheCallbackScript) {
   TKXApplication* session = NewSession();
   session->GoToURL("page.html");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -201,7 +202,7 @@ TEST_F(TKXServerControllerBaseTest, CreationRemovesTheCacheFoldersOfDeadProcesse
     std::string Name;
     // 'm' folder made as a process folder (marked), holding a file; 'd' plain folder holding a file; 'f' file;
     // 'l' link to elsewhere; 'n' marked by a process of another PID namespace; 'c' holding the marker of another
-    // folder (copied)
+    // folder (copied); 'o' marked by a process of another machine sharing the disk, in a namespace numbered as ours
     char Kind;
     bool Removed;
   } cases[] = {
@@ -223,13 +224,17 @@ TEST_F(TKXServerControllerBaseTest, CreationRemovesTheCacheFoldersOfDeadProcesse
       {"mysqlbackup_old", 'd', false},
       {"2" + stamp + "_" + dead, 'n', false},
       {"3" + stamp + "_" + dead, 'c', false},
+      {"4" + stamp + "_" + dead, 'o', false},
   };
   for (const auto& c : cases) {
     const std::string folder = parent + c.Name + "/";
     if (c.Kind == 'm') {
       ASSERT_TRUE(TKXAppCache::MakeProcessFolder(folder));
     }
-    if (c.Kind == 'd' || c.Kind == 'n' || c.Kind == 'c') fs::create_directories(folder);
+    if (c.Kind == 'd' || c.Kind == 'n' || c.Kind == 'c' || c.Kind == 'o') fs::create_directories(folder);
+    if (c.Kind == 'o')
+      std::ofstream(folder + ".kx-process") << "kx process folder " << c.Name << " " << ownNamespace
+                                            << " on another-machine\n";
     if (c.Kind == 'n')
       std::ofstream(folder + ".kx-process") << "kx process folder " << c.Name << " pid:[1]\n";
     if (c.Kind == 'c')
@@ -260,6 +265,50 @@ TEST_F(TKXServerControllerBaseTest, TheCacheFolderIsMarkedAsAProcessFolder) {
   std::string line;
   ASSERT_TRUE(std::getline(marker, line));
   EXPECT_EQ(line.rfind("kx process folder " + sc->ProcessID() + " pid:[", 0), 0u) << line;
+}
+
+// Every machine's first PID namespace has the same number: on a disk that several machines share, a process of this
+// machine must not judge (and remove) the folder of a process of another one, whose id means nothing here. The other
+// machine is a child process with a host name of its own (a UTS namespace), gone by the time the sweep runs.
+TEST_F(TKXServerControllerBaseTest, CreationLeavesTheCacheFoldersOfOtherMachines) {
+  const std::string parent = gTestAppFolder + "cache/";
+  fs::create_directories(parent);
+  int channel[2];
+  ASSERT_EQ(pipe(channel), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(channel[0]);
+    const char renamed = unshare(CLONE_NEWUTS) == 0 && sethostname("kx-other-machine", 16) == 0 ? 'y' : 'n';
+    if (renamed == 'y') TKXAppCache::MakeProcessFolder(parent + "0lk3j4k2l1_" + ToBase36(std::uint64_t(getpid()), 1));
+    (void)!write(channel[1], &renamed, 1);
+    _exit(0);
+  }
+  ASSERT_GT(child, 0);
+  close(channel[1]);
+  char renamed = 'n';
+  (void)!read(channel[0], &renamed, 1);
+  close(channel[0]);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  if (renamed != 'y') GTEST_SKIP() << "no UTS namespace can be made here";
+  const std::string theirs = parent + "0lk3j4k2l1_" + ToBase36(std::uint64_t(child), 1);
+  ASSERT_TRUE(fs::exists(theirs + "/.kx-process"));
+  TTestController::Build = [&](TTestController& sc) { sc.OnConfig = [&](TObject*) { sc.SetCacheDir(parent); }; };
+  TController sc = CreateController();
+  EXPECT_TRUE(fs::exists(theirs));
+}
+
+// Two processes never share a folder: one that another process (of another machine on a shared disk) marked is
+// refused, while this process may make its own again.
+TEST_F(TKXServerControllerBaseTest, AProcessFolderMarkedByAnotherProcessIsNotShared) {
+  const std::string parent = gTestAppFolder + "shared/";
+  const std::string theirs = parent + "0lk3j4k2l1_1/", ours = parent + "0lk3j4k2l2_1/";
+  fs::create_directories(theirs);
+  char ownNamespace[64] = {};
+  ASSERT_GT(readlink("/proc/self/ns/pid", ownNamespace, sizeof ownNamespace - 1), 0);
+  std::ofstream(theirs + ".kx-process") << "kx process folder 0lk3j4k2l1_1 " << ownNamespace << " on another-machine\n";
+  EXPECT_FALSE(TKXAppCache::MakeProcessFolder(theirs));
+  EXPECT_TRUE(TKXAppCache::MakeProcessFolder(ours));
+  EXPECT_TRUE(TKXAppCache::MakeProcessFolder(ours));
 }
 
 // Issue 30: the cache-file controller and the temporary-file folder were process-wide, so a second runtime took over
