@@ -480,8 +480,8 @@ void THsmStream::SaveToFile(const std::string& fileName) {
 // ---------------------------------------------------------------------------
 // TKXRenderStream
 
-TKXRenderStream::TKXRenderStream(bool ownsStream, bool transient)
-    : TStreamHelper(new THsmStream(FlushSize, transient), ownsStream) {
+TKXRenderStream::TKXRenderStream(bool ownsStream, bool transient, std::int32_t flushSize)
+    : TStreamHelper(new THsmStream(flushSize, transient), ownsStream) {
   mHsmStream = static_cast<THsmStream*>(Stream());
 }
 
