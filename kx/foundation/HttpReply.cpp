@@ -60,7 +60,9 @@ void CheckBytesLeft(const TStreamHelper& stream, std::int64_t needed) {
 // ---------------------------------------------------------------------------
 // TReplyBodyHandOver
 
-TReplyBodyHandOver::TReplyBodyHandOver() : mPrevious(tReplyBodyHandOver) { tReplyBodyHandOver = this; }
+TReplyBodyHandOver::TReplyBodyHandOver(const void* buffer) : mPrevious(tReplyBodyHandOver), mBuffer(buffer) {
+  tReplyBodyHandOver = this;
+}
 
 TReplyBodyHandOver::~TReplyBodyHandOver() { tReplyBodyHandOver = mPrevious; }
 
@@ -351,6 +353,7 @@ void THttpReply::Commit() {
   // A body that spilled into a file goes to the host as that file, which the
   // host deletes after sending; caching stays as the body's sender chose it.
   TReplyBodyHandOver* handOver = TReplyBodyHandOver::Current();
+  if (handOver && handOver->Buffer() != mBuffer) handOver = nullptr;  // a packet for someone else
   if (handOver) handOver->Clear();  // it always answers to the packet written last
   std::string spillFile;
   if (THsmStream* hsm = ContentHsmStream(); hsm && hsm->IsFlushed()) {

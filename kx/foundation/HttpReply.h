@@ -21,10 +21,10 @@
 namespace kx {
 
 // The in-process host's side door for a reply's body. While a host keeps one
-// installed on the thread that runs the entry point, Commit hands an inline body
-// of at most MemoryBound bytes over here, in memory, and writes the packet with
-// empty inline content; the host takes the body from here instead of from the
-// packet. Reply bodies also stay in memory up to MemoryBound (not the packet's
+// installed on the thread that runs the entry point, a Commit into the host's
+// buffer hands an inline body of at most MemoryBound bytes over here, in memory,
+// and writes the packet with empty inline content; the host takes the body from
+// here instead of from the packet. Reply bodies also stay in memory up to MemoryBound (not the packet's
 // flush size) while one is installed. Without one, nothing changes: the packet
 // carries everything, as between processes.
 class TReplyBodyHandOver {
@@ -32,8 +32,9 @@ class TReplyBodyHandOver {
   // Bodies larger than this still go through a spill file.
   static constexpr std::int64_t MemoryBound = 4 * 1024 * 1024;
 
-  // Installs this hand-over on the calling thread until destroyed (the one before it comes back).
-  TReplyBodyHandOver();
+  // Installs this hand-over on the calling thread until destroyed (the one
+  // before it comes back), for replies committed into buffer.
+  explicit TReplyBodyHandOver(const void* buffer);
   TReplyBodyHandOver(const TReplyBodyHandOver&) = delete;
   TReplyBodyHandOver& operator=(const TReplyBodyHandOver&) = delete;
   ~TReplyBodyHandOver();
@@ -41,6 +42,7 @@ class TReplyBodyHandOver {
   // The hand-over installed on the calling thread, or nullptr.
   static TReplyBodyHandOver* Current();
 
+  const void* Buffer() const { return mBuffer; }
   bool HasBody() const { return mOwner != nullptr; }
   // The body's bytes, valid while this object (or a copy of Owner) lives.
   std::string_view Body() const { return mBody; }
@@ -52,6 +54,7 @@ class TReplyBodyHandOver {
 
  private:
   TReplyBodyHandOver* mPrevious;
+  const void* mBuffer;
   std::shared_ptr<const void> mOwner;
   std::string_view mBody;
 };

@@ -168,7 +168,7 @@ THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, cons
   }
   std::string spill = PacketFileName(buffer, length);
   // The framework runs on this thread: its reply's body comes back through here, in memory up to a bound.
-  TReplyBodyHandOver handOver;
+  TReplyBodyHandOver handOver(buffer);
   try {
     // The framework reads the request from the buffer and writes its reply over
     // the same buffer: it gets the whole buffer, not just the request's length.

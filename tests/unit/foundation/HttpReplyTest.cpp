@@ -488,7 +488,7 @@ TEST_F(THttpReplyTest, BodiesUpToTheBoundAreHandedOverAndThePacketCarriesNoConte
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string body = Patterned(c.size);
-    TReplyBodyHandOver handOver;
+    TReplyBodyHandOver handOver(mBuffer.data());
     ASSERT_EQ(TReplyBodyHandOver::Current(), &handOver);
     {
       THttpReply reply(mBuffer.data(), std::int32_t(mBuffer.size()));
@@ -507,7 +507,7 @@ TEST_F(THttpReplyTest, BodiesUpToTheBoundAreHandedOverAndThePacketCarriesNoConte
 }
 
 TEST_F(THttpReplyTest, HandedOverMemoryIsTheStreamsOwnNotACopy) {
-  TReplyBodyHandOver handOver;
+  TReplyBodyHandOver handOver(mBuffer.data());
   const std::string& bytes = StaticBytes();
   mReply.SendStream(std::make_unique<TPointerStream>(bytes.data(), std::int64_t(bytes.size())), false);
   mReply.Commit();
@@ -516,7 +516,7 @@ TEST_F(THttpReplyTest, HandedOverMemoryIsTheStreamsOwnNotACopy) {
 }
 
 TEST_F(THttpReplyTest, PastTheBoundABodySpillsEvenWithAHandOver) {
-  TReplyBodyHandOver handOver;
+  TReplyBodyHandOver handOver(mBuffer.data());
   const std::string body = Patterned(std::size_t(TReplyBodyHandOver::MemoryBound) + 1);
   mReply.WriteString(body);
   EXPECT_EQ(FileCount(), 1u);
@@ -540,13 +540,21 @@ TEST_F(THttpReplyTest, PastTheBoundABodySpillsEvenWithAHandOver) {
 }
 
 TEST_F(THttpReplyTest, HandOverAnswersToTheLastCommitOnly) {
-  TReplyBodyHandOver handOver;
+  TReplyBodyHandOver handOver(mBuffer.data());
   {
     THttpReply first(mBuffer.data(), std::int32_t(mBuffer.size()));
     first.WriteString("first body");
     first.Commit();
   }
   ASSERT_EQ(handOver.Body(), "first body");
+  Buffer other(THttpPacket::HostBufferSize);
+  {
+    THttpReply elsewhere(other.data(), std::int32_t(other.size()));
+    elsewhere.WriteString("another packet");
+    elsewhere.Commit();
+  }
+  EXPECT_EQ(handOver.Body(), "first body");
+  EXPECT_EQ(ReadReplyPacket(other.data(), std::int64_t(other.size())).Content, "another packet");
   THttpReply second(mBuffer.data(), std::int32_t(mBuffer.size()));
   second.SetCode(404);
   second.Commit();
@@ -557,10 +565,10 @@ TEST_F(THttpReplyTest, HandOverAnswersToTheLastCommitOnly) {
 TEST_F(THttpReplyTest, WithoutAHandOverEverythingTravelsInThePacket) {
   EXPECT_EQ(THttpReply::BodyFlushSize(), THttpReply::ContentFlushSize);
   {
-    TReplyBodyHandOver handOver;
+    TReplyBodyHandOver handOver(mBuffer.data());
     EXPECT_EQ(THttpReply::BodyFlushSize(), TReplyBodyHandOver::MemoryBound);
     {
-      TReplyBodyHandOver inner;  // a nested one comes and goes
+      TReplyBodyHandOver inner(mBuffer.data());  // a nested one comes and goes
       EXPECT_EQ(TReplyBodyHandOver::Current(), &inner);
     }
     EXPECT_EQ(TReplyBodyHandOver::Current(), &handOver);

@@ -131,7 +131,7 @@ TEST(BuildResponse, InlineReplyWithStatusHeadersAndCookies) {
 TEST(BuildResponse, HandedOverBodyIsSentFromItsOwnMemory) {
   auto bytes = std::make_shared<std::string>(std::string(50000, 'x') + "end");
   const std::string& body = *bytes;
-  TReplyBodyHandOver handOver;
+  TReplyBodyHandOver handOver(nullptr);
   handOver.SetBody(bytes, body);
   struct {
     const char* name;
