@@ -1,5 +1,5 @@
 // The least Beast server that answers what bench/load.sh asks the demo for: "/$/ping" and the pre-compressed
-// "/$/js/KXBase.js", with the same status, header lines and body bytes as the stand-alone server sends, from
+// "/$/js/KXBase.js" and "/$/js/KXLib.js", with the same status, header lines and body bytes as the stand-alone server sends, from
 // memory, with no packets and no framework. Its throughput is the limit of the machine for the load test.
 //   kx_bench_minimal_beast [--port N] [--threads N]
 // Prints "Listening on http://127.0.0.1:PORT/" and stops on SIGINT or SIGTERM.
@@ -50,17 +50,19 @@ std::string HttpDate(int fromNow) {
 
 struct TAnswers {
   std::string Ping = "Pong";
-  std::string Script;  // gzip of KX_JS_KXBASE at level 9, as the internal files pre-compress it
+  // gzip of KX_JS_KXBASE and KX_JS_KXLIB at level 9, as the internal files pre-compress them
+  std::string Script = Compressed("KX_JS_KXBASE");
+  std::string Bundle = Compressed("KX_JS_KXLIB");
   std::string LastModified = HttpDate(0);
   std::string Expires = HttpDate(2 * 3600);
 
-  TAnswers() {
-    const TEmbeddedResource* resource = FindResource("KX_JS_KXBASE");
-    if (!resource) throw std::runtime_error("KX_JS_KXBASE is not embedded");
+  static std::string Compressed(const char* name) {
+    const TEmbeddedResource* resource = FindResource(name);
+    if (!resource) throw std::runtime_error(std::string(name) + " is not embedded");
     TPointerStream source(resource->Data, std::int64_t(resource->Size));
     TMemoryStream compressed;
     KXCompressStreamProc(source, compressed, 9, kxcmGZIP);
-    Script.assign(static_cast<const char*>(compressed.Memory()), std::size_t(compressed.Size()));
+    return std::string(static_cast<const char*>(compressed.Memory()), std::size_t(compressed.Size()));
   }
 };
 
@@ -76,14 +78,15 @@ TSpanResponse Answer(const http::request<http::empty_body>& req) {
     res.set(http::field::cache_control, "no-cache");
     res.set(http::field::pragma, "no-cache");
     res.body() = {gAnswers->Ping.data(), gAnswers->Ping.size()};
-  } else if (target == "/$/js/KXBase.js") {
+  } else if (target == "/$/js/KXBase.js" || target == "/$/js/KXLib.js") {
+    const std::string& script = target == "/$/js/KXBase.js" ? gAnswers->Script : gAnswers->Bundle;
     res.set(http::field::content_type, "application/x-javascript; charset=UTF-8");
     res.set(http::field::content_encoding, "gzip");
     res.set(http::field::vary, "Accept-Encoding");
     res.set(http::field::last_modified, gAnswers->LastModified);
     res.set(http::field::cache_control, "private");
     res.set(http::field::expires, gAnswers->Expires);
-    res.body() = {gAnswers->Script.data(), gAnswers->Script.size()};
+    res.body() = {script.data(), script.size()};
   } else {
     res.result(http::status::not_found);
     res.set(http::field::content_type, "text/plain");

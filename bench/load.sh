@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Load test over loopback: wrk with 64 connections against the demo program (the stand-alone server and the
 # framework) and against bench/MinimalBeastServer.cpp (plain Beast answering the same bytes from memory, the limit
-# of this machine), for "/$/ping" and the pre-compressed "/$/js/KXBase.js" asked for with "Accept-Encoding: gzip".
+# of this machine), for "/$/ping" and the pre-compressed "/$/js/KXBase.js" (7.6 KB) and "/$/js/KXLib.js" (34.8 KB,
+# larger than the packet buffer) asked for with "Accept-Encoding: gzip".
 # Prints requests per second of each and their ratio. A benchmark, not a test: CI does not run it.
+# BEFORE=path/to/an/older/kx_demo adds that program's figures in the same run, for a before-and-after table.
 #   bench/load.sh            10 s per run, 4 wrk threads
 #   DURATION=30 WRK_THREADS=2 CONNECTIONS=64 bench/load.sh
 set -euo pipefail
@@ -56,16 +58,23 @@ start() {
 }
 start kx "$BUILD/examples/demo/kx_demo"
 start beast "$BUILD/bench/kx_bench_minimal_beast"
+ports=("$kx_port" "$beast_port")
+if [ -n "${BEFORE:-}" ]; then
+  start before "$BEFORE"
+  ports+=("$before_port")
+fi
 
-paths=('/$/ping' '/$/js/KXBase.js')
-headers=('' 'Accept-Encoding: gzip')
+paths=('/$/ping' '/$/js/KXBase.js' '/$/js/KXLib.js')
+headers=('' 'Accept-Encoding: gzip' 'Accept-Encoding: gzip')
 
 # Both must answer the same body bytes, or the comparison means nothing.
 for i in "${!paths[@]}"; do
-  for port in "$kx_port" "$beast_port"; do
+  for port in "${ports[@]}"; do
     curl -sf ${headers[$i]:+-H "${headers[$i]}"} -o "$work/body.$port" "http://127.0.0.1:$port${paths[$i]}"
   done
-  cmp -s "$work/body.$kx_port" "$work/body.$beast_port" || { echo "the bodies of ${paths[$i]} differ" >&2; exit 1; }
+  for port in "${ports[@]}"; do
+    cmp -s "$work/body.$port" "$work/body.$beast_port" || { echo "the bodies of ${paths[$i]} differ" >&2; exit 1; }
+  done
 done
 
 # Requests per second of one wrk run.
@@ -79,8 +88,13 @@ echo
 echo "$(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "wrk -t$WRK_THREADS -c$CONNECTIONS -d${DURATION}s over loopback, Release build"
 echo
-echo "| path | kx demo (requests/s) | minimal Beast (requests/s) | kx / Beast |"
-echo "|---|---|---|---|"
+if [ -n "${BEFORE:-}" ]; then
+  echo "| path | kx demo (requests/s) | minimal Beast (requests/s) | kx / Beast | before (requests/s) | before / Beast |"
+  echo "|---|---|---|---|---|---|"
+else
+  echo "| path | kx demo (requests/s) | minimal Beast (requests/s) | kx / Beast |"
+  echo "|---|---|---|---|"
+fi
 for i in "${!paths[@]}"; do
   path="${paths[$i]}"
   header="${headers[$i]}"
@@ -91,5 +105,11 @@ for i in "${!paths[@]}"; do
   ratio="$(awk -v a="$kx" -v b="$beast" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
   label="\`$path\`"
   [ -n "$header" ] && label="$label ($header)"
-  echo "| $label | $kx | $beast | $ratio |"
+  if [ -n "${BEFORE:-}" ]; then
+    rate "$before_port" "$path" "$header" 2 >/dev/null
+    before="$(rate "$before_port" "$path" "$header" "$DURATION")"
+    echo "| $label | $kx | $beast | $ratio | $before | $(awk -v a="$before" -v b="$beast" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }') |"
+  else
+    echo "| $label | $kx | $beast | $ratio |"
+  fi
 done

@@ -444,7 +444,7 @@ void TKXApplication::GenerateActiveForm(THttpReply& reply) {
   if (FIsCallBack) {
     if (FCallBackResponse != nullptr) form->GenerateCallBack(*FCallBackResponse);
   } else {
-    auto stream = std::make_unique<TKXRenderStream>(true, false);
+    auto stream = std::make_unique<TKXRenderStream>(true, false, THttpReply::BodyFlushSize());
     form->GenerateForm(*stream);
     reply.SendRenderStream(std::move(stream));
   }
@@ -662,7 +662,7 @@ void TKXApplication::GoToURL(const std::string& url, bool replace, bool resolve)
   if (FIsCallBack) {
     if (FCallBackResponse != nullptr) FCallBackResponse->AddJavaScriptToExecute(JsRedirect(target, replace));
   } else {
-    auto stream = std::make_unique<TKXRenderStream>(true, false);
+    auto stream = std::make_unique<TKXRenderStream>(true, false, THttpReply::BodyFlushSize());
     stream->Write(HtmlRedirect(target, replace));
     SetRenderOverride(std::move(stream));
   }

@@ -42,7 +42,7 @@ void TKXApplication::Terminate(const std::string& message) {
     stream.reset();  // seals the file
     GoToURL(href, true, false);
   } else {
-    auto stream = std::make_unique<TKXRenderStream>(true, false);
+    auto stream = std::make_unique<TKXRenderStream>(true, false, THttpReply::BodyFlushSize());
     stream->Write(page);
     SetRenderOverride(std::move(stream));
   }

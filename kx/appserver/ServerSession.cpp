@@ -573,7 +573,7 @@ void TKXServerSession::Callback() {
 void TKXServerSession::StreamCallBackResponse() {
   IKXCallBackResponse* response = mSession->CallBackResponse();
   if (response == nullptr || mReply->SendingFile()) return;
-  auto stream = std::make_unique<TKXRenderStream>(true, false);
+  auto stream = std::make_unique<TKXRenderStream>(true, false, THttpReply::BodyFlushSize());
   response->StreamResponse(*stream);
   mReply->SendRenderStream(std::move(stream));
 }

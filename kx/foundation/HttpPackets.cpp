@@ -1,5 +1,7 @@
 #include "kx/foundation/HttpPackets.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -18,6 +20,27 @@ THttpMethod HttpMethodFromText(std::string_view method) {
 
 // ---------------------------------------------------------------------------
 // THttpPacket
+
+namespace {
+
+// The content of a packet file, read in one pass (the fields are then read
+// from memory, not each with its own system calls); the file is deleted with
+// the stream.
+class TReadBackStream : public TMemoryStream {
+ public:
+  explicit TReadBackStream(const std::string& fileName) {
+    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    mFileName = fileName;  // only a file that could be opened is ours to delete
+    SetSize(file.Size());
+    if (Size() > 0) file.ReadBuffer(Memory(), Size());
+  }
+  ~TReadBackStream() override { ::unlink(mFileName.c_str()); }
+
+ private:
+  std::string mFileName;
+};
+
+}  // namespace
 
 void THttpPacket::WriteSig(TStreamHelper& stream) {
   stream.WriteInteger(Signature);
@@ -57,7 +80,7 @@ std::unique_ptr<TStreamHelper> THttpPacket::GetStream(const void* buffer, std::i
     case ptInline:
       return reader;
     case ptFile:
-      return std::make_unique<TStreamHelper>(std::make_unique<TReadFileStream>(reader->ReadText(), true));
+      return std::make_unique<TStreamHelper>(std::make_unique<TReadBackStream>(reader->ReadText()));
     default:
       throw Exception("Unknown packet type.");
   }

@@ -47,7 +47,8 @@ class THttpPacket {
   // hold stream." and writes nothing.
   static std::int64_t Encode(THsmStream& content, void* buffer, std::int64_t bufferSize);
   // A reader positioned at the content: over the buffer itself (no copy) for
-  // ptInline; for ptFile over the named file, deleted when the reader is freed.
+  // ptInline; for ptFile over the named file's content, read into memory in
+  // one pass, the file deleted when the reader is freed.
   // Raises "No stream signature found.", "Stream version mismatch." or
   // "Unknown packet type.".
   static std::unique_ptr<TStreamHelper> GetStream(const void* buffer, std::int64_t length);

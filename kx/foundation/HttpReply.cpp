@@ -31,12 +31,52 @@ std::string HeaderSafe(std::string_view text) {
 // The smallest cookie in a packet: five empty texts and two booleans.
 constexpr std::int64_t kMinCookieBytes = 5 * 4 + 2;
 
+thread_local TReplyBodyHandOver* tReplyBodyHandOver = nullptr;
+
+// What keeps a handed-over body's bytes alive: the reply's content stream and,
+// for a render stream that did not own it, its hybrid stream (freed last).
+struct THandedOverContent {
+  std::unique_ptr<THsmStream> AdoptedHsmStream;
+  std::unique_ptr<TStreamHelper> ContentStream;
+  std::string Copy;  // for a stream that is not one block of memory
+};
+
+// The block of memory a stream keeps its content in, or nullptr.
+const TCustomMemoryStream* MemoryBlockOf(TStream* stream) {
+  if (auto* hsm = dynamic_cast<THsmStream*>(stream)) {
+    if (hsm->IsFlushed()) return nullptr;
+    stream = hsm->InnerStream();
+  }
+  return dynamic_cast<const TCustomMemoryStream*>(stream);
+}
+
 void CheckBytesLeft(const TStreamHelper& stream, std::int64_t needed) {
   if (needed > stream.Stream()->Size() - stream.Stream()->Position())
     throw Exception("Packet is truncated or corrupt.");
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// TReplyBodyHandOver
+
+TReplyBodyHandOver::TReplyBodyHandOver(const void* buffer) : mPrevious(tReplyBodyHandOver), mBuffer(buffer) {
+  tReplyBodyHandOver = this;
+}
+
+TReplyBodyHandOver::~TReplyBodyHandOver() { tReplyBodyHandOver = mPrevious; }
+
+TReplyBodyHandOver* TReplyBodyHandOver::Current() { return tReplyBodyHandOver; }
+
+void TReplyBodyHandOver::SetBody(std::shared_ptr<const void> owner, std::string_view body) {
+  mOwner = std::move(owner);
+  mBody = body;
+}
+
+void TReplyBodyHandOver::Clear() {
+  mOwner.reset();
+  mBody = {};
+}
 
 // ---------------------------------------------------------------------------
 // TCookieList
@@ -79,6 +119,10 @@ THttpReply::THttpReply(void* buffer, std::int32_t bufferSize)
 }
 
 THttpReply::~THttpReply() { FreeContentStream(); }
+
+std::int32_t THttpReply::BodyFlushSize() {
+  return TReplyBodyHandOver::Current() ? std::int32_t(TReplyBodyHandOver::MemoryBound) : ContentFlushSize;
+}
 
 std::int32_t THttpReply::DefaultCacheTTL() { return gDefaultCacheTTL.load(); }
 
@@ -151,7 +195,7 @@ void THttpReply::WriteString(std::string_view text) {
   if (!mContentStream) {
     SetDataType(rtInline);
     // Transient until Commit hands the file (if any) to the host.
-    mContentStream = std::make_unique<TStreamHelper>(std::make_unique<THsmStream>(ContentFlushSize, true));
+    mContentStream = std::make_unique<TStreamHelper>(std::make_unique<THsmStream>(BodyFlushSize(), true));
   }
   mContentStream->Stream()->Seek(0, soEnd);
   mContentStream->Write(text);
@@ -244,6 +288,28 @@ void THttpReply::WriteCachingHeaders() {
   if (mExpires > 0) mHeaders.SetValues("Expires", LocalDateTimeToHttpStr(mExpires));
 }
 
+void THttpReply::HandOverBody(TReplyBodyHandOver& handOver) {
+  if (mDataType != rtInline || !mContentStream) return;
+  TStream* stream = mContentStream->Stream();
+  const std::int64_t size = stream->Size();
+  if (size <= 0 || size > TReplyBodyHandOver::MemoryBound) return;
+  auto content = std::make_shared<THandedOverContent>();
+  std::string_view body;
+  if (const TCustomMemoryStream* block = MemoryBlockOf(stream)) {
+    body = std::string_view(static_cast<const char*>(block->Memory()), std::size_t(size));
+    content->ContentStream = std::move(mContentStream);
+    content->AdoptedHsmStream = std::move(mAdoptedHsmStream);
+  } else {
+    // Not one block of memory (a file, say): read once, and the stream is done with.
+    content->Copy.resize(std::size_t(size));
+    stream->SetPosition(0);
+    stream->ReadBuffer(content->Copy.data(), size);
+    body = content->Copy;
+    FreeContentStream();
+  }
+  handOver.SetBody(std::move(content), body);
+}
+
 void THttpReply::WritePacketBody(TStreamHelper& writer) const {
   THttpPacket::WriteSig(writer);
   writer.WriteByte(mDataType);
@@ -286,6 +352,9 @@ void THttpReply::WritePacketBody(TStreamHelper& writer) const {
 void THttpReply::Commit() {
   // A body that spilled into a file goes to the host as that file, which the
   // host deletes after sending; caching stays as the body's sender chose it.
+  TReplyBodyHandOver* handOver = TReplyBodyHandOver::Current();
+  if (handOver && handOver->Buffer() != mBuffer) handOver = nullptr;  // a packet for someone else
+  if (handOver) handOver->Clear();  // it always answers to the packet written last
   std::string spillFile;
   if (THsmStream* hsm = ContentHsmStream(); hsm && hsm->IsFlushed()) {
     spillFile = hsm->Pathname();
@@ -299,12 +368,14 @@ void THttpReply::Commit() {
     WriteCachingHeaders();
     if (mCode == 200 && !mIECompatibilityMode.empty() && SameText(mContentType, DefaultContentType))
       mHeaders.SetValues("X-UA-Compatible", mIECompatibilityMode);
+    if (handOver) HandOverBody(*handOver);
     // Transient until written: a packet that could not be encoded leaves no file behind.
     TKXRenderStream packet(true, true);
     WritePacketBody(packet);
     THttpPacket::Encode(*packet.HsmStream(), mBuffer, mBufferSize);
     packet.HsmStream()->SetTransient(false);
   } catch (...) {
+    if (handOver) handOver->Clear();
     // Nobody will receive the name of the spilled body.
     if (!spillFile.empty()) ::unlink(spillFile.c_str());
     throw;

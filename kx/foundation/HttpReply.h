@@ -20,6 +20,45 @@
 
 namespace kx {
 
+// The in-process host's side door for a reply's body. While a host keeps one
+// installed on the thread that runs the entry point, a Commit into the host's
+// buffer hands an inline body of at most MemoryBound bytes over here, in memory,
+// and writes the packet with empty inline content; the host takes the body from
+// here instead of from the packet. Reply bodies also stay in memory up to MemoryBound (not the packet's
+// flush size) while one is installed. Without one, nothing changes: the packet
+// carries everything, as between processes.
+class TReplyBodyHandOver {
+ public:
+  // Bodies larger than this still go through a spill file.
+  static constexpr std::int64_t MemoryBound = 4 * 1024 * 1024;
+
+  // Installs this hand-over on the calling thread until destroyed (the one
+  // before it comes back), for replies committed into buffer.
+  explicit TReplyBodyHandOver(const void* buffer);
+  TReplyBodyHandOver(const TReplyBodyHandOver&) = delete;
+  TReplyBodyHandOver& operator=(const TReplyBodyHandOver&) = delete;
+  ~TReplyBodyHandOver();
+
+  // The hand-over installed on the calling thread, or nullptr.
+  static TReplyBodyHandOver* Current();
+
+  const void* Buffer() const { return mBuffer; }
+  bool HasBody() const { return mOwner != nullptr; }
+  // The body's bytes, valid while this object (or a copy of Owner) lives.
+  std::string_view Body() const { return mBody; }
+  // Keeps the bytes of Body alive (the reply's content stream, whose memory is not copied).
+  const std::shared_ptr<const void>& Owner() const { return mOwner; }
+
+  void SetBody(std::shared_ptr<const void> owner, std::string_view body);
+  void Clear();
+
+ private:
+  TReplyBodyHandOver* mPrevious;
+  const void* mBuffer;
+  std::shared_ptr<const void> mOwner;
+  std::string_view mBody;
+};
+
 class THTTPCookie : public TObject {
  public:
   const std::string& Name() const { return mName; }
@@ -81,6 +120,9 @@ class THttpReply : public TObject {
  public:
   // The packet writer's flush size: a host buffer of 32768 bytes less the envelope.
   static constexpr std::int32_t ContentFlushSize = TKXRenderStream::FlushSize;
+  // The flush size for a reply body made on the calling thread: MemoryBound
+  // while a TReplyBodyHandOver is installed, else ContentFlushSize.
+  static std::int32_t BodyFlushSize();
   static constexpr std::string_view DefaultContentType = "text/html; charset=UTF-8";
 
   // Writes int32 bufferSize and int32 0 over the first 8 bytes of buffer (only
@@ -196,6 +238,9 @@ class THttpReply : public TObject {
   // Frees the content; a spill file nobody was handed goes with it.
   void FreeContentStream();
   void WriteCachingHeaders();
+  // Moves an inline body of at most MemoryBound bytes into the installed
+  // hand-over, if any; the packet then carries empty content.
+  void HandOverBody(TReplyBodyHandOver& handOver);
   void WritePacketBody(TStreamHelper& writer) const;
 
   std::uint16_t mCode = 200;

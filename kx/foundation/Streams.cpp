@@ -398,6 +398,7 @@ void* TKXMemoryStream::Realloc(std::int64_t& newCapacity) {
 
 namespace {
 constexpr std::int64_t kMaxHsmPosition = INT32_MAX;
+constexpr std::int64_t kDoublingFrom = 64 * 1024;
 }
 
 THsmStream::THsmStream(std::int32_t flushSize, bool transient)
@@ -418,6 +419,14 @@ std::int64_t THsmStream::Write(const void* buffer, std::int64_t count) {
   if (!mIsFlushed && position + count > mFlushSize) {
     Flush(std::min(position, mInnerStream->Size()), 0);
     mInnerStream->SetPosition(position);
+  }
+  if (!mIsFlushed) {
+    // Past kDoublingFrom the memory doubles rather than growing by 8 KB steps,
+    // so that a body of megabytes is not moved again and again as it grows.
+    auto* memory = static_cast<TMemoryStream*>(mInnerStream.get());
+    const std::int64_t end = position + count;
+    if (end > memory->Capacity() && memory->Capacity() >= kDoublingFrom)
+      memory->SetCapacity(std::min<std::int64_t>(std::max(end, 2 * memory->Capacity()), mFlushSize));
   }
   return mInnerStream->Write(buffer, count);
 }
@@ -480,8 +489,8 @@ void THsmStream::SaveToFile(const std::string& fileName) {
 // ---------------------------------------------------------------------------
 // TKXRenderStream
 
-TKXRenderStream::TKXRenderStream(bool ownsStream, bool transient)
-    : TStreamHelper(new THsmStream(FlushSize, transient), ownsStream) {
+TKXRenderStream::TKXRenderStream(bool ownsStream, bool transient, std::int32_t flushSize)
+    : TStreamHelper(new THsmStream(flushSize, transient), ownsStream) {
   mHsmStream = static_cast<THsmStream*>(Stream());
 }
 

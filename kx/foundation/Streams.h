@@ -230,8 +230,8 @@ class TKXRenderStream : public TStreamHelper {
   static constexpr std::int32_t FlushSize = 32759;
 
   // With ownsStream set the helper frees the THsmStream; otherwise whoever
-  // takes HsmStream must.
-  TKXRenderStream(bool ownsStream, bool transient);
+  // takes HsmStream must. A reply body passes the reply's flush size.
+  TKXRenderStream(bool ownsStream, bool transient, std::int32_t flushSize = FlushSize);
 
   THsmStream* HsmStream() const { return mHsmStream; }
 

@@ -67,17 +67,25 @@ TCodingQualities ParseAcceptEncoding(std::string_view value) {
   return q;
 }
 
-void AddCompressedBody(THostStringResponse& res, std::string body, const THostReplyContext& context) {
-  THostContentCoding coding = THostContentCoding::None;
+// The coding a body of size bytes gets in res: none when the options or the
+// type do not call for one, or when the reply coded the body itself.
+THostContentCoding BodyCoding(const THostStringResponse::header_type& res, std::uint64_t size,
+                              const THostReplyContext& context) {
   const THostCompression& options = context.Compression;
-  bool encoded = res.find(http::field::content_encoding) != res.end();
-  unsigned status = res.result_int();
-  if (options.Enabled && !encoded && status != 204 && status != 304 && std::int64_t(body.size()) >= options.MinSize &&
-      std::int64_t(body.size()) <= options.MaxSize &&
-      IsCompressibleType(std::string_view(res[http::field::content_type].data(), res[http::field::content_type].size())))
-    coding = ChooseContentCoding(context.AcceptEncoding, options);
+  const unsigned status = res.result_int();
+  const bool encoded = res.find(http::field::content_encoding) != res.end();
+  if (!options.Enabled || encoded || status == 204 || status == 304 || std::int64_t(size) < options.MinSize ||
+      std::int64_t(size) > options.MaxSize ||
+      !IsCompressibleType(std::string_view(res[http::field::content_type].data(), res[http::field::content_type].size())))
+    return THostContentCoding::None;
+  return ChooseContentCoding(context.AcceptEncoding, options);
+}
+
+void AddCompressedBody(THostStringResponse& res, std::string body, const THostReplyContext& context) {
+  const THostContentCoding coding = BodyCoding(res.base(), body.size(), context);
+  const unsigned status = res.result_int();
   if (coding != THostContentCoding::None) {
-    body = CompressBody(body, coding, options.Level);
+    body = CompressBody(body, coding, context.Compression.Level);
     res.set(http::field::content_encoding, coding == THostContentCoding::GZip ? "gzip" : "deflate");
     if (res.find(http::field::vary) == res.end()) res.set(http::field::vary, "Accept-Encoding");
   }
@@ -159,7 +167,10 @@ std::string CompressBody(std::string_view data, THostContentCoding coding, int l
 // THostFile
 
 THostFile::THostFile(THostFile&& other) noexcept
-    : mFile(std::move(other.mFile)), mLimit(other.mLimit), mDeletePath(std::move(other.mDeletePath)) {
+    : mFile(std::move(other.mFile)),
+      mLimit(other.mLimit),
+      mPosition(other.mPosition),
+      mDeletePath(std::move(other.mDeletePath)) {
   other.mDeletePath.clear();
 }
 
@@ -169,6 +180,7 @@ THostFile& THostFile::operator=(THostFile&& other) noexcept {
     close(ignored);
     mFile = std::move(other.mFile);
     mLimit = other.mLimit;
+    mPosition = other.mPosition;
     mDeletePath = std::move(other.mDeletePath);
     other.mDeletePath.clear();
   }
@@ -188,6 +200,7 @@ void THostFile::DeleteNow() {
 void THostFile::Open(const std::string& fileName, std::uint64_t limit, bool deleteAfter, error_code& ec) {
   mLimit = limit;
   if (deleteAfter) mDeletePath = fileName;
+  mPosition = 0;
   mFile.open(fileName.c_str(), boost::beast::file_mode::scan, ec);
 }
 
@@ -201,6 +214,7 @@ void THostFile::open(char const* path, boost::beast::file_mode mode, error_code&
   error_code ignored;
   close(ignored);
   mLimit = std::numeric_limits<std::uint64_t>::max();
+  mPosition = 0;
   mFile.open(path, mode, ec);
 }
 
@@ -209,16 +223,24 @@ std::uint64_t THostFile::size(error_code& ec) const {
   return std::min(size, mLimit);
 }
 
+void THostFile::seek(std::uint64_t offset, error_code& ec) {
+  mFile.seek(offset, ec);
+  if (!ec) mPosition = offset;
+}
+
 std::size_t THostFile::read(void* buffer, std::size_t n, error_code& ec) const {
-  std::uint64_t position = mFile.pos(ec);
-  if (ec) return 0;
-  if (position >= mLimit) return 0;
-  if (n > mLimit - position) n = std::size_t(mLimit - position);
-  return mFile.read(buffer, n, ec);
+  ec = {};
+  if (mPosition >= mLimit) return 0;
+  if (n > mLimit - mPosition) n = std::size_t(mLimit - mPosition);
+  const std::size_t got = mFile.read(buffer, n, ec);
+  mPosition += got;
+  return got;
 }
 
 std::size_t THostFile::write(void const* buffer, std::size_t n, error_code& ec) {
-  return mFile.write(buffer, n, ec);
+  const std::size_t put = mFile.write(buffer, n, ec);
+  mPosition += put;
+  return put;
 }
 
 // ---------------------------------------------------------------------------
@@ -282,6 +304,25 @@ THostStringResponse TextResponse(unsigned status, std::string_view text, const T
     res.body() = std::string(text);
     res.prepare_payload();
   }
+  return res;
+}
+
+THostResponse BuildResponse(const TReplyPacket& reply, const THostReplyContext& context,
+                            const TReplyBodyHandOver& handOver) {
+  if (reply.DataType != rtInline || !handOver.HasBody()) return BuildResponse(reply, context);
+  const std::string_view body = handOver.Body();
+  THostStringResponse head;
+  SetHead(head, reply, context);
+  const unsigned status = head.result_int();
+  // Compressed, bodiless or headers only: a string response; only the compressed body is a copy.
+  if (context.HeadRequest || status == 204 || status == 304 ||
+      BodyCoding(head.base(), body.size(), context) != THostContentCoding::None) {
+    AddCompressedBody(head, std::string(body), context);
+    return head;
+  }
+  THostMemoryResponse res(std::move(head.base()));
+  res.body() = {handOver.Owner(), body};
+  res.prepare_payload();
   return res;
 }
 

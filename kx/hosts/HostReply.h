@@ -7,12 +7,15 @@
 
 #include <utility>  // before Boost under C++20
 
+#include <boost/asio/buffer.hpp>
 #include <boost/beast/core/file.hpp>
 #include <boost/beast/http/basic_file_body.hpp>
 #include <boost/beast/http/message.hpp>
 #include <boost/beast/http/string_body.hpp>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -68,8 +71,11 @@ class THostFile {
   void close(boost::beast::error_code& ec);
   void open(char const* path, boost::beast::file_mode mode, boost::beast::error_code& ec);
   std::uint64_t size(boost::beast::error_code& ec) const;
-  std::uint64_t pos(boost::beast::error_code& ec) const { return mFile.pos(ec); }
-  void seek(std::uint64_t offset, boost::beast::error_code& ec) { mFile.seek(offset, ec); }
+  std::uint64_t pos(boost::beast::error_code& ec) const {
+    ec = {};
+    return mPosition;
+  }
+  void seek(std::uint64_t offset, boost::beast::error_code& ec);
   std::size_t read(void* buffer, std::size_t n, boost::beast::error_code& ec) const;
   std::size_t write(void const* buffer, std::size_t n, boost::beast::error_code& ec);
 
@@ -78,13 +84,45 @@ class THostFile {
 
   boost::beast::file mFile;
   std::uint64_t mLimit = std::numeric_limits<std::uint64_t>::max();
+  // Kept here, so that reading on asks the system for nothing but the bytes.
+  mutable std::uint64_t mPosition = 0;
   std::string mDeletePath;
 };
 
 using THostFileBody = boost::beast::http::basic_file_body<THostFile>;
+
+// A body in memory that its owner keeps alive (a reply's content handed over
+// by the framework): sent from where it lies, in one piece, never copied.
+struct THostMemoryBody {
+  struct value_type {
+    std::shared_ptr<const void> Owner;
+    std::string_view Bytes;
+  };
+
+  static std::uint64_t size(const value_type& body) { return body.Bytes.size(); }
+
+  class writer {
+   public:
+    using const_buffers_type = boost::asio::const_buffer;
+
+    template <bool isRequest, class Fields>
+    writer(const boost::beast::http::header<isRequest, Fields>&, const value_type& body) : mBody(body) {}
+
+    void init(boost::beast::error_code& ec) { ec = {}; }
+    boost::optional<std::pair<const_buffers_type, bool>> get(boost::beast::error_code& ec) {
+      ec = {};
+      return {{const_buffers_type(mBody.Bytes.data(), mBody.Bytes.size()), false}};
+    }
+
+   private:
+    const value_type& mBody;
+  };
+};
+
 using THostStringResponse = boost::beast::http::response<boost::beast::http::string_body>;
 using THostFileResponse = boost::beast::http::response<THostFileBody>;
-using THostResponse = std::variant<THostStringResponse, THostFileResponse>;
+using THostMemoryResponse = boost::beast::http::response<THostMemoryBody>;
+using THostResponse = std::variant<THostStringResponse, THostFileResponse, THostMemoryResponse>;
 
 // What the request decides about its response.
 struct THostReplyContext {
@@ -114,6 +152,11 @@ void ReadCacheFileTrailer(const std::string& fileName, std::uint64_t& contentLen
 // a broken cache file 500; files marked for deletion (and one-time cache files)
 // are deleted once the response is gone.
 THostResponse BuildResponse(const TReplyPacket& reply, const THostReplyContext& context);
+// The same, for an in-process host: an rtInline reply whose body was handed
+// over in memory is sent from that memory (compressed into a copy only when
+// compression applies); any other reply as above.
+THostResponse BuildResponse(const TReplyPacket& reply, const THostReplyContext& context,
+                            const TReplyBodyHandOver& handOver);
 // A plain-text response the host makes itself ("text/plain; charset=UTF-8").
 THostStringResponse TextResponse(unsigned status, std::string_view text, const THostReplyContext& context);
 

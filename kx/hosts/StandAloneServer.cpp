@@ -167,6 +167,8 @@ THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, cons
     return TextResponse(500, "Internal Server Error", context);
   }
   std::string spill = PacketFileName(buffer, length);
+  // The framework runs on this thread: its reply's body comes back through here, in memory up to a bound.
+  TReplyBodyHandOver handOver(buffer);
   try {
     // The framework reads the request from the buffer and writes its reply over
     // the same buffer: it gets the whole buffer, not just the request's length.
@@ -185,7 +187,7 @@ THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, cons
   // Named in the packet, the uploaded files are the framework's now.
   uploads.Release();
   try {
-    return BuildResponse(ReadReplyPacket(buffer, THttpPacket::HostBufferSize), context);
+    return BuildResponse(ReadReplyPacket(buffer, THttpPacket::HostBufferSize), context, handOver);
   } catch (const std::exception& e) {
     core.Log(std::string("Invalid reply packet: ") + e.what());
     return TextResponse(500, "Internal Server Error", context);
@@ -448,8 +450,9 @@ class THttpSession : public TSessionBase {
   std::optional<http::response<http::empty_body>> mContinue;
   std::optional<THostRequestBody> mBody;
   std::unique_ptr<char[]> mPacket;
-  std::variant<std::monostate, THostStringResponse, THostFileResponse> mResponse;
-  std::variant<std::monostate, http::response_serializer<http::string_body>, http::response_serializer<THostFileBody>>
+  std::variant<std::monostate, THostStringResponse, THostFileResponse, THostMemoryResponse> mResponse;
+  std::variant<std::monostate, http::response_serializer<http::string_body>, http::response_serializer<THostFileBody>,
+               http::response_serializer<THostMemoryBody>>
       mSerializer;
 };
 

@@ -15,14 +15,18 @@
 #include <boost/beast/http.hpp>
 #include <filesystem>
 #include <fstream>
+#include <atomic>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/Server.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/Streams.h"
 #include "kx/platform/Resources.h"
+#include "support/FileCreations.h"
 #include "support/Inflate.h"
 
 namespace kx {
@@ -130,7 +134,8 @@ class TKXStandAloneAppEndToEnd : public ::testing::Test {
 };
 
 TEST_F(TKXStandAloneAppEndToEnd, EmbeddedScriptsArriveGzippedAndInflateToTheirBytes) {
-  // KXLib.js is larger than the packet buffer even compressed: its reply spills to a file the host sends.
+  // KXLib.js is larger than the packet buffer even compressed, yet reaches the host in memory: no file is made.
+  test::TFileCreations creations(mApp->Controller().CacheDir());
   for (const auto& [path, name] : {std::pair{"/$/js/KXBase.js", "KX_JS_KXBASE"}, {"/$/js/KXLib.js", "KX_JS_KXLIB"}}) {
     SCOPED_TRACE(path);
     TResponse res = Get(path, "Accept-Encoding: gzip, deflate\r\n");
@@ -145,6 +150,31 @@ TEST_F(TKXStandAloneAppEndToEnd, EmbeddedScriptsArriveGzippedAndInflateToTheirBy
     EXPECT_TRUE(Inflate(res.body(), 31) == script);
   }
   Get("/$/ping");  // a sent file is deleted before the next request is read
+  EXPECT_EQ(SpillFiles(mApp->Controller().CacheDir()), 0u);
+  EXPECT_EQ(creations.Count(), 0u);
+}
+
+TEST_F(TKXStandAloneAppEndToEnd, EmbeddedScriptsAreServedByManyClientsAtOnce) {
+  // The bundle's bytes are shared by every reply in flight: each client gets them whole.
+  const std::string script = Embedded("KX_JS_KXLIB");
+  std::vector<std::thread> clients;
+  std::atomic<int> good{0};
+  for (int i = 0; i < 6; ++i)
+    clients.emplace_back([&] {
+      net::io_context ioc;
+      tcp::socket socket(ioc);
+      socket.connect({net::ip::address_v4::loopback(), mApp->Port()});
+      beast::flat_buffer buffer;
+      for (int n = 0; n < 20; ++n) {
+        net::write(socket, net::buffer(std::string("GET /$/js/KXLib.js HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                                   "Accept-Encoding: gzip\r\n\r\n")));
+        TResponse res;
+        http::read(socket, buffer, res);
+        if (res.result_int() == 200 && Inflate(res.body(), 31) == script) ++good;
+      }
+    });
+  for (std::thread& client : clients) client.join();
+  EXPECT_EQ(good.load(), 120);
   EXPECT_EQ(SpillFiles(mApp->Controller().CacheDir()), 0u);
 }
 

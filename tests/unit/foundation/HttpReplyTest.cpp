@@ -426,6 +426,158 @@ TEST_F(THttpReplyTest, LargeInlinePacketTravelsAsAFileTheReaderDeletes) {
 }
 
 // ---------------------------------------------------------------------------
+// Bodies handed over in memory to an in-process host
+
+namespace {
+
+// Bytes that differ from position to position, so that a shifted or cut copy shows.
+std::string Patterned(std::size_t size) {
+  std::string text(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) text[i] = char('a' + (i * 7 + i / 251) % 26);
+  return text;
+}
+
+const std::string& StaticBytes() {
+  static const std::string bytes = Patterned(50000);
+  return bytes;
+}
+
+}  // namespace
+
+TEST_F(THttpReplyTest, BodiesUpToTheBoundAreHandedOverAndThePacketCarriesNoContent) {
+  const std::int64_t bound = TReplyBodyHandOver::MemoryBound;
+  struct {
+    const char* name;
+    std::size_t size;
+    std::function<void(THttpReply&, const std::string&)> send;
+  } cases[] = {
+      {"WriteString past the packet", 100000, [](THttpReply& r, const std::string& b) { r.WriteString(b); }},
+      {"WriteString at the bound", std::size_t(bound),
+       [](THttpReply& r, const std::string& b) {
+         r.WriteString(std::string_view(b).substr(0, 1000));
+         r.WriteString(std::string_view(b).substr(1000));
+       }},
+      {"render stream", 70000,
+       [](THttpReply& r, const std::string& b) {
+         auto stream = std::make_unique<TKXRenderStream>(true, false, THttpReply::BodyFlushSize());
+         stream->Write(b);
+         r.SendRenderStream(std::move(stream));
+       }},
+      {"render stream it does not own", 70000,
+       [](THttpReply& r, const std::string& b) {
+         auto stream = std::make_unique<TKXRenderStream>(false, false, THttpReply::BodyFlushSize());
+         stream->Write(b);
+         r.SendRenderStream(std::move(stream));
+       }},
+      {"memory stream", 40000,
+       [](THttpReply& r, const std::string& b) {
+         auto stream = std::make_unique<TMemoryStream>();
+         TStreamHelper(stream.get(), false).Write(b);
+         r.SendStream(std::move(stream), false);
+       }},
+      {"file stream", 40000,
+       [this](THttpReply& r, const std::string& b) {
+         std::string name = mFolder + "source.bin";
+         {
+           TFileStream(name, fmCreate).WriteBuffer(b.data(), std::int64_t(b.size()));
+         }
+         auto stream = std::make_unique<TReadFileStream>(name, true);
+         r.SendStream(std::move(stream), false);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string body = Patterned(c.size);
+    TReplyBodyHandOver handOver(mBuffer.data());
+    ASSERT_EQ(TReplyBodyHandOver::Current(), &handOver);
+    {
+      THttpReply reply(mBuffer.data(), std::int32_t(mBuffer.size()));
+      c.send(reply, body);
+      reply.Commit();
+      EXPECT_EQ(FileCount(), 0u);  // nothing spilled, neither body nor packet
+      EXPECT_EQ(mBuffer[8], ptInline);
+    }
+    TReplyPacket packet = ReadReplyPacket(mBuffer.data(), std::int64_t(mBuffer.size()));
+    EXPECT_EQ(packet.DataType, rtInline);
+    EXPECT_EQ(packet.Content, "");
+    ASSERT_TRUE(handOver.HasBody());
+    EXPECT_TRUE(handOver.Body() == body);  // the reply is gone; the hand-over keeps the bytes
+  }
+  EXPECT_EQ(TReplyBodyHandOver::Current(), nullptr);
+}
+
+TEST_F(THttpReplyTest, HandedOverMemoryIsTheStreamsOwnNotACopy) {
+  TReplyBodyHandOver handOver(mBuffer.data());
+  const std::string& bytes = StaticBytes();
+  mReply.SendStream(std::make_unique<TPointerStream>(bytes.data(), std::int64_t(bytes.size())), false);
+  mReply.Commit();
+  EXPECT_EQ(handOver.Body().data(), bytes.data());
+  EXPECT_EQ(handOver.Body().size(), bytes.size());
+}
+
+TEST_F(THttpReplyTest, PastTheBoundABodySpillsEvenWithAHandOver) {
+  TReplyBodyHandOver handOver(mBuffer.data());
+  const std::string body = Patterned(std::size_t(TReplyBodyHandOver::MemoryBound) + 1);
+  mReply.WriteString(body);
+  EXPECT_EQ(FileCount(), 1u);
+  TReplyPacket packet = CommitAndRead();
+  EXPECT_FALSE(handOver.HasBody());
+  EXPECT_EQ(packet.DataType, rtFile);
+  EXPECT_TRUE(packet.DeleteFile);
+  EXPECT_TRUE(FileBytes(packet.FileName) == body);
+  std::filesystem::remove(packet.FileName);
+
+  // A memory stream past the bound travels inside the packet, as between processes.
+  auto stream = std::make_unique<TMemoryStream>();
+  TStreamHelper(stream.get(), false).Write(body);
+  THttpReply large(mBuffer.data(), std::int32_t(mBuffer.size()));
+  large.SendStream(std::move(stream), false);
+  large.Commit();
+  EXPECT_FALSE(handOver.HasBody());
+  EXPECT_EQ(mBuffer[8], ptFile);
+  EXPECT_TRUE(ReadReplyPacket(mBuffer.data(), std::int64_t(mBuffer.size())).Content == body);
+  EXPECT_EQ(FileCount(), 0u);
+}
+
+TEST_F(THttpReplyTest, HandOverAnswersToTheLastCommitOnly) {
+  TReplyBodyHandOver handOver(mBuffer.data());
+  {
+    THttpReply first(mBuffer.data(), std::int32_t(mBuffer.size()));
+    first.WriteString("first body");
+    first.Commit();
+  }
+  ASSERT_EQ(handOver.Body(), "first body");
+  Buffer other(THttpPacket::HostBufferSize);
+  {
+    THttpReply elsewhere(other.data(), std::int32_t(other.size()));
+    elsewhere.WriteString("another packet");
+    elsewhere.Commit();
+  }
+  EXPECT_EQ(handOver.Body(), "first body");
+  EXPECT_EQ(ReadReplyPacket(other.data(), std::int64_t(other.size())).Content, "another packet");
+  THttpReply second(mBuffer.data(), std::int32_t(mBuffer.size()));
+  second.SetCode(404);
+  second.Commit();
+  EXPECT_FALSE(handOver.HasBody());
+  EXPECT_EQ(ReadReplyPacket(mBuffer.data(), std::int64_t(mBuffer.size())).DataType, rtNoData);
+}
+
+TEST_F(THttpReplyTest, WithoutAHandOverEverythingTravelsInThePacket) {
+  EXPECT_EQ(THttpReply::BodyFlushSize(), THttpReply::ContentFlushSize);
+  {
+    TReplyBodyHandOver handOver(mBuffer.data());
+    EXPECT_EQ(THttpReply::BodyFlushSize(), TReplyBodyHandOver::MemoryBound);
+    {
+      TReplyBodyHandOver inner(mBuffer.data());  // a nested one comes and goes
+      EXPECT_EQ(TReplyBodyHandOver::Current(), &inner);
+    }
+    EXPECT_EQ(TReplyBodyHandOver::Current(), &handOver);
+  }
+  mReply.WriteString("plain");
+  EXPECT_EQ(CommitAndRead().Content, "plain");
+}
+
+// ---------------------------------------------------------------------------
 // Redirects, cookies, Clear
 
 TEST_F(THttpReplyTest, RedirectDropsCookiesAndKeepsOneLocation) {

@@ -253,6 +253,22 @@ TEST_F(TTempFileStreamTest, NamesAreUniqueAcrossThreads) {
 // ---------------------------------------------------------------------------
 // THsmStream
 
+TEST(THsmStream, LargeBodiesInMemoryGrowByDoubling) {
+  THsmStream stream(4 * 1024 * 1024, true);
+  const std::string piece(1000, 'p');
+  std::vector<std::int64_t> capacities;
+  for (int i = 0; i < 1100; ++i) {
+    TStreamHelper(&stream, false).Write(piece);
+    auto capacity = static_cast<TMemoryStream*>(stream.InnerStream())->Capacity();
+    if (capacities.empty() || capacities.back() != capacity) capacities.push_back(capacity);
+  }
+  EXPECT_FALSE(stream.IsFlushed());
+  EXPECT_EQ(stream.Size(), 1100000);
+  // 8 KB steps up to 64 KB, then doubling: a handful of moves for a megabyte, not a hundred.
+  EXPECT_LT(capacities.size(), 20u);
+  EXPECT_LE(capacities.back(), 2 * stream.Size());
+}
+
 TEST_F(THsmStreamTest, KeepsTheFlushSizeInMemory) {
   THsmStream stream(TKXRenderStream::FlushSize, true);
   std::string content(32759, 'm');

@@ -128,6 +128,62 @@ TEST(BuildResponse, InlineReplyWithStatusHeadersAndCookies) {
             "\r\n<p>hi</p>");
 }
 
+TEST(BuildResponse, HandedOverBodyIsSentFromItsOwnMemory) {
+  auto bytes = std::make_shared<std::string>(std::string(50000, 'x') + "end");
+  const std::string& body = *bytes;
+  TReplyBodyHandOver handOver(nullptr);
+  handOver.SetBody(bytes, body);
+  struct {
+    const char* name;
+    std::string contentType;
+    std::vector<std::string> headers;
+    std::uint16_t code;
+    bool head;
+    std::string acceptEncoding;
+    bool fromMemory;
+    std::string wireBody;  // what follows the header block; "gzip" stands for the body gzipped
+  } cases[] = {
+      {"image", "image/gif", {}, 0, false, "gzip", true, body},
+      {"coded by the framework", "text/css", {"Content-Encoding: gzip"}, 0, false, "gzip", true, body},
+      {"compressed by the host", "text/html", {}, 0, false, "gzip", false, "gzip"},
+      {"plain text", "text/html", {}, 0, false, "", true, body},
+      {"headers only", "text/html", {}, 0, true, "", false, ""},
+      {"not modified", "text/html", {}, 304, false, "", false, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TReplyPacket reply = Inline("", c.contentType);
+    reply.Headers = c.headers;
+    reply.Code = c.code;
+    THostReplyContext context;
+    context.HeadRequest = c.head;
+    context.AcceptEncoding = c.acceptEncoding;
+    THostResponse response = BuildResponse(reply, context, handOver);
+    ASSERT_EQ(std::holds_alternative<THostMemoryResponse>(response), c.fromMemory);
+    std::string wire = std::visit([](auto& res) { return Wire(res); }, response);
+    std::size_t end = wire.find("\r\n\r\n");
+    ASSERT_NE(end, std::string::npos);
+    const std::string head = wire.substr(0, end + 2), sent = wire.substr(end + 4);
+    if (c.wireBody == "gzip") {
+      EXPECT_NE(head.find("Content-Encoding: gzip\r\n"), std::string::npos) << head;
+      EXPECT_TRUE(Inflate(sent, 31) == body);
+    } else {
+      EXPECT_TRUE(sent == c.wireBody);
+    }
+    if (c.code != 304) EXPECT_NE(head.find("Content-Length: "), std::string::npos) << head;
+    if (c.fromMemory) {
+      EXPECT_EQ(std::get<THostMemoryResponse>(response).body().Bytes.data(), body.data());  // not a copy
+      EXPECT_EQ(head.find("Content-Encoding: gzip\r\nContent-Encoding"), std::string::npos);
+    }
+  }
+  // A reply that carries no inline body never takes what a hand-over holds.
+  TReplyPacket noData;
+  noData.DataType = rtNoData;
+  noData.Code = 204;
+  THostResponse response = BuildResponse(noData, THostReplyContext(), handOver);
+  EXPECT_TRUE(std::get<THostStringResponse>(response).body().empty());
+}
+
 TEST(BuildResponse, RealmAsksForBasicCredentials) {
   TReplyPacket reply;
   reply.DataType = rtNoData;

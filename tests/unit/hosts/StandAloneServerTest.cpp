@@ -11,6 +11,7 @@
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/read.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core.hpp>
@@ -26,6 +27,7 @@
 #include "kx/appserver/KXGlobal.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
+#include "support/FileCreations.h"
 #include "support/TempFolder.h"
 #include "support/Inflate.h"
 
@@ -33,6 +35,7 @@ namespace kx {
 namespace {
 
 using test::Gunzip;
+using test::TFileCreations;
 
 namespace beast = boost::beast;
 namespace http = boost::beast::http;
@@ -60,6 +63,16 @@ std::string Join(const std::vector<std::string>& lines) {
   return text;
 }
 
+// Bytes that differ from position to position, so that a shifted or cut copy shows.
+std::string Patterned(std::size_t size) {
+  std::string text(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) text[i] = char('a' + (i * 7 + i / 251) % 26);
+  return text;
+}
+
+// Past the in-memory bound of a reply body: it travels through a spill file.
+const std::size_t kPastTheBound = std::size_t(TReplyBodyHandOver::MemoryBound) + 4096;
+
 // The framework's stand-in: answers by path.
 void TestHook(void* buffer, std::int32_t length) {
   TRequestPacketFields request = ReadRequestPacket(buffer, length);
@@ -70,6 +83,10 @@ void TestHook(void* buffer, std::int32_t length) {
     reply.WriteString(std::string(20000, 'k'));
   } else if (request.PathInfo == "/huge") {
     reply.WriteString(std::string(100000, 'h'));  // spills: sent from a file the host deletes
+  } else if (request.PathInfo == "/memory") {
+    reply.WriteString(Patterned(100000));  // three packet buffers' worth
+  } else if (request.PathInfo == "/past-bound") {
+    reply.WriteString(Patterned(kPastTheBound));
   } else if (request.PathInfo == "/upload") {
     std::lock_guard lock(gMutex);
     gUploads = request.Files;
@@ -186,6 +203,60 @@ TEST_F(TKXStandAloneServerTest, LargeReplyIsSentFromItsFileAndTheFileDeleted) {
   EXPECT_EQ(res.body(), std::string(100000, 'h'));
   client.Get("/echo");  // the file is closed, so deleted, before the next request is read
   EXPECT_EQ(FileCount(), 0u);
+}
+
+TEST_F(TKXStandAloneServerTest, RepliesLargerThanThePacketBufferTravelInMemoryUpToTheBound) {
+  TClient client(Start().Port());
+  struct {
+    const char* target;
+    std::string extra;
+    std::size_t bodySize;
+    std::size_t filesMade;  // in the cache folder while answering
+  } cases[] = {
+      {"/memory", "", 100000, 0},
+      {"/memory", "Accept-Encoding: gzip\r\n", 100000, 0},
+      {"/past-bound", "", kPastTheBound, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.target) + " " + c.extra);
+    TFileCreations creations(mFolder);
+    auto res = client.Get(c.target, c.extra);
+    ASSERT_EQ(res.result_int(), 200u);
+    const std::string body = res[http::field::content_encoding] == "gzip" ? Gunzip(res.body()) : res.body();
+    EXPECT_EQ(res.count(http::field::content_encoding), c.extra.empty() ? 0u : 1u);
+    EXPECT_TRUE(body == Patterned(c.bodySize));
+    EXPECT_EQ(res[http::field::content_length], std::to_string(res.body().size()));
+    client.Get("/echo");  // a sent file is closed, so deleted, before the next request is read
+    EXPECT_EQ(creations.Count(), c.filesMade);
+    EXPECT_EQ(FileCount(), 0u);
+  }
+  EXPECT_TRUE(client.Get("/memory").body() == Patterned(100000));  // the connection still serves
+  client.Send("HEAD /memory HTTP/1.1\r\nHost: localhost\r\n\r\n");
+  http::response_parser<http::empty_body> parser;
+  parser.skip(true);
+  beast::flat_buffer buffer;
+  http::read(client.Socket(), buffer, parser);
+  EXPECT_EQ(parser.get()[http::field::content_length], "100000");
+}
+
+TEST_F(TKXStandAloneServerTest, AClientGoneMidReplyLeavesNoFile) {
+  std::uint16_t port = Start().Port();
+  for (const char* target : {"/memory", "/past-bound"}) {
+    SCOPED_TRACE(target);
+    {
+      TClient client(port);
+      client.Socket().set_option(net::socket_base::receive_buffer_size(4096));
+      client.Send(std::string("GET ") + target + " HTTP/1.1\r\nHost: localhost\r\n\r\n");
+      char some[1024];
+      net::read(client.Socket(), net::buffer(some));
+      client.Socket().set_option(net::socket_base::linger(true, 0));  // a reset, not a polite close
+    }
+    // The server notices on its next write and drops the response with its file.
+    for (int i = 0; i < 500 && FileCount() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(FileCount(), 0u);
+  }
+  TClient client(port);
+  EXPECT_TRUE(client.Get("/memory").body() == Patterned(100000));
 }
 
 TEST_F(TKXStandAloneServerTest, RejectsMalformedRequestsAndStaysUp) {
