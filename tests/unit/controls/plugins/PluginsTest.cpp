@@ -222,7 +222,9 @@ TEST(TKXSilverlightVideo, TheXAMLDocumentFollowsTheSettings) {
     TStringList lines;
     video->XAMLDocument(lines);
     EXPECT_EQ(lines.Text().find("Stretch=") != std::string::npos, line != nullptr) << int(stretch);
-    if (line) EXPECT_NE(lines.IndexOf(line), -1) << line;
+    if (line) {
+      EXPECT_NE(lines.IndexOf(line), -1) << line;
+    }
   }
   TFormFixture f;
   auto* video = f.Add<TKXSilverlightVideo>("Video1", f.Form);
