@@ -30,6 +30,7 @@ constexpr char kNotFound[] = "404 - Not Found";
 constexpr char kBlankPage[] = "<html><head><title></title></head><body></body></html>";
 constexpr char kAuthenticationFailed[] = "<b>Authentication Failed.</b>";
 constexpr char kUnknownAppType[] = "Unknown application type.";
+constexpr char kInvalidUrl[] = "Invalid characters in URL.";
 constexpr char kEmptyContentType[] = "ContentType cannot be empty";
 constexpr char kNoSessionLayer[] = "Session dispatch is not available.";
 constexpr char kFailurePage[] = "<html><body>500 - Internal Server Error</body></html>";
@@ -263,12 +264,11 @@ void TKXServer::RunSteps() {
   // COM initialisation has no counterpart on Linux.
   BeforeDispatch();
   try {
-    const std::string urlPath = GetUrlPath();
     // No resource is named with a backslash ("%5C"): it is not found, not an error of the server.
-    if (urlPath.find('\\') != std::string::npos)
+    if (mRequest->PathInfo().find('\\') != std::string::npos)
       Send404();
     else
-      ExecuteUrl(urlPath);
+      ExecuteUrl(GetUrlPath());
   } catch (...) {
     AfterDispatch();
     throw;
@@ -361,6 +361,7 @@ std::string TKXServer::GetUrlPath() const {
     path.erase(0, 4);
   }
   if (path.find("//") != std::string::npos) path = KXStringReplace(path, "//", "/", rfReplaceAll);
+  if (path.find('\\') != std::string::npos) throw EKXException(kInvalidUrl);
   return path;
 }
 
