@@ -1,7 +1,9 @@
 // The least Beast server that answers what bench/load.sh asks the demo for: "/$/ping" and the pre-compressed
 // "/$/js/KXBase.js" and "/$/js/KXLib.js", with the same status, header lines and body bytes as the stand-alone server sends, from
-// memory, with no packets and no framework. Its throughput is the limit of the machine for the load test.
-//   kx_bench_minimal_beast [--port N] [--threads N]
+// memory, with no packets and no framework. Its throughput is the limit of the machine for the load test. Its
+// threads are arranged as the stand-alone server's: one io_context per thread, each connection on one of them
+// (given in turn); --shared runs one io_context on all the threads instead, as Beast's examples do.
+//   kx_bench_minimal_beast [--port N] [--threads N] [--shared]
 // Prints "Listening on http://127.0.0.1:PORT/" and stops on SIGINT or SIGTERM.
 #include <pthread.h>
 #include <signal.h>
@@ -10,6 +12,7 @@
 #include <utility>  // before Boost under C++20
 
 #include <boost/asio/dispatch.hpp>
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/strand.hpp>
@@ -133,7 +136,8 @@ class TSession : public std::enable_shared_from_this<TSession> {
 
 class TListener : public std::enable_shared_from_this<TListener> {
  public:
-  TListener(net::io_context& ioc, tcp::endpoint endpoint) : mIoc(ioc), mAcceptor(ioc) {
+  TListener(std::vector<std::unique_ptr<net::io_context>>& loops, tcp::endpoint endpoint)
+      : mLoops(loops), mAcceptor(*loops.front()) {
     mAcceptor.open(endpoint.protocol());
     mAcceptor.set_option(net::socket_base::reuse_address(true));
     mAcceptor.bind(endpoint);
@@ -141,7 +145,8 @@ class TListener : public std::enable_shared_from_this<TListener> {
   }
   std::uint16_t Port() const { return mAcceptor.local_endpoint().port(); }
   void DoAccept() {
-    mAcceptor.async_accept(net::make_strand(mIoc), [self = shared_from_this()](beast::error_code ec, tcp::socket s) {
+    net::io_context& loop = *mLoops[mNext++ % mLoops.size()];
+    mAcceptor.async_accept(net::make_strand(loop), [self = shared_from_this()](beast::error_code ec, tcp::socket s) {
       if (!ec) {
         s.set_option(tcp::no_delay(true), ec);
         std::make_shared<TSession>(std::move(s))->Run();
@@ -151,16 +156,19 @@ class TListener : public std::enable_shared_from_this<TListener> {
   }
 
  private:
-  net::io_context& mIoc;
+  std::vector<std::unique_ptr<net::io_context>>& mLoops;
+  std::size_t mNext = 0;
   tcp::acceptor mAcceptor;
 };
 
 int Run(int argc, char** argv) {
   int port = 0;
   int threads = std::max(2, int(std::thread::hardware_concurrency()));  // as many as the stand-alone server
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--port") == 0) port = std::atoi(argv[i + 1]);
-    if (std::strcmp(argv[i], "--threads") == 0) threads = std::max(1, std::atoi(argv[i + 1]));
+  bool shared = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--shared") == 0) shared = true;
+    if (i + 1 < argc && std::strcmp(argv[i], "--port") == 0) port = std::atoi(argv[++i]);
+    if (i + 1 < argc && std::strcmp(argv[i], "--threads") == 0) threads = std::max(1, std::atoi(argv[++i]));
   }
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
@@ -170,16 +178,19 @@ int Run(int argc, char** argv) {
 
   TAnswers answers;
   gAnswers = &answers;
-  net::io_context ioc(threads);
-  auto listener = std::make_shared<TListener>(ioc, tcp::endpoint(net::ip::address_v4::loopback(), std::uint16_t(port)));
+  std::vector<std::unique_ptr<net::io_context>> loops;
+  for (int i = 0; i < (shared ? 1 : threads); ++i) loops.push_back(std::make_unique<net::io_context>());
+  auto listener = std::make_shared<TListener>(loops, tcp::endpoint(net::ip::address_v4::loopback(), std::uint16_t(port)));
   listener->DoAccept();
+  std::vector<net::executor_work_guard<net::io_context::executor_type>> busy;  // a loop with no connection yet waits
+  for (auto& loop : loops) busy.push_back(net::make_work_guard(*loop));
   std::vector<std::thread> pool;
-  for (int i = 0; i < threads; ++i) pool.emplace_back([&ioc] { ioc.run(); });
+  for (int i = 0; i < threads; ++i) pool.emplace_back([&loops, i] { loops[std::size_t(i) % loops.size()]->run(); });
   std::printf("Listening on http://127.0.0.1:%d/\n", int(listener->Port()));
   std::fflush(stdout);
   int signalNumber = 0;
   sigwait(&stopSignals, &signalNumber);
-  ioc.stop();
+  for (auto& loop : loops) loop->stop();
   for (std::thread& thread : pool) thread.join();
   return 0;
 }

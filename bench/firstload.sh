@@ -17,29 +17,10 @@ command -v node >/dev/null 2>&1 || { echo "node is needed" >&2; exit 1; }
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKX_BUILD_BENCH=ON -DKX_BUILD_TESTS=OFF >/dev/null
 cmake --build "$BUILD" --target kx_demo
 
-work="$(mktemp -d)"
-server=""
-cleanup() {
-  [ -n "$server" ] && kill -TERM "$server" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Started in this shell (not a command substitution), so that the exit trap knows its process id.
-"$BUILD/examples/demo/kx_demo" --port 0 >"$work/kx.out" 2>"$work/kx.err" &
-server=$!
-port=""
-for _ in $(seq 1 100); do
-  if [ -s "$work/kx.out" ]; then
-    port="$(sed -E 's|^Listening on http://127\.0\.0\.1:([0-9]+)/$|\1|' "$work/kx.out")"
-    break
-  fi
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "the demo did not start" >&2; cat "$work/kx.err" >&2; exit 1; }
+source bench/servers.sh
+start kx "$BUILD/examples/demo/kx_demo"
 
 echo
-echo "$(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), load $(cut -d' ' -f1-3 /proc/loadavg)"
+machine
 echo "CONNECTIONS=$CONNECTIONS LOADS=$LOADS CALLBACKS=$CALLBACKS over loopback, Release build"
-node bench/firstload.mjs "$port" "$server"
+node bench/firstload.mjs "$kx_port" "$kx_pid"

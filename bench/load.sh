@@ -29,33 +29,7 @@ bash scripts/install-deps.sh
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKX_BUILD_BENCH=ON -DKX_BUILD_TESTS=OFF >/dev/null
 cmake --build "$BUILD" --target kx_demo kx_bench_minimal_beast
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Starts a server that prints "Listening on http://127.0.0.1:PORT/" and stores its port in the variable <name>_port.
-# Runs in this shell (not a command substitution), so that the exit trap knows the server's process id.
-start() {
-  local name="$1"
-  shift
-  "$@" --port 0 >"$work/$name.out" 2>"$work/$name.err" &
-  pids+=($!)
-  for _ in $(seq 1 100); do
-    if [ -s "$work/$name.out" ]; then
-      printf -v "${name}_port" '%s' "$(sed -E 's|^Listening on http://127\.0\.0\.1:([0-9]+)/$|\1|' "$work/$name.out")"
-      return
-    fi
-    sleep 0.1
-  done
-  echo "$name did not start" >&2
-  cat "$work/$name.err" >&2
-  exit 1
-}
+source bench/servers.sh
 start kx "$BUILD/examples/demo/kx_demo"
 start beast "$BUILD/bench/kx_bench_minimal_beast"
 ports=("$kx_port" "$beast_port")
@@ -85,7 +59,7 @@ rate() {
 }
 
 echo
-echo "$(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), load $(cut -d' ' -f1-3 /proc/loadavg)"
+machine
 echo "wrk -t$WRK_THREADS -c$CONNECTIONS -d${DURATION}s over loopback, Release build"
 echo
 if [ -n "${BEFORE:-}" ]; then

@@ -54,6 +54,47 @@ class TSessionBase {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// One event loop: an io_context its own thread runs, and the connections given to it. A request is read, handed to
+// the framework and answered on that thread, so that a lone client pays no hand-off between threads. While every
+// thread of a loop is inside the framework (a request that takes long), the loop's other connections would wait:
+// the server's watch then gives the loop a relief thread, which leaves once one of the loop's threads is free again.
+// A connection's handlers run on its strand, so two threads of one loop never run the same connection at once.
+
+namespace {
+
+struct TLoop {
+  // All of the loop's threads are inside the framework: its other connections (and, on the first loop, the
+  // listeners) wait.
+  bool Stuck() const { return InFramework.load() >= Threads.load(); }
+  // A relief thread may leave when another of the loop's threads is free; the count drops as it decides so.
+  bool ReliefMayLeave() {
+    int threads = Threads.load();
+    return InFramework.load() < threads - 1 && Threads.compare_exchange_strong(threads, threads - 1);
+  }
+
+  std::atomic<int> Connections{0};  // open on this loop
+  std::atomic<int> Threads{0};      // running Ioc
+  std::atomic<int> InFramework{0};  // of those, inside a request's framework call
+  // After the counters: destroying the io_context destroys the connections still queued in it, which count down.
+  net::io_context Ioc;
+  net::executor_work_guard<net::io_context::executor_type> Work{Ioc.get_executor()};
+};
+
+// Counts a thread of the loop inside the framework for its lifetime.
+class TFrameworkCall {
+ public:
+  explicit TFrameworkCall(TLoop& loop) : mLoop(loop) { ++mLoop.InFramework; }
+  ~TFrameworkCall() { --mLoop.InFramework; }
+  TFrameworkCall(const TFrameworkCall&) = delete;
+  TFrameworkCall& operator=(const TFrameworkCall&) = delete;
+
+ private:
+  TLoop& mLoop;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
 // The shared state of a running server. Threads and sessions keep it alive, so
 // a thread left behind by Stop still finds everything it uses.
 
@@ -92,19 +133,29 @@ struct TKXStandAloneServer::TCore {
   }
   void ReleaseSlot();
 
+  // The loop for a new connection: the one with the fewest connections, passing over stuck ones.
+  TLoop& PickLoop() {
+    TLoop* best = Loops.front().get();
+    for (auto& loop : Loops)
+      if (std::pair(loop->Stuck(), loop->Connections.load()) < std::pair(best->Stuck(), best->Connections.load()))
+        best = loop.get();
+    return *best;
+  }
+
   TKXStandAloneServerOptions Options;
   std::string TempFolder;
   std::atomic<bool> Stopping{false};
   std::mutex LogMutex;
   std::mutex Mutex;  // guards Sessions, RunningThreads, Connections and Waiting
-  std::condition_variable Changed;
+  std::condition_variable Changed;  // a session ended, a thread ended, or Stop began
   std::map<TSessionBase*, std::weak_ptr<TSessionBase>> Sessions;
-  int RunningThreads = 0;
+  int RunningThreads = 0;  // loop, relief and watch threads
+  int ReliefThreads = 0;
   int MaxConnections = 1;
   int Connections = 0;  // open sessions and accepts in progress
   std::optional<ssl::context> SslContext;
-  // Declared after what sessions use: destroying it destroys the sessions still queued in it.
-  net::io_context Ioc;
+  // Declared after what sessions use: destroying them destroys the sessions still queued in them.
+  std::vector<std::unique_ptr<TLoop>> Loops;
   std::vector<std::shared_ptr<class TListener>> Listeners;
   std::vector<std::shared_ptr<class TListener>> Waiting;  // listeners stopped at MaxConnections
   std::vector<std::thread> Threads;
@@ -200,9 +251,12 @@ THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, cons
 template <class Derived>
 class THttpSession : public TSessionBase {
  public:
-  THttpSession(TCore* core, THostConnection connection, beast::flat_buffer buffer)
-      : mCore(core), mConnection(std::move(connection)), mBuffer(std::move(buffer)) {}
-  ~THttpSession() override { mCore->Unregister(this); }
+  THttpSession(TCore* core, TLoop* loop, THostConnection connection)
+      : mCore(core), mLoop(loop), mConnection(std::move(connection)) {}
+  ~THttpSession() override {
+    --mLoop->Connections;
+    mCore->Unregister(this);
+  }
 
   void CloseFromOutside() override {
     net::post(Stream().get_executor(), [self = Self()] {
@@ -358,7 +412,10 @@ class THttpSession : public TSessionBase {
     if (accept != header->end()) context.AcceptEncoding = std::string(accept->value());
     context.Compression = mCore->Options.Compression;
     if (!mPacket) mPacket = std::make_unique<char[]>(std::size_t(THttpPacket::HostBufferSize));
-    THostResponse response = ExecuteRequest(*mCore, *header, *mBody, mConnection, context, mPacket.get());
+    THostResponse response = [&] {
+      TFrameworkCall call(*mLoop);
+      return ExecuteRequest(*mCore, *header, *mBody, mConnection, context, mPacket.get());
+    }();
     ReleaseRequest();
     std::visit([this](auto& res) { this->Send(std::move(res)); }, response);
   }
@@ -431,7 +488,8 @@ class THttpSession : public TSessionBase {
   static constexpr std::size_t kMaxChunkExtensions = 4096;
   static constexpr std::size_t kMaxFieldBlock = 65000;
 
-  TCore* mCore;  // outlives every session: ~TCore destroys the io_context that holds them
+  TCore* mCore;  // outlives every session: ~TCore destroys the io_contexts that hold them
+  TLoop* mLoop;  // the loop the connection's socket belongs to
   THostConnection mConnection;
   beast::flat_buffer mBuffer;
   std::size_t mHeaderBytes = 0;  // of the request being read
@@ -458,8 +516,8 @@ class THttpSession : public TSessionBase {
 
 class TPlainSession : public THttpSession<TPlainSession>, public std::enable_shared_from_this<TPlainSession> {
  public:
-  TPlainSession(TCore* core, THostConnection connection, tcp::socket&& socket)
-      : THttpSession(core, std::move(connection), beast::flat_buffer()), mStream(std::move(socket)) {}
+  TPlainSession(TCore* core, TLoop* loop, THostConnection connection, tcp::socket&& socket)
+      : THttpSession(core, loop, std::move(connection)), mStream(std::move(socket)) {}
 
   beast::tcp_stream& Stream() { return mStream; }
   void Run() {
@@ -494,8 +552,8 @@ class TPlainSession : public THttpSession<TPlainSession>, public std::enable_sha
 
 class TSslSession : public THttpSession<TSslSession>, public std::enable_shared_from_this<TSslSession> {
  public:
-  TSslSession(TCore* core, THostConnection connection, tcp::socket&& socket, ssl::context& context)
-      : THttpSession(core, std::move(connection), beast::flat_buffer()), mStream(std::move(socket), context) {}
+  TSslSession(TCore* core, TLoop* loop, THostConnection connection, tcp::socket&& socket, ssl::context& context)
+      : THttpSession(core, loop, std::move(connection)), mStream(std::move(socket), context) {}
 
   beast::ssl_stream<beast::tcp_stream>& Stream() { return mStream; }
   void Run() {
@@ -529,7 +587,8 @@ class TSslSession : public THttpSession<TSslSession>, public std::enable_shared_
 class TListener : public std::enable_shared_from_this<TListener> {
  public:
   TListener(TCore* core, const tcp::endpoint& endpoint, bool secure)
-      : mCore(core), mAcceptor(net::make_strand(core->Ioc)), mRetry(mAcceptor.get_executor()), mSecure(secure) {
+      : mCore(core), mAcceptor(net::make_strand(core->Loops.front()->Ioc)), mRetry(mAcceptor.get_executor()),
+        mSecure(secure) {
     beast::error_code ec;
     mAcceptor.open(endpoint.protocol(), ec);
     if (!ec) mAcceptor.set_option(net::socket_base::reuse_address(true), ec);
@@ -565,8 +624,9 @@ class TListener : public std::enable_shared_from_this<TListener> {
       mCore->ReleaseSlot();
       return RetryLater(ec);
     }
-    mAcceptor.async_accept(net::make_strand(mCore->Ioc), [self = shared_from_this()](beast::error_code ec,
-                                                                                         tcp::socket socket) {
+    mLoop = &mCore->PickLoop();
+    mAcceptor.async_accept(net::make_strand(mLoop->Ioc), [self = shared_from_this()](beast::error_code ec,
+                                                                                        tcp::socket socket) {
       self->OnAccept(ec, std::move(socket));
     });
   }
@@ -589,12 +649,14 @@ class TListener : public std::enable_shared_from_this<TListener> {
       if (!ec) connection.RemoteAddr = remote.address().to_string();
       connection.LocalPort = mPort;
       connection.Secure = mSecure;
+      ++mLoop->Connections;
       if (mSecure) {
-        auto session = std::make_shared<TSslSession>(mCore, std::move(connection), std::move(socket), *mCore->SslContext);
+        auto session =
+            std::make_shared<TSslSession>(mCore, mLoop, std::move(connection), std::move(socket), *mCore->SslContext);
         mCore->Register(session);
         session->Run();
       } else {
-        auto session = std::make_shared<TPlainSession>(mCore, std::move(connection), std::move(socket));
+        auto session = std::make_shared<TPlainSession>(mCore, mLoop, std::move(connection), std::move(socket));
         mCore->Register(session);
         session->Run();
       }
@@ -632,6 +694,7 @@ class TListener : public std::enable_shared_from_this<TListener> {
   }
 
   TCore* mCore;  // as for sessions
+  TLoop* mLoop = nullptr;  // of the accept in progress
   tcp::acceptor mAcceptor;
   net::steady_timer mRetry;
   bool mSecure;
@@ -714,6 +777,86 @@ std::uint16_t Listen(const std::shared_ptr<TCore>& core, std::vector<tcp::endpoi
   return port;
 }
 
+// How often the watch looks at the loops, how often a relief thread asks whether it may leave, and how many relief
+// threads there may be at once.
+constexpr std::chrono::milliseconds kWatchInterval{10};
+constexpr std::chrono::milliseconds kReliefCheck{20};
+constexpr int kMaxReliefThreads = 64;
+
+// Starts a server thread that answers for the runtime the server was started in. The caller holds core.Mutex.
+// Relief threads are detached: they come and go while the server runs, and Stop waits for the count, not for them.
+template <class Body>
+void StartThread(const std::shared_ptr<TCore>& core, const char* name, Body body, bool detached = false) {
+  TKXRuntimeSlots* runtime = TKXRuntimeSlots::Current();
+  ++core->RunningThreads;
+  std::thread thread([core, name, runtime, body = std::move(body)] {
+    SetThreadName(name);
+    {
+      std::optional<TKXRuntimeSlots::TScope> scope;
+      if (runtime) scope.emplace(*runtime);
+      body();
+    }
+    std::lock_guard lock(core->Mutex);
+    --core->RunningThreads;
+    core->Changed.notify_all();
+  });
+  if (detached)
+    thread.detach();
+  else
+    core->Threads.push_back(std::move(thread));
+}
+
+// A loop's own thread runs it until Stop; a relief thread runs it while the loop needs it. The caller holds
+// core.Mutex.
+void StartLoopThread(const std::shared_ptr<TCore>& core, TLoop& loop, bool relief) {
+  ++loop.Threads;
+  if (relief) ++core->ReliefThreads;
+  StartThread(core, relief ? "kx-http-relief" : "kx-http", [&core = *core, &loop, relief] {
+    for (;;) {
+      try {
+        if (!relief) {
+          loop.Ioc.run();
+          --loop.Threads;
+          break;
+        }
+        for (;;) {
+          if (loop.ReliefMayLeave()) break;  // counted out
+          if (core.Stopping) {
+            --loop.Threads;
+            break;
+          }
+          loop.Ioc.run_one_for(kReliefCheck);
+        }
+        break;
+      } catch (const std::exception& e) {  // handlers catch their own; this is the last net
+        core.Log(std::string("Server thread: ") + e.what());
+      }
+    }
+    if (relief) {
+      std::lock_guard lock(core.Mutex);
+      --core.ReliefThreads;
+    }
+  }, relief);
+}
+
+// Every kWatchInterval: a loop found stuck at two checks in a row gets a relief thread.
+void WatchLoops(const std::shared_ptr<TCore>& core) {
+  std::vector<bool> stuckBefore(core->Loops.size());
+  std::unique_lock lock(core->Mutex);
+  while (!core->Changed.wait_for(lock, kWatchInterval, [&] { return core->Stopping.load(); })) {
+    for (std::size_t i = 0; i < core->Loops.size(); ++i) {
+      TLoop& loop = *core->Loops[i];
+      const bool stuck = loop.Stuck();
+      if (stuck && stuckBefore[i] && core->ReliefThreads < kMaxReliefThreads) {
+        StartLoopThread(core, loop, true);
+        stuckBefore[i] = false;
+      } else {
+        stuckBefore[i] = stuck;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 TKXStandAloneServer::TKXStandAloneServer(TKXStandAloneServerOptions options) : mOptions(std::move(options)) {}
@@ -727,6 +870,8 @@ std::uint16_t TKXStandAloneServer::SSLPort() const { return mCore ? mCore->SSLPo
 void TKXStandAloneServer::Start() {
   if (mCore) return;
   auto core = std::make_shared<TCore>(mOptions);
+  const int loops = mOptions.Threads > 0 ? mOptions.Threads : std::max(2, int(std::thread::hardware_concurrency()));
+  for (int i = 0; i < loops; ++i) core->Loops.push_back(std::make_unique<TLoop>());
   core->MaxConnections = mOptions.MaxConnections > 0 ? mOptions.MaxConnections : DefaultMaxConnections();
   if (TTempFileStream::GetTempPath().empty()) TTempFileStream::SetTempPath(gsTempPath());
   core->TempFolder = mOptions.TempFolder.empty() ? TTempFileStream::GetTempPath() : mOptions.TempFolder;
@@ -737,27 +882,9 @@ void TKXStandAloneServer::Start() {
     core->SSLPort = Listen(core, Bindings(mOptions.BoundIPs, mOptions.SSLPort), true);
   }
   for (auto& listener : core->Listeners) listener->Run();
-  int threads = mOptions.Threads > 0 ? mOptions.Threads : std::max(2, int(std::thread::hardware_concurrency()));
-  core->RunningThreads = threads;
-  // The server's threads answer for the runtime the server was started in.
-  TKXRuntimeSlots* runtime = TKXRuntimeSlots::Current();
-  for (int i = 0; i < threads; ++i)
-    core->Threads.emplace_back([core, runtime] {
-      SetThreadName("kx-http");
-      std::optional<TKXRuntimeSlots::TScope> scope;
-      if (runtime) scope.emplace(*runtime);
-      for (;;) {
-        try {
-          core->Ioc.run();
-          break;
-        } catch (const std::exception& e) {  // handlers catch their own; this is the last net
-          core->Log(std::string("Server thread: ") + e.what());
-        }
-      }
-      std::lock_guard lock(core->Mutex);
-      --core->RunningThreads;
-      core->Changed.notify_all();
-    });
+  std::lock_guard lock(core->Mutex);
+  for (auto& loop : core->Loops) StartLoopThread(core, *loop, false);
+  StartThread(core, "kx-http-watch", [core] { WatchLoops(core); });
   mCore = std::move(core);
 }
 
@@ -765,7 +892,11 @@ void TKXStandAloneServer::Stop() {
   if (!mCore) return;
   std::shared_ptr<TCore> core = std::move(mCore);
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(core->Options.StopTimeout, 0));
-  core->Stopping = true;
+  {
+    std::lock_guard lock(core->Mutex);
+    core->Stopping = true;
+    core->Changed.notify_all();  // the watch ends
+  }
   for (auto& listener : core->Listeners) listener->Close();
   std::vector<std::shared_ptr<TSessionBase>> sessions;
   {
@@ -777,7 +908,7 @@ void TKXStandAloneServer::Stop() {
   sessions.clear();
   std::unique_lock lock(core->Mutex);
   core->Changed.wait_until(lock, deadline, [&] { return core->Sessions.empty(); });
-  core->Ioc.stop();
+  for (auto& loop : core->Loops) loop->Ioc.stop();
   core->Changed.wait_until(lock, deadline, [&] { return core->RunningThreads == 0; });
   bool allEnded = core->RunningThreads == 0;
   lock.unlock();
@@ -786,6 +917,7 @@ void TKXStandAloneServer::Stop() {
       thread.join();
     else
       thread.detach();  // a request still running in the framework; the thread keeps the core alive
+  // Relief threads are detached from the start; the wait above saw them end.
   }
   core->Threads.clear();
   if (!allEnded) core->Log("Server stopped with requests still running.");

@@ -53,7 +53,10 @@ struct TKXStandAloneServerOptions {
   // soft RLIMIT_NOFILE at Start, less a reserve for the process's other files of 128 descriptors or of half the
   // limit when that is smaller (1024 gives 896, 64 gives 32).
   int MaxConnections = 0;
-  // Threads serving connections; 0: one per processor (at least 2).
+  // Event loops, each served by a thread of its own: a connection belongs to one loop, which reads its requests,
+  // runs the framework and writes the answers on that thread. A loop whose threads are all inside the framework
+  // for a while (a request that takes long) gets a relief thread until one of them is free again, so its other
+  // connections are not held up. 0: one per processor (at least 2).
   int Threads = 0;
   // Folder of spooled bodies and uploaded files; TTempFileStream's TempPath when empty.
   std::string TempFolder;

@@ -19,6 +19,7 @@
 #include <boost/beast/ssl.hpp>
 #include <cstdlib>
 #include <fstream>
+#include <condition_variable>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -73,10 +74,34 @@ std::string Patterned(std::size_t size) {
 // Past the in-memory bound of a reply body: it travels through a spill file.
 const std::size_t kPastTheBound = std::size_t(TReplyBodyHandOver::MemoryBound) + 4096;
 
+// A request for "/wait" stays in the framework until the test opens the gate (or ten seconds passed).
+struct TGate {
+  std::mutex Mutex;
+  std::condition_variable Changed;
+  bool Entered = false, Open = false, TimedOut = false;
+
+  void Pass() {
+    std::unique_lock lock(Mutex);
+    Entered = true;
+    Changed.notify_all();
+    TimedOut = !Changed.wait_for(lock, std::chrono::seconds(10), [&] { return Open; });
+  }
+  void WaitForEntry() {
+    std::unique_lock lock(Mutex);
+    Changed.wait_for(lock, std::chrono::seconds(10), [&] { return Entered; });
+  }
+  void Release() {
+    std::lock_guard lock(Mutex);
+    Open = true;
+    Changed.notify_all();
+  }
+} gGate;
+
 // The framework's stand-in: answers by path.
 void TestHook(void* buffer, std::int32_t length) {
   TRequestPacketFields request = ReadRequestPacket(buffer, length);
   if (request.PathInfo == "/throw") throw Exception("boom");
+  if (request.PathInfo == "/wait") gGate.Pass();
   THttpReply reply(buffer, std::int32_t(THttpPacket::HostBufferSize));
   reply.SetContentType("text/plain; charset=UTF-8");
   if (request.PathInfo == "/big") {
@@ -438,6 +463,22 @@ TEST_F(TKXStandAloneServerTest, FailuresOfTheFrameworkAre500s) {
   auto none = client.Get("/echo");
   EXPECT_EQ(none.result_int(), 500u);
   EXPECT_EQ(none.body(), "No request handler is installed (gHttpExecuteHook is not set).");
+}
+
+// One thread serves each loop; a request that stays in the framework must not hold up the loop's other connections.
+TEST_F(TKXStandAloneServerTest, ARequestThatStaysInTheFrameworkDoesNotHoldUpItsLoop) {
+  mOptions.Threads = 1;
+  const std::uint16_t port = Start().Port();
+  TClient waiting(port);
+  waiting.Send("GET /wait HTTP/1.1\r\nHost: localhost\r\n\r\n");
+  gGate.WaitForEntry();
+  TClient other(port);  // the same loop: there is only one
+  EXPECT_EQ(other.Get("/echo").result_int(), 200u);
+  EXPECT_EQ(other.Get("/echo").result_int(), 200u);
+  gGate.Release();
+  EXPECT_EQ(waiting.Read().result_int(), 200u);
+  std::lock_guard lock(gGate.Mutex);
+  EXPECT_FALSE(gGate.TimedOut) << "the other connection was answered only after the waiting request ended";
 }
 
 TEST_F(TKXStandAloneServerTest, StopClosesIdleConnections) {
