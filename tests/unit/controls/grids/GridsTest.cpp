@@ -9,6 +9,8 @@
 
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/edits/Edits.h"
+#include "kx/controls/regions/Regions.h"
+#include "kx/forms/Forms.h"
 #include "support/ParsedDocument.h"
 #include "support/Raised.h"
 #include "unit/forms/TestForms.h"
@@ -280,6 +282,43 @@ TEST(TKXGrid, ControlsLeaveTheGrid) {
   f.Grid->Cell(0, 0)->SetControl(other);
   f.Grid->Free();
   EXPECT_GE(f.Form->KXFindComponent(other), 0);
+}
+
+// A control in a cell lies in the grid, which is not its parent. A hidden or disabled grid (or a container the
+// grid lies in) posts nothing from the browser, so a value posted for the control is forged.
+TEST(TKXGrid, ControlsInTheCellsOfAHiddenOrDisabledGridKeepTheirPostedValue) {
+  struct Case {
+    const char* name;
+    void (*set)(TKXRegion& region, TKXGrid& grid);
+    const char* taken;
+  };
+  const Case cases[] = {
+      {"shown and enabled", [](TKXRegion&, TKXGrid&) {}, "posted"},
+      {"grid hidden", [](TKXRegion&, TKXGrid& grid) { grid.SetVisible(false); }, ""},
+      {"grid disabled", [](TKXRegion&, TKXGrid& grid) { grid.SetEnabled(false); }, ""},
+      {"grid's region hidden", [](TKXRegion& region, TKXGrid&) { region.SetVisible(false); }, ""},
+      {"grid's region disabled", [](TKXRegion& region, TKXGrid&) { region.SetEnabled(false); }, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TOwnedComponent<TKXForm> form(TComponent::Create<TKXForm>(nullptr));
+    auto add = [&]<class T>(T* control, const char* name, TWinControl* parent) {
+      control->SetName(name);
+      control->SetParent(parent);
+      return control;
+    };
+    auto* region = add(TComponent::Create<TKXRegion>(form.get()), "Region1", form.get());
+    auto* grid = add(TComponent::Create<TKXGrid>(form.get()), "Grid1", region);
+    auto* edit = add(TComponent::Create<TKXEdit>(form.get()), "Edit1", form.get());
+    grid->Cell(0, 0)->SetControl(edit);
+    edit->SetVisible(true);  // as the grid's rendering leaves it
+    c.set(*region, *grid);
+    TStringList posted;
+    posted.Add("EDIT1=posted");
+    posted.Add("KX_ActionParam=p");
+    form->ExecuteForm(posted);
+    EXPECT_EQ(edit->Text(), c.taken);
+  }
 }
 
 TEST(TKXGrid, AGridCannotSitInItsOwnCells) {
