@@ -6,16 +6,15 @@
 const assert = require("node:assert/strict");
 const { describe } = require("node:test");
 const h = require("./harness");
-const g = require("./gallery");
 const d = require("./demo");
 
 const TEST_MS = 90000;
 const CAPTION = "Choice controls";
 
 describe("the choice controls' gallery page in chromium", () => {
-  const suite = g.gallerySuite({ timeout: TEST_MS });
+  const suite = d.demoSuite({ timeout: TEST_MS });
   const flow = suite.flow;
-  const openPage = (tp) => g.openGalleryPage(tp, suite.demo.url, CAPTION, "#BUTTONSUBMIT");
+  const openPage = (tp) => d.openGalleryPage(tp, suite.demo.url, CAPTION, "#BUTTONSUBMIT");
 
   // Picks an item in every control, as a user would.
   async function pickEverything(page, afterEach = async () => {}) {

@@ -8,7 +8,6 @@ const os = require("node:os");
 const path = require("node:path");
 const { after, describe, test } = require("node:test");
 const h = require("./harness");
-const g = require("./gallery");
 const d = require("./demo");
 
 const TEST_MS = 90000;
@@ -19,7 +18,7 @@ const CITY = 'select[name="COMBOCITY"]';
 const ACTIVE = 'input[name="CHECKACTIVE_CHECKBOX"]';
 
 async function openCustomers(tp, url) {
-  await g.openGalleryPage(tp, url, CAPTION, NAME);
+  await d.openGalleryPage(tp, url, CAPTION, NAME);
 }
 
 async function selectedCity(page) {
@@ -33,7 +32,7 @@ async function valueOf(page, selector) {
 describe("the customers page on SQLite", () => {
   const dataDir = fs.mkdtempSync(path.join(os.tmpdir(), "kx-e2e-data-"));
   // Each test runs demos of its own.
-  const suite = g.gallerySuite({ timeout: TEST_MS, startDemo: false });
+  const suite = d.demoSuite({ timeout: TEST_MS, startDemo: false });
 
   after(() => fs.rmSync(dataDir, { recursive: true, force: true }));
 
@@ -43,7 +42,7 @@ describe("the customers page on SQLite", () => {
     try {
       await h.withPage(suite.browser, name, (tp) => body(tp, demo.url));
     } finally {
-      await g.stopDemo(demo);
+      await d.stopDemo(demo);
     }
   }
 

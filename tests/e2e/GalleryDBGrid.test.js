@@ -8,7 +8,6 @@ const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
 const { after, describe } = require("node:test");
-const g = require("./gallery");
 const d = require("./demo");
 
 const TEST_MS = 90000;
@@ -18,7 +17,7 @@ const ORDERS = "#TBLGRIDORDERS";
 const STATUS = "#LABELSTATUS";
 
 async function openPage(tp, url) {
-  await g.openGalleryPage(tp, url, CAPTION, CUSTOMERS);
+  await d.openGalleryPage(tp, url, CAPTION, CUSTOMERS);
 }
 
 // The data rows of a grid: the cells' texts of each row, the current one marked with "*" (the indicator).
@@ -43,7 +42,7 @@ function navButton(caption) {
 
 describe("the data grid page on SQLite", () => {
   const dataDir = fs.mkdtempSync(path.join(os.tmpdir(), "kx-e2e-grid-"));
-  const suite = g.gallerySuite({ timeout: TEST_MS, demoArgs: ["--data-dir", dataDir] });
+  const suite = d.demoSuite({ timeout: TEST_MS, demoArgs: ["--data-dir", dataDir] });
   // After the suite's own: the demo has stopped.
   after(() => fs.rmSync(dataDir, { recursive: true, force: true }));
 

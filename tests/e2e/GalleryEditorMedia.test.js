@@ -5,19 +5,18 @@
 
 const assert = require("node:assert/strict");
 const { describe } = require("node:test");
-const g = require("./gallery");
 const d = require("./demo");
 
 const TEST_MS = 60000;
 const CAPTION = "Editor and media";
 
 describe("the gallery page of the editor and media", () => {
-  const suite = g.gallerySuite({ timeout: TEST_MS });
+  const suite = d.demoSuite({ timeout: TEST_MS });
   const flow = suite.flow;
 
   // This page, once its editor's frame is ready for typing.
   async function openPage(tp) {
-    await g.openGalleryPage(tp, suite.demo.url, CAPTION, "#WEBEDIT1editorDiv");
+    await d.openGalleryPage(tp, suite.demo.url, CAPTION, "#WEBEDIT1editorDiv");
     await tp.page.waitForFunction(() => {
       const frame = document.getElementById("WEBEDIT1editorDiv");
       return frame && frame.contentDocument && frame.contentDocument.designMode === "on";

@@ -5,7 +5,6 @@
 
 const assert = require("node:assert/strict");
 const { describe } = require("node:test");
-const g = require("./gallery");
 const d = require("./demo");
 
 const TEST_MS = 60000;
@@ -15,7 +14,7 @@ const TRICKY = "Tom & Jerry <b>bold</b> ]]> \u00fc";
 const CAPTION = "#CALENDAR1 table td:nth-child(2)";
 
 async function openPage(tp, url) {
-  await g.openGalleryPage(tp, url, "Grid and calendar", "#TBLGRID1");
+  await d.openGalleryPage(tp, url, "Grid and calendar", "#TBLGRID1");
 }
 
 async function caption(page) {
@@ -38,7 +37,7 @@ async function clickForCallback(tp, selector, shown, text) {
 }
 
 describe("the grid and calendar gallery page in chromium", () => {
-  const suite = g.gallerySuite({ timeout: TEST_MS });
+  const suite = d.demoSuite({ timeout: TEST_MS });
   const flow = suite.flow;
 
   flow("a click on a cell posts its row and column", async (tp) => {

@@ -6,7 +6,6 @@
 const assert = require("node:assert/strict");
 const { describe } = require("node:test");
 const h = require("./harness");
-const g = require("./gallery");
 const d = require("./demo");
 
 const TEST_MS = 60000;
@@ -18,7 +17,7 @@ const PAGE = {
 };
 
 async function openGalleryPage(tp, url) {
-  await g.openGalleryPage(tp, url, CAPTION, PAGE.image);
+  await d.openGalleryPage(tp, url, CAPTION, PAGE.image);
 }
 
 async function visible(page, selector) {
@@ -32,7 +31,7 @@ async function waitShown(page, selector, shown, message) {
 }
 
 describe("the gallery page of images, tree and timers in chromium", () => {
-  const suite = g.gallerySuite({ timeout: TEST_MS });
+  const suite = d.demoSuite({ timeout: TEST_MS });
   const flow = suite.flow;
 
   flow("clicking the image shows the position clicked", async (tp) => {

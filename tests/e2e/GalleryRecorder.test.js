@@ -4,7 +4,6 @@
 
 const assert = require("node:assert/strict");
 const { describe } = require("node:test");
-const g = require("./gallery");
 const d = require("./demo");
 
 const TEST_MS = 60000;
@@ -17,10 +16,10 @@ const TYPED = "say \"hi\" \\ <b>&amp;</b>";
 const TYPED_LITERAL = "\"say \\\"hi\\\" \\\\ <b>&amp;</b>\"";
 
 describe("the test recorder's gallery page in chromium", () => {
-  const suite = g.gallerySuite({ timeout: TEST_MS });
+  const suite = d.demoSuite({ timeout: TEST_MS });
 
   suite.flow("typing and a click become the source of a test", async (tp) => {
-    await g.openGalleryPage(tp, suite.demo.url, "Test recorder", PAGE.record);
+    await d.openGalleryPage(tp, suite.demo.url, "Test recorder", PAGE.record);
     assert.equal(await d.textOf(tp.page, PAGE.state), "Not recording");
 
     await d.clickAndLoadPage(tp, PAGE.record);

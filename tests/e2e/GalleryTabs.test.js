@@ -6,7 +6,6 @@
 const assert = require("node:assert/strict");
 const { describe } = require("node:test");
 const h = require("./harness");
-const g = require("./gallery");
 const d = require("./demo");
 
 const TEST_MS = 60000;
@@ -14,9 +13,9 @@ const CAPTION = "Tabs, menus and links";
 const LABEL = "#LABELRESULT";
 
 describe("the gallery's tabs, menus and links in chromium", () => {
-  const suite = g.gallerySuite({ timeout: TEST_MS });
+  const suite = d.demoSuite({ timeout: TEST_MS });
   const flow = suite.flow;
-  const openPage = (tp) => g.openGalleryPage(tp, suite.demo.url, CAPTION, "#TABS1");
+  const openPage = (tp) => d.openGalleryPage(tp, suite.demo.url, CAPTION, "#TABS1");
 
   const visible = (tp, selector) => tp.page.locator(selector).isVisible();
 

@@ -5,7 +5,6 @@
 
 const assert = require("node:assert/strict");
 const { describe } = require("node:test");
-const g = require("./gallery");
 const d = require("./demo");
 
 const TEST_MS = 60000;
@@ -13,9 +12,9 @@ const CAPTION = "File uploader";
 const FILES = "#LABELFILES";
 
 describe("the gallery's file uploader in chromium", () => {
-  const suite = g.gallerySuite({ timeout: TEST_MS });
+  const suite = d.demoSuite({ timeout: TEST_MS });
   const flow = suite.flow;
-  const openPage = (tp) => g.openGalleryPage(tp, suite.demo.url, CAPTION, "#UPLOADER1_button");
+  const openPage = (tp) => d.openGalleryPage(tp, suite.demo.url, CAPTION, "#UPLOADER1_button");
 
   const uploads = (tp) => tp.requests.filter((r) => r.url.includes("/upload/"));
   const listLine = (tp, n) => tp.page.locator("#UPLOADER1_list li").nth(n);
