@@ -16,17 +16,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/BrowserSession.h"
 #include "kx/appserver/Runtime.h"
 #include "kx/appserver/ServerSession.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/appserver/Startup.h"
-#include "kx/controls/Buttons.h"
-#include "kx/controls/Edits.h"
-#include "kx/controls/Labels.h"
-#include "kx/controls/Regions.h"
+#include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/edits/Edits.h"
+#include "kx/controls/labels/Labels.h"
+#include "kx/controls/regions/Regions.h"
 #include "kx/forms/FormTypes.h"
-#include "kx/foundation/HttpPackets.h"
-#include "kx/foundation/HttpReply.h"
 #include "tests/support/FormTestControls.h"
 
 namespace {
@@ -60,34 +59,8 @@ long ResidentBytes() {
   return resident * sysconf(_SC_PAGESIZE);
 }
 
-// Opens session n as a browser does (start with the query, start check, main form page).
-bool OpenSession(int n, const std::string& query) {
-  std::string cookie;
-  const std::string address = "198.18." + std::to_string((n >> 8) & 511) + "." + std::to_string(n & 255);
-  auto send = [&](const std::string& path, const std::string& q) {
-    TRequestPacketFields fields;
-    fields.PathInfo = fields.URL = path;
-    fields.Query = q;
-    fields.Method = "GET";
-    fields.Host = "localhost:8080";
-    fields.ServerPort = 8080;
-    fields.RemoteAddr = address;
-    fields.UserAgent = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
-    if (!cookie.empty()) fields.CookieFields.push_back("KX_MyKXApp=" + cookie);
-    if (!q.empty()) fields.QueryFields.push_back(q);
-    std::vector<char> buffer(THttpPacket::HostBufferSize);
-    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
-    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
-    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
-    for (const TReplyPacketCookie& c : reply.Cookies)
-      if (c.Name == "KX_MyKXApp") cookie = c.Value;
-    return reply;
-  };
-  send("/", query);
-  send("/$/StartCheck", "KX_width=1024&KX_height=768");
-  TReplyPacket page = send("/$/", "");
-  return page.Code == 200;
-}
+// Opens session n as a browser does, its start with the query; false when the main form's page failed.
+bool OpenSession(int n, const std::string& query) { return bench::OpenBrowserSession(n, query).Code == 200; }
 
 // What the session-timeout thread does on one run.
 void ExpireAll() {

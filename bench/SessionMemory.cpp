@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BrowserSession.h"
 #include "kx/appserver/Runtime.h"
 #include "kx/appserver/CallBacks.h"
 #include "kx/appserver/ServerSession.h"
@@ -63,32 +64,9 @@ long EntriesIn(const std::string& folder) {
   return count;
 }
 
-// Opens session n the way a browser does: start, start check, main form page. Returns false on a failure.
+// Opens session n the way a browser does (bench/BrowserSession.h). Returns false on a failure.
 bool OpenSession(int n) {
-  std::string cookie;
-  const std::string address = "198.18." + std::to_string((n >> 8) & 511) + "." + std::to_string(n & 255);
-  auto send = [&cookie, &address](const std::string& path, const std::string& query) {
-    TRequestPacketFields fields;
-    fields.PathInfo = fields.URL = path;
-    fields.Query = query;
-    fields.Method = "GET";
-    fields.Host = "localhost:8080";
-    fields.ServerPort = 8080;
-    fields.RemoteAddr = address;
-    fields.UserAgent = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
-    if (!cookie.empty()) fields.CookieFields.push_back("KX_MyKXApp=" + cookie);
-    if (!query.empty()) fields.QueryFields.push_back(query);
-    std::vector<char> buffer(THttpPacket::HostBufferSize);
-    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
-    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
-    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
-    for (const TReplyPacketCookie& c : reply.Cookies)
-      if (c.Name == "KX_MyKXApp") cookie = c.Value;
-    return reply;
-  };
-  send("/", "");
-  send("/$/StartCheck", "KX_width=1024&KX_height=768");
-  TReplyPacket page = send("/$/", "");
+  const TReplyPacket page = bench::OpenBrowserSession(n);
   return page.Code == 200 && page.Content.find("EDIT1") != std::string::npos;
 }
 

@@ -59,28 +59,33 @@ void CreateCustomersDatabase(TSQLiteConnection& db) {
   });
 }
 
+TCustomersData OpenCustomersData(TComponent* owner) {
+  std::filesystem::create_directories(DemoDataFolder());
+  TCustomersData data;
+  data.Database = TComponent::Create<TSQLiteConnection>(owner);
+  data.Database->SetFileName(CustomersDatabaseFile());
+  data.Database->Open();
+  CreateCustomersDatabase(*data.Database);
+  data.Customers = TComponent::Create<TSQLiteDataSet>(owner);
+  data.Customers->SetName("Customers");
+  data.Customers->SetConnection(data.Database);
+  data.Customers->SetTableName("customers");
+  data.Customers->Open();
+  data.CustomersSource = TComponent::Create<TDataSource>(owner);
+  data.CustomersSource->SetName("CustomersSource");
+  data.CustomersSource->SetDataSet(data.Customers);
+  return data;
+}
+
 void TGalleryDBControlsForm::BuildComponents() {
   BuildGalleryFrame("Customers (data)", 16, 376);
-  OpenData();
+  const TCustomersData data = OpenCustomersData(this);
+  Database = data.Database;
+  Customers = data.Customers;
+  CustomersSource = data.CustomersSource;
   BuildFields();
   BuildButtons();
   ShowPosition();
-}
-
-void TGalleryDBControlsForm::OpenData() {
-  std::filesystem::create_directories(DemoDataFolder());
-  Database = TComponent::Create<TSQLiteConnection>(this);
-  Database->SetFileName(CustomersDatabaseFile());
-  Database->Open();
-  CreateCustomersDatabase(*Database);
-  Customers = TComponent::Create<TSQLiteDataSet>(this);
-  Customers->SetName("Customers");
-  Customers->SetConnection(Database);
-  Customers->SetTableName("customers");
-  Customers->Open();
-  CustomersSource = TComponent::Create<TDataSource>(this);
-  CustomersSource->SetName("CustomersSource");
-  CustomersSource->SetDataSet(Customers);
 }
 
 void TGalleryDBControlsForm::BuildFields() {

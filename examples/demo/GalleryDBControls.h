@@ -20,6 +20,16 @@ std::string CustomersDatabaseFile();
 // Creates the customers and orders tables with their sample rows unless the file has them.
 void CreateCustomersDatabase(TSQLiteConnection& connection);
 
+// The customers of the demo's database as a form shows them: the connection, the customers table open and its
+// data source, all owned by the form.
+struct TCustomersData {
+  TSQLiteConnection* Database = nullptr;
+  TSQLiteDataSet* Customers = nullptr;
+  TDataSource* CustomersSource = nullptr;
+};
+// Opens CustomersDatabaseFile() (made with its sample rows the first time) for owner.
+TCustomersData OpenCustomersData(TComponent* owner);
+
 class TGalleryDBControlsForm : public TGalleryForm {
   KX_COMPONENT_CLASS(TGalleryDBControlsForm, TGalleryForm)
 
@@ -41,7 +51,6 @@ class TGalleryDBControlsForm : public TGalleryForm {
   void BuildComponents() override;
 
  private:
-  void OpenData();
   void BuildFields();
   void BuildButtons();
   // Runs action on the customers; a failure (a locked file, a refused value) shows in the status line instead.

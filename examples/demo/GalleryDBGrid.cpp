@@ -1,7 +1,5 @@
 #include "examples/demo/GalleryDBGrid.h"
 
-#include <filesystem>
-
 #include "examples/demo/GalleryDBControls.h"
 #include "kx/platform/Graphics.h"
 #include "kx/platform/Streams.h"
@@ -47,19 +45,10 @@ void TGalleryDBGridForm::BuildComponents() {
 }
 
 void TGalleryDBGridForm::OpenData() {
-  std::filesystem::create_directories(DemoDataFolder());
-  Database = TComponent::Create<TSQLiteConnection>(this);
-  Database->SetFileName(CustomersDatabaseFile());
-  Database->Open();
-  CreateCustomersDatabase(*Database);
-  Customers = TComponent::Create<TSQLiteDataSet>(this);
-  Customers->SetName("Customers");
-  Customers->SetConnection(Database);
-  Customers->SetTableName("customers");
-  Customers->Open();
-  CustomersSource = TComponent::Create<TDataSource>(this);
-  CustomersSource->SetName("CustomersSource");
-  CustomersSource->SetDataSet(Customers);
+  const TCustomersData data = OpenCustomersData(this);
+  Database = data.Database;
+  Customers = data.Customers;
+  CustomersSource = data.CustomersSource;
 
   DrawMissingPictures();
 

@@ -578,9 +578,9 @@ bool TKXApplication::IsHTTPS(const THttpRequest* request) {
   // Behind a trusted proxy, the scheme the client used to reach it.
   if (const TForwardedOrigin origin = ForwardedOrigin(*request, gSC->TrustedProxies()); origin.Known)
     return origin.Secure;
-  if (GAppType == atISAPI) return SameText(request->HttpsHeader(), "ON");
-  const std::int32_t sslPort = gSC->SSLOptions()->Port();
-  return sslPort >= 1 && sslPort == request->ServerPort();
+  // Else the connection the request came on, as the host reports it: a port in the Host header is the client's
+  // word, and a plain-HTTP client may name the TLS port there.
+  return SameText(request->HttpsHeader(), "ON");
 }
 
 std::string TKXApplication::GetHost(const THttpRequest& request, bool secure) {

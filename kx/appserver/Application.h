@@ -422,8 +422,8 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   void SetMappedURL(const std::string& value) { FMappedURL = value; }
   // MappedURL when set, else SessionInternalUrlBase.
   std::string GetExecAction() const;
-  // Whether the client came over https; behind a trusted proxy that sent X-Forwarded-Proto, the proxy says
-  // (ForwardedOrigin, kx/appserver/Server.h).
+  // Whether the client came over https: the connection the request came on (HttpsHeader, which the host fills);
+  // behind a trusted proxy that sent X-Forwarded-Proto, the proxy says (ForwardedOrigin, kx/appserver/Server.h).
   static bool IsHTTPS(const THttpRequest* request);
   // "http(s)://" + the request's host and the controller's port (or SSL port) unless it is the default; behind a
   // trusted proxy the host and port the client used (TForwardedOrigin::URL).

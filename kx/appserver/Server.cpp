@@ -325,11 +325,10 @@ void TKXServer::StartupChecks() {
   switch (GAppType) {
     case atStandAlone: {
       const TKXSSLOptions& ssl = *gSC->SSLOptions();
-      // Behind a trusted proxy the client's scheme is the proxy's word: the request that reached it over TLS is
-      // not sent round again, and the redirect goes to the proxy's https address.
-      const TForwardedOrigin origin = ForwardedOrigin(*mRequest, gSC->TrustedProxies());
-      const bool secure = origin.Known ? origin.Secure : ssl.Port() == mRequest->ServerPort();
-      if (ssl.NonSSLRequest() == nsRedirect && !secure) {
+      // The client's scheme is the connection's, or behind a trusted proxy the proxy's word: the request that
+      // reached the proxy over TLS is not sent round again, and the redirect goes to the proxy's https address.
+      if (ssl.NonSSLRequest() == nsRedirect && !TKXApplication::IsHTTPS(mRequest.get())) {
+        const TForwardedOrigin origin = ForwardedOrigin(*mRequest, gSC->TrustedProxies());
         // The Host value may carry the port the request came in on; the redirect names the SSL port instead.
         std::string url = origin.Known ? origin.URL(true)
                                        : "https://" + HostWithoutPort(mRequest->Host()) + ":" + IntToStr(ssl.Port());

@@ -310,10 +310,11 @@ int TDataSet::MoveBy(int distance) {
   mBof = mEof = false;
   int moved = distance;
   if (!Read(forward ? skAfter : skBefore, from, steps - 1)) {
-    // Fewer records than asked: stop at the last one there is.
-    const int before = RecNo();
+    // Fewer records than asked: stop at the last one there is. Those passed are counted from here, not by the
+    // positions of both ends, which would count every record before them.
+    const auto passed = static_cast<int>(CountRowsPast(from, forward, steps));
     Read(forward ? skLast : skFirst, 0, 0);
-    moved = RecNo() - before;
+    moved = forward ? passed : -passed;
     (forward ? mEof : mBof) = true;
   }
   DataEvent(deDataSetScroll);

@@ -242,12 +242,14 @@ class TDataSet : public TComponent {
 
   // The storage. OpenStorage returns the fields; ReadRow reads the record seek names (skipping skip records
   // further in the direction of the seek) within the range, or returns false; CountRows counts the records of
-  // the range, before the key when one is given. The writers raise EDatabaseError when the storage refuses;
+  // the range, before the key when one is given; CountRowsPast counts those after the key (before it, backward),
+  // stopping at limit, at the cost of reading that many. The writers raise EDatabaseError when the storage refuses;
   // InsertRow returns the new key. assigned tells which values the buffer set.
   virtual std::vector<TFieldDef> OpenStorage() = 0;
   virtual void CloseStorage() = 0;
   virtual bool ReadRow(TSeek seek, std::int64_t key, std::int64_t skip, TRecordRow& row) = 0;
   virtual std::int64_t CountRows(const TBookmark& beforeKey) = 0;
+  virtual std::int64_t CountRowsPast(std::int64_t key, bool forward, std::int64_t limit) = 0;
   virtual std::int64_t InsertRow(const std::vector<TFieldValue>& values, const std::vector<bool>& assigned) = 0;
   virtual void UpdateRow(std::int64_t key, const std::vector<TFieldValue>& values,
                          const std::vector<bool>& changed) = 0;

@@ -71,6 +71,17 @@ std::int64_t TMemDataSet::CountRows(const TBookmark& beforeKey) {
   return count;
 }
 
+std::int64_t TMemDataSet::CountRowsPast(std::int64_t key, bool forward, std::int64_t limit) {
+  const auto count = [&](auto from, auto to) {
+    std::int64_t count = 0;
+    for (; from != to && count < limit; ++from)
+      if (InRange(from->second)) ++count;
+    return count;
+  };
+  return forward ? count(mRows.upper_bound(key), mRows.end())
+                 : count(std::make_reverse_iterator(mRows.lower_bound(key)), mRows.rend());
+}
+
 std::int64_t TMemDataSet::InsertRow(const std::vector<TFieldValue>& values, const std::vector<bool>& assigned) {
   (void)assigned;
   mRows.emplace(mNextKey, values);

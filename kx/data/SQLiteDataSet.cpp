@@ -294,6 +294,17 @@ std::int64_t TSQLiteDataSet::CountRows(const TBookmark& beforeKey) {
   return statement.ColumnInteger(0);
 }
 
+std::int64_t TSQLiteDataSet::CountRowsPast(std::int64_t key, bool forward, std::int64_t limit) {
+  TSQLiteConnection& db = CheckConnection();
+  TSQLiteStatement statement(db, "SELECT COUNT(*) FROM (SELECT 1 FROM " + QuoteIdentifier(mTableName) + " " +
+                                     Where(QuoteIdentifier(mKey) + (forward ? " > ?" : " < ?")) + "LIMIT ?)");
+  int next = BindRange(statement);
+  statement.BindInteger(next++, key);
+  statement.BindInteger(next, limit);
+  statement.Step();
+  return statement.ColumnInteger(0);
+}
+
 std::int64_t TSQLiteDataSet::InsertRow(const std::vector<TFieldValue>& values, const std::vector<bool>& assigned) {
   TSQLiteConnection& db = CheckConnection();
   std::string names, marks;

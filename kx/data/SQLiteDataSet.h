@@ -96,6 +96,7 @@ class TSQLiteDataSet : public TDataSet {
   void CloseStorage() override {}
   bool ReadRow(TSeek seek, std::int64_t key, std::int64_t skip, TRecordRow& row) override;
   std::int64_t CountRows(const TBookmark& beforeKey) override;
+  std::int64_t CountRowsPast(std::int64_t key, bool forward, std::int64_t limit) override;
   std::int64_t InsertRow(const std::vector<TFieldValue>& values, const std::vector<bool>& assigned) override;
   void UpdateRow(std::int64_t key, const std::vector<TFieldValue>& values, const std::vector<bool>& changed) override;
   void DeleteRow(std::int64_t key) override;

@@ -1,6 +1,8 @@
 #include "kx/forms/FormExecution.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_set>
 
 #include "kx/forms/CustomControl.h"
 #include "kx/forms/Forms.h"
@@ -33,16 +35,41 @@ bool IsShownAndEnabled(TComponent* component) {
   return true;
 }
 
-// Whether a control takes posted values: a control that is not shown or not enabled on the page (itself, or a
-// container it lies in, up to the form) posts nothing from a browser, so a value posted for it is forged.
-bool TakesPostedValue(TComponent* component) {
-  if (!IsShownAndEnabled(component)) return false;
-  auto* control = Supports<TControl>(component);
-  for (TWinControl* parent = control ? control->Parent() : nullptr; parent != nullptr && !Supports<IKXForm>(parent);
-       parent = parent->Parent())
-    if (!IsShownAndEnabled(parent)) return false;
-  return true;
-}
+// Which controls take posted values: a control that is not shown or not enabled on the page (itself, or a
+// container it lies in) posts nothing from a browser, so a value posted for it is forged. A control lies in the
+// containers of its parent chain up to the form, and in the container whose list holds it: a grid lists the
+// controls of its cells without being their parent.
+class TPostingControls {
+ public:
+  explicit TPostingControls(TComponent& form) : mForm(form) {}
+
+  bool Takes(TComponent* component) {
+    if (!IsShownAndEnabled(component)) return false;
+    auto* control = Supports<TControl>(component);
+    for (TWinControl* parent = control ? control->Parent() : nullptr;
+         parent != nullptr && !Supports<IKXForm>(parent); parent = parent->Parent())
+      if (!IsShownAndEnabled(parent)) return false;
+    if (!mConcealed) {
+      mConcealed.emplace();
+      if (IKXBaseContainer* form = Supports<IKXBaseContainer>(&mForm)) Conceal(*form, false);
+    }
+    return !mConcealed->contains(component);
+  }
+
+ private:
+  // Collects what the lists of the containers below container hold inside a hidden or disabled container.
+  void Conceal(IKXBaseContainer& container, bool concealed) {
+    for (int i = 0; i < container.KXComponentsCount(); ++i) {
+      TComponent* component = container.ContainerComponent(i);
+      if (concealed) mConcealed->insert(component);
+      if (IKXBaseContainer* inner = Supports<IKXBaseContainer>(component))
+        Conceal(*inner, concealed || !IsShownAndEnabled(component));
+    }
+  }
+
+  TComponent& mForm;
+  std::optional<std::unordered_set<const TComponent*>> mConcealed;  // made at the first question
+};
 
 std::string FriendlyNameOf(TComponent* component) {
   if (auto* control = Supports<TKXCustomControl>(component)) return control->FriendlyName();
@@ -173,6 +200,7 @@ void TKXFormExecution::ApplyPostedValues() {
   };
   std::vector<TTarget> targets;
   std::vector<std::string> multiLines;
+  TPostingControls posting(mForm);
   for (int i = 0; i < params.Count(); ++i) {
     const std::string name = params.Names(i);
     if (name.empty()) continue;
@@ -180,7 +208,7 @@ void TKXFormExecution::ApplyPostedValues() {
     IKXBaseComponent* base = Supports<IKXBaseComponent>(component);
     if (base == nullptr || !base->SupportsInput()) continue;
     // An upload control hears of an upload it cannot take now, so that it refuses it instead of dropping it.
-    if (!TakesPostedValue(component) && !Supports<IKXUploadControl>(component)) continue;
+    if (!posting.Takes(component) && !Supports<IKXUploadControl>(component)) continue;
     if (Supports<IKXMultiInputControl>(component)) {
       const std::string& line = params.Strings(i);
       if (std::find(multiLines.begin(), multiLines.end(), line) != multiLines.end()) continue;

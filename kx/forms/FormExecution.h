@@ -30,7 +30,8 @@ class TKXFormExecution {
   void Execute();
   // Applies the posted values: hidden fields, repeated fields joined with ","
   // ("a=1" and "a=2" become "a=1,2"), then every visible and enabled input
-  // control named by a field takes its value (a multi-input control once per distinct line), then
+  // control named by a field, in no hidden or disabled container (a grid, for
+  // the controls of its cells), takes its value (a multi-input control once per distinct line), then
   // the controls whose value changed fire their change events. The failures of
   // single controls are collected and raised together as EKXException "The
   // following exception(s) occured" with one line "  NAME: message" each.

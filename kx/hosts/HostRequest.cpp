@@ -209,6 +209,7 @@ TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const
   f.Authorization = FieldText(header, http::field::authorization);
   SplitRequestTarget(std::string_view(header.target().data(), header.target().size()), f.PathInfo, f.Query);
   f.RemoteAddr = connection.RemoteAddr;
+  // The port the client addressed, for the URLs built for it; it says nothing of TLS (HttpsHeader below does).
   f.ServerPort = hostPort != 0 ? hostPort : connection.LocalPort;
   f.Method = std::string(header.method_string());
   f.IfModifiedSince = FieldText(header, http::field::if_modified_since);

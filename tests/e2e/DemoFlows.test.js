@@ -3,7 +3,7 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const { after, before, describe, test } = require("node:test");
+const { describe } = require("node:test");
 const h = require("./harness");
 const d = require("./demo");
 
@@ -12,29 +12,12 @@ const TEST_MS = 60000;
 const TRICKY = "Tom & Jerry <b>bold</b> \"quoted\" 'single' \u00fc\u20ac";
 
 describe("the demo application in chromium", () => {
-  let demo;
-  let browser;
-
-  before(async () => {
-    demo = await h.startDemo();
-    browser = await h.launchBrowser();
-  });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) {
-      const status = await demo.stop();
-      assert.deepEqual(status, { code: 0, signal: null }, `the demo's exit; its log:\n${demo.stderr()}`);
-    }
-  });
-
-  // A test in a fresh browser context (so a session of its own).
-  function flow(name, body, timeout = TEST_MS) {
-    test(name, { timeout }, () => h.withPage(browser, name, (tp) => body(tp)));
-  }
+  // Each test in a fresh browser context (so a session of its own).
+  const suite = d.demoSuite({ timeout: TEST_MS });
+  const flow = suite.flow;
 
   flow("the first visit lands on the main form, laid out as a form", async (tp) => {
-    await d.firstVisit(tp, demo.url);
+    await d.firstVisit(tp, suite.demo.url);
     const { appID } = await d.sessionState(tp.page);
     assert.match(appID, /^[A-Za-z0-9~-]+$/, "the page knows its session");
     const cookies = await tp.page.context().cookies();
@@ -60,7 +43,7 @@ describe("the demo application in chromium", () => {
   });
 
   flow("the submit button copies the edit into the label with a full page load", async (tp) => {
-    await d.firstVisit(tp, demo.url);
+    await d.firstVisit(tp, suite.demo.url);
     await tp.page.fill(d.MAIN.edit, TRICKY);
     await tp.page.fill(d.MAIN.memo, "first line\n  second <line> & more\n\nfourth");
     const navigation = await d.clickAndLoadPage(tp, d.MAIN.submit);
@@ -75,7 +58,7 @@ describe("the demo application in chromium", () => {
   });
 
   flow("the async button copies the edit into the label without a page load", async (tp) => {
-    await d.firstVisit(tp, demo.url);
+    await d.firstVisit(tp, suite.demo.url);
     await tp.page.fill(d.MAIN.edit, TRICKY);
     await d.clickAsyncAndWait(tp, d.MAIN.async, d.MAIN.label, TRICKY);
     assert.equal(await tp.page.locator(`${d.MAIN.label} b`).count(), 0, "the text stayed text");
@@ -84,7 +67,7 @@ describe("the demo application in chromium", () => {
 
   // Clicks made while a callback is awaited wait in the queue; each is sent (the queue once kept only the last).
   flow("three quick clicks on the async button give three callbacks, in order", async (tp) => {
-    await d.firstVisit(tp, demo.url);
+    await d.firstVisit(tp, suite.demo.url);
     const before = (await d.sessionState(tp.page)).trackID;
     const requestsBefore = tp.requests.length;
     await tp.page.evaluate((selector) => {
@@ -101,7 +84,7 @@ describe("the demo application in chromium", () => {
   });
 
   flow("the message box appears and goes away", async (tp) => {
-    await d.firstVisit(tp, demo.url);
+    await d.firstVisit(tp, suite.demo.url);
     await tp.page.fill(d.MAIN.edit, "it's \"quoted\" </script>");
     await tp.page.click(d.MAIN.message);
     // The application may show it as an alert or as the framework's message form.
@@ -128,7 +111,7 @@ describe("the demo application in chromium", () => {
   });
 
   flow("the second form opens and closes back to the main form as it was", async (tp) => {
-    await d.firstVisit(tp, demo.url);
+    await d.firstVisit(tp, suite.demo.url);
     await tp.page.fill(d.MAIN.edit, "kept across forms");
     await d.clickAndLoadPage(tp, d.MAIN.submit);
     await d.waitForText(tp.page, d.MAIN.label, "kept across forms");
@@ -147,7 +130,7 @@ describe("the demo application in chromium", () => {
   });
 
   flow("the session survives 40 clicks, past two-digit track ids", async (tp) => {
-    await d.firstVisit(tp, demo.url);
+    await d.firstVisit(tp, suite.demo.url);
     const { appID } = await d.sessionState(tp.page);
     for (let i = 1; i <= 40; ++i) {
       const text = `click ${i}`;
@@ -170,7 +153,7 @@ describe("the demo application in chromium", () => {
   }, 180000);
 
   flow("reloading the page keeps the session and its state", async (tp) => {
-    await d.firstVisit(tp, demo.url);
+    await d.firstVisit(tp, suite.demo.url);
     await tp.page.fill(d.MAIN.edit, "before the reload");
     await d.clickAsyncAndWait(tp, d.MAIN.async, d.MAIN.label, "before the reload");
     const { appID } = await d.sessionState(tp.page);

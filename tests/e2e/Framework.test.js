@@ -5,31 +5,18 @@
 const assert = require("node:assert/strict");
 const fs = require("node:fs");
 const path = require("node:path");
-const { after, before, describe, test } = require("node:test");
+const { describe } = require("node:test");
 const h = require("./harness");
+const d = require("./demo");
 
 const TEST_MS = 60000;
 
 describe("framework pages in chromium", () => {
-  let demo;
-  let browser;
+  const suite = d.demoSuite({ timeout: TEST_MS });
+  const flow = suite.flow;
 
-  before(async () => {
-    demo = await h.startDemo();
-    browser = await h.launchBrowser();
-  });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) {
-      const status = await demo.stop();
-      assert.deepEqual(status, { code: 0, signal: null }, `the demo's exit; its log:\n${demo.stderr()}`);
-    }
-  });
-
-  test("the start page runs its start check with the window's size and shows the answer", { timeout: TEST_MS },
-       () => h.withPage(browser, "start page", async (tp) => {
-    const response = await tp.page.goto(demo.url + "$/start");
+  flow("the start page runs its start check with the window's size and shows the answer", async (tp) => {
+    const response = await tp.page.goto(suite.demo.url + "$/start");
     assert.equal(response.status(), 200);
     assert.match(response.headers()["content-type"], /^text\/html/);
     // The start page is a script that asks for the real first page; it is done once that answer replaced it.
@@ -46,19 +33,19 @@ describe("framework pages in chromium", () => {
       assert.match(query.get("KX_AjaxID"), /^\d+$/, check.url);
     }
     await tp.screenshot("after start check");
-  }));
+  });
 
   // Called while the browser still parses the start page, document.open() would be ignored (HTML's rule for a
   // document with an active parser) and docReplace() would write an answer that is a page into the start page's
   // body; the start page therefore asks after its load. The answer here is a page the browser makes up, as an
   // error page would be.
-  test("a start check answered with a page shows that page alone", { timeout: TEST_MS }, () => h.withPage(browser, "start answered with a page", async (tp) => {
+  flow("a start check answered with a page shows that page alone", async (tp) => {
     await tp.page.route((url) => url.pathname === "/" && url.searchParams.has("KX_AjaxID"), (route) => route.fulfill({
       contentType: "text/html; charset=utf-8",
       body: "<!DOCTYPE html><html><head><title>Answer page</title></head>" +
             "<body><p id=\"answer\">answer</p></body></html>",
     }));
-    await tp.page.goto(demo.url + "$/start");
+    await tp.page.goto(suite.demo.url + "$/start");
     await tp.page.waitForSelector("#answer");
     await tp.page.waitForLoadState("load");
     const found = await tp.page.evaluate(() => ({
@@ -67,19 +54,18 @@ describe("framework pages in chromium", () => {
       scripts: document.scripts.length,
     }));
     assert.deepEqual(found, { title: "Answer page", titles: 1, scripts: 0 });
-  }));
+  });
 
-  test("/$/ping answers Pong", { timeout: TEST_MS }, () => h.withPage(browser, "ping", async (tp) => {
-    const response = await tp.page.goto(demo.url + "$/ping");
+  flow("/$/ping answers Pong", async (tp) => {
+    const response = await tp.page.goto(suite.demo.url + "$/ping");
     assert.equal(response.status(), 200);
     assert.equal(await tp.page.evaluate(() => document.body.textContent), "Pong");
-  }));
+  });
 
-  test("the compressed client scripts arrive gzipped and run", { timeout: TEST_MS },
-       () => h.withPage(browser, "scripts", async (tp) => {
+  flow("the compressed client scripts arrive gzipped and run", async (tp) => {
     // A page of the demo's origin (answered by the browser itself) that loads the scripts as a form's page does.
     const scripts = ["KXLib.js", "KXBase.js", "KXGecko.js"];
-    const pageURL = demo.url + "e2e-scripts.html";
+    const pageURL = suite.demo.url + "e2e-scripts.html";
     await tp.page.route(pageURL, (route) => route.fulfill({
       contentType: "text/html; charset=utf-8",
       body: "<!DOCTYPE html><html><head><title>scripts</title>" +
@@ -117,5 +103,5 @@ describe("framework pages in chromium", () => {
     }));
     assert.deepEqual(loaded, { jquery: "1.8.2", mask: true, kx: "object", initKXCL: "function",
                                submit: "function", keepAlive: "function" });
-  }));
+  });
 });

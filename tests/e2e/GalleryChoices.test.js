@@ -4,7 +4,7 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const { after, before, describe, test } = require("node:test");
+const { describe } = require("node:test");
 const h = require("./harness");
 const d = require("./demo");
 
@@ -12,33 +12,9 @@ const TEST_MS = 90000;
 const CAPTION = "Choice controls";
 
 describe("the choice controls' gallery page in chromium", () => {
-  let demo;
-  let browser;
-
-  before(async () => {
-    demo = await h.startDemo();
-    browser = await h.launchBrowser();
-  });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) {
-      const status = await demo.stop();
-      assert.deepEqual(status, { code: 0, signal: null }, `the demo's exit; its log:\n${demo.stderr()}`);
-    }
-  });
-
-  function flow(name, body) {
-    test(name, { timeout: TEST_MS }, () => h.withPage(browser, name, (tp) => body(tp)));
-  }
-
-  // The main form's button of this page, found by its caption.
-  async function openPage(tp) {
-    await d.firstVisit(tp, demo.url);
-    await d.clickAndLoadPage(tp, `input[type="button"][value="${CAPTION}"]`);
-    await tp.page.waitForSelector("#BUTTONSUBMIT");
-    assert.equal(await tp.page.title(), `KXDemo - ${CAPTION}`);
-  }
+  const suite = d.demoSuite({ timeout: TEST_MS });
+  const flow = suite.flow;
+  const openPage = (tp) => d.openGalleryPage(tp, suite.demo.url, CAPTION, "#BUTTONSUBMIT");
 
   // Picks an item in every control, as a user would.
   async function pickEverything(page, afterEach = async () => {}) {

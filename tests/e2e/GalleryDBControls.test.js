@@ -6,7 +6,7 @@ const assert = require("node:assert/strict");
 const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
-const { after, before, describe, test } = require("node:test");
+const { after, describe, test } = require("node:test");
 const h = require("./harness");
 const d = require("./demo");
 
@@ -17,11 +17,8 @@ const STATUS = "#LABELSTATUS";
 const CITY = 'select[name="COMBOCITY"]';
 const ACTIVE = 'input[name="CHECKACTIVE_CHECKBOX"]';
 
-// Opens the page from the main form's gallery button that carries its caption.
 async function openCustomers(tp, url) {
-  await d.firstVisit(tp, url);
-  await d.clickAndLoadPage(tp, `input[type="button"][value="${CAPTION}"]`);
-  await tp.page.waitForSelector(NAME);
+  await d.openGalleryPage(tp, url, CAPTION, NAME);
 }
 
 async function selectedCity(page) {
@@ -34,25 +31,18 @@ async function valueOf(page, selector) {
 
 describe("the customers page on SQLite", () => {
   const dataDir = fs.mkdtempSync(path.join(os.tmpdir(), "kx-e2e-data-"));
-  let browser;
+  // Each test runs demos of its own.
+  const suite = d.demoSuite({ timeout: TEST_MS, startDemo: false });
 
-  before(async () => {
-    browser = await h.launchBrowser();
-  });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    fs.rmSync(dataDir, { recursive: true, force: true });
-  });
+  after(() => fs.rmSync(dataDir, { recursive: true, force: true }));
 
   // Runs body against a demo of its own on dataDir, and checks the demo ends cleanly.
   async function withDemo(name, body) {
     const demo = await h.startDemo(["--data-dir", dataDir]);
     try {
-      await h.withPage(browser, name, (tp) => body(tp, demo.url));
+      await h.withPage(suite.browser, name, (tp) => body(tp, demo.url));
     } finally {
-      const status = await demo.stop();
-      assert.deepEqual(status, { code: 0, signal: null }, `the demo's exit; its log:\n${demo.stderr()}`);
+      await d.stopDemo(demo);
     }
   }
 

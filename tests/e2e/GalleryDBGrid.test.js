@@ -7,8 +7,7 @@ const assert = require("node:assert/strict");
 const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
-const { after, before, describe, test } = require("node:test");
-const h = require("./harness");
+const { after, describe } = require("node:test");
 const d = require("./demo");
 
 const TEST_MS = 90000;
@@ -18,9 +17,7 @@ const ORDERS = "#TBLGRIDORDERS";
 const STATUS = "#LABELSTATUS";
 
 async function openPage(tp, url) {
-  await d.firstVisit(tp, url);
-  await d.clickAndLoadPage(tp, `input[type="button"][value="${CAPTION}"]`);
-  await tp.page.waitForSelector(CUSTOMERS);
+  await d.openGalleryPage(tp, url, CAPTION, CUSTOMERS);
 }
 
 // The data rows of a grid: the cells' texts of each row, the current one marked with "*" (the indicator).
@@ -45,80 +42,66 @@ function navButton(caption) {
 
 describe("the data grid page on SQLite", () => {
   const dataDir = fs.mkdtempSync(path.join(os.tmpdir(), "kx-e2e-grid-"));
-  let demo;
-  let browser;
+  const suite = d.demoSuite({ timeout: TEST_MS, demoArgs: ["--data-dir", dataDir] });
+  // After the suite's own: the demo has stopped.
+  after(() => fs.rmSync(dataDir, { recursive: true, force: true }));
 
-  before(async () => {
-    demo = await h.startDemo(["--data-dir", dataDir]);
-    browser = await h.launchBrowser();
+  suite.flow("page, pick, edit, post, cancel and delete", async (tp) => {
+    await openPage(tp, suite.demo.url);
+    const page = tp.page;
+    assert.deepEqual(await namesOf(page), ["*Ada Byron", "Charles Babbage", "Grace Hopper"]);
+    assert.equal(await d.textOf(page, STATUS), "Customer 1 of 5");
+    assert.deepEqual((await rowsOf(page, ORDERS)).map((cells) => cells[0]), ["Gears", "Cards"]);
+    const adaPicture = await pictureOf(page);
+    assert.equal(adaPicture.width, 64, "the customer's picture decoded in the browser");
+    // At the first record First and Prior are off.
+    assert.equal(await page.$eval(`${navButton("First")} img`, (img) => /DBNav_FirstDisabled\.gif$/.test(img.src)),
+                 true);
+
+    // Last pages the grid to the page holding the last customer.
+    await d.clickAndLoadPage(tp, navButton("Last"));
+    assert.deepEqual(await namesOf(page), ["Alan Turing", "*Edsger Dijkstra"]);
+    assert.equal(await d.textOf(page, STATUS), "Customer 5 of 5");
+    assert.deepEqual(await rowsOf(page, ORDERS), []);
+    await d.clickAndLoadPage(tp, navButton("First"));
+    await d.clickAndLoadPage(tp, navButton("Next"));
+    await d.clickAndLoadPage(tp, navButton("Next"));
+    await d.clickAndLoadPage(tp, navButton("Next"));
+    assert.deepEqual(await namesOf(page), ["*Alan Turing", "Edsger Dijkstra"]);
+
+    // A row click picks the customer; the orders follow.
+    await d.clickAndLoadPage(tp, navButton("Prior"));
+    assert.deepEqual(await namesOf(page), ["Ada Byron", "Charles Babbage", "*Grace Hopper"]);
+    await d.clickAndLoadPage(tp, `${CUSTOMERS} tr[id]:nth-of-type(3)`);
+    assert.deepEqual(await namesOf(page), ["Ada Byron", "*Charles Babbage", "Grace Hopper"]);
+    assert.deepEqual((await rowsOf(page, ORDERS)).map((cells) => cells[0]), ["Brass columns"]);
+    const charlesPicture = await pictureOf(page);
+    assert.equal(charlesPicture.width, 64);
+    assert.notEqual(charlesPicture.src, adaPicture.src, "the picture follows the customer");
+    await tp.screenshot("picked");
+
+    // Edit, change the name, post: the grid shows the new name.
+    await d.clickAndLoadPage(tp, navButton("Edit"));
+    assert.equal(await page.isVisible(navButton("Post")), true);
+    await page.fill("#EDITNAME", "Charles <b>B.</b>");
+    await d.clickAndLoadPage(tp, navButton("Post"));
+    assert.deepEqual(await namesOf(page), ["Ada Byron", "*Charles <b>B.</b>", "Grace Hopper"]);
+
+    // Cancel asks first, then drops the edit.
+    await d.clickAndLoadPage(tp, navButton("Edit"));
+    await page.fill("#EDITNAME", "Dropped");
+    await d.clickAndLoadPage(tp, navButton("Cancel"));
+    assert.deepEqual(await tp.takeDialog(), {
+      type: "confirm", message: "Are you sure you want to cancel your changes to this record?" });
+    assert.deepEqual(await namesOf(page), ["Ada Byron", "*Charles <b>B.</b>", "Grace Hopper"]);
+
+    // Delete asks first, then the next customer takes the place.
+    await d.clickAndLoadPage(tp, navButton("Delete"));
+    assert.deepEqual(await tp.takeDialog(), {
+      type: "confirm", message: "Are you sure you want to delete this record?" });
+    assert.deepEqual(await namesOf(page), ["Ada Byron", "*Grace Hopper", "Alan Turing"]);
+    assert.equal(await d.textOf(page, STATUS), "Customer 2 of 4");
+    assert.deepEqual((await rowsOf(page, ORDERS)).map((cells) => cells[0]), ["Compiler manual"]);
+    await tp.screenshot("deleted");
   });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) {
-      const status = await demo.stop();
-      assert.deepEqual(status, { code: 0, signal: null }, `the demo's exit; its log:\n${demo.stderr()}`);
-    }
-    fs.rmSync(dataDir, { recursive: true, force: true });
-  });
-
-  test("page, pick, edit, post, cancel and delete", { timeout: TEST_MS }, () =>
-    h.withPage(browser, "data grid", async (tp) => {
-      await openPage(tp, demo.url);
-      const page = tp.page;
-      assert.deepEqual(await namesOf(page), ["*Ada Byron", "Charles Babbage", "Grace Hopper"]);
-      assert.equal(await d.textOf(page, STATUS), "Customer 1 of 5");
-      assert.deepEqual((await rowsOf(page, ORDERS)).map((cells) => cells[0]), ["Gears", "Cards"]);
-      const adaPicture = await pictureOf(page);
-      assert.equal(adaPicture.width, 64, "the customer's picture decoded in the browser");
-      // At the first record First and Prior are off.
-      assert.equal(await page.$eval(`${navButton("First")} img`, (img) => /DBNav_FirstDisabled\.gif$/.test(img.src)),
-                   true);
-
-      // Last pages the grid to the page holding the last customer.
-      await d.clickAndLoadPage(tp, navButton("Last"));
-      assert.deepEqual(await namesOf(page), ["Alan Turing", "*Edsger Dijkstra"]);
-      assert.equal(await d.textOf(page, STATUS), "Customer 5 of 5");
-      assert.deepEqual(await rowsOf(page, ORDERS), []);
-      await d.clickAndLoadPage(tp, navButton("First"));
-      await d.clickAndLoadPage(tp, navButton("Next"));
-      await d.clickAndLoadPage(tp, navButton("Next"));
-      await d.clickAndLoadPage(tp, navButton("Next"));
-      assert.deepEqual(await namesOf(page), ["*Alan Turing", "Edsger Dijkstra"]);
-
-      // A row click picks the customer; the orders follow.
-      await d.clickAndLoadPage(tp, navButton("Prior"));
-      assert.deepEqual(await namesOf(page), ["Ada Byron", "Charles Babbage", "*Grace Hopper"]);
-      await d.clickAndLoadPage(tp, `${CUSTOMERS} tr[id]:nth-of-type(3)`);
-      assert.deepEqual(await namesOf(page), ["Ada Byron", "*Charles Babbage", "Grace Hopper"]);
-      assert.deepEqual((await rowsOf(page, ORDERS)).map((cells) => cells[0]), ["Brass columns"]);
-      const charlesPicture = await pictureOf(page);
-      assert.equal(charlesPicture.width, 64);
-      assert.notEqual(charlesPicture.src, adaPicture.src, "the picture follows the customer");
-      await tp.screenshot("picked");
-
-      // Edit, change the name, post: the grid shows the new name.
-      await d.clickAndLoadPage(tp, navButton("Edit"));
-      assert.equal(await page.isVisible(navButton("Post")), true);
-      await page.fill("#EDITNAME", "Charles <b>B.</b>");
-      await d.clickAndLoadPage(tp, navButton("Post"));
-      assert.deepEqual(await namesOf(page), ["Ada Byron", "*Charles <b>B.</b>", "Grace Hopper"]);
-
-      // Cancel asks first, then drops the edit.
-      await d.clickAndLoadPage(tp, navButton("Edit"));
-      await page.fill("#EDITNAME", "Dropped");
-      await d.clickAndLoadPage(tp, navButton("Cancel"));
-      assert.deepEqual(await tp.takeDialog(), {
-        type: "confirm", message: "Are you sure you want to cancel your changes to this record?" });
-      assert.deepEqual(await namesOf(page), ["Ada Byron", "*Charles <b>B.</b>", "Grace Hopper"]);
-
-      // Delete asks first, then the next customer takes the place.
-      await d.clickAndLoadPage(tp, navButton("Delete"));
-      assert.deepEqual(await tp.takeDialog(), {
-        type: "confirm", message: "Are you sure you want to delete this record?" });
-      assert.deepEqual(await namesOf(page), ["Ada Byron", "*Grace Hopper", "Alan Turing"]);
-      assert.equal(await d.textOf(page, STATUS), "Customer 2 of 4");
-      assert.deepEqual((await rowsOf(page, ORDERS)).map((cells) => cells[0]), ["Compiler manual"]);
-      await tp.screenshot("deleted");
-    }));
 });

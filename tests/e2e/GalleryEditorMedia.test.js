@@ -4,36 +4,19 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const { after, before, describe, test } = require("node:test");
-const h = require("./harness");
+const { describe } = require("node:test");
 const d = require("./demo");
 
 const TEST_MS = 60000;
 const CAPTION = "Editor and media";
 
 describe("the gallery page of the editor and media", () => {
-  let demo;
-  let browser;
+  const suite = d.demoSuite({ timeout: TEST_MS });
+  const flow = suite.flow;
 
-  before(async () => {
-    demo = await h.startDemo();
-    browser = await h.launchBrowser();
-  });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) await demo.stop();
-  });
-
-  function flow(name, body) {
-    test(name, { timeout: TEST_MS }, () => h.withPage(browser, name, (tp) => body(tp)));
-  }
-
-  // The main form, then this page through its button (found by its caption).
+  // This page, once its editor's frame is ready for typing.
   async function openPage(tp) {
-    await d.firstVisit(tp, demo.url);
-    await d.clickAndLoadPage(tp, `input[type="button"][value="${CAPTION}"]`);
-    await tp.page.waitForSelector("#WEBEDIT1editorDiv");
+    await d.openGalleryPage(tp, suite.demo.url, CAPTION, "#WEBEDIT1editorDiv");
     await tp.page.waitForFunction(() => {
       const frame = document.getElementById("WEBEDIT1editorDiv");
       return frame && frame.contentDocument && frame.contentDocument.designMode === "on";

@@ -4,8 +4,7 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const { after, before, describe, test } = require("node:test");
-const h = require("./harness");
+const { describe } = require("node:test");
 const d = require("./demo");
 
 const TEST_MS = 60000;
@@ -15,9 +14,7 @@ const TRICKY = "Tom & Jerry <b>bold</b> ]]> \u00fc";
 const CAPTION = "#CALENDAR1 table td:nth-child(2)";
 
 async function openPage(tp, url) {
-  await d.firstVisit(tp, url);
-  await d.clickAndLoadPage(tp, 'input[value="Grid and calendar"]');
-  await tp.page.waitForSelector("#TBLGRID1");
+  await d.openGalleryPage(tp, url, "Grid and calendar", "#TBLGRID1");
 }
 
 async function caption(page) {
@@ -40,28 +37,11 @@ async function clickForCallback(tp, selector, shown, text) {
 }
 
 describe("the grid and calendar gallery page in chromium", () => {
-  let demo;
-  let browser;
-
-  before(async () => {
-    demo = await h.startDemo();
-    browser = await h.launchBrowser();
-  });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) {
-      const status = await demo.stop();
-      assert.deepEqual(status, { code: 0, signal: null }, `the demo's exit; its log:\n${demo.stderr()}`);
-    }
-  });
-
-  function flow(name, body) {
-    test(name, { timeout: TEST_MS }, () => h.withPage(browser, name, (tp) => body(tp)));
-  }
+  const suite = d.demoSuite({ timeout: TEST_MS });
+  const flow = suite.flow;
 
   flow("a click on a cell posts its row and column", async (tp) => {
-    await openPage(tp, demo.url);
+    await openPage(tp, suite.demo.url);
     assert.equal(await tp.page.locator("#TBLGRID1 tr").count(), 10);
     assert.equal(await tp.page.locator("#TBLGRID1 tr:first-child th").count(), 6);
     assert.equal(await d.textOf(tp.page, "#TBLGRID1 tr:nth-child(2) td:nth-child(3)"), "<not markup> & ]]>");
@@ -71,7 +51,7 @@ describe("the grid and calendar gallery page in chromium", () => {
   });
 
   flow("an edit inside a cell posts its text with a submit and with a callback", async (tp) => {
-    await openPage(tp, demo.url);
+    await openPage(tp, suite.demo.url);
     await tp.page.fill("#EDIT1", TRICKY);
     await d.clickAndLoadPage(tp, "#BUTTONCOPY");
     await d.waitForText(tp.page, "#LABELECHO", TRICKY);
@@ -84,7 +64,7 @@ describe("the grid and calendar gallery page in chromium", () => {
   });
 
   flow("the calendar pages across the year's end and picks a day by submit", async (tp) => {
-    await openPage(tp, demo.url);
+    await openPage(tp, suite.demo.url);
     const year = new Date().getFullYear();
     assert.equal(await caption(tp.page), `December ${year}`);
     await d.clickAndLoadPage(tp, "#CALENDAR1 table td:nth-child(3) a");
@@ -97,7 +77,7 @@ describe("the grid and calendar gallery page in chromium", () => {
   });
 
   flow("the calendar pages across the year's end and picks a day by callback", async (tp) => {
-    await openPage(tp, demo.url);
+    await openPage(tp, suite.demo.url);
     const year = new Date().getFullYear();
     await clickForCallback(tp, "#BUTTONNEXT", CAPTION, `January ${year + 1}`);
     // The new month's cells are links with the classes of the page.

@@ -4,7 +4,7 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const { after, before, describe, test } = require("node:test");
+const { describe } = require("node:test");
 const h = require("./harness");
 const d = require("./demo");
 
@@ -16,12 +16,8 @@ const PAGE = {
   windowLabel: "#LABELWINDOW", back: "#BUTTONBACK",
 };
 
-// The main form's button of this page, found by its caption.
 async function openGalleryPage(tp, url) {
-  await d.firstVisit(tp, url);
-  await d.clickAndLoadPage(tp, `input[type="button"][value="${CAPTION}"]`);
-  await tp.page.waitForSelector(PAGE.image);
-  await tp.page.waitForLoadState("load");
+  await d.openGalleryPage(tp, url, CAPTION, PAGE.image);
 }
 
 async function visible(page, selector) {
@@ -35,28 +31,11 @@ async function waitShown(page, selector, shown, message) {
 }
 
 describe("the gallery page of images, tree and timers in chromium", () => {
-  let demo;
-  let browser;
-
-  before(async () => {
-    demo = await h.startDemo();
-    browser = await h.launchBrowser();
-  });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) {
-      const status = await demo.stop();
-      assert.deepEqual(status, { code: 0, signal: null }, `the demo's exit; its log:\n${demo.stderr()}`);
-    }
-  });
-
-  function flow(name, body, timeout = TEST_MS) {
-    test(name, { timeout }, () => h.withPage(browser, name, (tp) => body(tp)));
-  }
+  const suite = d.demoSuite({ timeout: TEST_MS });
+  const flow = suite.flow;
 
   flow("clicking the image shows the position clicked", async (tp) => {
-    await openGalleryPage(tp, demo.url);
+    await openGalleryPage(tp, suite.demo.url);
     const loaded = await tp.page.evaluate((sel) => {
       const image = document.querySelector(sel);
       return image.complete && image.naturalWidth;
@@ -71,7 +50,7 @@ describe("the gallery page of images, tree and timers in chromium", () => {
   });
 
   flow("tree branches open and close, and stay so after a submit and a reload", async (tp) => {
-    await openGalleryPage(tp, demo.url);
+    await openGalleryPage(tp, suite.demo.url);
     const letter = "#TREE1_letter1";
     assert.equal(await visible(tp.page, "#TREE1_letters"), true);
     assert.equal(await visible(tp.page, letter), false, "Letters starts closed");
@@ -105,7 +84,7 @@ describe("the gallery page of images, tree and timers in chromium", () => {
   });
 
   flow("the timer moves the progress bar by callbacks and stops at 100", async (tp) => {
-    await openGalleryPage(tp, demo.url);
+    await openGalleryPage(tp, suite.demo.url);
     await tp.page.evaluate(() => { window.kxTestMark = "marked"; });
     const requestsBefore = tp.requests.length;
     await tp.page.click(PAGE.start);
@@ -124,7 +103,7 @@ describe("the gallery page of images, tree and timers in chromium", () => {
   });
 
   flow("the modal window blocks the page and closes through its buttons and its close box", async (tp) => {
-    await openGalleryPage(tp, demo.url);
+    await openGalleryPage(tp, suite.demo.url);
     await tp.page.click(PAGE.openModal);
     await tp.page.waitForSelector(".KXModalWindow");
     assert.equal(await tp.page.textContent(".KXModalWindow .KXModalTitle span"), "A modal window");

@@ -3,8 +3,7 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const { after, before, describe, test } = require("node:test");
-const h = require("./harness");
+const { describe } = require("node:test");
 const d = require("./demo");
 
 const TEST_MS = 60000;
@@ -17,48 +16,32 @@ const TYPED = "say \"hi\" \\ <b>&amp;</b>";
 const TYPED_LITERAL = "\"say \\\"hi\\\" \\\\ <b>&amp;</b>\"";
 
 describe("the test recorder's gallery page in chromium", () => {
-  let demo;
-  let browser;
+  const suite = d.demoSuite({ timeout: TEST_MS });
 
-  before(async () => {
-    demo = await h.startDemo();
-    browser = await h.launchBrowser();
+  suite.flow("typing and a click become the source of a test", async (tp) => {
+    await d.openGalleryPage(tp, suite.demo.url, "Test recorder", PAGE.record);
+    assert.equal(await d.textOf(tp.page, PAGE.state), "Not recording");
+
+    await d.clickAndLoadPage(tp, PAGE.record);
+    assert.equal(await d.textOf(tp.page, PAGE.state), "Recording");
+    await tp.page.fill(PAGE.name, TYPED);
+    await d.clickAndLoadPage(tp, PAGE.greet);
+    assert.equal(await d.textOf(tp.page, PAGE.greeting), `Hello ${TYPED}`);
+    await d.clickAndLoadPage(tp, PAGE.stop);
+    assert.equal(await d.textOf(tp.page, PAGE.state), "Stopped");
+
+    const source = (await tp.page.inputValue(PAGE.source)).replace(/\r\n/g, "\n");
+    assert.match(source, /^TEST_F\(TGalleryRecording, Test\) \{$/m);
+    assert.ok(source.includes("kx::InputInterface(kx::ActiveForm(*session, \"TGalleryRecorderForm\"), " +
+                              `"EDITNAME").SetValue(${TYPED_LITERAL});`), source);
+    const greet = source.indexOf("kx::TestFramework().SubmitForm(kx::ActiveForm(*session, " +
+                                 "\"TGalleryRecorderForm\"), \"BUTTONGREET\");");
+    assert.ok(greet > source.indexOf(TYPED_LITERAL), "the value is set before the button is pressed");
+    assert.ok(!source.includes("BUTTONRECORD"), "the click that started the recording is not part of it");
+    assert.ok(!source.includes("MEMOSOURCE"), "the read-only memo is not recorded");
+    await tp.screenshot("recorded source");
+
+    await d.clickAndLoadPage(tp, PAGE.back);
+    await tp.page.waitForSelector(d.MAIN.edit);
   });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) {
-      const status = await demo.stop();
-      assert.deepEqual(status, { code: 0, signal: null }, `the demo's exit; its log:\n${demo.stderr()}`);
-    }
-  });
-
-  test("typing and a click become the source of a test", { timeout: TEST_MS }, () =>
-    h.withPage(browser, "test recorder", async (tp) => {
-      await d.firstVisit(tp, demo.url);
-      await d.clickAndLoadPage(tp, 'input[id^="GALLERY"][value="Test recorder"]');
-      assert.equal(await d.textOf(tp.page, PAGE.state), "Not recording");
-
-      await d.clickAndLoadPage(tp, PAGE.record);
-      assert.equal(await d.textOf(tp.page, PAGE.state), "Recording");
-      await tp.page.fill(PAGE.name, TYPED);
-      await d.clickAndLoadPage(tp, PAGE.greet);
-      assert.equal(await d.textOf(tp.page, PAGE.greeting), `Hello ${TYPED}`);
-      await d.clickAndLoadPage(tp, PAGE.stop);
-      assert.equal(await d.textOf(tp.page, PAGE.state), "Stopped");
-
-      const source = (await tp.page.inputValue(PAGE.source)).replace(/\r\n/g, "\n");
-      assert.match(source, /^TEST_F\(TGalleryRecording, Test\) \{$/m);
-      assert.ok(source.includes("kx::InputInterface(kx::ActiveForm(*session, \"TGalleryRecorderForm\"), " +
-                                `"EDITNAME").SetValue(${TYPED_LITERAL});`), source);
-      const greet = source.indexOf("kx::TestFramework().SubmitForm(kx::ActiveForm(*session, " +
-                                   "\"TGalleryRecorderForm\"), \"BUTTONGREET\");");
-      assert.ok(greet > source.indexOf(TYPED_LITERAL), "the value is set before the button is pressed");
-      assert.ok(!source.includes("BUTTONRECORD"), "the click that started the recording is not part of it");
-      assert.ok(!source.includes("MEMOSOURCE"), "the read-only memo is not recorded");
-      await tp.screenshot("recorded source");
-
-      await d.clickAndLoadPage(tp, PAGE.back);
-      await tp.page.waitForSelector(d.MAIN.edit);
-    }));
 });

@@ -4,7 +4,7 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const { after, before, describe, test } = require("node:test");
+const { describe } = require("node:test");
 const h = require("./harness");
 const d = require("./demo");
 
@@ -13,33 +13,9 @@ const CAPTION = "Tabs, menus and links";
 const LABEL = "#LABELRESULT";
 
 describe("the gallery's tabs, menus and links in chromium", () => {
-  let demo;
-  let browser;
-
-  before(async () => {
-    demo = await h.startDemo();
-    browser = await h.launchBrowser();
-  });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) await demo.stop();
-  });
-
-  function flow(name, body) {
-    test(name, { timeout: TEST_MS }, () => h.withPage(browser, name, (tp) => body(tp)));
-  }
-
-  // The main form, then this page through its gallery button (found by caption).
-  async function openPage(tp) {
-    await d.firstVisit(tp, demo.url);
-    const button = tp.page.locator(`input[value="${CAPTION}"]`);
-    assert.equal(await button.count(), 1, "the main form has the page's button");
-    const id = await button.getAttribute("id");
-    await d.clickAndLoadPage(tp, `#${id}`);
-    await tp.page.waitForSelector("#TABS1");
-    await tp.page.waitForLoadState("load");
-  }
+  const suite = d.demoSuite({ timeout: TEST_MS });
+  const flow = suite.flow;
+  const openPage = (tp) => d.openGalleryPage(tp, suite.demo.url, CAPTION, "#TABS1");
 
   const visible = (tp, selector) => tp.page.locator(selector).isVisible();
 

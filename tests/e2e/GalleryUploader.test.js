@@ -4,8 +4,7 @@
 "use strict";
 
 const assert = require("node:assert/strict");
-const { after, before, describe, test } = require("node:test");
-const h = require("./harness");
+const { describe } = require("node:test");
 const d = require("./demo");
 
 const TEST_MS = 60000;
@@ -13,31 +12,9 @@ const CAPTION = "File uploader";
 const FILES = "#LABELFILES";
 
 describe("the gallery's file uploader in chromium", () => {
-  let demo;
-  let browser;
-
-  before(async () => {
-    demo = await h.startDemo();
-    browser = await h.launchBrowser();
-  });
-
-  after(async () => {
-    await h.closeBrowser(browser);
-    if (demo) await demo.stop();
-  });
-
-  function flow(name, body) {
-    test(name, { timeout: TEST_MS }, () => h.withPage(browser, name, (tp) => body(tp)));
-  }
-
-  async function openPage(tp) {
-    await d.firstVisit(tp, demo.url);
-    const button = tp.page.locator(`input[value="${CAPTION}"]`);
-    assert.equal(await button.count(), 1, "the main form has the page's button");
-    await d.clickAndLoadPage(tp, `#${await button.getAttribute("id")}`);
-    await tp.page.waitForSelector("#UPLOADER1_button");
-    await tp.page.waitForLoadState("load");
-  }
+  const suite = d.demoSuite({ timeout: TEST_MS });
+  const flow = suite.flow;
+  const openPage = (tp) => d.openGalleryPage(tp, suite.demo.url, CAPTION, "#UPLOADER1_button");
 
   const uploads = (tp) => tp.requests.filter((r) => r.url.includes("/upload/"));
   const listLine = (tp, n) => tp.page.locator("#UPLOADER1_list li").nth(n);

@@ -738,9 +738,36 @@ TEST_F(HttpExecuteTest, NonSslRequestIsRedirectedToTheSslPort) {
     EXPECT_EQ(Header(reply, "Location"), c.Location);
     EXPECT_TRUE(reply.Content.empty());
   }
-  // Requests on the SSL port are served.
-  EXPECT_EQ(Get("/$/ping", [](TRequestPacketFields& f) { f.ServerPort = 8443; }).Content, "Pong");
+  // Requests that came over TLS are served.
+  EXPECT_EQ(Get("/$/ping", [](TRequestPacketFields& f) { f.HttpsHeader = "on"; }).Content, "Pong");
   EXPECT_TRUE(mEvents.empty());
+}
+
+// The host takes the server port from the Host header (for the URLs it builds), so a plain-HTTP client can name the
+// SSL port there: what counts is the connection the request came on.
+TEST_F(HttpExecuteTest, APlainRequestNamingTheSslPortIsRedirectedAllTheSame) {
+  SC().SSLOptions()->SetNonSSLRequest(nsRedirect);
+  SC().SSLOptions()->SetPort(8443);
+  const struct {
+    const char* Connection;
+    int ServerPort;
+    const char* Location;  // "" when served
+  } cases[] = {
+      {"off", 8443, "https://www.example.com:8443"},
+      {"off", 8080, "https://www.example.com:8443"},
+      {"on", 8443, ""},
+      {"on", 8080, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Connection) + " " + std::to_string(c.ServerPort));
+    TReplyPacket reply = Get("/$/ping", [&](TRequestPacketFields& f) {
+      f.Host = "www.example.com:" + std::to_string(c.ServerPort);
+      f.ServerPort = c.ServerPort;
+      f.HttpsHeader = c.Connection;
+    });
+    EXPECT_EQ(reply.Code, *c.Location ? 302 : 200);
+    EXPECT_EQ(Header(reply, "Location"), c.Location);
+  }
 }
 
 // Behind a balancer that ends TLS, every request reaches the instance in plain HTTP: the redirect to https must

@@ -116,15 +116,16 @@ class TKXApplicationOutputTest : public ::testing::Test {
     fs::remove_all(gTestAppFolder);
   }
 
-  // A session of userAgent in a request for port serverPort of host "shop.example".
-  TKXApplication* NewSession(const char* userAgent = kChrome, int serverPort = 80) {
+  // A session of userAgent in a request for host "shop.example" on port 80, or over TLS on port 8443.
+  TKXApplication* NewSession(const char* userAgent = kChrome, bool secure = false) {
     TKXApplication* session = TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(userAgent), nullptr,
                                                                  nullptr, "127.0.0.1", "", "", "/");
     session->Unlock();
     mSessions.push_back(session);
     TRequestPacketFields fields;
     fields.Host = "shop.example";
-    fields.ServerPort = serverPort;
+    fields.ServerPort = secure ? 8443 : 80;
+    fields.HttpsHeader = secure ? "on" : "off";
     fields.Method = "GET";
     fields.UserAgent = userAgent;
     std::vector<char> buffer(THttpPacket::HostBufferSize);
@@ -246,7 +247,7 @@ TEST_F(TKXApplicationOutputTest, TerminateWithMessageShowsThePage) {
 }
 
 TEST_F(TKXApplicationOutputTest, SwitchToSecureCallsBackIntoTheSameSession) {
-  TKXApplication* session = NewSession(kChrome, 80);
+  TKXApplication* session = NewSession(kChrome, false);
   session->SetMappedURL("/app/$");
   session->SwitchToSecure();
   const std::string url = "https://shop.example:8443/app/$/call?" + session->AppID() + "_1";
@@ -255,7 +256,7 @@ TEST_F(TKXApplicationOutputTest, SwitchToSecureCallsBackIntoTheSameSession) {
   EXPECT_EQ(OverrideBody(session), HtmlRedirect(url, false));
 
   // Already secure: nothing to do; the way back names the track in base 36.
-  TKXApplication* secure = NewSession(kChrome, 8443);
+  TKXApplication* secure = NewSession(kChrome, true);
   secure->SwitchToSecure();
   EXPECT_FALSE(secure->IsRedirect());
   secure->SetMappedURL("/app/$/");

@@ -368,6 +368,34 @@ TEST_F(TKXApplicationTest, BehindATrustedProxyTheHostAndSchemeAreTheClients) {
   }
 }
 
+// The secure mode is the connection's: the server port comes from the Host header, which the client writes.
+TEST_F(TKXApplicationTest, HttpsIsTheConnectionsNotThePortTheClientNames) {
+  SC().SetPort(9001);
+  SC().SSLOptions()->SetPort(9443);
+  const struct {
+    const char* Connection;
+    int ServerPort;
+    bool Https;
+  } cases[] = {
+      {"off", 9443, false},
+      {"off", 9001, false},
+      {"on", 9443, true},
+      {"ON", 9001, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Connection) + " " + std::to_string(c.ServerPort));
+    TRequestPacketFields fields;
+    fields.Host = "www.example.com";
+    fields.Method = "GET";
+    fields.ServerPort = c.ServerPort;
+    fields.HttpsHeader = c.Connection;
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+    THttpRequest request(buffer.data(), std::int64_t(buffer.size()));
+    EXPECT_EQ(TKXApplication::IsHTTPS(&request), c.Https);
+  }
+}
+
 TEST_F(TKXApplicationTest, RedirectPreparesTheReplyOrTheCallbackScript) {
   TKXApplication* session = NewSession();
   session->GoToURL("page.html");

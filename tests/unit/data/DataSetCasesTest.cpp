@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <limits>
 
 #include "kx/data/MemDataSet.h"
 #include "kx/data/SQLiteDataSet.h"
@@ -388,9 +389,79 @@ TEST_P(DataSetCases, DetailFollowsItsMaster) {
   EXPECT_EQ(orders->RecordCount(), 4);
 }
 
+// A step past an end stops at the last record of the range and tells how many records it passed, however far
+// it was asked to go.
+TEST_P(DataSetCases, StepsPastAnEndCountOnlyTheRecordsOfTheRange) {
+  TDataSet* people = People({"a"});
+  people->Edit();
+  people->FieldByName("qty").SetText("1");
+  people->Post();
+  TDataSet* orders = Open("orders");
+  for (const auto& [cust, item] : std::vector<std::pair<const char*, const char*>>{
+           {"1", "o1"}, {"99", "x"}, {"1", "o2"}, {"99", "y"}, {"1", "o3"}, {"1", "o4"}, {"99", "z"}}) {
+    orders->Append();
+    orders->FieldByName("custid").SetText(cust);
+    orders->FieldByName("item").SetText(item);
+    orders->Post();
+  }
+  auto* source = TComponent::Create<TDataSource>(mOwner.get());
+  source->SetDataSet(people);
+  orders->SetMasterSource(source);
+  orders->SetMasterFields("custid=qty");
+  struct TCase {
+    int Distance, Moved;
+    const char* Item;
+    int RecNo;
+    bool Bof, Eof;
+  } cases[] = {
+      {10, 3, "o4", 4, false, true},
+      {-2, -2, "o2", 2, false, false},
+      {std::numeric_limits<int>::min(), -1, "o1", 1, true, false},
+      {2, 2, "o3", 3, false, false},
+      {std::numeric_limits<int>::max(), 1, "o4", 4, false, true},
+      {-3, -3, "o1", 1, false, false},
+      {-1, 0, "o1", 1, true, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Distance);
+    EXPECT_EQ(orders->MoveBy(c.Distance), c.Moved);
+    EXPECT_EQ(orders->FieldByName("item").Text(), c.Item);
+    EXPECT_EQ(orders->RecNo(), c.RecNo);
+    EXPECT_EQ(orders->Bof(), c.Bof);
+    EXPECT_EQ(orders->Eof(), c.Eof);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Storage, DataSetCases,
                          ::testing::Values(TBackend{"Memory", MakeMem}, TBackend{"SQLite", MakeSQLite}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// Stepping past an end costs what a step within costs: the data set counts the records it passes, never those
+// before the cursor, which are as many as its position in a large table.
+class TPositionCountingDataSet : public TMemDataSet {
+  KX_COMPONENT_CLASS(TPositionCountingDataSet, TMemDataSet)
+
+ public:
+  int PositionCounts = 0;
+
+ protected:
+  std::int64_t CountRows(const TBookmark& beforeKey) override {
+    ++PositionCounts;
+    return TMemDataSet::CountRows(beforeKey);
+  }
+};
+
+TEST(DataSetCost, StepsPastAnEndCountNoRecordsBeforeTheCursor) {
+  TOwnedComponent<TPositionCountingDataSet> data(TComponent::Create<TPositionCountingDataSet>(nullptr));
+  data->AddField("name", ftString, 10);
+  data->Open();
+  for (const char* name : {"a", "b", "c", "d", "e"}) data->AddRecord({name});
+  data->SetRecNo(4);
+  data->PositionCounts = 0;
+  EXPECT_EQ(data->MoveBy(100), 1);
+  EXPECT_EQ(data->MoveBy(-100), -4);
+  EXPECT_EQ(data->PositionCounts, 0);
+}
 
 }  // namespace
 }  // namespace kx

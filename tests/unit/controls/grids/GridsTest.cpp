@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/dbgrid/DBGrid.h"
 #include "kx/controls/edits/Edits.h"
+#include "kx/controls/regions/Regions.h"
+#include "kx/forms/Forms.h"
 #include "support/ParsedDocument.h"
 #include "support/Raised.h"
 #include "unit/forms/TestForms.h"
@@ -280,6 +283,63 @@ TEST(TKXGrid, ControlsLeaveTheGrid) {
   f.Grid->Cell(0, 0)->SetControl(other);
   f.Grid->Free();
   EXPECT_GE(f.Form->KXFindComponent(other), 0);
+}
+
+// A control in a cell (of a data grid: of a column) lies in the grid, which is not its parent. A hidden or disabled
+// grid (or a container the grid lies in) posts nothing from the browser, so a value posted for the control is forged.
+TEST(TKXGrid, ControlsInTheCellsOfAHiddenOrDisabledGridKeepTheirPostedValue) {
+  struct Grid {
+    const char* name;
+    TKXCustomGrid* (*make)(TComponent* owner, TKXCustomControl* control);
+  };
+  const Grid grids[] = {
+      {"grid",
+       [](TComponent* owner, TKXCustomControl* control) -> TKXCustomGrid* {
+         auto* grid = TComponent::Create<TKXGrid>(owner);
+         grid->Cell(0, 0)->SetControl(control);
+         return grid;
+       }},
+      {"data grid",
+       [](TComponent* owner, TKXCustomControl* control) -> TKXCustomGrid* {
+         auto* grid = TComponent::Create<TKXDBGrid>(owner);
+         grid->Columns().Add()->SetControl(control);
+         return grid;
+       }},
+  };
+  struct Case {
+    const char* name;
+    void (*set)(TKXRegion& region, TKXCustomGrid& grid);
+    const char* taken;
+  };
+  const Case cases[] = {
+      {"shown and enabled", [](TKXRegion&, TKXCustomGrid&) {}, "posted"},
+      {"grid hidden", [](TKXRegion&, TKXCustomGrid& grid) { grid.SetVisible(false); }, ""},
+      {"grid disabled", [](TKXRegion&, TKXCustomGrid& grid) { grid.SetEnabled(false); }, ""},
+      {"grid's region hidden", [](TKXRegion& region, TKXCustomGrid&) { region.SetVisible(false); }, ""},
+      {"grid's region disabled", [](TKXRegion& region, TKXCustomGrid&) { region.SetEnabled(false); }, ""},
+  };
+  for (const Grid& kind : grids) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(kind.name) + ": " + c.name);
+      TOwnedComponent<TKXForm> form(TComponent::Create<TKXForm>(nullptr));
+      auto place = [&]<class T>(T* control, const char* name, TWinControl* parent) {
+        control->SetName(name);
+        control->SetParent(parent);
+        return control;
+      };
+      auto* region = place(TComponent::Create<TKXRegion>(form.get()), "Region1", form.get());
+      auto* edit = place(TComponent::Create<TKXEdit>(form.get()), "Edit1", form.get());
+      TKXCustomGrid* grid = place(kind.make(form.get(), edit), "Grid1", region);
+      ASSERT_EQ(grid->KXFindComponent(edit), 0);
+      edit->SetVisible(true);  // as the grid's rendering leaves it
+      c.set(*region, *grid);
+      TStringList posted;
+      posted.Add("EDIT1=posted");
+      posted.Add("KX_ActionParam=p");
+      form->ExecuteForm(posted);
+      EXPECT_EQ(edit->Text(), c.taken);
+    }
+  }
 }
 
 TEST(TKXGrid, AGridCannotSitInItsOwnCells) {

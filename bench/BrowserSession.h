@@ -1,0 +1,43 @@
+// What the session benchmarks share: a session opened through the entry point the way a browser opens one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "kx/appserver/Server.h"
+#include "kx/foundation/HttpPackets.h"
+#include "kx/foundation/HttpReply.h"
+
+namespace kx::bench {
+
+// Opens session n: the start (with query), the start check and the main form's page, whose reply it returns. Each
+// session comes from an address of its own in 198.18.0.0/15 (the benchmarking range), so that the limit of sessions
+// per address does not refuse them.
+inline TReplyPacket OpenBrowserSession(int n, const std::string& query = std::string()) {
+  std::string cookie;
+  const std::string address = "198.18." + std::to_string((n >> 8) & 511) + "." + std::to_string(n & 255);
+  auto send = [&cookie, &address](const std::string& path, const std::string& q) {
+    TRequestPacketFields fields;
+    fields.PathInfo = fields.URL = path;
+    fields.Query = q;
+    fields.Method = "GET";
+    fields.Host = "localhost:8080";
+    fields.ServerPort = 8080;
+    fields.RemoteAddr = address;
+    fields.UserAgent = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
+    if (!cookie.empty()) fields.CookieFields.push_back("KX_MyKXApp=" + cookie);
+    if (!q.empty()) fields.QueryFields.push_back(q);
+    std::vector<char> buffer(THttpPacket::HostBufferSize);
+    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
+    TReplyPacket reply = ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
+    for (const TReplyPacketCookie& c : reply.Cookies)
+      if (c.Name == "KX_MyKXApp") cookie = c.Value;
+    return reply;
+  };
+  send("/", query);
+  send("/$/StartCheck", "KX_width=1024&KX_height=768");
+  return send("/$/", "");
+}
+
+}  // namespace kx::bench
