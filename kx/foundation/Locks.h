@@ -1,9 +1,10 @@
-// The framework's locks: a re-entrant critical section, a reader/writer lock
+// The framework's locks: re-entrant critical sections (one of them timed), a reader/writer lock
 // with scope guards, and an atomic 32-bit value. Each lock fills a cache line
 // of its own, so two hot locks never share one.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <shared_mutex>
@@ -33,6 +34,27 @@ class alignas(kKXCacheLineSize) TKXCriticalSection {
 
  private:
   std::recursive_mutex mLock;
+};
+
+// A re-entrant critical section that can also be waited for with a limit.
+class alignas(kKXCacheLineSize) TKXTimedCriticalSection {
+ public:
+  TKXTimedCriticalSection() = default;
+  TKXTimedCriticalSection(const TKXTimedCriticalSection&) = delete;
+  TKXTimedCriticalSection& operator=(const TKXTimedCriticalSection&) = delete;
+
+  void Enter() { mLock.lock(); }
+  void Leave() { mLock.unlock(); }
+  bool TryEnter() { return mLock.try_lock(); }
+  // Waits at most about wait. The wait runs on the wall clock: the monotonic timed lock is a call the thread
+  // checkers do not follow. A caller keeping a deadline of its own checks it again, and waits in short steps.
+  bool TryEnterFor(std::chrono::nanoseconds wait) {
+    return mLock.try_lock_until(std::chrono::system_clock::now() +
+                                std::chrono::duration_cast<std::chrono::system_clock::duration>(wait));
+  }
+
+ private:
+  std::recursive_timed_mutex mLock;
 };
 
 // Shared for readers, exclusive for writers; not re-entrant (a thread that holds
