@@ -32,13 +32,14 @@ bool AwaitLock(TKXTimedCriticalSection& lock, const std::optional<TClock::time_p
   }
 }
 
-// The latest instant, to the millisecond, at which the session is not expired yet; it is not at now. A session
-// tells whether an instant lies past its deadline (IsExpired), not the deadline itself, so it is found by halving.
-TClock::time_point LatestLiveInstant(const TKXApplication& session, TClock::time_point now) {
-  constexpr std::chrono::milliseconds kStep{1};
+// An instant at most a second before the session expires; it is not expired at now. A session tells whether an
+// instant lies past its deadline (IsExpired), not the deadline itself, so it is found by halving; sweeps a minute
+// apart need no finer one.
+TClock::time_point ExpiryLowerBound(const TKXApplication& session, TClock::time_point now) {
+  constexpr std::chrono::seconds kStep{1};
   TClock::time_point live = now;
   TClock::time_point dead = now + std::chrono::minutes(session.SessionTimeOut()) + kStep;
-  if (!session.IsExpired(dead)) return dead;  // accessed after now: later still, but this is early enough
+  if (!session.IsExpired(dead)) return dead;  // accessed after now: it expires later still
   while (dead - live > kStep) {
     const TClock::time_point middle = live + (dead - live) / 2;
     (session.IsExpired(middle) ? dead : live) = middle;
@@ -379,6 +380,7 @@ void TKXSessions::RemoveExpiredSessions(std::vector<TKXApplication*>& target) {
   const auto now = gSessionClock();
   // Looked at in this sweep and due again after it: put back once the due ones are done.
   std::vector<TKXExpiryIndex::node_type> later;
+  later.reserve(std::min<std::size_t>(FDue.size(), 1024));
   while (!FDue.empty() && FDue.begin()->first <= now) {
     auto node = FDue.extract(FDue.begin());
     TKXSessionEntry* entry = node.mapped();
@@ -396,14 +398,15 @@ void TKXSessions::RemoveExpiredSessions(std::vector<TKXApplication*>& target) {
       target.push_back(session);
     } else {
       entry->DueAtOnce.store(false, std::memory_order_relaxed);
-      node.key() = LatestLiveInstant(*session, now);
+      node.key() = ExpiryLowerBound(*session, now);
       later.push_back(std::move(node));
     }
     session->Unlock();
   }
+  // Mostly in the order of their requests, so mostly later than every entry left: the end is the hint.
   for (auto& node : later) {
     TKXSessionEntry* entry = node.mapped();
-    entry->Due = FDue.insert(std::move(node));
+    entry->Due = FDue.insert(FDue.end(), std::move(node));
   }
 }
 
