@@ -34,11 +34,12 @@ bool AwaitLock(TKXTimedCriticalSection& lock, const std::optional<TClock::time_p
 
 // An instant at most a second before the session expires; it is not expired at now. A session tells whether an
 // instant lies past its deadline (IsExpired), not the deadline itself, so it is found by halving; sweeps a minute
-// apart need no finer one.
+// apart need no finer one. Timeouts beyond a year are indexed as a year (the clock's range ends in centuries).
 TClock::time_point ExpiryLowerBound(const TKXApplication& session, TClock::time_point now) {
   constexpr std::chrono::seconds kStep{1};
+  constexpr std::int32_t kLongestTimeout = 366 * 24 * 60;
   TClock::time_point live = now;
-  TClock::time_point dead = now + std::chrono::minutes(session.SessionTimeOut()) + kStep;
+  TClock::time_point dead = now + std::chrono::minutes(std::min(session.SessionTimeOut(), kLongestTimeout)) + kStep;
   if (!session.IsExpired(dead)) return dead;  // accessed after now: it expires later still
   while (dead - live > kStep) {
     const TClock::time_point middle = live + (dead - live) / 2;
@@ -227,6 +228,35 @@ void TKXSessions::MarkAccess(const std::string& id) {
   if (TKXApplication* session = FSessions.Find(id)) session->MarkAccess();
 }
 
+template <class TFind>
+TKXApplication* TKXSessions::FindAndLock(const TFind& find, const std::optional<TClock::time_point>& deadline) {
+  for (;;) {
+    std::shared_ptr<TKXTimedCriticalSection> lock;
+    {
+      TKXReadGuard guard(FLock);
+      TKXSessionEntry* entry = find();
+      if (entry == nullptr) return nullptr;
+      if (entry->Session->TryLock()) {
+        MakeDue(*entry);
+        return entry->Session;
+      }
+      lock = entry->Session->SharedLock();
+    }
+    // From here until the id is found again the session may be freed: only its lock, shared, is touched.
+    if (!AwaitLock(*lock, deadline)) return nullptr;
+    {
+      TKXReadGuard guard(FLock);
+      TKXSessionEntry* entry = find();
+      if (entry != nullptr && entry->Session->SharedLock() == lock) {
+        MakeDue(*entry);
+        return entry->Session;
+      }
+    }
+    // It left the store while this thread waited (or another session matches now): look again.
+    lock->Leave();
+  }
+}
+
 TKXApplication* TKXSessions::LookupAndLock(const std::string& id, bool& expired, std::int32_t timeoutMs) {
   expired = false;
   std::optional<TClock::time_point> deadline;
@@ -265,34 +295,6 @@ TKXApplication* TKXSessions::LookupByTaggedNameAndLock(const std::string& name) 
       std::nullopt);
 }
 
-TKXApplication* TKXSessions::FindAndLock(const TFind& find, const std::optional<TClock::time_point>& deadline) {
-  for (;;) {
-    std::shared_ptr<TKXTimedCriticalSection> lock;
-    {
-      TKXReadGuard guard(FLock);
-      TKXSessionEntry* entry = find();
-      if (entry == nullptr) return nullptr;
-      if (entry->Session->TryLock()) {
-        MakeDue(*entry);
-        return entry->Session;
-      }
-      lock = entry->Session->SharedLock();
-    }
-    // From here until the id is found again the session may be freed: only its lock, shared, is touched.
-    if (!AwaitLock(*lock, deadline)) return nullptr;
-    {
-      TKXReadGuard guard(FLock);
-      TKXSessionEntry* entry = find();
-      if (entry != nullptr && entry->Session->SharedLock() == lock) {
-        MakeDue(*entry);
-        return entry->Session;
-      }
-    }
-    // It left the store while this thread waited (or another session matches now): look again.
-    lock->Leave();
-  }
-}
-
 void TKXSessions::MakeDue(TKXSessionEntry& entry) {
   if (entry.DueAtOnce.load(std::memory_order_relaxed)) return;
   std::lock_guard<std::mutex> guard(FDueLock);
@@ -326,7 +328,7 @@ void TKXSessions::RemoveAndFree(TKXApplication* session) {
 }
 
 TKXApplication* TKXSessions::TakeLocked(const std::string& id, bool first) {
-  const TFind find = [&]() -> TKXSessionEntry* {
+  const auto find = [&]() -> TKXSessionEntry* {
     if (!first) return FSessions.Entry(id);
     TKXApplication* session = FSessions.First();
     return session == nullptr ? nullptr : FSessions.Entry(session->AppID());

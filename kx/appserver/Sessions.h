@@ -236,12 +236,12 @@ class TKXSessions : public TObject, public IKXSessionStore {
 
  private:
   using TClock = std::chrono::steady_clock;
-  using TFind = std::function<TKXSessionEntry*()>;
 
-  // The session of the entry find gives (find runs under the shared lock),
+  // The session of the entry find() gives (find runs under the shared lock),
   // locked for the caller and still listed, waiting while another thread holds
   // it; it is due for the next sweep. nullptr when find gives none, and when
   // the deadline (by gSessionClock) passed first.
+  template <class TFind>
   TKXApplication* FindAndLock(const TFind& find, const std::optional<TClock::time_point>& deadline);
   // Locks the session of id (or the first session, for first set), waiting
   // while it is busy, and takes it out of the store; nullptr when there is none.
