@@ -362,21 +362,37 @@ TEST_F(TKXSessionsTest, ABusySessionGoesToTheCallWaitingForItOnceReleased) {
 }
 
 // The session ends while a call waits for it: the call gets nothing, and it never touches the freed session (the
-// address sanitizer build sees it if it did).
+// address sanitizer build sees it if it did). The session is freed either as a request ends it (its lock released,
+// then freed: the waiter may wake meanwhile) or before its lock is let go (the waiter wakes after the free).
 TEST_F(TKXSessionsTest, ASessionEndingWhileWaitedForGivesNothing) {
-  for (const TWaitingCall& call : kWaitingCalls) {
-    SCOPED_TRACE(call.Name);
-    TKXApplication* session = NewSession();
-    session->SetTaggedSessionName("waited");
-    const std::string id = session->AppID();
-    session->Lock();
-    bool got = true;
-    std::thread waiter([&] { got = call.Run(mStore, id); });
-    UntilWaitedFor(session);
-    mStore.RemoveAndFree(session);  // its lock is released, then it is freed: the waiter may hold the lock by then
-    waiter.join();
-    EXPECT_FALSE(got);
-    EXPECT_EQ(mStore.GetCount(), 0);
+  const struct {
+    const char* Name;
+    std::function<void(TKXSessions& store, TKXApplication* session)> End;
+  } ends[] = {
+      {"ended by its request", [](TKXSessions& store, TKXApplication* session) { store.RemoveAndFree(session); }},
+      {"freed before its lock is let go",
+       [](TKXSessions& store, TKXApplication* session) {
+         std::shared_ptr<TKXTimedCriticalSection> lock = session->SharedLock();
+         store.Remove(session);
+         store.FreeSession(session);
+         lock->Leave();
+       }},
+  };
+  for (const auto& end : ends) {
+    for (const TWaitingCall& call : kWaitingCalls) {
+      SCOPED_TRACE(std::string(end.Name) + ", " + call.Name);
+      TKXApplication* session = NewSession();
+      session->SetTaggedSessionName("waited");
+      const std::string id = session->AppID();
+      session->Lock();
+      bool got = true;
+      std::thread waiter([&] { got = call.Run(mStore, id); });
+      UntilWaitedFor(session);
+      end.End(mStore, session);
+      waiter.join();
+      EXPECT_FALSE(got);
+      EXPECT_EQ(mStore.GetCount(), 0);
+    }
   }
 }
 
