@@ -253,7 +253,8 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // SessionLimitReached without taking the lock.
   bool LimitReached(const std::string& clientIP) const;
 
-  mutable TKXSlimReaderWriter FLock;
+  // Writers first: look-ups from every request thread must not keep out a new session or a sweep.
+  mutable TKXSlimReaderWriter FLock{TKXSlimReaderWriter::WritersFirst};
   TKXExpiredSessionList FExpiredSessions;
   TKXSessionList FSessions;
   // The expiry index; changed under FDueLock, taken after the store lock and held briefly.

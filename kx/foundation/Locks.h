@@ -7,7 +7,8 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
-#include <shared_mutex>
+
+#include <pthread.h>
 
 namespace kx {
 
@@ -58,23 +59,37 @@ class alignas(kKXCacheLineSize) TKXTimedCriticalSection {
 };
 
 // Shared for readers, exclusive for writers; not re-entrant (a thread that holds
-// it must not take it again in either mode).
+// it must not take it again in either mode). By default a reader may join
+// readers while a writer waits; a lock made with WritersFirst queues readers
+// that come after a waiting writer, so a steady stream of short reads cannot
+// keep a writer out.
 class alignas(kKXCacheLineSize) TKXSlimReaderWriter {
  public:
-  TKXSlimReaderWriter() = default;
+  enum TPreference { ReadersFirst, WritersFirst };
+
+  explicit TKXSlimReaderWriter(TPreference preference = ReadersFirst) {
+    pthread_rwlockattr_t attributes;
+    pthread_rwlockattr_init(&attributes);
+    pthread_rwlockattr_setkind_np(&attributes, preference == WritersFirst
+                                                   ? PTHREAD_RWLOCK_PREFER_WRITER_NONRECURSIVE_NP
+                                                   : PTHREAD_RWLOCK_PREFER_READER_NP);
+    pthread_rwlock_init(&mLock, &attributes);
+    pthread_rwlockattr_destroy(&attributes);
+  }
+  ~TKXSlimReaderWriter() { pthread_rwlock_destroy(&mLock); }
   TKXSlimReaderWriter(const TKXSlimReaderWriter&) = delete;
   TKXSlimReaderWriter& operator=(const TKXSlimReaderWriter&) = delete;
 
-  void BeginRead() { mLock.lock_shared(); }
-  void EndRead() { mLock.unlock_shared(); }
-  void BeginWrite() { mLock.lock(); }
-  void EndWrite() { mLock.unlock(); }
+  void BeginRead() { pthread_rwlock_rdlock(&mLock); }
+  void EndRead() { pthread_rwlock_unlock(&mLock); }
+  void BeginWrite() { pthread_rwlock_wrlock(&mLock); }
+  void EndWrite() { pthread_rwlock_unlock(&mLock); }
   // True when acquired without waiting.
-  bool TryBeginRead() { return mLock.try_lock_shared(); }
-  bool TryBeginWrite() { return mLock.try_lock(); }
+  bool TryBeginRead() { return pthread_rwlock_tryrdlock(&mLock) == 0; }
+  bool TryBeginWrite() { return pthread_rwlock_trywrlock(&mLock) == 0; }
 
  private:
-  std::shared_mutex mLock;
+  pthread_rwlock_t mLock;
 };
 
 // The name under which the internal-file registry knows the reader/writer lock.
