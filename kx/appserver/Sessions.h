@@ -18,8 +18,8 @@
 // may expire at the earliest, so a sweep looks only at the entries that are due.
 // A session handed out locked (a new one, one a look-up gives a request) is due
 // at once, as its request may change its timeout; a sweep moves each due session
-// that has not expired to its real deadline. Access marks only make a deadline
-// later, so an entry is never later than the session's expiry.
+// that has not expired to within a second before its deadline. Access marks only
+// make a deadline later, so an entry is never later than the session's expiry.
 #pragma once
 
 #include <atomic>
