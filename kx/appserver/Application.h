@@ -292,9 +292,12 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   void SetTaggedSessionName(const std::string& value) { FTaggedSessionName = value; }
 
   // The session lock (re-entrant).
-  void Lock() { FLock.Enter(); }
-  bool TryLock() { return FLock.TryEnter(); }
-  void Unlock() { FLock.Leave(); }
+  void Lock() { FLock->Enter(); }
+  bool TryLock() { return FLock->TryEnter(); }
+  void Unlock() { FLock->Leave(); }
+  // The same lock as a shared object: a thread waiting for it holds a share, so the lock outlives the session if
+  // the session is freed meanwhile (the session store's look-ups wait this way).
+  const std::shared_ptr<TKXTimedCriticalSection>& SharedLock() const { return FLock; }
 
   // Minutes; 0 makes the session expire at its next look-up.
   std::int32_t SessionTimeOut() const { return FSessionTimeOut.load(); }
@@ -496,7 +499,7 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   Clock::time_point mCreationTick;
   TComponent* FLastForm = nullptr;
   std::unique_ptr<IKXCallBacks> FCallbacks;
-  TKXCriticalSection FLock;
+  std::shared_ptr<TKXTimedCriticalSection> FLock = std::make_shared<TKXTimedCriticalSection>();
   bool FSecureMode = false;
   std::int32_t FFormHeight = -1;
   std::int32_t FFormWidth = -1;

@@ -1,7 +1,7 @@
 #include "kx/appserver/Sessions.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <thread>
 
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
@@ -11,19 +11,78 @@ namespace kx {
 
 TKXSessions* SessionStore() { return dynamic_cast<TKXSessions*>(gSessions.Get()); }
 
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// The longest single wait on a session's lock when the look-up has a deadline: the wait runs on the wall clock,
+// the deadline on gSessionClock, which is judged again after each step.
+constexpr std::chrono::seconds kLongestWaitStep{1};
+
+// Takes lock, waiting until deadline by gSessionClock (none: without limit); false when the deadline passed first.
+bool AwaitLock(TKXTimedCriticalSection& lock, const std::optional<TClock::time_point>& deadline) {
+  if (!deadline) {
+    lock.Enter();
+    return true;
+  }
+  for (;;) {
+    const TClock::duration left = *deadline - gSessionClock();
+    if (left <= TClock::duration::zero()) return false;
+    if (lock.TryEnterFor(std::min<TClock::duration>(left, kLongestWaitStep))) return true;
+  }
+}
+
+// An instant at most a second before the session expires; it is not expired at now. A session tells whether an
+// instant lies past its deadline (IsExpired), not the deadline itself, so it is found by halving; sweeps a minute
+// apart need no finer one. Timeouts beyond a year are indexed as a year (the clock's range ends in centuries).
+TClock::time_point ExpiryLowerBound(const TKXApplication& session, TClock::time_point now) {
+  constexpr std::chrono::seconds kStep{1};
+  constexpr std::int32_t kLongestTimeout = 366 * 24 * 60;
+  TClock::time_point live = now;
+  TClock::time_point dead = now + std::chrono::minutes(std::min(session.SessionTimeOut(), kLongestTimeout)) + kStep;
+  if (!session.IsExpired(dead)) return dead;  // accessed after now: it expires later still
+  // Most sessions a sweep looks at had a request since the last one: their deadline lies in the last second.
+  live = std::max(live, dead - 2 * kStep);
+  if (session.IsExpired(live)) live = now;
+  while (dead - live > kStep) {
+    const TClock::time_point middle = live + (dead - live) / 2;
+    (session.IsExpired(middle) ? dead : live) = middle;
+  }
+  return live;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // TKXSessionList
 
-void TKXSessionList::Add(const std::string& id, TKXApplication* session, const std::string& clientIP) {
-  if (!mItems.emplace(id, TEntry{session, clientIP}).second)
-    throw EStringListError("String list does not allow duplicates");
+TKXSessionEntry& TKXSessionList::Add(const std::string& id, TKXApplication* session, const std::string& clientIP) {
+  auto [item, added] = mItems.try_emplace(id, session, clientIP);
+  if (!added) throw EStringListError("String list does not allow duplicates");
   ++mPerAddress[clientIP];
+  return item->second;
 }
 
 TKXApplication* TKXSessionList::Find(const std::string& id) const {
   if (id.empty()) return nullptr;
   auto found = mItems.find(id);
   return found == mItems.end() ? nullptr : found->second.Session;
+}
+
+TKXSessionEntry* TKXSessionList::Entry(const std::string& id) {
+  if (id.empty()) return nullptr;
+  auto found = mItems.find(id);
+  return found == mItems.end() ? nullptr : &found->second;
+}
+
+void TKXSessionList::ForEach(const std::function<void(TKXSessionEntry&)>& visit) {
+  for (auto& item : mItems) visit(item.second);
+}
+
+TKXSessionEntry* TKXSessionList::FindEntry(const std::function<bool(const TKXSessionEntry&)>& matches) {
+  for (auto& item : mItems)
+    if (matches(item.second)) return &item.second;
+  return nullptr;
 }
 
 TKXApplication* TKXSessionList::Remove(const std::string& id) {
@@ -130,12 +189,17 @@ void TKXSessions::AddSessionAndLock(TKXApplication* session) {
   if (LimitReached(session->IP())) throw ESessionLimitReached("Too many sessions.");
   // Only tried under the store lock, as everywhere: a session nobody else knows yet is always free.
   ESessionAlreadyLocked::IfFalse(session->TryLock(), "Error while trying to add a new session: it is locked.");
+  TKXSessionEntry* entry;
   try {
-    FSessions.Add(session->AppID(), session, session->IP());
+    entry = &FSessions.Add(session->AppID(), session, session->IP());
   } catch (const std::exception& e) {
     session->Unlock();
     throw Exception("Error while trying to add a new session: " + std::string(e.what()));
   }
+  // Due at once: its request sets the timeout it runs on.
+  std::lock_guard<std::mutex> guard(FDueLock);
+  entry->Due = FDue.emplace(TClock::time_point::min(), entry);
+  entry->DueAtOnce.store(true, std::memory_order_relaxed);
 }
 
 TKXApplication* TKXSessions::LookUp(const std::string& id) {
@@ -167,33 +231,57 @@ void TKXSessions::MarkAccess(const std::string& id) {
   if (TKXApplication* session = FSessions.Find(id)) session->MarkAccess();
 }
 
-TKXApplication* TKXSessions::LookupAndLock(const std::string& id, bool& expired, std::int32_t timeoutMs) {
-  expired = false;
-  const bool limited = timeoutMs > 0;
-  const auto deadline = gSessionClock() + std::chrono::milliseconds(timeoutMs);
+template <class TFind>
+TKXApplication* TKXSessions::FindAndLock(const TFind& find, const std::optional<TClock::time_point>& deadline) {
   for (;;) {
+    std::shared_ptr<TKXTimedCriticalSection> lock;
     {
-      TKXWriteGuard guard(FLock);
-      TKXApplication* session = FSessions.Find(id);
-      if (session == nullptr) {
-        expired = FExpiredSessions.Contains(id);
-        return nullptr;
+      TKXReadGuard guard(FLock);
+      TKXSessionEntry* entry = find();
+      if (entry == nullptr) return nullptr;
+      if (entry->Session->TryLock()) {
+        MakeDue(*entry);
+        return entry->Session;
       }
-      // The session is locked before its expiry is judged, so a request that
-      // is still running in it is waited for (it marks the access when it
-      // ends), and its run parameters are read while nobody else uses it.
-      if (session->TryLock()) {
-        if (!session->IsExpired(gSessionClock())) return session;
-        FExpiredSessions.Add(id, session->RunParams().GetRawString());
-        session->Unlock();
-        expired = true;
-        return nullptr;
+      lock = entry->Session->SharedLock();
+    }
+    // From here until the id is found again the session may be freed: only its lock, shared, is touched.
+    if (!AwaitLock(*lock, deadline)) return nullptr;
+    {
+      TKXReadGuard guard(FLock);
+      TKXSessionEntry* entry = find();
+      if (entry != nullptr && entry->Session->SharedLock() == lock) {
+        MakeDue(*entry);
+        return entry->Session;
       }
     }
-    if (limited && gSessionClock() >= deadline) return nullptr;
-    std::this_thread::sleep_for(RetryInterval);
-    if (limited && gSessionClock() >= deadline) return nullptr;
+    // It left the store while this thread waited (or another session matches now): look again.
+    lock->Leave();
   }
+}
+
+TKXApplication* TKXSessions::LookupAndLock(const std::string& id, bool& expired, std::int32_t timeoutMs) {
+  expired = false;
+  std::optional<TClock::time_point> deadline;
+  if (timeoutMs > 0) deadline = gSessionClock() + std::chrono::milliseconds(timeoutMs);
+  TKXApplication* session = FindAndLock(
+      [&]() -> TKXSessionEntry* {
+        TKXSessionEntry* entry = FSessions.Entry(id);
+        if (entry == nullptr) expired = FExpiredSessions.Contains(id);
+        return entry;
+      },
+      deadline);
+  // The session is locked before its expiry is judged, so a request that is
+  // still running in it is waited for (it marks the access when it ends), and
+  // its run parameters are read while nobody else uses it.
+  if (session == nullptr || !session->IsExpired(gSessionClock())) return session;
+  {
+    TKXWriteGuard guard(FLock);
+    FExpiredSessions.Add(id, session->RunParams().GetRawString());
+  }
+  session->Unlock();
+  expired = true;
+  return nullptr;
 }
 
 TKXApplication* TKXSessions::LookupAndLock(const std::string& id, std::int32_t timeoutMs) {
@@ -202,28 +290,37 @@ TKXApplication* TKXSessions::LookupAndLock(const std::string& id, std::int32_t t
 }
 
 TKXApplication* TKXSessions::LookupByTaggedNameAndLock(const std::string& name) {
-  for (;;) {
-    bool busy = false;
-    {
-      TKXWriteGuard guard(FLock);
-      std::vector<TKXApplication*> sessions;
-      FSessions.GetObjectList(sessions);
-      for (TKXApplication* session : sessions) {
-        if (!SameText(session->TaggedSessionName(), name)) continue;
-        if (session->TryLock()) return session;
-        busy = true;
-        break;
-      }
-    }
-    if (!busy) return nullptr;
-    std::this_thread::sleep_for(RetryInterval);
+  return FindAndLock(
+      [&] {
+        return FSessions.FindEntry(
+            [&](const TKXSessionEntry& entry) { return SameText(entry.Session->TaggedSessionName(), name); });
+      },
+      std::nullopt);
+}
+
+void TKXSessions::MakeDue(TKXSessionEntry& entry) {
+  if (entry.DueAtOnce.load(std::memory_order_relaxed)) return;
+  std::lock_guard<std::mutex> guard(FDueLock);
+  if (entry.DueAtOnce.load(std::memory_order_relaxed)) return;
+  auto node = FDue.extract(entry.Due);
+  node.key() = TClock::time_point::min();
+  entry.Due = FDue.insert(std::move(node));
+  entry.DueAtOnce.store(true, std::memory_order_relaxed);
+}
+
+void TKXSessions::Unlist(TKXSessionEntry& entry) {
+  {
+    std::lock_guard<std::mutex> guard(FDueLock);
+    FDue.erase(entry.Due);
   }
+  FSessions.Remove(entry.Session->AppID());
 }
 
 void TKXSessions::Remove(TKXApplication* session) {
   if (session == nullptr) return;
   TKXWriteGuard guard(FLock);
-  if (FSessions.Find(session->AppID()) == session) FSessions.Remove(session->AppID());
+  TKXSessionEntry* entry = FSessions.Entry(session->AppID());
+  if (entry != nullptr && entry->Session == session) Unlist(*entry);
 }
 
 void TKXSessions::RemoveAndFree(TKXApplication* session) {
@@ -234,17 +331,24 @@ void TKXSessions::RemoveAndFree(TKXApplication* session) {
 }
 
 TKXApplication* TKXSessions::TakeLocked(const std::string& id, bool first) {
+  const auto find = [&]() -> TKXSessionEntry* {
+    if (!first) return FSessions.Entry(id);
+    TKXApplication* session = FSessions.First();
+    return session == nullptr ? nullptr : FSessions.Entry(session->AppID());
+  };
   for (;;) {
+    TKXApplication* session = FindAndLock(find, std::nullopt);
+    if (session == nullptr) return nullptr;
     {
       TKXWriteGuard guard(FLock);
-      TKXApplication* session = first ? FSessions.First() : FSessions.Find(id);
-      if (session == nullptr) return nullptr;
-      if (session->TryLock()) {
-        FSessions.Remove(session->AppID());
+      TKXSessionEntry* entry = FSessions.Entry(session->AppID());
+      if (entry != nullptr && entry->Session == session) {
+        Unlist(*entry);
         return session;
       }
     }
-    std::this_thread::sleep_for(RetryInterval);
+    // Taken out by the thread that holds it too (its own request) between the look-up and the write lock.
+    session->Unlock();
   }
 }
 
@@ -270,22 +374,50 @@ std::vector<TKXApplication*> TKXSessions::LockList() {
   return list;
 }
 
-void TKXSessions::UnLockList() { FLock.EndWrite(); }
+void TKXSessions::UnLockList() {
+  FSessions.ForEach([this](TKXSessionEntry& entry) { MakeDue(entry); });
+  FLock.EndWrite();
+}
 
 void TKXSessions::RemoveExpiredSessions(std::vector<TKXApplication*>& target) {
   TKXWriteGuard guard(FLock);
-  std::vector<TKXApplication*> sessions;
-  FSessions.GetObjectList(sessions);
+  std::lock_guard<std::mutex> due(FDueLock);
   const auto now = gSessionClock();
-  for (TKXApplication* session : sessions) {
-    if (!session->TryLock()) continue;  // busy with a request
+  // Looked at in this sweep and due again after it: put back once the due ones are done.
+  std::vector<TKXExpiryIndex::node_type> later;
+  later.reserve(std::min<std::size_t>(FDue.size(), 1024));
+  while (!FDue.empty() && FDue.begin()->first <= now) {
+    auto node = FDue.extract(FDue.begin());
+    TKXSessionEntry* entry = node.mapped();
+    TKXApplication* session = entry->Session;
+    ++FExpiryChecks;
+    if (!session->TryLock()) {  // busy with a request, which may change its timeout: due again at the next sweep
+      entry->DueAtOnce.store(true, std::memory_order_relaxed);
+      node.key() = TClock::time_point::min();
+      later.push_back(std::move(node));
+      continue;
+    }
     if (session->IsExpired(now)) {
       FExpiredSessions.Add(session->AppID(), session->RunParams().GetRawString());
       FSessions.Remove(session->AppID());
       target.push_back(session);
+    } else {
+      entry->DueAtOnce.store(false, std::memory_order_relaxed);
+      node.key() = ExpiryLowerBound(*session, now);
+      later.push_back(std::move(node));
     }
     session->Unlock();
   }
+  // Mostly in the order of their requests, so mostly later than every entry left: the end is the hint.
+  for (auto& node : later) {
+    TKXSessionEntry* entry = node.mapped();
+    entry->Due = FDue.insert(FDue.end(), std::move(node));
+  }
+}
+
+std::int64_t TKXSessions::ExpiryChecks() const {
+  std::lock_guard<std::mutex> guard(FDueLock);
+  return FExpiryChecks;
 }
 
 std::string TKXSessions::GetExpiredParams(const std::string& id, bool remove) {

@@ -4,18 +4,33 @@
 // Builds on appserver/Application.h and foundation/Locks.h.
 //
 // Locks: the store's reader/writer lock comes before a session's own lock, and
-// no thread ever waits for a session lock while holding the store lock: the
-// store only try-locks a session and, when that fails, releases its lock,
-// sleeps 10 ms and tries again. A session leaves the store while its lock is
-// held, and is freed only after that lock was released, outside the store lock.
+// no thread ever waits for a session lock while holding the store lock. A
+// look-up finds the session under the shared lock and try-locks it there. When
+// another request holds it, the look-up takes a share of the session's lock
+// object (SharedLock), releases the store lock and waits on that lock alone,
+// never touching the session, which may be freed meanwhile. Once it has the
+// lock it finds the id again under the shared lock and keeps the session only
+// when it is still listed with that same lock; otherwise it lets the lock go
+// and starts over. A session leaves the store while its lock is held, and is
+// freed only after that lock was released, outside the store lock.
+//
+// Expiry: each listed session has one entry in an index ordered by the time it
+// may expire at the earliest, so a sweep looks only at the entries that are due.
+// A session handed out locked (a new one, one a look-up gives a request) is due
+// at once, as its request may change its timeout; a sweep moves each due session
+// that has not expired to within a second before its deadline. Access marks only
+// make a deadline later, so an entry is never later than the session's expiry.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <list>
 #include <map>
 #include <memory_resource>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,13 +43,33 @@
 
 namespace kx {
 
+struct TKXSessionEntry;
+// The store's expiry index: the time each listed session may expire at the earliest.
+using TKXExpiryIndex = std::multimap<std::chrono::steady_clock::time_point, TKXSessionEntry*>;
+
+// One listed session, with the store's bookkeeping of its expiry.
+struct TKXSessionEntry {
+  TKXSessionEntry(TKXApplication* session, std::string clientIP) : Session(session), ClientIP(std::move(clientIP)) {}
+
+  TKXApplication* const Session;
+  const std::string ClientIP;
+  // Its place in the expiry index; changed under the index's own lock.
+  TKXExpiryIndex::iterator Due;
+  // Its place is "at once" already: readers of the store check this before they take the index's lock.
+  std::atomic<bool> DueAtOnce{false};
+};
+
 // The live sessions by id; ids compare case-sensitively. Counts the sessions of each client address.
 class TKXSessionList {
  public:
   // Raises EStringListError "String list does not allow duplicates" for an id already listed.
-  void Add(const std::string& id, TKXApplication* session, const std::string& clientIP = std::string());
+  TKXSessionEntry& Add(const std::string& id, TKXApplication* session, const std::string& clientIP = std::string());
   // nullptr for an unknown or empty id.
   TKXApplication* Find(const std::string& id) const;
+  TKXSessionEntry* Entry(const std::string& id);
+  // The first entry, in id order, for which matches is true; nullptr when none.
+  TKXSessionEntry* FindEntry(const std::function<bool(const TKXSessionEntry&)>& matches);
+  void ForEach(const std::function<void(TKXSessionEntry&)>& visit);
   // Deletes the entry and returns its session (nullptr when unknown).
   TKXApplication* Remove(const std::string& id);
   bool Exists(const TKXApplication* session) const;
@@ -49,11 +84,7 @@ class TKXSessionList {
   TKXApplication* First() const { return mItems.empty() ? nullptr : mItems.begin()->second.Session; }
 
  private:
-  struct TEntry {
-    TKXApplication* Session;
-    std::string ClientIP;
-  };
-  std::map<std::string, TEntry> mItems;
+  std::map<std::string, TKXSessionEntry> mItems;
   // Only addresses with at least one session.
   std::map<std::string, int> mPerAddress;
 };
@@ -115,9 +146,6 @@ using TKXSessionErrorEvent = std::function<void(const std::string& sessionId, co
 // operations.
 class TKXSessions : public TObject, public IKXSessionStore {
  public:
-  // The pause between two tries to lock a busy session.
-  static constexpr std::chrono::milliseconds RetryInterval{10};
-
   TKXSessions() = default;
   // Ends every session (Clear).
   ~TKXSessions() override;
@@ -164,8 +192,9 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // The session of id, locked for the caller; nullptr when the id is unknown,
   // when the session has expired (expired is then true, as it is for an id in
   // the expired list), or when timeoutMs (> 0) passed while another request
-  // held the session. 0 waits without limit. An expired session stays in the
-  // store for the timeout thread; its run parameters go to the expired list.
+  // held the session. 0 waits without limit. A busy session is waited for, not
+  // polled; one that ends meanwhile gives nullptr. An expired session stays in
+  // the store for the timeout thread; its run parameters go to the expired list.
   TKXApplication* LookupAndLock(const std::string& id, bool& expired, std::int32_t timeoutMs);
   TKXApplication* LookupAndLock(const std::string& id, std::int32_t timeoutMs);
   // The first session whose tagged name equals name ignoring case, locked
@@ -186,11 +215,15 @@ class TKXSessions : public TObject, public IKXSessionStore {
 
   // Takes the write lock and returns every session; UnLockList releases it.
   std::vector<TKXApplication*> LockList();
+  // Releases the lock of LockList; every session is due for the next sweep, as its holder may have changed them.
   void UnLockList();
   // Moves every expired session that no request holds into target, recording
   // its run parameters in the expired list. The caller frees them
-  // (FreeSession), outside every lock.
+  // (FreeSession), outside every lock. Looks only at the sessions that the
+  // expiry index gives as due.
   void RemoveExpiredSessions(std::vector<TKXApplication*>& target) override;
+  // How many sessions the sweeps have looked at since the store was made.
+  std::int64_t ExpiryChecks() const;
   // The saved run parameters of an expired id (empty when none); remove deletes the entry.
   std::string GetExpiredParams(const std::string& id, bool remove);
   // Prunes the expired list (RemoveOldSessions).
@@ -202,16 +235,32 @@ class TKXSessions : public TObject, public IKXSessionStore {
   void FreeSession(TKXApplication* session) override;
 
  private:
-  // Try-locks the session of id (or the first session, for an empty id and
-  // first set) under the write lock, retrying every RetryInterval; removes it
-  // and returns it still locked, or nullptr when there is none.
+  using TClock = std::chrono::steady_clock;
+
+  // The session of the entry find() gives (find runs under the shared lock),
+  // locked for the caller and still listed, waiting while another thread holds
+  // it; it is due for the next sweep. nullptr when find gives none, and when
+  // the deadline (by gSessionClock) passed first.
+  template <class TFind>
+  TKXApplication* FindAndLock(const TFind& find, const std::optional<TClock::time_point>& deadline);
+  // Locks the session of id (or the first session, for first set), waiting
+  // while it is busy, and takes it out of the store; nullptr when there is none.
   TKXApplication* TakeLocked(const std::string& id, bool first);
+  // Takes the entry out of the list and the index; the caller holds the write lock.
+  void Unlist(TKXSessionEntry& entry);
+  // Makes the entry due at the next sweep; the caller holds the store lock, shared at least.
+  void MakeDue(TKXSessionEntry& entry);
   // SessionLimitReached without taking the lock.
   bool LimitReached(const std::string& clientIP) const;
 
-  mutable TKXSlimReaderWriter FLock;
+  // Writers first: look-ups from every request thread must not keep out a new session or a sweep.
+  mutable TKXSlimReaderWriter FLock{TKXSlimReaderWriter::WritersFirst};
   TKXExpiredSessionList FExpiredSessions;
   TKXSessionList FSessions;
+  // The expiry index; changed under FDueLock, taken after the store lock and held briefly.
+  mutable std::mutex FDueLock;
+  TKXExpiryIndex FDue;
+  std::int64_t FExpiryChecks = 0;
 };
 
 // gSessions as this class, or nullptr when no store (or another kind) is installed.

@@ -1,12 +1,14 @@
-// The framework's locks: a re-entrant critical section, a reader/writer lock
+// The framework's locks: re-entrant critical sections (one of them timed), a reader/writer lock
 // with scope guards, and an atomic 32-bit value. Each lock fills a cache line
 // of its own, so two hot locks never share one.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
-#include <shared_mutex>
+
+#include <pthread.h>
 
 namespace kx {
 
@@ -35,24 +37,59 @@ class alignas(kKXCacheLineSize) TKXCriticalSection {
   std::recursive_mutex mLock;
 };
 
+// A re-entrant critical section that can also be waited for with a limit.
+class alignas(kKXCacheLineSize) TKXTimedCriticalSection {
+ public:
+  TKXTimedCriticalSection() = default;
+  TKXTimedCriticalSection(const TKXTimedCriticalSection&) = delete;
+  TKXTimedCriticalSection& operator=(const TKXTimedCriticalSection&) = delete;
+
+  void Enter() { mLock.lock(); }
+  void Leave() { mLock.unlock(); }
+  bool TryEnter() { return mLock.try_lock(); }
+  // Waits at most about wait. The wait runs on the wall clock: the monotonic timed lock is a call the thread
+  // checkers do not follow. A caller keeping a deadline of its own checks it again, and waits in short steps.
+  bool TryEnterFor(std::chrono::nanoseconds wait) {
+    return mLock.try_lock_until(std::chrono::system_clock::now() +
+                                std::chrono::duration_cast<std::chrono::system_clock::duration>(wait));
+  }
+
+ private:
+  std::recursive_timed_mutex mLock;
+};
+
 // Shared for readers, exclusive for writers; not re-entrant (a thread that holds
-// it must not take it again in either mode).
+// it must not take it again in either mode). By default a reader may join
+// readers while a writer waits; a lock made with WritersFirst queues readers
+// that come after a waiting writer, so a steady stream of short reads cannot
+// keep a writer out.
 class alignas(kKXCacheLineSize) TKXSlimReaderWriter {
  public:
-  TKXSlimReaderWriter() = default;
+  enum TPreference { ReadersFirst, WritersFirst };
+
+  explicit TKXSlimReaderWriter(TPreference preference = ReadersFirst) {
+    pthread_rwlockattr_t attributes;
+    pthread_rwlockattr_init(&attributes);
+    pthread_rwlockattr_setkind_np(&attributes, preference == WritersFirst
+                                                   ? PTHREAD_RWLOCK_PREFER_WRITER_NONRECURSIVE_NP
+                                                   : PTHREAD_RWLOCK_PREFER_READER_NP);
+    pthread_rwlock_init(&mLock, &attributes);
+    pthread_rwlockattr_destroy(&attributes);
+  }
+  ~TKXSlimReaderWriter() { pthread_rwlock_destroy(&mLock); }
   TKXSlimReaderWriter(const TKXSlimReaderWriter&) = delete;
   TKXSlimReaderWriter& operator=(const TKXSlimReaderWriter&) = delete;
 
-  void BeginRead() { mLock.lock_shared(); }
-  void EndRead() { mLock.unlock_shared(); }
-  void BeginWrite() { mLock.lock(); }
-  void EndWrite() { mLock.unlock(); }
+  void BeginRead() { pthread_rwlock_rdlock(&mLock); }
+  void EndRead() { pthread_rwlock_unlock(&mLock); }
+  void BeginWrite() { pthread_rwlock_wrlock(&mLock); }
+  void EndWrite() { pthread_rwlock_unlock(&mLock); }
   // True when acquired without waiting.
-  bool TryBeginRead() { return mLock.try_lock_shared(); }
-  bool TryBeginWrite() { return mLock.try_lock(); }
+  bool TryBeginRead() { return pthread_rwlock_tryrdlock(&mLock) == 0; }
+  bool TryBeginWrite() { return pthread_rwlock_trywrlock(&mLock) == 0; }
 
  private:
-  std::shared_mutex mLock;
+  pthread_rwlock_t mLock;
 };
 
 // The name under which the internal-file registry knows the reader/writer lock.

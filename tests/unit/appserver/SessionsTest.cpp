@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <set>
 #include <thread>
 
 #include "kx/foundation/Browsers.h"
@@ -46,6 +48,23 @@ class TKXSessionsTest : public ::testing::Test {
   }
 
   static void Advance(std::chrono::milliseconds step) { gFakeNowMs += step.count(); }
+
+  // Returns once waiters threads wait for the session: each holds a share of its lock.
+  static void UntilWaitedFor(const TKXApplication* session, long waiters = 1) {
+    while (session->SharedLock().use_count() < 1 + waiters) std::this_thread::yield();
+  }
+
+  // The ids of the sessions a sweep takes out now; they are freed.
+  std::set<std::string> Sweep() {
+    std::vector<TKXApplication*> removed;
+    mStore.RemoveExpiredSessions(removed);
+    std::set<std::string> ids;
+    for (TKXApplication* session : removed) {
+      ids.insert(session->AppID());
+      mStore.FreeSession(session);
+    }
+    return ids;
+  }
 
   TKXSessions mStore;
 };
@@ -290,6 +309,187 @@ TEST_F(TKXSessionsTest, TaggedNameLookupIgnoresCaseAndLocks) {
   probe.join();
   EXPECT_FALSE(lockable);
   found->Unlock();
+}
+
+// What waits for a busy session: each gives whether it got the session (the look-ups unlock it at once).
+struct TWaitingCall {
+  const char* Name;
+  std::function<bool(TKXSessions& store, const std::string& id)> Run;
+};
+const TWaitingCall kWaitingCalls[] = {
+    {"look-up without limit",
+     [](TKXSessions& store, const std::string& id) {
+       TKXApplication* session = store.LookupAndLock(id, 0);
+       if (session != nullptr) session->Unlock();
+       return session != nullptr;
+     }},
+    {"look-up with a limit",
+     [](TKXSessions& store, const std::string& id) {
+       TKXApplication* session = store.LookupAndLock(id, 60000);
+       if (session != nullptr) session->Unlock();
+       return session != nullptr;
+     }},
+    {"look-up by tagged name",
+     [](TKXSessions& store, const std::string&) {
+       TKXApplication* session = store.LookupByTaggedNameAndLock("waited");
+       if (session != nullptr) session->Unlock();
+       return session != nullptr;
+     }},
+    {"terminate", [](TKXSessions& store, const std::string& id) { return store.Terminate(id); }},
+};
+
+// A call that finds the session busy waits for it and gets it when the holder lets it go.
+TEST_F(TKXSessionsTest, ABusySessionGoesToTheCallWaitingForItOnceReleased) {
+  for (const TWaitingCall& call : kWaitingCalls) {
+    SCOPED_TRACE(call.Name);
+    TKXApplication* session = NewSession();
+    session->SetTaggedSessionName("waited");
+    const std::string id = session->AppID();
+    session->Lock();
+    std::atomic<bool> done{false};
+    bool got = false;
+    std::thread waiter([&] {
+      got = call.Run(mStore, id);
+      done = true;
+    });
+    UntilWaitedFor(session);
+    EXPECT_FALSE(done);
+    session->Unlock();
+    waiter.join();
+    EXPECT_TRUE(got);
+    mStore.Clear();
+  }
+}
+
+// The session ends while a call waits for it: the call gets nothing, and it never touches the freed session (the
+// address sanitizer build sees it if it did). The session is freed either as a request ends it (its lock released,
+// then freed: the waiter may wake meanwhile) or before its lock is let go (the waiter wakes after the free).
+TEST_F(TKXSessionsTest, ASessionEndingWhileWaitedForGivesNothing) {
+  const struct {
+    const char* Name;
+    std::function<void(TKXSessions& store, TKXApplication* session)> End;
+  } ends[] = {
+      {"ended by its request", [](TKXSessions& store, TKXApplication* session) { store.RemoveAndFree(session); }},
+      {"freed before its lock is let go",
+       [](TKXSessions& store, TKXApplication* session) {
+         std::shared_ptr<TKXTimedCriticalSection> lock = session->SharedLock();
+         store.Remove(session);
+         store.FreeSession(session);
+         lock->Leave();
+       }},
+  };
+  for (const auto& end : ends) {
+    for (const TWaitingCall& call : kWaitingCalls) {
+      SCOPED_TRACE(std::string(end.Name) + ", " + call.Name);
+      TKXApplication* session = NewSession();
+      session->SetTaggedSessionName("waited");
+      const std::string id = session->AppID();
+      session->Lock();
+      bool got = true;
+      std::thread waiter([&] { got = call.Run(mStore, id); });
+      UntilWaitedFor(session);
+      end.End(mStore, session);
+      waiter.join();
+      EXPECT_FALSE(got);
+      EXPECT_EQ(mStore.GetCount(), 0);
+    }
+  }
+}
+
+// The session expires and the sweep frees it while a look-up waits: the look-up reports it expired.
+TEST_F(TKXSessionsTest, ASessionExpiringWhileWaitedForIsReportedExpired) {
+  TKXApplication* session = NewSession(10);
+  const std::string id = session->AppID();
+  session->Lock();
+  bool expired = false;
+  TKXApplication* found = session;
+  std::thread waiter([&] { found = mStore.LookupAndLock(id, expired, 0); });
+  UntilWaitedFor(session);
+  Advance(std::chrono::minutes(10));
+  // The sweep runs on the holder's thread, so that it may take the busy session.
+  std::vector<TKXApplication*> removed;
+  mStore.RemoveExpiredSessions(removed);
+  ASSERT_EQ(removed, std::vector<TKXApplication*>{session});
+  session->Unlock();
+  mStore.FreeSession(session);
+  waiter.join();
+  EXPECT_EQ(found, nullptr);
+  EXPECT_TRUE(expired);
+}
+
+// The time-out of a look-up is judged by the session clock: a waiting look-up gives up once that clock passes it.
+TEST_F(TKXSessionsTest, AWaitingLookupGivesUpWhenTheSessionClockPassesItsTimeOut) {
+  TKXApplication* session = NewSession();
+  session->Lock();
+  std::atomic<bool> done{false};
+  bool expired = true;
+  TKXApplication* found = session;
+  std::thread waiter([&] {
+    found = mStore.LookupAndLock(session->AppID(), expired, 50);
+    done = true;
+  });
+  UntilWaitedFor(session);
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));  // real time passes, the session clock stands
+  EXPECT_FALSE(done);
+  Advance(std::chrono::milliseconds(50));
+  waiter.join();
+  EXPECT_EQ(found, nullptr);
+  EXPECT_FALSE(expired);
+  session->Unlock();
+}
+
+// The sweep takes out exactly the sessions due, whatever moved their deadlines since they were indexed: an access
+// mark makes one later, a request that shortens the timeout makes one earlier.
+TEST_F(TKXSessionsTest, SweepsTakeOutExactlyTheSessionsDue) {
+  const std::string a = NewSession(10)->AppID();
+  const std::string b = NewSession(20)->AppID();
+  const std::string c = NewSession(10)->AppID();
+  const std::string d = NewSession(30)->AppID();
+  EXPECT_TRUE(Sweep().empty());  // every new session is looked at once
+  Advance(std::chrono::minutes(1));
+  TKXApplication* request = mStore.LookupAndLock(d, 0);
+  ASSERT_NE(request, nullptr);
+  request->SetSessionTimeOut(5);
+  request->MarkAccess();
+  request->Unlock();
+  Advance(std::chrono::minutes(4));
+  mStore.MarkAccess(c);  // at 5 minutes: c is due at 15
+  const struct {
+    std::chrono::milliseconds At;  // from the start
+    std::set<std::string> Removed;
+  } sweeps[] = {
+      {std::chrono::minutes(6) - std::chrono::milliseconds(1), {}},
+      {std::chrono::minutes(6), {d}},
+      {std::chrono::minutes(10) - std::chrono::milliseconds(1), {}},
+      {std::chrono::minutes(10), {a}},
+      {std::chrono::minutes(15) - std::chrono::milliseconds(1), {}},
+      {std::chrono::minutes(15), {c}},
+      {std::chrono::minutes(20) - std::chrono::milliseconds(1), {}},
+      {std::chrono::minutes(20), {b}},
+  };
+  const std::int64_t start = gFakeNowMs - std::chrono::milliseconds(std::chrono::minutes(5)).count();
+  for (const auto& sweep : sweeps) {
+    gFakeNowMs = start + sweep.At.count();
+    SCOPED_TRACE(sweep.At.count());
+    EXPECT_EQ(Sweep(), sweep.Removed);
+  }
+  EXPECT_EQ(mStore.GetCount(), 0);
+}
+
+// A sweep looks only at the sessions due or handed out since the last one, not at every live session.
+TEST_F(TKXSessionsTest, ASweepLooksOnlyAtTheSessionsDueOrUsedSinceTheLastOne) {
+  std::vector<std::string> ids;
+  for (int i = 0; i < 50; ++i) ids.push_back(NewSession(10)->AppID());
+  const std::int64_t made = mStore.ExpiryChecks();
+  EXPECT_TRUE(Sweep().empty());
+  EXPECT_EQ(mStore.ExpiryChecks() - made, 50);
+  EXPECT_TRUE(Sweep().empty());
+  EXPECT_EQ(mStore.ExpiryChecks() - made, 50);
+  for (int i = 0; i < 3; ++i) mStore.LookupAndLock(ids[i], 0)->Unlock();
+  mStore.QueryStatus(ids[3]);  // an access mark alone changes no deadline to an earlier one
+  Advance(std::chrono::minutes(5));
+  EXPECT_TRUE(Sweep().empty());
+  EXPECT_EQ(mStore.ExpiryChecks() - made, 53);
 }
 
 TEST(TKXExpiredSessionList, PrunesOldEntriesOnlyFromHundredEntriesOn) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <future>
 #include <limits>
 #include <thread>
@@ -11,6 +13,7 @@ namespace kx {
 
 static_assert(alignof(TKXCriticalSection) >= 64 && sizeof(TKXCriticalSection) % 64 == 0);
 static_assert(alignof(TKXSlimReaderWriter) >= 64 && sizeof(TKXSlimReaderWriter) % 64 == 0);
+static_assert(alignof(TKXTimedCriticalSection) >= 64 && sizeof(TKXTimedCriticalSection) % 64 == 0);
 
 namespace {
 
@@ -35,6 +38,48 @@ TEST(TKXCriticalSection, IsReentrantAndExcludesOtherThreads) {
     if (entered) lock.Leave();
     return entered;
   }));
+}
+
+TEST(TKXTimedCriticalSection, IsReentrantAndAWaitWithALimitGivesUpOrGetsIt) {
+  TKXTimedCriticalSection lock;
+  lock.Enter();
+  EXPECT_TRUE(lock.TryEnter());  // the same thread enters again
+  lock.Leave();
+  EXPECT_FALSE(OnOtherThread([&] { return lock.TryEnterFor(std::chrono::milliseconds(20)); }));
+  auto waiter = std::async(std::launch::async, [&] {
+    const bool entered = lock.TryEnterFor(std::chrono::seconds(30));
+    if (entered) lock.Leave();
+    return entered;
+  });
+  lock.Leave();
+  EXPECT_TRUE(waiter.get());
+}
+
+// Made WritersFirst, the lock refuses a new reader once a writer waits for the readers before it.
+TEST(TKXSlimReaderWriter, WritersFirstQueuesNewReadersBehindAWaitingWriter) {
+  TKXSlimReaderWriter lock(TKXSlimReaderWriter::WritersFirst);
+  lock.BeginRead();
+  std::atomic<bool> wrote{false};
+  std::thread writer([&] {
+    lock.BeginWrite();
+    wrote = true;
+    lock.EndWrite();
+  });
+  // Reads succeed until the writer is queued; a lock that lets readers pass it never refuses one.
+  const bool refused = OnOtherThread([&] {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < giveUp) {
+      if (!lock.TryBeginRead()) return true;
+      lock.EndRead();
+      std::this_thread::yield();
+    }
+    return false;
+  });
+  EXPECT_TRUE(refused);
+  EXPECT_FALSE(wrote);
+  lock.EndRead();
+  writer.join();
+  EXPECT_TRUE(wrote);
 }
 
 TEST(TKXSlimReaderWriter, TryBeginWriteFailsWhileAnotherThreadReads) {
