@@ -186,6 +186,20 @@ void TKXContainerContext::Clear() {
   mMarkupTagList.Clear();
 }
 
+void TKXContainerContext::ReleaseRendering() {
+  for (TAlias& alias : mAliases) alias.Context = nullptr;
+  // From the back, as Clear frees them.
+  for (auto it = mEntries.rbegin(); it != mEntries.rend(); ++it) {
+    if (IKXBaseContainer* nested = Supports<IKXBaseContainer>(it->Component.Get())) {
+      if (TKXContainerContext* own = nested->ContainerContext(); own != nullptr && own != this) own->ReleaseRendering();
+    }
+    it->Context.reset();
+  }
+  mMarkupTagList.Clear();
+  mEntries.shrink_to_fit();
+  mAliases.shrink_to_fit();
+}
+
 const TKXContainerContext::TAlias* TKXContainerContext::FindAlias(const std::string& upperName) const {
   for (const TAlias& alias : mAliases) {
     if (alias.Name == upperName && alias.Component) return &alias;
