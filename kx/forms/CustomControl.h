@@ -22,6 +22,7 @@
 #include "kx/forms/RenderContexts.h"
 #include "kx/forms/ScriptEvents.h"
 #include "kx/foundation/StyleTypes.h"
+#include "kx/platform/CompactFunction.h"
 #include "kx/platform/Properties.h"
 #include "kx/platform/Types.h"
 
@@ -82,8 +83,9 @@ inline constexpr TKXAsyncCommonProps kAsyncCommonPropsButEnabled{acpCSS,    acpV
 enum TKXScrollStyle : std::uint8_t { sbsNone, sbsAuto, sbsBoth, sbsVertical, sbsHorizontal };
 enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 
-// An asynchronous event handler: the control and the parameters of the call.
-using TKXAsyncEvent = std::function<void(TObject* sender, TStrings& params)>;
+// An asynchronous event handler: the control and the parameters of the call. A control carries sixteen, most of
+// them empty, so each holds its function only once one is assigned.
+using TKXAsyncEvent = TCompactFunction<void(TObject* sender, TStrings& params)>;
 
 // One row of the asynchronous event table.
 struct TKXAsyncEventInfo {
