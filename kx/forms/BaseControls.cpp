@@ -66,6 +66,36 @@ std::string TKXBaseHTMLComponentImplementation::getHTMLName() const { return Upp
 TKXBaseHTMLControlImplementation::TKXBaseHTMLControlImplementation(TControl* control)
     : TKXBaseHTMLComponentImplementation(control), mControl(control) {}
 
+TKXFont& TKXBaseHTMLControlImplementation::Font() {
+  if (!mFont) {
+    mFont = std::make_unique<TKXFont>();
+    BindFont();
+  }
+  return *mFont;
+}
+
+void TKXBaseHTMLControlImplementation::SetFontChangeHook(TFontChangeHook hook) {
+  mFontChangeHook = hook;
+  if (mFont) BindFont();
+}
+
+void TKXBaseHTMLControlImplementation::BindFont() {
+  if (mFontChangeHook == nullptr) {
+    mFont->OnChange = nullptr;
+  } else {
+    mFont->OnChange = [this](TObject*) { mFontChangeHook(mControl); };
+  }
+}
+
+const TKXFont& TKXBaseHTMLControlImplementation::DefaultFont() {
+  struct TDefaultFont {
+    TKXFont Font;
+    TDefaultFont() { (void)Font.FontToStringStyle(); }  // fills the font's cache of its style text
+  };
+  static const TDefaultFont instance;
+  return instance.Font;
+}
+
 std::string TKXBaseHTMLControlImplementation::getHTMLName() const {
   if (IKXBaseContainer* parent = Supports<IKXBaseContainer>(mControl->Parent())) {
     return UpperCase(mControl->Name() + parent->ContainerPrefix());
@@ -343,13 +373,14 @@ void TKXBaseHTMLControl::InitializeImplementation() {
 
 void TKXBaseHTMLControl::SetImplementation(std::unique_ptr<TKXBaseHTMLControlImplementation> implementation) {
   FKXBaseHTMLControlImplementation = std::move(implementation);
-  FKXBaseHTMLControlImplementation->Font().OnChange = [this](TObject*) { FontChanged(); };
+  FKXBaseHTMLControlImplementation->SetFontChangeHook(
+      [](TControl* control) { static_cast<TKXBaseHTMLControl*>(control)->FontChanged(); });
 }
 
 void TKXBaseHTMLControl::ReleaseImplementation() {
   // The object itself lives until the control is deleted: notices that arrive
   // after Dispose may still ask it for names and notifiers.
-  if (FKXBaseHTMLControlImplementation) FKXBaseHTMLControlImplementation->Font().OnChange = nullptr;
+  if (FKXBaseHTMLControlImplementation) FKXBaseHTMLControlImplementation->SetFontChangeHook(nullptr);
 }
 
 void TKXBaseHTMLControl::Dispose() {

@@ -124,8 +124,10 @@ class TKXHTMLControlImplementation : public TKXBaseHTMLControlImplementation {
   // crAuto by default.
   TKXCursor Cursor() const { return FCursor; }
   void SetCursor(TKXCursor value) { FCursor = value; }
-  // Owned.
-  TKXScriptEvents& ScriptEvents() { return *FScriptEvents; }
+  // Owned, made on first use.
+  TKXScriptEvents& ScriptEvents();
+  // Whether the control has script events stored (none before ScriptEvents was first asked for).
+  bool HasScriptEvents() const;
   // True by default.
   bool SupportsPartial() const { return FSupportsPartial; }
   void SetSupportsPartial(bool value) { FSupportsPartial = value; }
@@ -170,6 +172,7 @@ class TKXHTMLControlImplementation : public TKXBaseHTMLControlImplementation {
   std::string FCss;
   std::string FSkinId;
   TKXCursor FCursor = crAuto;
+  // Most controls store no script events: a render hooks its scripts into a collection of its own then.
   std::unique_ptr<TKXScriptEvents> FScriptEvents;
   bool FSupportsPartial = true;
   std::string FKXCLParentName;
@@ -243,6 +246,8 @@ class TKXForwardToImplementation : public TBase,
 
   // ---- IKXBaseHTMLControl
   TKXFont& WebFont() override { return HTMLControlImplementation()->Font(); }
+  // The font to read: WebFont once the control has one of its own, else the shared default font (none is made).
+  const TKXFont& EffectiveFont() const { return HTMLControlImplementation()->EffectiveFont(); }
   void SetWebFont(const TKXFont& value) override { HTMLControlImplementation()->Font().Assign(&value); }
 
   // ---- IKXHTML40Component

@@ -74,8 +74,8 @@ TKXElementPtr<TKXHTMLTag> TKXButton::RenderHTML(TKXCompContext* context) {
   }
   tag->AddStringParam("NAME", HTMLName());
   tag->AddStringParam("TYPE", "button");
-  if (WebFont().Enabled() && WebColor() != clBtnFace) {
-    tag->AddStringParam("STYLE", RenderBGColor(WebColor()) + WebFont().FontToStringStyle());
+  if (EffectiveFont().Enabled() && WebColor() != clBtnFace) {
+    tag->AddStringParam("STYLE", RenderBGColor(WebColor()) + EffectiveFont().FontToStringStyle());
   }
   if (!Enabled()) tag->Add("DISABLED");
   return tag;
@@ -86,7 +86,7 @@ TKXElementPtr<TKXXMLTag> TKXButton::RenderAsync(TKXCompContext* context) {
   tag->AddStringParam("id", HTMLName());
   tag->AddStringParam("type", "KXBUTTON");
   RenderAsyncPropertyAsString("Caption", tag.get(), Caption(), false);
-  if (WebFont().Enabled() && WebColor() != clBtnFace) AddAsyncStyle(tag.get(), RenderBGColor(WebColor()));
+  if (EffectiveFont().Enabled() && WebColor() != clBtnFace) AddAsyncStyle(tag.get(), RenderBGColor(WebColor()));
   RenderAsyncPropertyAsColor("Color", tag.get(), WebColor());
   RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonProps);
   return tag;
