@@ -31,6 +31,16 @@ void TKXVCLComponent::AfterConstruction() {
 
 TKXBaseComponentImplementation::TKXBaseComponentImplementation(TComponent* component) : mComponent(component) {}
 
+TStringList& TKXBaseComponentImplementation::ExtraTagParams() {
+  if (!mExtraTagParams) mExtraTagParams = std::make_unique<TStringList>();
+  return *mExtraTagParams;
+}
+
+const TStrings& TKXBaseComponentImplementation::ExtraTagParamsToRender() const {
+  static const TStringList none;
+  return mExtraTagParams ? *mExtraTagParams : none;
+}
+
 TObject* TKXBaseComponentImplementation::Alive(const TNotifier& notifier) const {
   if (notifier.IsComponent) return notifier.Guard.Get();
   return notifier.Object;
@@ -185,7 +195,7 @@ TKXElementPtr<TKXMarkupLanguageTag> TKXBaseHTMLComponent::RenderMarkupLanguageTa
 
 void TKXBaseHTMLComponent::MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) {
   if (tag == nullptr) return;
-  tag->Params()->AppendParams(ExtraTagParams());
+  tag->Params()->AppendParams(BaseComponentImplementation()->ExtraTagParamsToRender());
   stream.Write("\r\n");
   tag->Render(stream);
 }

@@ -67,8 +67,10 @@ class TKXBaseComponentImplementation : public TObject {
   TKXBaseComponentImplementation& operator=(const TKXBaseComponentImplementation&) = delete;
 
   TComponent* Component() const { return mComponent; }
-  // name=value lines copied onto the rendered tag.
-  TStringList& ExtraTagParams() { return mExtraTagParams; }
+  // name=value lines copied onto the rendered tag; made on first use.
+  TStringList& ExtraTagParams();
+  // The lines to copy onto a tag: ExtraTagParams once made, else an empty list (none is made).
+  const TStrings& ExtraTagParamsToRender() const;
   // The form the component is registered with; null when none or freed.
   TComponent* Parent() const { return mParent.Get(); }
   void SetParent(TComponent* form) { mParent = form; }
@@ -89,7 +91,8 @@ class TKXBaseComponentImplementation : public TObject {
   TObject* Alive(const TNotifier& notifier) const;
 
   TComponent* mComponent;
-  TStringList mExtraTagParams;
+  // Few components have extra attributes.
+  std::unique_ptr<TStringList> mExtraTagParams;
   std::vector<TNotifier> mFreeNotifiers;
   TComponentRef<TComponent> mParent;
 };

@@ -231,7 +231,7 @@ class TKXForwardToImplementation : public TBase,
   void MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) override {
     if (tag == nullptr) return;
     AddTabIndex(tag);
-    tag->Params()->AppendParams(ExtraTagParams());
+    tag->Params()->AppendParams(HTMLControlImplementation()->ExtraTagParamsToRender());
     stream.Write("\r\n");
     tag->Render(stream);
   }
@@ -355,7 +355,8 @@ class TKXCustomControl : public TKXForwardToImplementation<TKXBaseHTMLControl>, 
   void SetLockOnAsyncEvents(TKXAsyncEventTypes value) { FLockOnAsyncEvents = value; }
   // Stored and never read.
   void SetKX50Hint(bool value) { FKX50Hint = value; }
-  void SetStatusText(const std::string& value) { FStatusText = value; }
+  // Accepted and dropped: nothing on the server reads a status text.
+  void SetStatusText(const std::string& value) { (void)value; }
   // Question asked before a submit; empty for none.
   const std::string& Confirmation() const { return FConfirmation; }
   void SetConfirmation(const std::string& value) { FConfirmation = value; }
@@ -522,13 +523,8 @@ class TKXCustomControl : public TKXForwardToImplementation<TKXBaseHTMLControl>, 
   void SetCanReceiveFocus(bool value) { FCanReceiveFocus = value; }
   void DoOnAsync(TKXAsyncEventType event, TStrings& params);
 
-  // Script fragments kept for subclasses.
-  std::string FInitProc;
-  std::string FJavaScriptOnce;
-  std::string FKXCLInitProc;
-  // Written by their setters and never read.
+  // Written by its setter and never read.
   bool FKX50Hint = false;
-  std::string FStatusText;
 
  private:
   bool FUseFrame = false;
