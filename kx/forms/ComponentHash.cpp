@@ -132,6 +132,7 @@ void TKXComponentHash::Add(TComponent* component) {
 void TKXComponentHash::Populate(TComponent* component) {
   Clear(Size());
   DoPopulate(component);
+  ShrinkToFit();  // the index lives on with the session
   FNeedsRefresh = false;
 }
 

@@ -63,6 +63,8 @@ class THashTable : public TObject {
   void ResizeTable(std::uint32_t newSize);
   // Frees every item, then ResizeTable(newSize).
   void Clear(std::uint32_t newSize);
+  // Gives back the room kept for items not added (the table keeps it while it grows).
+  void ShrinkToFit() { fItems.shrink_to_fit(); }
 
  private:
   struct TItem {
