@@ -510,8 +510,8 @@ std::string TKXCustomControl::SubmitHandler(const std::string& param, const std:
                                             bool returnFalse) {
   const std::string name = controlName.empty() ? HTMLName() : controlName;
   const std::string call = "SubmitClickConfirm('" + TextToJSStringLiteral(name) + "','" + TextToJSStringLiteral(param) +
-                           "'" + ", " + BoolText(FDoSubmitValidation) + ", '" + TextToJSStringLiteral(FConfirmation) +
-                           "'" + ")";
+                           "'" + ", " + BoolText(FDoSubmitValidation) + ", '" +
+                           TextToJSStringLiteral(FConfirmation.Get()) + "'" + ")";
   return returnFalse ? call + ";return false;" : "return " + call + ";";
 }
 

@@ -23,6 +23,7 @@
 #include "kx/forms/ScriptEvents.h"
 #include "kx/foundation/StyleTypes.h"
 #include "kx/platform/CompactFunction.h"
+#include "kx/platform/CompactString.h"
 #include "kx/platform/Properties.h"
 #include "kx/platform/Types.h"
 
@@ -169,8 +170,9 @@ class TKXHTMLControlImplementation : public TKXBaseHTMLControlImplementation {
   TKXStyleRenderOptions FStyleRenderOptions;
   std::int32_t FZIndex = 0;
   bool FClip = false;
-  std::string FCss;
-  std::string FSkinId;
+  // Most controls set neither.
+  TCompactString FCss;
+  TCompactString FSkinId;
   TKXCursor FCursor = crAuto;
   // Most controls store no script events: a render hooks its scripts into a collection of its own then.
   std::unique_ptr<TKXScriptEvents> FScriptEvents;
@@ -529,10 +531,10 @@ class TKXCustomControl : public TKXForwardToImplementation<TKXBaseHTMLControl>, 
  private:
   bool FUseFrame = false;
   bool FDoRefreshControl = false;
-  std::string FSubmitParam;
+  TCompactString FSubmitParam;
   bool FCanReceiveFocus = false;
   bool FSubmitOnAsyncEvent = false;
-  std::string FConfirmation;
+  TCompactString FConfirmation;
   bool FDoSubmitValidation = true;
   std::string FFriendlyName;
   bool FDontSubmitFiles = false;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "kx/platform/CompactString.h"
 #include "kx/platform/Components.h"
 #include "kx/platform/Types.h"
 
@@ -169,7 +170,7 @@ class TControl : public TComponent {
   TMargins mMargins{this};
   bool mVisible = true;
   bool mEnabled = true;
-  std::string mHint;
+  TCompactString mHint;  // most controls have no hint
   bool mShowHint = false;
   bool mParentShowHint = true;
   bool mAutoSize = false;

@@ -114,7 +114,9 @@ TEST_F(DemoFormsTest, TheSentPageLeavesOnlyNamesBehind) {
                {page, "REGION1.EDIT1", form->EDIT1}, {region, "EDIT1", form->EDIT1}, {region, "label1", form->LABEL1}};
   for (const auto& n : names) {
     SCOPED_TRACE(n.name);
-    if (n.component != nullptr) EXPECT_EQ(n.context->GetControlInstance(n.name), n.component);
+    if (n.component != nullptr) {
+      EXPECT_EQ(n.context->GetControlInstance(n.name), n.component);
+    }
     EXPECT_NE(n.context->GetControlInstance(n.name), nullptr);
     EXPECT_EQ(n.context->GetComponentContext(n.name), nullptr);
   }

@@ -51,7 +51,7 @@ class TKXButton : public TKXCustomControl, public virtual IKXSubmitControl {
   // The caption as HTML text; with a hot key its first occurrence (ignoring case) underlined.
   std::string CaptionHTML() const;
 
-  std::string FSubmitParam;
+  TCompactString FSubmitParam;
   TKXButtonType FButtonType = btButton;
   std::string FHotKey;
 };
