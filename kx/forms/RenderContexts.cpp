@@ -153,7 +153,7 @@ bool TKXContainerContext::AddComponent(std::unique_ptr<TKXBaseComponentContext> 
 
   const std::string upperName = UpperCase(name);
   TKXBaseComponentContext* kept = context.get();
-  mEntries.push_back(TEntry{upperName, component, std::move(context)});
+  mEntries.push_back(TEntry{component, std::move(context)});
   mAliases.push_back(TAlias{upperName, component, kept});
 
   const std::string upperPath = UpperCase(ComponentPath(component));

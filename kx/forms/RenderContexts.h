@@ -172,7 +172,6 @@ class TKXContainerContext : public TObject {
  private:
   // A registered component with its context (owned).
   struct TEntry {
-    std::string Name;  // upper case
     TComponentRef<TComponent> Component;
     std::unique_ptr<TKXBaseComponentContext> Context;
   };
