@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "kx/platform/CompactFunction.h"
 #include "kx/platform/CompactString.h"
 #include "kx/platform/Components.h"
 #include "kx/platform/Types.h"
@@ -132,8 +133,8 @@ class TControl : public TComponent {
   bool TabStop() const { return mTabStop; }
   virtual void SetTabStop(bool value);
 
-  // Called after every size change.
-  TNotifyEvent OnResize;
+  // Called after every size change. Few controls have one: one pointer while empty.
+  TCompactFunction<void(TObject* sender)> OnResize;
 
   // Marks the control for repainting; nothing to do on the server in the base.
   virtual void Invalidate() {}
