@@ -46,8 +46,10 @@ THashTable::THashTable(std::int32_t size, TCompareFunc compare, THashFunc hash)
 THashTable::~THashTable() = default;
 
 std::pair<THashTable::TItems::iterator, THashTable::TItems::iterator> THashTable::BucketRange(std::uint32_t bucket) {
-  auto first = std::partition_point(fItems.begin(), fItems.end(), [bucket](const TItem& item) { return item.Bucket < bucket; });
-  auto last = std::partition_point(first, fItems.end(), [bucket](const TItem& item) { return item.Bucket == bucket; });
+  auto before = [bucket](const TItem& item) { return item.Bucket < bucket; };
+  auto within = [bucket](const TItem& item) { return item.Bucket == bucket; };
+  auto first = std::partition_point(fItems.begin(), fItems.end(), before);
+  auto last = std::partition_point(first, fItems.end(), within);
   return {first, last};
 }
 

@@ -536,7 +536,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomControl::SubmitLink(const std::string& text, 
 
 std::string TKXCustomControl::RenderMargins() {
   if (!AlignWithMargins()) return std::string();
-  const TMargins& margins = Margins();
+  const TMargins& margins = std::as_const(*this).Margins();
   const int bottom = margins.Bottom();
   if (bottom != 0 && margins.Left() == bottom && margins.Right() == bottom && margins.Top() == bottom) {
     return "margin: " + std::to_string(bottom) + "px; ";

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -100,9 +101,10 @@ class TControl : public TComponent {
   // False by default; when true the alignment keeps Margins around the control.
   bool AlignWithMargins() const { return mAlignWithMargins; }
   virtual void SetAlignWithMargins(bool value);
-  TMargins& Margins() { return mMargins; }
-  const TMargins& Margins() const { return mMargins; }
-  void SetMargins(const TMargins& value) { mMargins.Assign(&value); }
+  // Made on first change; until then the defaults (3 on each side) are read.
+  TMargins& Margins();
+  const TMargins& Margins() const;
+  void SetMargins(const TMargins& value) { Margins().Assign(&value); }
 
   // True by default. An invisible control takes no room in the alignment.
   bool Visible() const { return mVisible; }
@@ -168,7 +170,7 @@ class TControl : public TComponent {
   TAlign mAlign = alNone;
   TAnchors mAnchors{akLeft, akTop};
   bool mAlignWithMargins = false;
-  TMargins mMargins{this};
+  std::unique_ptr<TMargins> mMargins;  // few controls change them
   bool mVisible = true;
   bool mEnabled = true;
   TCompactString mHint;  // most controls have no hint

@@ -54,10 +54,11 @@ void TKXButton::InitControl() {
 std::string TKXButton::CaptionHTML() const {
   std::size_t start = 0;
   std::size_t length = 0;
-  if (!FindIgnoringCase(Caption(), FHotKey, start, length)) return TextToHTML(Caption(), true, false, false);
+  if (!FindIgnoringCase(Caption(), FHotKey.Get(), start, length)) return TextToHTML(Caption(), true, false, false);
   const std::string_view caption = Caption();
-  return TextToHTML(caption.substr(0, start), true, false, false) + "<u>" + TextToHTML(FHotKey, true, false, false) +
-         "</u>" + TextToHTML(caption.substr(start + length), true, false, false);
+  return TextToHTML(caption.substr(0, start), true, false, false) + "<u>" +
+         TextToHTML(FHotKey.Get(), true, false, false) + "</u>" +
+         TextToHTML(caption.substr(start + length), true, false, false);
 }
 
 TKXElementPtr<TKXHTMLTag> TKXButton::RenderHTML(TKXCompContext* context) {
@@ -65,7 +66,7 @@ TKXElementPtr<TKXHTMLTag> TKXButton::RenderHTML(TKXCompContext* context) {
   TKXElementPtr<TKXHTMLTag> tag;
   if (!FHotKey.empty()) {
     tag = TKXHTMLTag::Create("BUTTON");
-    tag->AddStringParam("ACCESSKEY", TextToHTML(FHotKey, false, false, false));
+    tag->AddStringParam("ACCESSKEY", TextToHTML(FHotKey.Get(), false, false, false));
     tag->Contents()->AddText(CaptionHTML(), false);
   } else {
     tag = TKXHTMLTag::Create("INPUT");

@@ -53,7 +53,7 @@ class TKXButton : public TKXCustomControl, public virtual IKXSubmitControl {
 
   TCompactString FSubmitParam;
   TKXButtonType FButtonType = btButton;
-  std::string FHotKey;
+  TCompactString FHotKey;
 };
 
 // The family's registration (the buttons), listed in kx/controls/ControlFamilies.cpp.
