@@ -54,7 +54,8 @@ TEST(TCompactFunction, ACopyHoldsItsOwnHandler) {
   second = nullptr;
   first(text);
   EXPECT_EQ(calls, 2);
-  first = first;  // assigning itself keeps the handler
+  const TTextEvent& itself = first;
+  first = itself;  // assigning itself keeps the handler
   first(text);
   EXPECT_EQ(calls, 3);
 }

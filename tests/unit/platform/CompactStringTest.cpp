@@ -28,7 +28,8 @@ TEST(TCompactString, CopiesAreIndependentAndSelfAssignmentKeepsTheText) {
   TCompactString second = first;
   first = "two";
   EXPECT_EQ(second.Get(), "one");
-  second = second;
+  const TCompactString& itself = second;
+  second = itself;
   EXPECT_EQ(second.Get(), "one");
   second = second.Get();  // storing its own text
   EXPECT_EQ(second.Get(), "one");
