@@ -1,13 +1,17 @@
 // Memory per idle session: the resident set size before and after opening N sessions (default 10 000) through the
-// entry point, each on a main form with an edit, a memo, a label and four buttons that was rendered once, and the
-// number of session cache folders they left on disk. Each session comes from an address of its own in 198.18.0.0/15
-// (the benchmarking range), so that the limit of sessions per address does not refuse them.
-// Usage: kx_bench_session_memory [N]
+// entry point, and the number of session cache folders they left on disk. Each session comes from an address of its
+// own in 198.18.0.0/15 (the benchmarking range), so that the limit of sessions per address does not refuse them.
+// - By default each session is on a main form with an edit, a memo, a label and four buttons, opened as a browser
+//   does (start, start check, main form page).
+// - With --demo each session is on the demo program's main form (examples/demo), opened with the requests
+//   bench/firstload.mjs sends (start, start check, the start form's post, main form page), in one thread.
+// Usage: kx_bench_session_memory [--demo] [N]
 #include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "bench/BrowserSession.h"
+#include "examples/demo/DemoForms.h"
 #include "kx/appserver/Runtime.h"
 #include "kx/appserver/CallBacks.h"
 #include "kx/appserver/ServerSession.h"
@@ -64,37 +69,44 @@ long EntriesIn(const std::string& folder) {
   return count;
 }
 
-// Opens session n the way a browser does (bench/BrowserSession.h). Returns false on a failure.
-bool OpenSession(int n) {
-  const TReplyPacket page = bench::OpenBrowserSession(n);
+// Opens session n the way a browser does (bench/BrowserSession.h; with startPost, the start form's post too).
+// Returns false on a failure.
+bool OpenSession(int n, bool startPost) {
+  const TReplyPacket page = bench::OpenBrowserSession(n, std::string(), startPost);
   return page.Code == 200 && page.Content.find("EDIT1") != std::string::npos;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+  const bool demo = argc > 1 && std::strcmp(argv[1], "--demo") == 0;
+  const int count = argc > 1 + int(demo) ? std::atoi(argv[1 + int(demo)]) : 10000;
   TKXRuntime runtime;
   Startup();
   InstallForms();
   InstallRegions();
-  SetAsMainForm<TIdleForm>();
+  if (demo) {
+    SetAsMainForm<TMainForm>();
+  } else {
+    SetAsMainForm<TIdleForm>();
+  }
   auto controller = std::make_unique<test::TTempController>();
-  if (!OpenSession(0)) {  // the first session warms the caches (classes, templates, internal files)
+  if (!OpenSession(0, demo)) {  // the first session warms the caches (classes, templates, internal files)
     std::fprintf(stderr, "the main form did not render\n");
     return 1;
   }
   const long before = ResidentBytes();
   for (int i = 1; i <= count; ++i) {
-    if (!OpenSession(i)) {
+    if (!OpenSession(i, demo)) {
       std::fprintf(stderr, "session %d failed\n", i);
       return 1;
     }
   }
   const long after = ResidentBytes();
-  std::printf("sessions: %d (store holds %d)\nresident before: %.1f MiB, after: %.1f MiB\nper session: %.1f KiB\n"
+  std::printf("%s\nsessions: %d (store holds %d)\nresident before: %.1f MiB, after: %.1f MiB\nper session: %.1f KiB\n"
               "session cache folders: %ld\n",
-              count, gSessions ? int(gSessions->GetCount()) : 0, before / 1048576.0, after / 1048576.0,
+              demo ? "the demo's main form" : "an edit, a memo, a label and four buttons", count,
+              gSessions ? int(gSessions->GetCount()) : 0, before / 1048576.0, after / 1048576.0,
               double(after - before) / count / 1024.0, EntriesIn(gSC->CacheDir() + "/user"));
   controller.reset();
   return 0;

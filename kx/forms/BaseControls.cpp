@@ -31,6 +31,16 @@ void TKXVCLComponent::AfterConstruction() {
 
 TKXBaseComponentImplementation::TKXBaseComponentImplementation(TComponent* component) : mComponent(component) {}
 
+TStringList& TKXBaseComponentImplementation::ExtraTagParams() {
+  if (!mExtraTagParams) mExtraTagParams = std::make_unique<TStringList>();
+  return *mExtraTagParams;
+}
+
+const TStrings& TKXBaseComponentImplementation::ExtraTagParamsToRender() const {
+  static const TStringList none;
+  return mExtraTagParams ? *mExtraTagParams : none;
+}
+
 TObject* TKXBaseComponentImplementation::Alive(const TNotifier& notifier) const {
   if (notifier.IsComponent) return notifier.Guard.Get();
   return notifier.Object;
@@ -65,6 +75,36 @@ std::string TKXBaseHTMLComponentImplementation::getHTMLName() const { return Upp
 
 TKXBaseHTMLControlImplementation::TKXBaseHTMLControlImplementation(TControl* control)
     : TKXBaseHTMLComponentImplementation(control), mControl(control) {}
+
+TKXFont& TKXBaseHTMLControlImplementation::Font() {
+  if (!mFont) {
+    mFont = std::make_unique<TKXFont>();
+    BindFont();
+  }
+  return *mFont;
+}
+
+void TKXBaseHTMLControlImplementation::SetFontChangeHook(TFontChangeHook hook) {
+  mFontChangeHook = hook;
+  if (mFont) BindFont();
+}
+
+void TKXBaseHTMLControlImplementation::BindFont() {
+  if (mFontChangeHook == nullptr) {
+    mFont->OnChange = nullptr;
+  } else {
+    mFont->OnChange = [this](TObject*) { mFontChangeHook(mControl); };
+  }
+}
+
+const TKXFont& TKXBaseHTMLControlImplementation::DefaultFont() {
+  struct TDefaultFont {
+    TKXFont Font;
+    TDefaultFont() { (void)Font.FontToStringStyle(); }  // fills the font's cache of its style text
+  };
+  static const TDefaultFont instance;
+  return instance.Font;
+}
 
 std::string TKXBaseHTMLControlImplementation::getHTMLName() const {
   if (IKXBaseContainer* parent = Supports<IKXBaseContainer>(mControl->Parent())) {
@@ -155,7 +195,7 @@ TKXElementPtr<TKXMarkupLanguageTag> TKXBaseHTMLComponent::RenderMarkupLanguageTa
 
 void TKXBaseHTMLComponent::MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) {
   if (tag == nullptr) return;
-  tag->Params()->AppendParams(ExtraTagParams());
+  tag->Params()->AppendParams(BaseComponentImplementation()->ExtraTagParamsToRender());
   stream.Write("\r\n");
   tag->Render(stream);
 }
@@ -343,13 +383,14 @@ void TKXBaseHTMLControl::InitializeImplementation() {
 
 void TKXBaseHTMLControl::SetImplementation(std::unique_ptr<TKXBaseHTMLControlImplementation> implementation) {
   FKXBaseHTMLControlImplementation = std::move(implementation);
-  FKXBaseHTMLControlImplementation->Font().OnChange = [this](TObject*) { FontChanged(); };
+  FKXBaseHTMLControlImplementation->SetFontChangeHook(
+      [](TControl* control) { static_cast<TKXBaseHTMLControl*>(control)->FontChanged(); });
 }
 
 void TKXBaseHTMLControl::ReleaseImplementation() {
   // The object itself lives until the control is deleted: notices that arrive
   // after Dispose may still ask it for names and notifiers.
-  if (FKXBaseHTMLControlImplementation) FKXBaseHTMLControlImplementation->Font().OnChange = nullptr;
+  if (FKXBaseHTMLControlImplementation) FKXBaseHTMLControlImplementation->SetFontChangeHook(nullptr);
 }
 
 void TKXBaseHTMLControl::Dispose() {

@@ -67,8 +67,10 @@ class TKXBaseComponentImplementation : public TObject {
   TKXBaseComponentImplementation& operator=(const TKXBaseComponentImplementation&) = delete;
 
   TComponent* Component() const { return mComponent; }
-  // name=value lines copied onto the rendered tag.
-  TStringList& ExtraTagParams() { return mExtraTagParams; }
+  // name=value lines copied onto the rendered tag; made on first use.
+  TStringList& ExtraTagParams();
+  // The lines to copy onto a tag: ExtraTagParams once made, else an empty list (none is made).
+  const TStrings& ExtraTagParamsToRender() const;
   // The form the component is registered with; null when none or freed.
   TComponent* Parent() const { return mParent.Get(); }
   void SetParent(TComponent* form) { mParent = form; }
@@ -89,7 +91,8 @@ class TKXBaseComponentImplementation : public TObject {
   TObject* Alive(const TNotifier& notifier) const;
 
   TComponent* mComponent;
-  TStringList mExtraTagParams;
+  // Few components have extra attributes.
+  std::unique_ptr<TStringList> mExtraTagParams;
   std::vector<TNotifier> mFreeNotifiers;
   TComponentRef<TComponent> mParent;
 };
@@ -117,8 +120,17 @@ class TKXBaseHTMLControlImplementation : public TKXBaseHTMLComponentImplementati
   // clNone by default.
   TKXColor Color() const { return mColor; }
   void SetColor(TKXColor value) { mColor = value; }
-  // Owned; a change invalidates the control.
-  TKXFont& Font() { return mFont; }
+  // Owned, made on first use; a change calls the font-change hook.
+  TKXFont& Font();
+  // The font to read and render with: the control's own once made, else DefaultFont(), which equals a new font.
+  const TKXFont& EffectiveFont() const { return mFont ? *mFont : DefaultFont(); }
+  // Told after every change of the font (the control's FontChanged); null for none (the default), also for the
+  // font made already.
+  using TFontChangeHook = void (*)(TControl* control);
+  void SetFontChangeHook(TFontChangeHook hook);
+  // The font of a control that has none of its own, shared by all: its style text is worked out when it is made,
+  // so that reading it from several threads writes nothing.
+  static const TKXFont& DefaultFont();
   // -1 by default.
   std::int16_t TabOrder() const { return mTabOrder; }
   void SetTabOrder(std::int16_t value) { mTabOrder = value; }
@@ -127,9 +139,13 @@ class TKXBaseHTMLControlImplementation : public TKXBaseHTMLComponentImplementati
   std::string getHTMLName() const override;
 
  private:
+  void BindFont();
+
   TControl* mControl;
   TKXColor mColor = clNone;
-  TKXFont mFont;
+  // Most controls keep the default font: each would spend some 300 bytes on its own (with its style text).
+  std::unique_ptr<TKXFont> mFont;
+  TFontChangeHook mFontChangeHook = nullptr;
   std::int16_t mTabOrder = -1;
 };
 

@@ -1,5 +1,7 @@
 #include "kx/forms/ComponentHash.h"
 
+#include <algorithm>
+
 #include "kx/forms/ControlInterfaces.h"
 #include "kx/platform/Controls.h"
 #include "kx/platform/Utf8.h"
@@ -39,87 +41,69 @@ std::uint32_t ELFHash(std::string_view key) {
 // THashTable
 
 THashTable::THashTable(std::int32_t size, TCompareFunc compare, THashFunc hash)
-    : fCompare(compare), fHash(hash), fSize(size < 4 ? 200u : std::uint32_t(size)) {
-  fBuckets.resize(fSize);
-}
+    : fCompare(compare), fHash(hash), fSize(size < 4 ? 200u : std::uint32_t(size)) {}
 
 THashTable::~THashTable() = default;
 
+std::pair<THashTable::TItems::iterator, THashTable::TItems::iterator> THashTable::BucketRange(std::uint32_t bucket) {
+  auto before = [bucket](const TItem& item) { return item.Bucket < bucket; };
+  auto within = [bucket](const TItem& item) { return item.Bucket == bucket; };
+  auto first = std::partition_point(fItems.begin(), fItems.end(), before);
+  auto last = std::partition_point(first, fItems.end(), within);
+  return {first, last};
+}
+
+THashTable::TItems::iterator THashTable::Find(std::string_view key) {
+  if (fCompare == nullptr) return fItems.end();
+  auto [first, last] = BucketRange(BucketOf(key));
+  auto found = std::find_if(first, last, [&](const TItem& item) { return fCompare(item.Key, key) == 0; });
+  return found == last ? fItems.end() : found;
+}
+
 void THashTable::Add(const std::string& key, TObject* value) {
   if (fHash == nullptr) return;
-  std::unique_ptr<TBucket>& bucket = fBuckets[BucketOf(key)];
-  if (!bucket) bucket = std::make_unique<TBucket>();
-  if (fCompare != nullptr) {
-    for (const TItem& item : *bucket) {
-      if (fCompare(item.Key, key) != 0) continue;
-      if (FIgnoreDuplicates) return;
-      throw EHashTableException("Item is already in the table. \"" + key + "\"");
-    }
+  if (Find(key) != fItems.end()) {
+    if (FIgnoreDuplicates) return;
+    throw EHashTableException("Item is already in the table. \"" + key + "\"");
   }
-  bucket->push_back(TItem{key, value});
+  const std::uint32_t bucket = BucketOf(key);
+  fItems.insert(BucketRange(bucket).second, TItem{key, value, bucket});
 }
 
 TObject* THashTable::LookUp(const std::string& key) const {
   if (fHash == nullptr) throw EHashTableException("Unable to create hash value for current key @ THashTable.LookUp");
-  const std::unique_ptr<TBucket>& bucket = fBuckets[BucketOf(key)];
-  if (!bucket || fCompare == nullptr) return nullptr;
-  for (const TItem& item : *bucket) {
-    if (fCompare(item.Key, key) == 0) return item.Value;
-  }
-  return nullptr;
+  auto found = const_cast<THashTable*>(this)->Find(key);
+  return found == fItems.end() ? nullptr : found->Value;
 }
 
 TObject* THashTable::LookUpAndRemove(const std::string& key) {
   if (fHash == nullptr) {
     throw EHashTableException("Unable to create hash value for current key @ THashTable.LookUpAndRemove");
   }
-  std::unique_ptr<TBucket>& bucket = fBuckets[BucketOf(key)];
-  if (!bucket || fCompare == nullptr) return nullptr;
-  for (auto it = bucket->begin(); it != bucket->end(); ++it) {
-    if (fCompare(it->Key, key) != 0) continue;
-    TObject* value = it->Value;
-    bucket->erase(it);
-    return value;
-  }
-  return nullptr;
+  auto found = Find(key);
+  if (found == fItems.end()) return nullptr;
+  TObject* value = found->Value;
+  fItems.erase(found);
+  return value;
 }
 
 bool THashTable::ContainsValue(const TObject* value) const {
-  for (const std::unique_ptr<TBucket>& bucket : fBuckets) {
-    if (!bucket) continue;
-    for (auto it = bucket->rbegin(); it != bucket->rend(); ++it) {
-      if (it->Value == value) return true;
-    }
-  }
-  return false;
+  return std::any_of(fItems.begin(), fItems.end(), [value](const TItem& item) { return item.Value == value; });
 }
 
-double THashTable::GetLoadFactor() const {
-  std::size_t count = 0;
-  for (const std::unique_ptr<TBucket>& bucket : fBuckets) {
-    if (bucket) count += bucket->size();
-  }
-  return double(count);
-}
+double THashTable::GetLoadFactor() const { return double(fItems.size()); }
 
 void THashTable::ResizeTable(std::uint32_t newSize) {
   if (newSize == 0) throw EHashTableException("Probably want to use a positive meaningful value for new table size.");
-  std::vector<std::unique_ptr<TBucket>> buckets(newSize);
-  for (std::unique_ptr<TBucket>& bucket : fBuckets) {
-    if (!bucket) continue;
-    for (TItem& item : *bucket) {
-      // Without a hash function the table holds nothing to move.
-      std::unique_ptr<TBucket>& target = buckets[fHash(item.Key) % newSize];
-      if (!target) target = std::make_unique<TBucket>();
-      target->push_back(std::move(item));
-    }
-  }
-  fBuckets = std::move(buckets);
   fSize = newSize;
+  // Without a hash function the table holds nothing to move. Within a new bucket the items keep the order of
+  // their old buckets, and within one old bucket the order they were added.
+  for (TItem& item : fItems) item.Bucket = BucketOf(item.Key);
+  std::stable_sort(fItems.begin(), fItems.end(), [](const TItem& a, const TItem& b) { return a.Bucket < b.Bucket; });
 }
 
 void THashTable::Clear(std::uint32_t newSize) {
-  for (std::unique_ptr<TBucket>& bucket : fBuckets) bucket.reset();
+  fItems.clear();
   ResizeTable(newSize);
 }
 
@@ -150,6 +134,7 @@ void TKXComponentHash::Add(TComponent* component) {
 void TKXComponentHash::Populate(TComponent* component) {
   Clear(Size());
   DoPopulate(component);
+  ShrinkToFit();  // the index lives on with the session
   FNeedsRefresh = false;
 }
 

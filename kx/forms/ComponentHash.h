@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "kx/platform/Components.h"
@@ -27,7 +28,9 @@ using THashFunc = std::uint32_t (*)(std::string_view key);
 // code; the top four bits folded back in).
 std::uint32_t ELFHash(std::string_view key);
 
-// Buckets of items (key, value). The table owns its items, not the values.
+// Buckets of items (key, value). The table owns its items, not the values. The items lie in one list ordered by
+// bucket (in the order they were added within one), so that a table costs memory for what it holds, not for its
+// buckets.
 class THashTable : public TObject {
  public:
   // A size below 4 makes 200 buckets. Without a hash function nothing can be
@@ -60,21 +63,27 @@ class THashTable : public TObject {
   void ResizeTable(std::uint32_t newSize);
   // Frees every item, then ResizeTable(newSize).
   void Clear(std::uint32_t newSize);
+  // Gives back the room kept for items not added (the table keeps it while it grows).
+  void ShrinkToFit() { fItems.shrink_to_fit(); }
 
  private:
   struct TItem {
     std::string Key;
     TObject* Value;
+    std::uint32_t Bucket;
   };
-  using TBucket = std::vector<TItem>;
+  using TItems = std::vector<TItem>;
 
-  std::size_t BucketOf(std::string_view key) const { return fHash(key) % fSize; }
+  std::uint32_t BucketOf(std::string_view key) const { return fHash(key) % fSize; }
+  // The items of the bucket: [first, last).
+  std::pair<TItems::iterator, TItems::iterator> BucketRange(std::uint32_t bucket);
+  // The item of the bucket whose key equals key; end() when none (or without a compare function).
+  TItems::iterator Find(std::string_view key);
 
   TCompareFunc fCompare;
   THashFunc fHash;
   std::uint32_t fSize;
-  // A null entry is a bucket without a list yet.
-  std::vector<std::unique_ptr<TBucket>> fBuckets;
+  TItems fItems;
   bool FIgnoreDuplicates = false;
 };
 

@@ -150,16 +150,13 @@ void TKXBaseContainer::ForceAlign() {
 
 void TKXContainerImplementation::AddComponent(TComponent* component) {
   if (component == nullptr || IndexOf(component) >= 0) return;
+  mComponentList.push_back(component);
   IKXBaseComponent* base = Supports<IKXBaseComponent>(component);
   if (base) {
-    mComponentList.push_back(TEntry{base->ComponentName(), component});
     if (IKXTabOrder* order = Supports<IKXTabOrder>(component)) order->SetTabOrder(Count() - 1);
-  } else {
-    mComponentList.push_back(TEntry{component->Name(), component});
-    if (auto* frame = Supports<TFrame>(component)) {
-      for (int i = 0; i < frame->ComponentCount(); ++i) {
-        if (auto* owned = Supports<TKXBaseComponent>(frame->Components(i))) owned->ParentChanging();
-      }
+  } else if (auto* frame = Supports<TFrame>(component)) {
+    for (int i = 0; i < frame->ComponentCount(); ++i) {
+      if (auto* owned = Supports<TKXBaseComponent>(frame->Components(i))) owned->ParentChanging();
     }
   }
   // The list never holds a freed component: the container hears of every Free.
@@ -177,19 +174,20 @@ void TKXContainerImplementation::RemoveComponent(TComponent* component) {
 
 int TKXContainerImplementation::IndexOf(const TComponent* component) const {
   for (std::size_t i = 0; i < mComponentList.size(); ++i) {
-    if (mComponentList[i].Component == component) return int(i);
+    if (mComponentList[i] == component) return int(i);
   }
   return -1;
 }
 
 TComponent* TKXContainerImplementation::Components(int index) const {
   if (index < 0 || index >= Count()) throw EListError(Format("List index out of bounds (%d)", index));
-  return mComponentList[std::size_t(index)].Component;
+  return mComponentList[std::size_t(index)];
 }
 
-const std::string& TKXContainerImplementation::Names(int index) const {
-  if (index < 0 || index >= Count()) throw EListError(Format("List index out of bounds (%d)", index));
-  return mComponentList[std::size_t(index)].Name;
+std::string TKXContainerImplementation::Names(int index) const {
+  TComponent* component = Components(index);
+  IKXBaseComponent* base = Supports<IKXBaseComponent>(component);
+  return base ? base->ComponentName() : component->Name();
 }
 
 // ---------------------------------------------------------------------------

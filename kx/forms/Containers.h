@@ -77,27 +77,22 @@ class TKXContainerImplementation : public TObject {
   TKXContainerImplementation& operator=(const TKXContainerImplementation&) = delete;
 
   TComponent* Container() const { return mContainer; }
-  // Adds component once: under its ComponentName for a framework component
-  // (whose TabOrder then becomes its index here), else under its Name.
+  // Adds component once; a framework component's TabOrder then becomes its index here.
   void AddComponent(TComponent* component);
   void RemoveComponent(TComponent* component);
   int IndexOf(const TComponent* component) const;
   int Count() const { return int(mComponentList.size()); }
   TComponent* Components(int index) const;
-  const std::string& Names(int index) const;
+  // The component's ComponentName for a framework component, else its Name.
+  std::string Names(int index) const;
   TKXContainerContext* ContainerContext() const { return mContainerContext.get(); }
   void SetContainerContext(std::unique_ptr<TKXContainerContext> context) { mContainerContext = std::move(context); }
   // Hands the context to the caller; the implementation holds none afterwards.
   std::unique_ptr<TKXContainerContext> TakeContainerContext() { return std::move(mContainerContext); }
 
  private:
-  struct TEntry {
-    std::string Name;
-    TComponent* Component;
-  };
-
   TComponent* mContainer;
-  std::vector<TEntry> mComponentList;
+  std::vector<TComponent*> mComponentList;
   std::unique_ptr<TKXContainerContext> mContainerContext;
 };
 

@@ -11,6 +11,7 @@
 
 #include "kx/foundation/Markup.h"
 #include "kx/foundation/StyleTypes.h"
+#include "kx/platform/CompactFunction.h"
 #include "kx/platform/Components.h"
 #include "kx/platform/Controls.h"
 
@@ -28,7 +29,8 @@ class IKXBaseContainer;
 class IKXBaseHTMLControl;
 
 // Called with the component and its rendered tag before the tag is written (OnHTMLTag).
-using TKXOnHTMLTag = std::function<void(TObject* sender, TKXMarkupLanguageTag* tag)>;
+// Held by every component and set on few: one pointer while empty.
+using TKXOnHTMLTag = TCompactFunction<void(TObject* sender, TKXMarkupLanguageTag* tag)>;
 // A control's submit procedure; receives the posted action parameter.
 using TSubmitProc = std::function<void(const std::string& value)>;
 

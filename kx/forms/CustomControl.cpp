@@ -1,6 +1,7 @@
 #include "kx/forms/CustomControl.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "kx/appserver/Application.h"
@@ -83,7 +84,14 @@ std::vector<std::pair<std::string, std::string>> parseCSS(std::string_view style
 // TKXHTMLControlImplementation
 
 TKXHTMLControlImplementation::TKXHTMLControlImplementation(TControl* control)
-    : TKXBaseHTMLControlImplementation(control), FScriptEvents(std::make_unique<TKXScriptEvents>(control)) {}
+    : TKXBaseHTMLControlImplementation(control) {}
+
+TKXScriptEvents& TKXHTMLControlImplementation::ScriptEvents() {
+  if (!FScriptEvents) FScriptEvents = std::make_unique<TKXScriptEvents>(Control());
+  return *FScriptEvents;
+}
+
+bool TKXHTMLControlImplementation::HasScriptEvents() const { return FScriptEvents && FScriptEvents->Count() > 0; }
 
 IKXHTML40Control* TKXHTMLControlImplementation::ControlInterface() const {
   return Supports<IKXHTML40Control>(Control());
@@ -136,7 +144,7 @@ std::string TKXHTMLControlImplementation::RenderStyle(TKXCompContext* context) {
              "px,0px); ";
   }
   TKXBasePageContext* page = context ? context->BasePageContext() : nullptr;
-  if (page && page->WebApplication() && FStyleRenderOptions.RenderFont()) style += Font().FontToStringStyle();
+  if (page && page->WebApplication() && FStyleRenderOptions.RenderFont()) style += EffectiveFont().FontToStringStyle();
   if (FCursor != crAuto) style += TKXCustomControl::RenderCursorStyle(FCursor);
   return style;
 }
@@ -163,7 +171,9 @@ void TKXHTMLControlImplementation::RenderScripts(TKXCompContext* context) {
   IKXHTML40Control* control = ControlInterface();
   if (context == nullptr || control == nullptr) return;
   TKXPageContext40* page = context->PageContext();
-  TKXScriptEvents& events = *FScriptEvents;
+  // Without stored events the hooked scripts go into a collection for this render only.
+  std::optional<TKXScriptEvents> renderOnly;
+  TKXScriptEvents& events = FScriptEvents ? *FScriptEvents : renderOnly.emplace(Control());
   events.Clear();
   control->HookEvents(page, events);
   control->HintEvents(context->HTMLTag());
@@ -273,7 +283,7 @@ void TKXHTMLControlImplementation::RenderAsyncCommonProperties(TKXCompContext* c
   if (props.Contains(acpZIndex) && FStyleRenderOptions.RenderZIndex() && FZIndex + 100 != 0) {
     style += " z-index: " + std::to_string(FZIndex + 100) + "; ";
   }
-  if (props.Contains(acpFont) && FStyleRenderOptions.RenderFont()) style += Font().FontToStringStyle();
+  if (props.Contains(acpFont) && FStyleRenderOptions.RenderFont()) style += EffectiveFont().FontToStringStyle();
   AddAsyncStyle(tag, style);
 }
 
@@ -494,14 +504,14 @@ void TKXCustomControl::GetInputControlNames(TStrings& list) {
 
 bool TKXCustomControl::IsForThisControl(const std::string& name) { return name == HTMLName(); }
 
-bool TKXCustomControl::IsScriptEventsStored() { return ScriptEvents().Count() > 0; }
+bool TKXCustomControl::IsScriptEventsStored() { return HTMLControlImplementation()->HasScriptEvents(); }
 
 std::string TKXCustomControl::SubmitHandler(const std::string& param, const std::string& controlName,
                                             bool returnFalse) {
   const std::string name = controlName.empty() ? HTMLName() : controlName;
   const std::string call = "SubmitClickConfirm('" + TextToJSStringLiteral(name) + "','" + TextToJSStringLiteral(param) +
-                           "'" + ", " + BoolText(FDoSubmitValidation) + ", '" + TextToJSStringLiteral(FConfirmation) +
-                           "'" + ")";
+                           "'" + ", " + BoolText(FDoSubmitValidation) + ", '" +
+                           TextToJSStringLiteral(FConfirmation.Get()) + "'" + ")";
   return returnFalse ? call + ";return false;" : "return " + call + ";";
 }
 
@@ -512,7 +522,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomControl::SubmitLink(const std::string& text, 
   const std::string submitParam = KXStringReplace(param, "'", "%27");
   if (useScriptEvents) {
     TKXScriptEvents events(this);
-    events.Assign(&ScriptEvents());
+    if (HTMLControlImplementation()->HasScriptEvents()) events.Assign(&ScriptEvents());
     events.HookEvent("OnClick", SubmitHandler(submitParam, "", false));
     if (!DesignMode()) tag->AddStringParam("OnClick", events.GetCodeByEventName("OnClick"));
   } else if (!DesignMode()) {
@@ -526,7 +536,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomControl::SubmitLink(const std::string& text, 
 
 std::string TKXCustomControl::RenderMargins() {
   if (!AlignWithMargins()) return std::string();
-  const TMargins& margins = Margins();
+  const TMargins& margins = std::as_const(*this).Margins();
   const int bottom = margins.Bottom();
   if (bottom != 0 && margins.Left() == bottom && margins.Right() == bottom && margins.Top() == bottom) {
     return "margin: " + std::to_string(bottom) + "px; ";

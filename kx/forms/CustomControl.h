@@ -22,6 +22,8 @@
 #include "kx/forms/RenderContexts.h"
 #include "kx/forms/ScriptEvents.h"
 #include "kx/foundation/StyleTypes.h"
+#include "kx/platform/CompactFunction.h"
+#include "kx/platform/CompactString.h"
 #include "kx/platform/Properties.h"
 #include "kx/platform/Types.h"
 
@@ -82,8 +84,9 @@ inline constexpr TKXAsyncCommonProps kAsyncCommonPropsButEnabled{acpCSS,    acpV
 enum TKXScrollStyle : std::uint8_t { sbsNone, sbsAuto, sbsBoth, sbsVertical, sbsHorizontal };
 enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 
-// An asynchronous event handler: the control and the parameters of the call.
-using TKXAsyncEvent = std::function<void(TObject* sender, TStrings& params)>;
+// An asynchronous event handler: the control and the parameters of the call. A control carries sixteen, most of
+// them empty, so each holds its function only once one is assigned.
+using TKXAsyncEvent = TCompactFunction<void(TObject* sender, TStrings& params)>;
 
 // One row of the asynchronous event table.
 struct TKXAsyncEventInfo {
@@ -122,8 +125,10 @@ class TKXHTMLControlImplementation : public TKXBaseHTMLControlImplementation {
   // crAuto by default.
   TKXCursor Cursor() const { return FCursor; }
   void SetCursor(TKXCursor value) { FCursor = value; }
-  // Owned.
-  TKXScriptEvents& ScriptEvents() { return *FScriptEvents; }
+  // Owned, made on first use.
+  TKXScriptEvents& ScriptEvents();
+  // Whether the control has script events stored (none before ScriptEvents was first asked for).
+  bool HasScriptEvents() const;
   // True by default.
   bool SupportsPartial() const { return FSupportsPartial; }
   void SetSupportsPartial(bool value) { FSupportsPartial = value; }
@@ -165,9 +170,11 @@ class TKXHTMLControlImplementation : public TKXBaseHTMLControlImplementation {
   TKXStyleRenderOptions FStyleRenderOptions;
   std::int32_t FZIndex = 0;
   bool FClip = false;
-  std::string FCss;
-  std::string FSkinId;
+  // Most controls set neither.
+  TCompactString FCss;
+  TCompactString FSkinId;
   TKXCursor FCursor = crAuto;
+  // Most controls store no script events: a render hooks its scripts into a collection of its own then.
   std::unique_ptr<TKXScriptEvents> FScriptEvents;
   bool FSupportsPartial = true;
   std::string FKXCLParentName;
@@ -226,7 +233,7 @@ class TKXForwardToImplementation : public TBase,
   void MakeHTMLTag(TKXHTMLTag* tag, TKXRenderStream& stream) override {
     if (tag == nullptr) return;
     AddTabIndex(tag);
-    tag->Params()->AppendParams(ExtraTagParams());
+    tag->Params()->AppendParams(HTMLControlImplementation()->ExtraTagParamsToRender());
     stream.Write("\r\n");
     tag->Render(stream);
   }
@@ -241,6 +248,8 @@ class TKXForwardToImplementation : public TBase,
 
   // ---- IKXBaseHTMLControl
   TKXFont& WebFont() override { return HTMLControlImplementation()->Font(); }
+  // The font to read: WebFont once the control has one of its own, else the shared default font (none is made).
+  const TKXFont& EffectiveFont() const { return HTMLControlImplementation()->EffectiveFont(); }
   void SetWebFont(const TKXFont& value) override { HTMLControlImplementation()->Font().Assign(&value); }
 
   // ---- IKXHTML40Component
@@ -348,7 +357,8 @@ class TKXCustomControl : public TKXForwardToImplementation<TKXBaseHTMLControl>, 
   void SetLockOnAsyncEvents(TKXAsyncEventTypes value) { FLockOnAsyncEvents = value; }
   // Stored and never read.
   void SetKX50Hint(bool value) { FKX50Hint = value; }
-  void SetStatusText(const std::string& value) { FStatusText = value; }
+  // Accepted and dropped: nothing on the server reads a status text.
+  void SetStatusText(const std::string& value) { (void)value; }
   // Question asked before a submit; empty for none.
   const std::string& Confirmation() const { return FConfirmation; }
   void SetConfirmation(const std::string& value) { FConfirmation = value; }
@@ -515,21 +525,16 @@ class TKXCustomControl : public TKXForwardToImplementation<TKXBaseHTMLControl>, 
   void SetCanReceiveFocus(bool value) { FCanReceiveFocus = value; }
   void DoOnAsync(TKXAsyncEventType event, TStrings& params);
 
-  // Script fragments kept for subclasses.
-  std::string FInitProc;
-  std::string FJavaScriptOnce;
-  std::string FKXCLInitProc;
-  // Written by their setters and never read.
+  // Written by its setter and never read.
   bool FKX50Hint = false;
-  std::string FStatusText;
 
  private:
   bool FUseFrame = false;
   bool FDoRefreshControl = false;
-  std::string FSubmitParam;
+  TCompactString FSubmitParam;
   bool FCanReceiveFocus = false;
   bool FSubmitOnAsyncEvent = false;
-  std::string FConfirmation;
+  TCompactString FConfirmation;
   bool FDoSubmitValidation = true;
   std::string FFriendlyName;
   bool FDontSubmitFiles = false;

@@ -120,6 +120,8 @@ void TKXPageGenerator::Finish() noexcept {
   } catch (...) {
     // An OnAfterRender that raises must not leave the page context behind.
   }
+  // The page is written: its tags and scripts are not read again, only the names of what it showed.
+  if (TKXContainerContext* context = mForm.ContainerContext()) context->ReleaseRendering();
   mForm.FPageContext.reset();
   mForm.ClearRealTabOrders();
 }

@@ -153,7 +153,7 @@ bool TKXContainerContext::AddComponent(std::unique_ptr<TKXBaseComponentContext> 
 
   const std::string upperName = UpperCase(name);
   TKXBaseComponentContext* kept = context.get();
-  mEntries.push_back(TEntry{upperName, component, std::move(context)});
+  mEntries.push_back(TEntry{component, std::move(context)});
   mAliases.push_back(TAlias{upperName, component, kept});
 
   const std::string upperPath = UpperCase(ComponentPath(component));
@@ -184,6 +184,20 @@ void TKXContainerContext::Clear() {
   // The contexts' tags may refer to each other's structures: free them one by one from the back.
   while (!mEntries.empty()) mEntries.pop_back();
   mMarkupTagList.Clear();
+}
+
+void TKXContainerContext::ReleaseRendering() {
+  for (TAlias& alias : mAliases) alias.Context = nullptr;
+  // From the back, as Clear frees them.
+  for (auto it = mEntries.rbegin(); it != mEntries.rend(); ++it) {
+    if (IKXBaseContainer* nested = Supports<IKXBaseContainer>(it->Component.Get())) {
+      if (TKXContainerContext* own = nested->ContainerContext(); own != nullptr && own != this) own->ReleaseRendering();
+    }
+    it->Context.reset();
+  }
+  mMarkupTagList.Clear();
+  mEntries.shrink_to_fit();
+  mAliases.shrink_to_fit();
 }
 
 const TKXContainerContext::TAlias* TKXContainerContext::FindAlias(const std::string& upperName) const {

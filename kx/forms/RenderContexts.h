@@ -134,6 +134,11 @@ class TKXContainerContext : public TObject {
   std::unique_ptr<TKXBaseComponentContext> RemoveComponent(TKXBaseComponentContext* context);
   // Frees every context and empties every list; UpdateTree becomes false.
   void Clear();
+  // Frees the contexts (with their tags and scripts) and the kept tag list, here and in the own contexts of the
+  // containers registered here, but keeps the registry: names and indexes still lead to the components, and
+  // GetComponentContext answers null. For a context kept after its page was written, which only answers
+  // look-ups until the next rendering replaces it.
+  void ReleaseRendering();
 
   // Look-ups by name or dotted path, ignoring case. A dotted name descends into
   // the own context of the container its first part names; a part that is not a
@@ -167,7 +172,6 @@ class TKXContainerContext : public TObject {
  private:
   // A registered component with its context (owned).
   struct TEntry {
-    std::string Name;  // upper case
     TComponentRef<TComponent> Component;
     std::unique_ptr<TKXBaseComponentContext> Context;
   };

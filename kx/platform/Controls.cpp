@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace kx {
 
@@ -66,6 +67,16 @@ void TMargins::Assign(const TPersistent* source) {
 
 // ---------------------------------------------------------------------------
 // TControl
+
+TMargins& TControl::Margins() {
+  if (!mMargins) mMargins = std::make_unique<TMargins>(this);
+  return *mMargins;
+}
+
+const TMargins& TControl::Margins() const {
+  static const TMargins defaults(nullptr);
+  return mMargins ? *mMargins : defaults;
+}
 
 void TControl::SetParent(TWinControl* parent) {
   if (mParent == parent) return;
@@ -347,10 +358,11 @@ void TWinControl::AlignControls(TRect& rect) {
       if (IndexOfValue(mControls, control) < 0) continue;  // left while an earlier one was placed
       int ml = 0, mt = 0, mr = 0, mb = 0;
       if (control->mAlignWithMargins) {
-        ml = control->mMargins.Left();
-        mt = control->mMargins.Top();
-        mr = control->mMargins.Right();
-        mb = control->mMargins.Bottom();
+        const TMargins& margins = std::as_const(*control).Margins();
+        ml = margins.Left();
+        mt = margins.Top();
+        mr = margins.Right();
+        mb = margins.Bottom();
       }
       int left = control->mLeft, top = control->mTop, width = control->mWidth, height = control->mHeight;
       switch (align) {

@@ -5,9 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "kx/platform/CompactFunction.h"
+#include "kx/platform/CompactString.h"
 #include "kx/platform/Components.h"
 #include "kx/platform/Types.h"
 
@@ -98,9 +101,10 @@ class TControl : public TComponent {
   // False by default; when true the alignment keeps Margins around the control.
   bool AlignWithMargins() const { return mAlignWithMargins; }
   virtual void SetAlignWithMargins(bool value);
-  TMargins& Margins() { return mMargins; }
-  const TMargins& Margins() const { return mMargins; }
-  void SetMargins(const TMargins& value) { mMargins.Assign(&value); }
+  // Made on first change; until then the defaults (3 on each side) are read.
+  TMargins& Margins();
+  const TMargins& Margins() const;
+  void SetMargins(const TMargins& value) { Margins().Assign(&value); }
 
   // True by default. An invisible control takes no room in the alignment.
   bool Visible() const { return mVisible; }
@@ -131,8 +135,8 @@ class TControl : public TComponent {
   bool TabStop() const { return mTabStop; }
   virtual void SetTabStop(bool value);
 
-  // Called after every size change.
-  TNotifyEvent OnResize;
+  // Called after every size change. Few controls have one: one pointer while empty.
+  TCompactFunction<void(TObject* sender)> OnResize;
 
   // Marks the control for repainting; nothing to do on the server in the base.
   virtual void Invalidate() {}
@@ -166,10 +170,10 @@ class TControl : public TComponent {
   TAlign mAlign = alNone;
   TAnchors mAnchors{akLeft, akTop};
   bool mAlignWithMargins = false;
-  TMargins mMargins{this};
+  std::unique_ptr<TMargins> mMargins;  // few controls change them
   bool mVisible = true;
   bool mEnabled = true;
-  std::string mHint;
+  TCompactString mHint;  // most controls have no hint
   bool mShowHint = false;
   bool mParentShowHint = true;
   bool mAutoSize = false;

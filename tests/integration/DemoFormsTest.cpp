@@ -14,6 +14,7 @@
 #include "kx/appserver/Sessions.h"
 #include "kx/appserver/Startup.h"
 #include "kx/forms/FormTypes.h"
+#include "kx/forms/RenderContexts.h"
 #include "kx/foundation/HttpPackets.h"
 #include "support/FormTestControls.h"
 #include "support/PacketFlow.h"
@@ -93,6 +94,35 @@ TEST_F(DemoFormsTest, NewSessionShowsTheMainForm) {
     EXPECT_EQ(page.Count(std::string("//div[@id='REGION1']//input[@id='") + button.id + "']"), 0);
   }
   EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+}
+
+// An idle session keeps what its page showed only as names: the main form's context and the region's own context
+// still find the controls (also by the dotted path through the region), but hold no rendered tags any more.
+TEST_F(DemoFormsTest, TheSentPageLeavesOnlyNamesBehind) {
+  OpenMainForm();
+  TMainForm* form = MainForm();
+  ASSERT_NE(form, nullptr);
+  TKXContainerContext* page = form->ContainerContext();
+  TKXContainerContext* region = form->REGION1->ContainerContext();
+  ASSERT_NE(page, nullptr);
+  ASSERT_NE(region, nullptr);
+  const struct {
+    TKXContainerContext* context;
+    const char* name;
+    TComponent* component;
+  } names[] = {{page, "REGION1", form->REGION1}, {page, "BUTTON2", form->BUTTON2}, {page, "GALLERY1", nullptr},
+               {page, "REGION1.EDIT1", form->EDIT1}, {region, "EDIT1", form->EDIT1}, {region, "label1", form->LABEL1}};
+  for (const auto& n : names) {
+    SCOPED_TRACE(n.name);
+    if (n.component != nullptr) {
+      EXPECT_EQ(n.context->GetControlInstance(n.name), n.component);
+    }
+    EXPECT_NE(n.context->GetControlInstance(n.name), nullptr);
+    EXPECT_EQ(n.context->GetComponentContext(n.name), nullptr);
+  }
+  // A submit still finds its button by the name the page gave it.
+  Submit("BUTTON1", {"EDIT1=after"});
+  EXPECT_EQ(MainForm()->LABEL1->Caption(), "after");
 }
 
 TEST_F(DemoFormsTest, FullSubmitOfButton1CopiesTheEditIntoTheLabel) {

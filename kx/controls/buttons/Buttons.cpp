@@ -54,10 +54,11 @@ void TKXButton::InitControl() {
 std::string TKXButton::CaptionHTML() const {
   std::size_t start = 0;
   std::size_t length = 0;
-  if (!FindIgnoringCase(Caption(), FHotKey, start, length)) return TextToHTML(Caption(), true, false, false);
+  if (!FindIgnoringCase(Caption(), FHotKey.Get(), start, length)) return TextToHTML(Caption(), true, false, false);
   const std::string_view caption = Caption();
-  return TextToHTML(caption.substr(0, start), true, false, false) + "<u>" + TextToHTML(FHotKey, true, false, false) +
-         "</u>" + TextToHTML(caption.substr(start + length), true, false, false);
+  return TextToHTML(caption.substr(0, start), true, false, false) + "<u>" +
+         TextToHTML(FHotKey.Get(), true, false, false) + "</u>" +
+         TextToHTML(caption.substr(start + length), true, false, false);
 }
 
 TKXElementPtr<TKXHTMLTag> TKXButton::RenderHTML(TKXCompContext* context) {
@@ -65,7 +66,7 @@ TKXElementPtr<TKXHTMLTag> TKXButton::RenderHTML(TKXCompContext* context) {
   TKXElementPtr<TKXHTMLTag> tag;
   if (!FHotKey.empty()) {
     tag = TKXHTMLTag::Create("BUTTON");
-    tag->AddStringParam("ACCESSKEY", TextToHTML(FHotKey, false, false, false));
+    tag->AddStringParam("ACCESSKEY", TextToHTML(FHotKey.Get(), false, false, false));
     tag->Contents()->AddText(CaptionHTML(), false);
   } else {
     tag = TKXHTMLTag::Create("INPUT");
@@ -74,8 +75,8 @@ TKXElementPtr<TKXHTMLTag> TKXButton::RenderHTML(TKXCompContext* context) {
   }
   tag->AddStringParam("NAME", HTMLName());
   tag->AddStringParam("TYPE", "button");
-  if (WebFont().Enabled() && WebColor() != clBtnFace) {
-    tag->AddStringParam("STYLE", RenderBGColor(WebColor()) + WebFont().FontToStringStyle());
+  if (EffectiveFont().Enabled() && WebColor() != clBtnFace) {
+    tag->AddStringParam("STYLE", RenderBGColor(WebColor()) + EffectiveFont().FontToStringStyle());
   }
   if (!Enabled()) tag->Add("DISABLED");
   return tag;
@@ -86,7 +87,7 @@ TKXElementPtr<TKXXMLTag> TKXButton::RenderAsync(TKXCompContext* context) {
   tag->AddStringParam("id", HTMLName());
   tag->AddStringParam("type", "KXBUTTON");
   RenderAsyncPropertyAsString("Caption", tag.get(), Caption(), false);
-  if (WebFont().Enabled() && WebColor() != clBtnFace) AddAsyncStyle(tag.get(), RenderBGColor(WebColor()));
+  if (EffectiveFont().Enabled() && WebColor() != clBtnFace) AddAsyncStyle(tag.get(), RenderBGColor(WebColor()));
   RenderAsyncPropertyAsColor("Color", tag.get(), WebColor());
   RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonProps);
   return tag;

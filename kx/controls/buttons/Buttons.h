@@ -51,9 +51,9 @@ class TKXButton : public TKXCustomControl, public virtual IKXSubmitControl {
   // The caption as HTML text; with a hot key its first occurrence (ignoring case) underlined.
   std::string CaptionHTML() const;
 
-  std::string FSubmitParam;
+  TCompactString FSubmitParam;
   TKXButtonType FButtonType = btButton;
-  std::string FHotKey;
+  TCompactString FHotKey;
 };
 
 // The family's registration (the buttons), listed in kx/controls/ControlFamilies.cpp.

@@ -144,7 +144,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomEdit::RenderHTML(TKXCompContext* context) {
 
 std::string TKXCustomEdit::RenderStyle(TKXCompContext* context) {
   std::string style;
-  const TKXColor fontColor = WebFont().Color();
+  const TKXColor fontColor = EffectiveFont().Color();
   if (fontColor != clNone) style += "color:" + ColorToRGBString(fontColor) + ";";
   style += TKXControl::RenderStyle(context);
   style += RenderBGColor(FBGColor);

@@ -255,7 +255,7 @@ void TKXCustomRegion::Dispose() {
   // The implementation object lives until the region is deleted: notices that
   // arrive after Dispose may still ask it for names and notifiers.
   FKXControlImplementation->StyleRenderOptions().OnChange = nullptr;
-  FKXControlImplementation->Font().OnChange = nullptr;
+  FKXControlImplementation->SetFontChangeHook(nullptr);
 }
 
 void TKXCustomRegion::SetBorderOptions(const TKXContainerBorderOptions& value) {

@@ -89,6 +89,28 @@ TEST(THashTable, WithoutAHashFunctionNothingIsAddedAndLookUpsRaise) {
   }
 }
 
+// The items lie in one list ordered by bucket: adds and removals in buckets before, between and after the ones in
+// use, and resizes to fewer and more buckets, must each leave every key where a look-up finds it.
+TEST(THashTable, AddsAndRemovalsInAnyBucketOrderKeepLookUpsRight) {
+  THashTable table(26, &CompareExact, &FirstByte);  // one bucket per first letter ('a' is 97 % 26 = 19)
+  TObject values[8];
+  const char* keys[] = {"m1", "c1", "z1", "m2", "a1", "c2", "z2", "b1"};
+  for (int i = 0; i < 8; ++i) table.Add(keys[i], &values[i]);
+  EXPECT_EQ(table.LookUpAndRemove("c1"), &values[1]);
+  EXPECT_EQ(table.LookUpAndRemove("z2"), &values[6]);
+  TObject later;
+  table.Add("c3", &later);
+  for (std::uint32_t size : {26u, 3u, 1u, 200u}) {
+    SCOPED_TRACE(size);
+    table.ResizeTable(size);
+    for (int i : {0, 2, 3, 4, 5, 7}) EXPECT_EQ(table.LookUp(keys[i]), &values[i]) << keys[i];
+    EXPECT_EQ(table.LookUp("c1"), nullptr);
+    EXPECT_EQ(table.LookUp("z2"), nullptr);
+    EXPECT_EQ(table.LookUp("c3"), &later);
+    EXPECT_EQ(table.GetLoadFactor(), 7.0);
+  }
+}
+
 TEST(THashTable, ResizeKeepsEveryItemAndClearEmpties) {
   THashTable table(4, &CompareExact, &ELFHash);
   TObject values[20];

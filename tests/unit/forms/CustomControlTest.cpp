@@ -50,6 +50,38 @@ TEST(TKXCustomControl, RendersItsTagStyleClassAndScriptEvents) {
   EXPECT_EQ(edit->ScriptEvents().DefaultHandlers(), "");
 }
 
+// Without stored script events a render hooks its handlers into a collection of its own: the page gets the same
+// code, and the control still has no stored events afterwards.
+TEST(TKXCustomControl, HookedHandlersNeedNoStoredScriptEvents) {
+  TFormFixture f;
+  auto* edit = f.Add<TTestEdit>("Edit1", f.Form);
+  edit->OnAsyncChange = [](TObject*, TStrings&) {};
+  EXPECT_FALSE(edit->IsScriptEventsStored());
+  f.Form->Render();
+  EXPECT_EQ(f.Form->Page.GetKXCLInitProc(),
+            "  KX.initKXCL(KXCLForm,\"EDIT1\",true);\r\n"
+            "  EDIT1KXCL.HookDefaultHandlers(\"OnChange\");\r\n\r\n");
+  EXPECT_EQ(f.Form->Page.JavaScript(), "");
+  EXPECT_FALSE(edit->IsScriptEventsStored());
+  edit->ScriptEvents().Add("onBlur", "check(this)");
+  EXPECT_TRUE(edit->IsScriptEventsStored());
+}
+
+// A control makes its font only when asked for it. Until then it reads the shared default font, which renders as a
+// new font does; a font made later tells the control of its changes.
+TEST(TKXCustomControl, TheFontIsMadeOnFirstUseAndTellsTheControlOfChanges) {
+  TFormFixture f;
+  auto* edit = f.Add<TTestEdit>("Edit1", f.Form);
+  const TKXFont fresh;
+  EXPECT_EQ(&edit->EffectiveFont(), &TKXBaseHTMLControlImplementation::DefaultFont());
+  EXPECT_EQ(edit->EffectiveFont().FontToStringStyle(), fresh.FontToStringStyle());
+  edit->SetDoRefreshControl(false);
+  edit->WebFont().SetColor(clRed);
+  EXPECT_TRUE(edit->DoRefreshControl());
+  EXPECT_EQ(&edit->EffectiveFont(), &edit->WebFont());
+  EXPECT_EQ(edit->EffectiveFont().FontToStringStyle(), "color: #FF0000; " + fresh.FontToStringStyle());
+}
+
 TEST(TKXCustomControl, HostileHintIsEscapedInItsAttribute) {
   TFormFixture f;
   auto* edit = f.Add<TTestEdit>("Edit1", f.Form);

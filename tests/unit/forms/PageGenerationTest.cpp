@@ -215,6 +215,23 @@ TEST_F(TKXPageGeneratorTest, ProgressIndicatorScripts) {
   EXPECT_TRUE(Has(Page(*mForm), "var PreScript=false; PostScript=false;"));
 }
 
+// Once written, a page's context keeps the names of what it showed (a submit finds its control by them) but lets
+// go of the tags and scripts; the next page renders the same.
+TEST_F(TKXPageGeneratorTest, AWrittenPageKeepsTheNamesButNotTheTags) {
+  const std::string first = Page(*mForm);
+  TKXContainerContext* context = mForm->ContainerContext();
+  ASSERT_NE(context, nullptr);
+  EXPECT_EQ(context->GetControlsCount(), 2);
+  EXPECT_EQ(context->GetControlInstance("EDIT1"), mForm->Edit1);
+  EXPECT_EQ(context->GetControlInstance("label1"), mForm->Label1);
+  EXPECT_TRUE(context->IsValidComponent("Edit1"));
+  EXPECT_EQ(context->GetComponentContext("EDIT1"), nullptr);
+  EXPECT_EQ(context->GetMarkupLanguageTag("LABEL1"), nullptr);
+  EXPECT_EQ(Page(*mForm), first);
+  mForm->Label1->Free();
+  EXPECT_EQ(mForm->ContainerContext()->GetControlInstance("LABEL1"), nullptr);
+}
+
 TEST_F(TKXPageGeneratorTest, FailedRenderStillCleansUp) {
   auto* label = AddControl<TFailingLabel>(mForm.get(), mForm.get(), "Bad", 0, 60);
   int afterRender = 0;
