@@ -5,6 +5,8 @@
 # larger than the packet buffer) asked for with "Accept-Encoding: gzip".
 # Prints requests per second of each and their ratio. A benchmark, not a test: CI does not run it.
 # BEFORE=path/to/an/older/kx_demo adds that program's figures in the same run, for a before-and-after table.
+# The Beast server runs one io_context per thread, as the stand-alone server does; BEAST_SHARED=1 runs one
+# io_context on all its threads (Beast's examples), as the stand-alone server did before.
 #   bench/load.sh            10 s per run, 4 wrk threads
 #   DURATION=30 WRK_THREADS=2 CONNECTIONS=64 bench/load.sh
 set -euo pipefail
@@ -31,7 +33,7 @@ cmake --build "$BUILD" --target kx_demo kx_bench_minimal_beast
 
 source bench/servers.sh
 start kx "$BUILD/examples/demo/kx_demo"
-start beast "$BUILD/bench/kx_bench_minimal_beast"
+start beast "$BUILD/bench/kx_bench_minimal_beast" ${BEAST_SHARED:+--shared}
 ports=("$kx_port" "$beast_port")
 if [ -n "${BEFORE:-}" ]; then
   start before "$BEFORE"
