@@ -105,6 +105,12 @@ std::string XMLCharacters(std::string_view text) {
   out.reserve(text.size());
   std::size_t pos = 0;
   while (pos < text.size()) {
+    // ASCII stands for itself: only the rest is decoded (most texts are ASCII throughout).
+    if (const auto byte = static_cast<unsigned char>(text[pos]); byte < 0x80) {
+      if (isXMLChar(byte)) out += char(byte);
+      ++pos;
+      continue;
+    }
     char32_t c;
     DecodeUtf8(text, pos, c);
     if (isXMLChar(c)) AppendUtf8(out, c);

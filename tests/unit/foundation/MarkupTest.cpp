@@ -67,6 +67,21 @@ TKXElementPtr<T> Handle(T* element) {
 // ---------------------------------------------------------------------------
 // Rendering of single tags
 
+// What an XML document may not hold goes; everything else stays byte for byte, whatever mix of ASCII and other text.
+TEST(XMLCharacters, KeepsWhatXMLAllowsAndDropsTheRest) {
+  const struct {
+    std::string Text, Kept;
+  } cases[] = {
+      {"plain <ascii> & \"quotes\"", "plain <ascii> & \"quotes\""},
+      {"tab\tline\ncr\r", "tab\tline\ncr\r"},
+      {std::string("nul\0bell\a esc\x1b del\x7f", 21), "nulbell esc del\x7f"},
+      {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+      {"a\xEF\xBF\xBE" "b\xEF\xBF\xBF" "c", "abc"},  // U+FFFE and U+FFFF
+      {"\xC3\xA9\x01\xC3\xA9", "\xC3\xA9\xC3\xA9"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(XMLCharacters(c.Text), c.Kept) << c.Text;
+}
+
 TEST(TKXHTMLTag, InputRendersBothAttributesQuotedInOrderWithoutClosingTag) {
   auto input = TKXHTMLTag::Create("INPUT");
   input->AddStringParam("type", "text");
