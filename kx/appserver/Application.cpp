@@ -157,13 +157,14 @@ void TKXParamsString::AddStrings(const TStrings& strings) {
 TKXApplication::TKXApplication(std::unique_ptr<TBrowser> browser, THttpRequest* request, THttpReply* reply,
                                std::string clientIP, std::string user, std::string password,
                                std::string scriptName)
-    : FAuthPassword(std::move(password)),
-      FAuthUser(std::move(user)),
-      mBrowser(std::move(browser)),
+    : mBrowser(std::move(browser)),
       FIP(std::move(clientIP)),
       FResponse(reply),
       FRequest(request),
-      mScriptName(std::move(scriptName)) {}
+      mScriptName(std::move(scriptName)) {
+  FAuthPassword = password;
+  FAuthUser = user;
+}
 
 void TKXApplication::AfterConstruction() {
   TComponent::AfterConstruction();

@@ -27,6 +27,7 @@
 #include "kx/foundation/Markup.h"
 #include "kx/foundation/Streams.h"
 #include "kx/foundation/StyleTypes.h"
+#include "kx/platform/CompactString.h"
 #include "kx/platform/Components.h"
 #include "kx/platform/DateUtils.h"
 #include "kx/platform/StringLists.h"
@@ -514,8 +515,9 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   std::string mSessionInternalUrlBase;
   std::string mSessionUrlBase;
   std::string mUserCacheUrlBase;
-  std::string FAuthPassword;
-  std::string FAuthUser;
+  // Most sessions have no user name, password, master template, referrer or mapped URL: one pointer each then.
+  TCompactString FAuthPassword;
+  TCompactString FAuthUser;
   std::unique_ptr<IKXCallBackResponse> FCallBackResponse;
   std::unique_ptr<TBrowser> mBrowser;
   std::unique_ptr<TObject> FData;
@@ -523,8 +525,8 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   std::vector<TComponent*> FForms;
   std::string FIP;
   bool FIsCallBack = false;
-  std::string FMasterTemplate;
-  std::string FReferringURL;
+  TCompactString FMasterTemplate;
+  TCompactString FReferringURL;
   THttpReply* FResponse = nullptr;
   THttpRequest* FRequest = nullptr;
   TKXParamsString FRunParams;
@@ -539,7 +541,7 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   std::string FTaggedSessionName;
   std::string mUserCacheDir;
   bool mUserCacheDirMade = false;
-  std::string FMappedURL;
+  TCompactString FMappedURL;
   std::unique_ptr<TKXRenderStream> mRenderOverride;
   TStringList mCacheFiles;
   std::string mCookiePath;

@@ -27,63 +27,67 @@ TKXXMLTag* AddChild(TKXXMLTag& parent, const std::string& name) {
 // ---------------------------------------------------------------------------
 // TKXCallBackResponse
 
-TKXCallBackResponse::TKXCallBackResponse(TKXApplication* owner)
-    : FResponseTag(TKXXMLTag::Create("response")), FOwner(owner) {
-  FUpdateTag = AddChild(*FResponseTag, "update");
-  FExecuteTag = AddChild(*FResponseTag, "execute");
-  FRewriteTag = AddChild(*FResponseTag, "rewrite");
-  FSubmitTag = AddChild(*FResponseTag, "submit");
-  FTrackTag = AddChild(*FResponseTag, "trackid");
+TKXCallBackResponse::TDocument::TDocument() : Response(TKXXMLTag::Create("response")) {
+  Update = AddChild(*Response, "update");
+  Execute = AddChild(*Response, "execute");
+  Rewrite = AddChild(*Response, "rewrite");
+  Submit = AddChild(*Response, "submit");
+  Track = AddChild(*Response, "trackid");
 }
+
+TKXCallBackResponse::TKXCallBackResponse(TKXApplication* owner) : FOwner(owner) {}
 
 TKXCallBackResponse::~TKXCallBackResponse() = default;
 
-void TKXCallBackResponse::Initialize() {
-  for (TKXXMLTag* tag : {FUpdateTag, FExecuteTag, FRewriteTag, FSubmitTag, FTrackTag}) tag->Contents()->Clear();
+TKXCallBackResponse::TDocument& TKXCallBackResponse::Document() {
+  if (FDocument == nullptr) FDocument = std::make_unique<TDocument>();
+  return *FDocument;
 }
 
+void TKXCallBackResponse::Initialize() { FDocument.reset(); }
+
 void TKXCallBackResponse::AddJavaScriptToExecute(const std::string& script) {
-  TKXXMLTag* literal = AddChild(*FExecuteTag, "literal");
+  TKXXMLTag* literal = AddChild(*Document().Execute, "literal");
   literal->Contents()->AddText(EscapeXMLText(script), false);
 }
 
 void TKXCallBackResponse::AddJavaScriptToExecuteAsCDATA(const std::string& script) {
   if (script.empty()) return;
-  TKXXMLTag* literal = AddChild(*FExecuteTag, "literal");
+  TKXXMLTag* literal = AddChild(*Document().Execute, "literal");
   literal->Contents()->AddText(CDATASection(script), false);
 }
 
 void TKXCallBackResponse::AddTagToExecute(TKXElementPtr<TKXMarkupLanguageTag> tag) {
-  FExecuteTag->Contents()->AddTagAsObject(std::move(tag), false);
+  Document().Execute->Contents()->AddTagAsObject(std::move(tag), false);
 }
 
 void TKXCallBackResponse::AddTagToUpdate(TKXRenderStream& stream) {
-  FUpdateTag->Contents()->AddText(XMLCharacters(stream.GetAsString()), false);
+  Document().Update->Contents()->AddText(XMLCharacters(stream.GetAsString()), false);
 }
 
 void TKXCallBackResponse::AddTagToUpdate(const std::string& text) {
-  FUpdateTag->Contents()->AddText(XMLCharacters(text), false);
+  Document().Update->Contents()->AddText(XMLCharacters(text), false);
 }
 
 void TKXCallBackResponse::AddTagToUpdate(TKXElementPtr<TKXMarkupLanguageTag> tag) {
-  FUpdateTag->Contents()->AddTagAsObject(std::move(tag), false);
+  Document().Update->Contents()->AddTagAsObject(std::move(tag), false);
 }
 
 void TKXCallBackResponse::AddTagToRewrite(const std::string& page) {
-  FRewriteTag->Contents()->AddText(CDATASection(page), false);
+  Document().Rewrite->Contents()->AddText(CDATASection(page), false);
 }
 
 void TKXCallBackResponse::SetSubmitURL(const std::string& url) {
-  FSubmitTag->Contents()->AddText(EscapeXMLText(url), false);
+  Document().Submit->Contents()->AddText(EscapeXMLText(url), false);
 }
 
 void TKXCallBackResponse::SetTrackNumber(const std::string& track) {
-  FTrackTag->Contents()->AddText(EscapeXMLText(track), false);
+  Document().Track->Contents()->AddText(EscapeXMLText(track), false);
 }
 
 void TKXCallBackResponse::StreamResponse(TKXRenderStream& stream) {
   stream.Write(kXMLDeclaration);
-  FResponseTag->Render(stream);
+  Document().Response->Render(stream);
 }
 
 void TKXCallBackResponse::DoFullSubmit() { throw Exception("Operation not implemented"); }

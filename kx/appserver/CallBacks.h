@@ -6,6 +6,7 @@
 // Builds on foundation/Markup.h.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "kx/appserver/Application.h"
@@ -39,7 +40,12 @@ class TKXCallBackResponse : public TObject, public IKXCallBackResponse {
   const std::string& FocusedControlHTMLName() const override { return FFocusedControlHTMLName; }
   void SetFocusedControlHTMLName(const std::string& name) override { FFocusedControlHTMLName = name; }
 
-  // Empties the five parts.
+  // Whether the document is held: it is made by the first part added (or by StreamResponse) and let go by
+  // Initialize, which the session calls at every request and once the answer is sent.
+  bool HasDocument() const { return FDocument != nullptr; }
+
+  // Empties the five parts: lets the document go; the next part added, or the
+  // next StreamResponse, makes it again.
   void Initialize() override;
 
   // Adds a "literal" to "execute" holding script as character data ("<" and "&"
@@ -68,13 +74,20 @@ class TKXCallBackResponse : public TObject, public IKXCallBackResponse {
   [[noreturn]] void DoFullSubmit();
 
  private:
-  TKXElementPtr<TKXXMLTag> FResponseTag;
-  // Children of FResponseTag, owned through it.
-  TKXXMLTag* FUpdateTag;
-  TKXXMLTag* FExecuteTag;
-  TKXXMLTag* FRewriteTag;
-  TKXXMLTag* FSubmitTag;
-  TKXXMLTag* FTrackTag;
+  // The document with its five parts: made on first use, as most sessions never answer a callback.
+  struct TDocument {
+    TDocument();
+    TKXElementPtr<TKXXMLTag> Response;
+    // Children of Response, owned through it.
+    TKXXMLTag* Update;
+    TKXXMLTag* Execute;
+    TKXXMLTag* Rewrite;
+    TKXXMLTag* Submit;
+    TKXXMLTag* Track;
+  };
+  TDocument& Document();
+
+  std::unique_ptr<TDocument> FDocument;
   TKXApplication* FOwner;
   std::string FFocusedControlHTMLName;
 };

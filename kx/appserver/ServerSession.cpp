@@ -576,6 +576,8 @@ void TKXServerSession::StreamCallBackResponse() {
   auto stream = std::make_unique<TKXRenderStream>(true, false, THttpReply::BodyFlushSize());
   response->StreamResponse(*stream);
   mReply->SendRenderStream(std::move(stream));
+  // Sent: the document goes until the next callback, so an idle session does not keep its last answer.
+  response->Initialize();
 }
 
 void TKXServerSession::FormSubmit() {

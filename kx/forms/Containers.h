@@ -14,6 +14,7 @@
 #include "kx/forms/BaseControls.h"
 #include "kx/forms/ControlInterfaces.h"
 #include "kx/forms/RenderContexts.h"
+#include "kx/platform/CompactFunction.h"
 #include "kx/platform/Components.h"
 #include "kx/platform/Controls.h"
 
@@ -102,8 +103,8 @@ class TKXContainer : public TKXBaseContainer,
   KX_COMPONENT_CLASS(TKXContainer, TKXBaseContainer)
 
  public:
-  // Runs in DoRender.
-  TNotifyEvent OnRender;
+  // Runs in DoRender; one pointer while empty.
+  TCompactFunction<void(TObject* sender)> OnRender;
 
   // The layout component (implementing IKXContainerLayout), or null. Setting it
   // detaches the old layout and attaches the new one; a freed layout is forgotten.

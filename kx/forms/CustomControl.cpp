@@ -97,21 +97,16 @@ IKXHTML40Control* TKXHTMLControlImplementation::ControlInterface() const {
   return Supports<IKXHTML40Control>(Control());
 }
 
-std::string TKXHTMLControlImplementation::KXCLParentName() {
-  if (!FKXCLParentName.empty()) return FKXCLParentName;
+std::string TKXHTMLControlImplementation::KXCLParentName() const {
   TWinControl* parent = Control()->Parent();
-  if (parent == nullptr || Supports<IKXHTML40Form>(parent)) {
-    FKXCLParentName = "KXCLForm";
-  } else if (IKXBaseHTMLComponent* component = Supports<IKXBaseHTMLComponent>(parent)) {
-    FKXCLParentName = component->HTMLName() + "KXCL";
-  } else if (auto* frame = Supports<TFrame>(parent); frame != nullptr && frame->Parent() != nullptr) {
+  if (parent == nullptr || Supports<IKXHTML40Form>(parent)) return "KXCLForm";
+  if (IKXBaseHTMLComponent* component = Supports<IKXBaseHTMLComponent>(parent)) return component->HTMLName() + "KXCL";
+  if (auto* frame = Supports<TFrame>(parent); frame != nullptr && frame->Parent() != nullptr) {
     TWinControl* holder = frame->Parent();
     IKXBaseHTMLComponent* component = Supports<IKXBaseHTMLComponent>(holder);
-    FKXCLParentName = Supports<IKXBaseContainer>(holder) && component ? component->HTMLName() + "KXCL" : "KXCLForm";
-  } else {
-    FKXCLParentName = parent->Name() + "KXCL";
+    return Supports<IKXBaseContainer>(holder) && component ? component->HTMLName() + "KXCL" : "KXCLForm";
   }
-  return FKXCLParentName;
+  return parent->Name() + "KXCL";
 }
 
 std::string TKXHTMLControlImplementation::RenderStyle(TKXCompContext* context) {

@@ -133,9 +133,9 @@ class TKXHTMLControlImplementation : public TKXBaseHTMLControlImplementation {
   bool SupportsPartial() const { return FSupportsPartial; }
   void SetSupportsPartial(bool value) { FSupportsPartial = value; }
 
-  // The client object of the control's parent ("KXCLForm", "REGION1KXCL"), worked out on first use.
-  std::string KXCLParentName();
-  void ClearKXCLParentName() { FKXCLParentName.clear(); }
+  // The client object of the control's parent ("KXCLForm", "REGION1KXCL"), worked out at each call from the current
+  // parent and its name (a render asks once per control; a kept copy would cost every control 32 bytes).
+  std::string KXCLParentName() const;
 
   // The layout's style, z-index, size, padding, clip, font and cursor.
   std::string RenderStyle(TKXCompContext* context);
@@ -177,7 +177,6 @@ class TKXHTMLControlImplementation : public TKXBaseHTMLControlImplementation {
   // Most controls store no script events: a render hooks its scripts into a collection of its own then.
   std::unique_ptr<TKXScriptEvents> FScriptEvents;
   bool FSupportsPartial = true;
-  std::string FKXCLParentName;
 };
 
 // ---------------------------------------------------------------------------
@@ -296,10 +295,9 @@ class TKXForwardToImplementation : public TBase,
   bool RequiresRefresh() override { return static_cast<IKXHTML40Component*>(this)->DoRefreshControl(); }
 
   // ---- IKXBaseControl
-  // The base's; then the client object of the parent is worked out anew, unless the component is being destroyed.
+  // The base's (answers IKXBaseControl for a region too).
   void ParentChanging(TWinControl* oldParent, TWinControl* newParent) override {
     TBase::ParentChanging(oldParent, newParent);
-    if (!this->ComponentState().Contains(csDestroying)) HTMLControlImplementation()->ClearKXCLParentName();
   }
   // Keeps inside the border of a parent region (not in design mode); a change marks the component for refresh.
   void SetBounds(int left, int top, int width, int height) override {

@@ -25,6 +25,7 @@
 #include "kx/forms/RenderContexts.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/StyleTypes.h"
+#include "kx/platform/CompactFunction.h"
 #include "kx/platform/Components.h"
 #include "kx/platform/Controls.h"
 #include "kx/platform/StringLists.h"
@@ -114,13 +115,14 @@ class TKXBaseForm : public TKXModuleDsn, public virtual IKXForm {
   const std::string& FormAction() const { return FFormAction; }
   virtual void SetFormAction(const std::string& value) { FFormAction = value; }
 
-  TNotifyEvent OnAfterRender;
+  // A form's events cost one pointer each while empty, as most stay (TCompactFunction).
+  TCompactFunction<void(TObject* sender)> OnAfterRender;
   // At the end of creation, after BuildComponents and Loaded.
-  TNotifyEvent OnCreate;
+  TCompactFunction<void(TObject* sender)> OnCreate;
   // At the start of Free.
-  TNotifyEvent OnDestroy;
-  TNotifyEvent OnShow;
-  TKXCheckFormIdEvent OnCheckFormId;
+  TCompactFunction<void(TObject* sender)> OnDestroy;
+  TCompactFunction<void(TObject* sender)> OnShow;
+  TCompactFunction<void(TObject* sender, bool& valid)> OnCheckFormId;
 
   // ---- state
   // The posted fields of the current request as name=value lines.
@@ -330,7 +332,7 @@ class TKXForm : public TKXBaseHTMLForm,
   // "ajaxNotify(\"NAME.DoOnNotify\");" for the notifier's HTML name; empty without one.
   std::string GetKXAJAXNotificationJSCode() const override;
   // Called with the form when the default action is posted (Enter in a field).
-  TNotifyEvent OnDefaultAction;
+  TCompactFunction<void(TObject* sender)> OnDefaultAction;
 
   // ---- layout and rendering
   TComponent* LayoutMgr() override { return TKXContainer::LayoutMgr(); }

@@ -1,5 +1,6 @@
 #include "kx/forms/RenderContexts.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "kx/appserver/Application.h"
@@ -152,29 +153,31 @@ bool TKXContainerContext::AddComponent(std::unique_ptr<TKXBaseComponentContext> 
   }
 
   const std::string upperName = UpperCase(name);
-  TKXBaseComponentContext* kept = context.get();
+  const std::size_t entry = mEntries.size();
   mEntries.push_back(TEntry{component, std::move(context)});
-  mAliases.push_back(TAlias{upperName, component, kept});
+  mAliases.push_back(TAlias{upperName, entry});
 
   const std::string upperPath = UpperCase(ComponentPath(component));
   if (upperPath != upperName) {
-    mAliases.push_back(TAlias{upperPath, component, kept});
-    mAliases.push_back(TAlias{UpperCase(component->Name()), component, kept});
+    mAliases.push_back(TAlias{upperPath, entry});
+    mAliases.push_back(TAlias{UpperCase(component->Name()), entry});
   }
   return true;
 }
 
 std::unique_ptr<TKXBaseComponentContext> TKXContainerContext::RemoveComponent(TKXBaseComponentContext* context) {
   std::unique_ptr<TKXBaseComponentContext> result;
-  for (auto it = mEntries.begin(); it != mEntries.end(); ++it) {
-    if (it->Context.get() == context) {
-      result = std::move(it->Context);
-      mEntries.erase(it);
-      break;
-    }
-  }
-  // No name may lead to a context the caller may now free.
-  if (result) std::erase_if(mAliases, [context](const TAlias& alias) { return alias.Context == context; });
+  if (context == nullptr) return result;
+  const auto it = std::find_if(mEntries.begin(), mEntries.end(),
+                               [context](const TEntry& entry) { return entry.Context.get() == context; });
+  if (it == mEntries.end()) return result;
+  const std::size_t removed = std::size_t(it - mEntries.begin());
+  result = std::move(it->Context);
+  mEntries.erase(it);
+  // No name may lead to a context the caller may now free; the names of later entries move down with them.
+  std::erase_if(mAliases, [removed](const TAlias& alias) { return alias.Entry == removed; });
+  for (TAlias& alias : mAliases)
+    if (alias.Entry > removed) --alias.Entry;
   return result;
 }
 
@@ -187,7 +190,6 @@ void TKXContainerContext::Clear() {
 }
 
 void TKXContainerContext::ReleaseRendering() {
-  for (TAlias& alias : mAliases) alias.Context = nullptr;
   // From the back, as Clear frees them.
   for (auto it = mEntries.rbegin(); it != mEntries.rend(); ++it) {
     if (IKXBaseContainer* nested = Supports<IKXBaseContainer>(it->Component.Get())) {
@@ -202,7 +204,7 @@ void TKXContainerContext::ReleaseRendering() {
 
 const TKXContainerContext::TAlias* TKXContainerContext::FindAlias(const std::string& upperName) const {
   for (const TAlias& alias : mAliases) {
-    if (alias.Name == upperName && alias.Component) return &alias;
+    if (alias.Name == upperName && mEntries[alias.Entry].Component) return &alias;
   }
   return nullptr;
 }
@@ -212,7 +214,7 @@ const TKXContainerContext* TKXContainerContext::Descend(const std::string& upper
   if (dot == std::string::npos) return nullptr;
   const std::string prefix = upperName.substr(0, dot);
   const TAlias* alias = FindAlias(prefix);
-  TComponent* component = alias ? alias->Component.Get() : nullptr;
+  TComponent* component = alias ? mEntries[alias->Entry].Component.Get() : nullptr;
   IKXBaseContainer* container = Supports<IKXBaseContainer>(component);
   if (container == nullptr) return nullptr;
   rest = upperName.substr(dot + 1);
@@ -230,7 +232,7 @@ bool TKXContainerContext::IsValidComponent(const std::string& name) const {
 
 TComponent* TKXContainerContext::GetControlInstance(const std::string& name) const {
   const std::string upperName = UpperCase(name);
-  if (const TAlias* alias = FindAlias(upperName)) return alias->Component.Get();
+  if (const TAlias* alias = FindAlias(upperName)) return mEntries[alias->Entry].Component.Get();
   std::string rest;
   const TKXContainerContext* nested = Descend(upperName, rest);
   return nested ? nested->GetControlInstance(rest) : nullptr;
@@ -238,7 +240,7 @@ TComponent* TKXContainerContext::GetControlInstance(const std::string& name) con
 
 TKXBaseComponentContext* TKXContainerContext::GetComponentContext(const std::string& name) const {
   const std::string upperName = UpperCase(name);
-  if (const TAlias* alias = FindAlias(upperName)) return alias->Context;
+  if (const TAlias* alias = FindAlias(upperName)) return mEntries[alias->Entry].Context.get();
   std::string rest;
   const TKXContainerContext* nested = Descend(upperName, rest);
   return nested ? nested->GetComponentContext(rest) : nullptr;

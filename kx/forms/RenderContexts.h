@@ -175,11 +175,11 @@ class TKXContainerContext : public TObject {
     TComponentRef<TComponent> Component;
     std::unique_ptr<TKXBaseComponentContext> Context;
   };
-  // One name by which a registered component may be looked up.
+  // One name by which a registered component may be looked up: it refers to the component's entry, whose reference
+  // and context it reads (an idle form keeps its names, so each name costs no reference of its own).
   struct TAlias {
     std::string Name;  // upper case
-    TComponentRef<TComponent> Component;
-    TKXBaseComponentContext* Context;
+    std::size_t Entry;  // index in mEntries
   };
 
   // The alias of that name whose component still exists; null when none.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "kx/appserver/CallBacks.h"
 #include "kx/appserver/ServerSession.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/appserver/Startup.h"
@@ -165,6 +166,31 @@ TEST_F(DemoFormsTest, CallbackOfButton2UpdatesOnlyTheLabel) {
   EXPECT_EQ(answer.Value("/response/update/control[@id='LABEL1']/@type"), "KXLABEL");
   EXPECT_EQ(answer.Value("/response/update/control[@id='LABEL1']/innerhtml"), "hello");
   EXPECT_EQ(MainForm()->LABEL1->Caption(), "hello");
+}
+
+// A session holds a callback answer only while it makes one: none after its pages, none once an answer is sent, and
+// each callback after that still answers in full.
+TEST_F(DemoFormsTest, CallbackAnswerIsHeldOnlyWhileACallbackRuns) {
+  OpenMainForm();
+  TKXApplication* session = SessionStore()->LookUp(Id());
+  ASSERT_NE(session, nullptr);
+  auto* response = dynamic_cast<TKXCallBackResponse*>(session->CallBackResponse());
+  ASSERT_NE(response, nullptr);
+  EXPECT_FALSE(response->HasDocument());
+  for (const char* text : {"first", "second"}) {
+    SCOPED_TRACE(text);
+    TReplyPacket reply =
+        Send("POST", "/$/callback", "callback=BUTTON2.DoOnAsyncClick&KX_AjaxID=1_1&KX_TrackID_=" + Track(),
+             {std::string("EDIT1=") + text, "KX_SessionID_=" + Id(), "KX_FormID_=" + MainForm()->FormId()});
+    ASSERT_EQ(reply.Code, 200);
+    TDocument answer(reply.Content, false);
+    ASSERT_TRUE(answer.Parsed()) << reply.Content;
+    EXPECT_EQ(answer.Value("/response/update/control[@id='LABEL1']/innerhtml"), text);
+    EXPECT_EQ(answer.Value("/response/trackid"), Track());
+    EXPECT_EQ(answer.Count("/response/submit"), 1);
+    EXPECT_FALSE(response->HasDocument());
+  }
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
 }
 
 TEST_F(DemoFormsTest, Button3ShowsAMessageBoxWithTheEditsText) {

@@ -21,6 +21,7 @@
 #include "kx/appserver/ContentHandlers.h"
 #include "kx/forms/FormTypes.h"
 #include "kx/forms/Forms.h"
+#include "kx/platform/CompactFunction.h"
 
 namespace kx {
 
@@ -34,8 +35,8 @@ class TKXAppForm : public TKXForm, public virtual IKXAppForm {
   KX_COMPONENT_CLASS(TKXAppForm, TKXForm)
 
  public:
-  // Fired by DoURLRequest.
-  TOnURLRequest OnURLRequest;
+  // Fired by DoURLRequest; one pointer while empty.
+  TCompactFunction<void(TObject* sender, THttpRequest& request)> OnURLRequest;
 
   // Publishes the form class T at path + document: a request there shows a form
   // of T (the session's own one when it has it), no prior page needed.

@@ -256,6 +256,35 @@ TEST(TKXCallBackResponse, InitializeEmptiesEveryPartAndTheResponseStaysUsable) {
   EXPECT_EQ(TParsedResponse::Text(parsed.Part("trackid")), "1b");
 }
 
+// The document is made by the first part added or by streaming, whichever part that is, and Initialize lets it go.
+TEST(TKXCallBackResponse, DocumentIsMadeOnFirstUseAndLetGoByInitialize) {
+  const struct {
+    const char* what;
+    void (*use)(TKXCallBackResponse&);
+  } firstUses[] = {
+      {"script", [](TKXCallBackResponse& r) { r.AddJavaScriptToExecute("a();"); }},
+      {"CDATA script", [](TKXCallBackResponse& r) { r.AddJavaScriptToExecuteAsCDATA("a();"); }},
+      {"update text", [](TKXCallBackResponse& r) { r.AddTagToUpdate(std::string("<control/>")); }},
+      {"rewrite", [](TKXCallBackResponse& r) { r.AddTagToRewrite("<html></html>"); }},
+      {"submit", [](TKXCallBackResponse& r) { r.SetSubmitURL("/app/$/"); }},
+      {"track", [](TKXCallBackResponse& r) { r.SetTrackNumber("1a"); }},
+      {"stream", [](TKXCallBackResponse& r) { Streamed(r); }},
+  };
+  for (const auto& first : firstUses) {
+    SCOPED_TRACE(first.what);
+    TKXCallBackResponse response(nullptr);
+    EXPECT_FALSE(response.HasDocument());
+    first.use(response);
+    EXPECT_TRUE(response.HasDocument());
+    response.Initialize();
+    EXPECT_FALSE(response.HasDocument());
+  }
+  // The empty script adds nothing, so it makes nothing either.
+  TKXCallBackResponse response(nullptr);
+  response.AddJavaScriptToExecuteAsCDATA("");
+  EXPECT_FALSE(response.HasDocument());
+}
+
 TEST(TKXCallBackResponse, RepeatedTextsAppend) {
   TKXCallBackResponse response(nullptr);
   response.SetSubmitURL("/a?x=1");

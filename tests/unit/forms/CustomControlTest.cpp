@@ -179,6 +179,8 @@ TEST(TKXCustomControl, ClientObjectOfTheParent) {
 
   inPanel->SetParent(f.Form);  // a new parent is worked out again
   EXPECT_EQ(inPanel->HTMLControlImplementation()->KXCLParentName(), "KXCLForm");
+  plain->SetName("Plain2");  // and so is a renamed one: the client object goes by the new name
+  EXPECT_EQ(inPlain->HTMLControlImplementation()->KXCLParentName(), "Plain2KXCL");
 }
 
 TEST(TKXCustomControl, FrameBorderWidthIsAClientPropertyUnderTheFormLayout) {

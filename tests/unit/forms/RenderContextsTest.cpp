@@ -344,5 +344,40 @@ TEST(TKXContainerContext, RemovedContextLeavesEveryName) {
   EXPECT_EQ(f.Context.RemoveComponent(context), nullptr);
 }
 
+// Names refer to their component's place in the registry: taking out one in the middle leaves the others' names
+// leading to their own components and contexts, also for a name given by its path.
+TEST(TKXContainerContext, RemovingOneKeepsTheOthersNamesOnTheirComponents) {
+  ContainerFixture f;
+  auto* frame = f.Add<TFrame>("Frame1", f.Form);
+  auto* first = f.Add<TTestEdit>("Edit1", f.Form);
+  auto* middle = f.Add<TTestEdit>("Edit2", f.Form);
+  auto* last = f.Add<TTestEdit>("Edit3", frame, frame);
+  for (TComponent* component : {static_cast<TComponent*>(first), static_cast<TComponent*>(middle),
+                                static_cast<TComponent*>(last)})
+    f.Register(component);
+  TKXBaseComponentContext* firstContext = f.Context.GetComponentContext("EDIT1");
+  TKXBaseComponentContext* lastContext = f.Context.GetComponentContext("FRAME1EDIT3");
+  ASSERT_NE(f.Context.RemoveComponent(f.Context.GetComponentContext("EDIT2")), nullptr);
+  EXPECT_EQ(f.Context.RemoveComponent(nullptr), nullptr);
+
+  ASSERT_EQ(f.Context.GetControlsCount(), 2);
+  const struct {
+    const char* name;
+    TComponent* component;
+    TKXBaseComponentContext* context;
+  } names[] = {{"EDIT1", first, firstContext},
+               {"EDIT2", nullptr, nullptr},
+               {"FRAME1EDIT3", last, lastContext},
+               {"EDIT3", last, lastContext},
+               {"FORM1.FRAME1.EDIT3", last, lastContext}};
+  for (const auto& n : names) {
+    SCOPED_TRACE(n.name);
+    EXPECT_EQ(f.Context.GetControlInstance(n.name), n.component);
+    EXPECT_EQ(f.Context.GetComponentContext(n.name), n.context);
+  }
+  EXPECT_EQ(f.Context.GetControlInstanceFromIndex(1), last);
+  EXPECT_EQ(f.Context.GetComponentContextFromIndex(1), lastContext);
+}
+
 }  // namespace
 }  // namespace kx
