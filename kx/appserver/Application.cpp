@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "kx/appserver/ClientOrigin.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/MimeTypes.h"
-#include "kx/appserver/Server.h"
 #include "kx/appserver/ServerController.h"
-#include "kx/appserver/Sessions.h"
+#include "kx/appserver/SessionStore.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/Identifiers.h"
@@ -26,8 +26,6 @@ int PostedWindowSide(std::string_view text, int current) {
 }
 
 namespace {
-
-thread_local TKXApplication* tCurrentApplication = nullptr;
 
 // A run parameter's name or value inside URL text: the characters that would
 // split it ("&", "=", "?", "#", "%", "+" and blanks among them) are percent-encoded.
@@ -70,18 +68,6 @@ bool IsValidSessionID(std::string_view id) {
   return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) {
     return kEncode64Alphabet.find(c) != std::string_view::npos;
   });
-}
-
-TKXApplication* GetWebApplication() {
-  if (gGetWebApplicationThreadVar != nullptr) return gGetWebApplicationThreadVar();
-  return tCurrentApplication;
-}
-
-void SetWebApplication(TKXApplication* application) {
-  if (gSetWebApplicationThreadVar != nullptr)
-    gSetWebApplicationThreadVar(application);
-  else
-    tCurrentApplication = application;
 }
 
 // ---------------------------------------------------------------------------
@@ -191,22 +177,14 @@ void TKXApplication::AfterConstruction() {
                          "Invalid session ID. A session ID may hold only letters, digits, \"~\" and \"-\".");
   }
 
-  TKXSessions* store = SessionStore();
+  IKXSessionStore* store = gSessions;
   EKXException::IfNotAssigned(store, "The session store does not exist.");
-  store->BeginWrite();
-  try {
-    if (FAppID.empty()) FAppID = store->GenerateSessionID();
-    store->AddSessionAndLock(this);
-  } catch (...) {
-    store->EndWrite();
-    throw;
-  }
-  store->EndWrite();
+  store->RegisterSession(this, FAppID);
   // From here on the session is in the store: a failure takes it out again
   // before the component is freed.
   try {
     mRegistered = true;
-    store->DoOnCreateSession(this);
+    store->SessionCreated(this);
 
     const bool multiple = gSC != nullptr && gSC->AllowMultipleSessionsPerUser();
     mSessionInternalUrlBase = multiple ? mAppUrlBase + FAppID + "/$/" : mInternalUrlBase;
@@ -219,7 +197,7 @@ void TKXApplication::AfterConstruction() {
     }
     LogSessionEvent(seCreate);
   } catch (...) {
-    store->Remove(this);
+    store->UnregisterSession(this);
     Unlock();
     throw;
   }
@@ -267,7 +245,7 @@ void TKXApplication::Dispose() {
       if (gSC != nullptr && !FAppID.empty()) gSC->DoCloseSession(this);
     });
     step([&] {
-      if (TKXSessions* store = SessionStore()) store->DoOnDestroySession(this);
+      if (IKXSessionStore* store = gSessions) store->SessionDestroyed(this);
     });
   }
   step([&] { FData.reset(); });
@@ -736,8 +714,8 @@ TKXReportForm ReportForm(const TComponent* form) {
 
 }  // namespace
 
-bool DescribeSession(TObject* sender, TKXReportSession& facts) {
-  TKXApplication* session = dynamic_cast<TKXApplication*>(sender);
+bool DescribeSession(TObject* sender, TKXApplication* session, TKXReportSession& facts) {
+  if (session == nullptr) session = dynamic_cast<TKXApplication*>(sender);
   if (session == nullptr) session = GetWebApplication();
   if (session == nullptr) return false;
   facts.AppPath = session->GetApplicationPath();

@@ -19,6 +19,7 @@
 
 #include "kx/appserver/CacheFiles.h"
 #include "kx/appserver/ExceptionLogger.h"
+#include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/Runtime.h"
 #include "kx/foundation/Browsers.h"
 #include "kx/foundation/HttpReply.h"
@@ -210,19 +211,13 @@ inline constexpr TKXRuntimeRef<&TKXRuntime::LogSessionEvent> gLogSessionEvent{};
 // replace it before any session exists.
 inline constexpr TKXRuntimeRef<&TKXRuntime::SessionClock> gSessionClock{};
 
-// The calling thread's current application: through the host's
-// gGetWebApplicationThreadVar / gSetWebApplicationThreadVar when installed,
-// else through a thread-local value of the framework's own.
-TKXApplication* GetWebApplication();
-void SetWebApplication(TKXApplication* application);
-
 // Whether id is made of the characters of generated session ids (A-Z a-z 0-9 ~ -)
 // and not empty. Only such an id may reach a URL, a cookie or a folder name.
 bool IsValidSessionID(std::string_view id);
 
-// Fills in the report facts of the session that sender is, else of the thread's
-// current application; false when there is neither (gDescribeSession).
-bool DescribeSession(TObject* sender, TKXReportSession& facts);
+// Fills in the report facts of session, else of the session that sender is, else of the
+// thread's current application; false when there is none of them (gDescribeSession).
+bool DescribeSession(TObject* sender, TKXApplication* session, TKXReportSession& facts);
 
 // The text as the content of a double-quoted script string that stays right
 // inside an HTML attribute too (the escaping of JsRedirect's URL).

@@ -7,10 +7,10 @@
 #include <system_error>
 
 #include "kx/appserver/Application.h"
+#include "kx/appserver/ClientOrigin.h"
 #include "kx/appserver/ExceptionLogger.h"
 #include "kx/appserver/InternalFiles.h"
 #include "kx/appserver/KXGlobal.h"
-#include "kx/appserver/Server.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/foundation/HtmlUtils.h"

@@ -367,13 +367,10 @@ std::string TKXServerInternalFiles::GetResourceStreamAsString(const std::string&
 
 void CreateInternalFiles() {
   TKXRuntime& runtime = TKXRuntime::Required();
-  if (!runtime.InternalFiles) runtime.InternalFiles = new TKXServerInternalFiles();
+  if (!runtime.InternalFiles)
+    runtime.InternalFiles = {new TKXServerInternalFiles(), [](TKXServerInternalFiles* files) { delete files; }};
 }
 
-void FreeInternalFiles() {
-  TKXRuntime& runtime = TKXRuntime::Required();
-  delete runtime.InternalFiles;
-  runtime.InternalFiles = nullptr;
-}
+void FreeInternalFiles() { TKXRuntime::Required().InternalFiles.reset(); }
 
 }  // namespace kx

@@ -7,7 +7,8 @@
 
 namespace kx {
 
-// The runtime's server controller. Assigning a second one while one lives raises Exception.
+// The runtime's server controller. Assigning a second one while one lives raises Exception (the controller's rule,
+// kept in kx/appserver/ServerController.cpp).
 struct TKXCurrentController {
   TKXServerControllerBase* Get() const {
     const TKXRuntime* runtime = TKXRuntime::Current();
@@ -15,10 +16,7 @@ struct TKXCurrentController {
   }
   operator TKXServerControllerBase*() const { return Get(); }
   TKXServerControllerBase* operator->() const { return Get(); }
-  const TKXCurrentController& operator=(TKXServerControllerBase* controller) const {
-    TKXRuntime::Required().SetController(controller);
-    return *this;
-  }
+  const TKXCurrentController& operator=(TKXServerControllerBase* controller) const;
 };
 
 inline constexpr TKXCurrentController gSC{};

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "kx/appserver/Application.h"
+#include "kx/appserver/KXGlobal.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {

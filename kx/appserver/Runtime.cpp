@@ -2,8 +2,7 @@
 
 #include <cassert>
 
-#include "kx/appserver/InternalFiles.h"
-#include "kx/appserver/ServerController.h"
+#include "kx/appserver/SessionStore.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -14,10 +13,28 @@ TKXRuntime::~TKXRuntime() {
   assert(mController == nullptr && "a server controller outlived its runtime");
   // The sessions and whatever they free on the way see this runtime as their thread's.
   TScope scope(*this);
-  delete Sessions;
-  Sessions = nullptr;
-  delete InternalFiles;
-  InternalFiles = nullptr;
+  Sessions.reset();
+  InternalFiles.reset();
+}
+
+namespace {
+
+thread_local TKXApplication* tCurrentApplication = nullptr;
+
+}  // namespace
+
+TKXApplication* GetWebApplication() {
+  const TKXRuntime* runtime = TKXRuntime::Current();
+  if (runtime != nullptr && runtime->GetWebApplicationThreadVar != nullptr) return runtime->GetWebApplicationThreadVar();
+  return tCurrentApplication;
+}
+
+void SetWebApplication(TKXApplication* application) {
+  const TKXRuntime* runtime = TKXRuntime::Current();
+  if (runtime != nullptr && runtime->SetWebApplicationThreadVar != nullptr)
+    runtime->SetWebApplicationThreadVar(application);
+  else
+    tCurrentApplication = application;
 }
 
 TKXRuntime& TKXRuntime::Required() {
@@ -25,14 +42,6 @@ TKXRuntime& TKXRuntime::Required() {
   if (runtime == nullptr)
     throw Exception("No kx runtime exists: create a kx::TKXRuntime first (kx::RunStandAlone makes one).");
   return *runtime;
-}
-
-void TKXRuntime::SetController(TKXServerControllerBase* controller) {
-  if (controller != nullptr && mController != nullptr && controller != mController)
-    throw Exception(Format("A server controller (%s) already serves this application: a process has one server "
-                           "controller.",
-                           mController->ClassName().c_str()));
-  mController = controller;
 }
 
 void TKXRuntime::RequireSeam(std::string name, std::string installer,

@@ -68,8 +68,9 @@ using TKXFindContentHandler = IKXContentHandler* (*)(const std::string& urlPath)
 using TKXGetStartHandler = IKXContentHandler* (*)(TKXApplication* session);
 // Writes one record of the session event log.
 using TKXLogSessionEvent = void (*)(TKXApplication& session, TSessionEvent event);
-// Describes the calling thread's session for an exception report; false when there is none.
-using TKXDescribeSessionProc = bool (*)(TObject* sender, TKXReportSession& session);
+// Describes a session for an exception report (session, else the one sender is, else the calling thread's); false
+// when there is none.
+using TKXDescribeSessionProc = bool (*)(TObject* sender, TKXApplication* session, TKXReportSession& facts);
 // Makes the server object of a request (the session layer's answers session paths).
 using TKXServerFactory = std::unique_ptr<TKXServer> (*)(void* buffer, std::int32_t bufferSize);
 // The monotonic clock of session expiry and look-up deadlines.
@@ -91,9 +92,10 @@ class TKXRuntime : public TKXRuntimeSlots {
   static TKXRuntime& Required();
   TKXRuntime* ServerRuntime() override { return this; }
 
-  // The server controller (gSC). One per runtime: naming a second while one lives raises Exception.
+  // The server controller (gSC). One per runtime: the controller takes the place (kx/appserver/ServerController.h),
+  // raising while another one holds it.
   TKXServerControllerBase* Controller() const { return mController; }
-  void SetController(TKXServerControllerBase* controller);
+  void SetController(TKXServerControllerBase* controller) { mController = controller; }
 
   // Raises Exception naming the first unfilled seam and the call that fills it. Serving starts only after it passed.
   void CheckSeams();
@@ -114,10 +116,10 @@ class TKXRuntime : public TKXRuntimeSlots {
   TGetWebApplicationThreadVar GetWebApplicationThreadVar = nullptr;
   TSetWebApplicationThreadVar SetWebApplicationThreadVar = nullptr;
   TGetAppPath GetAppPath = nullptr;
-  // Owned: made by the session layer when it installs, freed by the controller as it ends (or by the runtime).
-  IKXSessionStore* Sessions = nullptr;
-  // Owned: made by CreateInternalFiles.
-  TKXServerInternalFiles* InternalFiles = nullptr;
+  // Made by the session layer when it installs, freed by the controller as it ends (or by the runtime).
+  std::unique_ptr<IKXSessionStore> Sessions;
+  // Made by CreateInternalFiles, which hands over how to free them: their class stands on a floor above.
+  std::unique_ptr<TKXServerInternalFiles, void (*)(TKXServerInternalFiles*)> InternalFiles{nullptr, nullptr};
 
   // The seams; the comment names the call that fills each.
   TKXServerFactory ServerFactory = nullptr;                      // Startup (session layer)
@@ -143,12 +145,24 @@ class TKXRuntime : public TKXRuntimeSlots {
   std::vector<TRequiredSeam> mRequiredSeams;
 };
 
+// The calling thread's current application: through the host's gGetWebApplicationThreadVar /
+// gSetWebApplicationThreadVar (kx/appserver/KXGlobal.h) when installed, else through a thread-local value of the
+// framework's own.
+TKXApplication* GetWebApplication();
+void SetWebApplication(TKXApplication* application);
+
 // A process global that names a field of the calling thread's runtime: it reads as the field's value (the type's
 // empty value while no runtime exists) and assigning it writes the field (raising while no runtime exists).
 template <auto Field>
 struct TKXRuntimeRef;
 
+template <class T>
+inline constexpr bool kIsOwnedPart = false;
+template <class T, class TDeleter>
+inline constexpr bool kIsOwnedPart<std::unique_ptr<T, TDeleter>> = true;
+
 template <class T, T TKXRuntime::*Field>
+  requires(!kIsOwnedPart<T>)
 struct TKXRuntimeRef<Field> {
   T Get() const {
     const TKXRuntime* runtime = TKXRuntime::Current();
@@ -167,6 +181,26 @@ struct TKXRuntimeRef<Field> {
   template <class... TArgs>
   decltype(auto) operator()(TArgs&&... args) const {
     return Get()(std::forward<TArgs>(args)...);
+  }
+};
+
+// A part the runtime owns reads as a plain pointer. Assigning one hands it to the runtime, which frees it at its
+// end; the part held before is let go without being freed, for whoever set it frees it (a test's own store).
+template <class T, class TDeleter, std::unique_ptr<T, TDeleter> TKXRuntime::*Field>
+struct TKXRuntimeRef<Field> {
+  T* Get() const {
+    const TKXRuntime* runtime = TKXRuntime::Current();
+    return runtime ? (runtime->*Field).get() : nullptr;
+  }
+  operator T*() const { return Get(); }
+  T* operator->() const { return Get(); }
+  const TKXRuntimeRef& operator=(T* value) const
+    requires std::is_same_v<TDeleter, std::default_delete<T>>
+  {
+    std::unique_ptr<T, TDeleter>& owned = TKXRuntime::Required().*Field;
+    static_cast<void>(owned.release());
+    owned.reset(value);
+    return *this;
   }
 };
 

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "kx/appserver/ClientOrigin.h"
 #include "kx/appserver/Runtime.h"
 #include "kx/foundation/HttpReply.h"
 #include "kx/foundation/HttpRequest.h"
@@ -157,32 +158,6 @@ class TKXServer : public TObject {
   // Sends the embedded internal file name; false when it is not registered.
   bool SendInternalStream(const std::string& name, bool& compressed, bool& cacheable);
 };
-
-// The client of a request for the session checks and limits. remoteAddr, the connection's peer, is the client
-// unless it is one of trustedProxies: then the right-most address of forwardedFor (a comma-separated list) that is
-// not a trusted proxy (all of them trusted: the left-most), or, without forwardedFor, clientIP (the Client-IP
-// header). A forwarded address comes back in its canonical form (an IPv4-mapped IPv6 address as IPv4); one that
-// is not an IP address, and a header that is empty, leave the peer as the client. So headers a client forges are
-// believed only when a proxy the application trusts passed them on, and that proxy's own entry is the one used.
-std::string ClientAddress(std::string_view remoteAddr, std::string_view forwardedFor, std::string_view clientIP,
-                          const std::vector<std::string>& trustedProxies);
-
-// The scheme and host a client used to reach a proxy in front of the application. The proxy's word is taken only
-// when the request's peer is one of trustedProxies (as for X-Forwarded-For) and it sent X-Forwarded-Proto "http" or
-// "https"; the host is X-Forwarded-Host, else the Host header, as "name[:port]" or "[v6][:port]". Of a header
-// with several lines or entries the last one counts: the one the nearest proxy wrote. Any other value, or a host
-// that is not a plain name or address with a port from 1 to 65535, leaves the origin unknown.
-struct TForwardedOrigin {
-  bool Known = false;
-  bool Secure = false;     // the client came over https
-  std::string Host;        // "name" or "[v6]"
-  std::int32_t Port = 0;   // 0 when the client named none (the scheme's default)
-
-  // "http(s)://" + Host, with Port when secure is the client's own scheme and Port is not that scheme's default;
-  // for the other scheme the balancer's default port, as its port for it is not known here.
-  std::string URL(bool secure) const;
-};
-TForwardedOrigin ForwardedOrigin(const THttpRequest& request, const std::vector<std::string>& trustedProxies);
 
 // The server object of the calling thread's current request; nullptr outside HttpExecute.
 inline thread_local TKXServer* gKXServer = nullptr;

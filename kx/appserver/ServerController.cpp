@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "kx/appserver/Application.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
 #include "kx/foundation/HtmlUtils.h"
@@ -223,7 +222,7 @@ void TSessionTimeoutThread::Run() {
       error = std::current_exception();
     }
     for (TKXApplication* session : mList) {
-      if (gSetWebApplicationThreadVar) gSetWebApplicationThreadVar(session);
+      SetWebApplication(session);
       try {
         store->FreeSession(session);
       } catch (const std::exception& e) {
@@ -231,7 +230,7 @@ void TSessionTimeoutThread::Run() {
       } catch (...) {
         // Nothing to report; the next session is freed all the same.
       }
-      if (gSetWebApplicationThreadVar) gSetWebApplicationThreadVar(nullptr);
+      SetWebApplication(nullptr);
     }
     // Freed sessions leave their memory scattered through the heap, where the allocator keeps it.
     if (mList.size() >= TrimAfterFreed) {
@@ -258,12 +257,33 @@ void TSessionTimeoutThread::HandleException(const std::exception_ptr& error) {
 }
 
 // ---------------------------------------------------------------------------
+// The runtime's one controller
+
+namespace {
+
+// Raises while another controller serves the runtime: two would share (and free) one session store.
+void TakeControllerPlace(TKXRuntime& runtime, TKXServerControllerBase* controller) {
+  TKXServerControllerBase* current = runtime.Controller();
+  if (controller != nullptr && current != nullptr && controller != current)
+    throw Exception(Format("A server controller (%s) already serves this application: a process has one server "
+                           "controller.",
+                           current->ClassName().c_str()));
+  runtime.SetController(controller);
+}
+
+}  // namespace
+
+const TKXCurrentController& TKXCurrentController::operator=(TKXServerControllerBase* controller) const {
+  TakeControllerPlace(TKXRuntime::Required(), controller);
+  return *this;
+}
+
+// ---------------------------------------------------------------------------
 // TKXServerControllerBase: creation
 
 TKXServerControllerBase::TKXServerControllerBase()
     : mRuntime(TKXRuntime::Required()), FContentPath(ApplicationFolder() + "wwwroot/") {
-  // Raises while another controller serves the runtime: two would share (and free) one session store.
-  mRuntime.SetController(this);
+  TakeControllerPlace(mRuntime, this);
 }
 
 TKXServerControllerBase::~TKXServerControllerBase() {
@@ -408,9 +428,8 @@ void TKXServerControllerBase::FreeSessionStore() {
   if (!mLocked) return;
   // Only the runtime's controller ends its sessions.
   if (mRuntime.Controller() != this) return;
-  IKXSessionStore* store = mRuntime.Sessions;
-  mRuntime.Sessions = nullptr;
-  delete store;
+  std::unique_ptr<IKXSessionStore> store = std::move(mRuntime.Sessions);
+  store.reset();
 }
 
 // ---------------------------------------------------------------------------
@@ -558,7 +577,7 @@ void TKXServerControllerBase::LogErrorLine(TKXApplication* application, const st
   if (!gErrorLogProcedure) return;
   try {
     TKXReportSession session;
-    const bool described = gDescribeSession && gDescribeSession(application, session);
+    const bool described = gDescribeSession && gDescribeSession(nullptr, application, session);
     std::string method, path;
     if (request) {
       constexpr const char* kMethods[] = {"", "GET", "PUT", "POST", "HEAD"};
@@ -587,7 +606,7 @@ void TKXServerControllerBase::GetExceptionReportFacts(TObject* sender, TKXExcept
   facts.SessionCount = gSessions ? gSessions->GetCount() : 0;
   if (gDescribeSession) {
     TKXReportSession session;
-    if (gDescribeSession(sender, session)) facts.Session = std::move(session);
+    if (gDescribeSession(sender, nullptr, session)) facts.Session = std::move(session);
   }
 }
 

@@ -20,6 +20,7 @@
 #include "kx/appserver/ExceptionLogger.h"
 #include "kx/Version.h"
 #include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/SessionStore.h"
 #include "kx/foundation/StyleTypes.h"
 #include "kx/foundation/TimedThread.h"
 #include "kx/platform/Components.h"
@@ -209,24 +210,9 @@ class TKXMobileOptions : public TPersistent {
 // ---------------------------------------------------------------------------
 // What the controller needs of the session layer, which fills it in.
 
-// The session store (gSessions), as the controller and its timeout thread use it. The store's destructor ends
-// every session it still holds.
-class IKXSessionStore {
- public:
-  virtual ~IKXSessionStore() = default;
-  // Moves every expired session that no request holds out of the store into sessions; the caller frees them
-  // with FreeSession.
-  virtual void RemoveExpiredSessions(std::vector<TKXApplication*>& sessions) = 0;
-  // Drops the old entries of the list of expired sessions.
-  virtual void ClearExpiredSessionsList() = 0;
-  // Frees a session that RemoveExpiredSessions handed out; it is the thread's current application meanwhile.
-  virtual void FreeSession(TKXApplication* session) = 0;
-  // The number of live sessions.
-  virtual int GetCount() const = 0;
-};
-
-// Describes the calling thread's session for an exception report; false when there is none. sender is the
-// object that reported the exception, or nullptr. Installed by the session layer at start-up.
+// Describes a session for an exception report: the one given, else the one sender (the object that reported the
+// exception, or nullptr) is, else the calling thread's; false when there is none. Installed by the session layer
+// at start-up.
 inline constexpr TKXRuntimeRef<&TKXRuntime::DescribeSession> gDescribeSession{};
 
 // What a stand-alone program's command line asks of the controller (kx/hosts/RunStandAlone.h fills it in), a slot

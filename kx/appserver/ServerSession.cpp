@@ -44,8 +44,6 @@ std::string JsonMessage(std::string_view message) {
   return result;
 }
 
-thread_local TKXApplication* tCurrentApplication = nullptr;
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -725,10 +723,6 @@ void RegisterSessionLayer() {
     return std::make_unique<TKXServerSession>(buffer, bufferSize);
   };
   gDescribeSession = &DescribeSession;
-  if (gGetWebApplicationThreadVar == nullptr && gSetWebApplicationThreadVar == nullptr) {
-    gGetWebApplicationThreadVar = []() -> TKXApplication* { return tCurrentApplication; };
-    gSetWebApplicationThreadVar = [](TKXApplication* application) { tCurrentApplication = application; };
-  }
 }
 
 }  // namespace kx

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "kx/appserver/ServerController.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/platform/SysUtils.h"
@@ -166,6 +167,18 @@ TKXSessions::~TKXSessions() { Clear(); }
 
 void TKXSessions::DoOnCreateSession(TKXApplication* session) {
   if (OnCreateSession) OnCreateSession(session);
+}
+
+void TKXSessions::RegisterSession(TKXApplication* session, std::string& id) {
+  BeginWrite();
+  try {
+    if (id.empty()) id = GenerateSessionID();
+    AddSessionAndLock(session);
+  } catch (...) {
+    EndWrite();
+    throw;
+  }
+  EndWrite();
 }
 
 void TKXSessions::DoOnDestroySession(TKXApplication* session) {

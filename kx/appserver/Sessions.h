@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "kx/appserver/Application.h"
-#include "kx/appserver/ServerController.h"
+#include "kx/appserver/SessionStore.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/Locks.h"
 #include "kx/platform/Classes.h"
@@ -233,6 +233,11 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // Frees a session that is out of the store and unlocked, as the thread's
   // current application; what it raises goes to OnSessionError.
   void FreeSession(TKXApplication* session) override;
+  // Under the write lock: GenerateSessionID when id is empty, then AddSessionAndLock.
+  void RegisterSession(TKXApplication* session, std::string& id) override;
+  void UnregisterSession(TKXApplication* session) override { Remove(session); }
+  void SessionCreated(TKXApplication* session) override { DoOnCreateSession(session); }
+  void SessionDestroyed(TKXApplication* session) override { DoOnDestroySession(session); }
 
  private:
   using TClock = std::chrono::steady_clock;
