@@ -29,8 +29,8 @@ TKXElementPtr<TKXHTMLTag> NewWrapper(bool noFormTag) {
   return wrapper;
 }
 
-// Writes the component's tag into stream as the component writes it (tab
-// index and extra attributes first for an HTML tag).
+}  // namespace
+
 void WriteTag(IKXBaseHTMLComponent* component, TKXMarkupLanguageTag* tag, TKXRenderStream& stream) {
   if (auto* html = Supports<TKXHTMLTag>(tag); html != nullptr && component != nullptr) {
     component->MakeHTMLTag(html, stream);
@@ -39,8 +39,6 @@ void WriteTag(IKXBaseHTMLComponent* component, TKXMarkupLanguageTag* tag, TKXRen
     tag->Render(stream);
   }
 }
-
-}  // namespace
 
 TKXCompContext* ComponentContextOf(TKXContainerContext* containerContext, const TComponent* component) {
   if (containerContext == nullptr || component == nullptr) return nullptr;

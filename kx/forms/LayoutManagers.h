@@ -144,6 +144,10 @@ class TKXLayoutMgrForm : public TKXContainerLayout {
 // The context a container context holds for component; null when none.
 TKXCompContext* ComponentContextOf(TKXContainerContext* containerContext, const TComponent* component);
 
+// Writes the component's tag into stream as the component writes it: an HTML tag through the component (tab index
+// and extra attributes first), any other tag, or one without a component, after a CR LF.
+void WriteTag(IKXBaseHTMLComponent* component, TKXMarkupLanguageTag* tag, TKXRenderStream& stream);
+
 // ---------------------------------------------------------------------------
 // A container's children rendered with its layout manager (forms and regions)
 

@@ -110,16 +110,6 @@ std::vector<std::pair<std::string, std::string>> ParseAttributes(const std::stri
   return result;
 }
 
-// Writes the component's tag as the component writes it (CR LF first).
-void WriteTag(IKXBaseHTMLComponent* component, TKXMarkupLanguageTag* tag, TKXRenderStream& stream) {
-  if (auto* html = Supports<TKXHTMLTag>(tag); html != nullptr && component != nullptr) {
-    component->MakeHTMLTag(html, stream);
-  } else {
-    stream.Write(CRLF);
-    tag->Render(stream);
-  }
-}
-
 // Reads through a template text: the position, its line for messages, and the
 // reading steps the processor and the converters share.
 class TTemplateReader {
