@@ -259,4 +259,20 @@ void TKXFormExecution::ApplyPostedValues() {
   if (!errors.empty()) throw EKXException(FailureMessage(errors));
 }
 
+// ---------------------------------------------------------------------------
+// TKXForm's execution step
+
+void TKXForm::DoExecuteForm() {
+  if (!FPageContext) {
+    CreatePageContext();
+    FJavaScriptOnce.clear();
+  } else {
+    FPageContext->Clear(false);
+  }
+  kx::SetDoRefreshControl(this, false);
+  if (ComponentHash().NeedsRefresh()) ComponentHash().Populate(this);
+  TKXBaseHTMLForm::DoExecuteForm();
+  TKXFormExecution(*this).Execute();
+}
+
 }  // namespace kx

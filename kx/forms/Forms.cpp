@@ -5,9 +5,6 @@
 
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
-#include "kx/forms/FormExecution.h"
-#include "kx/forms/PageGeneration.h"
-#include "kx/forms/TestRecorder.h"
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
@@ -168,10 +165,6 @@ void TKXBaseForm::DoExecuteForm() {
   bool valid = FParams.Values("KX_FormID_") == FFormId;
   if (OnCheckFormId) OnCheckFormId(this, valid);
   if (!valid) throw EKXSecurityException("Invalid form Id");
-}
-
-void TKXBaseForm::Submit(IKXSubmitControl* submitControl) {
-  TestFramework().SubmitForm(*this, submitControl);
 }
 
 TComponent* TKXBaseForm::LocateComponent(const std::string& name) {
@@ -501,23 +494,6 @@ void TKXForm::AddRealTabOrders(TKXContainer* owner) {
     IKXTabOrder* order = Supports<IKXTabOrder>(control);
     if (order != nullptr && order->HasTabOrder()) FRealTabOrderList.push_back(control);
   }
-}
-
-void TKXForm::DoGenerateForm(TKXRenderStream& stream) { TKXPageGenerator(*this).GeneratePage(stream); }
-
-void TKXForm::DoGenerateCallBack(IKXCallBackResponse& response) { TKXPageGenerator(*this).GenerateCallBack(response); }
-
-void TKXForm::DoExecuteForm() {
-  if (!FPageContext) {
-    CreatePageContext();
-    FJavaScriptOnce.clear();
-  } else {
-    FPageContext->Clear(false);
-  }
-  kx::SetDoRefreshControl(this, false);
-  if (ComponentHash().NeedsRefresh()) ComponentHash().Populate(this);
-  TKXBaseHTMLForm::DoExecuteForm();
-  TKXFormExecution(*this).Execute();
 }
 
 }  // namespace kx

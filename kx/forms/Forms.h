@@ -154,8 +154,8 @@ class TKXBaseForm : public TKXModuleDsn, public virtual IKXForm {
   // Runs DoGenerateForm / DoGenerateCallBack in the state fsRendering.
   void GenerateForm(TKXRenderStream& stream) override;
   void GenerateCallBack(IKXCallBackResponse& response) override;
-  // In test mode the recorder submits the control (TKXTestFramework::SubmitForm); otherwise EKXException "Not in
-  // test mode.".
+  // In test mode the recorder submits the control (TKXTestFramework::SubmitForm, defined in forms/TestRecorder.cpp);
+  // otherwise EKXException "Not in test mode.".
   virtual void Submit(IKXSubmitControl* submitControl);
   // The component of that HTML or input name (any case); null when none.
   TComponent* LocateComponent(const std::string& name);
@@ -407,7 +407,8 @@ class TKXForm : public TKXBaseHTMLForm,
   void Dispose() override;
   // The inherited Loaded, then the controls are aligned.
   void Loaded() override;
-  // The page (forms/PageGeneration.h) and the execution (forms/FormExecution.h).
+  // The page (forms/PageGeneration.h) and the execution (forms/FormExecution.h), defined beside their helpers so
+  // that the form stands below them.
   void DoGenerateForm(TKXRenderStream& stream) override;
   void DoGenerateCallBack(IKXCallBackResponse& response) override;
   void DoExecuteForm() override;
@@ -416,7 +417,6 @@ class TKXForm : public TKXBaseHTMLForm,
 
  private:
   friend class TKXPageGenerator;
-  friend class TKXFormExecution;
 
   // Builds the list of the controls that take part in tab order, in tab order.
   void FillRealTabOrders();

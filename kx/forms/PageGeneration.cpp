@@ -307,4 +307,11 @@ void TKXPageGenerator::GenerateCallBack(IKXCallBackResponse& response) {
   mForm.FInitProc.clear();
 }
 
+// ---------------------------------------------------------------------------
+// TKXForm's page steps
+
+void TKXForm::DoGenerateForm(TKXRenderStream& stream) { TKXPageGenerator(*this).GeneratePage(stream); }
+
+void TKXForm::DoGenerateCallBack(IKXCallBackResponse& response) { TKXPageGenerator(*this).GenerateCallBack(response); }
+
 }  // namespace kx

@@ -255,4 +255,9 @@ TKXTestFramework& TestFramework() {
   return *recorder;
 }
 
+// ---------------------------------------------------------------------------
+// A form's submit, which the test framework carries out (and records in test mode)
+
+void TKXBaseForm::Submit(IKXSubmitControl* submitControl) { TestFramework().SubmitForm(*this, submitControl); }
+
 }  // namespace kx
