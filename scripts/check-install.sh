@@ -92,7 +92,7 @@ check_program() {
   set -e
   pid=""
   [ "$status" -eq 0 ] || { cat "$err" >&2; fail "$program ended with status $status on SIGTERM"; }
-  echo "check-install: $(basename "$program"): listening on port $port, ping answered, stopped cleanly"
+  echo "check-install: ${program#"$work"/}: listening on port $port, ping answered, stopped cleanly"
 }
 check_program "$work/hello-cmake/hello"
 check_program "$work/hello-pc"
@@ -132,7 +132,7 @@ echo "check-install: the joined client scripts hold every script of their lists 
 for program in "$work/author-build/hello" "$work/hello-no-node/hello"; do
   (cd "$root/tests/e2e" && KX_HELLO="$program" KX_CHROMIUM="$chromium" \
      KX_E2E_ARTIFACTS="$build/e2e-artifacts/check-install" quiet "$node" --test --test-force-exit Hello.test.js)
-  echo "check-install: $(basename "$(dirname "$program")")/hello: a name typed in chromium is greeted, no script error"
+  echo "check-install: ${program#"$work"/}: a name typed in chromium is greeted, no script error"
 done
 echo "check-install: ok (examples/hello built with find_package and pkg-config against $prefix, with add_subdirectory" \
      "without node and against that kx installed)"
