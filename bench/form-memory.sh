@@ -1,46 +1,24 @@
 #!/usr/bin/env bash
 # Resident memory of large form fields through the stand-alone server: builds bench/UploadServer.cpp (Release, in
 # build-bench/), starts it with a body limit above the bodies, and posts form-encoded bodies of one field to
-# "/$/ping" (no session needed), first one body of each size in SIZES_MB, then PARALLEL bodies of PARALLEL_MB at once.
+# "/$/ping" (no session needed), first one body of each size in SIZES_MB, then PARALLEL bodies of PARALLEL_MB at once,
+# then one multipart/form-data body whose text field is MULTIPART_MB.
 # For each round it prints the server's resident set before, its peak during the round (growth and growth per MiB
 # of body in flight) and after. A benchmark, not a test: CI does not run it.
 #   bench/form-memory.sh
-#   SIZES_MB="1 16 60" PARALLEL=8 PARALLEL_MB=60 bench/form-memory.sh
+#   SIZES_MB="1 16 60" PARALLEL=8 PARALLEL_MB=60 MULTIPART_MB=200 bench/form-memory.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 SIZES_MB="${SIZES_MB:-1 8 60}"
 PARALLEL="${PARALLEL:-8}"
 PARALLEL_MB="${PARALLEL_MB:-60}"
-BUILD="${BUILD:-build-bench}"
-
-if [[ -z "${NO_BUILD:-}" ]]; then
-  bash scripts/install-deps.sh
-  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKX_BUILD_BENCH=ON -DKX_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$BUILD" --target kx_bench_upload_server
-fi
-
-work="$(mktemp -d)"
-server_pid=""
-cleanup() {
-  [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
+MULTIPART_MB="${MULTIPART_MB:-200}"
 largest=$PARALLEL_MB
+((MULTIPART_MB > largest)) && largest=$MULTIPART_MB
 for size in $SIZES_MB; do ((size > largest)) && largest=$size; done
-export UPLOAD_BENCH_DIR="$work/server"
-mkdir -p "$UPLOAD_BENCH_DIR"
-"$BUILD/bench/kx_bench_upload_server" --port 0 --max-body $((largest + 16)) --quiet-errors \
-  >"$work/out" 2>"$work/log" &
-server_pid=$!
-for _ in $(seq 100); do grep -qs '^Listening on' "$work/out" && break; sleep 0.1; done
-url="$(sed -n 's/^Listening on //p' "$work/out")"
-[[ -n "$url" ]] || { echo "the server did not start: $(cat "$work/log")" >&2; exit 1; }
-
-rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$server_pid/status"; }
-hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$server_pid/status"; }
+source bench/bench-server.sh
+start_bench_server $((largest + 16))
 
 # A body of one field: "F=" and size MiB of "a".
 body() {
@@ -49,8 +27,14 @@ body() {
   echo "$file"
 }
 
-post() { curl -sS -o /dev/null -w '%{http_code}\n' -H 'Content-Type: application/x-www-form-urlencoded' \
-  --data-binary "@$1" "${url}\$/ping"; }
+post() {
+  if [[ -n "${multipart:-}" ]]; then
+    curl -sS -o /dev/null -w '%{http_code}\n' -F "F=<$1" "${url}\$/ping"
+  else
+    curl -sS -o /dev/null -w '%{http_code}\n' -H 'Content-Type: application/x-www-form-urlencoded' \
+      --data-binary "@$1" "${url}\$/ping"
+  fi
+}
 
 # Runs count posts of size MiB at once and prints the round's figures.
 round() {
@@ -58,7 +42,7 @@ round() {
   file="$(body "$size")"
   sleep 1
   before="$(rss_kb)"
-  echo 5 >"/proc/$server_pid/clear_refs" 2>/dev/null || true  # the peak starts from now (Linux)
+  reset_peak
   codes="$(for _ in $(seq "$count"); do post "$file" & done; wait)"
   peak="$(hwm_kb)"
   sleep 1
@@ -73,3 +57,5 @@ round() {
 curl -sS -o /dev/null "${url}\$/ping"  # warms the server up
 for size in $SIZES_MB; do round 1 "$size"; done
 round "$PARALLEL" "$PARALLEL_MB"
+echo "multipart/form-data, one text field:"
+multipart=1 round 1 "$MULTIPART_MB"
