@@ -309,7 +309,8 @@ std::string TKXPageGenerator::SubmitFramePage(TKXPageContext40& page) {
   }
   text += page.GetUpdateInitProc() + CRLF;
   auto* layout = Supports<IKXContainerLayout>(mForm.LayoutMgr());
-  if (!update.empty() && (layout == nullptr || layout->LayoutKind() != lkTemplate)) text += "KXTop().Body_OnResize();\r\n";
+  const bool templateLayout = layout != nullptr && layout->LayoutKind() == lkTemplate;
+  if (!update.empty() && !templateLayout) text += "KXTop().Body_OnResize();\r\n";
   text += std::string("KXTop().GSubmitting=false;") + CRLF + "KXTop().ValidClick=true;" + CRLF + "}" + CRLF +
           "</script>" + CRLF + "</HEAD><body onload=\"init()\">";
   return text + page.FormTag()->Render() + "\r\n</body>\r\n</html>";

@@ -406,9 +406,11 @@ TEST_F(CallBackTest, TheSubmitFrameLoadsTheUpdateCodeAroundThePagesForm) {
                               "\" id=\"SubmitFrame\" style=\"position:absolute;left:-1000px;top:-1000px\"></iframe>"));
 
     const std::string update = c.Update[0] != '\0' ? std::string(c.Update) + "\r\n" : std::string();
-    const std::string rects = update.empty() ? std::string()
-                                             : "KXTop().InitRects(" + std::to_string(form->Width()) + ", " +
-                                                   std::to_string(form->Height()) + ");\r\nKXTop().InitKXCLObjects();\r\n";
+    std::string rects;
+    if (!update.empty()) {
+      rects = "KXTop().InitRects(" + std::to_string(form->Width()) + ", " + std::to_string(form->Height()) +
+              ");\r\nKXTop().InitKXCLObjects();\r\n";
+    }
     const std::string formMarkup = c.Template ? html->FormMarkup : plain->FormMarkup;
     EXPECT_TRUE(Has(formMarkup, "name=\"SubmitForm\""));
     TReadCacheFileStream file(gSC->CacheDir() + TURL::ExtractFileName(href) + ".tmp");
