@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "TestForms.h"
 #include "kx/appserver/CallBacks.h"
 #include "kx/forms/Forms.h"
 #include "kx/forms/TemplateProcessor.h"
 #include "kx/foundation/Paths.h"
 #include "support/FormTestControls.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
