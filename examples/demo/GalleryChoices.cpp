@@ -20,7 +20,9 @@ TKXLabel* TGalleryChoicesForm::AddEcho(const std::string& controlName, int top) 
 }
 
 void TGalleryChoicesForm::BuildComponents() {
-  BuildGalleryFrame("Choice controls", kControlLeft, 600);
+  BuildGalleryFrame("Choice controls",
+                    "Pick from each control: the line beside it shows what the server received. Submit sends them all.",
+                    kControlLeft, 600);
   // Each callback posts only its sender's value: every control echoes itself from its own callback.
   const auto echoOnAsync = [](auto echo) { return [echo](TObject*, TStrings&) { echo(); }; };
 

@@ -37,7 +37,9 @@ std::string PortraitPNG(std::int64_t id) {
 }  // namespace
 
 void TGalleryDBGridForm::BuildComponents() {
-  BuildGalleryFrame("Customers and orders (data grid)", 16, 470);
+  BuildGalleryFrame("Customers and orders (data grid)",
+                    "Click a name or use the navigator; + adds a customer and the tick saves it. Orders follow.", 16,
+                    470);
   OpenData();
   BuildCustomers();
   BuildOrders();
@@ -112,7 +114,12 @@ void TGalleryDBGridForm::BuildCustomers() {
   EDITCITY = Place<TKXDBEdit>(this, this, "EDITCITY", 500, 90, 200, 21);
   EDITCITY->SetDataSource(CustomersSource);
   EDITCITY->SetDataField("city");
-  LABELSTATUS = Place<TKXLabel>(this, this, "LABELSTATUS", 450, 124, 250, 21);
+  // Every customer has the flag (the table requires it).
+  CHECKACTIVE = Place<TKXDBCheckBox>(this, this, "CHECKACTIVE", 500, 122, 200, 21);
+  CHECKACTIVE->SetDataSource(CustomersSource);
+  CHECKACTIVE->SetDataField("active");
+  CHECKACTIVE->SetCaption("Active");
+  LABELSTATUS = Place<TKXLabel>(this, this, "LABELSTATUS", 450, 154, 250, 21);
   IMAGEPICTURE = Place<TKXDBImage>(this, this, "IMAGEPICTURE", 720, 58, 64, 64);
   IMAGEPICTURE->SetDataSource(CustomersSource);
   IMAGEPICTURE->SetDataField("picture");
