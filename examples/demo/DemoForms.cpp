@@ -40,6 +40,7 @@ void TMainForm::BuildComponents() {
   BUTTON5->SetCaption("A form from an HTML template");
   BUTTON5->OnClick = [this](TObject* sender) { Button5Click(sender); };
   BuildGalleryButtons(476, 16);
+  MoveBelowHeader(this);
 }
 
 // A list of links beside the others under the title "Gallery", one per page of the gallery.
@@ -79,6 +80,7 @@ void TSecondForm::BuildComponents() {
   BUTTONBACK = Place<TKXButton>(this, this, "BUTTONBACK", 16, 52, 96, 25);
   BUTTONBACK->SetCaption("Back");
   BUTTONBACK->OnClick = [this](TObject* sender) { ButtonBackClick(sender); };
+  MoveBelowHeader(this);
 }
 
 // Releasing the form takes it off the session's stack: the main form below it shows again.

@@ -36,19 +36,31 @@ std::span<const TGalleryPage> GalleryPages() {
 
 namespace {
 
-// The header's height, which demo.css moves the body down by.
 constexpr int kHeaderHeight = 84;
 
 }  // namespace
 
 void PlaceHeader(TKXForm* form, const std::string& title, const std::string& hint) {
   form->StyleSheet().SetURL("css/demo.css");
-  auto* heading = Place<TKXLabel>(form, form, "HEADING", 16, 14 - kHeaderHeight, 900, 30);
+  auto* heading = Place<TKXLabel>(form, form, "HEADING", 16, 14, 900, 30);
   heading->SetCaption(title);
   heading->SetCss("demo-heading");
-  auto* line = Place<TKXLabel>(form, form, "HINT", 16, 48 - kHeaderHeight, 900, 21);
+  auto* line = Place<TKXLabel>(form, form, "HINT", 16, 48, 900, 21);
   line->SetCaption(hint);
   line->SetCss("demo-hint");
+}
+
+void MoveBelowHeader(TKXForm* form) {
+  for (int i = 0; i < form->ControlCount(); ++i) {
+    TControl* control = form->Controls(i);
+    if (!control->Visible() || control->Name() == "HEADING" || control->Name() == "HINT") continue;
+    control->SetTop(control->Top() + kHeaderHeight);
+  }
+}
+
+void TGalleryForm::Loaded() {
+  TKXAppForm::Loaded();
+  MoveBelowHeader(this);
 }
 
 void TGalleryForm::BuildGalleryFrame(const std::string& title, const std::string& hint, int backLeft, int backTop) {

@@ -3,8 +3,8 @@
 // form of its own in examples/demo/Gallery<Family>.{h,cpp}, added to the list in Gallery.cpp with one line.
 //
 // Every form of the demo links the demo's style sheet (wwwroot/css/demo.css) and starts with a header: its name
-// and one line on what to try. The sheet moves the body down by the header's height, so that the forms place their
-// controls from (0, 0) as before and the header sits above them, at negative tops.
+// and one line on what to try. A form places its own controls from (0, 0); once they are built, MoveBelowHeader
+// moves them down by the header's height.
 #pragma once
 
 #include <span>
@@ -37,6 +37,9 @@ T* Place(TKXForm* form, TWinControl* parent, const std::string& name, int left, 
 
 // Links the demo's style sheet and places the header: HEADING (the title) and HINT (what to try).
 void PlaceHeader(TKXForm* form, const std::string& title, const std::string& hint);
+// Moves the form's own visible controls but the header down by the header's height. A control a grid's cell holds
+// is hidden and keeps its place.
+void MoveBelowHeader(TKXForm* form);
 
 // Opens a page: Open = &OpenGalleryPage<TGalleryTreeForm>.
 template <class TPageForm>
@@ -52,6 +55,8 @@ class TGalleryForm : public TKXAppForm {
   TKXButton* BUTTONBACK = nullptr;
 
  protected:
+  // Once the page's controls are built: MoveBelowHeader.
+  void Loaded() override;
   // Titles the page "KXDemo - <title>", places its header (PlaceHeader) and its Back button.
   void BuildGalleryFrame(const std::string& title, const std::string& hint, int backLeft, int backTop);
 };
