@@ -74,7 +74,7 @@ void TGalleryDBGridForm::BuildCustomers() {
   NAVCUSTOMERS->SetInsertMode(imAppend);
   auto afterAction = [this](TObject*) { ShowPosition(); };
   for (TNotifyEvent* event : {&NAVCUSTOMERS->OnFirst, &NAVCUSTOMERS->OnPrior, &NAVCUSTOMERS->OnNext,
-                              &NAVCUSTOMERS->OnLast, &NAVCUSTOMERS->OnPost, &NAVCUSTOMERS->OnCancel,
+                              &NAVCUSTOMERS->OnLast, &NAVCUSTOMERS->OnInsert, &NAVCUSTOMERS->OnPost, &NAVCUSTOMERS->OnCancel,
                               &NAVCUSTOMERS->OnDelete, &NAVCUSTOMERS->OnRefresh})
     *event = afterAction;
 
@@ -153,6 +153,7 @@ void TGalleryDBGridForm::DrawMissingPictures() {
 }
 
 void TGalleryDBGridForm::ShowPosition() {
+  if (Customers->State() == dsInsert) return LABELSTATUS->SetCaption("A new customer: the tick saves it");
   if (Customers->IsEmpty()) return LABELSTATUS->SetCaption("No customers");
   LABELSTATUS->SetCaption("Customer " + std::to_string(Customers->RecNo()) + " of " +
                           std::to_string(Customers->RecordCount()));
