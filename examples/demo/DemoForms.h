@@ -3,7 +3,8 @@
 // label with a full submit, BUTTON2 does the same through a callback, BUTTON3
 // shows a message box, BUTTON4 opens the second form, whose BUTTONBACK
 // closes it again, and BUTTON5 opens a form laid out by an HTML template. Beside them, a list of links (buttons
-// styled by the demo's sheet), one per page of the gallery (Gallery.h), opens that page. Builds on controls/AppForm.h and the controls.
+// styled by the demo's sheet), one per page of the gallery (Gallery.h), opens that page. Builds on
+// controls/AppForm.h and the controls.
 #pragma once
 
 #include <string>

@@ -74,7 +74,8 @@ void TGalleryDBGridForm::BuildCustomers() {
   NAVCUSTOMERS->SetInsertMode(imAppend);
   auto afterAction = [this](TObject*) { ShowPosition(); };
   for (TNotifyEvent* event : {&NAVCUSTOMERS->OnFirst, &NAVCUSTOMERS->OnPrior, &NAVCUSTOMERS->OnNext,
-                              &NAVCUSTOMERS->OnLast, &NAVCUSTOMERS->OnInsert, &NAVCUSTOMERS->OnPost, &NAVCUSTOMERS->OnCancel,
+                              &NAVCUSTOMERS->OnLast, &NAVCUSTOMERS->OnInsert, &NAVCUSTOMERS->OnPost,
+                              &NAVCUSTOMERS->OnCancel,
                               &NAVCUSTOMERS->OnDelete, &NAVCUSTOMERS->OnRefresh})
     *event = afterAction;
 

@@ -6,7 +6,8 @@ namespace kx {
 
 void TGalleryEditorMediaForm::BuildComponents() {
   BuildGalleryFrame("Editor and media",
-                    "Format text and submit it, play the chime, or edit a page of the site in the editor form.", 16, 12);
+                    "Format text and submit it, play the chime, or edit a page of the site in the editor form.", 16,
+                    12);
 
   WEBEDIT1 = Place<TTKXWebEdit>(this, this, "WEBEDIT1", 16, 48, 620, 260);
   WEBEDIT1->Lines().SetText("<p>Type here: make a word bold, add a list or a colour, then submit.</p>");

@@ -1,6 +1,6 @@
 // The gallery page of the image controls, the tree view and the page services: a drawn image that reports where
-// it was clicked, an image file of the site and an image button that lights up under the mouse, a tree of folders and documents, a progress bar that a timer moves by callbacks, and a modal
-// window.
+// it was clicked, an image file of the site and an image button that lights up under the mouse, a tree of folders
+// and documents, a progress bar that a timer moves by callbacks, and a modal window.
 #pragma once
 
 #include "examples/demo/Gallery.h"
