@@ -36,6 +36,7 @@ void TGalleryChoicesForm::BuildComponents() {
   COMBO2->SetItemsHaveValues(true);
   for (const char* item : {"Small=s", "Medium=m", "Large=l"}) COMBO2->Items().Add(item);
   COMBO2->SetRequireSelection(false);
+  // The enhanced combo calls back on every click, the one opening its list (nothing picked yet) included.
   COMBO2->OnAsyncClick = echoOnAsync([this] { EchoCombo(COMBO2); });
   AddEcho("COMBO2", 56);
 
@@ -105,7 +106,8 @@ void TGalleryChoicesForm::EchoAll() {
 }
 
 void TGalleryChoicesForm::EchoCombo(TKXComboBox* combo) {
-  EchoOf(this, combo->Name())->SetCaption(std::to_string(combo->ItemIndex()) + " " + combo->GetSelectedText());
+  const int index = combo->ItemIndex();
+  EchoOf(this, combo->Name())->SetCaption(index < 0 ? "none" : std::to_string(index) + " " + combo->GetSelectedText());
 }
 
 void TGalleryChoicesForm::EchoList() {
