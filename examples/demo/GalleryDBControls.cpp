@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "kx/foundation/AppInfo.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 
@@ -85,6 +86,18 @@ TCustomersData OpenCustomersData(TComponent* owner) {
   return data;
 }
 
+std::string PositionText(const TDataSet& data, const std::string& noun) {
+  if (data.IsEmpty()) return "No " + LowerCase(noun) + "s";
+  return noun + " " + std::to_string(data.RecNo()) + " of " + std::to_string(data.RecordCount());
+}
+
+void AfterEveryRecordAction(TKXDBNavigator* navigator, const TNotifyEvent& handler) {
+  for (TNotifyEvent* event : {&navigator->OnFirst, &navigator->OnPrior, &navigator->OnNext, &navigator->OnLast,
+                              &navigator->OnInsert, &navigator->OnPost, &navigator->OnCancel, &navigator->OnDelete,
+                              &navigator->OnRefresh})
+    *event = handler;
+}
+
 void TGalleryDBControlsForm::BuildComponents() {
   BuildGalleryFrame("Customers (data)",
                     "Move through the customers, change a field and Save; Cancel forgets the change.", 16, 376);
@@ -154,10 +167,6 @@ void TGalleryDBControlsForm::Run(const std::function<void()>& action) {
   }
 }
 
-void TGalleryDBControlsForm::ShowPosition() {
-  if (Customers->IsEmpty()) return LABELSTATUS->SetCaption("No customers");
-  LABELSTATUS->SetCaption("Customer " + std::to_string(Customers->RecNo()) + " of " +
-                          std::to_string(Customers->RecordCount()));
-}
+void TGalleryDBControlsForm::ShowPosition() { LABELSTATUS->SetCaption(PositionText(*Customers, "Customer")); }
 
 }  // namespace kx

@@ -72,12 +72,7 @@ void TGalleryDBGridForm::BuildCustomers() {
   NAVCUSTOMERS->Confirmations().SetDelete(RSDeleteMessage);
   NAVCUSTOMERS->Confirmations().SetCancel(RSCancelMessage);
   NAVCUSTOMERS->SetInsertMode(imAppend);
-  auto afterAction = [this](TObject*) { ShowPosition(); };
-  for (TNotifyEvent* event : {&NAVCUSTOMERS->OnFirst, &NAVCUSTOMERS->OnPrior, &NAVCUSTOMERS->OnNext,
-                              &NAVCUSTOMERS->OnLast, &NAVCUSTOMERS->OnInsert, &NAVCUSTOMERS->OnPost,
-                              &NAVCUSTOMERS->OnCancel,
-                              &NAVCUSTOMERS->OnDelete, &NAVCUSTOMERS->OnRefresh})
-    *event = afterAction;
+  AfterEveryRecordAction(NAVCUSTOMERS, [this](TObject*) { ShowPosition(); });
 
   // Three customers a page: the grid pages as the navigator moves the current customer.
   GRIDCUSTOMERS = Place<TKXDBGrid>(this, this, "GRIDCUSTOMERS", 16, 56, 420, 110);
@@ -155,9 +150,7 @@ void TGalleryDBGridForm::DrawMissingPictures() {
 
 void TGalleryDBGridForm::ShowPosition() {
   if (Customers->State() == dsInsert) return LABELSTATUS->SetCaption("A new customer: the tick saves it");
-  if (Customers->IsEmpty()) return LABELSTATUS->SetCaption("No customers");
-  LABELSTATUS->SetCaption("Customer " + std::to_string(Customers->RecNo()) + " of " +
-                          std::to_string(Customers->RecordCount()));
+  LABELSTATUS->SetCaption(PositionText(*Customers, "Customer"));
 }
 
 }  // namespace kx

@@ -27,9 +27,7 @@ void TGalleryOrdersForm::OpenOrders(TSQLiteConnection* database) {
   NAVORDERS = Place<TKXDBNavigator>(this, this, "NAVORDERS", 16, 0, 300, 32);
   NAVORDERS->SetDataSource(OrdersSource);
   NAVORDERS->SetInsertMode(imAppend);
-  for (TNotifyEvent* event : {&NAVORDERS->OnFirst, &NAVORDERS->OnPrior, &NAVORDERS->OnNext, &NAVORDERS->OnLast,
-                              &NAVORDERS->OnPost, &NAVORDERS->OnCancel, &NAVORDERS->OnDelete, &NAVORDERS->OnRefresh})
-    *event = [this](TObject*) { ShowPosition(); };
+  AfterEveryRecordAction(NAVORDERS, [this](TObject*) { ShowPosition(); });
   LABELSTATUS = Place<TKXLabel>(this, this, "LABELSTATUS", 330, 6, 300, 21);
 }
 
@@ -69,9 +67,6 @@ void TGalleryOrdersForm::BuildFields(TDataSource* customers) {
   GROUPDELIVERY->Values().SetText("post\ncourier\npickup\n");
 }
 
-void TGalleryOrdersForm::ShowPosition() {
-  if (Orders->IsEmpty()) return LABELSTATUS->SetCaption("No orders");
-  LABELSTATUS->SetCaption("Order " + std::to_string(Orders->RecNo()) + " of " + std::to_string(Orders->RecordCount()));
-}
+void TGalleryOrdersForm::ShowPosition() { LABELSTATUS->SetCaption(PositionText(*Orders, "Order")); }
 
 }  // namespace kx
