@@ -29,6 +29,29 @@ struct TKXTestMode {
 
 const char* const kLineEnd = "\r\n";
 
+// A session's own recording: owned by the session, so it ends with it, and touched only by the requests that hold
+// the session's lock.
+class TKXSessionRecording : public TComponent {
+  KX_COMPONENT_CLASS(TKXSessionRecording, TComponent)
+
+ public:
+  bool Recording = false;
+  std::vector<std::string> Lines;
+};
+
+// The calling thread's session's recording; made on first use when make is set, else nullptr without one.
+TKXSessionRecording* SessionRecording(TKXApplication& session, bool make) {
+  for (int i = 0; i < session.ComponentCount(); ++i) {
+    if (auto* recording = dynamic_cast<TKXSessionRecording*>(session.Components(i))) return recording;
+  }
+  return make ? TComponent::Create<TKXSessionRecording>(&session) : nullptr;
+}
+
+TKXSessionRecording* CurrentRecording(bool make) {
+  TKXApplication* session = GetWebApplication();
+  return session ? SessionRecording(*session, make) : nullptr;
+}
+
 void AppendOctal(std::string& out, unsigned char byte) {
   char escape[5];
   std::snprintf(escape, sizeof escape, "\\%03o", unsigned(byte));
@@ -62,40 +85,68 @@ void TKXTestSessionFree::operator()(TKXTestApplication* session) const noexcept 
 // Recording
 
 void TKXTestFramework::StartRecording() {
+  if (GetWebApplication() != nullptr) {
+    CurrentRecording(true)->Recording = true;
+    return;
+  }
   std::lock_guard lock(mLock);
   FIsRecording = true;
 }
 
 void TKXTestFramework::StopRecording() {
+  if (GetWebApplication() != nullptr) {
+    if (TKXSessionRecording* recording = CurrentRecording(false)) recording->Recording = false;
+    return;
+  }
   std::lock_guard lock(mLock);
   FIsRecording = false;
 }
 
 bool TKXTestFramework::IsRecording() const {
+  if (GetWebApplication() != nullptr) {
+    const TKXSessionRecording* recording = CurrentRecording(false);
+    return recording != nullptr && recording->Recording;
+  }
   std::lock_guard lock(mLock);
   return FIsRecording;
 }
 
 void TKXTestFramework::ClearRecording() {
+  if (GetWebApplication() != nullptr) {
+    if (TKXSessionRecording* recording = CurrentRecording(false)) recording->Lines.clear();
+    return;
+  }
   std::lock_guard lock(mLock);
   FRecordList.Clear();
 }
 
 std::vector<std::string> TKXTestFramework::RecordedLines() const {
+  if (GetWebApplication() != nullptr) {
+    const TKXSessionRecording* recording = CurrentRecording(false);
+    return recording ? recording->Lines : std::vector<std::string>();
+  }
   std::lock_guard lock(mLock);
   std::vector<std::string> lines;
   for (int i = 0; i < FRecordList.Count(); ++i) lines.push_back(FRecordList.Strings(i));
   return lines;
 }
 
-void TKXTestFramework::Record(std::string line) {
+bool TKXTestFramework::Recording() const {
+  if (const TKXSessionRecording* recording = CurrentRecording(false); recording && recording->Recording) return true;
+  std::lock_guard lock(mLock);
+  return FIsRecording;
+}
+
+void TKXTestFramework::Record(const std::string& line) {
+  if (TKXSessionRecording* recording = CurrentRecording(false); recording && recording->Recording)
+    recording->Lines.push_back(line);
   std::lock_guard lock(mLock);
   if (FIsRecording) FRecordList.Add(line);
 }
 
 void TKXTestFramework::RecordValueSet(const std::string& formClassName, const std::string& controlName,
                                       const std::string& value) {
-  if (!IsRecording()) return;
+  if (!Recording()) return;
   Record("kx::InputInterface(kx::ActiveForm(*session, " + CppStringLiteral(formClassName) + "), " +
          CppStringLiteral(controlName) + ").SetValue(" + CppStringLiteral(value) + ");");
 }
@@ -103,7 +154,7 @@ void TKXTestFramework::RecordValueSet(const std::string& formClassName, const st
 void TKXTestFramework::RecordFormSubmit(const std::string& formClassName, const std::string& controlName,
                                         const std::string& extra) {
   (void)extra;
-  if (!IsRecording()) return;
+  if (!Recording()) return;
   Record("kx::TestFramework().SubmitForm(kx::ActiveForm(*session, " + CppStringLiteral(formClassName) + "), " +
          CppStringLiteral(controlName) + ");");
 }
@@ -209,6 +260,8 @@ std::string CppStringLiteral(std::string_view text) {
       case '\n': out += "\\n"; ++pos; continue;
       case '\r': out += "\\r"; ++pos; continue;
       case '\t': out += "\\t"; ++pos; continue;
+      // A second "?" in a row is escaped, so that no trigraph ("??/" a backslash) can form.
+      case '?': out += pos > 0 && text[pos - 1] == '?' ? "\\?" : "?"; ++pos; continue;
       default: break;
     }
     if (byte < 0x20 || byte == 0x7F) {
