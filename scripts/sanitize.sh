@@ -29,7 +29,7 @@ threaded+='TKXStandAloneAppEndToEnd|TKXTimedThread|TKXCriticalSection|TKXSlimRea
 threaded+='SessionStress|TKXRuntime|ObjectPoolTest|SessionDataModulesTest)\.'
 # Registered in every build with tests, but they run node alone, the demo program (behind HAProxy too) or the
 # browser: not sanitized here (error_log runs the failing program built with the sanitizer).
-not_sanitized='^(client_scripts|client_scripts_joined|demo_program|deployment_balancer|browser_flows)$'
+not_sanitized='^(client_scripts|demo_program|deployment_balancer|browser_flows)$'
 
 # Configures build folder $1 with clang and the CMake options that follow.
 configure() {

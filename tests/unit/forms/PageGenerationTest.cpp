@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "TestForms.h"
 #include "kx/appserver/CallBacks.h"
 #include "kx/forms/Forms.h"
 #include "support/FormTestControls.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

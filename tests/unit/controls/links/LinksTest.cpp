@@ -4,16 +4,14 @@
 
 #include <string>
 
-#include "unit/forms/TestForms.h"
+#include "support/RenderedTags.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
 
+using test::Rendered;
 using test::TFormFixture;
-
-TKXMarkupLanguageTag* Rendered(TFormFixture& f, const char* htmlName) {
-  return f.Form->Render()->GetMarkupLanguageTag(htmlName);
-}
 
 // What a URL link does, by its settings: the href, target and click code it renders (and its update sends).
 TEST(TKXURL, ActionFollowsTheAddressAndTheTargetOptions) {
