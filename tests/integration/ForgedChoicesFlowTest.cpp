@@ -120,21 +120,9 @@ class ForgedChoicesFlowTest : public ::testing::Test {
     return fields;
   }
 
-  TReplyPacket Submit(std::vector<std::string> fields) {
-    for (std::string field : {"KX_FormName=ForgedChoicesForm", "KX_FormClass=TForgedChoicesForm", "KX_width=1024",
-                              "KX_height=768", "KX_Action=BUTTON1", "KX_ActionParam="})
-      fields.push_back(field);
-    fields.push_back("KX_FormID_=" + Form()->FormId());
-    fields.push_back("KX_SessionID_=" + mClient.Id());
-    fields.push_back("KX_TrackID_=" + mClient.Track());
-    return mClient.Send("POST", "/$/", "", fields);
-  }
-
-  TReplyPacket CallBack(std::vector<std::string> fields) {
-    fields.push_back("KX_SessionID_=" + mClient.Id());
-    fields.push_back("KX_FormID_=" + Form()->FormId());
-    return mClient.Send("POST", "/$/callback",
-                        "callback=BUTTON2.DoOnAsyncClick&KX_AjaxID=1_1&KX_TrackID_=" + mClient.Track(), fields);
+  TReplyPacket Submit(const std::vector<std::string>& fields) { return mClient.SubmitForm(*Form(), "BUTTON1", fields); }
+  TReplyPacket CallBack(const std::vector<std::string>& fields) {
+    return mClient.CallBack(*Form(), "BUTTON2.DoOnAsyncClick", fields);
   }
 
   // Each control's name and selection, then the record's fields and whether it is being edited.
