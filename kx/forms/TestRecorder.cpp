@@ -35,21 +35,15 @@ class TKXSessionRecording : public TComponent {
   KX_COMPONENT_CLASS(TKXSessionRecording, TComponent)
 
  public:
-  bool Recording = false;
-  std::vector<std::string> Lines;
+  TKXRecordingSteps Steps;
 };
 
-// The calling thread's session's recording; made on first use when make is set, else nullptr without one.
-TKXSessionRecording* SessionRecording(TKXApplication& session, bool make) {
+// The session's recording; made on first use when make is set, else nullptr without one.
+TKXRecordingSteps* SessionRecording(TKXApplication& session, bool make) {
   for (int i = 0; i < session.ComponentCount(); ++i) {
-    if (auto* recording = dynamic_cast<TKXSessionRecording*>(session.Components(i))) return recording;
+    if (auto* recording = dynamic_cast<TKXSessionRecording*>(session.Components(i))) return &recording->Steps;
   }
-  return make ? TComponent::Create<TKXSessionRecording>(&session) : nullptr;
-}
-
-TKXSessionRecording* CurrentRecording(bool make) {
-  TKXApplication* session = GetWebApplication();
-  return session ? SessionRecording(*session, make) : nullptr;
+  return make ? &TComponent::Create<TKXSessionRecording>(&session)->Steps : nullptr;
 }
 
 void AppendOctal(std::string& out, unsigned char byte) {
@@ -84,64 +78,46 @@ void TKXTestSessionFree::operator()(TKXTestApplication* session) const noexcept 
 // ---------------------------------------------------------------------------
 // Recording
 
-void TKXTestFramework::StartRecording() {
-  if (GetWebApplication() != nullptr) {
-    CurrentRecording(true)->Recording = true;
-    return;
-  }
-  std::lock_guard lock(mLock);
-  FIsRecording = true;
+TKXTestFramework::TOwnRecording TKXTestFramework::OwnRecording(bool make) const {
+  if (TKXApplication* session = GetWebApplication()) return {{}, SessionRecording(*session, make)};
+  return {std::unique_lock(mLock), &mProgramRecording};
 }
 
+void TKXTestFramework::StartRecording() { OwnRecording(true).Steps->Recording = true; }
+
 void TKXTestFramework::StopRecording() {
-  if (GetWebApplication() != nullptr) {
-    if (TKXSessionRecording* recording = CurrentRecording(false)) recording->Recording = false;
-    return;
-  }
-  std::lock_guard lock(mLock);
-  FIsRecording = false;
+  if (TOwnRecording own = OwnRecording(false); own.Steps) own.Steps->Recording = false;
 }
 
 bool TKXTestFramework::IsRecording() const {
-  if (GetWebApplication() != nullptr) {
-    const TKXSessionRecording* recording = CurrentRecording(false);
-    return recording != nullptr && recording->Recording;
-  }
-  std::lock_guard lock(mLock);
-  return FIsRecording;
+  const TOwnRecording own = OwnRecording(false);
+  return own.Steps != nullptr && own.Steps->Recording;
 }
 
 void TKXTestFramework::ClearRecording() {
-  if (GetWebApplication() != nullptr) {
-    if (TKXSessionRecording* recording = CurrentRecording(false)) recording->Lines.clear();
-    return;
-  }
-  std::lock_guard lock(mLock);
-  FRecordList.Clear();
+  if (TOwnRecording own = OwnRecording(false); own.Steps) own.Steps->Lines.clear();
 }
 
 std::vector<std::string> TKXTestFramework::RecordedLines() const {
-  if (GetWebApplication() != nullptr) {
-    const TKXSessionRecording* recording = CurrentRecording(false);
-    return recording ? recording->Lines : std::vector<std::string>();
-  }
-  std::lock_guard lock(mLock);
-  std::vector<std::string> lines;
-  for (int i = 0; i < FRecordList.Count(); ++i) lines.push_back(FRecordList.Strings(i));
-  return lines;
+  const TOwnRecording own = OwnRecording(false);
+  return own.Steps ? own.Steps->Lines : std::vector<std::string>();
 }
 
 bool TKXTestFramework::Recording() const {
-  if (const TKXSessionRecording* recording = CurrentRecording(false); recording && recording->Recording) return true;
+  if (TKXApplication* session = GetWebApplication()) {
+    if (const TKXRecordingSteps* steps = SessionRecording(*session, false); steps && steps->Recording) return true;
+  }
   std::lock_guard lock(mLock);
-  return FIsRecording;
+  return mProgramRecording.Recording;
 }
 
 void TKXTestFramework::Record(const std::string& line) {
-  if (TKXSessionRecording* recording = CurrentRecording(false); recording && recording->Recording)
-    recording->Lines.push_back(line);
+  if (TKXApplication* session = GetWebApplication()) {
+    if (TKXRecordingSteps* steps = SessionRecording(*session, false); steps && steps->Recording)
+      steps->Lines.push_back(line);
+  }
   std::lock_guard lock(mLock);
-  if (FIsRecording) FRecordList.Add(line);
+  if (mProgramRecording.Recording) mProgramRecording.Lines.push_back(line);
 }
 
 void TKXTestFramework::RecordValueSet(const std::string& formClassName, const std::string& controlName,

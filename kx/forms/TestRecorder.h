@@ -15,7 +15,6 @@
 #include "kx/appserver/Application.h"
 #include "kx/forms/ControlInterfaces.h"
 #include "kx/forms/Forms.h"
-#include "kx/platform/StringLists.h"
 
 namespace kx {
 
@@ -38,6 +37,12 @@ struct TKXTestSessionFree {
   void operator()(TKXTestApplication* session) const noexcept;
 };
 using TKXTestSession = std::unique_ptr<TKXTestApplication, TKXTestSessionFree>;
+
+// One recording: whether it is on, and the recorded lines of test code, oldest first.
+struct TKXRecordingSteps {
+  bool Recording = false;
+  std::vector<std::string> Lines;
+};
 
 // A recording belongs to whoever starts it. Called in a session (the calling thread's current application), the
 // recording members act on that session's own recording: it holds the steps of that session only, no other session
@@ -77,14 +82,20 @@ class TKXTestFramework {
   TKXTestSession NewSession(const std::string& runParams);
 
  private:
+  // The caller's own recording (nullptr for a session that has none yet, unless make makes it), with the lock
+  // the program's recording needs held.
+  struct TOwnRecording {
+    std::unique_lock<std::mutex> Lock;
+    TKXRecordingSteps* Steps = nullptr;
+  };
+  TOwnRecording OwnRecording(bool make) const;
   // Whether a line recorded now is kept: the current session's recording or the program's is on.
   bool Recording() const;
   void Record(const std::string& line);
 
   // The program's recording.
   mutable std::mutex mLock;
-  bool FIsRecording = false;
-  TStringList FRecordList;
+  mutable TKXRecordingSteps mProgramRecording;
 };
 
 // The calling thread runtime's recorder (GTestFramework); nullptr outside test mode.

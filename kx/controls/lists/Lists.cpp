@@ -23,7 +23,6 @@ constexpr int kEnhancedButtonWidth = 18;
 constexpr int kEnhancedItemHeight = 14;
 constexpr int kEnhancedMaxDropDownHeight = 95;
 
-// An index as posted: the integer, -1 for anything else; below -1 is "nothing" as well.
 bool ExecutingCallBack() {
   const TKXApplication* application = GetWebApplication();
   return application != nullptr && application->IsCallBack();
@@ -551,8 +550,9 @@ void TKXCustomListbox::SetValue(const std::string& value) {
 }
 
 std::optional<std::vector<int>> TKXCustomListbox::PostedItems(const std::string& value) {
-  // What the browser posts for a list with nothing selected.
-  if (value == "-1" || (value.empty() && !(ItemsHaveValues() && IndexOfValue(value) >= 0))) return std::vector<int>{-1};
+  // The no-selection entry's value, and what the browser posts for a list with nothing selected.
+  const bool nothing = value == "-1" || (value.empty() && !(ItemsHaveValues() && IndexOfValue(value) >= 0));
+  if (nothing) return std::vector<int>{-1};
   std::vector<int> items;
   std::size_t start = 0;
   for (;;) {
