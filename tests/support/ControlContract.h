@@ -1,8 +1,9 @@
 // The contract every control keeps, checked from a table: one row per control (or per configuration of one) says
 // what it renders, what a posted value does to it, and what its callback update carries. The facts are compared on
 // the parsed markup (tag, attributes, style declarations, XPath values), never as whole strings, so a row survives
-// harmless changes of attribute order or spacing. Every row is also rendered with hostile texts: the page and the
-// update must stay well-formed, gain no element, and show the text as it was.
+// harmless changes of attribute order or spacing. Every row that shows a text is also rendered with hostile texts:
+// the page and the update must stay well-formed, gain no element, and show the text as it was. A case runs only for
+// the rows it applies to (posted values, hostile texts), so no row passes a case by checking nothing.
 //
 // A family's test file instantiates the suite with its rows:
 //
@@ -24,6 +25,7 @@
 
 #include <functional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,7 +68,15 @@ struct TControlContract {
   std::vector<std::pair<std::string, std::string>> AsyncFacts = {};
 };
 
+// Every row: its element and its callback update.
 class TControlContractTest : public ::testing::TestWithParam<TControlContract> {};
+// The rows with Posts.
+class TPostedValueContractTest : public TControlContractTest {};
+// The rows with HostileText.
+class THostileTextContractTest : public TControlContractTest {};
+
+std::vector<TControlContract> RowsTakingPosts(std::span<const TControlContract> rows);
+std::vector<TControlContract> RowsShowingText(std::span<const TControlContract> rows);
 
 // Names the instantiated tests after the rows; a failure prints the row's name.
 std::string ContractRowName(const ::testing::TestParamInfo<TControlContract>& info);
@@ -74,6 +84,13 @@ void PrintTo(const TControlContract& row, std::ostream* out);
 
 }  // namespace kx::test
 
-#define KX_CONTROL_CONTRACT(Family, rows)                                                        \
-  INSTANTIATE_TEST_SUITE_P(Family, TControlContractTest, ::testing::ValuesIn(rows), \
+// A family none of whose rows takes a post (or shows a text) instantiates no case of that suite.
+#define KX_CONTROL_CONTRACT(Family, rows)                                                              \
+  INSTANTIATE_TEST_SUITE_P(Family, TControlContractTest, ::testing::ValuesIn(rows),                    \
+                           ::kx::test::ContractRowName);                                               \
+  INSTANTIATE_TEST_SUITE_P(Family, TPostedValueContractTest,                                           \
+                           ::testing::ValuesIn(::kx::test::RowsTakingPosts(rows)),                     \
+                           ::kx::test::ContractRowName);                                               \
+  INSTANTIATE_TEST_SUITE_P(Family, THostileTextContractTest,                                           \
+                           ::testing::ValuesIn(::kx::test::RowsShowingText(rows)),                     \
                            ::kx::test::ContractRowName)

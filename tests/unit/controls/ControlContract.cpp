@@ -2,6 +2,7 @@
 #include "support/ControlContract.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "support/ParsedDocument.h"
@@ -11,6 +12,20 @@ namespace kx::test {
 std::string ContractRowName(const ::testing::TestParamInfo<TControlContract>& info) { return info.param.Name; }
 
 void PrintTo(const TControlContract& row, std::ostream* out) { *out << row.Name; }
+
+std::vector<TControlContract> RowsTakingPosts(std::span<const TControlContract> rows) {
+  std::vector<TControlContract> taking;
+  std::ranges::copy_if(rows, std::back_inserter(taking),
+                       [](const TControlContract& row) { return !row.Posts.empty(); });
+  return taking;
+}
+
+std::vector<TControlContract> RowsShowingText(std::span<const TControlContract> rows) {
+  std::vector<TControlContract> showing;
+  std::ranges::copy_if(rows, std::back_inserter(showing),
+                       [](const TControlContract& row) { return bool(row.HostileText); });
+  return showing;
+}
 
 namespace {
 
@@ -102,11 +117,10 @@ TEST_P(TControlContractTest, RendersItsElement) {
   }
 }
 
-TEST_P(TControlContractTest, TakesPostedValues) {
+TEST_P(TPostedValueContractTest, TakesPostedValues) {
   const TControlContract& row = GetParam();
   TFormFixture f;
   TKXCustomControl* control = row.Make(f);
-  if (row.Posts.empty()) return;
   IKXInputControl* input = Supports<IKXInputControl>(control);
   ASSERT_NE(input, nullptr) << "a control that takes posted values is an input control";
   for (const TPostedValue& post : row.Posts) {
@@ -132,9 +146,8 @@ TEST_P(TControlContractTest, SendsItsUpdate) {
   for (const auto& [path, value] : row.AsyncFacts) EXPECT_EQ(answer.Value("/*/" + path), value) << path;
 }
 
-TEST_P(TControlContractTest, ShowsHostileTextAsText) {
+TEST_P(THostileTextContractTest, ShowsHostileTextAsText) {
   const TControlContract& row = GetParam();
-  if (!row.HostileText) GTEST_SKIP() << "the control shows no text";
   TFormFixture f;
   TKXCustomControl* control = row.Make(f);
   row.HostileText(*control, "plain");
