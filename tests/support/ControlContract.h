@@ -14,11 +14,14 @@
 //       .Attributes = {{"name", "EDIT1"}, {"type", "TEXT"}, {"readonly", kAbsent}},
 //       .Styles = {{"border", "1px inset"}},
 //       .Posts = {{"typed", "typed", &EditText}},
-//       .HostileText = [](TKXCustomControl& c, const std::string& text) { c.SetText(text); },
+//       .HostileText = [](TKXEdit& edit, const std::string& text) { edit.SetText(text); },
 //       .AsyncType = "KXEDIT",
 //       .AsyncFacts = {{"text", "typed"}},
 //   }};
 //   KX_CONTROL_CONTRACT(Edits, kEditContract);
+//
+// A row's control is any HTML 4.0 component (a control, a region, a page service); the functions of a row take it
+// as the class they are written for.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "kx/forms/ControlInterfaces.h"
 #include "kx/forms/CustomControl.h"
 #include "support/TestForms.h"
 
@@ -38,29 +42,53 @@ namespace kx::test {
 // An attribute value that says: the attribute must not be there.
 inline const std::string kAbsent = "\x01(absent)";
 
+// A function of the component a row made, written for the component's own class (TKXEdit&, TKXTabPage&): a
+// lambda or a function taking that class first. The contract calls it with the component Make returned.
+template <class TSignature>
+class TOfControl;
+
+template <class R, class... TArgs>
+class TOfControl<R(TArgs...)> {
+ public:
+  TOfControl() = default;
+  template <class F>
+  TOfControl(F function) : TOfControl(std::function{std::move(function)}) {}  // NOLINT: converts like a function
+  template <class TControl>
+  TOfControl(std::function<R(TControl&, TArgs...)> function)  // NOLINT: converts like a function
+      : FCall([function = std::move(function)](TComponent& component, TArgs... args) {
+          return function(dynamic_cast<TControl&>(component), args...);
+        }) {}
+
+  explicit operator bool() const { return bool(FCall); }
+  R operator()(TComponent& component, TArgs... args) const { return FCall(component, args...); }
+
+ private:
+  std::function<R(TComponent&, TArgs...)> FCall;
+};
+
 struct TPostedValue {
   // What the browser posts for the control (IKXInputControl::SetValue).
   std::string Posted = {};
   // What Read then gives.
   std::string Expected = {};
   // Reads the property the post changes.
-  std::function<std::string(TKXCustomControl&)> Read = {};
+  TOfControl<std::string()> Read = {};
 };
 
 struct TControlContract {
   // The row's name, part of the test's name: letters and digits only.
   std::string Name = {};
   // Makes the control on f.Form (or a container of it) with the row's properties set.
-  std::function<TKXCustomControl*(TFormFixture&)> Make = {};
+  std::function<TComponent*(TFormFixture&)> Make = {};
   // The control's element in the page: its tag (lower case), attribute values (kAbsent: not there) and the
-  // declarations of its style (RenderStyle; property -> value).
+  // declarations of its style (RenderStyle; property -> value). Empty Tag: the control puts no element there.
   std::string Tag = {};
   std::vector<std::pair<std::string, std::string>> Attributes = {};
   std::vector<std::pair<std::string, std::string>> Styles = {};
   // Posted values, applied one after the other.
   std::vector<TPostedValue> Posts = {};
   // Puts text where the control shows it (caption, text, item); empty when it shows none.
-  std::function<void(TKXCustomControl&, const std::string&)> HostileText = {};
+  TOfControl<void(const std::string&)> HostileText = {};
   // The callback update: its type attribute, then XPath expressions relative to the update's element -> their
   // string value as it stands in the XML ("text" is the child element <text>, "@id" the id; a property's text is
   // HTML-escaped there). Empty AsyncType: the control sends none.
