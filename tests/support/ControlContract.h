@@ -94,6 +94,9 @@ struct TControlContract {
   // HTML-escaped there). Empty AsyncType: the control sends none.
   std::string AsyncType = {};
   std::vector<std::pair<std::string, std::string>> AsyncFacts = {};
+  // Whether the update carries the text HostileText puts; false for a control whose update sends its state only
+  // (the update must still stay well-formed).
+  bool UpdateShowsText = true;
 };
 
 // Every row: its element and its callback update.
