@@ -85,6 +85,8 @@ struct TControlContract {
   std::string Tag = {};
   std::vector<std::pair<std::string, std::string>> Attributes = {};
   std::vector<std::pair<std::string, std::string>> Styles = {};
+  // The message rendering the page raises, for a control that cannot render; then Tag is empty.
+  std::string RenderError = {};
   // Posted values, applied one after the other.
   std::vector<TPostedValue> Posts = {};
   // Puts text where the control shows it (caption, text, item); empty when it shows none.
