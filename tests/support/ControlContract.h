@@ -9,7 +9,7 @@
 //
 //   const TControlContract kEditContract[] = {{
 //       .Name = "Edit",
-//       .Make = [](TFormFixture& f) -> TKXCustomControl* { return f.Add<TKXEdit>("Edit1", f.Form); },
+//       .Make = [](TFormFixture& f) -> TComponent* { return f.Add<TKXEdit>("Edit1", f.Form); },
 //       .Tag = "input",
 //       .Attributes = {{"name", "EDIT1"}, {"type", "TEXT"}, {"readonly", kAbsent}},
 //       .Styles = {{"border", "1px inset"}},
@@ -21,7 +21,7 @@
 //   KX_CONTROL_CONTRACT(Edits, kEditContract);
 //
 // A row's control is any HTML 4.0 component (a control, a region, a page service); the functions of a row take it
-// as the class they are written for.
+// as the class they are written for. A control inside a region is the element of its id in the region's markup.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -51,10 +51,11 @@ template <class R, class... TArgs>
 class TOfControl<R(TArgs...)> {
  public:
   TOfControl() = default;
+  // Implicit, so that a row assigns a lambda or a function as it would to a std::function.
   template <class F>
-  TOfControl(F function) : TOfControl(std::function{std::move(function)}) {}  // NOLINT: converts like a function
+  TOfControl(F function) : TOfControl(std::function{std::move(function)}) {}
   template <class TControl>
-  TOfControl(std::function<R(TControl&, TArgs...)> function)  // NOLINT: converts like a function
+  TOfControl(std::function<R(TControl&, TArgs...)> function)
       : FCall([function = std::move(function)](TComponent& component, TArgs... args) {
           return function(dynamic_cast<TControl&>(component), args...);
         }) {}
