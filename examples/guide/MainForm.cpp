@@ -31,6 +31,15 @@ void TGuideMainForm::BuildComponents() {
   BUTTONTEMPLATE = Place<TKXButton>(this, "BUTTONTEMPLATE", 304, 160, 136);
   BUTTONTEMPLATE->SetCaption("Template form");
   BUTTONTEMPLATE->OnClick = [this](TObject*) { TComponent::Create<TGuideTemplateForm>(WebApplication())->Show(); };
+  BUTTONCHOICES = Place<TKXButton>(this, "BUTTONCHOICES", 16, 196, 136);
+  BUTTONCHOICES->SetCaption("Choices");
+  BUTTONCHOICES->OnClick = [this](TObject*) { TComponent::Create<TGuideChoicesForm>(WebApplication())->Show(); };
+  BUTTONTASKS = Place<TKXButton>(this, "BUTTONTASKS", 160, 196, 136);
+  BUTTONTASKS->SetCaption("Tasks (data)");
+  BUTTONTASKS->OnClick = [this](TObject*) { TComponent::Create<TGuideTasksForm>(WebApplication())->Show(); };
+  BUTTONUPLOAD = Place<TKXButton>(this, "BUTTONUPLOAD", 304, 196, 136);
+  BUTTONUPLOAD->SetCaption("Upload");
+  BUTTONUPLOAD->OnClick = [this](TObject*) { TComponent::Create<TGuideUploadForm>(WebApplication())->Show(); };
 
   // OnShow runs each time the form becomes the active one, also when a form above it is released.
   OnShow = [this](TObject*) { ShowVisitor(); };
