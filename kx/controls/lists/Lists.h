@@ -10,10 +10,10 @@
 #include <set>
 #include <string>
 
+#include "kx/appserver/FileReference.h"
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/forms/CustomControl.h"
-#include "kx/forms/FileReference.h"
 
 namespace kx {
 

@@ -14,7 +14,7 @@
 #include "kx/forms/Forms.h"
 #include "support/ParsedDocument.h"
 #include "support/Raised.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "kx/controls/lists/OrderedListbox.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
