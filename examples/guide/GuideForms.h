@@ -63,6 +63,15 @@ class TGuideMainForm : public TKXAppForm {
   void BuildComponents() override;
 
  private:
+  // A button that opens a new form of class TForm. Moving between forms: create the next one with the session as
+  // owner and show it.
+  template <class TForm>
+  TKXButton* AddOpener(const std::string& name, const std::string& caption, int left, int top) {
+    TKXButton* button = Place<TKXButton>(this, name, left, top, 136);
+    button->SetCaption(caption);
+    button->OnClick = [this](TObject*) { TComponent::Create<TForm>(WebApplication())->Show(); };
+    return button;
+  }
   // The greeting of both buttons; how: "submit" or "callback".
   void Greet(const std::string& how);
   // Shows what the session's data module holds.
