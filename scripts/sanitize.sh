@@ -26,7 +26,8 @@ done
 # The tests that start threads of their own, by GoogleTest suite.
 threaded='^(TKXSessionList|TKXExpiredSessionList|TKXSessionsTest|TKXStandAloneAppTest|TKXStandAloneServerTest|'
 threaded+='TKXStandAloneAppEndToEnd|TKXTimedThread|TKXCriticalSection|TKXSlimReaderWriter|TThreadSafeValue|'
-threaded+='SessionStress|TKXRuntime|ObjectPoolTest|SessionDataModulesTest|KXObjectGuard)\.'
+threaded+='SessionStress|TKXRuntime|ObjectPoolTest|ObjectPoolEvents|TKXDataModulePoolEvents|'
+threaded+='SessionDataModulesTest|KXObjectGuard)\.'
 # Registered in every build with tests, but they run node alone, the demo program (behind HAProxy too) or the
 # browser: not sanitized here (error_log runs the failing program built with the sanitizer).
 not_sanitized='^(client_scripts|demo_program|deployment_balancer|browser_flows)$'
