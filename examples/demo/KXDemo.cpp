@@ -1,6 +1,6 @@
 // The demo program: serves the demo application (examples/demo/DemoForms.h) on the stand-alone server.
-//   kx_demo [--port N] [--bind ADDR] [--session-timeout MINUTES]   (kx/hosts/RunStandAlone.h)
-//           [--data-dir FOLDER]   the folder of the demo's database files; "data/" beside the program by default
+//   kx_demo [--port N] [--bind ADDR] [--session-timeout MINUTES] [--max-body MB] [--quiet-errors]
+//           [--data-dir FOLDER]   (kx/hosts/RunStandAlone.h; --data-dir is the demo's own, kDemoOptions)
 // Without --port it listens on the controller's port 8888, or the one "port.ini" beside the program names.
 #include <cstring>
 #include <iostream>
@@ -12,6 +12,10 @@
 #include "kx/hosts/RunStandAlone.h"
 
 namespace {
+
+const std::vector<kx::TUsageOption> kDemoOptions = {
+    {"--data-dir FOLDER", "the folder of the demo's database files (default: data/ beside the program)"},
+};
 
 // Takes the demo's own option out of the command line, so that the rest goes to the stand-alone host as it is.
 // Returns false (after saying why) for a --data-dir without a folder.
@@ -41,5 +45,6 @@ int main(int argc, char** argv) {
   std::vector<char*> args(argv, argv + argc);
   if (!TakeDemoOptions(args)) return 2;
   args.push_back(nullptr);
-  return kx::RunStandAlone<kx::TDemoServerController, kx::TMainForm>(static_cast<int>(args.size() - 1), args.data());
+  return kx::RunStandAlone<kx::TDemoServerController, kx::TMainForm>(static_cast<int>(args.size() - 1), args.data(),
+                                                                     kDemoOptions);
 }

@@ -5,15 +5,29 @@
 //   ERROR, a number left to StrToInt, whose exception ends in an alert; "Save" stores the visitor in the session.
 // - TGuideMessagesForm (MessagesForm.cpp): one button per ShowMessage display mode.
 // - TGuideTemplateForm (TemplateForm.cpp): a form laid out by Templates/GuideTemplateForm.html.
+// - TGuideChoicesForm (ChoicesForm.cpp): a combo box, a list box, a check box, radio buttons and a radio group, read
+//   by a submit and by a callback.
+// - TGuideTasksForm (TasksForm.cpp): data. A SQLite table of tasks shown by a data grid and a navigator and edited by
+//   data-aware controls; an in-memory data set of priorities behind a look-up combo box.
+// - TGuideUploadForm (UploadForm.cpp): a file uploader that keeps the files beyond the session.
 // Each form but the main one closes with its BUTTONBACK, which releases it. Builds on controls/AppForm.h.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
+#include "kx/controls/checks/Checks.h"
+#include "kx/controls/dbcontrols/DBListCtrls.h"
+#include "kx/controls/dbgrid/DBGrid.h"
+#include "kx/controls/dbgrid/DBNavigator.h"
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/labels/Labels.h"
+#include "kx/controls/lists/Lists.h"
+#include "kx/controls/uploader/FileUploader.h"
+#include "kx/data/MemDataSet.h"
+#include "kx/data/SQLiteDataSet.h"
 #include "kx/forms/TemplateProcessor.h"
 
 namespace kx {
@@ -41,11 +55,23 @@ class TGuideMainForm : public TKXAppForm {
   TKXButton* BUTTONSIGNUP = nullptr;
   TKXButton* BUTTONMESSAGES = nullptr;
   TKXButton* BUTTONTEMPLATE = nullptr;
+  TKXButton* BUTTONCHOICES = nullptr;
+  TKXButton* BUTTONTASKS = nullptr;
+  TKXButton* BUTTONUPLOAD = nullptr;
 
  protected:
   void BuildComponents() override;
 
  private:
+  // A button that opens a new form of class TForm. Moving between forms: create the next one with the session as
+  // owner and show it.
+  template <class TForm>
+  TKXButton* AddOpener(const std::string& name, const std::string& caption, int left, int top) {
+    TKXButton* button = Place<TKXButton>(this, name, left, top, 136);
+    button->SetCaption(caption);
+    button->OnClick = [this](TObject*) { TComponent::Create<TForm>(WebApplication())->Show(); };
+    return button;
+  }
   // The greeting of both buttons; how: "submit" or "callback".
   void Greet(const std::string& how);
   // Shows what the session's data module holds.
@@ -89,6 +115,73 @@ class TGuideTemplateForm : public TKXAppForm {
 
  protected:
   void BuildComponents() override;
+};
+
+class TGuideChoicesForm : public TKXAppForm {
+  KX_COMPONENT_CLASS(TGuideChoicesForm, TKXAppForm)
+
+ public:
+  TKXComboBox* COLOR = nullptr;
+  TKXListbox* DAYS = nullptr;
+  TKXCheckBox* NEWSLETTER = nullptr;
+  TKXRadioButton* TEA = nullptr;
+  TKXRadioButton* COFFEE = nullptr;
+  TKXRadioGroup* SIZE = nullptr;
+  TKXButton* BUTTONSHOW = nullptr;
+  TKXLabel* CHOSEN = nullptr;
+  TKXButton* BUTTONBACK = nullptr;
+
+ protected:
+  void BuildComponents() override;
+
+ private:
+  // Writes every choice into CHOSEN.
+  void ShowChoices();
+};
+
+class TGuideTasksForm : public TKXAppForm {
+  KX_COMPONENT_CLASS(TGuideTasksForm, TKXAppForm)
+
+ public:
+  TSQLiteConnection* Database = nullptr;
+  TSQLiteDataSet* Tasks = nullptr;
+  TDataSource* TasksSource = nullptr;
+  TMemDataSet* Priorities = nullptr;
+  TDataSource* PrioritiesSource = nullptr;
+  TKXDBNavigator* NAVIGATOR = nullptr;
+  TKXDBGrid* GRID = nullptr;
+  TKXDBEdit* TITLE = nullptr;
+  TKXDBEdit* DUE = nullptr;
+  TKXDBCheckBox* DONE = nullptr;
+  TKXDBLookupComboBox* PRIORITY = nullptr;
+  TKXButton* BUTTONSAVE = nullptr;
+  TKXLabel* STATUS = nullptr;
+  TKXButton* BUTTONBACK = nullptr;
+
+ protected:
+  void BuildComponents() override;
+
+ private:
+  void OpenData();
+  void BuildGrid();
+  void BuildEditors();
+  void SaveClick(TObject* sender);
+};
+
+class TGuideUploadForm : public TKXAppForm {
+  KX_COMPONENT_CLASS(TGuideUploadForm, TKXAppForm)
+
+ public:
+  TKXFileUploader* UPLOADER = nullptr;
+  TKXLabel* RECEIVED = nullptr;
+  TKXButton* BUTTONBACK = nullptr;
+
+ protected:
+  void BuildComponents() override;
+
+ private:
+  // The names of the files saved so far, for RECEIVED.
+  std::vector<std::string> mReceived;
 };
 
 }  // namespace kx

@@ -21,16 +21,12 @@ void TGuideMainForm::BuildComponents() {
   // with the controls that changed on the server; the page stays as it is.
   BUTTONCALLBACK->OnAsyncClick = [this](TObject*, TStrings&) { Greet("callback"); };
 
-  // Moving between forms: create the next one with the session as owner and show it.
-  BUTTONSIGNUP = Place<TKXButton>(this, "BUTTONSIGNUP", 16, 160, 136);
-  BUTTONSIGNUP->SetCaption("Sign up");
-  BUTTONSIGNUP->OnClick = [this](TObject*) { TComponent::Create<TGuideSignUpForm>(WebApplication())->Show(); };
-  BUTTONMESSAGES = Place<TKXButton>(this, "BUTTONMESSAGES", 160, 160, 136);
-  BUTTONMESSAGES->SetCaption("Message boxes");
-  BUTTONMESSAGES->OnClick = [this](TObject*) { TComponent::Create<TGuideMessagesForm>(WebApplication())->Show(); };
-  BUTTONTEMPLATE = Place<TKXButton>(this, "BUTTONTEMPLATE", 304, 160, 136);
-  BUTTONTEMPLATE->SetCaption("Template form");
-  BUTTONTEMPLATE->OnClick = [this](TObject*) { TComponent::Create<TGuideTemplateForm>(WebApplication())->Show(); };
+  BUTTONSIGNUP = AddOpener<TGuideSignUpForm>("BUTTONSIGNUP", "Sign up", 16, 160);
+  BUTTONMESSAGES = AddOpener<TGuideMessagesForm>("BUTTONMESSAGES", "Message boxes", 160, 160);
+  BUTTONTEMPLATE = AddOpener<TGuideTemplateForm>("BUTTONTEMPLATE", "Template form", 304, 160);
+  BUTTONCHOICES = AddOpener<TGuideChoicesForm>("BUTTONCHOICES", "Choices", 16, 196);
+  BUTTONTASKS = AddOpener<TGuideTasksForm>("BUTTONTASKS", "Tasks (data)", 160, 196);
+  BUTTONUPLOAD = AddOpener<TGuideUploadForm>("BUTTONUPLOAD", "Upload", 304, 196);
 
   // OnShow runs each time the form becomes the active one, also when a form above it is released.
   OnShow = [this](TObject*) { ShowVisitor(); };

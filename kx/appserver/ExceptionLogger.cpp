@@ -550,12 +550,15 @@ std::string TKXExceptionLogger::RunningTimeText(TDateTime start, TDateTime now) 
 
 std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId, std::string_view method,
                              std::string_view path) {
-  std::string line = DateTimeToStr(Now()) + " error";
+  const bool clientCaused = IsClientCaused(e);
+  std::string line = DateTimeToStr(Now()) + (clientCaused ? " warning" : " error");
   if (!sessionId.empty()) line += " session " + std::string(sessionId);
   if (!path.empty()) line += " " + std::string(method.empty() ? "GET" : method) + " " + std::string(path);
   std::string message = e.what();
   std::replace_if(message.begin(), message.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   line += ": " + ClassNameOf(typeid(e)) + ": " + message;
+  // The stack of what a client caused says nothing the operator can act on.
+  if (clientCaused) return line;
   if (const TThrowRecord* record = FindThrowRecord(dynamic_cast<const void*>(&e)))
     for (int i = 0; i < record->Depth; ++i) line += "\n    " + FrameText(i, record->Frames[i]);
   return line;

@@ -236,6 +236,8 @@ class TKXExceptionLogger : public TPersistent {
 // The operator's line for an exception that ends in an exception page, an error answer or an alert:
 // "2026-12-07 05:40:12 error session SESSIONID POST /$/callback: EKXException: the message", then, when the throw's
 // stack is known (it was thrown on this thread and is the one being handled), its frames, one per line, indented.
+// What a client or a user caused (IsClientCaused: a refused browser, a value that does not convert, an expired
+// session, a refused save) is the line alone, at level "warning" instead of "error".
 // An empty session id or path is left out. The message is kept on one line (line breaks become blanks).
 std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId, std::string_view method,
                              std::string_view path);

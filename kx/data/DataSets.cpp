@@ -352,7 +352,7 @@ void TDataSet::Post() {
   DataEvent(deUpdateRecord);
   for (const auto& field : mFields)
     if (field->Required() && !mBuffer[field->Index()] && !(mState == dsEdit && field->ReadOnly()))
-      throw EDatabaseError(Format("Field '%s' must have a value", field->FieldName()));
+      throw ERecordRefused(Format("Field '%s' must have a value", field->FieldName()));
   std::int64_t key = 0;
   if (mState == dsInsert) {
     key = InsertRow(mBuffer, mModified);

@@ -24,6 +24,12 @@ namespace kx {
 
 // Errors of data sets and fields: unknown field, not editing, read-only, conversion, storage failures.
 KX_DECLARE_EXCEPTION(EDatabaseError, Exception);
+// A save or delete the data refuses: a required field left empty, a constraint of the storage, a record another user
+// changed or removed meanwhile. What a user did, not a fault of the program.
+class ERecordRefused : public EDatabaseError, public TClientCaused {
+ public:
+  using EDatabaseError::EDatabaseError;
+};
 
 enum TFieldType : std::uint8_t {
   ftString, ftInteger, ftFloat, ftBoolean, ftDate, ftTime, ftDateTime, ftMemo, ftBlob, ftGraphic,
@@ -91,6 +97,7 @@ class TField {
   // Raises EConvertError for a value that is not an integer.
   std::int64_t AsInteger() const;
   void SetAsInteger(std::int64_t value);
+  // A boolean field's text is "True" or "False" (what a grid shows); SQLite stores 1 or 0, read back as these.
   bool AsBoolean() const { return Value() == "True"; }
   void SetAsBoolean(bool value) { Store(std::string(value ? "True" : "False")); }
   // Sets the field to Null.

@@ -91,13 +91,13 @@ std::int64_t TMemDataSet::InsertRow(const std::vector<TFieldValue>& values, cons
 void TMemDataSet::UpdateRow(std::int64_t key, const std::vector<TFieldValue>& values,
                             const std::vector<bool>& changed) {
   auto it = mRows.find(key);
-  if (it == mRows.end()) throw EDatabaseError("Record not found or changed by another user");
+  if (it == mRows.end()) throw ERecordRefused("Record not found or changed by another user");
   for (std::size_t i = 0; i < values.size(); ++i)
     if (changed[i]) it->second[i] = values[i];
 }
 
 void TMemDataSet::DeleteRow(std::int64_t key) {
-  if (mRows.erase(key) == 0) throw EDatabaseError("Record not found or changed by another user");
+  if (mRows.erase(key) == 0) throw ERecordRefused("Record not found or changed by another user");
 }
 
 }  // namespace kx

@@ -8,9 +8,12 @@ namespace kx {
 
 namespace {
 
+// A broken constraint (NOT NULL, UNIQUE, CHECK, a foreign key) is the data refusing a record, not a fault.
 [[noreturn]] void RaiseSQLite(sqlite3* db, const std::string& context) {
   const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
-  throw EDatabaseError(context.empty() ? message : context + ": " + message);
+  std::string text = context.empty() ? message : context + ": " + message;
+  if (db && (sqlite3_extended_errcode(db) & 0xFF) == SQLITE_CONSTRAINT) throw ERecordRefused(std::move(text));
+  throw EDatabaseError(std::move(text));
 }
 
 }  // namespace
@@ -346,7 +349,7 @@ void TSQLiteDataSet::UpdateRow(std::int64_t key, const std::vector<TFieldValue>&
       statement.Bind(static_cast<int>(b + 1), values[bound[b]], mDefs[bound[b]].DataType);
     statement.BindInteger(static_cast<int>(bound.size() + 1), key);
     statement.Step();
-    if (db.Changes() == 0) throw EDatabaseError("Record not found or changed by another user");
+    if (db.Changes() == 0) throw ERecordRefused("Record not found or changed by another user");
   });
 }
 
@@ -357,7 +360,7 @@ void TSQLiteDataSet::DeleteRow(std::int64_t key) {
                                        " = ?");
     statement.BindInteger(1, key);
     statement.Step();
-    if (db.Changes() == 0) throw EDatabaseError("Record not found or changed by another user");
+    if (db.Changes() == 0) throw ERecordRefused("Record not found or changed by another user");
   });
 }
 

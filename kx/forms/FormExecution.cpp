@@ -221,6 +221,7 @@ void TKXFormExecution::ApplyPostedValues() {
   }
 
   std::vector<std::string> errors;
+  bool clientCaused = true;  // every failure is the user's: the log gets a warning, not an error
   std::vector<TComponentRef<TComponent>> changed;
   for (const TTarget& target : targets) {
     TComponent* component = target.Component.Get();
@@ -244,6 +245,7 @@ void TKXFormExecution::ApplyPostedValues() {
       if (IKXUploadControl* upload = Supports<IKXUploadControl>(component)) upload->NotifyUploadCompleted();
     } catch (const std::exception& e) {
       errors.push_back("  " + friendlyName + ": " + e.what());
+      clientCaused = clientCaused && IsClientCaused(e);
     }
   }
   for (const TComponentRef<TComponent>& guarded : changed) {
@@ -254,9 +256,12 @@ void TKXFormExecution::ApplyPostedValues() {
       Supports<IKXExInputControl>(component)->ValueChanged();
     } catch (const std::exception& e) {
       errors.push_back("  " + friendlyName + ": " + e.what());
+      clientCaused = clientCaused && IsClientCaused(e);
     }
   }
-  if (!errors.empty()) throw EKXException(FailureMessage(errors));
+  if (errors.empty()) return;
+  if (clientCaused) throw EKXPostedValuesRefused(FailureMessage(errors));
+  throw EKXException(FailureMessage(errors));
 }
 
 // ---------------------------------------------------------------------------

@@ -34,7 +34,8 @@ class TKXFormExecution {
   // the controls of its cells), takes its value (a multi-input control once per distinct line), then
   // the controls whose value changed fire their change events. The failures of
   // single controls are collected and raised together as EKXException "The
-  // following exception(s) occured" with one line "  NAME: message" each.
+  // following exception(s) occured" with one line "  NAME: message" each
+  // (EKXPostedValuesRefused when each failure is client-caused: IsClientCaused).
   void ApplyPostedValues();
 
   // Joins the lines of repeated names: a name that has a non-empty value already

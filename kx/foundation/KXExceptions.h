@@ -67,7 +67,8 @@ KX_DECLARE_KX_EXCEPTION(EKXWrongSubnet, EKXException);
 KX_DECLARE_KX_EXCEPTION(EDeviceNotSupported, EKXException);
 
 // Raised for a browser that does not accept itself as supported.
-class EUnknownBrowserException : public TKXExceptionGuards<EUnknownBrowserException, EKXException> {
+class EUnknownBrowserException : public TKXExceptionGuards<EUnknownBrowserException, EKXException>,
+                                 public TClientCaused {
  public:
   explicit EUnknownBrowserException(std::string message);
 
@@ -78,7 +79,7 @@ class EUnknownBrowserException : public TKXExceptionGuards<EUnknownBrowserExcept
 };
 
 // A request names a session that cannot serve it; AppID is that session's id.
-class EInvalidSession : public TKXExceptionGuards<EInvalidSession, EKXException> {
+class EInvalidSession : public TKXExceptionGuards<EInvalidSession, EKXException>, public TClientCaused {
  public:
   EInvalidSession(std::string sessionId, std::string message);
   // With an empty AppID; the guards raise through this one.
@@ -94,8 +95,19 @@ KX_DECLARE_KX_EXCEPTION(EExpiredSession, EInvalidSession);
 KX_DECLARE_KX_EXCEPTION(EInvalidProcess, EInvalidSession);
 KX_DECLARE_KX_EXCEPTION(EInvalidAppID, EInvalidSession);
 KX_DECLARE_KX_EXCEPTION(ESessionAlreadyLocked, EKXException);
-KX_DECLARE_KX_EXCEPTION(EKXNoSessionId, EKXException);
+// A callback of a session that has ended.
+class EKXNoSessionId : public TKXExceptionGuards<EKXNoSessionId, EKXException>, public TClientCaused {
+ public:
+  using TKXExceptionGuards::TKXExceptionGuards;
+};
 KX_DECLARE_KX_EXCEPTION(EKXSecurityException, EKXException);
+
+// Posted values their controls refused, each for a reason the user caused (a date that is no date): the form's
+// collected failures when every one of them is client-caused.
+class EKXPostedValuesRefused : public TKXExceptionGuards<EKXPostedValuesRefused, EKXException>, public TClientCaused {
+ public:
+  using TKXExceptionGuards::TKXExceptionGuards;
+};
 KX_DECLARE_KX_EXCEPTION(EKXInvalidResourceException, EKXException);
 
 }  // namespace kx

@@ -88,9 +88,15 @@ std::string ParseStandAloneOptions(int argc, const char* const* argv, TStandAlon
   return {};
 }
 
-std::string StandAloneUsage(const std::string& program) {
+std::string StandAloneUsage(const std::string& program, const std::vector<TUsageOption>& programOptions) {
+  std::string synopsis, lines;
+  for (const TUsageOption& option : programOptions) {
+    synopsis += " [" + option.Synopsis + "]";
+    lines += "  " + option.Synopsis + std::string(option.Synopsis.size() < 27 ? 27 - option.Synopsis.size() : 1, ' ') +
+             option.Help + "\n";
+  }
   return "usage: " + program +
-         " [--port N] [--bind ADDR] [--session-timeout MINUTES] [--max-body MB] [--quiet-errors]\n"
+         " [--port N] [--bind ADDR] [--session-timeout MINUTES] [--max-body MB] [--quiet-errors]" + synopsis + "\n"
          "  --port N                   the port to listen on, 0 for a free one (default: Port in port.ini beside\n"
          "                             the program, else the application's)\n"
          "  --bind ADDR                the address to listen on (default: the application's, else 127.0.0.1)\n"
@@ -98,21 +104,22 @@ std::string StandAloneUsage(const std::string& program) {
          "                             application's, 10 unless it says otherwise)\n"
          "  --max-body MB              the largest request body in MiB, 1 to 1048576 (default: 64); larger\n"
          "                             bodies are refused with 413\n"
-         "  --quiet-errors             do not write a line to standard error for each exception that ends in an\n"
-         "                             error page, an error answer or an alert\n"
-         "  -h, --help                 show this text\n";
+         "  --quiet-errors             write no warning or error line to standard error for the exceptions that\n"
+         "                             end in an error page, an error answer or an alert\n"
+         + lines + "  -h, --help                 show this text\n";
 }
 
-int RunStandAlone(int argc, char** argv, void (*registerClasses)()) {
+int RunStandAlone(int argc, char** argv, void (*registerClasses)(), const std::vector<TUsageOption>& programOptions) {
   const std::string program = ProgramName(argc, argv);
   TStandAloneOptions options;
   const std::string error = ParseStandAloneOptions(argc, argv, options);
   if (!error.empty()) {
-    std::fprintf(stderr, "%s: %s\n%s", program.c_str(), error.c_str(), StandAloneUsage(program).c_str());
+    std::fprintf(stderr, "%s: %s\n%s", program.c_str(), error.c_str(),
+                 StandAloneUsage(program, programOptions).c_str());
     return 2;
   }
   if (options.Help) {
-    std::fputs(StandAloneUsage(program).c_str(), stdout);
+    std::fputs(StandAloneUsage(program, programOptions).c_str(), stdout);
     return 0;
   }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "kx/appserver/ServerController.h"
 #include "kx/forms/FormTypes.h"
@@ -21,7 +22,7 @@ struct TStandAloneOptions {
   std::optional<std::int32_t> Port;  // --port N, 0..65535; 0: a free port
   std::optional<std::string> BindAddress;  // --bind ADDR
   std::optional<std::int32_t> SessionTimeout;  // --session-timeout MINUTES, 1..65535
-  bool QuietErrors = false;  // --quiet-errors: no error lines on standard error (gErrorLogProcedure)
+  bool QuietErrors = false;  // --quiet-errors: no warning or error lines on standard error (gErrorLogProcedure)
   std::optional<std::int32_t> MaxBodyMB;  // --max-body MB, 1..1048576: the server's BodyLimit in MiB
 };
 
@@ -29,8 +30,14 @@ struct TStandAloneOptions {
 // error to show ("unknown option --x", "--port needs a value", ...), or the empty text when all was read.
 std::string ParseStandAloneOptions(int argc, const char* const* argv, TStandAloneOptions& options);
 
-// The usage text, naming the program.
-std::string StandAloneUsage(const std::string& program);
+// An option a program reads itself (before RunStandAlone sees the command line), for the usage text.
+struct TUsageOption {
+  std::string Synopsis;  // "--data-dir FOLDER"
+  std::string Help;      // what it does, on one line
+};
+
+// The usage text, naming the program; programOptions come after the stand-alone ones.
+std::string StandAloneUsage(const std::string& program, const std::vector<TUsageOption>& programOptions = {});
 
 // Runs the program with the controller class (gServerControllerClass) and the main form (gMainFormClass, or the
 // controller's OnGetMainForm) that registerClasses sets, or that were set before when it is nullptr:
@@ -43,17 +50,22 @@ std::string StandAloneUsage(const std::string& program);
 //   line of standard output, waits for SIGINT or SIGTERM, stops and returns 0;
 // - a failure on the way (a port in use, a controller that cannot be created) prints "<program>: <message>" to
 //   standard error and returns 1.
-int RunStandAlone(int argc, char** argv, void (*registerClasses)() = nullptr);
+// programOptions: the program's own options, named in the usage text.
+int RunStandAlone(int argc, char** argv, void (*registerClasses)() = nullptr,
+                  const std::vector<TUsageOption>& programOptions = {});
 
 // The common case: TController is the controller class; TMainForm the main form, or void when the controller's
 // OnGetMainForm or an earlier SetAsMainForm picks it.
 template <class TController, class TMainForm = void>
-int RunStandAlone(int argc, char** argv) {
+int RunStandAlone(int argc, char** argv, const std::vector<TUsageOption>& programOptions = {}) {
   static_assert(std::is_base_of_v<TKXServerControllerBase, TController>, "the controller must be a server controller");
-  return RunStandAlone(argc, argv, [] {
-    TKXServerControllerBase::SetServerControllerClass<TController>();
-    if constexpr (!std::is_void_v<TMainForm>) SetAsMainForm<TMainForm>();
-  });
+  return RunStandAlone(
+      argc, argv,
+      [] {
+        TKXServerControllerBase::SetServerControllerClass<TController>();
+        if constexpr (!std::is_void_v<TMainForm>) SetAsMainForm<TMainForm>();
+      },
+      programOptions);
 }
 
 }  // namespace kx

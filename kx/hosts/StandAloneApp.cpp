@@ -25,10 +25,6 @@ THostNonSSLRequest HostNonSSLRequest(TKXNonSSLRequest value) {
   return THostNonSSLRequest::Accept;
 }
 
-void Log(const std::string& line) {
-  if (gLogProcedure) gLogProcedure(line);
-}
-
 }  // namespace
 
 void CreateServerController() {
@@ -131,9 +127,6 @@ void TKXStandAloneApp::Start() {
   auto server = std::make_unique<TKXStandAloneServer>(std::move(options));
   server->Start();
   if (server->Port() != 0) mController->SetPort(server->Port());
-  if (server->Port() != 0) Log(Format("%s: HTTP server on port %d", mController->AppName(), int(server->Port())));
-  if (server->SSLPort() != 0)
-    Log(Format("%s: HTTPS server on port %d", mController->AppName(), int(server->SSLPort())));
   mServer = std::move(server);
 }
 

@@ -53,9 +53,9 @@ class TKXStandAloneApp {
 
   // Checks that every seam of the runtime is filled (TKXRuntime::CheckSeams raises naming the first that is not),
   // pre-compresses the internal scripts and style sheets when the controller's compression is enabled with gzip
-  // and PreCompress, starts the server with ServerOptionsFrom(Controller()), writes the plain server's bound port
-  // back into the controller's Port and logs each active server's port through gLogProcedure. Raises what the
-  // server raises; nothing listens then. Starting a started component does nothing.
+  // and PreCompress, starts the server with ServerOptionsFrom(Controller()) (which logs one line per address it
+  // listens on) and writes the plain server's bound port back into the controller's Port. Raises what the server
+  // raises; nothing listens then. Starting a started component does nothing.
   void Start();
   // Adjusts the server's options after ServerOptionsFrom, before Start uses them (the command line's body limit).
   std::function<void(TKXStandAloneServerOptions&)> OnServerOptions;

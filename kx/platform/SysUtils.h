@@ -35,7 +35,22 @@ class Exception : public std::exception {
     using Base::Base;                    \
   }
 
-KX_DECLARE_EXCEPTION(EConvertError, Exception);
+// Mixed into the exception classes that a client or a user causes (a typed value that does not convert, an expired
+// session, a refused browser), as opposed to a fault of the server or the application: the operator's log gives
+// them one line at level "warning", without the stack.
+class TClientCaused {
+ public:
+  virtual ~TClientCaused() = default;
+};
+
+// Whether e's class carries TClientCaused.
+inline bool IsClientCaused(const std::exception& e) { return dynamic_cast<const TClientCaused*>(&e) != nullptr; }
+
+// A text that is no value of the type asked for; as a rule, what a user typed.
+class EConvertError : public Exception, public TClientCaused {
+ public:
+  using Exception::Exception;
+};
 KX_DECLARE_EXCEPTION(EStreamError, Exception);
 KX_DECLARE_EXCEPTION(EFCreateError, EStreamError);  // a file could not be created
 KX_DECLARE_EXCEPTION(EFOpenError, EStreamError);    // a file could not be opened

@@ -24,7 +24,9 @@ set +e
 status=$?
 set -e
 [ "$status" -eq 0 ] || fail "--help gave status $status, expected 0"
-grep -q '^usage: kx_demo .*--port N' "$work/out" || fail "--help printed no usage on standard output: $(cat "$work/out")"
+grep -q '^usage: kx_demo .*--port N.* \[--data-dir FOLDER\]$' "$work/out" ||
+  fail "--help printed no usage on standard output: $(cat "$work/out")"
+grep -q '^  --data-dir FOLDER  .*database files' "$work/out" || fail "--help does not explain --data-dir: $(cat "$work/out")"
 [ ! -s "$work/err" ] || fail "--help wrote to standard error"
 
 start_program

@@ -1,6 +1,7 @@
 // The operator's view of failures: a program started by RunStandAlone writes one line to standard error for each
-// exception that ends in an error page or an alert (with the session, the path, the class and the message, then
-// the stack), and none with --quiet-errors.
+// exception that ends in an error page or an alert, with the session, the path, the class and the message: at level
+// "error" followed by the stack for a fault of the application, at level "warning" alone for what a client or a
+// user caused (a refused browser, a date that is no date, an expired session); none with --quiet-errors.
 //   node --test ErrorLog.test.mjs   with KX_FAILING_APP set to the program (tests/programs/FailingApp.cpp)
 import test from "node:test";
 import assert from "node:assert/strict";
@@ -54,12 +55,13 @@ async function openSession(port, cookie) {
 
 // Waits until standard error holds count lines that begin a report, then returns them.
 async function errorLines(app, count) {
-  const lines = () => app.stderr().split("\n").filter((line) => /^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d error /.test(line));
+  const lines = () => app.stderr().split("\n")
+    .filter((line) => /^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d (error|warning) /.test(line));
   for (let i = 0; i < 100 && lines().length < count; i++) await new Promise((r) => setTimeout(r, 50));
   return lines();
 }
 
-test("a failing click, a failing callback and a refused client each write one line", async () => {
+test("failing handlers are errors with their stack; a refused client, a bad date, no session are warnings", async () => {
   const app = await start([]);
   try {
     const cookie = {};
@@ -68,13 +70,26 @@ test("a failing click, a failing callback and a refused client each write one li
     await request(app.port, cookie, "POST", "/$/callback?callback=BUTTON2.DoOnAsyncClick&KX_AjaxID=2&KX_TrackID_=3",
                   `KX_SessionID_=${id}`);
     await request(app.port, {}, "GET", "/", undefined, "curl/8.0");
-    const lines = await errorLines(app, 3);
-    assert.equal(lines.length, 3, app.stderr());
-    assert.match(lines[0], new RegExp(`error session ${id} POST /\\$/: EConvertError: The click handler failed on purpose\\.$`));
-    assert.match(lines[1], new RegExp(`error session ${id} POST /\\$/callback: EConvertError: The callback failed on purpose\\.$`));
-    assert.match(lines[2], / error GET \/: \w+: Unknown browser type\. User Agent string: curl\/8\.0$/);
-    // the throw's stack follows its line, indented
-    assert.match(app.stderr(), /click handler failed on purpose\.\n {4}\[0\] /);
+    await request(app.port, cookie, "POST", "/$/",
+                  `DUE=2026-02-31&KX_Action=BUTTON3&KX_ActionParam=&KX_SessionID_=${id}&KX_TrackID_=4`);
+    await request(app.port, {}, "POST", "/$/callback?callback=BUTTON2.DoOnAsyncClick&KX_AjaxID=3&KX_TrackID_=5",
+                  "KX_SessionID_=NoSuchSession");
+    const lines = await errorLines(app, 5);
+    assert.equal(lines.length, 5, app.stderr());
+    const at = (level, path) => `${level} session ${id} POST /\\$/${path}: `;
+    assert.match(lines[0], new RegExp(`${at("error", "")}Exception: The click handler failed on purpose\\.$`));
+    assert.match(lines[1], new RegExp(`${at("error", "callback")}EKXException: The callback failed on purpose\\.$`));
+    assert.match(lines[2], / warning GET \/: \w+: Unknown browser type\. User Agent string: curl\/8\.0$/);
+    assert.match(lines[3],
+                 new RegExp(`${at("warning", "")}EConvertError: '2026-02-31' is not a valid date value for field 'due'$`));
+    assert.match(lines[4], / warning .*POST \/\$\/callback: \w+: /);
+    // a fault's stack follows its line, indented, naming the program's own function (kx::kx links it -rdynamic);
+    // what a client caused is the line alone
+    assert.match(app.stderr(), /click handler failed on purpose\.\n {4}\[0\] [0-9A-F]+ .*TFailingForm::BuildComponents/);
+    for (const line of lines.slice(2)) {
+      const after = app.stderr().split(line + "\n")[1] || "";
+      assert.doesNotMatch(after.split("\n")[0], /^ {4}\[\d+\] /, `a stack after: ${line}`);
+    }
   } finally {
     app.stop();
   }

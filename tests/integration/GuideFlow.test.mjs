@@ -120,8 +120,8 @@ test("sign-up: the server's checks write into the label, a non-number ends in an
   page = await submit(session, "BUTTONSAVE", { NAME: "Ada", AGE: "abc" });
   assert.match(page, /<title>kx guide - sign up<\/title>/);
   assert.match(page, /window\.alert\("\\x27abc\\x27 is not a valid integer value"\);/);
-  // ... one line on the program's standard error ...
-  const line = new RegExp(`error session ${session.id} POST /\\$/: EConvertError: 'abc' is not a valid integer value`);
+  // ... one warning line on the program's standard error (a user's mistake, no stack) ...
+  const line = new RegExp(`warning session ${session.id} POST /\\$/: EConvertError: 'abc' is not a valid integer value\n(?! {4}\\[)`);
   let stderr = "";
   for (let i = 0; i < 100 && !line.test(stderr); i++) {
     stderr = fs.readFileSync(process.env.KX_GUIDE_STDERR, "utf8");
@@ -166,4 +166,97 @@ test("the template form: its HTML file lays it out, a callback adds a note kept 
   assert.match(page, /<title>kx guide<\/title>/);
   page = await submit(session, "BUTTONTEMPLATE");
   assert.match(page, /&lt;b&gt;first&lt;\/b&gt;/, "the notes live in the data module, not in the released form");
+});
+
+// A callback of control's event (DoOnAsyncChange, DoOnAsyncUploadSuccess ...) with the fields given.
+async function event(session, control, handler, fields = {}) {
+  const url = `/$/callback?callback=${control}.${handler}&KX_AjaxID=${ajaxId++}&KX_TrackID_=${session.track}`;
+  const reply = await request(session, "POST", url, encode({ ...fields, KX_SessionID_: session.id }));
+  assert.equal(reply.status, 200, reply.body);
+  return reply.body;
+}
+
+// Waits until the program's standard error matches line; returns it.
+async function stderrMatching(line) {
+  let stderr = "";
+  for (let i = 0; i < 100 && !line.test(stderr); i++) {
+    stderr = fs.readFileSync(process.env.KX_GUIDE_STDERR, "utf8");
+    if (!line.test(stderr)) await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+  return stderr;
+}
+
+test("choices: a submit and a callback read the combo, the list, the check box and the radio buttons", async () => {
+  const session = await openSession();
+  let page = await submit(session, "BUTTONCHOICES");
+  assert.match(page, /<title>kx guide - choices<\/title>/);
+  page = await submit(session, "BUTTONSHOW", { COLOR: "2", DAYS: "0,2", NEWSLETTER_CHECKBOX: "On",
+                                               TEA_INPUT: "COFFEE", COFFEE_INPUT: "COFFEE", SIZE_INPUT: "1" });
+  assert.match(page, />Colour: Blue; days: Monday, Wednesday; newsletter: yes; drink: coffee; size: Medium</);
+  // The combo's change answers in a callback; the other controls keep what the submit posted.
+  const answer = await event(session, "COLOR", "DoOnAsyncChange", { COLOR: "0" });
+  assert.equal(updated(answer, "CHOSEN"),
+               "Colour: Red; days: Monday, Wednesday; newsletter: yes; drink: coffee; size: Medium");
+  page = await submit(session, "BUTTONBACK");
+  assert.match(page, /<title>kx guide<\/title>/);
+});
+
+test("tasks: the grid shows the table, a refused save says why, a bad date is a warning, a save shows", async () => {
+  const session = await openSession();
+  let page = await submit(session, "BUTTONTASKS");
+  assert.match(page, /<title>kx guide - tasks<\/title>/);
+  // The grid's rows; a BOOLEAN column (1 in SQLite) shows as True.
+  assert.match(page, />Write the guide<[\s\S]*>True<[\s\S]*>2026-12-01</);
+  assert.match(page, /<input [^>]*name="TITLE"[^>]*value="Write the guide"/);
+  // A task without a title: the data refuses it, the label says why and the form keeps the edit.
+  page = await submit(session, "BUTTONSAVE", { TITLE: "" });
+  assert.match(page, />Not saved: [^<]*title[^<]*</);
+  // A date that is no date: an alert, and one warning line without a stack on standard error.
+  page = await submit(session, "BUTTONSAVE", { TITLE: "Write the guide", DUE: "2026-02-31" });
+  assert.match(page, new RegExp(String.raw`window\.alert\("The following exception occured\\r\\n  DUE: ` +
+                                String.raw`\\x272026-02-31\\x27 is not a valid date value for field \\x27due\\x27"\);`));
+  const line = new RegExp(`^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d warning session ${session.id} POST /\\$/: ` +
+                          "EKXPostedValuesRefused: The following exception occured {4}DUE: " +
+                          `'2026-02-31' is not a valid date value for field 'due'\\n(?! {4}\\[)`, "m");
+  assert.match(await stderrMatching(line), line);
+  // A good save: the grid shows it, the check box cleared is False, the priority the look-up's key.
+  page = await submit(session, "BUTTONSAVE", { TITLE: "Write the guide again", DUE: "2026-12-24",
+                                               DONE_CHECKBOX: "Off", PRIORITY: "0" });
+  assert.match(page, />Saved\.</);
+  assert.match(page, />Write the guide again<[\s\S]*>False<[\s\S]*>2026-12-24</);
+  assert.match(page, /<option [^>]*selected[^>]*>Low</i);
+  page = await submit(session, "BUTTONBACK");
+  assert.match(page, /<title>kx guide<\/title>/);
+});
+
+test("upload: the file is kept beyond the session, the success callback updates the page", async () => {
+  const session = await openSession();
+  let page = await submit(session, "BUTTONUPLOAD");
+  assert.match(page, /<title>kx guide - upload<\/title>/);
+  assert.match(page, /Nothing uploaded yet\./);
+  const boundary = "----kxguide";
+  const part = (name, value, file) =>
+    `--${boundary}\r\nContent-Disposition: form-data; name="${name}"` +
+    (file ? `; filename="${file}"\r\nContent-Type: text/plain` : "") + `\r\n\r\n${value}\r\n`;
+  const body = part("KX_ActionParam", "UPLOADER") + part("KXFileUploader", "true") + part("UPLOADER", "") +
+    part("KX_SessionID_", session.id) + part("KX_TrackID_", session.track.toString(36)) +
+    part("UPLOADER", "a note", "notes.txt") + `--${boundary}--\r\n`;
+  const reply = await new Promise((resolve, reject) => {
+    const req = http.request({ host: "127.0.0.1", port, method: "POST", path: `/$/upload/${session.track}`,
+                               headers: { "User-Agent": agent, Cookie: session.cookie,
+                                          "Content-Type": `multipart/form-data; boundary=${boundary}` } }, (res) => {
+      let text = "";
+      res.on("data", (chunk) => (text += chunk));
+      res.on("end", () => resolve({ status: res.statusCode, body: text }));
+    });
+    req.on("error", reject);
+    req.end(body);
+  });
+  assert.equal(reply.status, 200, reply.body);
+  assert.match(reply.body, /"success":\s*true/);
+  assert.doesNotMatch(reply.body, /Kept:/, "the upload's own answer carries no controls");
+  const kept = path.join(path.dirname(process.env.KX_GUIDE_PROGRAM), "uploads", session.id, "notes.txt");
+  assert.equal(fs.readFileSync(kept, "utf8"), "a note");
+  const answer = await event(session, "UPLOADER", "DoOnAsyncUploadSuccess", { FileName: "notes.txt" });
+  assert.equal(updated(answer, "RECEIVED"), "Kept: notes.txt");
 });

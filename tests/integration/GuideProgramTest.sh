@@ -12,6 +12,8 @@ here="$(cd "$(dirname "$0")" && pwd)"
 # shellcheck source=tests/integration/ProgramTestSteps.sh
 source "$here/ProgramTestSteps.sh"
 
+# The tasks form's database and the kept uploads start empty on every run.
+rm -rf "$(dirname "$program")/data" "$(dirname "$program")/uploads"
 start_program
 check_ping_and_start_page KX_Guide
 

@@ -26,7 +26,9 @@ namespace kx {
 class TStream;
 
 // Called once per received file before it is saved. destPath and fileName start as the destination folder and the
-// file's safe name; clearing saveFile skips the file.
+// file's safe name; clearing saveFile skips the file. It runs in the upload's own request, whose answer is the
+// script's JSON, not a callback answer: a control changed here (a caption) does not reach the page until a later
+// answer; change the page in OnAsyncUploadSuccess instead.
 using TUploadCompleteEvent = std::function<void(TObject* sender, std::string& destPath, std::string& fileName,
                                                 bool& saveFile, bool& overwrite)>;
 
@@ -141,7 +143,8 @@ class TKXCustomFileUploader : public TKXCustomControl, public virtual IKXUploadC
   void SetButtonVisible(bool value) { SetProperty(FButtonVisible, value); }
   bool ListVisible() const { return FListVisible; }
   void SetListVisible(bool value) { SetProperty(FListVisible, value); }
-  // The destination folder; empty: the session's cache folder.
+  // The destination folder; empty: the session's cache folder, which is deleted with the session. A file meant to
+  // outlive the session needs a folder of the application's (here or as OnAsyncUploadCompleted's destPath).
   const std::string& AutoSavePath() const { return FAutoSavePath; }
   void SetAutoSavePath(const std::string& value) { FAutoSavePath = value; }
   // True by default.
@@ -171,6 +174,7 @@ class TKXCustomFileUploader : public TKXCustomControl, public virtual IKXUploadC
   const std::string& CSSClassPrefix() const { return FCSSClassPrefix; }
 
   // ---- events
+  // Before each file is saved, in the upload's request (see TUploadCompleteEvent: no page update from here).
   TUploadCompleteEvent OnAsyncUploadCompleted;
   // Callbacks from the client script, with the parameters "FileName" and "FileSize" (SelectFile), "FileName"
   // (UploadSuccess), "FileName" and "Error" (UploadError). They do nothing while the control is disabled.

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 #include <stdexcept>
@@ -453,6 +454,39 @@ TEST_F(ExceptionLoggerTest, StackTraceReachesIntoTheLibraryThatThrew) {
   bool inLibrary = false;
   for (const std::string& frame : sections[3]) inLibrary = inLibrary || frame.find("libstdc++") != std::string::npos;
   EXPECT_TRUE(inLibrary) << detail;
+}
+
+// What a client or a user caused is one warning line; a fault of the server or the application an error line with
+// the stack of its throw.
+TEST(ExceptionLogLine, ClientCausedIsOneWarningLineAFaultAnErrorWithItsStack) {
+  const struct {
+    std::function<void()> Throw;
+    const char* Level;
+    bool Stack;
+  } cases[] = {
+      {[] { throw EUnknownBrowserException("Unknown browser type. User Agent string: curl/8.0"); }, "warning", false},
+      {[] { throw EConvertError("'31.02.' is not a valid date"); }, "warning", false},
+      {[] { throw EExpiredSession("abc", "The session has expired."); }, "warning", false},
+      {[] { throw EInvalidAppID("abc", "Invalid session."); }, "warning", false},
+      {[] { throw EKXNoSessionId("Session was terminated."); }, "warning", false},
+      {[] { throw EKXException("the application failed"); }, "error", true},
+      {[] { throw Exception("a plain fault"); }, "error", true},
+      {[] { throw std::logic_error("a library fault"); }, "error", true},
+  };
+  for (const auto& c : cases) {
+    std::string line;
+    try {
+      c.Throw();
+    } catch (const std::exception& e) {
+      line = ExceptionLogLine(e, "S1", "POST", "/$/");
+    }
+    SCOPED_TRACE(line);
+    const std::regex start(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )" + std::string(c.Level) +
+                           " session S1 POST /\\$/: \\w+: ");
+    EXPECT_TRUE(std::regex_search(line, start));
+    EXPECT_EQ(line.find("\n    [0] ") != std::string::npos, c.Stack);
+    EXPECT_EQ(line.find('\n') == std::string::npos, !c.Stack);
+  }
 }
 
 TEST_F(ExceptionLoggerTest, ExceptionThatWasNeverThrownHasNoStackTraceAndNoAddress) {

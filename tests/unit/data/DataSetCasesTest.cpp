@@ -269,7 +269,7 @@ TEST_P(DataSetCases, AFailedPostKeepsTheEditAndStoresNothing) {
   TDataSet* data = People({"a"});
   data->Append();
   data->FieldByName("qty").SetText("7");
-  EXPECT_THROW(data->Post(), EDatabaseError);  // name is required
+  EXPECT_THROW(data->Post(), ERecordRefused);  // name is required: the user's to mend, a warning in the log
   EXPECT_EQ(data->State(), dsInsert);
   EXPECT_EQ(data->FieldByName("qty").Text(), "7");
   EXPECT_EQ(data->RecordCount(), 1);

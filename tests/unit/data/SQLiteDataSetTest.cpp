@@ -73,6 +73,7 @@ TEST_F(SQLiteDataSetTest, AViolatedConstraintKeepsTheEditAndTheStoredRecord) {
     FAIL() << "the post went through";
   } catch (const EDatabaseError& e) {
     EXPECT_NE(std::string(e.what()).find("UNIQUE constraint failed"), std::string::npos) << e.what();
+    EXPECT_TRUE(IsClientCaused(e)) << "a refused record is the user's, not a fault: ERecordRefused";
   }
   EXPECT_EQ(data->State(), dsEdit);
   EXPECT_EQ(data->FieldByName("email").Text(), "ada@x");
@@ -91,6 +92,7 @@ TEST_F(SQLiteDataSetTest, ALockedDatabaseFailsThePostAndLosesNothing) {
     FAIL() << "the post went through";
   } catch (const EDatabaseError& e) {
     EXPECT_NE(std::string(e.what()).find("database is locked"), std::string::npos) << e.what();
+    EXPECT_FALSE(IsClientCaused(e)) << "a locked database is the operator's to see";
   }
   EXPECT_EQ(data->State(), dsEdit);
   EXPECT_EQ(data->FieldByName("name").Text(), "Ada Lovelace");
@@ -118,7 +120,7 @@ TEST_F(SQLiteDataSetTest, ARecordDeletedElsewhereIsReportedNotRecreated) {
   data->FieldByName("name").SetText("Ada");
   data->FieldByName("email").SetText("new@x");
   mSecond->Execute("DELETE FROM customers WHERE id = 1");
-  EXPECT_THROW(data->Post(), EDatabaseError);
+  EXPECT_THROW(data->Post(), ERecordRefused);
   EXPECT_EQ(data->State(), dsEdit);
   data->Cancel();
   data->Refresh();

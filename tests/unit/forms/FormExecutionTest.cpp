@@ -21,13 +21,14 @@ using test::TFlowPanel;
 
 std::vector<std::string> gEvents;
 
-// An edit whose SetValue raises for the value "bad".
+// An edit whose SetValue raises for the value "bad" (a fault) and "typo" (a user's mistake).
 class TPickyEdit : public TFlowEdit {
   KX_COMPONENT_CLASS(TPickyEdit, TFlowEdit)
 
  public:
   void SetValue(const std::string& value) override {
     if (value == "bad") throw Exception("bad value");
+    if (value == "typo") throw EConvertError("'typo' is not a valid integer value");
     TFlowEdit::SetValue(value);
   }
 };
@@ -184,6 +185,29 @@ TEST_F(TKXFormExecutionTest, FailingControlsAreReportedTogether) {
   EXPECT_EQ(mForm->Edit1->Text(), "kept");
   EXPECT_EQ(Error({"BAD2=bad", "KX_Action=BUTTON1"}), "The following exception occured\r\n  Bad2: bad value");
   EXPECT_EQ(mForm->Clicks, 0);
+}
+
+// The collected failures are the user's (a warning in the log) only when each one is.
+TEST_F(TKXFormExecutionTest, FailuresAreClientCausedOnlyWhenEachOneIs) {
+  AddControl<TPickyEdit>(mForm.get(), mForm.get(), "Bad1", 0, 90);
+  AddControl<TPickyEdit>(mForm.get(), mForm.get(), "Bad2", 0, 120);
+  const struct {
+    std::initializer_list<std::string> Lines;
+    bool ClientCaused;
+  } cases[] = {
+      {{"BAD1=typo", "KX_Action=BUTTON1"}, true},
+      {{"BAD1=typo", "BAD2=typo", "KX_Action=BUTTON1"}, true},
+      {{"BAD1=typo", "BAD2=bad", "KX_Action=BUTTON1"}, false},
+      {{"BAD2=bad", "KX_Action=BUTTON1"}, false},
+  };
+  for (const auto& c : cases) {
+    try {
+      Post(c.Lines);
+      ADD_FAILURE() << "no failure for " << *c.Lines.begin();
+    } catch (const EKXException& e) {
+      EXPECT_EQ(IsClientCaused(e), c.ClientCaused) << e.what();
+    }
+  }
 }
 
 // A browser posts no value for an invisible or disabled control, so a value

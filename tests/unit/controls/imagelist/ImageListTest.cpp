@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "kx/appserver/Application.h"
 #include "kx/appserver/CacheFiles.h"
+#include "kx/forms/Forms.h"
 #include "kx/platform/Graphics.h"
 #include "support/TestForms.h"
 
@@ -55,6 +58,38 @@ TEST(TKXImageList, ImageBecomesAPngCacheFileOfTheSession) {
   ASSERT_EQ(png.Width(), 16);
   EXPECT_EQ(png.Pixel(3, 3).B, 255);
   EXPECT_EQ(png.Pixel(3, 3).R, 0);
+}
+
+// A list on a form writes its form-lived files for the form: they stay on the form's list (not the session's)
+// while the form lives, and go when it is freed; a session-lived file of the same list stays the session's.
+TEST(TKXImageList, AListOnAFormKeepsItsFormLivedFilesWithTheForm) {
+  TSessionFixture f(kChrome);
+  TOwnedComponent<TKXForm> form(TComponent::Create<TKXForm>(f.Session));
+  TKXImageList* list = RedAndBlue(form.get());
+  TCacheType type = ctForm;
+  EXPECT_EQ(list->GetCacheOwner(type), static_cast<IKXCacheOwner*>(form.get()));
+  EXPECT_EQ(type, ctForm);
+
+  const int sessionFiles = f.Session->CacheFiles().Count();
+  const std::string formHref = list->ExtractImageToCache(0, ctForm);
+  ASSERT_FALSE(formHref.empty());
+  ASSERT_EQ(form->CacheFiles().Count(), 1);
+  const std::string formFile = form->CacheFiles().Strings(0);
+  EXPECT_EQ(formFile, TKXAppCache::CacheDir() + formHref.substr(formHref.rfind('/') + 1) + ".tmp");
+  EXPECT_EQ(f.Session->CacheFiles().Count(), sessionFiles) << "the session holds none of the form's files";
+  // Rendering the list's images again keeps the first file while the form lives.
+  ASSERT_FALSE(list->ExtractImageToCache(1, ctForm).empty());
+  EXPECT_EQ(form->CacheFiles().Count(), 2);
+  EXPECT_TRUE(std::filesystem::exists(formFile));
+
+  const std::string sessionHref = list->ExtractImageToCache(1, ctSession);
+  ASSERT_FALSE(sessionHref.empty());
+  const std::string sessionFile = TKXAppCache::CacheDir() + sessionHref.substr(sessionHref.rfind('/') + 1) + ".tmp";
+  EXPECT_EQ(f.Session->CacheFiles().IndexOf(sessionFile), sessionFiles);
+
+  form.reset();
+  EXPECT_FALSE(std::filesystem::exists(formFile)) << "the form's files go with it";
+  EXPECT_TRUE(std::filesystem::exists(sessionFile)) << "the session's stay";
 }
 
 }  // namespace

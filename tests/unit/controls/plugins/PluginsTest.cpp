@@ -47,6 +47,10 @@ const TControlContract kPluginsContract[] = {
      .Make = [](TFormFixture& f) -> TKXCustomControl* { return f.Add<TKXSilverlight>("Light1", f.Form); },
      .Tag = "div",
      .Attributes = {{"name", kAbsent}}},
+    // The player's document would have to be served as its package; nothing does, so the page shows the error.
+    {.Name = "SilverlightVideo",
+     .Make = [](TFormFixture& f) -> TComponent* { return f.Add<TKXSilverlightVideo>("Video1", f.Form); },
+     .RenderError = "Silverlight error"},
 };
 KX_CONTROL_CONTRACT(Plugins, kPluginsContract);
 
