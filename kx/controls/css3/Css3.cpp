@@ -205,7 +205,7 @@ std::string TKXCssTextShadow::StyleFor(const TBrowser* browser) const {
 // ---------------------------------------------------------------------------
 
 const TKXControlFamily& Css3Family() {
-  static const TKXControlFamily family{.Name = "css3", .FormTypes = {}, .Files = {}, .ReadableFiles = {}};
+  static const TKXControlFamily family{.Name = "css3"};
   return family;
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/grids/FamilyFiles.h"
 #include "kx/forms/LayoutManagers.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/KXMessages.h"
@@ -346,7 +347,7 @@ void TKXCustomGrid::SetVisible(bool value) {
 }
 
 TKXElementPtr<TKXHTMLTag> TKXCustomGrid::RenderHTML(TKXCompContext* context) {
-  if (context != nullptr) context->AddScriptFile("/js/KXGrid.js");
+  if (context != nullptr) context->AddScriptFile(grids_files::kKXGridJs);
   if (UseFrame()) return RenderTable(context);
   const std::string name = HTMLName();
   TKXElementPtr<TKXHTMLTag> div = TKXHTMLTag::Create("DIV");
@@ -754,14 +755,8 @@ void TKXGrid::DoCellClick(std::int32_t row, std::int32_t column) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-constexpr TKXFamilyFile kGridsFiles[] = {{"KX_JS_KXGRID", "/js/KXGrid.js"}};
-constexpr TKXFamilyFile kGridsReadableFiles[] = {{"KX_JS_KXGRID_DBG", "/js/KXGrid.js"}};
-}  // namespace
-
 const TKXControlFamily& GridsFamily() {
-  static const TKXControlFamily family{
-      .Name = "grids", .FormTypes = {}, .Files = kGridsFiles, .ReadableFiles = kGridsReadableFiles};
+  static const TKXControlFamily family{.Name = "grids"};
   return family;
 }
 

@@ -193,7 +193,7 @@ TKXElementPtr<TKXXMLTag> TKXURLWindow::RenderAsync(TKXCompContext* context) {
 // ---------------------------------------------------------------------------
 
 const TKXControlFamily& HTMLElementsFamily() {
-  static const TKXControlFamily family{.Name = "htmlelements", .FormTypes = {}, .Files = {}, .ReadableFiles = {}};
+  static const TKXControlFamily family{.Name = "htmlelements"};
   return family;
 }
 

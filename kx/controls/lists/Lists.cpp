@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/lists/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/KXMessages.h"
 #include "kx/foundation/Markup.h"
@@ -390,7 +391,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomComboBox::RenderEnhanced(TKXCompContext* cont
   const int width = HTMLWidth();
   const std::string background = ColorToRGBString(BGColor() == clNone ? clWhite : BGColor());
   const std::string itemStyle = WebFont().FontToStringStyle() + "; cursor :pointer;";
-  if (context) context->AddScriptFile("/js/KXLists.js");
+  if (context) context->AddScriptFile(lists_files::kKXListsJs);
 
   TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("SPAN");
   tag->Contents()->AddHiddenField(n, std::to_string(ItemIndex()));
@@ -590,22 +591,8 @@ TKXElementPtr<TKXXMLTag> TKXCustomListbox::RenderAsync(TKXCompContext* context) 
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr TKXFamilyFile kListsFiles[] = {
-    {"KX_GFX_ComboBoxDownArrow", "/gfx/ComboBoxDownArrow.gif"},
-    {"KX_JS_KXLISTS", "/js/KXLists.js"},
-    {"KX_JS_KXORDEREDLISTBOX", "/js/KXOrderedListbox.js"},
-};
-constexpr TKXFamilyFile kListsReadableFiles[] = {
-    {"KX_JS_KXLISTS_DBG", "/js/KXLists.js"},
-    {"KX_JS_KXORDEREDLISTBOX_DBG", "/js/KXOrderedListbox.js"},
-};
-
-}  // namespace
-
 const TKXControlFamily& ListsFamily() {
-  static const TKXControlFamily family{.Name = "lists", .FormTypes = {}, .Files = kListsFiles, .ReadableFiles = kListsReadableFiles};
+  static const TKXControlFamily family{.Name = "lists"};
   return family;
 }
 

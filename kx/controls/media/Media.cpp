@@ -59,7 +59,7 @@ std::string GetAudioType(const std::string& fileName) {
 }
 
 const TKXControlFamily& MediaFamily() {
-  static const TKXControlFamily family{.Name = "media", .FormTypes = {}, .Files = {}, .ReadableFiles = {}};
+  static const TKXControlFamily family{.Name = "media"};
   return family;
 }
 

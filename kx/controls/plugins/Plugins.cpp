@@ -5,6 +5,7 @@
 #include "kx/appserver/Application.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
+#include "kx/controls/plugins/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/Markup.h"
 #include "kx/platform/SysUtils.h"
@@ -165,7 +166,7 @@ void TKXActiveX::SetActiveXObject(const TKXFileReference& value) {
 TKXElementPtr<TKXHTMLTag> TKXActiveX::RenderHTML(TKXCompContext* context) {
   if (!FForceActivation) return TKXCustomObject::RenderHTML(context);
   const std::string name = HTMLName();
-  if (context != nullptr) context->AddScriptFile("/js/KXPlugins.js");
+  if (context != nullptr) context->AddScriptFile(plugins_files::kKXPluginsJs);
   TKXElementPtr<TKXHTMLTag> div = TKXHTMLTag::Create("div");
   div->AddStringParam("ID", name + "_div");
   TKXHTMLTag* comment = div->Contents()->AddTag("comment", false);
@@ -296,22 +297,8 @@ TKXElementPtr<TKXHTMLTag> TKXCustomQuickTime::RenderHTML(TKXCompContext* context
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr TKXFamilyFile kPluginsFiles[] = {
-    {"KX_JS_KXPLUGINS", "/js/KXPlugins.js"},
-    {"KX_JS_SILVERLIGHT", "/js/Silverlight.js"},
-};
-constexpr TKXFamilyFile kPluginsReadableFiles[] = {
-    {"KX_JS_KXPLUGINS_DBG", "/js/KXPlugins.js"},
-    {"KX_JS_SILVERLIGHT_DBG", "/js/Silverlight.js"},
-};
-
-}  // namespace
-
 const TKXControlFamily& PluginsFamily() {
-  static const TKXControlFamily family{
-      .Name = "plugins", .FormTypes = {}, .Files = kPluginsFiles, .ReadableFiles = kPluginsReadableFiles};
+  static const TKXControlFamily family{.Name = "plugins"};
   return family;
 }
 

@@ -2,6 +2,7 @@
 
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
+#include "kx/controls/plugins/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/platform/SysUtils.h"
 
@@ -68,7 +69,7 @@ std::string TKXBaseSilverlight::RenderSilverlight() {
 }
 
 TKXElementPtr<TKXHTMLTag> TKXBaseSilverlight::RenderHTML(TKXCompContext* context) {
-  if (context != nullptr) context->AddScriptFile("/js/Silverlight.js");
+  if (context != nullptr) context->AddScriptFile(plugins_files::kSilverlightJs);
   TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("DIV");
   tag->Contents()->AddText(
       "<script type=\"text/javascript\">" + RenderSilverlight() + ";createSilverlight();" + "</script>", false);
@@ -120,7 +121,7 @@ TKXElementPtr<TKXHTMLTag> TKXSilverlightVideo::RenderHTML(TKXCompContext* contex
   XAMLDocument(document);
   if (context != nullptr) {
     context->AddToJavaScriptOnce(MediaHandlers());
-    context->AddScriptFile("/js/Silverlight.js");
+    context->AddScriptFile(plugins_files::kSilverlightJs);
   }
   // The document would have to be stored and served as the package's source; nothing does that.
   throw Exception("Silverlight error");

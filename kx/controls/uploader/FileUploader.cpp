@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/uploader/FamilyFiles.h"
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/Streams.h"
 #include "kx/platform/SysUtils.h"
@@ -14,8 +15,6 @@ namespace kx {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* kScriptFile = "/js/KXFileUploader.js";
 
 constexpr const char* kClassNames[] = {"button",       "button-hover",    "drop-area",   "drop-area-active",
                                        "drop-area-disabled", "list",     "upload-spinner", "progress-bar",
@@ -411,7 +410,7 @@ std::string TKXCustomFileUploader::ClientOptions(const std::string& name) {
 TKXElementPtr<TKXHTMLTag> TKXCustomFileUploader::RenderHTML(TKXCompContext* context) {
   const std::string name = HTMLName();
   if (context != nullptr) {
-    context->AddScriptFile(kScriptFile);
+    context->AddScriptFile(uploader_files::kKXFileUploaderJs);
     context->AddToJavaScriptOnce("function create" + name + "(){return new kxfu.FileUploader({" +
                                  ClientOptions(name) + "});}");
     context->AddToInitProc("window." + name + "_Obj = create" + name + "();");
@@ -474,16 +473,8 @@ TKXElementPtr<TKXXMLTag> TKXCustomFileUploader::RenderAsync(TKXCompContext* cont
 // ---------------------------------------------------------------------------
 // Family
 
-namespace {
-constexpr TKXFamilyFile kUploaderFiles[] = {{"KX_JS_KXFILEUPLOADER", "/js/KXFileUploader.js"},
-                                            {"KX_GFX_fileUploading", "/gfx/fileUploading.gif"},
-                                            {"KX_GFX_check", "/gfx/check.png"},
-                                            {"KX_GFX_alert", "/gfx/alert.png"}};
-constexpr TKXFamilyFile kUploaderReadable[] = {{"KX_JS_KXFILEUPLOADER_DBG", "/js/KXFileUploader.js"}};
-}  // namespace
-
 const TKXControlFamily& UploaderFamily() {
-  static const TKXControlFamily family{.Name = "uploader", .FormTypes = {}, .Files = kUploaderFiles, .ReadableFiles = kUploaderReadable};
+  static const TKXControlFamily family{.Name = "uploader"};
   return family;
 }
 
