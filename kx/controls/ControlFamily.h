@@ -7,6 +7,13 @@
 // implies (cmake/FamilyFiles.cmake) and writes those paths as constants into the generated
 // "kx/controls/<family>/FamilyFiles.h"; the registration names the family, whose files come with it.
 //
+// What a family's sources may include: the platform, foundation, data and forms layers, other families' headers,
+// and of the application server what a session offers (Application.h, CacheFiles.h, ContentHandlers.h,
+// ImageOutput.h, InternalFiles.h). A family asks the session it serves through its render context
+// (TKXCompContext::Session()) or TKXControlSession (kx/forms/ControlSession.h), which also answers for the server
+// controller's settings; it never includes the server controller, the global accessors (KXGlobal.h) or kx/hosts,
+// nor asks the application server for the thread's session itself (tests/unit/controls/FamilyIncludesTest.cpp).
+//
 //   // kx/controls/tree/TreeView.cpp
 //   #include "kx/controls/tree/FamilyFiles.h"
 //   context->AddScriptFile(tree_files::kKXTreeJs);  // "/js/KXTree.js"

@@ -14,14 +14,9 @@ constexpr char CRLF[] = "\r\n";
 // A script's boolean literal.
 std::string BoolText(bool value) { return value ? "true" : "false"; }
 
-// The location of one of the library's images: through the session when there is one.
-std::string LibraryFileURL(const std::string& file) {
-  if (const TKXApplication* application = GetWebApplication()) return application->GetInternalFileURL(file);
-  return "/$/" + file;
-}
-
 std::string CoolImageURL(bool checked) {
-  return LibraryFileURL(std::string("gfx/CoolCheckBox_") + (checked ? "True" : "False") + ".gif");
+  const std::string file = std::string("gfx/CoolCheckBox_") + (checked ? "True" : "False") + ".gif";
+  return TKXControlSession::Current().LibraryFileURL(file);
 }
 
 // A caption shown as text beside the input (line breaks kept).

@@ -43,8 +43,7 @@ void TKXCSS3::InvalidateControl() {
 
 const TBrowser* TKXCSS3::BrowserOf(TKXCompContext* context) {
   if (context != nullptr && context->Browser() != nullptr) return context->Browser();
-  TKXApplication* application = GetWebApplication();
-  return application ? application->Browser() : nullptr;
+  return TKXControlSession::Current().Browser();
 }
 
 // ---------------------------------------------------------------------------

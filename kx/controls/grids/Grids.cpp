@@ -422,8 +422,7 @@ TKXElementPtr<TKXXMLTag> TKXCustomGrid::RenderAsync(TKXCompContext* context) {
   RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonProps);
   AppendCellScripts(context ? context->PageContext() : nullptr);
   if (!UseFrame()) {
-    TKXApplication* application = GetWebApplication();
-    if (IKXCallBackResponse* response = application ? application->CallBackResponse() : nullptr) {
+    if (IKXCallBackResponse* response = TKXControlSession::Of(context).CallBackResponse()) {
       response->AddTagToUpdate(RenderTableUpdate(context));
     }
   }

@@ -278,9 +278,7 @@ TKXElementPtr<TKXHTMLTag> TTKXCustomWebEdit::RenderHTML(TKXCompContext* context)
     context->AddScriptFile(htmleditor_files::kKXWebEditJs);
     context->AddToInitProc("FindElem('" + name + "').value=\"" + InitialValue() + "\";");
   }
-  TKXApplication* application = context != nullptr ? context->WebApplication() : nullptr;
-  if (application == nullptr) application = GetWebApplication();
-  const std::string imageBase = application != nullptr ? application->InternalUrlBase() : std::string("/$/");
+  const std::string imageBase = TKXControlSession::Of(context).LibraryURLBase("/$/");
 
   std::string text = FilledTemplate();
   text += "\r<span ID=\"" + name + "myedit\">\r<body unselectable=\"on\">\r";

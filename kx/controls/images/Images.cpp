@@ -199,7 +199,7 @@ std::string TKXDynamicImage::SaveToCacheFile() {
     return FCacheFileHRef;
   }
   // Without a form nothing owns the file for longer than one read: a new one each time.
-  return TKXAppCache::GraphicToCacheFile(GetWebApplication(), *graphic, OutputType(), ctOneTime);
+  return TKXAppCache::GraphicToCacheFile(TKXControlSession::Current().Application(), *graphic, OutputType(), ctOneTime);
 }
 
 std::string TKXDynamicImage::RenderImage(TKXCompContext* context) {
@@ -315,10 +315,7 @@ void TKXImageButton::HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& 
 
 TKXElementPtr<TKXXMLTag> TKXImageButton::RenderAsync(TKXCompContext* context) {
   TKXElementPtr<TKXXMLTag> tag = TKXImageFile::RenderAsync(context);
-  if (TKXApplication* application = GetWebApplication()) {
-    if (IKXCallBackResponse* response = application->CallBackResponse())
-      response->AddJavaScriptToExecuteAsCDATA(ImageVariables(false));
-  }
+  TKXControlSession::Of(context).AddScriptToAnswer(ImageVariables(false));
   return tag;
 }
 

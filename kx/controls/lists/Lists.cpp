@@ -31,17 +31,6 @@ int PostedIndex(std::string_view text) {
   return index;
 }
 
-bool ExecutingCallBack() {
-  const TKXApplication* application = GetWebApplication();
-  return application != nullptr && application->IsCallBack();
-}
-
-// The location of one of the library's images: through the session when there is one.
-std::string LibraryFileURL(const std::string& file) {
-  if (const TKXApplication* application = GetWebApplication()) return application->GetInternalFileURL(file);
-  return "/$/" + file;
-}
-
 // A value for a double-quoted XML attribute that the client reads back as value.
 std::string XMLAttributeValue(const std::string& value) { return EscapeAttributeQuotes(EscapeXMLText(value)); }
 
@@ -125,7 +114,7 @@ void TKXCustomListCombo::SetItemIndex(std::int32_t value) {
   FItemIndex = value;
   SetDoRefreshControl(true);
   Invalidate();
-  if (!DesignMode() && ExecutingCallBack()) DoChange();
+  if (!DesignMode() && TKXControlSession::Current().IsCallBack()) DoChange();
 }
 
 void TKXCustomListCombo::SetItemsHaveValues(bool value) { SetProperty(FItemsHaveValues, value); }
@@ -199,9 +188,8 @@ bool TKXCustomListCombo::ShowsNoSelection() { return FItemIndex == -1 || !FRequi
 
 void TKXCustomListCombo::HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& scriptEvents) {
   TKXControl::HookEvents(pageContext, scriptEvents);
-  const TKXApplication* application = GetWebApplication();
-  const std::string userAgent =
-      application != nullptr && application->Browser() != nullptr ? application->Browser()->UserAgent() : "";
+  const TBrowser* browser = TKXControlSession::Current().Browser();
+  const std::string userAgent = browser != nullptr ? browser->UserAgent() : "";
   if (OnChange && Editable() && !RenderOnChangeIntoTag(userAgent))
     scriptEvents.HookEvent("OnChange", SubmitHandler("", HTMLName(), false));
   if (FFocusColor != clNone && Editable()) {
@@ -279,12 +267,8 @@ TKXElementPtr<TKXXMLTag> TKXCustomListCombo::RenderItemsAsync(TKXCompContext* co
     item->Contents()->AddText(EscapeXMLText(TextToHTML(ItemCaption(i), false, false, false)), false);
   }
   RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonPropsButEnabled);
-  if (TKXApplication* application = GetWebApplication()) {
-    if (IKXCallBackResponse* response = application->CallBackResponse()) {
-      response->AddJavaScriptToExecuteAsCDATA("setEnabled(\"" + TextToJSStringLiteral(HTMLName()) + "\"," +
-                                              BoolText(Enabled() && Editable()) + ");");
-    }
-  }
+  TKXControlSession::Of(context).AddScriptToAnswer("setEnabled(\"" + TextToJSStringLiteral(HTMLName()) + "\"," +
+                                                    BoolText(Enabled() && Editable()) + ");");
   return tag;
 }
 
@@ -358,7 +342,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomComboBox::RenderHTML(TKXCompContext* context)
 
 std::string TKXCustomComboBox::ButtonImageURL() {
   const std::string location = FButtonImage.Location("");
-  return location.empty() ? LibraryFileURL("gfx/ComboBoxDownArrow.gif") : location;
+  return location.empty() ? TKXControlSession::Current().LibraryFileURL("gfx/ComboBoxDownArrow.gif") : location;
 }
 
 // The drop-down's own functions: open and close it, and take an item. Captions

@@ -28,8 +28,7 @@ bool IsImageSource(const std::string& src) {
 void TKXPageService::RegisterAsyncEvents(TKXApplication* application) { RegisterServiceCallBacks(application); }
 
 TKXApplication* TKXPageService::ApplicationOf(TKXCompContext* context) {
-  TKXApplication* application = context != nullptr ? context->WebApplication() : nullptr;
-  return application != nullptr ? application : GetWebApplication();
+  return TKXControlSession::Of(context).Application();
 }
 
 void TKXPageService::AddPageScript(TKXCompContext* context, const std::string& script) {
@@ -39,9 +38,7 @@ void TKXPageService::AddPageScript(TKXCompContext* context, const std::string& s
 }
 
 void TKXPageService::AddCallBackScript(TKXCompContext* context, const std::string& script) {
-  TKXApplication* application = ApplicationOf(context);
-  IKXCallBackResponse* response = application != nullptr ? application->CallBackResponse() : nullptr;
-  if (response != nullptr) response->AddJavaScriptToExecuteAsCDATA(script);
+  TKXControlSession::Of(context).AddScriptToAnswer(script);
 }
 
 // ---------------------------------------------------------------------------
@@ -165,7 +162,7 @@ void TKXAJAXNotifier::RegisterServiceCallBacks(TKXApplication* application) {
 }
 
 void TKXAJAXNotifier::Notify() {
-  TKXApplication* application = GetWebApplication();
+  TKXApplication* application = TKXControlSession::Current().Application();
   if (application == nullptr || !application->CallBackProcessing())
     throw EKXException(Format("You only can use %s in Async calls.", ClassName()));
   TKXForm* form = TKXForm::FindParentForm(this);

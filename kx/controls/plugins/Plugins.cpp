@@ -3,8 +3,6 @@
 #include <cctype>
 
 #include "kx/appserver/Application.h"
-#include "kx/appserver/KXGlobal.h"
-#include "kx/appserver/ServerController.h"
 #include "kx/controls/plugins/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/Markup.h"
@@ -37,12 +35,9 @@ bool IsPlainAttributeName(const std::string& name) {
   return !StartsText("on", name);
 }
 
-std::string ControllerURLBase() { return gSC != nullptr ? gSC->URLBase() : std::string(); }
+std::string ControllerURLBase() { return TKXControlSession::ControllerURLBase(); }
 
-std::string AppURLBase() {
-  const TKXApplication* application = GetWebApplication();
-  return application != nullptr ? application->AppUrlBase() : std::string();
-}
+std::string AppURLBase() { return TKXControlSession::Current().AppURLBase(); }
 
 }  // namespace
 

@@ -1,7 +1,5 @@
 #include "kx/controls/plugins/Silverlight.h"
 
-#include "kx/appserver/KXGlobal.h"
-#include "kx/appserver/ServerController.h"
 #include "kx/controls/plugins/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/platform/SysUtils.h"
@@ -16,7 +14,7 @@ constexpr const char* kLanguageNamespace = "http://schemas.microsoft.com/winfx/2
 
 std::string JS(std::string_view text) { return TKXBaseHTMLControl::TextToJSStringLiteral(text); }
 
-std::string ControllerURLBase() { return gSC != nullptr ? gSC->URLBase() : std::string(); }
+std::string ControllerURLBase() { return TKXControlSession::ControllerURLBase(); }
 
 std::string Quoted(const std::string& value) {
   return "\"" + TKXBaseHTMLControl::TextToHTML(value, false, false, false) + "\"";

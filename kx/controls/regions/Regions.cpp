@@ -46,10 +46,7 @@ bool QuirksExplorer(const TBrowser* browser) {
   return Supports<const TInternetExplorer>(browser) != nullptr && !browser->StrictMode();
 }
 
-const TBrowser* CurrentBrowser() {
-  TKXApplication* application = GetWebApplication();
-  return application ? application->Browser() : nullptr;
-}
+const TBrowser* CurrentBrowser() { return TKXControlSession::Current().Browser(); }
 
 // The default frame as the forms call it.
 TKXElementPtr<TKXMarkupLanguageTag> DefaultFrame(TKXElementPtr<TKXMarkupLanguageTag> tag, TComponent* control) {

@@ -314,14 +314,14 @@ std::string TKXTreeView::PositionableNodeName(TKXTreeViewItem* item) const {
 
 std::string TKXTreeView::InternalFileURL(const std::string& file) const {
   if (FContext != nullptr && FContext->PageContext() != nullptr) return FContext->PageContext()->GetInternalFileURL(file);
-  TKXApplication* application = GetWebApplication();
+  TKXApplication* application = TKXControlSession::Current().Application();
   return application != nullptr ? application->GetInternalFileURL(file) : file;
 }
 
 std::string TKXTreeView::GetImageLocation(const TKXFileReference& reference) const {
   const std::string& name = !reference.URL().empty() ? reference.URL() : reference.Filename();
   if (name.empty()) return std::string();
-  TKXApplication* application = GetWebApplication();
+  TKXApplication* application = TKXControlSession::Current().Application();
   return application != nullptr ? application->GetExternalFileURL(name) : name;
 }
 

@@ -295,7 +295,7 @@ void TKXCustomFileUploader::CheckFilesAllowed() {
 }
 
 void TKXCustomFileUploader::NotifyUploadCompleted() {
-  TKXApplication* application = GetWebApplication();
+  TKXApplication* application = TKXControlSession::Current().Application();
   const THttpFileList* files = application ? application->GetFileList() : nullptr;
   if (files == nullptr || files->Count() == 0) return;
   AssignFileList(*files);
@@ -424,8 +424,7 @@ void TKXCustomFileUploader::AddClassRules(TKXCompContext* context) {
   const int z = ZIndex();
   const std::int32_t width = Width();
   const std::string w = std::to_string(width);
-  TKXApplication* application = GetWebApplication();
-  const std::string gfx = (application ? application->InternalUrlBase() : std::string()) + "gfx/";
+  const std::string gfx = TKXControlSession::Of(context).LibraryURLBase("") + "gfx/";
   const auto rule = [&](const char* name, const std::string& style, const std::string& suffix = "") {
     if (!FCssClasses.Values(name).empty()) return;
     context->AddClassStyle("." + GetCSSClass(name) + suffix, style);
