@@ -10,33 +10,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 SIZE_MB="${SIZE_MB:-200}"
-BUILD="${BUILD:-build-bench}"
 
-if [[ -z "${NO_BUILD:-}" ]]; then
-  bash scripts/install-deps.sh
-  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKX_BUILD_BENCH=ON -DKX_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$BUILD" --target kx_bench_upload_server
-fi
-
-work="$(mktemp -d)"
-server_pid=""
-cleanup() {
-  [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export UPLOAD_BENCH_DIR="$work/server"
-mkdir -p "$UPLOAD_BENCH_DIR"
-"$BUILD/bench/kx_bench_upload_server" --port 0 --max-body $((SIZE_MB + 16)) --quiet-errors \
-  >"$work/out" 2>"$work/log" &
-server_pid=$!
-for _ in $(seq 100); do grep -q '^Listening on' "$work/out" && break; sleep 0.1; done
-url="$(sed -n 's/^Listening on //p' "$work/out")"
-[[ -n "$url" ]] || { echo "the server did not start: $(cat "$work/log")" >&2; exit 1; }
-
-rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$server_pid/status"; }
-hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$server_pid/status"; }
+source bench/bench-server.sh
+start_bench_server $((SIZE_MB + 16))
 
 # The session: start, start check, the start post, the main form.
 jar="$work/cookies"
@@ -52,8 +28,7 @@ cookie="$(awk '$6 ~ /^KX_/ {print $7}' "$jar" | tail -1)"
 track="${cookie##*_}"
 
 head -c $((SIZE_MB * 1024 * 1024)) /dev/urandom >"$work/big.bin"
-# Reset the peak to what the process holds now (Linux: writing 5 to clear_refs).
-echo 5 >"/proc/$server_pid/clear_refs" 2>/dev/null || true
+reset_peak
 before="$(rss_kb)"
 answer="$(curl -sS -A "$agent" -b "$jar" -c "$jar" -H "X-KXFileUploader: true" -H "X-KXFieldName: UP1" \
   -F "KX_ActionParam=UP1" -F "KXFileUploader=true" -F "UP1=" -F "KX_SessionID_=${id}" \

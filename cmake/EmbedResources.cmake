@@ -3,7 +3,7 @@
 # Manifest: one resource per line, "NAME path", the path relative to the manifest's folder; blank lines and lines
 # that start with "#" are ignored. A name is ASCII letters, digits and "_"; names match without regard to case, so
 # two names that differ only in case are an error (across all manifests of a target), as is a missing file. A path
-# that begins with "@build/" names a file that the build makes (kx_bundle_script), relative to the build's resource
+# that begins with "@build/" names a file that the build makes (kx_bundle_scripts), relative to the build's resource
 # folder (<build>/resources/); "@min/FILE" names FILE of the manifest's folder minified by the build (a control
 # family's client script, kx/controls/<family>/resources.txt).
 #
@@ -131,39 +131,47 @@ endif()
 # The folder of the resources that the build makes ("@build/" paths of a manifest).
 set(KX_BUILT_RESOURCES "${PROJECT_BINARY_DIR}/resources")
 
-# kx_bundle_script(<output> <input>...): makes <build>/resources/<output> from the inputs (paths relative to
-# resources/): joined in order and minified with terser by resources/bundle.js when node and resources/node_modules
-# are at hand (KX_MINIFY_SCRIPTS), else joined as they are by cmake/JoinScripts.cmake.
-function(kx_bundle_script output)
-  set(inputs "")
-  foreach(input IN LISTS ARGN)
-    list(APPEND inputs "${PROJECT_SOURCE_DIR}/resources/${input}")
+# kx_bundle_scripts(<list>): makes each bundle of <list> (resources/bundles.txt) under <build>/resources/. A line
+# names the bundle, then its scripts in order, all relative to the list's folder; blank lines and lines that start
+# with "#" are ignored.
+function(kx_bundle_scripts list)
+  get_filename_component(base "${list}" DIRECTORY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${list}")
+  file(STRINGS "${list}" lines)
+  foreach(line IN LISTS lines)
+    string(STRIP "${line}" line)
+    if(line STREQUAL "" OR line MATCHES "^#")
+      continue()
+    endif()
+    string(REGEX REPLACE "[ \t]+" ";" words "${line}")
+    list(LENGTH words count)
+    if(count LESS 2)
+      message(FATAL_ERROR "${list}: \"${line}\" names no script to build the bundle from")
+    endif()
+    list(POP_FRONT words output)
+    set(inputs "")
+    foreach(input IN LISTS words)
+      if(NOT EXISTS "${base}/${input}" OR IS_DIRECTORY "${base}/${input}")
+        message(FATAL_ERROR "${list}: script of ${output} not found: ${base}/${input}")
+      endif()
+      list(APPEND inputs "${base}/${input}")
+    endforeach()
+    kx_script_rule("${KX_BUILT_RESOURCES}/${output}" "${inputs}")
   endforeach()
-  kx_script_rule("${KX_BUILT_RESOURCES}/${output}" "${inputs}")
-  if(KX_MINIFY_SCRIPTS AND KX_BUILD_TESTS)
-    # The joined twin of a minified bundle, for the client-script tests of a build without node
-    # (<build>/resources-joined/, target kx_joined_scripts).
-    set(twin "${PROJECT_BINARY_DIR}/resources-joined/${output}")
-    add_custom_command(
-      OUTPUT "${twin}"
-      COMMAND "${CMAKE_COMMAND}" "-DKX_OUTPUT=${twin}" "-DKX_INPUTS=${inputs}" -P
-              "${PROJECT_SOURCE_DIR}/cmake/JoinScripts.cmake"
-      DEPENDS ${inputs} "${PROJECT_SOURCE_DIR}/cmake/JoinScripts.cmake"
-      COMMENT "Joining the script ${output}"
-      VERBATIM)
-    set_property(GLOBAL APPEND PROPERTY KX_JOINED_SCRIPTS "${twin}")
-  endif()
 endfunction()
 
-# The rule that makes output from the script files inputs (absolute paths), minified or joined.
+# The rule that makes output from the script files inputs (absolute paths), in order: joined and minified with
+# terser by resources/bundle.js when node and resources/node_modules are at hand (KX_MINIFY_SCRIPTS), else joined
+# as they are by cmake/JoinScripts.cmake.
 function(kx_script_rule output inputs)
   if(KX_MINIFY_SCRIPTS)
-    set(command "${KX_NODE}" "${PROJECT_SOURCE_DIR}/resources/bundle.js" "${output}" ${inputs})
     set(tool "${PROJECT_SOURCE_DIR}/resources/bundle.js")
+    set(command "${KX_NODE}" "${tool}" "${output}" ${inputs})
   else()
-    set(command "${CMAKE_COMMAND}" "-DKX_OUTPUT=${output}" "-DKX_INPUTS=${inputs}" -P
-                "${PROJECT_SOURCE_DIR}/cmake/JoinScripts.cmake")
     set(tool "${PROJECT_SOURCE_DIR}/cmake/JoinScripts.cmake")
+    # One argument for all inputs: its ";" written as $<SEMICOLON> so that COMMAND does not split it.
+    string(REPLACE ";" "$<SEMICOLON>" input_list "${inputs}")
+    set(command "${CMAKE_COMMAND}" "-DKX_OUTPUT=${output}" "-DKX_INPUTS=${input_list}" -P "${tool}")
   endif()
   add_custom_command(
     OUTPUT "${output}"
@@ -175,7 +183,7 @@ endfunction()
 
 # kx_embed_resources(<target> <manifest>...): adds the generated source to <target>. It is rebuilt when a
 # manifest, a listed file or this script changes; a changed manifest also re-runs CMake so that new files are
-# watched. Files under "@build/" are made first by the rules that kx_bundle_script added in the same directory;
+# watched. Files under "@build/" are made first by the rules that kx_bundle_scripts added in the same directory;
 # "@min/" files by the rules added here.
 function(kx_embed_resources target)
   set(manifests ${ARGN})

@@ -1,4 +1,4 @@
-# Joins client scripts without minifying them, for a build without node (kx_bundle_script falls back to it):
+# Joins client scripts without minifying them, for a build without node (kx_script_rule falls back to it):
 #   cmake -DKX_OUTPUT=<file> "-DKX_INPUTS=<file>[;<file>...]" -P JoinScripts.cmake
 # Each input ends its last statement, as resources/bundle.js joins them; a one-line notice comes first.
 cmake_policy(VERSION 3.25)

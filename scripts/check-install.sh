@@ -2,8 +2,12 @@
 # Checks the package the way an application author uses it: installs a built tree into a fresh temporary prefix,
 # builds examples/hello against it with find_package(kx) in a fresh build folder and with
 # `pkg-config --cflags --libs kx`, and builds it once more in a project that adds the kx tree with add_subdirectory
-# on a PATH without node; then runs each program with --port 0 and checks its one "Listening on" line, the ping
-# answer ("/$/ping") and a clean stop on SIGTERM.
+# on a PATH without node, and against that kx installed; then runs each program with --port 0 and checks its one
+# "Listening on" line, the ping answer ("/$/ping") and a clean stop on SIGTERM. The kx built without node has its
+# client scripts joined, not minified: its bundles go through the client-script test (tests/js/Bundles.test.js),
+# and both of its hello programs through the browser (tests/e2e/Hello.test.js: a name typed, the button pressed,
+# the greeting shown, no script error). Those two need node, chromium and resources/node_modules
+# (scripts/install-deps.sh), as the tests do; the library under test does not.
 #   scripts/check-install.sh [-j N | --jobs N] [BUILD_DIR]    (defaults: nproc, build)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -21,6 +25,10 @@ while (($#)); do
 done
 [[ "$jobs" =~ ^[1-9][0-9]*$ ]] || usage
 [ -f "$build/CMakeCache.txt" ] || { echo "$0: $build is not a configured build folder" >&2; exit 2; }
+node="$(command -v node || true)"
+chromium="$(command -v chromium || true)"
+[ -n "$node" ] && [ -n "$chromium" ] && [ -d "$root/resources/node_modules/playwright-core" ] || {
+  echo "$0: the checks need node, chromium and resources/node_modules (scripts/install-deps.sh)" >&2; exit 2; }
 
 work="$(mktemp -d)"
 pid=""
@@ -84,7 +92,7 @@ check_program() {
   set -e
   pid=""
   [ "$status" -eq 0 ] || { cat "$err" >&2; fail "$program ended with status $status on SIGTERM"; }
-  echo "check-install: $(basename "$program"): listening on port $port, ping answered, stopped cleanly"
+  echo "check-install: ${program#"$work"/}: listening on port $port, ping answered, stopped cleanly"
 }
 check_program "$work/hello-cmake/hello"
 check_program "$work/hello-pc"
@@ -104,8 +112,27 @@ mkdir -p "$work/author/kx"
 printf '%s\n' "cmake_minimum_required(VERSION 3.25)" "project(author_app LANGUAGES CXX)" "add_subdirectory(kx)" \
   "add_executable(hello kx/examples/hello/Hello.cpp)" "target_link_libraries(hello PRIVATE kx::kx)" \
   >"$work/author/CMakeLists.txt"
-PATH="$nonode" quiet cmake -S "$work/author" -B "$work/author-build" -G Ninja
+# kx's install rules are on, so that the same build gives the package built without node (step 4).
+PATH="$nonode" quiet cmake -S "$work/author" -B "$work/author-build" -G Ninja -DKX_INSTALL=ON
 grep -q "client scripts are joined, not minified" "$work/step.log" || fail "add_subdirectory without node: $(cat "$work/step.log")"
 PATH="$nonode" quiet cmake --build "$work/author-build" -j "$jobs" --target hello
 check_program "$work/author-build/hello"
-echo "check-install: ok (examples/hello built with find_package and pkg-config against $prefix, and with add_subdirectory without node)"
+
+# 4. That kx installed, and hello built against it with find_package(kx), still without node.
+prefix_nonode="$work/prefix-no-node"
+PATH="$nonode" quiet cmake --install "$work/author-build" --prefix "$prefix_nonode"
+PATH="$nonode" quiet cmake -S "$root/examples/hello" -B "$work/hello-no-node" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_PREFIX_PATH="$prefix_nonode"
+PATH="$nonode" quiet cmake --build "$work/hello-no-node" -j "$jobs"
+check_program "$work/hello-no-node/hello"
+
+# The joined bundles against their lists, and both programs built without node in the browser.
+(cd "$root/tests/js" && KX_BUILT_RESOURCES="$work/author-build/kx/resources" quiet "$node" --test Bundles.test.js)
+echo "check-install: the joined client scripts hold every script of their lists and run"
+for program in "$work/author-build/hello" "$work/hello-no-node/hello"; do
+  (cd "$root/tests/e2e" && KX_HELLO="$program" KX_CHROMIUM="$chromium" \
+     KX_E2E_ARTIFACTS="$build/e2e-artifacts/check-install" quiet "$node" --test --test-force-exit Hello.test.js)
+  echo "check-install: ${program#"$work"/}: a name typed in chromium is greeted, no script error"
+done
+echo "check-install: ok (examples/hello built with find_package and pkg-config against $prefix, with add_subdirectory" \
+     "without node and against that kx installed)"

@@ -10,6 +10,8 @@ namespace kx {
 
 void TMainForm::BuildComponents() {
   SetTitle("KXDemo");
+  PlaceHeader(this, "KXDemo",
+              "Edit the text and press Submit or Callback on the left; open a page of the gallery on the right.");
 
   REGION1 = Place<TKXRegion>(this, this, "REGION1", 16, 16, 420, 236);
   REGION1->BorderOptions().SetStyle(cbsSolid);
@@ -37,16 +39,20 @@ void TMainForm::BuildComponents() {
   BUTTON5 = Place<TKXButton>(this, this, "BUTTON5", 16, 304, 420, 25);
   BUTTON5->SetCaption("A form from an HTML template");
   BUTTON5->OnClick = [this](TObject* sender) { Button5Click(sender); };
-  BuildGalleryButtons(340);
+  BuildGalleryButtons(476, 16);
+  MoveBelowHeader(this);
 }
 
-// Two buttons a row under the others, one per page of the gallery.
-void TMainForm::BuildGalleryButtons(int top) {
+// A list of links beside the others under the title "Gallery", one per page of the gallery.
+void TMainForm::BuildGalleryButtons(int left, int top) {
+  auto* title = Place<TKXLabel>(this, this, "LABELGALLERY", left, top, 300, 21);
+  title->SetCaption("Gallery");
+  title->SetCss("demo-section");
   int number = 0;
   for (const TGalleryPage& page : GalleryPages()) {
-    const int left = 16 + (number % 2) * 212;
-    auto* button = Place<TKXButton>(this, this, "GALLERY" + std::to_string(number + 1), left, top + (number / 2) * 36,
-                                    208, 25);
+    auto* button = Place<TKXButton>(this, this, "GALLERY" + std::to_string(number + 1), left,
+                                    top + 28 + number * 30, 300, 26);
+    button->SetCss("demo-menu-item");
     button->SetCaption(page.Caption);
     button->OnClick = [this, open = page.Open](TObject*) { open(WebApplication()); };
     ++number;
@@ -68,11 +74,13 @@ void TMainForm::Button5Click(TObject*) { TComponent::Create<TTemplateForm>(WebAp
 
 void TSecondForm::BuildComponents() {
   SetTitle("KXDemo - second form");
+  PlaceHeader(this, "Second form", "Back closes this form and shows the main form as it was.");
   LABEL1 = Place<TKXLabel>(this, this, "LABEL1", 16, 16, 320, 21);
   LABEL1->SetCaption("This is the second form.");
   BUTTONBACK = Place<TKXButton>(this, this, "BUTTONBACK", 16, 52, 96, 25);
   BUTTONBACK->SetCaption("Back");
   BUTTONBACK->OnClick = [this](TObject* sender) { ButtonBackClick(sender); };
+  MoveBelowHeader(this);
 }
 
 // Releasing the form takes it off the session's stack: the main form below it shows again.

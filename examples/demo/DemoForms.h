@@ -2,8 +2,9 @@
 // memo and a label, and four buttons: BUTTON1 copies the edit's text into the
 // label with a full submit, BUTTON2 does the same through a callback, BUTTON3
 // shows a message box, BUTTON4 opens the second form, whose BUTTONBACK
-// closes it again, and BUTTON5 opens a form laid out by an HTML template. Below them, one button per page of the
-// gallery (Gallery.h) opens that page. Builds on controls/AppForm.h and the controls.
+// closes it again, and BUTTON5 opens a form laid out by an HTML template. Beside them, a list of links (buttons
+// styled by the demo's sheet), one per page of the gallery (Gallery.h), opens that page. Builds on
+// controls/AppForm.h and the controls.
 #pragma once
 
 #include <string>
@@ -39,8 +40,8 @@ class TMainForm : public TKXAppForm {
   void Button3Click(TObject* sender);
   void Button4Click(TObject* sender);
   void Button5Click(TObject* sender);
-  // The buttons that open the gallery's pages (examples/demo/Gallery.h), from top down.
-  void BuildGalleryButtons(int top);
+  // The buttons that open the gallery's pages (examples/demo/Gallery.h), a list from top down.
+  void BuildGalleryButtons(int left, int top);
 };
 
 class TSecondForm : public TKXAppForm {

@@ -20,7 +20,9 @@ TKXLabel* TGalleryChoicesForm::AddEcho(const std::string& controlName, int top) 
 }
 
 void TGalleryChoicesForm::BuildComponents() {
-  BuildGalleryFrame("Choice controls", kControlLeft, 600);
+  BuildGalleryFrame("Choice controls",
+                    "Pick from each control: the line beside it shows what the server received. Submit sends them all.",
+                    kControlLeft, 600);
   // Each callback posts only its sender's value: every control echoes itself from its own callback.
   const auto echoOnAsync = [](auto echo) { return [echo](TObject*, TStrings&) { echo(); }; };
 
@@ -34,6 +36,7 @@ void TGalleryChoicesForm::BuildComponents() {
   COMBO2->SetItemsHaveValues(true);
   for (const char* item : {"Small=s", "Medium=m", "Large=l"}) COMBO2->Items().Add(item);
   COMBO2->SetRequireSelection(false);
+  // The enhanced combo calls back on every click, the one opening its list (nothing picked yet) included.
   COMBO2->OnAsyncClick = echoOnAsync([this] { EchoCombo(COMBO2); });
   AddEcho("COMBO2", 56);
 
@@ -103,7 +106,8 @@ void TGalleryChoicesForm::EchoAll() {
 }
 
 void TGalleryChoicesForm::EchoCombo(TKXComboBox* combo) {
-  EchoOf(this, combo->Name())->SetCaption(std::to_string(combo->ItemIndex()) + " " + combo->GetSelectedText());
+  const int index = combo->ItemIndex();
+  EchoOf(this, combo->Name())->SetCaption(index < 0 ? "none" : std::to_string(index) + " " + combo->GetSelectedText());
 }
 
 void TGalleryChoicesForm::EchoList() {

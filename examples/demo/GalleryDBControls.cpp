@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "kx/foundation/AppInfo.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 
@@ -49,13 +50,21 @@ void CreateCustomersDatabase(TSQLiteConnection& db) {
                "picture BLOB)");
     db.Execute("CREATE TABLE IF NOT EXISTS orders (id INTEGER PRIMARY KEY, "
                "custid INTEGER NOT NULL REFERENCES customers(id) ON DELETE CASCADE, item VARCHAR(40) NOT NULL, "
-               "qty INTEGER NOT NULL DEFAULT 1, price REAL)");
+               "qty INTEGER NOT NULL DEFAULT 1, price REAL, delivery VARCHAR(10) NOT NULL DEFAULT 'post', "
+               "billto INTEGER REFERENCES customers(id) ON DELETE SET NULL)");
+    // Files made before orders had a delivery and a customer invoiced get the two columns.
+    if (db.Execute("SELECT COUNT(*) FROM pragma_table_info('orders') WHERE name = 'delivery'")[0][0] == "0") {
+      db.Execute("ALTER TABLE orders ADD COLUMN delivery VARCHAR(10) NOT NULL DEFAULT 'post'");
+      db.Execute("ALTER TABLE orders ADD COLUMN billto INTEGER REFERENCES customers(id) ON DELETE SET NULL");
+      db.Execute("UPDATE orders SET billto = custid");
+    }
     if (db.Execute("SELECT COUNT(*) FROM customers")[0][0] != "0") return;
     for (const TSampleCustomer& c : kSampleCustomers)
       db.Execute("INSERT INTO customers (name, city, email, active, since, notes) VALUES (?, ?, ?, ?, ?, ?)",
                  {c.Name, c.City, c.Email, c.Active, c.Since, c.Notes});
-    db.Execute("INSERT INTO orders (custid, item, qty, price) VALUES (1, 'Gears', 12, 3.5), (1, 'Cards', 500, 0.02), "
-               "(2, 'Brass columns', 4, 120), (3, 'Compiler manual', 1, 25)");
+    db.Execute("INSERT INTO orders (custid, item, qty, price, delivery, billto) VALUES "
+               "(1, 'Gears', 12, 3.5, 'post', 1), (1, 'Cards', 500, 0.02, 'courier', 2), "
+               "(2, 'Brass columns', 4, 120, 'pickup', 2), (3, 'Compiler manual', 1, 25, 'post', 3)");
   });
 }
 
@@ -77,8 +86,21 @@ TCustomersData OpenCustomersData(TComponent* owner) {
   return data;
 }
 
+std::string PositionText(const TDataSet& data, const std::string& noun) {
+  if (data.IsEmpty()) return "No " + LowerCase(noun) + "s";
+  return noun + " " + std::to_string(data.RecNo()) + " of " + std::to_string(data.RecordCount());
+}
+
+void AfterEveryRecordAction(TKXDBNavigator* navigator, const TNotifyEvent& handler) {
+  for (TNotifyEvent* event : {&navigator->OnFirst, &navigator->OnPrior, &navigator->OnNext, &navigator->OnLast,
+                              &navigator->OnInsert, &navigator->OnPost, &navigator->OnCancel, &navigator->OnDelete,
+                              &navigator->OnRefresh})
+    *event = handler;
+}
+
 void TGalleryDBControlsForm::BuildComponents() {
-  BuildGalleryFrame("Customers (data)", 16, 376);
+  BuildGalleryFrame("Customers (data)",
+                    "Move through the customers, change a field and Save; Cancel forgets the change.", 16, 376);
   const TCustomersData data = OpenCustomersData(this);
   Database = data.Database;
   Customers = data.Customers;
@@ -145,10 +167,6 @@ void TGalleryDBControlsForm::Run(const std::function<void()>& action) {
   }
 }
 
-void TGalleryDBControlsForm::ShowPosition() {
-  if (Customers->IsEmpty()) return LABELSTATUS->SetCaption("No customers");
-  LABELSTATUS->SetCaption("Customer " + std::to_string(Customers->RecNo()) + " of " +
-                          std::to_string(Customers->RecordCount()));
-}
+void TGalleryDBControlsForm::ShowPosition() { LABELSTATUS->SetCaption(PositionText(*Customers, "Customer")); }
 
 }  // namespace kx

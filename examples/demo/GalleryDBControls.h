@@ -8,6 +8,7 @@
 #include "examples/demo/Gallery.h"
 #include "kx/controls/dbcontrols/DBListCtrls.h"
 #include "kx/controls/dbcontrols/DBStdCtrls.h"
+#include "kx/controls/dbgrid/DBNavigator.h"
 #include "kx/data/SQLiteDataSet.h"
 
 namespace kx {
@@ -29,6 +30,10 @@ struct TCustomersData {
 };
 // Opens CustomersDatabaseFile() (made with its sample rows the first time) for owner.
 TCustomersData OpenCustomersData(TComponent* owner);
+// Where data stands, for a status line: "Customer 2 of 5" for the noun "Customer", "No customers" when empty.
+std::string PositionText(const TDataSet& data, const std::string& noun);
+// Runs handler after every button of navigator that moves or changes the record (all but Edit).
+void AfterEveryRecordAction(TKXDBNavigator* navigator, const TNotifyEvent& handler);
 
 class TGalleryDBControlsForm : public TGalleryForm {
   KX_COMPONENT_CLASS(TGalleryDBControlsForm, TGalleryForm)

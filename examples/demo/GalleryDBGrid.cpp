@@ -37,7 +37,9 @@ std::string PortraitPNG(std::int64_t id) {
 }  // namespace
 
 void TGalleryDBGridForm::BuildComponents() {
-  BuildGalleryFrame("Customers and orders (data grid)", 16, 470);
+  BuildGalleryFrame("Customers and orders (data grid)",
+                    "Click a name or use the navigator; + adds a customer and the tick saves it. Orders follow.", 16,
+                    470);
   OpenData();
   BuildCustomers();
   BuildOrders();
@@ -70,11 +72,7 @@ void TGalleryDBGridForm::BuildCustomers() {
   NAVCUSTOMERS->Confirmations().SetDelete(RSDeleteMessage);
   NAVCUSTOMERS->Confirmations().SetCancel(RSCancelMessage);
   NAVCUSTOMERS->SetInsertMode(imAppend);
-  auto afterAction = [this](TObject*) { ShowPosition(); };
-  for (TNotifyEvent* event : {&NAVCUSTOMERS->OnFirst, &NAVCUSTOMERS->OnPrior, &NAVCUSTOMERS->OnNext,
-                              &NAVCUSTOMERS->OnLast, &NAVCUSTOMERS->OnPost, &NAVCUSTOMERS->OnCancel,
-                              &NAVCUSTOMERS->OnDelete, &NAVCUSTOMERS->OnRefresh})
-    *event = afterAction;
+  AfterEveryRecordAction(NAVCUSTOMERS, [this](TObject*) { ShowPosition(); });
 
   // Three customers a page: the grid pages as the navigator moves the current customer.
   GRIDCUSTOMERS = Place<TKXDBGrid>(this, this, "GRIDCUSTOMERS", 16, 56, 420, 110);
@@ -112,7 +110,12 @@ void TGalleryDBGridForm::BuildCustomers() {
   EDITCITY = Place<TKXDBEdit>(this, this, "EDITCITY", 500, 90, 200, 21);
   EDITCITY->SetDataSource(CustomersSource);
   EDITCITY->SetDataField("city");
-  LABELSTATUS = Place<TKXLabel>(this, this, "LABELSTATUS", 450, 124, 250, 21);
+  // Every customer has the flag (the table requires it).
+  CHECKACTIVE = Place<TKXDBCheckBox>(this, this, "CHECKACTIVE", 500, 122, 200, 21);
+  CHECKACTIVE->SetDataSource(CustomersSource);
+  CHECKACTIVE->SetDataField("active");
+  CHECKACTIVE->SetCaption("Active");
+  LABELSTATUS = Place<TKXLabel>(this, this, "LABELSTATUS", 450, 154, 250, 21);
   IMAGEPICTURE = Place<TKXDBImage>(this, this, "IMAGEPICTURE", 720, 58, 64, 64);
   IMAGEPICTURE->SetDataSource(CustomersSource);
   IMAGEPICTURE->SetDataField("picture");
@@ -146,9 +149,8 @@ void TGalleryDBGridForm::DrawMissingPictures() {
 }
 
 void TGalleryDBGridForm::ShowPosition() {
-  if (Customers->IsEmpty()) return LABELSTATUS->SetCaption("No customers");
-  LABELSTATUS->SetCaption("Customer " + std::to_string(Customers->RecNo()) + " of " +
-                          std::to_string(Customers->RecordCount()));
+  if (Customers->State() == dsInsert) return LABELSTATUS->SetCaption("A new customer: the tick saves it");
+  LABELSTATUS->SetCaption(PositionText(*Customers, "Customer"));
 }
 
 }  // namespace kx

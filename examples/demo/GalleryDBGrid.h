@@ -4,6 +4,7 @@
 #pragma once
 
 #include "examples/demo/Gallery.h"
+#include "kx/controls/dbcontrols/DBListCtrls.h"
 #include "kx/controls/dbcontrols/DBStdCtrls.h"
 #include "kx/controls/dbgrid/DBExtCtrls.h"
 #include "kx/controls/dbgrid/DBGrid.h"
@@ -26,6 +27,7 @@ class TGalleryDBGridForm : public TGalleryForm {
   TKXDBGrid* GRIDORDERS = nullptr;
   TKXDBEdit* EDITNAME = nullptr;
   TKXDBEdit* EDITCITY = nullptr;
+  TKXDBCheckBox* CHECKACTIVE = nullptr;
   TKXLabel* LABELSTATUS = nullptr;
   TKXDBImage* IMAGEPICTURE = nullptr;
 

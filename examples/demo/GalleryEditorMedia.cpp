@@ -1,9 +1,13 @@
 #include "examples/demo/GalleryEditorMedia.h"
 
+#include "kx/controls/htmleditor/WebEditor.h"
+
 namespace kx {
 
 void TGalleryEditorMediaForm::BuildComponents() {
-  BuildGalleryFrame("Editor and media", 16, 12);
+  BuildGalleryFrame("Editor and media",
+                    "Format text and submit it, play the chime, or edit a page of the site in the editor form.", 16,
+                    12);
 
   WEBEDIT1 = Place<TTKXWebEdit>(this, this, "WEBEDIT1", 16, 48, 620, 260);
   WEBEDIT1->Lines().SetText("<p>Type here: make a word bold, add a list or a colour, then submit.</p>");
@@ -14,6 +18,9 @@ void TGalleryEditorMediaForm::BuildComponents() {
   ECHO = Place<TKXLabel>(this, this, "ECHO", 16, 352, 620, 120);
   ECHO->SetAutoSize(false);
   ECHO->SetCaption("The editor's HTML shows here after a submit.");
+  BUTTONEDITPAGE = Place<TKXButton>(this, this, "BUTTONEDITPAGE", 124, 318, 220, 25);
+  BUTTONEDITPAGE->SetCaption("Edit the site's About page");
+  BUTTONEDITPAGE->OnClick = [](TObject*) { EditDocument("about.html"); };
 
   AUDIO1 = Place<TKXAudio>(this, this, "AUDIO1", 660, 48, 320, 45);
   TKXFileReference chime;
@@ -27,14 +34,49 @@ void TGalleryEditorMediaForm::BuildComponents() {
   WIDGET1->ContentFiles().Add("js/jquery.kxhighlight.js");
   WIDGET1->OnReady().Add("$('#WIDGETLABEL').kxHighlight('#ffef9f');");
 
-  // Plug-in content: written as markup, played by no current browser.
+  BuildPlugins();
+}
+
+void TGalleryEditorMediaForm::BuildPlugins() {
   OBJECT1 = Place<TKXActiveX>(this, this, "OBJECT1", 660, 136, 320, 40);
   OBJECT1->SetClassID("clsid:00000000-0000-0000-0000-000000000000");
   OBJECT1->SetForceActivation(true);
+  PlacePluginNote(OBJECT1, "ActiveX object: only old versions of Internet Explorer ran these.");
   FLASH1 = Place<TKXFlash>(this, this, "FLASH1", 660, 184, 320, 40);
+  PlacePluginNote(FLASH1, "Flash movie: no current browser plays Flash.");
   MOVIE1 = Place<TKXQuickTime>(this, this, "MOVIE1", 660, 232, 320, 40);
+  PlacePluginNote(MOVIE1, "QuickTime movie: needs the QuickTime plug-in, which browsers no longer load.");
   VIDEO1 = Place<TKXMPEG>(this, this, "VIDEO1", 660, 280, 320, 40);
+  PlacePluginNote(VIDEO1, "MPEG video through the Windows Media plug-in, which browsers no longer load.");
   LIGHT1 = Place<TKXSilverlight>(this, this, "LIGHT1", 660, 328, 320, 60);
+  APPLET1 = Place<TKXApplet>(this, this, "APPLET1", 660, 396, 320, 40);
+  APPLET1->SetClassFile("Clock.class");
+  APPLET1->SetAppletName("Clock");
+  APPLET1->SetAltText("A clock applet");
+  APPLET1->Params().Add("timezone=UTC");
+  PlacePluginNote(APPLET1, "Java applet: no current browser runs applets.");
+
+  BUTTONVIDEO = Place<TKXButton>(this, this, "BUTTONVIDEO", 660, 446, 320, 25);
+  BUTTONVIDEO->SetCaption("Open the Silverlight video");
+  BUTTONVIDEO->OnClick = [this](TObject*) { TComponent::Create<TGalleryVideoForm>(WebApplication())->Show(); };
+}
+
+void TGalleryEditorMediaForm::PlacePluginNote(TKXCustomControl* control, const std::string& text) {
+  control->SetCss("demo-plugin-slot");
+  auto* note = Place<TKXLabel>(this, this, control->Name() + "NOTE", control->Left(), control->Top(),
+                               control->Width(), control->Height());
+  note->SetAutoSize(false);
+  note->SetCss("demo-plugin");
+  note->SetCaption(text);
+}
+
+void TGalleryVideoForm::BuildComponents() {
+  BuildGalleryFrame("Silverlight video", "The video control cannot render: its XAML document has nowhere to go.", 16,
+                    16);
+  VIDEO1 = Place<TKXSilverlightVideo>(this, this, "VIDEO1", 16, 56, 320, 240);
+  TKXFileReference media;
+  media.SetURL("sounds/chime.wav");
+  VIDEO1->SetMedia(media);
 }
 
 }  // namespace kx

@@ -1,11 +1,14 @@
 // The gallery page of the editor, media and plug-in families: an HTML editor whose HTML is shown as text after a
-// submit, an audio control playing the demo's own chime (wwwroot/sounds/chime.wav), a script widget that loads a
-// small jQuery plug-in of the demo (wwwroot/js/jquery.kxhighlight.js), and the plug-in objects, which no current
-// browser plays: they render their markup and the Silverlight control its notice.
+// submit, a button opening the library's editor form on a page of the site (wwwroot/about.html), an audio control
+// playing the demo's own chime (wwwroot/sounds/chime.wav), a script widget that loads a small jQuery plug-in of the
+// demo (wwwroot/js/jquery.kxhighlight.js), and the plug-in objects, which no current browser plays: they render
+// their markup under a frame that says what they are, and the Silverlight control its notice. The Silverlight video
+// opens on a form of its own, whose rendering stops with the control's error.
 #pragma once
 
 #include "examples/demo/Gallery.h"
 #include "kx/controls/htmleditor/WebEdit.h"
+#include "kx/controls/htmlelements/HTMLControls.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/controls/media/Media.h"
 #include "kx/controls/plugins/Plugins.h"
@@ -28,6 +31,25 @@ class TGalleryEditorMediaForm : public TGalleryForm {
   TKXQuickTime* MOVIE1 = nullptr;
   TKXMPEG* VIDEO1 = nullptr;
   TKXSilverlight* LIGHT1 = nullptr;
+  TKXApplet* APPLET1 = nullptr;
+  TKXButton* BUTTONEDITPAGE = nullptr;
+  TKXButton* BUTTONVIDEO = nullptr;
+
+ protected:
+  void BuildComponents() override;
+
+ private:
+  void BuildPlugins();
+  // A frame over control saying what it is; the object itself stays in the page, hidden by the demo's sheet.
+  void PlacePluginNote(TKXCustomControl* control, const std::string& text);
+};
+
+// The Silverlight video on a form of its own: the control raises "Silverlight error" when it renders.
+class TGalleryVideoForm : public TGalleryForm {
+  KX_COMPONENT_CLASS(TGalleryVideoForm, TGalleryForm)
+
+ public:
+  TKXSilverlightVideo* VIDEO1 = nullptr;
 
  protected:
   void BuildComponents() override;

@@ -5,7 +5,8 @@
 namespace kx {
 
 void TGalleryGridsForm::BuildComponents() {
-  BuildGalleryFrame("Grid and calendar", 16, 16);
+  BuildGalleryFrame("Grid and calendar",
+                    "Click a row header, copy the grid's edit, and pick a day or a month in the calendar.", 16, 16);
   BuildGrid();
   BuildCalendar();
 }
@@ -39,7 +40,7 @@ void TGalleryGridsForm::BuildGrid() {
   BUTTONCOPY->SetCaption("Copy");
   BUTTONCOPY->OnClick = [this](TObject*) { LABELECHO->SetCaption(EDIT1->Text()); };
   GRID1->Cell(3, 2)->SetControl(BUTTONCOPY);
-  BUTTONASYNC = Place<TKXButton>(this, this, "BUTTONASYNC", 0, 0, 96, 25);
+  BUTTONASYNC = Place<TKXButton>(this, this, "BUTTONASYNC", 0, 0, 120, 25);
   BUTTONASYNC->SetCaption("Copy (callback)");
   BUTTONASYNC->OnAsyncClick = [this](TObject*, TStrings&) {
     LABELECHO->SetCaption(EDIT1->Text());
@@ -58,6 +59,12 @@ void TGalleryGridsForm::BuildCalendar() {
   LABELDATE = Place<TKXLabel>(this, this, "LABELDATE", 600, 308, 300, 21);
   CALENDAR1->OnDateChange = [this](TDateTime date) {
     LABELDATE->SetCaption("Selected: " + FormatDateTime("yyyy-mm-dd", date));
+    // The month is filled again, so that the mark moves to the new day.
+    CALENDAR1->LoadMonth();
+  };
+  // The selected day carries a mark of the demo's style sheet under its number.
+  CALENDAR1->OnGetDateInformation = [this](TDateTime date, TStrings& information) {
+    if (date == CALENDAR1->SelectedDate()) information.Add("<span class=\"demo-selected-day\">selected</span>");
   };
   int year, month, day;
   DecodeDate(Date(), year, month, day);

@@ -1,5 +1,5 @@
 // The gallery page of the grids and the calendar: a grid of 10 x 6 cells with clickable row heads, an edit and
-// buttons inside cells, and a calendar whose selected date shows in a label.
+// buttons inside cells, and a calendar whose selected date shows in a label and is marked in the month.
 #pragma once
 
 #include "examples/demo/Gallery.h"

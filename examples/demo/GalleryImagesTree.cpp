@@ -23,8 +23,11 @@ void DrawChart(TBitmap& bitmap, int width, int height) {
 }  // namespace
 
 void TGalleryImagesTreeForm::BuildComponents() {
-  BuildGalleryFrame("Images, tree and timers", 16, 16);
+  BuildGalleryFrame("Images, tree and timers",
+                    "Click the picture or the image button, open the tree, start the timer, open the modal window.",
+                    16, 16);
   BuildImage();
+  BuildImageFiles();
   BuildTree();
   BuildProgress();
   BuildModalWindow();
@@ -41,6 +44,30 @@ void TGalleryImagesTreeForm::BuildImage() {
   IMAGE1->SetOnMouseDown([this](TObject*, std::int32_t x, std::int32_t y) {
     LABELCLICK->SetCaption("Clicked at " + std::to_string(x) + "," + std::to_string(y));
   });
+}
+
+// Pictures of the site's content folder: served as they are, nothing drawn by the server.
+void TGalleryImagesTreeForm::BuildImageFiles() {
+  IMAGEFILE1 = Place<TKXImageFile>(this, this, "IMAGEFILE1", 490, 56, 48, 48);
+  TKXFileReference logo;
+  logo.SetURL("logo.png");
+  IMAGEFILE1->SetImageFile(logo);
+  IMAGEFILE1->SetAltText("The demo's logo");
+
+  IMAGEBUTTON1 = Place<TKXImageButton>(this, this, "IMAGEBUTTON1", 560, 56, 48, 48);
+  TKXFileReference play, playHot;
+  play.SetURL("images/play.png");
+  playHot.SetURL("images/play-hot.png");
+  IMAGEBUTTON1->SetImageFile(play);
+  IMAGEBUTTON1->SetHotImageFile(playHot);
+  IMAGEBUTTON1->SetAltText("Play");
+  IMAGEBUTTON1->SetOnClick([this](TObject*) {
+    ++FImageButtonClicks;
+    LABELIMAGEBUTTON->SetCaption("The image button submitted the page " + std::to_string(FImageButtonClicks) +
+                                 (FImageButtonClicks == 1 ? " time." : " times."));
+  });
+  LABELIMAGEBUTTON = Place<TKXLabel>(this, this, "LABELIMAGEBUTTON", 490, 112, 300, 21);
+  LABELIMAGEBUTTON->SetCaption("The logo is an image file; the blue button is an image button.");
 }
 
 void TGalleryImagesTreeForm::BuildTree() {

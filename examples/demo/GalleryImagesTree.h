@@ -1,6 +1,6 @@
 // The gallery page of the image controls, the tree view and the page services: a drawn image that reports where
-// it was clicked, a tree of folders and documents, a progress bar that a timer moves by callbacks, and a modal
-// window.
+// it was clicked, an image file of the site and an image button that lights up under the mouse, a tree of folders
+// and documents, a progress bar that a timer moves by callbacks, and a modal window.
 #pragma once
 
 #include "examples/demo/Gallery.h"
@@ -18,6 +18,9 @@ class TGalleryImagesTreeForm : public TGalleryForm {
  public:
   TKXImage* IMAGE1 = nullptr;
   TKXLabel* LABELCLICK = nullptr;
+  TKXImageFile* IMAGEFILE1 = nullptr;
+  TKXImageButton* IMAGEBUTTON1 = nullptr;
+  TKXLabel* LABELIMAGEBUTTON = nullptr;
   TKXTreeView* TREE1 = nullptr;
   TKXLabel* LABELTREE = nullptr;
   TKXProgressBar* PROGRESS1 = nullptr;
@@ -33,9 +36,12 @@ class TGalleryImagesTreeForm : public TGalleryForm {
 
  private:
   void BuildImage();
+  void BuildImageFiles();
   void BuildTree();
   void BuildProgress();
   void BuildModalWindow();
+
+  int FImageButtonClicks = 0;
 };
 
 }  // namespace kx

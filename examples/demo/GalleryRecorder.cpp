@@ -5,7 +5,8 @@
 namespace kx {
 
 void TGalleryRecorderForm::BuildComponents() {
-  BuildGalleryFrame("Test recorder", 16, 16);
+  BuildGalleryFrame("Test recorder",
+                    "Start recording, greet someone, then stop: the memo shows the session as a test unit.", 16, 16);
 
   BUTTONRECORD = Place<TKXButton>(this, this, "BUTTONRECORD", 16, 56, 140, 25);
   BUTTONRECORD->SetCaption("Start recording");

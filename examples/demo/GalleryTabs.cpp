@@ -3,7 +3,9 @@
 namespace kx {
 
 void TGalleryTabsForm::BuildComponents() {
-  BuildGalleryFrame("Tabs, menus and links", 16, 620);
+  BuildGalleryFrame("Tabs, menus and links",
+                    "Choose a menu item, a link or a gradient button, and switch the pages of both tab controls.", 16,
+                    620);
   BuildMenu();
 
   LABELRESULT = Place<TKXLabel>(this, this, "LABELRESULT", 16, 40, 600, 21);

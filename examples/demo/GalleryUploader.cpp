@@ -3,7 +3,8 @@
 namespace kx {
 
 void TGalleryUploaderForm::BuildComponents() {
-  BuildGalleryFrame("File uploader", 16, 420);
+  BuildGalleryFrame("File uploader",
+                    "Pick or drop files: refused ones say why, received ones are listed below.", 16, 420);
 
   LABELHINT = Place<TKXLabel>(this, this, "LABELHINT", 16, 40, 600, 21);
   LABELHINT->SetCaption("Pick or drop text, image or PDF files of up to 100 kB.");

@@ -24,22 +24,17 @@ TObjectPool::~TObjectPool() {
 void TObjectPool::Start(bool raiseExceptions) {
   if (!OnCreateObject) throw Exception("There must be an OnCreateObject event before calling Start");
   if (!OnDestroyObject) throw Exception("There must be an OnDestroyObject event before calling Start");
-  std::lock_guard lock(CS);
-  FRaiseExceptions = raiseExceptions;
-  if (FActive) return;
-  try {
-    for (std::int32_t slot = 0; slot < FPoolSize; ++slot) ObjList.push_back(CreateObject());
-  } catch (...) {
-    for (TObject* object : ObjList) {
-      try {
-        DestroyObject(object);
-      } catch (...) {
-        // The creation failure is the one to report.
-      }
-    }
-    ObjList.clear();
-    throw;
+  std::lock_guard startStop(mStartStop);
+  std::int32_t size;
+  {
+    std::lock_guard lock(CS);
+    FRaiseExceptions = raiseExceptions;
+    if (FActive) return;
+    size = FPoolSize;
   }
+  std::vector<TObject*> made = CreateObjects(size);
+  std::lock_guard lock(CS);
+  ObjList = std::move(made);
   ObjInUse.assign(ObjList.size(), false);
   FActive = true;
 }
@@ -56,17 +51,39 @@ TObject* TObjectPool::Acquire() {
     ++FUsageCount;
     return ObjList[std::size_t(freeSlot - ObjInUse.begin())];
   }
-  if (FAutoGrow && FPoolSize <= FGrowToSize) {
-    TObject* object = CreateObject();
-    ObjList.push_back(object);
-    ObjInUse.push_back(true);
-    ++FPoolSize;
-    ++FUsageCount;
-    return object;
-  }
+  if (FAutoGrow && FPoolSize <= FGrowToSize) return Grow(lock);
   // A refused request lends nothing, so it does not count as a use.
   if (FRaiseExceptions) throw Exception("There are no available objects in the pool");
   return nullptr;
+}
+
+TObject* TObjectPool::Grow(std::unique_lock<std::mutex>& lock) {
+  // The slot and the loan count from here on, so that other threads grow no further than allowed and Stop waits.
+  ++FPoolSize;
+  ++FUsageCount;
+  const std::uint64_t generation = mGeneration;
+  lock.unlock();
+  TObject* object;
+  try {
+    object = CreateObject();
+  } catch (...) {
+    lock.lock();
+    --FPoolSize;
+    if (generation == mGeneration) {
+      --FUsageCount;
+      mReturned.notify_all();
+    }
+    throw;
+  }
+  lock.lock();
+  if (generation != mGeneration) {
+    // The pool stopped meanwhile: the object is lent all the same and destroyed when it comes back.
+    mOrphans.push_back(object);
+    return object;
+  }
+  ObjList.push_back(object);
+  ObjInUse.push_back(true);
+  return object;
 }
 
 void TObjectPool::Release(TObject* object) {
@@ -75,6 +92,7 @@ void TObjectPool::Release(TObject* object) {
     // A loan that outlived Stop ends here.
     if (auto orphan = std::find(mOrphans.begin(), mOrphans.end(), object); orphan != mOrphans.end()) {
       mOrphans.erase(orphan);
+      lock.unlock();
       DestroyObject(object);
       return;
     }
@@ -97,35 +115,44 @@ void TObjectPool::Release(TObject* object) {
 }
 
 void TObjectPool::Stop() {
-  std::unique_lock lock(CS);
-  FActive = false;
-  mStopping = true;
-  mReturned.wait_for(lock, mStopTimeout, [this] { return FUsageCount == 0; });
-  mStopping = false;
-  // Every object goes even when a destroy event raises; the first exception is raised afterwards.
-  std::exception_ptr first;
-  for (std::size_t slot = 0; slot < ObjList.size(); ++slot) {
-    if (ObjInUse[slot]) {
-      mOrphans.push_back(ObjList[slot]);
-      continue;
-    }
-    try {
-      DestroyObject(ObjList[slot]);
-    } catch (...) {
-      if (!first) first = std::current_exception();
-    }
+  std::lock_guard startStop(mStartStop);
+  std::vector<TObject*> idle;
+  {
+    std::unique_lock lock(CS);
+    FActive = false;
+    mStopping = true;
+    mReturned.wait_for(lock, mStopTimeout, [this] { return FUsageCount == 0; });
+    mStopping = false;
+    ++mGeneration;
+    for (std::size_t slot = 0; slot < ObjList.size(); ++slot)
+      (ObjInUse[slot] ? mOrphans : idle).push_back(ObjList[slot]);
+    ObjList.clear();
+    ObjInUse.clear();
+    FUsageCount = 0;
+    FRaiseExceptions = true;
   }
-  ObjList.clear();
-  ObjInUse.clear();
-  FUsageCount = 0;
-  FRaiseExceptions = true;
-  if (first) std::rethrow_exception(first);
+  DestroyObjects(idle);
 }
 
 TObject* TObjectPool::CreateObject() {
   TObject* object = nullptr;
   OnCreateObject(this, object);
   return object;
+}
+
+std::vector<TObject*> TObjectPool::CreateObjects(std::int32_t count) {
+  std::vector<TObject*> made;
+  try {
+    for (std::int32_t i = 0; i < count; ++i) made.push_back(CreateObject());
+  } catch (...) {
+    try {
+      DestroyObjects(made);
+    } catch (...) {
+      // The creation failure is the one to report.
+    }
+    throw;
+  }
+  return made;
 }
 
 void TObjectPool::DestroyObject(TObject* object) {
@@ -136,6 +163,19 @@ void TObjectPool::DestroyObject(TObject* object) {
   } else {
     delete object;
   }
+}
+
+void TObjectPool::DestroyObjects(const std::vector<TObject*>& objects) {
+  // Every object goes even when a destroy event raises; the first exception is raised afterwards.
+  std::exception_ptr first;
+  for (TObject* object : objects) {
+    try {
+      DestroyObject(object);
+    } catch (...) {
+      if (!first) first = std::current_exception();
+    }
+  }
+  if (first) std::rethrow_exception(first);
 }
 
 bool TObjectPool::Active() const {

@@ -19,8 +19,9 @@ namespace kx {
 // Makes (object := new one) or destroys (object := the one to go) one pooled object.
 using TObjectEvent = std::function<void(TObject* sender, TObject*& object)>;
 
-// A fixed set of objects lent to one thread at a time. Every operation is thread-safe; the create and destroy
-// events run under the pool's lock and must not call the pool.
+// A fixed set of objects lent to one thread at a time. Every operation is thread-safe. The create and destroy
+// events run outside the pool's lock, so a handler may read the pool (its size, its use); Start and Stop wait for
+// each other.
 class TObjectPool : public TObject {
  public:
   TObjectPool() = default;
@@ -73,14 +74,24 @@ class TObjectPool : public TObject {
 
  private:
   TObject* CreateObject();
+  // Makes count objects; when one fails, those made are destroyed and the failure passes on.
+  std::vector<TObject*> CreateObjects(std::int32_t count);
+  // Lends a new object in a slot reserved under lock, made outside it.
+  TObject* Grow(std::unique_lock<std::mutex>& lock);
   void DestroyObject(TObject* object);
+  // Destroys every object of objects, then raises the first failure.
+  void DestroyObjects(const std::vector<TObject*>& objects);
 
+  // Serialises Start and Stop, which run the events outside CS.
+  std::mutex mStartStop;
   mutable std::mutex CS;
   std::condition_variable mReturned;
   std::vector<TObject*> ObjList;
   std::vector<bool> ObjInUse;
   // Objects that were lent out when Stop gave up waiting; each is destroyed when it comes back.
   std::vector<TObject*> mOrphans;
+  // Counts the Stops: an object whose growing began before a Stop is lent as an orphan.
+  std::uint64_t mGeneration = 0;
   bool FActive = false;
   bool mStopping = false;
   bool FAutoGrow = false;

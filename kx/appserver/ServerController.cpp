@@ -28,6 +28,7 @@ constexpr char kEmptyAppName[] = "Application name cannot be empty";
 constexpr char kInvalidAppName[] =
     "Invalid application name. Application name must follow the same rules of TComponent name";
 constexpr char kInvalidSessionTimeout[] = "Invalid session timeout value.";
+constexpr char kSessionNotStarted[] = "Session is not started.";
 constexpr char kUnableToCreateCacheDir[] = "Unable to create cache directory \"%s\".";
 constexpr char kCacheDirCreated[] = "Cache directory created \"%s\"";
 constexpr char kUseCookiesFirst[] =
@@ -449,6 +450,17 @@ void TKXServerControllerBase::SetSessionTimeout(std::int32_t value) {
   FSessionTimeout = value;
 }
 
+void TKXServerControllerBase::SetStyleSheet(const TKXFileReference& value) {
+  if (!value.Empty()) FTheme.clear();
+  FStyleSheet.Assign(&value);
+}
+
+void TKXServerControllerBase::SetTheme(const std::string& value) {
+  FStyleSheet.SetFilename(std::string());
+  FStyleSheet.SetURL(std::string());
+  FTheme = value;
+}
+
 void TKXServerControllerBase::SetMaxSessions(std::int32_t value) {
   CheckLock("MaxSessions");
   if (value < 0) throw Exception(kInvalidSessionLimit);
@@ -576,6 +588,15 @@ void TKXServerControllerBase::LogErrorLine(TKXApplication* application, const st
 
 void TKXServerControllerBase::DoLogException(TObject* sender, const std::exception& e) {
   if (FExceptionLogger) FExceptionLogger->LogException(sender, &e);
+}
+
+std::string TKXServerControllerBase::NewCacheFile(const std::string& contentType) {
+  TKXApplication* session = GetWebApplication();
+  if (session == nullptr) throw Exception(kSessionNotStarted);
+  std::unique_ptr<TCacheStream> stream;
+  std::string href;
+  TKXAppCache::NewCacheStream(session, contentType, ctOneTime, stream, href);
+  return href;  // the stream seals the empty file as it goes
 }
 
 bool TKXServerControllerBase::AuthActive() const {

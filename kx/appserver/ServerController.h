@@ -18,6 +18,7 @@
 #include "kx/appserver/CacheFiles.h"
 #include "kx/appserver/Compression.h"
 #include "kx/appserver/ExceptionLogger.h"
+#include "kx/appserver/FileReference.h"
 #include "kx/Version.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/foundation/StyleTypes.h"
@@ -395,12 +396,17 @@ class TKXServerControllerBase : public TDataModule,
   // Minutes, 10 by default; outside 0..65535 raises "Invalid session timeout value.".
   std::int32_t SessionTimeout() const { return FSessionTimeout; }
   void SetSessionTimeout(std::int32_t value);
+  // Empty by default. A form whose own StyleSheet is still empty once it has loaded takes this one, so one style
+  // sheet can serve every page. A value that names a file or a URL clears Theme first.
+  const TKXFileReference& StyleSheet() const { return FStyleSheet; }
+  void SetStyleSheet(const TKXFileReference& value);
   TKXSSLOptions* SSLOptions() const { return FSSLOptions.get(); }
   // The application folder + "Templates/" by default. A non-empty value gets a trailing "/".
   const std::string& TemplateDir() const { return FTemplateDir; }
   void SetTemplateDir(const std::string& value);
   const std::string& Theme() const { return FTheme; }
-  void SetTheme(const std::string& value) { FTheme = value; }
+  // Clears StyleSheet's file name and URL, then stores.
+  void SetTheme(const std::string& value);
   // Trimmed, then made to begin and end with "/"; the empty text stays empty.
   const std::string& URLBase() const { return FURLBase; }
   void SetURLBase(const std::string& value);
@@ -523,6 +529,9 @@ class TKXServerControllerBase : public TDataModule,
   // the exception logger, then asks OnException; returns whether it handled e.
   bool DoException(TKXApplication* application, const std::exception& e, const THttpRequest* request = nullptr);
   void DoLogException(TObject* sender, const std::exception& e);
+  // A one-time cache file of the calling thread's session (GetWebApplication) with that content type, sealed empty
+  // at once; returns its URL. Raises Exception "Session is not started." without a current session.
+  std::string NewCacheFile(const std::string& contentType);
   // An authenticator is set and restricts access.
   bool AuthActive() const;
 
@@ -578,6 +587,7 @@ class TKXServerControllerBase : public TDataModule,
   TKXAutherBase* FAuther = nullptr;
   bool FShowLoadingAnimation = true;
   std::int32_t FSessionTimeout = 10;
+  TKXFileReference FStyleSheet;
   std::unique_ptr<TKXSSLOptions> FSSLOptions;
   std::string FTemplateDir;
   std::string FTheme;

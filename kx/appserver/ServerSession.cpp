@@ -44,6 +44,14 @@ std::string JsonMessage(std::string_view message) {
   return result;
 }
 
+// Whether a control took every uploaded file: one whose field names no uploader of the page shown (or that came
+// after its page was left) would otherwise be thrown away while the client hears of a success.
+bool AllUploadsTaken(const THttpFileList& files) {
+  for (int i = 0; i < files.Count(); ++i)
+    if (!files.Items(i)->Adopted()) return false;
+  return true;
+}
+
 thread_local TKXApplication* tCurrentApplication = nullptr;
 
 }  // namespace
@@ -676,6 +684,10 @@ void TKXServerSession::Upload() {
       throw;
     }
     mSession->OnExecuteFormError = nullptr;
+  }
+  if (!reported && !AllUploadsTaken(mRequest->Files())) {
+    error = "No control on this page takes the upload.";
+    reported = true;
   }
   mReply->WriteString(reported ? "{\"error\":\"" + JsonMessage(error) + "\"}" : std::string("{\"success\":true}"));
 }

@@ -275,7 +275,9 @@ void TKXForm::Dispose() {
 
 void TKXForm::Loaded() {
   TKXBaseHTMLForm::Loaded();
-  if (!DesignMode()) ForceAlign();
+  if (DesignMode()) return;
+  ForceAlign();
+  if (FStyleSheet.Empty() && gSC != nullptr) FStyleSheet.Assign(&gSC->StyleSheet());
 }
 
 void TKXForm::SetActiveControl(IKXHTML40Control* control) {
@@ -504,6 +506,8 @@ void TKXForm::AddRealTabOrders(TKXContainer* owner) {
 }
 
 void TKXForm::DoGenerateForm(TKXRenderStream& stream) { TKXPageGenerator(*this).GeneratePage(stream); }
+
+void TKXForm::AddSubmitIFrame() { TKXPageGenerator(*this).AddSubmitIFrame(); }
 
 void TKXForm::DoGenerateCallBack(IKXCallBackResponse& response) { TKXPageGenerator(*this).GenerateCallBack(response); }
 

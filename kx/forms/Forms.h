@@ -17,10 +17,10 @@
 
 #include "kx/appserver/Application.h"
 #include "kx/appserver/CacheFiles.h"
+#include "kx/appserver/FileReference.h"
 #include "kx/forms/ComponentHash.h"
 #include "kx/forms/Containers.h"
 #include "kx/forms/ControlInterfaces.h"
-#include "kx/forms/FileReference.h"
 #include "kx/forms/LayoutManagers.h"
 #include "kx/forms/RenderContexts.h"
 #include "kx/foundation/Colors.h"
@@ -304,6 +304,7 @@ class TKXForm : public TKXBaseHTMLForm,
   // True by default: a submit locks the page.
   bool LockOnSubmit() const { return FLockOnSubmit; }
   void SetLockOnSubmit(bool value) { FLockOnSubmit = value; }
+  // Empty by default; still empty once the form has loaded, it takes the server controller's.
   TKXFileReference& StyleSheet() { return FStyleSheet; }
   void SetStyleSheet(const TKXFileReference& value) { FStyleSheet.Assign(&value); }
   const std::string& Theme() const { return FTheme; }
@@ -373,6 +374,11 @@ class TKXForm : public TKXBaseHTMLForm,
   void RenderWidgets(TComponent* component, TKXPageContext40* pageContext);
   // Calls OnDefaultAction.
   void DoDefaultAction();
+  // Gives the page being generated the hidden IFRAME "SubmitFrame", which loads a one-time cache file of the
+  // session holding the page's update and start-up code around its FORM. Meant for a layout's Process, when the
+  // FORM is complete and the BODY not yet written; no page has it otherwise. Raises EKXException while no page is
+  // generated.
+  void AddSubmitIFrame();
 
   // ---- IKXHTML40Container, IKXHTMLForm
   bool ShowHint() const override { return TControl::ShowHint(); }
@@ -405,7 +411,7 @@ class TKXForm : public TKXBaseHTMLForm,
   void InitControl() override;
   // Frees the page context and the form's cache files.
   void Dispose() override;
-  // The inherited Loaded, then the controls are aligned.
+  // The inherited Loaded, then the controls are aligned and an empty StyleSheet takes the controller's.
   void Loaded() override;
   // The page (forms/PageGeneration.h) and the execution (forms/FormExecution.h).
   void DoGenerateForm(TKXRenderStream& stream) override;

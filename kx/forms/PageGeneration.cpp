@@ -10,6 +10,7 @@
 #include "kx/foundation/Browsers.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/HtmlUtils.h"
+#include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/KXMessages.h"
 #include "kx/platform/SysUtils.h"
 
@@ -279,6 +280,40 @@ void TKXPageGenerator::AddPageScripts(TKXPageContext40& page) {
   if (mForm.JavaScript().Count() > 0) once += CRLF + mForm.JavaScript().Text();
   if (!mForm.FJavaScriptOnce.empty()) once += CRLF + mForm.FJavaScriptOnce;
   page.AddToJavaScriptOnce(once);
+}
+
+// ---------------------------------------------------------------------------
+// The hidden submit frame
+
+void TKXPageGenerator::AddSubmitIFrame() {
+  TKXPageContext40* page = mForm.FPageContext.get();
+  if (page == nullptr) throw EKXException("AddSubmitIFrame needs the page being generated.");
+  std::unique_ptr<TCacheStream> file;
+  std::string href;
+  TKXAppCache::NewCacheStream(&mForm, "text/html; charset=UTF-8", ctOneTime, file, href);
+  file->Write(SubmitFramePage(*page));
+  file.reset();  // seals it
+  TKXHTMLTag* frame = page->BodyTag()->Contents()->AddTag("IFRAME", false);
+  frame->AddStringParam("SRC", href);
+  frame->AddStringParam("id", "SubmitFrame");
+  frame->AddStringParam("style", "position:absolute;left:-1000px;top:-1000px");
+}
+
+std::string TKXPageGenerator::SubmitFramePage(TKXPageContext40& page) {
+  const std::string& update = page.GetUpdateControlsProc();
+  std::string text = "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<script>\r\nfunction updateControls() {\r\n" +
+                     update + "}" + CRLF + "function init() { " + CRLF + "updateControls();" + CRLF;
+  if (!update.empty()) {
+    text += Format("KXTop().InitRects(%d, %d);", mForm.Width(), mForm.Height()) + CRLF +
+            "KXTop().InitKXCLObjects();" + CRLF;
+  }
+  text += page.GetUpdateInitProc() + CRLF;
+  auto* layout = Supports<IKXContainerLayout>(mForm.LayoutMgr());
+  const bool templateLayout = layout != nullptr && layout->LayoutKind() == lkTemplate;
+  if (!update.empty() && !templateLayout) text += "KXTop().Body_OnResize();\r\n";
+  text += std::string("KXTop().GSubmitting=false;") + CRLF + "KXTop().ValidClick=true;" + CRLF + "}" + CRLF +
+          "</script>" + CRLF + "</HEAD><body onload=\"init()\">";
+  return text + page.FormTag()->Render() + "\r\n</body>\r\n</html>";
 }
 
 // ---------------------------------------------------------------------------

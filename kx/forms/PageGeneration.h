@@ -36,6 +36,9 @@ class TKXPageGenerator {
   // context lives on for the next callback.
   void GenerateCallBack(IKXCallBackResponse& response);
 
+  // The hidden submit frame of the page being generated (TKXForm::AddSubmitIFrame).
+  void AddSubmitIFrame();
+
   // "0" without keep-alive, else a quarter of the controller's session timeout in milliseconds.
   static std::string KeepAliveInterval(bool keepAlive);
 
@@ -48,6 +51,8 @@ class TKXPageGenerator {
   std::string HeadText(TKXPageContext40& page);
   void FillBodyTag(TKXPageContext40& page);
   void AddPageScripts(TKXPageContext40& page);
+  // The page the submit frame loads: the update and start-up code of the page context around its FORM.
+  std::string SubmitFramePage(TKXPageContext40& page);
   // Step 15: runs after the page, also after an exception; raises nothing.
   void Finish() noexcept;
 

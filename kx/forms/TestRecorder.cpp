@@ -29,6 +29,23 @@ struct TKXTestMode {
 
 const char* const kLineEnd = "\r\n";
 
+// A session's own recording: owned by the session, so it ends with it, and touched only by the requests that hold
+// the session's lock.
+class TKXSessionRecording : public TComponent {
+  KX_COMPONENT_CLASS(TKXSessionRecording, TComponent)
+
+ public:
+  TKXRecordingSteps Steps;
+};
+
+// The session's recording; made on first use when make is set, else nullptr without one.
+TKXRecordingSteps* SessionRecording(TKXApplication& session, bool make) {
+  for (int i = 0; i < session.ComponentCount(); ++i) {
+    if (auto* recording = dynamic_cast<TKXSessionRecording*>(session.Components(i))) return &recording->Steps;
+  }
+  return make ? &TComponent::Create<TKXSessionRecording>(&session)->Steps : nullptr;
+}
+
 void AppendOctal(std::string& out, unsigned char byte) {
   char escape[5];
   std::snprintf(escape, sizeof escape, "\\%03o", unsigned(byte));
@@ -61,41 +78,51 @@ void TKXTestSessionFree::operator()(TKXTestApplication* session) const noexcept 
 // ---------------------------------------------------------------------------
 // Recording
 
-void TKXTestFramework::StartRecording() {
-  std::lock_guard lock(mLock);
-  FIsRecording = true;
+TKXTestFramework::TOwnRecording TKXTestFramework::OwnRecording(bool make) const {
+  if (TKXApplication* session = GetWebApplication()) return {{}, SessionRecording(*session, make)};
+  return {std::unique_lock(mLock), &mProgramRecording};
 }
 
+void TKXTestFramework::StartRecording() { OwnRecording(true).Steps->Recording = true; }
+
 void TKXTestFramework::StopRecording() {
-  std::lock_guard lock(mLock);
-  FIsRecording = false;
+  if (TOwnRecording own = OwnRecording(false); own.Steps) own.Steps->Recording = false;
 }
 
 bool TKXTestFramework::IsRecording() const {
-  std::lock_guard lock(mLock);
-  return FIsRecording;
+  const TOwnRecording own = OwnRecording(false);
+  return own.Steps != nullptr && own.Steps->Recording;
 }
 
 void TKXTestFramework::ClearRecording() {
-  std::lock_guard lock(mLock);
-  FRecordList.Clear();
+  if (TOwnRecording own = OwnRecording(false); own.Steps) own.Steps->Lines.clear();
 }
 
 std::vector<std::string> TKXTestFramework::RecordedLines() const {
-  std::lock_guard lock(mLock);
-  std::vector<std::string> lines;
-  for (int i = 0; i < FRecordList.Count(); ++i) lines.push_back(FRecordList.Strings(i));
-  return lines;
+  const TOwnRecording own = OwnRecording(false);
+  return own.Steps ? own.Steps->Lines : std::vector<std::string>();
 }
 
-void TKXTestFramework::Record(std::string line) {
+bool TKXTestFramework::Recording() const {
+  if (TKXApplication* session = GetWebApplication()) {
+    if (const TKXRecordingSteps* steps = SessionRecording(*session, false); steps && steps->Recording) return true;
+  }
   std::lock_guard lock(mLock);
-  if (FIsRecording) FRecordList.Add(line);
+  return mProgramRecording.Recording;
+}
+
+void TKXTestFramework::Record(const std::string& line) {
+  if (TKXApplication* session = GetWebApplication()) {
+    if (TKXRecordingSteps* steps = SessionRecording(*session, false); steps && steps->Recording)
+      steps->Lines.push_back(line);
+  }
+  std::lock_guard lock(mLock);
+  if (mProgramRecording.Recording) mProgramRecording.Lines.push_back(line);
 }
 
 void TKXTestFramework::RecordValueSet(const std::string& formClassName, const std::string& controlName,
                                       const std::string& value) {
-  if (!IsRecording()) return;
+  if (!Recording()) return;
   Record("kx::InputInterface(kx::ActiveForm(*session, " + CppStringLiteral(formClassName) + "), " +
          CppStringLiteral(controlName) + ").SetValue(" + CppStringLiteral(value) + ");");
 }
@@ -103,7 +130,7 @@ void TKXTestFramework::RecordValueSet(const std::string& formClassName, const st
 void TKXTestFramework::RecordFormSubmit(const std::string& formClassName, const std::string& controlName,
                                         const std::string& extra) {
   (void)extra;
-  if (!IsRecording()) return;
+  if (!Recording()) return;
   Record("kx::TestFramework().SubmitForm(kx::ActiveForm(*session, " + CppStringLiteral(formClassName) + "), " +
          CppStringLiteral(controlName) + ");");
 }
@@ -209,6 +236,8 @@ std::string CppStringLiteral(std::string_view text) {
       case '\n': out += "\\n"; ++pos; continue;
       case '\r': out += "\\r"; ++pos; continue;
       case '\t': out += "\\t"; ++pos; continue;
+      // A second "?" in a row is escaped, so that no trigraph ("??/" a backslash) can form.
+      case '?': out += pos > 0 && text[pos - 1] == '?' ? "\\?" : "?"; ++pos; continue;
       default: break;
     }
     if (byte < 0x20 || byte == 0x7F) {

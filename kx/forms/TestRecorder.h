@@ -15,7 +15,6 @@
 #include "kx/appserver/Application.h"
 #include "kx/forms/ControlInterfaces.h"
 #include "kx/forms/Forms.h"
-#include "kx/platform/StringLists.h"
 
 namespace kx {
 
@@ -39,6 +38,16 @@ struct TKXTestSessionFree {
 };
 using TKXTestSession = std::unique_ptr<TKXTestApplication, TKXTestSessionFree>;
 
+// One recording: whether it is on, and the recorded lines of test code, oldest first.
+struct TKXRecordingSteps {
+  bool Recording = false;
+  std::vector<std::string> Lines;
+};
+
+// A recording belongs to whoever starts it. Called in a session (the calling thread's current application), the
+// recording members act on that session's own recording: it holds the steps of that session only, no other session
+// stops, clears or reads it, and it ends with the session. Called outside any session (the program itself, such as
+// a test harness), they act on the program's recording, which holds the steps of every session.
 class TKXTestFramework {
  public:
   void StartRecording();
@@ -49,9 +58,10 @@ class TKXTestFramework {
   std::vector<std::string> RecordedLines() const;
 
   // While recording: the line that gives the control of that HTML or input name on the active form (which must
-  // be of class formClassName) the value.
+  // be of class formClassName) the value; it goes to the current session's recording and to the program's.
   void RecordValueSet(const std::string& formClassName, const std::string& controlName, const std::string& value);
-  // While recording: the line that submits the control of that HTML name on the active form. extra is not used.
+  // While recording: the line that submits the control of that HTML name on the active form, as RecordValueSet.
+  // extra is not used.
   void RecordFormSubmit(const std::string& formClassName, const std::string& controlName, const std::string& extra);
 
   // Replays a submit: the submit control's Submit with an empty parameter. Raises Exception "Cannot find submit
@@ -72,11 +82,20 @@ class TKXTestFramework {
   TKXTestSession NewSession(const std::string& runParams);
 
  private:
-  void Record(std::string line);
+  // The caller's own recording (nullptr for a session that has none yet, unless make makes it), with the lock
+  // the program's recording needs held.
+  struct TOwnRecording {
+    std::unique_lock<std::mutex> Lock;
+    TKXRecordingSteps* Steps = nullptr;
+  };
+  TOwnRecording OwnRecording(bool make) const;
+  // Whether a line recorded now is kept: the current session's recording or the program's is on.
+  bool Recording() const;
+  void Record(const std::string& line);
 
+  // The program's recording.
   mutable std::mutex mLock;
-  bool FIsRecording = false;
-  TStringList FRecordList;
+  mutable TKXRecordingSteps mProgramRecording;
 };
 
 // The calling thread runtime's recorder (GTestFramework); nullptr outside test mode.
@@ -94,7 +113,7 @@ TKXBaseForm& ActiveForm(TKXApplication& session, std::string_view formClassName)
 IKXInputControl& InputInterface(TKXBaseForm& form, const std::string& controlName);
 
 // text as a C++ string literal in double quotes: backslash, quote and control characters escaped (bytes that are
-// not UTF-8 too, as octal escapes, which never run into the next character).
+// not UTF-8 too, as octal escapes, which never run into the next character), and "??" written "?\?".
 std::string CppStringLiteral(std::string_view text);
 
 }  // namespace kx

@@ -23,17 +23,13 @@ THttpMethod HttpMethodFromText(std::string_view method) {
 
 namespace {
 
-// The content of a packet file, read in one pass (the fields are then read
-// from memory, not each with its own system calls); the file is deleted with
-// the stream.
-class TReadBackStream : public TMemoryStream {
+// The content of a packet file, read from the file field by field: a packet spills only when it is large, and then
+// its large fields are read straight into their texts rather than into a copy of the whole file first. The file is
+// deleted with the stream.
+class TReadBackStream : public TFileStream {
  public:
-  explicit TReadBackStream(const std::string& fileName) {
-    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
-    mFileName = fileName;  // only a file that could be opened is ours to delete
-    SetSize(file.Size());
-    if (Size() > 0) file.ReadBuffer(Memory(), Size());
-  }
+  explicit TReadBackStream(const std::string& fileName)
+      : TFileStream(fileName, fmOpenRead | fmShareDenyWrite), mFileName(fileName) {}  // opened: ours to delete
   ~TReadBackStream() override { ::unlink(mFileName.c_str()); }
 
  private:

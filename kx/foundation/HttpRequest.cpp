@@ -100,8 +100,12 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-void AddLines(TStringList& list, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) list.Add(line);
+// Each line is let go once the list has its copy, so that a large field is held twice only while it is copied.
+void AddLines(TStringList& list, std::vector<std::string>& lines) {
+  for (std::string& line : lines) {
+    list.Add(line);
+    std::string().swap(line);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 
 #include "kx/net/http/IdCoderMIME.h"
@@ -98,37 +99,65 @@ std::string THostRequestBody::Text() const {
 // ---------------------------------------------------------------------------
 // Field decoding
 
-std::string PercentDecode(std::string_view text, bool plusIsSpace) {
-  std::string result;
-  result.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
+namespace {
+
+// Decodes text[from, to) into text from at on (at <= from: decoding never lengthens) and returns where it ended.
+std::size_t DecodeInPlace(std::string& text, std::size_t from, std::size_t to, std::size_t at, bool plusIsSpace) {
+  for (std::size_t i = from; i < to; ++i) {
     char c = text[i];
     int high, low;
-    if (c == '%' && i + 2 < text.size() && (high = HexValue(text[i + 1])) >= 0 &&
-        (low = HexValue(text[i + 2])) >= 0) {
-      result += char(high * 16 + low);
+    if (c == '%' && i + 2 < to && (high = HexValue(text[i + 1])) >= 0 && (low = HexValue(text[i + 2])) >= 0) {
+      c = char(high * 16 + low);
       i += 2;
     } else if (c == '+' && plusIsSpace) {
-      result += ' ';
-    } else {
-      result += c;
+      c = ' ';
     }
+    text[at++] = c;
   }
+  return at;
+}
+
+}  // namespace
+
+std::string PercentDecode(std::string_view text, bool plusIsSpace) {
+  std::string result(text);
+  result.resize(DecodeInPlace(result, 0, result.size(), 0, plusIsSpace));
   return result;
 }
 
-void DecodeFormFields(std::string_view text, std::vector<std::string>& lines) {
-  while (!text.empty()) {
-    std::size_t amp = text.find('&');
-    std::string_view pair = text.substr(0, amp);
-    text = amp == std::string_view::npos ? std::string_view() : text.substr(amp + 1);
-    if (pair.empty()) continue;
-    std::size_t eq = pair.find('=');
-    if (eq == std::string_view::npos)
-      lines.push_back(PercentDecode(pair, true));
-    else
-      lines.push_back(PercentDecode(pair.substr(0, eq), true) + "=" + PercentDecode(pair.substr(eq + 1), true));
+void DecodeFormFields(std::string text, std::vector<std::string>& lines) {
+  // Each pair is decoded in place into its line, the lines one after the other at the text's start.
+  struct TSpan {
+    std::size_t Start, Size;
+  };
+  std::vector<TSpan> spans;
+  std::size_t write = 0;
+  for (std::size_t read = 0; read <= text.size();) {
+    const std::size_t amp = std::min(text.find('&', read), text.size());
+    if (amp > read) {
+      const std::size_t start = write;
+      const std::size_t eq = std::min(text.find('=', read), amp);
+      write = DecodeInPlace(text, read, eq, write, true);
+      if (eq < amp) {
+        text[write++] = '=';
+        write = DecodeInPlace(text, eq + 1, amp, write, true);
+      }
+      spans.push_back({start, write - start});
+    }
+    read = amp + 1;
   }
+  if (spans.empty()) return;
+  // The longest line keeps the text's own memory; the others are copied out of it before.
+  const std::size_t longest = std::size_t(std::max_element(spans.begin(), spans.end(), [](const TSpan& a, const TSpan& b) {
+                                            return a.Size < b.Size;
+                                          }) - spans.begin());
+  const std::size_t first = lines.size();
+  lines.resize(first + spans.size());
+  for (std::size_t i = 0; i < spans.size(); ++i)
+    if (i != longest) lines[first + i].assign(text, spans[i].Start, spans[i].Size);
+  text.resize(spans[longest].Start + spans[longest].Size);
+  text.erase(0, spans[longest].Start);
+  lines[first + longest] = std::move(text);
 }
 
 void ParseCookies(std::string_view cookieHeader, std::vector<std::string>& lines) {

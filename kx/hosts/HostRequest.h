@@ -72,8 +72,9 @@ std::string PercentDecode(std::string_view text, bool plusIsSpace);
 // Appends one "name=value" line per "&"-separated pair of a query string or an
 // application/x-www-form-urlencoded body; name and value are decoded apart,
 // so an encoded "&" or "=" inside them stays data. Empty pairs are skipped; a
-// pair without "=" stays a bare name.
-void DecodeFormFields(std::string_view text, std::vector<std::string>& lines);
+// pair without "=" stays a bare name. Decoded in text's own memory, which the
+// longest line takes over: a large field is held once.
+void DecodeFormFields(std::string text, std::vector<std::string>& lines);
 // Appends one "name=value" line per cookie of a Cookie header ("a=1; b=2").
 void ParseCookies(std::string_view cookieHeader, std::vector<std::string>& lines);
 // The user and password of "Basic <base64 of user:password>"; false (both

@@ -193,9 +193,9 @@ void TMultipartParser::Parse(const std::string& folder, std::vector<std::string>
     std::string fileName;
     bool found;
     if (!FindHeaderParameter(disposition, "filename", fileName)) {
-      std::string value;
-      found = SkipToDelimiter([&](const char* p, std::size_t n) { value.append(p, n); });
-      fields.push_back(fieldName + "=" + value);
+      std::string line = fieldName + "=";  // the value is read into its line: a large one is held once
+      found = SkipToDelimiter([&](const char* p, std::size_t n) { line.append(p, n); });
+      fields.push_back(std::move(line));
     } else if (fileName.empty()) {  // a file input left empty
       found = SkipToDelimiter(discard);
     } else {

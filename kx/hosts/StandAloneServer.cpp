@@ -29,6 +29,7 @@
 #include "kx/appserver/KXGlobal.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
+#include "kx/foundation/HttpDates.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
 #include "kx/foundation/Streams.h"
@@ -173,11 +174,23 @@ bool IsResourceShortage(const beast::error_code& ec) {
   return ec.value() == EMFILE || ec.value() == ENFILE || ec.value() == ENOBUFS || ec.value() == ENOMEM;
 }
 
+// The Date value of an answer sent now.
+std::string HttpDateNow() { return DateTimeGMTToHttpStr(NowUTC()); }
+
 bool IsQuietError(const beast::error_code& ec) {
   return ec == net::error::operation_aborted || ec == beast::error::timeout || ec == http::error::end_of_stream ||
          ec == net::error::connection_reset || ec == net::error::eof || ec == net::error::broken_pipe ||
          ec == net::error::not_connected || ec == ssl::error::stream_truncated || ec == http::error::partial_message;
 }
+
+// A write into the temp folder failed for want of room: the disk or quota is full, or the file outgrew the size
+// the system allows.
+bool IsStorageShortage(const beast::error_code& ec) {
+  if (ec.category() != boost::system::system_category()) return false;
+  return ec.value() == ENOSPC || ec.value() == EDQUOT || ec.value() == EFBIG;
+}
+
+constexpr std::string_view kInsufficientStorage = "The request does not fit in the server's storage.";
 
 // A new spool file, created exclusively (mode 0600, never through a link).
 int CreateSpoolFile(const std::string& folder, std::string& fileName) {
@@ -213,6 +226,10 @@ THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, cons
     length = WriteRequestPacket(fields, buffer, THttpPacket::HostBufferSize);
   } catch (const EHostRequestError& e) {
     return TextResponse(e.Status(), e.Message(), context);
+  } catch (const EWriteError& e) {
+    // The host writes only into its temp folder (uploads, a spilled packet): a failed write is a full one.
+    core.Log(std::string("Request could not be stored: ") + e.what());
+    return TextResponse(507, kInsufficientStorage, context);
   } catch (const std::exception& e) {
     core.Log(std::string("Request could not be encoded: ") + e.what());
     return TextResponse(500, "Internal Server Error", context);
@@ -440,6 +457,11 @@ class THttpSession : public TSessionBase {
     if (ec == http::error::body_limit) return Reject(413, "The request body is too large.");
     // Only a chunk line or the trailer block can outgrow the buffer (DoRead, ReadBody).
     if (ec == http::error::buffer_overflow) return Reject(431, "A chunk line or the trailer block is too large.");
+    if (IsStorageShortage(ec)) {
+      mCore->Log(std::string("Request body could not be spooled: ") + ec.message());
+      ReleaseRequest();  // the spool file goes now, not when the connection ends
+      return Reject(507, kInsufficientStorage);
+    }
     if (ec.category() == http::make_error_code(http::error::bad_method).category() &&
         ec != http::error::partial_message && ec != http::error::end_of_stream)
       return Reject(400, "Bad Request");
@@ -450,6 +472,8 @@ class THttpSession : public TSessionBase {
   template <class Body>
   void Send(http::response<Body>&& res) {
     auto& response = mResponse.template emplace<http::response<Body>>(std::move(res));
+    // An origin server with a clock dates its answers; one the framework dated (a 304) keeps its own.
+    if (response.find(http::field::date) == response.end()) response.set(http::field::date, HttpDateNow());
     mClose = response.need_eof();
     mSerializer.template emplace<http::response_serializer<Body>>(response);
     WriteSome<Body>();

@@ -333,6 +333,11 @@ KX.Update.isSafeURL = function (url) {
   return !/^\s*(javascript|vbscript):/i.test(url);
 };
 
+/* A URL a link or a frame may open: a data URL there is a page of its own making, so it is refused as well. */
+KX.Update.isNavigableURL = function (url) {
+  return KX.Update.isSafeURL(url) && !/^\s*data:/i.test(url);
+};
+
 KX.Update.bool = function (node) {
   return KX.Ajax.textOf(node).replace(/^\s+|\s+$/g, "").toLowerCase() === "true";
 };
@@ -434,13 +439,13 @@ KX.Update.properties = {
   },
   src: function (element, node) {
     var url = KX.Update.plain(node);
-    if (KX.Update.isSafeURL(url)) {
+    if (KX.Update.isNavigableURL(url)) {
       element.src = url;
     }
   },
   href: function (element, node) {
     var url = KX.Update.plain(node);
-    if (KX.Update.isSafeURL(url)) {
+    if (KX.Update.isNavigableURL(url)) {
       element.setAttribute("href", url);
     }
   },

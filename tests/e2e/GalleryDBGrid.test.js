@@ -104,4 +104,25 @@ describe("the data grid page on SQLite", () => {
     assert.deepEqual((await rowsOf(page, ORDERS)).map((cells) => cells[0]), ["Compiler manual"]);
     await tp.screenshot("deleted");
   });
+
+  suite.flow("insert: a new customer is typed in, posted and shown as the last one", async (tp) => {
+    await openPage(tp, suite.demo.url);
+    const page = tp.page;
+    const count = Number((await d.textOf(page, STATUS)).match(/of (\d+)$/)[1]);
+    await d.clickAndLoadPage(tp, navButton("Insert"));
+    // The new record is no row of the grid yet: no row is marked as the current one.
+    assert.deepEqual((await namesOf(page)).filter((name) => name.startsWith("*")), [], "no row marked while inserting");
+    assert.equal(await page.inputValue("#EDITNAME"), "");
+    assert.equal(await d.textOf(page, STATUS), "A new customer: the tick saves it");
+    await page.fill("#EDITNAME", "Barbara Liskov");
+    await page.fill("#EDITCITY", "Boston");
+    await page.check("#CHECKACTIVE_INPUT, #CHECKACTIVE input[type=checkbox]");
+    await tp.screenshot("inserting");
+    await d.clickAndLoadPage(tp, navButton("Post"));
+    assert.equal(await d.textOf(page, STATUS), `Customer ${count + 1} of ${count + 1}`);
+    assert.ok((await namesOf(page)).includes("*Barbara Liskov"), "the new customer is the current row");
+    assert.equal(await page.inputValue("#EDITCITY"), "Boston");
+    assert.equal(await page.isChecked("#CHECKACTIVE_INPUT, #CHECKACTIVE input[type=checkbox]"), true);
+    assert.deepEqual(await rowsOf(page, ORDERS), [], "a new customer has no orders");
+  });
 });

@@ -1,14 +1,20 @@
 // The gallery page "Editor and media" in chromium: type into the HTML editor, make a word bold, add a list and a
 // colour, submit, and see the HTML come back as text and re-rendered in the editor; the audio control loads the
-// demo's chime; the script widget's plug-in runs; the plug-in objects render without a script error.
+// demo's chime; the script widget's plug-in runs; the plug-in objects and the applet render without a script error
+// under frames that say what they are; the library's editor form opens, changes and saves a page of the demo's
+// site; the Silverlight video stops with its error page.
 "use strict";
 
 const assert = require("node:assert/strict");
+const fs = require("node:fs");
+const path = require("node:path");
 const { describe } = require("node:test");
 const d = require("./demo");
 
 const TEST_MS = 60000;
 const CAPTION = "Editor and media";
+// The page of the site the editor form edits: the copy of the content folder beside the demo program.
+const ABOUT_PAGE = path.join(path.dirname(process.env.KX_DEMO || "."), "wwwroot", "about.html");
 
 describe("the gallery page of the editor and media", () => {
   const suite = d.demoSuite({ timeout: TEST_MS });
@@ -109,7 +115,65 @@ describe("the gallery page of the editor and media", () => {
     assert.equal(await tp.page.locator("#FLASH1 > embed#FLASH1_EMBED").count(), 1);
     assert.equal(await tp.page.locator("#MOVIE1 > embed#MOVIE1_EMBED").count(), 1);
     assert.equal(await tp.page.locator("object#VIDEO1").count(), 1);
+    assert.equal(await tp.page.locator('applet#APPLET1[code="Clock.class"] > param[name="timezone"][value="UTC"]')
+                   .count(), 1, "the applet with its parameter");
+
+    // Each object lies hidden under a frame saying what it is, in place of the browser's own notice.
+    const frames = await tp.page.evaluate(() => ["OBJECT1", "FLASH1", "MOVIE1", "VIDEO1", "APPLET1"].map((id) => {
+      const note = document.getElementById(`${id}NOTE`).getBoundingClientRect();
+      const box = (document.getElementById(`${id}_div`) || document.getElementById(id)).getBoundingClientRect();
+      const object = document.getElementById(`${id}_EMBED`) || document.getElementById(id);
+      return { id, hidden: getComputedStyle(object).visibility === "hidden",
+               covered: note.left <= box.left && note.top <= box.top && note.right >= box.right &&
+                        note.bottom >= box.bottom };
+    }));
+    for (const frame of frames) assert.deepEqual(frame, { id: frame.id, hidden: true, covered: true });
+    assert.match(await d.textOf(tp.page, "#FLASH1NOTE"), /^Flash movie: no current browser plays Flash\.$/);
+    assert.match(await d.textOf(tp.page, "#APPLET1NOTE"), /^Java applet: no current browser runs applets\.$/);
+    await tp.screenshot("plug-ins");
     await tp.page.click("#BUTTONBACK");
+    await tp.page.waitForSelector(d.MAIN.edit);
+  });
+
+  flow("the editor form opens a page of the site, saves a change into its file and closes", async (tp) => {
+    const original = fs.readFileSync(ABOUT_PAGE, "utf8");
+    try {
+      await openPage(tp);
+      await d.clickAndLoadPage(tp, "#BUTTONEDITPAGE");
+      await tp.page.waitForSelector("#WEBEDITOReditorDiv");
+      assert.equal(await tp.page.inputValue("#DOCTITLEEDIT"), "About KXDemo", "the file's title");
+      await tp.page.waitForFunction(() => {
+        const doc = document.getElementById("WEBEDITOReditorDiv").contentDocument;
+        return doc && doc.designMode === "on" && doc.querySelector("h1") !== null;
+      });
+      const frame = tp.page.frameLocator("#WEBEDITOReditorDiv");
+      assert.equal(await frame.locator("h1").textContent(), "About KXDemo");
+      await frame.locator("h1").click();
+      await tp.page.keyboard.press("End");
+      await tp.page.keyboard.type(" (edited)");
+      await tp.page.fill("#DOCTITLEEDIT", "About the demo");
+      await tp.screenshot("editor form");
+      await d.clickAndLoadPage(tp, "#SAVEBUTTON");
+      const saved = fs.readFileSync(ABOUT_PAGE, "utf8");
+      assert.match(saved, /<h1>About KXDemo \(edited\)<\/h1>/, "the change is in the file");
+      assert.match(saved, /<title>About the demo<\/title>/, "the new title is in the file");
+      assert.match(saved, /<li>Forms hold server-side controls\.<\/li>/, "the rest is kept");
+      await d.clickAndLoadPage(tp, "#CANCELBUTTON");
+      await tp.page.waitForSelector("#BUTTONEDITPAGE");
+      assert.equal(await tp.page.title(), `KXDemo - ${CAPTION}`, "back on the gallery page");
+    } finally {
+      fs.writeFileSync(ABOUT_PAGE, original);
+    }
+  });
+
+  flow("the Silverlight video stops with the control's error, and the application restarts", async (tp) => {
+    await openPage(tp);
+    // The framework answers every exception page with 500.
+    tp.allowStatus(500, /\/\$\/$/);
+    await d.clickAndLoadPage(tp, "#BUTTONVIDEO");
+    assert.equal(await tp.page.textContent("main .message"), "Silverlight error");
+    await tp.screenshot("silverlight video error");
+    await d.clickAndLoadPage(tp, "main .restart a");
     await tp.page.waitForSelector(d.MAIN.edit);
   });
 });

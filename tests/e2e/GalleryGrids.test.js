@@ -17,6 +17,12 @@ async function openPage(tp, url) {
   await d.openGalleryPage(tp, url, "Grid and calendar", "#TBLGRID1");
 }
 
+// The day numbers the calendar marks as selected (the demo's mark under the number).
+async function markedDays(page) {
+  return page.$$eval("#CALENDAR1 .demo-selected-day", (marks) =>
+    marks.map((mark) => mark.closest("td").textContent.replace(mark.textContent, "").trim()));
+}
+
 async function caption(page) {
   return (await d.textOf(page, CAPTION)).trim();
 }
@@ -69,8 +75,10 @@ describe("the grid and calendar gallery page in chromium", () => {
     assert.equal(await caption(tp.page), `December ${year}`);
     await d.clickAndLoadPage(tp, "#CALENDAR1 table td:nth-child(3) a");
     assert.equal(await caption(tp.page), `January ${year + 1}`);
+    assert.deepEqual(await markedDays(tp.page), [], "the selected day is in another month");
     await d.clickAndLoadPage(tp, "#CALENDAR1 a:text-is('15')");
     await d.waitForText(tp.page, "#LABELDATE", `Selected: ${year + 1}-01-15`);
+    assert.deepEqual(await markedDays(tp.page), ["15"]);
     await d.clickAndLoadPage(tp, "#CALENDAR1 table td:nth-child(1) a");
     assert.equal(await caption(tp.page), `December ${year}`);
     await tp.screenshot("calendar");
@@ -86,6 +94,7 @@ describe("the grid and calendar gallery page in chromium", () => {
     assert.notEqual(await firstDay.evaluate((a) => getComputedStyle(a.parentElement).backgroundColor),
                     "rgba(0, 0, 0, 0)", "the class rules apply to the new cells");
     await clickForCallback(tp, "#BUTTONPICK", "#LABELDATE", `Selected: ${year + 1}-01-15`);
+    assert.deepEqual(await markedDays(tp.page), ["15"], "the callback's answer moves the mark");
     await clickForCallback(tp, "#BUTTONPREV", CAPTION, `December ${year}`);
     // A day link of the month the callback brought posts like one of the page.
     await d.clickAndLoadPage(tp, "#CALENDAR1 a:text-is('24')");

@@ -1,4 +1,5 @@
-// The gallery page "Images, tree and timers" in chromium: the image reports where it was clicked, the tree opens
+// The gallery page "Images, tree and timers" in chromium: the image reports where it was clicked, the image file
+// and the image button load the site's pictures and the button swaps to its hot picture and submits, the tree opens
 // and closes branches in the browser and keeps them across a submit and a reload, a timer moves the progress bar
 // by callbacks, and the modal window blocks the page until a button or its close box closes it.
 "use strict";
@@ -47,6 +48,26 @@ describe("the gallery page of images, tree and timers in chromium", () => {
     assert.ok(d.mainFrameNavigations(tp).length > before, "the click submitted the page");
     await tp.page.waitForLoadState("load");
     await tp.screenshot("image clicked");
+  });
+
+  flow("the image file shows the site's logo, the image button lights up and submits", async (tp) => {
+    await openGalleryPage(tp, suite.demo.url);
+    const loaded = await tp.page.evaluate(() => ["IMAGEFILE1", "IMAGEBUTTON1"].map((id) => {
+      const image = document.getElementById(id);
+      // An image INPUT tells no decoded size: its box stands for it (a missing picture fails as an error status).
+      const width = image.tagName === "IMG" ? image.complete && image.naturalWidth : image.offsetWidth;
+      return { tag: image.tagName, src: new URL(image.src).pathname, width };
+    }));
+    assert.deepEqual(loaded, [{ tag: "IMG", src: "/logo.png", width: 48 },
+                              { tag: "INPUT", src: "/images/play.png", width: 48 }]);
+    await tp.page.hover("#IMAGEBUTTON1");
+    await tp.page.waitForFunction(() => /\/images\/play-hot\.png$/.test(document.getElementById("IMAGEBUTTON1").src));
+    await tp.page.mouse.move(0, 0);
+    await tp.page.waitForFunction(() => /\/images\/play\.png$/.test(document.getElementById("IMAGEBUTTON1").src));
+    for (const expected of ["1 time.", "2 times."]) {
+      await d.clickAndLoadPage(tp, "#IMAGEBUTTON1");
+      await d.waitForText(tp.page, "#LABELIMAGEBUTTON", `The image button submitted the page ${expected}`);
+    }
   });
 
   flow("tree branches open and close, and stay so after a submit and a reload", async (tp) => {

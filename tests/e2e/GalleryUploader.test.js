@@ -48,6 +48,16 @@ describe("the gallery's file uploader in chromium", () => {
     assert.equal(await listLine(tp, 2).locator(".uploader1-upload-size").textContent(),
                  "big.txt is too large, maximum file size is 100.0 kB.");
     assert.equal(uploads(tp).length, sent, "the refused file was not sent");
+    // Each row holds its whole text: none runs over the next one or out of its box.
+    const rows = await tp.page.$$eval("#UPLOADER1_list li", (items) => items.map((li) => {
+      const box = li.getBoundingClientRect();
+      const range = document.createRange();
+      range.selectNodeContents(li);
+      const text = range.getBoundingClientRect();
+      return { top: box.top, bottom: box.bottom, inside: text.top >= box.top - 0.5 && text.bottom <= box.bottom + 0.5 };
+    }));
+    assert.deepEqual(rows.map((row) => row.inside), [true, true, true]);
+    for (let i = 1; i < rows.length; ++i) assert.ok(rows[i].top >= rows[i - 1].bottom - 0.5, `row ${i} below row ${i - 1}`);
     assert.equal(await d.textOf(tp.page, FILES), "Received: picked <b>.txt (11 bytes); dropped.png (14 bytes);");
     await tp.screenshot("too large refused");
   });

@@ -55,11 +55,11 @@ function delay(ms) {
   return new Promise((resolve) => setTimeout(resolve, ms));
 }
 
-// Starts the demo program on a free port of 127.0.0.1 and waits for its "Listening on" line.
-// Returns { url (ends with "/"), stderr(), stop() }.
-async function startDemo(extraArgs = []) {
-  assert.ok(DEMO, "KX_DEMO must name the demo program (ctest sets it)");
-  const child = spawn(DEMO, ["--port", "0", "--bind", "127.0.0.1", ...extraArgs],
+// Starts the demo program (or another program of the library: they take the same options) on a free port of
+// 127.0.0.1 and waits for its "Listening on" line. Returns { url (ends with "/"), stderr(), stop() }.
+async function startDemo(extraArgs = [], program = DEMO) {
+  assert.ok(program, "KX_DEMO must name the demo program (ctest sets it)");
+  const child = spawn(program, ["--port", "0", "--bind", "127.0.0.1", ...extraArgs],
                       { stdio: ["ignore", "pipe", "pipe"] });
   demos.add(child);
   let stdout = "";

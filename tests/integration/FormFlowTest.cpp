@@ -6,9 +6,6 @@
 #include "kx/forms/FormTypes.h"
 
 #include <gtest/gtest.h>
-#include <libxml/HTMLparser.h>
-#include <libxml/parser.h>
-#include <libxml/xpath.h>
 
 #include <regex>
 #include <string>
@@ -21,10 +18,10 @@
 #include "kx/appserver/Sessions.h"
 #include "kx/appserver/Startup.h"
 #include "kx/forms/Forms.h"
-#include "kx/foundation/HttpPackets.h"
-#include "kx/foundation/HttpReply.h"
 #include "kx/foundation/Identifiers.h"
 #include "support/FormTestControls.h"
+#include "support/PacketFlow.h"
+#include "support/ParsedDocument.h"
 
 namespace kx {
 namespace {
@@ -33,9 +30,7 @@ using test::AddControl;
 using test::TFlowButton;
 using test::TFlowEdit;
 using test::TFlowLabel;
-
-constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Safari/537.36";
-constexpr const char* kCookieName = "KX_MyKXApp";
+using test::TParsedDocument;
 
 // The main form of the flows: an edit, a button that greets what the edit
 // holds, a label it writes to, a label nothing changes, and a hidden field.
@@ -79,62 +74,6 @@ class TNextForm : public TKXForm {
   void BuildComponents() override { SetTitle("Next"); }
 };
 
-// An HTML page parsed by libxml2, with the parser's complaints.
-class THtmlPage {
- public:
-  explicit THtmlPage(const std::string& html) {
-    xmlSetStructuredErrorFunc(&mErrors, [](void* errors, xmlErrorPtr error) {
-      static_cast<std::vector<std::string>*>(errors)->push_back(error->message ? error->message : "?");
-    });
-    mDoc = htmlReadMemory(html.data(), int(html.size()), "page.html", "UTF-8", HTML_PARSE_NONET);
-    xmlSetStructuredErrorFunc(nullptr, nullptr);
-  }
-  ~THtmlPage() { xmlFreeDoc(mDoc); }
-  THtmlPage(const THtmlPage&) = delete;
-  THtmlPage& operator=(const THtmlPage&) = delete;
-
-  const std::vector<std::string>& Errors() const { return mErrors; }
-  // The string value of an XPath expression (attributes and text alike).
-  std::string Value(const std::string& path) const {
-    if (mDoc == nullptr) return "<no document>";
-    xmlXPathContextPtr context = xmlXPathNewContext(mDoc);
-    xmlXPathObjectPtr result = xmlXPathEvalExpression(BAD_CAST ("string(" + path + ")").c_str(), context);
-    std::string value = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
-    xmlXPathFreeObject(result);
-    xmlXPathFreeContext(context);
-    return value;
-  }
-  int Count(const std::string& path) const { return std::stoi(Value("count(" + path + ")")); }
-
- private:
-  htmlDocPtr mDoc = nullptr;
-  std::vector<std::string> mErrors;
-};
-
-// The callback document parsed by libxml2's XML parser.
-class TXmlAnswer {
- public:
-  explicit TXmlAnswer(const std::string& xml)
-      : mDoc(xmlReadMemory(xml.data(), int(xml.size()), "answer.xml", "UTF-8", XML_PARSE_NONET | XML_PARSE_NOERROR)) {}
-  ~TXmlAnswer() { xmlFreeDoc(mDoc); }
-  TXmlAnswer(const TXmlAnswer&) = delete;
-  TXmlAnswer& operator=(const TXmlAnswer&) = delete;
-
-  bool WellFormed() const { return mDoc != nullptr; }
-  std::string Value(const std::string& path) const {
-    xmlXPathContextPtr context = xmlXPathNewContext(mDoc);
-    xmlXPathObjectPtr result = xmlXPathEvalExpression(BAD_CAST ("string(" + path + ")").c_str(), context);
-    std::string value = result && result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
-    xmlXPathFreeObject(result);
-    xmlXPathFreeContext(context);
-    return value;
-  }
-  int Count(const std::string& path) const { return std::stoi(Value("count(" + path + ")")); }
-
- private:
-  xmlDocPtr mDoc;
-};
-
 class FormFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -153,55 +92,19 @@ class FormFlowTest : public ::testing::Test {
     mController.reset();
   }
 
-  static TReplyPacket Exchange(const TRequestPacketFields& fields) {
-    std::vector<char> buffer(THttpPacket::HostBufferSize);
-    WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
-    HttpExecute(buffer.data(), std::int32_t(buffer.size()));
-    return ReadReplyPacket(buffer.data(), std::int64_t(buffer.size()));
-  }
-
-  // A request as the host makes it: query and form fields both in QueryFields.
-  TReplyPacket Send(const std::string& method, const std::string& path, const std::string& query,
-                    const std::vector<std::string>& body) {
-    TRequestPacketFields fields;
-    fields.PathInfo = path;
-    fields.URL = path;
-    fields.Query = query;
-    fields.Method = method;
-    fields.Host = "www.example.com";
-    fields.ServerPort = 80;
-    fields.RemoteAddr = "192.0.2.10";
-    fields.UserAgent = kChrome;
-    if (!mCookie.empty()) fields.CookieFields.push_back(std::string(kCookieName) + "=" + mCookie);
-    std::string_view rest(query);
-    while (!rest.empty()) {
-      const std::size_t end = rest.find('&');
-      fields.QueryFields.emplace_back(rest.substr(0, end));
-      if (end == std::string_view::npos) break;
-      rest.remove_prefix(end + 1);
-    }
-    for (const std::string& field : body) fields.QueryFields.push_back(field);
-    fields.HasContent = !body.empty();
-    TReplyPacket reply = Exchange(fields);
-    for (const TReplyPacketCookie& cookie : reply.Cookies)
-      if (cookie.Name == kCookieName) mCookie = cookie.Value;
-    return reply;
-  }
-
-  std::string Id() const { return mCookie.substr(0, mCookie.find('_')); }
-  std::string CookieTrack() const { return mCookie.substr(mCookie.find('_') + 1); }
-  TKXApplication* Session() const { return SessionStore()->LookUp(Id()); }
+  TKXApplication* Session() const { return SessionStore()->LookUp(mClient.Id()); }
   TFlowForm* Form() const { return dynamic_cast<TFlowForm*>(Session()->GetActiveForm()); }
 
   // New session, start page, start check, the start check's post, then the main form page.
   TReplyPacket OpenMainForm() {
-    TReplyPacket start = Send("GET", "/", "", {});
+    TReplyPacket start = mClient.Send("GET", "/", "", {});
     EXPECT_NE(start.Content.find("/$/StartCheck"), std::string::npos);
-    TReplyPacket check = Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
+    TReplyPacket check = mClient.Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
     EXPECT_NE(check.Content.find("name=\"KX_TrackID_\" value=\"1\""), std::string::npos) << check.Content;
-    TReplyPacket root = Send("POST", "/", "", {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + Id(), "KX_TrackID_=1"});
+    TReplyPacket root = mClient.Send("POST", "/", "",
+                                     {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + mClient.Id(), "KX_TrackID_=1"});
     EXPECT_NE(root.Content.find("window.location.replace(\"/$/\")"), std::string::npos) << root.Content;
-    return Send("GET", "/$/", "", {});
+    return mClient.Send("GET", "/$/", "", {});
   }
 
   // The fields a full submit posts (KX.Form.submit): the controls' values, the hidden fields and the form's own fields.
@@ -209,15 +112,16 @@ class FormFlowTest : public ::testing::Test {
                                         const std::string& formId) {
     return {"EDIT1=" + editValue, "Secret=kept", "KX_FormName=FlowForm", "KX_FormClass=TFlowForm",
             "KX_FormID_=" + formId, "KX_width=1024", "KX_height=768", "KX_Action=" + action, "KX_ActionParam=",
-            "KX_SessionID_=" + Id(), "KX_TrackID_=" + CookieTrack()};
+            "KX_SessionID_=" + mClient.Id(), "KX_TrackID_=" + mClient.Track()};
   }
 
   // A callback as KX.Ajax sends it: name, id and track id in the query; the sender's fields, session and form id in the body.
   TReplyPacket Callback(const std::string& name, const std::vector<std::string>& senderFields) {
     std::vector<std::string> body = senderFields;
-    body.push_back("KX_SessionID_=" + Id());
+    body.push_back("KX_SessionID_=" + mClient.Id());
     body.push_back("KX_FormID_=" + Form()->FormId());
-    return Send("POST", "/$/callback", "callback=" + name + "&KX_AjaxID=1_1&KX_TrackID_=" + CookieTrack(), body);
+    return mClient.Send("POST", "/$/callback", "callback=" + name + "&KX_AjaxID=1_1&KX_TrackID_=" + mClient.Track(),
+                        body);
   }
 
   static std::string Global(const std::string& page, const std::string& name) {
@@ -229,13 +133,13 @@ class FormFlowTest : public ::testing::Test {
   std::unique_ptr<test::TTempController> mController;
   std::vector<std::string> mErrors;
   int mBackButtons = 0;
-  std::string mCookie;
+  test::TPacketClient mClient;
 };
 
 TEST_F(FormFlowTest, NewSessionEndsOnTheMainFormPage) {
   TReplyPacket reply = OpenMainForm();
   ASSERT_EQ(reply.Code, 200) << reply.Content;
-  EXPECT_EQ(CookieTrack(), "2");
+  EXPECT_EQ(mClient.Track(), "2");
   EXPECT_TRUE(mErrors.empty()) << mErrors.front();
   ASSERT_NE(Form(), nullptr);
   EXPECT_EQ(Form()->Name(), "FlowForm");
@@ -243,7 +147,7 @@ TEST_F(FormFlowTest, NewSessionEndsOnTheMainFormPage) {
       << reply.Content.substr(0, 200);
   EXPECT_TRUE(reply.Content.ends_with("</body>\r\n</html>")) << reply.Content.substr(reply.Content.size() - 100);
 
-  THtmlPage page(reply.Content);
+  TParsedDocument page(reply.Content, true);
   EXPECT_TRUE(page.Errors().empty()) << page.Errors().front() << "\n" << reply.Content;
   EXPECT_EQ(page.Value("/html/head/title"), "Flow <test>");
   EXPECT_EQ(page.Value("//meta[@name='GENERATOR']/@content"), std::string("Kestrix v") + KX_VERSION);
@@ -293,7 +197,7 @@ TEST_F(FormFlowTest, NewSessionEndsOnTheMainFormPage) {
   // The page globals.
   const std::string script = page.Value("/html/head/script[not(@src)]");
   EXPECT_EQ(Global(script, "GURLBase"), "\"/$/\"");
-  EXPECT_EQ(Global(script, "GAppID"), "\"" + Id() + "\"");
+  EXPECT_EQ(Global(script, "GAppID"), "\"" + mClient.Id() + "\"");
   EXPECT_EQ(Global(script, "GTrackID"), "2");
   EXPECT_EQ(Global(script, "GOnResizetimeout"), "1000");
   EXPECT_EQ(Global(script, "GResizeURL"), "<missing>");
@@ -321,15 +225,15 @@ TEST_F(FormFlowTest, NewSessionEndsOnTheMainFormPage) {
 TEST_F(FormFlowTest, FullSubmitTakesTheValueAndRunsTheButtonsHandler) {
   OpenMainForm();
   const std::string formId = Form()->FormId();
-  TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "World", formId));
+  TReplyPacket reply = mClient.Send("POST", "/$/", "", SubmitFields("BUTTON1", "World", formId));
   ASSERT_EQ(reply.Code, 200);
   EXPECT_TRUE(mErrors.empty()) << mErrors.front();
   EXPECT_EQ(TFlowForm::Clicks, 1);
   EXPECT_EQ(Form()->Edit1->Text(), "World");
   EXPECT_EQ(Form()->HiddenFields().Values("Secret"), "kept");
-  EXPECT_EQ(CookieTrack(), "3");
+  EXPECT_EQ(mClient.Track(), "3");
 
-  THtmlPage page(reply.Content);
+  TParsedDocument page(reply.Content, true);
   EXPECT_TRUE(page.Errors().empty()) << page.Errors().front();
   EXPECT_EQ(page.Value("//span[@id='LABEL1']"), "Hello World");
   EXPECT_EQ(page.Value("//input[@id='EDIT1']/@value"), "World");
@@ -349,8 +253,8 @@ TEST_F(FormFlowTest, CallbackAnswersWithTheChangedControlsOnly) {
   EXPECT_EQ(reply.Content.find("<html"), std::string::npos);
   EXPECT_EQ(reply.Content.find("<body"), std::string::npos);
 
-  TXmlAnswer answer(reply.Content);
-  ASSERT_TRUE(answer.WellFormed()) << reply.Content;
+  TParsedDocument answer(reply.Content, false);
+  ASSERT_TRUE(answer.Parsed()) << reply.Content;
   EXPECT_EQ(answer.Count("/response/*"), 5);
   // The form's own element and the label the handler changed; not the edit, whose value the browser shows already.
   EXPECT_EQ(answer.Count("/response/update/control"), 2) << reply.Content;
@@ -361,22 +265,22 @@ TEST_F(FormFlowTest, CallbackAnswersWithTheChangedControlsOnly) {
   EXPECT_EQ(answer.Value("/response/update/control[2]/caption"), "Typed abc &lt;&amp;&gt;");
   EXPECT_EQ(answer.Value("/response/submit"), "/$/");
   EXPECT_EQ(answer.Value("/response/trackid"), "3");
-  EXPECT_EQ(CookieTrack(), "3");
+  EXPECT_EQ(mClient.Track(), "3");
   EXPECT_EQ(answer.Count("/response/execute/literal"), 0) << reply.Content;
 }
 
 TEST_F(FormFlowTest, UnknownCallbackIsLoggedInTheAnswer) {
   OpenMainForm();
   TReplyPacket reply = Callback("EDIT1.DoOnAsyncClick", {});
-  TXmlAnswer answer(reply.Content);
-  ASSERT_TRUE(answer.WellFormed()) << reply.Content;
+  TParsedDocument answer(reply.Content, false);
+  ASSERT_TRUE(answer.Parsed()) << reply.Content;
   EXPECT_EQ(answer.Value("/response/execute/literal[1]"),
             "logMessage(\"Callback method not found: FlowForm.EDIT1.DoOnAsyncClick\")");
 }
 
 TEST_F(FormFlowTest, WrongFormIdIsRefused) {
   OpenMainForm();
-  TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "Evil", "forged"));
+  TReplyPacket reply = mClient.Send("POST", "/$/", "", SubmitFields("BUTTON1", "Evil", "forged"));
   ASSERT_EQ(reply.Code, 200);
   EXPECT_EQ(TFlowForm::Clicks, 0);
   EXPECT_EQ(Form()->Edit1->Text(), "");
@@ -384,10 +288,11 @@ TEST_F(FormFlowTest, WrongFormIdIsRefused) {
   EXPECT_NE(reply.Content.find("window.alert(\"Invalid form Id\");"), std::string::npos);
 
   // A callback with a forged id is refused the same way; the message reaches the browser as a script.
-  TReplyPacket callback = Send("POST", "/$/callback", "callback=EDIT1.DoOnAsyncChange&KX_TrackID_=" + CookieTrack(),
-                               {"EDIT1=Evil", "KX_SessionID_=" + Id(), "KX_FormID_=forged"});
-  TXmlAnswer answer(callback.Content);
-  ASSERT_TRUE(answer.WellFormed()) << callback.Content;
+  TReplyPacket callback =
+      mClient.Send("POST", "/$/callback", "callback=EDIT1.DoOnAsyncChange&KX_TrackID_=" + mClient.Track(),
+                   {"EDIT1=Evil", "KX_SessionID_=" + mClient.Id(), "KX_FormID_=forged"});
+  TParsedDocument answer(callback.Content, false);
+  ASSERT_TRUE(answer.Parsed()) << callback.Content;
   EXPECT_EQ(TFlowForm::Changes, 0);
   // (An XML reader gives CR LF back as LF.)
   EXPECT_EQ(answer.Value("/response/execute/literal[1]"), "window.alert(\"Invalid form Id\");\n");
@@ -403,18 +308,19 @@ TEST_F(FormFlowTest, TrackIdsAgreeOverMoreThan36Requests) {
     ++expected;
     SCOPED_TRACE("request " + std::to_string(i) + ", track " + std::to_string(expected));
     if (i % 2 == 0) {
-      TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "x" + std::to_string(i), Form()->FormId()));
-      THtmlPage parsed(reply.Content);
+      TReplyPacket reply =
+          mClient.Send("POST", "/$/", "", SubmitFields("BUTTON1", "x" + std::to_string(i), Form()->FormId()));
+      TParsedDocument parsed(reply.Content, true);
       EXPECT_EQ(Global(parsed.Value("/html/head/script[not(@src)]"), "GTrackID"), std::to_string(expected));
     } else {
       TReplyPacket reply = Callback("EDIT1.DoOnAsyncChange", {"EDIT1=y" + std::to_string(i)});
-      TXmlAnswer answer(reply.Content);
+      TParsedDocument answer(reply.Content, false);
       EXPECT_EQ(answer.Value("/response/trackid"), std::to_string(expected));
     }
-    EXPECT_EQ(CookieTrack(), ToBase36(std::uint64_t(expected), 1));
+    EXPECT_EQ(mClient.Track(), ToBase36(std::uint64_t(expected), 1));
     EXPECT_EQ(Session()->TrackID(), expected);
   }
-  EXPECT_EQ(CookieTrack(), "16");  // 42
+  EXPECT_EQ(mClient.Track(), "16");  // 42
   EXPECT_EQ(mBackButtons, 0);
   EXPECT_EQ(TFlowForm::Clicks, 20);
   EXPECT_EQ(TFlowForm::Changes, 20);
@@ -426,7 +332,8 @@ TEST_F(FormFlowTest, TrackIdsAgreeOverMoreThan36Requests) {
 TEST_F(FormFlowTest, ResizeAnswersThePositionsOfTheControlsThatMoved) {
   OpenMainForm();
   Form()->Label2->SetAnchors(TAnchors{akTop, akRight});
-  TReplyPacket reply = Send("GET", "/$/resize", "KX_width=824&KX_height=768&KX_TrackID_=" + CookieTrack(), {});
+  TReplyPacket reply =
+      mClient.Send("GET", "/$/resize", "KX_width=824&KX_height=768&KX_TrackID_=" + mClient.Track(), {});
   ASSERT_EQ(reply.Code, 200);
   EXPECT_EQ(Form()->Width(), 824);
   EXPECT_EQ(Form()->Label2->Left(), -190);
@@ -435,17 +342,17 @@ TEST_F(FormFlowTest, ResizeAnswersThePositionsOfTheControlsThatMoved) {
             std::string::npos)
       << reply.Content;
   EXPECT_EQ(reply.Content.find("LABEL1KXCL"), std::string::npos);
-  EXPECT_EQ(CookieTrack(), "2");
+  EXPECT_EQ(mClient.Track(), "2");
 }
 
 // A forged resize cannot give the form an absurd size: sides outside 0 to 100,000 keep the form's own.
 TEST_F(FormFlowTest, ResizeIgnoresWindowSidesOutOfRange) {
   OpenMainForm();
   const int width = Form()->Width(), height = Form()->Height();
-  Send("GET", "/$/resize", "KX_width=99999999&KX_height=-5&KX_TrackID_=" + CookieTrack(), {});
+  mClient.Send("GET", "/$/resize", "KX_width=99999999&KX_height=-5&KX_TrackID_=" + mClient.Track(), {});
   EXPECT_EQ(Form()->Width(), width);
   EXPECT_EQ(Form()->Height(), height);
-  Send("GET", "/$/resize", "KX_width=100000&KX_height=0&KX_TrackID_=" + CookieTrack(), {});
+  mClient.Send("GET", "/$/resize", "KX_width=100000&KX_height=0&KX_TrackID_=" + mClient.Track(), {});
   EXPECT_EQ(Form()->Width(), 100000);
   EXPECT_EQ(Form()->Height(), 0);
 }
@@ -461,10 +368,10 @@ TEST_F(FormFlowTest, ReleasedFormIsFreedAfterTheRequest) {
     next->Show();
     form->Release();
   };
-  TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "bye", Form()->FormId()));
+  TReplyPacket reply = mClient.Send("POST", "/$/", "", SubmitFields("BUTTON1", "bye", Form()->FormId()));
   EXPECT_FALSE(first);
   EXPECT_EQ(Session()->GetActiveForm()->Name(), "NextForm");
-  THtmlPage page(reply.Content);
+  TParsedDocument page(reply.Content, true);
   EXPECT_EQ(page.Value("//form[@name='SubmitForm']/input[@name='KX_FormName']/@value"), "NextForm");
   EXPECT_EQ(page.Value("/html/head/title"), "Next");
 }
@@ -474,7 +381,7 @@ TEST_F(FormFlowTest, ReleasedFormIsFreedAfterTheRequest) {
 TEST_F(FormFlowTest, ReleasingTheLastFormEndsTheSessionWithAPage) {
   OpenMainForm();
   Form()->Button1->OnClick = [](TObject* sender) { TKXForm::FindParentForm(static_cast<TComponent*>(sender))->Release(); };
-  TReplyPacket reply = Send("POST", "/$/", "", SubmitFields("BUTTON1", "bye", Form()->FormId()));
+  TReplyPacket reply = mClient.Send("POST", "/$/", "", SubmitFields("BUTTON1", "bye", Form()->FormId()));
   EXPECT_EQ(reply.Code, 200);
   EXPECT_NE(reply.Content.find("This session has been terminated"), std::string::npos) << reply.Content;
 }

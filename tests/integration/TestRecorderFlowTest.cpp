@@ -31,17 +31,27 @@ class TestRecorderFlowTest : public ::testing::Test {
   }
   void TearDown() override { mController.reset(); }
 
-  TRecorderSampleForm* Form() const {
-    TKXApplication* session = SessionStore()->LookUp(mClient.Id());
+  TRecorderSampleForm* Form(const test::TPacketClient& client) const {
+    TKXApplication* session = SessionStore()->LookUp(client.Id());
     return session ? dynamic_cast<TRecorderSampleForm*>(session->GetActiveForm()) : nullptr;
   }
+  TRecorderSampleForm* Form() const { return Form(mClient); }
 
   // The post of a browser that typed text into the edit and pressed the button.
-  void TypeAndPress(const std::string& text) {
-    mClient.Send("POST", "/$/", "",
-                 {"EDIT1=" + text, "BUTTON1=", "KX_FormName=" + Form()->Name(), "KX_FormClass=TRecorderSampleForm",
-                  "KX_FormID_=" + Form()->FormId(), "KX_Action=BUTTON1", "KX_ActionParam=",
-                  "KX_SessionID_=" + mClient.Id(), "KX_TrackID_=" + mClient.Track()});
+  void TypeAndPress(test::TPacketClient& client, const std::string& text) {
+    TRecorderSampleForm* form = Form(client);
+    client.Send("POST", "/$/", "",
+                {"EDIT1=" + text, "BUTTON1=", "KX_FormName=" + form->Name(), "KX_FormClass=TRecorderSampleForm",
+                 "KX_FormID_=" + form->FormId(), "KX_Action=BUTTON1", "KX_ActionParam=",
+                 "KX_SessionID_=" + client.Id(), "KX_TrackID_=" + client.Track()});
+  }
+  void TypeAndPress(const std::string& text) { TypeAndPress(mClient, text); }
+
+  // Runs action as a handler of the browser's session runs: with that session current.
+  static void AsSessionOf(const test::TPacketClient& client, const std::function<void()>& action) {
+    SetWebApplication(SessionStore()->LookUp(client.Id()));
+    action();
+    SetWebApplication(nullptr);
   }
 
   std::optional<test::TTempController> mController;
@@ -75,6 +85,39 @@ TEST_F(TestRecorderFlowTest, RecordsTypingAndPressingAsLinesOfTheLibrarysApi) {
   mRecorder->ClearRecording();
   EXPECT_TRUE(mRecorder->RecordedLines().empty());
   EXPECT_NE(mRecorder->GenereateTestUnit("Nothing").find("NewSession(\"\");\r\n}\r\n"), std::string::npos);
+}
+
+// A session that records holds its own steps only; no other session stops, clears or reads its recording, and the
+// recording ends with the session.
+TEST_F(TestRecorderFlowTest, ASessionRecordsItsOwnStepsOnly) {
+  test::TPacketClient other;
+  mClient.OpenMainForm();
+  other.OpenMainForm();
+  AsSessionOf(mClient, [this] { mRecorder->StartRecording(); });
+  TypeAndPress(other, "other's secret");
+  TypeAndPress("mine");
+  AsSessionOf(other, [this] {
+    EXPECT_FALSE(mRecorder->IsRecording());
+    EXPECT_TRUE(mRecorder->RecordedLines().empty());
+    mRecorder->StopRecording();
+    mRecorder->ClearRecording();
+  });
+  TypeAndPress("still mine");
+  AsSessionOf(mClient, [this] {
+    EXPECT_TRUE(mRecorder->IsRecording());
+    const std::vector<std::string> lines = mRecorder->RecordedLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_NE(lines[0].find("SetValue(\"mine\")"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[2].find("SetValue(\"still mine\")"), std::string::npos) << lines[2];
+  });
+  // The program has recorded nothing of it; once the session ends, nothing records.
+  EXPECT_FALSE(mRecorder->IsRecording());
+  EXPECT_TRUE(mRecorder->RecordedLines().empty());
+  ASSERT_TRUE(SessionStore()->Terminate(mClient.Id()));
+  TypeAndPress(other, "after");
+  EXPECT_FALSE(mRecorder->IsRecording());
+  EXPECT_TRUE(mRecorder->RecordedLines().empty());
+  AsSessionOf(other, [this] { EXPECT_TRUE(mRecorder->RecordedLines().empty()); });
 }
 
 // A session without a browser, shown its main form, out of the store once freed.
@@ -146,6 +189,9 @@ TEST(CppStringLiteral, EscapesWhatACompilerWouldReadOtherwise) {
       {"del\x7F", "\"del\\177\""},
       {"caf\xC3\xA9 \xE2\x82\xAC", "\"caf\xC3\xA9 \xE2\x82\xAC\""},
       {"bad \xFF\xC3", "\"bad \\377\\303\""},
+      // No trigraph can form: "??/" would be a backslash to a compiler that reads trigraphs.
+      {"what?\?/", "\"what?\\?/\""},
+      {"?\?\?=?", "\"?\\?\\?=?\""},
   };
   for (const auto& [text, literal] : cases) EXPECT_EQ(CppStringLiteral(text), literal) << text;
   EXPECT_EQ(CppStringLiteral(std::string("nul\0x", 5)), "\"nul\\000x\"");

@@ -47,6 +47,12 @@ std::string ReadAll(const fs::path& path) {
   return text.str();
 }
 
+// A JSON answer with its escaped slashes as they are read.
+std::string Unescaped(std::string text) {
+  for (std::size_t at; (at = text.find("\\/")) != std::string::npos;) text.erase(at, 1);
+  return text;
+}
+
 class UploaderFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -119,6 +125,7 @@ TEST_F(UploaderFlowTest, UploadsAreCheckedNamedSafelyAndSaved) {
   const auto intoDest = [](TKXFileUploader& up, const fs::path& dest) {
     up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string&, bool&, bool&) { path = dest.string(); };
   };
+  const std::string longName = std::string(300, 'A') + ".txt";
   const Case cases[] = {
       {"plain", intoDest, "a.txt", "{\"success\":true}", "a.txt"},
       {"parent path", intoDest, "../../evil.txt", "{\"success\":true}", "evil.txt"},
@@ -188,6 +195,36 @@ TEST_F(UploaderFlowTest, UploadsAreCheckedNamedSafelyAndSaved) {
        },
        "../k.txt", "{\"success\":true}", "k.txt"},
       {"no handler saves nothing", nullptr, "l.txt", "{\"success\":true}", ""},
+      // Issue 40, fault 6: a name too long for a directory entry, or a file that cannot be written, answered the
+      // file system's message with the server's folders in it.
+      {"name over 255 bytes", intoDest, longName.c_str(), "Invalid file name", ""},
+      {"handler name over 255 bytes",
+       [](TKXFileUploader& up, const fs::path& dest) {
+         up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string& name, bool&, bool&) {
+           path = dest.string();
+           name = std::string(300, 'B');
+         };
+       },
+       "m.txt", "could not be created.\\r\\nFile name too long", ""},
+      {"handler path over the system's limit",
+       [](TKXFileUploader& up, const fs::path& dest) {
+         up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string& name, bool&, bool&) {
+           path = dest.string();
+           name.clear();
+           for (int level = 0; level < 20; ++level) name += std::string(250, 'C') + "/";
+           name += "o.txt";
+         };
+       },
+       "o.txt", "could not be saved: File name too long", ""},
+      {"handler overwrites a folder",
+       [](TKXFileUploader& up, const fs::path& dest) {
+         up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string&, bool&, bool& overwrite) {
+           fs::create_directories(dest / "n.txt" / "inside");
+           path = dest.string();
+           overwrite = true;
+         };
+       },
+       "n.txt", "The file \\\"n.txt\\\" could not be created.", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -199,6 +236,7 @@ TEST_F(UploaderFlowTest, UploadsAreCheckedNamedSafelyAndSaved) {
     fs::remove_all(mDest);
     const std::string answer = Upload(c.clientName, "12345");
     EXPECT_NE(answer.find(c.answer), std::string::npos) << answer;
+    EXPECT_EQ(Unescaped(answer).find(gsTempPath()), std::string::npos) << "a server path in " << answer;
     if (*c.savedAs != 0) {
       EXPECT_EQ(ReadAll(mDest / c.savedAs), "12345");
     }
@@ -232,14 +270,32 @@ TEST_F(UploaderFlowTest, ExistingFileIsKeptWithoutOverwrite) {
   EXPECT_EQ(ReadAll(mDest / "n.txt"), "old");
 }
 
-TEST_F(UploaderFlowTest, FilesOfAnotherFieldAreNotTheControls) {
-  bool called = false;
-  TUploadForm::Configure = [&](TKXFileUploader& up) {
-    up.OnAsyncUploadCompleted = [&](TObject*, std::string&, std::string&, bool&, bool&) { called = true; };
+// Issue 40, fault 4: an upload no control took was thrown away and answered {"success":true}. The client now hears
+// of it as of a refused one.
+TEST_F(UploaderFlowTest, AnUploadNoControlTakesIsAnError) {
+  const struct {
+    const char* name;
+    const char* field;
+    bool uploaderGone;  // the page no longer has it
+  } cases[] = {
+      {"a field naming another control", "OTHER", false},
+      {"the uploader left the page", "UP1", true},
   };
-  mClient.OpenMainForm();
-  EXPECT_EQ(Upload("o.txt", "x", "OTHER"), "{\"success\":true}");
-  EXPECT_FALSE(called);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool called = false;
+    TKXFileUploader* uploader = nullptr;
+    TUploadForm::Configure = [&](TKXFileUploader& up) {
+      uploader = &up;
+      up.OnAsyncUploadCompleted = [&](TObject*, std::string&, std::string&, bool&, bool&) { called = true; };
+    };
+    mClient = test::TPacketClient();
+    mClient.OpenMainForm();
+    ASSERT_NE(uploader, nullptr);
+    if (c.uploaderGone) uploader->Free();
+    EXPECT_EQ(Upload("o.txt", "x", c.field), "{\"error\":\"No control on this page takes the upload.\"}");
+    EXPECT_FALSE(called);
+  }
 }
 
 // Named look-ups work while the handler runs; the copies are released with the request.

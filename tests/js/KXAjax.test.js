@@ -192,6 +192,20 @@ test("the answer updates controls, with text set as text and innerhtml as markup
   assert.equal(d.getElementsByName("Secret")[0].value, "new]]>value");
 });
 
+test("a script or data address never reaches a link or a frame; another one does", () => {
+  const cases = [["javascript:alert(1)", false], [" VBScript:MsgBox(1)", false],
+                 ["DATA:text/html,&lt;script&gt;alert(1)&lt;/script&gt;", false], ["page.html", true]];
+  for (const [url, loaded] of cases) {
+    const world = page(BODY + '<iframe id="FRAME1" src="old.html"></iframe>', GLOBALS);
+    world.run(`KX.Ajax.applyText(${JSON.stringify("<response><update>" +
+      `<control id="LINK1" type="KXURL"><href>${url}</href></control>` +
+      `<control id="FRAME1" type="KXURLWINDOW"><src>${url}</src></control></update></response>`)});`);
+    const d = world.document;
+    assert.equal(d.getElementById("LINK1").getAttribute("href"), loaded ? "page.html" : "#", url);
+    assert.match(d.getElementById("FRAME1").src, loaded ? /\/page\.html$/ : /\/old\.html$/, url);
+  }
+});
+
 test("the answer sets the post form's action and track id before its scripts run, in order", () => {
   const world = page(BODY, GLOBALS);
   world.run("var seen = [];");

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "kx/forms/CustomControl.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx::test {
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "kx/appserver/Server.h"
@@ -62,6 +63,26 @@ class TPacketClient {
     Send("GET", "/$/StartCheck", "KX_width=1024&KX_height=768", {});
     Send("POST", "/", "", {"KX_width=1024", "KX_height=768", "KX_SessionID_=" + Id(), "KX_TrackID_=1"});
     return Send("GET", "/$/", "", {});
+  }
+
+  // The full submit of form (a form of this session) as its page posts it: the fields, the form's own fields and
+  // the control of that HTML name as the action.
+  template <class TForm>
+  TReplyPacket SubmitForm(const TForm& form, const std::string& action, std::vector<std::string> fields) {
+    for (std::string field : {"KX_FormName=" + form.Name(), "KX_FormClass=" + std::string(form.ClassType().Name),
+                              "KX_FormID_=" + form.FormId(), std::string("KX_width=1024"),
+                              std::string("KX_height=768"), "KX_Action=" + action, std::string("KX_ActionParam="),
+                              "KX_SessionID_=" + Id(), "KX_TrackID_=" + Track()})
+      fields.push_back(std::move(field));
+    return Send("POST", "/$/", "", fields);
+  }
+
+  // The callback named callback ("CONTROL.Event") from form's page, carrying the fields.
+  template <class TForm>
+  TReplyPacket CallBack(const TForm& form, const std::string& callback, std::vector<std::string> fields) {
+    fields.push_back("KX_SessionID_=" + Id());
+    fields.push_back("KX_FormID_=" + form.FormId());
+    return Send("POST", "/$/callback", "callback=" + callback + "&KX_AjaxID=1_1&KX_TrackID_=" + Track(), fields);
   }
 
   // The uploads of the next request (as the host stored them), then none.

@@ -20,7 +20,7 @@ namespace kx::test {
 
 // What the recording types into the edit: a quote, a backslash, a tab, a character the octal escape must not
 // swallow the next digit of, and non-ASCII letters.
-inline constexpr char kRecordedValue[] = "it's \"quoted\" \\ back\tslash \x01" "7 caf\xC3\xA9";
+inline constexpr char kRecordedValue[] = "it's \"quoted\" \\ back\tslash \x01" "7 caf\xC3\xA9 ?\?/";
 
 // The greeting the sample's button wrote last, in any session of the process.
 inline std::string gLastGreeting;

@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
+#include "kx/appserver/FileReference.h"
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/grids/Grids.h"
 #include "kx/controls/images/Images.h"
-#include "kx/forms/FileReference.h"
 #include "kx/platform/DateUtils.h"
 
 namespace kx {

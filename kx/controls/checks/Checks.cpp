@@ -284,9 +284,9 @@ void TKXCustomRadioGroup::SetValue(const std::string& value) {
 void TKXCustomRadioGroup::SetValue(const std::string& value, bool& changed) {
   changed = false;
   NotifyParentOfPostedValue(value);
-  int index = StrToIntDef(Trim(value), -1);
-  // Any other negative number checks nothing as well.
-  if (index < -1) index = -1;
+  int index = -1;
+  // A value that names no button (a forged post, or one for items since changed) leaves the choice as it is.
+  if (!TryStrToInt(Trim(value), index) || index < -1 || index >= FItems.Count()) return;
   if (index != FItemIndex) {
     changed = true;
     SetItemIndex(index);

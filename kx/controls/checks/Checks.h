@@ -146,8 +146,9 @@ class TKXCustomRadioGroup : public TKXControl, public virtual IKXExInputControl 
   void GetInputControlNames(TStrings& list) override;
   bool IsForThisControl(const std::string& name) override;
   void SetValue(const std::string& value) override;
-  // Tells the parent, then takes the posted index (-1 when it is not a
-  // number); changed when that differs from ItemIndex.
+  // Tells the parent, then takes the posted index (-1: nothing checked);
+  // changed when that differs from ItemIndex. A value that is not the index
+  // of an item changes nothing.
   void SetValue(const std::string& value, bool& changed) override;
   // The click: OnClick.
   void ValueChanged() override;

@@ -22,6 +22,18 @@ class TReading {
 std::string KeyAsString(const TField& field) { return field.AsString(); }
 std::string KeyAsFieldText(const TField& field) { return GetFieldText(field); }
 
+// The item of the key the field holds; -1 for a null field or a key not on the list.
+int FieldKeyIndex(const TKXDBLookup& lookup, const TField& field) {
+  return field.IsNull() ? -1 : lookup.IndexOfKey(GetFieldText(field));
+}
+
+// The look-up's write step: the key of the chosen item, or the field cleared when nothing is chosen (a null field
+// stays as it is, a key the field holds already is not written again).
+void WriteKey(TKXDBBinding& binding, bool editable, TField& field, const std::string& key, bool none) {
+  if (none ? field.IsNull() : !field.IsNull() && GetFieldText(field) == key) return;
+  binding.Write(editable, field, [&key, none](TField& f) { none ? f.Clear() : f.SetText(key); });
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -87,9 +99,12 @@ void TKXDBChoice<TParent>::CheckData() {
 
 template <class TParent>
 void TKXDBChoice<TParent>::SetValue(const std::string& value) {
-  const int shown = FieldIndex();
-  TParent::SetValue(value);
   TField* field = FBinding.Field();
+  // The post is taken against the field's selection, so that a value naming no item (which leaves the selection)
+  // writes nothing.
+  const int shown = FieldIndex();
+  if (field) ShowIndex(shown);
+  TParent::SetValue(value);
   const int selected = this->ItemIndex();
   if (!field || selected == shown) return;
   const std::string text = selected < 0 ? std::string() : this->ItemValue(selected);
@@ -187,24 +202,23 @@ void TKXDBLookupComboBox::SetKeyValue(const std::optional<std::string>& value) {
 }
 
 void TKXDBLookupComboBox::SetValue(const std::string& value) {
-  const int before = ItemIndex();
   if (DataSource() && DataSource()->State() != dsEdit && DataSource()->State() != dsInsert && !Editable()) return;
   FillIfEmpty();
-  TKXCustomComboBox::SetValue(value);
   TField* field = FBinding.Field();
+  // The post is taken against the field's selection, so that a value naming no item (which leaves the selection)
+  // writes nothing.
+  if (field) {
+    TReading reading(FReading);
+    SetItemIndex(FieldKeyIndex(FLookup, *field));
+  }
+  const int before = ItemIndex();
+  TKXCustomComboBox::SetValue(value);
+  if (ItemIndex() == before) return;
   if (!field) {
-    if (ItemIndex() != before && ItemIndex() == -1) FKeyValue.reset();
+    if (ItemIndex() == -1) FKeyValue.reset();
     return;
   }
-  std::string key = kNoSelectionMarker;
-  if (ItemIndex() >= 0) {
-    key = FLookup.KeyAt(ItemIndex());
-  } else if (field->IsNull()) {
-    FKeyValue.reset();
-    return;
-  }
-  if (GetFieldText(*field) == key) return;
-  FBinding.Write(Editable(), *field, [&key](TField& f) { key == kNoSelectionMarker ? f.Clear() : f.SetText(key); });
+  WriteKey(FBinding, Editable(), *field, FLookup.KeyAt(ItemIndex()), ItemIndex() < 0);
 }
 
 TKXElementPtr<TKXHTMLTag> TKXDBLookupComboBox::RenderHTML(TKXCompContext* context) {
@@ -249,17 +263,17 @@ void TKXDBLookupListBox::CheckData() {
 }
 
 void TKXDBLookupListBox::SetValue(const std::string& value) {
-  if (Items().Count() == 0) {
-    TReading reading(FReading);
-    FLookup.Fill(Items(), &KeyAsFieldText);
-  }
-  TKXCustomListbox::SetValue(value);
   TField* field = FBinding.Field();
-  if (!field) return;
-  const std::string key = ItemIndex() >= 0 ? FLookup.KeyAt(ItemIndex()) : kNoSelectionMarker;
-  if (!(field->IsNull() && key != kNoSelectionMarker) && GetFieldText(*field) == key) return;
-  if (field->IsNull() && key == kNoSelectionMarker) return;
-  FBinding.Write(Editable(), *field, [&key](TField& f) { key == kNoSelectionMarker ? f.Clear() : f.SetText(key); });
+  {
+    TReading reading(FReading);
+    if (Items().Count() == 0) FLookup.Fill(Items(), &KeyAsFieldText);
+    // As the combo box: the post is taken against the field's selection.
+    if (field) SetItemIndex(FieldKeyIndex(FLookup, *field));
+  }
+  const int before = ItemIndex();
+  TKXCustomListbox::SetValue(value);
+  if (!field || ItemIndex() == before) return;
+  WriteKey(FBinding, Editable(), *field, FLookup.KeyAt(ItemIndex()), ItemIndex() < 0);
 }
 
 TKXElementPtr<TKXHTMLTag> TKXDBLookupListBox::RenderHTML(TKXCompContext* context) {

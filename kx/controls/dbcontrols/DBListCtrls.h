@@ -68,8 +68,9 @@ class TKXDBChoice : public TParent, public virtual IKXAutoEditableControl {
   // The selection from the field (FieldIndex), set without change events.
   virtual void CheckData();
   void EditingChanged() override { FBinding.EditingChanged(*this); }
-  // The parent's; then, when the selection differs from the field's, the write step with the selected item's
-  // value (its value part with ItemsHaveValues), or "" for no selection.
+  // The field's selection, the parent's; then, when the selection differs from the field's, the write step with
+  // the selected item's value (its value part with ItemsHaveValues), or "" for no selection. A value that names no
+  // item writes nothing.
   void SetValue(const std::string& value) override;
   void DoChange() override {
     if (!FReading) TParent::DoChange();
@@ -141,9 +142,6 @@ class TKXDBLookup {
   std::vector<std::string> FKeys;
 };
 
-// The text that stands for "no selection" in a look-up post: the field is cleared, never given this text.
-inline const std::string kNoSelectionMarker(1, '\0');
-
 class TKXDBLookupComboBox : public TKXCustomComboBox, public virtual IKXAutoEditableControl {
   KX_COMPONENT_CLASS(TKXDBLookupComboBox, TKXCustomComboBox)
 
@@ -165,8 +163,9 @@ class TKXDBLookupComboBox : public TKXCustomComboBox, public virtual IKXAutoEdit
 
   // Items and keys from the list data set, then the selection from the field or the kept key.
   virtual void CheckData();
-  // Ignored while the data set is browsing and the control is not editable; else the parent's, then the write
-  // step with the selected key, or the field cleared for no selection.
+  // Ignored while the data set is browsing and the control is not editable; else the field's selection, the
+  // parent's, then, when the selection changed, the write step with the selected key, or the field cleared for no
+  // selection. A value that names no item writes nothing.
   void SetValue(const std::string& value) override;
   void EditingChanged() override { FBinding.EditingChanged(*this); }
   void DoChange() override {
@@ -201,7 +200,7 @@ class TKXDBLookupListBox : public TKXCustomListbox, public virtual IKXAutoEditab
 
   // As the look-up combo box; the list data set, too, stays where it was.
   virtual void CheckData();
-  // The parent's, then the write step with the selected key or the field cleared for no selection.
+  // As the look-up combo box's, without the browsing check.
   void SetValue(const std::string& value) override;
   void EditingChanged() override { FBinding.EditingChanged(*this); }
   void DoChange() override {

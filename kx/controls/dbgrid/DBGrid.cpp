@@ -224,13 +224,24 @@ void TKXDBGrid::RenderCells(TKXCompContext* context, TKXHTMLTag* table) {
   bool refresh = FRefreshMode == rmAlways;
   if (FRefreshMode == rmAutomatic) refresh = !usable || !InEditMode(*DataSource()->DataSet());
   if (refresh) RefreshData(context);
-  for (const std::string& row : FKeptRows) table->Contents()->AddText(row, false);
+  // A record being inserted is none of the kept rows: the current one shows unmarked meanwhile.
+  const bool inserting = usable && DataSource()->DataSet()->State() == dsInsert;
+  for (std::size_t i = 0; i < FKeptRows.size(); ++i)
+    table->Contents()->AddText(inserting && i == FCurrentRowIndex ? FCurrentRowUnmarked : FKeptRows[i], false);
 }
 
 void TKXDBGrid::KeepRow(TKXHTMLTag& row) { FKeptRows.push_back(Markup(row)); }
 
+void TKXDBGrid::KeepCurrentRowUnmarked(TKXCompContext* context, TDataSet& data, std::int32_t row) {
+  FCurrentRowIndex = FKeptRows.size() - 1;
+  RenderDataRow(context, data, row, false);
+  FCurrentRowUnmarked = std::move(FKeptRows.back());
+  FKeptRows.pop_back();
+}
+
 void TKXDBGrid::RefreshData(TKXCompContext* context) {
   FKeptRows.clear();
+  FCurrentRowIndex = std::string::npos;
   FLastRow = 0;
   if (!CheckDataSource(DataSource())) return;
   TDataSet& data = *DataSource()->DataSet();
@@ -301,6 +312,7 @@ void TKXDBGrid::RenderDataRows(TKXCompContext* context, TDataSet& data) {
     for (std::int32_t row = 1; row <= pageSize && !data.Eof(); ++row) {
       const bool current = saved && TDataSet::CompareBookmarks(saved, data.GetBookmark()) == 0;
       RenderDataRow(context, data, row, current);
+      if (current) KeepCurrentRowUnmarked(context, data, row);
       FLastRow = row;
       data.Next();
     }

@@ -183,6 +183,8 @@ class TKXDBGrid : public TKXCustomGrid {
   std::string CellText(TKXCompContext* context, TKXDBGridColumn& column, int index, std::string* rowClick);
   bool IsHighlighted();
   void KeepRow(TKXHTMLTag& row);
+  // The current record's row (the last kept one) rendered again as any other row, for while a record is inserted.
+  void KeepCurrentRowUnmarked(TKXCompContext* context, TDataSet& data, std::int32_t row);
 
   std::unique_ptr<TKXDBGridColumns> FColumns;
   TComponentRef<TDataSource> FDataSource;
@@ -203,6 +205,9 @@ class TKXDBGrid : public TKXCustomGrid {
   std::uint32_t FInstanceNumber = 0;
   // The rows of the last refresh, as markup: rendered again while the data set is being edited.
   std::vector<std::string> FKeptRows;
+  // The index of the current record's kept row (npos when none), and that row without the current row's marks.
+  std::size_t FCurrentRowIndex = std::string::npos;
+  std::string FCurrentRowUnmarked;
   std::int32_t FLastRow = 0;
   std::string FSubmitParam;
 };

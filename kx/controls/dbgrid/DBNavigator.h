@@ -14,8 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "kx/appserver/FileReference.h"
 #include "kx/controls/dbcontrols/DBCommon.h"
-#include "kx/forms/FileReference.h"
 
 namespace kx {
 

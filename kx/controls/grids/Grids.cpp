@@ -659,7 +659,9 @@ void TKXGrid::RenderCells(TKXCompContext* context, TKXHTMLTag* table) {
       tr->Contents()->AddTagAsObject(cell->RenderSelf(this, row, column, context, containerContext, text), false);
     }
     if (FScrollToCurrentRow && row == FCurrentRow) {
-      const std::string id = IntToStr(FInstanceNumber) + IntToStr(row);
+      // The separator keeps the ids of a page apart: instance 1 row 23 is "1_23", instance 12 row 3 "12_3". Never
+      // all digits, they cannot meet a data-aware grid's row ids either.
+      const std::string id = IntToStr(FInstanceNumber) + "_" + IntToStr(row);
       tr->AddStringParam("ID", id);
       if (TKXPageContext40* page = context ? context->PageContext() : nullptr) {
         page->AddToInitProc("document.getElementById(\"TBL" + name + "\").scrollTop = document.getElementById(\"" +

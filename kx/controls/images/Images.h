@@ -13,11 +13,11 @@
 #include <memory>
 #include <string>
 
+#include "kx/appserver/FileReference.h"
 #include "kx/appserver/ImageOutput.h"
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/regions/Regions.h"
 #include "kx/forms/CustomControl.h"
-#include "kx/forms/FileReference.h"
 #include "kx/platform/Graphics.h"
 
 namespace kx {

@@ -24,13 +24,6 @@ constexpr int kEnhancedButtonWidth = 18;
 constexpr int kEnhancedItemHeight = 14;
 constexpr int kEnhancedMaxDropDownHeight = 95;
 
-// An index as posted: the integer, -1 for anything else; below -1 is "nothing" as well.
-int PostedIndex(std::string_view text) {
-  int index = -1;
-  if (!TryStrToInt(Trim(text), index) || index < -1) return -1;
-  return index;
-}
-
 // A value for a double-quoted XML attribute that the client reads back as value.
 std::string XMLAttributeValue(const std::string& value) { return EscapeAttributeQuotes(EscapeXMLText(value)); }
 
@@ -146,6 +139,17 @@ int TKXCustomListCombo::IndexOfValue(const std::string& value) {
     if (ItemValue(i) == value) return i;
   }
   return -1;
+}
+
+std::optional<int> TKXCustomListCombo::ItemAt(int index) {
+  if (index < -1 || index >= Items().Count()) return std::nullopt;
+  return index;
+}
+
+std::optional<int> TKXCustomListCombo::ItemOfValue(const std::string& value) {
+  if (const int index = IndexOfValue(value); index >= 0) return index;
+  if (value == "-1") return -1;
+  return std::nullopt;
 }
 
 std::string TKXCustomListCombo::GetSelectedValue() {
@@ -307,15 +311,16 @@ void TKXCustomComboBox::InitControl() {
 
 void TKXCustomComboBox::SetValue(const std::string& value) {
   NotifyParentOfPostedValue(value);
-  int index;
-  if (FStyle == TKXCustomComboBoxStyle::stEnhanced || !ItemsHaveValues()) {
-    // The enhanced drop-down posts the index whatever the items hold.
-    index = PostedIndex(std::string_view(value).substr(0, value.find(',')));
-  } else {
-    index = IndexOfValue(value);
-  }
-  if (index != ItemIndex()) SetItemIndex(index);
+  if (const std::optional<int> index = PostedItem(value); index && *index != ItemIndex()) SetItemIndex(*index);
   SetDoRefreshControl(false);
+}
+
+std::optional<int> TKXCustomComboBox::PostedItem(const std::string& value) {
+  // The enhanced drop-down posts the index whatever the items hold.
+  if (FStyle == TKXCustomComboBoxStyle::stNormal && ItemsHaveValues()) return ItemOfValue(value);
+  int index = -1;
+  if (!TryStrToInt(Trim(std::string_view(value).substr(0, value.find(','))), index)) return std::nullopt;
+  return ItemAt(index);
 }
 
 void TKXCustomComboBox::Submit(const std::string& value) {
@@ -516,32 +521,34 @@ void TKXCustomListbox::RenderAsyncSelectType(TKXXMLTag* tag) {
 
 void TKXCustomListbox::SetValue(const std::string& value) {
   NotifyParentOfPostedValue(value);
-  std::vector<std::string> entries;
+  // A forged post (or one for items since changed) leaves the selection as it is.
+  if (const std::optional<std::vector<int>> posted = PostedItems(value)) {
+    SetItemIndex(posted->front());
+    if (FMultiSelect) {
+      std::vector<bool> flags(std::size_t(Items().Count()), false);
+      for (int index : *posted)
+        if (index >= 0) flags[std::size_t(index)] = true;
+      for (int i = 0; i < Items().Count(); ++i) SetSelected(i, flags[std::size_t(i)]);
+    }
+  }
+  SetDoRefreshControl(false);
+}
+
+std::optional<std::vector<int>> TKXCustomListbox::PostedItems(const std::string& value) {
+  // The no-selection entry's value, and what the browser posts for a list with nothing selected.
+  const bool nothing = value == "-1" || (value.empty() && !(ItemsHaveValues() && IndexOfValue(value) >= 0));
+  if (nothing) return std::vector<int>{-1};
+  std::vector<int> items;
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = value.find(',', start);
-    entries.push_back(value.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-    if (comma == std::string::npos) break;
+    const std::string entry = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    const std::optional<int> item = ItemsHaveValues() ? ItemOfValue(entry) : ItemAt(StrToInt(Trim(entry)));
+    if (!item) return std::nullopt;
+    items.push_back(*item);
+    if (comma == std::string::npos) return items;
     start = comma + 1;
   }
-  if (!ItemsHaveValues()) {
-    SetItemIndex(PostedIndex(entries.front()));
-  } else if (value == "-1") {
-    SetItemIndex(-1);
-  } else if (const int index = IndexOfValue(entries.front()); index >= 0) {
-    SetItemIndex(index);
-  }
-  if (FMultiSelect) {
-    std::vector<bool> flags(std::size_t(Items().Count()), false);
-    if (ItemIndex() >= 0 && ItemIndex() < Items().Count()) flags[std::size_t(ItemIndex())] = true;
-    for (std::size_t i = 1; i < entries.size(); ++i) {
-      // Without values an entry that is not a number is refused (EConvertError), as the first one is not.
-      const int index = ItemsHaveValues() ? IndexOfValue(entries[i]) : StrToInt(Trim(entries[i]));
-      if (index >= 0 && index < Items().Count()) flags[std::size_t(index)] = true;
-    }
-    for (int i = 0; i < Items().Count(); ++i) SetSelected(i, flags[std::size_t(i)]);
-  }
-  SetDoRefreshControl(false);
 }
 
 void TKXCustomListbox::Submit(const std::string& value) {

@@ -7,13 +7,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "kx/appserver/FileReference.h"
 #include "kx/controls/ControlFamily.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/forms/CustomControl.h"
-#include "kx/forms/FileReference.h"
 
 namespace kx {
 
@@ -115,6 +117,11 @@ class TKXCustomListCombo : public TKXControl {
   virtual bool ShowsNoSelection();
   // The index whose value part is value; -1 when none.
   int IndexOfValue(const std::string& value);
+  // What a posted entry names: the item of that index, or -1 (no selection); nullopt for any other index.
+  std::optional<int> ItemAt(int index);
+  // What a posted entry names: the first item of that value part, else -1 (no selection) for "-1"; nullopt for
+  // any other text.
+  std::optional<int> ItemOfValue(const std::string& value);
   // The SELECT of the page (combo box stNormal, list box): size, multiple and onChange are the caller's.
   TKXElementPtr<TKXHTMLTag> RenderSelect(TKXCompContext* context, int size, bool multiple);
   // A list box's "select_type" child of its update; nothing here.
@@ -163,7 +170,8 @@ class TKXCustomComboBox : public TKXCustomListCombo {
 
   // Tells the parent, then selects the posted item: by value part with
   // ItemsHaveValues, else (and always for stEnhanced, whose field holds the
-  // index) by the integer before the first ","; anything else selects nothing.
+  // index) by the integer before the first ","; -1 selects nothing. A value
+  // that names no item (a forged post) leaves the selection as it is.
   void SetValue(const std::string& value) override;
   // Stores value, then DoChange.
   void Submit(const std::string& value) override;
@@ -178,6 +186,8 @@ class TKXCustomComboBox : public TKXCustomListCombo {
   void InitControl() override;
 
  private:
+  // The item a posted value names (-1: no selection); nullopt when it names none.
+  std::optional<int> PostedItem(const std::string& value);
   TKXElementPtr<TKXHTMLTag> RenderEnhanced(TKXCompContext* context);
   std::string EnhancedScript();
   std::string ButtonImageURL();
@@ -214,8 +224,9 @@ class TKXCustomListbox : public TKXCustomListCombo {
   void SetItemIndex(std::int32_t value) override;
 
   // A comma-separated list: the first entry sets ItemIndex, in multi-select
-  // mode every entry selects its item. An entry that is not a number (items
-  // without values) raises EConvertError, the first one selects nothing.
+  // mode every entry selects its item; "" and "-1" select nothing. An entry
+  // that is not a number (items without values) raises EConvertError; a list
+  // with an entry that names no item (a forged post) changes nothing.
   void SetValue(const std::string& value) override;
   // Stores value, DoChange, then OnDblClick ("DblClick") or the click.
   void Submit(const std::string& value) override;
@@ -238,6 +249,9 @@ class TKXCustomListbox : public TKXCustomListCombo {
   std::string InnerLabelCaption() override;
 
  private:
+  // The items a posted list names, the first entry first (-1: no selection); nullopt when an entry names no item.
+  std::optional<std::vector<int>> PostedItems(const std::string& value);
+
   bool FMultiSelect = false;
   std::set<int> FSelection;
   std::int32_t FMaxItems = 0;

@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "kx/appserver/FileReference.h"
 #include "kx/controls/ControlFamily.h"
 #include "kx/forms/ControlInterfaces.h"
 #include "kx/forms/CustomControl.h"
-#include "kx/forms/FileReference.h"
 #include "kx/platform/StringLists.h"
 
 namespace kx {

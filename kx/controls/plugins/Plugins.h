@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "kx/appserver/FileReference.h"
 #include "kx/controls/ControlFamily.h"
 #include "kx/forms/CustomControl.h"
-#include "kx/forms/FileReference.h"
 #include "kx/platform/Collections.h"
 
 namespace kx {

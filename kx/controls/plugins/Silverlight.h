@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "kx/appserver/FileReference.h"
 #include "kx/forms/CustomControl.h"
-#include "kx/forms/FileReference.h"
 #include "kx/platform/StringLists.h"
 
 namespace kx {

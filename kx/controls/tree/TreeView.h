@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "kx/appserver/FileReference.h"
 #include "kx/controls/ControlFamily.h"
 #include "kx/forms/CustomControl.h"
-#include "kx/forms/FileReference.h"
 #include "kx/platform/Collections.h"
 
 namespace kx {

@@ -16,6 +16,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// NAME_MAX of the common Linux file systems.
+constexpr std::size_t kMaxFileNameBytes = 255;
+
 constexpr const char* kClassNames[] = {"button",       "button-hover",    "drop-area",   "drop-area-active",
                                        "drop-area-disabled", "list",     "upload-spinner", "progress-bar",
                                        "upload-file",  "upload-size",     "upload-listItem", "upload-cancel",
@@ -100,7 +103,9 @@ std::string UploadTargetName(const std::string& clientName) {
   std::string name;
   for (char c : slash == std::string::npos ? clientName : clientName.substr(slash + 1))
     if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) name += c;
-  if (name.empty() || name == "." || name == "..") throw Exception("Invalid file name");
+  // A longer name than a directory entry holds could only fail later, with a message naming server folders.
+  if (name.empty() || name == "." || name == ".." || name.size() > kMaxFileNameBytes)
+    throw Exception("Invalid file name");
   return name;
 }
 
@@ -251,10 +256,17 @@ bool TKXCustomFileUploader::DoSaveFile(const std::string& destPath, const std::s
   if (destPath.empty() || fileName.empty()) return false;
   const fs::path folder(destPath);
   const fs::path target = folder / fs::path(fileName).relative_path();
-  if (fs::path(fileName).is_absolute() || !IsInside(folder, target))
-    throw Exception("File name \"" + fileName + "\" leaves the destination folder");
-  CreateDirectory(target.parent_path().string());
-  FFileList.Items(index)->SaveToFile(target.string(), overwrite);
+  // The messages go to the client: they name the file as the client or handler did, never the server's folders.
+  try {
+    if (fs::path(fileName).is_absolute() || !IsInside(folder, target))
+      throw Exception("File name \"" + fileName + "\" leaves the destination folder");
+    CreateDirectory(target.parent_path().string());
+    FFileList.Items(index)->SaveToFile(target.string(), overwrite);
+  } catch (const fs::filesystem_error& e) {
+    throw Exception("File \"" + fileName + "\" could not be saved: " + e.code().message());
+  } catch (const Exception& e) {
+    throw Exception(ReplaceAll(e.Message(), target.string(), fileName));
+  }
   return true;
 }
 

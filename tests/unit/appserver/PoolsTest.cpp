@@ -5,6 +5,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -143,6 +146,70 @@ TEST_F(ObjectPoolTest, SixteenThreadsShareFourObjects) {
   EXPECT_EQ(sharedLoans, 0);
   EXPECT_EQ(loans + refusals, 16 * 300);
   EXPECT_EQ(mPool.UsageCount(), 0);
+}
+
+// Runs work on a thread of its own and tells whether it ended in time; a thread that hangs is left behind (with what
+// it works on) so that the test can fail instead of hanging.
+bool EndsWithin(std::chrono::milliseconds limit, std::function<void()> work) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> ended = done->get_future();
+  std::thread([done, work = std::move(work)] {
+    work();
+    done->set_value();
+  }).detach();
+  return ended.wait_for(limit) == std::future_status::ready;
+}
+
+// The events may read the pool they run for: when it starts, grows, stops and takes back a loan that outlived a Stop.
+TEST(ObjectPoolEvents, ReadTheirPool) {
+  auto* pool = new TObjectPool;
+  std::vector<std::string> seen;
+  pool->OnCreateObject = [&seen](TObject* sender, TObject*& object) {
+    auto& self = *static_cast<TObjectPool*>(sender);
+    seen.push_back("create " + std::to_string(self.PoolSize()) + "/" + std::to_string(self.UsageCount()));
+    object = new TPooled;
+  };
+  pool->OnDestroyObject = [&seen](TObject* sender, TObject*& object) {
+    auto& self = *static_cast<TObjectPool*>(sender);
+    seen.push_back("destroy " + std::to_string(self.ObjectCount()) + (self.Active() ? " active" : ""));
+    delete object;
+  };
+  const bool ended = EndsWithin(5s, [pool] {
+    pool->SetPoolSize(1);
+    pool->SetAutoGrow(true);
+    pool->SetGrowToSize(1);
+    pool->Start();
+    TObject* first = pool->Acquire();
+    TObject* grown = pool->Acquire();
+    pool->Release(first);
+    pool->SetStopTimeout(10ms);
+    pool->Stop();
+    pool->Release(grown);
+  });
+  ASSERT_TRUE(ended) << "a pool event that reads its pool hangs";
+  EXPECT_EQ(seen, (std::vector<std::string>{"create 1/0", "create 2/2", "destroy 1", "destroy 0"}));
+  delete pool;
+}
+
+TEST(TKXDataModulePoolEvents, ReadTheirPool) {
+  auto* pool = TComponent::Create<TKXDataModulePool>(nullptr);
+  std::vector<std::string> seen;
+  pool->OnCreateDataModule = [&seen, pool](TDataModule*& module) {
+    seen.push_back("create " + std::to_string(pool->PoolCount()) + "/" + std::to_string(pool->CurrentThreadsInUse()));
+    module = TComponent::Create<TDataModule>(nullptr);
+  };
+  pool->OnFreeDataModule = [&seen, pool](TDataModule*& module) {
+    seen.push_back("free " + std::to_string(pool->PoolCount()) + "/" + std::to_string(pool->CurrentThreadsInUse()));
+    module->Free();
+  };
+  const bool ended = EndsWithin(5s, [pool] {
+    pool->SetPoolCount(2);
+    pool->SetActive(true);
+    pool->SetActive(false);
+  });
+  ASSERT_TRUE(ended) << "a data-module pool event that reads its pool hangs";
+  EXPECT_EQ(seen, (std::vector<std::string>{"create 2/0", "create 2/0", "free 2/0", "free 2/0"}));
+  pool->Free();
 }
 
 // ---------------------------------------------------------------------------

@@ -13,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "kx/appserver/Application.h"
 #include "kx/appserver/CacheFiles.h"
 #include "kx/appserver/Startup.h"
 #include "kx/foundation/AppInfo.h"
+#include "kx/foundation/Browsers.h"
 #include "kx/foundation/Identifiers.h"
+#include "kx/foundation/Paths.h"
 #include "kx/foundation/Streams.h"
 
 namespace kx {
@@ -742,6 +745,65 @@ TEST_F(TKXServerControllerBaseTest, AuthActiveNeedsARestrictingAuthenticator) {
   }
   // The authenticator's destruction cleared the reference.
   EXPECT_EQ(sc->Auther(), nullptr);
+}
+
+TEST_F(TKXServerControllerBaseTest, StyleSheetAndThemeClearEachOther) {
+  struct TCase {
+    const char* Name;
+    const char* Filename;
+    const char* URL;
+    const char* ThemeAfter;  // of the theme "blue" once the style sheet is set
+  };
+  const TCase cases[] = {
+      {"a file", "css/site.css", "", ""},
+      {"a URL", "", "https://cdn.example/site.css", ""},
+      {"nothing", "", "", "blue"},
+  };
+  TController sc = CreateController();
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    sc->SetTheme("blue");
+    TKXFileReference sheet;
+    sheet.SetFilename(c.Filename);
+    if (*c.URL != '\0') sheet.SetURL(c.URL);
+    sc->SetStyleSheet(sheet);
+    EXPECT_EQ(sc->Theme(), c.ThemeAfter);
+    EXPECT_EQ(sc->StyleSheet().Filename(), sheet.Filename());
+    EXPECT_EQ(sc->StyleSheet().URL(), sheet.URL());
+    // A theme takes the style sheet's place.
+    sc->SetTheme("green");
+    EXPECT_TRUE(sc->StyleSheet().Empty());
+    EXPECT_EQ(sc->Theme(), "green");
+  }
+}
+
+TEST_F(TKXServerControllerBaseTest, NewCacheFileNeedsASessionAndMakesAOneTimeFileOfIt) {
+  TController sc = CreateController();
+  try {
+    sc->NewCacheFile("text/plain");
+    ADD_FAILURE() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Session is not started.");
+  }
+
+  TKXApplication* session =
+      TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser("Mozilla/5.0 Chrome/120.0 Safari/537.36"),
+                                         nullptr, nullptr, "192.0.2.1", "", "", "/app");
+  SetWebApplication(session);
+  const std::string href = sc->NewCacheFile("application/pdf");
+  SetWebApplication(nullptr);
+  EXPECT_TRUE(href.starts_with("/app/$/temp/BRM")) << href;
+  const std::string file = sc->CacheDir() + TURL::ExtractFileName(href) + ".tmp";
+  EXPECT_EQ(session->CacheFiles().Count(), 0);
+  EXPECT_EQ(sc->CacheFiles().Count(), 0);
+  {
+    TReadCacheFileStream stream(file);
+    EXPECT_EQ(stream.ContentType(), "application/pdf");
+    EXPECT_EQ(stream.CacheType(), ctOneTime);
+    EXPECT_EQ(stream.Href(), href);
+    EXPECT_EQ(stream.Size(), 0);
+  }
+  EXPECT_FALSE(fs::exists(file));  // read once, gone
 }
 
 // ---------------------------------------------------------------------------

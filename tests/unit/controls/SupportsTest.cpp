@@ -12,7 +12,7 @@
 #include "kx/controls/labels/Labels.h"
 #include "kx/controls/regions/Regions.h"
 #include "kx/forms/LayoutManagers.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

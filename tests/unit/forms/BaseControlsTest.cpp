@@ -7,7 +7,7 @@
 
 #include "kx/foundation/KXMessages.h"
 #include "kx/platform/Utf8.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "kx/foundation/KXExceptions.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 

@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "TestForms.h"
 #include "kx/appserver/Application.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/forms/RenderContexts.h"
+#include "support/TestForms.h"
 
 namespace kx::test {
 namespace {

@@ -5,18 +5,18 @@
 #include <stdexcept>
 #include <string>
 
-#include "unit/forms/TestForms.h"
+#include "support/RenderedTags.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
 
+using test::Attribute;
 using test::TFakeCallBacks;
 using test::TFormFixture;
 using test::TTestEdit;
 using test::TTestLabel;
 using test::TTestPanel;
-
-std::string Attribute(TKXMarkupLanguageTag* tag, const char* name) { return tag->Params()->Values(name); }
 
 TEST(TKXCustomControl, RendersItsTagStyleClassAndScriptEvents) {
   TFormFixture f;

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "TestForms.h"
 #include "kx/appserver/CallBacks.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
 #include "support/FormTestControls.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

@@ -4,10 +4,12 @@
 
 #include <string>
 
-#include "TestForms.h"
 #include "kx/appserver/CallBacks.h"
 #include "kx/forms/Forms.h"
+#include "kx/forms/TemplateProcessor.h"
+#include "kx/foundation/Paths.h"
 #include "support/FormTestControls.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
@@ -170,6 +172,36 @@ TEST_F(TKXPageGeneratorTest, ContentFilesAreScriptsOrStyleSheets) {
       << page;
 }
 
+// A form that brings its own style sheet.
+class TStyledForm : public TPageForm {
+  KX_COMPONENT_CLASS(TStyledForm, TPageForm)
+
+ protected:
+  void BuildComponents() override {
+    TPageForm::BuildComponents();
+    StyleSheet().SetURL("https://cdn.example/own.css");
+  }
+};
+
+// One style sheet for every page: a form whose own is empty once it has loaded takes the controller's.
+TEST_F(TKXPageGeneratorTest, FormsWithoutAStyleSheetTakeTheControllers) {
+  const std::string site = "<link rel=\"stylesheet\" type=\"text/css\" href=\"https://cdn.example/site.css\">";
+  TKXFileReference sheet;
+  sheet.SetURL("https://cdn.example/site.css");
+  mController->SetStyleSheet(sheet);
+
+  TOwnedComponent<TPageForm> plain(TComponent::Create<TPageForm>(nullptr));
+  EXPECT_TRUE(Has(Page(*plain), site));
+  TOwnedComponent<TStyledForm> styled(TComponent::Create<TStyledForm>(nullptr));
+  std::string page = Page(*styled);
+  EXPECT_TRUE(Has(page, "href=\"https://cdn.example/own.css\""));
+  EXPECT_FALSE(Has(page, "site.css"));
+  // The form loaded before the controller had one, and a form that has taken it keeps its copy.
+  EXPECT_FALSE(Has(Page(*mForm), "site.css"));
+  mController->SetStyleSheet(TKXFileReference());
+  EXPECT_TRUE(Has(Page(*plain), site));
+}
+
 TEST_F(TKXPageGeneratorTest, BodyCarriesDirectionBackgroundAndColours) {
   mForm->SetLeftToRight(false);
   mForm->SetBGColor(clRed);
@@ -307,6 +339,103 @@ TEST_F(CallBackTest, PageGlobalsOfTheSession) {
   EXPECT_TRUE(Has(page, "<iframe id=\"onresize\" style=\"position: absolute; left: -1000px; top: -1000px;\"></iframe>"))
       << page;
   EXPECT_TRUE(Has(page, "createKXLocker(\"/app/$/gfx/loading.gif\");"));
+}
+
+// A layout of kind TBase that gives the page the submit frame as it writes it, with the update code Update.
+template <class TBase>
+class TSubmitFrameLayout : public TBase {
+ public:
+  std::string Update;
+  std::string FormMarkup;  // the page's FORM as the frame's page received it
+
+  void Process(TKXRenderStream& stream, TKXContainerContext* containerContext,
+               TKXPageContext40* pageContext) override {
+    if (!Update.empty()) pageContext->AddToUpdateControlsProc(Update);
+    Supports<TKXForm>(this->Owner())->AddSubmitIFrame();
+    FormMarkup = pageContext->FormTag()->Render();
+    TBase::Process(stream, containerContext, pageContext);
+  }
+};
+class TSubmitFrameFormLayout : public TSubmitFrameLayout<TKXLayoutMgrForm> {
+  KX_COMPONENT_CLASS(TSubmitFrameFormLayout, TKXLayoutMgrForm)
+};
+class TSubmitFrameHTMLLayout : public TSubmitFrameLayout<TKXLayoutMgrHTML> {
+  KX_COMPONENT_CLASS(TSubmitFrameHTMLLayout, TKXLayoutMgrHTML)
+};
+
+// The src of the submit frame in page.
+std::string SubmitFrameSource(const std::string& page) {
+  const std::string start = "<iframe src=\"";
+  const std::size_t from = page.find(start);
+  if (from == std::string::npos) return std::string();
+  const std::size_t end = page.find('"', from + start.size());
+  return page.substr(from + start.size(), end - from - start.size());
+}
+
+TEST_F(CallBackTest, TheSubmitFrameLoadsTheUpdateCodeAroundThePagesForm) {
+  struct TCase {
+    const char* Name;
+    bool Template;
+    const char* Update;
+    const char* Resize;  // what the frame's init runs between the update's start-up code and the unlock
+  };
+  const TCase cases[] = {
+      {"form layout, no update", false, "", ""},
+      {"form layout, update", false, "EDIT1KXCL.setValue(1);", "KXTop().Body_OnResize();\r\n"},
+      {"template layout, update", true, "EDIT1KXCL.setValue(1);", ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TPageForm* form = TComponent::Create<TPageForm>(mFixture.Session);
+    TSubmitFrameLayout<TKXLayoutMgrHTML>* html = nullptr;
+    TSubmitFrameLayout<TKXLayoutMgrForm>* plain = nullptr;
+    if (c.Template) {
+      html = TComponent::Create<TSubmitFrameHTMLLayout>(form);
+      html->HTML().SetText("<html><body>{%Edit1%}</body></html>");
+      html->Update = c.Update;
+      form->SetLayoutMgr(html);
+    } else {
+      plain = TComponent::Create<TSubmitFrameFormLayout>(form);
+      plain->Update = c.Update;
+      form->SetLayoutMgr(plain);
+    }
+    const std::string page = Page(*form);
+    const std::string href = SubmitFrameSource(page);
+    ASSERT_TRUE(href.starts_with("/app/$/temp/BRM")) << page;
+    EXPECT_TRUE(Has(page, "<iframe src=\"" + href +
+                              "\" id=\"SubmitFrame\" style=\"position:absolute;left:-1000px;top:-1000px\"></iframe>"));
+
+    const std::string update = c.Update[0] != '\0' ? std::string(c.Update) + "\r\n" : std::string();
+    std::string rects;
+    if (!update.empty()) {
+      rects = "KXTop().InitRects(" + std::to_string(form->Width()) + ", " + std::to_string(form->Height()) +
+              ");\r\nKXTop().InitKXCLObjects();\r\n";
+    }
+    const std::string formMarkup = c.Template ? html->FormMarkup : plain->FormMarkup;
+    EXPECT_TRUE(Has(formMarkup, "name=\"SubmitForm\""));
+    TReadCacheFileStream file(gSC->CacheDir() + TURL::ExtractFileName(href) + ".tmp");
+    EXPECT_EQ(file.CacheType(), ctOneTime);
+    EXPECT_EQ(file.ContentType(), "text/html; charset=UTF-8");
+    std::string content(std::size_t(file.Size()), '\0');
+    file.ReadBuffer(content.data(), file.Size());
+    EXPECT_EQ(content, "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<script>\r\nfunction updateControls() {\r\n" +
+                           update + "}\r\nfunction init() { \r\nupdateControls();\r\n" + rects +
+                           "setTimeout(\"\");\r\n\r\n" + c.Resize +
+                           "KXTop().GSubmitting=false;\r\nKXTop().ValidClick=true;\r\n}\r\n</script>\r\n"
+                           "</HEAD><body onload=\"init()\">" +
+                           formMarkup + "\r\n</body>\r\n</html>");
+    form->Free();
+  }
+}
+
+TEST_F(CallBackTest, NoPageHasTheSubmitFrameUnlessItsLayoutAsksAndNoneCanOutsideOne) {
+  EXPECT_FALSE(Has(Page(*mForm), "SubmitFrame"));
+  try {
+    mForm->AddSubmitIFrame();
+    ADD_FAILURE() << "no exception";
+  } catch (const EKXException& e) {
+    EXPECT_EQ(e.Message(), "AddSubmitIFrame needs the page being generated.");
+  }
 }
 
 }  // namespace

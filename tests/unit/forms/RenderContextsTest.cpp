@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

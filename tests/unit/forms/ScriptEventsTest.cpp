@@ -5,7 +5,7 @@
 #include <string>
 
 #include "kx/forms/RenderContexts.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

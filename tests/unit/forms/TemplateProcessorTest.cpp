@@ -7,7 +7,6 @@
 #include <fstream>
 #include <vector>
 
-#include "TestForms.h"
 #include "kx/forms/Forms.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/HttpPackets.h"
@@ -15,6 +14,7 @@
 #include "kx/foundation/KXExceptions.h"
 #include "kx/platform/Streams.h"
 #include "support/FormTestControls.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

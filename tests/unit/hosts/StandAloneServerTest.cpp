@@ -26,6 +26,7 @@
 #include <thread>
 
 #include "kx/appserver/KXGlobal.h"
+#include "kx/foundation/HttpDates.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
 #include "support/FileCreations.h"
@@ -112,6 +113,13 @@ void TestHook(void* buffer, std::int32_t length) {
     reply.WriteString(Patterned(100000));  // three packet buffers' worth
   } else if (request.PathInfo == "/past-bound") {
     reply.WriteString(Patterned(kPastTheBound));
+  } else if (request.PathInfo == "/moved") {
+    reply.SendRedirect("/echo");
+  } else if (request.PathInfo == "/unchanged") {
+    reply.SetCode(304);  // dated by the reply itself
+  } else if (request.PathInfo == "/dated") {
+    reply.Headers().SetValues("Date", "Sun, 06 Nov 1994 08:49:37 GMT");
+    reply.WriteString("dated");
   } else if (request.PathInfo == "/upload") {
     std::lock_guard lock(gMutex);
     gUploads = request.Files;
@@ -354,12 +362,57 @@ TEST_F(TKXStandAloneServerTest, ChunkLinesAndTrailersAreBounded) {
     EXPECT_TRUE(client.Closed());
   }
   TClient client(port);
-  client.Send(head + "3;name=value\r\nabc\r\n0\r\nHost: evil\r\nX-T: " + std::string(1000, 't') + "\r\n\r\n");
+  client.Send(head + "3;name=value\r\nabc\r\n0\r\nHost: evil\r\nCookie: trailer=1\r\nX-T: " +
+              std::string(1000, 't') + "\r\n\r\n");
   auto res = client.Read();
   EXPECT_EQ(res.result_int(), 200u);
   EXPECT_NE(res.body().find("host=h "), std::string::npos) << res.body();
+  // The echo reports cookies: a trailer taken as a header would show here.
+  EXPECT_TRUE(res.body().ends_with(" cookies=")) << res.body();
   std::lock_guard lock(gMutex);
   for (const std::string& line : gLogLines) EXPECT_EQ(line.find("Server thread"), std::string::npos) << line;
+}
+
+// Every answer is dated (RFC 9110 6.6.1), whoever made it: the framework, the host's own text answers, a refusal.
+// A date the framework set stays the only one.
+TEST_F(TKXStandAloneServerTest, EveryAnswerCarriesOneDate) {
+  const struct {
+    const char* name;
+    std::string request;
+    unsigned status;
+    const char* date;  // the one expected, or nullptr for now
+  } cases[] = {
+      {"framework 200", "GET /echo HTTP/1.1\r\nHost: h\r\n\r\n", 200, nullptr},
+      {"framework redirect", "GET /moved HTTP/1.1\r\nHost: h\r\n\r\n", 302, nullptr},
+      {"framework 304", "GET /unchanged HTTP/1.1\r\nHost: h\r\n\r\n", 304, nullptr},
+      {"framework's own date", "GET /dated HTTP/1.1\r\nHost: h\r\n\r\n", 200, "Sun, 06 Nov 1994 08:49:37 GMT"},
+      {"host 500", "GET /throw HTTP/1.1\r\nHost: h\r\n\r\n", 500, nullptr},
+      {"refused 400", "GET /echo HTTP/1.1\r\n\r\n", 400, nullptr},
+      {"refused 413", "POST /echo HTTP/1.1\r\nHost: h\r\nContent-Length: 101\r\n\r\n", 413, nullptr},
+      {"HEAD", "HEAD /echo HTTP/1.1\r\nHost: h\r\n\r\n", 200, nullptr},
+  };
+  mOptions.BodyLimit = 100;
+  std::uint16_t port = Start().Port();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TClient client(port);
+    client.Send(c.request);
+    http::response_parser<http::string_body> parser;
+    parser.skip(std::string_view(c.name) == "HEAD");
+    beast::flat_buffer buffer;
+    http::read(client.Socket(), buffer, parser);
+    const auto& res = parser.get();
+    EXPECT_EQ(res.result_int(), c.status);
+    ASSERT_EQ(res.count(http::field::date), 1u);
+    const std::string date(res[http::field::date]);
+    if (c.date != nullptr) {
+      EXPECT_EQ(date, c.date);
+    } else {
+      const TDateTime sent = GMTToLocalDateTime(date);
+      EXPECT_EQ(date.size(), 29u) << date;
+      EXPECT_NEAR(double(sent), double(Now()), 5.0 / 86400) << date;
+    }
+  }
 }
 
 // Issue 31, fault 9: a body read had one deadline in total, so a steady slow upload was cut. Silence is what times
@@ -453,6 +506,64 @@ TEST_F(TKXStandAloneServerTest, MultipartUploadArrivesByteForByte) {
   // The upload is the framework's now; the spooled body is gone.
   std::remove(gUploads[0].TempPathName.c_str());
   EXPECT_EQ(FileCount(), 0u);
+}
+
+// Files of the process may grow to Bytes while it lives; writing past that fails with EFBIG (the signal ignored),
+// as a full disk fails a write with ENOSPC.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &mBefore);
+    rlimit limit = mBefore;
+    limit.rlim_cur = bytes;
+    mSignal = ::signal(SIGXFSZ, SIG_IGN);
+    Active = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~TFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &mBefore);
+    ::signal(SIGXFSZ, mSignal);
+  }
+  bool Active = false;
+
+ private:
+  rlimit mBefore{};
+  sighandler_t mSignal;
+};
+
+// Issue 40, fault 5: a body that did not fit in the temp folder got no answer (the connection just closed) and its
+// spool file stayed until the connection ended. Now: 507, nothing left behind, the server serving on.
+TEST_F(TKXStandAloneServerTest, ABodyThatDoesNotFitTheDiskIs507) {
+  const std::string big(600 * 1024, 'x');
+  const std::string part = "--XB\r\nContent-Disposition: form-data; name=\"UP1\"; filename=\"a.bin\"\r\n\r\n" +
+                           std::string(300 * 1024, 'u') + "\r\n--XB--\r\n";
+  std::string chunked;
+  for (std::size_t at = 0; at < big.size(); at += 65536) chunked += "10000\r\n" + big.substr(at, 65536) + "\r\n";
+  const struct {
+    const char* name;
+    std::string request;
+  } cases[] = {
+      {"spooled body", "POST /echo HTTP/1.1\r\nHost: h\r\nContent-Length: " + std::to_string(big.size()) +
+                           "\r\n\r\n" + big},
+      {"chunked body", "POST /echo HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n" + chunked + "0\r\n\r\n"},
+      {"upload in a body held in memory",
+       "POST /upload HTTP/1.1\r\nHost: h\r\nContent-Type: multipart/form-data; boundary=XB\r\nContent-Length: " +
+           std::to_string(part.size()) + "\r\n\r\n" + part},
+  };
+  mOptions.MemoryBodyLimit = 512 * 1024;  // the upload's body stays in memory, the 600 KiB ones are spooled
+  const std::uint16_t port = Start().Port();
+  TFileSizeLimit limit(128 * 1024);
+  ASSERT_TRUE(limit.Active);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TClient client(port);
+    beast::error_code ec;
+    net::write(client.Socket(), net::buffer(c.request), ec);  // the server may stop reading early
+    auto res = client.Read();
+    EXPECT_EQ(res.result_int(), 507u);
+    EXPECT_EQ(res.body(), "The request does not fit in the server's storage.");
+    EXPECT_EQ(FileCount(), 0u);
+    EXPECT_EQ(TClient(port).Get("/echo").result_int(), 200u);
+  }
 }
 
 TEST_F(TKXStandAloneServerTest, FailuresOfTheFrameworkAre500s) {

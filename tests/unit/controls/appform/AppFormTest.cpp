@@ -17,7 +17,7 @@
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/forms/TemplateProcessor.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

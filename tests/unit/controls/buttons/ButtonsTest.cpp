@@ -4,24 +4,17 @@
 
 #include <string>
 
-#include "unit/forms/TestForms.h"
+#include "support/RenderedTags.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
 
+using test::Attribute;
+using test::RenderAsyncText;
+using test::Rendered;
 using test::TFakeCallBacks;
 using test::TFormFixture;
-
-std::string Attribute(TKXMarkupLanguageTag* tag, const char* name) { return tag->Params()->Values(name); }
-
-TKXMarkupLanguageTag* Rendered(TFormFixture& f, const char* htmlName) {
-  return f.Form->Render()->GetMarkupLanguageTag(htmlName);
-}
-
-std::string RenderAsyncText(TKXButton* button) {
-  TKXCompContext context(button, nullptr, nullptr);
-  return button->RenderAsync(&context)->Render();
-}
 
 TEST(TKXButton, RendersAnInputOfTypeButtonWhateverItsButtonType) {
   TFormFixture f;

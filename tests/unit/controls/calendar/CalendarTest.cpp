@@ -10,7 +10,7 @@
 #include "kx/platform/FormatSettings.h"
 #include "kx/platform/SysUtils.h"
 #include "support/ParsedDocument.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

@@ -59,8 +59,9 @@ const TControlContract kChecksContract[] = {
      },
      .Tag = "div",
      .Attributes = {{"type", "RADIOGROUP"}, {"name", kAbsent}},
-     .Posts = {{"1", "1", &GroupIndexOf}, {"x", "-1", &GroupIndexOf}, {"2", "2", &GroupIndexOf},
-               {"-5", "-1", &GroupIndexOf}, {"9", "9", &GroupIndexOf}},
+     // a value that is not an item's index changes nothing; -1 checks nothing
+     .Posts = {{"1", "1", &GroupIndexOf}, {"x", "1", &GroupIndexOf}, {"2", "2", &GroupIndexOf},
+               {"-5", "2", &GroupIndexOf}, {"9", "2", &GroupIndexOf}, {"-1", "-1", &GroupIndexOf}},
      .HostileText = [](TKXCustomControl& c, const std::string& text) {
        static_cast<TKXRadioGroup&>(c).Items().SetStrings(0, text);
      },

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

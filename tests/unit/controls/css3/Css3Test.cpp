@@ -8,7 +8,7 @@
 #include "kx/controls/css3/GradButton.h"
 #include "kx/controls/regions/Regions.h"
 #include "kx/foundation/Browsers.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

@@ -4,7 +4,7 @@
 #include "kx/controls/dbcontrols/DBListCtrls.h"
 #include "kx/controls/dbcontrols/DBStdCtrls.h"
 #include "kx/data/MemDataSet.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx::test {
 

@@ -4,7 +4,7 @@
 #include "kx/controls/dbgrid/DBExtCtrls.h"
 #include "kx/data/MemDataSet.h"
 #include "kx/platform/Streams.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

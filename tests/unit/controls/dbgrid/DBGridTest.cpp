@@ -165,5 +165,27 @@ TEST(DBGrid, EditingKeepsTheRowsAndFailuresLeaveTheDataSetInPlace) {
   EXPECT_FALSE(data.ControlsDisabled());
 }
 
+TEST(DBGrid, WhileARecordIsInsertedNoKeptRowIsMarkedCurrent) {
+  TFormFixture f;
+  TKXDBGrid* grid = Grid(f, 3, {"id", "name"});
+  grid->SetRowCurrentColor(clMoneyGreen);
+  grid->SetOptions({dgShowTitles, dgIndicator});
+  TDataSet& data = *grid->DataSource()->DataSet();
+  data.Next();
+  const std::string browsing = Html(*grid);
+  EXPECT_EQ(ShownIds(*grid), "1 2* 3");
+  ASSERT_NE(browsing.find(ColorToRGBString(clMoneyGreen)), std::string::npos);
+  data.Edit();
+  EXPECT_EQ(Html(*grid), browsing) << "the edited record is the marked row";
+  data.Cancel();
+  for (void (TDataSet::*insert)() : {&TDataSet::Insert, &TDataSet::Append}) {
+    (data.*insert)();
+    EXPECT_EQ(ShownIds(*grid), "1 2 3");
+    EXPECT_EQ(Html(*grid).find(ColorToRGBString(clMoneyGreen)), std::string::npos) << "no current row colour";
+    data.Cancel();
+    EXPECT_EQ(Html(*grid), browsing);
+  }
+}
+
 }  // namespace
 }  // namespace kx

@@ -6,7 +6,7 @@
 #include "kx/controls/dbgrid/DBGrid.h"
 #include "kx/controls/dbgrid/DBNavigator.h"
 #include "kx/data/MemDataSet.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx::test {
 

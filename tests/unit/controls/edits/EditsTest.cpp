@@ -5,24 +5,17 @@
 #include <string>
 
 #include "kx/forms/Forms.h"
-#include "unit/forms/TestForms.h"
+#include "support/RenderedTags.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
 
+using test::Attribute;
+using test::RenderAsyncText;
+using test::Rendered;
 using test::TFormFixture;
 using test::TTestPanel;
-
-std::string Attribute(TKXMarkupLanguageTag* tag, const char* name) { return tag->Params()->Values(name); }
-
-TKXMarkupLanguageTag* Rendered(TFormFixture& f, const char* htmlName) {
-  return f.Form->Render()->GetMarkupLanguageTag(htmlName);
-}
-
-std::string RenderAsyncText(TKXCustomControl* control) {
-  TKXCompContext context(control, nullptr, nullptr);
-  return control->RenderAsync(&context)->Render();
-}
 
 // A parent told about the values its children take.
 class TNotifiedPanel : public TTestPanel, public IKXUpdateNotified {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -14,7 +15,7 @@
 #include "kx/forms/Forms.h"
 #include "support/ParsedDocument.h"
 #include "support/Raised.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
@@ -239,11 +240,33 @@ TEST(TKXGrid, ScrollsToTheCurrentRow) {
   f.Grid->SetCurrentRow(3);
   f.Grid->SetScrollToCurrentRow(true);
   const TParsedDocument page(PageOf(f, f.Grid), true);
-  const std::string id = std::to_string(f.Grid->InstanceNumber()) + "3";
+  const std::string id = std::to_string(f.Grid->InstanceNumber()) + "_3";
   EXPECT_EQ(page.Value("//tr[4]/@id"), id);
   EXPECT_NE(f.Form->Page.GetInitProc().find("document.getElementById(\"TBLGRID1\").scrollTop = "
                                             "document.getElementById(\"" + id + "\").offsetTop - 40;"),
             std::string::npos);
+}
+
+// Grid n's row 13 and grid 10n + 1's row 3 on one page: joined without a separator both ids would be n + "13".
+TEST(TKXGrid, RowIdsOfGridsOnAPageNeverMeet) {
+  TGridFixture f;
+  const std::uint32_t first = f.Grid->InstanceNumber();
+  TKXGrid* second = nullptr;
+  while (second == nullptr || second->InstanceNumber() < 10 * first + 1) {
+    if (second != nullptr) second->Free();
+    second = f.Add<TKXGrid>("Grid2", f.Form);
+  }
+  ASSERT_EQ(second->InstanceNumber(), 10 * first + 1);
+  const std::pair<TKXGrid*, int> scrolled[] = {{f.Grid, 13}, {second, 3}};
+  for (const auto& [grid, row] : scrolled) {
+    grid->SetRowCount(14);
+    grid->SetCurrentRow(row);
+    grid->SetScrollToCurrentRow(true);
+  }
+  const TParsedDocument firstPage(PageOf(f, f.Grid), true);
+  const TParsedDocument secondPage(PageOf(f, second), true);
+  EXPECT_EQ(firstPage.Value("//tr[14]/@id"), std::to_string(first) + "_13");
+  EXPECT_NE(firstPage.Value("//tr[14]/@id"), secondPage.Value("//tr[4]/@id"));
 }
 
 TEST(TKXGrid, ControlsInCellsRenderInsideTheCellAndBelongToTheGrid) {

@@ -16,7 +16,7 @@
 #include "kx/controls/labels/Labels.h"
 #include "kx/controls/regions/Regions.h"
 #include "support/Raised.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx::test {
 namespace {

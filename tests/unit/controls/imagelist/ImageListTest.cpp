@@ -5,7 +5,7 @@
 #include "kx/appserver/Application.h"
 #include "kx/appserver/CacheFiles.h"
 #include "kx/platform/Graphics.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

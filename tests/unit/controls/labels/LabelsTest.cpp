@@ -7,26 +7,17 @@
 #include <utility>
 
 #include "kx/controls/edits/Edits.h"
-#include "unit/forms/TestForms.h"
+#include "support/RenderedTags.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
 
+using test::Attribute;
+using test::RenderAsyncText;
+using test::Rendered;
 using test::TFormFixture;
 using test::TSessionFixture;
-
-std::string Attribute(TKXMarkupLanguageTag* tag, const char* name) { return tag->Params()->Values(name); }
-
-// The rendered tag of a control of the fixture's form (rendered afresh).
-TKXMarkupLanguageTag* Rendered(TFormFixture& f, const char* htmlName) {
-  return f.Form->Render()->GetMarkupLanguageTag(htmlName);
-}
-
-std::string RenderAsyncText(TKXCustomControl* control) {
-  TKXCompContext context(control, nullptr, nullptr);
-  TKXElementPtr<TKXXMLTag> tag = control->RenderAsync(&context);
-  return tag ? tag->Render() : std::string();
-}
 
 TEST(TKXLabel, RendersItsCaptionEscapedInASpan) {
   TFormFixture f;

@@ -4,16 +4,14 @@
 
 #include <string>
 
-#include "unit/forms/TestForms.h"
+#include "support/RenderedTags.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
 
+using test::Rendered;
 using test::TFormFixture;
-
-TKXMarkupLanguageTag* Rendered(TFormFixture& f, const char* htmlName) {
-  return f.Form->Render()->GetMarkupLanguageTag(htmlName);
-}
 
 // What a URL link does, by its settings: the href, target and click code it renders (and its update sends).
 TEST(TKXURL, ActionFollowsTheAddressAndTheTargetOptions) {
@@ -47,6 +45,8 @@ TEST(TKXURL, ActionFollowsTheAddressAndTheTargetOptions) {
       {"entity in the URL", "a.html?x=&amp;", false, tmBlank, false, "a.html?x=&amp;amp;", "", ""},
       // A script URL would run in the page: it gets no href.
       {"script URL", " JavaScript:alert(1)", false, tmBlank, false, "", "", ""},
+      {"VBScript URL", " VBScript:MsgBox(1)", false, tmBlank, false, "", "", ""},
+      {"data URL", "Data:text/html,<script>alert(1)</script>", false, tmBlank, false, "", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

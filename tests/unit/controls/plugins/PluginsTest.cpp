@@ -11,6 +11,7 @@
 #include "support/Escaping.h"
 #include "support/ParsedDocument.h"
 #include "support/Raised.h"
+#include "support/RenderedTags.h"
 
 namespace kx::test {
 namespace {
@@ -48,10 +49,6 @@ const TControlContract kPluginsContract[] = {
      .Attributes = {{"name", kAbsent}}},
 };
 KX_CONTROL_CONTRACT(Plugins, kPluginsContract);
-
-TKXMarkupLanguageTag* Rendered(TFormFixture& f, const char* name) {
-  return f.Form->Render()->GetMarkupLanguageTag(name);
-}
 
 TEST(TKXCustomObject, AnObjectWritesItsAttributesInOrderAndEachParameter) {
   TFormFixture f;

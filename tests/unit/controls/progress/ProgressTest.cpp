@@ -6,7 +6,7 @@
 
 #include "support/ParsedDocument.h"
 #include "support/Raised.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

@@ -12,19 +12,16 @@
 #include "kx/controls/labels/Labels.h"
 #include "kx/forms/Forms.h"
 #include "kx/forms/LayoutManagers.h"
-#include "unit/forms/TestForms.h"
+#include "support/RenderedTags.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {
 
+using test::Attribute;
+using test::Rendered;
 using test::TFormFixture;
 using test::TSessionFixture;
-
-std::string Attribute(TKXMarkupLanguageTag* tag, const char* name) { return tag->Params()->Values(name); }
-
-TKXMarkupLanguageTag* Rendered(TFormFixture& f, const char* htmlName) {
-  return f.Form->Render()->GetMarkupLanguageTag(htmlName);
-}
 
 // The child tag of tag at index; null when there is none or it is no tag.
 TKXMarkupLanguageTag* Child(TKXMarkupLanguageTag* tag, int index) {

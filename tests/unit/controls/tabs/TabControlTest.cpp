@@ -5,7 +5,7 @@
 #include <string>
 
 #include "support/ParsedDocument.h"
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "unit/forms/TestForms.h"
+#include "support/TestForms.h"
 
 namespace kx {
 namespace {

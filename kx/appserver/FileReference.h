@@ -1,7 +1,8 @@
 // TKXFileReference: a property value that points at a file served to the
 // browser, given either as a file name on the server or as a URL, and turned
 // into the location written into the page by looking the file up under the
-// server controller's content path.
+// server controller's content path. The controller owns one (its StyleSheet),
+// so it lives in this layer; forms and controls own the others.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "kx/forms/FileReference.h"
+#include "kx/appserver/FileReference.h"
 
 #include <gtest/gtest.h>
 
