@@ -7,6 +7,9 @@
 # folder (<build>/resources/); "@min/FILE" names FILE of the manifest's folder minified by the build (a control
 # family's client script, kx/controls/<family>/resources.txt).
 #
+# A control family's line may end with the URL path its file is served under (cmake/FamilyFiles.cmake); the
+# embedding ignores it.
+#
 # Included from CMakeLists.txt this file defines kx_embed_resources(); run with `cmake -P` it is the generator that
 # the build calls. The generated source defines kx::EmbeddedResources() (platform/Resources.h): one static array per
 # file and a table sorted by upper-case name.
@@ -33,8 +36,8 @@ function(kx_read_resource_manifest manifest built_dir out_names out_paths out_mi
     if(line STREQUAL "" OR line MATCHES "^#")
       continue()
     endif()
-    if(NOT line MATCHES "^([A-Za-z0-9_]+)[ \t]+([^ \t]+)$")
-      message(FATAL_ERROR "${manifest}: malformed entry \"${line}\" (expected: NAME path)")
+    if(NOT line MATCHES "^([A-Za-z0-9_]+)[ \t]+([^ \t]+)([ \t]+/[^ \t]+)?$")
+      message(FATAL_ERROR "${manifest}: malformed entry \"${line}\" (expected: NAME path [/URL-path])")
     endif()
     string(TOUPPER "${CMAKE_MATCH_1}" name)
     set(listed "${CMAKE_MATCH_2}")

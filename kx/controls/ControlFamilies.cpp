@@ -34,8 +34,9 @@ namespace kx {
 void InstallControlFamily(const TKXControlFamily& family) {
   for (TKXControlFamily::TClassRecord formType : family.FormTypes) RegisterKXFormType(formType());
   if (gInternalFiles) {
-    for (const TKXFamilyFile& file : family.Files) gInternalFiles->Add(file.ResourceName, file.URLPath);
-    for (const TKXFamilyFile& file : family.ReadableFiles)
+    const TKXFamilyFiles files = FamilyFiles(family.Name);
+    for (const TKXFamilyFile& file : files.Files) gInternalFiles->Add(file.ResourceName, file.URLPath);
+    for (const TKXFamilyFile& file : files.ReadableFiles)
       gInternalFiles->AddReadable(file.ResourceName, file.URLPath);
   }
   if (family.Install) family.Install();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kx/forms/ControlInterfaces.h"
+#include "kx/forms/ControlSession.h"
 #include "kx/foundation/Markup.h"
 #include "kx/foundation/StyleTypes.h"
 #include "kx/platform/Components.h"
@@ -73,6 +74,9 @@ class TKXCompContext : public TKXBaseComponentContext {
   void SetHTMLTag(TKXElementPtr<TKXHTMLTag> tag) { SetMLTag(std::move(tag)); }
   // The session's browser; null without a session.
   TBrowser* Browser() const { return mBrowser; }
+  // What the control may ask of the session it renders for (the calling thread's when the context has none):
+  // whether this is a callback, library file URLs, script for the callback answer, the controller's settings.
+  TKXControlSession Session() const { return TKXControlSession::Of(this); }
   // The page context as a TKXPageContext40; null when it is none or has been freed.
   TKXPageContext40* PageContext() const;
 

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "kx/appserver/ServerController.h"
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/forms/TemplateProcessor.h"
@@ -14,7 +13,7 @@ namespace kx {
 // TKXAppForm
 
 bool TKXAppForm::ClassRequestAuth(const THttpRequest&, std::string&) {
-  return gSC != nullptr && gSC->AuthActive() && gSC->Auther()->AutherPolicy() == apRestrictAll;
+  return TKXControlSession::RestrictsAll();
 }
 
 const TComponentClass* TKXAppForm::MessageForm() const { return &TKXShowMessage::ClassRecord(); }
@@ -55,9 +54,10 @@ void TKXShowMessage::InitializeAndShow(const std::string& message, const std::st
   mButton->OnClick = [this](TObject* sender) { ShowMessageOnClick(sender); };
   mButton->SetParent(this);
 
-  if (!templateName.empty() && gSC != nullptr) {
+  const std::string templatePath = templateName.empty() ? std::string() : TKXControlSession::TemplatePath(templateName);
+  if (!templatePath.empty()) {
     std::error_code error;
-    if (std::filesystem::is_regular_file(gSC->TemplateDir() + templateName, error)) {
+    if (std::filesystem::is_regular_file(templatePath, error)) {
       auto* processor = TComponent::Create<TKXTemplateProcessorHTML>(this);
       processor->Templates().SetDefault(templateName);
       SetLayoutMgr(processor);

@@ -1,5 +1,6 @@
 #include "kx/controls/calendar/Calendar.h"
 
+#include "kx/controls/calendar/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/KXMessages.h"
 #include "kx/platform/FormatSettings.h"
@@ -331,7 +332,7 @@ TKXElementPtr<TKXHTMLTag> TKXCalendar::RenderCalendarTable(TKXCompContext* conte
 TKXElementPtr<TKXHTMLTag> TKXCalendar::RenderHTML(TKXCompContext* context) {
   TKXElementPtr<TKXHTMLTag> table = RenderCalendarTable(context);
   if (context != nullptr) {
-    context->AddScriptFile("/js/KXCalendar.js");
+    context->AddScriptFile(calendar_files::kKXCalendarJs);
     const std::string rules = CellStyleRules();
     if (!rules.empty()) context->AddStyle(rules);
   }
@@ -394,14 +395,8 @@ void TKXCalendar::RenderCells(TKXCompContext* context, TKXHTMLTag* table) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-constexpr TKXFamilyFile kCalendarFiles[] = {{"KX_JS_KXCALENDAR", "/js/KXCalendar.js"}};
-constexpr TKXFamilyFile kCalendarReadableFiles[] = {{"KX_JS_KXCALENDAR_DBG", "/js/KXCalendar.js"}};
-}  // namespace
-
 const TKXControlFamily& CalendarFamily() {
-  static const TKXControlFamily family{
-      .Name = "calendar", .FormTypes = {}, .Files = kCalendarFiles, .ReadableFiles = kCalendarReadableFiles};
+  static const TKXControlFamily family{.Name = "calendar"};
   return family;
 }
 

@@ -1,6 +1,7 @@
 #include "kx/controls/checks/Checks.h"
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/checks/FamilyFiles.h"
 #include "kx/foundation/Markup.h"
 #include "kx/platform/SysUtils.h"
 
@@ -13,16 +14,9 @@ constexpr char CRLF[] = "\r\n";
 // A script's boolean literal.
 std::string BoolText(bool value) { return value ? "true" : "false"; }
 
-constexpr char kChecksScript[] = "/js/KXChecks.js";
-
-// The location of one of the library's images: through the session when there is one.
-std::string LibraryFileURL(const std::string& file) {
-  if (const TKXApplication* application = GetWebApplication()) return application->GetInternalFileURL(file);
-  return "/$/" + file;
-}
-
 std::string CoolImageURL(bool checked) {
-  return LibraryFileURL(std::string("gfx/CoolCheckBox_") + (checked ? "True" : "False") + ".gif");
+  const std::string file = std::string("gfx/CoolCheckBox_") + (checked ? "True" : "False") + ".gif";
+  return TKXControlSession::Current().LibraryFileURL(file);
 }
 
 // A caption shown as text beside the input (line breaks kept).
@@ -141,7 +135,7 @@ void TKXCustomCheckBox::RenderCool(TKXCompContext* context, TKXHTMLTag* span) {
 }
 
 TKXElementPtr<TKXHTMLTag> TKXCustomCheckBox::RenderHTML(TKXCompContext* context) {
-  if (context) context->AddScriptFile(kChecksScript);
+  if (context) context->AddScriptFile(checks_files::kKXChecksJs);
   TKXElementPtr<TKXHTMLTag> span = TKXHTMLTag::Create("SPAN");
   span->AddStringParam("ID", HTMLName());
   if (FStyle == TKXCustomCheckBoxStyle::stCool) {
@@ -212,7 +206,7 @@ void TKXCustomRadioButton::HookEvents(TKXPageContext40* pageContext, TKXScriptEv
 TKXElementPtr<TKXHTMLTag> TKXCustomRadioButton::RenderHTML(TKXCompContext* context) {
   const std::string n = HTMLName();
   if (context) {
-    context->AddScriptFile(kChecksScript);
+    context->AddScriptFile(checks_files::kKXChecksJs);
     // The group's fields N_INPUT start from what the page shows.
     context->AddToInitProc("radioButtonSync('" + TextToJSStringLiteral(FGroup) + "');");
   }
@@ -318,7 +312,7 @@ std::string TKXCustomRadioGroup::RenderStyle(TKXCompContext* context) {
 TKXElementPtr<TKXHTMLTag> TKXCustomRadioGroup::RenderHTML(TKXCompContext* context) {
   const std::string name = HTMLName();
   const bool active = Enabled() && Editable();
-  if (context) context->AddScriptFile(kChecksScript);
+  if (context) context->AddScriptFile(checks_files::kKXChecksJs);
   TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("DIV");
   tag->AddStringParam("type", "RADIOGROUP");
   for (int i = 0; i < FItems.Count(); ++i) {
@@ -361,20 +355,8 @@ TKXElementPtr<TKXXMLTag> TKXCustomRadioGroup::RenderAsync(TKXCompContext* contex
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr TKXFamilyFile kChecksFiles[] = {
-    {"KX_GFX_CoolCheckBox_False", "/gfx/CoolCheckBox_False.gif"},
-    {"KX_GFX_CoolCheckBox_True", "/gfx/CoolCheckBox_True.gif"},
-    {"KX_JS_KXCHECKS", "/js/KXChecks.js"},
-};
-constexpr TKXFamilyFile kChecksReadableFiles[] = {{"KX_JS_KXCHECKS_DBG", "/js/KXChecks.js"}};
-
-}  // namespace
-
 const TKXControlFamily& ChecksFamily() {
-  static const TKXControlFamily family{
-      .Name = "checks", .FormTypes = {}, .Files = kChecksFiles, .ReadableFiles = kChecksReadableFiles};
+  static const TKXControlFamily family{.Name = "checks"};
   return family;
 }
 

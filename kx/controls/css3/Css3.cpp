@@ -43,8 +43,7 @@ void TKXCSS3::InvalidateControl() {
 
 const TBrowser* TKXCSS3::BrowserOf(TKXCompContext* context) {
   if (context != nullptr && context->Browser() != nullptr) return context->Browser();
-  TKXApplication* application = GetWebApplication();
-  return application ? application->Browser() : nullptr;
+  return TKXControlSession::Current().Browser();
 }
 
 // ---------------------------------------------------------------------------
@@ -205,7 +204,7 @@ std::string TKXCssTextShadow::StyleFor(const TBrowser* browser) const {
 // ---------------------------------------------------------------------------
 
 const TKXControlFamily& Css3Family() {
-  static const TKXControlFamily family{.Name = "css3", .FormTypes = {}, .Files = {}, .ReadableFiles = {}};
+  static const TKXControlFamily family{.Name = "css3"};
   return family;
 }
 

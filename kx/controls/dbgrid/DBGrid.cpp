@@ -427,33 +427,8 @@ void TKXDBGrid::RenderFooterRows(TKXCompContext* context) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-constexpr TKXFamilyFile kDBGridFiles[] = {
-    {"KX_GFX_DBNav_First", "/gfx/DBNav_First.gif"},
-    {"KX_GFX_DBNav_FirstDisabled", "/gfx/DBNav_FirstDisabled.gif"},
-    {"KX_GFX_DBNav_Prior", "/gfx/DBNav_Prior.gif"},
-    {"KX_GFX_DBNav_PriorDisabled", "/gfx/DBNav_PriorDisabled.gif"},
-    {"KX_GFX_DBNav_Next", "/gfx/DBNav_Next.gif"},
-    {"KX_GFX_DBNav_NextDisabled", "/gfx/DBNav_NextDisabled.gif"},
-    {"KX_GFX_DBNav_Last", "/gfx/DBNav_Last.gif"},
-    {"KX_GFX_DBNav_LastDisabled", "/gfx/DBNav_LastDisabled.gif"},
-    {"KX_GFX_DBNav_Insert", "/gfx/DBNav_Insert.gif"},
-    {"KX_GFX_DBNav_InsertDisabled", "/gfx/DBNav_InsertDisabled.gif"},
-    {"KX_GFX_DBNav_Delete", "/gfx/DBNav_Delete.gif"},
-    {"KX_GFX_DBNav_DeleteDisabled", "/gfx/DBNav_DeleteDisabled.gif"},
-    {"KX_GFX_DBNav_Edit", "/gfx/DBNav_Edit.gif"},
-    {"KX_GFX_DBNav_EditDisabled", "/gfx/DBNav_EditDisabled.gif"},
-    {"KX_GFX_DBNav_Post", "/gfx/DBNav_Post.gif"},
-    {"KX_GFX_DBNav_PostDisabled", "/gfx/DBNav_PostDisabled.gif"},
-    {"KX_GFX_DBNav_Cancel", "/gfx/DBNav_Cancel.gif"},
-    {"KX_GFX_DBNav_CancelDisabled", "/gfx/DBNav_CancelDisabled.gif"},
-    {"KX_GFX_DBNav_Refresh", "/gfx/DBNav_Refresh.gif"},
-    {"KX_GFX_DBNav_RefreshDisabled", "/gfx/DBNav_RefreshDisabled.gif"},
-};
-}  // namespace
-
 const TKXControlFamily& DBGridFamily() {
-  static const TKXControlFamily family{.Name = "dbgrid", .FormTypes = {}, .Files = kDBGridFiles};
+  static const TKXControlFamily family{.Name = "dbgrid"};
   return family;
 }
 

@@ -184,11 +184,10 @@ bool TKXDBNavigator::ButtonEnabled(TNavigateBtn button) const { return ButtonOn(
 TKXElementPtr<TKXHTMLTag> TKXDBNavigator::RenderButton(TKXCompContext* context, TNavigateBtn button, bool enabled,
                                                        bool hasData) {
   const std::string caption = NavigateButtonCaption(button);
-  TKXApplication* application = context != nullptr ? context->WebApplication() : nullptr;
-  if (application == nullptr) application = GetWebApplication();
-  std::string url = FCustomImages->Image(button, enabled).Location(application ? application->AppUrlBase() : "");
+  const TKXControlSession session = TKXControlSession::Of(context);
+  std::string url = FCustomImages->Image(button, enabled).Location(session.AppURLBase());
   if (url.empty()) {
-    const std::string base = application != nullptr ? application->InternalUrlBase() : std::string("/$/");
+    const std::string base = session.LibraryURLBase("/$/");
     url = base + "gfx/DBNav_" + kImageNames[button] + (enabled && hasData ? "" : "Disabled") + ".gif";
   }
   TKXElementPtr<TKXHTMLTag> image = TKXHTMLTag::Create("IMG");

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/grids/FamilyFiles.h"
 #include "kx/forms/LayoutManagers.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/KXMessages.h"
@@ -270,8 +271,7 @@ void TKXGridCells::Invalidate() {
 // TKXCustomGrid
 
 void TKXCustomGrid::InitControl() {
-  FContainerImplementation = std::make_unique<TKXContainerImplementation>(this);
-  TKXCustomControl::InitControl();
+  TKXControlContainer::InitControl();
   FBorderColors = std::make_unique<TKXGridBorderColors>();
   FHiddenColumns = std::make_unique<TStringList>();
   FHiddenColumns->SetSorted(true);
@@ -288,15 +288,7 @@ void TKXCustomGrid::InitControl() {
 void TKXCustomGrid::Dispose() {
   FHiddenColumns.reset();
   FBorderColors.reset();
-  TKXCustomControl::Dispose();
-  // The last first, reading the count again: a control given back may take others with it.
-  while (KXComponentsCount() > 0) {
-    auto* control = dynamic_cast<TKXCustomControl*>(ContainerComponent(KXComponentsCount() - 1));
-    FContainerImplementation->RemoveComponent(ContainerComponent(KXComponentsCount() - 1));
-    if (control == nullptr || control->ComponentState().Contains(csDestroying)) continue;
-    if (IKXBaseContainer* parent = control->ParentContainer()) parent->KXAddComponent(control);
-  }
-  FContainerImplementation.reset();
+  TKXControlContainer::Dispose();
 }
 
 void TKXCustomGrid::SetHiddenColumns(const TStrings& value) {
@@ -346,7 +338,7 @@ void TKXCustomGrid::SetVisible(bool value) {
 }
 
 TKXElementPtr<TKXHTMLTag> TKXCustomGrid::RenderHTML(TKXCompContext* context) {
-  if (context != nullptr) context->AddScriptFile("/js/KXGrid.js");
+  if (context != nullptr) context->AddScriptFile(grids_files::kKXGridJs);
   if (UseFrame()) return RenderTable(context);
   const std::string name = HTMLName();
   TKXElementPtr<TKXHTMLTag> div = TKXHTMLTag::Create("DIV");
@@ -421,8 +413,7 @@ TKXElementPtr<TKXXMLTag> TKXCustomGrid::RenderAsync(TKXCompContext* context) {
   RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonProps);
   AppendCellScripts(context ? context->PageContext() : nullptr);
   if (!UseFrame()) {
-    TKXApplication* application = GetWebApplication();
-    if (IKXCallBackResponse* response = application ? application->CallBackResponse() : nullptr) {
+    if (IKXCallBackResponse* response = TKXControlSession::Of(context).CallBackResponse()) {
       response->AddTagToUpdate(RenderTableUpdate(context));
     }
   }
@@ -463,27 +454,10 @@ void TKXCustomGrid::ReleaseCellControl(TKXCustomControl* control) {
       if (cell != nullptr && cell->Control() == control) return;  // another cell still shows it
     }
   }
-  if (FContainerImplementation == nullptr || KXFindComponent(control) < 0) return;
+  if (ContainerImplementation() == nullptr || KXFindComponent(control) < 0) return;
   KXRemoveComponent(control);
   if (control->ComponentState().Contains(csDestroying)) return;
   if (IKXBaseContainer* parent = control->ParentContainer()) parent->KXAddComponent(control);
-}
-
-std::string TKXCustomGrid::ContainerName() {
-  if (IKXBaseContainer* parent = Supports<IKXBaseContainer>(Parent())) return parent->ContainerName() + "." + Name();
-  return Name();
-}
-
-std::string TKXCustomGrid::ContainerPrefix() {
-  if (IKXBaseContainer* parent = Supports<IKXBaseContainer>(Parent())) return parent->ContainerPrefix();
-  return UpperCase(Name());
-}
-
-std::string TKXCustomGrid::ContainerClassname() {
-  if (IKXBaseContainer* parent = Supports<IKXBaseContainer>(Parent())) {
-    return parent->ContainerClassname() + "." + ClassName();
-  }
-  return ClassName();
 }
 
 void TKXCustomGrid::DoRender() {
@@ -493,40 +467,9 @@ void TKXCustomGrid::DoRender() {
   }
 }
 
-void TKXCustomGrid::KXAddComponent(TComponent* component) {
-  if (DesignMode() || ComponentState().Contains(csDestroying) || FContainerImplementation == nullptr) return;
-  FContainerImplementation->AddComponent(component);
-  // The form's index of posting controls reaches cell controls through the grid.
-  if (auto* parent = dynamic_cast<TKXContainer*>(Parent())) parent->KXComponentsChanged(component);
-}
-
-void TKXCustomGrid::KXRemoveComponent(TComponent* component) {
-  if (FContainerImplementation == nullptr || FContainerImplementation->IndexOf(component) < 0) return;
-  FContainerImplementation->RemoveComponent(component);
-  if (auto* parent = dynamic_cast<TKXContainer*>(Parent())) parent->KXComponentsChanged(component);
-}
-
-int TKXCustomGrid::KXFindComponent(TComponent* component) {
-  return FContainerImplementation ? FContainerImplementation->IndexOf(component) : -1;
-}
-
-TComponent* TKXCustomGrid::FindComponentByName(const std::string& name) {
-  for (int i = 0; i < KXComponentsCount(); ++i) {
-    TComponent* component = ContainerComponent(i);
-    IKXBaseComponent* base = Supports<IKXBaseComponent>(component);
-    if (base != nullptr && SameText(base->ComponentName(), name)) return component;
-  }
-  TKXContainerContext* context = ContainerContext();
-  return context ? context->GetControlInstance(name) : nullptr;
-}
-
-TComponent* TKXCustomGrid::ContainerComponent(int index) { return FContainerImplementation->Components(index); }
-
-int TKXCustomGrid::KXComponentsCount() { return FContainerImplementation ? FContainerImplementation->Count() : 0; }
-
 std::unique_ptr<TKXContainerContext> TKXCustomGrid::InitContainerContext(TKXApplication* application) {
   std::unique_ptr<TKXContainerContext> context =
-      FContainerImplementation ? FContainerImplementation->TakeContainerContext() : nullptr;
+      ContainerImplementation() ? ContainerImplementation()->TakeContainerContext() : nullptr;
   if (!context) context = std::make_unique<TKXContainerContext>(application, true);
   if (TComponent* old = FLayout.Get()) old->Free();
   auto* layout = TComponent::Create<TKXContainerLayout>(this);
@@ -574,28 +517,6 @@ void TKXCustomGrid::RenderAsyncComponents(TKXContainerContext* containerContext,
     nested->SetContainerContext(std::move(own));
     html->RenderAsyncComponents(ownContext, pageContext);
   }
-}
-
-TKXContainerContext* TKXCustomGrid::ContainerContext() {
-  return FContainerImplementation ? FContainerImplementation->ContainerContext() : nullptr;
-}
-
-void TKXCustomGrid::SetContainerContext(std::unique_ptr<TKXContainerContext> context) {
-  if (FContainerImplementation == nullptr || context.get() == ContainerContext()) return;
-  FContainerImplementation->SetContainerContext(std::move(context));
-}
-
-bool TKXCustomGrid::CheckComponentForRender(TComponent* component) {
-  TWinControl* parent = Parent();
-  if (Supports<IKXHTML40Form>(parent)) return false;
-  if (IKXHTML40Container* container = Supports<IKXHTML40Container>(parent)) {
-    return container->CheckComponentForRender(component);
-  }
-  return false;
-}
-
-void TKXCustomGrid::Freeing(TObject* object) {
-  if (auto* component = dynamic_cast<TComponent*>(object)) KXRemoveComponent(component);
 }
 
 // ---------------------------------------------------------------------------
@@ -756,14 +677,8 @@ void TKXGrid::DoCellClick(std::int32_t row, std::int32_t column) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-constexpr TKXFamilyFile kGridsFiles[] = {{"KX_JS_KXGRID", "/js/KXGrid.js"}};
-constexpr TKXFamilyFile kGridsReadableFiles[] = {{"KX_JS_KXGRID_DBG", "/js/KXGrid.js"}};
-}  // namespace
-
 const TKXControlFamily& GridsFamily() {
-  static const TKXControlFamily family{
-      .Name = "grids", .FormTypes = {}, .Files = kGridsFiles, .ReadableFiles = kGridsReadableFiles};
+  static const TKXControlFamily family{.Name = "grids"};
   return family;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "kx/controls/ControlFamily.h"
+#include "kx/controls/grids/ControlContainer.h"
 #include "kx/forms/Containers.h"
 #include "kx/forms/CustomControl.h"
 #include "kx/platform/Collections.h"
@@ -209,11 +210,8 @@ class TKXGridCells : public TOwnedCollection {
 // ---------------------------------------------------------------------------
 
 // The grid base: a control that is also the container of the controls in its cells.
-class TKXCustomGrid : public TKXCustomControl,
-                      public virtual IKXSubmitControl,
-                      public virtual IKXHTML40Container,
-                      public virtual IKXFreeNotification {
-  KX_COMPONENT_CLASS(TKXCustomGrid, TKXCustomControl)
+class TKXCustomGrid : public TKXControlContainer, public virtual IKXSubmitControl {
+  KX_COMPONENT_CLASS(TKXCustomGrid, TKXControlContainer)
 
  public:
   using TCellRow = std::vector<TKXGridCell*>;
@@ -291,49 +289,23 @@ class TKXCustomGrid : public TKXCustomControl,
   TSubmitProc getSubmitProc() override;
   std::string GetSubmitParam() override { return FSubmitParam; }
 
-  // ---- IKXBaseContainer
-  std::string ContainerName() override;
-  // The parent container's prefix, else Name upper-cased.
-  std::string ContainerPrefix() override;
-  std::string ContainerClassname() override;
+  // ---- IKXBaseContainer (the rest forwarded by TKXControlContainer)
   // OnRender, then DoRender of the containers among the cell controls.
   void DoRender() override;
-  TComponent* InterfaceInstance() override { return this; }
-  void KXAddComponent(TComponent* component) override;
-  void KXRemoveComponent(TComponent* component) override;
-  int KXFindComponent(TComponent* component) override;
-  TComponent* FindComponentByName(const std::string& name) override;
-  TComponent* ContainerComponent(int index) override;
-  int KXComponentsCount() override;
   // The context the cells rendered their controls into (a new one before the first rendering), with a layout
   // that the grid owns until RenderComponents.
   std::unique_ptr<TKXContainerContext> InitContainerContext(TKXApplication* application) override;
   // The layout processes the cell controls for the page (their hidden inputs and scripts); nested containers
   // render their own children.
   void RenderComponents(TKXContainerContext* containerContext, TKXPageContext40* pageContext) override;
-  TKXContainerContext* ContainerContext() override;
-  void SetContainerContext(std::unique_ptr<TKXContainerContext> context) override;
-  bool CheckComponentForRender(TComponent* component) override;
 
   // ---- IKXHTML40Container
-  void SetActiveControl(IKXHTML40Control* control) override { (void)control; }
-  TComponent* LayoutMgr() override { return nullptr; }
-  void SetLayoutMgr(TComponent* value) override { (void)value; }
-  std::string GenerateControlPositions() override { return std::string(); }
   void RenderAsyncComponents(TKXContainerContext* containerContext, TKXPageContext40* pageContext) override;
-  bool ShowHint() const override { return TKXCustomControl::ShowHint(); }
-  int Width() const override { return TKXCustomControl::Width(); }
-  int Height() const override { return TKXCustomControl::Height(); }
-
-  // ---- IKXFreeNotification
-  // A watched component (a cell control) is being freed; the base takes it out of the container.
-  void Freeing(TObject* object) override;
 
  protected:
-  // The container implementation, then the inherited InitControl and the grid's defaults (300 x 150).
+  // The inherited InitControl (the container implementation first), then the grid's defaults (300 x 150).
   void InitControl() override;
-  // Frees the lists, the inherited Dispose, then the container implementation; the cell controls go back to
-  // their parents' containers.
+  // Frees the lists, then the inherited Dispose (the cell controls go back to their parents' containers).
   void Dispose() override;
   // The TABLE "TBL" + HTML name with its attributes, caption and cells.
   virtual TKXElementPtr<TKXHTMLTag> RenderTable(TKXCompContext* context);
@@ -355,7 +327,6 @@ class TKXCustomGrid : public TKXCustomControl,
  private:
   friend class TKXGridCell;
 
-  std::unique_ptr<TKXContainerImplementation> FContainerImplementation;
   std::unique_ptr<TStringList> FHiddenColumns;
   std::unique_ptr<TKXGridBorderColors> FBorderColors;
   std::int32_t FBorderSize = 1;

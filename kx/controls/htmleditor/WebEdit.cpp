@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/htmleditor/FamilyFiles.h"
 #include "kx/controls/htmleditor/WebEditor.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/Markup.h"
@@ -273,13 +274,11 @@ std::string TTKXCustomWebEdit::EditingRow(const std::string& name) const {
 TKXElementPtr<TKXHTMLTag> TTKXCustomWebEdit::RenderHTML(TKXCompContext* context) {
   const std::string name = HTMLName();
   if (context != nullptr) {
-    context->AddScriptFile("/js/purify.js");
-    context->AddScriptFile("/js/KXWebEdit.js");
+    context->AddScriptFile(htmleditor_files::kPurifyJs);
+    context->AddScriptFile(htmleditor_files::kKXWebEditJs);
     context->AddToInitProc("FindElem('" + name + "').value=\"" + InitialValue() + "\";");
   }
-  TKXApplication* application = context != nullptr ? context->WebApplication() : nullptr;
-  if (application == nullptr) application = GetWebApplication();
-  const std::string imageBase = application != nullptr ? application->InternalUrlBase() : std::string("/$/");
+  const std::string imageBase = TKXControlSession::Of(context).LibraryURLBase("/$/");
 
   std::string text = FilledTemplate();
   text += "\r<span ID=\"" + name + "myedit\">\r<body unselectable=\"on\">\r";
@@ -320,42 +319,12 @@ std::string HTMLClr(TKXColor color) { return ColorToRGBString(color); }
 
 namespace {
 
-constexpr TKXFamilyFile kEditorFiles[] = {
-    {"KX_JS_KXWEBEDIT", "/js/KXWebEdit.js"},
-    {"KX_JS_PURIFY", "/js/purify.js"},
-    {"KX_GFX_WEBALIGNCENTRE", "/gfx/webaligncentre.gif"},
-    {"KX_GFX_WEBALIGNLEFT", "/gfx/webalignleft.gif"},
-    {"KX_GFX_WEBALIGNRIGHT", "/gfx/webalignright.gif"},
-    {"KX_GFX_WEBBOLD", "/gfx/webbold.gif"},
-    {"KX_GFX_WEBBULLETS", "/gfx/webbullets.gif"},
-    {"KX_GFX_WEBCOPY", "/gfx/webcopy.gif"},
-    {"KX_GFX_WEBCUT", "/gfx/webcut.gif"},
-    {"KX_GFX_WEBIMG", "/gfx/webimg.gif"},
-    {"KX_GFX_WEBINDENTDECREASE", "/gfx/webindentdecrease.gif"},
-    {"KX_GFX_WEBINDENTINCREASE", "/gfx/webindentincrease.gif"},
-    {"KX_GFX_WEBITALIC", "/gfx/webitalic.gif"},
-    {"KX_GFX_WEBLINK", "/gfx/weblink.gif"},
-    {"KX_GFX_WEBNUMBEREDLIST", "/gfx/webnumberedlist.gif"},
-    {"KX_GFX_WEBPASTE", "/gfx/webpaste.gif"},
-    {"KX_GFX_WEBRULER", "/gfx/webruler.gif"},
-    {"KX_GFX_WEBSTRIKEOUT", "/gfx/webstrikeout.gif"},
-    {"KX_GFX_WEBSUBSCRIPT", "/gfx/websubscript.gif"},
-    {"KX_GFX_WEBSUPERSCRIPT", "/gfx/websuperscript.gif"},
-    {"KX_GFX_WEBUNDERLINE", "/gfx/webunderline.gif"},
-};
-constexpr TKXFamilyFile kEditorReadableFiles[] = {
-    {"KX_JS_KXWEBEDIT_DBG", "/js/KXWebEdit.js"},
-    {"KX_JS_PURIFY_DBG", "/js/purify.js"},
-};
 constexpr TKXControlFamily::TClassRecord kEditorFormTypes[] = {&TfrmWebEditor::ClassRecord};
 
 }  // namespace
 
 const TKXControlFamily& HTMLEditorFamily() {
-  static const TKXControlFamily family{.Name = "htmleditor",
-                                       .FormTypes = kEditorFormTypes,
-                                       .Files = kEditorFiles,
-                                       .ReadableFiles = kEditorReadableFiles};
+  static const TKXControlFamily family{.Name = "htmleditor", .FormTypes = kEditorFormTypes};
   return family;
 }
 

@@ -5,8 +5,6 @@
 #include <system_error>
 
 #include "kx/appserver/Application.h"
-#include "kx/appserver/KXGlobal.h"
-#include "kx/appserver/ServerController.h"
 #include "kx/controls/buttons/Buttons.h"
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/htmleditor/WebEdit.h"
@@ -126,7 +124,7 @@ void TfrmWebEditor::BuildComponents() {
 }
 
 void TfrmWebEditor::SetDocument(const std::string& name) {
-  const std::string contentPath = gSC != nullptr ? gSC->ContentPath() : std::string();
+  const std::string contentPath = TKXControlSession::ContentPath();
   const std::string fileName = IncludeTrailingPathDelim(contentPath) + name;
   // The name may come from a URL: it must not reach files outside the content folder.
   if (contentPath.empty() || !IsPlainRelativeName(name) || !LiesInside(fileName, contentPath) ||
@@ -166,7 +164,7 @@ void TfrmWebEditor::SetBounds(int left, int top, int width, int height) {
 }
 
 void EditDocument(const std::string& fileName) {
-  TKXApplication* application = GetWebApplication();
+  TKXApplication* application = TKXControlSession::Current().Application();
   if (application == nullptr) throw Exception("EditDocument needs a current session");
   TOwnedComponent<TfrmWebEditor> form(TComponent::Create<TfrmWebEditor>(application));
   form->SetDocument(fileName);

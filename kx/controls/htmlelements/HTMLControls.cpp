@@ -1,7 +1,5 @@
 #include "kx/controls/htmlelements/HTMLControls.h"
 
-#include "kx/appserver/KXGlobal.h"
-#include "kx/appserver/ServerController.h"
 #include "kx/controls/links/Links.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/HtmlUtils.h"
@@ -126,7 +124,7 @@ TKXElementPtr<TKXHTMLTag> TKXApplet::RenderHTML(TKXCompContext* context) {
   applet->AddIntegerParam("WIDTH", HTMLWidth());
   applet->AddStringParam("ALIGN", kAlignments[FAlignment]);
   std::string codeBase = FCodeBase;
-  if (codeBase.empty() && gServerController != nullptr) codeBase = gServerController->URLBase();
+  if (codeBase.empty()) codeBase = TKXControlSession::ControllerURLBase();
   applet->AddStringParam("CODEBASE", Attr(codeBase));
   // Written as attributes, so that a blank or quote in a value cannot add attributes of its own.
   applet->AddStringParam("NAME", Attr(FAppletName));
@@ -193,7 +191,7 @@ TKXElementPtr<TKXXMLTag> TKXURLWindow::RenderAsync(TKXCompContext* context) {
 // ---------------------------------------------------------------------------
 
 const TKXControlFamily& HTMLElementsFamily() {
-  static const TKXControlFamily family{.Name = "htmlelements", .FormTypes = {}, .Files = {}, .ReadableFiles = {}};
+  static const TKXControlFamily family{.Name = "htmlelements"};
   return family;
 }
 

@@ -11,7 +11,7 @@ IKXCacheOwner* TKXImageList::GetCacheOwner(TCacheType& cacheType) const {
     if (auto* form = Supports<TKXForm>(Owner())) return form;
     cacheType = ctSession;
   }
-  return GetWebApplication();
+  return TKXControlSession::Current().Application();
 }
 
 std::string TKXImageList::ExtractImageToCache(int index, TCacheType cacheType) const {

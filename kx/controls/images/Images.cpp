@@ -5,6 +5,7 @@
 
 #include "kx/appserver/Application.h"
 #include "kx/appserver/CacheFiles.h"
+#include "kx/controls/images/FamilyFiles.h"
 #include "kx/forms/Forms.h"
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/TextUtils.h"
@@ -168,7 +169,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomImage::ImageHTML(TKXCompContext* context, con
     image->AddIntegerParam("HEIGHT", Height());
   }
   if (!Enabled() && context != nullptr) context->AddToInitProc("setEnabled(\"" + HTMLName() + "\", false);");
-  if (context != nullptr) context->AddScriptFile("/js/KXImage.js");
+  if (context != nullptr) context->AddScriptFile(images_files::kKXImageJs);
   if (!OnClick) return image;
   TKXElementPtr<TKXHTMLTag> link = SubmitLink("", "", false, context ? context->Browser() : nullptr);
   static_cast<TKXMarkupLanguageTagCollection*>(link->Contents())->AddTagAsObject(std::move(image), false);
@@ -198,7 +199,7 @@ std::string TKXDynamicImage::SaveToCacheFile() {
     return FCacheFileHRef;
   }
   // Without a form nothing owns the file for longer than one read: a new one each time.
-  return TKXAppCache::GraphicToCacheFile(GetWebApplication(), *graphic, OutputType(), ctOneTime);
+  return TKXAppCache::GraphicToCacheFile(TKXControlSession::Current().Application(), *graphic, OutputType(), ctOneTime);
 }
 
 std::string TKXDynamicImage::RenderImage(TKXCompContext* context) {
@@ -209,7 +210,7 @@ std::string TKXDynamicImage::RenderImage(TKXCompContext* context) {
 TKXElementPtr<TKXHTMLTag> TKXDynamicImage::RenderHTML(TKXCompContext* context) {
   if (FRenderEmptyAsSpan && IsEmpty()) {
     // A later update may bring a picture: the page needs the script that applies it.
-    if (context != nullptr) context->AddScriptFile("/js/KXImage.js");
+    if (context != nullptr) context->AddScriptFile(images_files::kKXImageJs);
     return TKXHTMLTag::Create("span");
   }
   return ImageHTML(context, RenderImage(context));
@@ -289,7 +290,7 @@ std::string TKXImageButton::ImageVariables(bool declare) {
 
 TKXElementPtr<TKXHTMLTag> TKXImageButton::RenderHTML(TKXCompContext* context) {
   if (context != nullptr) {
-    context->AddScriptFile("/js/KXImage.js");
+    context->AddScriptFile(images_files::kKXImageJs);
     context->AddToJavaScriptOnce(ImageVariables(true));
   }
   TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("input");
@@ -314,22 +315,14 @@ void TKXImageButton::HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& 
 
 TKXElementPtr<TKXXMLTag> TKXImageButton::RenderAsync(TKXCompContext* context) {
   TKXElementPtr<TKXXMLTag> tag = TKXImageFile::RenderAsync(context);
-  if (TKXApplication* application = GetWebApplication()) {
-    if (IKXCallBackResponse* response = application->CallBackResponse())
-      response->AddJavaScriptToExecuteAsCDATA(ImageVariables(false));
-  }
+  TKXControlSession::Of(context).AddScriptToAnswer(ImageVariables(false));
   return tag;
 }
 
 // ---------------------------------------------------------------------------
 
-namespace {
-constexpr TKXFamilyFile kImagesFiles[] = {{"KX_JS_KXIMAGE", "/js/KXImage.js"}};
-constexpr TKXFamilyFile kImagesReadable[] = {{"KX_JS_KXIMAGE_DBG", "/js/KXImage.js"}};
-}  // namespace
-
 const TKXControlFamily& ImagesFamily() {
-  static const TKXControlFamily family{.Name = "images", .Files = kImagesFiles, .ReadableFiles = kImagesReadable};
+  static const TKXControlFamily family{.Name = "images"};
   return family;
 }
 

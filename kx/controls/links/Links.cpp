@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "kx/controls/labels/Labels.h"
+#include "kx/controls/links/FamilyFiles.h"
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/Paths.h"
 #include "kx/platform/SysUtils.h"
@@ -267,7 +268,7 @@ void TKXURL::DoRenderHTML(TKXHTMLTag* tag) {
 
 TKXElementPtr<TKXHTMLTag> TKXURL::RenderHTML(TKXCompContext* context) {
   if (Hint().empty()) SetHint(FURL);
-  if (context != nullptr) context->AddScriptFile("/js/KXLinks.js");
+  if (context != nullptr) context->AddScriptFile(links_files::kKXLinksJs);
   if (!Enabled()) {
     TKXElementPtr<TKXHTMLTag> span = TKXHTMLTag::Create("SPAN");
     DoRenderHTML(span.get());
@@ -293,17 +294,8 @@ TKXElementPtr<TKXXMLTag> TKXURL::RenderAsync(TKXCompContext* context) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr TKXFamilyFile kLinksFiles[] = {{"KX_JS_KXLINKS", "/js/KXLinks.js"}};
-constexpr TKXFamilyFile kLinksReadableFiles[] = {{"KX_JS_KXLINKS_DBG", "/js/KXLinks.js"}};
-
-}  // namespace
-
 const TKXControlFamily& LinksFamily() {
-  static const TKXControlFamily family{.Name = "links",
-                                       .FormTypes = {},
-                                       .Files = kLinksFiles, .ReadableFiles = kLinksReadableFiles};
+  static const TKXControlFamily family{.Name = "links"};
   return family;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/lists/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/KXMessages.h"
 #include "kx/foundation/Markup.h"
@@ -22,17 +23,6 @@ constexpr int kListLineHeight = 16;  // pixels of one line of a SELECT list: its
 constexpr int kEnhancedButtonWidth = 18;
 constexpr int kEnhancedItemHeight = 14;
 constexpr int kEnhancedMaxDropDownHeight = 95;
-
-bool ExecutingCallBack() {
-  const TKXApplication* application = GetWebApplication();
-  return application != nullptr && application->IsCallBack();
-}
-
-// The location of one of the library's images: through the session when there is one.
-std::string LibraryFileURL(const std::string& file) {
-  if (const TKXApplication* application = GetWebApplication()) return application->GetInternalFileURL(file);
-  return "/$/" + file;
-}
 
 // A value for a double-quoted XML attribute that the client reads back as value.
 std::string XMLAttributeValue(const std::string& value) { return EscapeAttributeQuotes(EscapeXMLText(value)); }
@@ -117,7 +107,7 @@ void TKXCustomListCombo::SetItemIndex(std::int32_t value) {
   FItemIndex = value;
   SetDoRefreshControl(true);
   Invalidate();
-  if (!DesignMode() && ExecutingCallBack()) DoChange();
+  if (!DesignMode() && TKXControlSession::Current().IsCallBack()) DoChange();
 }
 
 void TKXCustomListCombo::SetItemsHaveValues(bool value) { SetProperty(FItemsHaveValues, value); }
@@ -202,9 +192,8 @@ bool TKXCustomListCombo::ShowsNoSelection() { return FItemIndex == -1 || !FRequi
 
 void TKXCustomListCombo::HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& scriptEvents) {
   TKXControl::HookEvents(pageContext, scriptEvents);
-  const TKXApplication* application = GetWebApplication();
-  const std::string userAgent =
-      application != nullptr && application->Browser() != nullptr ? application->Browser()->UserAgent() : "";
+  const TBrowser* browser = TKXControlSession::Current().Browser();
+  const std::string userAgent = browser != nullptr ? browser->UserAgent() : "";
   if (OnChange && Editable() && !RenderOnChangeIntoTag(userAgent))
     scriptEvents.HookEvent("OnChange", SubmitHandler("", HTMLName(), false));
   if (FFocusColor != clNone && Editable()) {
@@ -282,12 +271,8 @@ TKXElementPtr<TKXXMLTag> TKXCustomListCombo::RenderItemsAsync(TKXCompContext* co
     item->Contents()->AddText(EscapeXMLText(TextToHTML(ItemCaption(i), false, false, false)), false);
   }
   RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonPropsButEnabled);
-  if (TKXApplication* application = GetWebApplication()) {
-    if (IKXCallBackResponse* response = application->CallBackResponse()) {
-      response->AddJavaScriptToExecuteAsCDATA("setEnabled(\"" + TextToJSStringLiteral(HTMLName()) + "\"," +
-                                              BoolText(Enabled() && Editable()) + ");");
-    }
-  }
+  TKXControlSession::Of(context).AddScriptToAnswer("setEnabled(\"" + TextToJSStringLiteral(HTMLName()) + "\"," +
+                                                    BoolText(Enabled() && Editable()) + ");");
   return tag;
 }
 
@@ -362,7 +347,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomComboBox::RenderHTML(TKXCompContext* context)
 
 std::string TKXCustomComboBox::ButtonImageURL() {
   const std::string location = FButtonImage.Location("");
-  return location.empty() ? LibraryFileURL("gfx/ComboBoxDownArrow.gif") : location;
+  return location.empty() ? TKXControlSession::Current().LibraryFileURL("gfx/ComboBoxDownArrow.gif") : location;
 }
 
 // The drop-down's own functions: open and close it, and take an item. Captions
@@ -395,7 +380,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomComboBox::RenderEnhanced(TKXCompContext* cont
   const int width = HTMLWidth();
   const std::string background = ColorToRGBString(BGColor() == clNone ? clWhite : BGColor());
   const std::string itemStyle = WebFont().FontToStringStyle() + "; cursor :pointer;";
-  if (context) context->AddScriptFile("/js/KXLists.js");
+  if (context) context->AddScriptFile(lists_files::kKXListsJs);
 
   TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("SPAN");
   tag->Contents()->AddHiddenField(n, std::to_string(ItemIndex()));
@@ -597,22 +582,8 @@ TKXElementPtr<TKXXMLTag> TKXCustomListbox::RenderAsync(TKXCompContext* context) 
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr TKXFamilyFile kListsFiles[] = {
-    {"KX_GFX_ComboBoxDownArrow", "/gfx/ComboBoxDownArrow.gif"},
-    {"KX_JS_KXLISTS", "/js/KXLists.js"},
-    {"KX_JS_KXORDEREDLISTBOX", "/js/KXOrderedListbox.js"},
-};
-constexpr TKXFamilyFile kListsReadableFiles[] = {
-    {"KX_JS_KXLISTS_DBG", "/js/KXLists.js"},
-    {"KX_JS_KXORDEREDLISTBOX_DBG", "/js/KXOrderedListbox.js"},
-};
-
-}  // namespace
-
 const TKXControlFamily& ListsFamily() {
-  static const TKXControlFamily family{.Name = "lists", .FormTypes = {}, .Files = kListsFiles, .ReadableFiles = kListsReadableFiles};
+  static const TKXControlFamily family{.Name = "lists"};
   return family;
 }
 

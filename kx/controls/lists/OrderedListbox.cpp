@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "kx/controls/lists/FamilyFiles.h"
 #include "kx/foundation/Markup.h"
 
 namespace kx {
@@ -115,7 +116,7 @@ TKXElementPtr<TKXHTMLTag> TKXOrderedListbox::RenderHTML(TKXCompContext* context)
   const std::string down = n + "down";
   const std::string list = n + "list";
   const std::string valueField = n + "_VALUE";
-  if (context) context->AddScriptFile("/js/KXOrderedListbox.js");
+  if (context) context->AddScriptFile(lists_files::kKXOrderedListboxJs);
 
   TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("TABLE");
   tag->AddStringParam("ID", n);

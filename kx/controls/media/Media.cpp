@@ -16,9 +16,8 @@ void TKXAudio::SetShowAudioPlayer(bool value) { SetProperty(FShowAudioPlayer, va
 void TKXAudio::SetFocusOutline(bool value) { SetProperty(FFocusOutline, value); }
 
 void TKXAudio::AddSource(TKXHTMLTag* audio, const TKXFileReference& file) {
-  const TKXApplication* application = GetWebApplication();
   TKXHTMLTag* source = audio->Contents()->AddTag("source", false);
-  source->AddStringParam("src", file.Location(application != nullptr ? application->AppUrlBase() : std::string()));
+  source->AddStringParam("src", file.Location(TKXControlSession::Current().AppURLBase()));
   source->AddStringParam("type", GetAudioType(file.GetFileName()));
 }
 
@@ -59,7 +58,7 @@ std::string GetAudioType(const std::string& fileName) {
 }
 
 const TKXControlFamily& MediaFamily() {
-  static const TKXControlFamily family{.Name = "media", .FormTypes = {}, .Files = {}, .ReadableFiles = {}};
+  static const TKXControlFamily family{.Name = "media"};
   return family;
 }
 

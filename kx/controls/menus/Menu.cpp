@@ -2,6 +2,7 @@
 
 #include "kx/appserver/Application.h"
 #include "kx/controls/imagelist/ImageList.h"
+#include "kx/controls/menus/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/platform/SysUtils.h"
 
@@ -10,7 +11,6 @@ namespace kx {
 namespace {
 
 constexpr const char* CRLF = "\r\n";
-constexpr const char* ArrowImage = "/gfx/menu_arrow_right.gif";
 
 // The class names of one level: the author's, or the default ones (whose rules the menu writes).
 struct TLevelClasses {
@@ -286,12 +286,17 @@ TKXElementPtr<TKXHTMLTag> TKXMenu::RenderHTML(TKXCompContext* context) {
   TMainMenu* menu = AttachedMenu();
   if (menu == nullptr || menu->Items().Count() == 0) return nullptr;
 
-  TRendering rendering{context, HTMLName(), "", ArrowImage, Supports<TKXImageList>(menu->Images()),
-                       LevelClasses(Css(), FMainMenuStyle, true), LevelClasses(FSubMenuCss, FSubMenuStyle, false)};
+  TRendering rendering{context,
+                       HTMLName(),
+                       "",
+                       menus_files::kMenuArrowRightGif,
+                       Supports<TKXImageList>(menu->Images()),
+                       LevelClasses(Css(), FMainMenuStyle, true),
+                       LevelClasses(FSubMenuCss, FSubMenuStyle, false)};
   TKXPageContext40* page = context ? context->PageContext() : nullptr;
-  if (page != nullptr) rendering.ArrowURL = page->GetInternalFileURL(ArrowImage);
+  if (page != nullptr) rendering.ArrowURL = page->GetInternalFileURL(menus_files::kMenuArrowRightGif);
   if (context != nullptr) {
-    context->AddScriptFile("/js/KXMenu.js");
+    context->AddScriptFile(menus_files::kKXMenuJs);
     RenderStyles(context);
   }
 
@@ -348,19 +353,8 @@ TSubmitProc TKXMenu::getSubmitProc() {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr TKXFamilyFile kMenusFiles[] = {{"KX_JS_KXMENU", "/js/KXMenu.js"},
-                                         {"KX_GFX_menu_arrow_right", "/gfx/menu_arrow_right.gif"}};
-constexpr TKXFamilyFile kMenusReadableFiles[] = {{"KX_JS_KXMENU_DBG", "/js/KXMenu.js"}};
-
-}  // namespace
-
 const TKXControlFamily& MenusFamily() {
-  static const TKXControlFamily family{.Name = "menus",
-                                       .FormTypes = {},
-                                       .Files = kMenusFiles,
-                                       .ReadableFiles = kMenusReadableFiles};
+  static const TKXControlFamily family{.Name = "menus"};
   return family;
 }
 

@@ -1,6 +1,7 @@
 #include "kx/controls/pageservices/PageServices.h"
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/pageservices/FamilyFiles.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/SimpleJSON.h"
 #include "kx/platform/SysUtils.h"
@@ -8,8 +9,6 @@
 namespace kx {
 
 namespace {
-
-constexpr const char* kScriptFile = "/js/KXPageServices.js";
 
 std::string BoolText(bool value) { return value ? "true" : "false"; }
 
@@ -29,20 +28,17 @@ bool IsImageSource(const std::string& src) {
 void TKXPageService::RegisterAsyncEvents(TKXApplication* application) { RegisterServiceCallBacks(application); }
 
 TKXApplication* TKXPageService::ApplicationOf(TKXCompContext* context) {
-  TKXApplication* application = context != nullptr ? context->WebApplication() : nullptr;
-  return application != nullptr ? application : GetWebApplication();
+  return TKXControlSession::Of(context).Application();
 }
 
 void TKXPageService::AddPageScript(TKXCompContext* context, const std::string& script) {
   if (context == nullptr || script.empty()) return;
-  context->AddScriptFile(kScriptFile);
+  context->AddScriptFile(pageservices_files::kKXPageServicesJs);
   context->AddToInitProcDoLastCode(script);
 }
 
 void TKXPageService::AddCallBackScript(TKXCompContext* context, const std::string& script) {
-  TKXApplication* application = ApplicationOf(context);
-  IKXCallBackResponse* response = application != nullptr ? application->CallBackResponse() : nullptr;
-  if (response != nullptr) response->AddJavaScriptToExecuteAsCDATA(script);
+  TKXControlSession::Of(context).AddScriptToAnswer(script);
 }
 
 // ---------------------------------------------------------------------------
@@ -91,7 +87,7 @@ TSubmitProc TKXTimer::getSubmitProc() {
 void TKXTimer::RenderScripts(TKXCompContext* context) {
   if (DesignMode()) return;
   // Loaded also while stopped: a callback may start it.
-  if (context != nullptr) context->AddScriptFile(kScriptFile);
+  if (context != nullptr) context->AddScriptFile(pageservices_files::kKXPageServicesJs);
   if (!Runs()) return;
   RegisterServiceCallBacks(ApplicationOf(context));
   AddPageScript(context, TimerScript());
@@ -146,7 +142,7 @@ std::string TKXMonitor::MonitorScript() {
 void TKXMonitor::RenderScripts(TKXCompContext* context) {
   if (DesignMode()) return;
   // Loaded also while stopped: a callback may start it.
-  if (context != nullptr) context->AddScriptFile(kScriptFile);
+  if (context != nullptr) context->AddScriptFile(pageservices_files::kKXPageServicesJs);
   if (!Runs()) return;
   RegisterServiceCallBacks(ApplicationOf(context));
   AddPageScript(context, MonitorScript());
@@ -166,7 +162,7 @@ void TKXAJAXNotifier::RegisterServiceCallBacks(TKXApplication* application) {
 }
 
 void TKXAJAXNotifier::Notify() {
-  TKXApplication* application = GetWebApplication();
+  TKXApplication* application = TKXControlSession::Current().Application();
   if (application == nullptr || !application->CallBackProcessing())
     throw EKXException(Format("You only can use %s in Async calls.", ClassName()));
   TKXForm* form = TKXForm::FindParentForm(this);
@@ -286,7 +282,7 @@ std::string TKXModalWindow::TakeShowScript(TKXCompContext* context) {
 
 void TKXModalWindow::RenderScripts(TKXCompContext* context) {
   if (DesignMode()) return;
-  if (context != nullptr) context->AddScriptFile(kScriptFile);
+  if (context != nullptr) context->AddScriptFile(pageservices_files::kKXPageServicesJs);
   const std::string script = TakeShowScript(context);
   if (!script.empty()) AddPageScript(context, script);
 }
@@ -299,14 +295,8 @@ TKXElementPtr<TKXXMLTag> TKXModalWindow::RenderAsync(TKXCompContext* context) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-constexpr TKXFamilyFile kPageServicesFiles[] = {{"KX_JS_KXPAGESERVICES", "/js/KXPageServices.js"}};
-constexpr TKXFamilyFile kPageServicesReadable[] = {{"KX_JS_KXPAGESERVICES_DBG", "/js/KXPageServices.js"}};
-}  // namespace
-
 const TKXControlFamily& PageServicesFamily() {
-  static const TKXControlFamily family{
-      .Name = "pageservices", .Files = kPageServicesFiles, .ReadableFiles = kPageServicesReadable};
+  static const TKXControlFamily family{.Name = "pageservices"};
   return family;
 }
 

@@ -3,8 +3,7 @@
 #include <cctype>
 
 #include "kx/appserver/Application.h"
-#include "kx/appserver/KXGlobal.h"
-#include "kx/appserver/ServerController.h"
+#include "kx/controls/plugins/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/Markup.h"
 #include "kx/platform/SysUtils.h"
@@ -36,12 +35,9 @@ bool IsPlainAttributeName(const std::string& name) {
   return !StartsText("on", name);
 }
 
-std::string ControllerURLBase() { return gSC != nullptr ? gSC->URLBase() : std::string(); }
+std::string ControllerURLBase() { return TKXControlSession::ControllerURLBase(); }
 
-std::string AppURLBase() {
-  const TKXApplication* application = GetWebApplication();
-  return application != nullptr ? application->AppUrlBase() : std::string();
-}
+std::string AppURLBase() { return TKXControlSession::Current().AppURLBase(); }
 
 }  // namespace
 
@@ -165,7 +161,7 @@ void TKXActiveX::SetActiveXObject(const TKXFileReference& value) {
 TKXElementPtr<TKXHTMLTag> TKXActiveX::RenderHTML(TKXCompContext* context) {
   if (!FForceActivation) return TKXCustomObject::RenderHTML(context);
   const std::string name = HTMLName();
-  if (context != nullptr) context->AddScriptFile("/js/KXPlugins.js");
+  if (context != nullptr) context->AddScriptFile(plugins_files::kKXPluginsJs);
   TKXElementPtr<TKXHTMLTag> div = TKXHTMLTag::Create("div");
   div->AddStringParam("ID", name + "_div");
   TKXHTMLTag* comment = div->Contents()->AddTag("comment", false);
@@ -296,22 +292,8 @@ TKXElementPtr<TKXHTMLTag> TKXCustomQuickTime::RenderHTML(TKXCompContext* context
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr TKXFamilyFile kPluginsFiles[] = {
-    {"KX_JS_KXPLUGINS", "/js/KXPlugins.js"},
-    {"KX_JS_SILVERLIGHT", "/js/Silverlight.js"},
-};
-constexpr TKXFamilyFile kPluginsReadableFiles[] = {
-    {"KX_JS_KXPLUGINS_DBG", "/js/KXPlugins.js"},
-    {"KX_JS_SILVERLIGHT_DBG", "/js/Silverlight.js"},
-};
-
-}  // namespace
-
 const TKXControlFamily& PluginsFamily() {
-  static const TKXControlFamily family{
-      .Name = "plugins", .FormTypes = {}, .Files = kPluginsFiles, .ReadableFiles = kPluginsReadableFiles};
+  static const TKXControlFamily family{.Name = "plugins"};
   return family;
 }
 

@@ -1,7 +1,6 @@
 #include "kx/controls/plugins/Silverlight.h"
 
-#include "kx/appserver/KXGlobal.h"
-#include "kx/appserver/ServerController.h"
+#include "kx/controls/plugins/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/platform/SysUtils.h"
 
@@ -15,7 +14,7 @@ constexpr const char* kLanguageNamespace = "http://schemas.microsoft.com/winfx/2
 
 std::string JS(std::string_view text) { return TKXBaseHTMLControl::TextToJSStringLiteral(text); }
 
-std::string ControllerURLBase() { return gSC != nullptr ? gSC->URLBase() : std::string(); }
+std::string ControllerURLBase() { return TKXControlSession::ControllerURLBase(); }
 
 std::string Quoted(const std::string& value) {
   return "\"" + TKXBaseHTMLControl::TextToHTML(value, false, false, false) + "\"";
@@ -68,7 +67,7 @@ std::string TKXBaseSilverlight::RenderSilverlight() {
 }
 
 TKXElementPtr<TKXHTMLTag> TKXBaseSilverlight::RenderHTML(TKXCompContext* context) {
-  if (context != nullptr) context->AddScriptFile("/js/Silverlight.js");
+  if (context != nullptr) context->AddScriptFile(plugins_files::kSilverlightJs);
   TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("DIV");
   tag->Contents()->AddText(
       "<script type=\"text/javascript\">" + RenderSilverlight() + ";createSilverlight();" + "</script>", false);
@@ -120,7 +119,7 @@ TKXElementPtr<TKXHTMLTag> TKXSilverlightVideo::RenderHTML(TKXCompContext* contex
   XAMLDocument(document);
   if (context != nullptr) {
     context->AddToJavaScriptOnce(MediaHandlers());
-    context->AddScriptFile("/js/Silverlight.js");
+    context->AddScriptFile(plugins_files::kSilverlightJs);
   }
   // The document would have to be stored and served as the package's source; nothing does that.
   throw Exception("Silverlight error");

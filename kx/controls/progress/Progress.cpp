@@ -34,12 +34,6 @@ void FillVisibilityScript(TStringList& list, const char* visibility) {
   list.Add(std::string("document.getElementById('ProgressIndicatorBox').style.visibility='") + visibility + "';");
 }
 
-IKXCallBackResponse* CurrentCallBackResponse(TKXCompContext* context) {
-  TKXApplication* application = context != nullptr ? context->WebApplication() : nullptr;
-  if (application == nullptr) application = GetWebApplication();
-  return application != nullptr ? application->CallBackResponse() : nullptr;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -208,7 +202,7 @@ TKXElementPtr<TKXXMLTag> TKXProgressBar::RenderAsync(TKXCompContext* context) {
   tag->AddStringParam("id", HTMLName());
   tag->AddStringParam("type", "KXPROGRESSBAR");
   RenderAsyncCommonProperties(context, tag.get(), kAsyncCommonProps);
-  IKXCallBackResponse* response = CurrentCallBackResponse(context);
+  IKXCallBackResponse* response = TKXControlSession::Of(context).CallBackResponse();
   if (response == nullptr) return tag;
 
   TKXElementPtr<TKXXMLTag> cell = TKXXMLTag::Create("control");

@@ -5,6 +5,7 @@
 
 #include "kx/appserver/Application.h"
 #include "kx/appserver/InternalFiles.h"
+#include "kx/controls/regions/FamilyFiles.h"
 #include "kx/forms/Forms.h"
 #include "kx/forms/LayoutManagers.h"
 #include "kx/foundation/Browsers.h"
@@ -45,10 +46,7 @@ bool QuirksExplorer(const TBrowser* browser) {
   return Supports<const TInternetExplorer>(browser) != nullptr && !browser->StrictMode();
 }
 
-const TBrowser* CurrentBrowser() {
-  TKXApplication* application = GetWebApplication();
-  return application ? application->Browser() : nullptr;
-}
+const TBrowser* CurrentBrowser() { return TKXControlSession::Current().Browser(); }
 
 // The default frame as the forms call it.
 TKXElementPtr<TKXMarkupLanguageTag> DefaultFrame(TKXElementPtr<TKXMarkupLanguageTag> tag, TComponent* control) {
@@ -503,7 +501,7 @@ TKXElementPtr<TKXHTMLTag> TKXRegion::RenderHTML(TKXCompContext* context) {
   gripTag->AddStringParam("id", name + "_grip");
   gripTag->AddStringParam("onmousedown", std::string("return GripMouseDown(event,'") + grip + "')");
   gripTag->AddStringParam("style", style);
-  if (context) context->AddScriptFile("/js/KXSplitter.js");
+  if (context) context->AddScriptFile(regions_files::kKXSplitterJs);
   return div;
 }
 
@@ -549,18 +547,13 @@ bool TKXRegion::IsForThisControl(const std::string& name) { return SameText(name
 
 namespace {
 
-constexpr TKXFamilyFile kRegionsFiles[] = {{"KX_JS_KXSPLITTER", "/js/KXSplitter.js"}};
-constexpr TKXFamilyFile kRegionsReadableFiles[] = {{"KX_JS_KXSPLITTER_DBG", "/js/KXSplitter.js"}};
 
 void InstallDefaultFrame() { gCreateDefaultFrame = DefaultFrame; }
 
 }  // namespace
 
 const TKXControlFamily& RegionsFamily() {
-  static const TKXControlFamily family{.Name = "regions",
-                                       .Files = kRegionsFiles,
-                                       .ReadableFiles = kRegionsReadableFiles,
-                                       .Install = &InstallDefaultFrame};
+  static const TKXControlFamily family{.Name = "regions", .Install = &InstallDefaultFrame};
   return family;
 }
 

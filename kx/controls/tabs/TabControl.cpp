@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/tabs/FamilyFiles.h"
 #include "kx/foundation/Colors.h"
 #include "kx/platform/SysUtils.h"
 
@@ -162,7 +163,7 @@ TKXElementPtr<TKXHTMLTag> TKXTabControl::RenderHTML(TKXCompContext* context) {
 
   script = "if (" + name + "KXCL){" + script + "}";
   if (context != nullptr) {
-    context->AddScriptFile("/js/tabcontrol.js");
+    context->AddScriptFile(tabs_files::kTabcontrolJs);
     context->AddToJavaScriptOnce(CRLF + std::string("var ") + variable + "=null;");
     context->AddToJavaScriptOnce("function init_" + name + "(AIndex) {" + CRLF + script + CRLF + "}");
     context->AddToInitProc("init_" + name + "(" + std::to_string(activeIndex) + ");");
@@ -292,17 +293,8 @@ std::string TKXTabPage::RenderStyle(TKXCompContext* context) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr TKXFamilyFile kTabsFiles[] = {{"KX_JS_TABCONTROL", "/js/tabcontrol.js"}};
-constexpr TKXFamilyFile kTabsReadableFiles[] = {{"KX_JS_TABCONTROL_DBG", "/js/tabcontrol.js"}};
-
-}  // namespace
-
 const TKXControlFamily& TabsFamily() {
-  static const TKXControlFamily family{.Name = "tabs",
-                                       .FormTypes = {},
-                                       .Files = kTabsFiles, .ReadableFiles = kTabsReadableFiles};
+  static const TKXControlFamily family{.Name = "tabs"};
   return family;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "kx/controls/timeedit/FamilyFiles.h"
 #include "kx/foundation/KXMessages.h"
 #include "kx/platform/SysUtils.h"
 
@@ -125,7 +126,7 @@ void TKXTimeEdit::SetValue(const std::string& value) {
 
 TKXElementPtr<TKXHTMLTag> TKXTimeEdit::RenderHTML(TKXCompContext* context) {
   if (context != nullptr && Visible()) {
-    context->AddScriptFile("/js/KXTimeEdit.js");
+    context->AddScriptFile(timeedit_files::kKXTimeEditJs);
     // The page writes the message as a script literal (escaped there).
     context->AddValidation("!ValidateTimeEdit(\"" + HTMLName() + "\")", Format(RSInvalidTimeEditFormat, FriendlyName()));
   }
@@ -134,16 +135,8 @@ TKXElementPtr<TKXHTMLTag> TKXTimeEdit::RenderHTML(TKXCompContext* context) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-constexpr TKXFamilyFile kTimeEditFiles[] = {{"KX_JS_KXTIMEEDIT", "/js/KXTimeEdit.js"}};
-constexpr TKXFamilyFile kTimeEditReadableFiles[] = {{"KX_JS_KXTIMEEDIT_DBG", "/js/KXTimeEdit.js"}};
-
-}  // namespace
-
 const TKXControlFamily& TimeEditFamily() {
-  static const TKXControlFamily family{
-      .Name = "timeedit", .FormTypes = {}, .Files = kTimeEditFiles, .ReadableFiles = kTimeEditReadableFiles};
+  static const TKXControlFamily family{.Name = "timeedit"};
   return family;
 }
 

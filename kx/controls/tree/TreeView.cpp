@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/tree/FamilyFiles.h"
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/platform/SysUtils.h"
 
@@ -313,14 +314,14 @@ std::string TKXTreeView::PositionableNodeName(TKXTreeViewItem* item) const {
 
 std::string TKXTreeView::InternalFileURL(const std::string& file) const {
   if (FContext != nullptr && FContext->PageContext() != nullptr) return FContext->PageContext()->GetInternalFileURL(file);
-  TKXApplication* application = GetWebApplication();
+  TKXApplication* application = TKXControlSession::Current().Application();
   return application != nullptr ? application->GetInternalFileURL(file) : file;
 }
 
 std::string TKXTreeView::GetImageLocation(const TKXFileReference& reference) const {
   const std::string& name = !reference.URL().empty() ? reference.URL() : reference.Filename();
   if (name.empty()) return std::string();
-  TKXApplication* application = GetWebApplication();
+  TKXApplication* application = TKXControlSession::Current().Application();
   return application != nullptr ? application->GetExternalFileURL(name) : name;
 }
 
@@ -488,7 +489,7 @@ void TKXTreeView::RenderScrolling(TKXHTMLTag* result) {
 
 TKXElementPtr<TKXHTMLTag> TKXTreeView::RenderClientSide(TKXCompContext* context) {
   if (context != nullptr) {
-    context->AddScriptFile("/js/KXTree.js");
+    context->AddScriptFile(tree_files::kKXTreeJs);
     context->CacheImage(HTMLName() + "_Blank", InternalFileURL(kBlank));
   }
   TKXElementPtr<TKXHTMLTag> tag = TKXHTMLTag::Create("DIV");
@@ -582,20 +583,8 @@ TKXElementPtr<TKXXMLTag> TKXTreeView::RenderAsync(TKXCompContext* context) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-constexpr TKXFamilyFile kTreeFiles[] = {
-    {"KX_JS_KXTree", "/js/KXTree.js"},
-    {"KX_GFX_TreeView_Open", "/gfx/TreeView_open.gif"},
-    {"KX_GFX_TreeView_Closed", "/gfx/TreeView_closed.gif"},
-    {"KX_GFX_TreeView_Document", "/gfx/TreeView_document.gif"},
-    {"KX_GFX_TreeView_Plus", "/gfx/TreeView_plus.gif"},
-    {"KX_GFX_TreeView_Minus", "/gfx/TreeView_minus.gif"},
-};
-constexpr TKXFamilyFile kTreeReadable[] = {{"KX_JS_KXTree_DBG", "/js/KXTree.js"}};
-}  // namespace
-
 const TKXControlFamily& TreeFamily() {
-  static const TKXControlFamily family{.Name = "tree", .Files = kTreeFiles, .ReadableFiles = kTreeReadable};
+  static const TKXControlFamily family{.Name = "tree"};
   return family;
 }
 

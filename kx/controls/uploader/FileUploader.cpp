@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "kx/appserver/Application.h"
+#include "kx/controls/uploader/FamilyFiles.h"
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/Streams.h"
 #include "kx/platform/SysUtils.h"
@@ -15,7 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kScriptFile = "/js/KXFileUploader.js";
 // NAME_MAX of the common Linux file systems.
 constexpr std::size_t kMaxFileNameBytes = 255;
 
@@ -307,7 +307,7 @@ void TKXCustomFileUploader::CheckFilesAllowed() {
 }
 
 void TKXCustomFileUploader::NotifyUploadCompleted() {
-  TKXApplication* application = GetWebApplication();
+  TKXApplication* application = TKXControlSession::Current().Application();
   const THttpFileList* files = application ? application->GetFileList() : nullptr;
   if (files == nullptr || files->Count() == 0) return;
   AssignFileList(*files);
@@ -422,7 +422,7 @@ std::string TKXCustomFileUploader::ClientOptions(const std::string& name) {
 TKXElementPtr<TKXHTMLTag> TKXCustomFileUploader::RenderHTML(TKXCompContext* context) {
   const std::string name = HTMLName();
   if (context != nullptr) {
-    context->AddScriptFile(kScriptFile);
+    context->AddScriptFile(uploader_files::kKXFileUploaderJs);
     context->AddToJavaScriptOnce("function create" + name + "(){return new kxfu.FileUploader({" +
                                  ClientOptions(name) + "});}");
     context->AddToInitProc("window." + name + "_Obj = create" + name + "();");
@@ -436,8 +436,7 @@ void TKXCustomFileUploader::AddClassRules(TKXCompContext* context) {
   const int z = ZIndex();
   const std::int32_t width = Width();
   const std::string w = std::to_string(width);
-  TKXApplication* application = GetWebApplication();
-  const std::string gfx = (application ? application->InternalUrlBase() : std::string()) + "gfx/";
+  const std::string gfx = TKXControlSession::Of(context).LibraryURLBase("") + "gfx/";
   const auto rule = [&](const char* name, const std::string& style, const std::string& suffix = "") {
     if (!FCssClasses.Values(name).empty()) return;
     context->AddClassStyle("." + GetCSSClass(name) + suffix, style);
@@ -485,16 +484,8 @@ TKXElementPtr<TKXXMLTag> TKXCustomFileUploader::RenderAsync(TKXCompContext* cont
 // ---------------------------------------------------------------------------
 // Family
 
-namespace {
-constexpr TKXFamilyFile kUploaderFiles[] = {{"KX_JS_KXFILEUPLOADER", "/js/KXFileUploader.js"},
-                                            {"KX_GFX_fileUploading", "/gfx/fileUploading.gif"},
-                                            {"KX_GFX_check", "/gfx/check.png"},
-                                            {"KX_GFX_alert", "/gfx/alert.png"}};
-constexpr TKXFamilyFile kUploaderReadable[] = {{"KX_JS_KXFILEUPLOADER_DBG", "/js/KXFileUploader.js"}};
-}  // namespace
-
 const TKXControlFamily& UploaderFamily() {
-  static const TKXControlFamily family{.Name = "uploader", .FormTypes = {}, .Files = kUploaderFiles, .ReadableFiles = kUploaderReadable};
+  static const TKXControlFamily family{.Name = "uploader"};
   return family;
 }
 

@@ -183,7 +183,7 @@ TEST(TTKXWebEdit, ThePageStartsTheEditorWithItsDocument) {
 }
 
 TEST(TTKXWebEdit, EveryImageAndScriptOfTheFamilyIsEmbedded) {
-  const TKXControlFamily& family = HTMLEditorFamily();
+  const TKXFamilyFiles family = FamilyFiles(HTMLEditorFamily().Name);
   EXPECT_EQ(family.Files.size(), 21u);  // 19 images and 2 scripts
   for (const TKXFamilyFile& file : family.Files) EXPECT_NE(FindResource(file.ResourceName), nullptr) << file.URLPath;
   for (const TKXFamilyFile& file : family.ReadableFiles)
