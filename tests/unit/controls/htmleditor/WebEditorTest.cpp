@@ -26,18 +26,12 @@ class TfrmWebEditorTest : public ::testing::Test {
   void SetUp() override {
     Content = gSC->ContentPath();
     Folder = "kx-editor-test-" + std::to_string(getpid()) + "/";
-    // The test program may have no content folder: one made here goes again afterwards.
-    CreatedContent = !std::filesystem::exists(Content);
     std::filesystem::create_directories(Content + Folder);
     Form = TComponent::Create<TfrmWebEditor>(Session.Session);
   }
-  // Tests run side by side in several processes that share the content folder: each removes only its own folder,
-  // and the content folder only once it is empty.
-  void TearDown() override {
-    std::filesystem::remove_all(Content + Folder);
-    std::error_code notEmpty;
-    if (CreatedContent) std::filesystem::remove(Content, notEmpty);
-  }
+  // Tests run side by side in several processes that share the content folder: each removes only its own folder.
+  // The content folder stays: removed once empty, it vanished under another process's create_directories.
+  void TearDown() override { std::filesystem::remove_all(Content + Folder); }
 
   void Write(const std::string& name, const std::string& bytes) {
     std::ofstream(Content + Folder + name, std::ios::binary) << bytes;
@@ -51,7 +45,6 @@ class TfrmWebEditorTest : public ::testing::Test {
   TSessionFixture Session{"Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 Chrome/120.0 Safari/537.36"};
   std::string Content;
   std::string Folder;
-  bool CreatedContent = false;
   TfrmWebEditor* Form = nullptr;
 };
 
