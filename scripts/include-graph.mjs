@@ -30,8 +30,6 @@ const ALLOWED_APPSERVER_UPS = 4;
 
 // The circles still to untie, each as its units joined by ", " in order; any other circle fails the check.
 const KNOWN_CIRCLES = [
-  // The file reference's one-argument Location and QualifiedPath read the controller and the current session.
-  "kx/appserver/Application, kx/appserver/FileReference, kx/appserver/ServerController",
   "kx/forms/BaseControls, kx/forms/Containers, kx/forms/ControlSession, kx/forms/RenderContexts",
   "kx/controls/htmleditor/WebEdit, kx/controls/htmleditor/WebEditor",
 ];

@@ -3,9 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "kx/appserver/Application.h"
-#include "kx/appserver/KXGlobal.h"
-#include "kx/appserver/ServerController.h"
 #include "kx/foundation/Paths.h"
 #include "kx/platform/SysUtils.h"
 
@@ -74,18 +71,9 @@ std::string TKXFileReference::GetFileName() const {
   return TURL::ExtractFileName(FURL);
 }
 
-std::string TKXFileReference::Location(const std::string& base) const {
-  if (gSC == nullptr) return Location(base, nullptr);
-  const std::string contentPath = gSC->ContentPath();
-  return Location(base, &contentPath);
-}
-
 std::string TKXFileReference::Location(const std::string& base, const std::string* contentPath) const {
   if (Empty()) return std::string();
-  std::string urlBase = Trim(base);
-  if (urlBase.empty()) {
-    if (const TKXApplication* application = GetWebApplication()) urlBase = application->AppUrlBase();
-  }
+  const std::string urlBase = Trim(base);
   return FFilename.empty() ? UrlLocation(urlBase, contentPath) : FileLocation(urlBase, contentPath);
 }
 
@@ -118,10 +106,6 @@ std::string TKXFileReference::UrlLocation(const std::string& base, const std::st
     return TURL::MakeValidFileUrl(TURL::Concat(base, "Files/"), name);
   }
   return TURL::MakeValidFileUrl(base, FURL);
-}
-
-std::string TKXFileReference::QualifiedPath() const {
-  return QualifiedPath(gSC != nullptr ? gSC->ContentPath() : std::string());
 }
 
 std::string TKXFileReference::QualifiedPath(const std::string& contentPath) const {

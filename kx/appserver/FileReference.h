@@ -1,8 +1,9 @@
 // TKXFileReference: a property value that points at a file served to the
 // browser, given either as a file name on the server or as a URL, and turned
-// into the location written into the page by looking the file up under the
-// server controller's content path. The controller owns one (its StyleSheet),
-// so it lives in this layer; forms and controls own the others.
+// into the location written into the page by looking the file up under a
+// content path the caller gives (the server controller's). The controller owns
+// one (its StyleSheet), so it lives in this layer; forms and controls own the
+// others and ask their session for the location (TKXControlSession::FileLocation).
 #pragma once
 
 #include <string>
@@ -34,15 +35,11 @@ class TKXFileReference : public TPersistent {
 
   // The bare file name of Filename, else the part of URL after its last "/".
   std::string GetFileName() const;
-  // The location for the page: empty when Empty. base is trimmed; an empty base
-  // is the current session's application URL base. Uses the server
-  // controller's content path (none without a controller).
-  std::string Location(const std::string& base) const;
-  // The same with the content path given; null stands for "no server controller".
+  // The location for the page: empty when Empty. base is the URL base, trimmed;
+  // contentPath is where the files lie, null standing for "no server controller".
   std::string Location(const std::string& base, const std::string* contentPath) const;
   // The file under the content path's "Files/" folder: the part of Filename
   // after its first "files\" (any case), or its bare file name.
-  std::string QualifiedPath() const;
   std::string QualifiedPath(const std::string& contentPath) const;
 
  protected:

@@ -2,9 +2,11 @@
 
 #include "kx/appserver/Application.h"
 #include "kx/appserver/Authenticators.h"
+#include "kx/appserver/FileReference.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/forms/RenderContexts.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 
@@ -36,6 +38,13 @@ std::string TKXControlSession::LibraryURLBase(const std::string& withoutSession)
 }
 
 std::string TKXControlSession::AppURLBase() const { return mApplication ? mApplication->AppUrlBase() : std::string(); }
+
+std::string TKXControlSession::FileLocation(const TKXFileReference& file, const std::string& base) const {
+  const std::string urlBase = Trim(base).empty() ? AppURLBase() : base;
+  if (gSC == nullptr) return file.Location(urlBase, nullptr);
+  const std::string contentPath = gSC->ContentPath();
+  return file.Location(urlBase, &contentPath);
+}
 
 std::string TKXControlSession::ControllerURLBase() { return gSC != nullptr ? gSC->URLBase() : std::string(); }
 

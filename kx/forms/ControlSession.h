@@ -13,6 +13,7 @@ class IKXCallBackResponse;
 class TBrowser;
 class TKXApplication;
 class TKXCompContext;
+class TKXFileReference;
 
 class TKXControlSession {
  public:
@@ -37,6 +38,9 @@ class TKXControlSession {
   std::string LibraryURLBase(const std::string& withoutSession) const;
   // The base of the application's URLs; empty without a session.
   std::string AppURLBase() const;
+  // Where the page finds file: under base (AppURLBase when base is blank), looked up in the controller's content
+  // path; empty for an empty reference.
+  std::string FileLocation(const TKXFileReference& file, const std::string& base = std::string()) const;
 
   // ---- the server controller's settings; empty (false) without a controller
   static std::string ControllerURLBase();

@@ -6,6 +6,7 @@
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/appserver/ServerSession.h"
+#include "kx/forms/ControlSession.h"
 #include "kx/forms/Forms.h"
 #include "kx/foundation/Browsers.h"
 #include "kx/foundation/Colors.h"
@@ -37,6 +38,11 @@ bool GetIsStrictMode(const TKXForm& form, const TKXPageContext40& page) {
   TKXApplication* application = page.WebApplication();
   return !gSC->IECompatibilityMode().empty() && application != nullptr &&
          Supports<TInternetExplorer>(application->Browser()) != nullptr;
+}
+
+// The session of the form's application, else the calling thread's.
+TKXControlSession SessionOf(TKXApplication* application) {
+  return application != nullptr ? TKXControlSession(application) : TKXControlSession::Current();
 }
 
 }  // namespace
@@ -186,7 +192,7 @@ std::string TKXPageGenerator::HeadText(TKXPageContext40& page) {
     if (gSC == nullptr || !gSC->EnableImageToolbar()) head += CRLF + std::string("<meta http-equiv=\"imagetoolbar\" content=\"no\">");
     head += CRLF + std::string("<meta http-equiv=\"Expires\" content=\"-1\">");
   }
-  const std::string location = mForm.StyleSheet().Location(application ? application->AppUrlBase() : std::string());
+  const std::string location = SessionOf(application).FileLocation(mForm.StyleSheet());
   if (!location.empty()) {
     head += CRLF + std::string("<link rel=\"stylesheet\" type=\"text/css\" href=\"") + EscapeAttributeQuotes(location) +
             "\">" + CRLF;
@@ -207,8 +213,7 @@ void TKXPageGenerator::FillBodyTag(TKXPageContext40& page) {
     if (mForm.LockUntilLoaded()) script->Contents()->AddText("ActivateLock();", false);
   }
   if (!mForm.LeftToRight()) body->AddStringParam("DIR", "RTL");
-  const std::string urlBase = application ? application->AppUrlBase() : std::string();
-  body->AddStringParam("BACKGROUND", mForm.Background().Location(urlBase));
+  body->AddStringParam("BACKGROUND", SessionOf(application).FileLocation(mForm.Background()));
   body->AddStringParam("BGPROPERTIES", mForm.Background().Fixed() ? "fixed" : "");
   body->AddColor("Text", mForm.TextColor());
   body->AddColor("Link", mForm.LinkColor());

@@ -242,7 +242,7 @@ void TKXCalendar::LoadMonth() {
     cell->SetAlignment(item.Alignment);
     cell->SetVAlign(vaMiddle);
     cell->ImageFile().SetImageFile(*item.Image);
-    cell->SetText(item.Image->Location("").empty() ? *item.Caption : std::string());
+    cell->SetText(TKXControlSession::Current().FileLocation(*item.Image).empty() ? *item.Caption : std::string());
   }
 
   const TDateTime today = Date();
@@ -274,7 +274,7 @@ void TKXCalendar::LoadMonth() {
       }
       cell->SetClickable(true);
       if (date == today) {
-        if (!FCurrentDayImage->Location("").empty()) {
+        if (!TKXControlSession::Current().FileLocation(*FCurrentDayImage).empty()) {
           cell->ImageFile().SetImageFile(*FCurrentDayImage);
         } else if (!Trim(FCaptionToday).empty()) {
           text = Format("%s<BR>%s", FCaptionToday, text);

@@ -185,7 +185,7 @@ TKXElementPtr<TKXHTMLTag> TKXDBNavigator::RenderButton(TKXCompContext* context, 
                                                        bool hasData) {
   const std::string caption = NavigateButtonCaption(button);
   const TKXControlSession session = TKXControlSession::Of(context);
-  std::string url = FCustomImages->Image(button, enabled).Location(session.AppURLBase());
+  std::string url = session.FileLocation(FCustomImages->Image(button, enabled));
   if (url.empty()) {
     const std::string base = session.LibraryURLBase("/$/");
     url = base + "gfx/DBNav_" + kImageNames[button] + (enabled && hasData ? "" : "Disabled") + ".gif";

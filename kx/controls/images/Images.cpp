@@ -248,7 +248,7 @@ void TKXImageFile::InitControl() {
   FImageFile.OnChange = [this](TObject*) { ReferenceChanged(); };
 }
 
-std::string TKXImageFile::ImageLocation() const { return FImageFile.Location(std::string()); }
+std::string TKXImageFile::ImageLocation() const { return TKXControlSession::Current().FileLocation(FImageFile); }
 
 void TKXImageFile::ReferenceChanged() {
   if (!DesignMode() && AutoSize() && HasPicture()) {
@@ -283,7 +283,7 @@ TKXElementPtr<TKXXMLTag> TKXImageFile::RenderAsync(TKXCompContext* context) {
 std::string TKXImageButton::ImageVariables(bool declare) {
   const std::string object = HTMLName() + "KXCL";
   const std::string prefix = declare ? "var " : "";
-  const std::string hot = HasHotImage() ? FHotImageFile.Location(std::string()) : std::string();
+  const std::string hot = HasHotImage() ? TKXControlSession::Current().FileLocation(FHotImageFile) : std::string();
   return prefix + object + "_Img=\"" + ScriptStringText(ImageLocation()) + "\";\r\n" + prefix + object +
          "_HImg=\"" + ScriptStringText(hot) + "\";";
 }

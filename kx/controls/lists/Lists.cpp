@@ -346,8 +346,9 @@ TKXElementPtr<TKXHTMLTag> TKXCustomComboBox::RenderHTML(TKXCompContext* context)
 }
 
 std::string TKXCustomComboBox::ButtonImageURL() {
-  const std::string location = FButtonImage.Location("");
-  return location.empty() ? TKXControlSession::Current().LibraryFileURL("gfx/ComboBoxDownArrow.gif") : location;
+  const TKXControlSession session = TKXControlSession::Current();
+  const std::string location = session.FileLocation(FButtonImage);
+  return location.empty() ? session.LibraryFileURL("gfx/ComboBoxDownArrow.gif") : location;
 }
 
 // The drop-down's own functions: open and close it, and take an item. Captions

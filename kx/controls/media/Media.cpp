@@ -17,7 +17,7 @@ void TKXAudio::SetFocusOutline(bool value) { SetProperty(FFocusOutline, value); 
 
 void TKXAudio::AddSource(TKXHTMLTag* audio, const TKXFileReference& file) {
   TKXHTMLTag* source = audio->Contents()->AddTag("source", false);
-  source->AddStringParam("src", file.Location(TKXControlSession::Current().AppURLBase()));
+  source->AddStringParam("src", TKXControlSession::Current().FileLocation(file));
   source->AddStringParam("type", GetAudioType(file.GetFileName()));
 }
 

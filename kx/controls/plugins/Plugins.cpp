@@ -37,7 +37,10 @@ bool IsPlainAttributeName(const std::string& name) {
 
 std::string ControllerURLBase() { return TKXControlSession::ControllerURLBase(); }
 
-std::string AppURLBase() { return TKXControlSession::Current().AppURLBase(); }
+// Where the page finds file, under the controller's URL base (the application's when the controller has none).
+std::string ControllerFileLocation(const TKXFileReference& file) {
+  return TKXControlSession::Current().FileLocation(file, ControllerURLBase());
+}
 
 }  // namespace
 
@@ -155,7 +158,7 @@ void TKXActiveX::InitControl() {
 
 void TKXActiveX::SetActiveXObject(const TKXFileReference& value) {
   FActiveXObject.Assign(&value);
-  SetFileReference(FActiveXObject.Location(ControllerURLBase()));
+  SetFileReference(ControllerFileLocation(FActiveXObject));
 }
 
 TKXElementPtr<TKXHTMLTag> TKXActiveX::RenderHTML(TKXCompContext* context) {
@@ -184,7 +187,7 @@ void TKXMPEG::InitControl() {
 void TKXMPEG::MPEGFileChanged() {
   if (DesignMode()) return;
   const std::string base = ControllerURLBase();
-  const std::string location = FMPEGFile.Location(base);
+  const std::string location = TKXControlSession::Current().FileLocation(FMPEGFile, base);
   SetCodeBase(base);
   SetData(location);
   SetFileReference(location);
@@ -235,7 +238,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomFlash::RenderHTML(TKXCompContext* context) {
   SetRenderEMBED(true);
   TKXObjectParams& params = Params();
   params.Clear();
-  const std::string movie = FFlashFile.Location(AppURLBase());
+  const std::string movie = TKXControlSession::Current().FileLocation(FFlashFile);
   SetFileReference(movie);
   params.Add("MOVIE", movie);
   params.Add("PLAY", BoolText(FAutoPlay));
@@ -261,7 +264,7 @@ void TKXCustomQuickTime::InitControl() {
 
 void TKXCustomQuickTime::SetMovFile(const TKXFileReference& value) {
   FMovFile.Assign(&value);
-  SetFileReference(FMovFile.Location(ControllerURLBase()));
+  SetFileReference(ControllerFileLocation(FMovFile));
 }
 
 TKXElementPtr<TKXHTMLTag> TKXCustomQuickTime::RenderHTML(TKXCompContext* context) {
@@ -279,7 +282,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomQuickTime::RenderHTML(TKXCompContext* context
   params.Add("HREF", FHRef);
   params.Add("KIOSKMODE", BoolText(FKioskMode));
   params.Add("LOOP", BoolText(FLoop));
-  const std::string source = FMovFile.Location(ControllerURLBase());
+  const std::string source = ControllerFileLocation(FMovFile);
   SetFileReference(source);
   params.Add("SRC", source);
   params.Add("MOVIENAME", FMovieName);

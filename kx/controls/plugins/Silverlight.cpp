@@ -14,7 +14,10 @@ constexpr const char* kLanguageNamespace = "http://schemas.microsoft.com/winfx/2
 
 std::string JS(std::string_view text) { return TKXBaseHTMLControl::TextToJSStringLiteral(text); }
 
-std::string ControllerURLBase() { return TKXControlSession::ControllerURLBase(); }
+// Where the page finds file, under the controller's URL base (the application's when the controller has none).
+std::string ControllerFileLocation(const TKXFileReference& file) {
+  return TKXControlSession::Current().FileLocation(file, TKXControlSession::ControllerURLBase());
+}
 
 std::string Quoted(const std::string& value) {
   return "\"" + TKXBaseHTMLControl::TextToHTML(value, false, false, false) + "\"";
@@ -50,7 +53,7 @@ std::string TKXBaseSilverlight::RenderSilverlight() {
   line("function createSilverlight()");
   line("{");
   line(" Silverlight.createObjectEx({");
-  line("   source: '" + JS(FXAP.Location(ControllerURLBase())) + "',");
+  line("   source: '" + JS(ControllerFileLocation(FXAP)) + "',");
   line("   parentElement:document.getElementById(\"" + JS(name) + "\"),");
   line("   id: '" + JS(name) + "',");
   line("   properties:{");
@@ -88,7 +91,7 @@ void TKXSilverlightVideo::XAMLDocument(TStrings& lines) {
   lines.Add(std::string("<Canvas xmlns=\"") + kPresentationNamespace + "\" xmlns:x=\"" + kLanguageNamespace + "\"" +
             size + ">");
   lines.Add("<MediaElement x:Name=" + Quoted(name + "media") + " Source=" +
-            Quoted(FMedia.Location(ControllerURLBase())) + size);
+            Quoted(ControllerFileLocation(FMedia)) + size);
   if (!FAutoPlay) lines.Add("AutoPlay=\"false\"");
   if (FMuted) lines.Add("IsMuted=\"true\"");
   if (FVolume != 5) lines.Add("Volume=\"" + std::to_string(FVolume) + "\"");
