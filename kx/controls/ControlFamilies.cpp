@@ -10,7 +10,7 @@
 #include "kx/controls/dbgrid/DBGrid.h"
 #include "kx/controls/edits/Edits.h"
 #include "kx/controls/grids/Grids.h"
-#include "kx/controls/htmleditor/WebEdit.h"
+#include "kx/controls/htmleditor/WebEditor.h"
 #include "kx/controls/htmlelements/HTMLControls.h"
 #include "kx/controls/imagelist/ImageList.h"
 #include "kx/controls/images/Images.h"

@@ -4,7 +4,6 @@
 
 #include "kx/appserver/Application.h"
 #include "kx/controls/htmleditor/FamilyFiles.h"
-#include "kx/controls/htmleditor/WebEditor.h"
 #include "kx/foundation/Colors.h"
 #include "kx/foundation/Markup.h"
 #include "kx/foundation/TextUtils.h"
@@ -316,16 +315,5 @@ void GetFonts(const TStrings& list, std::string& text) {
 }
 
 std::string HTMLClr(TKXColor color) { return ColorToRGBString(color); }
-
-namespace {
-
-constexpr TKXControlFamily::TClassRecord kEditorFormTypes[] = {&TfrmWebEditor::ClassRecord};
-
-}  // namespace
-
-const TKXControlFamily& HTMLEditorFamily() {
-  static const TKXControlFamily family{.Name = "htmleditor", .FormTypes = kEditorFormTypes};
-  return family;
-}
 
 }  // namespace kx

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <string>
 
-#include "kx/controls/ControlFamily.h"
 #include "kx/forms/CustomControl.h"
 #include "kx/foundation/StyleTypes.h"
 #include "kx/platform/StringLists.h"
@@ -186,9 +185,5 @@ std::string GetResourceText(const std::string& name);
 void GetFonts(const TStrings& list, std::string& text);
 // The colour as "#RRGGBB".
 std::string HTMLClr(TKXColor color);
-
-// The family's registration (the editor, its images, scripts and the editor form), listed in
-// kx/controls/ControlFamilies.cpp.
-const TKXControlFamily& HTMLEditorFamily();
 
 }  // namespace kx

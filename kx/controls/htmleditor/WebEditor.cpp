@@ -171,4 +171,15 @@ void EditDocument(const std::string& fileName) {
   form.release()->Show();
 }
 
+namespace {
+
+constexpr TKXControlFamily::TClassRecord kEditorFormTypes[] = {&TfrmWebEditor::ClassRecord};
+
+}  // namespace
+
+const TKXControlFamily& HTMLEditorFamily() {
+  static const TKXControlFamily family{.Name = "htmleditor", .FormTypes = kEditorFormTypes};
+  return family;
+}
+
 }  // namespace kx

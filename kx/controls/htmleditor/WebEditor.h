@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "kx/controls/ControlFamily.h"
 #include "kx/controls/appform/AppForm.h"
 
 namespace kx {
@@ -58,5 +59,9 @@ class TfrmWebEditor : public TKXAppForm {
 // Creates a TfrmWebEditor in the current session, sets its document to fileName and shows it. Raises Exception
 // without a current session, and SetDocument's exception (before the form is shown).
 void EditDocument(const std::string& fileName);
+
+// The family's registration (the editor, its images, scripts and the editor form), listed in
+// kx/controls/ControlFamilies.cpp.
+const TKXControlFamily& HTMLEditorFamily();
 
 }  // namespace kx

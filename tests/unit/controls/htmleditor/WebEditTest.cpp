@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kx/controls/htmleditor/WebEditor.h"
 #include "kx/platform/Resources.h"
 #include "support/ControlContract.h"
 #include "support/Escaping.h"
