@@ -7,7 +7,6 @@
 
 #include "kx/appserver/Application.h"
 #include "kx/forms/Containers.h"
-#include "kx/foundation/KXMessages.h"
 #include "kx/platform/SysUtils.h"
 #include "kx/platform/Utf8.h"
 
@@ -483,34 +482,6 @@ void TKXBaseHTMLControl::AfterParentChanging(TWinControl* oldParent, TWinControl
   if (Supports<TFrame>(oldParent) || Supports<TFrame>(newParent) ||
       (oldParent == nullptr && newParent != nullptr)) {
     SetTabOrder(-1);
-  }
-}
-
-// ---------------------------------------------------------------------------
-// Focus and refresh helpers
-
-void SetActiveControl(TComponent* container, IKXHTML40Control* control) {
-  TComponent* current = container;
-  while (current != nullptr) {
-    if (IKXHTML40Container* html = Supports<IKXHTML40Container>(current)) {
-      html->SetActiveControl(control);
-      return;
-    }
-    auto* frame = Supports<TFrame>(current);
-    if (frame == nullptr) break;
-    current = frame->Parent();
-  }
-  throw Exception(RSCannotReceiveFocus);
-}
-
-void SetDoRefreshControl(TComponent* component, bool value) {
-  if (component == nullptr) return;
-  if (IKXHTML40Component* html = Supports<IKXHTML40Component>(component)) html->SetDoRefreshControl(value);
-  if (auto* container = Supports<TKXHTML40Container>(component)) container->SetDoRefreshControl(value);
-  if (IKXBaseContainer* container = Supports<IKXBaseContainer>(component)) {
-    for (int i = 0; i < container->KXComponentsCount(); ++i) SetDoRefreshControl(container->ContainerComponent(i), value);
-  } else if (auto* frame = Supports<TFrame>(component)) {
-    for (int i = 0; i < frame->ComponentCount(); ++i) SetDoRefreshControl(frame->Components(i), value);
   }
 }
 

@@ -167,7 +167,7 @@ class TKXBaseControlImplementation : public TObject {
 // ---------------------------------------------------------------------------
 // Non-visual components
 
-class TKXBaseComponent : public TComponent, public virtual IKXBaseComponent {
+class TKXBaseComponent : public TComponent, public virtual IKXBaseComponent, public virtual IKXFormComponent {
   KX_COMPONENT_CLASS(TKXBaseComponent, TComponent)
 
  public:
@@ -188,7 +188,7 @@ class TKXBaseComponent : public TComponent, public virtual IKXBaseComponent {
 
   TKXBaseComponentImplementation* BaseComponentImplementation() const { return FBaseComponentImplementation.get(); }
   // Leaves the form it was registered with and joins the one GetKXParentForm finds now.
-  void ParentChanging();
+  void ParentChanging() override;
 
  protected:
   // Creates the implementation object, then registers the component with its form.
@@ -333,6 +333,7 @@ class TKXBaseControl : public TKXVCLBaseControl, public virtual IKXBaseControl {
 
 class TKXBaseHTMLControl : public TKXBaseControl,
                            public virtual IKXTabOrder,
+                           public virtual IKXTabListControl,
                            public virtual IKXBaseHTMLControl {
   KX_COMPONENT_CLASS(TKXBaseHTMLControl, TKXBaseControl)
 
@@ -389,15 +390,15 @@ class TKXBaseHTMLControl : public TKXBaseControl,
   // Attribute "TabIndex" = RealTabOrder + 1.
   void RenderTabOrder(TKXHTMLTag* tag);
   // The value SetTabOrder stored (-1 for none).
-  int StoredTabOrder() const;
+  int StoredTabOrder() const override;
 
   TKXBaseHTMLControlImplementation* BaseHTMLControlImplementation() const {
     return FKXBaseHTMLControlImplementation.get();
   }
   // The container whose tab list holds the control: the container below a frame
   // reached through plain containers, or the form; null when neither.
-  TKXContainer* OwnerFrame() const;
-  TKXContainer* OwnerForm() const;
+  TKXContainer* OwnerFrame() const override;
+  TKXContainer* OwnerForm() const override;
 
  protected:
   // InitializeImplementation, the inherited InitControl, then AutoSize,
@@ -420,16 +421,5 @@ class TKXBaseHTMLControl : public TKXBaseControl,
   bool FNonEditableAsLabel = true;
   bool FNeedsFormTag = false;
 };
-
-// ---------------------------------------------------------------------------
-// Focus and refresh helpers
-
-// Asks the container (or, for a frame, the frame's parent) to make control the
-// form's active control; raises Exception "Control cannot receive focus" when
-// neither is an HTML 4.0 container.
-void SetActiveControl(TComponent* container, IKXHTML40Control* control);
-// Sets DoRefreshControl of the component and of every component inside it when
-// it is a container or a frame.
-void SetDoRefreshControl(TComponent* component, bool value);
 
 }  // namespace kx

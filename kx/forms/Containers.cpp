@@ -31,7 +31,7 @@ void SortByKey(std::vector<T*>& items, Key key) {
 
 // The tab order a tab-list member stored (its wished position while loading).
 int StoredTabOrderOf(const TControl* control) {
-  if (auto* html = Supports<const TKXBaseHTMLControl>(control)) return html->StoredTabOrder();
+  if (auto* html = Supports<const IKXTabListControl>(control)) return html->StoredTabOrder();
   if (auto* container = Supports<const TKXHTMLContainer>(control)) return container->StoredTabOrder();
   return 0;
 }
@@ -156,7 +156,7 @@ void TKXContainerImplementation::AddComponent(TComponent* component) {
     if (IKXTabOrder* order = Supports<IKXTabOrder>(component)) order->SetTabOrder(Count() - 1);
   } else if (auto* frame = Supports<TFrame>(component)) {
     for (int i = 0; i < frame->ComponentCount(); ++i) {
-      if (auto* owned = Supports<TKXBaseComponent>(frame->Components(i))) owned->ParentChanging();
+      if (auto* owned = Supports<IKXFormComponent>(frame->Components(i))) owned->ParentChanging();
     }
   }
   // The list never holds a freed component: the container hears of every Free.
@@ -275,7 +275,7 @@ void TKXContainer::KXRemoveComponent(TComponent* component) {
   if (DesignMode() || component == nullptr) return;
   if (auto* control = Supports<TControl>(component)) {
     std::erase(FTabOrderList, control);
-    if (auto* html = Supports<TKXBaseHTMLControl>(control)) {
+    if (auto* html = Supports<IKXTabListControl>(control)) {
       EraseFromTabList(html->OwnerFrame(), control);
       EraseFromTabList(html->OwnerForm(), control);
     }
@@ -591,6 +591,34 @@ std::string TKXHTML40Container::GenerateControlPositions() {
 void TKXHTML40Container::RenderAsyncComponents(TKXContainerContext* containerContext,
                                                TKXPageContext40* pageContext) {
   FHTML40ContainerImplementation->RenderAsyncComponents(containerContext, pageContext);
+}
+
+// ---------------------------------------------------------------------------
+// Focus and refresh helpers
+
+void SetActiveControl(TComponent* container, IKXHTML40Control* control) {
+  TComponent* current = container;
+  while (current != nullptr) {
+    if (IKXHTML40Container* html = Supports<IKXHTML40Container>(current)) {
+      html->SetActiveControl(control);
+      return;
+    }
+    auto* frame = Supports<TFrame>(current);
+    if (frame == nullptr) break;
+    current = frame->Parent();
+  }
+  throw Exception(RSCannotReceiveFocus);
+}
+
+void SetDoRefreshControl(TComponent* component, bool value) {
+  if (component == nullptr) return;
+  if (IKXHTML40Component* html = Supports<IKXHTML40Component>(component)) html->SetDoRefreshControl(value);
+  if (auto* container = Supports<TKXHTML40Container>(component)) container->SetDoRefreshControl(value);
+  if (IKXBaseContainer* container = Supports<IKXBaseContainer>(component)) {
+    for (int i = 0; i < container->KXComponentsCount(); ++i) SetDoRefreshControl(container->ContainerComponent(i), value);
+  } else if (auto* frame = Supports<TFrame>(component)) {
+    for (int i = 0; i < frame->ComponentCount(); ++i) SetDoRefreshControl(frame->Components(i), value);
+  }
 }
 
 }  // namespace kx

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "kx/forms/BaseControls.h"
 #include "kx/forms/ControlInterfaces.h"
 #include "kx/forms/RenderContexts.h"
 #include "kx/platform/CompactFunction.h"
@@ -250,7 +249,7 @@ class TKXHTML40Container : public TKXHTMLContainer, public virtual IKXHTML40Cont
   TKXElementPtr<TKXXMLTag> RenderAsyncComponent(TKXCompContext* context) { return RenderAsync(context); }
 
   // ---- IKXHTML40Container
-  // Passes the control on to the parent (see SetActiveControl in BaseControls.h).
+  // Passes the control on to the parent (see SetActiveControl below).
   void SetActiveControl(IKXHTML40Control* control) override;
   TComponent* LayoutMgr() override { return TKXContainer::LayoutMgr(); }
   void SetLayoutMgr(TComponent* value) override { TKXContainer::SetLayoutMgr(value); }
@@ -285,5 +284,16 @@ IKXBaseContainer* GetKXParentContainer(const TComponent* component);
 TKXContainer* GetKXParentForm(const TComponent* component);
 // Whether component is a form: a framework container implementing IKXForm.
 bool IsKXForm(const TComponent* component);
+
+// ---------------------------------------------------------------------------
+// Focus and refresh helpers
+
+// Asks the container (or, for a frame, the frame's parent) to make control the
+// form's active control; raises Exception "Control cannot receive focus" when
+// neither is an HTML 4.0 container.
+void SetActiveControl(TComponent* container, IKXHTML40Control* control);
+// Sets DoRefreshControl of the component and of every component inside it when
+// it is a container or a frame.
+void SetDoRefreshControl(TComponent* component, bool value);
 
 }  // namespace kx

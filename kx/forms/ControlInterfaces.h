@@ -22,6 +22,7 @@ class IKXCallBacks;
 class TKXCompContext;
 class TKXContainerContext;
 class TKXBasePageContext;
+class TKXContainer;
 class TKXPageContext40;
 class TKXScriptEvents;
 
@@ -59,6 +60,16 @@ class IKXBaseComponent {
   ~IKXBaseComponent() = default;
 };
 
+// A non-visual framework component: it registers with the form above it.
+class IKXFormComponent {
+ public:
+  // Leaves the form it was registered with and joins the one above it now (a frame holding it changed parent).
+  virtual void ParentChanging() = 0;
+
+ protected:
+  ~IKXFormComponent() = default;
+};
+
 class IKXBaseHTMLComponent : public virtual IKXBaseComponent {
  public:
   // The upper-case name of the element in the page.
@@ -91,6 +102,19 @@ class IKXBaseHTMLControl : public virtual IKXBaseHTMLComponent {
 
  protected:
   ~IKXBaseHTMLControl() = default;
+};
+
+// A control kept in the tab lists of its owner frame and form (the HTML controls; containers keep their own place).
+class IKXTabListControl {
+ public:
+  // The containers whose tab lists hold the control: the container below a frame, and the form; null when none.
+  virtual TKXContainer* OwnerFrame() const = 0;
+  virtual TKXContainer* OwnerForm() const = 0;
+  // The tab order the control stored (its wished position while loading; -1 for none).
+  virtual int StoredTabOrder() const = 0;
+
+ protected:
+  ~IKXTabListControl() = default;
 };
 
 class IKXHTML40Component : public virtual IKXBaseHTMLComponent {

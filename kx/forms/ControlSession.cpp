@@ -5,14 +5,13 @@
 #include "kx/appserver/FileReference.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
-#include "kx/forms/RenderContexts.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
 
 TKXControlSession TKXControlSession::Current() { return TKXControlSession(GetWebApplication()); }
 
-TKXControlSession TKXControlSession::Of(const TKXCompContext* context) {
+TKXControlSession TKXControlSession::Of(const IKXRenderSession* context) {
   TKXApplication* application = context != nullptr ? context->WebApplication() : nullptr;
   return application != nullptr ? TKXControlSession(application) : Current();
 }

@@ -12,8 +12,17 @@ namespace kx {
 class IKXCallBackResponse;
 class TBrowser;
 class TKXApplication;
-class TKXCompContext;
 class TKXFileReference;
+
+// What a render context tells of the session it renders for; the render contexts (RenderContexts.h) implement it.
+class IKXRenderSession {
+ public:
+  // The application the context renders for; null for none.
+  virtual TKXApplication* WebApplication() const = 0;
+
+ protected:
+  ~IKXRenderSession() = default;
+};
 
 class TKXControlSession {
  public:
@@ -22,7 +31,7 @@ class TKXControlSession {
   // The calling thread's session.
   static TKXControlSession Current();
   // The session context renders for, else the calling thread's; context may be null.
-  static TKXControlSession Of(const TKXCompContext* context);
+  static TKXControlSession Of(const IKXRenderSession* context);
 
   TKXApplication* Application() const { return mApplication; }
   const TBrowser* Browser() const;

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "kx/appserver/Application.h"
-#include "kx/forms/BaseControls.h"
+#include "kx/foundation/HtmlUtils.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -29,6 +29,9 @@ void AddUnique(TStringList& list, const std::string& file) {
   if (file.empty() || list.IndexOf(file) >= 0) return;
   list.Add(file);
 }
+
+// The text of a script string literal, as controls write it (TKXBaseHTMLControl::TextToJSStringLiteral).
+std::string JSLiteral(std::string_view text) { return ScriptStringText(text, /*dropCR=*/true); }
 
 // Whether component is an application form (TKXAppForm).
 bool IsAppForm(const TComponent* component) {
@@ -108,7 +111,7 @@ void TKXCompContext::InitKXCLProperty(const std::string& objectName, const std::
 
 void TKXCompContext::CacheImage(const std::string& name, const std::string& src) {
   AddToJavaScriptOnce("GImageCache_" + name + "=new Image();" + CRLF + "GImageCache_" + name + ".src=\"" +
-                      TKXBaseHTMLControl::TextToJSStringLiteral(src) + "\";");
+                      JSLiteral(src) + "\";");
 }
 
 void TKXCompContext::Clear() {
@@ -352,8 +355,8 @@ std::string TKXPageContext40::GetInitProc() const {
 
 std::string TKXPageContext40::GetUpdateInitProc() const {
   return FUpdateInitProc + FUpdateInitProcPageUnlockCode + "setTimeout(\"" +
-         TKXBaseHTMLControl::TextToJSStringLiteral(FUpdateInitProcFocusCode) +
-         TKXBaseHTMLControl::TextToJSStringLiteral(FUpdateInitProcNewWindowCode) + "\");" + CRLF;
+         JSLiteral(FUpdateInitProcFocusCode) +
+         JSLiteral(FUpdateInitProcNewWindowCode) + "\");" + CRLF;
 }
 
 std::string TKXPageContext40::GetOnReadyProc() const {
@@ -418,7 +421,7 @@ void TKXPageContext40::FinalizeContext() {
   for (int i = 0; i < FValidation.Count(); ++i) {
     // The message goes into a script literal: escaped, so that a quote or a line break cannot end it.
     const std::string message =
-        i < FValidationMsg.Count() ? TKXBaseHTMLControl::TextToJSStringLiteral(FValidationMsg.Strings(i)) : "";
+        i < FValidationMsg.Count() ? JSLiteral(FValidationMsg.Strings(i)) : "";
     AddToJavaScriptOnce(std::string("  if(") + FValidation.Strings(i) + ") {" + CRLF + "    ReleaseLock();" + CRLF +
                         "    window.alert(\"" + message + "\");" + CRLF + "    return false;" + CRLF + "  }");
   }

@@ -31,7 +31,7 @@ class TKXPageContext40;
 // Component contexts
 
 // One rendered component: its tag (owned) and where it was rendered.
-class TKXBaseComponentContext : public TObject {
+class TKXBaseComponentContext : public TObject, public IKXRenderSession {
  public:
   TKXBaseComponentContext(TComponent* component, TKXContainerContext* containerContext,
                           TKXBasePageContext* pageContext);
@@ -49,7 +49,7 @@ class TKXBaseComponentContext : public TObject {
   // Null once the component has been freed.
   TComponent* Component() const { return mComponent.Get(); }
   TKXContainerContext* ContainerContext() const { return mContainerContext; }
-  TKXApplication* WebApplication() const { return mWebApplication; }
+  TKXApplication* WebApplication() const override { return mWebApplication; }
   // Null once the page context has been freed (a kept container context outlives its page).
   TKXBasePageContext* BasePageContext() const;
   bool PostRender() const { return mPostRender; }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "kx/appserver/Application.h"
+#include "kx/appserver/FileReference.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/forms/RenderContexts.h"
@@ -33,6 +34,9 @@ TEST(TKXControlSession, WithoutSessionOrControllerEachAnswerHasItsDefault) {
   // No controller, no template folder: a bare name must not be looked for in the working folder.
   EXPECT_EQ(TKXControlSession::TemplatePath("message.html"), "");
   EXPECT_FALSE(TKXControlSession::RestrictsAll());
+  TKXFileReference file;
+  file.SetURL("img/x.png");
+  EXPECT_EQ(session.FileLocation(file), "") << "no controller, no content folder to find a relative URL in";
 }
 
 TEST(TKXControlSession, TheRenderContextsSessionComesFirstThenTheThreads) {
@@ -63,6 +67,25 @@ TEST(TKXControlSession, TheRenderContextsSessionComesFirstThenTheThreads) {
   f.Session->SetIsCallBack(true);
   EXPECT_TRUE(TKXControlSession::Current().IsCallBack());
   EXPECT_FALSE(renderingForOther.Session().IsCallBack());
+}
+
+TEST(TKXControlSession, AFileLiesUnderTheGivenURLBaseElseTheSessions) {
+  TSessionFixture f(kChrome);
+  TKXFileReference file;
+  file.SetURL("img/none.png");  // not in the content folder: placed under the base as it is
+  struct TRow {
+    const char* What;
+    const char* Base;
+    const char* Expected;
+  };
+  const TRow rows[] = {
+      {"no base: the session's", "", "/app/img/none.png"},
+      {"a blank base: the session's", "  ", "/app/img/none.png"},
+      {"a base given", "/cdn/", "/cdn/img/none.png"},
+  };
+  const TKXControlSession session = TKXControlSession::Current();
+  for (const TRow& row : rows) EXPECT_EQ(session.FileLocation(file, row.Base), row.Expected) << row.What;
+  EXPECT_EQ(session.FileLocation(TKXFileReference()), "") << "an empty reference";
 }
 
 TEST(TKXControlSession, TheControllersSettingsComeFromTheController) {
