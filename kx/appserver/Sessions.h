@@ -237,7 +237,11 @@ class TKXSessions : public TObject, public IKXSessionStore {
   void RegisterSession(TKXApplication* session, std::string& id) override;
   void UnregisterSession(TKXApplication* session) override { Remove(session); }
   void SessionCreated(TKXApplication* session) override { DoOnCreateSession(session); }
-  void SessionDestroyed(TKXApplication* session) override { DoOnDestroySession(session); }
+  // A session freed by other code than the store leaves it too: the store never lists a freed session.
+  void SessionDestroyed(TKXApplication* session) override {
+    Remove(session);
+    DoOnDestroySession(session);
+  }
 
  private:
   using TClock = std::chrono::steady_clock;

@@ -263,6 +263,18 @@ TEST_F(TKXSessionsTest, RemoveAndFreeEndsTheCallersOwnSession) {
   EXPECT_EQ(mStore.GetCount(), 0);
 }
 
+// A session its owner frees directly (not through the store) leaves the store: the store kept a freed pointer,
+// which the next look-up or Clear used.
+TEST_F(TKXSessionsTest, ASessionFreedDirectlyLeavesTheStore) {
+  TKXApplication* kept = NewSession();
+  TKXApplication* freed = NewSession();
+  const std::string id = freed->AppID();
+  freed->Free();
+  EXPECT_EQ(mStore.LookUp(id), nullptr);
+  EXPECT_EQ(mStore.GetCount(), 1);
+  EXPECT_EQ(mStore.LookUp(kept->AppID()), kept);
+}
+
 TEST_F(TKXSessionsTest, SessionsAreFreedAsTheThreadsCurrentApplication) {
   std::vector<std::string> seen;
   mStore.OnDestroySession = [&](TKXApplication* session) {
