@@ -84,8 +84,10 @@ test("failing handlers are errors with their stack; a refused client, a bad date
                  new RegExp(`${at("warning", "")}EConvertError: '2026-02-31' is not a valid date value for field 'due'$`));
     assert.match(lines[4], / warning .*POST \/\$\/callback: \w+: /);
     // a fault's stack follows its line, indented, naming the program's own function (kx::kx links it -rdynamic);
-    // what a client caused is the line alone
-    assert.match(app.stderr(), /click handler failed on purpose\.\n {4}\[0\] [0-9A-F]+ .*TFailingForm::BuildComponents/);
+    // what a client caused is the line alone. Under the sanitizers their own throw hook comes first, and the
+    // handler's frame can sit below the std::function call that runs it: it is among the first three.
+    assert.match(app.stderr(),
+                 /click handler failed on purpose\.\n( {4}\[[0-9]\] [^\n]*\n){0,2} {4}\[[0-9]\] [0-9A-F]+ .*TFailingForm::BuildComponents/);
     for (const line of lines.slice(2)) {
       const after = app.stderr().split(line + "\n")[1] || "";
       assert.doesNotMatch(after.split("\n")[0], /^ {4}\[\d+\] /, `a stack after: ${line}`);
