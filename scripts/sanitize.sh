@@ -49,7 +49,7 @@ for run in "${runs[@]}"; do
         kx_tests_appserver kx_tests_data kx_tests_forms kx_tests_controls kx_tests_hosts kx_tests_integration \
         kx_recorded_test kx_failing_app
       ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
-        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$PWD/tests/ubsan.supp" \
         ctest --test-dir build-asan --output-on-failure -j "$jobs" -E "$not_sanitized"
       ;;
     thread)
