@@ -538,7 +538,8 @@ class TFileSizeLimit {
 class TFullDisk {
  public:
   explicit TFullDisk(const std::string& folder) : mFolder(folder) {
-    Active = ::mount("kx-full-disk", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV | MS_NOEXEC, "size=64k,mode=0700") == 0;
+    const unsigned long flags = MS_NOSUID | MS_NODEV | MS_NOEXEC;
+    Active = ::mount("kx-full-disk", folder.c_str(), "tmpfs", flags, "size=64k,mode=0700") == 0;
     if (!Active) Error = std::strerror(errno);
   }
   ~TFullDisk() {
