@@ -49,6 +49,14 @@ void WriteFile(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 // The resident set in bytes: now ("VmRSS") or its peak since ResetPeakResident ("VmHWM").
 std::int64_t ResidentBytes(const std::string& key) {
   std::ifstream status("/proc/self/status");
@@ -140,9 +148,7 @@ TEST_F(THttpRequestTest, ReadsAPacketThatSpilledToAFileAndDeletesTheFile) {
 // the packet's large fields are held about once while the request reads them, never twice over (the file's whole
 // content beside its fields, or every line beside its copy). The sanitizer's allocator keeps freed memory.
 TEST_F(THttpRequestTest, ASpilledPacketsFieldsAreHeldOnceWhileRead) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "freed memory stays in the address sanitizer's quarantine";
-#endif
+  if (kAddressSanitizer) GTEST_SKIP() << "freed memory stays in the address sanitizer's quarantine";
   constexpr std::int64_t kLine = 4 << 20, kLines = 8;
   Buffer packet;
   {
