@@ -28,7 +28,10 @@ void TGalleryChoicesForm::BuildComponents() {
 
   COMBO1 = Place<TKXComboBox>(this, this, "COMBO1", kControlLeft, 16, 200, 21);
   for (const char* item : {"Red", "Green", "Blue & \"Cyan\""}) COMBO1->Items().Add(item);
-  COMBO1->OnAsyncChange = echoOnAsync([this] { EchoCombo(COMBO1); });
+  COMBO1->OnAsyncChange = echoOnAsync([this] {
+    EchoCombo(COMBO1);
+    COMBO3->SetItemIndex(COMBO1->ItemIndex());
+  });
   AddEcho("COMBO1", 16);
 
   COMBO2 = Place<TKXComboBox>(this, this, "COMBO2", kControlLeft, 56, 200, 21);
@@ -87,6 +90,11 @@ void TGalleryChoicesForm::BuildComponents() {
   for (const char* item : {"First=1", "Second=2", "Third=3"}) ORDER1->Items().Add(item);
   ORDER1->OnAsyncClick = echoOnAsync([this] { EchoOrder(); });
   AddEcho("ORDER1", 408);
+
+  // Not editable, it shows as a label what the first combo box picked; its callback update keeps it in place.
+  COMBO3 = Place<TKXComboBox>(this, this, "COMBO3", kControlLeft, 560, 200, 21);
+  for (const char* item : {"Red", "Green", "Blue & \"Cyan\""}) COMBO3->Items().Add(item);
+  COMBO3->SetEditable(false);
 
   BUTTONSUBMIT = Place<TKXButton>(this, this, "BUTTONSUBMIT", kControlLeft + 120, 600, 96, 25);
   BUTTONSUBMIT->SetCaption("Submit");

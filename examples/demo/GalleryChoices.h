@@ -19,6 +19,7 @@ class TGalleryChoicesForm : public TGalleryForm {
  public:
   TKXComboBox* COMBO1 = nullptr;
   TKXComboBox* COMBO2 = nullptr;
+  TKXComboBox* COMBO3 = nullptr;  // read-only: shows the first combo's pick as a label
   TKXListbox* LIST1 = nullptr;
   TKXCheckBox* CHECK1 = nullptr;
   TKXCheckBox* CHECK2 = nullptr;

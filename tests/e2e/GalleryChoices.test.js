@@ -90,6 +90,16 @@ describe("the choice controls' gallery page in chromium", () => {
     await tp.screenshot("after the callbacks");
   });
 
+  flow("a read-only combo box refreshed by a callback stays where it stands", async (tp) => {
+    await openPage(tp);
+    const page = tp.page;
+    const before = await page.locator("#COMBO3").boundingBox();
+    assert.ok(before && before.y > 500, `placed on the page: ${JSON.stringify(before)}`);
+    await page.selectOption("#COMBO1", "1");
+    await d.waitForText(page, "#COMBO3", "Green");
+    assert.deepEqual(await page.locator("#COMBO3").boundingBox(), before);
+  });
+
   flow("a time the server cannot read stops the submit with a message", async (tp) => {
     await openPage(tp);
     const page = tp.page;

@@ -181,5 +181,39 @@ TEST_F(ForgedChoicesFlowTest, ValuesNamingAnItemOrNoSelectionStillApply) {
   EXPECT_TRUE(mErrors.empty()) << mErrors.front();
 }
 
+// The record changes after the page was shown (another request, another part of the program): a post is taken
+// against what the field holds now, not against the selection the control was left with, so that nothing stale is
+// written back. The look-ups' record holds a key no item has in the last two rows.
+TEST_F(ForgedChoicesFlowTest, ARecordChangedAfterTheShowGetsNothingStale) {
+  const struct {
+    const char* name;
+    std::vector<std::string> record;  // combo list radio lkcombo lklist
+    std::vector<std::string> posted;  // empty: a value naming no item for every control
+  } cases[] = {
+      {"a value naming no item", {"c", "c", "c", "3", "3"}, {}},
+      {"a value naming no item, keys not on the list", {"c", "c", "c", "9", "9"}, {}},
+      {"no selection, keys not on the list", {"c", "c", "c", "9", "9"}, {"LOOKUP1=-1", "LOOKUP2=-1"}},
+  };
+  for (const auto& c : cases) {
+    for (const bool callBack : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (callBack ? ", callback" : ", submit"));
+      mClient = test::TPacketClient();
+      mClient.OpenMainForm();
+      ASSERT_NE(Form(), nullptr);
+      ASSERT_EQ(State(), kShown);
+      TDataSet& data = *Form()->Data;
+      data.Edit();
+      for (int i = 0; i < data.FieldCount(); ++i) data.Fields(i).SetText(c.record[i]);
+      data.Post();
+      const std::vector<std::string> fields = c.posted.empty() ? Fields("9") : c.posted;
+      ASSERT_EQ((callBack ? CallBack(fields) : Submit(fields)).Code, 200);
+      std::string record;
+      for (const std::string& value : c.record) record += value + " ";
+      EXPECT_TRUE(State().ends_with(record + "browsing")) << State();
+      EXPECT_TRUE(mErrors.empty()) << mErrors.front();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kx

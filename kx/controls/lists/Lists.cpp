@@ -278,18 +278,24 @@ TKXElementPtr<TKXXMLTag> TKXCustomListCombo::RenderItemsAsync(TKXCompContext* co
 
 TOwnedComponent<TKXLabel> TKXCustomListCombo::CreateInnerLabel() {
   TOwnedComponent<TKXLabel> label(TComponent::Create<TKXLabel>(nullptr));
-  label->SetName(Name());
-  label->SetBGColor(FBGColor);
-  label->SetWebFont(WebFont());
-  label->SetBounds(label->Left(), label->Top(), Width(), Height());
-  label->SetCss(Css());
-  label->SetHint(Hint());
-  label->SetShowHint(ShowHint());
-  label->SetVisible(Visible());
-  label->SetZIndex(ZIndex());
-  // The label escapes the caption itself: handing it escaped text would show the escapes.
-  label->SetCaption(InnerLabelCaption());
+  UpdateInnerLabel(*label);
   return label;
+}
+
+void TKXCustomListCombo::UpdateInnerLabel(TKXLabel& label) {
+  label.SetName(Name());
+  label.SetBGColor(FBGColor);
+  label.SetCss(Css());
+  label.SetStyleRenderOptions(StyleRenderOptions());
+  label.SetWebFont(WebFont());
+  label.SetHint(Hint());
+  label.SetShowHint(ShowHint());
+  label.SetAlign(Align());
+  label.SetBounds(Left(), Top(), Width(), Height());
+  label.SetVisible(Visible());
+  label.SetZIndex(ZIndex());
+  // The label escapes the caption itself: handing it escaped text would show the escapes.
+  label.SetCaption(InnerLabelCaption());
 }
 
 std::string TKXCustomListCombo::InnerLabelCaption() {
@@ -335,7 +341,7 @@ bool TKXCustomComboBox::RenderOnChangeIntoTag(const std::string& userAgent) {
 }
 
 TKXElementPtr<TKXHTMLTag> TKXCustomComboBox::RenderHTML(TKXCompContext* context) {
-  if (ShownAsLabel()) return CreateInnerLabel()->RenderHTML(context);
+  if (ShownAsLabel()) return InnerLabel().RenderHTML(context);
   if (FStyle == TKXCustomComboBoxStyle::stEnhanced) return RenderEnhanced(context);
   TKXElementPtr<TKXHTMLTag> tag = RenderSelect(context, 1, false);
   const std::string userAgent =
@@ -434,8 +440,14 @@ TKXElementPtr<TKXHTMLTag> TKXCustomComboBox::RenderEnhanced(TKXCompContext* cont
 }
 
 TKXElementPtr<TKXXMLTag> TKXCustomComboBox::RenderAsync(TKXCompContext* context) {
-  if (ShownAsLabel()) return CreateInnerLabel()->RenderAsync(context);
+  if (ShownAsLabel()) return InnerLabel().RenderAsync(context);
   return RenderItemsAsync(context, "KXCOMBOBOX");
+}
+
+TKXLabel& TKXCustomComboBox::InnerLabel() {
+  if (!FInnerLabel) FInnerLabel = CreateInnerLabel();
+  else UpdateInnerLabel(*FInnerLabel);
+  return *FInnerLabel;
 }
 
 // ---------------------------------------------------------------------------

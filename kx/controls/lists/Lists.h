@@ -130,6 +130,9 @@ class TKXCustomListCombo : public TKXControl {
   TKXElementPtr<TKXXMLTag> RenderItemsAsync(TKXCompContext* context, const std::string& type);
   // A label showing the selected caption (not editable and NonEditableAsLabel); owned by the caller.
   TOwnedComponent<TKXLabel> CreateInnerLabel();
+  // Brings label in line with the control: name, colour, CSS class, style options, font, hint, align, bounds,
+  // visibility, z-index and the caption. A callback update places the element by the label's left and top.
+  void UpdateInnerLabel(TKXLabel& label);
   // What that label shows: the selected caption here.
   virtual std::string InnerLabelCaption();
   bool ShownAsLabel() { return !Editable() && NonEditableAsLabel(); }
@@ -191,10 +194,13 @@ class TKXCustomComboBox : public TKXCustomListCombo {
   TKXElementPtr<TKXHTMLTag> RenderEnhanced(TKXCompContext* context);
   std::string EnhancedScript();
   std::string ButtonImageURL();
+  // The kept label, brought in line with the control (UpdateInnerLabel).
+  TKXLabel& InnerLabel();
 
   TKXCustomComboBoxStyle FStyle = TKXCustomComboBoxStyle::stNormal;
   TKXColor FButtonColor = clBtnFace;
   TKXFileReference FButtonImage;
+  TOwnedComponent<TKXLabel> FInnerLabel;  // shown when not editable and NonEditableAsLabel; made on first use
 };
 
 class TKXComboBox : public TKXCustomComboBox {

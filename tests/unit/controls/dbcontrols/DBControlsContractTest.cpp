@@ -74,6 +74,21 @@ const TControlContract kDBControlsContract[] = {
      .Posts = {{"2", "3", &FieldText<TKXDBLookupComboBox>}, {"0", "1", &FieldText<TKXDBLookupComboBox>}},
      .AsyncType = "KXCOMBOBOX",
      .AsyncFacts = {{"items/item[1]/@selected", "true"}}},
+    // Browsing, an auto-editable look-up shows as a label, which its update keeps where the control stands.
+    {.Name = "DBLookupComboBoxBrowsing",
+     .Make = [](TFormFixture& f) -> TKXCustomControl* {
+       auto* combo = LookupControl<TKXDBLookupComboBox>(f);
+       combo->SetAutoEditable(true);
+       TDataSet* people = PeopleSource(f)->DataSet();
+       people->Edit();
+       people->Cancel();
+       combo->SetBounds(40, 30, 160, 21);
+       return combo;
+     },
+     .Tag = "span",
+     .AsyncType = "KXLABEL",
+     .AsyncFacts = {{"innerhtml", "City 1"}, {"style/attribute[@name='left']", "40px"},
+                    {"style/attribute[@name='top']", "30px"}}},
     {.Name = "DBLookupListBox",
      .Make = [](TFormFixture& f) -> TKXCustomControl* { return LookupControl<TKXDBLookupListBox>(f); },
      .Tag = "select",

@@ -84,6 +84,7 @@ const TControlContract kListsContract[] = {
        combo->SetItemIndex(1);
        combo->SetNonEditableAsLabel(true);
        combo->SetEditable(false);
+       combo->SetBounds(40, 30, 121, 21);
        return combo;
      },
      .Tag = "span",
@@ -91,7 +92,9 @@ const TControlContract kListsContract[] = {
        SetHostileCaption(c, text);
        static_cast<TKXComboBox&>(c).SetItemIndex(0);
      },
-     .AsyncType = "KXLABEL"},
+     .AsyncType = "KXLABEL",
+     // the update keeps the label where the combo box stands
+     .AsyncFacts = {{"style/attribute[@name='left']", "40px"}, {"style/attribute[@name='top']", "30px"}}},
     {.Name = "Listbox",
      .Make = [](TFormFixture& f) -> TKXCustomControl* { return MakeList<TKXListbox>(f, "List1", false); },
      .Tag = "select",
