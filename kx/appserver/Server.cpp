@@ -17,6 +17,7 @@
 #include "kx/foundation/HttpDates.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/KXMessages.h"
+#include "kx/foundation/KXUtils.h"
 #include "kx/foundation/Paths.h"
 #include "kx/foundation/TextUtils.h"
 #include "kx/net/http/IdCoderMIME.h"
@@ -48,7 +49,7 @@ bool RegularFileAge(const std::string& fileName, bool& hasAge, TDateTime& age) {
   if (::stat(fileName.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   hasAge = false;
   try {
-    age = UTCToLocalTime(UnixToDateTime(status.st_mtim.tv_sec) + status.st_mtim.tv_nsec / 1e9 / kSecsPerDay);
+    age = SearchRecDateTime(status);
     hasAge = true;
   } catch (const Exception&) {
     // No time-zone information: the file is sent without a date.

@@ -339,6 +339,16 @@ class TKXServerControllerBase : public TDataModule,
   // the previous value.
   std::string CacheDir() const override { return FCacheDir; }
   void SetCacheDir(const std::string& value);
+  // Accepted and dropped, so that settings written for older versions still compile: pages are UTF-8, internal
+  // files are served from the library itself under "/$/", and script debugging is JavaScriptOptions().Debug().
+  void SetCharSet(const std::string& value) { (void)value; }
+  void SetCacheExpiry(std::int32_t value) { (void)value; }
+  void SetFilesDir(const std::string& value) { (void)value; }
+  void SetHistoryEnabled(bool value) { (void)value; }
+  void SetInternalFilesDir(const std::string& value) { (void)value; }
+  void SetInternalFilesURL(const std::string& value) { (void)value; }
+  void SetJavascriptDebug(bool value) { (void)value; }
+  void SetUseInternalFiles(bool value) { (void)value; }
   TComInitialization ComInitialization() const { return FComInitialization; }
   void SetComInitialization(TComInitialization value) { FComInitialization = value; }
   TKXCompressionOptions* Compression() const { return FCompression.get(); }

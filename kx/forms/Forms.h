@@ -312,6 +312,12 @@ class TKXForm : public TKXBaseHTMLForm,
   // True by default.
   bool XPTheme() const { return FXPTheme; }
   void SetXPTheme(bool value) { FXPTheme = value; }
+  // Accepted and dropped: a callback answer always carries the controls marked for refresh.
+  void SetUpdateMode(TKXFormUpdateMode value) { (void)value; }
+  // Accepted and dropped: with an OnResize handler the page always reports the browser's size.
+  void SetServerOnResize(bool value) { (void)value; }
+  // Accepted and dropped: nothing reads it; the session checks are the controller's SecurityOptions.
+  void SetBrowserSecurityCheck(bool value) { (void)value; }
   // Empty by default (then the controller's, else "<!DOCTYPE HTML>"). A
   // trimmed value that does not start with "<!DOCTYPE" and end with ">" raises.
   const std::string& DocType() const { return FDocType; }

@@ -8,9 +8,34 @@
 
 namespace kx {
 
-// In the framework's load order. The captions and hints of the design-time
-// editors and of the desktop server window have no text here: nothing is built
-// that shows them.
+// In the framework's load order. These names have no text here, because what
+// would show them is not built (no design-time editors, no desktop server
+// window; the stand-alone host writes its own log lines):
+// - the design-time editors' captions and buttons: RSScriptEditorCaption,
+//   RSScriptEditorEvent, RSScriptEditorCode, RSOKButton, RSCancelButton,
+//   RSApplyButton, RSNewRoot, RSNewItem, RSDeleteItem, RSEditCaption;
+// - the server window's menus, tool bar and device simulation: RSOptionsMenuCaption,
+//   RSDeviceSimulationMenuCaption, RSHTML32Caption, RSWMLCaption,
+//   RSXHTMLMPCaption, RSHTML32Hint, RSWMLHint, RSXHTMLMPHint,
+//   RSClearSessionsHint, RSCopyClipboardCaption, RSCopyClipboardHint,
+//   RSShowDebugInfoCaption, RSShowDebugInfoHint, RSExitCaption,
+//   RSExecuteCaption, RSExecuteHint, RSExecuteDefaultCaption,
+//   RSExecuteDefaultHint, RSExecuteIECaption, RSExecuteIEHint,
+//   RSExecuteMozillaCaption, RSExecuteMozillaHint, RSExecuteFirefoxCaption,
+//   RSExecuteFirefoxHint, RSExecuteNS6Caption, RSExecuteNS6Hint,
+//   RSExecuteOperaCaption, RSExecuteOperaHint, RSUseSSLCaption, RSUseSSLHint,
+//   RSParamCaption, RSParamHint, RSAboutCaption, RSAboutHint,
+//   RSFileMenuCaption, RSRunMenuCaption, RSSelectBrowserCaption,
+//   RSHelpCaption, RSToolBarCaption, RSConnectionSpeedCaption;
+// - its browser list (a browser class names itself, TBrowser::BrowserName):
+//   RSIE, RSNS6Gecko, RSNS7Gecko, RSSafari, RSOpera, RSChrome, RSOther;
+// - its message-dialog caption, RSMessageDialog (ShowMessage shows in the
+//   browser, as an alert or a message form);
+// - its request log: RSLogCacheFile, RSLogInternalGraphic, RSLogJavaScript,
+//   RSLogNewSession, RSLogExternalFile, RSLogExplicitStop,
+//   RSLogUnrecognizedCommand, RSLogResizeCommand, RSLogUpdateCommand,
+//   RSLogCSSRequest.
+// FindMessageText gives nullptr for them.
 inline constexpr char RSOK[] = "Ok";
 inline constexpr char RSShowMessageNotSupported[] = "ShowMessage not supported";
 inline constexpr char RSSecureModeRequired[] = "Secure mode is required for this form.";

@@ -146,4 +146,8 @@ std::int64_t KXGetFileSize(const std::string& fileName) {
   return static_cast<std::int64_t>(info.st_size);
 }
 
+TDateTime SearchRecDateTime(const struct stat& record) {
+  return UTCToLocalTime(UnixToDateTime(record.st_mtim.tv_sec) + record.st_mtim.tv_nsec / 1e9 / kSecsPerDay);
+}
+
 }  // namespace kx

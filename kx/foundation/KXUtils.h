@@ -2,11 +2,14 @@
 // path operations of foundation/Paths.h. ExecProcess lives in FileUtils.h.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "kx/foundation/Paths.h"
+#include "kx/platform/DateUtils.h"
 #include "kx/platform/Streams.h"
 
 namespace kx {
@@ -45,6 +48,10 @@ int ReadIntFromIni(const std::string& fileName, std::string_view section, std::s
 
 // The size of the file in bytes; -1 when it cannot be read (missing, a folder).
 std::int64_t KXGetFileSize(const std::string& fileName);
+
+// The last-modified time of a file's status record (what stat or a folder walk's fstatat gives) as local time,
+// fractions of a second kept. Raises as UTCToLocalTime when the time zone cannot be read.
+TDateTime SearchRecDateTime(const struct stat& record);
 
 inline bool IsAbsolutePath(const std::string& path) { return TFilePath::IsAbsolute(path); }
 inline std::string IncludeURLPathDelimiter(const std::string& url) { return TURL::IncludeTrailingDelimiter(url); }

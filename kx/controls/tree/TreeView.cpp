@@ -250,6 +250,14 @@ TKXTreeViewItem* TKXTreeViewItems::Add(TKXTreeViewItem* parent) {
   return item;
 }
 
+std::unique_ptr<TKXHTMLTagCollection> TKXTreeViewItems::RenderTreeView(bool hasClickHandler) const {
+  auto tags = std::make_unique<TKXHTMLTagCollection>(nullptr);
+  for (int i = 0; i < Count(); ++i) {
+    if (Items(i)->ParentItem() == nullptr) tags->AddTagAsObject(Items(i)->RenderItem(0, true, hasClickHandler), false);
+  }
+  return tags;
+}
+
 TKXTreeViewItem* TKXTreeViewItems::Find(const std::string& name) const {
   for (int i = 0; i < Count(); ++i) {
     if (Items(i)->Name() == name) return Items(i);
@@ -438,8 +446,7 @@ std::string TKXTreeView::StatusText() const {
 void TKXTreeView::RenderInnerHTML(TKXHTMLTag* tag) {
   TKXElementPtr<TKXHTMLTag> container = TKXHTMLTag::Create("DIV");
   container->AddStringParam("id", HTMLName() + "Container");
-  const bool hasClickHandler = bool(TreeItemClick);
-  for (TKXTreeViewItem* item : TopLevelItems()) AppendTag(container.get(), item->RenderItem(0, true, hasClickHandler));
+  container->Contents()->AddTagCollection(FTreeViewItems->RenderTreeView(bool(TreeItemClick)), false);
   std::string style;
   if (StyleRenderOptions().RenderPosition()) style += "position: absolute; left: 0; top: 0;";
   if (!FWrapItems) style += "white-space:nowrap;";

@@ -185,6 +185,9 @@ class TKXTreeViewItems : public TOwnedCollection {
   // The first item of that name (exact); null when none.
   TKXTreeViewItem* Find(const std::string& name) const;
   TKXTreeView* TreeView() const { return FTreeView; }
+  // The SPAN of every top-level item (RenderItem at level 0, shown), in collection order: what the tree's
+  // container holds in client-script mode.
+  std::unique_ptr<TKXHTMLTagCollection> RenderTreeView(bool hasClickHandler) const;
 
  private:
   TKXTreeView* FTreeView;

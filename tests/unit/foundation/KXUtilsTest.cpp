@@ -1,6 +1,7 @@
 #include "kx/foundation/KXUtils.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -160,6 +161,16 @@ TEST_F(KXUtilsFiles, KXGetFileSize) {
   EXPECT_EQ(KXGetFileSize(Make("empty", "")), 0);
   EXPECT_EQ(KXGetFileSize(mDir + "/missing"), -1);
   EXPECT_EQ(KXGetFileSize(mDir), -1);
+}
+
+// The modification time as local time, the fraction of a second kept.
+TEST_F(KXUtilsFiles, SearchRecDateTime) {
+  const std::string file = Make("dated", "x");
+  const timespec times[2] = {{1614834367, 250000000}, {1614834367, 250000000}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  struct stat record {};
+  ASSERT_EQ(::stat(file.c_str(), &record), 0);
+  EXPECT_NEAR(SearchRecDateTime(record), UTCToLocalTime(EncodeDateTime(2021, 3, 4, 5, 6, 7, 250)), 1e-3 / kSecsPerDay);
 }
 
 }  // namespace kx

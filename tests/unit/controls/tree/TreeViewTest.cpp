@@ -81,6 +81,8 @@ TEST(TKXTreeView, ClientModeRendersEveryItemWithItsStatusAndScript) {
   // Without a click handler the captions are plain text.
   EXPECT_EQ(page.Value(docs + "/span[1]"), "Documents");
   EXPECT_EQ(page.Count("//div[@id='TREE1Container']/span"), 2);
+  // The container holds what the items render: the top-level items, each with its branch inside.
+  EXPECT_EQ(tree->Items().RenderTreeView(false)->Count(), 2);
 
   TKXCompContext context(tree, nullptr, nullptr);
   tree->RenderHTML(&context);
