@@ -403,7 +403,7 @@ TEST_F(SessionFlowTest, CallbackWithoutSessionSaysTerminated) {
 TEST_F(SessionFlowTest, CallbackRendersIntoTheCallbackResponse) {
   const std::string cookie = StartSession();
   Get("/$/", "", cookie);
-  TReplyPacket reply = Get("/$/callback", "callback=DoIt", IdOf(cookie) + "_2");
+  TReplyPacket reply = Get("/$/callback", "callback=DoIt&KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2");
   EXPECT_EQ(reply.Code, 200);
   EXPECT_EQ(reply.Content,
             "<response><update></update><execute><literal>render </literal></execute><rewrite></rewrite>"
@@ -532,7 +532,9 @@ TEST_F(SessionFlowTest, EveryWayOutReleasesTheSession) {
     };
     if (way.Arrange) way.Arrange();
 
-    EXPECT_EQ(Get(way.Path, way.Query, id + "_2", way.Adjust).Code, way.Code);
+    // Posting the session id as the client scripts do.
+    const std::string query = way.Query + (way.Query.empty() ? "" : "&") + "KX_SessionID_=" + id;
+    EXPECT_EQ(Get(way.Path, query, id + "_2", way.Adjust).Code, way.Code);
     TTestForm::OnExecute = nullptr;
     TTestForm::OnGenerate = nullptr;
     EXPECT_EQ(seenOnError, way.ErrorPage ? std::vector<std::string>{"session held"} : std::vector<std::string>{});
@@ -617,10 +619,10 @@ TEST_F(SessionFlowTest, StaleTrackFiresOnBackButton) {
 TEST_F(SessionFlowTest, UploadAnswersJson) {
   const std::string cookie = StartSession();
   Get("/$/", "", cookie);
-  TReplyPacket ok = Get("/$/upload/2", "", IdOf(cookie) + "_2");
+  TReplyPacket ok = Get("/$/upload/2", "KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2");
   EXPECT_EQ(ok.Content, "{\"success\":true}");
   TTestForm::OnExecute = [](TTestForm&, const TStrings&) { throw Exception("bad \"name\"\n<img>"); };
-  TReplyPacket failed = Get("/$/upload/3", "", IdOf(cookie) + "_3");
+  TReplyPacket failed = Get("/$/upload/3", "KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_3");
   EXPECT_EQ(failed.Content, "{\"error\":\"bad \\\"name\\\"\\n\\u003Cimg>\"}");
 }
 
