@@ -14,6 +14,7 @@
 #include <functional>
 #include <future>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/SessionTestDoubles.h"
@@ -176,6 +177,7 @@ TEST_F(SessionFlowTest, FirstRequestAnswersTheStartPageAndSetsTheCookie) {
   EXPECT_EQ(cookie->Value, id + "_1");
   EXPECT_EQ(cookie->Path, "/");
   EXPECT_EQ(cookie->Expires, 0);
+  EXPECT_EQ(cookie->SameSite, "Lax");
   EXPECT_EQ(id.size(), 22u);
   EXPECT_TRUE(reply.Content.starts_with("<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n"));
   EXPECT_NE(reply.Content.find("  p += \"&KX_SessionID_=" + id + "&KX_TrackID_=1\";\r\n"), std::string::npos);
@@ -339,6 +341,79 @@ TEST_F(SessionFlowTest, ForwardedHeadersCountOnlyFromATrustedProxy) {
     TReplyPacket reply = Get("/$/", "", cookie, c.Sender);
     EXPECT_EQ(reply.Code, c.Passes ? 200 : 500);
     EXPECT_EQ(mErrors.size(), c.Passes ? 0u : 1u);
+  }
+}
+
+// Issue 45: a page of another site made the visitor's browser act in the visitor's session (a form post, a no-cors
+// callback, a link with an action). A request that acts on its session comes from the session's own origin (by
+// Sec-Fetch-Site, else Origin, as the client reached a trusted proxy) or, saying neither, posts the session's id;
+// anything else is answered 403 with the form not run. Requests that only show the page pass.
+TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
+  const auto with = [](std::string method, std::vector<std::string> headers, const char* peer = "192.0.2.10") {
+    return [=](TRequestPacketFields& f) {
+      f.Method = method;
+      f.RawHeaders = headers;
+      if (f.RemoteAddr != peer) f.ForwardedFor = std::exchange(f.RemoteAddr, peer);  // through the proxy
+    };
+  };
+  const std::vector<std::string> tls = {"Host: www.example.com", "X-Forwarded-Proto: https"};
+  const struct {
+    const char* Name;
+    const char* Path;
+    const char* Query;  // "ID" stands for the session's id
+    std::function<void(TRequestPacketFields&)> Adjust;
+    int Code;
+  } cases[] = {
+      {"form post from another site", "/$/", "KX_Action=B1&KX_SessionID_=ID", with("POST", {"Sec-Fetch-Site: cross-site"}), 403},
+      {"callback from another port", "/$/callback", "callback=DoIt", with("POST", {"Sec-Fetch-Site: same-site"}), 403},
+      {"link with an action", "/$/", "KX_Action=B1", with("GET", {"Sec-Fetch-Site: cross-site"}), 403},
+      {"upload, Origin of another port", "/$/upload/2", "", with("POST", {"Origin: http://www.example.com:8080"}), 403},
+      {"opaque origin", "/$/", "KX_ActionParam=default", with("POST", {"Origin: null"}), 403},
+      {"plain origin behind TLS", "/$/callback", "", with("POST", {tls[0], tls[1], "Origin: http://www.example.com"}, "127.0.0.1"), 403},
+      {"no headers, no session id", "/$/", "KX_Action=B1", with("GET", {}), 403},
+      {"no headers, another session id", "/$/callback", "KX_SessionID_=other", with("POST", {}), 403},
+      {"same origin", "/$/callback", "callback=DoIt", with("POST", {"Sec-Fetch-Site: same-origin"}), 200},
+      {"typed by the user", "/$/", "KX_Action=B1", with("GET", {"Sec-Fetch-Site: none"}), 200},
+      {"own Origin", "/$/", "KX_Action=B1", with("POST", {"Origin: http://WWW.example.com:80"}), 200},
+      {"own origin behind TLS", "/$/callback", "", with("POST", {tls[0], tls[1], "Origin: https://www.example.com"}, "127.0.0.1"), 200},
+      {"no headers, posted session id", "/$/upload/2", "KX_SessionID_=ID", with("POST", {}), 200},
+      {"another site's link shows the page", "/$/", "", with("GET", {"Sec-Fetch-Site: cross-site"}), 200},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string cookie = StartSession();
+    ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+    auto* form = dynamic_cast<TTestForm*>(Store().LookUp(IdOf(cookie))->GetActiveForm());
+    ASSERT_NE(form, nullptr);
+    const int executed = form->mExecuteCount;
+    std::string query = c.Query;
+    if (const std::size_t at = query.find("=ID"); at != std::string::npos) query.replace(at + 1, 2, IdOf(cookie));
+    TReplyPacket reply = Get(c.Path, query, IdOf(cookie) + "_2", c.Adjust);
+    EXPECT_EQ(reply.Code, c.Code) << reply.Content;
+    EXPECT_EQ(form->mExecuteCount, executed + (c.Code == 200 ? 1 : 0));
+    if (c.Code == 403) {
+      EXPECT_TRUE(reply.Content.starts_with("403 - This request ")) << reply.Content;
+    }
+  }
+}
+
+// Issue 45: a link "/$/call?<id>_<track>" gave whoever followed it the session it named, cookie and all. With
+// cookies the query counts only when it names the cookie's own session (the way back from https to http).
+TEST_F(SessionFlowTest, CallLinkNeverHandsOverAnotherSession) {
+  const std::string owner = StartSession();
+  ASSERT_EQ(Get("/$/", "", owner).Code, 200);
+  const std::string link = IdOf(owner) + "_2";
+  const struct {
+    const char* Name;
+    std::string Cookie;
+    bool InOwnersSession;
+  } cases[] = {{"a new visitor", "", false}, {"a visitor with a session", StartSession(), false}, {"the owner", owner, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TReplyPacket reply = Get("/$/call", link, c.Cookie);
+    const TReplyPacketCookie* cookie = SessionCookie(reply);
+    ASSERT_NE(cookie, nullptr);
+    EXPECT_EQ(IdOf(cookie->Value) == IdOf(owner), c.InOwnersSession) << cookie->Value;
   }
 }
 
