@@ -316,6 +316,8 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
     return;
   }
 
+  // Before the look-up: a request refused for its origin neither acts on a session nor starts one.
+  CheckSameOrigin();
   const bool isNew = LookupOrCreate(id, hold);
   TKXApplication* session = mSession;
   bool answered;
@@ -323,7 +325,6 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
     SetSessionBaseURL(session->AppID());
     answered = StartHandler();
   } else {
-    CheckSameOrigin();
     CheckPostedSessionId();
     session->LogSessionEvent(seRequest);
     answered = Route(TStage::Found, mUrlPath);

@@ -395,6 +395,12 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
       EXPECT_TRUE(reply.Content.starts_with("403 - This request ")) << reply.Content;
     }
   }
+  // Without the cookie (SameSite keeps it from another site's post) the post starts no session either.
+  const int sessions = Store().GetCount();
+  TReplyPacket post = Get("/$/", "KX_Action=B1", "", with("POST", {"Sec-Fetch-Site: cross-site"}));
+  EXPECT_EQ(post.Code, 403);
+  EXPECT_EQ(SessionCookie(post), nullptr);
+  EXPECT_EQ(Store().GetCount(), sessions);
 }
 
 // Issue 45: a link "/$/call?<id>_<track>" gave whoever followed it the session it named, cookie and all. With
