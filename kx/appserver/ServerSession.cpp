@@ -303,6 +303,7 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
   mRestart = false;
   mSessionId = GetSessionId(urlPath);
   const std::string& id = mSessionId;
+  CheckSameOrigin(urlPath);
 
   if (id.empty() && Route(TStage::NoId, urlPath)) return;
   if (Route(TStage::NoSession, urlPath)) return;
@@ -316,8 +317,6 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
     return;
   }
 
-  // Before the look-up: a request refused for its origin neither acts on a session nor starts one.
-  CheckSameOrigin();
   const bool isNew = LookupOrCreate(id, hold);
   TKXApplication* session = mSession;
   bool answered;
@@ -435,19 +434,19 @@ void TKXServerSession::SecurityCheck() {
     throw EKXSecurityException("The browser you are using is different than the one that initiated the session.");
 }
 
-bool TKXServerSession::ActsOnSession() const {
+bool TKXServerSession::ActsOnSession(const std::string& path) const {
   const THttpMethod method = mRequest->HttpMethod();
-  if ((method != hmGet && method != hmHead) || SameText(mUrlPath, "/$/callback") || SameText(mUrlPath, "/$/resize") ||
-      StartsText("/$/upload", mUrlPath))
+  if ((method != hmGet && method != hmHead) || EndsText("/$/callback", path) || EndsText("/$/resize", path) ||
+      ContainsText(path, "/$/upload"))
     return true;
   return mParams != nullptr && (!mParams->Values("KX_Action").empty() || !mParams->Values("KX_ActionParam").empty() ||
                                 !mParams->Values("callback").empty());
 }
 
-void TKXServerSession::CheckSameOrigin() {
+void TKXServerSession::CheckSameOrigin(const std::string& path) {
   const std::string site = mRequest->GetRawHeaderValue("Sec-Fetch-Site");
   const std::string origin = mRequest->GetRawHeaderValue("Origin");
-  if ((site.empty() && origin.empty()) || !ActsOnSession()) return;
+  if ((site.empty() && origin.empty()) || !ActsOnSession(path)) return;
   const bool same = !site.empty() ? SameText(site, "same-origin") || SameText(site, "none")
                                   : IsRequestOrigin(origin, *mRequest, gSC->TrustedProxies());
   if (!same) SendForbidden("This request came from another site; the application refused it.");
@@ -455,7 +454,7 @@ void TKXServerSession::CheckSameOrigin() {
 
 void TKXServerSession::CheckPostedSessionId() {
   if (!gSC->CookieOptions()->UseCookies() || !mRequest->GetRawHeaderValue("Sec-Fetch-Site").empty() ||
-      !mRequest->GetRawHeaderValue("Origin").empty() || !ActsOnSession())
+      !mRequest->GetRawHeaderValue("Origin").empty() || !ActsOnSession(mUrlPath))
     return;
   // The page's resize request posts no session id; it only measures the form.
   if (SameText(mUrlPath, "/$/resize")) return;

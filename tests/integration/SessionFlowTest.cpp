@@ -395,11 +395,13 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
       EXPECT_TRUE(reply.Content.starts_with("403 - This request ")) << reply.Content;
     }
   }
-  // Without the cookie (SameSite keeps it from another site's post) the post starts no session either.
+  // Without the cookie (SameSite keeps it from another site's post) the same answer, and no session starts.
   const int sessions = Store().GetCount();
-  TReplyPacket post = Get("/$/", "KX_Action=B1", "", with("POST", {"Sec-Fetch-Site: cross-site"}));
-  EXPECT_EQ(post.Code, 403);
-  EXPECT_EQ(SessionCookie(post), nullptr);
+  for (const char* path : {"/$/", "/$/callback"}) {
+    TReplyPacket post = Get(path, "KX_Action=B1", "", with("POST", {"Sec-Fetch-Site: cross-site"}));
+    EXPECT_EQ(post.Code, 403) << path;
+    EXPECT_EQ(SessionCookie(post), nullptr);
+  }
   EXPECT_EQ(Store().GetCount(), sessions);
 }
 
