@@ -113,6 +113,32 @@ std::string TForwardedOrigin::URL(bool secure) const {
   return url;
 }
 
+bool IsRequestOrigin(std::string_view origin, const THttpRequest& request,
+                     const std::vector<std::string>& trustedProxies) {
+  bool secure = false;
+  if (StartsText("https://", origin)) {
+    secure = true;
+    origin.remove_prefix(8);
+  } else if (StartsText("http://", origin)) {
+    origin.remove_prefix(7);
+  } else {
+    return false;
+  }
+  std::string host;
+  std::int32_t port = 0;
+  if (!SplitAuthority(origin, host, port)) return false;
+  const std::int32_t defaultPort = secure ? 443 : 80;
+  if (port == defaultPort) port = 0;
+
+  TForwardedOrigin own = ForwardedOrigin(request, trustedProxies);
+  if (!own.Known) {
+    own.Secure = SameText(request.HttpsHeader(), "ON");
+    if (!SplitAuthority(request.Host(), own.Host, own.Port)) return false;
+  }
+  if (own.Port == (own.Secure ? 443 : 80)) own.Port = 0;
+  return secure == own.Secure && SameText(host, own.Host) && port == own.Port;
+}
+
 std::string ClientAddress(std::string_view remoteAddr, std::string_view forwardedFor, std::string_view clientIP,
                           const std::vector<std::string>& trustedProxies) {
   const auto trusted = [&](const std::string& address) { return IsTrustedProxy(address, trustedProxies); };

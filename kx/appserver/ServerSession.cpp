@@ -44,6 +44,12 @@ std::string JsonMessage(std::string_view message) {
   return result;
 }
 
+// Whether two "id_track" texts name the same session (never an empty one).
+bool SameSessionId(std::string_view a, std::string_view b) {
+  a = a.substr(0, a.find('_'));
+  return !a.empty() && a == b.substr(0, b.find('_'));
+}
+
 // Whether a control took every uploaded file: one whose field names no uploader of the page shown (or that came
 // after its page was left) would otherwise be thrown away while the client hears of a success.
 bool AllUploadsTaken(const THttpFileList& files) {
@@ -145,10 +151,14 @@ TKXServerSession::TKXServerSession(void* buffer, std::int32_t bufferSize) : TKXS
 std::string TKXServerSession::GetSessionId(const std::string& path) {
   mTrackID = -1;
   std::string raw;
-  if (SameText(path, "/$/call")) {
+  const bool useCookies = gSC->CookieOptions()->UseCookies();
+  const std::string cookie = useCookies ? mRequest->GetCookieValue(mCookieName) : std::string();
+  // With cookies the query of "/$/call" counts only when it names the cookie's own session: a link carrying
+  // another browser's id would otherwise put this browser into that session, and set its cookie.
+  if (SameText(path, "/$/call") && (!useCookies || SameSessionId(mRequest->Query(), cookie))) {
     raw = mRequest->Query();
-  } else if (gSC->CookieOptions()->UseCookies()) {
-    raw = mRequest->GetCookieValue(mCookieName);
+  } else if (useCookies) {
+    raw = cookie;
   } else {
     raw = mParams != nullptr ? mParams->Values("KX_SessionID_") : std::string();
     if (raw.empty()) raw = TURL::ExtractSessionId(path);
@@ -293,6 +303,7 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
   mRestart = false;
   mSessionId = GetSessionId(urlPath);
   const std::string& id = mSessionId;
+  CheckSameOrigin(urlPath);
 
   if (id.empty() && Route(TStage::NoId, urlPath)) return;
   if (Route(TStage::NoSession, urlPath)) return;
@@ -313,6 +324,7 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
     SetSessionBaseURL(session->AppID());
     answered = StartHandler();
   } else {
+    CheckPostedSessionId();
     session->LogSessionEvent(seRequest);
     answered = Route(TStage::Found, mUrlPath);
   }
@@ -420,6 +432,42 @@ void TKXServerSession::SecurityCheck() {
   if (options->CheckSameUA() &&
       (mSession->Browser() == nullptr || mRequest->UserAgent() != mSession->Browser()->UserAgent()))
     throw EKXSecurityException("The browser you are using is different than the one that initiated the session.");
+}
+
+bool TKXServerSession::ActsOnSession(const std::string& path) const {
+  const THttpMethod method = mRequest->HttpMethod();
+  if ((method != hmGet && method != hmHead) || EndsText("/$/callback", path) || EndsText("/$/resize", path) ||
+      ContainsText(path, "/$/upload"))
+    return true;
+  return mParams != nullptr && (!mParams->Values("KX_Action").empty() || !mParams->Values("KX_ActionParam").empty() ||
+                                !mParams->Values("callback").empty());
+}
+
+void TKXServerSession::CheckSameOrigin(const std::string& path) {
+  const std::string site = mRequest->GetRawHeaderValue("Sec-Fetch-Site");
+  const std::string origin = mRequest->GetRawHeaderValue("Origin");
+  if ((site.empty() && origin.empty()) || !ActsOnSession(path)) return;
+  const bool same = !site.empty() ? SameText(site, "same-origin") || SameText(site, "none")
+                                  : IsRequestOrigin(origin, *mRequest, gSC->TrustedProxies());
+  if (!same) SendForbidden("This request came from another site; the application refused it.");
+}
+
+void TKXServerSession::CheckPostedSessionId() {
+  if (!gSC->CookieOptions()->UseCookies() || !mRequest->GetRawHeaderValue("Sec-Fetch-Site").empty() ||
+      !mRequest->GetRawHeaderValue("Origin").empty() || !ActsOnSession(mUrlPath))
+    return;
+  // The page's resize request posts no session id; it only measures the form.
+  if (SameText(mUrlPath, "/$/resize")) return;
+  if (mParams == nullptr || mParams->Values("KX_SessionID_") != mSessionId)
+    SendForbidden("This request does not name its session; the application refused it.");
+}
+
+void TKXServerSession::SendForbidden(const std::string& message) {
+  ResetReply();
+  mReply->SetCode(403);
+  mReply->SetContentType("text/plain");
+  mReply->WriteString("403 - " + message);
+  Abort();
 }
 
 void TKXServerSession::SendTooManySessions() {
@@ -719,8 +767,11 @@ void TKXServerSession::SetSessionCookie() {
   TDateTime expires = 0;
   const std::int32_t timeout = mSession->SessionTimeOut();
   if (!options->SessionCookies() && timeout > 0) expires = Now() + timeout / 1440.0 + 1.0;
-  mReply->Cookies().AddCookie(mCookieName, mSession->AppID() + "_" + mSession->TrackID36(), mCookiePath, expires,
-                              options->HttpOnly(), options->Secure());
+  // Lax: a page of another site gets no cookie sent with the requests it makes, only with a link followed.
+  mReply->Cookies()
+      .AddCookie(mCookieName, mSession->AppID() + "_" + mSession->TrackID36(), mCookiePath, expires,
+                 options->HttpOnly(), options->Secure())
+      ->SetSameSite("Lax");
 }
 
 int TKXServerSession::WindowSideParam(const std::string& name, int defaultValue) const {

@@ -104,6 +104,18 @@ class TKXServerSession : public TKXServer {
   // controller's MaxSessions or MaxSessionsPerIP is not created: SendTooManySessions answers.
   bool LookupOrCreate(const std::string& id, TKXSessionHold& hold);
   void SecurityCheck();
+  // Whether the request for path (with or without its session part) acts on its session: anything but a GET or
+  // HEAD, a callback, upload or resize, or a request that names an action (KX_Action, KX_ActionParam, callback).
+  bool ActsOnSession(const std::string& path) const;
+  // A request that would act on a session and comes from another origin is refused with a 403 before anything
+  // else, so that it neither runs a form nor starts or ends a session: Sec-Fetch-Site decides when sent
+  // ("same-origin" and "none" pass), else Origin against the request's own origin.
+  void CheckSameOrigin(const std::string& path);
+  // With cookies, a request that acts on an existing session without either header must post the cookie's
+  // session id as KX_SessionID_ (the client scripts post it with every submit, callback and upload), else a 403.
+  void CheckPostedSessionId();
+  // A fresh reply: 403 with "403 - " + message as plain text; then the silent abort.
+  [[noreturn]] void SendForbidden(const std::string& message);
   // A fresh reply: 503 with "Retry-After" and a plain message; then the silent abort.
   [[noreturn]] void SendTooManySessions();
   std::string RunParamsText(bool always);

@@ -28,8 +28,8 @@ std::string HeaderSafe(std::string_view text) {
   return result;
 }
 
-// The smallest cookie in a packet: five empty texts and two booleans.
-constexpr std::int64_t kMinCookieBytes = 5 * 4 + 2;
+// The smallest cookie in a packet: six empty texts and two booleans.
+constexpr std::int64_t kMinCookieBytes = 6 * 4 + 2;
 
 thread_local TReplyBodyHandOver* tReplyBodyHandOver = nullptr;
 
@@ -330,6 +330,7 @@ void THttpReply::WritePacketBody(TStreamHelper& writer) const {
     writer.WriteText(HeaderSafe(cookie.Domain()));
     writer.WriteBoolean(cookie.HttpOnly());
     writer.WriteBoolean(cookie.Secure());
+    writer.WriteText(HeaderSafe(cookie.SameSite()));
   }
   switch (mDataType) {
     case rtFile:
@@ -417,6 +418,7 @@ TReplyPacket ReadReplyPacket(const void* buffer, std::int64_t length) {
     cookie.Domain = reader.ReadText();
     cookie.HttpOnly = reader.ReadBoolean();
     cookie.Secure = reader.ReadBoolean();
+    cookie.SameSite = reader.ReadText();
     reply.Cookies.push_back(std::move(cookie));
   }
 

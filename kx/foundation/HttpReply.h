@@ -76,6 +76,9 @@ class THTTPCookie : public TObject {
   void SetSecure(bool secure) { mSecure = secure; }
   bool HttpOnly() const { return mHttpOnly; }
   void SetHttpOnly(bool httpOnly) { mHttpOnly = httpOnly; }
+  // "Lax", "Strict" or "None"; empty (the default): the cookie names no SameSite.
+  const std::string& SameSite() const { return mSameSite; }
+  void SetSameSite(const std::string& sameSite) { mSameSite = sameSite; }
 
  private:
   std::string mName;
@@ -85,6 +88,7 @@ class THTTPCookie : public TObject {
   std::string mDomain;
   bool mSecure = false;
   bool mHttpOnly = false;
+  std::string mSameSite;
 };
 
 // The cookies of a reply, in the order added; owns them.
@@ -279,6 +283,7 @@ struct TReplyPacketCookie {
   std::string Domain;
   bool HttpOnly = false;
   bool Secure = false;
+  std::string SameSite;  // empty: none
 
   bool operator==(const TReplyPacketCookie&) const = default;
 };

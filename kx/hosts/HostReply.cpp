@@ -264,6 +264,7 @@ std::string SetCookieText(const TReplyPacketCookie& cookie) {
     text += "; expires=" + LocalDateTimeToHttpStr(cookie.Expires);
   if (cookie.Secure) text += "; secure";
   if (cookie.HttpOnly) text += "; HttpOnly";
+  if (!cookie.SameSite.empty()) text += "; SameSite=" + CookiePart(cookie.SameSite);
   return text;
 }
 

@@ -137,7 +137,7 @@ struct THostReplyContext {
 std::string SafeHeaderValue(std::string_view value);
 // The Set-Cookie value of a reply cookie: name=value, then "; path=", "; domain=",
 // "; expires=" (an HTTP date; a removed cookie gets 1 January 1970), "; secure",
-// "; HttpOnly". CR, LF, NUL and ";" are removed from every part, so no cookie
+// "; HttpOnly", "; SameSite=" (when set). CR, LF, NUL and ";" are removed from every part, so no cookie
 // text adds an attribute or a header.
 std::string SetCookieText(const TReplyPacketCookie& cookie);
 // Reads the trailer of a cache file: the content length, content type and cache

@@ -178,7 +178,7 @@ TEST_F(ContentHandlerFlowTest, FormHandlerShowsItsFormAndCallbacksSubmitBackToIt
   const std::string cookie = CookieOf(page);
   ASSERT_EQ(cookie.substr(cookie.find('_')), "_2");
 
-  TReplyPacket callback = Get("/$/callback", {}, cookie);
+  TReplyPacket callback = Get("/$/callback", {"KX_SessionID_=" + cookie.substr(0, cookie.find('_'))}, cookie);
   EXPECT_EQ(callback.Content.rfind(kXml, 0), 0u) << callback.Content;
   EXPECT_NE(callback.Content.find("<submit>/shop/</submit>"), std::string::npos) << callback.Content;
 }
@@ -196,14 +196,15 @@ TEST_F(ContentHandlerFlowTest, CallbackDocumentCarriesHostileTextsSafely) {
   Serve();
   const std::string cookie = SessionOnMainForm();
 
-  TReplyPacket reply = Get("/$/callback", {"cb=Echo", "v=]]><x>"}, cookie);
+  const std::string posted = "KX_SessionID_=" + cookie.substr(0, cookie.find('_'));
+  TReplyPacket reply = Get("/$/callback", {"cb=Echo", "v=]]><x>", posted}, cookie);
   const std::string& xml = reply.Content;
   EXPECT_EQ(xml.rfind(std::string(kXml) + "<response>", 0), 0u) << xml;
   EXPECT_NE(xml.find("<literal><![CDATA[show(']]]]><![CDATA[><x>')]]></literal>"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<literal>if (a &lt; b &amp;&amp; c) x();</literal>"), std::string::npos) << xml;
 
   const std::string next = CookieOf(reply);
-  TReplyPacket unknown = Get("/$/callback", {"cb=x\");alert(1);//"}, next);
+  TReplyPacket unknown = Get("/$/callback", {"cb=x\");alert(1);//", posted}, next);
   EXPECT_NE(unknown.Content.find("logMessage(\"Callback method not found: x\\x22);alert(1);//\")"), std::string::npos)
       << unknown.Content;
 }

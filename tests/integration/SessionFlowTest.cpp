@@ -14,6 +14,7 @@
 #include <functional>
 #include <future>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/SessionTestDoubles.h"
@@ -176,6 +177,7 @@ TEST_F(SessionFlowTest, FirstRequestAnswersTheStartPageAndSetsTheCookie) {
   EXPECT_EQ(cookie->Value, id + "_1");
   EXPECT_EQ(cookie->Path, "/");
   EXPECT_EQ(cookie->Expires, 0);
+  EXPECT_EQ(cookie->SameSite, "Lax");
   EXPECT_EQ(id.size(), 22u);
   EXPECT_TRUE(reply.Content.starts_with("<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n"));
   EXPECT_NE(reply.Content.find("  p += \"&KX_SessionID_=" + id + "&KX_TrackID_=1\";\r\n"), std::string::npos);
@@ -342,6 +344,88 @@ TEST_F(SessionFlowTest, ForwardedHeadersCountOnlyFromATrustedProxy) {
   }
 }
 
+// Issue 45: a page of another site made the visitor's browser act in the visitor's session (a form post, a no-cors
+// callback, a link with an action). A request that acts on its session comes from the session's own origin (by
+// Sec-Fetch-Site, else Origin, as the client reached a trusted proxy) or, saying neither, posts the session's id;
+// anything else is answered 403 with the form not run. Requests that only show the page pass.
+TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
+  const auto with = [](std::string method, std::vector<std::string> headers, const char* peer = "192.0.2.10") {
+    return [=](TRequestPacketFields& f) {
+      f.Method = method;
+      f.RawHeaders = headers;
+      if (f.RemoteAddr != peer) f.ForwardedFor = std::exchange(f.RemoteAddr, peer);  // through the proxy
+    };
+  };
+  const auto behindTls = [&](const std::string& origin) {
+    return with("POST", {"Host: www.example.com", "X-Forwarded-Proto: https", "Origin: " + origin}, "127.0.0.1");
+  };
+  const struct {
+    const char* Name;
+    const char* Path;
+    const char* Query;  // "ID" stands for the session's id
+    std::function<void(TRequestPacketFields&)> Adjust;
+    int Code;
+  } cases[] = {
+      {"post from another site", "/$/", "KX_Action=B1&KX_SessionID_=ID", with("POST", {"Sec-Fetch-Site: cross-site"}),
+       403},
+      {"callback from another port", "/$/callback", "callback=DoIt", with("POST", {"Sec-Fetch-Site: same-site"}), 403},
+      {"link with an action", "/$/", "KX_Action=B1", with("GET", {"Sec-Fetch-Site: cross-site"}), 403},
+      {"upload, Origin of another port", "/$/upload/2", "", with("POST", {"Origin: http://www.example.com:8080"}), 403},
+      {"plain origin behind TLS", "/$/callback", "", behindTls("http://www.example.com"), 403},
+      {"no headers, no session id", "/$/", "KX_Action=B1", with("GET", {}), 403},
+      {"same origin", "/$/callback", "callback=DoIt", with("POST", {"Sec-Fetch-Site: same-origin"}), 200},
+      {"own Origin", "/$/", "KX_Action=B1", with("POST", {"Origin: http://WWW.example.com:80"}), 200},
+      {"own origin behind TLS", "/$/callback", "", behindTls("https://www.example.com"), 200},
+      {"no headers, posted session id", "/$/upload/2", "KX_SessionID_=ID", with("POST", {}), 200},
+      {"another site's link shows the page", "/$/", "", with("GET", {"Sec-Fetch-Site: cross-site"}), 200},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string cookie = StartSession();
+    ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+    auto* form = dynamic_cast<TTestForm*>(Store().LookUp(IdOf(cookie))->GetActiveForm());
+    ASSERT_NE(form, nullptr);
+    const int executed = form->mExecuteCount;
+    std::string query = c.Query;
+    if (const std::size_t at = query.find("=ID"); at != std::string::npos) query.replace(at + 1, 2, IdOf(cookie));
+    TReplyPacket reply = Get(c.Path, query, IdOf(cookie) + "_2", c.Adjust);
+    EXPECT_EQ(reply.Code, c.Code) << reply.Content;
+    EXPECT_EQ(form->mExecuteCount, executed + (c.Code == 200 ? 1 : 0));
+    if (c.Code == 403) {
+      EXPECT_TRUE(reply.Content.starts_with("403 - This request ")) << reply.Content;
+    }
+  }
+  // Without the cookie (SameSite keeps it from another site's post) the same answer, and no session starts.
+  const int sessions = Store().GetCount();
+  for (const char* path : {"/$/", "/$/callback"}) {
+    TReplyPacket post = Get(path, "KX_Action=B1", "", with("POST", {"Sec-Fetch-Site: cross-site"}));
+    EXPECT_EQ(post.Code, 403) << path;
+    EXPECT_EQ(SessionCookie(post), nullptr);
+  }
+  EXPECT_EQ(Store().GetCount(), sessions);
+}
+
+// Issue 45: a link "/$/call?<id>_<track>" gave whoever followed it the session it named, cookie and all. With
+// cookies the query counts only when it names the cookie's own session (the way back from https to http).
+TEST_F(SessionFlowTest, CallLinkNeverHandsOverAnotherSession) {
+  const std::string owner = StartSession();
+  ASSERT_EQ(Get("/$/", "", owner).Code, 200);
+  const std::string link = IdOf(owner) + "_2";
+  const struct {
+    const char* Name;
+    std::string Cookie;
+    bool InOwnersSession;
+  } cases[] = {
+      {"a new visitor", "", false}, {"a visitor with a session", StartSession(), false}, {"the owner", owner, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TReplyPacket reply = Get("/$/call", link, c.Cookie);
+    const TReplyPacketCookie* cookie = SessionCookie(reply);
+    ASSERT_NE(cookie, nullptr);
+    EXPECT_EQ(IdOf(cookie->Value) == IdOf(owner), c.InOwnersSession) << cookie->Value;
+  }
+}
+
 // Hardening: one client opened sessions without limit. The session past MaxSessions is refused and not created;
 // once the timeout thread freed an expired one there is room again.
 TEST_F(SessionFlowTest, SessionsPastMaxSessionsAreRefusedUntilOneExpires) {
@@ -403,7 +487,7 @@ TEST_F(SessionFlowTest, CallbackWithoutSessionSaysTerminated) {
 TEST_F(SessionFlowTest, CallbackRendersIntoTheCallbackResponse) {
   const std::string cookie = StartSession();
   Get("/$/", "", cookie);
-  TReplyPacket reply = Get("/$/callback", "callback=DoIt", IdOf(cookie) + "_2");
+  TReplyPacket reply = Get("/$/callback", "callback=DoIt&KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2");
   EXPECT_EQ(reply.Code, 200);
   EXPECT_EQ(reply.Content,
             "<response><update></update><execute><literal>render </literal></execute><rewrite></rewrite>"
@@ -532,7 +616,9 @@ TEST_F(SessionFlowTest, EveryWayOutReleasesTheSession) {
     };
     if (way.Arrange) way.Arrange();
 
-    EXPECT_EQ(Get(way.Path, way.Query, id + "_2", way.Adjust).Code, way.Code);
+    // Posting the session id as the client scripts do.
+    const std::string query = way.Query + (way.Query.empty() ? "" : "&") + "KX_SessionID_=" + id;
+    EXPECT_EQ(Get(way.Path, query, id + "_2", way.Adjust).Code, way.Code);
     TTestForm::OnExecute = nullptr;
     TTestForm::OnGenerate = nullptr;
     EXPECT_EQ(seenOnError, way.ErrorPage ? std::vector<std::string>{"session held"} : std::vector<std::string>{});
@@ -617,10 +703,10 @@ TEST_F(SessionFlowTest, StaleTrackFiresOnBackButton) {
 TEST_F(SessionFlowTest, UploadAnswersJson) {
   const std::string cookie = StartSession();
   Get("/$/", "", cookie);
-  TReplyPacket ok = Get("/$/upload/2", "", IdOf(cookie) + "_2");
+  TReplyPacket ok = Get("/$/upload/2", "KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2");
   EXPECT_EQ(ok.Content, "{\"success\":true}");
   TTestForm::OnExecute = [](TTestForm&, const TStrings&) { throw Exception("bad \"name\"\n<img>"); };
-  TReplyPacket failed = Get("/$/upload/3", "", IdOf(cookie) + "_3");
+  TReplyPacket failed = Get("/$/upload/3", "KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_3");
   EXPECT_EQ(failed.Content, "{\"error\":\"bad \\\"name\\\"\\n\\u003Cimg>\"}");
 }
 

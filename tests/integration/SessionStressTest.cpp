@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -42,7 +43,11 @@ TReplyPacket Exchange(const std::string& path, const std::string& query, const s
   fields.PathInfo = path;
   fields.URL = path;
   fields.Query = query;
-  if (!query.empty()) fields.QueryFields.push_back(query);
+  for (std::size_t start = 0; start < query.size();) {
+    const std::size_t end = std::min(query.find('&', start), query.size());
+    fields.QueryFields.push_back(query.substr(start, end - start));
+    start = end + 1;
+  }
   fields.Method = "GET";
   fields.Host = "www.example.com";
   fields.RemoteAddr = "192.0.2.10";
@@ -119,7 +124,9 @@ TEST(SessionStress, ManyThreadsSessionsExpiryAndTerminations) {
           TReplyPacket reply;
           switch (random() % 9) {
             case 0: reply = Exchange("/", "", ""); break;
-            case 1: reply = Exchange("/$/callback", "callback=x", cookie); break;
+            case 1:
+              reply = Exchange("/$/callback", "callback=x&KX_SessionID_=" + cookie.substr(0, cookie.find('_')), cookie);
+              break;
             case 2: reply = Exchange("/$/KeepAlive", "", cookie); break;
             case 3: reply = Exchange("/$/QueryStatus", "", cookie); break;
             case 4: reply = Exchange("/$/", "end=1", cookie); break;

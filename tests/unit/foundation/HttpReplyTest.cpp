@@ -70,6 +70,7 @@ TRawReply ReadRaw(const Buffer& buffer) {
     reader.ReadText();
     reader.ReadBoolean();
     reader.ReadBoolean();
+    reader.ReadText();
   }
   return raw;
 }
@@ -599,15 +600,16 @@ TEST_F(THttpReplyTest, CookiesTravelWithTheirExpiryAsDecimalText) {
   mReply.Cookies().AddCookie("session", "s1_a", "/app/", 0, true, false);
   THTTPCookie* dated = mReply.Cookies().AddCookie("dated", "v", "/", 45678.5416666667, false, true);
   dated->SetDomain("example.com");
+  dated->SetSameSite("Strict");
   mReply.Cookies().RemoveCookie("old", "/app/");
   mReply.SetCode(200);
   TReplyPacket packet = CommitAndRead();
 
   EXPECT_EQ(ReadRaw(mBuffer).CookieExpiryTexts, (std::vector<std::string>{"0", "45678.5416666667", "-1"}));
   EXPECT_EQ(packet.Cookies, (std::vector<TReplyPacketCookie>{
-                                {"session", "s1_a", "/app/", 0, "", true, false},
-                                {"dated", "v", "/", 45678.5416666667, "example.com", false, true},
-                                {"old", "", "/app/", -1, "", false, false},
+                                {"session", "s1_a", "/app/", 0, "", true, false, ""},
+                                {"dated", "v", "/", 45678.5416666667, "example.com", false, true, "Strict"},
+                                {"old", "", "/app/", -1, "", false, false, ""},
                             }));
 }
 
@@ -661,7 +663,7 @@ TEST_F(THttpReplyTest, LineBreaksNeverReachTheHeaders) {
   EXPECT_EQ(packet.ContentType, "text/htmlSet-Cookie: evil=5");
   EXPECT_EQ(packet.AuthRealm, "realm\"Set-Cookie: evil=6");
   ASSERT_EQ(packet.Cookies.size(), 1u);
-  EXPECT_EQ(packet.Cookies[0], (TReplyPacketCookie{"c", "vSet-Cookie: evil=8", "/", 0, "d", false, false}));
+  EXPECT_EQ(packet.Cookies[0], (TReplyPacketCookie{"c", "vSet-Cookie: evil=8", "/", 0, "d", false, false, ""}));
 }
 
 // ---------------------------------------------------------------------------

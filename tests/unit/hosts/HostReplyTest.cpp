@@ -98,12 +98,14 @@ TEST(IsCompressibleType, TextScriptJsonXml) {
 }
 
 TEST(SetCookieText, WritesAttributesAndDropsInjection) {
-  TReplyPacketCookie cookie{"KX_App", "abc_1", "/app/", 0, "", true, false};
+  TReplyPacketCookie cookie{"KX_App", "abc_1", "/app/", 0, "", true, false, ""};
   EXPECT_EQ(SetCookieText(cookie), "KX_App=abc_1; path=/app/; HttpOnly");
-  cookie = {"c", "", "/", -1, "example.com", false, true};
+  cookie = {"c", "", "/", -1, "example.com", false, true, ""};
   EXPECT_EQ(SetCookieText(cookie), "c=; path=/; domain=example.com; expires=Thu, 01 Jan 1970 00:00:00 GMT; secure");
-  cookie = {"n\r\n", "v; Domain=evil\r\nSet-Cookie: x=1", "/p;x", 0, "", false, false};
+  cookie = {"n\r\n", "v; Domain=evil\r\nSet-Cookie: x=1", "/p;x", 0, "", false, false, ""};
   EXPECT_EQ(SetCookieText(cookie), "n=v Domain=evilSet-Cookie: x=1; path=/px");
+  cookie = {"KX_App", "abc_1", "/", 0, "", true, true, "Lax; Domain=evil"};
+  EXPECT_EQ(SetCookieText(cookie), "KX_App=abc_1; path=/; secure; HttpOnly; SameSite=Lax Domain=evil");
 }
 
 TEST(BuildResponse, InlineReplyWithStatusHeadersAndCookies) {
@@ -112,7 +114,7 @@ TEST(BuildResponse, InlineReplyWithStatusHeadersAndCookies) {
   reply.CodeText = "Gone\r\nX-Evil: 1";
   reply.Headers = {"Cache-Control: no-cache", "X-A:1", "Content-Length: 999", "Transfer-Encoding: chunked",
                    "Bad Name: x", "X-Split: a\r\nX-Evil: 2", "no colon"};
-  reply.Cookies.push_back({"s", "1", "/", 0, "", true, false});
+  reply.Cookies.push_back({"s", "1", "/", 0, "", true, false, ""});
   THostReplyContext context;
   auto res = std::get<THostStringResponse>(BuildResponse(reply, context));
   EXPECT_EQ(res.result_int(), 404u);
