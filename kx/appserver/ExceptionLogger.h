@@ -146,7 +146,8 @@ class TKXExceptionLogger : public TPersistent {
 
   // Replaces list's lines with the report: each section of ReportInfos after a
   // separator line of 120 "-", in the order exception, application, session,
-  // stack trace, and a last separator.
+  // stack trace, and a last separator. A control byte in a line (a client's path, user agent or value) is written
+  // as a "\x1b" escape (LogLineText).
   void CreateReport(TStrings& list);
   // Offers the last report to the owner's OnLogException, then saves it to a
   // file (ltFile) and, when that fails or with ltEventLog, to the system log.
