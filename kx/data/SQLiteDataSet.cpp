@@ -96,8 +96,7 @@ void TSQLiteConnection::InTransaction(const std::function<void()>& body) {
 
 void TSQLiteConnection::CheckFileInPlace() {
   // A file deleted, renamed or replaced under the open connection still takes its writes, which no later
-  // connection to the path ever reads.
-  // An in-memory or temporary database has no file to ask about (SQLITE_NOTFOUND).
+  // connection to the path ever reads. An in-memory database has no file to ask about (SQLITE_NOTFOUND).
   int moved = 0;
   if (sqlite3_file_control(mDb, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
     throw EDatabaseError(Format("The database file '%s' was deleted or replaced while open: nothing was saved",
