@@ -1,6 +1,11 @@
 #include "examples/demo/GalleryEditorMedia.h"
 
+#include <filesystem>
+
+#include "kx/appserver/Application.h"
 #include "kx/controls/htmleditor/WebEditor.h"
+#include "kx/forms/ControlSession.h"
+#include "kx/foundation/FileUtils.h"
 
 namespace kx {
 
@@ -20,7 +25,7 @@ void TGalleryEditorMediaForm::BuildComponents() {
   ECHO->SetCaption("The editor's HTML shows here after a submit.");
   BUTTONEDITPAGE = Place<TKXButton>(this, this, "BUTTONEDITPAGE", 124, 318, 220, 25);
   BUTTONEDITPAGE->SetCaption("Edit the site's About page");
-  BUTTONEDITPAGE->OnClick = [](TObject*) { EditDocument("about.html"); };
+  BUTTONEDITPAGE->OnClick = [this](TObject*) { EditOwnAboutPage(); };
 
   AUDIO1 = Place<TKXAudio>(this, this, "AUDIO1", 660, 48, 320, 45);
   TKXFileReference chime;
@@ -59,6 +64,19 @@ void TGalleryEditorMediaForm::BuildPlugins() {
   BUTTONVIDEO = Place<TKXButton>(this, this, "BUTTONVIDEO", 660, 446, 320, 25);
   BUTTONVIDEO->SetCaption("Open the Silverlight video");
   BUTTONVIDEO->OnClick = [this](TObject*) { TComponent::Create<TGalleryVideoForm>(WebApplication())->Show(); };
+}
+
+// The shared wwwroot/about.html is served to every visitor, and the editor saves what was posted, scripts
+// included: each visitor edits a copy in the session's folder instead, which no request serves and which goes
+// with the session. The copy is made on the first edit and kept for the next ones.
+void TGalleryEditorMediaForm::EditOwnAboutPage() {
+  TKXApplication* session = WebApplication();
+  const std::string copy = session->ForceUserCacheDir() + "about.html";
+  std::filesystem::copy_file(IncludeTrailingPathDelim(TKXControlSession::ContentPath()) + "about.html", copy,
+                             std::filesystem::copy_options::skip_existing);
+  TOwnedComponent<TfrmWebEditor> form(TComponent::Create<TfrmWebEditor>(session));
+  form->SetDocumentFile(copy);
+  form.release()->Show();
 }
 
 void TGalleryEditorMediaForm::PlacePluginNote(TKXCustomControl* control, const std::string& text) {

@@ -40,6 +40,8 @@ class TGalleryEditorMediaForm : public TGalleryForm {
 
  private:
   void BuildPlugins();
+  // Opens the editor form on this visitor's own copy of the site's About page.
+  void EditOwnAboutPage();
   // A frame over control saying what it is; the object itself stays in the page, hidden by the demo's sheet.
   void PlacePluginNote(TKXCustomControl* control, const std::string& text);
 };

@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -22,6 +21,7 @@
 
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
+#include "kx/foundation/TextUtils.h"
 
 // ---------------------------------------------------------------------------
 // Throw records: every throw of the process leaves the return addresses of the
@@ -368,6 +368,8 @@ void TKXExceptionLogger::BuildReport(TStrings& list, TObject* sender) {
     AddStackTrace(list);
   }
   list.Add(kSeparator);
+  // The message, path, user agent and parameters come from the client: each stays one line of plain text.
+  for (int i = 0; i < list.Count(); ++i) list.SetStrings(i, LogLineText(list.Strings(i)));
 }
 
 void TKXExceptionLogger::AddExceptionInfo(TStrings& list) const {
@@ -552,11 +554,10 @@ std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId
                              std::string_view path) {
   const bool clientCaused = IsClientCaused(e);
   std::string line = DateTimeToStr(Now()) + (clientCaused ? " warning" : " error");
-  if (!sessionId.empty()) line += " session " + std::string(sessionId);
-  if (!path.empty()) line += " " + std::string(method.empty() ? "GET" : method) + " " + std::string(path);
-  std::string message = e.what();
-  std::replace_if(message.begin(), message.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  line += ": " + ClassNameOf(typeid(e)) + ": " + message;
+  // The path, the message (a posted value that does not convert) and even the session id come from the client.
+  if (!sessionId.empty()) line += " session " + LogLineText(sessionId);
+  if (!path.empty()) line += " " + LogLineText(method.empty() ? "GET" : method) + " " + LogLineText(path);
+  line += ": " + ClassNameOf(typeid(e)) + ": " + LogLineText(e.what());
   // The stack of what a client caused says nothing the operator can act on.
   if (clientCaused) return line;
   if (const TThrowRecord* record = FindThrowRecord(dynamic_cast<const void*>(&e)))

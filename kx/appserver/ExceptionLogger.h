@@ -146,7 +146,8 @@ class TKXExceptionLogger : public TPersistent {
 
   // Replaces list's lines with the report: each section of ReportInfos after a
   // separator line of 120 "-", in the order exception, application, session,
-  // stack trace, and a last separator.
+  // stack trace, and a last separator. A control byte in a line (a client's path, user agent or value) is written
+  // as a "\x1b" escape (LogLineText).
   void CreateReport(TStrings& list);
   // Offers the last report to the owner's OnLogException, then saves it to a
   // file (ltFile) and, when that fails or with ltEventLog, to the system log.
@@ -238,7 +239,8 @@ class TKXExceptionLogger : public TPersistent {
 // stack is known (it was thrown on this thread and is the one being handled), its frames, one per line, indented.
 // What a client or a user caused (IsClientCaused: a refused browser, a value that does not convert, an expired
 // session, a refused save) is the line alone, at level "warning" instead of "error".
-// An empty session id or path is left out. The message is kept on one line (line breaks become blanks).
+// An empty session id or path is left out. The session id, method, path and message are written through
+// LogLineText: a control byte in them shows as "\x1b", so the line stays one line and runs nothing in a terminal.
 std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId, std::string_view method,
                              std::string_view path);
 

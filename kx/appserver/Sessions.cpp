@@ -6,6 +6,7 @@
 #include "kx/appserver/ServerController.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
+#include "kx/foundation/TextUtils.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -469,7 +470,7 @@ void TKXSessions::FreeSession(TKXApplication* session) {
       } catch (...) {
       }
     } else {
-      std::fprintf(stderr, "Error while freeing session %s: %s\n", id.c_str(), e.what());
+      std::fprintf(stderr, "Error while freeing session %s: %s\n", id.c_str(), LogLineText(e.what()).c_str());
     }
   } catch (...) {
   }

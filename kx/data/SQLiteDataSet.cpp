@@ -80,15 +80,27 @@ std::vector<std::vector<TFieldValue>> TSQLiteConnection::Execute(const std::stri
 }
 
 void TSQLiteConnection::InTransaction(const std::function<void()>& body) {
+  // Before the transaction and again before its commit: a file moved meanwhile takes no write.
+  CheckFileInPlace();
   // IMMEDIATE takes the write lock at once, so a busy database fails here rather than halfway.
   Execute("BEGIN IMMEDIATE");
   try {
     body();
+    CheckFileInPlace();
     Execute("COMMIT");
   } catch (...) {
     sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }
+}
+
+void TSQLiteConnection::CheckFileInPlace() {
+  // A file deleted, renamed or replaced under the open connection still takes its writes, which no later
+  // connection to the path ever reads. An in-memory database has no file to ask about (SQLITE_NOTFOUND).
+  int moved = 0;
+  if (sqlite3_file_control(mDb, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+    throw EDatabaseError(Format("The database file '%s' was deleted or replaced while open: nothing was saved",
+                                mFileName));
 }
 
 std::int64_t TSQLiteConnection::LastInsertRowId() const { return mDb ? sqlite3_last_insert_rowid(mDb) : 0; }

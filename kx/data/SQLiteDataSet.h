@@ -39,7 +39,9 @@ class TSQLiteConnection : public TComponent {
   // Runs sql with the values bound to its "?" parameters in order (Null for none); returns the rows it produced,
   // each value as the text SQLite gives (blobs as their bytes). Raises EDatabaseError with SQLite's message.
   std::vector<std::vector<TFieldValue>> Execute(const std::string& sql, const std::vector<TFieldValue>& params = {});
-  // Runs body in one transaction: committed when it returns, rolled back when it raises.
+  // Runs body in one transaction: committed when it returns, rolled back when it raises. Raises EDatabaseError
+  // naming the file, and commits nothing, when the file at FileName is no longer the open one (deleted, renamed or
+  // replaced since Open).
   void InTransaction(const std::function<void()>& body);
   std::int64_t LastInsertRowId() const;
   int Changes() const;
@@ -52,6 +54,8 @@ class TSQLiteConnection : public TComponent {
   std::string mFileName;
   std::chrono::milliseconds mBusyTimeout{5000};
   sqlite3* mDb = nullptr;
+
+  void CheckFileInPlace();
 };
 
 // A prepared statement; finalised when it goes.

@@ -290,6 +290,23 @@ std::string DecodeLtGt(std::string_view s) {
   return result;
 }
 
+std::string LogLineText(std::string_view s) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string result;
+  result.reserve(s.size());
+  for (const char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if ((c < 0x20 && c != '\t') || c == 0x7F) {
+      result += "\\x";
+      result += kHex[c >> 4];
+      result += kHex[c & 0xF];
+    } else {
+      result += ch;
+    }
+  }
+  return result;
+}
+
 std::string EscapeJsonString(std::string_view s) {
   static const char kHex[] = "0123456789abcdef";
   std::string result;

@@ -33,6 +33,7 @@
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
 #include "kx/foundation/Streams.h"
+#include "kx/foundation/TextUtils.h"
 #include "kx/hosts/HostRequest.h"
 
 namespace kx {
@@ -104,7 +105,8 @@ struct TKXStandAloneServer::TCore {
 
   void Log(const std::string& line) {
     std::lock_guard lock(LogMutex);
-    if (gLogProcedure) gLogProcedure(line);
+    // An error's text may quote what the client sent.
+    if (gLogProcedure) gLogProcedure(LogLineText(line));
   }
 
   void Register(const std::shared_ptr<TSessionBase>& session) {

@@ -131,6 +131,10 @@ void TfrmWebEditor::SetDocument(const std::string& name) {
       !IsRegularFile(fileName)) {
     throw Exception(Format(kFileNotFound, fileName));
   }
+  SetDocumentFile(fileName);
+}
+
+void TfrmWebEditor::SetDocumentFile(const std::string& fileName) {
   FFileName = fileName;
   LoadFile();
 }

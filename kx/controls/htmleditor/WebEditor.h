@@ -1,6 +1,8 @@
 // The editor form: TfrmWebEditor edits one HTML file of the application's content folder in a TTKXWebEdit and
 // saves it back (UTF-8). EditDocument opens it for a file in the current session; which request path leads there
-// is the application's choice.
+// is the application's choice. A save writes the HTML as the user posted it, scripts included, and a page of the
+// content folder is then served so to every visitor: an application whose users may not write the site gives each
+// a file of their own outside that folder (SetDocumentFile), or checks the HTML itself before it saves.
 #pragma once
 
 #include <string>
@@ -34,6 +36,9 @@ class TfrmWebEditor : public TKXAppForm {
   // holds a ".." segment, a drive letter or NUL, or leads outside the content path, and a file that does not
   // exist, raise Exception "Kestrix HTML Editor - file not found: %s" (with the full file name).
   void SetDocument(const std::string& name);
+  // Edits fileName itself, with no content-folder check: a file the application's code chose, never a name from
+  // a request. Then LoadFile.
+  void SetDocumentFile(const std::string& fileName);
   // Reads the file (UTF-8, a byte order mark dropped) into the editor; its "title" element becomes the title,
   // shown in DocTitleEdit. Raises the platform's file errors.
   void LoadFile();

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "kx/data/SQLiteDataSet.h"
+#include "support/Raised.h"
 
 namespace kx {
 namespace {
@@ -100,6 +101,29 @@ TEST_F(SQLiteDataSetTest, ALockedDatabaseFailsThePostAndLosesNothing) {
   data->Post();
   EXPECT_EQ(mSecond->Execute("SELECT name FROM customers ORDER BY id"),
             (std::vector<std::vector<TFieldValue>>{{"Ada Lovelace"}, {"Bob B."}}));
+}
+
+// A save into a file deleted under the open connection was reported as saved and went to the unlinked file.
+TEST_F(SQLiteDataSetTest, AFileGoneFromItsPathFailsThePostNamingIt) {
+  const std::string old = mFile + ".old";
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"deleted", [&] { Cleanup(); }},
+      {"renamed", [&] { std::filesystem::rename(mFile, old); }},
+      {"replaced", [&] { std::filesystem::rename(mFile, old), Connect()->Execute("CREATE TABLE t (a)"); }},
+  };
+  for (const auto& [what, change] : cases) {
+    SCOPED_TRACE(what);
+    TSQLiteDataSet* data = Customers(mFirst);
+    data->Edit();
+    data->FieldByName("name").SetText("Ada B.");
+    change();
+    EXPECT_EQ(test::MessageOf<EDatabaseError>([&] { data->Post(); }),
+              "The database file '" + mFile + "' was deleted or replaced while open: nothing was saved");
+    EXPECT_EQ(data->State(), dsEdit);
+    Cleanup();
+    std::filesystem::remove(old);
+    SetUp();
+  }
 }
 
 TEST_F(SQLiteDataSetTest, TheCursorSeesOtherConnectionsWithoutASnapshot) {

@@ -244,6 +244,18 @@ TEST(TextHelpers, EscapeJsonStringEscapesControlsAndLineSeparators) {
   EXPECT_EQ(EscapeJsonString("\xE2\x80"), "\xE2\x80");          // a cut sequence is copied
 }
 
+// A client's ESC reached the operator's log raw and ran in the terminal that showed it.
+TEST(TextHelpers, LogLineTextShowsEveryControlByteAsAnEscape) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"/\x1b[31mred", "/\\x1b[31mred"},                          // a terminal sequence
+      {"a\r\nb", "a\\x0d\\x0ab"},                                // a forged second line
+      {std::string("\x00\x01\x1f", 3), "\\x00\\x01\\x1f"},  // NUL and the other C0 bytes
+      {"x\x7fy", "x\\x7fy"},                                    // DEL
+      {"a\tb \\x1b caf\xC3\xA9 \x80", "a\tb \\x1b caf\xC3\xA9 \x80"},  // TAB and the rest are copied
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(LogLineText(text), expected) << expected;
+}
+
 TEST(KXStringReplace, Cases) {
   struct Case {
     std::string s, oldText, newText;
