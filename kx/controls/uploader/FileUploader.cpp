@@ -264,7 +264,8 @@ bool TKXCustomFileUploader::DoSaveFile(const std::string& destPath, const std::s
   // handler gave, so the operator reads it in the log, with the folder (a file kept without overwrite is no
   // mistake).
   const auto refuse = [&](const std::string& message) {
-    if (overwrite || !fs::exists(target))
+    std::error_code unknown;
+    if (overwrite || !fs::exists(target, unknown))
       LogConfigurationMistake(Name() + ": the upload \"" + fileName + "\" into \"" + destPath +
                               "\" was refused: " + message);
     throw Exception(ReplaceAll(message, target.string(), fileName));

@@ -28,9 +28,9 @@ class TStream;
 // Called once per received file before it is saved. destPath and fileName start as the destination folder and the
 // file's safe name (a folder named with or without a trailing "/" alike); saveFile starts true, and clearing it
 // skips the file (nothing saved, the upload still succeeds); overwrite starts as OverwriteExisting, and false keeps
-// a file of that name that is there already (the upload is refused). It runs in the upload's own request, whose answer is the
-// script's JSON, not a callback answer: a control changed here (a caption) does not reach the page until a later
-// answer; change the page in OnAsyncUploadSuccess instead.
+// a file of that name that is there already (the upload is refused). It runs in the upload's own request, whose
+// answer is the script's JSON, not a callback answer: a control changed here (a caption) does not reach the page
+// until a later answer; change the page in OnAsyncUploadSuccess instead.
 using TUploadCompleteEvent = std::function<void(TObject* sender, std::string& destPath, std::string& fileName,
                                                 bool& saveFile, bool& overwrite)>;
 
