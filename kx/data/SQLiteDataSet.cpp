@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <string_view>
 
 #include "kx/platform/SysUtils.h"
@@ -39,6 +40,10 @@ TFieldValue LiteralDefault(const std::string& text, TFieldType type) {
   if (!numeric || !TryStrToFloat(value, number)) return std::nullopt;
   // A BOOLEAN column holds the number: any but 0 reads as true.
   if (type == ftBoolean) return std::string(number != 0 ? "1" : "0");
+  // An INTEGER column stores a whole number written with a point or an exponent as an integer ("2.0" is 2).
+  if (type == ftInteger && value.find_first_of(".eE") != std::string::npos && number == std::trunc(number) &&
+      std::fabs(number) < 9e18)
+    return IntToStr(static_cast<std::int64_t>(number));
   return value;
 }
 

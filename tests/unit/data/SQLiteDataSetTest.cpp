@@ -142,6 +142,7 @@ TEST_F(SQLiteDataSetTest, ANewRecordShowsTheColumnDefaultsAndPostsThem) {
       {"flag BOOLEAN NOT NULL DEFAULT TRUE", false, "True", "True"},
       {"delivery VARCHAR(10) NOT NULL DEFAULT 'it''s'", false, "it's", "it's"},
       {"qty INTEGER NOT NULL DEFAULT -2", false, "-2", "-2"},
+      {"count INTEGER NOT NULL DEFAULT 3.0", false, "3", "3"},
       {"price REAL DEFAULT 1.5", false, "1.5", "1.5"},
       {"stamp DATETIME NOT NULL DEFAULT CURRENT_TIMESTAMP", false, "", "?"},
       {"title VARCHAR(20) NOT NULL", true, "", nullptr},
