@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "kx/appserver/Application.h"
-#include "kx/appserver/KXGlobal.h"
 #include "kx/controls/uploader/FamilyFiles.h"
 #include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/Streams.h"
@@ -266,8 +265,8 @@ bool TKXCustomFileUploader::DoSaveFile(const std::string& destPath, const std::s
   const auto refuse = [&](const std::string& message) {
     std::error_code unknown;
     if (overwrite || !fs::exists(target, unknown))
-      LogConfigurationMistake(Name() + ": the upload \"" + fileName + "\" into \"" + destPath +
-                              "\" was refused: " + message);
+      TKXControlSession::LogConfigurationMistake(Name() + ": the upload \"" + fileName + "\" into \"" + destPath +
+                                                 "\" was refused: " + message);
     throw Exception(ReplaceAll(message, target.string(), fileName));
   };
   try {
