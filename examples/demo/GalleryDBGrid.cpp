@@ -110,7 +110,7 @@ void TGalleryDBGridForm::BuildCustomers() {
   EDITCITY = Place<TKXDBEdit>(this, this, "EDITCITY", 500, 90, 200, 21);
   EDITCITY->SetDataSource(CustomersSource);
   EDITCITY->SetDataField("city");
-  // Every customer has the flag (the table requires it).
+  // Every customer has the flag; a new one starts ticked, the column's default.
   CHECKACTIVE = Place<TKXDBCheckBox>(this, this, "CHECKACTIVE", 500, 122, 200, 21);
   CHECKACTIVE->SetDataSource(CustomersSource);
   CHECKACTIVE->SetDataField("active");

@@ -29,6 +29,9 @@ inline constexpr TKXRuntimeRef<&TKXRuntime::AppType> GAppType{};
 inline constexpr TKXRuntimeRef<&TKXRuntime::HttpExecuteHook> gHttpExecuteHook{};
 inline constexpr TKXRuntimeRef<&TKXRuntime::AppInit> gAppInit{};
 inline constexpr TKXRuntimeRef<&TKXRuntime::LogProcedure> gLogProcedure{};
+// A mistake in the program's own settings that would otherwise pass unnoticed (a content folder that does not
+// exist, an upload folder that takes no file): through gLogProcedure when set, else to standard error.
+void LogConfigurationMistake(const std::string& message);
 // Takes one line (ExceptionLogLine) for each exception that ends in an exception page, an error answer or an
 // alert; nullptr (the library's default) writes none. The stand-alone entry point sets it to standard error.
 inline constexpr TKXRuntimeRef<&TKXRuntime::ErrorLogProcedure> gErrorLogProcedure{};

@@ -68,13 +68,16 @@ std::string StartUIDOf(TDateTime value) {
   return IntToHex(std::uint64_t((milliseconds + 500) / 1000));
 }
 
-// A configuration mistake that would otherwise pass unnoticed: through gLogProcedure when set, else standard error.
+}  // namespace
+
 void LogConfigurationMistake(const std::string& message) {
   if (gLogProcedure)
     gLogProcedure(message);
   else
     std::fprintf(stderr, "%s\n", message.c_str());
 }
+
+namespace {
 
 // A port of "port.ini": a missing or empty key reads 0; a value that is not a number is logged and leaves current.
 std::int32_t ReadIniPort(const TMemIniFile& ini, const char* key, std::int32_t current) {

@@ -208,6 +208,12 @@ void TDataSet::DefineFields(const std::vector<TFieldDef>& defs) {
       field = std::make_unique<TField>(this, 0, def.Name, def.DataType, def.Size, def.Required);
       field->SetReadOnly(def.ReadOnly);
     }
+    // A default that is no value of the field's type is not shown; the storage still applies it.
+    field->mDefault.reset();
+    try {
+      if (def.Default) field->mDefault = field->Canonical(*def.Default);
+    } catch (const EConvertError&) {
+    }
     field->mIndex = static_cast<int>(fields.size());
     fields.push_back(std::move(field));
   }
@@ -336,6 +342,8 @@ void TDataSet::Insert() {
   CheckCanModify();
   mBeforeInsert = Bookmark();
   SetCurrent(std::nullopt);
+  // What is shown is what a post stores: the defaults, which stay unassigned, so the storage applies its own.
+  for (const auto& field : mFields) mBuffer[field->Index()] = field->mDefault;
   // A detail's new record belongs to the current master record.
   if (mRange && mRange->FieldIndex >= 0) {
     mBuffer[mRange->FieldIndex] = mRange->Value;

@@ -75,6 +75,9 @@ class TField {
   int Size() const { return mSize; }
   // A post with this field null raises.
   bool Required() const { return mRequired; }
+  // The value a new record starts with: the storage's default, which it also stores while the field is not
+  // written; Null when there is none or the storage works it out at the insert (a time stamp).
+  const TFieldValue& DefaultValue() const { return mDefault; }
   bool Visible() const { return mVisible; }
   void SetVisible(bool value) { mVisible = value; }
   bool ReadOnly() const { return mReadOnly; }
@@ -122,6 +125,7 @@ class TField {
   TFieldType mDataType;
   int mSize;
   bool mRequired;
+  TFieldValue mDefault;
   bool mVisible = true;
   bool mReadOnly = false;
 };
@@ -237,6 +241,9 @@ class TDataSet : public TComponent {
     int Size = 0;
     bool Required = false;
     bool ReadOnly = false;
+    // The storage's default for a field a new record leaves unassigned, as a text of the field's type (SetText
+    // reads it), when it can be known before the insert; none for no default or one the storage works out.
+    TFieldValue Default;
   };
   // The field whose value a detail data set must equal, and the value (kept for the storage to filter by).
   struct TRange {

@@ -8,7 +8,7 @@ void TMemDataSet::AddField(const std::string& name, TFieldType dataType, int siz
   if (Active()) throw EDatabaseError("Fields cannot be added to an open data set");
   for (const TFieldDef& def : mDefs)
     if (SameText(def.Name, name)) throw EDatabaseError(Format("Duplicate field name '%s'", name));
-  mDefs.push_back(TFieldDef{name, dataType, size, required, false});
+  mDefs.push_back(TFieldDef{name, dataType, size, required, false, std::nullopt});
   DefineFields(mDefs);
 }
 

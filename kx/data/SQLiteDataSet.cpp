@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
+#include <string_view>
+
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -14,6 +17,34 @@ namespace {
   std::string text = context.empty() ? message : context + ": " + message;
   if (db && (sqlite3_extended_errcode(db) & 0xFF) == SQLITE_CONSTRAINT) throw ERecordRefused(std::move(text));
   throw EDatabaseError(std::move(text));
+}
+
+// The value of a column's DEFAULT (the text table_info gives) when it is a literal: a number, a string, TRUE or
+// FALSE, read as the column will hold it. None for NULL and for an expression (CURRENT_TIMESTAMP, a function, a
+// term in parentheses), which the database works out at the insert.
+TFieldValue LiteralDefault(const std::string& text, TFieldType type) {
+  const std::string value = Trim(text);
+  if (value.empty() || type == ftBlob || type == ftGraphic) return std::nullopt;
+  if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'') {
+    std::string unquoted;
+    for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+      unquoted += value[i];
+      if (value[i] == '\'') ++i;  // '' stands for one quote
+    }
+    return unquoted;
+  }
+  if (SameText(value, "TRUE")) return std::string("1");
+  if (SameText(value, "FALSE")) return std::string("0");
+  double number = 0;
+  const bool numeric = std::string_view("+-.0123456789").find(value.front()) != std::string_view::npos;
+  if (!numeric || !TryStrToFloat(value, number)) return std::nullopt;
+  // A BOOLEAN column holds the number: any but 0 reads as true.
+  if (type == ftBoolean) return std::string(number != 0 ? "1" : "0");
+  // An INTEGER column stores a whole number written with a point or an exponent as an integer ("2.0" is 2).
+  if (type == ftInteger && value.find_first_of(".eE") != std::string::npos && number == std::trunc(number) &&
+      std::fabs(number) < 9e18)
+    return IntToStr(static_cast<std::int64_t>(number));
+  return value;
 }
 
 }  // namespace
@@ -231,8 +262,8 @@ TFieldType TSQLiteDataSet::FieldTypeOf(const std::string& declaredType, int& siz
 
 std::vector<TDataSet::TFieldDef> TSQLiteDataSet::OpenStorage() {
   TSQLiteConnection& db = CheckConnection();
-  // cid, name, type, notnull, dflt_value, pk
-  const auto columns = db.Execute("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?)", {mTableName});
+  const auto columns =
+      db.Execute("SELECT name, type, \"notnull\", pk, dflt_value FROM pragma_table_info(?)", {mTableName});
   if (columns.empty()) throw EDatabaseError(Format("Table '%s' not found", mTableName));
   mDefs.clear();
   mKey = "rowid";
@@ -244,7 +275,10 @@ std::vector<TDataSet::TFieldDef> TSQLiteDataSet::OpenStorage() {
     def.Name = column[0].value_or("");
     const std::string declared = column[1].value_or("");
     def.DataType = FieldTypeOf(declared, def.Size);
-    def.Required = column[2] && *column[2] != "0";
+    // A NOT NULL column with a default takes that default when a new record leaves it unassigned.
+    const bool hasDefault = column[4] && !SameText(Trim(*column[4]), "NULL");
+    def.Required = column[2] && *column[2] != "0" && !hasDefault;
+    if (hasDefault) def.Default = LiteralDefault(*column[4], def.DataType);
     // An INTEGER PRIMARY KEY names the row id: the key, given by the database.
     if (primaryKeys == 1 && column[3] && *column[3] != "0" && SameText(Trim(declared), "INTEGER")) {
       mKey = def.Name;

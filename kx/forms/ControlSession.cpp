@@ -53,6 +53,8 @@ std::string TKXControlSession::TemplatePath(const std::string& templateName) {
   return gSC != nullptr ? gSC->TemplateDir() + templateName : std::string();
 }
 
+void TKXControlSession::LogConfigurationMistake(const std::string& message) { kx::LogConfigurationMistake(message); }
+
 bool TKXControlSession::RestrictsAll() {
   return gSC != nullptr && gSC->AuthActive() && gSC->Auther()->AutherPolicy() == apRestrictAll;
 }

@@ -58,6 +58,8 @@ class TKXControlSession {
   static std::string TemplatePath(const std::string& templateName);
   // Whether every request must name a user (an authenticator that restricts all).
   static bool RestrictsAll();
+  // Writes a mistake in the program's own settings to the library's log (kx/appserver/KXGlobal.h).
+  static void LogConfigurationMistake(const std::string& message);
 
  private:
   TKXApplication* mApplication;

@@ -7,8 +7,9 @@ const assert = require("node:assert/strict");
 const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
-const { after, describe } = require("node:test");
+const { after, before, describe } = require("node:test");
 const d = require("./demo");
+const h = require("./harness");
 
 const TEST_MS = 90000;
 const CAPTION = "Customers and orders (data grid)";
@@ -124,5 +125,48 @@ describe("the data grid page on SQLite", () => {
     assert.equal(await page.inputValue("#EDITCITY"), "Boston");
     assert.equal(await page.isChecked("#CHECKACTIVE_INPUT, #CHECKACTIVE input[type=checkbox]"), true);
     assert.deepEqual(await rowsOf(page, ORDERS), [], "a new customer has no orders");
+  });
+
+  // The active column is NOT NULL DEFAULT 1: a new customer shows the box ticked, and a post that leaves it so
+  // saves the customer active.
+  suite.flow("insert: the Active box left as the new record shows it saves the column's default", async (tp) => {
+    await openPage(tp, suite.demo.url);
+    const page = tp.page;
+    const box = "#CHECKACTIVE input[type=checkbox]";
+    await d.clickAndLoadPage(tp, navButton("Insert"));
+    assert.equal(await page.isChecked(box), true, "the new record shows the default");
+    await page.fill("#EDITNAME", "Frances Allen");
+    await d.clickAndLoadPage(tp, navButton("Post"));
+    assert.ok((await namesOf(page)).includes("*Frances Allen"), "the new customer is saved");
+    assert.equal(await page.isChecked(box), true);
+  });
+});
+
+// The guide program's tasks form (examples/guide/TasksForm.cpp) in chromium: done is BOOLEAN NOT NULL DEFAULT 0.
+// The program comes from KX_GUIDE (ctest sets it); a copy in a folder of its own keeps its data file apart.
+describe("the guide program's tasks form", { skip: !process.env.KX_GUIDE && "KX_GUIDE names no guide program" }, () => {
+  const appDir = fs.mkdtempSync(path.join(os.tmpdir(), "kx-e2e-guide-"));
+  const suite = d.demoSuite({ timeout: TEST_MS, startDemo: false });
+  before(async () => {
+    const program = path.join(appDir, "guide");
+    fs.copyFileSync(process.env.KX_GUIDE, program);
+    fs.chmodSync(program, 0o755);
+    suite.demo = await h.startDemo([], program);
+  });
+  after(() => fs.rmSync(appDir, { recursive: true, force: true }));
+
+  suite.flow("insert: a task posted with Done untouched is saved as not done", async (tp) => {
+    const page = tp.page;
+    await page.goto(suite.demo.url);
+    await page.waitForSelector("#BUTTONTASKS");
+    await page.waitForLoadState("load");
+    await d.clickAndLoadPage(tp, "#BUTTONTASKS");
+    await d.clickAndLoadPage(tp, '#NAVIGATOR button[title="Insert"]');
+    assert.equal(await page.isChecked("#DONE input[type=checkbox]"), false);
+    await page.fill("#TITLE", "Water the plants");
+    await d.clickAndLoadPage(tp, '#NAVIGATOR button[title="Post"]');
+    assert.equal(await d.textOf(page, "#STATUS"), "Saved.");
+    const rows = await rowsOf(page, "#TBLGRID");
+    assert.deepEqual(rows[rows.length - 1].slice(1), ["Water the plants", "False", ""]);
   });
 });

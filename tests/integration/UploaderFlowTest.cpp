@@ -11,7 +11,9 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/ServerSession.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/appserver/Startup.h"
@@ -53,9 +55,15 @@ std::string Unescaped(std::string text) {
   return text;
 }
 
+// The library's log lines of a test.
+std::vector<std::string> gLogged;
+void KeepLogLine(const std::string& line) { gLogged.push_back(line); }
+
 class UploaderFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    gLogged.clear();
+    gLogProcedure = &KeepLogLine;
     RegisterSessionLayer();
     SetAsMainForm<TUploadForm>();
     mController = std::make_unique<test::TTempController>();
@@ -66,6 +74,7 @@ class UploaderFlowTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    gLogProcedure = nullptr;
     TUploadForm::Configure = nullptr;
     mController.reset();
     fs::remove_all(mDest);
@@ -121,6 +130,7 @@ TEST_F(UploaderFlowTest, UploadsAreCheckedNamedSafelyAndSaved) {
     const char* clientName;
     const char* answer;      // a part of the body
     const char* savedAs;     // relative to the destination; "" for nothing saved
+    bool logged = false;     // the program's folder or name refused it: a line in the library's log
   };
   const auto intoDest = [](TKXFileUploader& up, const fs::path& dest) {
     up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string&, bool&, bool&) { path = dest.string(); };
@@ -148,7 +158,29 @@ TEST_F(UploaderFlowTest, UploadsAreCheckedNamedSafelyAndSaved) {
            name = "../" + name;
          };
        },
-       "d.txt", "leaves the destination folder", ""},
+       "d.txt", "leaves the destination folder", "", true},
+      // Issue 46, fault 2: a folder named with a trailing "/" refused every file, and nothing was logged.
+      {"handler folder ends in a separator",
+       [](TKXFileUploader& up, const fs::path& dest) {
+         up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string&, bool&, bool&) {
+           path = dest.string() + "/";
+         };
+       },
+       "p.txt", "{\"success\":true}", "p.txt"},
+      {"handler name leaves a folder that ends in a separator",
+       [](TKXFileUploader& up, const fs::path& dest) {
+         up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string& name, bool&, bool&) {
+           path = dest.string() + "/";
+           name = "sub/../../" + name;
+         };
+       },
+       "q.txt", "leaves the destination folder", "", true},
+      {"auto save into a path that ends in a separator",
+       [](TKXFileUploader& up, const fs::path& dest) {
+         up.SetAutoSave(true);
+         up.SetAutoSavePath(dest.string() + "/");
+       },
+       "r.txt", "{\"success\":true}", "r.txt"},
       {"handler skips",
        [](TKXFileUploader& up, const fs::path& dest) {
          up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string&, bool& save, bool&) {
@@ -205,7 +237,7 @@ TEST_F(UploaderFlowTest, UploadsAreCheckedNamedSafelyAndSaved) {
            name = std::string(300, 'B');
          };
        },
-       "m.txt", "could not be created.\\r\\nFile name too long", ""},
+       "m.txt", "could not be created.\\r\\nFile name too long", "", true},
       {"handler path over the system's limit",
        [](TKXFileUploader& up, const fs::path& dest) {
          up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string& name, bool&, bool&) {
@@ -215,7 +247,7 @@ TEST_F(UploaderFlowTest, UploadsAreCheckedNamedSafelyAndSaved) {
            name += "o.txt";
          };
        },
-       "o.txt", "could not be saved: File name too long", ""},
+       "o.txt", "could not be saved: File name too long", "", true},
       {"handler overwrites a folder",
        [](TKXFileUploader& up, const fs::path& dest) {
          up.OnAsyncUploadCompleted = [dest](TObject*, std::string& path, std::string&, bool&, bool& overwrite) {
@@ -224,7 +256,7 @@ TEST_F(UploaderFlowTest, UploadsAreCheckedNamedSafelyAndSaved) {
            overwrite = true;
          };
        },
-       "n.txt", "The file \\\"n.txt\\\" could not be created.", ""},
+       "n.txt", "The file \\\"n.txt\\\" could not be created.", "", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -234,7 +266,13 @@ TEST_F(UploaderFlowTest, UploadsAreCheckedNamedSafelyAndSaved) {
     mClient = test::TPacketClient();
     mClient.OpenMainForm();
     fs::remove_all(mDest);
+    gLogged.clear();
     const std::string answer = Upload(c.clientName, "12345");
+    EXPECT_EQ(gLogged.size(), c.logged ? 1u : 0u);
+    if (c.logged && !gLogged.empty()) {
+      EXPECT_NE(gLogged[0].find("Up1: the upload"), std::string::npos) << gLogged[0];
+      EXPECT_NE(gLogged[0].find(mDest.string()), std::string::npos) << "the folder for the operator";
+    }
     EXPECT_NE(answer.find(c.answer), std::string::npos) << answer;
     EXPECT_EQ(Unescaped(answer).find(gsTempPath()), std::string::npos) << "a server path in " << answer;
     if (*c.savedAs != 0) {
@@ -268,6 +306,7 @@ TEST_F(UploaderFlowTest, ExistingFileIsKeptWithoutOverwrite) {
   std::ofstream(mDest / "n.txt") << "old";
   EXPECT_NE(Upload("n.txt", "new").find("\"error\""), std::string::npos);
   EXPECT_EQ(ReadAll(mDest / "n.txt"), "old");
+  EXPECT_TRUE(gLogged.empty()) << "a kept file is no mistake of the program: " << gLogged[0];
 }
 
 // Issue 40, fault 4: an upload no control took was thrown away and answered {"success":true}. The client now hears

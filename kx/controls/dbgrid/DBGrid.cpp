@@ -154,6 +154,7 @@ void TKXDBGridColumns::ResetFields() {
 void TKXDBGrid::InitControl() {
   TKXCustomGrid::InitControl();
   FColumns = std::make_unique<TKXDBGridColumns>(this);
+  FLink = std::make_unique<TKXDataLink>(this);
   FInstanceNumber = kFirstInstance + gDBGridInstances.fetch_add(1) % kInstanceSpan;
   SetUseFrame(true);
 }
@@ -166,6 +167,7 @@ void TKXDBGrid::SetColumns(const TKXDBGridColumns& value) {
 
 void TKXDBGrid::SetDataSource(TDataSource* value) {
   FDataSource = value;
+  FLink->SetDataSource(value);
   FColumns->ResetFields();
   Invalidate();
 }
@@ -209,7 +211,8 @@ void TKXDBGrid::Submit(const std::string& value) {
 
 void TKXDBGrid::RenderCells(TKXCompContext* context, TKXHTMLTag* table) {
   TKXCustomGrid::RenderCells(context, table);
-  // The grid has no data link: marking itself on every render makes every callback resend it.
+  // Marked after every render, as the answers that follow a page expect; what marks it for a callback's answer is
+  // its data link, when the data set changes.
   SetDoRefreshControl(true);
   if (context != nullptr) {
     const std::string name = HTMLName();

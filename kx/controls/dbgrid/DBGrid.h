@@ -112,7 +112,8 @@ class TKXDBGrid : public TKXCustomGrid {
   TKXDBGridColumns& Columns() { return *FColumns; }
   // Copies the columns.
   void SetColumns(const TKXDBGridColumns& value);
-  // Not owned; cleared when it is freed. The grid keeps no data link: it reads the data set when it renders.
+  // Not owned; cleared when it is freed. The grid reads the data set when it renders; its data link marks it for
+  // the next answer (a callback's too) whenever the data set changes, scrolls or changes state.
   TDataSource* DataSource() const { return FDataSource.Get(); }
   void SetDataSource(TDataSource* value);
   // [dgShowTitles] by default.
@@ -188,6 +189,7 @@ class TKXDBGrid : public TKXCustomGrid {
 
   std::unique_ptr<TKXDBGridColumns> FColumns;
   TComponentRef<TDataSource> FDataSource;
+  std::unique_ptr<TKXDataLink> FLink;
   TKXDBGridOptions FOptions{dgShowTitles};
   std::int32_t FRowLimit = 0;
   bool FFromStart = true;

@@ -79,7 +79,9 @@ std::string LowerExtension(const std::string& fileName) {
 
 // Whether path lies inside folder once both are normalised ("a/../.." does not).
 bool IsInside(const fs::path& folder, const fs::path& path) {
-  const fs::path base = fs::weakly_canonical(folder);
+  fs::path base = fs::weakly_canonical(folder);
+  // A folder named with a trailing separator ends in an empty element, which no path inside it has.
+  if (!base.has_filename()) base = base.parent_path();
   const fs::path target = fs::weakly_canonical(path);
   auto [baseEnd, targetAt] = std::mismatch(base.begin(), base.end(), target.begin(), target.end());
   return baseEnd == base.end() && target != base;
@@ -257,15 +259,25 @@ bool TKXCustomFileUploader::DoSaveFile(const std::string& destPath, const std::s
   const fs::path folder(destPath);
   const fs::path target = folder / fs::path(fileName).relative_path();
   // The messages go to the client: they name the file as the client or handler did, never the server's folders.
+  // The name the client sent is already a plain name: what fails here is the program's folder or the name its
+  // handler gave, so the operator reads it in the log, with the folder (a file kept without overwrite is no
+  // mistake).
+  const auto refuse = [&](const std::string& message) {
+    std::error_code unknown;
+    if (overwrite || !fs::exists(target, unknown))
+      TKXControlSession::LogConfigurationMistake(Name() + ": the upload \"" + fileName + "\" into \"" + destPath +
+                                                 "\" was refused: " + message);
+    throw Exception(ReplaceAll(message, target.string(), fileName));
+  };
   try {
     if (fs::path(fileName).is_absolute() || !IsInside(folder, target))
       throw Exception("File name \"" + fileName + "\" leaves the destination folder");
     CreateDirectory(target.parent_path().string());
     FFileList.Items(index)->SaveToFile(target.string(), overwrite);
   } catch (const fs::filesystem_error& e) {
-    throw Exception("File \"" + fileName + "\" could not be saved: " + e.code().message());
+    refuse("File \"" + fileName + "\" could not be saved: " + e.code().message());
   } catch (const Exception& e) {
-    throw Exception(ReplaceAll(e.Message(), target.string(), fileName));
+    refuse(e.Message());
   }
   return true;
 }

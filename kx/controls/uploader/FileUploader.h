@@ -26,9 +26,11 @@ namespace kx {
 class TStream;
 
 // Called once per received file before it is saved. destPath and fileName start as the destination folder and the
-// file's safe name; clearing saveFile skips the file. It runs in the upload's own request, whose answer is the
-// script's JSON, not a callback answer: a control changed here (a caption) does not reach the page until a later
-// answer; change the page in OnAsyncUploadSuccess instead.
+// file's safe name (a folder named with or without a trailing "/" alike); saveFile starts true, and clearing it
+// skips the file (nothing saved, the upload still succeeds); overwrite starts as OverwriteExisting, and false keeps
+// a file of that name that is there already (the upload is refused). It runs in the upload's own request, whose
+// answer is the script's JSON, not a callback answer: a control changed here (a caption) does not reach the page
+// until a later answer; change the page in OnAsyncUploadSuccess instead.
 using TUploadCompleteEvent = std::function<void(TObject* sender, std::string& destPath, std::string& fileName,
                                                 bool& saveFile, bool& overwrite)>;
 
@@ -124,7 +126,8 @@ class TKXCustomFileUploader : public TKXCustomControl, public virtual IKXUploadC
 
  public:
   // ---- properties
-  // Comma-separated extensions without dots ("jpg,png"); empty allows any. See SetAllowedExtensions.
+  // The extensions without dots, comma-separated ("jpg,png"); empty allows any. SetAllowedExtensions takes them
+  // separated by "," or ";", with or without dots and stars ("txt;png", "*.jpg; *.png" alike).
   const std::string& AllowedExtensions() const { return FAllowedExtensions; }
   // Keeps the bare extensions: blanks, quotes, dots and stars go, ";" becomes ",".
   void SetAllowedExtensions(const std::string& value);

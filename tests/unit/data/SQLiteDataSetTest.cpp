@@ -152,6 +152,53 @@ TEST_F(SQLiteDataSetTest, ARecordDeletedElsewhereIsReportedNotRecreated) {
   EXPECT_EQ(data->RecordCount(), 1);
 }
 
+// A NOT NULL column with a default is not required: a new record shows the default (what Post then stores) when it
+// is a literal, and leaves an expression to the database.
+TEST_F(SQLiteDataSetTest, ANewRecordShowsTheColumnDefaultsAndPostsThem) {
+  const struct {
+    const char* Column;
+    bool Required;
+    const char* Shown;   // the field's text on Insert
+    const char* Stored;  // after Post; nullptr when the post is refused, "?" for a time stamp
+  } cases[] = {
+      {"done BOOLEAN NOT NULL DEFAULT 0", false, "False", "False"},
+      {"active BOOLEAN NOT NULL DEFAULT 1", false, "True", "True"},
+      {"flag BOOLEAN NOT NULL DEFAULT TRUE", false, "True", "True"},
+      {"delivery VARCHAR(10) NOT NULL DEFAULT 'it''s'", false, "it's", "it's"},
+      {"qty INTEGER NOT NULL DEFAULT -2", false, "-2", "-2"},
+      {"count INTEGER NOT NULL DEFAULT 3.0", false, "3", "3"},
+      {"price REAL DEFAULT 1.5", false, "1.5", "1.5"},
+      {"stamp DATETIME NOT NULL DEFAULT CURRENT_TIMESTAMP", false, "", "?"},
+      {"title VARCHAR(20) NOT NULL", true, "", nullptr},
+      {"note TEXT NOT NULL DEFAULT NULL", true, "", nullptr},
+  };
+  int table = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Column);
+    const std::string name = "t" + std::to_string(++table);
+    mFirst->Execute("CREATE TABLE " + name + " (id INTEGER PRIMARY KEY, label VARCHAR(10), " + c.Column + ")");
+    auto* data = TComponent::Create<TSQLiteDataSet>(mOwner.get());
+    data->SetConnection(mFirst);
+    data->SetTableName(name);
+    data->Open();
+    TField& field = data->Fields(2);
+    EXPECT_EQ(field.Required(), c.Required);
+    data->Insert();
+    EXPECT_EQ(field.Text(), c.Shown);
+    data->FieldByName("label").SetText("x");
+    if (c.Stored == nullptr) {
+      EXPECT_THROW(data->Post(), ERecordRefused);
+      continue;
+    }
+    data->Post();
+    if (std::string(c.Stored) == "?") {
+      EXPECT_EQ(field.Text().size(), 19u) << field.Text();
+    } else {
+      EXPECT_EQ(field.Text(), c.Stored);
+    }
+  }
+}
+
 TEST_F(SQLiteDataSetTest, FreeingTheConnectionClosesItsDataSets) {
   TSQLiteDataSet* data = Customers(mSecond);
   mSecond->Free();
