@@ -222,7 +222,8 @@ THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, cons
   THostUploads uploads;
   std::int64_t length;
   try {
-    TRequestPacketFields fields = EncodeRequestFields(header, body, connection, core.TempFolder, uploads);
+    TRequestPacketFields fields = EncodeRequestFields(header, body, connection, core.TempFolder, uploads,
+                                                      core.Options.MaxFormFields);
     length = WriteRequestPacket(fields, buffer, THttpPacket::HostBufferSize);
   } catch (const EHostRequestError& e) {
     return TextResponse(e.Status(), e.Message(), context);

@@ -44,6 +44,8 @@ struct TKXStandAloneServerOptions {
   std::uint64_t BodyLimit = 64 * 1024 * 1024;
   // Bodies up to this size stay in memory; larger and chunked ones are spooled to a file.
   std::uint64_t MemoryBodyLimit = 65536;
+  // Form fields per request: those of the query and of a form-encoded or multipart body together; beyond: 413.
+  std::uint32_t MaxFormFields = 10000;
   // Seconds a connection may stay silent (waiting for a request, or in the
   // middle of reading or writing one) before it is closed.
   int IdleTimeout = 30;
