@@ -49,6 +49,11 @@ struct TKXStandAloneServerOptions {
   // Seconds a connection may stay silent (waiting for a request, or in the
   // middle of reading or writing one) before it is closed.
   int IdleTimeout = 30;
+  // Bytes a second a request body must average, from its start, once BodyRateGrace seconds have passed; a slower
+  // body is answered 408 and its connection closed, so that bodies trickling in cannot hold every connection.
+  // 0: no minimum.
+  std::uint32_t MinBodyRate = 256;
+  int BodyRateGrace = 10;
   // Seconds Stop waits for requests in progress before it leaves them behind.
   int StopTimeout = 10;
   // Connections open at once; further ones wait in the listen backlog until one closes. 0: derived from the
