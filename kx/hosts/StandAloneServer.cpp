@@ -399,8 +399,9 @@ class THttpSession : public TSessionBase {
     const std::uint64_t generation = ++mRateGeneration;
     const std::uint32_t rate = mCore->Options.MinBodyRate;
     if (rate == 0) return true;
-    const auto paid = mBodyStart + std::max(duration_cast<steady_clock::duration>(seconds(mCore->Options.BodyRateGrace)),
-                                            duration_cast<steady_clock::duration>(duration<double>(double(mBodyBytes) / rate)));
+    const auto grace = duration_cast<steady_clock::duration>(seconds(mCore->Options.BodyRateGrace));
+    const auto earned = duration_cast<steady_clock::duration>(duration<double>(double(mBodyBytes) / rate));
+    const auto paid = mBodyStart + std::max(grace, earned);
     const auto now = steady_clock::now();
     if (paid <= now) return false;
     if (paid >= now + seconds(mCore->Options.IdleTimeout)) {

@@ -326,7 +326,8 @@ TEST(TKXFormExecution, RepeatedFieldsAreJoined) {
   TCase many;
   for (int i = 0; i < 3000; ++i) many.In.push_back("f" + std::to_string(i) + "=" + (i % 3 ? std::to_string(i) : ""));
   for (int i = 0; i < 3000; ++i) many.In.push_back("F" + std::to_string(i) + "=x");
-  for (int i = 0; i < 3000; ++i) many.Out += "f" + std::to_string(i) + "=" + (i % 3 ? std::to_string(i) + ",x" : "") + "\r\n";
+  for (int i = 0; i < 3000; ++i)
+    many.Out += "f" + std::to_string(i) + "=" + (i % 3 ? std::to_string(i) + ",x" : "") + "\r\n";
   for (int i = 0; i < 3000; i += 3) many.Out += "F" + std::to_string(i) + "=x\r\n";
   const TCase cases[] = {
       {{"a=1", "a=2"}, "a=1,2\r\n"},

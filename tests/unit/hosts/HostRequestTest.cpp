@@ -212,8 +212,8 @@ TEST_F(EncodeRequestFieldsTest, FieldsBeyondTheLimitAreA413) {
     SCOPED_TRACE(c.query + (" " + c.body.substr(0, 10)));
     http::request<http::empty_body> req(http::verb::post, c.query, 11);
     req.set(http::field::host, "h");
-    const bool multipart = c.body.starts_with("--");
-    req.set(http::field::content_type, multipart ? "multipart/form-data; boundary=q" : "application/x-www-form-urlencoded");
+    req.set(http::field::content_type,
+            c.body.starts_with("--") ? "multipart/form-data; boundary=q" : "application/x-www-form-urlencoded");
     mBody.Memory() = c.body;
     THostUploads uploads;
     try {
