@@ -3,7 +3,8 @@
 // the rendering of a grid of N rows x 6 columns (one clickable column), whose time must grow linearly in its cells,
 // and the rendering of one page (20 records) of a data grid on an SQLite table of 100,000 rows, which must not
 // grow with the table: the data set reads the page's records by key. Last, the joining of the fields of a post
-// whose N fields all have names of their own, which must grow linearly in N.
+// whose N fields all have names of their own, and of a callback posting N empty lines of one name, which must both
+// grow linearly in N.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -251,5 +252,26 @@ void BM_JoinRepeatedFields(benchmark::State& state) {
 BENCHMARK(BM_JoinRepeatedFields)
     ->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Arg(100000)->Arg(200000)
     ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+// A callback posting N empty lines of one name, which are not joined: the form takes them all out of its fields.
+void BM_PostedEmptyLines(benchmark::State& state) {
+  Session();  // the runtime the form lives in
+  TOwnedComponent<TBenchForm> form{TComponent::Create<TBenchForm>(nullptr)};
+  const int count = int(state.range(0));
+  for (auto _ : state) {
+    TStringList params;
+    params.Add("callback=EDIT1.DoOnAsyncChange");
+    for (int i = 0; i < count; ++i) params.Add("KX_FormName=");
+    form->ExecuteForm(params);
+    if (form->Params().Count() != 1) {
+      state.SkipWithError("the lines were not taken out");
+      break;
+    }
+  }
+  state.SetComplexityN(count);
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_PostedEmptyLines)->Arg(2500)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 BENCHMARK_MAIN();

@@ -25,8 +25,18 @@ std::string TakeParam(TStrings& params, const std::string& name) {
   return value;
 }
 
+// In one pass, however many lines name has (deleting them one by one moved the rest each time).
 void RemoveAll(TStrings& params, const std::string& name) {
-  for (int index = params.IndexOfName(name); index >= 0; index = params.IndexOfName(name)) params.Delete(index);
+  if (params.IndexOfName(name) < 0) return;
+  std::vector<std::string> kept;
+  for (int i = 0; i < params.Count(); ++i) {
+    const std::string& line = params.Strings(i);
+    const std::size_t separator = line.find(params.NameValueSeparator());
+    if (separator == std::string::npos || params.CompareStrings(line.substr(0, separator), name) != 0)
+      kept.push_back(line);
+  }
+  params.Clear();
+  for (const std::string& line : kept) params.Add(line);
 }
 
 bool IsShownAndEnabled(TComponent* component) {
