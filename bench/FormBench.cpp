@@ -2,7 +2,9 @@
 // form holds 50 controls (20 edits, 10 buttons, 20 labels), each request a packet through HttpExecute. Besides,
 // the rendering of a grid of N rows x 6 columns (one clickable column), whose time must grow linearly in its cells,
 // and the rendering of one page (20 records) of a data grid on an SQLite table of 100,000 rows, which must not
-// grow with the table: the data set reads the page's records by key.
+// grow with the table: the data set reads the page's records by key. Last, the joining of the fields of a post
+// whose N fields all have names of their own, and of a callback posting N empty lines of one name, which must both
+// grow linearly in N.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -18,6 +20,7 @@
 #include "kx/controls/dbgrid/DBGrid.h"
 #include "kx/controls/grids/Grids.h"
 #include "kx/data/SQLiteDataSet.h"
+#include "kx/forms/FormExecution.h"
 #include "kx/forms/FormTypes.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
@@ -230,5 +233,45 @@ void BM_DBGridPage(benchmark::State& state) {
   state.SetBytesProcessed(bytes);
 }
 BENCHMARK(BM_DBGridPage)->Arg(1)->Arg(50000)->Arg(99990)->Unit(benchmark::kMicrosecond);
+
+// A post of N distinct fields, as a submit or a callback hands it to the form; complexity N is the fields.
+void BM_JoinRepeatedFields(benchmark::State& state) {
+  const int count = int(state.range(0));
+  for (auto _ : state) {
+    TStringList params;
+    for (int i = 0; i < count; ++i) params.Add("EDIT" + std::to_string(i) + "=value " + std::to_string(i));
+    TKXFormExecution::JoinRepeatedFields(params);
+    if (params.Count() != count) {
+      state.SkipWithError("fields were joined");
+      break;
+    }
+  }
+  state.SetComplexityN(count);
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_JoinRepeatedFields)
+    ->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Arg(100000)->Arg(200000)
+    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+// A callback posting N empty lines of one name, which are not joined: the form takes them all out of its fields.
+void BM_PostedEmptyLines(benchmark::State& state) {
+  Session();  // the runtime the form lives in
+  TOwnedComponent<TBenchForm> form{TComponent::Create<TBenchForm>(nullptr)};
+  const int count = int(state.range(0));
+  for (auto _ : state) {
+    TStringList params;
+    params.Add("callback=EDIT1.DoOnAsyncChange");
+    for (int i = 0; i < count; ++i) params.Add("KX_FormName=");
+    form->ExecuteForm(params);
+    if (form->Params().Count() != 1) {
+      state.SkipWithError("the lines were not taken out");
+      break;
+    }
+  }
+  state.SetComplexityN(count);
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_PostedEmptyLines)->Arg(2500)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 BENCHMARK_MAIN();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "kx/forms/CustomControl.h"
@@ -24,8 +25,18 @@ std::string TakeParam(TStrings& params, const std::string& name) {
   return value;
 }
 
+// In one pass, however many lines name has (deleting them one by one moved the rest each time).
 void RemoveAll(TStrings& params, const std::string& name) {
-  for (int index = params.IndexOfName(name); index >= 0; index = params.IndexOfName(name)) params.Delete(index);
+  if (params.IndexOfName(name) < 0) return;
+  std::vector<std::string> kept;
+  for (int i = 0; i < params.Count(); ++i) {
+    const std::string& line = params.Strings(i);
+    const std::size_t separator = line.find(params.NameValueSeparator());
+    if (separator == std::string::npos || params.CompareStrings(line.substr(0, separator), name) != 0)
+      kept.push_back(line);
+  }
+  params.Clear();
+  for (const std::string& line : kept) params.Add(line);
 }
 
 bool IsShownAndEnabled(TComponent* component) {
@@ -88,21 +99,35 @@ std::string TKXFormExecution::FailureMessage(const std::vector<std::string>& lin
 }
 
 void TKXFormExecution::JoinRepeatedFields(TStrings& params) {
+  // The first line of each name, looked up by the name with its letters folded: one scan whatever the number of
+  // fields. A list that tells case apart keeps the first line of each spelling under the same folded name.
+  struct TFirstLine {
+    std::string Name;
+    std::size_t Index;
+  };
+  std::unordered_map<std::string, std::vector<TFirstLine>> firstLines;
   std::vector<std::string> lines;
-  for (int i = 0; i < params.Count(); ++i) lines.push_back(params.Strings(i));
-  params.Clear();
-  for (const std::string& line : lines) {
+  lines.reserve(std::size_t(params.Count()));
+  for (int i = 0; i < params.Count(); ++i) {
+    std::string line = params.Strings(i);
     const std::size_t separator = line.find(params.NameValueSeparator());
     if (separator != std::string::npos && separator > 0) {
-      const std::string name = line.substr(0, separator);
-      const int index = params.IndexOfName(name);
-      if (index >= 0 && !params.ValueFromIndex(index).empty()) {
-        params.SetStrings(index, params.Strings(index) + "," + line.substr(separator + 1));
+      std::string name = line.substr(0, separator);
+      std::vector<TFirstLine>& firsts = firstLines[UpperCase(name)];
+      auto first = std::find_if(firsts.begin(), firsts.end(),
+                                [&](const TFirstLine& f) { return params.CompareStrings(f.Name, name) == 0; });
+      if (first == firsts.end()) {
+        firsts.push_back(TFirstLine{std::move(name), lines.size()});
+      } else if (std::string& joined = lines[first->Index]; joined.size() > first->Name.size() + 1) {
+        joined += ',';
+        joined.append(line, separator + 1);
         continue;
       }
     }
-    params.Add(line);
+    lines.push_back(std::move(line));
   }
+  params.Clear();
+  for (const std::string& line : lines) params.Add(line);
 }
 
 void TKXFormExecution::Execute() {

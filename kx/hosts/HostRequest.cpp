@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 #include "kx/net/http/IdCoderMIME.h"
 
@@ -13,6 +14,8 @@ namespace kx {
 namespace http = boost::beast::http;
 
 namespace {
+
+constexpr const char* kTooManyFields = "Too many form fields.";
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -125,7 +128,7 @@ std::string PercentDecode(std::string_view text, bool plusIsSpace) {
   return result;
 }
 
-void DecodeFormFields(std::string text, std::vector<std::string>& lines) {
+void DecodeFormFields(std::string text, std::vector<std::string>& lines, std::size_t maxLines) {
   // Each pair is decoded in place into its line, the lines one after the other at the text's start.
   struct TSpan {
     std::size_t Start, Size;
@@ -135,6 +138,8 @@ void DecodeFormFields(std::string text, std::vector<std::string>& lines) {
   for (std::size_t read = 0; read <= text.size();) {
     const std::size_t amp = std::min(text.find('&', read), text.size());
     if (amp > read) {
+      // Counted before it is decoded: a body of millions of tiny fields stops at the limit.
+      if (lines.size() + spans.size() >= maxLines) throw EHostRequestError(413, kTooManyFields);
       const std::size_t start = write;
       const std::size_t eq = std::min(text.find('=', read), amp);
       write = DecodeInPlace(text, read, eq, write, true);
@@ -229,7 +234,7 @@ void SplitRequestTarget(std::string_view target, std::string& path, std::string&
 
 TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const THostRequestBody& body,
                                          const THostConnection& connection, const std::string& uploadFolder,
-                                         THostUploads& uploads) {
+                                         THostUploads& uploads, std::size_t maxFields) {
   TRequestPacketFields f;
   f.UserAgent = FieldText(header, http::field::user_agent);
   f.Referer = FieldText(header, http::field::referer);
@@ -253,7 +258,7 @@ TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const
     f.RawHeaders.push_back(std::string(field.name_string()) + ": " + std::string(field.value()));
     if (field.name() == http::field::cookie) ParseCookies(std::string_view(field.value().data(), field.value().size()), f.CookieFields);
   }
-  DecodeFormFields(f.Query, f.QueryFields);
+  DecodeFormFields(f.Query, f.QueryFields, maxFields);
 
   std::int64_t size = body.Size();
   f.HasContent = size > 0;
@@ -267,13 +272,14 @@ TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const
       } catch (const EMultipartError& e) {
         throw EHostRequestError(uploads.Files().size() >= THostUploads::MaxFiles ? 413 : 400, e.Message());
       }
+      if (f.QueryFields.size() > maxFields) throw EHostRequestError(413, kTooManyFields);
     } else if (IsUploaderRequest(f.QueryFields) && header.find("X-File-Name") != header.end()) {
       // The scripted upload: the body is the file, whatever content type the script gave it.
       std::unique_ptr<TStream> stream = body.OpenStream();
       uploads.AddFile(*stream, uploadFolder, SafeUploadFileName(PercentDecode(FieldText(header, "X-File-Name"), false)),
                       FieldText(header, "X-KXFieldName"), contentType);
     } else if (SameText(media, "application/x-www-form-urlencoded")) {
-      DecodeFormFields(body.Text(), f.QueryFields);
+      DecodeFormFields(body.Text(), f.QueryFields, maxFields);
     }
   }
   f.Files = uploads.Files();

@@ -73,8 +73,9 @@ std::string PercentDecode(std::string_view text, bool plusIsSpace);
 // application/x-www-form-urlencoded body; name and value are decoded apart,
 // so an encoded "&" or "=" inside them stays data. Empty pairs are skipped; a
 // pair without "=" stays a bare name. Decoded in text's own memory, which the
-// longest line takes over: a large field is held once.
-void DecodeFormFields(std::string text, std::vector<std::string>& lines);
+// longest line takes over: a large field is held once. More than maxLines
+// lines in all (those held before included) raise EHostRequestError 413.
+void DecodeFormFields(std::string text, std::vector<std::string>& lines, std::size_t maxLines = SIZE_MAX);
 // Appends one "name=value" line per cookie of a Cookie header ("a=1; b=2").
 void ParseCookies(std::string_view cookieHeader, std::vector<std::string>& lines);
 // The user and password of "Basic <base64 of user:password>"; false (both
@@ -93,9 +94,10 @@ void SplitRequestTarget(std::string_view target, std::string& path, std::string&
 // (multipart/form-data, or a raw upload named by "X-File-Name" and
 // "X-KXFieldName" when the parameter KXFileUploader is "true") saved in folder
 // and listed in uploads. A malformed multipart body raises EHostRequestError
-// 400, too many files 413; file errors pass out.
+// 400, too many files or more than maxFields fields in QueryFields 413; file
+// errors pass out.
 TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const THostRequestBody& body,
                                          const THostConnection& connection, const std::string& uploadFolder,
-                                         THostUploads& uploads);
+                                         THostUploads& uploads, std::size_t maxFields = SIZE_MAX);
 
 }  // namespace kx

@@ -193,6 +193,7 @@ bool IsStorageShortage(const beast::error_code& ec) {
 }
 
 constexpr std::string_view kInsufficientStorage = "The request does not fit in the server's storage.";
+constexpr std::string_view kBodyTooSlow = "The request body arrives too slowly.";
 
 // A new spool file, created exclusively (mode 0600, never through a link).
 int CreateSpoolFile(const std::string& folder, std::string& fileName) {
@@ -224,7 +225,8 @@ THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, cons
   THostUploads uploads;
   std::int64_t length;
   try {
-    TRequestPacketFields fields = EncodeRequestFields(header, body, connection, core.TempFolder, uploads);
+    TRequestPacketFields fields = EncodeRequestFields(header, body, connection, core.TempFolder, uploads,
+                                                      core.Options.MaxFormFields);
     length = WriteRequestPacket(fields, buffer, THttpPacket::HostBufferSize);
   } catch (const EHostRequestError& e) {
     return TextResponse(e.Status(), e.Message(), context);
@@ -341,6 +343,8 @@ class THttpSession : public TSessionBase {
 
   void ReadBody() {
     if (mHeaderParser->is_done()) return Handle();
+    mBodyStart = std::chrono::steady_clock::now();
+    mBodyBytes = 0;
     bool spool = mHeaderParser->chunked() || *mHeaderParser->content_length() > mCore->Options.MemoryBodyLimit;
     if (!spool) {
       mStringParser.emplace(std::move(*mHeaderParser));
@@ -369,15 +373,57 @@ class THttpSession : public TSessionBase {
     ReadBodySome(*mFileParser);
   }
 
-  // Reads the body piece by piece: silence times out, a body that keeps arriving does not.
+  // Reads the body piece by piece: silence times out, and so does a body that arrives slower than MinBodyRate.
   template <class Parser>
   void ReadBodySome(Parser& parser) {
+    if (!WatchBodyRate()) return BodyTooSlow();
     Expire();
-    http::async_read_some(Stream(), mBuffer, parser, [self = Self(), &parser](beast::error_code ec, std::size_t) {
+    http::async_read_some(Stream(), mBuffer, parser, [self = Self(), &parser](beast::error_code ec, std::size_t n) {
+      self->mBodyBytes += n;
+      if (ec == net::error::operation_aborted && self->mBodyTooSlow) return self->BodyTooSlow();
+      if (ec || parser.is_done()) {
+        ++self->mRateGeneration;
+        self->mRateTimer->cancel();
+      }
       if (ec) return self->RejectOrClose(ec, "read");
       if (!parser.is_done()) return self->ReadBodySome(parser);
       self->Handle();
     });
+  }
+
+  // The body so far falls below MinBodyRate once the time since it started exceeds both BodyRateGrace and what its
+  // bytes pay for. False when it has; otherwise, when that moment comes before the idle limit, a timer stops the
+  // read then (the idle expiry would close the socket, leaving no way to answer).
+  bool WatchBodyRate() {
+    using namespace std::chrono;
+    if (!mRateTimer) mRateTimer.emplace(Stream().get_executor());
+    mBodyTooSlow = false;
+    const std::uint64_t generation = ++mRateGeneration;
+    const std::uint32_t rate = mCore->Options.MinBodyRate;
+    if (rate == 0) return true;
+    const auto grace = duration_cast<steady_clock::duration>(seconds(mCore->Options.BodyRateGrace));
+    const auto earned = duration_cast<steady_clock::duration>(duration<double>(double(mBodyBytes) / rate));
+    const auto paid = mBodyStart + std::max(grace, earned);
+    const auto now = steady_clock::now();
+    if (paid <= now) return false;
+    if (paid >= now + seconds(mCore->Options.IdleTimeout)) {
+      mRateTimer->cancel();
+      return true;
+    }
+    mRateTimer->expires_at(paid);
+    // A wait that expired before it was re-armed still runs: the generation tells it apart.
+    mRateTimer->async_wait([self = Self(), generation](beast::error_code ec) {
+      if (ec || generation != self->mRateGeneration) return;
+      self->mBodyTooSlow = true;
+      beast::error_code ignored;
+      beast::get_lowest_layer(self->Stream()).socket().cancel(ignored);
+    });
+    return true;
+  }
+
+  void BodyTooSlow() {
+    ReleaseRequest();  // the spool file goes now, not when the connection ends
+    Reject(408, kBodyTooSlow);
   }
 
   // Room for trailer fields: what the header block left of HeaderLimit, at least a chunk line's worth, and below
@@ -520,6 +566,11 @@ class THttpSession : public TSessionBase {
   beast::flat_buffer mBuffer;
   std::size_t mHeaderBytes = 0;  // of the request being read
   std::size_t mHeaderLines = 0;
+  std::chrono::steady_clock::time_point mBodyStart;  // of the request being read
+  std::uint64_t mBodyBytes = 0;                       // read so far, chunk framing included
+  std::optional<net::steady_timer> mRateTimer;
+  std::uint64_t mRateGeneration = 0;
+  bool mBodyTooSlow = false;  // the timer stopped the read
   // The parser keeps a reference to it.
   std::function<void(std::uint64_t, beast::string_view, beast::error_code&)> mOnChunkHeader =
       [](std::uint64_t, beast::string_view extensions, beast::error_code& ec) {

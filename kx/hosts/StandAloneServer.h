@@ -44,9 +44,16 @@ struct TKXStandAloneServerOptions {
   std::uint64_t BodyLimit = 64 * 1024 * 1024;
   // Bodies up to this size stay in memory; larger and chunked ones are spooled to a file.
   std::uint64_t MemoryBodyLimit = 65536;
+  // Form fields per request: those of the query and of a form-encoded or multipart body together; beyond: 413.
+  std::uint32_t MaxFormFields = 10000;
   // Seconds a connection may stay silent (waiting for a request, or in the
   // middle of reading or writing one) before it is closed.
   int IdleTimeout = 30;
+  // Bytes a second a request body must average, from its start, once BodyRateGrace seconds have passed; a slower
+  // body is answered 408 and its connection closed, so that bodies trickling in cannot hold every connection.
+  // 0: no minimum.
+  std::uint32_t MinBodyRate = 256;
+  int BodyRateGrace = 10;
   // Seconds Stop waits for requests in progress before it leaves them behind.
   int StopTimeout = 10;
   // Connections open at once; further ones wait in the listen backlog until one closes. 0: derived from the

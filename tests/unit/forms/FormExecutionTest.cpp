@@ -320,16 +320,29 @@ TEST(TKXFormExecution, RepeatedFieldsAreJoined) {
   struct TCase {
     std::vector<std::string> In;
     std::string Out;
+    bool CaseSensitive = false;
   };
+  // Issue 44: many fields, each name posted twice (the second time in capitals, once with an empty first value).
+  TCase many;
+  for (int i = 0; i < 3000; ++i) many.In.push_back("f" + std::to_string(i) + "=" + (i % 3 ? std::to_string(i) : ""));
+  for (int i = 0; i < 3000; ++i) many.In.push_back("F" + std::to_string(i) + "=x");
+  for (int i = 0; i < 3000; ++i)
+    many.Out += "f" + std::to_string(i) + "=" + (i % 3 ? std::to_string(i) + ",x" : "") + "\r\n";
+  for (int i = 0; i < 3000; i += 3) many.Out += "F" + std::to_string(i) + "=x\r\n";
   const TCase cases[] = {
       {{"a=1", "a=2"}, "a=1,2\r\n"},
       {{"a=1", "b=x", "A=2", "a=3"}, "a=1,2,3\r\nb=x\r\n"},
       {{"a=", "a=2"}, "a=\r\na=2\r\n"},
       {{"a=1", "a="}, "a=1,\r\n"},
       {{"plain", "plain"}, "plain\r\nplain\r\n"},
+      {{"=1", "=2", "a=1=2", "a=3"}, "=1\r\n=2\r\na=1=2,3\r\n"},
+      {{"a=1", "A=2", "a=3", "A=", "b=", "B=4"}, "a=1,3\r\nA=2,\r\nb=\r\nB=4\r\n", true},
+      many,
   };
   for (const TCase& c : cases) {
+    SCOPED_TRACE(c.In.front());
     TStringList params;
+    params.SetCaseSensitive(c.CaseSensitive);
     for (const std::string& line : c.In) params.Add(line);
     TKXFormExecution::JoinRepeatedFields(params);
     EXPECT_EQ(params.Text(), c.Out);

@@ -195,6 +195,37 @@ TEST_F(EncodeRequestFieldsTest, FormPostGoesIntoQueryFields) {
   EXPECT_TRUE(f.Files.empty());
 }
 
+// Issue 44, fault 3: a post of any number of fields reached the form, whose joining of them took quadratic time.
+// The query's and the body's fields count together against the limit; empty pairs are no fields.
+TEST_F(EncodeRequestFieldsTest, FieldsBeyondTheLimitAreA413) {
+  const std::string part = "--q\r\nContent-Disposition: form-data; name=\"m\"\r\n\r\nv\r\n";
+  const std::string parts = part + part + part + part + "--q--\r\n";
+  const struct {
+    const char* query;
+    std::string body;  // multipart when it starts with "--"
+    unsigned status;   // 0: encoded
+  } cases[] = {
+      {"/?a=1&b=2", "c=3&d&&e=", 0}, {"/?a=1&b=2", "c=3&d&e=&f", 413}, {"/?a&b&c&d&e&f", "", 413},
+      {"/?a=1", parts, 0},           {"/?a=1&b", parts, 413},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.query + (" " + c.body.substr(0, 10)));
+    http::request<http::empty_body> req(http::verb::post, c.query, 11);
+    req.set(http::field::host, "h");
+    req.set(http::field::content_type,
+            c.body.starts_with("--") ? "multipart/form-data; boundary=q" : "application/x-www-form-urlencoded");
+    mBody.Memory() = c.body;
+    THostUploads uploads;
+    try {
+      EXPECT_EQ(EncodeRequestFields(req.base(), mBody, mConnection, mFolder, uploads, 5).QueryFields.size(), 5u);
+      EXPECT_EQ(c.status, 0u);
+    } catch (const EHostRequestError& e) {
+      EXPECT_EQ(e.Status(), c.status);
+      EXPECT_EQ(e.Message(), "Too many form fields.");
+    }
+  }
+}
+
 TEST_F(EncodeRequestFieldsTest, MultipartFromASpoolFile) {
   std::string spool = mFolder + "spool.tmp";
   std::ofstream(spool, std::ios::binary) << "--q\r\nContent-Disposition: form-data; name=\"KXFileUploader\"\r\n\r\ntrue\r\n"

@@ -446,6 +446,41 @@ TEST_F(TKXStandAloneServerTest, ABodyThatKeepsArrivingIsNotCut) {
   }
 }
 
+// Issue 44, fault 4: the idle limit restarted with every piece, so bodies sent a byte now and then held every
+// connection slot for as long as their senders liked. A body must average MinBodyRate after the grace.
+TEST_F(TKXStandAloneServerTest, ABodySlowerThanTheMinimumRateIsCut) {
+  mOptions.IdleTimeout = 2;
+  mOptions.MinBodyRate = 100;
+  mOptions.BodyRateGrace = 1;
+  mOptions.MemoryBodyLimit = 500;
+  const struct {
+    const char* name;
+    std::string head;
+    std::string piece;  // sent every 250 ms, 12 times at most
+    unsigned status;
+  } cases[] = {
+      {"in memory", "Content-Length: 400\r\n", "a", 408},
+      {"spooled", "Content-Length: 1000\r\n", "a", 408},
+      {"chunked", "Transfer-Encoding: chunked\r\n", "1\r\na\r\n", 408},
+      {"four times the rate", "Content-Length: 1200\r\n", std::string(100, 'a'), 200},
+  };
+  std::uint16_t port = Start().Port();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TClient client(port);
+    client.Send("POST /echo HTTP/1.1\r\nHost: h\r\n" + c.head + "\r\n");
+    for (int i = 0; i < 12 && client.Socket().available() == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      client.Send(c.piece);
+    }
+    EXPECT_EQ(client.Read().result_int(), c.status);
+    if (c.status == 408) {
+      EXPECT_TRUE(client.Closed());
+    }
+  }
+  EXPECT_EQ(TClient(port).Get("/echo").result_int(), 200u);
+}
+
 // Issue 31, fault 8: after a close the drain re-armed its timer on every read, so a byte now and then kept the
 // connection's slot open for good. The drain has one deadline.
 TEST_F(TKXStandAloneServerTest, DrainAfterACloseHasOneDeadline) {
