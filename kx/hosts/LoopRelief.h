@@ -12,7 +12,7 @@ class io_context;
 namespace kx {
 
 // Runs the handlers of ioc one at a time, asking mayLeave after each one and at least every check; returns once it
-// says yes. The handlers a handler run here queued as its continuations are then handed to the loop's other threads.
+// says yes. What the last handler queued as its continuation is then left to the loop's other threads, awake.
 void RunReliefThread(boost::asio::io_context& ioc, std::chrono::milliseconds check,
                      const std::function<bool()>& mayLeave);
 

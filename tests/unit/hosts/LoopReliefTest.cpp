@@ -17,8 +17,8 @@ namespace net = boost::asio;
 using namespace std::chrono_literals;
 
 // The loop's own thread runs the io_context for good; a relief thread runs a handler while the own thread is busy,
-// and leaves after it. What that handler queued as its continuation (an answer's write completion, the next read of
-// a request) must still run, though the own thread is asleep by then and nothing else happens on the loop.
+// and leaves after it. What that handler queued as its continuation (the next step of a connection's read or write)
+// must still run, though the own thread is asleep by then and nothing else happens on the loop.
 TEST(RunReliefThreadTest, TheLastHandlersContinuationRunsAfterTheReliefLeft) {
   net::io_context ioc;
   auto work = net::make_work_guard(ioc);
