@@ -31,11 +31,9 @@ async function runSession(browser, index) {
   const context = await browser.newContext({ viewport: { width: 1024, height: 700 } });
   const page = await context.newPage();
   page.setDefaultTimeout(waitMs);
-  const sent = new Map();  // request -> time sent
-  const events = [];       // { name, phase, at }
+  const events = [];  // { name, phase, at } of every callback
   page.on("request", (request) => {
     const name = /callback=([^&]+)/.exec(request.url());
-    if (name) sent.set(request, Date.now());
     if (name) events.push({ name: decodeURIComponent(name[1]), phase: "sent", at: Date.now() });
   });
   page.on("response", (response) => {
@@ -67,10 +65,12 @@ async function runSession(browser, index) {
       const job = at("BUTTONJOB.DoOnAsyncClick", "answered");
       const notifySent = at("NOTIFIER1.DoOnNotify", "sent");
       const notified = at("NOTIFIER1.DoOnNotify", "answered");
-      const wait = { session: index, round, total: notified - job, client: notifySent - job, server: notified - notifySent };
+      const wait = { session: index, round, total: notified - job, client: notifySent - job,
+                     server: notified - notifySent };
       waits.push(wait);
       if (verbose || wait.total > 1000)
-        console.log(`session ${index} round ${round}: wait ${wait.total} ms (client ${wait.client}, server ${wait.server})`);
+        console.log(`session ${index} round ${round}: wait ${wait.total} ms ` +
+                    `(client ${wait.client}, server ${wait.server})`);
     }
   } catch (e) {
     failed += 1;
@@ -98,7 +98,7 @@ console.log(`sessions ${sessions}, rounds ${rounds} each: ${waits.length} notifi
 if (longest) {
   console.log(`longest wait for a notification: ${longest.total} ms (client ${longest.client} ms, server ` +
               `${longest.server} ms; session ${longest.session}, round ${longest.round})`);
-  console.log(`median ${totals[Math.floor(totals.length / 2)]} ms; over 100 ms: ${totals.filter((t) => t > 100).length}` +
-              `; over 1 s: ${totals.filter((t) => t > 1000).length}`);
+  const over = (ms) => totals.filter((t) => t > ms).length;
+  console.log(`median ${totals[Math.floor(totals.length / 2)]} ms; over 100 ms: ${over(100)}; over 1 s: ${over(1000)}`);
 }
 process.exit(failed > 0 || (longest && longest.total > 1000) ? 1 : 0);
