@@ -35,6 +35,7 @@
 #include "kx/foundation/Streams.h"
 #include "kx/foundation/TextUtils.h"
 #include "kx/hosts/HostRequest.h"
+#include "kx/hosts/LoopRelief.h"
 
 namespace kx {
 
@@ -896,14 +897,12 @@ void StartLoopThread(const std::shared_ptr<TCore>& core, TLoop& loop, bool relie
           --loop.Threads;
           break;
         }
-        for (;;) {
-          if (loop.ReliefMayLeave()) break;  // counted out
-          if (core.Stopping) {
-            --loop.Threads;
-            break;
-          }
-          loop.Ioc.run_one_for(kReliefCheck);
-        }
+        RunReliefThread(loop.Ioc, kReliefCheck, [&] {
+          if (loop.ReliefMayLeave()) return true;  // counted out
+          if (!core.Stopping) return false;
+          --loop.Threads;
+          return true;
+        });
         break;
       } catch (const std::exception& e) {  // handlers catch their own; this is the last net
         core.Log(std::string("Server thread: ") + e.what());
