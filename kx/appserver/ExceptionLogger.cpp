@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -557,7 +558,10 @@ std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId
   // The path, the message (a posted value that does not convert) and even the session id come from the client.
   if (!sessionId.empty()) line += " session " + LogLineText(sessionId);
   if (!path.empty()) line += " " + LogLineText(method.empty() ? "GET" : method) + " " + LogLineText(path);
-  line += ": " + ClassNameOf(typeid(e)) + ": " + LogLineText(e.what());
+  // A message's own line breaks (a list of refused values) read as blanks, as they always have.
+  std::string message = e.what();
+  std::replace_if(message.begin(), message.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  line += ": " + ClassNameOf(typeid(e)) + ": " + LogLineText(message);
   // The stack of what a client caused says nothing the operator can act on.
   if (clientCaused) return line;
   if (const TThrowRecord* record = FindThrowRecord(dynamic_cast<const void*>(&e)))

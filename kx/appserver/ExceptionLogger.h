@@ -239,8 +239,9 @@ class TKXExceptionLogger : public TPersistent {
 // stack is known (it was thrown on this thread and is the one being handled), its frames, one per line, indented.
 // What a client or a user caused (IsClientCaused: a refused browser, a value that does not convert, an expired
 // session, a refused save) is the line alone, at level "warning" instead of "error".
-// An empty session id or path is left out. The session id, method, path and message are written through
-// LogLineText: a control byte in them shows as "\x1b", so the line stays one line and runs nothing in a terminal.
+// An empty session id or path is left out. The message's line breaks become blanks; the session id, method, path
+// and message are written through LogLineText: any other control byte shows as "\x1b", so the line stays one line
+// and runs nothing in a terminal.
 std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId, std::string_view method,
                              std::string_view path);
 

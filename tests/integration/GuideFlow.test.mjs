@@ -216,7 +216,7 @@ test("tasks: the grid shows the table, a refused save says why, a bad date is a 
   assert.match(page, new RegExp(String.raw`window\.alert\("The following exception occured\\r\\n  DUE: ` +
                                 String.raw`\\x272026-02-31\\x27 is not a valid date value for field \\x27due\\x27"\);`));
   const line = new RegExp(`^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d warning session ${session.id} POST /\\$/: ` +
-                          "EKXPostedValuesRefused: The following exception occured\\\\x0d\\\\x0a {2}DUE: " +
+                          "EKXPostedValuesRefused: The following exception occured {4}DUE: " +
                           `'2026-02-31' is not a valid date value for field 'due'\\n(?! {4}\\[)`, "m");
   assert.match(await stderrMatching(line), line);
   // A good save: the grid shows it, the check box cleared is False, the priority the look-up's key.
