@@ -47,7 +47,8 @@ struct TKXStandAloneServerOptions {
   // Seconds a connection may stay silent (waiting for a request, or in the
   // middle of reading or writing one) before it is closed.
   int IdleTimeout = 30;
-  // Seconds Stop waits for requests in progress before it leaves them behind.
+  // Seconds Stop waits for requests in progress before it leaves them behind; requests that are still waiting
+  // in the framework (for a busy session) are then told to give up.
   int StopTimeout = 10;
   // Connections open at once; further ones wait in the listen backlog until one closes. 0: derived from the
   // soft RLIMIT_NOFILE at Start, less a reserve for the process's other files of 128 descriptors or of half the
