@@ -2,10 +2,11 @@
 //   node bench/session-pile.js URL [MODE] [CLICKS] [SECONDS]
 // One session opens the demo's "Long jobs" page; CLICKS (default 150) clicks of "Run a two-second job" are sent at
 // once, each on a connection of its own. MODE "open" keeps those connections open and reads their answers; MODE
-// "closed" closes each one right after sending. Meanwhile, for SECONDS (default 30), two probes run every 500 ms,
-// each waiting at most 5 s for its answer: "/$/ping" on a new connection, and a callback of another session (the
-// main form's callback button) on its kept-alive connection. Prints the answer times of each probe (a probe without
-// an answer within 5 s counts as 5000 ms and as unanswered), and the pile's answers by status. JSON on the last line.
+// "closed" closes each one right after sending; MODE "stop" keeps them open and the program running after its
+// report, for bench/session-pile.sh to stop the server meanwhile. For SECONDS (default 30), two probes run every
+// 500 ms, each waiting at most 5 s for its answer: "/$/ping" on a new connection, and a callback of another session
+// (the main form's callback button) on its kept-alive connection. Prints the answer times of each probe (a probe
+// without an answer within 5 s counts as 5000 ms and as unanswered), and the pile's answers by status; JSON last.
 "use strict";
 
 const http = require("node:http");
@@ -162,16 +163,18 @@ function summary(times) {
   const result = { mode: MODE, clicks: CLICKS, seconds: SECONDS, ping: summary(ping), callback: summary(callback),
                    pileAnswered: pile.length, pileStatuses: statuses,
                    slowest503: refusedMs.length ? Math.max(...refusedMs) : null };
-  const line = (name, s) => `${name}: ${s.probes} probes, ${s.unanswered} unanswered within 5 s, median ${s.median} ms, ` +
-                            `p90 ${s.p90} ms, max ${s.max} ms`;
+  const line = (name, s) => `${name}: ${s.probes} probes, ${s.unanswered} unanswered within 5 s, ` +
+                            `median ${s.median} ms, p90 ${s.p90} ms, max ${s.max} ms`;
   console.log(`${CLICKS} job clicks on one session (${MODE}), ${SECONDS} s of probes`);
   console.log(line("  /$/ping", result.ping));
   console.log(line("  another session's callback", result.callback));
-  if (MODE === "open")
+  if (MODE !== "closed")
     console.log(`  the pile: ${pile.length} answered in ${SECONDS} s ${JSON.stringify(statuses)}` +
                 (refusedMs.length ? `, every 503 within ${result.slowest503} ms` : ""));
   console.log(JSON.stringify(result));
-  process.exit(0);
+  // "stop": the pile's connections stay open until the server closes them (the script stops it now), at most 300 s.
+  if (MODE === "stop") setTimeout(() => process.exit(0), 300000);
+  else process.exit(0);
 })().catch((e) => {
   console.error(e.message);
   process.exit(1);

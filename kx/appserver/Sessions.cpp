@@ -24,14 +24,15 @@ constexpr std::chrono::seconds kLongestWaitStep{1};
 enum class TAwait { Locked, TimedOut, GaveUp };
 
 // Takes lock, waiting until deadline by gSessionClock (none: without limit) and, with a watch, while the watch
-// wants to wait (asked every step).
+// wants to wait (asked every WatchStep).
 TAwait AwaitLock(TKXTimedCriticalSection& lock, const std::optional<TClock::time_point>& deadline,
-                 IKXRequestWatch* watch, std::chrono::milliseconds step) {
+                 IKXRequestWatch* watch) {
   if (!deadline && watch == nullptr) {
     lock.Enter();
     return TAwait::Locked;
   }
-  const TClock::duration longest = watch != nullptr ? TClock::duration(step) : TClock::duration(kLongestWaitStep);
+  const TClock::duration longest =
+      watch != nullptr ? TClock::duration(TKXSessions::WatchStep) : TClock::duration(kLongestWaitStep);
   for (;;) {
     if (watch != nullptr && !watch->KeepWaiting()) return TAwait::GaveUp;
     TClock::duration wait = longest;
@@ -288,9 +289,9 @@ TKXApplication* TKXSessions::FindAndLock(const TFind& find, const std::optional<
     TAwait waited;
     if (forRequest) {
       TWaiter waiter(*lock);
-      waited = AwaitLock(*lock, deadline, gRequestWatch, WatchStep);
+      waited = AwaitLock(*lock, deadline, gRequestWatch);
     } else {
-      waited = AwaitLock(*lock, deadline, nullptr, WatchStep);
+      waited = AwaitLock(*lock, deadline, nullptr);
     }
     if (waited == TAwait::GaveUp) throw ESessionBusy("The request stopped waiting for its session.");
     if (waited == TAwait::TimedOut) return nullptr;

@@ -203,7 +203,7 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // when the session has expired (expired is then true, as it is for an id in
   // the expired list), or when timeoutMs (> 0) passed while another request
   // held the session. 0 waits without limit. A busy session is waited for, not
-  // polled; one that ends meanwhile gives nullptr. An expired session stays in
+  // polled (a request's look-up wakes every WatchStep to ask its watch); one that ends meanwhile gives nullptr. An expired session stays in
   // the store for the timeout thread; its run parameters go to the expired list.
   // A look-up that would be the session's MaxWaiters + 1st waiter raises ESessionBusy at once, as does one whose
   // thread's request watch (appserver/RequestWatch.h) stops wanting to wait; the watch is asked every WatchStep.

@@ -62,7 +62,6 @@ class alignas(kKXCacheLineSize) TKXTimedCriticalSection {
     return false;
   }
   void LeaveWaiters() { --mWaiters; }
-  int Waiters() const { return mWaiters.load(); }
 
  private:
   std::recursive_timed_mutex mLock;
