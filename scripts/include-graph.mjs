@@ -18,8 +18,8 @@ const LAYERS = { platform: 0, foundation: 1, net: 2, appserver: 3, forms: 4, dat
 // The floors of kx/appserver from the bottom: each unit may include units of its own floor and below. Units not
 // named here stand on the floor above the server controller's.
 const APPSERVER_FLOORS = [
-  ["Runtime", "KXGlobal", "SessionStore", "ClientOrigin", "MimeTypes", "Base64Text", "Compression", "ImageOutput",
-   "Authenticators", "ExceptionLogger", "Pools"],
+  ["Runtime", "KXGlobal", "SessionStore", "RequestWatch", "ClientOrigin", "MimeTypes", "Base64Text", "Compression",
+   "ImageOutput", "Authenticators", "ExceptionLogger", "Pools"],
   ["InternalFiles", "CacheFiles", "FileReference"],
   ["ServerController"],
   ["Application", "ApplicationOutput", "Sessions", "SessionOutput", "SessionLog", "SessionDataModules", "CallBacks",

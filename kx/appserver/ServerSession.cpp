@@ -370,7 +370,11 @@ bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hol
   std::string savedRunParams;
   if (!id.empty()) {
     bool expired = false;
-    hold.Take(store->LookupAndLock(id, expired, 0));
+    try {
+      hold.Take(store->LookupAndLock(id, expired, 0));
+    } catch (const ESessionBusy&) {
+      SendSessionBusy();
+    }
     if (mSession == nullptr && !(mContentHandler != nullptr && mContentHandler->CanStartSession())) {
       if (gSC->RestartExpiredSession()) {
         mRestart = true;
@@ -476,6 +480,15 @@ void TKXServerSession::SendTooManySessions() {
   mReply->SetContentType("text/plain");
   mReply->AddHeader("Retry-After", IntToStr(SessionLimitRetryAfter));
   mReply->WriteString("503 - Too many sessions. Please try again later.");
+  Abort();
+}
+
+void TKXServerSession::SendSessionBusy() {
+  ResetReply();
+  mReply->SetCode(503);
+  mReply->SetContentType("text/plain");
+  mReply->AddHeader("Retry-After", IntToStr(SessionBusyRetryAfter));
+  mReply->WriteString("503 - The session is busy. Please try again later.");
   Abort();
 }
 

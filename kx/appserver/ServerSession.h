@@ -74,6 +74,8 @@ class TKXServerSession : public TKXServer {
   // Seconds a client refused a session for the controller's limits is asked to wait: the timeout thread's
   // interval, after which expired sessions have made room.
   static constexpr int SessionLimitRetryAfter = 60;
+  // Seconds a request refused for its busy session is asked to wait (TKXSessions::MaxWaiters wait already).
+  static constexpr int SessionBusyRetryAfter = 1;
 
   TKXServerSession(void* buffer, std::int32_t bufferSize);
 
@@ -118,6 +120,8 @@ class TKXServerSession : public TKXServer {
   [[noreturn]] void SendForbidden(const std::string& message);
   // A fresh reply: 503 with "Retry-After" and a plain message; then the silent abort.
   [[noreturn]] void SendTooManySessions();
+  // The same for a request that did not wait for its busy session (ESessionBusy).
+  [[noreturn]] void SendSessionBusy();
   std::string RunParamsText(bool always);
   // The steps of the route table: each answers the request's path (mSessionId,
   // mUrlPath) on its own.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "kx/appserver/RequestWatch.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
@@ -21,18 +22,43 @@ using TClock = std::chrono::steady_clock;
 // the deadline on gSessionClock, which is judged again after each step.
 constexpr std::chrono::seconds kLongestWaitStep{1};
 
-// Takes lock, waiting until deadline by gSessionClock (none: without limit); false when the deadline passed first.
-bool AwaitLock(TKXTimedCriticalSection& lock, const std::optional<TClock::time_point>& deadline) {
-  if (!deadline) {
+enum class TAwait { Locked, TimedOut, GaveUp };
+
+// Takes lock, waiting until deadline by gSessionClock (none: without limit) and, with a watch, while the watch
+// wants to wait (asked every WatchStep).
+TAwait AwaitLock(TKXTimedCriticalSection& lock, const std::optional<TClock::time_point>& deadline,
+                 IKXRequestWatch* watch) {
+  if (!deadline && watch == nullptr) {
     lock.Enter();
-    return true;
+    return TAwait::Locked;
   }
+  const TClock::duration longest =
+      watch != nullptr ? TClock::duration(TKXSessions::WatchStep) : TClock::duration(kLongestWaitStep);
   for (;;) {
-    const TClock::duration left = *deadline - gSessionClock();
-    if (left <= TClock::duration::zero()) return false;
-    if (lock.TryEnterFor(std::min<TClock::duration>(left, kLongestWaitStep))) return true;
+    if (watch != nullptr && !watch->KeepWaiting()) return TAwait::GaveUp;
+    TClock::duration wait = longest;
+    if (deadline) {
+      const TClock::duration left = *deadline - gSessionClock();
+      if (left <= TClock::duration::zero()) return TAwait::TimedOut;
+      wait = std::min(left, wait);
+    }
+    if (lock.TryEnterFor(wait)) return TAwait::Locked;
   }
 }
+
+// Counts a waiter of a session's lock for its scope.
+class TWaiter {
+ public:
+  explicit TWaiter(TKXTimedCriticalSection& lock) : mLock(lock) {
+    if (!mLock.JoinWaiters(TKXSessions::MaxWaiters)) throw ESessionBusy("Too many requests wait for the session.");
+  }
+  ~TWaiter() { mLock.LeaveWaiters(); }
+  TWaiter(const TWaiter&) = delete;
+  TWaiter& operator=(const TWaiter&) = delete;
+
+ private:
+  TKXTimedCriticalSection& mLock;
+};
 
 // An instant at most a second before the session expires; it is not expired at now. A session tells whether an
 // instant lies past its deadline (IsExpired), not the deadline itself, so it is found by halving; sweeps a minute
@@ -246,7 +272,8 @@ void TKXSessions::MarkAccess(const std::string& id) {
 }
 
 template <class TFind>
-TKXApplication* TKXSessions::FindAndLock(const TFind& find, const std::optional<TClock::time_point>& deadline) {
+TKXApplication* TKXSessions::FindAndLock(const TFind& find, const std::optional<TClock::time_point>& deadline,
+                                         bool forRequest) {
   for (;;) {
     std::shared_ptr<TKXTimedCriticalSection> lock;
     {
@@ -260,7 +287,15 @@ TKXApplication* TKXSessions::FindAndLock(const TFind& find, const std::optional<
       lock = entry->Session->SharedLock();
     }
     // From here until the id is found again the session may be freed: only its lock, shared, is touched.
-    if (!AwaitLock(*lock, deadline)) return nullptr;
+    TAwait waited;
+    if (forRequest) {
+      TWaiter waiter(*lock);
+      waited = AwaitLock(*lock, deadline, gRequestWatch);
+    } else {
+      waited = AwaitLock(*lock, deadline, nullptr);
+    }
+    if (waited == TAwait::GaveUp) throw ESessionBusy("The request stopped waiting for its session.");
+    if (waited == TAwait::TimedOut) return nullptr;
     {
       TKXReadGuard guard(FLock);
       TKXSessionEntry* entry = find();
@@ -284,7 +319,7 @@ TKXApplication* TKXSessions::LookupAndLock(const std::string& id, bool& expired,
         if (entry == nullptr) expired = FExpiredSessions.Contains(id);
         return entry;
       },
-      deadline);
+      deadline, true);
   // The session is locked before its expiry is judged, so a request that is
   // still running in it is waited for (it marks the access when it ends), and
   // its run parameters are read while nobody else uses it.

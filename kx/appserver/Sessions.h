@@ -91,6 +91,9 @@ class TKXSessionList {
 
 // A new session would pass the server controller's MaxSessions or MaxSessionsPerIP.
 KX_DECLARE_KX_EXCEPTION(ESessionLimitReached, EKXException);
+// A request's look-up did not wait for its busy session: too many requests wait for it already, or the host asked
+// the wait to end (the client has gone, the server is stopping). Nothing ran in the session.
+KX_DECLARE_KX_EXCEPTION(ESessionBusy, EKXException);
 
 // The ids of expired sessions with their run parameters (raw text), so that a
 // request for an expired session can restart it with them. Bounded: at most
@@ -146,6 +149,13 @@ using TKXSessionErrorEvent = std::function<void(const std::string& sessionId, co
 // operations.
 class TKXSessions : public TObject, public IKXSessionStore {
  public:
+  // Requests that may wait for one busy session at once. Each waits on a request thread of the host, so without a
+  // bound one session's pile of requests takes the threads every other visitor needs; a page sends one callback
+  // at a time (a notification follows its job's), so a real visitor never has more than two waiting.
+  static constexpr int MaxWaiters = 4;
+  // How often a waiting look-up asks its thread's request watch whether to go on.
+  static constexpr std::chrono::milliseconds WatchStep{50};
+
   TKXSessions() = default;
   // Ends every session (Clear).
   ~TKXSessions() override;
@@ -193,8 +203,10 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // when the session has expired (expired is then true, as it is for an id in
   // the expired list), or when timeoutMs (> 0) passed while another request
   // held the session. 0 waits without limit. A busy session is waited for, not
-  // polled; one that ends meanwhile gives nullptr. An expired session stays in
+  // polled (a request's look-up wakes every WatchStep to ask its watch); one that ends meanwhile gives nullptr. An expired session stays in
   // the store for the timeout thread; its run parameters go to the expired list.
+  // A look-up that would be the session's MaxWaiters + 1st waiter raises ESessionBusy at once, as does one whose
+  // thread's request watch (appserver/RequestWatch.h) stops wanting to wait; the watch is asked every WatchStep.
   TKXApplication* LookupAndLock(const std::string& id, bool& expired, std::int32_t timeoutMs);
   TKXApplication* LookupAndLock(const std::string& id, std::int32_t timeoutMs);
   // The first session whose tagged name equals name ignoring case, locked
@@ -249,9 +261,11 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // The session of the entry find() gives (find runs under the shared lock),
   // locked for the caller and still listed, waiting while another thread holds
   // it; it is due for the next sweep. nullptr when find gives none, and when
-  // the deadline (by gSessionClock) passed first.
+  // the deadline (by gSessionClock) passed first. A request's look-up (forRequest) waits as one of at most
+  // MaxWaiters and as long as its request watch wants, else raises ESessionBusy.
   template <class TFind>
-  TKXApplication* FindAndLock(const TFind& find, const std::optional<TClock::time_point>& deadline);
+  TKXApplication* FindAndLock(const TFind& find, const std::optional<TClock::time_point>& deadline,
+                              bool forRequest = false);
   // Locks the session of id (or the first session, for first set), waiting
   // while it is busy, and takes it out of the store; nullptr when there is none.
   TKXApplication* TakeLocked(const std::string& id, bool first);

@@ -53,9 +53,19 @@ class alignas(kKXCacheLineSize) TKXTimedCriticalSection {
     return mLock.try_lock_until(std::chrono::system_clock::now() +
                                 std::chrono::duration_cast<std::chrono::system_clock::duration>(wait));
   }
+  // Counts the calling thread among those waiting for the lock, unless most wait already: then false, and the
+  // caller does not wait. A counted waiter calls LeaveWaiters once it stops waiting, with or without the lock.
+  bool JoinWaiters(int most) {
+    int waiting = mWaiters.load();
+    while (waiting < most)
+      if (mWaiters.compare_exchange_weak(waiting, waiting + 1)) return true;
+    return false;
+  }
+  void LeaveWaiters() { --mWaiters; }
 
  private:
   std::recursive_timed_mutex mLock;
+  std::atomic<int> mWaiters{0};
 };
 
 // Shared for readers, exclusive for writers; not re-entrant (a thread that holds

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <openssl/ssl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -27,6 +29,7 @@
 #include <thread>
 
 #include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/RequestWatch.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
 #include "kx/foundation/HttpDates.h"
@@ -149,6 +152,8 @@ struct TKXStandAloneServer::TCore {
   TKXStandAloneServerOptions Options;
   std::string TempFolder;
   std::atomic<bool> Stopping{false};
+  // Set once Stop waited StopTimeout: requests still waiting in the framework (for a busy session) give up.
+  std::atomic<bool> EndWaits{false};
   std::mutex LogMutex;
   std::mutex Mutex;  // guards Sessions, RunningThreads, Connections and Waiting
   std::condition_variable Changed;  // a session ended, a thread ended, or Stop began
@@ -217,6 +222,30 @@ std::string PacketFileName(const char* buffer, std::int64_t length) {
     return {};
   }
 }
+
+// The client of a connection has gone: the socket hung up, failed, or reads an end of stream. Data waiting to be
+// read (a pipelined request) counts as a client still there. A client that only shut its sending side is gone
+// too: it can no longer be told apart from one that closed.
+bool ClientGone(int fd) {
+  pollfd polled{fd, POLLIN, 0};
+  if (::poll(&polled, 1, 0) <= 0) return false;
+  if ((polled.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return true;
+  char byte;
+  const ssize_t n = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
+// What the framework asks while a request of the connection on fd waits: go on while its client is there and the
+// server has not ended its waits.
+class TConnectionWatch final : public IKXRequestWatch {
+ public:
+  TConnectionWatch(const std::atomic<bool>& endWaits, int fd) : mEndWaits(endWaits), mFd(fd) {}
+  bool KeepWaiting() override { return !mEndWaits.load() && !ClientGone(mFd); }
+
+ private:
+  const std::atomic<bool>& mEndWaits;
+  int mFd;
+};
 
 // Steps 2 to 6 of a request: encode the packet, call the framework, decode its reply.
 THostResponse ExecuteRequest(TCore& core, const THostRequestHeader& header, const THostRequestBody& body,
@@ -480,6 +509,8 @@ class THttpSession : public TSessionBase {
     if (!mPacket) mPacket = std::make_unique<char[]>(std::size_t(THttpPacket::HostBufferSize));
     THostResponse response = [&] {
       TFrameworkCall call(*mLoop);
+      TConnectionWatch watch(mCore->EndWaits, beast::get_lowest_layer(Stream()).socket().native_handle());
+      TKXRequestWatchScope watching(watch);
       return ExecuteRequest(*mCore, *header, *mBody, mConnection, context, mPacket.get());
     }();
     ReleaseRequest();
@@ -860,6 +891,8 @@ std::uint16_t Listen(const std::shared_ptr<TCore>& core, std::vector<tcp::endpoi
 constexpr std::chrono::milliseconds kWatchInterval{10};
 constexpr std::chrono::milliseconds kReliefCheck{20};
 constexpr int kMaxReliefThreads = 64;
+// How long Stop gives the requests whose waits it ended to leave their threads.
+constexpr std::chrono::milliseconds kEndWaitsGrace{500};
 
 // Starts a server thread that answers for the runtime the server was started in. The caller holds core.Mutex.
 // Relief threads are detached: they come and go while the server runs, and Stop waits for the count, not for them.
@@ -984,8 +1017,10 @@ void TKXStandAloneServer::Stop() {
   sessions.clear();
   std::unique_lock lock(core->Mutex);
   core->Changed.wait_until(lock, deadline, [&] { return core->Sessions.empty(); });
+  // Requests still waiting for a busy session give up now; only the handlers already running are waited for.
+  core->EndWaits = true;
   for (auto& loop : core->Loops) loop->Ioc.stop();
-  core->Changed.wait_until(lock, deadline, [&] { return core->RunningThreads == 0; });
+  core->Changed.wait_until(lock, deadline + kEndWaitsGrace, [&] { return core->RunningThreads == 0; });
   bool allEnded = core->RunningThreads == 0;
   lock.unlock();
   for (std::thread& thread : core->Threads) {

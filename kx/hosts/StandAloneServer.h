@@ -54,7 +54,8 @@ struct TKXStandAloneServerOptions {
   // 0: no minimum.
   std::uint32_t MinBodyRate = 256;
   int BodyRateGrace = 10;
-  // Seconds Stop waits for requests in progress before it leaves them behind.
+  // Seconds Stop waits for requests in progress before it leaves them behind; requests that are still waiting
+  // in the framework (for a busy session) are then told to give up.
   int StopTimeout = 10;
   // Connections open at once; further ones wait in the listen backlog until one closes. 0: derived from the
   // soft RLIMIT_NOFILE at Start, less a reserve for the process's other files of 128 descriptors or of half the

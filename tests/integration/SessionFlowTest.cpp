@@ -632,6 +632,31 @@ TEST_F(SessionFlowTest, EveryWayOutReleasesTheSession) {
   }
 }
 
+// A busy session has at most MaxWaiters requests waiting for it: the next one is answered 503 with Retry-After at
+// once and runs nothing; those waiting are served once the session is free.
+TEST_F(SessionFlowTest, ARequestPastTheWaitersOfABusySessionIs503) {
+  const std::string cookie = StartSession();
+  const std::string id = IdOf(cookie);
+  ASSERT_EQ(Get("/$/", "", cookie).Code, 200);  // an active form, track 2
+  std::atomic<int> executed{0};
+  TTestForm::OnExecute = [&](TTestForm&, const TStrings&) { ++executed; };
+  TKXApplication* session = Store().LookupAndLock(id, 0);  // held as a running request holds it
+  const auto callback = [&] { return Get("/$/callback", "callback=DoIt", id + "_2"); };
+  std::vector<std::future<TReplyPacket>> waiting;
+  for (int i = 0; i < TKXSessions::MaxWaiters; ++i) waiting.push_back(std::async(std::launch::async, callback));
+  while (session->SharedLock().use_count() < 1 + TKXSessions::MaxWaiters) std::this_thread::yield();
+  std::future<TReplyPacket> refused = std::async(std::launch::async, callback);
+  // Bounded only so that a request that waits fails the test instead of hanging it.
+  refused.wait_for(std::chrono::seconds(10));
+  EXPECT_EQ(executed, 0);
+  session->Unlock();
+  const TReplyPacket reply = refused.get();
+  EXPECT_EQ(reply.Code, 503);
+  EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "Retry-After: 1"), reply.Headers.end());
+  for (auto& request : waiting) EXPECT_EQ(request.get().Code, 200);
+  EXPECT_EQ(executed, TKXSessions::MaxWaiters);
+}
+
 // A new session whose OnNewSession raises stays in the store, unlocked.
 TEST_F(SessionFlowTest, NewSessionWhoseEventRaisesIsLeftUnlocked) {
   SC().OnNewSession = [](TKXApplication*) { throw Exception("no session today"); };

@@ -135,7 +135,8 @@ TEST(SessionStress, ManyThreadsSessionsExpiryAndTerminations) {
             default: reply = Exchange("/$/", "", cookie); break;
           }
           ++answered;
-          if (reply.Code != 200 && reply.Code != 500) ++unexpected;
+          // 503: more requests than a session lets wait were after one session.
+          if (reply.Code != 200 && reply.Code != 500 && reply.Code != 503) ++unexpected;
           // A session that ended (or never started) is replaced by a fresh one.
           if (reply.Code == 500 || (i % 25) == 0) {
             std::string fresh = CookieOf(Exchange("/", "", ""));

@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "kx/appserver/RequestWatch.h"
 #include "kx/foundation/Browsers.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/platform/SysUtils.h"
@@ -448,6 +449,40 @@ TEST_F(TKXSessionsTest, AWaitingLookupGivesUpWhenTheSessionClockPassesItsTimeOut
   EXPECT_EQ(found, nullptr);
   EXPECT_FALSE(expired);
   session->Unlock();
+}
+
+// A request's look-up stops waiting for a busy session once the host's watch says its client has gone (before or
+// during the wait): it raises ESessionBusy and gets nothing.
+TEST_F(TKXSessionsTest, ALookupGivesUpWhenTheRequestsClientHasGone) {
+  struct TWatch : IKXRequestWatch {
+    std::atomic<bool> Keep{true};
+    bool KeepWaiting() override { return Keep; }
+  };
+  for (const bool goneAtFirst : {true, false}) {
+    SCOPED_TRACE(goneAtFirst ? "gone before the wait" : "gone while waiting");
+    TKXApplication* session = NewSession();
+    session->Lock();
+    TWatch watch;
+    watch.Keep = !goneAtFirst;
+    std::atomic<bool> done{false}, busy{false};
+    std::thread request([&] {
+      TKXRequestWatchScope watching(watch);
+      try {
+        if (TKXApplication* found = mStore.LookupAndLock(session->AppID(), 0)) found->Unlock();
+      } catch (const ESessionBusy&) {
+        busy = true;
+      }
+      done = true;
+    });
+    if (!goneAtFirst) UntilWaitedFor(session);
+    watch.Keep = false;
+    // Bounded only so that a look-up that waits on fails the test instead of hanging it.
+    for (int i = 0; i < 10000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    session->Unlock();
+    request.join();
+    EXPECT_TRUE(busy.load());
+    mStore.Clear();
+  }
 }
 
 // The sweep takes out exactly the sessions due, whatever moved their deadlines since they were indexed: an access

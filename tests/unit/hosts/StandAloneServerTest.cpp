@@ -21,7 +21,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -29,6 +31,7 @@
 #include <thread>
 
 #include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/RequestWatch.h"
 #include "kx/foundation/HttpDates.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/HttpReply.h"
@@ -101,11 +104,26 @@ struct TGate {
   }
 } gGate;
 
+// A request for "/watch" waits until the host's request watch says to stop (or ten seconds passed).
+struct TWatched {
+  std::atomic<bool> Entered{false}, Ended{false}, GaveUp{false};
+
+  void Wait() {
+    Entered = true;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((gRequestWatch == nullptr || gRequestWatch->KeepWaiting()) && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    GaveUp = gRequestWatch != nullptr && !gRequestWatch->KeepWaiting();
+    Ended = true;
+  }
+} gWatched;
+
 // The framework's stand-in: answers by path.
 void TestHook(void* buffer, std::int32_t length) {
   TRequestPacketFields request = ReadRequestPacket(buffer, length);
   if (request.PathInfo == "/throw") throw Exception("boom");
   if (request.PathInfo == "/wait") gGate.Pass();
+  if (request.PathInfo == "/watch") gWatched.Wait();
   THttpReply reply(buffer, std::int32_t(THttpPacket::HostBufferSize));
   reply.SetContentType("text/plain; charset=UTF-8");
   if (request.PathInfo == "/big") {
@@ -662,6 +680,30 @@ TEST_F(TKXStandAloneServerTest, ARequestThatStaysInTheFrameworkDoesNotHoldUpItsL
   EXPECT_EQ(waiting.Read().result_int(), 200u);
   std::lock_guard lock(gGate.Mutex);
   EXPECT_FALSE(gGate.TimedOut) << "the other connection was answered only after the waiting request ended";
+}
+
+// A request waiting in the framework is told to give up when its client closes the connection, and when Stop has
+// waited its StopTimeout.
+TEST_F(TKXStandAloneServerTest, AWaitingRequestIsToldWhenToGiveUp) {
+  const struct {
+    const char* Name;
+    std::function<void(TClient&, TKXStandAloneServer&)> End;
+  } ends[] = {
+      {"the client closes", [](TClient& client, TKXStandAloneServer&) { client.Socket().close(); }},
+      {"the server stops", [](TClient&, TKXStandAloneServer& server) { server.Stop(); }},
+  };
+  mOptions.StopTimeout = 0;
+  for (const auto& end : ends) {
+    SCOPED_TRACE(end.Name);
+    gWatched.Entered = gWatched.Ended = gWatched.GaveUp = false;
+    TClient client(Start().Port());
+    client.Send("GET /watch HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    while (!gWatched.Entered) std::this_thread::yield();
+    end.End(client, *mServer);
+    while (!gWatched.Ended) std::this_thread::yield();
+    EXPECT_TRUE(gWatched.GaveUp.load());
+    mServer.reset();
+  }
 }
 
 TEST_F(TKXStandAloneServerTest, StopClosesIdleConnections) {

@@ -1,0 +1,31 @@
+// What the framework may ask the host about the request the calling thread answers, while that request waits
+// (for its busy session): whether to go on waiting. The host installs its watch around its call of
+// gHttpExecuteHook; threads without one (tests, the timeout thread) always go on.
+#pragma once
+
+namespace kx {
+
+class IKXRequestWatch {
+ public:
+  virtual ~IKXRequestWatch() = default;
+  // False once the request's client has gone or the host is stopping and no longer waits for queued requests.
+  // Cheap enough to be asked every few milliseconds; asked only on the request's own thread.
+  virtual bool KeepWaiting() = 0;
+};
+
+// The calling thread's watch, or nullptr.
+inline thread_local IKXRequestWatch* gRequestWatch = nullptr;
+
+// Installs a watch on the calling thread for its scope, and puts the previous one back after it.
+class TKXRequestWatchScope {
+ public:
+  explicit TKXRequestWatchScope(IKXRequestWatch& watch) : mPrevious(gRequestWatch) { gRequestWatch = &watch; }
+  ~TKXRequestWatchScope() { gRequestWatch = mPrevious; }
+  TKXRequestWatchScope(const TKXRequestWatchScope&) = delete;
+  TKXRequestWatchScope& operator=(const TKXRequestWatchScope&) = delete;
+
+ private:
+  IKXRequestWatch* mPrevious;
+};
+
+}  // namespace kx
