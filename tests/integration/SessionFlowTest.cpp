@@ -641,7 +641,7 @@ TEST_F(SessionFlowTest, ARequestPastTheWaitersOfABusySessionIs503) {
   std::atomic<int> executed{0};
   TTestForm::OnExecute = [&](TTestForm&, const TStrings&) { ++executed; };
   TKXApplication* session = Store().LookupAndLock(id, 0);  // held as a running request holds it
-  const auto callback = [&] { return Get("/$/callback", "callback=DoIt", id + "_2"); };
+  const auto callback = [&] { return Get("/$/callback", "callback=DoIt&KX_SessionID_=" + id, id + "_2"); };
   std::vector<std::future<TReplyPacket>> waiting;
   for (int i = 0; i < TKXSessions::MaxWaiters; ++i) waiting.push_back(std::async(std::launch::async, callback));
   while (session->SharedLock().use_count() < 1 + TKXSessions::MaxWaiters) std::this_thread::yield();
