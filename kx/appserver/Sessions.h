@@ -199,14 +199,13 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // Marks the session's access when it exists.
   void MarkAccess(const std::string& id);
 
-  // The session of id, locked for the caller; nullptr when the id is unknown,
-  // when the session has expired (expired is then true, as it is for an id in
-  // the expired list), or when timeoutMs (> 0) passed while another request
-  // held the session. 0 waits without limit. A busy session is waited for, not
-  // polled (a request's look-up wakes every WatchStep to ask its watch); one that ends meanwhile gives nullptr. An expired session stays in
-  // the store for the timeout thread; its run parameters go to the expired list.
-  // A look-up that would be the session's MaxWaiters + 1st waiter raises ESessionBusy at once, as does one whose
-  // thread's request watch (appserver/RequestWatch.h) stops wanting to wait; the watch is asked every WatchStep.
+  // The session of id, locked for the caller; nullptr when the id is unknown, when the session has expired
+  // (expired is then true, as it is for an id in the expired list), or when timeoutMs (> 0) passed while another
+  // request held the session. 0 waits without limit. A busy session is waited for, not polled; one that ends
+  // meanwhile gives nullptr. An expired session stays in the store for the timeout thread; its run parameters go to
+  // the expired list. A look-up that would be the session's MaxWaiters + 1st waiter raises ESessionBusy at once, as
+  // does one whose thread's request watch (appserver/RequestWatch.h) stops wanting to wait; the watch is asked every
+  // WatchStep.
   TKXApplication* LookupAndLock(const std::string& id, bool& expired, std::int32_t timeoutMs);
   TKXApplication* LookupAndLock(const std::string& id, std::int32_t timeoutMs);
   // The first session whose tagged name equals name ignoring case, locked

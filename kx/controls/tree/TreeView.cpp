@@ -252,9 +252,9 @@ TKXTreeViewItem* TKXTreeViewItems::Add(TKXTreeViewItem* parent) {
 
 std::unique_ptr<TKXHTMLTagCollection> TKXTreeViewItems::RenderTreeView(bool hasClickHandler) const {
   auto tags = std::make_unique<TKXHTMLTagCollection>(nullptr);
-  for (int i = 0; i < Count(); ++i) {
-    if (Items(i)->ParentItem() == nullptr) tags->AddTagAsObject(Items(i)->RenderItem(0, true, hasClickHandler), false);
-  }
+  for (int i = 0; i < Count(); ++i)
+    if (Items(i)->ParentItem() == nullptr)
+      tags->AddTagAsObject(Items(i)->RenderItem(0, true, hasClickHandler), false);
   return tags;
 }
 
