@@ -492,9 +492,9 @@ TEST(ExceptionLogLine, ClientCausedIsOneWarningLineAFaultAnErrorWithItsStack) {
 // A path or a posted value with ESC wrote a raw terminal sequence into the operator's line and the report.
 TEST_F(ExceptionLoggerTest, ClientTextInTheLineAndTheReportShowsItsControlBytesAsEscapes) {
   const std::pair<std::string, std::string> cases[] = {{"/\x1b[31mred", "x"}, {"/", "'\x1b[2J' is not valid\r\n"}};
-  for (const auto& [path, message] : cases) {
-    const std::string line = Caught(EConvertError(message), [&](const std::exception& e) {
-      return ExceptionLogLine(e, "S\x07", "POST", path);
+  for (const auto& c : cases) {
+    const std::string line = Caught(EConvertError(c.second), [&](const std::exception& e) {
+      return ExceptionLogLine(e, "S\x07", "POST", c.first);
     });
     EXPECT_EQ(line.find_first_of("\x1b\x07\r\n"), std::string::npos) << line;
     EXPECT_NE(line.find("\\x1b"), std::string::npos) << line;
