@@ -3,7 +3,8 @@
 #   address  the unit and integration tests and the recorded test under AddressSanitizer + UndefinedBehaviorSanitizer
 #            (build-asan/)
 #   thread   the tests that run threads (sessions, the host, timed threads, locks, the session stress test,
-#            runtimes on two threads, the object pools, the object guard) under ThreadSanitizer (build-tsan/)
+#            runtimes on two threads, the object pools, the object guard, the session flows with waiting requests, a
+#            relief thread of the host) under ThreadSanitizer (build-tsan/)
 #   fuzz     every fuzz target of tests/fuzz for a few seconds from its seed corpus (scripts/fuzz.sh, build-fuzz/)
 # Any sanitizer report fails the run. Only the test programs are built: no demo program, examples or browser tests.
 #   scripts/sanitize.sh [-j N] [address] [thread] [fuzz]     (none named: all three)
@@ -26,11 +27,13 @@ done
 # The tests that start threads of their own, by GoogleTest suite.
 threaded='^(TKXSessionList|TKXExpiredSessionList|TKXSessionsTest|TKXStandAloneAppTest|TKXStandAloneServerTest|'
 threaded+='TKXStandAloneAppEndToEnd|TKXTimedThread|TKXCriticalSection|TKXSlimReaderWriter|TThreadSafeValue|'
-threaded+='SessionStress|TKXRuntime|ObjectPoolTest|ObjectPoolEvents|TKXDataModulePoolEvents|'
-threaded+='SessionDataModulesTest|KXObjectGuard)\.'
+threaded+='SessionStress|SessionFlowTest|TKXRuntime|ObjectPoolTest|ObjectPoolEvents|TKXDataModulePoolEvents|'
+threaded+='SessionDataModulesTest|KXObjectGuard|RunReliefThreadTest)\.'
 # Registered in every build with tests, but they run node alone, the demo program (behind HAProxy too) or the
 # browser: not sanitized here (error_log runs the failing program built with the sanitizer).
 not_sanitized='^(client_scripts|demo_program|deployment_balancer|browser_flows)$'
+# Measures the process's peak memory: AddressSanitizer's allocator keeps freed memory, so it has nothing to say there.
+not_sanitized+='|^THttpRequestTest\.ASpilledPacketsFieldsAreHeldOnceWhileRead$'
 
 # Configures build folder $1 with clang and the CMake options that follow.
 configure() {
