@@ -466,29 +466,12 @@ void TKXServerSession::CheckPostedSessionId() {
     SendForbidden("This request does not name its session; the application refused it.");
 }
 
-void TKXServerSession::SendForbidden(const std::string& message) {
+void TKXServerSession::SendPlainError(int code, const std::string& message, int retryAfter) {
   ResetReply();
-  mReply->SetCode(403);
+  mReply->SetCode(code);
   mReply->SetContentType("text/plain");
-  mReply->WriteString("403 - " + message);
-  Abort();
-}
-
-void TKXServerSession::SendTooManySessions() {
-  ResetReply();
-  mReply->SetCode(503);
-  mReply->SetContentType("text/plain");
-  mReply->AddHeader("Retry-After", IntToStr(SessionLimitRetryAfter));
-  mReply->WriteString("503 - Too many sessions. Please try again later.");
-  Abort();
-}
-
-void TKXServerSession::SendSessionBusy() {
-  ResetReply();
-  mReply->SetCode(503);
-  mReply->SetContentType("text/plain");
-  mReply->AddHeader("Retry-After", IntToStr(SessionBusyRetryAfter));
-  mReply->WriteString("503 - The session is busy. Please try again later.");
+  if (retryAfter > 0) mReply->AddHeader("Retry-After", IntToStr(retryAfter));
+  mReply->WriteString(IntToStr(code) + " - " + message);
   Abort();
 }
 

@@ -116,12 +116,19 @@ class TKXServerSession : public TKXServer {
   // With cookies, a request that acts on an existing session without either header must post the cookie's
   // session id as KX_SessionID_ (the client scripts post it with every submit, callback and upload), else a 403.
   void CheckPostedSessionId();
-  // A fresh reply: 403 with "403 - " + message as plain text; then the silent abort.
-  [[noreturn]] void SendForbidden(const std::string& message);
-  // A fresh reply: 503 with "Retry-After" and a plain message; then the silent abort.
-  [[noreturn]] void SendTooManySessions();
+  // A fresh reply: code with "<code> - " + message as plain text (and "Retry-After" when retryAfter > 0); then
+  // the silent abort.
+  [[noreturn]] void SendPlainError(int code, const std::string& message, int retryAfter = 0);
+  // 403 for a request refused by the origin checks.
+  [[noreturn]] void SendForbidden(const std::string& message) { SendPlainError(403, message); }
+  // 503 with "Retry-After" for a session the controller's limits refuse.
+  [[noreturn]] void SendTooManySessions() {
+    SendPlainError(503, "Too many sessions. Please try again later.", SessionLimitRetryAfter);
+  }
   // The same for a request that did not wait for its busy session (ESessionBusy).
-  [[noreturn]] void SendSessionBusy();
+  [[noreturn]] void SendSessionBusy() {
+    SendPlainError(503, "The session is busy. Please try again later.", SessionBusyRetryAfter);
+  }
   std::string RunParamsText(bool always);
   // The steps of the route table: each answers the request's path (mSessionId,
   // mUrlPath) on its own.
