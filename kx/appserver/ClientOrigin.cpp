@@ -113,30 +113,31 @@ std::string TForwardedOrigin::URL(bool secure) const {
   return url;
 }
 
+std::string RequestOrigin(const THttpRequest& request, const std::vector<std::string>& trustedProxies) {
+  TForwardedOrigin own = ForwardedOrigin(request, trustedProxies);
+  if (!own.Known) {
+    own.Secure = SameText(request.HttpsHeader(), "ON");
+    // The Host header as the client sent it: the host hands on its name without the port.
+    const std::string sent = request.GetRawHeaderValue("Host");
+    if (!SplitAuthority(sent.empty() ? request.Host() : sent, own.Host, own.Port)) return std::string();
+  }
+  return own.URL(own.Secure);
+}
+
 bool IsRequestOrigin(std::string_view origin, const THttpRequest& request,
                      const std::vector<std::string>& trustedProxies) {
-  bool secure = false;
+  TForwardedOrigin seen;
   if (StartsText("https://", origin)) {
-    secure = true;
+    seen.Secure = true;
     origin.remove_prefix(8);
   } else if (StartsText("http://", origin)) {
     origin.remove_prefix(7);
   } else {
     return false;
   }
-  std::string host;
-  std::int32_t port = 0;
-  if (!SplitAuthority(origin, host, port)) return false;
-  const std::int32_t defaultPort = secure ? 443 : 80;
-  if (port == defaultPort) port = 0;
-
-  TForwardedOrigin own = ForwardedOrigin(request, trustedProxies);
-  if (!own.Known) {
-    own.Secure = SameText(request.HttpsHeader(), "ON");
-    if (!SplitAuthority(request.Host(), own.Host, own.Port)) return false;
-  }
-  if (own.Port == (own.Secure ? 443 : 80)) own.Port = 0;
-  return secure == own.Secure && SameText(host, own.Host) && port == own.Port;
+  if (!SplitAuthority(origin, seen.Host, seen.Port)) return false;
+  const std::string own = RequestOrigin(request, trustedProxies);
+  return !own.empty() && SameText(seen.URL(seen.Secure), own);
 }
 
 std::string ClientAddress(std::string_view remoteAddr, std::string_view forwardedFor, std::string_view clientIP,

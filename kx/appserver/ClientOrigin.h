@@ -37,10 +37,13 @@ struct TForwardedOrigin {
 };
 TForwardedOrigin ForwardedOrigin(const THttpRequest& request, const std::vector<std::string>& trustedProxies);
 
-// Whether origin, an Origin header's "scheme://host[:port]", is the request's own origin: the scheme, host and port
-// the client used, behind a trusted proxy as ForwardedOrigin says, else the connection's scheme and the Host
-// header. Hosts compare without case and a scheme's default port counts as none; "null" and anything that is not a
-// plain http or https origin never match.
+// The request's own origin, "http(s)://host[:port]" with the scheme's default port left out: the scheme, host and
+// port the client used, behind a trusted proxy as ForwardedOrigin says, else the connection's scheme and the Host
+// header as the client sent it. Empty when that host is not a plain name or address.
+std::string RequestOrigin(const THttpRequest& request, const std::vector<std::string>& trustedProxies);
+
+// Whether origin, an Origin header's "scheme://host[:port]", is RequestOrigin. Hosts compare without case and a
+// scheme's default port counts as none; "null" and anything that is not a plain http or https origin never match.
 bool IsRequestOrigin(std::string_view origin, const THttpRequest& request,
                      const std::vector<std::string>& trustedProxies);
 

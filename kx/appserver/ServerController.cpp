@@ -595,8 +595,7 @@ void TKXServerControllerBase::LogErrorLine(TKXApplication* application, const st
     const bool described = gDescribeSession && gDescribeSession(nullptr, application, session);
     std::string method, path;
     if (request) {
-      constexpr const char* kMethods[] = {"", "GET", "PUT", "POST", "HEAD"};
-      method = kMethods[request->HttpMethod()];
+      method = HttpMethodText(request->HttpMethod());
       path = request->PathInfo();
     } else if (described && session.Request) {
       method = session.Request->Method;

@@ -324,7 +324,7 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
     SetSessionBaseURL(session->AppID());
     answered = StartHandler();
   } else {
-    CheckPostedSessionId();
+    CheckPostedSessionId(mUrlPath);
     session->LogSessionEvent(seRequest);
     answered = Route(TStage::Found, mUrlPath);
   }
@@ -438,32 +438,56 @@ void TKXServerSession::SecurityCheck() {
     throw EKXSecurityException("The browser you are using is different than the one that initiated the session.");
 }
 
+namespace {
+
+// The request's Sec-Fetch-Site, empty for "none": a request the browser started itself (an address typed or
+// bookmarked, a link opened from another program, and wherever that is redirected) says nothing of where it comes
+// from, so it is judged as a request from a browser that sends no fetch metadata.
+std::string FetchSite(const THttpRequest& request) {
+  std::string site = request.GetRawHeaderValue("Sec-Fetch-Site");
+  if (SameText(site, "none")) site.clear();
+  return site;
+}
+
+}  // namespace
+
 bool TKXServerSession::ActsOnSession(const std::string& path) const {
   const THttpMethod method = mRequest->HttpMethod();
   if ((method != hmGet && method != hmHead) || EndsText("/$/callback", path) || EndsText("/$/resize", path) ||
-      ContainsText(path, "/$/upload"))
+      ContainsText(path, "/$/upload") || EndsText("/$/Stop/", path))
     return true;
+  // A start request ends the session it names.
+  if (!mSessionId.empty() && (SameText(path, "/$/Start") || SameText(path, "/$/Start/"))) return true;
   return mParams != nullptr && (!mParams->Values("KX_Action").empty() || !mParams->Values("KX_ActionParam").empty() ||
                                 !mParams->Values("callback").empty());
 }
 
 void TKXServerSession::CheckSameOrigin(const std::string& path) {
-  const std::string site = mRequest->GetRawHeaderValue("Sec-Fetch-Site");
+  const std::string site = FetchSite(*mRequest);
   const std::string origin = mRequest->GetRawHeaderValue("Origin");
   if ((site.empty() && origin.empty()) || !ActsOnSession(path)) return;
-  const bool same = !site.empty() ? SameText(site, "same-origin") || SameText(site, "none")
+  const bool same = !site.empty() ? SameText(site, "same-origin")
                                   : IsRequestOrigin(origin, *mRequest, gSC->TrustedProxies());
-  if (!same) SendForbidden("This request came from another site; the application refused it.");
+  if (same) return;
+  LogRefusal(path, !site.empty() ? "Sec-Fetch-Site \"" + site + "\"" : "Origin \"" + origin + "\"");
+  SendForbidden("This request came from another site; the application refused it.");
 }
 
-void TKXServerSession::CheckPostedSessionId() {
-  if (!gSC->CookieOptions()->UseCookies() || !mRequest->GetRawHeaderValue("Sec-Fetch-Site").empty() ||
-      !mRequest->GetRawHeaderValue("Origin").empty() || !ActsOnSession(mUrlPath))
+void TKXServerSession::CheckPostedSessionId(const std::string& path) {
+  if (!gSC->CookieOptions()->UseCookies() || !FetchSite(*mRequest).empty() ||
+      !mRequest->GetRawHeaderValue("Origin").empty() || !ActsOnSession(path))
     return;
   // The page's resize request posts no session id; it only measures the form.
-  if (SameText(mUrlPath, "/$/resize")) return;
-  if (mParams == nullptr || mParams->Values("KX_SessionID_") != mSessionId)
-    SendForbidden("This request does not name its session; the application refused it.");
+  if (EndsText("/$/resize", path)) return;
+  if (mParams != nullptr && mParams->Values("KX_SessionID_") == mSessionId) return;
+  LogRefusal(path, "no KX_SessionID_ of its session");
+  SendForbidden("This request does not name its session; the application refused it.");
+}
+
+void TKXServerSession::LogRefusal(const std::string& path, const std::string& seen) const {
+  if (!gLogProcedure) return;
+  gLogProcedure(LogLineText(std::string("Refused ") + HttpMethodText(mRequest->HttpMethod()) + " " + path + " from " + mClientIP + ": " + seen +
+                            ", expected origin \"" + RequestOrigin(*mRequest, gSC->TrustedProxies()) + "\""));
 }
 
 void TKXServerSession::SendPlainError(int code, const std::string& message, int retryAfter) {
@@ -488,6 +512,7 @@ std::string TKXServerSession::RunParamsText(bool always) {
 
 void TKXServerSession::StartNew() {
   if (!mSessionId.empty()) {
+    CheckPostedSessionId("/$/Start");
     RemoveSessionCookie();
     if (TKXSessions* store = SessionStore()) store->Terminate(mSessionId);
   }
@@ -696,18 +721,21 @@ void TKXServerSession::BackButtonResync() {
   if (!info.ExecuteForm) session->SetSkipExecuteForm(false);
 }
 
+// A session without a form yet (just started) or without a page drawn has no controls to move: its answer is the
+// same page without positions, as a callback without a form is answered with an empty response.
 void TKXServerSession::Resize() {
-  IKXHTMLForm* form = Supports<IKXHTMLForm>(mSession->GetActiveForm());
-  if (form == nullptr) return;
-  const int width = WindowSideParam("KX_width", form->Width());
-  const int height = WindowSideParam("KX_height", form->Height());
-  form->SetBounds(0, 0, width, height);
-  form->SetDoRefreshControl(false);
-  mSession->SetFormWidth(width);
-  mSession->SetFormHeight(height);
-  if (mTrackID <= 1) return;
-  mReply->WriteString(FillPageTemplate("KX_TPL_RESIZE", {{"HEAD", FillPageTemplate("KX_TPL_PAGEHEAD")},
-                                                         {"POSITIONS", form->GenerateControlPositions()}}));
+  std::string positions;
+  if (IKXHTMLForm* form = Supports<IKXHTMLForm>(mSession->GetActiveForm())) {
+    const int width = WindowSideParam("KX_width", form->Width());
+    const int height = WindowSideParam("KX_height", form->Height());
+    form->SetBounds(0, 0, width, height);
+    form->SetDoRefreshControl(false);
+    mSession->SetFormWidth(width);
+    mSession->SetFormHeight(height);
+    if (mTrackID > 1) positions = form->GenerateControlPositions();
+  }
+  mReply->WriteString(FillPageTemplate("KX_TPL_RESIZE",
+                                       {{"HEAD", FillPageTemplate("KX_TPL_PAGEHEAD")}, {"POSITIONS", positions}}));
 }
 
 void TKXServerSession::Upload() {

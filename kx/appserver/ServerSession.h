@@ -107,15 +107,20 @@ class TKXServerSession : public TKXServer {
   bool LookupOrCreate(const std::string& id, TKXSessionHold& hold);
   void SecurityCheck();
   // Whether the request for path (with or without its session part) acts on its session: anything but a GET or
-  // HEAD, a callback, upload or resize, or a request that names an action (KX_Action, KX_ActionParam, callback).
+  // HEAD, a callback, upload, resize or stop, a start that names a session (it ends that one), or a request that
+  // names an action (KX_Action, KX_ActionParam, callback).
   bool ActsOnSession(const std::string& path) const;
   // A request that would act on a session and comes from another origin is refused with a 403 before anything
-  // else, so that it neither runs a form nor starts or ends a session: Sec-Fetch-Site decides when sent
-  // ("same-origin" and "none" pass), else Origin against the request's own origin.
+  // else, so that it neither runs a form nor starts or ends a session: Sec-Fetch-Site decides when sent (only
+  // "same-origin" passes; "none" counts as not sent), else Origin against the request's own origin.
   void CheckSameOrigin(const std::string& path);
-  // With cookies, a request that acts on an existing session without either header must post the cookie's
-  // session id as KX_SessionID_ (the client scripts post it with every submit, callback and upload), else a 403.
-  void CheckPostedSessionId();
+  // With cookies, a request for path that acts on its session and says neither where it comes from (no Origin,
+  // no Sec-Fetch-Site or "none") must post the session's id as KX_SessionID_ (the client scripts post it with every
+  // submit, callback and upload, the stop links carry it), else a 403.
+  void CheckPostedSessionId(const std::string& path);
+  // One line to gLogProcedure for a request the two checks above refuse: what it asked, what it said of its
+  // origin (seen), and the request's own origin.
+  void LogRefusal(const std::string& path, const std::string& seen) const;
   // A fresh reply: code with "<code> - " + message as plain text (and "Retry-After" when retryAfter > 0); then
   // the silent abort.
   [[noreturn]] void SendPlainError(int code, const std::string& message, int retryAfter = 0);

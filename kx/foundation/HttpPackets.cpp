@@ -18,6 +18,11 @@ THttpMethod HttpMethodFromText(std::string_view method) {
   return hmNone;
 }
 
+const char* HttpMethodText(THttpMethod method) {
+  constexpr const char* kMethods[] = {"", "GET", "PUT", "POST", "HEAD"};
+  return method >= hmNone && method <= hmHead ? kMethods[method] : "";
+}
+
 // ---------------------------------------------------------------------------
 // THttpPacket
 

@@ -24,6 +24,8 @@ enum THttpMethod { hmNone, hmGet, hmPut, hmPost, hmHead };
 
 // The method text upper-cased: "GET", "PUT", "POST", "HEAD"; anything else hmNone.
 THttpMethod HttpMethodFromText(std::string_view method);
+// The other way: "GET", "PUT", "POST", "HEAD"; "" for hmNone.
+const char* HttpMethodText(THttpMethod method);
 
 // Envelope: int32 Signature, int32 Version, storage byte, then the content
 // (ptInline) or a text naming the file that holds it (ptFile). The content

@@ -36,6 +36,8 @@ constexpr const char* kChrome = "Mozilla/5.0 (X11; Linux x86_64) Chrome/120.0 Sa
 constexpr const char* kCookieName = "KX_MyKXApp";
 
 std::string gAppFolder;
+std::vector<std::string> gLogLines;
+void KeepLogLine(const std::string& line) { gLogLines.push_back(line); }
 std::atomic<std::int64_t> gNowMs{0};
 std::chrono::steady_clock::time_point TestNow() {
   return std::chrono::steady_clock::time_point(std::chrono::milliseconds(gNowMs.load()));
@@ -100,6 +102,7 @@ class SessionFlowTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    gLogProcedure = nullptr;
     mController.reset();  // frees the store and every session
     TTestForm::OnExecute = nullptr;
     TTestForm::OnGenerate = nullptr;
@@ -373,14 +376,29 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
       {"upload, Origin of another port", "/$/upload/2", "", with("POST", {"Origin: http://www.example.com:8080"}), 403},
       {"plain origin behind TLS", "/$/callback", "", behindTls("http://www.example.com"), 403},
       {"no headers, no session id", "/$/", "KX_Action=B1", with("GET", {}), 403},
+      {"typed address with an action", "/$/", "KX_Action=B1", with("GET", {"Sec-Fetch-Site: none"}), 403},
+      {"Origin of another port than Host's", "/$/", "KX_Action=B1",
+       with("POST", {"Host: www.example.com:8080", "Origin: http://www.example.com:8081"}), 403},
       {"same origin", "/$/callback", "callback=DoIt", with("POST", {"Sec-Fetch-Site: same-origin"}), 200},
       {"own Origin", "/$/", "KX_Action=B1", with("POST", {"Origin: http://WWW.example.com:80"}), 200},
       {"own origin behind TLS", "/$/callback", "", behindTls("https://www.example.com"), 200},
       {"no headers, posted session id", "/$/upload/2", "KX_SessionID_=ID", with("POST", {}), 200},
+      {"typed address, posted session id", "/$/", "KX_Action=B1&KX_SessionID_=ID", with("GET", {"Sec-Fetch-Site: none"}),
+       200},
+      {"own Origin on a port of its own", "/$/", "KX_Action=B1",
+       with("POST", {"Host: www.example.com:8080", "Origin: http://www.example.com:8080"}), 200},
+      {"own Origin, an IPv6 literal", "/$/callback", "callback=DoIt",
+       with("POST", {"Host: [::1]:8888", "Origin: http://[::1]:8888"}), 200},
+      {"own origin through a proxy on a port of its own", "/$/callback", "",
+       with("POST", {"Host: app:8888", "X-Forwarded-Proto: https", "X-Forwarded-Host: www.example.com:8443",
+                     "Origin: https://www.example.com:8443"}, "127.0.0.1"),
+       200},
       {"another site's link shows the page", "/$/", "", with("GET", {"Sec-Fetch-Site: cross-site"}), 200},
   };
+  gLogProcedure = &KeepLogLine;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
+    gLogLines.clear();
     const std::string cookie = StartSession();
     ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
     auto* form = dynamic_cast<TTestForm*>(Store().LookUp(IdOf(cookie))->GetActiveForm());
@@ -394,6 +412,12 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
     if (c.Code == 403) {
       EXPECT_TRUE(reply.Content.starts_with("403 - This request ")) << reply.Content;
     }
+    // Each refusal is one line of the operator's log.
+    EXPECT_EQ(gLogLines.size(), c.Code == 403 ? 1u : 0u);
+    if (std::string_view(c.Name) == "Origin of another port than Host's" && !gLogLines.empty()) {
+      EXPECT_EQ(gLogLines[0], "Refused POST /$/ from 192.0.2.10: Origin \"http://www.example.com:8081\", expected "
+                              "origin \"http://www.example.com:8080\"");
+    }
   }
   // Without the cookie (SameSite keeps it from another site's post) the same answer, and no session starts.
   const int sessions = Store().GetCount();
@@ -403,6 +427,39 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
     EXPECT_EQ(SessionCookie(post), nullptr);
   }
   EXPECT_EQ(Store().GetCount(), sessions);
+}
+
+// Another site ended the visitor's session through "/$/Start" or "/$/Stop/" (a navigation, an image). These end
+// the session only for a request of the session's own origin or, saying nothing of its origin, one that names
+// the session as the page's own stop links do.
+TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
+  const struct {
+    const char* Name;
+    const char* Path;
+    const char* Header;  // "" for none
+    bool NamesSession;   // KX_SessionID_ in the query
+    int Code;
+  } cases[] = {
+      {"start, another site's navigation", "/$/Start", "Sec-Fetch-Site: cross-site", false, 403},
+      {"start, an image of the same site", "/$/Start", "Sec-Fetch-Site: same-site", false, 403},
+      {"start, typed", "/$/Start/", "Sec-Fetch-Site: none", false, 403},
+      {"start, no headers", "/$/Start", "", false, 403},
+      {"stop, another site's link", "/$/Stop/", "Sec-Fetch-Site: cross-site", true, 403},
+      {"stop, no headers", "/$/Stop/", "", false, 403},
+      {"start, own page", "/$/Start", "Sec-Fetch-Site: same-origin", false, 200},
+      {"start, naming the session", "/$/Start", "", true, 200},
+      {"stop, own link", "/$/Stop/", "", true, 200},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string cookie = StartSession();
+    const std::string query = "url=example.org/" + (c.NamesSession ? "&KX_SessionID_=" + IdOf(cookie) : "");
+    TReplyPacket reply = Get(c.Path, query, cookie, [&](TRequestPacketFields& f) {
+      if (*c.Header) f.RawHeaders = {c.Header};
+    });
+    EXPECT_EQ(reply.Code, c.Code) << reply.Content;
+    EXPECT_EQ(Store().LookUp(IdOf(cookie)) != nullptr, c.Code == 403);
+  }
 }
 
 // Issue 45: a link "/$/call?<id>_<track>" gave whoever followed it the session it named, cookie and all. With
@@ -460,7 +517,7 @@ TEST_F(SessionFlowTest, SessionsPerAddressAreCappedAndOtherAddressesUnaffected) 
   EXPECT_NE(SessionCookie(Get("/", "", "", From("127.0.0.1", "203.0.113.5"))), nullptr);
   EXPECT_EQ(Store().GetCount(), 4);
 
-  EXPECT_EQ(Get("/$/Start", "", first).Code, 200);  // ends the first session
+  EXPECT_EQ(Get("/$/Start", "KX_SessionID_=" + IdOf(first), first).Code, 200);  // ends the first session
   EXPECT_NE(SessionCookie(Get("/")), nullptr);
 }
 
@@ -498,7 +555,7 @@ TEST_F(SessionFlowTest, CallbackRendersIntoTheCallbackResponse) {
 
 TEST_F(SessionFlowTest, StopTerminatesWithAnEscapedRedirect) {
   const std::string cookie = StartSession();
-  TReplyPacket reply = Get("/$/Stop/", "url=_s_.example.org/a", cookie);
+  TReplyPacket reply = Get("/$/Stop/", "url=_s_.example.org/a&KX_SessionID_=" + IdOf(cookie), cookie);
   EXPECT_NE(reply.Content.find("window.location.replace(\"https://example.org/a\");"), std::string::npos)
       << reply.Content;
   ASSERT_NE(SessionCookie(reply), nullptr);
@@ -506,14 +563,14 @@ TEST_F(SessionFlowTest, StopTerminatesWithAnEscapedRedirect) {
   EXPECT_EQ(Store().GetCount(), 0);
 
   const std::string other = StartSession();
-  TReplyPacket hostile = Get("/$/Stop/", "url=a\");alert(document.cookie);//", other);
+  TReplyPacket hostile = Get("/$/Stop/", "url=a\");alert(document.cookie);//&KX_SessionID_=" + IdOf(other), other);
   EXPECT_EQ(hostile.Content.find("\");alert"), std::string::npos);
   EXPECT_NE(hostile.Content.find("http://a\\x22);alert(document.cookie);//"), std::string::npos) << hostile.Content;
 }
 
 TEST_F(SessionFlowTest, StartEndsTheNamedSessionAndStartsAfresh) {
   const std::string cookie = StartSession();
-  TReplyPacket reply = Get("/$/Start", "b=2", cookie);
+  TReplyPacket reply = Get("/$/Start", "b=2&KX_SessionID_=" + IdOf(cookie), cookie);
   EXPECT_EQ(reply.Code, 200);
   EXPECT_EQ(Store().GetCount(), 0);
   EXPECT_EQ(reply.Content.find("KX_SessionID_"), std::string::npos);
@@ -737,6 +794,11 @@ TEST_F(SessionFlowTest, UploadAnswersJson) {
 
 TEST_F(SessionFlowTest, ResizeSetsTheFormSizeAndAnswersPositions) {
   const std::string cookie = StartSession();
+  // Before the session has a form: the page without positions, and no fault.
+  TReplyPacket early = Get("/$/resize", "KX_width=1024&KX_height=700", IdOf(cookie) + "_1");
+  EXPECT_EQ(early.Code, 200);
+  EXPECT_NE(early.Content.find("return w;\r\n}\r\n\r\nKXTop().GSubmitting=false;"), std::string::npos) << early.Content;
+  EXPECT_TRUE(mErrors.empty());
   Get("/$/", "", cookie);
   TReplyPacket reply = Get("/$/resize", "KX_width=1024&KX_height=700", IdOf(cookie) + "_2");
   EXPECT_NE(reply.Content.find("positions();\r\nKXTop().GSubmitting=false;\r\n</script></head></html>"),

@@ -122,16 +122,16 @@ TEST(SessionStress, ManyThreadsSessionsExpiryAndTerminations) {
             cookie = shared[slot];
           }
           TReplyPacket reply;
+          // Callbacks, stop and start name their session, as the page's own requests do.
+          const std::string named = "KX_SessionID_=" + cookie.substr(0, cookie.find('_'));
           switch (random() % 9) {
             case 0: reply = Exchange("/", "", ""); break;
-            case 1:
-              reply = Exchange("/$/callback", "callback=x&KX_SessionID_=" + cookie.substr(0, cookie.find('_')), cookie);
-              break;
+            case 1: reply = Exchange("/$/callback", "callback=x&" + named, cookie); break;
             case 2: reply = Exchange("/$/KeepAlive", "", cookie); break;
             case 3: reply = Exchange("/$/QueryStatus", "", cookie); break;
             case 4: reply = Exchange("/$/", "end=1", cookie); break;
-            case 5: reply = Exchange("/$/Stop/", "url=example.org", cookie); break;
-            case 6: reply = Exchange("/$/Start", "", cookie); break;
+            case 5: reply = Exchange("/$/Stop/", "url=example.org&" + named, cookie); break;
+            case 6: reply = Exchange("/$/Start", named, cookie); break;
             default: reply = Exchange("/$/", "", cookie); break;
           }
           ++answered;

@@ -17,10 +17,11 @@ test("NewWindow opens the window with its name and features and cancels the anch
   assert.equal(event.defaultPrevented, true);
 });
 
-test("LoadURL leads the window to the stop address", () => {
+test("LoadURL leads the window to the stop address, naming the page's session", () => {
   const world = page("");
   const led = [];
   world.window.KX.Links.navigate = (url) => led.push(url);
   world.run("parent.LoadURL('/$/Stop/?url=example.com%2f%3fq%3da%26b');");
-  assert.deepEqual(led, ["/$/Stop/?url=example.com%2f%3fq%3da%26b"]);
+  world.run("var GAppID = 'AB12'; parent.LoadURL('/$/Stop/?url=example.com%2f');");
+  assert.deepEqual(led, ["/$/Stop/?url=example.com%2f%3fq%3da%26b", "/$/Stop/?url=example.com%2f&KX_SessionID_=AB12"]);
 });

@@ -1,7 +1,7 @@
 /*
  * KXLinks.js: what the URL links call. NewWindow(url, name, features) opens a browser window (the link's own
  * href is only "#NAME", so the click's default action is cancelled); LoadURL(url) leads the window to url (the
- * stop address that ends the session first).
+ * stop address that ends the session first), naming the page's session.
  */
 
 /* Cancels the default action of the event being handled, when there is one. */
@@ -23,7 +23,13 @@ KX.Links.navigate = function (url) {
   window.location.href = url;
 };
 
+/* The stop address names the page's session as the page's other requests do: a browser that says nothing of where
+ * a request comes from leaves the server only that to tell the page's own link from another site's. */
 function LoadURL(url) {
   KX.Links.preventDefault();
-  KX.Links.navigate(String(url));
+  url = String(url);
+  if (typeof GAppID === "string" && GAppID) {
+    url += (url.indexOf("?") < 0 ? "?" : "&") + "KX_SessionID_=" + encodeURIComponent(GAppID);
+  }
+  KX.Links.navigate(url);
 }
