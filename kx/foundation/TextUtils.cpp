@@ -290,18 +290,35 @@ std::string DecodeLtGt(std::string_view s) {
   return result;
 }
 
+namespace {
+
+// Code points a terminal or an editor acts on rather than shows: the C1 controls (U+009B is CSI), the line and
+// paragraph separators, and the bidirectional embeddings, overrides and isolates, which reorder what follows them.
+bool IsLogHazard(char32_t cp) {
+  return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || (cp >= 0x202A && cp <= 0x202E) ||
+         (cp >= 0x2066 && cp <= 0x2069);
+}
+
+}  // namespace
+
 std::string LogLineText(std::string_view s) {
   static const char kHex[] = "0123456789abcdef";
   std::string result;
   result.reserve(s.size());
-  for (const char ch : s) {
-    const auto c = static_cast<unsigned char>(ch);
-    if ((c < 0x20 && c != '\t') || c == 0x7F) {
+  for (std::size_t pos = 0; pos < s.size();) {
+    const std::size_t start = pos;
+    char32_t cp;
+    if (!DecodeUtf8(s, pos, cp) || (cp < 0x20 && cp != '\t') || cp == 0x7F) {
+      // A control byte, or a byte of no valid sequence (a lone 0x9B is CSI to a terminal that is not in UTF-8).
+      const auto c = static_cast<unsigned char>(s[start]);
       result += "\\x";
       result += kHex[c >> 4];
       result += kHex[c & 0xF];
+    } else if (IsLogHazard(cp)) {
+      result += "\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) result += kHex[(cp >> shift) & 0xF];
     } else {
-      result += ch;
+      result.append(s, start, pos - start);
     }
   }
   return result;

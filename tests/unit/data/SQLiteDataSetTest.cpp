@@ -1,5 +1,6 @@
 // What only the SQLite data set has: a file shared by connections, its constraints, its locks.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 
@@ -106,10 +107,24 @@ TEST_F(SQLiteDataSetTest, ALockedDatabaseFailsThePostAndLosesNothing) {
 // A save into a file deleted under the open connection was reported as saved and went to the unlinked file.
 TEST_F(SQLiteDataSetTest, AFileGoneFromItsPathFailsThePostNamingIt) {
   const std::string old = mFile + ".old";
+  // A trigger on the first connection's UPDATE moves the file inside the save's transaction, after its BEGIN.
+  std::function<void()> moveInside = [&] {
+    std::error_code failed;  // never thrown through SQLite's frames: a file left in place fails the row anyway
+    std::filesystem::rename(mFile, old, failed);
+  };
+  const auto moveDuringTheUpdate = [&] {
+    sqlite3_create_function(mFirst->Handle(), "move_file", 0, SQLITE_UTF8, &moveInside,
+                            [](sqlite3_context* context, int, sqlite3_value**) {
+                              (*static_cast<std::function<void()>*>(sqlite3_user_data(context)))();
+                            },
+                            nullptr, nullptr);
+    mFirst->Execute("CREATE TEMP TRIGGER moving AFTER UPDATE ON customers BEGIN SELECT move_file(); END");
+  };
   const std::pair<const char*, std::function<void()>> cases[] = {
       {"deleted", [&] { Cleanup(); }},
       {"renamed", [&] { std::filesystem::rename(mFile, old); }},
       {"replaced", [&] { std::filesystem::rename(mFile, old), Connect()->Execute("CREATE TABLE t (a)"); }},
+      {"renamed after BEGIN", moveDuringTheUpdate},
   };
   for (const auto& [what, change] : cases) {
     SCOPED_TRACE(what);

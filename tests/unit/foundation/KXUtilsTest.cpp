@@ -10,6 +10,7 @@
 
 #include "kx/foundation/AppInfo.h"
 #include "kx/platform/Streams.h"
+#include "support/ScopedTimeZone.h"
 
 namespace kx {
 
@@ -171,6 +172,12 @@ TEST_F(KXUtilsFiles, SearchRecDateTime) {
   struct stat record {};
   ASSERT_EQ(::stat(file.c_str(), &record), 0);
   EXPECT_NEAR(SearchRecDateTime(record), UTCToLocalTime(EncodeDateTime(2021, 3, 4, 5, 6, 7, 250)), 1e-3 / kSecsPerDay);
+  // Away from UTC: a summer modification time takes the zone's daylight saving offset, +02:00.
+  test::ScopedTimeZone zone(test::kCET);
+  const timespec summer[2] = {{1625375167, 250000000}, {1625375167, 250000000}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), summer, 0), 0);
+  ASSERT_EQ(::stat(file.c_str(), &record), 0);
+  EXPECT_NEAR(SearchRecDateTime(record), EncodeDateTime(2021, 7, 4, 7, 6, 7, 250), 1e-3 / kSecsPerDay);
 }
 
 }  // namespace kx

@@ -244,14 +244,17 @@ TEST(TextHelpers, EscapeJsonStringEscapesControlsAndLineSeparators) {
   EXPECT_EQ(EscapeJsonString("\xE2\x80"), "\xE2\x80");          // a cut sequence is copied
 }
 
-// A client's ESC reached the operator's log raw and ran in the terminal that showed it.
+// A client's ESC, CSI or bidi override reached the operator's log raw and acted in the terminal that showed it.
 TEST(TextHelpers, LogLineTextShowsEveryControlByteAsAnEscape) {
   const std::pair<std::string, std::string> cases[] = {
       {"/\x1b[31mred", "/\\x1b[31mred"},                          // a terminal sequence
       {"a\r\nb", "a\\x0d\\x0ab"},                                // a forged second line
       {std::string("\x00\x01\x1f", 3), "\\x00\\x01\\x1f"},  // NUL and the other C0 bytes
       {"x\x7fy", "x\\x7fy"},                                    // DEL
-      {"a\tb \\x1b caf\xC3\xA9 \x80", "a\tb \\x1b caf\xC3\xA9 \x80"},  // TAB and the rest are copied
+      {"a\tb \\x1b caf\xC3\xA9 \xE2\x80\xA6", "a\tb \\x1b caf\xC3\xA9 \xE2\x80\xA6"},  // TAB and the rest are copied
+      {"\xC2\x9B" "2J \xC2\x85 \xE2\x80\xA8", "\\u009b2J \\u0085 \\u2028"},  // C1 (CSI, NEL), a line separator
+      {"a\xE2\x80\xAE" "cba\xE2\x80\xACz\xE2\x81\xA6\xE2\x81\xA9", "a\\u202ecba\\u202cz\\u2066\\u2069"},  // bidi
+      {"\x9b" "2J \x80 \xC2 \xC0\x9B", "\\x9b2J \\x80 \\xc2 \\xc0\\x9b"},  // bytes of no valid sequence
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(LogLineText(text), expected) << expected;
 }

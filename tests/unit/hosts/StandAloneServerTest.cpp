@@ -121,7 +121,7 @@ struct TWatched {
 // The framework's stand-in: answers by path.
 void TestHook(void* buffer, std::int32_t length) {
   TRequestPacketFields request = ReadRequestPacket(buffer, length);
-  if (request.PathInfo == "/throw") throw Exception("boom");
+  if (request.PathInfo.starts_with("/throw")) throw Exception("boom at " + request.PathInfo);  // quotes the client
   if (request.PathInfo == "/wait") gGate.Pass();
   if (request.PathInfo == "/watch") gWatched.Wait();
   THttpReply reply(buffer, std::int32_t(THttpPacket::HostBufferSize));
@@ -660,6 +660,16 @@ TEST_F(TKXStandAloneServerTest, FailuresOfTheFrameworkAre500s) {
   TClient client(Start().Port());
   auto thrown = client.Get("/throw");
   EXPECT_EQ(thrown.result_int(), 500u);
+  // The error quotes a path holding a terminal sequence, a line break and a bidi override: the host's own log line
+  // shows them escaped.
+  EXPECT_EQ(client.Get("/throw/%1b%5b2J%0d%0aforged%e2%80%ae").result_int(), 500u);
+  {
+    std::lock_guard lock(gMutex);
+    EXPECT_NE(std::find(gLogLines.begin(), gLogLines.end(),
+                        "Request handler failed: boom at /throw/\\x1b[2J\\x0d\\x0aforged\\u202e"),
+              gLogLines.end())
+        << gLogLines.back();
+  }
   gHttpExecuteHook = nullptr;
   auto none = client.Get("/echo");
   EXPECT_EQ(none.result_int(), 500u);
