@@ -1,4 +1,4 @@
-// The program of docs/GUIDE.md: a controller, a per-session data module and seven forms, one laid out by an HTML
+// The program of docs/GUIDE.md: a controller, a per-session data module and eight forms, one laid out by an HTML
 // template (Templates/GuideTemplateForm.html, copied beside the program).
 //   guide [--port N] [--bind ADDR] [--session-timeout MINUTES] [--max-body MB] [--quiet-errors]
 //   (kx/hosts/RunStandAlone.h)

@@ -1,5 +1,7 @@
 #include "examples/guide/GuideController.h"
 
+#include <filesystem>
+
 #include "examples/guide/GuideSession.h"
 
 namespace kx {
@@ -25,6 +27,10 @@ void TGuideController::InitDesignTime() {
     // Add the proxy's own address when it runs elsewhere.
     SetTrustedProxies({"127.0.0.1", "::1"});
   };
+
+  // Sign-in: with a file #Auth.ini beside the program, a section per user with its Password, every request asks
+  // for a user and a password (HTTP Basic). The file is read again at each check.
+  if (std::filesystem::exists(FSignIn.IniFileName())) SetAuther(&FSignIn);
 }
 
 }  // namespace kx

@@ -1,9 +1,11 @@
-// The guide's server controller: its name and port, the exception logger's report files, the trusted proxies, and
-// the per-session data module that each new session gets (OnNewSession). Builds on appserver/ServerController.h.
+// The guide's server controller: its name and port, the exception logger's report files, the trusted proxies, the
+// per-session data module that each new session gets (OnNewSession), and a sign-in used when a file of users lies
+// beside the program. Builds on appserver/ServerController.h.
 #pragma once
 
 #include <cstdint>
 
+#include "kx/appserver/Authenticators.h"
 #include "kx/appserver/ServerController.h"
 
 namespace kx {
@@ -16,6 +18,10 @@ class TGuideController : public TKXServerControllerBase {
 
  protected:
   void InitDesignTime() override;
+
+ private:
+  // The users and passwords of #Auth.ini beside the program; the controller's Auther when that file exists.
+  TKXAutherINI FSignIn{this};
 };
 
 }  // namespace kx

@@ -10,6 +10,9 @@
 // - TGuideTasksForm (TasksForm.cpp): data. A SQLite table of tasks shown by a data grid and a navigator and edited by
 //   data-aware controls; an in-memory data set of priorities behind a look-up combo box.
 // - TGuideUploadForm (UploadForm.cpp): a file uploader that keeps the files beyond the session.
+// - TGuideDeskForm (DeskForm.cpp): a help desk. A tree of categories in a region filters a SQLite table of tickets
+//   (master and detail); a tab control holds the tickets (navigator, data grid, data-aware edits) and a plain grid
+//   of what was done; a timer counts the open tickets; a modal window asks before a delete.
 // Each form but the main one closes with its BUTTONBACK, which releases it. Builds on controls/AppForm.h.
 #pragma once
 
@@ -23,8 +26,13 @@
 #include "kx/controls/dbgrid/DBGrid.h"
 #include "kx/controls/dbgrid/DBNavigator.h"
 #include "kx/controls/edits/Edits.h"
+#include "kx/controls/grids/Grids.h"
 #include "kx/controls/labels/Labels.h"
 #include "kx/controls/lists/Lists.h"
+#include "kx/controls/pageservices/PageServices.h"
+#include "kx/controls/regions/Regions.h"
+#include "kx/controls/tabs/TabControl.h"
+#include "kx/controls/tree/TreeView.h"
 #include "kx/controls/uploader/FileUploader.h"
 #include "kx/data/MemDataSet.h"
 #include "kx/data/SQLiteDataSet.h"
@@ -58,6 +66,7 @@ class TGuideMainForm : public TKXAppForm {
   TKXButton* BUTTONCHOICES = nullptr;
   TKXButton* BUTTONTASKS = nullptr;
   TKXButton* BUTTONUPLOAD = nullptr;
+  TKXButton* BUTTONDESK = nullptr;
 
  protected:
   void BuildComponents() override;
@@ -182,6 +191,46 @@ class TGuideUploadForm : public TKXAppForm {
  private:
   // The names of the files saved so far, for RECEIVED.
   std::vector<std::string> mReceived;
+};
+
+class TGuideDeskForm : public TKXAppForm {
+  KX_COMPONENT_CLASS(TGuideDeskForm, TKXAppForm)
+
+ public:
+  TMemDataSet* Categories = nullptr;
+  TDataSource* CategoriesSource = nullptr;
+  TSQLiteConnection* Database = nullptr;
+  TSQLiteDataSet* Tickets = nullptr;
+  TDataSource* TicketsSource = nullptr;
+  TKXRegion* SIDE = nullptr;
+  TKXTreeView* TREE = nullptr;
+  TKXTabControl* TABS = nullptr;
+  TKXDBNavigator* NAVIGATOR = nullptr;
+  TKXDBGrid* GRID = nullptr;
+  TKXDBEdit* SUBJECT = nullptr;
+  TKXDBCheckBox* CLOSED = nullptr;
+  TKXGrid* HISTORY = nullptr;
+  TKXTimer* TIMER = nullptr;
+  TKXLabel* OPEN = nullptr;
+  TKXLabel* QUESTION = nullptr;
+  TKXModalWindow* CONFIRM = nullptr;
+  TKXLabel* STATUS = nullptr;
+  TKXButton* BUTTONBACK = nullptr;
+
+ protected:
+  void BuildComponents() override;
+
+ private:
+  void OpenData();
+  void BuildTree();
+  void BuildTabs();
+  void BuildServices();
+  // Adds a row to HISTORY about the current ticket.
+  void Note(const std::string& what);
+  // The current category and its number of tickets, into STATUS.
+  void ShowCategory();
+  // The open tickets of every session, into OPEN.
+  void CountOpen();
 };
 
 }  // namespace kx

@@ -27,6 +27,7 @@ void TGuideMainForm::BuildComponents() {
   BUTTONCHOICES = AddOpener<TGuideChoicesForm>("BUTTONCHOICES", "Choices", 16, 196);
   BUTTONTASKS = AddOpener<TGuideTasksForm>("BUTTONTASKS", "Tasks (data)", 160, 196);
   BUTTONUPLOAD = AddOpener<TGuideUploadForm>("BUTTONUPLOAD", "Upload", 304, 196);
+  BUTTONDESK = AddOpener<TGuideDeskForm>("BUTTONDESK", "Help desk", 16, 232);
 
   // OnShow runs each time the form becomes the active one, also when a form above it is released.
   OnShow = [this](TObject*) { ShowVisitor(); };
