@@ -1,8 +1,9 @@
 // Another origin's page in the visitor's chromium (issue 45). A small server of the test's own plays the attacker on
 // another port of 127.0.0.1 (the same site as the demo) and as "localhost" (another site). Its pages post the main
-// form's submit, send a no-cors callback, navigate to a submit with an action, and link to "/$/call" with the
-// attacker's own session. Each request that would act is refused (403), the visitor's label keeps the visitor's
-// text, and whoever follows the link stays out of the attacker's session.
+// form's submit, send a no-cors callback, navigate to a submit with an action, redirect to one, lead to "/$/Stop/",
+// load "/$/Start" as an image, and link to "/$/call" with the attacker's own session; the visitor also types an
+// address with an action. Each request that would act is refused (403), the visitor's session lives on with the
+// visitor's text in its label, and whoever follows the link stays out of the attacker's session.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -13,9 +14,11 @@ const d = require("./demo");
 
 const FORGED = "forged by another site";
 
+const ACTION = `KX_Action=BUTTON1&KX_FormName=MainForm&EDIT1=${encodeURIComponent(FORGED)}`;
+
 // The attacker's pages for the demo at victim (ends with "/"); link is the "/$/call" link of the fixation page.
+// "/redirect" (answered by the server itself) sends the browser on to a submit with an action.
 function attackPage(path, victim, link) {
-  const action = `KX_Action=BUTTON1&KX_FormName=MainForm&EDIT1=${encodeURIComponent(FORGED)}`;
   switch (path) {
     case "/form":
       return `<form method="post" action="${victim}$/"><input name="KX_Action" value="BUTTON1">` +
@@ -26,7 +29,11 @@ function attackPage(path, victim, link) {
              `mode: "no-cors", credentials: "include", body: new URLSearchParams("EDIT1=${FORGED}")})` +
              `.finally(() => { document.title = "sent"; });</script>`;
     case "/navigate":
-      return `<script>window.location.href = "${victim}$/?${action}";</script>`;
+      return `<script>window.location.href = "${victim}$/?${ACTION}";</script>`;
+    case "/start":
+      return `<img src="${victim}$/Start">`;
+    case "/stop":
+      return `<script>window.location.href = "${victim}$/Stop/?url=example.org";</script>`;
     default:
       return `<a id="link" href="${link}">a nice page</a>`;
   }
@@ -39,6 +46,10 @@ describe("another origin's page in the visitor's chromium", () => {
 
   before(async () => {
     attacker = http.createServer((req, res) => {
+      if (req.url === "/redirect") {
+        res.writeHead(302, { Location: `${suite.demo.url}$/?${ACTION}` });
+        return res.end();
+      }
       res.writeHead(200, { "Content-Type": "text/html; charset=utf-8" });
       res.end(`<!DOCTYPE html><html><body>${attackPage(new URL(req.url, "http://x").pathname, suite.demo.url, link)}` +
               "</body></html>");
@@ -50,7 +61,8 @@ describe("another origin's page in the visitor's chromium", () => {
 
   const origins = () => [`http://127.0.0.1:${attacker.address().port}`, `http://localhost:${attacker.address().port}`];
 
-  suite.flow("a form post, a no-cors callback and a link with an action leave the session untouched", async (tp) => {
+  suite.flow("posts, callbacks, actions typed or redirected, starts and stops of another site leave the session be",
+             async (tp) => {
     const victim = suite.demo.url;
     tp.allowStatus(403, new RegExp(`^${victim.replace(/[.*+?^${}()|[\]\\]/g, "\\$&")}`));
     await d.firstVisit(tp, victim);
@@ -61,22 +73,40 @@ describe("another origin's page in the visitor's chromium", () => {
 
     const tab = await tp.context.newPage();
     const statuses = {};
+    // The first answer of the demo after address is opened in tab, or why none came (an image's answer may be
+    // blocked). A request aborted for a newer navigation is no answer yet.
+    const visit = async (name, address) => {
+      const ours = (request) => request.url().startsWith(`${victim}$/`);
+      let onResponse, onFailed;
+      const settled = new Promise((resolve) => {
+        onResponse = (response) => ours(response) && resolve(response.status());
+        onFailed = (request) => ours(request) && request.failure().errorText !== "net::ERR_ABORTED" &&
+                                resolve(`no answer: ${request.failure().errorText}`);
+      });
+      tab.on("response", onResponse);
+      tab.on("requestfailed", onFailed);
+      await tab.goto(address);
+      statuses[name] = await h.withTimeout(settled, h.ACTION_MS, name);
+      tab.off("response", onResponse);
+      tab.off("requestfailed", onFailed);
+    };
     for (const origin of origins()) {
-      for (const path of ["/form", "/fetch", "/navigate"]) {
-        const answer = tab.waitForResponse((r) => r.url().startsWith(`${victim}$/`));
-        await tab.goto(origin + path);
-        statuses[origin + path] = (await answer).status();
-      }
+      // The 302 is opened as a link from a mail program would be; the image to "/$/Start" only from the same site,
+      // as another site's image carries no cookie (SameSite) and so names no session to end.
+      const paths = ["/form", "/fetch", "/navigate", "/redirect", "/stop", ...(origin === origins()[0] ? ["/start"] : [])];
+      for (const path of paths) await visit(origin + path, origin + path);
     }
+    await visit("a typed address with an action", `${victim}$/?${ACTION}`);
     await tab.close();
+    assert.deepEqual(statuses, Object.fromEntries(Object.keys(statuses).map((k) => [k, 403])), "each one refused");
 
     await tp.page.goto(`${victim}$/`);
     await tp.page.waitForSelector(d.MAIN.label);
     assert.equal(await d.textOf(tp.page, d.MAIN.label), "the visitor's own text", "the label kept the visitor's text");
     assert.equal((await d.sessionState(tp.page)).appID, appID, "the same session");
-    assert.deepEqual(statuses, Object.fromEntries(Object.keys(statuses).map((k) => [k, 403])), "each one refused");
     const cookie = (await tp.context.cookies()).find((c) => c.name === "KX_KXDemo");
     assert.equal(cookie.sameSite, "Lax");
+    assert.equal(cookie.httpOnly, true, "no page script, of another port of this host neither, reads the cookie");
   });
 
   suite.flow("the /$/call link of the attacker's session hands it to no one", async (tp) => {

@@ -100,10 +100,11 @@ async function stopDemo(demo) {
 }
 
 // Called inside a describe block: starts the demo (with demoArgs; none with startDemo false, for a suite that runs
-// demos of its own) and the browser before the suite's tests, and stops both after them. Returns the suite:
+// demos of its own) and the browser (with browserArgs) before the suite's tests, and stops both after them.
+// Returns the suite:
 // demo and browser (set once started) and flow(name, body, ms), a test of timeout ms (by default timeout) whose
 // body(tp) runs in a fresh page (harness withPage).
-function demoSuite({ timeout, demoArgs = [], startDemo = true }) {
+function demoSuite({ timeout, demoArgs = [], browserArgs = [], startDemo = true }) {
   const suite = {
     demo: undefined,
     browser: undefined,
@@ -111,7 +112,7 @@ function demoSuite({ timeout, demoArgs = [], startDemo = true }) {
   };
   before(async () => {
     if (startDemo) suite.demo = await h.startDemo(demoArgs);
-    suite.browser = await h.launchBrowser();
+    suite.browser = await h.launchBrowser(browserArgs);
   });
   after(async () => {
     await h.closeBrowser(suite.browser);

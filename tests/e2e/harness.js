@@ -105,12 +105,13 @@ async function startDemo(extraArgs = [], program = DEMO) {
   };
 }
 
-async function launchBrowser() {
+// args: flags beyond CHROMIUM_FLAGS (a host resolver rule, say).
+async function launchBrowser(args = []) {
   return chromium.launch({
     executablePath: CHROMIUM,
     headless: true,
     chromiumSandbox: false,
-    args: CHROMIUM_FLAGS,
+    args: [...CHROMIUM_FLAGS, ...args],
     timeout: BROWSER_LAUNCH_MS,
   });
 }
