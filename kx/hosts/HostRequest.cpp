@@ -141,7 +141,8 @@ void DecodeFormFields(std::string text, std::vector<std::string>& lines, std::si
       // Counted before it is decoded: a body of millions of tiny fields stops at the limit.
       if (lines.size() + spans.size() >= maxLines) throw EHostRequestError(413, kTooManyFields);
       const std::size_t start = write;
-      const std::size_t eq = std::min(text.find('=', read), amp);
+      // Looked for within the pair only: searched to the text's end, each pair without one would cost the rest.
+      const std::size_t eq = std::min(std::string_view(text.data(), amp).find('=', read), amp);
       write = DecodeInPlace(text, read, eq, write, true);
       if (eq < amp) {
         text[write++] = '=';
