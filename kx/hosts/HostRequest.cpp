@@ -269,11 +269,13 @@ TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const
     if (SameText(media, "multipart/form-data")) {
       std::unique_ptr<TStream> stream = body.OpenStream();
       try {
-        TMultipartParser(*stream, HeaderParameter(contentType, "boundary")).Parse(uploadFolder, f.QueryFields, uploads);
+        TMultipartParser(*stream, HeaderParameter(contentType, "boundary"))
+            .Parse(uploadFolder, f.QueryFields, uploads, maxFields);
+      } catch (const EMultipartLimit& e) {
+        throw EHostRequestError(413, e.Message());
       } catch (const EMultipartError& e) {
-        throw EHostRequestError(uploads.Files().size() >= THostUploads::MaxFiles ? 413 : 400, e.Message());
+        throw EHostRequestError(400, e.Message());
       }
-      if (f.QueryFields.size() > maxFields) throw EHostRequestError(413, kTooManyFields);
     } else if (IsUploaderRequest(f.QueryFields) && header.find("X-File-Name") != header.end()) {
       // The scripted upload: the body is the file, whatever content type the script gave it.
       std::unique_ptr<TStream> stream = body.OpenStream();
