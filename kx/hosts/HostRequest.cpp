@@ -141,7 +141,8 @@ void DecodeFormFields(std::string text, std::vector<std::string>& lines, std::si
       // Counted before it is decoded: a body of millions of tiny fields stops at the limit.
       if (lines.size() + spans.size() >= maxLines) throw EHostRequestError(413, kTooManyFields);
       const std::size_t start = write;
-      const std::size_t eq = std::min(text.find('=', read), amp);
+      // Looked for within the pair only: searched to the text's end, each pair without one would cost the rest.
+      const std::size_t eq = std::min(std::string_view(text.data(), amp).find('=', read), amp);
       write = DecodeInPlace(text, read, eq, write, true);
       if (eq < amp) {
         text[write++] = '=';
@@ -268,11 +269,13 @@ TRequestPacketFields EncodeRequestFields(const THostRequestHeader& header, const
     if (SameText(media, "multipart/form-data")) {
       std::unique_ptr<TStream> stream = body.OpenStream();
       try {
-        TMultipartParser(*stream, HeaderParameter(contentType, "boundary")).Parse(uploadFolder, f.QueryFields, uploads);
+        TMultipartParser(*stream, HeaderParameter(contentType, "boundary"))
+            .Parse(uploadFolder, f.QueryFields, uploads, maxFields);
+      } catch (const EMultipartLimit& e) {
+        throw EHostRequestError(413, e.Message());
       } catch (const EMultipartError& e) {
-        throw EHostRequestError(uploads.Files().size() >= THostUploads::MaxFiles ? 413 : 400, e.Message());
+        throw EHostRequestError(400, e.Message());
       }
-      if (f.QueryFields.size() > maxFields) throw EHostRequestError(413, kTooManyFields);
     } else if (IsUploaderRequest(f.QueryFields) && header.find("X-File-Name") != header.end()) {
       // The scripted upload: the body is the file, whatever content type the script gave it.
       std::unique_ptr<TStream> stream = body.OpenStream();

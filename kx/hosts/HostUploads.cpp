@@ -61,7 +61,7 @@ THostUploads::~THostUploads() {
 }
 
 std::unique_ptr<TTempFileStream> THostUploads::CreateFile(const std::string& folder) const {
-  if (mFiles.size() >= MaxFiles) throw EMultipartError("Too many files in one request.");
+  if (mFiles.size() >= MaxFiles) throw EMultipartLimit("Too many files in one request.");
   return std::make_unique<TTempFileStream>(true, "BRM", folder);
 }
 
@@ -170,7 +170,8 @@ std::string TMultipartParser::ReadPartHeaders() {
   }
 }
 
-void TMultipartParser::Parse(const std::string& folder, std::vector<std::string>& fields, THostUploads& uploads) {
+void TMultipartParser::Parse(const std::string& folder, std::vector<std::string>& fields, THostUploads& uploads,
+                             std::size_t maxFields) {
   auto discard = [](const char*, std::size_t) {};
   if (!SkipToDelimiter(discard)) Malformed();  // the preamble
   while (!AtCloseDelimiter()) {
@@ -193,6 +194,8 @@ void TMultipartParser::Parse(const std::string& folder, std::vector<std::string>
     std::string fileName;
     bool found;
     if (!FindHeaderParameter(disposition, "filename", fileName)) {
+      // Counted before it is read: a body of millions of empty parts stops at the limit.
+      if (fields.size() >= maxFields) throw EMultipartLimit("Too many form fields.");
       std::string line = fieldName + "=";  // the value is read into its line: a large one is held once
       found = SkipToDelimiter([&](const char* p, std::size_t n) { line.append(p, n); });
       fields.push_back(std::move(line));

@@ -17,8 +17,9 @@
 
 namespace kx {
 
-// A body that is not well-formed multipart data, or holds too many files.
+// A body that is not well-formed multipart data, or holds too many files or fields (EMultipartLimit).
 KX_DECLARE_EXCEPTION(EMultipartError, Exception);
+KX_DECLARE_EXCEPTION(EMultipartLimit, EMultipartError);
 
 // The temporary files of one request's uploads, each created exclusively as
 // "BRM*.tmp" in the upload folder. They belong to this object, which deletes
@@ -44,7 +45,7 @@ class THostUploads {
 
   // A new temporary file in folder (TTempFileStream's TempPath when empty),
   // deleted when the stream is freed unless Keep takes it. Raises
-  // EMultipartError "Too many files in one request." once MaxFiles are listed.
+  // EMultipartLimit "Too many files in one request." once MaxFiles are listed.
   std::unique_ptr<TTempFileStream> CreateFile(const std::string& folder) const;
   // Lists file (its size is the stream's) and closes it, keeping it on disk.
   void Keep(std::unique_ptr<TTempFileStream> file, std::string_view clientName, std::string_view fieldName,
@@ -71,14 +72,16 @@ std::string HeaderParameter(std::string_view headerValue, std::string_view name)
 // A part whose file name is empty (an unused file input) is skipped. A body
 // without its opening or closing delimiter, with a part header block over
 // 16 KB or without the blank line after it raises EMultipartError "Malformed
-// multipart body."; the files written so far stay with uploads, which deletes them.
+// multipart body."; a field beyond maxFields lines in fields (those held before included) raises EMultipartLimit
+// "Too many form fields." before the parser reads on. The files written so far stay with uploads, which deletes them.
 class TMultipartParser {
  public:
   static constexpr std::size_t MaxPartHeaderSize = 16384;
 
   TMultipartParser(TStream& source, std::string_view boundary);
 
-  void Parse(const std::string& folder, std::vector<std::string>& fields, THostUploads& uploads);
+  void Parse(const std::string& folder, std::vector<std::string>& fields, THostUploads& uploads,
+             std::size_t maxFields = SIZE_MAX);
 
  private:
   // Reads more of the source into mBuffer; false at its end.
