@@ -131,7 +131,8 @@ class TKXCustomListCombo : public TKXControl {
   // A label showing the selected caption (not editable and NonEditableAsLabel); owned by the caller.
   TOwnedComponent<TKXLabel> CreateInnerLabel();
   // Brings label in line with the control: name, colour, CSS class, style options, font, hint, align, bounds,
-  // visibility, z-index and the caption, its spaces converted as the items' are. A callback update places the element by the label's left and top.
+  // visibility, z-index and the caption, its spaces converted as the items' are. A callback update places the
+  // element by the label's left and top.
   void UpdateInnerLabel(TKXLabel& label);
   // What that label shows: the selected caption here.
   virtual std::string InnerLabelCaption();

@@ -147,8 +147,9 @@ TEST(TKXScriptEvents, PropertiesAloneRenderTheSetPropsLine) {
   f.Events.HookKXCLProperty("Align", "left");
   f.Events.RenderEvents(&f.Page);
   EXPECT_EQ(f.Page.JavaScript(), "");
-  EXPECT_EQ(f.Page.GetKXCLInitProc(), "  EDIT1KXCL.SetProps({\"Mask\": \"99\\u0027\\u003C\\/script>\", \"ReadOnly\": true, "
-                                      "\"Align\": \"left\"});\r\n\r\n");
+  EXPECT_EQ(f.Page.GetKXCLInitProc(),
+            "  EDIT1KXCL.SetProps({\"Mask\": \"99\\u0027\\u003C\\/script>\", \"ReadOnly\": true, \"Align\": \"left\"});"
+            "\r\n\r\n");
 }
 
 TEST(TKXScriptEvents, NothingIsRenderedForAnEmptyCollection) {
