@@ -135,6 +135,28 @@ void TGalleryDBGridForm::BuildOrders() {
     column->SetDataField(c.Field);
     column->Title().SetText(c.Title);
   }
+
+  // The orders grid is sent again by these callbacks, in its place and size on the page.
+  BUTTONMORE = Place<TKXButton>(this, this, "BUTTONMORE", 16, 336, 200, 25);
+  BUTTONMORE->SetCaption("One more of the first (callback)");
+  BUTTONMORE->OnAsyncClick = [this](TObject*, TStrings&) {
+    if (Orders->IsEmpty()) return;
+    Orders->First();
+    Orders->Edit();
+    Orders->FieldByName("qty").SetAsInteger(Orders->FieldByName("qty").AsInteger() + 1);
+    Orders->Post();
+  };
+  BUTTONADDORDER = Place<TKXButton>(this, this, "BUTTONADDORDER", 224, 336, 200, 25);
+  BUTTONADDORDER->SetCaption("Add an order (callback)");
+  BUTTONADDORDER->OnAsyncClick = [this](TObject*, TStrings&) {
+    if (Customers->IsEmpty()) return;
+    Orders->Append();
+    Orders->FieldByName("custid").SetAsInteger(Customers->FieldByName("id").AsInteger());
+    Orders->FieldByName("item").SetAsString("Spare part");
+    Orders->FieldByName("qty").SetAsInteger(1);
+    Orders->FieldByName("price").SetAsString("2.5");
+    Orders->Post();
+  };
 }
 
 void TGalleryDBGridForm::DrawMissingPictures() {

@@ -1,6 +1,7 @@
 // The gallery's "Customers and orders (data grid)" page: a navigator and a data grid on the customers of the
 // demo's SQLite file (the master), the selected customer's orders in a second grid (the detail), and edits of
-// the customer's name and city that the navigator posts, and the customer's picture (a blob) in a data image.
+// the customer's name and city that the navigator posts, the customer's picture (a blob) in a data image, and two
+// callbacks that change the orders.
 #pragma once
 
 #include "examples/demo/Gallery.h"
@@ -30,6 +31,9 @@ class TGalleryDBGridForm : public TGalleryForm {
   TKXDBCheckBox* CHECKACTIVE = nullptr;
   TKXLabel* LABELSTATUS = nullptr;
   TKXDBImage* IMAGEPICTURE = nullptr;
+  // Callbacks on the selected customer's orders: one more of the first order, and a new order at the end.
+  TKXButton* BUTTONMORE = nullptr;
+  TKXButton* BUTTONADDORDER = nullptr;
 
  protected:
   void BuildComponents() override;

@@ -170,21 +170,15 @@ void TKXScriptEvents::HookEvent(const std::string& eventName, const std::string&
   }
 }
 
-void TKXScriptEvents::HookKXCLProperty(const std::string& name, const std::string& value) {
+void TKXScriptEvents::HookKXCLProperty(const std::string& name, std::string_view value) {
   FProperties.Add(name, value);
 }
-
-void TKXScriptEvents::HookKXCLProperty(const std::string& name, bool value) { FProperties.Add(name, value); }
 
 void TKXScriptEvents::HookKXCLProperty(const std::string& name, std::int64_t value) {
   FProperties.Add(name, value);
 }
 
-void TKXScriptEvents::HookDefaultHandler(const std::string& eventName, bool lockOnAsync) {
-  HookDefaultHandler(eventName, lockOnAsync ? std::string("Lock") : std::string());
-}
-
-void TKXScriptEvents::HookDefaultHandler(const std::string& eventName, const std::string& eventData) {
+void TKXScriptEvents::HookDefaultHandler(const std::string& eventName, std::string_view eventData) {
   std::vector<THandlerEntry> entries = ParseHandlers(FDefaultHandlers);
   THandlerEntry* found = nullptr;
   for (THandlerEntry& entry : entries) {
@@ -194,9 +188,9 @@ void TKXScriptEvents::HookDefaultHandler(const std::string& eventName, const std
     }
   }
   if (found == nullptr) {
-    entries.push_back(THandlerEntry{eventName, eventData, !eventData.empty()});
+    entries.push_back(THandlerEntry{eventName, std::string(eventData), !eventData.empty()});
   } else if (!eventData.empty()) {
-    found->Data = found->HasData ? eventData + "," + found->Data : eventData;
+    found->Data = found->HasData ? std::string(eventData) + "," + found->Data : std::string(eventData);
     found->HasData = true;
   } else {
     return;

@@ -5,6 +5,7 @@
 // functions and calls on the control's client object (HTML name + "KXCL").
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -81,15 +82,22 @@ class TKXScriptEvents : public TOwnedCollection {
   // Code without "return " gets CR LF + "return true;"; code with it ends with ";".
   void HookEvent(const std::string& eventName, const std::string& code);
   // A client property set by the client object's SetProps.
-  void HookKXCLProperty(const std::string& name, const std::string& value);
-  void HookKXCLProperty(const std::string& name, bool value);
+  // The bool forms are templates, so that a text literal takes the text form.
+  void HookKXCLProperty(const std::string& name, std::string_view value);
+  template <std::same_as<bool> B>
+  void HookKXCLProperty(const std::string& name, B value) {
+    FProperties.Add(name, value);
+  }
   void HookKXCLProperty(const std::string& name, std::int64_t value);
   // An entry of the default-handler list: the event name, ":" and data items
   // joined by ","; a later data item goes in front of the earlier ones. Entries
   // are matched whole, so "OnKeyUp" never matches inside "OnKeyUpEx".
-  void HookDefaultHandler(const std::string& eventName, const std::string& eventData);
+  void HookDefaultHandler(const std::string& eventName, std::string_view eventData);
   // With lockOnAsync the data is "Lock".
-  void HookDefaultHandler(const std::string& eventName, bool lockOnAsync);
+  template <std::same_as<bool> B>
+  void HookDefaultHandler(const std::string& eventName, B lockOnAsync) {
+    HookDefaultHandler(eventName, lockOnAsync ? std::string_view("Lock") : std::string_view());
+  }
   // Drops what the render hooked (default handlers, properties, hooked scripts);
   // the stored code stays. Hides the collection's Clear, which deletes the items.
   void Clear();

@@ -1,6 +1,7 @@
 // The gallery's "Customers and orders (data grid)" page in chromium: the customers grid pages as the navigator
 // moves, a row click picks a customer and the orders grid follows, an edit posted through the navigator shows in
-// the grid, and the navigator's delete and cancel ask first (examples/demo/GalleryDBGrid.h names the controls).
+// the grid, the navigator's delete and cancel ask first, and callbacks that change the orders leave their grid in
+// place (examples/demo/GalleryDBGrid.h names the controls).
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -35,6 +36,22 @@ async function pictureOf(page) {
 
 async function namesOf(page) {
   return (await rowsOf(page, CUSTOMERS)).map((cells) => (cells[0] === "*" ? "*" : "") + cells[2]);
+}
+
+// The place and size of an element on the page.
+async function boxOf(page, selector) {
+  return page.$eval(selector, (element) => {
+    const box = element.getBoundingClientRect();
+    return { x: box.x, y: box.y, width: box.width, height: box.height };
+  });
+}
+
+// Clicks a button that answers by callback and waits until shown(arg) holds in the page.
+async function clickForCallback(tp, button, shown, arg) {
+  const before = d.mainFrameNavigations(tp).length;
+  await tp.page.click(button);
+  await tp.page.waitForFunction(shown, arg);
+  assert.equal(d.mainFrameNavigations(tp).length, before, "no page was loaded");
 }
 
 function navButton(caption) {
@@ -125,6 +142,27 @@ describe("the data grid page on SQLite", () => {
     assert.equal(await page.inputValue("#EDITCITY"), "Boston");
     assert.equal(await page.isChecked("#CHECKACTIVE_INPUT, #CHECKACTIVE input[type=checkbox]"), true);
     assert.deepEqual(await rowsOf(page, ORDERS), [], "a new customer has no orders");
+  });
+
+  // The orders grid is drawn in a frame at (16, 204): the callbacks that send it again leave its table where and as
+  // large as the page draws it, not moved by the grid's place nor stretched to the grid's height.
+  suite.flow("callbacks that append and edit an order leave the grid where the page draws it", async (tp) => {
+    await openPage(tp, suite.demo.url);
+    const page = tp.page;
+    const drawn = await boxOf(page, ORDERS);
+    const count = (await rowsOf(page, ORDERS)).length;
+    const rowCount = ([table, rows]) => document.querySelectorAll(`${table} tr[id]`).length === rows;
+    await clickForCallback(tp, "#BUTTONADDORDER", rowCount, [ORDERS, count + 1]);
+    const appended = await boxOf(page, ORDERS);
+    assert.deepEqual([appended.x, appended.y, appended.width], [drawn.x, drawn.y, drawn.width]);
+    const quantity = Number((await rowsOf(page, ORDERS))[0][1]);
+    const firstQuantity = ([table, text]) =>
+      document.querySelector(`${table} tr[id] td:nth-child(2)`).textContent.trim() === text;
+    await clickForCallback(tp, "#BUTTONMORE", firstQuantity, [ORDERS, `${quantity + 1}`]);
+    assert.deepEqual(await boxOf(page, ORDERS), appended, "an edited row leaves the table as it was");
+    await page.goto(suite.demo.url);
+    await page.waitForSelector(ORDERS);
+    assert.deepEqual(await boxOf(page, ORDERS), appended, "the page drawn again shows the table so");
   });
 
   // The active column is NOT NULL DEFAULT 1: a new customer shows the box ticked, and a post that leaves it so

@@ -294,8 +294,10 @@ void TKXCustomListCombo::UpdateInnerLabel(TKXLabel& label) {
   label.SetBounds(Left(), Top(), Width(), Height());
   label.SetVisible(Visible());
   label.SetZIndex(ZIndex());
-  // The label escapes the caption itself: handing it escaped text would show the escapes.
+  // The label escapes the caption itself: handing it escaped text would show the escapes. Its blanks are kept as
+  // the list writes them in its items.
   label.SetCaption(InnerLabelCaption());
+  label.SetConvertSpaces(true);
 }
 
 std::string TKXCustomListCombo::InnerLabelCaption() {
@@ -590,6 +592,7 @@ TKXElementPtr<TKXHTMLTag> TKXCustomListbox::RenderHTML(TKXCompContext* context) 
 }
 
 TKXElementPtr<TKXXMLTag> TKXCustomListbox::RenderAsync(TKXCompContext* context) {
+  if (ShownAsLabel()) return CreateInnerLabel()->RenderAsync(context);
   return RenderItemsAsync(context, "KXLISTBOX");
 }
 

@@ -131,7 +131,8 @@ class TKXCustomListCombo : public TKXControl {
   // A label showing the selected caption (not editable and NonEditableAsLabel); owned by the caller.
   TOwnedComponent<TKXLabel> CreateInnerLabel();
   // Brings label in line with the control: name, colour, CSS class, style options, font, hint, align, bounds,
-  // visibility, z-index and the caption. A callback update places the element by the label's left and top.
+  // visibility, z-index and the caption, its spaces converted as the items' are. A callback update places the
+  // element by the label's left and top.
   void UpdateInnerLabel(TKXLabel& label);
   // What that label shows: the selected caption here.
   virtual std::string InnerLabelCaption();
@@ -238,7 +239,7 @@ class TKXCustomListbox : public TKXCustomListCombo {
   void Submit(const std::string& value) override;
   void HookEvents(TKXPageContext40* pageContext, TKXScriptEvents& scriptEvents) override;
   TKXElementPtr<TKXHTMLTag> RenderHTML(TKXCompContext* context) override;
-  // "control" of type "KXLISTBOX" with its select type and items.
+  // "control" of type "KXLISTBOX" with its select type and items (or the label's update when shown as one).
   TKXElementPtr<TKXXMLTag> RenderAsync(TKXCompContext* context) override;
 
  protected:

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "kx/foundation/TextUtils.h"
 #include "support/ParsedDocument.h"
 #include "support/Raised.h"
 
@@ -95,12 +96,13 @@ std::vector<std::pair<std::string, std::string>> Declarations(std::string_view s
   return result;
 }
 
-// Every text node and attribute value of the document, joined: what a reader of the page sees of it.
+// Every text node and attribute value of the document, joined: what a reader of the page sees of it. A
+// non-breaking space (a caption whose spaces are converted) is read as the blank it shows.
 std::string AllText(const TParsedDocument& document) {
   std::string text = document.Value("/");
   const int attributes = document.Count("//@*");
   for (int i = 1; i <= attributes; ++i) text += "\n" + document.Value("(//@*)[" + std::to_string(i) + "]");
-  return text;
+  return KXStringReplace(text, "\u00A0", " ");
 }
 
 // The same for a callback update. The client reads every value of an update as HTML (a property's text is

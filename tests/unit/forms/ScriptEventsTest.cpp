@@ -111,6 +111,8 @@ TEST(TKXScriptEvents, DefaultHandlerEntriesMatchWholeNames) {
   EXPECT_EQ(f.Events.DefaultHandlers(), "OnKeyUpEx;OnKeyUp:Lock;KeyUp;");
   f.Events.HookDefaultHandler("OnKeyUp", std::string("X"));
   EXPECT_EQ(f.Events.DefaultHandlers(), "OnKeyUpEx;OnKeyUp:X,Lock;KeyUp;");
+  f.Events.HookDefaultHandler("OnKeyUp", "myData");  // a literal is text, not true
+  EXPECT_EQ(f.Events.DefaultHandlers(), "OnKeyUpEx;OnKeyUp:myData,X,Lock;KeyUp;");
 }
 
 TEST(TKXScriptEvents, RenderEventsWritesFunctionsAndClientObjectCalls) {
@@ -142,10 +144,12 @@ TEST(TKXScriptEvents, PropertiesAloneRenderTheSetPropsLine) {
   EventsFixture f;
   f.Events.HookKXCLProperty("Mask", std::string("99'</script>"));
   f.Events.HookKXCLProperty("ReadOnly", true);
+  f.Events.HookKXCLProperty("Align", "left");
   f.Events.RenderEvents(&f.Page);
   EXPECT_EQ(f.Page.JavaScript(), "");
   EXPECT_EQ(f.Page.GetKXCLInitProc(),
-            "  EDIT1KXCL.SetProps({\"Mask\": \"99\\u0027\\u003C\\/script>\", \"ReadOnly\": true});\r\n\r\n");
+            "  EDIT1KXCL.SetProps({\"Mask\": \"99\\u0027\\u003C\\/script>\", \"ReadOnly\": true, \"Align\": \"left\"});"
+            "\r\n\r\n");
 }
 
 TEST(TKXScriptEvents, NothingIsRenderedForAnEmptyCollection) {

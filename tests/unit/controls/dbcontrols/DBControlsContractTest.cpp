@@ -87,7 +87,7 @@ const TControlContract kDBControlsContract[] = {
      },
      .Tag = "span",
      .AsyncType = "KXLABEL",
-     .AsyncFacts = {{"innerhtml", "City 1"}, {"style/attribute[@name='left']", "40px"},
+     .AsyncFacts = {{"innerhtml", "City&nbsp;1"}, {"style/attribute[@name='left']", "40px"},
                     {"style/attribute[@name='top']", "30px"}}},
     {.Name = "DBLookupListBox",
      .Make = [](TFormFixture& f) -> TKXCustomControl* { return LookupControl<TKXDBLookupListBox>(f); },

@@ -85,6 +85,7 @@ const TControlContract kListsContract[] = {
        combo->SetNonEditableAsLabel(true);
        combo->SetEditable(false);
        combo->SetBounds(40, 30, 121, 21);
+       combo->Items().SetStrings(1, "value  two");
        return combo;
      },
      .Tag = "span",
@@ -93,8 +94,9 @@ const TControlContract kListsContract[] = {
        static_cast<TKXComboBox&>(c).SetItemIndex(0);
      },
      .AsyncType = "KXLABEL",
-     // the update keeps the label where the combo box stands
-     .AsyncFacts = {{"style/attribute[@name='left']", "40px"}, {"style/attribute[@name='top']", "30px"}}},
+     // the update keeps the label where the combo box stands, and the blanks of the caption
+     .AsyncFacts = {{"style/attribute[@name='left']", "40px"}, {"style/attribute[@name='top']", "30px"},
+                    {"innerhtml", "value&nbsp;&nbsp;two"}}},
     {.Name = "Listbox",
      .Make = [](TFormFixture& f) -> TKXCustomControl* { return MakeList<TKXListbox>(f, "List1", false); },
      .Tag = "select",
@@ -103,6 +105,22 @@ const TControlContract kListsContract[] = {
      .HostileText = &SetHostileValue,
      .AsyncType = "KXLISTBOX",
      .AsyncFacts = {{"select_type", "select-one"}}},
+    {.Name = "ListboxAsLabel",
+     .Make = [](TFormFixture& f) -> TKXCustomControl* {
+       auto* list = MakeList<TKXListbox>(f, "List1", true);
+       list->Items().SetStrings(1, "two=value  two");
+       list->SetItemIndex(1);
+       list->SetNonEditableAsLabel(true);
+       list->SetEditable(false);
+       return list;
+     },
+     .Tag = "span",
+     .HostileText = [](TKXCustomControl& c, const std::string& text) {
+       SetHostileValue(c, text);
+       static_cast<TKXListbox&>(c).SetItemIndex(0);
+     },
+     .AsyncType = "KXLABEL",
+     .AsyncFacts = {{"innerhtml", "value&nbsp;&nbsp;two"}}},
     {.Name = "MultiSelectListbox",
      .Make = [](TFormFixture& f) -> TKXCustomControl* {
        auto* list = MakeList<TKXListbox>(f, "List1", true);
