@@ -138,7 +138,7 @@ void TGalleryDBGridForm::BuildOrders() {
 
   // The orders grid is sent again by these callbacks, in its place and size on the page.
   BUTTONMORE = Place<TKXButton>(this, this, "BUTTONMORE", 16, 336, 200, 25);
-  BUTTONMORE->SetCaption("One more of the first (callback)");
+  BUTTONMORE->SetCaption("One more (callback)");
   BUTTONMORE->OnAsyncClick = [this](TObject*, TStrings&) {
     if (Orders->IsEmpty()) return;
     Orders->First();
