@@ -229,7 +229,9 @@ TKXElementPtr<TKXHTMLTag> TKXDBNavigator::RenderButtons(TKXCompContext* context)
   table->AddIntegerParam("border", 0);
   table->AddIntegerParam("cellpadding", 0);
   TKXMarkupLanguageTag* row = nullptr;
+  FDrawnEnabled = TButtonSet();
   for (TNavigateBtn button : kRenderOrder) {
+    if (ButtonOn(state, button)) FDrawnEnabled->Include(button);
     if (!FVisibleButtons.Contains(button)) continue;
     if (row == nullptr || FOrientation == orVertical) row = table->Contents()->AddTag("TR", false);
     TKXMarkupLanguageTag* cell = row->Contents()->AddTag("TD", false);
@@ -277,8 +279,8 @@ void TKXDBNavigator::RunOperation(TNavigateBtn button, TDataSet& data) {
       return Fire(OnInsert, this);
     case nbDelete: cancelWhenEditing(); data.Delete(); return Fire(OnDelete, this);
     case nbEdit: postWhenEditing(); data.Edit(); return Fire(OnEdit, this);
-    case nbPost: data.Post(); return Fire(OnPost, this);
-    case nbCancel: data.Cancel(); return Fire(OnCancel, this);
+    case nbPost: postWhenEditing(); return Fire(OnPost, this);
+    case nbCancel: cancelWhenEditing(); return Fire(OnCancel, this);
     case nbRefresh: cancelWhenEditing(); data.Refresh(); return Fire(OnRefresh, this);
   }
 }
@@ -286,7 +288,8 @@ void TKXDBNavigator::RunOperation(TNavigateBtn button, TDataSet& data) {
 void TKXDBNavigator::Submit(const std::string& value) {
   FSubmitParam = value;
   const TNavigateBtn button = GetButton(value);
-  if (!FVisibleButtons.Contains(button) || (CheckDataSource(DataSource()) && !ButtonEnabled(button)))
+  const bool enabled = FDrawnEnabled ? FDrawnEnabled->Contains(button) : ButtonEnabled(button);
+  if (!FVisibleButtons.Contains(button) || (CheckDataSource(DataSource()) && !enabled))
     throw Exception(Format(RSInvalidResponse, value));
   if (OnBeforeAction) {
     bool handled = false;

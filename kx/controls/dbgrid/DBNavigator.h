@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "kx/appserver/FileReference.h"
@@ -185,6 +186,9 @@ class TKXDBNavigator : public TKXCustomControl, public virtual IKXSubmitControl 
   std::unique_ptr<TKXDBNavConfirmations> FConfirmations;
   std::unique_ptr<TKXDBNavImages> FCustomImages;
   TButtonSet FVisibleButtons = kAllNavigateButtons;
+  // The buttons the last rendering drew enabled: what the page lets the visitor press. A typed value posted with
+  // the press may have changed the data set's state since (an edit puts it in edit mode).
+  std::optional<TButtonSet> FDrawnEnabled;
   TKXOrientation FOrientation = orHorizontal;
   TKXDBNavInsertMode FInsertMode = imInsert;
   std::int32_t FImageWidth = 24;

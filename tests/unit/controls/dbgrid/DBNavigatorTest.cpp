@@ -98,6 +98,22 @@ TEST(DBNavigator, RefusesUnknownHiddenAndDisabledButtonsAndMayBeCancelled) {
   EXPECT_EQ(navigator->DataSource()->DataSet()->RecordCount(), 3);
 }
 
+// The buttons the page drew decide, not the state a value typed in the same post left: Edit pressed after typing
+// saves the typed change and edits on; Post, drawn disabled, stays refused.
+TEST(DBNavigator, APressCountsAgainstTheButtonsThePageDrew) {
+  TFormFixture f;
+  TKXDBNavigator* navigator = Navigator(f, 3);
+  TDataSet& data = *navigator->DataSource()->DataSet();
+  Html(*navigator);  // drawn browsing
+  data.Edit();       // the typed value, posted ahead of the press
+  data.FieldByName("name").SetText("Typed");
+  EXPECT_THROW(navigator->Submit("Post"), Exception);
+  navigator->Submit("Edit");
+  EXPECT_EQ(data.State(), dsEdit);
+  data.Cancel();
+  EXPECT_EQ(data.FieldByName("name").Text(), "Typed");
+}
+
 TEST(DBNavigator, RendersRowsImagesAndConfirmations) {
   TFormFixture f;
   TKXDBNavigator* navigator = Navigator(f, 3);
