@@ -469,8 +469,8 @@ void TKXServerSession::CheckSameOrigin(const std::string& path) {
   const bool same = !site.empty() ? SameText(site, "same-origin")
                                   : IsRequestOrigin(origin, *mRequest, gSC->TrustedProxies());
   if (same) return;
-  LogRefusal(path, !site.empty() ? "Sec-Fetch-Site \"" + site + "\"" : "Origin \"" + origin + "\"");
-  SendForbidden("This request came from another site; the application refused it.");
+  Refuse(path, "This request came from another site; the application refused it.",
+         !site.empty() ? "Sec-Fetch-Site \"" + site + "\"" : "Origin \"" + origin + "\"");
 }
 
 void TKXServerSession::CheckPostedSessionId(const std::string& path) {
@@ -480,14 +480,19 @@ void TKXServerSession::CheckPostedSessionId(const std::string& path) {
   // The page's resize request posts no session id; it only measures the form.
   if (EndsText("/$/resize", path)) return;
   if (mParams != nullptr && mParams->Values("KX_SessionID_") == mSessionId) return;
-  LogRefusal(path, "no KX_SessionID_ of its session");
-  SendForbidden("This request does not name its session; the application refused it.");
+  const std::string site = mRequest->GetRawHeaderValue("Sec-Fetch-Site");
+  Refuse(path, "This request does not name its session; the application refused it.",
+         (site.empty() ? std::string("neither Origin nor Sec-Fetch-Site") : "Sec-Fetch-Site \"" + site + "\"") +
+             ", no KX_SessionID_");
 }
 
-void TKXServerSession::LogRefusal(const std::string& path, const std::string& seen) const {
-  if (!gLogProcedure) return;
-  gLogProcedure(LogLineText(std::string("Refused ") + HttpMethodText(mRequest->HttpMethod()) + " " + path + " from " + mClientIP + ": " + seen +
-                            ", expected origin \"" + RequestOrigin(*mRequest, gSC->TrustedProxies()) + "\""));
+void TKXServerSession::Refuse(const std::string& path, const std::string& message, const std::string& seen) {
+  if (gErrorLogProcedure)
+    gErrorLogProcedure(DateTimeToStr(Now()) + " warning " + HttpMethodText(mRequest->HttpMethod()) + " " +
+                       LogLineText(path) + ": " +
+                       LogLineText(message + " Seen: " + seen + "; expected origin \"" +
+                                   RequestOrigin(*mRequest, gSC->TrustedProxies()) + "\"; client " + mClientIP + "."));
+  SendForbidden(message);
 }
 
 void TKXServerSession::SendPlainError(int code, const std::string& message, int retryAfter) {

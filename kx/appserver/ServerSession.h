@@ -118,9 +118,10 @@ class TKXServerSession : public TKXServer {
   // no Sec-Fetch-Site or "none") must post the session's id as KX_SessionID_ (the client scripts post it with every
   // submit, callback and upload, the stop links carry it), else a 403.
   void CheckPostedSessionId(const std::string& path);
-  // One line to gLogProcedure for a request the two checks above refuse: what it asked, what it said of its
-  // origin (seen), and the request's own origin.
-  void LogRefusal(const std::string& path, const std::string& seen) const;
+  // The 403 of the two checks above with message, after one warning line to gErrorLogProcedure, as for what other
+  // clients caused: the method and path, the message, what the request said of its origin (seen), the origin
+  // expected and the client.
+  [[noreturn]] void Refuse(const std::string& path, const std::string& message, const std::string& seen);
   // A fresh reply: code with "<code> - " + message as plain text (and "Retry-After" when retryAfter > 0); then
   // the silent abort.
   [[noreturn]] void SendPlainError(int code, const std::string& message, int retryAfter = 0);
