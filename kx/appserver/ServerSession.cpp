@@ -285,6 +285,13 @@ bool TKXServerSession::Route(TStage stage, const std::string& path) {
 }
 
 void TKXServerSession::ExecuteSession(const std::string& urlPath) {
+  // A request running in a session or waiting for one holds a thread of the host: one client address never holds
+  // more than MaxRequestsPerAddress of them.
+  try {
+    if (TKXSessions* store = SessionStore()) mAddressTurn.emplace(*store, mClientIP);
+  } catch (const ESessionBusy&) {
+    SendSessionBusy();
+  }
   TKXSessionHold hold(mSession);
   try {
     Dispatch(urlPath, hold);

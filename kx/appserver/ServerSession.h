@@ -17,12 +17,14 @@
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "kx/appserver/Application.h"
 #include "kx/appserver/Server.h"
+#include "kx/appserver/Sessions.h"
 
 namespace kx {
 
@@ -131,7 +133,7 @@ class TKXServerSession : public TKXServer {
   [[noreturn]] void SendTooManySessions() {
     SendPlainError(503, "Too many sessions. Please try again later.", SessionLimitRetryAfter);
   }
-  // The same for a request that did not wait for its busy session (ESessionBusy).
+  // The same for a request that did not wait for its busy session, or whose address has too many in (ESessionBusy).
   [[noreturn]] void SendSessionBusy() {
     SendPlainError(503, "The session is busy. Please try again later.", SessionBusyRetryAfter);
   }
@@ -177,6 +179,8 @@ class TKXServerSession : public TKXServer {
   bool mRequestAuth = true;
   bool mRestart = false;
   bool mIsRootStart = false;
+  // The request's count among those of its client address, from the start of the dispatch to the end.
+  std::optional<TKXAddressTurn> mAddressTurn;
   // The hold of a dispatch that ended by an exception, kept until HandleException
   // has made the error page; released by the destructor when that never runs.
   TKXSessionHold mErrorPageHold{mSession};

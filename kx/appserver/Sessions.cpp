@@ -485,6 +485,20 @@ void TKXSessions::ClearExpiredSessionsList() {
   FExpiredSessions.RemoveOldSessions();
 }
 
+bool TKXSessions::JoinAddress(const std::string& clientIP) {
+  std::lock_guard<std::mutex> guard(FAddressLock);
+  int& requests = FAddressRequests[clientIP];
+  if (requests >= MaxRequestsPerAddress) return false;
+  ++requests;
+  return true;
+}
+
+void TKXSessions::LeaveAddress(const std::string& clientIP) {
+  std::lock_guard<std::mutex> guard(FAddressLock);
+  auto found = FAddressRequests.find(clientIP);
+  if (found != FAddressRequests.end() && --found->second <= 0) FAddressRequests.erase(found);
+}
+
 int TKXSessions::ExpiredCount() {
   TKXReadGuard guard(FLock);
   return FExpiredSessions.Count();
@@ -510,6 +524,14 @@ void TKXSessions::FreeSession(TKXApplication* session) {
   } catch (...) {
   }
   SetWebApplication(previous == session ? nullptr : previous);
+}
+
+// ---------------------------------------------------------------------------
+// TKXAddressTurn
+
+TKXAddressTurn::TKXAddressTurn(TKXSessions& store, std::string clientIP)
+    : mStore(store), mClientIP(std::move(clientIP)) {
+  if (!mStore.JoinAddress(mClientIP)) throw ESessionBusy("Too many requests of the client address are in.");
 }
 
 }  // namespace kx

@@ -33,6 +33,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "kx/appserver/Application.h"
@@ -92,7 +93,8 @@ class TKXSessionList {
 // A new session would pass the server controller's MaxSessions or MaxSessionsPerIP.
 KX_DECLARE_KX_EXCEPTION(ESessionLimitReached, EKXException);
 // A request's look-up did not wait for its busy session: too many requests wait for it already, or the host asked
-// the wait to end (the client has gone, the server is stopping). Nothing ran in the session.
+// the wait to end (the client has gone, the server is stopping). Nothing ran in the session. Raised too for a
+// request whose client address has TKXSessions::MaxRequestsPerAddress in the session layer already (TKXAddressTurn).
 KX_DECLARE_KX_EXCEPTION(ESessionBusy, EKXException);
 
 // The ids of expired sessions with their run parameters (raw text), so that a
@@ -153,6 +155,11 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // bound one session's pile of requests takes the threads every other visitor needs; a page sends one callback
   // at a time (a notification follows its job's), so a real visitor never has more than two waiting.
   static constexpr int MaxWaiters = 4;
+  // Requests of one client address (the server's ClientIP) that may be in the session layer at once, running in a
+  // session or waiting for one: each holds a request thread of the host, and the stand-alone server has one per
+  // processor and at most 64 more. Without a bound, one address with a dozen busy sessions takes every thread and
+  // no other visitor is answered. A visitor's page has one or two requests in at a time.
+  static constexpr int MaxRequestsPerAddress = 16;
   // How often a waiting look-up asks its thread's request watch whether to go on.
   static constexpr std::chrono::milliseconds WatchStep{50};
 
@@ -274,6 +281,10 @@ class TKXSessions : public TObject, public IKXSessionStore {
   void MakeDue(TKXSessionEntry& entry);
   // SessionLimitReached without taking the lock.
   bool LimitReached(const std::string& clientIP) const;
+  friend class TKXAddressTurn;
+  // Counts a request of clientIP, unless MaxRequestsPerAddress are counted already: then false.
+  bool JoinAddress(const std::string& clientIP);
+  void LeaveAddress(const std::string& clientIP);
 
   // Writers first: look-ups from every request thread must not keep out a new session or a sweep.
   mutable TKXSlimReaderWriter FLock{TKXSlimReaderWriter::WritersFirst};
@@ -283,6 +294,23 @@ class TKXSessions : public TObject, public IKXSessionStore {
   mutable std::mutex FDueLock;
   TKXExpiryIndex FDue;
   std::int64_t FExpiryChecks = 0;
+  // The requests of each client address in the session layer; only addresses with some. Held briefly.
+  std::mutex FAddressLock;
+  std::unordered_map<std::string, int> FAddressRequests;
+};
+
+// A request of one client address in the session layer, counted by the store while the turn lasts. Raises
+// ESessionBusy, counting nothing, when the address has TKXSessions::MaxRequestsPerAddress in already.
+class TKXAddressTurn {
+ public:
+  TKXAddressTurn(TKXSessions& store, std::string clientIP);
+  ~TKXAddressTurn() { mStore.LeaveAddress(mClientIP); }
+  TKXAddressTurn(const TKXAddressTurn&) = delete;
+  TKXAddressTurn& operator=(const TKXAddressTurn&) = delete;
+
+ private:
+  TKXSessions& mStore;
+  const std::string mClientIP;
 };
 
 // gSessions as this class, or nullptr when no store (or another kind) is installed.

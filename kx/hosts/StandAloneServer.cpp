@@ -321,8 +321,11 @@ class THttpSession : public TSessionBase {
   std::shared_ptr<Derived> Self() { return Me().shared_from_this(); }
   void Expire() { beast::get_lowest_layer(Stream()).expires_after(std::chrono::seconds(mCore->Options.IdleTimeout)); }
 
+  // A connection this side closed (Stop closes those that wait for a request) fails what is left of its work, with
+  // "Bad file descriptor": as quiet as a client that went.
   void Fail(beast::error_code ec, const char* what) {
-    if (!IsQuietError(ec)) mCore->Log(std::string(what) + ": " + ec.message());
+    if (IsQuietError(ec) || !beast::get_lowest_layer(Stream()).socket().is_open()) return;
+    mCore->Log(std::string(what) + ": " + ec.message());
   }
 
   void DoRead() {

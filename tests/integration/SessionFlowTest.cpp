@@ -716,6 +716,46 @@ TEST_F(SessionFlowTest, ARequestPastTheWaitersOfABusySessionIs503) {
   EXPECT_EQ(executed, TKXSessions::MaxWaiters);
 }
 
+// One client address has at most MaxRequestsPerAddress requests in the session layer, waiting or running, whatever
+// its sessions: the next, on a free session, is answered 503 with Retry-After at once and runs nothing (behind a
+// trusted proxy the forwarded address counts); another address is served meanwhile, and those waiting once their
+// sessions are free.
+TEST_F(SessionFlowTest, ARequestPastTheRequestsOfItsAddressIs503) {
+  const auto activeSession = [&](const std::function<void(TRequestPacketFields&)>& from) {
+    const std::string id = IdOf(SessionCookie(Get("/", "", "", from))->Value);
+    EXPECT_EQ(Get("/$/", "", id + "_1", from).Code, 200);  // an active form, track 2
+    return id;
+  };
+  const auto callback = [&](const std::string& id, const std::function<void(TRequestPacketFields&)>& from) {
+    return Get("/$/callback", "callback=DoIt&KX_SessionID_=" + id, id + "_2", from);
+  };
+  const std::string free = activeSession(From("192.0.2.10"));
+  const std::string other = activeSession(From("198.51.100.7"));
+  constexpr int kBusySessions = TKXSessions::MaxRequestsPerAddress / TKXSessions::MaxWaiters;
+  std::vector<TKXApplication*> held;  // as running requests hold them
+  std::vector<std::future<TReplyPacket>> waiting;
+  for (int i = 0; i < kBusySessions; ++i) {
+    const std::string id = activeSession(From("192.0.2.10"));
+    held.push_back(Store().LookupAndLock(id, 0));
+    for (int j = 0; j < TKXSessions::MaxWaiters; ++j)
+      waiting.push_back(std::async(std::launch::async, callback, id, From("192.0.2.10")));
+  }
+  for (TKXApplication* session : held)
+    while (session->SharedLock().use_count() < 1 + TKXSessions::MaxWaiters) std::this_thread::yield();
+  std::atomic<int> executed{0};
+  TTestForm::OnExecute = [&](TTestForm&, const TStrings&) { ++executed; };
+
+  const TReplyPacket refused = callback(free, From("127.0.0.1", "192.0.2.10"));
+  EXPECT_EQ(refused.Code, 503);
+  EXPECT_NE(std::find(refused.Headers.begin(), refused.Headers.end(), "Retry-After: 1"), refused.Headers.end());
+  EXPECT_EQ(executed, 0);
+  EXPECT_EQ(callback(other, From("198.51.100.7")).Code, 200);
+  for (TKXApplication* session : held) session->Unlock();
+  for (auto& request : waiting) EXPECT_EQ(request.get().Code, 200);
+  EXPECT_EQ(executed, 1 + TKXSessions::MaxRequestsPerAddress);
+  EXPECT_EQ(callback(free, From("192.0.2.10")).Code, 200);
+}
+
 // A new session whose OnNewSession raises stays in the store, unlocked.
 TEST_F(SessionFlowTest, NewSessionWhoseEventRaisesIsLeftUnlocked) {
   SC().OnNewSession = [](TKXApplication*) { throw Exception("no session today"); };
