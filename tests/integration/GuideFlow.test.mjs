@@ -1,7 +1,8 @@
 // The guide's program (examples/guide/, docs/GUIDE.md) through sessions, as a browser drives it: a callback handler
 // reads the edit the user changed, a submit renders the whole page, the per-session data module counts across both,
 // forms are shown and released, validation writes into a label or ends in an alert (and an error line and a report
-// file), a message form goes back with "Ok", and the template form lays its controls out from its HTML file.
+// file), a message form goes back with "Ok", the template form lays its controls out from its HTML file, and the help
+// desk filters, edits and deletes its tickets.
 //   KX_GUIDE_PORT=<port> KX_GUIDE_STDERR=<file> KX_GUIDE_PROGRAM=<guide> node --test GuideFlow.test.mjs
 // GuideProgramTest.sh starts the program and runs this file.
 import test from "node:test";
@@ -50,9 +51,10 @@ async function openSession() {
 
 const encode = (fields) => Object.entries(fields).map(([k, v]) => `${k}=${encodeURIComponent(v)}`).join("&");
 
-// A full submit: a click on button with the form's fields; the answer is the whole page.
-async function submit(session, button, fields = {}) {
-  const body = encode({ ...fields, KX_Action: button, KX_ActionParam: "", KX_SessionID_: session.id,
+// A full submit: a click on button (param: which part of it, as a tree's item or a navigator's button) with the
+// form's fields; the answer is the whole page.
+async function submit(session, button, fields = {}, param = "") {
+  const body = encode({ ...fields, KX_Action: button, KX_ActionParam: param, KX_SessionID_: session.id,
                         KX_TrackID_: session.track.toString(36) });
   const reply = await request(session, "POST", "/$/", body);
   assert.equal(reply.status, 200, reply.body);
@@ -259,4 +261,60 @@ test("upload: the file is kept beyond the session, the success callback updates 
   assert.equal(fs.readFileSync(kept, "utf8"), "a note");
   const answer = await event(session, "UPLOADER", "DoOnAsyncUploadSuccess", { FileName: "notes.txt" });
   assert.equal(updated(answer, "RECEIVED"), "Kept: notes.txt");
+});
+
+// The text of a label in a page.
+const label = (page, id) => new RegExp(`id="${id}">([^<]*)<`).exec(page)?.[1];
+
+// The data grid's records in a page or in a callback update (of TBLGRID, its table): the texts of each row's cells,
+// the indicator left out.
+function gridRows(html) {
+  const table = /<table id="TBLGRID"[\s\S]*?<\/table>/.exec(html)[0];
+  return [...table.matchAll(/<tr id=[^>]*>([\s\S]*?)<\/tr>/g)]
+    .map((row) => [...row[1].matchAll(/<FONT [^>]*>([^<]*)<\/FONT>/g)].map((cell) => cell[1]));
+}
+
+test("help desk: the tree filters the tickets, the history tab stops the timer, edits save, the window deletes",
+     async () => {
+  const session = await openSession();
+  let page = await submit(session, "BUTTONDESK");
+  assert.match(page, /<title>kx guide - help desk<\/title>/);
+  assert.equal(label(page, "STATUS"), "Hardware: 0 ticket(s)");
+  // A ticket inserted and posted under Printers (the tree's item i2) gets that category: Laptops (i3) does not show it.
+  await submit(session, "TREE", {}, "i2");
+  await submit(session, "NAVIGATOR", {}, "Insert");
+  page = await submit(session, "NAVIGATOR", { SUBJECT: "Paper jam" }, "Post");
+  assert.match(label(page, "OPEN"), /^0 open ticket\(s\) in every category/, "counted when the form was made");
+  for (const [item, status, rows] of [["i3", "Laptops: 0 ticket(s)", []],
+                                      ["i2", "Printers: 1 ticket(s)", [["Paper jam", "False"]]]]) {
+    page = await submit(session, "TREE", {}, item);
+    assert.equal(label(page, "STATUS"), status);
+    assert.deepEqual(gridRows(page), rows);
+  }
+  // A change of tab calls back: the history page stops the timer and a tick then answers nothing; back on the
+  // tickets it runs again and its tick counts the open tickets anew.
+  for (const [tab, timer, open] of [[1, 'KX.setTimer("TIMER", false);', undefined],
+                                    [0, 'KX.setTimer("TIMER", true, 5000, true);', "1 open ticket(s)"]]) {
+    let answer = await event(session, "TABS", "DoOnAsyncChange", { page: tab });
+    assert.match(answer, new RegExp(`<activeindex>${tab}</activeindex>`));
+    assert.ok(answer.includes(`<literal><![CDATA[${timer}]]></literal>`), answer);
+    answer = await event(session, "TIMER", "DoOnAsyncTimer");
+    assert.equal(updated(answer, "OPEN")?.match(/^\d+ open ticket\(s\)/)[0], open);
+  }
+  // A subject typed while browsing, then Edit: the typed subject is saved, so Cancel leaves it as it is.
+  await submit(session, "NAVIGATOR", { SUBJECT: "Paper jam in tray 2" }, "Edit");
+  page = await submit(session, "NAVIGATOR", {}, "Cancel");
+  assert.deepEqual(gridRows(page), [["Paper jam in tray 2", "False"]]);
+  // Delete asks in the modal window first; its Keep keeps the ticket, its Delete removes it.
+  page = await submit(session, "NAVIGATOR", {}, "Delete");
+  assert.match(page, /new KXModalWindow\(\{"title": "Delete", [^)]*"contentElement": "QUESTION"/);
+  assert.deepEqual(gridRows(page), [["Paper jam in tray 2", "False"]]);
+  let answer = await event(session, "CONFIRM", "DoOnAsyncClick", { ButtonIndex: 1 });
+  assert.equal(updated(answer, "TBLGRID"), undefined);
+  await submit(session, "NAVIGATOR", {}, "Delete");
+  answer = await event(session, "CONFIRM", "DoOnAsyncClick", { ButtonIndex: 0 });
+  assert.deepEqual(gridRows(updated(answer, "TBLGRID")), []);
+  assert.equal(updated(answer, "STATUS"), "Printers: 0 ticket(s)");
+  assert.match(updated(answer, "HISTORY"),
+               /<b>Deleted<\/b><\/FONT><\/td><td [^>]*><FONT [^>]*>Paper jam in tray 2<\/FONT><\/td><\/tr><\/table>/);
 });
