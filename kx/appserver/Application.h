@@ -528,7 +528,8 @@ class TKXApplication : public TComponent, public IKXCacheOwner {
   std::atomic<std::int32_t> FSessionTimeOut{0};
   bool mAwaitingSecondRequest = false;
   TDateTime FSessionTimeStamp = 0;
-  bool mTerminated = false;
+  // Read by the store for another request's start (TKXSessions::IsLive) while this one's request may set it.
+  std::atomic<bool> mTerminated{false};
   bool mSkipExecuteForm = false;
   bool mSkipGenerateForm = false;
   bool mIsRedirect = false;

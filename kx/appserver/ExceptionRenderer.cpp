@@ -142,7 +142,12 @@ std::string TKXExceptionRenderer::RenderHTML(const std::exception& e, const THtt
       break;
     case TKXErrorKind::Error:
       showDetails = true;
-      if (TKXApplication* application = GetWebApplication()) runParams = application->RunParams().GetRawString();
+      if (TKXApplication* application = GetWebApplication()) {
+        runParams = application->RunParams().GetRawString();
+        // The restart link ends this live session: it names the session, as the page's own requests do, for a
+        // browser that says nothing of where a request comes from (another site's link names none).
+        runParams += (runParams.empty() ? "?" : "&") + std::string("KX_SessionID_=") + application->AppID();
+      }
       break;
   }
 

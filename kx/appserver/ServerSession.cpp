@@ -463,8 +463,12 @@ bool TKXServerSession::ActsOnSession(const std::string& path) const {
   if ((method != hmGet && method != hmHead) || EndsText("/$/callback", path) || EndsText("/$/resize", path) ||
       ContainsText(path, "/$/upload") || EndsText("/$/Stop/", path))
     return true;
-  // A start request ends the session it names.
-  if (!mSessionId.empty() && (SameText(path, "/$/Start") || SameText(path, "/$/Start/"))) return true;
+  // A start ends the session it names. One that is gone or ending already (the restart link of an expiry or
+  // security error page) loses nothing.
+  if (SameText(path, "/$/Start") || SameText(path, "/$/Start/")) {
+    TKXSessions* store = SessionStore();
+    return !mSessionId.empty() && store != nullptr && store->IsLive(mSessionId);
+  }
   return mParams != nullptr && (!mParams->Values("KX_Action").empty() || !mParams->Values("KX_ActionParam").empty() ||
                                 !mParams->Values("callback").empty());
 }

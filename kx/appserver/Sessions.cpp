@@ -247,6 +247,12 @@ TKXApplication* TKXSessions::LookUp(const std::string& id) {
   return FSessions.Find(id);
 }
 
+bool TKXSessions::IsLive(const std::string& id) {
+  TKXReadGuard guard(FLock);  // a session leaves the store before it is freed
+  const TKXApplication* session = FSessions.Find(id);
+  return session != nullptr && !session->Terminated() && !session->IsExpired(gSessionClock());
+}
+
 bool TKXSessions::IsValidSession(const TKXApplication* session) {
   TKXReadGuard guard(FLock);
   return session != nullptr && FSessions.Exists(session);

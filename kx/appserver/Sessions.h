@@ -200,6 +200,9 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // identity, never after the store lock could have let it go.
   TKXApplication* LookUp(const std::string& id);
   bool IsValidSession(const TKXApplication* session);
+  // Whether id names a session of the store that has neither been told to end (TKXApplication::Terminate) nor
+  // expired (it may wait in the store for the timeout thread).
+  bool IsLive(const std::string& id);
   int GetCount() const override;
   // The session's status, after which its access is marked; -1 for an unknown id.
   std::int32_t QueryStatus(const std::string& id);

@@ -1,6 +1,8 @@
 // An expired session in chromium: the demo runs with a session timeout of one minute; after a little more than
 // that without a request, the next click shows the session-timeout page, whose restart link starts a new session
-// on the main form. A file of its own, so that its wait runs beside the other browser tests.
+// on the main form. A file of its own, so that its wait runs beside the other browser tests. The demo is reached
+// as http://kx.test:PORT/ (mapped to 127.0.0.1), a name that is no trustworthy origin: the browser says nothing of
+// where the restart link's request comes from, and the link still starts afresh.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -17,7 +19,7 @@ describe("an expired session in chromium", () => {
 
   before(async () => {
     demo = await h.startDemo(["--session-timeout", "1"]);
-    browser = await h.launchBrowser();
+    browser = await h.launchBrowser(["--host-resolver-rules=MAP kx.test 127.0.0.1"]);
   });
 
   after(async () => {
@@ -30,7 +32,7 @@ describe("an expired session in chromium", () => {
 
   test("the session-timeout page appears and its restart link starts a new session", { timeout: IDLE_MS + 60000 },
        () => h.withPage(browser, "session timeout", async (tp) => {
-    await d.firstVisit(tp, demo.url);
+    await d.firstVisit(tp, demo.url.replace("127.0.0.1", "kx.test"));
     await tp.page.fill(d.MAIN.edit, "before the timeout");
     await d.clickAndLoadPage(tp, d.MAIN.submit);
     await d.waitForText(tp.page, d.MAIN.label, "before the timeout");

@@ -462,6 +462,15 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
     EXPECT_EQ(reply.Code, c.Code) << reply.Content;
     EXPECT_EQ(Store().LookUp(IdOf(cookie)) != nullptr, c.Code == 403);
   }
+  // A start naming a session that is ending, expired or gone (the restart link of an error page) has nothing to
+  // end: it starts afresh, whatever the request says of its origin.
+  for (const char* state : {"ending", "expired", "gone"}) {
+    const std::string cookie = StartSession();
+    if (state == std::string_view("ending")) Store().LookUp(IdOf(cookie))->Terminate();
+    if (state == std::string_view("expired")) Advance(std::chrono::minutes(SC().SessionTimeout() + 1));
+    if (state == std::string_view("gone")) Store().Terminate(IdOf(cookie));
+    EXPECT_EQ(Get("/$/Start", "", cookie).Code, 200) << state;
+  }
 }
 
 // Issue 45: a link "/$/call?<id>_<track>" gave whoever followed it the session it named, cookie and all. With

@@ -234,7 +234,8 @@ TEST_F(TKXExceptionRendererTest, RunParamsAreEscapedForTheHref) {
   EXPECT_EQ(Probe(Exception("x"))[fRunParams], "");
   SetWebApplication(newSession());
   EXPECT_EQ(Probe(Exception("x"))[fRunParams],
-            TextToHTMLStringLiteral("/" + GetWebApplication()->RunParams().GetRawString()));
+            TextToHTMLStringLiteral("/" + GetWebApplication()->RunParams().GetRawString() +
+                                    "&KX_SessionID_=" + GetWebApplication()->AppID()));
   // What the request contributes to the address is URL-encoded, then escaped.
   auto request = MakeRequest("198.51.100.7", "example.com", "/x\" onmouseover=\"alert(1)");
   EXPECT_EQ(Probe(Exception("x"), request.get())[fAppAddress],
