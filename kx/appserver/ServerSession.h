@@ -109,8 +109,8 @@ class TKXServerSession : public TKXServer {
   bool LookupOrCreate(const std::string& id, TKXSessionHold& hold);
   void SecurityCheck();
   // Whether the request for path (with or without its session part) acts on its session: anything but a GET or
-  // HEAD, a callback, upload, resize or stop, a start that names a session (it ends that one), or a request that
-  // names an action (KX_Action, KX_ActionParam, callback).
+  // HEAD, a callback, upload, resize or stop, a start that names a live session (it ends that one), or a request
+  // that names an action (KX_Action, KX_ActionParam, callback).
   bool ActsOnSession(const std::string& path) const;
   // A request that would act on a session and comes from another origin is refused with a 403 before anything
   // else, so that it neither runs a form nor starts or ends a session: Sec-Fetch-Site decides when sent (only
