@@ -214,10 +214,21 @@ enum class TKXServerSession::TStage : std::uint8_t {
 // How a row's path is compared with the request's: Exact byte for byte, the others ignoring ASCII case.
 enum class TPathMatch : std::uint8_t { Any, Exact, Same, EndsWith, StartsWith, NotStartsWith };
 
+// What a row's step may do to the session the request names. The cross-site checks read it from the row the
+// request takes, never from the path's text.
+enum class TActs : std::uint8_t {
+  Never,     // answers from the store, or a page that changes nothing
+  OnAction,  // runs the form or a content handler: acts when not a GET or HEAD, or when it names an action
+  Always,    // a callback or an upload
+  Ends,      // a start or a stop: ends the session it names while that lives
+  Measures,  // the page's resize request: acts, but names no session (it only measures the window)
+};
+
 struct TKXServerSession::TRoute {
   TStage Stage;
   TPathMatch Match;
   std::string_view Path;
+  TActs Acts;
   bool Auth;  // CheckAuth before the step
   void (TKXServerSession::*Step)();
   bool Ends;  // false: the dispatch goes on after the step
@@ -245,6 +256,7 @@ bool PathMatches(TPathMatch match, std::string_view routePath, const std::string
 
 using S = TKXServerSession;
 using M = TPathMatch;
+using A = TActs;
 constexpr bool kAuth = true;
 constexpr bool kNoAuth = false;
 constexpr bool kEnds = true;
@@ -254,34 +266,46 @@ constexpr bool kGoesOn = false;
 
 // Within a stage the first row whose path matches decides: the order of the rows is the order of the tests.
 const TKXServerSession::TRoute TKXServerSession::sRoutes[] = {
-    // stage             match             path              auth     step                             ends
-    {TStage::NoId,       M::EndsWith,      "/$/callback",    kNoAuth, &S::NoSessionForCallback,        kEnds},
-    {TStage::NoId,       M::EndsWith,      "/$/StartCheck",  kNoAuth, &S::NoSessionForStartCheck,      kEnds},
-    {TStage::NoSession,  M::Same,          "/$/Start",       kNoAuth, &S::StartNew,                    kEnds},
-    {TStage::NoSession,  M::Same,          "/$/Start/",      kNoAuth, &S::StartNew,                    kEnds},
-    {TStage::Store,      M::EndsWith,      "/$/QueryStatus", kNoAuth, &S::QueryStatus,                 kEnds},
-    {TStage::Store,      M::EndsWith,      "/$/KeepAlive",   kNoAuth, &S::KeepAlive,                   kEnds},
-    {TStage::NewSession, M::Same,          "/$/callback",    kNoAuth, &S::NewSessionCallbackStartPage, kEnds},
-    {TStage::NewSession, M::Any,           "",               kNoAuth, &S::NewSessionStartPage,         kEnds},
-    {TStage::Found,      M::Same,          "/$/Stop/",       kNoAuth, &S::Stop,                        kGoesOn},
-    {TStage::Found,      M::Same,          "/$/StartCheck",  kNoAuth, &S::StartCheck,                  kEnds},
-    {TStage::Session,    M::NotStartsWith, "/$/",            kNoAuth, &S::SessionContentPath,          kEnds},
-    {TStage::Session,    M::Same,          "/$/callback",    kNoAuth, &S::Callback,                    kEnds},
-    {TStage::Session,    M::Exact,         "/$/",            kNoAuth, &S::FormSubmit,                  kEnds},
-    {TStage::Session,    M::Same,          "/$/resize",      kNoAuth, &S::Resize,                      kEnds},
-    {TStage::Session,    M::StartsWith,    "/$/upload",      kAuth,   &S::Upload,                      kEnds},
-    {TStage::Session,    M::StartsWith,    "/$/call",        kAuth,   &S::FormSubmit,                  kEnds},
-    {TStage::Session,    M::StartsWith,    "/$/",            kAuth,   &S::InternalContentPath,         kEnds},
+    // stage             match             path              acts         auth     step                        ends
+    {TStage::NoId,       M::EndsWith,      "/$/callback",    A::Always,   kNoAuth, &S::NoSessionForCallback,   kEnds},
+    {TStage::NoId,       M::EndsWith,      "/$/StartCheck",  A::Never,    kNoAuth, &S::NoSessionForStartCheck, kEnds},
+    {TStage::NoSession,  M::Same,          "/$/Start",       A::Ends,     kNoAuth, &S::StartNew,               kEnds},
+    {TStage::NoSession,  M::Same,          "/$/Start/",      A::Ends,     kNoAuth, &S::StartNew,               kEnds},
+    {TStage::Store,      M::EndsWith,      "/$/QueryStatus", A::Never,    kNoAuth, &S::QueryStatus,            kEnds},
+    {TStage::Store,      M::EndsWith,      "/$/KeepAlive",   A::Never,    kNoAuth, &S::KeepAlive,              kEnds},
+    {TStage::NewSession, M::Same,          "/$/callback",    A::Never,    kNoAuth, &S::StartPageForCallback,   kEnds},
+    {TStage::NewSession, M::Any,           "",               A::Never,    kNoAuth, &S::NewSessionStartPage,    kEnds},
+    {TStage::Found,      M::Same,          "/$/Stop/",       A::Ends,     kNoAuth, &S::Stop,                   kGoesOn},
+    {TStage::Found,      M::Same,          "/$/StartCheck",  A::Never,    kNoAuth, &S::StartCheck,             kEnds},
+    {TStage::Session,    M::NotStartsWith, "/$/",            A::OnAction, kNoAuth, &S::SessionContentPath,     kEnds},
+    {TStage::Session,    M::Same,          "/$/callback",    A::Always,   kNoAuth, &S::Callback,               kEnds},
+    {TStage::Session,    M::Exact,         "/$/",            A::OnAction, kNoAuth, &S::FormSubmit,             kEnds},
+    {TStage::Session,    M::Same,          "/$/resize",      A::Measures, kNoAuth, &S::Resize,                 kEnds},
+    {TStage::Session,    M::StartsWith,    "/$/upload",      A::Always,   kAuth,   &S::Upload,                 kEnds},
+    {TStage::Session,    M::StartsWith,    "/$/call",        A::OnAction, kAuth,   &S::FormSubmit,             kEnds},
+    {TStage::Session,    M::StartsWith,    "/$/",            A::OnAction, kAuth,   &S::InternalContentPath,    kEnds},
 };
 
+const TKXServerSession::TRoute* TKXServerSession::FindRoute(TStage stage, const std::string& path) {
+  for (const TRoute& route : sRoutes)
+    if (route.Stage == stage && PathMatches(route.Match, route.Path, path)) return &route;
+  return nullptr;
+}
+
+const TKXServerSession::TRoute& TKXServerSession::SessionRoute(const std::string& path) {
+  const TRoute* route = FindRoute(TStage::Found, path);
+  if (route == nullptr) route = FindRoute(TStage::Session, path);
+  return *route;  // the last rows of the Session stage take every path
+}
+
 bool TKXServerSession::Route(TStage stage, const std::string& path) {
-  for (const TRoute& route : sRoutes) {
-    if (route.Stage != stage || !PathMatches(route.Match, route.Path, path)) continue;
-    if (route.Auth) CheckAuth();
-    (this->*route.Step)();
-    return route.Ends;
-  }
-  return false;
+  const TRoute* route = FindRoute(stage, path);
+  if (route == nullptr) return false;
+  // A row met before the session look-up is the request's own; the later stages were admitted by SessionRoute.
+  if (stage < TStage::NewSession) Admit(*route, path);
+  if (route->Auth) CheckAuth();
+  (this->*route->Step)();
+  return route->Ends;
 }
 
 void TKXServerSession::ExecuteSession(const std::string& urlPath) {
@@ -310,7 +334,6 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
   mRestart = false;
   mSessionId = GetSessionId(urlPath);
   const std::string& id = mSessionId;
-  CheckSameOrigin(urlPath);
 
   if (id.empty() && Route(TStage::NoId, urlPath)) return;
   if (Route(TStage::NoSession, urlPath)) return;
@@ -324,6 +347,8 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
     return;
   }
 
+  // Judged before a session is found or made for it, by what the request does once its session is found.
+  Admit(SessionRoute(mUrlPath), mUrlPath);
   const bool isNew = LookupOrCreate(id, hold);
   TKXApplication* session = mSession;
   bool answered;
@@ -331,7 +356,6 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
     SetSessionBaseURL(session->AppID());
     answered = StartHandler();
   } else {
-    CheckPostedSessionId(mUrlPath);
     session->LogSessionEvent(seRequest);
     answered = Route(TStage::Found, mUrlPath);
   }
@@ -456,54 +480,90 @@ std::string FetchSite(const THttpRequest& request) {
   return site;
 }
 
+// Text of a header's value for the log, quoted so that what the client sent cannot close the quote.
+std::string QuotedHeader(std::string_view name, std::string_view value) {
+  std::string quoted = std::string(name) + " \"";
+  for (char c : value) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
 }  // namespace
 
-bool TKXServerSession::ActsOnSession(const std::string& path) const {
-  const THttpMethod method = mRequest->HttpMethod();
-  if ((method != hmGet && method != hmHead) || EndsText("/$/callback", path) || EndsText("/$/resize", path) ||
-      ContainsText(path, "/$/upload") || EndsText("/$/Stop/", path))
-    return true;
-  // A start ends the session it names. One that is gone or ending already (the restart link of an expiry or
-  // security error page) loses nothing.
-  if (SameText(path, "/$/Start") || SameText(path, "/$/Start/")) {
-    TKXSessions* store = SessionStore();
-    return !mSessionId.empty() && store != nullptr && store->IsLive(mSessionId);
+bool TKXServerSession::ActsOnSession(const TRoute& route) const {
+  switch (route.Acts) {
+    case TActs::Never:
+      return false;
+    case TActs::Always:
+    case TActs::Measures:
+      return true;
+    case TActs::Ends: {
+      // A session that is gone or ending already (the restart link of an expiry or security error page) loses
+      // nothing.
+      TKXSessions* store = SessionStore();
+      return !mSessionId.empty() && store != nullptr && store->IsLive(mSessionId);
+    }
+    case TActs::OnAction: {
+      const THttpMethod method = mRequest->HttpMethod();
+      if (method != hmGet && method != hmHead) return true;
+      return mParams != nullptr && (!mParams->Values("KX_Action").empty() ||
+                                    !mParams->Values("KX_ActionParam").empty() || !mParams->Values("callback").empty());
+    }
   }
-  return mParams != nullptr && (!mParams->Values("KX_Action").empty() || !mParams->Values("KX_ActionParam").empty() ||
-                                !mParams->Values("callback").empty());
+  return true;
 }
 
-void TKXServerSession::CheckSameOrigin(const std::string& path) {
+void TKXServerSession::Admit(const TRoute& route, const std::string& path) {
+  if (!ActsOnSession(route)) return;
   const std::string site = FetchSite(*mRequest);
   const std::string origin = mRequest->GetRawHeaderValue("Origin");
-  if ((site.empty() && origin.empty()) || !ActsOnSession(path)) return;
-  const bool same = !site.empty() ? SameText(site, "same-origin")
-                                  : IsRequestOrigin(origin, *mRequest, gSC->TrustedProxies());
-  if (same) return;
-  Refuse(path, "This request came from another site; the application refused it.",
-         !site.empty() ? "Sec-Fetch-Site \"" + site + "\"" : "Origin \"" + origin + "\"");
-}
-
-void TKXServerSession::CheckPostedSessionId(const std::string& path) {
-  if (!gSC->CookieOptions()->UseCookies() || !FetchSite(*mRequest).empty() ||
-      !mRequest->GetRawHeaderValue("Origin").empty() || !ActsOnSession(path))
-    return;
-  // The page's resize request posts no session id; it only measures the form.
-  if (EndsText("/$/resize", path)) return;
+  if (!site.empty() || !origin.empty()) {
+    if (!site.empty() ? SameText(site, "same-origin") : IsRequestOrigin(origin, *mRequest, gSC->TrustedProxies()))
+      return;
+    Refuse(route, path, "This request came from another site; the application refused it.",
+           !site.empty() ? QuotedHeader("Sec-Fetch-Site", site) : QuotedHeader("Origin", origin));
+  }
+  // Saying nothing of where it comes from, it must name its session as the page's own requests do. Without cookies
+  // the session's id travels in the request anyway, and a session that does not live has nothing to lose.
+  if (route.Acts == TActs::Measures || !gSC->CookieOptions()->UseCookies() || mSessionId.empty()) return;
   if (mParams != nullptr && mParams->Values("KX_SessionID_") == mSessionId) return;
-  const std::string site = mRequest->GetRawHeaderValue("Sec-Fetch-Site");
-  Refuse(path, "This request does not name its session; the application refused it.",
-         (site.empty() ? std::string("neither Origin nor Sec-Fetch-Site") : "Sec-Fetch-Site \"" + site + "\"") +
+  if (TKXSessions* store = SessionStore(); store == nullptr || !store->IsLive(mSessionId)) return;
+  const std::string header = mRequest->GetRawHeaderValue("Sec-Fetch-Site");
+  Refuse(route, path, "This request does not name its session; the application refused it.",
+         (header.empty() ? std::string("neither Origin nor Sec-Fetch-Site") : QuotedHeader("Sec-Fetch-Site", header)) +
              ", no KX_SessionID_");
 }
 
-void TKXServerSession::Refuse(const std::string& path, const std::string& message, const std::string& seen) {
+void TKXServerSession::Refuse(const TRoute& route, const std::string& path, const std::string& message,
+                              const std::string& seen) {
   if (gErrorLogProcedure)
     gErrorLogProcedure(DateTimeToStr(Now()) + " warning " + HttpMethodText(mRequest->HttpMethod()) + " " +
                        LogLineText(path) + ": " +
                        LogLineText(message + " Seen: " + seen + "; expected origin \"" +
                                    RequestOrigin(*mRequest, gSC->TrustedProxies()) + "\"; client " + mClientIP + "."));
+  // The page only where a visitor sees it: a browser that says what it loads says "document" for a page.
+  const std::string dest = mRequest->GetRawHeaderValue("Sec-Fetch-Dest");
+  if (route.Acts == TActs::Ends && (dest.empty() || SameText(dest, "document"))) SendSessionStillOpen(route);
   SendForbidden(message);
+}
+
+// A start or stop the visitor reached without the page's word (an address typed, a plain link, another site's
+// navigation) leads on in one click: back to the session, or a button of this page that ends it.
+void TKXServerSession::SendSessionStillOpen(const TRoute& route) {
+  const bool start = route.Step == &S::StartNew;
+  std::string action = mBaseURL + std::string(route.Path.substr(1));
+  if (!mRequest->Query().empty()) action += "?" + mRequest->Query();
+  ResetReply();
+  mReply->SetCode(403);
+  mReply->WriteString(FillPageTemplate("KX_TPL_SESSIONOPEN",
+                                       {{"WHAT", start ? "restarts" : "ends"},
+                                        {"ACTION", EscapeAttributeQuotes(action)},
+                                        {"SESSIONID", EscapeAttributeQuotes(mSessionId)},
+                                        {"BACK", EscapeAttributeQuotes(mBaseURL + "$/")},
+                                        {"BUTTON", start ? "Restart the session" : "End the session"}}));
+  Abort();
 }
 
 void TKXServerSession::SendPlainError(int code, const std::string& message, int retryAfter) {
@@ -528,7 +588,6 @@ std::string TKXServerSession::RunParamsText(bool always) {
 
 void TKXServerSession::StartNew() {
   if (!mSessionId.empty()) {
-    CheckPostedSessionId("/$/Start");
     RemoveSessionCookie();
     if (TKXSessions* store = SessionStore()) store->Terminate(mSessionId);
   }
@@ -579,7 +638,7 @@ void TKXServerSession::StartPage(bool isCallback) {
 
 void TKXServerSession::NewSessionStartPage() { StartPage(false); }
 
-void TKXServerSession::NewSessionCallbackStartPage() { StartPage(true); }
+void TKXServerSession::StartPageForCallback() { StartPage(true); }
 
 void TKXServerSession::StartCheck() {
   const int width = WindowSideParam("KX_width", -1);

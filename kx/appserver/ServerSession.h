@@ -98,8 +98,13 @@ class TKXServerSession : public TKXServer {
   // The dispatch: the route table's stages in order, with the URL paths, the
   // content handler and the session look-up between them. Ends with the cookie.
   void Dispatch(const std::string& urlPath, TKXSessionHold& hold);
+  // The first row of stage whose path matches path; nullptr when none does.
+  static const TRoute* FindRoute(TStage stage, const std::string& path);
+  // The row that answers path once its session is found: one of the Found stage, else one of the Session stage.
+  static const TRoute& SessionRoute(const std::string& path);
   // Runs the step of the first row of stage whose path matches path, after
-  // CheckAuth when the row asks for it. True when the row ends the request.
+  // CheckAuth when the row asks for it (and, before the session look-up, Admit).
+  // True when the row ends the request.
   bool Route(TStage stage, const std::string& path);
   std::string GetSessionId(const std::string& path);
   void SetUrlPaths(const std::string& path, const std::string& id);
@@ -108,22 +113,23 @@ class TKXServerSession : public TKXServer {
   // controller's MaxSessions or MaxSessionsPerIP is not created: SendTooManySessions answers.
   bool LookupOrCreate(const std::string& id, TKXSessionHold& hold);
   void SecurityCheck();
-  // Whether the request for path (with or without its session part) acts on its session: anything but a GET or
-  // HEAD, a callback, upload, resize or stop, a start that names a live session (it ends that one), or a request
-  // that names an action (KX_Action, KX_ActionParam, callback).
-  bool ActsOnSession(const std::string& path) const;
-  // A request that would act on a session and comes from another origin is refused with a 403 before anything
-  // else, so that it neither runs a form nor starts or ends a session: Sec-Fetch-Site decides when sent (only
-  // "same-origin" passes; "none" counts as not sent), else Origin against the request's own origin.
-  void CheckSameOrigin(const std::string& path);
-  // With cookies, a request for path that acts on its session and says neither where it comes from (no Origin,
-  // no Sec-Fetch-Site or "none") must post the session's id as KX_SessionID_ (the client scripts post it with every
-  // submit, callback and upload, the stop links carry it), else a 403.
-  void CheckPostedSessionId(const std::string& path);
-  // The 403 of the two checks above with message, after one warning line to gErrorLogProcedure, as for what other
-  // clients caused: the method and path, the message, what the request said of its origin (seen), the origin
-  // expected and the client.
-  [[noreturn]] void Refuse(const std::string& path, const std::string& message, const std::string& seen);
+  // Whether the request, taking route, acts on the session it names.
+  bool ActsOnSession(const TRoute& route) const;
+  // A request taking route (for path) that acts on its session is refused with a 403 before its step runs, so that
+  // it neither runs a form nor starts or ends a session, when it comes from another origin (Sec-Fetch-Site decides
+  // when sent, "none" counting as not sent: only "same-origin" passes; else Origin against the request's own
+  // origin) or, with cookies, says neither where it comes from nor posts its live session's id as KX_SessionID_
+  // (the client scripts post it with every submit, callback and upload, the stop links carry it). The page's resize
+  // request needs only the first.
+  void Admit(const TRoute& route, const std::string& path);
+  // The refusal of Admit with message, after one warning line to gErrorLogProcedure, as for what other clients
+  // caused: the method and path, the message, what the request said of its origin (seen), the origin expected and
+  // the client. A start or stop loaded as a page is answered SendSessionStillOpen, anything else SendForbidden.
+  [[noreturn]] void Refuse(const TRoute& route, const std::string& path, const std::string& message,
+                           const std::string& seen);
+  // A 403 page for a start or stop (route) refused by Admit: the session is still open, with a link back to it and
+  // a button that posts the start or stop again from this page, naming the session.
+  [[noreturn]] void SendSessionStillOpen(const TRoute& route);
   // A fresh reply: code with "<code> - " + message as plain text (and "Retry-After" when retryAfter > 0); then
   // the silent abort.
   [[noreturn]] void SendPlainError(int code, const std::string& message, int retryAfter = 0);
@@ -146,7 +152,7 @@ class TKXServerSession : public TKXServer {
   void QueryStatus();
   void KeepAlive();
   void NewSessionStartPage();
-  void NewSessionCallbackStartPage();
+  void StartPageForCallback();
   void StartCheck();
   void Stop();
   void SessionContentPath();
@@ -178,7 +184,6 @@ class TKXServerSession : public TKXServer {
   bool mAuthenticated = false;
   bool mRequestAuth = true;
   bool mRestart = false;
-  bool mIsRootStart = false;
   // The request's count among those of its client address, from the start of the dispatch to the end.
   std::optional<TKXAddressTurn> mAddressTurn;
   // The hold of a dispatch that ended by an exception, kept until HandleException

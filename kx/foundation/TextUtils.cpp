@@ -293,10 +293,11 @@ std::string DecodeLtGt(std::string_view s) {
 namespace {
 
 // Code points a terminal or an editor acts on rather than shows: the C1 controls (U+009B is CSI), the line and
-// paragraph separators, and the bidirectional embeddings, overrides and isolates, which reorder what follows them.
+// paragraph separators, the bidirectional marks, embeddings, overrides and isolates, which reorder what is shown
+// around them, and the byte order mark, which shows as nothing.
 bool IsLogHazard(char32_t cp) {
   return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || (cp >= 0x202A && cp <= 0x202E) ||
-         (cp >= 0x2066 && cp <= 0x2069);
+         (cp >= 0x2066 && cp <= 0x2069) || cp == 0x200E || cp == 0x200F || cp == 0x061C || cp == 0xFEFF;
 }
 
 }  // namespace

@@ -88,8 +88,9 @@ std::string DecodeLtGt(std::string_view s);
 // \u2028 and \u2029. Everything else is copied.
 std::string EscapeJsonString(std::string_view s);
 // Text for a line of the operator's log: every byte below 0x20 but TAB, DEL (0x7F) and every byte of no valid UTF-8
-// sequence becomes a visible escape ("\x1b", "\x9b"); the C1 controls, U+2028 and U+2029 and the bidirectional
-// embeddings, overrides and isolates (U+202A-U+202E, U+2066-U+2069) become "\u009b", "\u202e". So what a client
+// sequence becomes a visible escape ("\x1b", "\x9b"); the C1 controls, U+2028 and U+2029, the bidirectional marks,
+// embeddings, overrides and isolates (U+061C, U+200E, U+200F, U+202A-U+202E, U+2066-U+2069) and the byte order
+// mark (U+FEFF) become "\u009b", "\u202e". So what a client
 // sent can neither break the line, run a terminal's escape sequences nor reorder the text shown. Everything else
 // is copied.
 std::string LogLineText(std::string_view s);

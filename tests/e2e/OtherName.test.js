@@ -2,18 +2,36 @@
 // http://kx.test:PORT/, which chromium's resolver maps to 127.0.0.1. Over plain http by such a name the browser
 // sends no fetch metadata, only Origin, so the application must know its own origin with its port. The page's
 // submit, callback and upload work, and so does the session's own stop link; nothing is refused or logged as such.
+// Such a browser sends neither Origin nor fetch metadata with a navigation: another site's page ("evil.test") that
+// sends the visitor to a decorated submit, a start or a stop is told apart by the session id the page's own requests
+// post; a start or stop refused so, typed or a plain link, leads on in one click.
 "use strict";
 
 const assert = require("node:assert/strict");
-const { describe } = require("node:test");
+const http = require("node:http");
+const { after, before, describe } = require("node:test");
 const d = require("./demo");
 
 const NAME = "kx.test";
+const OTHER = "evil.test";
 
 describe("the demo by a name that is no trustworthy origin", () => {
-  const suite = d.demoSuite({ timeout: 90000, browserArgs: [`--host-resolver-rules=MAP ${NAME} 127.0.0.1`] });
+  const suite = d.demoSuite({ timeout: 90000,
+                              browserArgs: [`--host-resolver-rules=MAP ${NAME} 127.0.0.1,MAP ${OTHER} 127.0.0.1`] });
   const url = () => suite.demo.url.replace("127.0.0.1", NAME);
   const noRefusals = () => assert.doesNotMatch(suite.demo.stderr(), /refused it/, "the demo's log");
+  const stillOpen = "Your session is still open";
+  // Another site: "/go?to=ADDRESS" sends the browser on to ADDRESS.
+  let other;
+  before(async () => {
+    other = http.createServer((req, res) => {
+      const to = new URL(req.url, "http://x").searchParams.get("to");
+      res.writeHead(200, { "Content-Type": "text/html" });
+      res.end(`<script>location.href = ${JSON.stringify(to)};</script>`);
+    });
+    await new Promise((resolve) => other.listen(0, "127.0.0.1", resolve));
+  });
+  after(() => new Promise((resolve) => (other ? other.close(resolve) : resolve())));
 
   suite.flow("a submit, a callback and an upload, each without fetch metadata", async (tp) => {
     await d.firstVisit(tp, url());
@@ -47,5 +65,54 @@ describe("the demo by a name that is no trustworthy origin", () => {
     await d.firstVisit(tp, url());
     assert.notEqual((await d.sessionState(tp.page)).appID, appID, "a new session: the stop ended the old one");
     noRefusals();
+  });
+
+  suite.flow("another site's page sends the visitor to decorated submits, a start and a stop: nothing acts",
+             async (tp) => {
+    tp.allowStatus(403, /^http:\/\/kx\.test:/);
+    await d.firstVisit(tp, url());
+    await tp.page.fill(d.MAIN.edit, "the visitor's own text");
+    await d.clickAndLoadPage(tp, d.MAIN.submit);
+    await d.waitForText(tp.page, d.MAIN.label, "the visitor's own text");
+    const { appID } = await d.sessionState(tp.page);
+
+    const tab = await tp.context.newPage();
+    const action = "KX_Action=BUTTON1&KX_FormName=MainForm&EDIT1=forged";
+    for (const target of [`$/call/$/resize?${action}`, `$/upload/$/resize?${action}`, "$/Start",
+                          "$/Stop/?url=example.com/"]) {
+      const answer = tab.waitForResponse((r) => r.url().startsWith(url()));
+      await tab.goto(`http://${OTHER}:${other.address().port}/go?to=${encodeURIComponent(url() + target)}`);
+      assert.equal((await answer).status(), 403, target);
+      if (target.includes("St")) await tab.getByText(stillOpen).waitFor();
+    }
+    await tab.close();
+    await tp.page.goto(`${url()}$/`);
+    await tp.page.waitForSelector(d.MAIN.label);
+    assert.equal(await d.textOf(tp.page, d.MAIN.label), "the visitor's own text");
+    assert.equal((await d.sessionState(tp.page)).appID, appID, "the same session");
+  });
+
+  suite.flow("a typed start and a plain stop link lead on in one click", async (tp) => {
+    tp.allowStatus(403, /\/\$\/St(art|op\/)/);
+    await tp.context.route("http://example.com/**", (route) =>
+      route.fulfill({ status: 200, contentType: "text/html", body: "<p id=left>left</p>" }));
+    await d.firstVisit(tp, url());
+    const first = (await d.sessionState(tp.page)).appID;
+    await tp.page.goto(`${url()}$/Start`);
+    await tp.page.getByText(stillOpen).waitFor();
+    await tp.page.click("button");
+    await tp.page.waitForSelector(d.MAIN.edit);
+    const second = (await d.sessionState(tp.page)).appID;
+    assert.notEqual(second, first, "the restart began a new session");
+
+    await tp.page.waitForLoadState("load");
+    await tp.page.evaluate(() => document.body.insertAdjacentHTML(
+      "beforeend", '<a id="plainstop" href="/$/Stop/?url=example.com/">log out</a>'));
+    await tp.page.click("#plainstop");
+    await tp.page.getByText(stillOpen).waitFor();
+    await tp.page.click("button");
+    await tp.page.waitForSelector("#left");
+    await d.firstVisit(tp, url());
+    assert.notEqual((await d.sessionState(tp.page)).appID, second, "the stop ended the session");
   });
 });

@@ -254,6 +254,7 @@ TEST(TextHelpers, LogLineTextShowsEveryControlByteAsAnEscape) {
       {"a\tb \\x1b caf\xC3\xA9 \xE2\x80\xA6", "a\tb \\x1b caf\xC3\xA9 \xE2\x80\xA6"},  // TAB and the rest are copied
       {"\xC2\x9B" "2J \xC2\x85 \xE2\x80\xA8", "\\u009b2J \\u0085 \\u2028"},  // C1 (CSI, NEL), a line separator
       {"a\xE2\x80\xAE" "cba\xE2\x80\xACz\xE2\x81\xA6\xE2\x81\xA9", "a\\u202ecba\\u202cz\\u2066\\u2069"},  // bidi
+      {"\xE2\x80\x8E \xE2\x80\x8F \xD8\x9C \xEF\xBB\xBF", "\\u200e \\u200f \\u061c \\ufeff"},  // marks and a BOM
       {"\x9b" "2J \x80 \xC2 \xC0\x9B", "\\x9b2J \\x80 \\xc2 \\xc0\\x9b"},  // bytes of no valid sequence
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(LogLineText(text), expected) << expected;
