@@ -235,7 +235,7 @@ std::string FrameText(int index, void* address) {
   if (info.dli_sname && info.dli_saddr) {
     text += " " + Demangle(info.dli_sname) + " + 0x" + IntToHex(at - reinterpret_cast<std::uintptr_t>(info.dli_saddr)) +
             " (" + info.dli_fname + ")";
-  } else if (module && LocalFunction(*module->l_name ? module->l_name : "/proc/self/exe",  // the program's has none
+  } else if (module && LocalFunction(*module->l_name ? module->l_name : "/proc/self/exe",  // the program: no name
                                      probe - module->l_addr, local, start)) {
     text += " " + Demangle(local.c_str()) + " + 0x" + IntToHex(at - module->l_addr - start) + " (" + info.dli_fname +
             ")";
