@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the package the way an application author uses it: installs a built tree into a fresh temporary prefix,
 # builds examples/hello against it with find_package(kx) in a fresh build folder and with
-# `pkg-config --cflags --libs kx`, and builds it once more in a project that adds the kx tree with add_subdirectory
+# `pkg-config --cflags --libs kx`, builds the guide's program (examples/guide) against it with find_package(kx) as
+# an author's copy of it is built, and builds hello once more in a project that adds the kx tree with add_subdirectory
 # on a PATH without node, and against that kx installed; then runs each program with --port 0 and checks its one
 # "Listening on" line, the ping answer ("/$/ping") and a clean stop on SIGTERM. The kx built without node has its
 # client scripts joined, not minified: its bundles go through the client-script test (tests/js/Bundles.test.js),
@@ -49,6 +50,10 @@ quiet cmake --install "$build" --prefix "$prefix"
 quiet cmake -S "$root/examples/hello" -B "$work/hello-cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_PREFIX_PATH="$prefix"
 quiet cmake --build "$work/hello-cmake" -j "$jobs"
+# The guide's program, the start of an author's own: its folder alone against the install.
+quiet cmake -S "$root/examples/guide" -B "$work/guide-cmake" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_PREFIX_PATH="$prefix"
+quiet cmake --build "$work/guide-cmake" -j "$jobs"
 
 # 2. pkg-config, with the compiler alone.
 pc_dir="$(dirname "$(find "$prefix" -name kx.pc -print -quit)")"
@@ -95,6 +100,7 @@ check_program() {
   echo "check-install: ${program#"$work"/}: listening on port $port, ping answered, stopped cleanly"
 }
 check_program "$work/hello-cmake/hello"
+check_program "$work/guide-cmake/guide"
 check_program "$work/hello-pc"
 
 # 3. add_subdirectory in an author's project, as a fresh checkout of kx is (no resources/node_modules), on a PATH of
@@ -135,4 +141,4 @@ for program in "$work/author-build/hello" "$work/hello-no-node/hello"; do
   echo "check-install: ${program#"$work"/}: a name typed in chromium is greeted, no script error"
 done
 echo "check-install: ok (examples/hello built with find_package and pkg-config against $prefix, with add_subdirectory" \
-     "without node and against that kx installed)"
+     "without node and against that kx installed; examples/guide with find_package against $prefix)"

@@ -97,4 +97,13 @@ void TGalleryVideoForm::BuildComponents() {
   VIDEO1->SetMedia(media);
 }
 
+void TGalleryVideoForm::DoGenerateForm(TKXRenderStream& stream) {
+  try {
+    TGalleryForm::DoGenerateForm(stream);
+  } catch (...) {
+    Release();
+    throw;
+  }
+}
+
 }  // namespace kx

@@ -3,7 +3,8 @@
 // playing the demo's own chime (wwwroot/sounds/chime.wav), a script widget that loads a small jQuery plug-in of the
 // demo (wwwroot/js/jquery.kxhighlight.js), and the plug-in objects, which no current browser plays: they render
 // their markup under a frame that says what they are, and the Silverlight control its notice. The Silverlight video
-// opens on a form of its own, whose rendering stops with the control's error.
+// opens on a form of its own, whose rendering stops with the control's error; the visitor goes on from the page
+// under it.
 #pragma once
 
 #include "examples/demo/Gallery.h"
@@ -55,6 +56,9 @@ class TGalleryVideoForm : public TGalleryForm {
 
  protected:
   void BuildComponents() override;
+  // A page that cannot be drawn releases itself before its error page goes out: a reload, Back or the start
+  // address then shows the page under it in the same session, not the same error again.
+  void DoGenerateForm(TKXRenderStream& stream) override;
 };
 
 }  // namespace kx

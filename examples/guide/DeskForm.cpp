@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <map>
 
-#include "examples/guide/GuideForms.h"
+#include "GuideForms.h"
 #include "kx/foundation/AppInfo.h"
 #include "kx/platform/DateUtils.h"
 

@@ -2,8 +2,8 @@
 // template (Templates/GuideTemplateForm.html, copied beside the program).
 //   guide [--port N] [--bind ADDR] [--session-timeout MINUTES] [--max-body MB] [--quiet-errors]
 //   (kx/hosts/RunStandAlone.h)
-#include "examples/guide/GuideController.h"
-#include "examples/guide/GuideForms.h"
+#include "GuideController.h"
+#include "GuideForms.h"
 #include "kx/hosts/RunStandAlone.h"
 
 int main(int argc, char** argv) { return kx::RunStandAlone<kx::TGuideController, kx::TGuideMainForm>(argc, argv); }

@@ -1,8 +1,8 @@
-#include "examples/guide/GuideController.h"
+#include "GuideController.h"
 
 #include <filesystem>
 
-#include "examples/guide/GuideSession.h"
+#include "GuideSession.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "examples/guide/GuideSession.h"
+#include "GuideSession.h"
 
 #include "kx/platform/SysUtils.h"
 

@@ -1,5 +1,5 @@
-#include "examples/guide/GuideForms.h"
-#include "examples/guide/GuideSession.h"
+#include "GuideForms.h"
+#include "GuideSession.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {

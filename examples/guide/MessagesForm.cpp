@@ -1,4 +1,4 @@
-#include "examples/guide/GuideForms.h"
+#include "GuideForms.h"
 
 namespace kx {
 

@@ -1,6 +1,6 @@
 #include <filesystem>
 
-#include "examples/guide/GuideForms.h"
+#include "GuideForms.h"
 #include "kx/foundation/AppInfo.h"
 
 namespace kx {

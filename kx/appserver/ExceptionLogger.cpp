@@ -4,9 +4,12 @@
 #include <cxxabi.h>
 #include <dirent.h>
 #include <dlfcn.h>
+#include <elf.h>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <link.h>
 #include <netinet/in.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <thread>
@@ -159,19 +163,82 @@ std::string Demangle(const char* symbol) {
   return status == 0 && name ? std::string(name.get()) : std::string(symbol);
 }
 
+// A file mapped read-only for as long as the object lives.
+struct TMappedFile {
+  const unsigned char* Data = nullptr;
+  std::size_t Size = 0;
+  explicit TMappedFile(const char* path) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0) {
+      void* data = ::mmap(nullptr, std::size_t(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+      if (data != MAP_FAILED) Data = static_cast<const unsigned char*>(data), Size = std::size_t(status.st_size);
+    }
+    ::close(fd);
+  }
+  ~TMappedFile() {
+    if (Data) ::munmap(const_cast<unsigned char*>(Data), Size);
+  }
+  TMappedFile(const TMappedFile&) = delete;
+  TMappedFile& operator=(const TMappedFile&) = delete;
+  bool Holds(std::uint64_t offset, std::uint64_t size) const { return offset <= Size && size <= Size - offset; }
+};
+
+// The function of the ELF file path whose code holds offset (an address less the module's load bias), read from
+// the file's full symbol table: dladdr reads only the exported symbols and so misses the functions local to a
+// source file and the parts the compiler splits off a function ("f() [clone .cold]"). False for a stripped file.
+bool LocalFunction(const char* path, std::uintptr_t offset, std::string& name, std::uintptr_t& start) {
+  const TMappedFile file(path);
+  if (!file.Holds(0, sizeof(ElfW(Ehdr)))) return false;
+  const auto& header = *reinterpret_cast<const ElfW(Ehdr)*>(file.Data);
+  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_shentsize != sizeof(ElfW(Shdr)) ||
+      !file.Holds(header.e_shoff, std::uint64_t(header.e_shnum) * sizeof(ElfW(Shdr))))
+    return false;
+  const auto* sections = reinterpret_cast<const ElfW(Shdr)*>(file.Data + header.e_shoff);
+  for (unsigned i = 0; i < header.e_shnum; ++i) {
+    const ElfW(Shdr)& table = sections[i];
+    if (table.sh_type != SHT_SYMTAB || table.sh_entsize != sizeof(ElfW(Sym)) || table.sh_link >= header.e_shnum)
+      continue;
+    const ElfW(Shdr)& strings = sections[table.sh_link];
+    if (!file.Holds(table.sh_offset, table.sh_size) || !file.Holds(strings.sh_offset, strings.sh_size)) return false;
+    const auto* symbols = reinterpret_cast<const ElfW(Sym)*>(file.Data + table.sh_offset);
+    const auto* names = reinterpret_cast<const char*>(file.Data + strings.sh_offset);
+    for (std::size_t j = 0; j < table.sh_size / sizeof(ElfW(Sym)); ++j) {
+      const ElfW(Sym)& symbol = symbols[j];
+      if (ELF64_ST_TYPE(symbol.st_info) != STT_FUNC || symbol.st_shndx == SHN_UNDEF || offset < symbol.st_value ||
+          offset - symbol.st_value >= symbol.st_size || symbol.st_name >= strings.sh_size)
+        continue;
+      name.assign(names + symbol.st_name, ::strnlen(names + symbol.st_name, strings.sh_size - symbol.st_name));
+      start = symbol.st_value;
+      return true;
+    }
+  }
+  return false;
+}
+
 // "[index] <address> <function> + 0x<offset> (<module>)", or without a known
 // function "[index] <address> (<module> + 0x<offset in the module>)".
 std::string FrameText(int index, void* address) {
   std::string text = Format("[%d] %p", index, static_cast<const void*>(address));
   Dl_info info{};
+  link_map* module = nullptr;
   // A return address can lie just past the end of a function whose last call
   // does not return; the byte before it is still inside the caller.
   const auto probe = reinterpret_cast<std::uintptr_t>(address) - 1;
-  if (::dladdr(reinterpret_cast<void*>(probe), &info) == 0 || !info.dli_fname) return text;
+  if (::dladdr1(reinterpret_cast<void*>(probe), &info, reinterpret_cast<void**>(&module), RTLD_DL_LINKMAP) == 0 ||
+      !info.dli_fname)
+    return text;
   const auto at = reinterpret_cast<std::uintptr_t>(address);
+  std::string local;
+  std::uintptr_t start = 0;
   if (info.dli_sname && info.dli_saddr) {
     text += " " + Demangle(info.dli_sname) + " + 0x" + IntToHex(at - reinterpret_cast<std::uintptr_t>(info.dli_saddr)) +
             " (" + info.dli_fname + ")";
+  } else if (module && LocalFunction(*module->l_name ? module->l_name : "/proc/self/exe",  // the program: no name
+                                     probe - module->l_addr, local, start)) {
+    text += " " + Demangle(local.c_str()) + " + 0x" + IntToHex(at - module->l_addr - start) + " (" + info.dli_fname +
+            ")";
   } else {
     text += std::string(" (") + info.dli_fname + " + 0x" +
             IntToHex(at - reinterpret_cast<std::uintptr_t>(info.dli_fbase)) + ")";

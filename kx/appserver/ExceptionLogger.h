@@ -8,9 +8,11 @@
 // every throw in the process, the return addresses of the throwing thread's
 // stack (glibc backtrace, taken where __cxa_throw is called). The logger finds
 // the record of the exception it reports on the thread that caught it, and
-// names the frames through dladdr with demangled symbols; functions of the
-// executable itself are named only when it exports its symbols (-rdynamic),
-// otherwise they show as module + offset, which addr2line resolves.
+// names the frames through dladdr with demangled symbols; a frame that no
+// exported symbol holds (a function local to its source file, a cold part split
+// off a function, any function of an executable linked without -rdynamic) is
+// named from the module's full symbol table, and shows as module + offset, which
+// addr2line resolves, only when the module is stripped of it.
 #pragma once
 
 #include <cstdint>

@@ -705,10 +705,15 @@ void TKXServerSession::Callback() {
   session->SetIsCallBack(true);
   BackButtonResync();
   const std::string name = session->GetActiveForm() != nullptr ? session->GetActiveForm()->Name() : std::string();
+  // Read before the execution, which empties the posted fields of a page of another form.
+  const std::string posted = mRequest->GetContentFieldValue("KX_FormName");
   session->ExecuteActiveForm(*mParams);
   IKXCallBackResponse* response = session->CallBackResponse();
   TComponent* now = session->GetActiveForm();
-  if (now != nullptr && now->Name() != name) {
+  // A page of another form (a tab left behind when another tab of the session moved on) ran nothing: like a
+  // handler that changed the form, the answer brings that page to the session's form.
+  const bool pageBehind = now != nullptr && !posted.empty() && !SameText(posted, now->Name());
+  if (now != nullptr && (now->Name() != name || pageBehind)) {
     if (response != nullptr)
       response->AddJavaScriptToExecute(
           FillPageTemplate("KX_TPL_FORMCHANGE", {{"URLBASE", ScriptStringLiteral(session->SessionInternalUrlBase())}}) +

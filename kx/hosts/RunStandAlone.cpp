@@ -1,5 +1,7 @@
 #include "kx/hosts/RunStandAlone.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <pthread.h>
 #include <signal.h>
 
@@ -37,15 +39,19 @@ std::optional<std::int32_t> NumberIn(std::string_view text, std::int32_t low, st
   return value;
 }
 
-// "http://ADDR:PORT/" for the first address of the controller's BoundIP ("0.0.0.0" when it names none).
-std::string ListeningUrl(const TKXServerControllerBase& controller, std::uint16_t port) {
-  const std::vector<std::string> addresses = SplitBoundIPs(controller.BoundIP());
-  const std::string address = addresses.empty() ? "0.0.0.0" : addresses.front();
+}  // namespace
+
+std::string ListeningUrl(const std::string& boundIP, std::uint16_t port) {
+  const std::vector<std::string> addresses = SplitBoundIPs(boundIP);
+  std::string address = addresses.empty() ? "0.0.0.0" : addresses.front();
   const bool ipv6 = address.find(':') != std::string::npos;
+  in6_addr v6{};
+  in_addr v4{};
+  if (ipv6 ? ::inet_pton(AF_INET6, address.c_str(), &v6) == 1 && IN6_IS_ADDR_UNSPECIFIED(&v6)
+           : ::inet_pton(AF_INET, address.c_str(), &v4) == 1 && v4.s_addr == htonl(INADDR_ANY))
+    address = ipv6 ? "::1" : kLoopback;
   return "http://" + (ipv6 ? "[" + address + "]" : address) + ":" + std::to_string(port) + "/";
 }
-
-}  // namespace
 
 std::string ParseStandAloneOptions(int argc, const char* const* argv, TStandAloneOptions& options) {
   for (int i = 1; i < argc; ++i) {
@@ -149,7 +155,7 @@ int RunStandAlone(int argc, char** argv, void (*registerClasses)(), const std::v
         server.BodyLimit = mb * 1024 * 1024;
       };
     app.Start();
-    std::printf("Listening on %s\n", ListeningUrl(app.Controller(), app.Port()).c_str());
+    std::printf("Listening on %s\n", ListeningUrl(app.Controller().BoundIP(), app.Port()).c_str());
     std::fflush(stdout);
 
     int signalNumber = 0;

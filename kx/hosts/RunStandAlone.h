@@ -30,6 +30,11 @@ struct TStandAloneOptions {
 // error to show ("unknown option --x", "--port needs a value", ...), or the empty text when all was read.
 std::string ParseStandAloneOptions(int argc, const char* const* argv, TStandAloneOptions& options);
 
+// "http://ADDR:PORT/" for the first address of boundIP (a controller's BoundIP), an IPv6 one in brackets. An address
+// that stands for every address of the machine ("0.0.0.0", "::", or none given) is no address to open: the
+// loopback address of its family stands in for it.
+std::string ListeningUrl(const std::string& boundIP, std::uint16_t port);
+
 // An option a program reads itself (before RunStandAlone sees the command line), for the usage text.
 struct TUsageOption {
   std::string Synopsis;  // "--data-dir FOLDER"
@@ -46,8 +51,8 @@ std::string StandAloneUsage(const std::string& program, const std::vector<TUsage
 // - blocks SIGINT and SIGTERM in every thread, ignores SIGPIPE, logs to standard error (unless gLogProcedure is
 //   set), makes the program's runtime, runs registerClasses, and puts the options into CommandLineOverrides() (BoundIP
 //   127.0.0.1 when neither --bind nor the controller names one; Port and SessionTimeout when given);
-// - starts TKXStandAloneApp, prints "Listening on http://ADDR:PORT/" (an IPv6 address in brackets) as the one
-//   line of standard output, waits for SIGINT or SIGTERM, stops and returns 0;
+// - starts TKXStandAloneApp, prints "Listening on " + ListeningUrl as the one line of standard output, waits for
+//   SIGINT or SIGTERM, stops and returns 0;
 // - a failure on the way (a port in use, a controller that cannot be created) prints "<program>: <message>" to
 //   standard error and returns 1.
 // programOptions: the program's own options, named in the usage text.

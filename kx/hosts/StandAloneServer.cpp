@@ -883,8 +883,9 @@ std::uint16_t Listen(const std::shared_ptr<TCore>& core, std::vector<tcp::endpoi
     auto listener = std::make_shared<TListener>(core.get(), endpoint, secure);
     port = listener->Port();
     core->Listeners.push_back(listener);
-    core->Log(std::string(secure ? "HTTPS" : "HTTP") + " server listening on " + endpoint.address().to_string() +
-              ":" + std::to_string(port));
+    const std::string address = endpoint.address().to_string();
+    core->Log(std::string(secure ? "HTTPS" : "HTTP") + " server listening on " +
+              (endpoint.address().is_v6() ? "[" + address + "]" : address) + ":" + std::to_string(port));
   }
   return port;
 }

@@ -6,8 +6,9 @@
  * (time stamp and request number) and "KX_TrackID_" (base 36); its body holds the sender's input fields when
  * the sender posts its value on asynchronous events, the value of every other control the user changed since the
  * page was made or a callback last posted it (so a handler reads what the page shows), the parameters its caller
- * gives, "KX_SessionID_" and, when the page has one, "KX_FormID_". Callbacks go one at a time, in order, so that each carries the track id
- * the answer to the previous one set.
+ * gives, "KX_SessionID_" and, when the page has them, "KX_FormID_" and "KX_FormName" (the form the page shows: a
+ * page left behind by another tab of the session is sent to the session's form). Callbacks go one at a time, in
+ * order, so that each carries the track id the answer to the previous one set.
  *
  * The answer is the XML document
  *   <response><update/><execute/><rewrite/><submit/><trackid/></response>
@@ -92,7 +93,8 @@ KX.Ajax.senderFields = function (sender) {
 
 /* The URL and body of a callback. */
 KX.Ajax.buildRequest = function (entry) {
-  var fields = [], posted = {}, changed, key, i, formId = KX.Form.field("KX_FormID_", false);
+  var fields = [], posted = {}, changed, key, i, formId = KX.Form.field("KX_FormID_", false),
+      formName = KX.Form.field("KX_FormName", false);
   KX.Ajax.counter += 1;
   if (entry.sender && entry.sender.submitOnAsync) {
     fields = KX.Ajax.senderFields(entry.sender);
@@ -115,6 +117,9 @@ KX.Ajax.buildRequest = function (entry) {
   fields.push(["KX_SessionID_", GAppID]);
   if (formId && formId.value) {
     fields.push(["KX_FormID_", formId.value]);
+  }
+  if (formName && formName.value) {
+    fields.push(["KX_FormName", formName.value]);
   }
   return {
     url: GURLBase + "callback?" + KX.Ajax.encode([

@@ -129,6 +129,25 @@ describe("the demo application in chromium", () => {
     await tp.screenshot("back on the main form");
   });
 
+  // Issue 57: another tab of the session opened the second form; a click in the tab still showing the main form
+  // once answered success and did nothing.
+  flow("a callback from a tab left behind brings that tab to the session's form", async (tp) => {
+    await d.firstVisit(tp, suite.demo.url);
+    const { appID } = await d.sessionState(tp.page);
+    const other = await tp.context.newPage();
+    await other.goto(suite.demo.url);
+    await other.waitForSelector(d.MAIN.second);
+    assert.equal((await d.sessionState(other)).appID, appID, "both tabs show one session");
+    await Promise.all([other.waitForNavigation(), other.click(d.MAIN.second)]);
+    await other.waitForSelector(d.SECOND.back);
+
+    await tp.page.click(d.MAIN.async);
+    await tp.page.waitForSelector(d.SECOND.back);
+    assert.equal((await d.sessionState(tp.page)).appID, appID, "the same session");
+    await tp.screenshot("the tab behind shows the second form");
+    await other.close();
+  });
+
   flow("the session survives 40 clicks, past two-digit track ids", async (tp) => {
     await d.firstVisit(tp, suite.demo.url);
     const { appID } = await d.sessionState(tp.page);

@@ -3,7 +3,7 @@
 // demo's chime; the script widget's plug-in runs; the plug-in objects and the applet render without a script error
 // under frames that say what they are; the library's editor form opens, changes and saves the visitor's own copy of
 // a page of the demo's site, which neither the site nor another visitor sees; the Silverlight video stops with its
-// error page.
+// error page, after which the session goes on.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -193,5 +193,20 @@ describe("the gallery page of the editor and media", () => {
     await tp.screenshot("silverlight video error");
     await d.clickAndLoadPage(tp, "main .restart a");
     await tp.page.waitForSelector(d.MAIN.edit);
+  });
+
+  // Issue 57: every later page of the session (a reload, Back, the start address) was the same error page.
+  flow("after the Silverlight video's error page the start address shows this page in the same session", async (tp) => {
+    await openPage(tp);
+    const { appID } = await d.sessionState(tp.page);
+    const errorsBefore = suite.demo.stderr().split("Silverlight error").length;
+    tp.allowStatus(500, /\/\$\/$/);
+    await d.clickAndLoadPage(tp, "#BUTTONVIDEO");
+    assert.equal(await tp.page.textContent("main .message"), "Silverlight error");
+    await tp.page.goto(suite.demo.url);
+    await tp.page.waitForSelector("#BUTTONVIDEO");
+    assert.equal(await tp.page.title(), `KXDemo - ${CAPTION}`);
+    assert.equal((await d.sessionState(tp.page)).appID, appID, "the same session");
+    assert.equal(suite.demo.stderr().split("Silverlight error").length, errorsBefore + 1, "one error written");
   });
 });

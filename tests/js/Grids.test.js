@@ -9,7 +9,7 @@ const BODY = `
   <div id="GRID1" style="left: 10px; top: 20px;">
     <table id="TBLGRID1" style="left: 0px; top: 0px; width: 300px;"><tr><td>old</td></tr></table>
   </div>
-  <table id="GRID2"><tr><td>framed</td></tr></table>
+  <table id="GRID2" class="GRID2CSS" style="left: 3px; width: 120px;"><tr><td>framed</td></tr></table>
   <table id="CAL1" class="CAL1CSS" style="left: 5px;"><tr><td class="CAL1_CS0">old day</td></tr></table>`;
 
 function apply(world, xml) {
@@ -37,6 +37,8 @@ test("the update of a framed grid replaces the table that stands alone, which ta
                '</tr></table>]]></innerhtml><style><attribute name="left">7px</attribute></style></control>');
   const tables = world.document.querySelectorAll("#GRID2");
   assert.deepEqual([tables.length, tables[0].querySelectorAll("td").length, tables[0].style.left], [1, 2, "7px"]);
+  // Issue 57: the class and style the page gave the old table stay with the new one.
+  assert.deepEqual([tables[0].className, tables[0].style.width], ["GRID2CSS", "120px"]);
 });
 
 test("a calendar's update replaces its rows, keeps its place and brings its style rules once", () => {

@@ -23,6 +23,13 @@
 
 namespace kx {
 
+// A function of the program with external linkage; the test programs are linked without -rdynamic, so no exported
+// symbol holds it.
+[[gnu::noinline]] void ThrowFromTheProgram() {
+  asm volatile("");
+  throw EKXException("exported");
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -113,6 +120,17 @@ template <class E, class Action>
     return;
   }
   throw EKXException(message);
+}
+
+// A function local to this file, and one whose throw the optimiser (-O2) moves into a cold part of its own.
+[[gnu::noinline]] void ThrowFromThisFile() {
+  asm volatile("");
+  throw EKXException("local");
+}
+[[gnu::noinline]] int DoubledOrThrow(int value) {
+  if (value < 0) [[unlikely]]
+    throw EKXException("negative: " + std::to_string(value));
+  return value * 2;
 }
 
 class ExceptionLoggerTest : public ::testing::Test {
@@ -454,6 +472,35 @@ TEST_F(ExceptionLoggerTest, StackTraceReachesIntoTheLibraryThatThrew) {
   bool inLibrary = false;
   for (const std::string& frame : sections[3]) inLibrary = inLibrary || frame.find("libstdc++") != std::string::npos;
   EXPECT_TRUE(inLibrary) << detail;
+}
+
+// Issue 57: a frame that no exported symbol holds (a function of a program linked without -rdynamic, one local to its
+// file, a cold part split off a function) showed as module + offset; the trace names it.
+TEST_F(ExceptionLoggerTest, StackTraceNamesTheFunctionThatThrew) {
+  const struct {
+    const char* Name;
+    std::function<void()> Throw;
+  } cases[] = {
+      {"ThrowFromTheProgram", [] { ThrowFromTheProgram(); }},
+      {"ThrowFromThisFile", [] { ThrowFromThisFile(); }},
+      {"DoubledOrThrow", [] { volatile int value = -1; DoubledOrThrow(value); }},
+  };
+  TTestLogger logger;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<std::string> frames;
+    try {
+      c.Throw();
+    } catch (const std::exception& e) {
+      frames = Sections(logger.GetExceptionDetail(&e, "127.0.0.1"))[3];
+    }
+    ASSERT_GE(frames.size(), 3u);
+    // Under the sanitizers their own throw hook comes first.
+    const std::regex named(std::string(R"(^\[[0-2]\] [0-9A-F]+ kx::(\(anonymous namespace\)::)?)") + c.Name + "\\(");
+    EXPECT_TRUE(std::regex_search(frames[0], named) || std::regex_search(frames[1], named) ||
+                std::regex_search(frames[2], named))
+        << frames[0] << "\n" << frames[1] << "\n" << frames[2];
+  }
 }
 
 // What a client or a user caused is one warning line; a fault of the server or the application an error line with

@@ -60,5 +60,16 @@ TEST(ParseStandAloneOptions, ReadsTheOptionsAndRefusesBadOnes) {
   EXPECT_EQ(options.MaxBodyMB, 256);
 }
 
+// Issue 57: "--bind 0.0.0.0" printed http://0.0.0.0:PORT/, an address that opens no page.
+TEST(ListeningUrl, NamesAnAddressToOpen) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "http://127.0.0.1:8080/"},          {"0.0.0.0", "http://127.0.0.1:8080/"},
+      {"::", "http://[::1]:8080/"},            {"0:0::0", "http://[::1]:8080/"},
+      {"::1", "http://[::1]:8080/"},           {"203.0.113.7", "http://203.0.113.7:8080/"},
+      {"203.0.113.7,::", "http://203.0.113.7:8080/"},
+  };
+  for (const auto& [bound, url] : cases) EXPECT_EQ(ListeningUrl(bound, 8080), url) << bound;
+}
+
 }  // namespace
 }  // namespace kx

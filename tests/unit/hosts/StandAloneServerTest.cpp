@@ -236,6 +236,20 @@ TEST_F(TKXStandAloneServerTest, ServesRequestsOnAKeptAliveConnection) {
             gLogLines.end());
 }
 
+// Issue 57: "listening on ::1:PORT" named no address one could use.
+TEST_F(TKXStandAloneServerTest, LogsAnIPv6AddressInBrackets) {
+  mOptions.BoundIPs = {"::1"};
+  std::uint16_t port = 0;
+  try {
+    port = Start().Port();
+  } catch (const std::exception& e) {
+    GTEST_SKIP() << "no IPv6 loopback here: " << e.what();
+  }
+  std::lock_guard lock(gMutex);
+  EXPECT_NE(std::find(gLogLines.begin(), gLogLines.end(), "HTTP server listening on [::1]:" + std::to_string(port)),
+            gLogLines.end());
+}
+
 TEST_F(TKXStandAloneServerTest, CompressesWhenTheClientAcceptsIt) {
   TClient client(Start().Port());
   auto gzip = client.Get("/big", "Accept-Encoding: gzip, deflate\r\n");
