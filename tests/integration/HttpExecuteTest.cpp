@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -811,6 +812,42 @@ TEST_F(HttpExecuteTest, CompatibilityModeGoesWithHtmlReplies) {
   EXPECT_EQ(Header(Get("/$/ping"), "X-UA-Compatible"), "IE=edge");
   EXPECT_EQ(Header(Get("/$/gfx/Tp.gif"), "X-UA-Compatible"), "");
   EXPECT_EQ(Header(Get("/missing.txt"), "X-UA-Compatible"), "");
+}
+
+// Issue 55: a page of the application refuses frames of other origins unless the controller names them, and a
+// header the reply set itself stays the only one.
+TEST_F(HttpExecuteTest, HtmlAnswersSayWhoMayFrameThem) {
+  WriteFile(mContent + "page.html", "<p>static</p>");
+  const struct {
+    const char* Name;
+    const char* Setting;  // nullptr: as it stands (the default in the first rows)
+    const char* Path;
+    bool OwnHeader;  // OnAfterDispatch sets "X-Frame-Options: DENY"
+    const char* Csp;
+    const char* Xfo;
+  } cases[] = {
+      {"page", nullptr, "/$/ping", false, "frame-ancestors 'self'", "SAMEORIGIN"},
+      {"error page", nullptr, "/$/nothing", false, "frame-ancestors 'self'", "SAMEORIGIN"},
+      {"static page", nullptr, "/page.html", false, "frame-ancestors 'self'", "SAMEORIGIN"},
+      {"image", nullptr, "/$/gfx/Tp.gif", false, "", ""},
+      {"own header", nullptr, "/$/ping", true, "frame-ancestors 'self'", "DENY"},
+      {"none", " 'none' ", "/$/ping", false, "frame-ancestors 'none'", "DENY"},
+      {"embedders", "https://portal.example.com", "/$/ping", false, "frame-ancestors https://portal.example.com", ""},
+      {"any", "", "/$/ping", false, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    if (c.Setting != nullptr) SC().SetFrameAncestors(c.Setting);
+    SC().OnAfterDispatch = [&](THttpRequest&, THttpReply& reply) {
+      if (c.OwnHeader) reply.AddHeader("X-Frame-Options", "DENY");
+    };
+    const TReplyPacket reply = Get(c.Path);
+    EXPECT_EQ(Header(reply, "Content-Security-Policy"), c.Csp);
+    EXPECT_EQ(Header(reply, "X-Frame-Options"), c.Xfo);
+    EXPECT_LE(std::count_if(reply.Headers.begin(), reply.Headers.end(),
+                            [](const std::string& line) { return StartsText("X-Frame-Options:", line); }),
+              1);
+  }
 }
 
 TEST_F(HttpExecuteTest, UnreadableRequestPacketIsAnswered500) {
