@@ -290,14 +290,13 @@ void TKXServer::CommitReply() {
 }
 
 // A page of the application in another origin's frame would show the visitor's session and take its clicks: an
-// HTML answer says which origins may frame it, unless the reply already says so itself.
+// HTML answer says which origins may frame it.
 void TKXServer::AddFrameHeaders() {
   const std::string& ancestors = gSC->FrameAncestors();
   if (ancestors.empty() || !StartsText("text/html", mReply->ContentType())) return;
-  if (mReply->Headers().IndexOfName("Content-Security-Policy") < 0)
-    mReply->AddHeader("Content-Security-Policy", "frame-ancestors " + ancestors);
+  mReply->AddHeader("Content-Security-Policy", "frame-ancestors " + ancestors);
   const char* legacy = SameText(ancestors, "'self'") ? "SAMEORIGIN" : SameText(ancestors, "'none'") ? "DENY" : "";
-  if (*legacy && mReply->Headers().IndexOfName("X-Frame-Options") < 0) mReply->AddHeader("X-Frame-Options", legacy);
+  if (*legacy) mReply->AddHeader("X-Frame-Options", legacy);
 }
 
 // ---------------------------------------------------------------------------
