@@ -636,10 +636,35 @@ void TKXApplication::HandleExecuteFormError(TObject* sender, const std::exceptio
 // ---------------------------------------------------------------------------
 // The output operations that dispatch and error display need
 
+namespace {
+
+// Whether url leads to the start or stop address of an application on origin (a path, or an absolute URL of that
+// origin): those end the session they name.
+bool IsOwnStartOrStop(std::string url, const std::string& origin) {
+  if (!origin.empty() && StartsText(origin + "/", url)) {
+    url.erase(0, origin.size());
+  } else if (url.find(':') < url.find_first_of("/?#") || StartsText("//", url) || StartsText("/\\", url)) {
+    return false;  // another origin, or a scheme of its own
+  }
+  const std::string path = url.substr(0, url.find_first_of("?#"));
+  return EndsText("/$/Start", path) || EndsText("/$/Start/", path) || EndsText("/$/Stop/", path);
+}
+
+}  // namespace
+
 void TKXApplication::GoToURL(const std::string& url, bool replace, bool resolve) {
   std::string target = url;
   if (resolve && !TURL::IsAbsolute(target) && target.find("/$/") == std::string::npos)
     target = TURL::Concat(TKXMimeTypes::IsStaticFile(target) ? mAppUrlBase : mSessionUrlBase, target);
+  // The session's own start or stop acts only for a request that names the session (or says it comes from its
+  // origin): the address names it, as the stop links do.
+  const std::string origin = FRequest != nullptr && gSC != nullptr ? RequestOrigin(*FRequest, gSC->TrustedProxies())
+                                                                    : std::string();
+  if (!FAppID.empty() && IsOwnStartOrStop(target, origin)) {
+    const std::size_t fragment = std::min(target.find('#'), target.size());
+    const bool hasQuery = target.find('?') < fragment;
+    target.insert(fragment, std::string(hasQuery ? "&" : "?") + "KX_SessionID_=" + FAppID);
+  }
   if (FIsCallBack) {
     if (FCallBackResponse != nullptr) FCallBackResponse->AddJavaScriptToExecute(JsRedirect(target, replace));
   } else {

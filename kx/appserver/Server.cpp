@@ -282,8 +282,21 @@ void TKXServer::AfterDispatch() {
 
 void TKXServer::CommitReply() {
   if (mCacheIt) mReply->SetAllowCaching(true);
-  if (gSC) mReply->SetIECompatibilityMode(gSC->IECompatibilityMode());
+  if (gSC) {
+    mReply->SetIECompatibilityMode(gSC->IECompatibilityMode());
+    AddFrameHeaders();
+  }
   mReply->Commit();
+}
+
+// A page of the application in another origin's frame would show the visitor's session and take its clicks: an
+// HTML answer says which origins may frame it.
+void TKXServer::AddFrameHeaders() {
+  const std::string& ancestors = gSC->FrameAncestors();
+  if (ancestors.empty() || !StartsText("text/html", mReply->ContentType())) return;
+  mReply->AddHeader("Content-Security-Policy", "frame-ancestors " + ancestors);
+  const char* legacy = SameText(ancestors, "'self'") ? "SAMEORIGIN" : SameText(ancestors, "'none'") ? "DENY" : "";
+  if (*legacy) mReply->AddHeader("X-Frame-Options", legacy);
 }
 
 // ---------------------------------------------------------------------------

@@ -81,8 +81,10 @@ class TKXServer : public TObject {
   void ExecuteUrl(const std::string& urlPath);
   // OnAfterDispatch (request, reply) when assigned; runs even when GetUrlPath or ExecuteUrl raised.
   void AfterDispatch();
-  // AllowCaching when CacheIt, the controller's IECompatibilityMode, then the reply's Commit.
+  // AllowCaching when CacheIt, the controller's IECompatibilityMode, the frame headers, then the reply's Commit.
   void CommitReply();
+  // Content-Security-Policy "frame-ancestors" and X-Frame-Options by the controller's FrameAncestors.
+  void AddFrameHeaders();
 
   // --- Answers.
 

@@ -495,6 +495,8 @@ void TKXServerControllerBase::SetMaxSessionsPerIP(std::int32_t value) {
   FMaxSessionsPerIP = value;
 }
 
+void TKXServerControllerBase::SetFrameAncestors(const std::string& value) { FFrameAncestors = Trim(value); }
+
 void TKXServerControllerBase::SetTrustedProxies(std::vector<std::string> value) {
   CheckLock("TrustedProxies");
   FTrustedProxies = std::move(value);

@@ -418,6 +418,12 @@ class TKXServerControllerBase : public TDataModule,
   // Sent as "X-UA-Compatible" with every 200 HTML reply when set.
   const std::string& IECompatibilityMode() const { return FIECompatibilityMode; }
   void SetIECompatibilityMode(const std::string& value) { FIECompatibilityMode = value; }
+  // The origins that may show the application's pages in a frame, as the sources of a Content-Security-Policy
+  // "frame-ancestors" directive, which every HTML answer carries. "'self'" by default: the application's own pages
+  // only (sent as "X-Frame-Options: SAMEORIGIN" too; "'none'" as "DENY"). An application meant to be embedded names
+  // its embedders ("https://portal.example.com"); empty sends neither header, so any page may frame it. Trimmed.
+  const std::string& FrameAncestors() const { return FFrameAncestors; }
+  void SetFrameAncestors(const std::string& value);
   // Run parameters are carried into start URLs; true by default.
   bool ShowStartParams() const { return FShowStartParams; }
   void SetShowStartParams(bool value) { FShowStartParams = value; }
@@ -591,6 +597,7 @@ class TKXServerControllerBase : public TDataModule,
   bool FAllowMultipleSessionsPerUser = false;
   std::string FDocType;
   std::string FIECompatibilityMode;
+  std::string FFrameAncestors = "'self'";
   bool FShowStartParams = true;
   std::unique_ptr<TKXExceptionLogger> FExceptionLogger;
   std::unique_ptr<TKXSessionCookieOptions> FCookieOptions;

@@ -659,6 +659,11 @@ void TKXServerSession::StartCheck() {
 void TKXServerSession::Stop() {
   std::string url = mParams != nullptr ? mParams->Values("url") : std::string();
   if (url.empty()) return;
+  // A path of this site ("/bye.html", "./bye.html") stays one; "//host" and "/\host" are another host's.
+  if (url[0] == '.' || (url[0] == '/' && url.find_first_of("/\\", 1) != 1)) {
+    mSession->TerminateAndRedirect(url, url[0] == '.');
+    return;
+  }
   if (StartsText("_s_.", url) && url.size() > 5)
     url = "https://" + url.substr(4);
   else

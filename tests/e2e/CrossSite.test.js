@@ -34,6 +34,8 @@ function attackPage(path, victim, link) {
       return `<img src="${victim}$/Start">`;
     case "/stop":
       return `<script>window.location.href = "${victim}$/Stop/?url=example.org";</script>`;
+    case "/frame":
+      return `<iframe id="frame" src="${victim}$/" width="600" height="400"></iframe>`;
     default:
       return `<a id="link" href="${link}">a nice page</a>`;
   }
@@ -107,6 +109,38 @@ describe("another origin's page in the visitor's chromium", () => {
     const cookie = (await tp.context.cookies()).find((c) => c.name === "KX_KXDemo");
     assert.equal(cookie.sameSite, "Lax");
     assert.equal(cookie.httpOnly, true, "no page script, of another port of this host neither, reads the cookie");
+  });
+
+  // Issue 55: a page of another port of this host gets the Lax cookie into its frame; the frame must not show the
+  // session (nor take a click in it). The application's own page still frames it.
+  suite.flow("another origin's frame shows no session; the application's own frame does", async (tp) => {
+    const victim = suite.demo.url;
+    await d.firstVisit(tp, victim);
+    await tp.page.fill(d.MAIN.edit, "the visitor's own text");
+    await d.clickAndLoadPage(tp, d.MAIN.submit);
+    await d.waitForText(tp.page, d.MAIN.label, "the visitor's own text");
+
+    const tab = await tp.context.newPage();
+    for (const origin of origins()) {
+      await tab.goto(`${origin}/frame`);
+      const frame = await (await tab.$("#frame")).contentFrame();
+      assert.equal(await frame.$(d.MAIN.label), null, `${origin} shows no page of the application in its frame`);
+    }
+    await tab.close();
+    // The browser reports each refused frame as a failed request and a console error.
+    const blocked = tp.errors.filter((e) => e === `request failed: GET ${victim}$/ net::ERR_BLOCKED_BY_RESPONSE`);
+    assert.equal(blocked.length, origins().length, `the browser refused each frame: ${tp.errors.join("; ")}`);
+    const refused = /Content Security Policy directive: "frame-ancestors/;
+    tp.errors = tp.errors.filter((e) => !blocked.includes(e) && !refused.test(e));
+
+    await tp.page.evaluate((src) => {
+      const frame = document.createElement("iframe");
+      frame.id = "own";
+      frame.src = src;
+      document.body.appendChild(frame);
+    }, `${victim}$/`);
+    const own = await (await tp.page.waitForSelector("#own")).contentFrame();
+    await d.waitForText(own, d.MAIN.label, "the visitor's own text");
   });
 
   suite.flow("the /$/call link of the attacker's session hands it to no one", async (tp) => {

@@ -813,6 +813,32 @@ TEST_F(HttpExecuteTest, CompatibilityModeGoesWithHtmlReplies) {
   EXPECT_EQ(Header(Get("/missing.txt"), "X-UA-Compatible"), "");
 }
 
+// Issue 55: a page of the application refuses frames of other origins unless the controller names them.
+TEST_F(HttpExecuteTest, HtmlAnswersSayWhoMayFrameThem) {
+  WriteFile(mContent + "page.html", "<p>static</p>");
+  const struct {
+    const char* Setting;  // nullptr: as it stands (the default in the first rows)
+    const char* Path;
+    const char* Csp;
+    const char* Xfo;
+  } cases[] = {
+      {nullptr, "/$/ping", "frame-ancestors 'self'", "SAMEORIGIN"},
+      {nullptr, "/$/nothing", "frame-ancestors 'self'", "SAMEORIGIN"},  // the error page
+      {nullptr, "/page.html", "frame-ancestors 'self'", "SAMEORIGIN"},
+      {nullptr, "/$/gfx/Tp.gif", "", ""},
+      {" 'none' ", "/$/ping", "frame-ancestors 'none'", "DENY"},
+      {"https://portal.example.com", "/$/ping", "frame-ancestors https://portal.example.com", ""},
+      {"", "/$/ping", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Path) + " " + (c.Setting != nullptr ? c.Setting : "default"));
+    if (c.Setting != nullptr) SC().SetFrameAncestors(c.Setting);
+    const TReplyPacket reply = Get(c.Path);
+    EXPECT_EQ(Header(reply, "Content-Security-Policy"), c.Csp);
+    EXPECT_EQ(Header(reply, "X-Frame-Options"), c.Xfo);
+  }
+}
+
 TEST_F(HttpExecuteTest, UnreadableRequestPacketIsAnswered500) {
   std::vector<char> buffer(THttpPacket::HostBufferSize, '\x5A');
   HttpExecute(buffer.data(), std::int32_t(buffer.size()));

@@ -24,6 +24,7 @@
 #include "kx/appserver/Sessions.h"
 #include "kx/appserver/Startup.h"
 #include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/platform/SysUtils.h"
 
@@ -619,6 +620,27 @@ TEST_F(SessionFlowTest, StopTerminatesWithAnEscapedRedirect) {
   TReplyPacket hostile = Get("/$/Stop/", "url=a\");alert(document.cookie);//&KX_SessionID_=" + IdOf(other), other);
   EXPECT_EQ(hostile.Content.find("\");alert"), std::string::npos);
   EXPECT_NE(hostile.Content.find("http://a\\x22);alert(document.cookie);//"), std::string::npos) << hostile.Content;
+}
+
+// Issue 55: a stop link to a path of this site leads to that path, not to a host named after it.
+TEST_F(SessionFlowTest, StopLeadsToTheLinksAddress) {
+  const struct {
+    const char* Url;  // the decoded "url" of the link's stop address
+    const char* To;
+  } cases[] = {
+      {"example.org/a", "http://example.org/a"},
+      {"_s_.example.org/a", "https://example.org/a"},
+      {"/bye.html", "/bye.html"},
+      {"./bye.html", "/./bye.html"},
+      {"//example.org/a", "http:////example.org/a"},
+      {"/\\example.org/a", "http:///\\example.org/a"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Url);
+    const std::string cookie = StartSession();
+    TReplyPacket reply = Get("/$/Stop/", std::string("url=") + c.Url + "&KX_SessionID_=" + IdOf(cookie), cookie);
+    EXPECT_NE(reply.Content.find(JsRedirect(c.To, true)), std::string::npos) << reply.Content;
+  }
 }
 
 TEST_F(SessionFlowTest, StartEndsTheNamedSessionAndStartsAfresh) {

@@ -25,3 +25,18 @@ test("LoadURL leads the window to the stop address, naming the page's session", 
   world.run("var GAppID = 'AB12'; parent.LoadURL('/$/Stop/?url=example.com%2f');");
   assert.deepEqual(led, ["/$/Stop/?url=example.com%2f%3fq%3da%26b", "/$/Stop/?url=example.com%2f&KX_SessionID_=AB12"]);
 });
+
+// Issue 55: the session's id goes only to addresses of the page's own origin (the page is http://127.0.0.1:8080/app/).
+test("LoadURL names the session only to the page's own origin", () => {
+  const world = page("", "var GAppID = 'AB12';");
+  const led = [];
+  world.window.KX.Links.navigate = (url) => led.push(url);
+  const rows = [
+    ["/$/Stop/?url=x", true], ["x.html", true], ["http://127.0.0.1:8080/$/Start", true],
+    ["http://example.com/x", false], ["https://127.0.0.1:8080/x", false], ["http://127.0.0.1:8081/x", false],
+    ["//example.com/x", false], ["/\\example.com/x", false], ["javascript:alert(1)", false],
+  ];
+  for (const [url] of rows) world.window.LoadURL(url);
+  const named = (url) => url + (url.includes("?") ? "&" : "?") + "KX_SessionID_=AB12";
+  assert.deepEqual(led, rows.map(([url, own]) => (own ? named(url) : url)));
+});

@@ -14,6 +14,7 @@
 #include "kx/appserver/Sessions.h"
 #include "kx/appserver/Startup.h"
 #include "kx/foundation/AppInfo.h"
+#include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/HttpPackets.h"
 #include "kx/foundation/KXExceptions.h"
 #include "support/SessionTestDoubles.h"
@@ -406,6 +407,41 @@ TEST_F(TKXApplicationTest, RedirectPreparesTheReplyOrTheCallbackScript) {
   auto* response = static_cast<TTestCallBackResponse*>(session->CallBackResponse());
   ASSERT_EQ(response->mExecute.size(), 1u);
   EXPECT_EQ(response->mExecute[0], "window.location.replace(\"x\\x22y\");");
+  session->Unlock();
+}
+
+// Issue 55: an address the library writes to this application's start or stop names the session, as the stop
+// links do (a browser that says nothing of where a request comes from is served only so); no other address does.
+TEST_F(TKXApplicationTest, RedirectToTheOwnStartOrStopNamesTheSession) {
+  TRequestPacketFields fields;
+  fields.Host = "www.example.com:8080";
+  fields.Method = "GET";
+  std::vector<char> buffer(THttpPacket::HostBufferSize);
+  WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
+  THttpRequest request(buffer.data(), std::int64_t(buffer.size()));
+  TKXApplication* session = NewSession();
+  const std::string id = "KX_SessionID_=" + session->AppID();
+  const struct {
+    const char* Url;
+    std::string To;
+  } cases[] = {
+      {"/app/$/Start", "/app/$/Start?" + id},
+      {"$/Stop/?url=a#b", "/app/$/Stop/?url=a&" + id + "#b"},
+      {"http://www.example.com:8080/app/$/start/", "http://www.example.com:8080/app/$/start/?" + id},
+      {"http://www.example.com/app/$/Start", "http://www.example.com/app/$/Start"},
+      {"//www.example.com:8080/app/$/Start", "//www.example.com:8080/app/$/Start"},
+      {"/app/$/Started", "/app/$/Started"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Url);
+    session->Initialize(&request, nullptr);
+    session->SetIsCallBack(true);
+    session->GoToURL(c.Url, false);
+    auto* response = static_cast<TTestCallBackResponse*>(session->CallBackResponse());
+    ASSERT_EQ(response->mExecute.size(), 1u);
+    EXPECT_EQ(response->mExecute[0], JsRedirect(c.To, false));
+  }
+  session->FinishRequest();
   session->Unlock();
 }
 
