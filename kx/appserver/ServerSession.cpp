@@ -2,7 +2,9 @@
 
 #include <climits>
 
+#include "kx/appserver/ExceptionLogger.h"
 #include "kx/appserver/ExceptionRenderer.h"
+#include "kx/appserver/RequestWatch.h"
 
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/MimeTypes.h"
@@ -10,6 +12,7 @@
 #include "kx/appserver/SessionOutput.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/foundation/Browsers.h"
+#include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/Markup.h"
@@ -285,13 +288,6 @@ bool TKXServerSession::Route(TStage stage, const std::string& path) {
 }
 
 void TKXServerSession::ExecuteSession(const std::string& urlPath) {
-  // A request running in a session or waiting for one holds a thread of the host: one client address never holds
-  // more than MaxRequestsPerAddress of them.
-  try {
-    if (TKXSessions* store = SessionStore()) mAddressTurn.emplace(*store, mClientIP);
-  } catch (const ESessionBusy&) {
-    SendSessionBusy();
-  }
   TKXSessionHold hold(mSession);
   try {
     Dispatch(urlPath, hold);
@@ -374,6 +370,10 @@ void TKXServerSession::KeepAlive() {
 bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hold) {
   TKXSessions* store = SessionStore();
   EKXException::IfNotAssigned(store, "The session store does not exist.");
+  // From here the request holds a host thread in a session or waiting for one.
+  const int spare = gRequestWatch != nullptr ? gRequestWatch->SpareThreads() : -1;
+  mAdmission.emplace(RequestAdmission(), mClientIP, gSC->MaxRequestsPerIP(), spare);
+  if (!mAdmission->Admitted()) SendAddressBusy(spare);
   std::string savedRunParams;
   if (!id.empty()) {
     bool expired = false;
@@ -499,11 +499,32 @@ void TKXServerSession::CheckPostedSessionId(const std::string& path) {
 
 void TKXServerSession::Refuse(const std::string& path, const std::string& message, const std::string& seen) {
   if (gErrorLogProcedure)
-    gErrorLogProcedure(DateTimeToStr(Now()) + " warning " + HttpMethodText(mRequest->HttpMethod()) + " " +
-                       LogLineText(path) + ": " +
-                       LogLineText(message + " Seen: " + seen + "; expected origin \"" +
-                                   RequestOrigin(*mRequest, gSC->TrustedProxies()) + "\"; client " + mClientIP + "."));
+    gErrorLogProcedure(OperatorLogLine("warning", mSessionId, HttpMethodText(mRequest->HttpMethod()), path,
+                                       message + " Seen: " + seen + "; expected origin \"" +
+                                           RequestOrigin(*mRequest, gSC->TrustedProxies()) + "\"; client " +
+                                           mClientIP + "."));
   SendForbidden(message);
+}
+
+void TKXServerSession::SendAddressBusy(int spareThreads) {
+  if (gErrorLogProcedure) {
+    const std::string text = RequestAdmission().RefusalLine(mClientIP, gSC->MaxRequestsPerIP(), spareThreads);
+    if (!text.empty())
+      gErrorLogProcedure(OperatorLogLine("warning", mSessionId, HttpMethodText(mRequest->HttpMethod()),
+                                         mRequest->PathInfo(), text));
+  }
+  SendTryAgain("Too many requests from your address. Please try again later.", AddressBusyRetryAfter);
+}
+
+void TKXServerSession::SendTryAgain(const std::string& message, int retryAfter) {
+  if (mParams == nullptr || mParams->Values("KX_Retry") != "1") SendPlainError(503, message, retryAfter);
+  ResetReply();
+  mReply->SetCode(204);
+  mReply->AddHeader("Retry-After", IntToStr(retryAfter));
+  mReply->Cookies()
+      .AddCookie("KX_Retry", IntToStr(retryAfter) + ":" + KXHttpEncode("503 - " + message), "/", 0, false, false)
+      ->SetSameSite("Lax");
+  Abort();
 }
 
 void TKXServerSession::SendPlainError(int code, const std::string& message, int retryAfter) {
