@@ -8,7 +8,6 @@
 #include <set>
 #include <thread>
 
-#include "kx/appserver/Admission.h"
 #include "kx/appserver/RequestWatch.h"
 #include "kx/foundation/Browsers.h"
 #include "kx/foundation/KXExceptions.h"
@@ -633,38 +632,6 @@ TEST(TKXSessionList, CountsTheSessionsOfEachAddress) {
   EXPECT_EQ(list.CountOf("198.51.100.7"), 1);
   list.Remove("b");
   EXPECT_EQ(list.CountOf("192.0.2.10"), 0);
-}
-
-// A request of an address at its limit is refused only while the host has ReserveThreads or fewer to spare (or does
-// not say); one under the limit, or with limit 0, is always let in; refusals count nothing.
-TEST(TKXAdmission, AnAddressAtItsLimitIsRefusedOnlyWhileTheHostIsNearlyFull) {
-  constexpr int kReserve = TKXAdmission::ReserveThreads;
-  const struct {
-    int In, Limit, Spare;
-    bool Admitted;
-  } rows[] = {
-      {15, 16, 0, true},  {16, 16, kReserve + 1, true}, {500, 16, 50, true}, {16, 16, kReserve, false},
-      {16, 16, -1, false}, {40, 16, 0, false},          {40, 0, 0, true},
-  };
-  for (const auto& row : rows) {
-    TKXAdmission admission;
-    for (int i = 0; i < row.In; ++i) admission.Join("192.0.2.10", 0, 0);
-    EXPECT_EQ(admission.Join("192.0.2.10", row.Limit, row.Spare), row.Admitted) << row.In << " " << row.Spare;
-    EXPECT_EQ(admission.RequestsOf("192.0.2.10"), row.In + (row.Admitted ? 1 : 0));
-    EXPECT_TRUE(admission.Join("198.51.100.7", row.Limit, row.Spare));
-  }
-}
-
-// The operator hears of refusals once a LogInterval, with the count since the last line.
-TEST(TKXAdmission, RefusalsGiveOneLineAMinute) {
-  TKXAdmission admission;
-  admission.Join("192.0.2.10", 0, 0);
-  ASSERT_FALSE(admission.Join("192.0.2.10", 1, 0));
-  EXPECT_EQ(admission.RefusalLine("192.0.2.10", 1, 0),
-            "Too many requests from client 192.0.2.10: it has 1 or more in while the host has 0 threads to spare; 1 "
-            "request of the addresses at their limit answered 503 since the last such line.");
-  ASSERT_FALSE(admission.Join("192.0.2.10", 1, 0));
-  EXPECT_EQ(admission.RefusalLine("192.0.2.10", 1, 0), "");
 }
 
 }  // namespace
