@@ -19,7 +19,8 @@ const { fork } = require("node:child_process");
 const http = require("node:http");
 const net = require("node:net");
 
-const [url, MODE = "open", clicksText = "150", secondsText = "30", sessionsText = "1"] = process.argv.slice(2);
+const [url, MODE = "open", clicksText = "150", secondsText = "30", sessionsText = "1"] =
+  require.main === module || process.env.PILE_CHILD === "1" ? process.argv.slice(2) : [process.env.PILE_URL];
 const base = new URL(url);
 const CLICKS = Number(clicksText);
 const SECONDS = Number(secondsText);
@@ -190,8 +191,8 @@ async function openJobSessions(count, batch = 50) {
   return sessions;
 }
 
-async function openJobSession() {
-  const busy = await openSession();
+async function openJobSession(from) {
+  const busy = await openSession(from);
   const link = new RegExp(`id="(GALLERY\\d+)"[^>]*value="Long jobs"|value="Long jobs"[^>]*id="(GALLERY\\d+)"`)
     .exec(busy.page.text);
   if (!link) throw new Error("the main form has no \"Long jobs\" button");
@@ -259,9 +260,11 @@ async function main() {
   }
 }
 
+module.exports = { request, openSession, openJobSession, formFields, callbackRequest, pageState, encode, base };
+
 if (process.env.PILE_CHILD === "1") {
   runPile();
-} else {
+} else if (require.main === module) {
   main().catch((e) => {
     console.error(e.message);
     process.exit(1);

@@ -618,17 +618,23 @@ std::string TKXExceptionLogger::RunningTimeText(TDateTime start, TDateTime now) 
   return text;
 }
 
+std::string OperatorLogLine(std::string_view level, std::string_view sessionId, std::string_view method,
+                            std::string_view path, std::string_view message) {
+  std::string line = DateTimeToStr(Now()) + " " + std::string(level);
+  // The path, the message (a posted value that does not convert) and even the session id come from the client.
+  if (!sessionId.empty()) line += " session " + LogLineText(sessionId);
+  if (!path.empty()) line += " " + (method.empty() ? std::string("-") : LogLineText(method)) + " " + LogLineText(path);
+  // A message's own line breaks (a list of refused values) read as blanks, as they always have.
+  std::string text(message);
+  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return line + ": " + LogLineText(text);
+}
+
 std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId, std::string_view method,
                              std::string_view path) {
   const bool clientCaused = IsClientCaused(e);
-  std::string line = DateTimeToStr(Now()) + (clientCaused ? " warning" : " error");
-  // The path, the message (a posted value that does not convert) and even the session id come from the client.
-  if (!sessionId.empty()) line += " session " + LogLineText(sessionId);
-  if (!path.empty()) line += " " + LogLineText(method.empty() ? "GET" : method) + " " + LogLineText(path);
-  // A message's own line breaks (a list of refused values) read as blanks, as they always have.
-  std::string message = e.what();
-  std::replace_if(message.begin(), message.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  line += ": " + ClassNameOf(typeid(e)) + ": " + LogLineText(message);
+  std::string line = OperatorLogLine(clientCaused ? "warning" : "error", sessionId, method, path,
+                                     ClassNameOf(typeid(e)) + ": " + e.what());
   // The stack of what a client caused says nothing the operator can act on.
   if (clientCaused) return line;
   if (const TThrowRecord* record = FindThrowRecord(dynamic_cast<const void*>(&e)))

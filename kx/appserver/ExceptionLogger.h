@@ -246,5 +246,10 @@ class TKXExceptionLogger : public TPersistent {
 // and runs nothing in a terminal.
 std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId, std::string_view method,
                              std::string_view path);
+// The one writer of the operator's lines: "2026-12-07 05:40:12 LEVEL session SESSIONID METHOD /path: message". An
+// empty session id or path is left out; an empty method (one the request layer does not name) shows as "-". Line
+// breaks in message become blanks; the session id, method, path and message are written through LogLineText.
+std::string OperatorLogLine(std::string_view level, std::string_view sessionId, std::string_view method,
+                            std::string_view path, std::string_view message);
 
 }  // namespace kx

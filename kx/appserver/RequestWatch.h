@@ -1,5 +1,6 @@
-// What the framework may ask the host about the request the calling thread answers, while that request waits
-// (for its busy session): whether to go on waiting. The host installs its watch around its call of
+// What the framework may ask the host about the request the calling thread answers: while that request waits (for
+// its busy session), whether to go on waiting; before it takes its thread into a session, how many threads the host
+// has to spare (appserver/Admission.h). The host installs its watch around its call of
 // gHttpExecuteHook; threads without one (tests, the timeout thread) always go on.
 #pragma once
 
@@ -11,6 +12,9 @@ class IKXRequestWatch {
   // False once the request's client has gone or the host is stopping and no longer waits for queued requests.
   // Cheap enough to be asked every few milliseconds; asked only on the request's own thread.
   virtual bool KeepWaiting() = 0;
+  // How many more requests the host could have inside the framework at once besides those in it now (this one
+  // included among those); -1 when the host does not say.
+  virtual int SpareThreads() { return -1; }
 };
 
 // The calling thread's watch, or nullptr.

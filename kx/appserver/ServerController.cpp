@@ -497,6 +497,12 @@ void TKXServerControllerBase::SetMaxSessionsPerIP(std::int32_t value) {
 
 void TKXServerControllerBase::SetFrameAncestors(const std::string& value) { FFrameAncestors = Trim(value); }
 
+void TKXServerControllerBase::SetMaxRequestsPerIP(std::int32_t value) {
+  CheckLock("MaxRequestsPerIP");
+  if (value < 0) throw Exception("Invalid request limit.");
+  FMaxRequestsPerIP = value;
+}
+
 void TKXServerControllerBase::SetTrustedProxies(std::vector<std::string> value) {
   CheckLock("TrustedProxies");
   FTrustedProxies = std::move(value);

@@ -448,6 +448,12 @@ class TKXServerControllerBase : public TDataModule,
   void SetMaxSessions(std::int32_t value);
   std::int32_t MaxSessionsPerIP() const { return FMaxSessionsPerIP; }
   void SetMaxSessionsPerIP(std::int32_t value);
+  // Requests of one client address that may run in their sessions or wait for them while the host's threads are
+  // nearly all taken (appserver/Admission.h); the next is answered 503 "Too many requests from your address" with
+  // "Retry-After". While the host has threads to spare no address is refused, however many requests it has in.
+  // 16 by default; 0: no limit. Locked; a negative value raises "Invalid request limit.".
+  std::int32_t MaxRequestsPerIP() const { return FMaxRequestsPerIP; }
+  void SetMaxRequestsPerIP(std::int32_t value);
   // The addresses whose X-Forwarded-For and Client-IP headers are believed when they are the connection's peer;
   // "127.0.0.1" and "::1" by default (a reverse proxy on this machine), empty: none. Locked.
   const std::vector<std::string>& TrustedProxies() const { return FTrustedProxies; }
@@ -611,6 +617,7 @@ class TKXServerControllerBase : public TDataModule,
   bool FLogSessionEvents = false;
   std::int32_t FMaxSessions = 100000;
   std::int32_t FMaxSessionsPerIP = 1000;
+  std::int32_t FMaxRequestsPerIP = 16;
   std::vector<std::string> FTrustedProxies{"127.0.0.1", "::1"};
 
   bool mLocked = false;

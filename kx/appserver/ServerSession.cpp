@@ -2,7 +2,9 @@
 
 #include <climits>
 
+#include "kx/appserver/ExceptionLogger.h"
 #include "kx/appserver/ExceptionRenderer.h"
+#include "kx/appserver/RequestWatch.h"
 
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/MimeTypes.h"
@@ -10,6 +12,7 @@
 #include "kx/appserver/SessionOutput.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/foundation/Browsers.h"
+#include "kx/foundation/HtmlUtils.h"
 #include "kx/foundation/Identifiers.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/Markup.h"
@@ -309,13 +312,6 @@ bool TKXServerSession::Route(TStage stage, const std::string& path) {
 }
 
 void TKXServerSession::ExecuteSession(const std::string& urlPath) {
-  // A request running in a session or waiting for one holds a thread of the host: one client address never holds
-  // more than MaxRequestsPerAddress of them.
-  try {
-    if (TKXSessions* store = SessionStore()) mAddressTurn.emplace(*store, mClientIP);
-  } catch (const ESessionBusy&) {
-    SendSessionBusy();
-  }
   TKXSessionHold hold(mSession);
   try {
     Dispatch(urlPath, hold);
@@ -395,9 +391,17 @@ void TKXServerSession::KeepAlive() {
 // ---------------------------------------------------------------------------
 // Finding, creating and checking the session
 
+void TKXServerSession::Admission() {
+  // From here the request holds a host thread in a session or waiting for one.
+  const int spare = gRequestWatch != nullptr ? gRequestWatch->SpareThreads() : -1;
+  mAdmission.emplace(RequestAdmission(), mClientIP, gSC->MaxRequestsPerIP(), spare);
+  if (!mAdmission->Admitted()) SendAddressBusy(spare);
+}
+
 bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hold) {
   TKXSessions* store = SessionStore();
   EKXException::IfNotAssigned(store, "The session store does not exist.");
+  Admission();
   std::string savedRunParams;
   if (!id.empty()) {
     bool expired = false;
@@ -539,10 +543,10 @@ void TKXServerSession::Admit(const TRoute& route, const std::string& path) {
 void TKXServerSession::Refuse(const TRoute& route, const std::string& path, const std::string& message,
                               const std::string& seen) {
   if (gErrorLogProcedure)
-    gErrorLogProcedure(DateTimeToStr(Now()) + " warning " + HttpMethodText(mRequest->HttpMethod()) + " " +
-                       LogLineText(path) + ": " +
-                       LogLineText(message + " Seen: " + seen + "; expected origin \"" +
-                                   RequestOrigin(*mRequest, gSC->TrustedProxies()) + "\"; client " + mClientIP + "."));
+    gErrorLogProcedure(OperatorLogLine("warning", mSessionId, HttpMethodText(mRequest->HttpMethod()), path,
+                                       message + " Seen: " + seen + "; expected origin \"" +
+                                           RequestOrigin(*mRequest, gSC->TrustedProxies()) + "\"; client " +
+                                           mClientIP + "."));
   // The page only where a visitor sees it: a browser that says what it loads says "document" for a page.
   const std::string dest = mRequest->GetRawHeaderValue("Sec-Fetch-Dest");
   if (route.Acts == TActs::Ends && (dest.empty() || SameText(dest, "document"))) SendSessionStillOpen(route);
@@ -563,6 +567,27 @@ void TKXServerSession::SendSessionStillOpen(const TRoute& route) {
                                         {"SESSIONID", EscapeAttributeQuotes(mSessionId)},
                                         {"BACK", EscapeAttributeQuotes(mBaseURL + "$/")},
                                         {"BUTTON", start ? "Restart the session" : "End the session"}}));
+  Abort();
+}
+
+void TKXServerSession::SendAddressBusy(int spareThreads) {
+  if (gErrorLogProcedure) {
+    const std::string text = RequestAdmission().RefusalLine(mClientIP, gSC->MaxRequestsPerIP(), spareThreads);
+    if (!text.empty())
+      gErrorLogProcedure(OperatorLogLine("warning", mSessionId, HttpMethodText(mRequest->HttpMethod()),
+                                         mRequest->PathInfo(), text));
+  }
+  SendTryAgain("Too many requests from your address. Please try again later.", AddressBusyRetryAfter);
+}
+
+void TKXServerSession::SendTryAgain(const std::string& message, int retryAfter) {
+  if (mParams == nullptr || mParams->Values("KX_Retry") != "1") SendPlainError(503, message, retryAfter);
+  ResetReply();
+  mReply->SetCode(204);
+  mReply->AddHeader("Retry-After", IntToStr(retryAfter));
+  mReply->Cookies()
+      .AddCookie("KX_Retry", IntToStr(retryAfter) + ":" + KXHttpEncode("503 - " + message), "/", 0, false, false)
+      ->SetSameSite("Lax");
   Abort();
 }
 
@@ -588,6 +613,7 @@ std::string TKXServerSession::RunParamsText(bool always) {
 
 void TKXServerSession::StartNew() {
   if (!mSessionId.empty()) {
+    Admission();  // ending the session waits for it
     RemoveSessionCookie();
     if (TKXSessions* store = SessionStore()) store->Terminate(mSessionId);
   }

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <utility>
 
+#include "kx/appserver/Admission.h"
 #include "kx/appserver/Application.h"
 #include "kx/appserver/Server.h"
 #include "kx/appserver/Sessions.h"
@@ -76,8 +77,10 @@ class TKXServerSession : public TKXServer {
   // Seconds a client refused a session for the controller's limits is asked to wait: the timeout thread's
   // interval, after which expired sessions have made room.
   static constexpr int SessionLimitRetryAfter = 60;
-  // Seconds a request refused for its busy session is asked to wait (TKXSessions::MaxWaiters wait already).
+  // Seconds a request refused for its busy session is asked to wait (TKXSessions::MaxWaiters wait already), and one
+  // refused for its address (the controller's MaxRequestsPerIP while the host's threads are nearly all taken).
   static constexpr int SessionBusyRetryAfter = 1;
+  static constexpr int AddressBusyRetryAfter = 1;
 
   TKXServerSession(void* buffer, std::int32_t bufferSize);
 
@@ -110,8 +113,12 @@ class TKXServerSession : public TKXServer {
   void SetUrlPaths(const std::string& path, const std::string& id);
   void SetSessionBaseURL(const std::string& id);
   // True when a new session was created. Either way hold has the session afterwards. A new session beyond the
-  // controller's MaxSessions or MaxSessionsPerIP is not created: SendTooManySessions answers.
+  // controller's MaxSessions or MaxSessionsPerIP is not created: SendTooManySessions answers. First the request asks
+  // the admission (appserver/Admission.h) for its place: SendAddressBusy answers a refusal.
   bool LookupOrCreate(const std::string& id, TKXSessionHold& hold);
+  // Counts the request in with its client address from here to its end, as one that holds a host thread in a
+  // session or waiting for one; SendAddressBusy when the admission refuses it.
+  void Admission();
   void SecurityCheck();
   // Whether the request, taking route, acts on the session it names.
   bool ActsOnSession(const TRoute& route) const;
@@ -139,10 +146,17 @@ class TKXServerSession : public TKXServer {
   [[noreturn]] void SendTooManySessions() {
     SendPlainError(503, "Too many sessions. Please try again later.", SessionLimitRetryAfter);
   }
-  // The same for a request that did not wait for its busy session, or whose address has too many in (ESessionBusy).
+  // The answer to a request turned away for the moment: 503 with message and "Retry-After". A posted form that asks
+  // for it (KX_Retry=1, posted by the client script of a browser that keeps cookies) gets 204 instead, which leaves
+  // the page with the visitor's values in place, with the same "Retry-After" and the script's cookie KX_Retry
+  // ("SECONDS:" and the 503's text, form-encoded); the script posts again after the wait.
+  [[noreturn]] void SendTryAgain(const std::string& message, int retryAfter);
+  // The same for a request that did not wait for its busy session (ESessionBusy).
   [[noreturn]] void SendSessionBusy() {
-    SendPlainError(503, "The session is busy. Please try again later.", SessionBusyRetryAfter);
+    SendTryAgain("The session is busy. Please try again later.", SessionBusyRetryAfter);
   }
+  // The same for a request the admission refused, after the operator's line when one is due (one a minute at most).
+  [[noreturn]] void SendAddressBusy(int spareThreads);
   std::string RunParamsText(bool always);
   // The steps of the route table: each answers the request's path (mSessionId,
   // mUrlPath) on its own.
@@ -184,8 +198,8 @@ class TKXServerSession : public TKXServer {
   bool mAuthenticated = false;
   bool mRequestAuth = true;
   bool mRestart = false;
-  // The request's count among those of its client address, from the start of the dispatch to the end.
-  std::optional<TKXAddressTurn> mAddressTurn;
+  // The request's place in the admission, from its session look-up to the end of the request.
+  std::optional<TKXAdmissionTicket> mAdmission;
   // The hold of a dispatch that ended by an exception, kept until HandleException
   // has made the error page; released by the destructor when that never runs.
   TKXSessionHold mErrorPageHold{mSession};

@@ -87,8 +87,12 @@ TClock::time_point ExpiryLowerBound(const TKXApplication& session, TClock::time_
 TKXSessionEntry& TKXSessionList::Add(const std::string& id, TKXApplication* session, const std::string& clientIP) {
   auto [item, added] = mItems.try_emplace(id, session, clientIP);
   if (!added) throw EStringListError("String list does not allow duplicates");
-  ++mPerAddress[clientIP];
-  return item->second;
+  TAddress& address = mPerAddress[clientIP];
+  ++address.Count;
+  TKXSessionEntry& entry = item->second;
+  entry.RoomAt = address.Unused.insert(address.Unused.end(), &entry);
+  entry.MayMakeRoom = true;
+  return entry;
 }
 
 TKXApplication* TKXSessionList::Find(const std::string& id) const {
@@ -116,16 +120,44 @@ TKXSessionEntry* TKXSessionList::FindEntry(const std::function<bool(const TKXSes
 TKXApplication* TKXSessionList::Remove(const std::string& id) {
   auto found = mItems.find(id);
   if (found == mItems.end()) return nullptr;
-  TKXApplication* session = found->second.Session;
-  auto address = mPerAddress.find(found->second.ClientIP);
-  if (address != mPerAddress.end() && --address->second <= 0) mPerAddress.erase(address);
+  TKXSessionEntry& entry = found->second;
+  TKXApplication* session = entry.Session;
+  auto address = mPerAddress.find(entry.ClientIP);
+  if (address != mPerAddress.end()) {
+    if (entry.MayMakeRoom) address->second.Unused.erase(entry.RoomAt);
+    if (--address->second.Count <= 0) mPerAddress.erase(address);
+  }
   mItems.erase(found);
   return session;
 }
 
 int TKXSessionList::CountOf(const std::string& clientIP) const {
   auto found = mPerAddress.find(clientIP);
-  return found == mPerAddress.end() ? 0 : found->second;
+  return found == mPerAddress.end() ? 0 : found->second.Count;
+}
+
+bool TKXSessionList::MayMakeRoom(const std::string& clientIP) const {
+  auto found = mPerAddress.find(clientIP);
+  return found != mPerAddress.end() && !found->second.Unused.empty();
+}
+
+TKXSessionEntry* TKXSessionList::TakeUnused(const std::string& clientIP) {
+  auto address = mPerAddress.find(clientIP);
+  if (address == mPerAddress.end()) return nullptr;
+  std::list<TKXSessionEntry*>& unused = address->second.Unused;
+  for (auto at = unused.begin(); at != unused.end();) {
+    TKXSessionEntry* entry = *at;
+    // Used: never again a candidate. Busy: its first request is still running; it stays a candidate.
+    const bool used = entry->Used.load(std::memory_order_relaxed);
+    if (!used && !entry->Session->TryLock()) {
+      ++at;
+      continue;
+    }
+    at = unused.erase(at);
+    entry->MayMakeRoom = false;
+    if (!used) return entry;
+  }
+  return nullptr;
 }
 
 bool TKXSessionList::Exists(const TKXApplication* session) const {
@@ -198,35 +230,61 @@ void TKXSessions::DoOnCreateSession(TKXApplication* session) {
 
 void TKXSessions::RegisterSession(TKXApplication* session, std::string& id) {
   BeginWrite();
+  std::vector<TKXApplication*> madeRoom;
   try {
     if (id.empty()) id = GenerateSessionID();
     AddSessionAndLock(session);
   } catch (...) {
+    madeRoom.swap(FMadeRoom);
     EndWrite();
+    FreeMadeRoom(madeRoom);
     throw;
   }
+  madeRoom.swap(FMadeRoom);
   EndWrite();
+  FreeMadeRoom(madeRoom);
+}
+
+void TKXSessions::FreeMadeRoom(std::vector<TKXApplication*>& sessions) {
+  for (TKXApplication* session : sessions) {
+    session->Unlock();
+    FreeSession(session);
+  }
+  sessions.clear();
 }
 
 void TKXSessions::DoOnDestroySession(TKXApplication* session) {
   if (OnDestroySession) OnDestroySession(session);
 }
 
-bool TKXSessions::LimitReached(const std::string& clientIP) const {
+bool TKXSessions::AtLimit(const std::string& clientIP, bool& perAddress) const {
+  perAddress = false;
   if (!gSC) return false;
   const std::int32_t all = gSC->MaxSessions();
-  const std::int32_t perAddress = gSC->MaxSessionsPerIP();
-  return (all > 0 && FSessions.Count() >= all) || (perAddress > 0 && FSessions.CountOf(clientIP) >= perAddress);
+  const std::int32_t ofAddress = gSC->MaxSessionsPerIP();
+  if (all > 0 && FSessions.Count() >= all) return true;
+  perAddress = ofAddress > 0 && FSessions.CountOf(clientIP) >= ofAddress;
+  return perAddress;
 }
 
 bool TKXSessions::SessionLimitReached(const std::string& clientIP) const {
   TKXReadGuard guard(FLock);
-  return LimitReached(clientIP);
+  bool perAddress;
+  return AtLimit(clientIP, perAddress) && !(perAddress && FSessions.MayMakeRoom(clientIP));
 }
 
 void TKXSessions::AddSessionAndLock(TKXApplication* session) {
   // Judged here, under the write lock, so that requests racing for the last place cannot both take it.
-  if (LimitReached(session->IP())) throw ESessionLimitReached("Too many sessions.");
+  bool perAddress;
+  if (AtLimit(session->IP(), perAddress)) {
+    TKXSessionEntry* room = perAddress ? FSessions.TakeUnused(session->IP()) : nullptr;
+    if (room == nullptr) throw ESessionLimitReached("Too many sessions.");
+    TKXApplication* old = room->Session;
+    // A visitor whose start page it was comes back to a restart, as after expiry.
+    FExpiredSessions.Add(old->AppID(), old->RunParams().GetRawString());
+    Unlist(*room);
+    FMadeRoom.push_back(old);
+  }
   // Only tried under the store lock, as everywhere: a session nobody else knows yet is always free.
   ESessionAlreadyLocked::IfFalse(session->TryLock(), "Error while trying to add a new session: it is locked.");
   TKXSessionEntry* entry;
@@ -288,6 +346,7 @@ TKXApplication* TKXSessions::FindAndLock(const TFind& find, const std::optional<
       if (entry == nullptr) return nullptr;
       if (entry->Session->TryLock()) {
         MakeDue(*entry);
+        if (forRequest) entry->Used.store(true, std::memory_order_relaxed);
         return entry->Session;
       }
       lock = entry->Session->SharedLock();
@@ -307,6 +366,7 @@ TKXApplication* TKXSessions::FindAndLock(const TFind& find, const std::optional<
       TKXSessionEntry* entry = find();
       if (entry != nullptr && entry->Session->SharedLock() == lock) {
         MakeDue(*entry);
+        if (forRequest) entry->Used.store(true, std::memory_order_relaxed);
         return entry->Session;
       }
     }
@@ -416,6 +476,12 @@ bool TKXSessions::Terminate(const std::string& id) {
 }
 
 void TKXSessions::Clear() {
+  std::vector<TKXApplication*> madeRoom;
+  {
+    TKXWriteGuard guard(FLock);
+    madeRoom.swap(FMadeRoom);
+  }
+  FreeMadeRoom(madeRoom);
   while (TKXApplication* session = TakeLocked(std::string(), true)) {
     session->Unlock();
     FreeSession(session);
@@ -491,20 +557,6 @@ void TKXSessions::ClearExpiredSessionsList() {
   FExpiredSessions.RemoveOldSessions();
 }
 
-bool TKXSessions::JoinAddress(const std::string& clientIP) {
-  std::lock_guard<std::mutex> guard(FAddressLock);
-  int& requests = FAddressRequests[clientIP];
-  if (requests >= MaxRequestsPerAddress) return false;
-  ++requests;
-  return true;
-}
-
-void TKXSessions::LeaveAddress(const std::string& clientIP) {
-  std::lock_guard<std::mutex> guard(FAddressLock);
-  auto found = FAddressRequests.find(clientIP);
-  if (found != FAddressRequests.end() && --found->second <= 0) FAddressRequests.erase(found);
-}
-
 int TKXSessions::ExpiredCount() {
   TKXReadGuard guard(FLock);
   return FExpiredSessions.Count();
@@ -530,14 +582,6 @@ void TKXSessions::FreeSession(TKXApplication* session) {
   } catch (...) {
   }
   SetWebApplication(previous == session ? nullptr : previous);
-}
-
-// ---------------------------------------------------------------------------
-// TKXAddressTurn
-
-TKXAddressTurn::TKXAddressTurn(TKXSessions& store, std::string clientIP)
-    : mStore(store), mClientIP(std::move(clientIP)) {
-  if (!mStore.JoinAddress(mClientIP)) throw ESessionBusy("Too many requests of the client address are in.");
 }
 
 }  // namespace kx

@@ -58,6 +58,11 @@ struct TKXSessionEntry {
   TKXExpiryIndex::iterator Due;
   // Its place is "at once" already: readers of the store check this before they take the index's lock.
   std::atomic<bool> DueAtOnce{false};
+  // A request after the one that created it found it (a start page's next step): it may no longer make room.
+  std::atomic<bool> Used{false};
+  // In its address's list of sessions that may make room (TKXSessionList::TakeUnused).
+  bool MayMakeRoom = false;
+  std::list<TKXSessionEntry*>::iterator RoomAt;
 };
 
 // The live sessions by id; ids compare case-sensitively. Counts the sessions of each client address.
@@ -81,20 +86,29 @@ class TKXSessionList {
   int Count() const { return int(mItems.size()); }
   // The listed sessions added with clientIP.
   int CountOf(const std::string& clientIP) const;
+  // Whether clientIP may have a session that no request found since its first (it may be Used by now).
+  bool MayMakeRoom(const std::string& clientIP) const;
+  // The oldest session of clientIP that no request found since its first and that try-locks, out of the list and
+  // locked; nullptr when none. The caller holds the store's write lock.
+  TKXSessionEntry* TakeUnused(const std::string& clientIP);
   bool Empty() const { return mItems.empty(); }
   TKXApplication* First() const { return mItems.empty() ? nullptr : mItems.begin()->second.Session; }
 
  private:
+  struct TAddress {
+    int Count = 0;
+    // Oldest first: the sessions that may make room. An entry found Used is dropped when TakeUnused meets it.
+    std::list<TKXSessionEntry*> Unused;
+  };
   std::map<std::string, TKXSessionEntry> mItems;
   // Only addresses with at least one session.
-  std::map<std::string, int> mPerAddress;
+  std::map<std::string, TAddress> mPerAddress;
 };
 
 // A new session would pass the server controller's MaxSessions or MaxSessionsPerIP.
 KX_DECLARE_KX_EXCEPTION(ESessionLimitReached, EKXException);
 // A request's look-up did not wait for its busy session: too many requests wait for it already, or the host asked
-// the wait to end (the client has gone, the server is stopping). Nothing ran in the session. Raised too for a
-// request whose client address has TKXSessions::MaxRequestsPerAddress in the session layer already (TKXAddressTurn).
+// the wait to end (the client has gone, the server is stopping). Nothing ran in the session.
 KX_DECLARE_KX_EXCEPTION(ESessionBusy, EKXException);
 
 // The ids of expired sessions with their run parameters (raw text), so that a
@@ -155,11 +169,6 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // bound one session's pile of requests takes the threads every other visitor needs; a page sends one callback
   // at a time (a notification follows its job's), so a real visitor never has more than two waiting.
   static constexpr int MaxWaiters = 4;
-  // Requests of one client address (the server's ClientIP) that may be in the session layer at once, running in a
-  // session or waiting for one: each holds a request thread of the host, and the stand-alone server has one per
-  // processor and at most 64 more. Without a bound, one address with a dozen busy sessions takes every thread and
-  // no other visitor is answered. A visitor's page has one or two requests in at a time.
-  static constexpr int MaxRequestsPerAddress = 16;
   // How often a waiting look-up asks its thread's request watch whether to go on.
   static constexpr std::chrono::milliseconds WatchStep{50};
 
@@ -190,10 +199,13 @@ class TKXSessions : public TObject, public IKXSessionStore {
   // session: " + the list's message, and leaves session unlocked. The lock is
   // only tried (a new session is free): a session held by another thread
   // raises ESessionAlreadyLocked. A session beyond the controller's limits
-  // (SessionLimitReached for its IP) raises ESessionLimitReached.
+  // (SessionLimitReached for its IP) raises ESessionLimitReached. At its address's MaxSessionsPerIP, the oldest
+  // session of the address that no request found since its first (a start page never followed, as a page of another
+  // site showing the start address as images makes a thousand) makes room: it leaves the store, its id joins the
+  // expired list, and RegisterSession frees it; a session that was used never makes room.
   void AddSessionAndLock(TKXApplication* session);
-  // One more session from clientIP would pass gSC's MaxSessions or
-  // MaxSessionsPerIP; false without a controller.
+  // One more session from clientIP would pass gSC's MaxSessions, or MaxSessionsPerIP with no session of the address
+  // that may make room; false without a controller.
   bool SessionLimitReached(const std::string& clientIP) const;
 
   // Read lock. The session returned by LookUp is not locked: use it only for
@@ -282,12 +294,10 @@ class TKXSessions : public TObject, public IKXSessionStore {
   void Unlist(TKXSessionEntry& entry);
   // Makes the entry due at the next sweep; the caller holds the store lock, shared at least.
   void MakeDue(TKXSessionEntry& entry);
-  // SessionLimitReached without taking the lock.
-  bool LimitReached(const std::string& clientIP) const;
-  friend class TKXAddressTurn;
-  // Counts a request of clientIP, unless MaxRequestsPerAddress are counted already: then false.
-  bool JoinAddress(const std::string& clientIP);
-  void LeaveAddress(const std::string& clientIP);
+  // Unlocks and frees sessions that made room; the caller holds no store lock.
+  void FreeMadeRoom(std::vector<TKXApplication*>& sessions);
+  // Whether the controller's MaxSessions, or its MaxSessionsPerIP for clientIP, is reached; the store lock is held.
+  bool AtLimit(const std::string& clientIP, bool& perAddress) const;
 
   // Writers first: look-ups from every request thread must not keep out a new session or a sweep.
   mutable TKXSlimReaderWriter FLock{TKXSlimReaderWriter::WritersFirst};
@@ -297,23 +307,9 @@ class TKXSessions : public TObject, public IKXSessionStore {
   mutable std::mutex FDueLock;
   TKXExpiryIndex FDue;
   std::int64_t FExpiryChecks = 0;
-  // The requests of each client address in the session layer; only addresses with some. Held briefly.
-  std::mutex FAddressLock;
-  std::unordered_map<std::string, int> FAddressRequests;
-};
-
-// A request of one client address in the session layer, counted by the store while the turn lasts. Raises
-// ESessionBusy, counting nothing, when the address has TKXSessions::MaxRequestsPerAddress in already.
-class TKXAddressTurn {
- public:
-  TKXAddressTurn(TKXSessions& store, std::string clientIP);
-  ~TKXAddressTurn() { mStore.LeaveAddress(mClientIP); }
-  TKXAddressTurn(const TKXAddressTurn&) = delete;
-  TKXAddressTurn& operator=(const TKXAddressTurn&) = delete;
-
- private:
-  TKXSessions& mStore;
-  const std::string mClientIP;
+  // Sessions that made room for a new one (AddSessionAndLock), out of the store and locked; RegisterSession frees
+  // them once the write lock is released. Changed under the write lock.
+  std::vector<TKXApplication*> FMadeRoom;
 };
 
 // gSessions as this class, or nullptr when no store (or another kind) is installed.

@@ -104,6 +104,11 @@ class TFrameworkCall {
 // The shared state of a running server. Threads and sessions keep it alive, so
 // a thread left behind by Stop still finds everything it uses.
 
+namespace {
+// How many relief threads there may be at once.
+constexpr int kMaxReliefThreads = 64;
+}  // namespace
+
 struct TKXStandAloneServer::TCore {
   explicit TCore(const TKXStandAloneServerOptions& options) : Options(options) {}
 
@@ -139,6 +144,14 @@ struct TKXStandAloneServer::TCore {
     return false;
   }
   void ReleaseSlot();
+
+  // How many more requests could be inside the framework at once: each loop's own thread and the relief threads
+  // there may be, less the requests inside now.
+  int SpareThreads() const {
+    int inside = 0;
+    for (const auto& loop : Loops) inside += loop->InFramework.load();
+    return int(Loops.size()) + kMaxReliefThreads - inside;
+  }
 
   // The loop for a new connection: the one with the fewest connections, passing over stuck ones.
   TLoop& PickLoop() {
@@ -235,15 +248,16 @@ bool ClientGone(int fd) {
   return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
-// What the framework asks while a request of the connection on fd waits: go on while its client is there and the
-// server has not ended its waits.
+// What the framework asks about a request of the connection on fd: while it waits, go on while its client is there
+// and the server has not ended its waits; and how many threads the server has to spare.
 class TConnectionWatch final : public IKXRequestWatch {
  public:
-  TConnectionWatch(const std::atomic<bool>& endWaits, int fd) : mEndWaits(endWaits), mFd(fd) {}
-  bool KeepWaiting() override { return !mEndWaits.load() && !ClientGone(mFd); }
+  TConnectionWatch(const TCore& core, int fd) : mCore(core), mFd(fd) {}
+  bool KeepWaiting() override { return !mCore.EndWaits.load() && !ClientGone(mFd); }
+  int SpareThreads() override { return mCore.SpareThreads(); }
 
  private:
-  const std::atomic<bool>& mEndWaits;
+  const TCore& mCore;
   int mFd;
 };
 
@@ -512,7 +526,7 @@ class THttpSession : public TSessionBase {
     if (!mPacket) mPacket = std::make_unique<char[]>(std::size_t(THttpPacket::HostBufferSize));
     THostResponse response = [&] {
       TFrameworkCall call(*mLoop);
-      TConnectionWatch watch(mCore->EndWaits, beast::get_lowest_layer(Stream()).socket().native_handle());
+      TConnectionWatch watch(*mCore, beast::get_lowest_layer(Stream()).socket().native_handle());
       TKXRequestWatchScope watching(watch);
       return ExecuteRequest(*mCore, *header, *mBody, mConnection, context, mPacket.get());
     }();
@@ -890,11 +904,9 @@ std::uint16_t Listen(const std::shared_ptr<TCore>& core, std::vector<tcp::endpoi
   return port;
 }
 
-// How often the watch looks at the loops, how often a relief thread asks whether it may leave, and how many relief
-// threads there may be at once.
+// How often the watch looks at the loops and how often a relief thread asks whether it may leave.
 constexpr std::chrono::milliseconds kWatchInterval{10};
 constexpr std::chrono::milliseconds kReliefCheck{20};
-constexpr int kMaxReliefThreads = 64;
 // How long Stop gives the requests whose waits it ended to leave their threads.
 constexpr std::chrono::milliseconds kEndWaitsGrace{500};
 

@@ -146,13 +146,26 @@ KX.Ajax.next = function () {
   if (PreAsyncScript && typeof PreAsyncProgressScript === "function") {
     PreAsyncProgressScript();
   }
-  request = KX.Ajax.buildRequest(entry);
-  xhr = KX.Browser.newRequest();
+  KX.Ajax.send(entry, KX.Ajax.buildRequest(entry), 0);
+};
+
+/* Sends a callback's request as attempt number attempt (0 first); a "try again" answer of the server (503 with
+   Retry-After, KX.Retry) sends the same request again after the wait, KX.Retry.LIMIT times at most. */
+KX.Ajax.send = function (entry, request, attempt) {
+  var xhr = KX.Browser.newRequest();
   xhr.open("POST", request.url, true);
   xhr.setRequestHeader("Content-Type", "application/x-www-form-urlencoded; charset=UTF-8");
   xhr.onreadystatechange = function () {
+    var delay;
     if (xhr.readyState === 4) {
       xhr.onreadystatechange = null;
+      delay = xhr.status === 503 ? KX.Retry.delay(xhr.getResponseHeader("Retry-After")) : -1;
+      if (delay >= 0 && attempt < KX.Retry.LIMIT && !KX.Ajax.stopped) {
+        window.setTimeout(function () {
+          KX.Ajax.send(entry, request, attempt + 1);
+        }, delay);
+        return;
+      }
       KX.Ajax.finish(entry, xhr.status, xhr.responseText);
     }
   };
@@ -182,7 +195,7 @@ KX.Ajax.finish = function (entry, status, text) {
     }
     if (status === 200 || !KX.Ajax.isHTMLPage(text)) {
       KX.Ajax.reportError(status === 200 ? "The answer to " + entry.name + " is not a callback document."
-          : "The callback " + entry.name + " failed (HTTP status " + status + ").");
+          : "The callback " + entry.name + " failed (HTTP status " + status + ")." + KX.Ajax.plainReason(text));
       return;
     }
     // an error page (an expired session, an exception): the server means it to be seen
@@ -199,6 +212,13 @@ KX.Ajax.finish = function (entry, status, text) {
     KX.Ajax.busy = false;
     KX.Ajax.next();
   }
+};
+
+/* The server's own plain text of a refusal ("503 - Too many requests from your address. ..."), after a blank;
+   empty for any other text. */
+KX.Ajax.plainReason = function (text) {
+  var match = /^\d{3} - [^<>\r\n]{1,200}$/.exec(String(text || ""));
+  return match ? " " + match[0] : "";
 };
 
 /* Applies a callback answer given as text; false when it is not a response document. */

@@ -299,7 +299,85 @@ KX.Form.submit = function (action, actionParam) {
   if (PreScript && typeof PreProgressScript === "function") {
     PreProgressScript();
   }
+  KX.Form.post(form, 0);
+};
+
+/* Posts the form as attempt number attempt (0 first). A browser that keeps cookies asks with KX_Retry for the
+   answer that leaves the page in place when the server turns the post away for the moment (KX.Retry). */
+KX.Form.post = function (form, attempt) {
+  if (window.navigator && window.navigator.cookieEnabled) {
+    KX.Form.setField("KX_Retry", "1");
+    KX.Retry.watchSubmit(form, attempt);
+  }
   form.submit();
+};
+
+/* ---------------------------------------------------------------------------------------------------------
+ * The server's "try again" answers. A request the server turns away for the moment (its session is busy, or its
+ * address has many requests in while the server is nearly full) is answered 503 with "Retry-After" and a plain
+ * text that names the cause. A posted form that asked for it (KX_Retry) is answered 204 instead, which leaves the
+ * page and the visitor's values in place, with the cookie KX_Retry ("SECONDS:TEXT", the text form-encoded). Either
+ * is sent again after that many seconds, LIMIT times at most; then the text is reported and the page takes clicks
+ * again.
+ */
+KX.Retry = { LIMIT: 3, COOKIE: "KX_Retry", timer: null };
+
+/* The wait in milliseconds that a Retry-After value (seconds) asks for, at most 30 s; -1 when it asks none. */
+KX.Retry.delay = function (value) {
+  var seconds = parseInt(value, 10);
+  return isNaN(seconds) || seconds < 0 ? -1 : Math.min(seconds, 30) * 1000;
+};
+
+/* The KX_Retry cookie as { seconds, text }, deleted as it is read; null when there is none. */
+KX.Retry.takeCookie = function () {
+  var parts = String(document.cookie || "").split(/;\s*/), i, value, colon;
+  for (i = 0; i < parts.length; i++) {
+    if (parts[i].indexOf(KX.Retry.COOKIE + "=") !== 0) {
+      continue;
+    }
+    value = parts[i].substring(KX.Retry.COOKIE.length + 1);
+    document.cookie = KX.Retry.COOKIE + "=; Max-Age=0; Path=/; SameSite=Lax";
+    colon = value.indexOf(":");
+    try {
+      return { seconds: value.substring(0, colon), text: decodeURIComponent(value.substring(colon + 1).replace(/\+/g, " ")) };
+    } catch (e) {
+      return { seconds: value.substring(0, colon), text: "" };
+    }
+  }
+  return null;
+};
+
+/* While a post is under way and the page stays: the server's KX_Retry cookie means the post was turned away. */
+KX.Retry.watchSubmit = function (form, attempt) {
+  window.clearInterval(KX.Retry.timer);
+  KX.Retry.takeCookie();  // one left over from an earlier page says nothing of this post
+  KX.Retry.timer = window.setInterval(function () {
+    var answer, delay;
+    if (KX.Page.unloaded) {
+      window.clearInterval(KX.Retry.timer);
+      return;
+    }
+    answer = KX.Retry.takeCookie();
+    if (!answer) {
+      return;
+    }
+    window.clearInterval(KX.Retry.timer);
+    delay = KX.Retry.delay(answer.seconds);
+    if (attempt < KX.Retry.LIMIT && delay >= 0) {
+      window.setTimeout(function () {
+        KX.Form.post(form, attempt + 1);
+      }, delay);
+      return;
+    }
+    GSubmitting = false;
+    ValidClick = true;
+    ReleaseLock();
+    if (PostScript && typeof PostProgressScript === "function") {
+      PostProgressScript();
+    }
+    KX.Ajax.reportError("The page could not be sent: " + (answer.text || "the server is busy.") +
+        " Your entries are still here.");
+  }, 100);
 };
 
 /*

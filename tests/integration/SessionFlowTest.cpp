@@ -19,7 +19,9 @@
 
 #include "support/SessionTestDoubles.h"
 #include "kx/appserver/Authenticators.h"
+#include "kx/appserver/Admission.h"
 #include "kx/appserver/KXGlobal.h"
+#include "kx/appserver/RequestWatch.h"
 #include "kx/appserver/ServerController.h"
 #include "kx/appserver/Sessions.h"
 #include "kx/appserver/Startup.h"
@@ -381,7 +383,7 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
       {"typed address with an action", "/$/", "KX_Action=B1", with("GET", {"Sec-Fetch-Site: none"}), 403},
       {"Origin of another port than Host's", "/$/", "KX_Action=B1",
        with("POST", {"Host: www.example.com:8080", "Origin: http://www.example.com:8081"}), 403,
-       " warning POST /$/: This request came from another site; the application refused it. Seen: Origin "
+       "POST /$/: This request came from another site; the application refused it. Seen: Origin "
        "\"http://www.example.com:8081\"; expected origin \"http://www.example.com:8080\"; client 192.0.2.10."},
       {"Origin, a Host that names no origin", "/$/", "KX_Action=B1",
        with("POST", {"Host: www.example.com:99999", "Origin: http://www.example.com"}), 403},
@@ -391,7 +393,7 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
        "Seen: Origin \"http://e.test\\\"; expected origin \\\"http://e.test\\\"; client 203.0.113.9. Seen: Origin "
        "\\\"x\"; expected origin \"http://www.example.com\"; client 192.0.2.10."},
       {"a path with a terminal's escape", "/$/\x1b[2J", "KX_Action=B1", with("GET", {"Sec-Fetch-Site: cross-site"}), 403,
-       " warning GET /$/\\x1b[2J: This request came from another site; the application refused it. Seen: "
+       "GET /$/\\x1b[2J: This request came from another site; the application refused it. Seen: "
        "Sec-Fetch-Site \"cross-site\"; expected origin \"http://www.example.com\"; client 192.0.2.10."},
       {"same origin", "/$/callback", "callback=DoIt", with("POST", {"Sec-Fetch-Site: same-origin"}), 200},
       {"own Origin", "/$/", "KX_Action=B1", with("POST", {"Origin: http://WWW.example.com:80"}), 200},
@@ -428,7 +430,10 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
     }
     // Each refusal is one line of the operator's log.
     EXPECT_EQ(gLogLines.size(), c.Code == 403 ? 1u : 0u);
-    if (*c.LogEnd && !gLogLines.empty()) EXPECT_TRUE(gLogLines[0].ends_with(c.LogEnd)) << gLogLines[0];
+    if (*c.LogEnd && !gLogLines.empty()) {
+      EXPECT_NE(gLogLines[0].find(" warning session " + IdOf(cookie) + " "), std::string::npos) << gLogLines[0];
+      EXPECT_TRUE(gLogLines[0].ends_with(c.LogEnd)) << gLogLines[0];
+    }
   }
   // Without the cookie (SameSite keeps it from another site's post) the same answer, and no session starts.
   const int sessions = Store().GetCount();
@@ -564,7 +569,8 @@ TEST_F(SessionFlowTest, SessionsPastMaxSessionsAreRefusedUntilOneExpires) {
 TEST_F(SessionFlowTest, SessionsPerAddressAreCappedAndOtherAddressesUnaffected) {
   Reconfigure([](TKXServerControllerBase& sc) { sc.SetMaxSessionsPerIP(2); });
   const std::string first = StartSession();
-  StartSession();
+  const std::string second = StartSession();
+  for (const std::string& cookie : {first, second}) Get("/$/StartCheck", "", cookie);  // used: they never make room
   ExpectTooManySessions(Get("/"));
   ExpectTooManySessions(Get("/", "", "", From("127.0.0.1", "192.0.2.10")));
   EXPECT_NE(SessionCookie(Get("/", "", "", From("198.51.100.7"))), nullptr);
@@ -789,8 +795,8 @@ TEST_F(SessionFlowTest, ARequestPastTheWaitersOfABusySessionIs503) {
   EXPECT_EQ(executed, TKXSessions::MaxWaiters);
 }
 
-// One client address has at most MaxRequestsPerAddress requests in the session layer, waiting or running, whatever
-// its sessions: the next, on a free session, is answered 503 with Retry-After at once and runs nothing (behind a
+// Where the host does not count its threads, one client address has at most MaxRequestsPerIP requests in the
+// session layer, waiting or running, whatever its sessions: the next, on a free session, is answered 503 with Retry-After at once and runs nothing (behind a
 // trusted proxy the forwarded address counts); another address is served meanwhile, and those waiting once their
 // sessions are free.
 TEST_F(SessionFlowTest, ARequestPastTheRequestsOfItsAddressIs503) {
@@ -804,7 +810,7 @@ TEST_F(SessionFlowTest, ARequestPastTheRequestsOfItsAddressIs503) {
   };
   const std::string free = activeSession(From("192.0.2.10"));
   const std::string other = activeSession(From("198.51.100.7"));
-  constexpr int kBusySessions = TKXSessions::MaxRequestsPerAddress / TKXSessions::MaxWaiters;
+  const int kBusySessions = SC().MaxRequestsPerIP() / TKXSessions::MaxWaiters;
   std::vector<TKXApplication*> held;  // as running requests hold them
   std::vector<std::future<TReplyPacket>> waiting;
   for (int i = 0; i < kBusySessions; ++i) {
@@ -825,8 +831,106 @@ TEST_F(SessionFlowTest, ARequestPastTheRequestsOfItsAddressIs503) {
   EXPECT_EQ(callback(other, From("198.51.100.7")).Code, 200);
   for (TKXApplication* session : held) session->Unlock();
   for (auto& request : waiting) EXPECT_EQ(request.get().Code, 200);
-  EXPECT_EQ(executed, 1 + TKXSessions::MaxRequestsPerAddress);
+  EXPECT_EQ(executed, 1 + SC().MaxRequestsPerIP());
   EXPECT_EQ(callback(free, From("192.0.2.10")).Code, 200);
+}
+
+// A host that reports its threads. Only the test thread asks it.
+struct TSpareWatch final : IKXRequestWatch {
+  explicit TSpareWatch(int spare) : Spare(spare) {}
+  bool KeepWaiting() override { return true; }
+  int SpareThreads() override { return Spare; }
+  int Spare;
+};
+
+// An address with MaxRequestsPerIP requests in (an office behind one address with its jobs running) is refused only
+// while the host has at most ReserveThreads to spare, and then with its own answer; status polls never count; a
+// new visitor of the address is let in while threads are spare. Another address is let in either way.
+TEST_F(SessionFlowTest, AnAddressWithManyRequestsInIsRefusedOnlyWhileTheHostIsNearlyFull) {
+  const std::string office = StartSession();
+  ASSERT_EQ(Get("/$/", "", office).Code, 200);
+  const std::string elsewhere = IdOf(SessionCookie(Get("/", "", "", From("198.51.100.7")))->Value);
+  ASSERT_EQ(Get("/$/", "", elsewhere + "_1", From("198.51.100.7")).Code, 200);
+  for (int i = 0; i < SC().MaxRequestsPerIP(); ++i) ASSERT_TRUE(RequestAdmission().Join("192.0.2.10", 0, 0));
+  const auto callback = [&](const std::string& id, const std::function<void(TRequestPacketFields&)>& from) {
+    return Get("/$/callback", "callback=DoIt&KX_SessionID_=" + id, id + "_2", from);
+  };
+  const int reserve = TKXAdmission::ReserveThreads;
+  const struct {
+    int Spare;
+    std::function<TReplyPacket()> Send;
+    int Code;
+  } rows[] = {
+      {60, [&] { return Get("/"); }, 200},
+      {60, [&] { return Get("/$/QueryStatus", "", office); }, 200},
+      {reserve + 1, [&] { return callback(IdOf(office), From("192.0.2.10")); }, 200},
+      {reserve, [&] { return Get("/$/QueryStatus", "", office); }, 200},
+      {reserve, [&] { return Get("/$/KeepAlive", "", office); }, 200},
+      {reserve, [&] { return Get("/"); }, 503},
+      {reserve, [&] { return callback(IdOf(office), From("192.0.2.10")); }, 503},
+      {reserve, [&] { return Get("/$/Start", "KX_SessionID_=" + IdOf(office), office); }, 503},  // waits for it
+      {reserve, [&] { return callback(elsewhere, From("198.51.100.7")); }, 200},
+  };
+  gErrorLogProcedure = &KeepLogLine;
+  gLogLines.clear();
+  for (const auto& row : rows) {
+    TSpareWatch watch(row.Spare);
+    TKXRequestWatchScope watching(watch);
+    const TReplyPacket reply = row.Send();
+    EXPECT_EQ(reply.Code, row.Code) << row.Spare << " " << reply.Content;
+    if (row.Code == 503) {
+      EXPECT_EQ(reply.Content, "503 - Too many requests from your address. Please try again later.");
+      EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "Retry-After: 1"), reply.Headers.end());
+    }
+  }
+  // The two refusals: one line of the operator's log.
+  ASSERT_EQ(gLogLines.size(), 1u);
+  EXPECT_NE(gLogLines[0].find(" warning GET /: Too many requests from client 192.0.2.10: it has 16 or more in "
+                              "while the host has 8 threads to spare; "),
+            std::string::npos)
+      << gLogLines[0];
+  for (int i = 0; i < SC().MaxRequestsPerIP(); ++i) RequestAdmission().Leave("192.0.2.10");
+}
+
+// A posted form whose script can wait (KX_Retry=1) is turned away with 204, which leaves the page in place, and
+// the script's cookie with the wait and the cause; any other request gets the 503.
+TEST_F(SessionFlowTest, APostedFormThatCanWaitIsTurnedAwayWith204AndTheCookie) {
+  const std::string cookie = StartSession();
+  ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+  for (int i = 0; i < SC().MaxRequestsPerIP(); ++i) ASSERT_TRUE(RequestAdmission().Join("192.0.2.10", 0, 0));
+  const TReplyPacket waits = Get("/$/", "KX_Retry=1&KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2");
+  const TReplyPacket refused = Get("/$/", "KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2");
+  for (int i = 0; i < SC().MaxRequestsPerIP(); ++i) RequestAdmission().Leave("192.0.2.10");
+  EXPECT_EQ(waits.Code, 204);
+  EXPECT_NE(std::find(waits.Headers.begin(), waits.Headers.end(), "Retry-After: 1"), waits.Headers.end());
+  ASSERT_EQ(waits.Cookies.size(), 1u);
+  EXPECT_EQ(waits.Cookies[0].Name, "KX_Retry");
+  EXPECT_EQ(waits.Cookies[0].Value, "1:503+-+Too+many+requests+from+your+address.+Please+try+again+later.");
+  EXPECT_EQ(refused.Code, 503);
+}
+
+// A page of another site showing the start address as a thousand images starts a session with each (no Lax cookie
+// goes with an image). At the address's MaxSessionsPerIP the oldest session that no request used since its start
+// page makes room for a new visitor, who gets a working page; a used session never does, and its address is
+// refused as before.
+TEST_F(SessionFlowTest, StartPagesNeverFollowedMakeRoomForANewVisitor) {
+  Reconfigure([](TKXServerControllerBase& sc) { sc.SetMaxSessionsPerIP(3); });
+  const std::string used = StartSession();
+  ASSERT_EQ(Get("/$/StartCheck", "", used).Code, 200);
+  for (int i = 0; i < 10; ++i) ASSERT_NE(SessionCookie(Get("/")), nullptr);  // the images
+  EXPECT_EQ(Store().GetCount(), 3);
+  const std::string visitor = StartSession();
+  ASSERT_FALSE(visitor.empty());
+  EXPECT_EQ(Get("/$/StartCheck", "", visitor).Code, 200);
+  EXPECT_EQ(Get("/$/", "", IdOf(visitor) + "_1").Code, 200);
+  EXPECT_NE(Store().LookUp(IdOf(used)), nullptr);
+  EXPECT_EQ(Store().GetCount(), 3);
+  // The image session that made the last room: its id restarts as an expired one does.
+  EXPECT_EQ(Store().ExpiredCount(), 9);
+
+  ASSERT_NE(SessionCookie(Get("/")), nullptr);  // one more image, then a visitor who uses the session
+  ASSERT_EQ(Get("/$/StartCheck", "", SessionCookie(Get("/"))->Value).Code, 200);
+  ExpectTooManySessions(Get("/"));
 }
 
 // A new session whose OnNewSession raises stays in the store, unlocked.

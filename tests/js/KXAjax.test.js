@@ -3,7 +3,7 @@
 
 const test = require("node:test");
 const assert = require("node:assert/strict");
-const { page } = require("./harness.js");
+const { page, tick } = require("./harness.js");
 
 const BODY = `
   <form onsubmit="return FormDefaultSubmit();">
@@ -298,4 +298,28 @@ test("keep-alive pings the session every interval and stops at 0", () => {
   assert.equal(world.requests[0].query().KX_SessionID_, "SESSIONID0123456789abc");
   w.KX.Session.initKeepAlive("0");
   assert.equal(w.KX.Session.keepAliveTimer, null);
+});
+
+// The server's "try again" answer (503 with Retry-After) sends the same callback again after the wait, three times
+// at most; then, or for a 503 that asks for no wait, the failure is reported with the server's own text.
+test("a callback turned away for the moment is sent again, and reported with its cause only when it stays so", async () => {
+  const busy = "503 - Too many requests from your address. Please try again later.";
+  for (const [refusals, retryAfter, sent, alerted] of [[1, "0", 2, false], [3, "0", 4, false], [4, "0", 4, true],
+                                                         [1, null, 1, true]]) {
+    const world = page(BODY, GLOBALS);
+    world.window.KX.Ajax.callback("BUTTON1.DoOnAsyncClick", null, true, {});
+    for (let i = 0; i < refusals && i < world.requests.length; i++) {
+      world.requests[i].respond(503, busy, retryAfter === null ? {} : { "Retry-After": retryAfter });
+      await tick(world.window);
+    }
+    const label = `${refusals} refusals, Retry-After ${retryAfter}`;
+    assert.equal(world.requests.length, sent, label);
+    assert.ok(world.requests.every((r) => r.url === world.requests[0].url && r.body === world.requests[0].body));
+    if (!alerted) world.requests[sent - 1].respond(200, response({ update: '<control id="LABEL1" type="KXLABEL">' +
+                                                                  "<caption>new</caption></control>" }));
+    assert.deepEqual(world.alerts, alerted ? [`The callback BUTTON1.DoOnAsyncClick failed (HTTP status 503). ${busy}`]
+                                           : [], label);
+    assert.equal(world.document.getElementById("LABEL1").textContent, alerted ? "old" : "new", label);
+    assert.equal(world.window.KX.Lock.active, false, label);
+  }
 });

@@ -3,7 +3,7 @@
 
 const test = require("node:test");
 const assert = require("node:assert/strict");
-const { page } = require("./harness.js");
+const { page, tick } = require("./harness.js");
 
 const FORM = `
   <form onsubmit="return FormDefaultSubmit();">
@@ -169,4 +169,27 @@ test("start-up gives SubmitForm the framework's fields, so a form posted by serv
   assert.equal(post.get("KX_TrackID_"), "2s");
   assert.equal(post.get("KX_Action"), "");
   assert.equal(post.get("KX_width"), "1024");
+});
+
+// A post the server turned away for the moment leaves the page (a 204) and its cookie KX_Retry: the form is posted
+// again after the wait, three times at most; then the cause is reported and the page, with its values, takes clicks.
+test("a submit turned away for the moment is posted again, then reported with the form left in place", async () => {
+  const world = submitPage();
+  const d = world.document;
+  d.getElementById("EDIT1").value = "typed";
+  world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
+  assert.equal(world.posts[0].get("KX_Retry"), "1", "the post asks for the answer that leaves the page");
+  for (let turn = 1; turn <= 4; turn++) {
+    d.cookie = "KX_Retry=0:503+-+Too+many+requests+from+your+address.+Please+try+again+later.; Path=/";
+    await new Promise((resolve) => setTimeout(resolve, 150));
+    await tick(world.window);
+    assert.equal(world.posts.length, Math.min(turn + 1, 4), `turn ${turn}`);
+    assert.equal(world.window.GSubmitting, turn < 4, `turn ${turn}`);
+  }
+  assert.equal(world.posts[3].get("EDIT1"), "typed");
+  assert.deepEqual(world.alerts, ["The page could not be sent: 503 - Too many requests from your address. Please try " +
+                                  "again later. Your entries are still here."]);
+  assert.equal(d.cookie.includes("KX_Retry"), false, "the cookie is taken as it is read");
+  assert.equal(world.window.KX.Lock.active, false);
+  assert.equal(d.getElementById("EDIT1").value, "typed");
 });

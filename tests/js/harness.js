@@ -51,11 +51,15 @@ class FakeRequest {
     this.body = body;
     this.log.push(this);
   }
-  respond(status, text) {
+  respond(status, text, headers = {}) {
     this.status = status;
     this.responseText = text;
+    this.responseHeaders = headers;
     this.readyState = 4;
     if (this.onreadystatechange) this.onreadystatechange();
+  }
+  getResponseHeader(name) {
+    return (this.responseHeaders || {})[name] ?? null;
   }
   // The query fields of the URL and the fields of the body, decoded.
   query() {
@@ -76,12 +80,19 @@ function fields(text) {
   return result;
 }
 
+// Every page made, closed once the file's tests are done: a page's timers (a submit's watch) would keep node running.
+const windows = [];
+require("node:test").after(() => {
+  for (const window of windows) window.close();
+});
+
 // Builds a page: body is the markup inside BODY (the SubmitForm included), globals the page's inline script,
 // scripts the paths of the script files (the readable ones by default).
 function page(body, globals = "", scripts = SCRIPTS) {
   const dom = new JSDOM(`<!DOCTYPE html><html><head></head><body>${body}</body></html>`,
                         { runScripts: "dangerously", url: "http://127.0.0.1:8080/app/" });
   const window = dom.window;
+  windows.push(window);
   const world = { window, document: window.document, requests: [], posts: [], alerts: [], confirms: [],
                   confirmAnswer: true, replaced: [] };
   window.XMLHttpRequest = function () { return new FakeRequest(world.requests); };

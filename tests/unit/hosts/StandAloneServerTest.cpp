@@ -134,6 +134,8 @@ void TestHook(void* buffer, std::int32_t length) {
     reply.WriteString(Patterned(100000));  // three packet buffers' worth
   } else if (request.PathInfo == "/past-bound") {
     reply.WriteString(Patterned(kPastTheBound));
+  } else if (request.PathInfo == "/spare") {
+    reply.WriteString(std::to_string(gRequestWatch != nullptr ? gRequestWatch->SpareThreads() : -2));
   } else if (request.PathInfo == "/moved") {
     reply.SendRedirect("/echo");
   } else if (request.PathInfo == "/unchanged") {
@@ -710,6 +712,24 @@ TEST_F(TKXStandAloneServerTest, ARequestThatStaysInTheFrameworkDoesNotHoldUpItsL
   EXPECT_EQ(waiting.Read().result_int(), 200u);
   std::lock_guard lock(gGate.Mutex);
   EXPECT_FALSE(gGate.TimedOut) << "the other connection was answered only after the waiting request ended";
+}
+
+// The framework learns how many more requests the host could take in: each loop's thread and 64 relief threads, less
+// those inside (the asking one among them).
+TEST_F(TKXStandAloneServerTest, TheWatchTellsTheThreadsToSpare) {
+  {
+    std::lock_guard lock(gGate.Mutex);
+    gGate.Entered = gGate.Open = false;
+  }
+  const std::uint16_t port = Start().Port();
+  TClient client(port);
+  EXPECT_EQ(client.Get("/spare").body(), "65");
+  TClient waiting(port);
+  waiting.Send("GET /wait HTTP/1.1\r\nHost: localhost\r\n\r\n");
+  gGate.WaitForEntry();
+  EXPECT_EQ(client.Get("/spare").body(), "64");
+  gGate.Release();
+  EXPECT_EQ(waiting.Read().result_int(), 200u);
 }
 
 // A request waiting in the framework is told to give up when its client closes the connection, and when Stop has
