@@ -36,12 +36,8 @@ run() {
   echo "== $label, $n sessions, connections $mode"
   PILE_KEEP=1 PROBE_FROM=127.0.0.2 node bench/session-pile.js "http://127.0.0.1:${!port_var}/" "$mode" "$CLICKS" \
     "$SECONDS_TO_RUN" "$n" | tee "$work/run.out"
-  tail -1 "$work/run.out" | LABEL="$label" node -e \
-    'let t="";process.stdin.on("data",d=>t+=d).on("end",()=>console.log(JSON.stringify({label:process.env.LABEL,...JSON.parse(t)})))' \
-    >>"$results"
-  kill -TERM "${!pid_var}" 2>/dev/null || true
-  for _ in $(seq 300); do kill -0 "${!pid_var}" 2>/dev/null || break; sleep 0.1; done
-  kill -KILL "${!pid_var}" 2>/dev/null || true
+  record "$label" <"$work/run.out"
+  stop "${!pid_var}"
 }
 
 for n in $SESSIONS; do

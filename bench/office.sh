@@ -35,12 +35,8 @@ run() {
   echo "== $label, $n visitors from $from"
   node bench/office.js "http://127.0.0.1:${!port_var}/" "$n" "$SECONDS_TO_RUN" "$from" | tee "$work/run.out"
   echo "   load $(cut -d' ' -f1-3 /proc/loadavg)"
-  tail -1 "$work/run.out" | LABEL="$label" node -e \
-    'let t="";process.stdin.on("data",d=>t+=d).on("end",()=>console.log(JSON.stringify({label:process.env.LABEL,...JSON.parse(t)})))' \
-    >>"$results"
-  kill -TERM "${!pid_var}" 2>/dev/null || true
-  for _ in $(seq 300); do kill -0 "${!pid_var}" 2>/dev/null || break; sleep 0.1; done
-  kill -KILL "${!pid_var}" 2>/dev/null || true
+  record "$label" <"$work/run.out"
+  stop "${!pid_var}"
 }
 
 for n in $VISITORS; do

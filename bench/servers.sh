@@ -32,3 +32,17 @@ start() {
 machine() {
   echo "$(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), load $(cut -d' ' -f1-3 /proc/loadavg)"
 }
+
+# record LABEL < REPORT: the report's last line (JSON) with "label" added, appended to $work/results.jsonl.
+record() {
+  tail -1 | LABEL="$1" node -e \
+    'let t="";process.stdin.on("data",d=>t+=d).on("end",()=>console.log(JSON.stringify({label:process.env.LABEL,...JSON.parse(t)})))' \
+    >>"$work/results.jsonl"
+}
+
+# stop PID: SIGTERM, then SIGKILL when the process takes over 30 s to end.
+stop() {
+  kill -TERM "$1" 2>/dev/null || true
+  for _ in $(seq 300); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  kill -KILL "$1" 2>/dev/null || true
+}
