@@ -653,7 +653,7 @@ bool IsOwnStartOrStop(std::string url, const std::string& origin) {
 }  // namespace
 
 void TKXApplication::GoToURL(const std::string& url, bool replace, bool resolve) {
-  std::string target = url;
+  std::string target = TURL::BrowserReading(url);
   if (resolve && !TURL::IsAbsolute(target) && target.find("/$/") == std::string::npos)
     target = TURL::Concat(TKXMimeTypes::IsStaticFile(target) ? mAppUrlBase : mSessionUrlBase, target);
   // The session's own start or stop acts only for a request that names the session (or says it comes from its

@@ -26,6 +26,7 @@
 
 #include "kx/foundation/AppInfo.h"
 #include "kx/foundation/FileUtils.h"
+#include "kx/foundation/Identifiers.h"
 #include "kx/foundation/TextUtils.h"
 
 // ---------------------------------------------------------------------------
@@ -621,9 +622,13 @@ std::string TKXExceptionLogger::RunningTimeText(TDateTime start, TDateTime now) 
 std::string OperatorLogLine(std::string_view level, std::string_view sessionId, std::string_view method,
                             std::string_view path, std::string_view message) {
   std::string line = DateTimeToStr(Now()) + " " + std::string(level);
-  // The path, the message (a posted value that does not convert) and even the session id come from the client.
-  if (!sessionId.empty()) line += " session " + LogLineText(sessionId);
-  if (!path.empty()) line += " " + (method.empty() ? std::string("-") : LogLineText(method)) + " " + LogLineText(path);
+  // The path, the message (a posted value that does not convert) and even the session id come from the client: what
+  // could read as more of the line is quoted. The message is the line's last part.
+  if (!sessionId.empty())
+    line += " session " + (sessionId.find_first_not_of(kEncode64Alphabet) == std::string_view::npos ? std::string(sessionId)
+                                                                                   : QuotedLogText(sessionId));
+  if (!path.empty())
+    line += " " + (method.empty() ? std::string("-") : LogLineText(method)) + " " + QuotedLogText(path);
   // A message's own line breaks (a list of refused values) read as blanks, as they always have.
   std::string text(message);
   std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');

@@ -237,18 +237,18 @@ class TKXExceptionLogger : public TPersistent {
 };
 
 // The operator's line for an exception that ends in an exception page, an error answer or an alert:
-// "2026-12-07 05:40:12 error session SESSIONID POST /$/callback: EKXException: the message", then, when the throw's
+// "2026-12-07 05:40:12 error session SESSIONID POST "/$/callback": EKXException: the message", then, when the throw's
 // stack is known (it was thrown on this thread and is the one being handled), its frames, one per line, indented.
 // What a client or a user caused (IsClientCaused: a refused browser, a value that does not convert, an expired
 // session, a refused save) is the line alone, at level "warning" instead of "error".
-// An empty session id or path is left out. The message's line breaks become blanks; the session id, method, path
-// and message are written through LogLineText: any other control byte shows as "\x1b", so the line stays one line
-// and runs nothing in a terminal.
+// The line is OperatorLogLine's: the path quoted, any control byte shown as "\x1b", so the line stays one line and
+// runs nothing in a terminal.
 std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId, std::string_view method,
                              std::string_view path);
-// The one writer of the operator's lines: "2026-12-07 05:40:12 LEVEL session SESSIONID METHOD /path: message". An
-// empty session id or path is left out; an empty method (one the request layer does not name) shows as "-". Line
-// breaks in message become blanks; the session id, method, path and message are written through LogLineText.
+// The one writer of the operator's lines: "2026-12-07 05:40:12 LEVEL session SESSIONID METHOD "/path": message". An
+// empty session id or path is left out; an empty method (one the request layer does not name) shows as "-". The path,
+// and a session id of other than id characters, are written through QuotedLogText, so what a client sent reads as
+// one value; line breaks in message become blanks, and the method and message are written through LogLineText.
 std::string OperatorLogLine(std::string_view level, std::string_view sessionId, std::string_view method,
                             std::string_view path, std::string_view message);
 

@@ -484,16 +484,6 @@ std::string FetchSite(const THttpRequest& request) {
   return site;
 }
 
-// Text of a header's value for the log, quoted so that what the client sent cannot close the quote.
-std::string QuotedHeader(std::string_view name, std::string_view value) {
-  std::string quoted = std::string(name) + " \"";
-  for (char c : value) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + '"';
-}
-
 }  // namespace
 
 bool TKXServerSession::ActsOnSession(const TRoute& route) const {
@@ -520,14 +510,20 @@ bool TKXServerSession::ActsOnSession(const TRoute& route) const {
 }
 
 void TKXServerSession::Admit(const TRoute& route, const std::string& path) {
-  if (!ActsOnSession(route)) return;
   const std::string site = FetchSite(*mRequest);
   const std::string origin = mRequest->GetRawHeaderValue("Origin");
-  if (!site.empty() || !origin.empty()) {
-    if (!site.empty() ? SameText(site, "same-origin") : IsRequestOrigin(origin, *mRequest, gSC->TrustedProxies()))
-      return;
+  const bool saysWhere = !site.empty() || !origin.empty();
+  const bool ownSite = saysWhere && (!site.empty() ? SameText(site, "same-origin")
+                                                   : IsRequestOrigin(origin, *mRequest, gSC->TrustedProxies()));
+  // Another site's post carries no Lax cookie: whatever its row, answering it would start a session whose cookie
+  // replaces the visitor's. Only a link (a GET) may start the visitor's first session.
+  const THttpMethod method = mRequest->HttpMethod();
+  const bool otherSitesPost = saysWhere && !ownSite && method != hmGet && method != hmHead;
+  if (!otherSitesPost && !ActsOnSession(route)) return;
+  if (saysWhere) {
+    if (ownSite) return;
     Refuse(route, path, "This request came from another site; the application refused it.",
-           !site.empty() ? QuotedHeader("Sec-Fetch-Site", site) : QuotedHeader("Origin", origin));
+           !site.empty() ? "Sec-Fetch-Site " + QuotedLogText(site) : "Origin " + QuotedLogText(origin));
   }
   // Saying nothing of where it comes from, it must name its session as the page's own requests do. Without cookies
   // the session's id travels in the request anyway, and a session that does not live has nothing to lose.
@@ -536,7 +532,7 @@ void TKXServerSession::Admit(const TRoute& route, const std::string& path) {
   if (TKXSessions* store = SessionStore(); store == nullptr || !store->IsLive(mSessionId)) return;
   const std::string header = mRequest->GetRawHeaderValue("Sec-Fetch-Site");
   Refuse(route, path, "This request does not name its session; the application refused it.",
-         (header.empty() ? std::string("neither Origin nor Sec-Fetch-Site") : QuotedHeader("Sec-Fetch-Site", header)) +
+         (header.empty() ? std::string("neither Origin nor Sec-Fetch-Site") : "Sec-Fetch-Site " + QuotedLogText(header)) +
              ", no KX_SessionID_");
 }
 
@@ -547,16 +543,24 @@ void TKXServerSession::Refuse(const TRoute& route, const std::string& path, cons
                                        message + " Seen: " + seen + "; expected origin \"" +
                                            RequestOrigin(*mRequest, gSC->TrustedProxies()) + "\"; client " +
                                            mClientIP + "."));
-  // The page only where a visitor sees it: a browser that says what it loads says "document" for a page.
+  // The page only where a visitor sees it (a browser that says what it loads says "document" for a page), and only
+  // for a session that lives: another site's post names none.
   const std::string dest = mRequest->GetRawHeaderValue("Sec-Fetch-Dest");
-  if (route.Acts == TActs::Ends && (dest.empty() || SameText(dest, "document"))) SendSessionStillOpen(route);
+  if (route.Acts == TActs::Ends && ActsOnSession(route) && (dest.empty() || SameText(dest, "document")))
+    SendSessionStillOpen(route);
   SendForbidden(message);
 }
 
 // A start or stop the visitor reached without the page's word (an address typed, a plain link, another site's
-// navigation) leads on in one click: back to the session, or a button of this page that ends it.
+// navigation) leads on in one click: back to the session, or a button of this page that restarts or ends it. A
+// stop without "url" ends nothing (Stop), so it offers only the way back.
 void TKXServerSession::SendSessionStillOpen(const TRoute& route) {
   const bool start = route.Step == &S::StartNew;
+  std::string button;
+  if (start)
+    button = " or <button type=submit>Restart the session</button>";
+  else if (!StopURL().empty())
+    button = " or <button type=submit>End the session</button>";
   std::string action = mBaseURL + std::string(route.Path.substr(1));
   if (!mRequest->Query().empty()) action += "?" + mRequest->Query();
   ResetReply();
@@ -566,7 +570,7 @@ void TKXServerSession::SendSessionStillOpen(const TRoute& route) {
                                         {"ACTION", EscapeAttributeQuotes(action)},
                                         {"SESSIONID", EscapeAttributeQuotes(mSessionId)},
                                         {"BACK", EscapeAttributeQuotes(mBaseURL + "$/")},
-                                        {"BUTTON", start ? "Restart the session" : "End the session"}}));
+                                        {"BUTTON", button}}));
   Abort();
 }
 
@@ -682,8 +686,12 @@ void TKXServerSession::StartCheck() {
 // ---------------------------------------------------------------------------
 // The session paths
 
+std::string TKXServerSession::StopURL() const {
+  return mParams != nullptr ? TURL::BrowserReading(mParams->Values("url")) : std::string();
+}
+
 void TKXServerSession::Stop() {
-  std::string url = mParams != nullptr ? mParams->Values("url") : std::string();
+  std::string url = StopURL();
   if (url.empty()) return;
   // A path of this site ("/bye.html", "./bye.html") stays one; "//host" and "/\host" are another host's.
   if (url[0] == '.' || (url[0] == '/' && url.find_first_of("/\\", 1) != 1)) {

@@ -169,6 +169,8 @@ class TKXServerSession : public TKXServer {
   void StartPageForCallback();
   void StartCheck();
   void Stop();
+  // The stop's "url" as the browser will read it; empty without one.
+  std::string StopURL() const;
   void SessionContentPath();
   // A "/$/" path that no other row takes: the part after "/$" as a content path.
   void InternalContentPath();

@@ -114,6 +114,17 @@ std::string TURL::ExtractSessionId(const std::string& url) {
 
 bool TURL::IsAbsolute(const std::string& url) { return url.find("://") != std::string::npos; }
 
+std::string TURL::BrowserReading(std::string_view url) {
+  const auto isC0OrSpace = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+  while (!url.empty() && isC0OrSpace(url.front())) url.remove_prefix(1);
+  while (!url.empty() && isC0OrSpace(url.back())) url.remove_suffix(1);
+  std::string text;
+  text.reserve(url.size());
+  for (char c : url)
+    if (c != '\t' && c != '\n' && c != '\r') text += c;
+  return text;
+}
+
 std::string TURL::IncludeTrailingDelimiter(const std::string& url) {
   return !url.empty() && url.back() == '/' ? url : url + '/';
 }

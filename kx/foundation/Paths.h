@@ -41,6 +41,9 @@ class TURL {
   // "ABC123"; empty without "/$".
   static std::string ExtractSessionId(const std::string& url);
   static bool IsAbsolute(const std::string& url);  // contains "://"
+  // url as a browser reads it before anything else: without leading and trailing C0 controls and spaces, and with
+  // every ASCII tab and newline taken out. Decide what an address leads to on this text, not on the raw one.
+  static std::string BrowserReading(std::string_view url);
   static std::string IncludeTrailingDelimiter(const std::string& url);
   // Concat(base, path) after every "\" in path became "/".
   static std::string MakeValidFileUrl(const std::string& base, const std::string& path);

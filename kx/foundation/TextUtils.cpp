@@ -325,6 +325,15 @@ std::string LogLineText(std::string_view s) {
   return result;
 }
 
+std::string QuotedLogText(std::string_view s) {
+  std::string quoted = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return LogLineText(quoted + '"');
+}
+
 std::string EscapeJsonString(std::string_view s) {
   static const char kHex[] = "0123456789abcdef";
   std::string result;

@@ -94,6 +94,9 @@ std::string EscapeJsonString(std::string_view s);
 // sent can neither break the line, run a terminal's escape sequences nor reorder the text shown. Everything else
 // is copied.
 std::string LogLineText(std::string_view s);
+// s for a log line as one value: between double quotes, '"' and '\\' escaped with '\\', the rest as LogLineText
+// writes it. What a client sent then cannot close its quote and read as more of the line.
+std::string QuotedLogText(std::string_view s);
 char BoolToChar(bool value);  // 'T' or 'F'
 std::string BoolToString(bool value);  // "true" or "false"
 

@@ -76,13 +76,13 @@ test("failing handlers are errors with their stack; a refused client, a bad date
                   "KX_SessionID_=NoSuchSession");
     const lines = await errorLines(app, 5);
     assert.equal(lines.length, 5, app.stderr());
-    const at = (level, path) => `${level} session ${id} POST /\\$/${path}: `;
+    const at = (level, path) => `${level} session ${id} POST "/\\$/${path}": `;
     assert.match(lines[0], new RegExp(`${at("error", "")}Exception: The click handler failed on purpose\\.$`));
     assert.match(lines[1], new RegExp(`${at("error", "callback")}EKXException: The callback failed on purpose\\.$`));
-    assert.match(lines[2], / warning GET \/: \w+: Unknown browser type\. User Agent string: curl\/8\.0$/);
+    assert.match(lines[2], / warning GET "\/": \w+: Unknown browser type\. User Agent string: curl\/8\.0$/);
     assert.match(lines[3],
                  new RegExp(`${at("warning", "")}EConvertError: '2026-02-31' is not a valid date value for field 'due'$`));
-    assert.match(lines[4], / warning .*POST \/\$\/callback: \w+: /);
+    assert.match(lines[4], / warning .*POST "\/\$\/callback": \w+: /);
     // a fault's stack follows its line, indented, naming the program's own function (kx::kx links it -rdynamic);
     // what a client caused is the line alone. Under the sanitizers their own throw hook comes first, and the
     // handler's frame can sit below the std::function call that runs it: it is among the first three.

@@ -123,7 +123,7 @@ test("sign-up: the server's checks write into the label, a non-number ends in an
   assert.match(page, /<title>kx guide - sign up<\/title>/);
   assert.match(page, /window\.alert\("\\x27abc\\x27 is not a valid integer value"\);/);
   // ... one warning line on the program's standard error (a user's mistake, no stack) ...
-  const line = new RegExp(`warning session ${session.id} POST /\\$/: EConvertError: 'abc' is not a valid integer value\n(?! {4}\\[)`);
+  const line = new RegExp(`warning session ${session.id} POST "/\\$/": EConvertError: 'abc' is not a valid integer value\n(?! {4}\\[)`);
   let stderr = "";
   for (let i = 0; i < 100 && !line.test(stderr); i++) {
     stderr = fs.readFileSync(process.env.KX_GUIDE_STDERR, "utf8");
@@ -217,7 +217,7 @@ test("tasks: the grid shows the table, a refused save says why, a bad date is a 
   page = await submit(session, "BUTTONSAVE", { TITLE: "Write the guide", DUE: "2026-02-31" });
   assert.match(page, new RegExp(String.raw`window\.alert\("The following exception occured\\r\\n  DUE: ` +
                                 String.raw`\\x272026-02-31\\x27 is not a valid date value for field \\x27due\\x27"\);`));
-  const line = new RegExp(`^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d warning session ${session.id} POST /\\$/: ` +
+  const line = new RegExp(`^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d warning session ${session.id} POST "/\\$/": ` +
                           "EKXPostedValuesRefused: The following exception occured {4}DUE: " +
                           `'2026-02-31' is not a valid date value for field 'due'\\n(?! {4}\\[)`, "m");
   assert.match(await stderrMatching(line), line);

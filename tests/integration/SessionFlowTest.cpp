@@ -383,7 +383,7 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
       {"typed address with an action", "/$/", "KX_Action=B1", with("GET", {"Sec-Fetch-Site: none"}), 403},
       {"Origin of another port than Host's", "/$/", "KX_Action=B1",
        with("POST", {"Host: www.example.com:8080", "Origin: http://www.example.com:8081"}), 403,
-       "POST /$/: This request came from another site; the application refused it. Seen: Origin "
+       "POST \"/$/\": This request came from another site; the application refused it. Seen: Origin "
        "\"http://www.example.com:8081\"; expected origin \"http://www.example.com:8080\"; client 192.0.2.10."},
       {"Origin, a Host that names no origin", "/$/", "KX_Action=B1",
        with("POST", {"Host: www.example.com:99999", "Origin: http://www.example.com"}), 403},
@@ -393,8 +393,14 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
        "Seen: Origin \"http://e.test\\\"; expected origin \\\"http://e.test\\\"; client 203.0.113.9. Seen: Origin "
        "\\\"x\"; expected origin \"http://www.example.com\"; client 192.0.2.10."},
       {"a path with a terminal's escape", "/$/\x1b[2J", "KX_Action=B1", with("GET", {"Sec-Fetch-Site: cross-site"}), 403,
-       "GET /$/\\x1b[2J: This request came from another site; the application refused it. Seen: "
+       "GET \"/$/\\x1b[2J\": This request came from another site; the application refused it. Seen: "
        "Sec-Fetch-Site \"cross-site\"; expected origin \"http://www.example.com\"; client 192.0.2.10."},
+      {"a path that reads as the rest of the line", "/$/Stop/: forged; client 10.9.8.7.", "KX_Action=B1",
+       with("GET", {"Sec-Fetch-Site: cross-site"}), 403,
+       "GET \"/$/Stop/: forged; client 10.9.8.7.\": This request came from another site; the application refused it. "
+       "Seen: Sec-Fetch-Site \"cross-site\"; expected origin \"http://www.example.com\"; client 192.0.2.10."},
+      {"Origin with a backslash before its quote", "/$/", "KX_Action=B1", with("POST", {"Origin: http://e.test\\\""}),
+       403, "Seen: Origin \"http://e.test\\\\\\\"\"; expected origin \"http://www.example.com\"; client 192.0.2.10."},
       {"same origin", "/$/callback", "callback=DoIt", with("POST", {"Sec-Fetch-Site: same-origin"}), 200},
       {"own Origin", "/$/", "KX_Action=B1", with("POST", {"Origin: http://WWW.example.com:80"}), 200},
       {"own origin behind TLS", "/$/callback", "", behindTls("https://www.example.com"), 200},
@@ -455,6 +461,7 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
     const char* Header;  // "" for none
     bool NamesSession;   // KX_SessionID_ in the query
     int Code;
+    const char* Url = "example.org/";
   } cases[] = {
       {"start, another site's navigation", "/$/Start", "Sec-Fetch-Site: cross-site", false, 403},
       {"start, an image of the same site", "/$/Start", "Sec-Fetch-Site: same-site", false, 403},
@@ -462,6 +469,7 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
       {"start, no headers", "/$/Start", "", false, 403},
       {"stop, another site's link", "/$/Stop/", "Sec-Fetch-Site: cross-site", true, 403},
       {"stop, no headers", "/$/Stop/", "", false, 403},
+      {"stop without url, no headers", "/$/Stop/", "", false, 403, ""},
       {"start, own page", "/$/Start", "Sec-Fetch-Site: same-origin", false, 200},
       {"start, naming the session", "/$/Start", "", true, 200},
       {"stop, own link", "/$/Stop/", "", true, 200},
@@ -469,16 +477,19 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     const std::string cookie = StartSession();
-    const std::string query = "url=example.org/" + (c.NamesSession ? "&KX_SessionID_=" + IdOf(cookie) : "");
+    const std::string query = "url=" + std::string(c.Url) + (c.NamesSession ? "&KX_SessionID_=" + IdOf(cookie) : "");
     TReplyPacket reply = Get(c.Path, query, cookie, [&](TRequestPacketFields& f) {
       if (*c.Header) f.RawHeaders = {c.Header};
     });
     EXPECT_EQ(reply.Code, c.Code) << reply.Content;
     EXPECT_EQ(Store().LookUp(IdOf(cookie)) != nullptr, c.Code == 403);
-    // The refusal leads on: back to the session, or the same start or stop posted from this page, naming it.
+    // The refusal leads on: back to the session, or the same start or stop posted from this page, naming it. A
+    // stop without url ends nothing, so it has no button.
     if (c.Code == 403) {
-      EXPECT_NE(reply.Content.find("action=\"" + std::string(c.Path) + "?url=example.org/"), std::string::npos);
+      EXPECT_NE(reply.Content.find("action=\"" + std::string(c.Path) + "?url=" + c.Url), std::string::npos);
       EXPECT_NE(reply.Content.find("name=\"KX_SessionID_\" value=\"" + IdOf(cookie) + "\""), std::string::npos);
+      EXPECT_NE(reply.Content.find("<a href=\"/$/\">Back to the session</a>"), std::string::npos);
+      EXPECT_EQ(reply.Content.find("<button") != std::string::npos, *c.Url != 0) << reply.Content;
     }
   }
   // A start naming a session that is ending, expired or gone (the restart link of an error page) has nothing to
@@ -519,6 +530,21 @@ TEST_F(SessionFlowTest, NoDecoratedPathActsWithoutThePagesWord) {
     EXPECT_EQ(form->mExecuteCount, executed);
   }
   EXPECT_TRUE(Store().IsLive(IdOf(cookie)));
+  // Another site's post carries no Lax cookie: whatever it asks, no session starts and no cookie is set or removed,
+  // or the visitor's browser would trade its session for the new one.
+  const int sessions = Store().GetCount();
+  for (const std::string& shape : shapes)
+    for (const char* method : {"POST", "PUT"})
+      for (const char* header : {"Origin: http://evil.test", "Origin: null", "Sec-Fetch-Site: cross-site",
+                                 "Sec-Fetch-Site: same-site"}) {
+        SCOPED_TRACE(shape + " " + method + " " + header);
+        TReplyPacket reply = Get(shape, "url=example.org/", "", [&](TRequestPacketFields& f) {
+          f.Method = method;
+          f.RawHeaders = {header};
+        });
+        EXPECT_EQ(SessionCookie(reply), nullptr) << reply.Code;
+      }
+  EXPECT_EQ(Store().GetCount(), sessions);
 }
 
 // Issue 45: a link "/$/call?<id>_<track>" gave whoever followed it the session it named, cookie and all. With
@@ -640,6 +666,9 @@ TEST_F(SessionFlowTest, StopLeadsToTheLinksAddress) {
       {"./bye.html", "/./bye.html"},
       {"//example.org/a", "http:////example.org/a"},
       {"/\\example.org/a", "http:///\\example.org/a"},
+      {"/\t/example.org/$/Start", "http:////example.org/$/Start"},
+      {"/\r\n/example.org/$/Stop/", "http:////example.org/$/Stop/"},
+      {" \x01/bye.html ", "/bye.html"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Url);
@@ -885,7 +914,7 @@ TEST_F(SessionFlowTest, AnAddressWithManyRequestsInIsRefusedOnlyWhileTheHostIsNe
   }
   // The two refusals: one line of the operator's log.
   ASSERT_EQ(gLogLines.size(), 1u);
-  EXPECT_NE(gLogLines[0].find(" warning GET /: Too many requests from client 192.0.2.10: it has 16 or more in "
+  EXPECT_NE(gLogLines[0].find(" warning GET \"/\": Too many requests from client 192.0.2.10: it has 16 or more in "
                               "while the host has 8 threads to spare; "),
             std::string::npos)
       << gLogLines[0];

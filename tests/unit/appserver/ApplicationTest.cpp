@@ -431,6 +431,9 @@ TEST_F(TKXApplicationTest, RedirectToTheOwnStartOrStopNamesTheSession) {
       {"http://www.example.com/app/$/Start", "http://www.example.com/app/$/Start"},
       {"//www.example.com:8080/app/$/Start", "//www.example.com:8080/app/$/Start"},
       {"/app/$/Started", "/app/$/Started"},
+      // Read as a browser reads it, this is another host's start or stop.
+      {"/\t/other.test/app/$/Start", "//other.test/app/$/Start"},
+      {" /\r\n/other.test/app/$/Stop/\n", "//other.test/app/$/Stop/"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Url);

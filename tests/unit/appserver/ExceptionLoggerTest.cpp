@@ -529,7 +529,7 @@ TEST(ExceptionLogLine, ClientCausedIsOneWarningLineAFaultAnErrorWithItsStack) {
     }
     SCOPED_TRACE(line);
     const std::regex start(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )" + std::string(c.Level) +
-                           " session S1 POST /\\$/: \\w+: ");
+                           " session S1 POST \"/\\$/\": \\w+: ");
     EXPECT_TRUE(std::regex_search(line, start));
     EXPECT_EQ(line.find("\n    [0] ") != std::string::npos, c.Stack);
     EXPECT_EQ(line.find('\n') == std::string::npos, !c.Stack);
@@ -546,6 +546,9 @@ TEST_F(ExceptionLoggerTest, ClientTextInTheLineAndTheReportShowsItsControlBytesA
     EXPECT_EQ(line.find_first_of("\x1b\x07\r\n"), std::string::npos) << line;
     EXPECT_NE(line.find("\\x1b"), std::string::npos) << line;
   }
+  // A session id is what the cookie said: one that is not made of id characters is quoted like the path.
+  EXPECT_TRUE(OperatorLogLine("warning", "x GET /: m; client 10.9.8.7", "GET", "/", "m")
+                  .ends_with(" warning session \"x GET /: m; client 10.9.8.7\" GET \"/\": m"));
   TTestLogger logger;
   Configure(logger);
   ASSERT_TRUE(Caught(EConvertError("'\x1b]0;owned\x07' is not valid"), [&](const std::exception& e) {
