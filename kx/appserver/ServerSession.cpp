@@ -47,6 +47,14 @@ std::string JsonMessage(std::string_view message) {
   return result;
 }
 
+// Whether a posted KX_Retry is a script's token: 16 to 64 ASCII letters and digits.
+bool IsRetryToken(std::string_view token) {
+  if (token.size() < 16 || token.size() > 64) return false;
+  for (char c : token)
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+  return true;
+}
+
 // Whether two "id_track" texts name the same session (never an empty one).
 bool SameSessionId(std::string_view a, std::string_view b) {
   a = a.substr(0, a.find('_'));
@@ -585,12 +593,14 @@ void TKXServerSession::SendAddressBusy(int spareThreads) {
 }
 
 void TKXServerSession::SendTryAgain(const std::string& message, int retryAfter) {
-  if (mParams == nullptr || mParams->Values("KX_Retry") != "1") SendPlainError(503, message, retryAfter);
+  const std::string token = mParams == nullptr ? std::string() : mParams->Values("KX_Retry");
+  if (!IsRetryToken(token)) SendPlainError(503, message, retryAfter);
   ResetReply();
   mReply->SetCode(204);
   mReply->AddHeader("Retry-After", IntToStr(retryAfter));
   mReply->Cookies()
-      .AddCookie("KX_Retry", IntToStr(retryAfter) + ":" + KXHttpEncode("503 - " + message), "/", 0, false, false)
+      .AddCookie("KX_Retry_" + token, IntToStr(retryAfter) + ":" + KXHttpEncode("503 - " + message), "/",
+                 Now() + RetryCookieMinutes / 1440.0, false, false)
       ->SetSameSite("Lax");
   Abort();
 }

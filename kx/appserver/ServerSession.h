@@ -81,6 +81,8 @@ class TKXServerSession : public TKXServer {
   // refused for its address (the controller's MaxRequestsPerIP while the host's threads are nearly all taken).
   static constexpr int SessionBusyRetryAfter = 1;
   static constexpr int AddressBusyRetryAfter = 1;
+  // Minutes the cookie of a 204 "try again" lives: its script reads it at once; one its page left never piles up.
+  static constexpr int RetryCookieMinutes = 10;
 
   TKXServerSession(void* buffer, std::int32_t bufferSize);
 
@@ -146,10 +148,11 @@ class TKXServerSession : public TKXServer {
   [[noreturn]] void SendTooManySessions() {
     SendPlainError(503, "Too many sessions. Please try again later.", SessionLimitRetryAfter);
   }
-  // The answer to a request turned away for the moment: 503 with message and "Retry-After". A posted form that asks
-  // for it (KX_Retry=1, posted by the client script of a browser that keeps cookies) gets 204 instead, which leaves
-  // the page with the visitor's values in place, with the same "Retry-After" and the script's cookie KX_Retry
-  // ("SECONDS:" and the 503's text, form-encoded); the script posts again after the wait.
+  // The answer to a request turned away for the moment: 503 with message and "Retry-After". A posted form whose
+  // script waits for it (KX_Retry=TOKEN, a fresh random token of 16 to 64 letters and digits for each post) gets 204
+  // instead, which leaves the page with the visitor's values in place, with the same "Retry-After" and the cookie
+  // KX_Retry_TOKEN ("SECONDS:" and the 503's text, form-encoded; path "/", RetryCookieMinutes); the script that
+  // posted it, and no other page, posts again after the wait. Any other KX_Retry gets the 503.
   [[noreturn]] void SendTryAgain(const std::string& message, int retryAfter);
   // The same for a request that did not wait for its busy session (ESessionBusy).
   [[noreturn]] void SendSessionBusy() {

@@ -302,25 +302,34 @@ KX.Form.submit = function (action, actionParam) {
   KX.Form.post(form, 0);
 };
 
-/* Posts the form as attempt number attempt (0 first). A browser that keeps cookies asks with KX_Retry for the
-   answer that leaves the page in place when the server turns the post away for the moment (KX.Retry). */
+/* Posts the form as attempt number attempt (0 first). A browser that keeps cookies posts a fresh token in KX_Retry,
+   which asks for the answer that leaves the page in place when the server turns the post away for the moment
+   (KX.Retry). The browser takes the form's values as submit() is called, so the field goes again at once: a submit
+   that no script watches never asks for that answer. */
 KX.Form.post = function (form, attempt) {
+  var field = null;
   if (window.navigator && window.navigator.cookieEnabled) {
-    KX.Form.setField("KX_Retry", "1");
-    KX.Retry.watchSubmit(form, attempt);
+    field = KX.Form.field("KX_Retry", true);
+    field.value = KX.Retry.newToken();
+    KX.Retry.watchSubmit(form, attempt, field.value);
   }
   form.submit();
+  if (field) {
+    field.parentNode.removeChild(field);
+  }
 };
 
 /* ---------------------------------------------------------------------------------------------------------
  * The server's "try again" answers. A request the server turns away for the moment (its session is busy, or its
  * address has many requests in while the server is nearly full) is answered 503 with "Retry-After" and a plain
- * text that names the cause. A posted form that asked for it (KX_Retry) is answered 204 instead, which leaves the
- * page and the visitor's values in place, with the cookie KX_Retry ("SECONDS:TEXT", the text form-encoded). Either
- * is sent again after that many seconds, LIMIT times at most; then the text is reported and the page takes clicks
- * again.
+ * text that names the cause. A posted form that carries a token (KX_Retry) is answered 204 instead, which leaves the
+ * page and the visitor's values in place, with the cookie KX_Retry_TOKEN ("SECONDS:TEXT", the text form-encoded).
+ * Only the page that posted the token reads that cookie: a cookie of another page of this host (another port or
+ * path), or of another tab, is never read, acted on or shown. Either answer is sent again after that many seconds,
+ * LIMIT times at most; then the text is reported and the page takes clicks again. A post that has had no answer
+ * within WAIT ms is given up the same way.
  */
-KX.Retry = { LIMIT: 3, COOKIE: "KX_Retry", timer: null };
+KX.Retry = { LIMIT: 3, COOKIE: "KX_Retry_", WAIT: 120000, timer: null };
 
 /* The wait in milliseconds that a Retry-After value (seconds) asks for, at most 30 s; -1 when it asks none. */
 KX.Retry.delay = function (value) {
@@ -328,15 +337,27 @@ KX.Retry.delay = function (value) {
   return isNaN(seconds) || seconds < 0 ? -1 : Math.min(seconds, 30) * 1000;
 };
 
-/* The KX_Retry cookie as { seconds, text }, deleted as it is read; null when there is none. */
-KX.Retry.takeCookie = function () {
-  var parts = String(document.cookie || "").split(/;\s*/), i, value, colon;
+/* A post's token: 32 hexadecimal digits, from the browser's cryptographic generator where it has one. */
+KX.Retry.newToken = function () {
+  var crypto = window.crypto || window.msCrypto, bytes = null, text = "", i;
+  if (crypto && crypto.getRandomValues && window.Uint8Array) {
+    bytes = crypto.getRandomValues(new window.Uint8Array(16));
+  }
+  for (i = 0; i < 16; i++) {
+    text += (256 + (bytes ? bytes[i] : Math.floor(Math.random() * 256))).toString(16).substring(1);
+  }
+  return text;
+};
+
+/* The answer to the post with token as { seconds, text }, its cookie deleted as it is read; null when none came. */
+KX.Retry.takeCookie = function (token) {
+  var name = KX.Retry.COOKIE + token, parts = String(document.cookie || "").split(/;\s*/), i, value, colon;
   for (i = 0; i < parts.length; i++) {
-    if (parts[i].indexOf(KX.Retry.COOKIE + "=") !== 0) {
+    if (parts[i].indexOf(name + "=") !== 0) {
       continue;
     }
-    value = parts[i].substring(KX.Retry.COOKIE.length + 1);
-    document.cookie = KX.Retry.COOKIE + "=; Max-Age=0; Path=/; SameSite=Lax";
+    value = parts[i].substring(name.length + 1);
+    document.cookie = name + "=; Max-Age=0; Path=/; SameSite=Lax";
     colon = value.indexOf(":");
     try {
       return { seconds: value.substring(0, colon), text: decodeURIComponent(value.substring(colon + 1).replace(/\+/g, " ")) };
@@ -347,18 +368,22 @@ KX.Retry.takeCookie = function () {
   return null;
 };
 
-/* While a post is under way and the page stays: the server's KX_Retry cookie means the post was turned away. */
-KX.Retry.watchSubmit = function (form, attempt) {
+/* While the post with token is under way and the page stays: the cookie of that token means the server turned the
+   post away; no answer within WAIT ms, that it has not answered. */
+KX.Retry.watchSubmit = function (form, attempt, token) {
+  var started = new Date().getTime();
   window.clearInterval(KX.Retry.timer);
-  KX.Retry.takeCookie();  // one left over from an earlier page says nothing of this post
   KX.Retry.timer = window.setInterval(function () {
     var answer, delay;
     if (KX.Page.unloaded) {
       window.clearInterval(KX.Retry.timer);
       return;
     }
-    answer = KX.Retry.takeCookie();
+    answer = KX.Retry.takeCookie(token);
     if (!answer) {
+      if (new Date().getTime() - started >= KX.Retry.WAIT) {
+        KX.Retry.giveUp("The server has not answered.");
+      }
       return;
     }
     window.clearInterval(KX.Retry.timer);
@@ -369,15 +394,20 @@ KX.Retry.watchSubmit = function (form, attempt) {
       }, delay);
       return;
     }
-    GSubmitting = false;
-    ValidClick = true;
-    ReleaseLock();
-    if (PostScript && typeof PostProgressScript === "function") {
-      PostProgressScript();
-    }
-    KX.Ajax.reportError("The page could not be sent: " + (answer.text || "the server is busy.") +
-        " Your entries are still here.");
+    KX.Retry.giveUp("The page could not be sent: " + (answer.text || "the server is busy."));
   }, 100);
+};
+
+/* Stops waiting for the post: the page takes clicks again, with the visitor's values, and says why. */
+KX.Retry.giveUp = function (text) {
+  window.clearInterval(KX.Retry.timer);
+  GSubmitting = false;
+  ValidClick = true;
+  ReleaseLock();
+  if (PostScript && typeof PostProgressScript === "function") {
+    PostProgressScript();
+  }
+  KX.Ajax.reportError(text + " Your entries are still here.");
 };
 
 /*

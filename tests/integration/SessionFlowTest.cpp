@@ -921,21 +921,39 @@ TEST_F(SessionFlowTest, AnAddressWithManyRequestsInIsRefusedOnlyWhileTheHostIsNe
   for (int i = 0; i < SC().MaxRequestsPerIP(); ++i) RequestAdmission().Leave("192.0.2.10");
 }
 
-// A posted form whose script can wait (KX_Retry=1) is turned away with 204, which leaves the page in place, and
-// the script's cookie with the wait and the cause; any other request gets the 503.
+// A posted form whose script can wait (KX_Retry=TOKEN) is turned away with 204, which leaves the page in place, and
+// the cookie named after the token with the wait and the cause, which lives a few minutes; any other request, or one
+// with a KX_Retry that is no token, gets the 503.
 TEST_F(SessionFlowTest, APostedFormThatCanWaitIsTurnedAwayWith204AndTheCookie) {
   const std::string cookie = StartSession();
   ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+  const struct {
+    std::string Retry;  // the posted KX_Retry, form-encoded; none when empty
+    int Code;
+  } rows[] = {
+      {"0123456789abcdeF", 204},  {std::string(64, 'Z'), 204}, {"", 503},
+      {"1", 503},                 {std::string(15, 'a'), 503}, {std::string(65, 'a'), 503},
+      {"0123456789abcde-", 503},  {"0123456789abcdef%3Bx=1", 503},
+  };
   for (int i = 0; i < SC().MaxRequestsPerIP(); ++i) ASSERT_TRUE(RequestAdmission().Join("192.0.2.10", 0, 0));
-  const TReplyPacket waits = Get("/$/", "KX_Retry=1&KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2");
-  const TReplyPacket refused = Get("/$/", "KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2");
+  for (const auto& row : rows) {
+    const TDateTime before = Now();
+    const TReplyPacket reply = Get("/$/", (row.Retry.empty() ? "" : "KX_Retry=" + row.Retry + "&") +
+                                              "KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2");
+    EXPECT_EQ(reply.Code, row.Code) << row.Retry;
+    EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "Retry-After: 1"), reply.Headers.end());
+    if (row.Code != 204) {
+      EXPECT_TRUE(reply.Cookies.empty()) << row.Retry;
+      continue;
+    }
+    ASSERT_EQ(reply.Cookies.size(), 1u);
+    EXPECT_EQ(reply.Cookies[0].Name, "KX_Retry_" + row.Retry);
+    EXPECT_EQ(reply.Cookies[0].Value, "1:503+-+Too+many+requests+from+your+address.+Please+try+again+later.");
+    EXPECT_EQ(reply.Cookies[0].Path, "/");
+    EXPECT_GT(reply.Cookies[0].Expires, before);
+    EXPECT_LT(reply.Cookies[0].Expires, before + 11 / 1440.0) << "a leftover goes within minutes";
+  }
   for (int i = 0; i < SC().MaxRequestsPerIP(); ++i) RequestAdmission().Leave("192.0.2.10");
-  EXPECT_EQ(waits.Code, 204);
-  EXPECT_NE(std::find(waits.Headers.begin(), waits.Headers.end(), "Retry-After: 1"), waits.Headers.end());
-  ASSERT_EQ(waits.Cookies.size(), 1u);
-  EXPECT_EQ(waits.Cookies[0].Name, "KX_Retry");
-  EXPECT_EQ(waits.Cookies[0].Value, "1:503+-+Too+many+requests+from+your+address.+Please+try+again+later.");
-  EXPECT_EQ(refused.Code, 503);
 }
 
 // A page of another site showing the start address as a thousand images starts a session with each (no Lax cookie

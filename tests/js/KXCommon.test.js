@@ -3,7 +3,9 @@
 
 const test = require("node:test");
 const assert = require("node:assert/strict");
-const { page, tick } = require("./harness.js");
+const fs = require("node:fs");
+const path = require("node:path");
+const { page, tick, CookieJar } = require("./harness.js");
 
 const FORM = `
   <form onsubmit="return FormDefaultSubmit();">
@@ -29,8 +31,9 @@ const GLOBALS = `var GURLBase="/app/$/"; var GAppID="Ab~-0123456789abcdefgh"; va
   function Validate() { return window.kxValid !== false; }
   function FormDefaultSubmit() { return false; }`;
 
-function submitPage() {
-  const world = page(FORM, GLOBALS);
+// cookieJar: the browser's cookies, shared by tabs (a jar of the page's own by default).
+function submitPage(cookieJar) {
+  const world = page(FORM, GLOBALS, undefined, cookieJar);
   world.run("InitRects(1024, 768); InitKXCLObjects = function(){}; GActivateLock = true;");
   return world;
 }
@@ -171,25 +174,90 @@ test("start-up gives SubmitForm the framework's fields, so a form posted by serv
   assert.equal(post.get("KX_width"), "1024");
 });
 
-// A post the server turned away for the moment leaves the page (a 204) and its cookie KX_Retry: the form is posted
-// again after the wait, three times at most; then the cause is reported and the page, with its values, takes clicks.
+// A post the server turned away for the moment leaves the page (a 204) and the cookie named after the post's token:
+// the form is posted again after the wait, three times at most; then the cause is reported and the page, with its
+// values, takes clicks. A submit no script watches (one of a server's script) then asks for no 204.
 test("a submit turned away for the moment is posted again, then reported with the form left in place", async () => {
   const world = submitPage();
   const d = world.document;
   d.getElementById("EDIT1").value = "typed";
   world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
-  assert.equal(world.posts[0].get("KX_Retry"), "1", "the post asks for the answer that leaves the page");
   for (let turn = 1; turn <= 4; turn++) {
-    d.cookie = "KX_Retry=0:503+-+Too+many+requests+from+your+address.+Please+try+again+later.; Path=/";
-    await new Promise((resolve) => setTimeout(resolve, 150));
-    await tick(world.window);
+    const token = world.posts[turn - 1].get("KX_Retry");
+    assert.match(token, /^[0-9a-f]{32}$/, `turn ${turn}: the post asks for the answer that leaves the page`);
+    d.cookie = `KX_Retry_${token}=0:503+-+Too+many+requests+from+your+address.+Please+try+again+later.; Path=/`;
+    await wait(world, 150);
     assert.equal(world.posts.length, Math.min(turn + 1, 4), `turn ${turn}`);
     assert.equal(world.window.GSubmitting, turn < 4, `turn ${turn}`);
   }
+  assert.equal(new Set(world.posts.map((post) => post.get("KX_Retry"))).size, 4, "each post has a token of its own");
   assert.equal(world.posts[3].get("EDIT1"), "typed");
   assert.deepEqual(world.alerts, ["The page could not be sent: 503 - Too many requests from your address. Please try " +
                                   "again later. Your entries are still here."]);
   assert.equal(d.cookie.includes("KX_Retry"), false, "the cookie is taken as it is read");
   assert.equal(world.window.KX.Lock.active, false);
   assert.equal(d.getElementById("EDIT1").value, "typed");
+  world.run("document.forms.SubmitForm.submit();");
+  assert.equal(world.posts[4].get("KX_Retry"), undefined);
+});
+
+function wait(world, ms) {
+  return new Promise((resolve) => setTimeout(resolve, ms)).then(() => tick(world.window));
+}
+
+// Two tabs of one browser post at once (B first); each reads only the cookie of its own post's token. Another
+// page of the host (another port or path) writes cookies of the old name or of a token of its own: no tab reads or
+// shows them.
+test("a tab acts on the answer to its own post only", async () => {
+  const rows = [
+    { cookie: () => "KX_Retry=0:Forged+text; Path=/app/", posts: [1, 1] },
+    { cookie: () => "KX_Retry=0:Forged+text; Path=/", posts: [1, 1] },
+    { cookie: () => "KX_Retry_0123456789abcdef0123456789abcdef=0:Forged+text; Path=/", posts: [1, 1] },
+    { cookie: (a) => `KX_Retry_${a}=0:503+-+busy; Path=/`, posts: [2, 1] },
+    { cookie: (a, b) => `KX_Retry_${b}=0:503+-+busy; Path=/`, posts: [1, 2] },
+  ];
+  for (const row of rows) {
+    const jar = new CookieJar();
+    const tabs = [submitPage(jar), submitPage(jar)];
+    tabs[1].run("SubmitClickConfirm('BUTTON1', '', false, '')");
+    tabs[0].run("SubmitClickConfirm('BUTTON1', '', false, '')");
+    const cookie = row.cookie(tabs[0].posts[0].get("KX_Retry"), tabs[1].posts[0].get("KX_Retry"));
+    tabs[0].document.cookie = cookie;
+    await wait(tabs[0], 250);
+    assert.deepEqual(tabs.map((tab) => tab.posts.length), row.posts, cookie);
+    assert.deepEqual(tabs.map((tab) => tab.alerts), [[], []], cookie);
+    assert.deepEqual(tabs.map((tab) => tab.window.GSubmitting), [true, true], `${cookie}: each still waits`);
+  }
+});
+
+// A post that gets no answer is given up after KX.Retry.WAIT: the page keeps its values and takes clicks again.
+test("a submit without an answer is given up after the wait with the form left in place", async () => {
+  const world = submitPage();
+  world.run("KX.Retry.WAIT = 300;");
+  world.document.getElementById("EDIT1").value = "typed";
+  world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
+  await wait(world, 150);
+  assert.equal(world.window.KX.Lock.active, true, "still waiting");
+  await wait(world, 300);
+  assert.deepEqual(world.alerts, ["The server has not answered. Your entries are still here."]);
+  assert.equal(world.window.KX.Lock.active, false);
+  assert.equal(world.document.getElementById("EDIT1").value, "typed");
+  world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
+  assert.equal(world.posts.length, 2, "the page takes clicks again");
+  assert.equal(world.posts[1].get("EDIT1"), "typed");
+});
+
+// The submit a callback's answer starts when the session's form changed is watched as a click's submit is.
+test("the form-change submit is posted again when it is turned away", async () => {
+  const world = submitPage();
+  const script = fs.readFileSync(path.join(__dirname, "..", "..", "resources", "templates", "FormChange.js"), "utf8");
+  world.run("document.SubmitForm = document.forms.SubmitForm;");  // a browser names the form on its document
+  world.run(script.replace("{%URLBASE%}", "/app/$/"));
+  const token = world.posts[0].get("KX_Retry");
+  assert.match(String(token), /^[0-9a-f]{32}$/);
+  assert.equal(world.posts[0].action, "http://127.0.0.1:8080/app/$/");
+  world.document.cookie = `KX_Retry_${token}=0:503+-+busy; Path=/`;
+  await wait(world, 150);
+  assert.equal(world.posts.length, 2);
+  assert.notEqual(world.posts[1].get("KX_Retry"), token);
 });

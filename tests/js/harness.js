@@ -6,7 +6,7 @@ const fs = require("fs");
 const path = require("path");
 
 const resources = path.join(__dirname, "..", "..", "resources");
-const { JSDOM } = require(path.join(resources, "node_modules", "jsdom"));
+const { JSDOM, CookieJar } = require(path.join(resources, "node_modules", "jsdom"));
 
 const controls = path.join(__dirname, "..", "..", "kx", "controls");
 
@@ -87,10 +87,11 @@ require("node:test").after(() => {
 });
 
 // Builds a page: body is the markup inside BODY (the SubmitForm included), globals the page's inline script,
-// scripts the paths of the script files (the readable ones by default).
-function page(body, globals = "", scripts = SCRIPTS) {
+// scripts the paths of the script files (the readable ones by default), cookieJar the cookies of the browser (pages
+// that share one are tabs of one browser; by default the page has its own).
+function page(body, globals = "", scripts = SCRIPTS, cookieJar = new CookieJar()) {
   const dom = new JSDOM(`<!DOCTYPE html><html><head></head><body>${body}</body></html>`,
-                        { runScripts: "dangerously", url: "http://127.0.0.1:8080/app/" });
+                        { runScripts: "dangerously", url: "http://127.0.0.1:8080/app/", cookieJar });
   const window = dom.window;
   windows.push(window);
   const world = { window, document: window.document, requests: [], posts: [], alerts: [], confirms: [],
@@ -134,4 +135,4 @@ function tick(window) {
   return new Promise((resolve) => window.setTimeout(resolve, 0));
 }
 
-module.exports = { page, tick };
+module.exports = { page, tick, CookieJar };
