@@ -4,7 +4,8 @@
 // submit, callback and upload work, and so does the session's own stop link; nothing is refused or logged as such.
 // Such a browser sends neither Origin nor fetch metadata with a navigation: another site's page ("evil.test") that
 // sends the visitor to a decorated submit, a start or a stop is told apart by the session id the page's own requests
-// post; a start or stop refused so, typed or a plain link, leads on in one click.
+// post; a start or stop refused so, typed or a plain link, leads on in one click. Its form posted to the stop address
+// carries no Lax cookie: the answer sets none, and the visitor keeps the session.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -21,13 +22,17 @@ describe("the demo by a name that is no trustworthy origin", () => {
   const url = () => suite.demo.url.replace("127.0.0.1", NAME);
   const noRefusals = () => assert.doesNotMatch(suite.demo.stderr(), /refused it/, "the demo's log");
   const stillOpen = "Your session is still open";
-  // Another site: "/go?to=ADDRESS" sends the browser on to ADDRESS.
+  // Another site: "/go?to=ADDRESS" sends the browser on to ADDRESS, "/post?to=ADDRESS" posts a form there.
   let other;
   before(async () => {
     other = http.createServer((req, res) => {
-      const to = new URL(req.url, "http://x").searchParams.get("to");
+      const asked = new URL(req.url, "http://x");
+      const to = JSON.stringify(asked.searchParams.get("to"));
       res.writeHead(200, { "Content-Type": "text/html" });
-      res.end(`<script>location.href = ${JSON.stringify(to)};</script>`);
+      res.end(asked.pathname === "/post"
+        ? `<form method=post><input name=url value="example.com/"></form><script>` +
+          `document.forms[0].action = ${to}; document.forms[0].submit();</script>`
+        : `<script>location.href = ${to};</script>`);
     });
     await new Promise((resolve) => other.listen(0, "127.0.0.1", resolve));
   });
@@ -89,6 +94,30 @@ describe("the demo by a name that is no trustworthy origin", () => {
     await tp.page.goto(`${url()}$/`);
     await tp.page.waitForSelector(d.MAIN.label);
     assert.equal(await d.textOf(tp.page, d.MAIN.label), "the visitor's own text");
+    assert.equal((await d.sessionState(tp.page)).appID, appID, "the same session");
+  });
+
+  suite.flow("another site's page posts a form to the stop address: the visitor keeps the session", async (tp) => {
+    tp.allowStatus(403, /^http:\/\/kx\.test:/);
+    await d.firstVisit(tp, url());
+    await tp.page.fill(d.MAIN.edit, "kept through the post");
+    await d.clickAndLoadPage(tp, d.MAIN.submit);
+    await d.waitForText(tp.page, d.MAIN.label, "kept through the post");
+    const { appID } = await d.sessionState(tp.page);
+
+    const tab = await tp.context.newPage();
+    for (const target of ["$/Stop/", "$/stop/", "%24/Stop/", "$/Stop//", "$/Stop/?url=example.com/"]) {
+      const answer = tab.waitForResponse((r) => r.url().startsWith(url()));
+      await tab.goto(`http://${OTHER}:${other.address().port}/post?to=${encodeURIComponent(url() + target)}`);
+      const response = await answer;
+      assert.equal(response.request().method(), "POST", target);
+      assert.equal(response.status(), 403, target);
+      assert.equal(await response.headerValue("set-cookie"), null, target);
+    }
+    await tab.close();
+    await tp.page.goto(`${url()}$/`);
+    await tp.page.waitForSelector(d.MAIN.label);
+    assert.equal(await d.textOf(tp.page, d.MAIN.label), "kept through the post");
     assert.equal((await d.sessionState(tp.page)).appID, appID, "the same session");
   });
 
