@@ -980,6 +980,33 @@ TEST_F(SessionFlowTest, StartPagesNeverFollowedMakeRoomForANewVisitor) {
   ExpectTooManySessions(Get("/"));
 }
 
+// Which start page makes room at the address's MaxSessionsPerIP: the oldest one, passed over while a request holds
+// it (its first request may still be running, and its visitor may yet follow it).
+TEST_F(SessionFlowTest, TheOldestStartPageNoRequestHoldsMakesRoom) {
+  const struct {
+    const char* Name;
+    std::vector<int> Held;  // the start pages, 0 the oldest, that a request on another thread holds
+    int Gives;              // the start page that makes room
+  } rows[] = {
+      {"the oldest", {}, 0},
+      {"the oldest one not held", {0}, 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    Reconfigure([](TKXServerControllerBase& sc) { sc.SetMaxSessionsPerIP(3); });
+    std::vector<std::string> pages;
+    for (int i = 0; i < 3; ++i) pages.push_back(IdOf(StartSession()));
+    // Held by this thread, as a running request holds a session, without the look-up that marks it used.
+    for (int i : row.Held) ASSERT_TRUE(Store().LookUp(pages[i])->TryLock());
+    const TReplyPacket visitor = std::async(std::launch::async, [&] { return Get("/"); }).get();
+    for (int i : row.Held)
+      if (TKXApplication* held = Store().LookUp(pages[i])) held->Unlock();
+    EXPECT_EQ(visitor.Code, 200);
+    EXPECT_NE(SessionCookie(visitor), nullptr);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Store().LookUp(pages[i]) == nullptr, i == row.Gives) << "start page " << i;
+  }
+}
+
 // A new session whose OnNewSession raises stays in the store, unlocked.
 TEST_F(SessionFlowTest, NewSessionWhoseEventRaisesIsLeftUnlocked) {
   SC().OnNewSession = [](TKXApplication*) { throw Exception("no session today"); };
