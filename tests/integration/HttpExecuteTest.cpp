@@ -55,7 +55,8 @@ class HttpExecuteTest : public ::testing::Test {
     stream->WriteBuffer(TestScript().data(), std::int64_t(TestScript().size()));
     gInternalFiles->AddStream(std::move(stream), "KX_JS_TESTLIB", "/js/TestLib.js");
     gInternalFiles->DoPreCompressFiles();
-    // The session-less road on its own: session paths meet no session layer.
+    // The session-less road on its own: session paths meet no session layer (a row that needs a session puts
+    // mSessionFactory back while it asks).
     mSessionFactory = gServerFactory;
     gServerFactory = nullptr;
     std::string pattern = gsTempPath() + "kx-http-XXXXXX";
@@ -819,21 +820,37 @@ TEST_F(HttpExecuteTest, HtmlAnswersSayWhoMayFrameThem) {
   const struct {
     const char* Setting;  // nullptr: as it stands (the default in the first rows)
     const char* Path;
+    bool InSession;  // asked with the cookie of a session the session layer started
+    std::uint16_t Code;
     const char* Csp;
     const char* Xfo;
   } cases[] = {
-      {nullptr, "/$/ping", "frame-ancestors 'self'", "SAMEORIGIN"},
-      {nullptr, "/$/nothing", "frame-ancestors 'self'", "SAMEORIGIN"},  // the error page
-      {nullptr, "/page.html", "frame-ancestors 'self'", "SAMEORIGIN"},
-      {nullptr, "/$/gfx/Tp.gif", "", ""},
-      {" 'none' ", "/$/ping", "frame-ancestors 'none'", "DENY"},
-      {"https://portal.example.com", "/$/ping", "frame-ancestors https://portal.example.com", ""},
-      {"", "/$/ping", "", ""},
+      {nullptr, "/$/ping", false, 200, "frame-ancestors 'self'", "SAMEORIGIN"},
+      {nullptr, "/$/nothing", false, 500, "frame-ancestors 'self'", "SAMEORIGIN"},  // the error page
+      {nullptr, "/page.html", true, 200, "frame-ancestors 'self'", "SAMEORIGIN"},   // the content folder's file
+      {nullptr, "/$/gfx/Tp.gif", false, 200, "", ""},
+      {" 'none' ", "/$/ping", false, 200, "frame-ancestors 'none'", "DENY"},
+      {"https://portal.example.com", "/$/ping", false, 200, "frame-ancestors https://portal.example.com", ""},
+      {"", "/$/ping", false, 200, "", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Path) + " " + (c.Setting != nullptr ? c.Setting : "default"));
     if (c.Setting != nullptr) SC().SetFrameAncestors(c.Setting);
-    const TReplyPacket reply = Get(c.Path);
+    std::string cookie;
+    if (c.InSession) {
+      gServerFactory = mSessionFactory;
+      for (const TReplyPacketCookie& set : Get("/").Cookies) cookie = set.Name + "=" + set.Value;
+      ASSERT_FALSE(cookie.empty());
+    }
+    const TReplyPacket reply = Get(c.Path, [&](TRequestPacketFields& f) {
+      if (!cookie.empty()) f.CookieFields.push_back(cookie);
+    });
+    gServerFactory = nullptr;
+    EXPECT_EQ(reply.Code, c.Code);
+    if (c.InSession) {
+      EXPECT_EQ(reply.DataType, rtFile);
+      EXPECT_EQ(reply.FileName, mContent + "page.html");
+    }
     EXPECT_EQ(Header(reply, "Content-Security-Policy"), c.Csp);
     EXPECT_EQ(Header(reply, "X-Frame-Options"), c.Xfo);
   }
