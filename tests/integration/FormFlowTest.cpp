@@ -74,6 +74,17 @@ class TNextForm : public TKXForm {
   void BuildComponents() override { SetTitle("Next"); }
 };
 
+// A form with an edit of the main form's edit's name.
+class TEditForm : public TKXForm {
+  KX_COMPONENT_CLASS(TEditForm, TKXForm)
+
+ public:
+  TFlowEdit* Edit1 = nullptr;
+
+ protected:
+  void BuildComponents() override { Edit1 = AddControl<TFlowEdit>(this, this, "Edit1", 10, 10, 120, 24); }
+};
+
 class FormFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -355,6 +366,43 @@ TEST_F(FormFlowTest, ResizeIgnoresWindowSidesOutOfRange) {
   mClient.Send("GET", "/$/resize", "KX_width=100000&KX_height=0&KX_TrackID_=" + mClient.Track(), {});
   EXPECT_EQ(Form()->Width(), 100000);
   EXPECT_EQ(Form()->Height(), 0);
+}
+
+// Another tab of the session moved on to a form with an edit of the same name as the main form's. A callback from
+// the tab left behind on the main form's page posts that form's name: its values stay out of the session's form,
+// and the answer brings the tab to that form. One from the session's form's own page changes the edit.
+TEST_F(FormFlowTest, ACallbackFromAPageOfAnotherFormChangesNothingInTheSessionsForm) {
+  const struct {
+    const char* Page;  // the form of the page that calls back
+    const char* Edit;  // what the session's form's edit holds after it
+    bool Moves;        // the answer submits the page, to show the session's form
+  } rows[] = {
+      {"FlowForm", "", true},
+      {"EditForm", "from the page", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Page);
+    mClient = test::TPacketClient();
+    OpenMainForm();
+    const std::string mainFormId = Form()->FormId();
+    Form()->Button1->OnClick = [](TObject* sender) {
+      TKXForm* form = TKXForm::FindParentForm(static_cast<TComponent*>(sender));
+      TComponent::Create<TEditForm>(form->WebApplication())->Show();
+    };
+    mClient.Send("POST", "/$/", "", SubmitFields("BUTTON1", "moved on", mainFormId));
+    auto* shown = dynamic_cast<TEditForm*>(Session()->GetActiveForm());
+    ASSERT_NE(shown, nullptr);
+    const std::string formId = std::string(row.Page) == "FlowForm" ? mainFormId : shown->FormId();
+    TReplyPacket reply = mClient.Send(
+        "POST", "/$/callback", "callback=EDIT1.DoOnAsyncChange&KX_AjaxID=1_1&KX_TrackID_=" + mClient.Track(),
+        {"EDIT1=from the page", std::string("KX_FormName=") + row.Page, "KX_SessionID_=" + mClient.Id(),
+         "KX_FormID_=" + formId});
+    EXPECT_EQ(reply.Code, 200);
+    EXPECT_EQ(shown->Edit1->Text(), row.Edit);
+    EXPECT_EQ(reply.Content.find("d.SubmitForm.submit();") != std::string::npos, row.Moves) << reply.Content;
+  }
+  EXPECT_EQ(TFlowForm::Changes, 0);
+  EXPECT_TRUE(mErrors.empty()) << mErrors.front();
 }
 
 // A handler shows another form and releases its own: the session frees the
