@@ -85,7 +85,9 @@ void TGalleryChoicesForm::BuildComponents() {
   TIME1->OnAsyncChange = echoOnAsync([this] { EchoTime(); });
   AddEcho("TIME1", 372);
 
-  ORDER1 = Place<TKXOrderedListbox>(this, this, "ORDER1", kControlLeft, 408, 270, 130);
+  // The height gives the list its lines (five); the caption above it draws beyond: about 125 pixels in all, clear
+  // of the combo box below.
+  ORDER1 = Place<TKXOrderedListbox>(this, this, "ORDER1", kControlLeft, 408, 270, 80);
   ORDER1->SetButtonWidth(90);
   for (const char* item : {"First=1", "Second=2", "Third=3"}) ORDER1->Items().Add(item);
   ORDER1->OnAsyncClick = echoOnAsync([this] { EchoOrder(); });

@@ -93,6 +93,7 @@ describe("the choice controls' gallery page in chromium", () => {
   flow("a read-only combo box refreshed by a callback stays where it stands", async (tp) => {
     await openPage(tp);
     const page = tp.page;
+    assert.deepEqual(await d.overlappingControls(page), [], "no control covers another");
     const before = await page.locator("#COMBO3").boundingBox();
     assert.ok(before && before.y > 500, `placed on the page: ${JSON.stringify(before)}`);
     await page.selectOption("#COMBO1", "1");

@@ -93,6 +93,27 @@ function postedTrackID(request) {
   return text ? parseInt(text, 36) : NaN;
 }
 
+// The controls the page draws over one another, as "ID / ID" pairs in page order (an element without an id by its
+// tag): the elements placed absolutely on the page itself (the form's controls, and the labels beside its
+// wrapper), shown and of some size, whose boxes share more than an edge. A container's own controls are its affair.
+async function overlappingControls(page) {
+  return page.evaluate(() => {
+    const drawn = Array.from(document.body.querySelectorAll("*")).filter((e) => {
+      const style = getComputedStyle(e);
+      if (e.offsetParent !== document.body || style.position !== "absolute" || style.visibility === "hidden") return false;
+      const box = e.getBoundingClientRect();
+      return box.width > 0 && box.height > 0;
+    }).map((e) => ({ name: e.id || e.tagName, box: e.getBoundingClientRect() }));
+    const pairs = [];
+    drawn.forEach((a, i) => drawn.slice(i + 1).forEach((b) => {
+      const across = Math.min(a.box.right, b.box.right) - Math.max(a.box.left, b.box.left);
+      const down = Math.min(a.box.bottom, b.box.bottom) - Math.max(a.box.top, b.box.top);
+      if (across >= 1 && down >= 1) pairs.push(`${a.name} / ${b.name}`);
+    }));
+    return pairs;
+  });
+}
+
 // Stops demo and checks that it ended cleanly.
 async function stopDemo(demo) {
   const status = await demo.stop();
@@ -135,4 +156,5 @@ async function openGalleryPage(tp, url, caption, selector) {
 module.exports = {
   MAIN, SECOND, MESSAGE_OK, textOf, waitForText, firstVisit, sessionState,
   mainFrameNavigations, clickAndLoadPage, clickAsyncAndWait, postedTrackID, demoSuite, stopDemo, openGalleryPage,
+  overlappingControls,
 };
