@@ -639,11 +639,13 @@ void TKXApplication::HandleExecuteFormError(TObject* sender, const std::exceptio
 namespace {
 
 // Whether url leads to the start or stop address of an application on origin (a path, or an absolute URL of that
-// origin): those end the session they name.
+// origin): those end the session they name. A browser reads a backslash as a slash in an http address, so an
+// address whose first two characters are each a slash or a backslash names another host.
 bool IsOwnStartOrStop(std::string url, const std::string& origin) {
+  const auto isSlash = [](char c) { return c == '/' || c == '\\'; };
   if (!origin.empty() && StartsText(origin + "/", url)) {
     url.erase(0, origin.size());
-  } else if (url.find(':') < url.find_first_of("/?#") || StartsText("//", url) || StartsText("/\\", url)) {
+  } else if (url.find(':') < url.find_first_of("/?#") || (url.size() >= 2 && isSlash(url[0]) && isSlash(url[1]))) {
     return false;  // another origin, or a scheme of its own
   }
   const std::string path = url.substr(0, url.find_first_of("?#"));

@@ -434,6 +434,10 @@ TEST_F(TKXApplicationTest, RedirectToTheOwnStartOrStopNamesTheSession) {
       // Read as a browser reads it, this is another host's start or stop.
       {"/\t/other.test/app/$/Start", "//other.test/app/$/Start"},
       {" /\r\n/other.test/app/$/Stop/\n", "//other.test/app/$/Stop/"},
+      // A browser reads a backslash as a slash: these too are another host's.
+      {"\\\\other.test/app/$/Stop/", "\\\\other.test/app/$/Stop/"},
+      {"\\/other.test/app/$/Start", "\\/other.test/app/$/Start"},
+      {"/\\other.test/app/$/Start", "/\\other.test/app/$/Start"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Url);
