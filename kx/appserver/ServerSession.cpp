@@ -561,20 +561,24 @@ void TKXServerSession::Refuse(const TRoute& route, const std::string& path, cons
 
 // A start or stop the visitor reached without the page's word (an address typed, a plain link, another site's
 // navigation) leads on in one click: back to the session, or a button of this page that restarts or ends it. A
-// stop without "url" ends nothing (Stop), so it offers only the way back.
+// stop without "url" ends nothing (Stop), so it says so and offers only the way back.
 void TKXServerSession::SendSessionStillOpen(const TRoute& route) {
   const bool start = route.Step == &S::StartNew;
+  const bool ends = !start && !StopURL().empty();
+  std::string text =
+      "The address you followed names no page to go to, so it ends nothing: your session is as you left it.";
   std::string button;
-  if (start)
-    button = " or <button type=submit>Restart the session</button>";
-  else if (!StopURL().empty())
-    button = " or <button type=submit>End the session</button>";
+  if (start || ends) {
+    text = std::string("The address you followed ") + (start ? "restarts" : "ends") +
+           " your session, but it did not come from the application's own page, so nothing was changed.";
+    button = std::string(" or <button type=submit>") + (start ? "Restart" : "End") + " the session</button>";
+  }
   std::string action = mBaseURL + std::string(route.Path.substr(1));
   if (!mRequest->Query().empty()) action += "?" + mRequest->Query();
   ResetReply();
   mReply->SetCode(403);
   mReply->WriteString(FillPageTemplate("KX_TPL_SESSIONOPEN",
-                                       {{"WHAT", start ? "restarts" : "ends"},
+                                       {{"TEXT", text},
                                         {"ACTION", EscapeAttributeQuotes(action)},
                                         {"SESSIONID", EscapeAttributeQuotes(mSessionId)},
                                         {"BACK", EscapeAttributeQuotes(mBaseURL + "$/")},

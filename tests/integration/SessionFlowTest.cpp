@@ -455,21 +455,25 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
 // the session only for a request of the session's own origin or, saying nothing of its origin, one that names
 // the session as the page's own stop links do.
 TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
+  static constexpr const char* kUrl = "example.org/";
   const struct {
     const char* Name;
     const char* Path;
     const char* Header;  // "" for none
     bool NamesSession;   // KX_SessionID_ in the query
     int Code;
-    const char* Url = "example.org/";
+    const char* Url = kUrl;
+    const char* Button = "";  // the refusal page's button, "" for none
   } cases[] = {
-      {"start, another site's navigation", "/$/Start", "Sec-Fetch-Site: cross-site", false, 403},
-      {"start, an image of the same site", "/$/Start", "Sec-Fetch-Site: same-site", false, 403},
-      {"start, typed", "/$/Start/", "Sec-Fetch-Site: none", false, 403},
-      {"start, no headers", "/$/Start", "", false, 403},
-      {"stop, another site's link", "/$/Stop/", "Sec-Fetch-Site: cross-site", true, 403},
-      {"stop, no headers", "/$/Stop/", "", false, 403},
+      {"start, another site's navigation", "/$/Start", "Sec-Fetch-Site: cross-site", false, 403, kUrl, "Restart"},
+      {"start, an image of the same site", "/$/Start", "Sec-Fetch-Site: same-site", false, 403, kUrl, "Restart"},
+      {"start, typed", "/$/Start/", "Sec-Fetch-Site: none", false, 403, kUrl, "Restart"},
+      {"start, no headers", "/$/Start", "", false, 403, kUrl, "Restart"},
+      {"stop, another site's link", "/$/Stop/", "Sec-Fetch-Site: cross-site", true, 403, kUrl, "End"},
+      {"stop, no headers", "/$/Stop/", "", false, 403, kUrl, "End"},
       {"stop without url, no headers", "/$/Stop/", "", false, 403, ""},
+      // Read as the browser reads it, a url of blanks and controls names no page either.
+      {"stop with a blank url, no headers", "/$/Stop/", "", false, 403, " \t\r\n\x01"},
       {"start, own page", "/$/Start", "Sec-Fetch-Site: same-origin", false, 200},
       {"start, naming the session", "/$/Start", "", true, 200},
       {"stop, own link", "/$/Stop/", "", true, 200},
@@ -484,12 +488,21 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
     EXPECT_EQ(reply.Code, c.Code) << reply.Content;
     EXPECT_EQ(Store().LookUp(IdOf(cookie)) != nullptr, c.Code == 403);
     // The refusal leads on: back to the session, or the same start or stop posted from this page, naming it. A
-    // stop without url ends nothing, so it has no button.
+    // stop without url ends nothing, so it says so and has no button.
     if (c.Code == 403) {
       EXPECT_NE(reply.Content.find("action=\"" + std::string(c.Path) + "?url=" + c.Url), std::string::npos);
       EXPECT_NE(reply.Content.find("name=\"KX_SessionID_\" value=\"" + IdOf(cookie) + "\""), std::string::npos);
       EXPECT_NE(reply.Content.find("<a href=\"/$/\">Back to the session</a>"), std::string::npos);
-      EXPECT_EQ(reply.Content.find("<button") != std::string::npos, *c.Url != 0) << reply.Content;
+      const std::string button(c.Button);
+      const std::string says = button.empty()        ? "names no page to go to, so it ends nothing"
+                               : button == "Restart" ? "The address you followed restarts your session, but"
+                                                     : "The address you followed ends your session, but";
+      EXPECT_NE(reply.Content.find(says), std::string::npos) << reply.Content;
+      const std::size_t at = reply.Content.find("<button");
+      EXPECT_EQ(at != std::string::npos, !button.empty()) << reply.Content;
+      if (!button.empty()) {
+        EXPECT_EQ(reply.Content.find("<button type=submit>" + button + " the session</button>"), at);
+      }
     }
   }
   // A start naming a session that is ending, expired or gone (the restart link of an error page) has nothing to
@@ -543,6 +556,8 @@ TEST_F(SessionFlowTest, NoDecoratedPathActsWithoutThePagesWord) {
           f.RawHeaders = {header};
         });
         EXPECT_EQ(SessionCookie(reply), nullptr) << reply.Code;
+        // It names no session to keep open: the plain refusal, never a page that posts its url on.
+        EXPECT_EQ(reply.Content.find("Your session is still open"), std::string::npos);
       }
   EXPECT_EQ(Store().GetCount(), sessions);
 }
