@@ -593,17 +593,17 @@ void TKXServerSession::SendAddressBusy(int spareThreads) {
       gErrorLogProcedure(OperatorLogLine("warning", mSessionId, HttpMethodText(mRequest->HttpMethod()),
                                          mRequest->PathInfo(), text));
   }
-  SendTryAgain("Too many requests from your address. Please try again later.", AddressBusyRetryAfter);
+  SendTryAgain("Too many requests from your address. Please try again later.", "address", AddressBusyRetryAfter);
 }
 
-void TKXServerSession::SendTryAgain(const std::string& message, int retryAfter) {
+void TKXServerSession::SendTryAgain(const std::string& message, std::string_view cause, int retryAfter) {
   const std::string token = mParams == nullptr ? std::string() : mParams->Values("KX_Retry");
   if (!IsRetryToken(token)) SendPlainError(503, message, retryAfter);
   ResetReply();
   mReply->SetCode(204);
   mReply->AddHeader("Retry-After", IntToStr(retryAfter));
   mReply->Cookies()
-      .AddCookie("KX_Retry_" + token, IntToStr(retryAfter) + ":" + KXHttpEncode("503 - " + message), "/",
+      .AddCookie("KX_Retry_" + token, IntToStr(retryAfter) + ":" + std::string(cause), "/",
                  Now() + RetryCookieMinutes / 1440.0, false, false)
       ->SetSameSite("Lax");
   Abort();

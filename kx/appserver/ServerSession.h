@@ -151,12 +151,13 @@ class TKXServerSession : public TKXServer {
   // The answer to a request turned away for the moment: 503 with message and "Retry-After". A posted form whose
   // script waits for it (KX_Retry=TOKEN, a fresh random token of 16 to 64 letters and digits for each post) gets 204
   // instead, which leaves the page with the visitor's values in place, with the same "Retry-After" and the cookie
-  // KX_Retry_TOKEN ("SECONDS:" and the 503's text, form-encoded; path "/", RetryCookieMinutes); the script that
-  // posted it, and no other page, posts again after the wait. Any other KX_Retry gets the 503.
-  [[noreturn]] void SendTryAgain(const std::string& message, int retryAfter);
+  // KX_Retry_TOKEN ("SECONDS:CAUSE", cause a word the page turns into its own text: "session" or "address"; path
+  // "/", RetryCookieMinutes); the script that posted it, and no other page, posts again after the wait. Any other
+  // KX_Retry gets the 503.
+  [[noreturn]] void SendTryAgain(const std::string& message, std::string_view cause, int retryAfter);
   // The same for a request that did not wait for its busy session (ESessionBusy).
   [[noreturn]] void SendSessionBusy() {
-    SendTryAgain("The session is busy. Please try again later.", SessionBusyRetryAfter);
+    SendTryAgain("The session is busy. Please try again later.", "session", SessionBusyRetryAfter);
   }
   // The same for a request the admission refused, after the operator's line when one is due (one a minute at most).
   [[noreturn]] void SendAddressBusy(int spareThreads);
