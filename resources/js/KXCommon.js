@@ -323,13 +323,17 @@ KX.Form.post = function (form, attempt) {
  * The server's "try again" answers. A request the server turns away for the moment (its session is busy, or its
  * address has many requests in while the server is nearly full) is answered 503 with "Retry-After" and a plain
  * text that names the cause. A posted form that carries a token (KX_Retry) is answered 204 instead, which leaves the
- * page and the visitor's values in place, with the cookie KX_Retry_TOKEN ("SECONDS:TEXT", the text form-encoded).
+ * page and the visitor's values in place, with the cookie KX_Retry_TOKEN ("SECONDS:CAUSE", a word of CAUSES).
  * Only the page that posted the token reads that cookie: a cookie of another page of this host (another port or
- * path), or of another tab, is never read, acted on or shown. Either answer is sent again after that many seconds,
- * LIMIT times at most; then the text is reported and the page takes clicks again. A post that has had no answer
- * within WAIT ms is given up the same way.
+ * path), or of another tab, is never read, acted on or shown, and the page shows its own text for the cause, never
+ * the cookie's. Either answer is sent again after that many seconds, LIMIT times at most; then the cause is reported
+ * and the page takes clicks again. A post that has had no answer within WAIT ms is still on its way: the page says
+ * so and keeps waiting, as a second click would post the form a second time.
  */
-KX.Retry = { LIMIT: 3, COOKIE: "KX_Retry_", WAIT: 120000, timer: null };
+KX.Retry = {
+  LIMIT: 3, COOKIE: "KX_Retry_", WAIT: 120000, timer: null,
+  CAUSES: { session: "the session is busy.", address: "too many requests come from your address." }
+};
 
 /* The wait in milliseconds that a Retry-After value (seconds) asks for, at most 30 s; -1 when it asks none. */
 KX.Retry.delay = function (value) {
@@ -349,7 +353,7 @@ KX.Retry.newToken = function () {
   return text;
 };
 
-/* The answer to the post with token as { seconds, text }, its cookie deleted as it is read; null when none came. */
+/* The answer to the post with token as { seconds, cause }, its cookie deleted as it is read; null when none came. */
 KX.Retry.takeCookie = function (token) {
   var name = KX.Retry.COOKIE + token, parts = String(document.cookie || "").split(/;\s*/), i, value, colon;
   for (i = 0; i < parts.length; i++) {
@@ -359,19 +363,21 @@ KX.Retry.takeCookie = function (token) {
     value = parts[i].substring(name.length + 1);
     document.cookie = name + "=; Max-Age=0; Path=/; SameSite=Lax";
     colon = value.indexOf(":");
-    try {
-      return { seconds: value.substring(0, colon), text: decodeURIComponent(value.substring(colon + 1).replace(/\+/g, " ")) };
-    } catch (e) {
-      return { seconds: value.substring(0, colon), text: "" };
-    }
+    return { seconds: value.substring(0, colon), cause: value.substring(colon + 1) };
   }
   return null;
 };
 
+/* The page's own words for a cause the server names; the server is busy, for any other. */
+KX.Retry.causeText = function (cause) {
+  return KX.Retry.CAUSES.hasOwnProperty(cause) ? KX.Retry.CAUSES[cause] : "the server is busy.";
+};
+
 /* While the post with token is under way and the page stays: the cookie of that token means the server turned the
-   post away; no answer within WAIT ms, that it has not answered. */
+   post away. No answer within WAIT ms is said once; the browser still waits for the post, which the server may
+   still run, so the page keeps its clicks locked until an answer comes. */
 KX.Retry.watchSubmit = function (form, attempt, token) {
-  var started = new Date().getTime();
+  var started = new Date().getTime(), told = false;
   window.clearInterval(KX.Retry.timer);
   KX.Retry.timer = window.setInterval(function () {
     var answer, delay;
@@ -381,8 +387,10 @@ KX.Retry.watchSubmit = function (form, attempt, token) {
     }
     answer = KX.Retry.takeCookie(token);
     if (!answer) {
-      if (new Date().getTime() - started >= KX.Retry.WAIT) {
-        KX.Retry.giveUp("The server has not answered.");
+      if (!told && new Date().getTime() - started >= KX.Retry.WAIT) {
+        told = true;
+        KX.Ajax.reportError("The server has not answered yet. What you sent may still be done: the page changes " +
+                            "when the server answers.");
       }
       return;
     }
@@ -394,7 +402,7 @@ KX.Retry.watchSubmit = function (form, attempt, token) {
       }, delay);
       return;
     }
-    KX.Retry.giveUp("The page could not be sent: " + (answer.text || "the server is busy."));
+    KX.Retry.giveUp("The page could not be sent: " + KX.Retry.causeText(answer.cause));
   }, 100);
 };
 

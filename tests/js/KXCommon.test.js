@@ -185,15 +185,15 @@ test("a submit turned away for the moment is posted again, then reported with th
   for (let turn = 1; turn <= 4; turn++) {
     const token = world.posts[turn - 1].get("KX_Retry");
     assert.match(token, /^[0-9a-f]{32}$/, `turn ${turn}: the post asks for the answer that leaves the page`);
-    d.cookie = `KX_Retry_${token}=0:503+-+Too+many+requests+from+your+address.+Please+try+again+later.; Path=/`;
+    d.cookie = `KX_Retry_${token}=0:address; Path=/`;
     await wait(world, 150);
     assert.equal(world.posts.length, Math.min(turn + 1, 4), `turn ${turn}`);
     assert.equal(world.window.GSubmitting, turn < 4, `turn ${turn}`);
   }
   assert.equal(new Set(world.posts.map((post) => post.get("KX_Retry"))).size, 4, "each post has a token of its own");
   assert.equal(world.posts[3].get("EDIT1"), "typed");
-  assert.deepEqual(world.alerts, ["The page could not be sent: 503 - Too many requests from your address. Please try " +
-                                  "again later. Your entries are still here."]);
+  assert.deepEqual(world.alerts, ["The page could not be sent: too many requests come from your address. Your " +
+                                  "entries are still here."]);
   assert.equal(d.cookie.includes("KX_Retry"), false, "the cookie is taken as it is read");
   assert.equal(world.window.KX.Lock.active, false);
   assert.equal(d.getElementById("EDIT1").value, "typed");
@@ -207,14 +207,20 @@ function wait(world, ms) {
 
 // Two tabs of one browser post at once (B first); each reads only the cookie of its own post's token. Another
 // page of the host (another port or path) writes cookies of the old name or of a token of its own: no tab reads or
-// shows them.
+// shows them. One that reads the token and rewrites its cookie (cookies do not keep ports apart) still gets only the
+// page's own words shown: the cause is a word the page knows, any other is "the server is busy".
 test("a tab acts on the answer to its own post only", async () => {
+  const sent = (cause) => `The page could not be sent: ${cause} Your entries are still here.`;
   const rows = [
     { cookie: () => "KX_Retry=0:Forged+text; Path=/app/", posts: [1, 1] },
     { cookie: () => "KX_Retry=0:Forged+text; Path=/", posts: [1, 1] },
     { cookie: () => "KX_Retry_0123456789abcdef0123456789abcdef=0:Forged+text; Path=/", posts: [1, 1] },
-    { cookie: (a) => `KX_Retry_${a}=0:503+-+busy; Path=/`, posts: [2, 1] },
-    { cookie: (a, b) => `KX_Retry_${b}=0:503+-+busy; Path=/`, posts: [1, 2] },
+    { cookie: (a) => `KX_Retry_${a}=0:session; Path=/`, posts: [2, 1] },
+    { cookie: (a, b) => `KX_Retry_${b}=0:session; Path=/`, posts: [1, 2] },
+    { cookie: (a) => `KX_Retry_${a}=-1:session; Path=/`, posts: [1, 1], alert: sent("the session is busy.") },
+    { cookie: (a) => `KX_Retry_${a}=-1:Forged+by+another+port; Path=/`, posts: [1, 1],
+      alert: sent("the server is busy.") },
+    { cookie: (a) => `KX_Retry_${a}=-1:constructor; Path=/`, posts: [1, 1], alert: sent("the server is busy.") },
   ];
   for (const row of rows) {
     const jar = new CookieJar();
@@ -225,13 +231,14 @@ test("a tab acts on the answer to its own post only", async () => {
     tabs[0].document.cookie = cookie;
     await wait(tabs[0], 250);
     assert.deepEqual(tabs.map((tab) => tab.posts.length), row.posts, cookie);
-    assert.deepEqual(tabs.map((tab) => tab.alerts), [[], []], cookie);
-    assert.deepEqual(tabs.map((tab) => tab.window.GSubmitting), [true, true], `${cookie}: each still waits`);
+    assert.deepEqual(tabs.map((tab) => tab.alerts), [row.alert ? [row.alert] : [], []], cookie);
+    assert.deepEqual(tabs.map((tab) => tab.window.GSubmitting), [!row.alert, true], `${cookie}: which still waits`);
   }
 });
 
-// A post that gets no answer is given up after KX.Retry.WAIT: the page keeps its values and takes clicks again.
-test("a submit without an answer is given up after the wait with the form left in place", async () => {
+// A post that has no answer after KX.Retry.WAIT is still on its way, and the server may still run it: the page says
+// so once and keeps its clicks locked, so a second click posts nothing. An answer that comes later is acted on.
+test("a submit without an answer after the wait is said to be on its way, and a second click posts nothing", async () => {
   const world = submitPage();
   world.run("KX.Retry.WAIT = 300;");
   world.document.getElementById("EDIT1").value = "typed";
@@ -239,12 +246,19 @@ test("a submit without an answer is given up after the wait with the form left i
   await wait(world, 150);
   assert.equal(world.window.KX.Lock.active, true, "still waiting");
   await wait(world, 300);
-  assert.deepEqual(world.alerts, ["The server has not answered. Your entries are still here."]);
-  assert.equal(world.window.KX.Lock.active, false);
+  assert.deepEqual(world.alerts, ["The server has not answered yet. What you sent may still be done: the page " +
+                                  "changes when the server answers."]);
+  assert.equal(world.window.KX.Lock.active, true, "the browser still waits for the post");
+  world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
+  await wait(world, 300);
+  assert.equal(world.posts.length, 1, "the second click posts nothing");
+  assert.equal(world.alerts.length, 1, "said once");
+  world.document.cookie = `KX_Retry_${world.posts[0].get("KX_Retry")}=-1:session; Path=/`;
+  await wait(world, 150);
+  assert.equal(world.alerts[1], "The page could not be sent: the session is busy. Your entries are still here.");
   assert.equal(world.document.getElementById("EDIT1").value, "typed");
   world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
-  assert.equal(world.posts.length, 2, "the page takes clicks again");
-  assert.equal(world.posts[1].get("EDIT1"), "typed");
+  assert.equal(world.posts.length, 2, "turned away, the page takes clicks again");
 });
 
 // The submit a callback's answer starts when the session's form changed is watched as a click's submit is.
@@ -256,7 +270,7 @@ test("the form-change submit is posted again when it is turned away", async () =
   const token = world.posts[0].get("KX_Retry");
   assert.match(String(token), /^[0-9a-f]{32}$/);
   assert.equal(world.posts[0].action, "http://127.0.0.1:8080/app/$/");
-  world.document.cookie = `KX_Retry_${token}=0:503+-+busy; Path=/`;
+  world.document.cookie = `KX_Retry_${token}=0:session; Path=/`;
   await wait(world, 150);
   assert.equal(world.posts.length, 2);
   assert.notEqual(world.posts[1].get("KX_Retry"), token);
