@@ -56,7 +56,7 @@ function delay(ms) {
 }
 
 // Starts the demo program (or another program of the library: they take the same options) on a free port of
-// 127.0.0.1 and waits for its "Listening on" line. Returns { url (ends with "/"), stderr(), stop() }.
+// 127.0.0.1 and waits for its "Listening on" line. Returns { url (ends with "/"), pid, stderr(), stop() }.
 async function startDemo(extraArgs = [], program = DEMO) {
   assert.ok(program, "KX_DEMO must name the demo program (ctest sets it)");
   const child = spawn(program, ["--port", "0", "--bind", "127.0.0.1", ...extraArgs],
@@ -88,6 +88,7 @@ async function startDemo(extraArgs = [], program = DEMO) {
 
   return {
     url,
+    pid: child.pid,
     stderr: () => stderr,
     // SIGTERM, then SIGKILL when the demo has not ended within DEMO_STOP_MS; resolves with the exit status.
     async stop() {
