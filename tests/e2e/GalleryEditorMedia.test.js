@@ -66,8 +66,10 @@ describe("the gallery page of the editor and media", () => {
     await body.press("Enter");
     await tp.page.keyboard.type("first item");
     await tp.page.click("#WEBEDIT1i8");  // bulleted list
+    await tp.page.click("#WEBEDIT1i17");  // horizontal rule
     const posted = await tp.page.evaluate(() => document.getElementById("WEBEDIT1_INPUT").value);
     assert.match(posted, /<b[^>]*>Kestrel<\/b>/, "the hidden field follows the frame");
+    assert.match(posted, /<hr>/, "a plain rule");
 
     await d.clickAndLoadPage(tp, "#BUTTONSUBMIT");
     await tp.page.waitForSelector("#ECHO");

@@ -86,8 +86,9 @@ test("commands the browser lacks or refuses do nothing, and addresses that run s
   world.window.prompt = () => "http://127.0.0.1/page";
   assert.equal(edit.toolBarCommand("WEBEDIT1", "CreateLink"), true);
   edit.command("WEBEDIT1", "formatBlock", "<body>");
-  assert.deepEqual(run, [["bold", null], ["paste", null], ["CreateLink", "http://127.0.0.1/page"],
-                         ["formatBlock", "<p>"]]);
+  assert.equal(edit.toolBarCommand("WEBEDIT1", "InsertHorizontalRule"), true);
+  assert.deepEqual(run, [["bold", ""], ["paste", ""], ["CreateLink", "http://127.0.0.1/page"],
+                         ["formatBlock", "<p>"], ["InsertHorizontalRule", ""]]);
   delete doc.execCommand;
   doc.execCommand = undefined;
   assert.equal(edit.command("WEBEDIT1", "bold", null), false);

@@ -159,7 +159,8 @@ KXWebEdit.command = function (name, command, data) {
     if (command === "hiliteColor" || command === "foreColor") {
       doc.execCommand("styleWithCSS", false, true);
     }
-    doc.execCommand(command, false, data === undefined ? null : data);
+    // A command without data gets the empty value: a browser takes null as the text "null" (a rule with id "null").
+    doc.execCommand(command, false, data === undefined || data === null ? "" : data);
   } catch (e) {
     return false;
   }
