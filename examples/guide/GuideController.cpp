@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "GuideSession.h"
+#include "kx/appserver/MimeTypes.h"
 
 namespace kx {
 
@@ -27,6 +28,11 @@ void TGuideController::InitDesignTime() {
     // Add the proxy's own address when it runs elsewhere.
     SetTrustedProxies({"127.0.0.1", "::1"});
   };
+
+  // This program's .html files are plain pages (wwwroot/bye.html, shown after "Log out"): as a static type they are
+  // served from the content folder without a session and without sign-in. Left as it is, a .html path is the
+  // application's own content, and one that names no session starts a new session.
+  TKXMimeTypes::RegisterType(".html", TKXMimeTypes::GetAsString(mtHTML), true);
 
   // Sign-in: with a file #Auth.ini beside the program, a section per user with its Password, every request asks
   // for a user and a password (HTTP Basic). The file is read again at each check.

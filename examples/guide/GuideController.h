@@ -1,6 +1,6 @@
 // The guide's server controller: its name and port, the exception logger's report files, the trusted proxies, the
-// per-session data module that each new session gets (OnNewSession), and a sign-in used when a file of users lies
-// beside the program. Builds on appserver/ServerController.h.
+// per-session data module that each new session gets (OnNewSession), .html files served as static pages, and a
+// sign-in used when a file of users lies beside the program. Builds on appserver/ServerController.h.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The guide's forms, one per topic of docs/GUIDE.md:
 // - TGuideMainForm (MainForm.cpp): the main form. A name edit greeted by a full submit (BUTTONSUBMIT) or by a
-//   callback (BUTTONCALLBACK), the session's greeting count, and the buttons that open the other forms.
+//   callback (BUTTONCALLBACK), the session's greeting count, the buttons that open the other forms, and "Log out"
+//   (BUTTONLOGOUT), which ends the session and shows wwwroot/bye.html.
 // - TGuideSignUpForm (SignUpForm.cpp): validation. Required edits, server-side checks that write into the label
 //   ERROR, a number left to StrToInt, whose exception ends in an alert; "Save" stores the visitor in the session.
 // - TGuideMessagesForm (MessagesForm.cpp): one button per ShowMessage display mode.
@@ -67,6 +68,7 @@ class TGuideMainForm : public TKXAppForm {
   TKXButton* BUTTONTASKS = nullptr;
   TKXButton* BUTTONUPLOAD = nullptr;
   TKXButton* BUTTONDESK = nullptr;
+  TKXButton* BUTTONLOGOUT = nullptr;
 
  protected:
   void BuildComponents() override;

@@ -28,6 +28,12 @@ void TGuideMainForm::BuildComponents() {
   BUTTONTASKS = AddOpener<TGuideTasksForm>("BUTTONTASKS", "Tasks (data)", 160, 196);
   BUTTONUPLOAD = AddOpener<TGuideUploadForm>("BUTTONUPLOAD", "Upload", 304, 196);
   BUTTONDESK = AddOpener<TGuideDeskForm>("BUTTONDESK", "Help desk", 16, 232);
+  BUTTONLOGOUT = Place<TKXButton>(this, "BUTTONLOGOUT", 160, 232, 136);
+  BUTTONLOGOUT->SetCaption("Log out");
+
+  // Log out: the session ends and the browser goes to a page of the content folder (wwwroot/bye.html), which is
+  // served without a session, so the visitor is left with none (GuideController.cpp makes ".html" static).
+  BUTTONLOGOUT->OnClick = [this](TObject*) { WebApplication()->TerminateAndRedirect("/bye.html"); };
 
   // OnShow runs each time the form becomes the active one, also when a form above it is released.
   OnShow = [this](TObject*) { ShowVisitor(); };
