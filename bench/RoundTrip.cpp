@@ -76,9 +76,13 @@ class TClient {
 
   // Opens a session of the demo as a browser does; remembers its id, form and track id.
   void OpenSession() {
-    Exchange(http::verb::get, "/");
-    Exchange(http::verb::get, "/$/StartCheck?KX_width=1024&KX_height=768");
-    std::string page = Exchange(http::verb::post, "/", "KX_width=1024&KX_height=768");
+    // The start page names the new session; its script sends the id on with the window's size.
+    const std::string start = Exchange(http::verb::get, "/");
+    const std::string fields = "KX_width=1024&KX_height=768&KX_SessionID_=" +
+                               Match(start, R"rx(KX_SessionID_=([^&"]+))rx") +
+                               "&KX_TrackID_=" + Match(start, R"(KX_TrackID_=([0-9a-z]+))");
+    Exchange(http::verb::get, "/$/StartCheck?" + fields);
+    std::string page = Exchange(http::verb::post, "/", fields);
     if (page.find("GAppID") == std::string::npos) page = Exchange(http::verb::get, "/$/");
     mApp = Match(page, R"(GAppID\s*=\s*"([^"]*)\")");
     mTrack = Match(page, R"(GTrackID\s*=\s*(\d+))");

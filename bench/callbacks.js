@@ -61,9 +61,13 @@ const encode = (fields) => fields.map(([k, v]) => `${encodeURIComponent(k)}=${en
 // The browser's way into a session; returns its state or null when the main page did not come.
 async function openSession(agent, state) {
   state.cookies.clear();
-  await request(agent, state, "GET", "/");
-  await request(agent, state, "GET", "/$/StartCheck?KX_width=1024&KX_height=768");
-  const start = await request(agent, state, "POST", "/", encode([["KX_width", "1024"], ["KX_height", "768"]]));
+  // The start page names the new session; its script sends the id on with the window's size.
+  const named = /KX_SessionID_=([^&"]+)&KX_TrackID_=([0-9a-z]+)/.exec((await request(agent, state, "GET", "/")).text);
+  if (!named) return false;
+  const fields = encode([["KX_width", "1024"], ["KX_height", "768"], ["KX_SessionID_", named[1]],
+                         ["KX_TrackID_", named[2]]]);
+  await request(agent, state, "GET", `/$/StartCheck?${fields}`);
+  const start = await request(agent, state, "POST", "/", fields);
   let page = start;
   if (!/GAppID\s*=/.test(page.text)) page = await request(agent, state, "GET", "/$/");
   const app = /GAppID\s*=\s*"([^"]*)"/.exec(page.text);

@@ -77,12 +77,20 @@ function pageState(state, page) {
   state.form = hidden("KX_FormID_")?.[1] || "";
 }
 
+// The fields the start page's script sends on, naming its new session as the page does: the window's size, the
+// session's id and track id.
+function startFields(start) {
+  const named = /KX_SessionID_=([^&"]+)&KX_TrackID_=([0-9a-z]+)/.exec(start.text);
+  if (!named) throw new Error(`no start page (status ${start.status})`);
+  return encode([["KX_width", "1024"], ["KX_height", "768"], ["KX_SessionID_", named[1]], ["KX_TrackID_", named[2]]]);
+}
+
 // The browser's way into a session, up to the main form's page; from the local address from (default: any).
 async function openSession(from) {
   const state = { agent: new http.Agent({ keepAlive: true, maxSockets: 1 }), cookies: new Map(), from };
-  await request(state, "GET", "/");
-  await request(state, "GET", "/$/StartCheck?KX_width=1024&KX_height=768");
-  await request(state, "POST", "/", encode([["KX_width", "1024"], ["KX_height", "768"]]));
+  const fields = startFields(await request(state, "GET", "/"));
+  await request(state, "GET", `/$/StartCheck?${fields}`);
+  await request(state, "POST", "/", fields);
   const page = await request(state, "GET", "/$/");
   pageState(state, page);
   return { state, page };
