@@ -223,7 +223,8 @@ void TKXApplication::InitApplication() {
     MarkAccess();
     if (FRequest != nullptr) {
       FReferringURL = FRequest->Referer();
-      FRunParams.AddStrings(FRequest->GetParams());
+      // Only the address's own query: a posted body (what a visitor typed, a password) never reaches an address.
+      FRunParams.AddStrings(FRequest->QueryFields());
     }
   }
 }

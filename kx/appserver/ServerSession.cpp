@@ -284,6 +284,7 @@ const TKXServerSession::TRoute TKXServerSession::sRoutes[] = {
     {TStage::NoSession,  M::Same,          "/$/Start/",      A::Ends,     kNoAuth, &S::StartNew,               kEnds},
     {TStage::Store,      M::EndsWith,      "/$/QueryStatus", A::Never,    kNoAuth, &S::QueryStatus,            kEnds},
     {TStage::Store,      M::EndsWith,      "/$/KeepAlive",   A::Never,    kNoAuth, &S::KeepAlive,              kEnds},
+    {TStage::Store,      M::EndsWith,      "/$/PostStatus",  A::Never,    kNoAuth, &S::PostStatus,             kEnds},
     {TStage::NewSession, M::Same,          "/$/callback",    A::Never,    kNoAuth, &S::StartPageForCallback,   kEnds},
     {TStage::NewSession, M::Any,           "",               A::Never,    kNoAuth, &S::NewSessionStartPage,    kEnds},
     {TStage::Found,      M::Same,          "/$/Stop/",       A::Ends,     kNoAuth, &S::Stop,                   kGoesOn},
@@ -323,9 +324,12 @@ void TKXServerSession::ExecuteSession(const std::string& urlPath) {
   TKXSessionHold hold(mSession);
   try {
     Dispatch(urlPath, hold);
+    FinishPost();
   } catch (const EAbort&) {
+    FinishPost();
     throw;  // a 401 or a redirect: no error page follows, the hold ends here
   } catch (...) {
+    FinishPost();  // it ran, up to its error
     mErrorPageHold = std::move(hold);  // the error page is made while the session is still held
     throw;
   }
@@ -336,6 +340,9 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
   mRequestAuth = true;
   mContentHandler = nullptr;
   mRestart = false;
+  mPostToken.clear();
+  mPosts = nullptr;
+  mPostBefore = TKXPostState::Unknown;
   mSessionId = GetSessionId(urlPath);
   const std::string& id = mSessionId;
 
@@ -352,7 +359,13 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
   }
 
   // Judged before a session is found or made for it, by what the request does once its session is found.
-  Admit(SessionRoute(mUrlPath), mUrlPath);
+  const TRoute& route = SessionRoute(mUrlPath);
+  Admit(route, mUrlPath);
+  if (route.Step == &S::FormSubmit) {
+    if (id.empty()) RefuseEndedSessionsPost();
+    mPostToken = mParams != nullptr ? mParams->Values("KX_Retry") : std::string();
+    if (!IsRetryToken(mPostToken)) mPostToken.clear();
+  }
   const bool isNew = LookupOrCreate(id, hold);
   TKXApplication* session = mSession;
   bool answered;
@@ -380,9 +393,28 @@ void TKXServerSession::HandleException(const std::exception& e) {
 // ---------------------------------------------------------------------------
 // The steps answered without the session
 
-void TKXServerSession::NoSessionForCallback() { throw EKXNoSessionId("Session was terminated."); }
+void TKXServerSession::NoSessionForCallback() { SessionEnded(); }
 
-void TKXServerSession::NoSessionForStartCheck() { throw EKXNoSessionId("/$/StartCheck requires a session Id."); }
+void TKXServerSession::NoSessionForStartCheck() {
+  throw EKXNoSessionId(PostedSessionId(), "/$/StartCheck requires a session Id.");
+}
+
+std::string TKXServerSession::PostedSessionId() const {
+  std::string id = mParams != nullptr ? mParams->Values("KX_SessionID_") : std::string();
+  return IsValidSessionID(id) ? id : std::string();
+}
+
+void TKXServerSession::SessionEnded() { throw EKXNoSessionId(PostedSessionId(), "Session was terminated."); }
+
+void TKXServerSession::PostStatus() {
+  const std::string token = mParams != nullptr ? mParams->Values("KX_Retry") : std::string();
+  TKXSessions* store = SessionStore();
+  std::shared_ptr<TKXPostLedger> posts = store != nullptr && !mSessionId.empty() ? store->PostLedger(mSessionId)
+                                                                                 : nullptr;
+  std::string_view state = "ended";
+  if (posts != nullptr) state = IsRetryToken(token) ? PostStateWord(posts->Ask(token)) : "unknown";
+  mReply->WriteString(std::string(kXmlDeclaration) + "<post>" + std::string(state) + "</post>");
+}
 
 void TKXServerSession::QueryStatus() {
   TKXSessions* store = SessionStore();
@@ -412,12 +444,15 @@ bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hol
   Admission();
   std::string savedRunParams;
   if (!id.empty()) {
+    ArrivePost(*store, id);
     bool expired = false;
     try {
       hold.Take(store->LookupAndLock(id, expired, 0));
     } catch (const ESessionBusy&) {
+      if (mPostBefore == TKXPostState::Unknown && mPosts != nullptr) mPosts->Forget(mPostToken);
       SendSessionBusy();
     }
+    if (mSession != nullptr && mPostBefore == TKXPostState::Unknown && mPosts != nullptr) mPosts->Start(mPostToken);
     if (mSession == nullptr && !(mContentHandler != nullptr && mContentHandler->CanStartSession())) {
       if (gSC->RestartExpiredSession()) {
         mRestart = true;
@@ -470,6 +505,30 @@ bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hol
   if (mAuthenticated) mSession->SetUserNameAndPassword(mUsername, mPassword);
   mSession->Initialize(mRequest.get(), mReply.get());
   return isNew;
+}
+
+void TKXServerSession::ArrivePost(TKXSessions& store, const std::string& id) {
+  if (mPostToken.empty()) return;
+  mPosts = store.PostLedger(id);
+  if (mPosts == nullptr) return;
+  mPostBefore = mPosts->Arrive(mPostToken);
+  // Its page gave it up when the server said it had not arrived, and has its clicks back: it never runs, and the
+  // answer leaves that page as it is.
+  if (mPostBefore == TKXPostState::Abandoned) {
+    ResetReply();
+    mReply->SetCode(204);
+    Abort();
+  }
+}
+
+void TKXServerSession::FinishPost() noexcept {
+  if (mPosts != nullptr && mPostBefore == TKXPostState::Unknown && mSession != nullptr) mPosts->Finish(mPostToken);
+}
+
+void TKXServerSession::RefuseEndedSessionsPost() {
+  if (!gSC->CookieOptions()->UseCookies() || gSC->RestartExpiredSession()) return;
+  if (mRequest->HttpMethod() != hmPost || mRequest->GetContentFieldValue("KX_SessionID_").empty()) return;
+  SessionEnded();
 }
 
 void TKXServerSession::SecurityCheck() {
@@ -621,8 +680,9 @@ void TKXServerSession::SendPlainError(int code, const std::string& message, int 
 std::string TKXServerSession::RunParamsText(bool always) {
   if (!always && !gSC->ShowStartParams()) return std::string();
   if (mSession != nullptr) return mSession->RunParams().GetRawString();
+  // The address's query alone, as a session's own run parameters: a posted body never goes into an address.
   TKXParamsString params;
-  if (mParams != nullptr) params.AddStrings(*mParams);
+  params.AddStrings(mRequest->QueryFields());
   return params.GetRawString();
 }
 
@@ -789,7 +849,12 @@ void TKXServerSession::StreamCallBackResponse() {
 }
 
 void TKXServerSession::FormSubmit() {
-  if (mSession->GetActiveForm() != nullptr)
+  // A post the session has had already (a reload of the page that answered it, a resend) runs nothing again: its
+  // answer is the session's form as it stands.
+  const bool again = mPostBefore != TKXPostState::Unknown && mSession->GetActiveForm() != nullptr;
+  if (again)
+    mSession->SetSkipExecuteForm(true);
+  else if (mSession->GetActiveForm() != nullptr)
     BackButtonResync();
   else
     ShowMainForm();

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -161,7 +162,21 @@ class TKXServerSession : public TKXServer {
   }
   // The same for a request the admission refused, after the operator's line when one is due (one a minute at most).
   [[noreturn]] void SendAddressBusy(int spareThreads);
+  // The query's run parameters (or the session's) as text for an address; empty unless always or ShowStartParams.
   std::string RunParamsText(bool always);
+  // The valid session id the request posted as KX_SessionID_; empty when none.
+  std::string PostedSessionId() const;
+  // The request of a page whose session has ended: EKXNoSessionId "Session was terminated.", naming the posted id.
+  [[noreturn]] void SessionEnded();
+  // With cookies, a page's submit that carries no cookie but posts its session's id comes from a page whose session
+  // ended (a log-out in another tab took the cookie): SessionEnded, rather than a new session made of that post.
+  // Not with RestartExpiredSession, which starts the new session as for an ended session's cookie.
+  void RefuseEndedSessionsPost();
+  // Records the submit's token (mPostToken) in the ledger of the session of id, keeping what was known of it in
+  // mPostBefore. A post its page gave up (TKXPostState::Abandoned) is answered 204 at once.
+  void ArrivePost(TKXSessions& store, const std::string& id);
+  // The submit that ran in the session is done: its token stays, so the same post sent again is known.
+  void FinishPost() noexcept;
   // The steps of the route table: each answers the request's path (mSessionId,
   // mUrlPath) on its own.
   [[noreturn]] void NoSessionForCallback();
@@ -169,6 +184,9 @@ class TKXServerSession : public TKXServer {
   void StartNew();
   void QueryStatus();
   void KeepAlive();
+  // "<post>STATE</post>": what the session knows of the submit whose token is posted as KX_Retry (PostStateWord;
+  // an unknown one is given up from then on), or "ended" when the request names no session of the store.
+  void PostStatus();
   void NewSessionStartPage();
   void StartPageForCallback();
   void StartCheck();
@@ -204,6 +222,10 @@ class TKXServerSession : public TKXServer {
   bool mAuthenticated = false;
   bool mRequestAuth = true;
   bool mRestart = false;
+  // A submit's own token (KX_Retry), the ledger of its session and what that knew of the post when it arrived.
+  std::string mPostToken;
+  std::shared_ptr<TKXPostLedger> mPosts;
+  TKXPostState mPostBefore = TKXPostState::Unknown;
   // The request's place in the admission, from its session look-up to the end of the request.
   std::optional<TKXAdmissionTicket> mAdmission;
   // The hold of a dispatch that ended by an exception, kept until HandleException

@@ -330,6 +330,12 @@ std::int32_t TKXSessions::QueryStatus(const std::string& id) {
   return status;
 }
 
+std::shared_ptr<TKXPostLedger> TKXSessions::PostLedger(const std::string& id) {
+  TKXReadGuard guard(FLock);
+  const TKXSessionEntry* entry = FSessions.Entry(id);
+  return entry != nullptr ? entry->Posts : nullptr;
+}
+
 void TKXSessions::MarkAccess(const std::string& id) {
   TKXReadGuard guard(FLock);
   if (TKXApplication* session = FSessions.Find(id)) session->MarkAccess();

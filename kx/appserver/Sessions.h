@@ -28,6 +28,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <memory>
 #include <memory_resource>
 #include <mutex>
 #include <optional>
@@ -37,6 +38,7 @@
 #include <vector>
 
 #include "kx/appserver/Application.h"
+#include "kx/appserver/PostLedger.h"
 #include "kx/appserver/SessionStore.h"
 #include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/Locks.h"
@@ -63,6 +65,8 @@ struct TKXSessionEntry {
   // In its address's list of sessions that may make room (TKXSessionList::TakeUnused).
   bool MayMakeRoom = false;
   std::list<TKXSessionEntry*>::iterator RoomAt;
+  // Its page's submits; shared with the requests that wait for the session, which may outlive the entry.
+  const std::shared_ptr<TKXPostLedger> Posts = std::make_shared<TKXPostLedger>();
 };
 
 // The live sessions by id; ids compare case-sensitively. Counts the sessions of each client address.
@@ -220,6 +224,8 @@ class TKXSessions : public TObject, public IKXSessionStore {
   std::int32_t QueryStatus(const std::string& id);
   // Marks the session's access when it exists.
   void MarkAccess(const std::string& id);
+  // What the session of id knows of its page's submits; nullptr for an id that names no session of the store.
+  std::shared_ptr<TKXPostLedger> PostLedger(const std::string& id);
 
   // The session of id, locked for the caller; nullptr when the id is unknown, when the session has expired
   // (expired is then true, as it is for an id in the expired list), or when timeoutMs (> 0) passed while another

@@ -95,11 +95,9 @@ KX_DECLARE_KX_EXCEPTION(EExpiredSession, EInvalidSession);
 KX_DECLARE_KX_EXCEPTION(EInvalidProcess, EInvalidSession);
 KX_DECLARE_KX_EXCEPTION(EInvalidAppID, EInvalidSession);
 KX_DECLARE_KX_EXCEPTION(ESessionAlreadyLocked, EKXException);
-// A callback of a session that has ended.
-class EKXNoSessionId : public TKXExceptionGuards<EKXNoSessionId, EKXException>, public TClientCaused {
- public:
-  using TKXExceptionGuards::TKXExceptionGuards;
-};
+// A request of a page whose session has ended names no live session (its cookie went with the session); AppID is
+// the session its page posted, when it posted one. Shown as an invalid session: the visitor starts again.
+KX_DECLARE_KX_EXCEPTION(EKXNoSessionId, EInvalidSession);
 KX_DECLARE_KX_EXCEPTION(EKXSecurityException, EKXException);
 
 // Posted values their controls refused, each for a reason the user caused (a date that is no date): the form's

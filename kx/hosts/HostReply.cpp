@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <string>
 
 #include "kx/appserver/Compression.h"
 #include "kx/foundation/HttpDates.h"
@@ -261,7 +264,10 @@ std::string SetCookieText(const TReplyPacketCookie& cookie) {
   if (cookie.Expires < 0)
     text += "; expires=Thu, 01 Jan 1970 00:00:00 GMT";
   else if (cookie.Expires > 0)
-    text += "; expires=" + LocalDateTimeToHttpStr(cookie.Expires);
+    // Max-Age counts from when the browser receives the cookie, so a client clock that is off does not make a
+    // cookie of a few minutes expire at once; browsers that know it prefer it to expires.
+    text += "; expires=" + LocalDateTimeToHttpStr(cookie.Expires) +
+            "; Max-Age=" + std::to_string(std::max<long long>(0, std::llround((cookie.Expires - Now()) * 86400.0)));
   if (cookie.Secure) text += "; secure";
   if (cookie.HttpOnly) text += "; HttpOnly";
   if (!cookie.SameSite.empty()) text += "; SameSite=" + CookiePart(cookie.SameSite);

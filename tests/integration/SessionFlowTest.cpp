@@ -168,6 +168,16 @@ class SessionFlowTest : public ::testing::Test {
 
   static std::string IdOf(const std::string& cookie) { return cookie.substr(0, cookie.find('_')); }
 
+  // A form posted as a page posts it: fields in the body (with the cookie value, when not empty).
+  TReplyPacket Post(const std::string& path, std::vector<std::string> body, const std::string& cookie = "",
+                    const std::string& query = "") {
+    return Get(path, query, cookie, [&](TRequestPacketFields& f) {
+      f.Method = "POST";
+      f.ContentFields = std::move(body);
+      f.HasContent = true;
+    });
+  }
+
   TOwnedComponent<TKXServerControllerBase> mController;
   std::vector<std::string> mErrors;
 };
@@ -710,6 +720,152 @@ TEST_F(SessionFlowTest, RunParametersAreFilteredAndEncoded) {
   TReplyPacket reply = Get("/", "a=1&KX_x=2&b=%3Cscript%3E&c=x%26y", "",
                            [](TRequestPacketFields& f) { f.QueryFields = {"a=1", "KX_x=2", "b=<script>", "c=x&y"}; });
   EXPECT_NE(reply.Content.find(" get(\"/$/StartCheck?a=1\\x26c=x%26y\");"), std::string::npos) << reply.Content;
+}
+
+// What a visitor typed never reaches an address: a post that starts a session (curl's, with no cookie) leaves its
+// body out of the start page's address, the start check's form action and the session's run parameters, which
+// come from the address's query alone.
+TEST_F(SessionFlowTest, APostedBodyNeverBecomesRunParameters) {
+  const std::vector<std::string> typed = {"NAME=what was typed", "PASSWORD=secret", "BUTTONSUBMIT=Submit"};
+  const TReplyPacket start = Post("/", typed, "", "lang=en");
+  EXPECT_NE(start.Content.find(" get(\"/$/StartCheck?lang=en\");"), std::string::npos) << start.Content;
+  ASSERT_NE(SessionCookie(start), nullptr);
+  const std::string cookie = SessionCookie(start)->Value;
+  EXPECT_EQ(Store().LookUp(IdOf(cookie))->RunParams().GetRawString(), "?lang=en");
+  const TReplyPacket check = Post("/$/StartCheck", {"PASSWORD=secret", "KX_SessionID_=" + IdOf(cookie)}, cookie);
+  EXPECT_NE(check.Content.find("<form method=post action=\"/?lang=en\">"), std::string::npos) << check.Content;
+  const TReplyPacket restart = Post("/$/Start", typed, "", "b=2");
+  EXPECT_NE(restart.Content.find(" get(\"/?b=2\");"), std::string::npos) << restart.Content;
+  for (const TReplyPacket* reply : {&start, &check, &restart}) {
+    EXPECT_EQ(reply->Content.find("secret"), std::string::npos);
+    EXPECT_EQ(reply->Content.find("typed"), std::string::npos);
+  }
+}
+
+// A page whose session has ended (logged out in another tab, which took the cookie; ended by its stop; unknown
+// after a restart) is told so on its next submit or callback: the invalid-session page with the way to start again,
+// never the application error page, a new session or what was typed.
+TEST_F(SessionFlowTest, APageWhoseSessionEndedIsToldSoBySubmitAndCallback) {
+  const struct {
+    const char* Name;
+    const char* Path;
+    bool Cookie;  // the ended session's cookie is still sent
+    const char* Error;
+  } rows[] = {
+      {"submit, cookie gone", "/$/", false, "Session was terminated."},
+      {"callback, cookie gone", "/$/callback", false, "Session was terminated."},
+      {"submit, cookie of the ended session", "/$/", true, "Session ID is invalid."},
+      {"callback, cookie of the ended session", "/$/callback", true, "Session ID is invalid."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    const std::string cookie = StartSession();
+    const std::string id = IdOf(cookie);
+    ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+    Store().Terminate(id);  // the log-out of another tab
+    mErrors.clear();
+    const TReplyPacket reply =
+        Post(row.Path, {"NAME=typed", "callback=DoIt", "KX_Retry=0123456789abcdef", "KX_SessionID_=" + id},
+             row.Cookie ? id + "_2" : "");
+    EXPECT_EQ(reply.Code, 500);
+    EXPECT_EQ(mErrors, (std::vector<std::string>{row.Error}));
+    EXPECT_NE(reply.Content.find("Invalid session"), std::string::npos) << reply.Content;
+    EXPECT_NE(reply.Content.find("Restart the application"), std::string::npos);
+    EXPECT_EQ(reply.Content.find("Error details"), std::string::npos);
+    EXPECT_EQ(reply.Content.find("typed"), std::string::npos);
+    const TReplyPacketCookie* set = SessionCookie(reply);
+    EXPECT_TRUE(set == nullptr || set->Expires == -1) << "no new session";
+    EXPECT_EQ(Store().GetCount(), 0);
+  }
+}
+
+// A post the session has run already (the page its answer was, reloaded; the browser sending it again) runs
+// nothing: its answer is the form as it stands. A new click runs, from a page behind as well.
+TEST_F(SessionFlowTest, APostSentAgainRunsNothingAndAnswersTheFormAsItStands) {
+  const std::string cookie = StartSession();
+  const std::string id = IdOf(cookie);
+  ASSERT_EQ(Get("/$/", "", cookie).Code, 200);  // an active form, track 2
+  int executed = 0;
+  TTestForm::OnExecute = [&](TTestForm&, const TStrings&) { ++executed; };
+  const struct {
+    const char* Name;
+    const char* Token;
+    int CookieTrack;  // the track of the page that posts
+    const char* Page;
+    int Executed;
+  } rows[] = {
+      {"a click", "0123456789abcdefA", 2, "<html> track 3</html>", 1},
+      {"its page reloaded", "0123456789abcdefA", 2, "<html> track 3</html>", 1},
+      {"the next click", "0123456789abcdefB", 3, "<html> track 4</html>", 2},
+      {"an older page reloaded", "0123456789abcdefA", 4, "<html> track 4</html>", 2},
+      {"a new click of a page behind", "0123456789abcdefC", 2, "<html> track 5</html>", 3},
+      {"a post without a token", "", 5, "<html> track 6</html>", 4},
+      {"again without a token", "", 5, "<html> track 7</html>", 5},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    std::vector<std::string> body = {"KX_SessionID_=" + id};
+    if (*row.Token != 0) body.push_back(std::string("KX_Retry=") + row.Token);
+    const TReplyPacket reply = Post("/$/", body, id + "_" + std::to_string(row.CookieTrack));
+    EXPECT_EQ(reply.Code, 200);
+    EXPECT_EQ(reply.Content, row.Page);
+    EXPECT_EQ(executed, row.Executed);
+  }
+}
+
+// A page whose post has had no answer for long asks the session what became of it: waiting for the session,
+// running, done, or not there at all (turned away, lost), which its page gives up, so that it never runs should it
+// still arrive.
+TEST_F(SessionFlowTest, APageAsksWhatBecameOfItsPost) {
+  const std::string cookie = StartSession();
+  const std::string id = IdOf(cookie);
+  ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+  const auto status = [&](const std::string& token, const std::string& sent) {
+    return Get("/$/PostStatus", "KX_Retry=" + token, sent).Content;
+  };
+  const auto post = [&](const std::string& token) {
+    return Post("/$/", {"KX_Retry=" + token, "KX_SessionID_=" + id}, id + "_2");
+  };
+  const auto answer = [](const char* state) { return std::string(kXml) + "<post>" + state + "</post>"; };
+  const std::string running = "0123456789abcdef1", waiting = "0123456789abcdef2", lost = "0123456789abcdef3",
+                    turnedAway = "0123456789abcdef4";
+  int executed = 0;
+  std::string seenWhileRunning;
+  TTestForm::OnExecute = [&](TTestForm&, const TStrings& params) {
+    if (params.Values("KX_Retry").empty()) return;  // the callbacks that fill the waiters
+    ++executed;
+    if (executed == 1) seenWhileRunning = std::async(std::launch::async, [&] { return status(running, cookie); }).get();
+  };
+  ASSERT_EQ(post(running).Code, 200);
+  EXPECT_EQ(seenWhileRunning, answer("running"));
+  EXPECT_EQ(status(running, cookie), answer("done"));
+
+  TKXApplication* session = Store().LookupAndLock(id, 0);  // held as a running request holds it
+  std::future<TReplyPacket> queued = std::async(std::launch::async, [&] { return post(waiting); });
+  while (session->SharedLock().use_count() < 2) std::this_thread::yield();
+  EXPECT_EQ(status(waiting, cookie), answer("waiting"));
+  // Past the session's waiters a post is turned away (204): nothing of it is kept.
+  std::vector<std::future<TReplyPacket>> more;
+  for (int i = 1; i < TKXSessions::MaxWaiters; ++i)
+    more.push_back(std::async(std::launch::async,
+                              [&] { return Get("/$/callback", "callback=DoIt&KX_SessionID_=" + id, id + "_2"); }));
+  while (session->SharedLock().use_count() < 1 + TKXSessions::MaxWaiters) std::this_thread::yield();
+  EXPECT_EQ(std::async(std::launch::async, [&] { return post(turnedAway); }).get().Code, 204);
+  EXPECT_EQ(status(turnedAway, cookie), answer("unknown"));
+  session->Unlock();
+  EXPECT_EQ(queued.get().Code, 200);
+  for (auto& request : more) request.get();
+  EXPECT_EQ(status(waiting, cookie), answer("done"));
+  EXPECT_EQ(executed, 2);
+
+  EXPECT_EQ(status(lost, cookie), answer("unknown"));
+  const TReplyPacket late = post(lost);
+  EXPECT_EQ(late.Code, 204) << "given up by its page, it leaves that page as it is";
+  EXPECT_EQ(executed, 2);
+  EXPECT_EQ(status("not-a-token", cookie), answer("unknown"));
+  EXPECT_EQ(status(running, ""), answer("ended"));
+  Store().Terminate(id);
+  EXPECT_EQ(status(running, cookie), answer("ended"));
 }
 
 TEST_F(SessionFlowTest, BrowserSessionCookieOrOneDayBeyondTheTimeout) {

@@ -48,7 +48,7 @@ TEST(EKXException, EachClassRaisesItselfAndIsCaughtAsItsAncestors) {
   ExpectTree<EInvalidProcess, EInvalidSession, EKXException>();
   ExpectTree<EInvalidAppID, EInvalidSession, EKXException>();
   ExpectTree<ESessionAlreadyLocked, EKXException>();
-  ExpectTree<EKXNoSessionId, EKXException>();
+  ExpectTree<EKXNoSessionId, EInvalidSession, EKXException>();
   ExpectTree<EKXSecurityException, EKXException>();
   ExpectTree<EKXInvalidResourceException, EKXException>();
 }

@@ -11,6 +11,7 @@
 
 #include "support/TempFolder.h"
 #include "support/Inflate.h"
+#include "kx/platform/SysUtils.h"
 
 namespace kx {
 namespace {
@@ -106,6 +107,21 @@ TEST(SetCookieText, WritesAttributesAndDropsInjection) {
   EXPECT_EQ(SetCookieText(cookie), "n=v Domain=evilSet-Cookie: x=1; path=/px");
   cookie = {"KX_App", "abc_1", "/", 0, "", true, true, "Lax; Domain=evil"};
   EXPECT_EQ(SetCookieText(cookie), "KX_App=abc_1; path=/; secure; HttpOnly; SameSite=Lax Domain=evil");
+}
+
+// A cookie that lives a few minutes says so in Max-Age too, counted from its arrival: a browser whose clock runs
+// ahead of the server's would read the expires date as past and drop the cookie at once.
+TEST(SetCookieText, ACookieWithAnExpiryCarriesItsSecondsToLive) {
+  const struct {
+    double DaysAhead;
+    const char* MaxAge;
+  } rows[] = {{10 / 1440.0, "; Max-Age=600"}, {1.0, "; Max-Age=86400"}, {-1 / 1440.0, "; Max-Age=0"}};
+  for (const auto& row : rows) {
+    const TReplyPacketCookie cookie{"KX_Retry_t", "1:session", "/", Now() + row.DaysAhead, "", false, false, ""};
+    const std::string text = SetCookieText(cookie);
+    EXPECT_TRUE(text.starts_with("KX_Retry_t=1:session; path=/; expires=")) << text;
+    EXPECT_TRUE(text.ends_with(row.MaxAge)) << text;
+  }
 }
 
 TEST(BuildResponse, InlineReplyWithStatusHeadersAndCookies) {
