@@ -2,8 +2,9 @@
 // colour, submit, and see the HTML come back as text and re-rendered in the editor; the audio control loads the
 // demo's chime; the script widget's plug-in runs; the plug-in objects and the applet render without a script error
 // under frames that say what they are; the library's editor form opens, changes and saves the visitor's own copy of
-// a page of the demo's site, which neither the site nor another visitor sees; the Silverlight video stops with its
-// error page, after which the session goes on.
+// a page of the demo's site, which neither the site nor another visitor sees, and keeps its regions clear of the
+// editing area at three window sizes; the Silverlight video stops with its error page, after which the session
+// goes on.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -185,6 +186,31 @@ describe("the gallery page of the editor and media", () => {
       fs.writeFileSync(ABOUT_PAGE, original);
     }
   });
+
+  // Issue 4: the title region lay over the editing area, which ran 6 px past the window's right edge.
+  for (const [width, height] of [[1280, 720], [1024, 768], [800, 600]]) {
+    flow(`at ${width}x${height} the editor form's regions stay clear of the editing area, inside the window`,
+         async (tp) => {
+      await tp.page.setViewportSize({ width, height });
+      await openPage(tp);
+      await openEditorForm(tp);
+      const boxes = await tp.page.evaluate(() => Object.fromEntries(
+        ["IRBUTTONS", "IRDOCTITLE", "WEBEDITOReditorDiv"].map((id) => {
+          const box = document.getElementById(id).getBoundingClientRect();
+          return [id, { left: box.left, top: box.top, right: box.right, bottom: box.bottom }];
+        })));
+      const editing = boxes.WEBEDITOReditorDiv;
+      for (const id of ["IRBUTTONS", "IRDOCTITLE"]) {
+        const region = boxes[id];
+        const apart = region.bottom <= editing.top || region.top >= editing.bottom ||
+                      region.right <= editing.left || region.left >= editing.right;
+        assert.ok(apart, `${id} ${JSON.stringify(region)} covers the editing area ${JSON.stringify(editing)}`);
+      }
+      assert.ok(editing.left >= 0 && editing.right <= width,
+                `the editing area's edges ${editing.left}, ${editing.right}`);
+      assert.ok(editing.bottom <= height, `the editing area's bottom ${editing.bottom}`);
+    });
+  }
 
   flow("the Silverlight video stops with the control's error, and the application restarts", async (tp) => {
     await openPage(tp);

@@ -22,6 +22,16 @@ namespace {
 constexpr const char* kFileNotFound = "Kestrix HTML Editor - file not found: %s";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// The form's bands, top down: the buttons, the document's title, then the editor, which alone follows the form's
+// size and so must start below the others (it runs down to the form's bottom).
+constexpr int kBandLeft = 21;
+constexpr int kButtonsTop = 16;
+constexpr int kBandGap = 5;
+// The form takes the window's inner size, a vertical scroll bar included: the editor leaves that much room right
+// of it, counted from its own left edge.
+constexpr int kEditorRightMargin = 15;
+constexpr int kEditorBottomMargin = 5;
+
 // Whether name may only lead inside the content folder: relative, no ".." segment, no drive letter, no NUL.
 bool IsPlainRelativeName(const std::string& name) {
   if (name.empty() || name.find('\0') != std::string::npos) return false;
@@ -72,7 +82,7 @@ void TfrmWebEditor::BuildComponents() {
   WebEditor = TComponent::Create<TTKXWebEdit>(this);
   WebEditor->SetName("WebEditor");
   WebEditor->SetParent(this);
-  WebEditor->SetBounds(21, 70, 665, 329);
+  WebEditor->SetBounds(kBandLeft, 0, 665, 329);  // its top once the bands above it are placed
   WebEditor->SetBackgroundColor(0xFFFFFF);
   WebEditor->SetContentEditable(true);
 
@@ -80,7 +90,7 @@ void TfrmWebEditor::BuildComponents() {
     auto* result = TComponent::Create<TKXRegion>(this);
     result->SetName(name);
     result->SetParent(this);
-    result->SetBounds(21, top, 542, height);
+    result->SetBounds(kBandLeft, top, 542, height);
     result->SetColor(clNone);
     result->SetZIndex(1000);
     result->SetRenderInvisibleControls(true);
@@ -98,7 +108,7 @@ void TfrmWebEditor::BuildComponents() {
     result->SetTabOrder(0);
     return result;
   };
-  irButtons = region("irButtons", 16, 39);
+  irButtons = region("irButtons", kButtonsTop, 39);
   SaveButton = button(irButtons, "SaveButton", "Save Document", "SaveButton", 1);
   ReloadButton = button(irButtons, "ReloadButton", "Reload", "KXButton1", 122);
   CancelButton = button(irButtons, "CancelButton", "Cancel", "KXButton1", 243);
@@ -111,7 +121,7 @@ void TfrmWebEditor::BuildComponents() {
   };
   CancelButton->OnClick = [this](TObject*) { Release(); };
 
-  irDocTitle = region("irDocTitle", 405, 50);
+  irDocTitle = region("irDocTitle", irButtons->BoundsRect().Bottom + kBandGap, 50);
   DocTitleLabel = TComponent::Create<TKXLabel>(this);
   DocTitleLabel->SetName("DocTitleLabel");
   DocTitleLabel->SetParent(irDocTitle);
@@ -121,6 +131,9 @@ void TfrmWebEditor::BuildComponents() {
   DocTitleEdit->SetName("DocTitleEdit");
   DocTitleEdit->SetParent(irDocTitle);
   DocTitleEdit->SetBounds(5, 22, 300, DocTitleEdit->Height());
+
+  WebEditor->SetBounds(WebEditor->Left(), irDocTitle->BoundsRect().Bottom + kBandGap, WebEditor->Width(),
+                       WebEditor->Height());
 }
 
 void TfrmWebEditor::SetDocument(const std::string& name) {
@@ -163,8 +176,9 @@ void TfrmWebEditor::SaveFile() {
 void TfrmWebEditor::SetBounds(int left, int top, int width, int height) {
   TKXAppForm::SetBounds(left, top, width, height);
   if (WebEditor == nullptr) return;
-  WebEditor->SetBounds(WebEditor->Left(), WebEditor->Top(), std::max(Width() - 15, 0),
-                       std::max(Height() - WebEditor->Top() - 5, 0));
+  WebEditor->SetBounds(WebEditor->Left(), WebEditor->Top(),
+                       std::max(Width() - WebEditor->Left() - kEditorRightMargin, 0),
+                       std::max(Height() - WebEditor->Top() - kEditorBottomMargin, 0));
 }
 
 void EditDocument(const std::string& fileName) {

@@ -49,7 +49,8 @@ class TfrmWebEditor : public TKXAppForm {
   const std::string& FileName() const { return FFileName; }
   const std::string& DocTitle() const { return FTitle; }
 
-  // The form's size; the editor follows: the form's width less 15, its height less the editor's top less 5.
+  // The form's size; the editor follows: its right edge 15 inside the form's width (room for a scroll bar), its
+  // bottom 5 above the form's height. The regions above it keep their place.
   void SetBounds(int left, int top, int width, int height) override;
 
  protected:

@@ -130,11 +130,30 @@ TEST_F(TfrmWebEditorTest, ALinkLeadingOutsideIsRefused) {
 
 TEST_F(TfrmWebEditorTest, TheEditorFollowsTheFormsSizeAndNeverGoesBelowZero) {
   Form->SetBounds(0, 0, 800, 600);
-  EXPECT_EQ(Form->WebEditor->Width(), 785);
-  EXPECT_EQ(Form->WebEditor->Height(), 600 - 70 - 5);
+  EXPECT_EQ(Form->WebEditor->Width(), 800 - 21 - 15);
+  EXPECT_EQ(Form->WebEditor->Height(), 600 - 115 - 5);
   Form->SetBounds(0, 0, 10, 40);
   EXPECT_EQ(Form->WebEditor->Width(), 0);
   EXPECT_EQ(Form->WebEditor->Height(), 0);
+}
+
+// The editor runs down to the form's bottom: the regions must lie above it, at every window size the form is
+// opened at, and the editor must end inside the window.
+TEST_F(TfrmWebEditorTest, TheRegionsStayClearOfTheEditorAndItFitsTheWindow) {
+  const struct {
+    int Width, Height;
+  } sizes[] = {{1280, 720}, {1024, 768}, {800, 600}, {640, 480}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.Width) + "x" + std::to_string(size.Height));
+    Form->SetBounds(0, 0, size.Width, size.Height);
+    const TRect editor = Form->WebEditor->BoundsRect();
+    for (const TKXRegion* region : {Form->irButtons, Form->irDocTitle}) {
+      EXPECT_LE(region->BoundsRect().Bottom, editor.Top) << region->Name();
+    }
+    EXPECT_LE(Form->irButtons->BoundsRect().Bottom, Form->irDocTitle->Top());
+    EXPECT_LE(editor.Right, size.Width);
+    EXPECT_LE(editor.Bottom, size.Height);
+  }
 }
 
 TEST_F(TfrmWebEditorTest, EditDocumentShowsTheFormOnlyForAFileItFound) {
