@@ -657,10 +657,18 @@ void TKXServerSession::SendAddressBusy(int spareThreads) {
 
 void TKXServerSession::SendTryAgain(const std::string& message, std::string_view cause, int retryAfter) {
   const std::string token = mParams == nullptr ? std::string() : mParams->Values("KX_Retry");
-  if (!IsRetryToken(token)) SendPlainError(503, message, retryAfter);
   ResetReply();
-  mReply->SetCode(204);
   mReply->AddHeader("Retry-After", IntToStr(retryAfter));
+  if (!IsRetryToken(token)) {
+    // SendPlainError's answer, with the cause's word beside the text: a callback's page says the cause in its own
+    // words, never in the server's text.
+    mReply->SetCode(503);
+    mReply->SetContentType("text/plain");
+    mReply->AddHeader("X-KX-Retry-Cause", std::string(cause));
+    mReply->WriteString("503 - " + message);
+    Abort();
+  }
+  mReply->SetCode(204);
   mReply->Cookies()
       .AddCookie("KX_Retry_" + token, IntToStr(retryAfter) + ":" + std::string(cause), "/",
                  Now() + RetryCookieMinutes / 1440.0, false, false)

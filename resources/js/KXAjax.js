@@ -150,7 +150,8 @@ KX.Ajax.next = function () {
 };
 
 /* Sends a callback's request as attempt number attempt (0 first); a "try again" answer of the server (503 with
-   Retry-After, KX.Retry) sends the same request again after the wait, KX.Retry.LIMIT times at most. */
+   Retry-After, KX.Retry) sends the same request again after the wait, KX.Retry.LIMIT times at most. The last 503
+   hands on the cause the server names in "X-KX-Retry-Cause", a word of KX.Retry.CAUSES. */
 KX.Ajax.send = function (entry, request, attempt) {
   var xhr = KX.Browser.newRequest();
   xhr.open("POST", request.url, true);
@@ -166,7 +167,8 @@ KX.Ajax.send = function (entry, request, attempt) {
         }, delay);
         return;
       }
-      KX.Ajax.finish(entry, xhr.status, xhr.responseText);
+      KX.Ajax.finish(entry, xhr.status, xhr.responseText,
+                     xhr.status === 503 ? xhr.getResponseHeader("X-KX-Retry-Cause") : null);
     }
   };
   xhr.send(request.body);
@@ -188,9 +190,17 @@ KX.Ajax.isHTMLPage = function (text) {
   return /^\s*(<!doctype\s+html|<html)/i.test(String(text || ""));
 };
 
-KX.Ajax.finish = function (entry, status, text) {
+/* Applies the answer of a callback, or reports why there is none. cause: the word a 503 names its cause by. */
+KX.Ajax.finish = function (entry, status, text, cause) {
   try {
     if (status === 200 && KX.Ajax.applyText(text)) {
+      return;
+    }
+    if (status === 503 && !KX.Ajax.isHTMLPage(text)) {
+      // Turned away for the moment: the visitor reads the cause in the page's words, as for a submit; the handler's
+      // name and the status are for the developer's log only.
+      KX.debug("callback " + entry.name + " turned away (HTTP status 503, cause " + cause + ")");
+      KX.Ajax.reportError("The callback could not be sent: " + KX.Retry.causeText(cause));
       return;
     }
     if (status === 200 || !KX.Ajax.isHTMLPage(text)) {
@@ -214,8 +224,7 @@ KX.Ajax.finish = function (entry, status, text) {
   }
 };
 
-/* The server's own plain text of a refusal ("503 - Too many requests from your address. ..."), after a blank;
-   empty for any other text. */
+/* The server's own plain text of a refusal ("403 - ..."), after a blank; empty for any other text. */
 KX.Ajax.plainReason = function (text) {
   var match = /^\d{3} - [^<>\r\n]{1,200}$/.exec(String(text || ""));
   return match ? " " + match[0] : "";

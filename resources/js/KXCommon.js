@@ -321,8 +321,9 @@ KX.Form.post = function (form, attempt) {
 
 /* ---------------------------------------------------------------------------------------------------------
  * The server's "try again" answers. A request the server turns away for the moment (its session is busy, or its
- * address has many requests in while the server is nearly full) is answered 503 with "Retry-After" and a plain
- * text that names the cause. A posted form that carries a token (KX_Retry) is answered 204 instead, which leaves the
+ * address has many requests in while the server is nearly full) is answered 503 with "Retry-After", a plain text
+ * that names the cause and the cause's word of CAUSES in "X-KX-Retry-Cause" (which a callback's page reports in its
+ * own words, KX.Ajax.finish). A posted form that carries a token (KX_Retry) is answered 204 instead, which leaves the
  * page and the visitor's values in place, with the cookie KX_Retry_TOKEN ("SECONDS:CAUSE", a word of CAUSES).
  * Only the page that posted the token reads that cookie: a cookie of another page of this host (another port or
  * path), or of another tab, is never read, acted on or shown, and the page shows its own text for the cause, never
@@ -368,7 +369,8 @@ KX.Retry.takeCookie = function (token) {
   return null;
 };
 
-/* The page's own words for a cause the server names; the server is busy, for any other. */
+/* The page's own words for a cause the server names (a post's cookie, a callback's header); the server is busy, for
+   any other or none. */
 KX.Retry.causeText = function (cause) {
   return KX.Retry.CAUSES.hasOwnProperty(cause) ? KX.Retry.CAUSES[cause] : "the server is busy.";
 };

@@ -998,6 +998,8 @@ TEST_F(SessionFlowTest, ARequestPastTheWaitersOfABusySessionIs503) {
   const TReplyPacket reply = refused.get();
   EXPECT_EQ(reply.Code, 503);
   EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "Retry-After: 1"), reply.Headers.end());
+  // Issue 5: the callback's page says the cause in its own words, by this word.
+  EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "X-KX-Retry-Cause: session"), reply.Headers.end());
   for (auto& request : waiting) EXPECT_EQ(request.get().Code, 200);
   EXPECT_EQ(executed, TKXSessions::MaxWaiters);
 }
@@ -1088,6 +1090,8 @@ TEST_F(SessionFlowTest, AnAddressWithManyRequestsInIsRefusedOnlyWhileTheHostIsNe
     if (row.Code == 503) {
       EXPECT_EQ(reply.Content, "503 - Too many requests from your address. Please try again later.");
       EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "Retry-After: 1"), reply.Headers.end());
+      EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "X-KX-Retry-Cause: address"),
+                reply.Headers.end());
     }
   }
   // The two refusals: one line of the operator's log.

@@ -301,7 +301,7 @@ test("keep-alive pings the session every interval and stops at 0", () => {
 });
 
 // The server's "try again" answer (503 with Retry-After) sends the same callback again after the wait, three times
-// at most; then, or for a 503 that asks for no wait, the failure is reported with the server's own text.
+// at most; then, or for a 503 that asks for no wait, the failure is reported in the page's own words.
 test("a callback turned away for the moment is sent again, and reported with its cause only when it stays so", async () => {
   const busy = "503 - Too many requests from your address. Please try again later.";
   for (const [refusals, retryAfter, sent, alerted] of [[1, "0", 2, false], [3, "0", 4, false], [4, "0", 4, true],
@@ -309,7 +309,8 @@ test("a callback turned away for the moment is sent again, and reported with its
     const world = page(BODY, GLOBALS);
     world.window.KX.Ajax.callback("BUTTON1.DoOnAsyncClick", null, true, {});
     for (let i = 0; i < refusals && i < world.requests.length; i++) {
-      world.requests[i].respond(503, busy, retryAfter === null ? {} : { "Retry-After": retryAfter });
+      world.requests[i].respond(503, busy, { "X-KX-Retry-Cause": "address",
+                                             ...(retryAfter === null ? {} : { "Retry-After": retryAfter }) });
       await tick(world.window);
     }
     const label = `${refusals} refusals, Retry-After ${retryAfter}`;
@@ -317,9 +318,32 @@ test("a callback turned away for the moment is sent again, and reported with its
     assert.ok(world.requests.every((r) => r.url === world.requests[0].url && r.body === world.requests[0].body));
     if (!alerted) world.requests[sent - 1].respond(200, response({ update: '<control id="LABEL1" type="KXLABEL">' +
                                                                   "<caption>new</caption></control>" }));
-    assert.deepEqual(world.alerts, alerted ? [`The callback BUTTON1.DoOnAsyncClick failed (HTTP status 503). ${busy}`]
-                                           : [], label);
+    assert.deepEqual(world.alerts, alerted ? ["The callback could not be sent: too many requests come from your " +
+                                              "address."] : [], label);
     assert.equal(world.document.getElementById("LABEL1").textContent, alerted ? "old" : "new", label);
     assert.equal(world.window.KX.Lock.active, false, label);
+  }
+});
+
+// Issue 5: a callback still turned away tells the visitor the cause in the page's words, as a submit does, and never
+// the handler's name, the status or the server's text; a cause the page does not know is "the server is busy".
+// Other failures keep their report.
+test("a callback that stays turned away is reported by its cause in the page's words", () => {
+  const busy = "503 - The session is busy. Please try again later.";
+  const sent = (cause) => `The callback could not be sent: ${cause}`;
+  const rows = [
+    [503, { "X-KX-Retry-Cause": "session" }, sent("the session is busy.")],
+    [503, { "X-KX-Retry-Cause": "address" }, sent("too many requests come from your address.")],
+    [503, {}, sent("the server is busy.")],
+    [503, { "X-KX-Retry-Cause": "constructor" }, sent("the server is busy.")],
+    [503, { "X-KX-Retry-Cause": "<b>forged</b>" }, sent("the server is busy.")],
+    [403, { "X-KX-Retry-Cause": "session" }, "The callback BUTTON1.DoOnAsyncClick failed (HTTP status 403). 403 - No."],
+  ];
+  for (const [status, headers, alert] of rows) {
+    const world = page(BODY, GLOBALS);
+    world.window.KX.Ajax.callback("BUTTON1.DoOnAsyncClick", null, true, {});
+    world.requests[0].respond(status, status === 503 ? busy : "403 - No.", headers);
+    assert.deepEqual(world.alerts, [alert], `${status} ${JSON.stringify(headers)}`);
+    assert.equal(world.window.KX.Lock.active, false);
   }
 });
