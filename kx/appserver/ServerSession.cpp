@@ -657,18 +657,11 @@ void TKXServerSession::SendAddressBusy(int spareThreads) {
 
 void TKXServerSession::SendTryAgain(const std::string& message, std::string_view cause, int retryAfter) {
   const std::string token = mParams == nullptr ? std::string() : mParams->Values("KX_Retry");
+  // The cause's word goes beside the text: a callback's page says the cause in its own words, never the server's.
+  if (!IsRetryToken(token)) SendPlainError(503, message, retryAfter, cause);
   ResetReply();
-  mReply->AddHeader("Retry-After", IntToStr(retryAfter));
-  if (!IsRetryToken(token)) {
-    // SendPlainError's answer, with the cause's word beside the text: a callback's page says the cause in its own
-    // words, never in the server's text.
-    mReply->SetCode(503);
-    mReply->SetContentType("text/plain");
-    mReply->AddHeader("X-KX-Retry-Cause", std::string(cause));
-    mReply->WriteString("503 - " + message);
-    Abort();
-  }
   mReply->SetCode(204);
+  mReply->AddHeader("Retry-After", IntToStr(retryAfter));
   mReply->Cookies()
       .AddCookie("KX_Retry_" + token, IntToStr(retryAfter) + ":" + std::string(cause), "/",
                  Now() + RetryCookieMinutes / 1440.0, false, false)
@@ -676,11 +669,12 @@ void TKXServerSession::SendTryAgain(const std::string& message, std::string_view
   Abort();
 }
 
-void TKXServerSession::SendPlainError(int code, const std::string& message, int retryAfter) {
+void TKXServerSession::SendPlainError(int code, const std::string& message, int retryAfter, std::string_view cause) {
   ResetReply();
   mReply->SetCode(code);
   mReply->SetContentType("text/plain");
   if (retryAfter > 0) mReply->AddHeader("Retry-After", IntToStr(retryAfter));
+  if (!cause.empty()) mReply->AddHeader("X-KX-Retry-Cause", std::string(cause));
   mReply->WriteString(IntToStr(code) + " - " + message);
   Abort();
 }

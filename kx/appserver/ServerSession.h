@@ -140,9 +140,10 @@ class TKXServerSession : public TKXServer {
   // A 403 page for a start or stop (route) refused by Admit: the session is still open, with a link back to it and
   // a button that posts the start or stop again from this page, naming the session.
   [[noreturn]] void SendSessionStillOpen(const TRoute& route);
-  // A fresh reply: code with "<code> - " + message as plain text (and "Retry-After" when retryAfter > 0); then
-  // the silent abort.
-  [[noreturn]] void SendPlainError(int code, const std::string& message, int retryAfter = 0);
+  // A fresh reply: code with "<code> - " + message as plain text (and "Retry-After" when retryAfter > 0, the
+  // cause's word in "X-KX-Retry-Cause" when one is given); then the silent abort.
+  [[noreturn]] void SendPlainError(int code, const std::string& message, int retryAfter = 0,
+                                   std::string_view cause = {});
   // 403 for a request refused by the origin checks.
   [[noreturn]] void SendForbidden(const std::string& message) { SendPlainError(403, message); }
   // 503 with "Retry-After" for a session the controller's limits refuse.
@@ -154,7 +155,7 @@ class TKXServerSession : public TKXServer {
   // instead, which leaves the page with the visitor's values in place, with the same "Retry-After" and the cookie
   // KX_Retry_TOKEN ("SECONDS:CAUSE", cause a word the page turns into its own text: "session" or "address"; path
   // "/", RetryCookieMinutes); the script that posted it, and no other page, posts again after the wait. Any other
-  // KX_Retry gets the 503.
+  // KX_Retry gets the 503, which names the cause's word in "X-KX-Retry-Cause" for a callback's page.
   [[noreturn]] void SendTryAgain(const std::string& message, std::string_view cause, int retryAfter);
   // The same for a request that did not wait for its busy session (ESessionBusy).
   [[noreturn]] void SendSessionBusy() {

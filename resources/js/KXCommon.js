@@ -319,6 +319,16 @@ KX.Form.post = function (form, attempt) {
   }
 };
 
+/* Posts the form once more with the token of a post the session has done: it runs nothing again, and its answer is
+   the session's form as it stands. */
+KX.Form.resend = function (form, token) {
+  var field = KX.Form.field("KX_Retry", true);
+  field.value = token;
+  KX.Retry.watchSubmit(form, KX.Retry.LIMIT, token);
+  form.submit();
+  field.parentNode.removeChild(field);
+};
+
 /* ---------------------------------------------------------------------------------------------------------
  * The server's "try again" answers. A request the server turns away for the moment (its session is busy, or its
  * address has many requests in while the server is nearly full) is answered 503 with "Retry-After", a plain text
@@ -328,11 +338,16 @@ KX.Form.post = function (form, attempt) {
  * Only the page that posted the token reads that cookie: a cookie of another page of this host (another port or
  * path), or of another tab, is never read, acted on or shown, and the page shows its own text for the cause, never
  * the cookie's. Either answer is sent again after that many seconds, LIMIT times at most; then the cause is reported
- * and the page takes clicks again. A post that has had no answer within WAIT ms is still on its way: the page says
- * so and keeps waiting, as a second click would post the form a second time.
+ * and the page takes clicks again. A post that has had no answer within WAIT ms asks the server what became of it
+ * (GURLBase + "PostStatus", by its token), and again every WAIT ms while it waits: one that waits or runs in the
+ * session keeps the page waiting, as a second click would post the form a second time; one the session has done is
+ * sent again, which the session answers with its form as it stands; one the server never took (turned away with its
+ * cookie lost, lost on the way, or its session ended) gives the page back. The server gives up such a post, so it
+ * never runs should it still arrive. No answer within ASK ms (a server that has stopped) is said once, and the page
+ * keeps waiting.
  */
 KX.Retry = {
-  LIMIT: 3, COOKIE: "KX_Retry_", WAIT: 120000, timer: null,
+  LIMIT: 3, COOKIE: "KX_Retry_", WAIT: 120000, ASK: 10000, timer: null,
   CAUSES: { session: "the session is busy.", address: "too many requests come from your address." }
 };
 
@@ -375,11 +390,39 @@ KX.Retry.causeText = function (cause) {
   return KX.Retry.CAUSES.hasOwnProperty(cause) ? KX.Retry.CAUSES[cause] : "the server is busy.";
 };
 
+/* What the page says of its post by the server's word for it; the page stays locked for these. */
+KX.Retry.STATES = {
+  running: "The server is still working on what you sent: the page changes when it is done.",
+  waiting: "What you sent waits for an earlier request of your session: the page changes when it has run."
+};
+
+/* Asks the server what became of the post with token; calls back with its word, or "" when no answer came within
+   ASK ms. */
+KX.Retry.ask = function (token, callback) {
+  var xhr = KX.Browser.newRequest(), done = false, finish = function (word) {
+    if (!done) {
+      done = true;
+      callback(word);
+    }
+  };
+  xhr.open("GET", GURLBase + "PostStatus?KX_Retry=" + token + "&KX_AjaxID=" + new Date().getTime(), true);
+  xhr.onreadystatechange = function () {
+    var match;
+    if (xhr.readyState === 4) {
+      match = xhr.status === 200 ? /<post>([a-z]+)<\/post>/.exec(String(xhr.responseText || "")) : null;
+      finish(match ? match[1] : "");
+    }
+  };
+  window.setTimeout(function () {
+    finish("");
+  }, KX.Retry.ASK);
+  xhr.send(null);
+};
+
 /* While the post with token is under way and the page stays: the cookie of that token means the server turned the
-   post away. No answer within WAIT ms is said once; the browser still waits for the post, which the server may
-   still run, so the page keeps its clicks locked until an answer comes. */
+   post away. Without an answer after WAIT ms the page asks the server (KX.Retry.ask) and acts on its word. */
 KX.Retry.watchSubmit = function (form, attempt, token) {
-  var started = new Date().getTime(), told = false;
+  var started = new Date().getTime(), asking = false, said = "";
   window.clearInterval(KX.Retry.timer);
   KX.Retry.timer = window.setInterval(function () {
     var answer, delay;
@@ -389,10 +432,30 @@ KX.Retry.watchSubmit = function (form, attempt, token) {
     }
     answer = KX.Retry.takeCookie(token);
     if (!answer) {
-      if (!told && new Date().getTime() - started >= KX.Retry.WAIT) {
-        told = true;
-        KX.Ajax.reportError("The server has not answered yet. What you sent may still be done: the page changes " +
-                            "when the server answers.");
+      if (!asking && new Date().getTime() - started >= KX.Retry.WAIT) {
+        asking = true;
+        KX.Retry.ask(token, function (word) {
+          var text;
+          if (KX.Page.unloaded) {
+            return;
+          }
+          asking = false;
+          started = new Date().getTime();
+          if (word === "done") {
+            KX.Form.resend(form, token);  // its answer is the session's form as it stands
+          } else if (word === "ended") {
+            KX.Retry.giveUp("The page could not be sent: its session has ended.");
+          } else if (word === "unknown" || word === "abandoned") {
+            KX.Retry.giveUp("The page could not be sent: the server did not receive it.");
+          } else {
+            text = KX.Retry.STATES.hasOwnProperty(word) ? KX.Retry.STATES[word] : "The server has not answered " +
+                   "yet. What you sent may still be done: the page changes when the server answers.";
+            if (text !== said) {
+              said = text;
+              KX.Ajax.reportError(text);
+            }
+          }
+        });
       }
       return;
     }

@@ -22,6 +22,7 @@ describe("a submit the server answers only after the page's wait", () => {
     // clicks a second time on its own timer, after the message.
     await tp.page.evaluate(([id, wait]) => {
       window.KX.Retry.WAIT = wait;
+      window.KX.Retry.ASK = wait / 2;  // the stopped server does not answer the page's question either
       window.setTimeout(() => document.getElementById(id).click(), wait + 1000);
     }, [d.MAIN.submit.slice(1), WAIT_MS]);
     process.kill(suite.demo.pid, "SIGSTOP");

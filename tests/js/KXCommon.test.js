@@ -240,7 +240,7 @@ test("a tab acts on the answer to its own post only", async () => {
 // so once and keeps its clicks locked, so a second click posts nothing. An answer that comes later is acted on.
 test("a submit without an answer after the wait is said to be on its way, and a second click posts nothing", async () => {
   const world = submitPage();
-  world.run("KX.Retry.WAIT = 300;");
+  world.run("KX.Retry.WAIT = 300; KX.Retry.ASK = 100;");  // the server does not answer its question either
   world.document.getElementById("EDIT1").value = "typed";
   world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
   await wait(world, 150);
@@ -259,6 +259,49 @@ test("a submit without an answer after the wait is said to be on its way, and a 
   assert.equal(world.document.getElementById("EDIT1").value, "typed");
   world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
   assert.equal(world.posts.length, 2, "turned away, the page takes clicks again");
+});
+
+// After the wait the page asks the server what became of its post, by its token, and acts on the word: waiting or
+// running keeps the page locked and says which; done posts it again with its own token (the session answers with its
+// form as it stands); a post the server never took, or whose session ended, gives the page back with the values;
+// no word the page knows reads as no answer.
+test("a submit without an answer after the wait asks the server what became of it", async () => {
+  const locked = "The server has not answered yet. What you sent may still be done: the page changes when the " +
+                 "server answers.";
+  const back = (why) => `The page could not be sent: ${why} Your entries are still here.`;
+  const rows = [
+    { word: "running", alert: "The server is still working on what you sent: the page changes when it is done.",
+      posts: 1, locked: true },
+    { word: "waiting", alert: "What you sent waits for an earlier request of your session: the page changes when " +
+      "it has run.", posts: 1, locked: true },
+    { word: "done", posts: 2, locked: true },
+    { word: "unknown", alert: back("the server did not receive it."), posts: 1, locked: false },
+    { word: "abandoned", alert: back("the server did not receive it."), posts: 1, locked: false },
+    { word: "ended", alert: back("its session has ended."), posts: 1, locked: false },
+    { word: "constructor", alert: locked, posts: 1, locked: true },
+    { status: 500, word: "unknown", alert: locked, posts: 1, locked: true },
+  ];
+  for (const row of rows) {
+    const world = submitPage();
+    world.run("KX.Retry.WAIT = 200;");
+    world.document.getElementById("EDIT1").value = "typed";
+    world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
+    await wait(world, 300);
+    const token = world.posts[0].get("KX_Retry");
+    assert.equal(world.requests.length, 1, row.word);
+    const asked = world.requests[0];
+    assert.equal(asked.method, "GET");
+    assert.equal(asked.url.split("&")[0], `/app/$/PostStatus?KX_Retry=${token}`);
+    asked.respond(row.status ?? 200, `<?xml version="1.0"?><post>${row.word}</post>`);
+    await tick(world.window);
+    assert.deepEqual(world.alerts, row.alert ? [row.alert] : [], row.word);
+    assert.equal(world.posts.length, row.posts, row.word);
+    if (row.posts === 2) assert.equal(world.posts[1].get("KX_Retry"), token, "posted again with its own token");
+    assert.equal(world.window.KX.Lock.active, row.locked, row.word);
+    assert.equal(world.document.getElementById("EDIT1").value, "typed");
+    world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
+    assert.equal(world.posts.length, row.posts + (row.locked ? 0 : 1), `${row.word}: a click after the answer`);
+  }
 });
 
 // The submit a callback's answer starts when the session's form changed is watched as a click's submit is.
