@@ -15,9 +15,7 @@
 #include <map>
 #include <regex>
 #include <stdexcept>
-#include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "kx/foundation/AppInfo.h"
@@ -137,21 +135,10 @@ template <class E, class Action>
 }
 
 // Two places that throw (their messages differ, so the linker cannot fold them into one).
-[[gnu::noinline]] bool LogThrownHere(TKXExceptionLogger& logger, bool security) {
-  try {
-    if (security) throw EKXSecurityException("here");
-    throw EKXException("here");
-  } catch (const std::exception& e) {
-    return logger.LogException(nullptr, &e);
-  }
+[[gnu::noinline]] void ThrowHere(bool security) {
+  security ? throw EKXSecurityException("here") : throw EKXException("here");
 }
-[[gnu::noinline]] bool LogThrownThere(TKXExceptionLogger& logger) {
-  try {
-    throw EKXException("there");
-  } catch (const std::exception& e) {
-    return logger.LogException(nullptr, &e);
-  }
-}
+[[gnu::noinline]] void ThrowThere() { throw EKXException("there"); }
 
 // A function whose name, with its template argument, runs to kilobytes.
 template <class T>
@@ -510,7 +497,11 @@ TEST_F(ExceptionLoggerTest, RepeatsOfAClassAndPlaceAreCountedAndTheNextReportTel
   for (const auto& step : steps) {
     SCOPED_TRACE(step.Second);
     logger.At = std::chrono::steady_clock::time_point(std::chrono::hours(1) + std::chrono::seconds(step.Second));
-    EXPECT_EQ(step.There ? LogThrownThere(logger) : LogThrownHere(logger, step.Security), step.Saved);
+    try {
+      step.There ? ThrowThere() : ThrowHere(step.Security);
+    } catch (const std::exception& e) {
+      EXPECT_EQ(logger.LogException(nullptr, &e), step.Saved);
+    }
     ASSERT_EQ(LogFiles().size(), step.Saved ? 1u : 0u);
     const std::string report = step.Saved ? OnlyReport() : "";
     if (step.Told)  // at the end of the exception info
@@ -656,8 +647,7 @@ TEST_F(ExceptionLoggerTest, FrameOfATemplateWithALongNameIsCut) {
   }
   // "[i] <address> " and the name's first 240 bytes, "...", then " + 0x<offset> (<module>)".
   const std::regex cut(R"(\n\[\d+\] [0-9A-F]+ void kx::\(anonymous namespace\)::ThrowWithALongName<.{189}\.\.\. \+ 0x)");
-  EXPECT_TRUE(std::regex_search(detail, cut))
-      << detail;
+  EXPECT_TRUE(std::regex_search(detail, cut)) << detail;
 }
 
 TEST_F(ExceptionLoggerTest, ExceptionThatWasNeverThrownHasNoStackTraceAndNoAddress) {
