@@ -124,6 +124,7 @@ constexpr char kMethod[] = "Request Method     : %s";
 constexpr char kRunParams[] = "Runtime parameters : %s";
 constexpr char kNoObject[] = "[unassigned]";
 constexpr char kNoStackTrace[] = "[Stack trace is empty]";
+constexpr char kRepeats[] = "Repeats unreported : %d since %s";
 
 const std::string kSeparator(120, '-');
 
@@ -131,6 +132,9 @@ const std::string kSeparator(120, '-');
 constexpr mode_t kReportFileMode = 0640;
 // Names tried for one report before saving to a file counts as failed.
 constexpr int kMaxNameAttempts = 1000;
+// A frame's function name is cut here: a template's full name (an asynchronous handler of the host's) runs to
+// several kilobytes, and a report has dozens of frames.
+constexpr std::size_t kMaxFunctionName = 240;
 
 const char* BoolText(bool value) { return value ? "True" : "False"; }
 
@@ -158,10 +162,13 @@ void AddFormList(TStrings& list, const char* label, const std::vector<TKXReportF
   for (std::size_t i = 0; i < forms.size(); ++i) list.Add(" [" + IntToStr(std::int64_t(i) + 1) + "] " + FormText(forms[i]));
 }
 
+// The function's name, cut to kMaxFunctionName bytes followed by "...".
 std::string Demangle(const char* symbol) {
   int status = 0;
   std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(symbol, nullptr, nullptr, &status), &std::free);
-  return status == 0 && name ? std::string(name.get()) : std::string(symbol);
+  std::string text = status == 0 && name ? std::string(name.get()) : std::string(symbol);
+  if (text.size() > kMaxFunctionName) text.replace(kMaxFunctionName, std::string::npos, "...");
+  return text;
 }
 
 // A file mapped read-only for as long as the object lives.
@@ -312,6 +319,8 @@ void TKXExceptionLogger::Assign(const TPersistent* source) {
   SetReportInfos(other->ReportInfos());
   SetLogType(other->LogType());
   SetEnabled(other->Enabled());
+  SetReportClientCaused(other->ReportClientCaused());
+  SetRepeatWindow(other->RepeatWindow());
 }
 
 std::string TKXExceptionLogger::FilePath() const {
@@ -375,9 +384,11 @@ void TKXExceptionLogger::SetException(const std::exception* e) {
   TExceptionSnapshot snapshot;
   snapshot.Object = object;
   snapshot.ThrowSerial = serial;
+  snapshot.Type = &typeid(*e);
   snapshot.ClassName = ClassNameOf(typeid(*e));
   snapshot.Message = e->what();
   if (record && record->Depth > 0) snapshot.Address = record->Frames[0];
+  for (int i = 0; record && i < record->Depth && i < kPlaceFrames; ++i) snapshot.Place[i] = record->Frames[i];
   FException = std::move(snapshot);
   if (same) return;
 
@@ -405,6 +416,7 @@ bool TKXExceptionLogger::LogException(TObject* sender, const std::exception* e) 
     std::lock_guard guard(FLock);
     SetException(e);
     if (IsIgnored(e)) return false;
+    if (!FReportClientCaused && IsClientCaused(*e)) return false;
     BuildReport(*FReport, sender);
     return SaveReport();
   } catch (...) {
@@ -503,8 +515,34 @@ bool TKXExceptionLogger::SaveReport() {
       // The handler failed: save the report as if it had not taken it.
     }
   }
+  if (CountRepeat()) return false;
   if (FLogType == ltFile && SaveToFile()) return true;
   return SaveToEventLog();
+}
+
+bool TKXExceptionLogger::CountRepeat() {
+  if (FRepeatWindow <= 0 || !FException || !FException->Type) return false;
+  const auto now = RepeatClock();
+  const auto [found, first] =
+      FRepeats.try_emplace({std::type_index(*FException->Type), FException->Place}, TRepeats{now, 0, 0});
+  if (first) return false;
+  TRepeats& repeats = found->second;
+  if (now - repeats.Saved < std::chrono::seconds(FRepeatWindow)) {
+    if (repeats.Counted++ == 0) repeats.FirstCounted = Now();
+    return true;
+  }
+  if (repeats.Counted > 0) {
+    // At the end of the first section, where the exception info closes.
+    int at = std::max(FReport->Count() - 1, 0);
+    for (int i = 1; i < FReport->Count(); ++i)
+      if (FReport->Strings(i) == kSeparator) {
+        at = i;
+        break;
+      }
+    FReport->Insert(at, Format(kRepeats, repeats.Counted, DateTimeText(repeats.FirstCounted)));
+  }
+  repeats = TRepeats{now, 0, 0};
+  return false;
 }
 
 bool TKXExceptionLogger::SaveToFile() {

@@ -13,16 +13,25 @@
 // off a function, any function of an executable linked without -rdynamic) is
 // named from the module's full symbol table, and shows as module + offset, which
 // addr2line resolves, only when the module is stripped of it.
+//
+// What any client can make happen must not fill the disk: an exception the
+// client caused gets no report unless ReportClientCaused says so, and a report
+// of an exception class thrown from the same place as one saved less than
+// RepeatWindow seconds ago is counted instead of saved.
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <cstdint>
 #include <exception>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <typeindex>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "kx/foundation/Locks.h"
@@ -121,14 +130,16 @@ class TKXExceptionLogger : public TPersistent {
   TKXExceptionLogger(const TKXExceptionLogger&) = delete;
   TKXExceptionLogger& operator=(const TKXExceptionLogger&) = delete;
 
-  // From another logger copies FilePath, FileName, ReportInfos, LogType and
-  // Enabled (not PurgeAfterDays); other sources as TPersistent does.
+  // From another logger copies FilePath, FileName, ReportInfos, LogType,
+  // Enabled, ReportClientCaused and RepeatWindow (not PurgeAfterDays); other
+  // sources as TPersistent does.
   void Assign(const TPersistent* source) override;
 
   // Builds the report of e and saves it; returns whether some target took it.
-  // False when not Enabled, when e is nullptr or when e's exact class was
-  // registered with RegisterIgnoreException (a subclass of it is reported).
-  // Never raises.
+  // False when not Enabled, when e is nullptr, when e's exact class was
+  // registered with RegisterIgnoreException (a subclass of it is reported), when
+  // a client caused e and ReportClientCaused is false, and when SaveReport
+  // counts it as a repeat. Never raises.
   bool LogException(TObject* sender, const std::exception* e);
 
   // The detail block of the exception page, only when clientAddress (the
@@ -153,6 +164,10 @@ class TKXExceptionLogger : public TPersistent {
   void CreateReport(TStrings& list);
   // Offers the last report to the owner's OnLogException, then saves it to a
   // file (ltFile) and, when that fails or with ltEventLog, to the system log.
+  // The owner sees every report; what is saved is bounded: a report of the
+  // class and place (the first frames of its throw) of one saved less than
+  // RepeatWindow seconds ago is only counted (false), and the next one saved
+  // tells the count in a line "Repeats unreported : N since <time>".
   bool SaveReport();
   // Writes the last report to GetFilePath + GetFileName + "@" + the local time
   // "yyyy-mm-dd hh-mm-ss.zzz" + ".Log", creating the folder with its parents.
@@ -193,6 +208,16 @@ class TKXExceptionLogger : public TPersistent {
   void SetEnabled(bool value) { FEnabled = value; }
   int PurgeAfterDays() const { return FPurgeAfterDays; }  // 0 (never) by default
   void SetPurgeAfterDays(int value) { FPurgeAfterDays = value; }
+  // Whether exceptions a client caused (IsClientCaused: a refused browser, an
+  // expired session, a value that does not convert) are reported; false by
+  // default, since any client can cause them at will. Their operator's line is
+  // written either way.
+  bool ReportClientCaused() const { return FReportClientCaused; }
+  void SetReportClientCaused(bool value) { FReportClientCaused = value; }
+  // Seconds after a saved report in which reports of the same class and place
+  // are counted instead of saved (SaveReport); 600 by default, 0 saves each.
+  int RepeatWindow() const { return FRepeatWindow; }
+  void SetRepeatWindow(int seconds) { FRepeatWindow = seconds; }
 
   // The running time between start and now as a report writes it: the whole
   // days, hours, minutes and seconds that are not zero, each as the number and
@@ -200,19 +225,40 @@ class TKXExceptionLogger : public TPersistent {
   // ("1 day 5 minutes 2 seconds"). No time, or a negative one, gives "".
   static std::string RunningTimeText(TDateTime start, TDateTime now);
 
+ protected:
+  // The clock of RepeatWindow.
+  virtual std::chrono::steady_clock::time_point RepeatClock() const { return std::chrono::steady_clock::now(); }
+
  private:
+  // The frames of a throw that make its place: more than the throwing function,
+  // so that the callers of one guard or conversion helper stay apart.
+  static constexpr int kPlaceFrames = 4;
+  using TPlace = std::array<const void*, kPlaceFrames>;
+
   // What the report shows of the current exception; taken when it is set, so a
   // report never reads an exception object that is gone.
   struct TExceptionSnapshot {
     const void* Object = nullptr;
     std::uint64_t ThrowSerial = 0;  // 0: no record of its throw
+    const std::type_info* Type = nullptr;
     std::string ClassName;
     std::string Message;
     const void* Address = nullptr;  // where it was thrown, when known
+    TPlace Place{};                 // the first frames of its throw; nullptr where unknown
+  };
+
+  // The reports of one class and place since the last one saved.
+  struct TRepeats {
+    std::chrono::steady_clock::time_point Saved;
+    std::int64_t Counted = 0;
+    TDateTime FirstCounted = 0;
   };
 
   void SetException(const std::exception* e);
   bool IsIgnored(const std::exception* e) const;
+  // True when the last report repeats one saved within RepeatWindow and is counted; otherwise it is to be saved,
+  // and gets the count of those before it.
+  bool CountRepeat();
   TKXExceptionReportFacts GatherFacts(TObject* sender);
   void BuildReport(TStrings& list, TObject* sender);
   void AddExceptionInfo(TStrings& list) const;
@@ -233,6 +279,10 @@ class TKXExceptionLogger : public TPersistent {
   std::string FFilePath;
   std::string FFileName;
   int FPurgeAfterDays = 0;
+  bool FReportClientCaused = false;
+  int FRepeatWindow = 600;
+  // By class and place; as many as the program has throwing places, whatever clients send.
+  std::map<std::pair<std::type_index, TPlace>, TRepeats> FRepeats;
   mutable TKXCriticalSection FLock;
 };
 

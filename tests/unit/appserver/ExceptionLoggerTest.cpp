@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -132,6 +133,27 @@ template <class E, class Action>
     throw EKXException("negative: " + std::to_string(value));
   return value * 2;
 }
+
+// Two places that throw (their messages differ, so the linker cannot fold them into one).
+[[gnu::noinline]] void ThrowHere(bool security) {
+  security ? throw EKXSecurityException("here") : throw EKXException("here");
+}
+[[gnu::noinline]] void ThrowThere() { throw EKXException("there"); }
+
+// A function whose name, with its template argument, runs to kilobytes.
+template <class T>
+[[gnu::noinline]] void ThrowWithALongName() {
+  asm volatile("");
+  throw EKXException(std::to_string(sizeof(T)));
+}
+using TLongNamedType = std::map<std::string, std::vector<std::pair<std::string, std::map<std::string, std::string>>>>;
+
+// A logger whose repeat clock the test sets.
+struct TClockedLogger : TTestLogger {
+  using TTestLogger::TTestLogger;
+  std::chrono::steady_clock::time_point RepeatClock() const override { return At; }
+  std::chrono::steady_clock::time_point At;
+};
 
 class ExceptionLoggerTest : public ::testing::Test {
  protected:
@@ -427,6 +449,7 @@ TEST_F(ExceptionLoggerTest, ConcurrentReportsAreCompleteAndNeverOverwriteEachOth
   constexpr int kReports = 25;
   TTestLogger logger;
   Configure(logger);
+  logger.SetRepeatWindow(0);  // all are thrown from one place
   std::atomic<int> saved{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
@@ -452,6 +475,43 @@ TEST_F(ExceptionLoggerTest, ConcurrentReportsAreCompleteAndNeverOverwriteEachOth
   }
   ASSERT_EQ(seen.size(), std::size_t(kThreads * kReports));
   for (const auto& [line, count] : seen) EXPECT_EQ(count, 1) << line;
+}
+
+// A fault that any request can trigger wrote a report per request: within RepeatWindow of a saved report, one of the
+// same class and place is counted, and the next one saved tells the count.
+TEST_F(ExceptionLoggerTest, RepeatsOfAClassAndPlaceAreCountedAndTheNextReportTellsThem) {
+  const struct {
+    int Second;
+    bool There, Security, Saved;
+    const char* Told;  // the count the saved report tells
+  } steps[] = {
+      {0, false, false, true, nullptr},   {10, false, false, false, nullptr}, {20, false, false, false, nullptr},
+      {20, false, true, true, nullptr},   // another class
+      {30, true, false, true, nullptr},   // the same class from another place
+      {599, false, false, false, nullptr}, {600, false, false, true, "3"},  // the window has passed
+      {601, false, false, false, nullptr}, {1200, false, false, true, "1"}, {1800, false, false, true, nullptr},
+  };
+  TFakeOwner owner;
+  TClockedLogger logger(&owner);
+  Configure(logger);
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.Second);
+    logger.At = std::chrono::steady_clock::time_point(std::chrono::hours(1) + std::chrono::seconds(step.Second));
+    try {
+      step.There ? ThrowThere() : ThrowHere(step.Security);
+    } catch (const std::exception& e) {
+      EXPECT_EQ(logger.LogException(nullptr, &e), step.Saved);
+    }
+    ASSERT_EQ(LogFiles().size(), step.Saved ? 1u : 0u);
+    const std::string report = step.Saved ? OnlyReport() : "";
+    if (step.Told)  // at the end of the exception info
+      EXPECT_EQ(Sections(report)[1].back().rfind("Repeats unreported : " + std::string(step.Told) + " since 2", 0), 0u);
+    else
+      EXPECT_EQ(report.find("Repeats unreported"), std::string::npos);
+    fs::remove_all(mLogDir);
+  }
+  // OnLogException sees every report: the author's handler keeps its own count.
+  EXPECT_EQ(owner.Offered.size(), std::size(steps));
 }
 
 // ---------------------------------------------------------------------------
@@ -505,35 +565,53 @@ TEST_F(ExceptionLoggerTest, StackTraceNamesTheFunctionThatThrew) {
 
 // What a client or a user caused is one warning line; a fault of the server or the application an error line with
 // the stack of its throw.
+// Every exception wrote a report file, so curl's health check (a refused browser) or any client without a
+// session wrote 33 KB a request: what a client caused has its line and, unless the author asks, no report.
 TEST(ExceptionLogLine, ClientCausedIsOneWarningLineAFaultAnErrorWithItsStack) {
   const struct {
     std::function<void()> Throw;
     const char* Level;
     bool Stack;
+    bool Report;  // by default; with ReportClientCaused each is reported
   } cases[] = {
-      {[] { throw EUnknownBrowserException("Unknown browser type. User Agent string: curl/8.0"); }, "warning", false},
-      {[] { throw EConvertError("'31.02.' is not a valid date"); }, "warning", false},
-      {[] { throw EExpiredSession("abc", "The session has expired."); }, "warning", false},
-      {[] { throw EInvalidAppID("abc", "Invalid session."); }, "warning", false},
-      {[] { throw EKXNoSessionId("Session was terminated."); }, "warning", false},
-      {[] { throw EKXException("the application failed"); }, "error", true},
-      {[] { throw Exception("a plain fault"); }, "error", true},
-      {[] { throw std::logic_error("a library fault"); }, "error", true},
+      {[] { throw EUnknownBrowserException("Unknown browser type. User Agent string: curl/8.0"); }, "warning", false,
+       false},
+      {[] { throw EConvertError("'31.02.' is not a valid date"); }, "warning", false, false},
+      {[] { throw EExpiredSession("abc", "The session has expired."); }, "warning", false, false},
+      {[] { throw EInvalidAppID("abc", "Invalid session."); }, "warning", false, false},
+      {[] { throw EKXNoSessionId("Session was terminated."); }, "warning", false, false},
+      {[] { throw EKXException("the application failed"); }, "error", true, true},
+      {[] { throw Exception("a plain fault"); }, "error", true, true},
+      {[] { throw std::logic_error("a library fault"); }, "error", true, true},
   };
+  // The owner takes each report it is offered, so nothing reaches a file.
+  TFakeOwner byDefault, whenAsked;
+  byDefault.Handled = whenAsked.Handled = true;
+  TKXExceptionLogger defaultLogger(&byDefault), askingLogger(&whenAsked);
+  defaultLogger.SetEnabled(true);
+  askingLogger.SetEnabled(true);
+  askingLogger.SetReportClientCaused(true);
   for (const auto& c : cases) {
     std::string line;
+    bool reported = false, reportedWhenAsked = false;
     try {
       c.Throw();
     } catch (const std::exception& e) {
       line = ExceptionLogLine(e, "S1", "POST", "/$/");
+      reported = defaultLogger.LogException(nullptr, &e);
+      reportedWhenAsked = askingLogger.LogException(nullptr, &e);
     }
     SCOPED_TRACE(line);
+    EXPECT_EQ(reported, c.Report);
+    EXPECT_TRUE(reportedWhenAsked);
     const std::regex start(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )" + std::string(c.Level) +
                            " session S1 POST \"/\\$/\": \\w+: ");
     EXPECT_TRUE(std::regex_search(line, start));
     EXPECT_EQ(line.find("\n    [0] ") != std::string::npos, c.Stack);
     EXPECT_EQ(line.find('\n') == std::string::npos, !c.Stack);
   }
+  EXPECT_EQ(byDefault.Offered.size(), 3u);  // not even offered to OnLogException
+  EXPECT_EQ(whenAsked.Offered.size(), std::size(cases));
 }
 
 // A path or a posted value with ESC wrote a raw terminal sequence into the operator's line and the report.
@@ -551,10 +629,25 @@ TEST_F(ExceptionLoggerTest, ClientTextInTheLineAndTheReportShowsItsControlBytesA
                   .ends_with(" warning session \"x GET /: m; client 10.9.8.7\" GET \"/\": m"));
   TTestLogger logger;
   Configure(logger);
+  logger.SetReportClientCaused(true);
   ASSERT_TRUE(Caught(EConvertError("'\x1b]0;owned\x07' is not valid"), [&](const std::exception& e) {
     return logger.LogException(nullptr, &e);
   }));
   EXPECT_TRUE(HasLineStarting(Sections(OnlyReport())[1], "Exception message  : '\\x1b]0;owned\\x07' is not"));
+}
+
+// A template's frame line ran to 8 KB: the function's name is cut.
+TEST_F(ExceptionLoggerTest, FrameOfATemplateWithALongNameIsCut) {
+  TTestLogger logger;
+  std::string detail;
+  try {
+    ThrowWithALongName<TLongNamedType>();
+  } catch (const std::exception& e) {
+    detail = logger.GetExceptionDetail(&e, "127.0.0.1");
+  }
+  // "[i] <address> " and the name's first 240 bytes, "...", then " + 0x<offset> (<module>)".
+  const std::regex cut(R"(\n\[\d+\] [0-9A-F]+ void kx::\(anonymous namespace\)::ThrowWithALongName<.{189}\.\.\. \+ 0x)");
+  EXPECT_TRUE(std::regex_search(detail, cut)) << detail;
 }
 
 TEST_F(ExceptionLoggerTest, ExceptionThatWasNeverThrownHasNoStackTraceAndNoAddress) {
