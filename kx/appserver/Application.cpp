@@ -653,12 +653,22 @@ bool IsOwnStartOrStop(std::string url, const std::string& origin) {
   return EndsText("/$/Start", path) || EndsText("/$/Start/", path) || EndsText("/$/Stop/", path);
 }
 
+// A relative address with every backslash of its path a slash, as a browser reads it in an http page. Joined as
+// written, "\host/x" (this host's "/host/x") became "/\host/x" under the base "/": another host's address.
+std::string WithBrowsersSlashes(std::string url) {
+  const std::size_t pathEnd = std::min(url.find_first_of("?#"), url.size());
+  std::replace(url.begin(), url.begin() + std::ptrdiff_t(pathEnd), '\\', '/');
+  return url;
+}
+
 }  // namespace
 
 void TKXApplication::GoToURL(const std::string& url, bool replace, bool resolve) {
   std::string target = TURL::BrowserReading(url);
-  if (resolve && !TURL::IsAbsolute(target) && target.find("/$/") == std::string::npos)
+  if (resolve && !TURL::IsAbsolute(target) && target.find("/$/") == std::string::npos) {
+    target = WithBrowsersSlashes(target);
     target = TURL::Concat(TKXMimeTypes::IsStaticFile(target) ? mAppUrlBase : mSessionUrlBase, target);
+  }
   // The session's own start or stop acts only for a request that names the session (or says it comes from its
   // origin): the address names it, as the stop links do.
   const std::string origin = FRequest != nullptr && gSC != nullptr ? RequestOrigin(*FRequest, gSC->TrustedProxies())

@@ -620,10 +620,11 @@ void TKXServerSession::Refuse(const TRoute& route, const std::string& path, cons
 
 // A start or stop the visitor reached without the page's word (an address typed, a plain link, another site's
 // navigation) leads on in one click: back to the session, or a button of this page that restarts or ends it. A
-// stop without "url" ends nothing (Stop), so it says so and offers only the way back.
+// stop without "url" ends nothing (Stop), so it says so and offers only the way back; a stop to another host names it.
 void TKXServerSession::SendSessionStillOpen(const TRoute& route) {
   const bool start = route.Step == &S::StartNew;
-  const bool ends = !start && !StopURL().empty();
+  const std::string stopUrl = start ? std::string() : StopURL();
+  const bool ends = !stopUrl.empty();
   std::string text =
       "The address you followed names no page to go to, so it ends nothing: your session is as you left it.";
   std::string button;
@@ -631,6 +632,11 @@ void TKXServerSession::SendSessionStillOpen(const TRoute& route) {
     text = std::string("The address you followed ") + (start ? "restarts" : "ends") +
            " your session, but it did not come from the application's own page, so nothing was changed.";
     button = std::string(" or <button type=submit>") + (start ? "Restart" : "End") + " the session</button>";
+    // The button goes where Stop redirects (StopURL): another host's page is named beside it, so that this page
+    // does not seem to vouch for it.
+    const std::string host = TURL::BrowserHost(stopUrl);
+    if (!host.empty() && host != TURL::BrowserHost(RequestOrigin(*mRequest, gSC->TrustedProxies())))
+      button += " It leads to " + TextToHTMLStringLiteral(host) + ".";
   }
   std::string action = mBaseURL + std::string(route.Path.substr(1));
   if (!mRequest->Query().empty()) action += "?" + mRequest->Query();
@@ -763,22 +769,21 @@ void TKXServerSession::StartCheck() {
 // The session paths
 
 std::string TKXServerSession::StopURL() const {
-  return mParams != nullptr ? TURL::BrowserReading(mParams->Values("url")) : std::string();
+  const std::string url = mParams != nullptr ? TURL::BrowserReading(mParams->Values("url")) : std::string();
+  if (url.empty()) return url;
+  // A path of this site ("/bye.html", "./bye.html") stays one; "//host" and "/\host" are another host's.
+  if (url[0] == '.' || (url[0] == '/' && url.find_first_of("/\\", 1) != 1)) return url;
+  // The stop links drop the scheme; an address written by hand may carry its own, which must not be doubled.
+  if (StartsText("http://", url) || StartsText("https://", url)) return url;
+  if (StartsText("_s_.", url) && url.size() > 5) return "https://" + url.substr(4);
+  return "http://" + url;
 }
 
 void TKXServerSession::Stop() {
-  std::string url = StopURL();
+  const std::string url = StopURL();
   if (url.empty()) return;
-  // A path of this site ("/bye.html", "./bye.html") stays one; "//host" and "/\host" are another host's.
-  if (url[0] == '.' || (url[0] == '/' && url.find_first_of("/\\", 1) != 1)) {
-    mSession->TerminateAndRedirect(url, url[0] == '.');
-    return;
-  }
-  if (StartsText("_s_.", url) && url.size() > 5)
-    url = "https://" + url.substr(4);
-  else
-    url = "http://" + url;
-  mSession->TerminateAndRedirect(url);
+  // "./bye.html" is joined to the session's address; every other address is whole already.
+  mSession->TerminateAndRedirect(url, url[0] == '.');
 }
 
 void TKXServerSession::SessionContentPath() { ContentPath(mUrlPath); }

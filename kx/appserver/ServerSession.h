@@ -138,7 +138,8 @@ class TKXServerSession : public TKXServer {
   [[noreturn]] void Refuse(const TRoute& route, const std::string& path, const std::string& message,
                            const std::string& seen);
   // A 403 page for a start or stop (route) refused by Admit: the session is still open, with a link back to it and
-  // a button that posts the start or stop again from this page, naming the session.
+  // a button that posts the start or stop again from this page, naming the session, and for a stop to another host
+  // the host it leads to ("It leads to HOST.").
   [[noreturn]] void SendSessionStillOpen(const TRoute& route);
   // A fresh reply: code with "<code> - " + message as plain text (and "Retry-After" when retryAfter > 0, the
   // cause's word in "X-KX-Retry-Cause" when one is given); then the silent abort.
@@ -192,7 +193,9 @@ class TKXServerSession : public TKXServer {
   void StartPageForCallback();
   void StartCheck();
   void Stop();
-  // The stop's "url" as the browser will read it; empty without one.
+  // The address the stop redirects to: its "url" read as the browser reads it, kept when it is a path of this site
+  // or begins with "http://" or "https://" (any case); "_s_.REST" becomes "https://REST", anything else gets
+  // "http://" before it. Empty without one.
   std::string StopURL() const;
   void SessionContentPath();
   // A "/$/" path that no other row takes: the part after "/$" as a content path.

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "kx/foundation/FileUtils.h"
@@ -123,6 +124,23 @@ std::string TURL::BrowserReading(std::string_view url) {
   for (char c : url)
     if (c != '\t' && c != '\n' && c != '\r') text += c;
   return text;
+}
+
+std::string TURL::BrowserHost(std::string_view address) {
+  const std::string read = BrowserReading(address);
+  std::string_view url = read;
+  if (StartsText("http://", url))
+    url.remove_prefix(7);
+  else if (StartsText("https://", url))
+    url.remove_prefix(8);
+  else
+    return {};
+  // An http address takes a backslash for a slash and skips any number of them before its host.
+  url.remove_prefix(std::min(url.find_first_not_of("/\\"), url.size()));
+  std::string_view host = url.substr(0, url.find_first_of("/\\?#"));
+  if (const std::size_t at = host.rfind('@'); at != std::string_view::npos) host.remove_prefix(at + 1);
+  const std::size_t close = host.starts_with('[') ? host.find(']') : 0;  // an IPv6 address holds ":"
+  return LowerCase(host.substr(0, host.find(':', close == std::string_view::npos ? 0 : close)));
 }
 
 std::string TURL::IncludeTrailingDelimiter(const std::string& url) {

@@ -44,6 +44,10 @@ class TURL {
   // url as a browser reads it before anything else: without leading and trailing C0 controls and spaces, and with
   // every ASCII tab and newline taken out. Decide what an address leads to on this text, not on the raw one.
   static std::string BrowserReading(std::string_view url);
+  // The host an address beginning with "http://" or "https://" (any case, once read as BrowserReading reads it)
+  // leads to, as a browser finds it: past any further "/" or "\", up to the first "/", "\", "?" or "#", after the
+  // last "@" (user and password precede it) and before the port; in lower case. Empty for any other address.
+  static std::string BrowserHost(std::string_view address);
   static std::string IncludeTrailingDelimiter(const std::string& url);
   // Concat(base, path) after every "\" in path became "/".
   static std::string MakeValidFileUrl(const std::string& base, const std::string& path);

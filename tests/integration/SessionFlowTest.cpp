@@ -474,13 +474,18 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
     int Code;
     const char* Url = kUrl;
     const char* Button = "";  // the refusal page's button, "" for none
+    const char* Leads = "";   // the other host the button leads to, as the page writes it; "" for none named
   } cases[] = {
       {"start, another site's navigation", "/$/Start", "Sec-Fetch-Site: cross-site", false, 403, kUrl, "Restart"},
       {"start, an image of the same site", "/$/Start", "Sec-Fetch-Site: same-site", false, 403, kUrl, "Restart"},
       {"start, typed", "/$/Start/", "Sec-Fetch-Site: none", false, 403, kUrl, "Restart"},
       {"start, no headers", "/$/Start", "", false, 403, kUrl, "Restart"},
-      {"stop, another site's link", "/$/Stop/", "Sec-Fetch-Site: cross-site", true, 403, kUrl, "End"},
-      {"stop, no headers", "/$/Stop/", "", false, 403, kUrl, "End"},
+      {"stop, another site's link", "/$/Stop/", "Sec-Fetch-Site: cross-site", true, 403, kUrl, "End", "example.org"},
+      {"stop, no headers", "/$/Stop/", "", false, 403, kUrl, "End", "example.org"},
+      // The stop's button leads to another host: the page names the host a browser goes to, escaped.
+      {"stop, a user name that reads as this host", "/$/Stop/", "", false, 403,
+       "http://www.example.com@x'\xc3\xa9.test/", "End", "x&#39;&#233;.test"},
+      {"stop to this host", "/$/Stop/", "", false, 403, "WWW.example.com\\@evil.test/", "End"},
       {"stop without url, no headers", "/$/Stop/", "", false, 403, ""},
       // Read as the browser reads it, a url of blanks and controls names no page either.
       {"stop with a blank url, no headers", "/$/Stop/", "", false, 403, " \t\r\n\x01"},
@@ -513,6 +518,8 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
       if (!button.empty()) {
         EXPECT_EQ(reply.Content.find("<button type=submit>" + button + " the session</button>"), at);
       }
+      const std::string leads = *c.Leads ? std::string("</button> It leads to ") + c.Leads + ".</p>" : "It leads to";
+      EXPECT_EQ(reply.Content.find(leads) != std::string::npos, *c.Leads != '\0') << reply.Content;
     }
   }
   // A start naming a session that is ending, expired or gone (the restart link of an error page) has nothing to
@@ -687,6 +694,7 @@ TEST_F(SessionFlowTest, StopLeadsToTheLinksAddress) {
   } cases[] = {
       {"example.org/a", "http://example.org/a"},
       {"_s_.example.org/a", "https://example.org/a"},
+      {"HTTPS://example.org/v", "HTTPS://example.org/v"},  // kept, not given a second scheme
       {"/bye.html", "/bye.html"},
       {"./bye.html", "/./bye.html"},
       {"//example.org/a", "http:////example.org/a"},

@@ -49,9 +49,9 @@ class TKXApplicationTest : public ::testing::Test {
   TKXServerControllerBase& SC() { return *mController; }
 
   // A new session, registered; the calling thread holds its lock once.
-  TKXApplication* NewSession(const std::string& agent = kChrome) {
+  TKXApplication* NewSession(const std::string& agent = kChrome, const std::string& scriptName = "/app") {
     return TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(agent), nullptr, nullptr,
-                                              "192.0.2.1", "", "", "/app");
+                                              "192.0.2.1", "", "", scriptName);
   }
 
   static TTestForm* NewForm(TKXApplication* session, const std::string& name) {
@@ -420,10 +420,12 @@ TEST_F(TKXApplicationTest, RedirectToTheOwnStartOrStopNamesTheSession) {
   WriteRequestPacket(fields, buffer.data(), std::int64_t(buffer.size()));
   THttpRequest request(buffer.data(), std::int64_t(buffer.size()));
   TKXApplication* session = NewSession();
+  TKXApplication* atRoot = NewSession(kChrome, "/");
   const std::string id = "KX_SessionID_=" + session->AppID();
   const struct {
     const char* Url;
     std::string To;
+    bool AtRoot = false;  // in an application at "/" rather than "/app/"
   } cases[] = {
       {"/app/$/Start", "/app/$/Start?" + id},
       {"$/Stop/?url=a#b", "/app/$/Stop/?url=a&" + id + "#b"},
@@ -438,18 +440,25 @@ TEST_F(TKXApplicationTest, RedirectToTheOwnStartOrStopNamesTheSession) {
       {"\\\\other.test/app/$/Stop/", "\\\\other.test/app/$/Stop/"},
       {"\\/other.test/app/$/Start", "\\/other.test/app/$/Start"},
       {"/\\other.test/app/$/Start", "/\\other.test/app/$/Start"},
+      // Joined to the session's address, a backslash of the path is the slash a browser reads: this host's address
+      // stays this host's ("/\other.test/page" is other.test's).
+      {"\\other.test/page", "/other.test/page", true},
+      {"a\\b.html?q=\\x#\\y", "/app/a/b.html?q=\\x#\\y"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Url);
-    session->Initialize(&request, nullptr);
-    session->SetIsCallBack(true);
-    session->GoToURL(c.Url, false);
-    auto* response = static_cast<TTestCallBackResponse*>(session->CallBackResponse());
+    TKXApplication* at = c.AtRoot ? atRoot : session;
+    at->Initialize(&request, nullptr);
+    at->SetIsCallBack(true);
+    at->GoToURL(c.Url, false);
+    auto* response = static_cast<TTestCallBackResponse*>(at->CallBackResponse());
     ASSERT_EQ(response->mExecute.size(), 1u);
     EXPECT_EQ(response->mExecute[0], JsRedirect(c.To, false));
   }
-  session->FinishRequest();
-  session->Unlock();
+  for (TKXApplication* at : {session, atRoot}) {
+    at->FinishRequest();
+    at->Unlock();
+  }
 }
 
 TEST_F(TKXApplicationTest, AlertMessageIsAnEscapedScriptString) {

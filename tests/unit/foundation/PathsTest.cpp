@@ -128,6 +128,13 @@ TEST(TURL, SessionIdIsTheSegmentBeforeTheFirstExec) {
   }
 }
 
+// The stop page names the host its button leads to: the host a browser goes to, not the one the text seems to say.
+TEST(TURL, BrowserHostIsWhereTheBrowserGoes) {
+  const Case cases[] = {{"HTTPS://A.test:8443?q", "a.test"}, {" http://\t/\\\\a.test\\x", "a.test"},
+                        {"http://a@b@[::1]:80/", "[::1]"},  {"/bye.html", ""}, {"ftp://a.test/", ""}};
+  for (const auto& c : cases) EXPECT_EQ(TURL::BrowserHost(c.input), c.expected) << c.input;
+}
+
 TEST(TURL, AddAndRemoveExec) {
   const Case adds[] = {{"/app", "/app/$"}, {"/app/", "/app/$"}, {"/app/$", "/app/$"}, {"", "/$"}};
   for (const auto& c : adds) {
