@@ -120,6 +120,15 @@ void TKXParamsString::SetRawString(std::string_view text) {
   }
 }
 
+void TKXParamsString::SetFromQuery(std::string_view query) {
+  std::string text(query);
+  for (std::size_t plus = text.find('+'); plus != std::string::npos; plus = text.find('+', plus))
+    text.replace(plus, 1, "%20");
+  TKXParamsString fields;
+  fields.SetRawString(text);
+  AddStrings(fields);
+}
+
 void TKXParamsString::AddStrings(const TStrings& strings) {
   BeginUpdate();
   try {
@@ -223,8 +232,7 @@ void TKXApplication::InitApplication() {
     MarkAccess();
     if (FRequest != nullptr) {
       FReferringURL = FRequest->Referer();
-      // Only the address's own query: a posted body (what a visitor typed, a password) never reaches an address.
-      FRunParams.AddStrings(FRequest->QueryFields());
+      FRunParams.SetFromQuery(FRequest->Query());
     }
   }
 }

@@ -239,6 +239,12 @@ class TKXParamsString : public TStringList {
   // beginning with "KX_" (any case) are skipped; each line must pass
   // ParamIsValid and the controller's OnParseParameter.
   void AddStrings(const TStrings& strings) override;
+  // Replaces the lines with the run parameters of an address's query (its raw
+  // text, decoded as a form's fields are: "+" is a space), as AddStrings takes
+  // them. Only the address's own query: the stand-alone host lists a posted
+  // body's fields among the query fields, and what a visitor typed (a password
+  // too) must never reach an address.
+  void SetFromQuery(std::string_view query);
 };
 
 class TKXPermissions : public TObject {

@@ -527,7 +527,7 @@ void TKXServerSession::FinishPost() noexcept {
 
 void TKXServerSession::RefuseEndedSessionsPost() {
   if (!gSC->CookieOptions()->UseCookies() || gSC->RestartExpiredSession()) return;
-  if (mRequest->HttpMethod() != hmPost || mRequest->GetContentFieldValue("KX_SessionID_").empty()) return;
+  if (mRequest->HttpMethod() != hmPost || PostedSessionId().empty()) return;
   SessionEnded();
 }
 
@@ -688,9 +688,8 @@ void TKXServerSession::SendPlainError(int code, const std::string& message, int 
 std::string TKXServerSession::RunParamsText(bool always) {
   if (!always && !gSC->ShowStartParams()) return std::string();
   if (mSession != nullptr) return mSession->RunParams().GetRawString();
-  // The address's query alone, as a session's own run parameters: a posted body never goes into an address.
   TKXParamsString params;
-  params.AddStrings(mRequest->QueryFields());
+  params.SetFromQuery(mRequest->Query());
   return params.GetRawString();
 }
 

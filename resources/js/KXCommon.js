@@ -396,35 +396,41 @@ KX.Retry.STATES = {
   waiting: "What you sent waits for an earlier request of your session: the page changes when it has run."
 };
 
-/* Asks the server what became of the post with token; calls back with its word, or "" when no answer came within
-   ASK ms. */
-KX.Retry.ask = function (token, callback) {
-  var xhr = KX.Browser.newRequest(), done = false, finish = function (word) {
-    if (!done) {
-      done = true;
-      callback(word);
-    }
-  };
+/* Asks the server what became of the post with token: calls onWord with its word ("" for no word: a failed
+   request), whenever it comes, and onSilence once no answer has come within ASK ms. */
+KX.Retry.ask = function (token, onWord, onSilence) {
+  var xhr = KX.Browser.newRequest(), answered = false;
   xhr.open("GET", GURLBase + "PostStatus?KX_Retry=" + token + "&KX_AjaxID=" + new Date().getTime(), true);
   xhr.onreadystatechange = function () {
     var match;
     if (xhr.readyState === 4) {
+      answered = true;
       match = xhr.status === 200 ? /<post>([a-z]+)<\/post>/.exec(String(xhr.responseText || "")) : null;
-      finish(match ? match[1] : "");
+      onWord(match ? match[1] : "");
     }
   };
   window.setTimeout(function () {
-    finish("");
+    if (!answered) {
+      onSilence();
+    }
   }, KX.Retry.ASK);
   xhr.send(null);
 };
 
 /* While the post with token is under way and the page stays: the cookie of that token means the server turned the
-   post away. Without an answer after WAIT ms the page asks the server (KX.Retry.ask) and acts on its word. */
+   post away. Without an answer after WAIT ms the page asks the server (KX.Retry.ask) and acts on its word, also
+   when it comes late: the server gives up a post it does not know when asked. A server that does not answer is not
+   asked again until it does. */
 KX.Retry.watchSubmit = function (form, attempt, token) {
-  var started = new Date().getTime(), asking = false, said = "";
+  var started = new Date().getTime(), asking = false, said = "", watch, say = function (text) {
+    if (text !== said) {
+      said = text;
+      KX.Ajax.reportError(text);
+    }
+  }, silent = "The server has not answered yet. What you sent may still be done: the page changes when the " +
+              "server answers.";
   window.clearInterval(KX.Retry.timer);
-  KX.Retry.timer = window.setInterval(function () {
+  watch = KX.Retry.timer = window.setInterval(function () {
     var answer, delay;
     if (KX.Page.unloaded) {
       window.clearInterval(KX.Retry.timer);
@@ -435,9 +441,8 @@ KX.Retry.watchSubmit = function (form, attempt, token) {
       if (!asking && new Date().getTime() - started >= KX.Retry.WAIT) {
         asking = true;
         KX.Retry.ask(token, function (word) {
-          var text;
-          if (KX.Page.unloaded) {
-            return;
+          if (KX.Page.unloaded || KX.Retry.timer !== watch) {
+            return;  // the page has stopped watching this post
           }
           asking = false;
           started = new Date().getTime();
@@ -448,13 +453,10 @@ KX.Retry.watchSubmit = function (form, attempt, token) {
           } else if (word === "unknown" || word === "abandoned") {
             KX.Retry.giveUp("The page could not be sent: the server did not receive it.");
           } else {
-            text = KX.Retry.STATES.hasOwnProperty(word) ? KX.Retry.STATES[word] : "The server has not answered " +
-                   "yet. What you sent may still be done: the page changes when the server answers.";
-            if (text !== said) {
-              said = text;
-              KX.Ajax.reportError(text);
-            }
+            say(KX.Retry.STATES.hasOwnProperty(word) ? KX.Retry.STATES[word] : silent);
           }
+        }, function () {
+          say(silent);
         });
       }
       return;
@@ -474,6 +476,7 @@ KX.Retry.watchSubmit = function (form, attempt, token) {
 /* Stops waiting for the post: the page takes clicks again, with the visitor's values, and says why. */
 KX.Retry.giveUp = function (text) {
   window.clearInterval(KX.Retry.timer);
+  KX.Retry.timer = null;
   GSubmitting = false;
   ValidClick = true;
   ReleaseLock();

@@ -22,9 +22,11 @@ describe("a submit the server answers only after the page's wait", () => {
     // clicks a second time on its own timer, after the message.
     await tp.page.evaluate(([id, wait]) => {
       window.KX.Retry.WAIT = wait;
-      window.KX.Retry.ASK = wait / 2;  // the stopped server does not answer the page's question either
       window.setTimeout(() => document.getElementById(id).click(), wait + 1000);
     }, [d.MAIN.submit.slice(1), WAIT_MS]);
+    // The page's question of what became of its post fails as one to a stopped server would; its answer, which the
+    // server gives in whatever order it takes the requests once it goes on, is no part of this flow.
+    await tp.page.route(/\/\$\/PostStatus\?/, (route) => route.abort("aborted"));
     process.kill(suite.demo.pid, "SIGSTOP");
     try {
       await tp.page.locator(d.MAIN.submit).click({ noWaitAfter: true });

@@ -168,12 +168,13 @@ class SessionFlowTest : public ::testing::Test {
 
   static std::string IdOf(const std::string& cookie) { return cookie.substr(0, cookie.find('_')); }
 
-  // A form posted as a page posts it: fields in the body (with the cookie value, when not empty).
-  TReplyPacket Post(const std::string& path, std::vector<std::string> body, const std::string& cookie = "",
+  // A form posted as a page posts it (with the cookie value, when not empty). The stand-alone host lists the body's
+  // fields after the query's among the query fields, and none among the content fields.
+  TReplyPacket Post(const std::string& path, const std::vector<std::string>& body, const std::string& cookie = "",
                     const std::string& query = "") {
     return Get(path, query, cookie, [&](TRequestPacketFields& f) {
       f.Method = "POST";
-      f.ContentFields = std::move(body);
+      f.QueryFields.insert(f.QueryFields.end(), body.begin(), body.end());
       f.HasContent = true;
     });
   }
@@ -728,6 +729,10 @@ TEST_F(SessionFlowTest, RunParametersAreFilteredAndEncoded) {
   TReplyPacket reply = Get("/", "a=1&KX_x=2&b=%3Cscript%3E&c=x%26y", "",
                            [](TRequestPacketFields& f) { f.QueryFields = {"a=1", "KX_x=2", "b=<script>", "c=x&y"}; });
   EXPECT_NE(reply.Content.find(" get(\"/$/StartCheck?a=1\\x26c=x%26y\");"), std::string::npos) << reply.Content;
+  // Read from the address's own query as a form's fields are: "+" is a space, "%2B" a plus.
+  const TReplyPacket plus = Get("/", "q=a+b%2Bc");
+  ASSERT_NE(SessionCookie(plus), nullptr);
+  EXPECT_EQ(Store().LookUp(IdOf(SessionCookie(plus)->Value))->RunParams().Strings(0), "q=a b+c");
 }
 
 // What a visitor typed never reaches an address: a post that starts a session (curl's, with no cookie) leaves its

@@ -280,10 +280,13 @@ test("a submit without an answer after the wait asks the server what became of i
     { word: "ended", alert: back("its session has ended."), posts: 1, locked: false },
     { word: "constructor", alert: locked, posts: 1, locked: true },
     { status: 500, word: "unknown", alert: locked, posts: 1, locked: true },
+    // The answer comes after the page said it had none: it is acted on all the same.
+    { late: true, word: "unknown", alert: locked, then: back("the server did not receive it."), posts: 1,
+      locked: false },
   ];
   for (const row of rows) {
     const world = submitPage();
-    world.run("KX.Retry.WAIT = 200;");
+    world.run(`KX.Retry.WAIT = 200; KX.Retry.ASK = ${row.late ? 50 : 10000};`);
     world.document.getElementById("EDIT1").value = "typed";
     world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
     await wait(world, 300);
@@ -292,9 +295,14 @@ test("a submit without an answer after the wait asks the server what became of i
     const asked = world.requests[0];
     assert.equal(asked.method, "GET");
     assert.equal(asked.url.split("&")[0], `/app/$/PostStatus?KX_Retry=${token}`);
+    if (row.late) {
+      assert.deepEqual(world.alerts, [row.alert]);
+      await wait(world, 300);
+      assert.equal(world.requests.length, 1, "a server that has not answered is not asked again");
+    }
     asked.respond(row.status ?? 200, `<?xml version="1.0"?><post>${row.word}</post>`);
     await tick(world.window);
-    assert.deepEqual(world.alerts, row.alert ? [row.alert] : [], row.word);
+    assert.deepEqual(world.alerts, [row.alert, row.then].filter(Boolean), row.word);
     assert.equal(world.posts.length, row.posts, row.word);
     if (row.posts === 2) assert.equal(world.posts[1].get("KX_Retry"), token, "posted again with its own token");
     assert.equal(world.window.KX.Lock.active, row.locked, row.word);
