@@ -284,7 +284,7 @@ const TKXServerSession::TRoute TKXServerSession::sRoutes[] = {
     {TStage::NoSession,  M::Same,          "/$/Start/",      A::Ends,     kNoAuth, &S::StartNew,               kEnds},
     {TStage::Store,      M::EndsWith,      "/$/QueryStatus", A::Never,    kNoAuth, &S::QueryStatus,            kEnds},
     {TStage::Store,      M::EndsWith,      "/$/KeepAlive",   A::Never,    kNoAuth, &S::KeepAlive,              kEnds},
-    {TStage::Store,      M::EndsWith,      "/$/PostStatus",  A::Never,    kNoAuth, &S::PostStatus,             kEnds},
+    {TStage::Store,      M::EndsWith,      "/$/PostStatus",  A::Always,   kNoAuth, &S::PostStatus,             kEnds},
     {TStage::NewSession, M::Same,          "/$/callback",    A::Never,    kNoAuth, &S::StartPageForCallback,   kEnds},
     {TStage::NewSession, M::Any,           "",               A::Never,    kNoAuth, &S::NewSessionStartPage,    kEnds},
     {TStage::Found,      M::Same,          "/$/Stop/",       A::Ends,     kNoAuth, &S::Stop,                   kGoesOn},
@@ -449,10 +449,10 @@ bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hol
     try {
       hold.Take(store->LookupAndLock(id, expired, 0));
     } catch (const ESessionBusy&) {
-      if (mPostBefore == TKXPostState::Unknown && mPosts != nullptr) mPosts->Forget(mPostToken);
+      if (NewPost()) mPosts->Forget(mPostToken);
       SendSessionBusy();
     }
-    if (mSession != nullptr && mPostBefore == TKXPostState::Unknown && mPosts != nullptr) mPosts->Start(mPostToken);
+    if (mSession != nullptr && NewPost()) mPosts->Start(mPostToken);
     if (mSession == nullptr && !(mContentHandler != nullptr && mContentHandler->CanStartSession())) {
       if (gSC->RestartExpiredSession()) {
         mRestart = true;
@@ -522,7 +522,7 @@ void TKXServerSession::ArrivePost(TKXSessions& store, const std::string& id) {
 }
 
 void TKXServerSession::FinishPost() noexcept {
-  if (mPosts != nullptr && mPostBefore == TKXPostState::Unknown && mSession != nullptr) mPosts->Finish(mPostToken);
+  if (mSession != nullptr && NewPost()) mPosts->Finish(mPostToken);
 }
 
 void TKXServerSession::RefuseEndedSessionsPost() {

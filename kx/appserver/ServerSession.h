@@ -179,6 +179,8 @@ class TKXServerSession : public TKXServer {
   void ArrivePost(TKXSessions& store, const std::string& id);
   // The submit that ran in the session is done: its token stays, so the same post sent again is known.
   void FinishPost() noexcept;
+  // A submit with a token its session's ledger did not know when it arrived: the one post of it that runs.
+  bool NewPost() const { return mPosts != nullptr && mPostBefore == TKXPostState::Unknown; }
   // The steps of the route table: each answers the request's path (mSessionId,
   // mUrlPath) on its own.
   [[noreturn]] void NoSessionForCallback();

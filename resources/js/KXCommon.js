@@ -400,7 +400,9 @@ KX.Retry.STATES = {
    request), whenever it comes, and onSilence once no answer has come within ASK ms. */
 KX.Retry.ask = function (token, onWord, onSilence) {
   var xhr = KX.Browser.newRequest(), answered = false;
-  xhr.open("GET", GURLBase + "PostStatus?KX_Retry=" + token + "&KX_AjaxID=" + new Date().getTime(), true);
+  // It gives up a post the session does not know: it names its session, as every request of the page that acts does.
+  xhr.open("GET", GURLBase + "PostStatus?KX_Retry=" + token + "&KX_SessionID_=" + encodeURIComponent(GAppID) +
+           "&KX_AjaxID=" + new Date().getTime(), true);
   xhr.onreadystatechange = function () {
     var match;
     if (xhr.readyState === 4) {

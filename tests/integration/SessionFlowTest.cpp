@@ -834,7 +834,7 @@ TEST_F(SessionFlowTest, APageAsksWhatBecameOfItsPost) {
   const std::string id = IdOf(cookie);
   ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
   const auto status = [&](const std::string& token, const std::string& sent) {
-    return Get("/$/PostStatus", "KX_Retry=" + token, sent).Content;
+    return Get("/$/PostStatus", "KX_Retry=" + token + "&KX_SessionID_=" + id, sent).Content;
   };
   const auto post = [&](const std::string& token) {
     return Post("/$/", {"KX_Retry=" + token, "KX_SessionID_=" + id}, id + "_2");
@@ -876,6 +876,14 @@ TEST_F(SessionFlowTest, APageAsksWhatBecameOfItsPost) {
   EXPECT_EQ(late.Code, 204) << "given up by its page, it leaves that page as it is";
   EXPECT_EQ(executed, 2);
   EXPECT_EQ(status("not-a-token", cookie), answer("unknown"));
+  // It gives up posts: another site's request, or one that does not name its session, is refused.
+  const std::string other = "0123456789abcdef5";
+  EXPECT_EQ(Get("/$/PostStatus", "KX_Retry=" + other, cookie).Code, 403);
+  EXPECT_EQ(Get("/$/PostStatus", "KX_Retry=" + other + "&KX_SessionID_=" + id, cookie,
+                [](TRequestPacketFields& f) { f.RawHeaders.push_back("Sec-Fetch-Site: cross-site"); })
+                .Code,
+            403);
+  EXPECT_EQ(status(other, cookie), answer("unknown")) << "neither gave it up";
   EXPECT_EQ(status(running, ""), answer("ended"));
   Store().Terminate(id);
   EXPECT_EQ(status(running, cookie), answer("ended"));

@@ -295,6 +295,7 @@ test("a submit without an answer after the wait asks the server what became of i
     const asked = world.requests[0];
     assert.equal(asked.method, "GET");
     assert.equal(asked.url.split("&")[0], `/app/$/PostStatus?KX_Retry=${token}`);
+    assert.equal(asked.query().KX_SessionID_, "Ab~-0123456789abcdefgh", "it names its session");
     if (row.late) {
       assert.deepEqual(world.alerts, [row.alert]);
       await wait(world, 300);
