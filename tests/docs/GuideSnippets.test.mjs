@@ -43,7 +43,7 @@ const TYPE = new RegExp(String.raw`\b(?:(?:class|struct|enum)\s+(\w+)(?:\s+final
                         String.raw`KX_DECLARE_EXCEPTION\((\w+)|(?:class|typename)\s+(\w+)\s*[,>=])`, "g");
 const definedTypes = (text) => [...text.matchAll(TYPE)].map((match) => match[1] || match[2] || match[3] || match[4]);
 
-// Issue 6: a snippet the guide quotes compiles with kx/kx.h alone (TKXMimeTypes::RegisterType of section 13 and
+// A snippet the guide quotes compiles with kx/kx.h alone (TKXMimeTypes::RegisterType of section 13 and
 // TKXTemplateProcessorHTML of section 6 did not). kx/kx.h brings the headers CMakeLists.txt lists for it, every
 // control family's (kx/Version.h is written into the build folder) and what they include. TITLE, a control's name,
 // is no class.
@@ -70,7 +70,7 @@ test("every class the guide's C++ snippets name comes with kx/kx.h or is the gui
   assert.deepEqual(missing, [], "named by the guide, not brought by kx/kx.h");
 });
 
-// Issue 6: an author who copies the quoted lines gets the folders beside the program; the copy is a custom command,
+// An author who copies the quoted lines gets the folders beside the program; the copy is a custom command,
 // which runs only because its stamp file is among the program's sources.
 test("the guide quotes, for every folder its program copies, the copy and the stamp that makes it run", () => {
   const cmake = fs.readFileSync(path.join(root, "examples/guide/CMakeLists.txt"), "utf8");
@@ -83,17 +83,6 @@ test("the guide quotes, for every folder its program copies, the copy and the st
     assert.ok(quoted.includes(`kx_guide_copy_folder(${folder})\n`), `the copy of ${folder} is quoted`);
     assert.ok(sources[1].includes(`\${CMAKE_CURRENT_BINARY_DIR}/${folder}.stamp`), `${folder}.stamp is a source`);
   }
-});
-
-// Issue 6: a stop address ends the session only with the page's word, so each paragraph that says one ends it says
-// where that word comes from (a stop link the application renders, its own page); a plain link ends nothing.
-test("where the guide says a stop address ends the session, it says that the application's page gives it", () => {
-  const prose = guide.replace(/^```\w*\n[\s\S]*?^```$/gm, "");
-  const ending = prose.split(/\n\s*\n/).filter((paragraph) => paragraph.includes("/$/Stop/") &&
-                                                               /\bends?\b(?! nothing)/.test(paragraph));
-  assert.ok(ending.length >= 2);
-  for (const paragraph of ending)
-    assert.match(paragraph, /TerminateApp|page's word|application's own page/, paragraph);
 });
 
 test("every header and every link of the guide exists", () => {

@@ -11,21 +11,6 @@ namespace {
 
 std::string Token(int i) { return "0123456789abcdef" + std::to_string(i); }
 
-TEST(TKXPostLedger, APostIsKnownFromItsArrivalAndAGivenUpOneNeverRuns) {
-  TKXPostLedger posts;
-  EXPECT_EQ(posts.Arrive(Token(1)), TKXPostState::Unknown);
-  EXPECT_EQ(posts.Arrive(Token(1)), TKXPostState::Waiting) << "the same post sent again while it waits";
-  posts.Start(Token(1));
-  EXPECT_EQ(posts.Ask(Token(1)), TKXPostState::Running);
-  posts.Finish(Token(1));
-  EXPECT_EQ(posts.Arrive(Token(1)), TKXPostState::Done);
-
-  EXPECT_EQ(posts.Arrive(Token(2)), TKXPostState::Unknown);
-  posts.Forget(Token(2));  // turned away
-  EXPECT_EQ(posts.Ask(Token(2)), TKXPostState::Unknown);
-  EXPECT_EQ(posts.Arrive(Token(2)), TKXPostState::Abandoned) << "asked for before it arrived";
-}
-
 // Full, the ledger lets the oldest finished post go, never one that waits or runs while a finished one can.
 TEST(TKXPostLedger, WhenFullTheOldestFinishedPostGoesFirst) {
   TKXPostLedger posts;
