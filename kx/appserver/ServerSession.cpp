@@ -47,6 +47,9 @@ std::string JsonMessage(std::string_view message) {
   return result;
 }
 
+// The uploader's answer for a file that was not taken.
+std::string UploadErrorJson(std::string_view message) { return "{\"error\":\"" + JsonMessage(message) + "\"}"; }
+
 // Whether a posted KX_Retry is a script's token: 16 to 64 ASCII letters and digits.
 bool IsRetryToken(std::string_view token) {
   if (token.size() < 16 || token.size() > 64) return false;
@@ -340,6 +343,8 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
   mRequestAuth = true;
   mContentHandler = nullptr;
   mRestart = false;
+  mUploading = false;
+  mAnotherSessionsPage = false;
   mPostToken.clear();
   mPosts = nullptr;
   mPostBefore = TKXPostState::Unknown;
@@ -361,6 +366,8 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
   // Judged before a session is found or made for it, by what the request does once its session is found.
   const TRoute& route = SessionRoute(mUrlPath);
   Admit(route, mUrlPath);
+  mUploading = route.Step == &S::Upload;
+  RefuseAnotherSessionsPage(route);
   if (route.Step == &S::FormSubmit) {
     if (id.empty()) RefuseEndedSessionsPost();
     mPostToken = mParams != nullptr ? mParams->Values("KX_Retry") : std::string();
@@ -388,6 +395,18 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
 void TKXServerSession::HandleException(const std::exception& e) {
   TKXSessionHold hold = std::move(mErrorPageHold);  // released once the page is made, or making it failed
   if (!(gSC != nullptr && gSC->DoException(mSession, e, &Request()))) SendException(e);
+}
+
+void TKXServerSession::SendException(const std::exception& e) {
+  if (mUploading && dynamic_cast<const EInvalidSession*>(&e) != nullptr) {
+    // The uploader's script shows a JSON error in its file's line; a page would reach it as "Upload failed".
+    ResetReply();
+    mReply->WriteString(UploadErrorJson("Your session has ended. Restart the application to go on."));
+    return;
+  }
+  TKXServer::SendException(e);
+  // The cookie names the browser's live session, not the page's: removing it would end that one too.
+  if (mAnotherSessionsPage) mReply->Cookies().Clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -454,7 +473,9 @@ bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hol
     }
     if (mSession != nullptr && NewPost()) mPosts->Start(mPostToken);
     if (mSession == nullptr && !(mContentHandler != nullptr && mContentHandler->CanStartSession())) {
-      if (gSC->RestartExpiredSession()) {
+      // An upload restarts nothing (below): its page hears that its session expired or ended, and the saved run
+      // parameters stay for the restart its next click makes.
+      if (gSC->RestartExpiredSession() && !mUploading) {
         mRestart = true;
         if (expired) savedRunParams = store->GetExpiredParams(id, true);
       } else if (expired) {
@@ -467,6 +488,9 @@ bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hol
 
   const bool isNew = mSession == nullptr;
   if (isNew) {
+    // An upload comes from a page of a session: with none found it ended, and a new one would answer the uploader's
+    // script with a start page and a cookie that takes the browser into it.
+    if (mUploading) SessionEnded();
     if (gSC->AuthBeforeNewSession()) CheckAuth();
     // Asked first so that a flood costs no session object; the store judges again under its lock.
     if (store->SessionLimitReached(mClientIP)) SendTooManySessions();
@@ -528,6 +552,15 @@ void TKXServerSession::FinishPost() noexcept {
 void TKXServerSession::RefuseEndedSessionsPost() {
   if (!gSC->CookieOptions()->UseCookies() || gSC->RestartExpiredSession()) return;
   if (mRequest->HttpMethod() != hmPost || PostedSessionId().empty()) return;
+  SessionEnded();
+}
+
+void TKXServerSession::RefuseAnotherSessionsPage(const TRoute& route) {
+  if (route.Step != &S::FormSubmit && route.Step != &S::Callback && route.Step != &S::Upload) return;
+  if (!gSC->CookieOptions()->UseCookies() || mSessionId.empty() || !ActsOnSession(route)) return;
+  const std::string posted = mParams != nullptr ? mParams->Values("KX_SessionID_") : std::string();
+  if (posted.empty() || posted == mSessionId) return;
+  mAnotherSessionsPage = true;
   SessionEnded();
 }
 
@@ -963,7 +996,7 @@ void TKXServerSession::Upload() {
     error = "No control on this page takes the upload.";
     reported = true;
   }
-  mReply->WriteString(reported ? "{\"error\":\"" + JsonMessage(error) + "\"}" : std::string("{\"success\":true}"));
+  mReply->WriteString(reported ? UploadErrorJson(error) : std::string("{\"success\":true}"));
 }
 
 void TKXServerSession::CheckAuth() {

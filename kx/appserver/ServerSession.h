@@ -95,6 +95,10 @@ class TKXServerSession : public TKXServer {
   // The controller's DoException (with the session), the error page unless it
   // was handled, then the session's release.
   void HandleException(const std::exception& e) override;
+  // The error page, but for a page of an ended session (EInvalidSession): an upload's script reads
+  // {"error":"Your session has ended. ..."} (200, no cookie), and a page of another session than the cookie's
+  // leaves the cookie as it is (RefuseAnotherSessionsPage).
+  void SendException(const std::exception& e) override;
 
  private:
   struct TRoute;
@@ -174,6 +178,11 @@ class TKXServerSession : public TKXServer {
   // ended (a log-out in another tab took the cookie): SessionEnded, rather than a new session made of that post.
   // Not with RestartExpiredSession, which starts the new session as for an ended session's cookie.
   void RefuseEndedSessionsPost();
+  // With cookies, a submit, callback or upload that acts and posts a KX_SessionID_ other than the cookie's session
+  // comes from a page of another session (ended in another tab, whose "Start again" gave the browser a new
+  // session): SessionEnded, before the cookie's session is looked up, so nothing of it runs there, and its cookie
+  // stays. Also with RestartExpiredSession, whose new session would replace the cookie's.
+  void RefuseAnotherSessionsPage(const TRoute& route);
   // Records the submit's token (mPostToken) in the ledger of the session of id, keeping what was known of it in
   // mPostBefore. A post its page gave up (TKXPostState::Abandoned) is answered 204 at once.
   void ArrivePost(TKXSessions& store, const std::string& id);
@@ -228,6 +237,10 @@ class TKXServerSession : public TKXServer {
   bool mAuthenticated = false;
   bool mRequestAuth = true;
   bool mRestart = false;
+  // The request is an upload: a session is never made for it (LookupOrCreate), and SendException answers JSON.
+  bool mUploading = false;
+  // The request was refused as a page of another session (RefuseAnotherSessionsPage).
+  bool mAnotherSessionsPage = false;
   // A submit's own token (KX_Retry), the ledger of its session and what that knew of the post when it arrived.
   std::string mPostToken;
   std::shared_ptr<TKXPostLedger> mPosts;

@@ -792,6 +792,115 @@ TEST_F(SessionFlowTest, APageWhoseSessionEndedIsToldSoBySubmitAndCallback) {
   }
 }
 
+constexpr const char* kUploadSessionEnded = "{\"error\":\"Your session has ended. Restart the application to go on.\"}";
+
+// A page of an ended session acts in no other: after a log-out in one tab and "Start again" the cookie names the
+// browser's new session, while another tab's page still posts the old id. Its submit, callback or upload is told
+// its session ended; the cookie's session runs nothing of it and keeps its cookie, its track and its form's state.
+TEST_F(SessionFlowTest, APageOfAnotherSessionIsToldItsSessionEndedAndTheCookiesSessionGoesOn) {
+  const struct {
+    const char* Name;
+    const char* Method;
+    const char* Path;
+    const char* Query;  // besides the ended session's KX_SessionID_
+  } rows[] = {
+      {"submit", "POST", "/$/", "NAME=StaleTab&BUTTONSUBMIT=Submit&KX_Retry=0123456789abcdef"},
+      {"a link's action", "GET", "/$/", "KX_Action=Go&NAME=StaleTab"},
+      {"callback", "POST", "/$/callback", "callback=DoIt&NAME=StaleTab"},
+      {"upload", "POST", "/$/upload/2", "KXFileUploader=true"},
+  };
+  const std::string ended = IdOf(StartSession());
+  Store().Terminate(ended);  // the log-out in tab A
+  const std::string cookie = StartSession();  // its "Start again"
+  ASSERT_EQ(Get("/$/", "NAME=A", cookie).Code, 200);
+  TKXApplication* session = Store().LookUp(IdOf(cookie));
+  auto* form = dynamic_cast<TTestForm*>(session->GetActiveForm());
+  ASSERT_NE(form, nullptr);
+  const std::int32_t track = session->TrackID();
+  const int executed = form->mExecuteCount;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    mErrors.clear();
+    const TReplyPacket reply =
+        Get(row.Path, std::string(row.Query) + "&KX_SessionID_=" + ended, cookie, [&](TRequestPacketFields& f) {
+          f.Method = row.Method;
+          f.RawHeaders.push_back("Sec-Fetch-Site: same-origin");  // the browser's own page
+        });
+    EXPECT_EQ(mErrors, (std::vector<std::string>{"Session was terminated."}));
+    if (std::string_view(row.Path).starts_with("/$/upload")) {
+      EXPECT_EQ(reply.Code, 200);
+      EXPECT_EQ(reply.Content, kUploadSessionEnded);
+    } else {
+      EXPECT_EQ(reply.Code, 500);
+      EXPECT_NE(reply.Content.find("Invalid session"), std::string::npos) << reply.Content;
+      EXPECT_NE(reply.Content.find("Restart the application"), std::string::npos);
+      EXPECT_EQ(reply.Content.find("StaleTab"), std::string::npos);
+    }
+    EXPECT_TRUE(reply.Cookies.empty()) << "the cookie is neither removed nor replaced";
+    EXPECT_EQ(Store().LookUp(IdOf(cookie)), session);
+    EXPECT_FALSE(session->Terminated());
+    EXPECT_EQ(session->TrackID(), track);
+    EXPECT_EQ(form->mExecuteCount, executed);
+    EXPECT_EQ(form->mParams.Values("NAME"), "A");
+  }
+  // The cookie's own page goes on.
+  EXPECT_EQ(Post("/$/", {"NAME=B", "KX_SessionID_=" + IdOf(cookie)}, cookie).Content, "<html> track 3</html>");
+  EXPECT_EQ(form->mParams.Values("NAME"), "B");
+}
+
+// An upload comes from a page of a session: with that session gone it makes none (a new session's start page
+// reached the uploader's script as "Upload failed", and its cookie took the page's next click into that session),
+// also with RestartExpiredSession and without cookies. It is answered the uploader's JSON error, with no cookie.
+TEST_F(SessionFlowTest, AnUploadWhoseSessionIsGoneMakesNone) {
+  enum TSent { kNoCookie, kEndedCookie, kExpiredCookie };
+  const struct {
+    const char* Name;
+    bool Cookies;  // the controller uses cookies
+    bool Restart;  // RestartExpiredSession
+    TSent Sent;
+    bool PostsId;  // the page posts its session's id
+  } rows[] = {
+      {"cookie taken by a log-out in another tab", true, false, kNoCookie, true},
+      {"cookies cleared, no id posted", true, false, kNoCookie, false},
+      {"cookie of the ended session", true, false, kEndedCookie, true},
+      {"cookie taken, RestartExpiredSession", true, true, kNoCookie, true},
+      {"cookie of an expired session, RestartExpiredSession", true, true, kExpiredCookie, true},
+      {"without cookies, no id", false, false, kNoCookie, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    Reconfigure({});
+    SC().SetRestartExpiredSession(row.Restart);
+    std::string id, sent;
+    if (row.Cookies) {
+      const std::string cookie = StartSession("a=1");
+      id = IdOf(cookie);
+      ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+      if (row.Sent == kExpiredCookie)
+        Advance(std::chrono::minutes(SC().SessionTimeout() + 1));
+      else
+        Store().Terminate(id);
+      if (row.Sent != kNoCookie) sent = id + "_2";
+    } else {
+      SC().SetAllowMultipleSessionsPerUser(true);
+      SC().CookieOptions()->SetUseCookies(false);
+    }
+    mErrors.clear();
+    const int sessions = Store().GetCount();  // an expired one stays until the timeout thread frees it
+    std::vector<std::string> body = {"KXFileUploader=true"};
+    if (row.PostsId) body.push_back("KX_SessionID_=" + id);
+    const TReplyPacket reply = Post("/$/upload/2", body, sent);
+    EXPECT_EQ(reply.Code, 200);
+    EXPECT_EQ(reply.Content, kUploadSessionEnded);
+    EXPECT_TRUE(reply.Cookies.empty());
+    EXPECT_EQ(mErrors.size(), 1u);
+    EXPECT_EQ(Store().GetCount(), sessions) << "no session is made of an upload";
+    if (row.Sent == kExpiredCookie) {
+      EXPECT_EQ(Store().GetExpiredParams(id, false), "?a=1") << "kept for a restart";
+    }
+  }
+}
+
 // A post the session has run already (the page its answer was, reloaded; the browser sending it again) runs
 // nothing: its answer is the form as it stands. A new click runs, from a page behind as well.
 TEST_F(SessionFlowTest, APostSentAgainRunsNothingAndAnswersTheFormAsItStands) {
