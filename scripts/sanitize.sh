@@ -4,7 +4,7 @@
 #            (build-asan/)
 #   thread   the tests that run threads (sessions, the host, timed threads, locks, the session stress test,
 #            runtimes on two threads, the object pools, the object guard, the session flows with waiting requests, a
-#            relief thread of the host) under ThreadSanitizer (build-tsan/)
+#            relief thread of the host, a SQLite connection shared by threads) under ThreadSanitizer (build-tsan/)
 #   fuzz     every fuzz target of tests/fuzz for a few seconds from its seed corpus (scripts/fuzz.sh, build-fuzz/)
 # Any sanitizer report fails the run. Only the test programs are built: no demo program, examples or browser tests.
 #   scripts/sanitize.sh [-j N] [address] [thread] [fuzz]     (none named: all three)
@@ -28,7 +28,7 @@ done
 threaded='^(TKXSessionList|TKXExpiredSessionList|TKXSessionsTest|TKXStandAloneAppTest|TKXStandAloneServerTest|'
 threaded+='TKXStandAloneAppEndToEnd|TKXTimedThread|TKXCriticalSection|TKXSlimReaderWriter|TThreadSafeValue|'
 threaded+='SessionStress|SessionFlowTest|TKXRuntime|ObjectPoolTest|ObjectPoolEvents|TKXDataModulePoolEvents|'
-threaded+='SessionDataModulesTest|KXObjectGuard|RunReliefThreadTest)\.'
+threaded+='SessionDataModulesTest|KXObjectGuard|RunReliefThreadTest|SQLiteDataSetTest)\.'
 # Registered in every build with tests, but they run node alone, the demo program (behind HAProxy too) or the
 # browser: not sanitized here (error_log runs the failing program built with the sanitizer).
 not_sanitized='^(client_scripts|demo_program|deployment_balancer|browser_flows)$'
@@ -59,7 +59,7 @@ for run in "${runs[@]}"; do
       echo "== ThreadSanitizer: the threaded tests (build-tsan/)"
       configure build-tsan -DKX_BUILD_TESTS=ON -DKX_SANITIZE=thread
       cmake --build build-tsan -j "$jobs" --target kx_tests_foundation kx_tests_appserver kx_tests_hosts \
-        kx_tests_integration
+        kx_tests_integration kx_tests_data
       TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
         ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R "$threaded"
       ;;

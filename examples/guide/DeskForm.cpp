@@ -40,6 +40,7 @@ void TGuideDeskForm::OpenData() {
   std::filesystem::create_directories(gsAppPath() + "data");
   Database = TComponent::Create<TSQLiteConnection>(this);
   Database->SetFileName(gsAppPath() + "data/desk.db");
+  Database->SetShared(true);  // one SQLite connection for every session's form, as on the tasks form
   Database->Open();
   Database->Execute("CREATE TABLE IF NOT EXISTS tickets (id INTEGER PRIMARY KEY, category INTEGER NOT NULL, "
                     "subject VARCHAR(80) NOT NULL DEFAULT '', closed BOOLEAN NOT NULL DEFAULT 0)");

@@ -10,7 +10,7 @@
 //   by a submit and by a callback.
 // - TGuideTasksForm (TasksForm.cpp): data. A SQLite table of tasks shown by a data grid and a navigator and edited by
 //   data-aware controls; an in-memory data set of priorities behind a look-up combo box.
-// - TGuideUploadForm (UploadForm.cpp): a file uploader that keeps the files beyond the session.
+// - TGuideUploadForm (UploadForm.cpp): a file uploader whose files the session keeps, 10 MB at most, until it ends.
 // - TGuideDeskForm (DeskForm.cpp): a help desk. A tree of categories in a region filters a SQLite table of tickets
 //   (master and detail); a tab control holds the tickets (navigator, data grid, data-aware edits) and a plain grid
 //   of what was done; a timer counts the open tickets; a modal window asks before a delete.
@@ -18,7 +18,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/buttons/Buttons.h"
@@ -184,6 +183,7 @@ class TGuideUploadForm : public TKXAppForm {
 
  public:
   TKXFileUploader* UPLOADER = nullptr;
+  TKXLabel* LIMIT = nullptr;
   TKXLabel* RECEIVED = nullptr;
   TKXButton* BUTTONBACK = nullptr;
 
@@ -191,8 +191,8 @@ class TGuideUploadForm : public TKXAppForm {
   void BuildComponents() override;
 
  private:
-  // The names of the files saved so far, for RECEIVED.
-  std::vector<std::string> mReceived;
+  // The names of the files the session keeps and their size in all, into RECEIVED.
+  void ShowKept();
 };
 
 class TGuideDeskForm : public TKXAppForm {

@@ -12,12 +12,15 @@ void TGuideTasksForm::BuildComponents() {
   BuildEditors();
 }
 
-// The tasks live in a SQLite file beside the program, shared by every session; each form has a connection of its
-// own. A data source stands between a data set and the controls that show it.
+// The tasks live in a SQLite file beside the program, shared by every session. A data source stands between a data
+// set and the controls that show it.
 void TGuideTasksForm::OpenData() {
   std::filesystem::create_directories(gsAppPath() + "data");
   Database = TComponent::Create<TSQLiteConnection>(this);
   Database->SetFileName(gsAppPath() + "data/tasks.db");
+  // Every session's form uses one SQLite connection to the file, in turn, rather than one (and its two file
+  // descriptors) each.
+  Database->SetShared(true);
   Database->Open();
   // A BOOLEAN column holds 1 or 0; its field reads "True" or "False".
   Database->Execute("CREATE TABLE IF NOT EXISTS tasks (id INTEGER PRIMARY KEY, title VARCHAR(60) NOT NULL, "

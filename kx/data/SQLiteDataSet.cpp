@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <map>
 #include <string_view>
 
 #include "kx/platform/SysUtils.h"
@@ -47,10 +48,24 @@ TFieldValue LiteralDefault(const std::string& text, TFieldType type) {
   return value;
 }
 
+// Whether the file the connection opened is no longer the one at its path (deleted, renamed or replaced). An
+// in-memory database has no file to ask about (SQLITE_NOTFOUND).
+bool FileHasMoved(TSQLiteHandle& handle) {
+  const std::lock_guard<std::recursive_mutex> lock(handle.Lock);
+  int moved = 0;
+  return sqlite3_file_control(handle.Db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+}
+
+// The shared connections by file name, under their own lock; an entry expires with its last user.
+std::mutex gSharedHandlesLock;
+std::map<std::string, std::weak_ptr<TSQLiteHandle>> gSharedHandles;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // TSQLiteConnection
+
+TSQLiteHandle::~TSQLiteHandle() { sqlite3_close_v2(Db); }
 
 void TSQLiteConnection::SetFileName(const std::string& value) {
   if (Connected()) throw EDatabaseError("Cannot change the file of an open connection");
@@ -59,46 +74,67 @@ void TSQLiteConnection::SetFileName(const std::string& value) {
 
 void TSQLiteConnection::SetBusyTimeout(std::chrono::milliseconds value) {
   mBusyTimeout = value;
-  if (mDb) sqlite3_busy_timeout(mDb, static_cast<int>(value.count()));
+  if (!mHandle) return;
+  const auto lock = Lock();
+  sqlite3_busy_timeout(Handle(), static_cast<int>(value.count()));
+}
+
+void TSQLiteConnection::SetShared(bool value) {
+  if (Connected()) throw EDatabaseError("Cannot share or unshare an open connection");
+  mShared = value;
 }
 
 void TSQLiteConnection::Open() {
-  if (mDb) return;
+  if (mHandle) return;
   if (mFileName.empty()) throw EDatabaseError("No database file name given");
-  sqlite3* db = nullptr;
-  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-  if (sqlite3_open_v2(mFileName.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-    const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
-    sqlite3_close(db);
-    throw EDatabaseError(Format("Cannot open database '%s': %s", mFileName, message));
-  }
-  mDb = db;
-  sqlite3_busy_timeout(mDb, static_cast<int>(mBusyTimeout.count()));
-  sqlite3_extended_result_codes(mDb, 1);
-  try {
-    // Readers do not block the writer, and a writer waits BusyTimeout for another before it fails.
-    Execute("PRAGMA journal_mode=WAL");
-    Execute("PRAGMA foreign_keys=ON");
-  } catch (...) {
-    Close();
-    throw;
-  }
+  mHandle = mShared ? SharedHandle() : OpenHandle();
 }
 
-void TSQLiteConnection::Close() {
-  if (!mDb) return;
-  sqlite3_close_v2(mDb);
-  mDb = nullptr;
+std::shared_ptr<TSQLiteHandle> TSQLiteConnection::OpenHandle() const {
+  auto handle = std::make_shared<TSQLiteHandle>();
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  if (sqlite3_open_v2(mFileName.c_str(), &handle->Db, flags, nullptr) != SQLITE_OK)
+    throw EDatabaseError(Format("Cannot open database '%s': %s", mFileName,
+                                handle->Db ? sqlite3_errmsg(handle->Db) : "out of memory"));
+  sqlite3_busy_timeout(handle->Db, static_cast<int>(mBusyTimeout.count()));
+  sqlite3_extended_result_codes(handle->Db, 1);
+  // Readers do not block the writer, and a writer waits BusyTimeout for another before it fails.
+  for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA foreign_keys=ON"})
+    if (sqlite3_exec(handle->Db, pragma, nullptr, nullptr, nullptr) != SQLITE_OK) RaiseSQLite(handle->Db, "");
+  return handle;
 }
+
+// The registry's lock is not held while a connection's is taken or a file opened: a thread inside a transaction of
+// one shared connection may open another.
+std::shared_ptr<TSQLiteHandle> TSQLiteConnection::SharedHandle() const {
+  std::unique_lock<std::mutex> registry(gSharedHandlesLock);
+  const std::shared_ptr<TSQLiteHandle> known = gSharedHandles[mFileName].lock();
+  registry.unlock();
+  // A file replaced under the shared connection: its users keep failing their posts, as an own connection would;
+  // a new user opens what is at the path now.
+  if (known && !FileHasMoved(*known)) return known;
+  std::shared_ptr<TSQLiteHandle> opened = OpenHandle();
+  registry.lock();
+  std::weak_ptr<TSQLiteHandle>& slot = gSharedHandles[mFileName];
+  if (std::shared_ptr<TSQLiteHandle> other = slot.lock(); other && other != known) return other;  // opened meanwhile
+  slot = opened;
+  return opened;
+}
+
+void TSQLiteConnection::Close() { mHandle.reset(); }
 
 void TSQLiteConnection::Dispose() {
   Close();
   TComponent::Dispose();
 }
 
+std::unique_lock<std::recursive_mutex> TSQLiteConnection::Lock() const {
+  if (!mHandle) throw EDatabaseError("The database connection is not open");
+  return std::unique_lock<std::recursive_mutex>(mHandle->Lock);
+}
+
 std::vector<std::vector<TFieldValue>> TSQLiteConnection::Execute(const std::string& sql,
                                                                  const std::vector<TFieldValue>& params) {
-  if (!mDb) throw EDatabaseError("The database connection is not open");
   TSQLiteStatement statement(*this, sql);
   for (std::size_t i = 0; i < params.size(); ++i) statement.Bind(static_cast<int>(i + 1), params[i], ftString);
   std::vector<std::vector<TFieldValue>> rows;
@@ -111,6 +147,10 @@ std::vector<std::vector<TFieldValue>> TSQLiteConnection::Execute(const std::stri
 }
 
 void TSQLiteConnection::InTransaction(const std::function<void()>& body) {
+  // Held here, so that a Close in body leaves the lock and the rollback their connection.
+  const std::shared_ptr<TSQLiteHandle> handle = mHandle;
+  if (!handle) throw EDatabaseError("The database connection is not open");
+  const std::lock_guard<std::recursive_mutex> lock(handle->Lock);
   // Before the transaction and again before its commit: a file moved meanwhile takes no write.
   CheckFileInPlace();
   // IMMEDIATE takes the write lock at once, so a busy database fails here rather than halfway.
@@ -120,27 +160,36 @@ void TSQLiteConnection::InTransaction(const std::function<void()>& body) {
     CheckFileInPlace();
     Execute("COMMIT");
   } catch (...) {
-    sqlite3_exec(mDb, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_exec(handle->Db, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }
 }
 
+// A file deleted, renamed or replaced under the open connection still takes its writes, which no later connection
+// to the path ever reads.
 void TSQLiteConnection::CheckFileInPlace() {
-  // A file deleted, renamed or replaced under the open connection still takes its writes, which no later
-  // connection to the path ever reads. An in-memory database has no file to ask about (SQLITE_NOTFOUND).
-  int moved = 0;
-  if (sqlite3_file_control(mDb, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+  if (mHandle && FileHasMoved(*mHandle))
     throw EDatabaseError(Format("The database file '%s' was deleted or replaced while open: nothing was saved",
                                 mFileName));
 }
 
-std::int64_t TSQLiteConnection::LastInsertRowId() const { return mDb ? sqlite3_last_insert_rowid(mDb) : 0; }
-int TSQLiteConnection::Changes() const { return mDb ? sqlite3_changes(mDb) : 0; }
+std::int64_t TSQLiteConnection::LastInsertRowId() const {
+  if (!mHandle) return 0;
+  const auto lock = Lock();
+  return sqlite3_last_insert_rowid(Handle());
+}
+
+int TSQLiteConnection::Changes() const {
+  if (!mHandle) return 0;
+  const auto lock = Lock();
+  return sqlite3_changes(Handle());
+}
 
 // ---------------------------------------------------------------------------
 // TSQLiteStatement
 
-TSQLiteStatement::TSQLiteStatement(TSQLiteConnection& connection, const std::string& sql) : mConnection(connection) {
+TSQLiteStatement::TSQLiteStatement(TSQLiteConnection& connection, const std::string& sql)
+    : mConnection(connection), mLock(connection.Lock()) {
   if (sqlite3_prepare_v2(connection.Handle(), sql.c_str(), static_cast<int>(sql.size()), &mStatement, nullptr) !=
       SQLITE_OK)
     RaiseSQLite(connection.Handle(), "");

@@ -1,7 +1,9 @@
-// Data sets on SQLite. TSQLiteConnection is one open database file (one per session or data module: SQLite
-// connections are not shared between threads here); TSQLiteDataSet is a cursor over one table of it, ordered by
-// the table's row id. Every read fetches the one record next to a key (keyset paging); every write is a prepared
-// statement with bound values and quoted names, one transaction per post.
+// Data sets on SQLite. TSQLiteConnection is one open database file: a connection of its own, or with Shared one
+// SQLite connection that every shared TSQLiteConnection of the process naming the same file uses in turn (one set of
+// file descriptors however many sessions open it). TSQLiteDataSet is a cursor over one table of it, ordered by the
+// table's row id. Every read fetches the one record next to a key (keyset paging); every write is a prepared
+// statement with bound values and quoted names, one transaction per post. Nothing stays on the connection between
+// two calls (no statement, no transaction), which is what lets sessions share it.
 //
 //   auto* db = TComponent::Create<TSQLiteConnection>(owner);
 //   db->SetFileName("/var/lib/app/customers.db");
@@ -13,6 +15,8 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
+#include <mutex>
 
 #include "kx/data/DataSets.h"
 
@@ -20,6 +24,14 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace kx {
+
+// An open SQLite connection and the lock its users take turns by; closed when the last TSQLiteConnection using it
+// lets it go. SQLite's own mutexes are off (multi-thread mode): this lock is what keeps two threads apart.
+struct TSQLiteHandle {
+  sqlite3* Db = nullptr;
+  std::recursive_mutex Lock;
+  ~TSQLiteHandle();
+};
 
 class TSQLiteConnection : public TComponent {
   KX_COMPONENT_CLASS(TSQLiteConnection, TComponent)
@@ -31,9 +43,15 @@ class TSQLiteConnection : public TComponent {
   // How long a statement waits for another connection's lock before "database is locked"; 5 s by default.
   std::chrono::milliseconds BusyTimeout() const { return mBusyTimeout; }
   void SetBusyTimeout(std::chrono::milliseconds value);
-  bool Connected() const { return mDb != nullptr; }
+  // False by default. True: Open takes the SQLite connection that the process's shared connections to FileName (as
+  // written) have open, and opens one only when there is none or its file was deleted or replaced since. Its
+  // settings (busy timeout, pragmas, temporary tables) are then every user's. Raises EDatabaseError while connected.
+  bool Shared() const { return mShared; }
+  void SetShared(bool value);
+  bool Connected() const { return mHandle != nullptr; }
   // Opens (creating) the file, sets the busy timeout and write-ahead logging; raises EDatabaseError on failure.
   void Open();
+  // A shared connection stays open for its other users.
   void Close();
 
   // Runs sql with the values bound to its "?" parameters in order (Null for none); returns the rows it produced,
@@ -41,11 +59,18 @@ class TSQLiteConnection : public TComponent {
   std::vector<std::vector<TFieldValue>> Execute(const std::string& sql, const std::vector<TFieldValue>& params = {});
   // Runs body in one transaction: committed when it returns, rolled back when it raises. Raises EDatabaseError
   // naming the file, and commits nothing, when the file at FileName is no longer the open one (deleted, renamed or
-  // replaced since Open).
+  // replaced since Open). The connection is locked throughout, so on a shared one no other user's statement enters
+  // the transaction (one begun by Execute("BEGIN") has no such guard). A body that also uses another shared
+  // connection can deadlock with a thread taking the two the other way round.
   void InTransaction(const std::function<void()>& body);
+  // Of the connection's last statement: on a shared one, read them inside InTransaction or under Lock().
   std::int64_t LastInsertRowId() const;
   int Changes() const;
-  sqlite3* Handle() const { return mDb; }
+  // Holds the connection against its other users (a shared one's other threads) for a sequence of calls, as each
+  // statement and InTransaction do; re-entrant; raises EDatabaseError when not connected. Handle() is used under
+  // it, and the lock is released before Close.
+  std::unique_lock<std::recursive_mutex> Lock() const;
+  sqlite3* Handle() const { return mHandle ? mHandle->Db : nullptr; }
 
  protected:
   void Dispose() override;
@@ -53,12 +78,15 @@ class TSQLiteConnection : public TComponent {
  private:
   std::string mFileName;
   std::chrono::milliseconds mBusyTimeout{5000};
-  sqlite3* mDb = nullptr;
+  bool mShared = false;
+  std::shared_ptr<TSQLiteHandle> mHandle;
 
+  std::shared_ptr<TSQLiteHandle> OpenHandle() const;
+  std::shared_ptr<TSQLiteHandle> SharedHandle() const;
   void CheckFileInPlace();
 };
 
-// A prepared statement; finalised when it goes.
+// A prepared statement; finalised when it goes. It holds its connection's Lock() from preparing to finalising.
 class TSQLiteStatement {
  public:
   TSQLiteStatement(TSQLiteConnection& connection, const std::string& sql);
@@ -78,6 +106,7 @@ class TSQLiteStatement {
 
  private:
   TSQLiteConnection& mConnection;
+  std::unique_lock<std::recursive_mutex> mLock;  // before mStatement: released after the finalise
   sqlite3_stmt* mStatement = nullptr;
 };
 

@@ -1,14 +1,17 @@
 // The guide's program (examples/guide/, docs/GUIDE.md) through sessions, as a browser drives it: a callback handler
 // reads the edit the user changed, a submit renders the whole page, the per-session data module counts across both,
 // forms are shown and released, validation writes into a label or ends in an alert (and an error line and a report
-// file), a message form goes back with "Ok", the template form lays its controls out from its HTML file, and the help
-// desk filters, edits and deletes its tickets.
-//   KX_GUIDE_PORT=<port> KX_GUIDE_STDERR=<file> KX_GUIDE_PROGRAM=<guide> node --test GuideFlow.test.mjs
+// file), a message form goes back with "Ok", the template form lays its controls out from its HTML file, the help
+// desk filters, edits and deletes its tickets, a session keeps 10 MB of uploads until it ends, and the sessions' data
+// forms share one SQLite connection per file.
+//   KX_GUIDE_PORT=<port> KX_GUIDE_STDERR=<file> KX_GUIDE_PROGRAM=<guide> KX_GUIDE_PID=<its process id>
+//   KX_GUIDE_TMPDIR=<its TMPDIR> node --test GuideFlow.test.mjs
 // GuideProgramTest.sh starts the program and runs this file.
 import test from "node:test";
 import assert from "node:assert/strict";
 import http from "node:http";
 import fs from "node:fs";
+import os from "node:os";
 import path from "node:path";
 
 const port = Number(process.env.KX_GUIDE_PORT);
@@ -232,18 +235,15 @@ test("tasks: the grid shows the table, a refused save says why, a bad date is a 
   assert.match(page, /<title>kx guide<\/title>/);
 });
 
-test("upload: the file is kept beyond the session, the success callback updates the page", async () => {
-  const session = await openSession();
-  let page = await submit(session, "BUTTONUPLOAD");
-  assert.match(page, /<title>kx guide - upload<\/title>/);
-  assert.match(page, /Nothing uploaded yet\./);
+// An upload of one file as the uploader's script posts it; the answer is its JSON text.
+async function upload(session, fileName, content) {
   const boundary = "----kxguide";
   const part = (name, value, file) =>
     `--${boundary}\r\nContent-Disposition: form-data; name="${name}"` +
     (file ? `; filename="${file}"\r\nContent-Type: text/plain` : "") + `\r\n\r\n${value}\r\n`;
   const body = part("KX_ActionParam", "UPLOADER") + part("KXFileUploader", "true") + part("UPLOADER", "") +
     part("KX_SessionID_", session.id) + part("KX_TrackID_", session.track.toString(36)) +
-    part("UPLOADER", "a note", "notes.txt") + `--${boundary}--\r\n`;
+    part("UPLOADER", content, fileName) + `--${boundary}--\r\n`;
   const reply = await new Promise((resolve, reject) => {
     const req = http.request({ host: "127.0.0.1", port, method: "POST", path: `/$/upload/${session.track}`,
                                headers: { "User-Agent": agent, Cookie: session.cookie,
@@ -256,12 +256,59 @@ test("upload: the file is kept beyond the session, the success callback updates 
     req.end(body);
   });
   assert.equal(reply.status, 200, reply.body);
-  assert.match(reply.body, /"success":\s*true/);
-  assert.doesNotMatch(reply.body, /Kept:/, "the upload's own answer carries no controls");
-  const kept = path.join(path.dirname(process.env.KX_GUIDE_PROGRAM), "uploads", session.id, "notes.txt");
-  assert.equal(fs.readFileSync(kept, "utf8"), "a note");
+  return reply.body;
+}
+
+// The session's cache folder, where the guide keeps its uploads (<TMPDIR>/<the process's folder>/user/<session>);
+// undefined once it is gone.
+function sessionFolder(session) {
+  const temp = process.env.KX_GUIDE_TMPDIR || os.tmpdir();
+  return fs.readdirSync(temp).map((name) => path.join(temp, name, "user", session.id)).find(fs.existsSync);
+}
+
+test("upload: the file is kept in the session's folder, the success callback updates the page", async () => {
+  const session = await openSession();
+  let page = await submit(session, "BUTTONUPLOAD");
+  assert.match(page, /<title>kx guide - upload<\/title>/);
+  assert.match(page, />Up to 1 MB a file \(txt, png, jpg or pdf\) and 10 MB in all, deleted when the session ends\.</);
+  assert.match(page, /Nothing uploaded yet\./);
+  const reply = await upload(session, "notes.txt", "a note");
+  assert.match(reply, /"success":\s*true/);
+  assert.doesNotMatch(reply, /Kept:/, "the upload's own answer carries no controls");
+  assert.equal(fs.readFileSync(path.join(sessionFolder(session), "notes.txt"), "utf8"), "a note");
   const answer = await event(session, "UPLOADER", "DoOnAsyncUploadSuccess", { FileName: "notes.txt" });
-  assert.equal(updated(answer, "RECEIVED"), "Kept: notes.txt");
+  assert.equal(updated(answer, "RECEIVED"), "Kept: notes.txt (0.0 of 10 MB)");
+});
+
+test("upload: a session keeps 10 MB at most; a file past it is refused with the reason, the earlier ones stay", async () => {
+  const megabyte = "x".repeat(1024 * 1024);  // the uploader's largest file
+  const [session, other] = [await openSession(), await openSession()];
+  for (const s of [session, other]) await submit(s, "BUTTONUPLOAD");
+  for (let i = 1; i <= 10; i++) assert.match(await upload(session, `part${i}.txt`, megabyte), /"success":\s*true/);
+  // An eleventh file, however small, would pass the 10 MB: refused with the reason, nothing of it kept.
+  const refused = await upload(session, "one-more.txt", "x");
+  assert.match(JSON.parse(refused).error, /one-more\.txt was not kept: the files of a session may take 10 MB in all\./);
+  const folder = sessionFolder(session);
+  assert.deepEqual(fs.readdirSync(folder).sort(), Array.from({ length: 10 }, (_, i) => `part${i + 1}.txt`).sort());
+  assert.ok(fs.readdirSync(folder).every((name) => fs.statSync(path.join(folder, name)).size === megabyte.length));
+  // A file of a name kept already takes its place: what is kept stays within the limit.
+  assert.match(await upload(session, "part1.txt", "smaller"), /"success":\s*true/);
+  assert.equal(fs.readFileSync(path.join(folder, "part1.txt"), "utf8"), "smaller");
+  const answer = await event(session, "UPLOADER", "DoOnAsyncUploadSuccess", { FileName: "part1.txt" });
+  assert.match(updated(answer, "RECEIVED"), /^Kept: part1\.txt, part10\.txt, part2\.txt, .* \(9\.0 of 10 MB\)$/);
+  // The limit is each session's own.
+  assert.match(await upload(other, "mine.txt", megabyte), /"success":\s*true/);
+});
+
+test("upload: the session's folder goes when the session ends (log out)", async () => {
+  const session = await openSession();
+  await submit(session, "BUTTONUPLOAD");
+  assert.match(await upload(session, "gone.txt", "soon gone"), /"success":\s*true/);
+  const folder = sessionFolder(session);
+  assert.ok(fs.existsSync(path.join(folder, "gone.txt")));
+  await submit(session, "BUTTONBACK");
+  assert.match(await submit(session, "BUTTONLOGOUT"), /window\.location\.replace\("\/bye\.html"\)/);
+  assert.equal(fs.existsSync(folder), false, `${folder} outlived the session`);
 });
 
 // The text of a label in a page.
@@ -318,4 +365,37 @@ test("help desk: the tree filters the tickets, the history tab stops the timer, 
   assert.equal(updated(answer, "STATUS"), "Printers: 0 ticket(s)");
   assert.match(updated(answer, "HISTORY"),
                /<b>Deleted<\/b><\/FONT><\/td><td [^>]*><FONT [^>]*>Paper jam in tray 2<\/FONT><\/td><\/tr><\/table>/);
+});
+
+test("data: two sessions save into the tasks at once, each on its own record, and each then sees the other's", async () => {
+  const sessions = [await openSession(), await openSession()];
+  const titles = ["Task of the first", "Task of the second"];
+  await Promise.all(sessions.map((session) => submit(session, "BUTTONTASKS")));
+  const pages = await Promise.all(sessions.map(async (session, i) => {
+    await submit(session, "NAVIGATOR", {}, "Insert");
+    return submit(session, "BUTTONSAVE", { TITLE: titles[i] });
+  }));
+  for (const [i, session] of sessions.entries()) {
+    assert.match(pages[i], />Saved\.</);
+    assert.match(pages[i], new RegExp(`<input [^>]*name="TITLE"[^>]*value="${titles[i]}"`), "its own record");
+    const grid = gridRows(await submit(session, "NAVIGATOR", {}, "Refresh")).map((row) => row[0]);
+    assert.ok(titles.every((title) => grid.includes(title)), grid.join(" | "));
+  }
+});
+
+// Each data form had a SQLite connection of its own: two descriptors (the file and its log) for as long as it lived.
+test("data: twenty more sessions on the help desk or the tasks hold no more descriptors than one of each", async () => {
+  const descriptors = () => fs.readdirSync(`/proc/${process.env.KX_GUIDE_PID}/fd`).length;
+  const open = async (button, title) => {
+    const session = await openSession();
+    assert.match(await submit(session, button), new RegExp(`<title>kx guide - ${title}</title>`));
+  };
+  await open("BUTTONDESK", "help desk");
+  await open("BUTTONTASKS", "tasks");
+  const ofOne = descriptors();
+  for (let i = 0; i < 10; i++) {
+    await open("BUTTONDESK", "help desk");
+    await open("BUTTONTASKS", "tasks");
+  }
+  assert.ok(descriptors() <= ofOne + 3, `${descriptors()} descriptors after 20 sessions, ${ofOne} before`);
 });

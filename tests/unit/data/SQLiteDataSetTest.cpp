@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "kx/data/SQLiteDataSet.h"
 #include "support/Raised.h"
@@ -29,11 +30,16 @@ class SQLiteDataSetTest : public ::testing::Test {
   void Cleanup() {
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(mFile + suffix);
   }
-  TSQLiteConnection* Connect() {
+  TSQLiteConnection* Connect(bool shared = false) {
     auto* db = TComponent::Create<TSQLiteConnection>(mOwner.get());
     db->SetFileName(mFile);
+    db->SetShared(shared);
     db->Open();
     return db;
+  }
+  static std::size_t OpenDescriptors() {
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(begin(fds), end(fds)));
   }
   TSQLiteDataSet* Customers(TSQLiteConnection* db) {
     auto* data = TComponent::Create<TSQLiteDataSet>(mOwner.get());
@@ -220,6 +226,99 @@ TEST_F(SQLiteDataSetTest, FreeingTheConnectionClosesItsDataSets) {
   EXPECT_FALSE(data->Active());
   EXPECT_EQ(data->Connection(), nullptr);
   EXPECT_THROW(data->Open(), EDatabaseError);
+}
+
+// Each session's form opened a connection of its own: two descriptors per session, for as long as it lived. Shared
+// connections to one file are one SQLite connection, whose users see each other's posts at once.
+TEST_F(SQLiteDataSetTest, SharedConnectionsToAFileAreOneSQLiteConnection) {
+  TSQLiteConnection* first = Connect(true);
+  const std::size_t descriptorsOfOne = OpenDescriptors();
+  std::vector<TSQLiteDataSet*> sessions;
+  for (int i = 0; i < 20; ++i) {
+    TSQLiteConnection* db = Connect(true);
+    EXPECT_EQ(db->Handle(), first->Handle());
+    sessions.push_back(Customers(db));
+  }
+  EXPECT_EQ(OpenDescriptors(), descriptorsOfOne);
+  EXPECT_NE(mFirst->Handle(), first->Handle()) << "a connection not shared has its own";
+  EXPECT_THROW(first->SetShared(false), EDatabaseError);
+
+  sessions[0]->Edit();
+  sessions[0]->FieldByName("name").SetText("Ada B.");
+  sessions[1]->Last();
+  sessions[1]->Edit();
+  sessions[1]->FieldByName("name").SetText("Bob B.");
+  EXPECT_EQ(sessions[2]->FieldByName("name").Text(), "Ada") << "an edit stays its data set's until posted";
+  sessions[0]->Post();
+  sessions[1]->Post();
+  sessions[2]->Refresh();
+  EXPECT_EQ(sessions[2]->FieldByName("name").Text(), "Ada B.");
+  sessions[2]->Last();
+  EXPECT_EQ(sessions[2]->FieldByName("name").Text(), "Bob B.");
+
+  // The SQLite connection stays while a user is left, and closes with the last.
+  first->Close();
+  for (std::size_t i = 0; i + 1 < sessions.size(); ++i) sessions[i]->Connection()->Free();
+  EXPECT_EQ(sessions.back()->RecordCount(), 2);
+  sessions.back()->Connection()->Free();
+  EXPECT_LT(OpenDescriptors(), descriptorsOfOne);
+}
+
+// Sessions run on threads of their own: a statement or a transaction holds the shared connection, so one thread's
+// statements never enter another's transaction and LastInsertRowId is the thread's own insert.
+TEST_F(SQLiteDataSetTest, ThreadsTakeTurnsOnASharedConnection) {
+  constexpr int kThreads = 4, kRounds = 25;
+  mFirst->Execute("CREATE TABLE marks (id INTEGER PRIMARY KEY, thread INTEGER NOT NULL)");
+  std::vector<TSQLiteConnection*> connections;
+  std::vector<TSQLiteDataSet*> customers;
+  for (int t = 0; t < kThreads; ++t) {
+    connections.push_back(Connect(true));
+    customers.push_back(Customers(connections.back()));
+  }
+  std::vector<std::string> failures(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      try {
+        for (int round = 0; round < kRounds; ++round) {
+          connections[t]->InTransaction([&] {
+            connections[t]->Execute("INSERT INTO marks (thread) VALUES (?)", {std::to_string(t)});
+            const auto own = connections[t]->Execute("SELECT thread FROM marks WHERE id = ?",
+                                                     {std::to_string(connections[t]->LastInsertRowId())});
+            if (own.at(0).at(0) != std::to_string(t)) throw Exception("another thread's row");
+          });
+          customers[t]->Append();
+          customers[t]->FieldByName("name").SetText("t" + std::to_string(t));
+          customers[t]->Post();
+          customers[t]->First();
+        }
+      } catch (const std::exception& e) {
+        failures[t] = e.what();
+      }
+    });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures, std::vector<std::string>(kThreads));
+  EXPECT_EQ(mSecond->Execute("SELECT COUNT(*) FROM marks")[0][0], std::to_string(kThreads * kRounds));
+  EXPECT_EQ(mSecond->Execute("SELECT COUNT(*) FROM customers")[0][0], std::to_string(2 + kThreads * kRounds));
+}
+
+// A file replaced under a shared connection fails its users' posts, as one of their own would; a connection opened
+// since takes what is at the path now rather than the stale one.
+TEST_F(SQLiteDataSetTest, ASharedConnectionOpenedAfterTheFileWasReplacedTakesTheNewFile) {
+  TSQLiteDataSet* before = Customers(Connect(true));
+  Cleanup();  // the file with its log, as an operator puts another in its place
+  Connect()->Execute("CREATE TABLE customers (id INTEGER PRIMARY KEY, name VARCHAR(40))");
+  TSQLiteConnection* since = Connect(true);
+  EXPECT_NE(since->Handle(), before->Connection()->Handle());
+  TSQLiteDataSet* after = Customers(since);
+  after->Append();
+  after->FieldByName("name").SetText("Cy");
+  after->Post();
+  EXPECT_EQ(Connect(true)->Handle(), since->Handle());
+  before->Edit();
+  before->FieldByName("name").SetText("Ada B.");
+  EXPECT_THROW(before->Post(), EDatabaseError);
+  EXPECT_EQ(Connect()->Execute("SELECT name FROM customers"), (std::vector<std::vector<TFieldValue>>{{"Cy"}}));
 }
 
 }  // namespace
