@@ -174,7 +174,8 @@ struct TKXStandAloneServer::TCore {
       isShort = Spare < 0 || !DescriptorsFree(Spare, reserve);
     }
     if (SessionsRefused.exchange(isShort) != isShort)
-      Log(isShort ? "Open files: fewer than " + std::to_string(reserve) + " free; new sessions are refused until there are"
+      Log(isShort ? "Open files: fewer than " + std::to_string(reserve) +
+                        " free; new sessions are refused until there are"
                   : "Open files: enough free again; new sessions are taken");
     return isShort;
   }
