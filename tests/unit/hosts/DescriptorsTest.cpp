@@ -62,7 +62,7 @@ TEST(RaiseDescriptorLimit, RaisesTheSoftLimitToTheHardOne) {
   }
 }
 
-// The one line a program logs at its start.
+// The one line a program logs at its start, with the sessions' reserve: a quarter of the limit, at most 64.
 TEST(RaiseDescriptorLimit, SaysWhatItGotAndTheSessionsReserve) {
   const struct {
     TDescriptorLimit Limit;
@@ -77,15 +77,6 @@ TEST(RaiseDescriptorLimit, SaysWhatItGotAndTheSessionsReserve) {
        "while fewer than 64 are free."},
   };
   for (const auto& row : rows) EXPECT_EQ(DescriptorLimitText(row.Limit), row.Text);
-}
-
-TEST(SessionDescriptorReserve, IsAQuarterOfTheLimitAndAtMost64) {
-  const struct {
-    std::uint64_t Limit;
-    int Reserve;
-  } rows[] = {{0, 0},       {7, 1},       {64, 16},        {255, 63},
-              {256, 64},    {1024, 64},   {1048576, 64},   {std::numeric_limits<std::uint64_t>::max(), 64}};
-  for (const auto& row : rows) EXPECT_EQ(SessionDescriptorReserve(row.Limit), row.Reserve) << row.Limit;
 }
 
 // The reserve judgement: 16 free of 64 is enough, 15 is short, wherever the free numbers lie. Counted from the lowest
