@@ -494,6 +494,8 @@ bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hol
     if (gSC->AuthBeforeNewSession()) CheckAuth();
     // Asked first so that a flood costs no session object; the store judges again under its lock.
     if (store->SessionLimitReached(mClientIP)) SendTooManySessions();
+    // A session may open files (a data form's database) that the sessions already there would then lack.
+    if (gRequestWatch != nullptr && gRequestWatch->DescriptorsShort()) SendServerBusy();
     // The new session registers itself in the store, locked.
     try {
       hold.Take(TComponent::Create<TKXApplication>(nullptr, TBrowser::CreateBrowser(mRequest->UserAgent()),

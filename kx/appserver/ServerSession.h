@@ -82,6 +82,9 @@ class TKXServerSession : public TKXServer {
   // refused for its address (the controller's MaxRequestsPerIP while the host's threads are nearly all taken).
   static constexpr int SessionBusyRetryAfter = 1;
   static constexpr int AddressBusyRetryAfter = 1;
+  // Seconds a client refused a new session for want of the host's descriptors is asked to wait: the host's idle
+  // connections have closed by then, and the longest wait a page's script takes.
+  static constexpr int ServerBusyRetryAfter = 30;
   // Minutes the cookie of a 204 "try again" lives: its script reads it at once; one its page left never piles up.
   static constexpr int RetryCookieMinutes = 10;
 
@@ -120,7 +123,8 @@ class TKXServerSession : public TKXServer {
   void SetUrlPaths(const std::string& path, const std::string& id);
   void SetSessionBaseURL(const std::string& id);
   // True when a new session was created. Either way hold has the session afterwards. A new session beyond the
-  // controller's MaxSessions or MaxSessionsPerIP is not created: SendTooManySessions answers. First the request asks
+  // controller's MaxSessions or MaxSessionsPerIP is not created: SendTooManySessions answers; nor while the host has
+  // too few descriptors free (gRequestWatch's DescriptorsShort): SendServerBusy answers. First the request asks
   // the admission (appserver/Admission.h) for its place: SendAddressBusy answers a refusal.
   bool LookupOrCreate(const std::string& id, TKXSessionHold& hold);
   // Counts the request in with its client address from here to its end, as one that holds a host thread in a
@@ -158,13 +162,17 @@ class TKXServerSession : public TKXServer {
   // The answer to a request turned away for the moment: 503 with message and "Retry-After". A posted form whose
   // script waits for it (KX_Retry=TOKEN, a fresh random token of 16 to 64 letters and digits for each post) gets 204
   // instead, which leaves the page with the visitor's values in place, with the same "Retry-After" and the cookie
-  // KX_Retry_TOKEN ("SECONDS:CAUSE", cause a word the page turns into its own text: "session" or "address"; path
-  // "/", RetryCookieMinutes); the script that posted it, and no other page, posts again after the wait. Any other
-  // KX_Retry gets the 503, which names the cause's word in "X-KX-Retry-Cause" for a callback's page.
+  // KX_Retry_TOKEN ("SECONDS:CAUSE", cause a word the page turns into its own text: "session", "address" or
+  // "server"; path "/", RetryCookieMinutes); the script that posted it, and no other page, posts again after the
+  // wait. Any other KX_Retry gets the 503, which names the cause's word in "X-KX-Retry-Cause" for a callback's page.
   [[noreturn]] void SendTryAgain(const std::string& message, std::string_view cause, int retryAfter);
   // The same for a request that did not wait for its busy session (ESessionBusy).
   [[noreturn]] void SendSessionBusy() {
     SendTryAgain("The session is busy. Please try again later.", "session", SessionBusyRetryAfter);
+  }
+  // The same for a request that would make a new session while the host has too few descriptors free.
+  [[noreturn]] void SendServerBusy() {
+    SendTryAgain("The server is busy. Please try again later.", "server", ServerBusyRetryAfter);
   }
   // The same for a request the admission refused, after the operator's line when one is due (one a minute at most).
   [[noreturn]] void SendAddressBusy(int spareThreads);

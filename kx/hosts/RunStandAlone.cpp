@@ -14,6 +14,7 @@
 #include "kx/appserver/Startup.h"
 #include "kx/controls/appform/AppForm.h"
 #include "kx/controls/regions/Regions.h"
+#include "kx/hosts/Descriptors.h"
 #include "kx/hosts/StandAloneApp.h"
 
 namespace kx {
@@ -142,6 +143,8 @@ int RunStandAlone(int argc, char** argv, void (*registerClasses)(), const std::v
   TKXRuntimeSlots::TScope scope(runtime);
   if (!gLogProcedure) gLogProcedure = &LogToStandardError;
   if (!options.QuietErrors && !gErrorLogProcedure) gErrorLogProcedure = &LogToStandardError;
+  // Before anything listens: the server sizes its connections and loops by the limit.
+  gLogProcedure(DescriptorLimitText(RaiseDescriptorLimit()));
   TKXCommandLineOverrides& overrides = CommandLineOverrides();
   overrides.BoundIP = options.BindAddress;
   overrides.Port = options.Port;

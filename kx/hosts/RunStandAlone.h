@@ -49,7 +49,8 @@ std::string StandAloneUsage(const std::string& program, const std::vector<TUsage
 // - --help prints the usage to standard output and returns 0; a bad option prints "<program>: <error>" and the
 //   usage to standard error and returns 2;
 // - blocks SIGINT and SIGTERM in every thread, ignores SIGPIPE, logs to standard error (unless gLogProcedure is
-//   set), makes the program's runtime, runs registerClasses, and puts the options into CommandLineOverrides() (BoundIP
+//   set), raises the soft limit of open files to the hard one and logs what it got (DescriptorLimitText), makes the
+//   program's runtime, runs registerClasses, and puts the options into CommandLineOverrides() (BoundIP
 //   127.0.0.1 when neither --bind nor the controller names one; Port and SessionTimeout when given);
 // - starts TKXStandAloneApp, prints "Listening on " + ListeningUrl as the one line of standard output, waits for
 //   SIGINT or SIGTERM, stops and returns 0;

@@ -37,6 +37,7 @@
 #include "kx/foundation/HttpReply.h"
 #include "kx/foundation/Streams.h"
 #include "kx/foundation/TextUtils.h"
+#include "kx/hosts/Descriptors.h"
 #include "kx/hosts/HostRequest.h"
 #include "kx/hosts/LoopRelief.h"
 
@@ -84,6 +85,10 @@ struct TLoop {
   // After the counters: destroying the io_context destroys the connections still queued in it, which count down.
   net::io_context Ioc;
   net::executor_work_guard<net::io_context::executor_type> Work{Ioc.get_executor()};
+  // Asio makes a loop's epoll, wake-up and timer descriptors with its first socket. Made then, in an accept, they
+  // took the descriptors the listener had just made sure were left for the rest of the process (and with none left
+  // Asio raises out of the listener's handler): they are made with the loop.
+  tcp::socket Warm{Ioc};
 };
 
 // Counts a thread of the loop inside the framework for its lifetime.
@@ -107,10 +112,15 @@ class TFrameworkCall {
 namespace {
 // How many relief threads there may be at once.
 constexpr int kMaxReliefThreads = 64;
+
+int OpenSpareDescriptor() { return ::open("/dev/null", O_RDONLY | O_CLOEXEC); }
 }  // namespace
 
 struct TKXStandAloneServer::TCore {
   explicit TCore(const TKXStandAloneServerOptions& options) : Options(options) {}
+  ~TCore() {
+    if (Spare >= 0) ::close(Spare);
+  }
 
   void Log(const std::string& line) {
     std::lock_guard lock(LogMutex);
@@ -153,6 +163,28 @@ struct TKXStandAloneServer::TCore {
     return int(Loops.size()) + kMaxReliefThreads - inside;
   }
 
+  // Whether fewer descriptors are free than the sessions keep in reserve (SessionDescriptorReserve of the soft limit
+  // now), so that a new session is refused; logged when that starts and when it ends.
+  bool DescriptorsShort() {
+    const int reserve = SessionDescriptorReserve(DescriptorLimit());
+    bool isShort;
+    {
+      std::lock_guard lock(SpareMutex);
+      if (Spare < 0) Spare = OpenSpareDescriptor();
+      isShort = Spare < 0 || !DescriptorsFree(Spare, reserve);
+    }
+    if (SessionsRefused.exchange(isShort) != isShort)
+      Log(isShort ? "Open files: fewer than " + std::to_string(reserve) +
+                        " free; new sessions are refused until there are"
+                  : "Open files: enough free again; new sessions are taken");
+    return isShort;
+  }
+
+  // Answers the connections waiting on listener while the process has no descriptor for them: the spare descriptor
+  // is let go for as long as it takes to accept one, tell it (plain HTTP only) that the server is busy and close it.
+  // At most kMaxTurnedAway a call; returns how many.
+  int TurnAwayWaiting(int listener, bool plain);
+
   // The loop for a new connection: the one with the fewest connections, passing over stuck ones.
   TLoop& PickLoop() {
     TLoop* best = Loops.front().get();
@@ -176,6 +208,11 @@ struct TKXStandAloneServer::TCore {
   int MaxConnections = 1;
   int Connections = 0;  // open sessions and accepts in progress
   std::optional<ssl::context> SslContext;
+  std::mutex SpareMutex;  // guards Spare
+  // A descriptor held for TurnAwayWaiting (and the copies DescriptorsShort counts with); -1 when it could not be
+  // opened again after one.
+  int Spare = -1;
+  std::atomic<bool> SessionsRefused{false};  // DescriptorsShort's last answer
   // Declared after what sessions use: destroying them destroys the sessions still queued in them.
   std::vector<std::unique_ptr<TLoop>> Loops;
   std::vector<std::shared_ptr<class TListener>> Listeners;
@@ -193,6 +230,11 @@ using TCore = TKXStandAloneServer::TCore;
 bool IsResourceShortage(const beast::error_code& ec) {
   if (ec.category() != boost::system::system_category()) return false;
   return ec.value() == EMFILE || ec.value() == ENFILE || ec.value() == ENOBUFS || ec.value() == ENOMEM;
+}
+
+// Accepting failed, or would have left the process fewer than its spare descriptors.
+bool IsDescriptorShortage(const beast::error_code& ec) {
+  return ec.category() == boost::system::system_category() && (ec.value() == EMFILE || ec.value() == ENFILE);
 }
 
 // The Date value of an answer sent now.
@@ -249,15 +291,17 @@ bool ClientGone(int fd) {
 }
 
 // What the framework asks about a request of the connection on fd: while it waits, go on while its client is there
-// and the server has not ended its waits; and how many threads the server has to spare.
+// and the server has not ended its waits; how many threads the server has to spare; whether its descriptors are too
+// few for a new session.
 class TConnectionWatch final : public IKXRequestWatch {
  public:
-  TConnectionWatch(const TCore& core, int fd) : mCore(core), mFd(fd) {}
+  TConnectionWatch(TCore& core, int fd) : mCore(core), mFd(fd) {}
   bool KeepWaiting() override { return !mCore.EndWaits.load() && !ClientGone(mFd); }
   int SpareThreads() override { return mCore.SpareThreads(); }
+  bool DescriptorsShort() override { return mCore.DescriptorsShort(); }
 
  private:
-  const TCore& mCore;
+  TCore& mCore;
   int mFd;
 };
 
@@ -720,6 +764,7 @@ class TListener : public std::enable_shared_from_this<TListener> {
     if (!ec) mAcceptor.set_option(net::socket_base::reuse_address(true), ec);
     if (!ec) mAcceptor.bind(endpoint, ec);
     if (!ec) mAcceptor.listen(net::socket_base::max_listen_connections, ec);
+    if (!ec) mAcceptor.non_blocking(true, ec);  // TurnAwayWaiting accepts on it by hand
     if (ec)
       throw Exception("Cannot listen on " + endpoint.address().to_string() + ":" + std::to_string(endpoint.port()) +
                       ": " + ec.message());
@@ -766,7 +811,10 @@ class TListener : public std::enable_shared_from_this<TListener> {
     if (ec) return RetryLater(ec);
     if (mShortage) {
       mShortage = false;
-      mCore->Log("accept on " + mName + ": accepting again");
+      mCore->Log("accept on " + mName + ": accepting again" +
+                 (mTurnedAway > 0 ? "; " + std::to_string(mTurnedAway) + " connection(s) were told the server is busy"
+                                  : std::string()));
+      mTurnedAway = 0;
     }
     if (!mCore->Stopping) {
       socket.set_option(tcp::no_delay(true), ec);
@@ -790,7 +838,9 @@ class TListener : public std::enable_shared_from_this<TListener> {
     DoAccept();
   }
 
+  // No connection waits for the shortage to end: those waiting now are told the server is busy.
   void RetryLater(const beast::error_code& ec) {
+    if (IsDescriptorShortage(ec)) mTurnedAway += mCore->TurnAwayWaiting(mAcceptor.native_handle(), !mSecure);
     if (!IsResourceShortage(ec))
       mCore->Log("accept on " + mName + ": " + ec.message());
     else if (!mShortage)
@@ -825,9 +875,61 @@ class TListener : public std::enable_shared_from_this<TListener> {
   net::steady_timer mRetry;
   bool mSecure;
   bool mShortage = false;  // the last accept failed for want of resources
+  int mTurnedAway = 0;     // connections TurnAwayWaiting answered during this shortage
   std::uint16_t mPort = 0;
   std::string mName;  // address:port, for the log
 };
+
+namespace {
+
+// Connections TurnAwayWaiting answers at once; the rest wait for the listener's next retry.
+constexpr int kMaxTurnedAway = 256;
+// Seconds a connection turned away for want of descriptors is asked to wait.
+constexpr int kTurnedAwayRetryAfter = 10;
+
+// Reads what the client sent already, so that closing does not reset the connection under the answer, then answers
+// 503 on a plain connection (a TLS one has no handshake to speak in) and closes its sending side.
+void AnswerBusy(int fd, bool plain) {
+  char discard[4096];
+  for (std::size_t total = 0; total < 65536;) {
+    const ssize_t n = ::recv(fd, discard, sizeof discard, MSG_DONTWAIT);
+    if (n <= 0) break;
+    total += std::size_t(n);
+  }
+  if (plain) {
+    const std::string body = "503 - The server is busy. Please try again later.";
+    const std::string answer = "HTTP/1.1 503 Service Unavailable\r\nDate: " + HttpDateNow() +
+                               "\r\nContent-Type: text/plain\r\nRetry-After: " +
+                               std::to_string(kTurnedAwayRetryAfter) +
+                               "\r\nX-KX-Retry-Cause: server\r\nConnection: close\r\nContent-Length: " +
+                               std::to_string(body.size()) + "\r\n\r\n" + body;
+    ::send(fd, answer.data(), answer.size(), MSG_DONTWAIT | MSG_NOSIGNAL);  // a full buffer: no answer
+  }
+  ::shutdown(fd, SHUT_WR);
+}
+
+}  // namespace
+
+int TKXStandAloneServer::TCore::TurnAwayWaiting(int listener, bool plain) {
+  std::lock_guard lock(SpareMutex);
+  if (Spare < 0) Spare = OpenSpareDescriptor();
+  int turnedAway = 0;
+  while (turnedAway < kMaxTurnedAway && Spare >= 0) {
+    pollfd waiting{listener, POLLIN, 0};
+    if (::poll(&waiting, 1, 0) <= 0) break;
+    ::close(Spare);
+    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd >= 0) {
+      AnswerBusy(fd, plain);
+      ::close(fd);
+      ++turnedAway;
+    }
+    // Another thread may have taken the number meanwhile: then the next call tries again.
+    Spare = OpenSpareDescriptor();
+    if (fd < 0) break;
+  }
+  return turnedAway;
+}
 
 void TKXStandAloneServer::TCore::ReleaseSlot() {
   std::vector<std::shared_ptr<TListener>> waiting;
@@ -875,6 +977,21 @@ int DefaultMaxConnections() {
   if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 896;
   rlim_t soft = std::min<rlim_t>(limit.rlim_cur, 1 << 20);  // RLIM_INFINITY included
   return int(std::max<rlim_t>(soft - std::min<rlim_t>(128, soft / 2), 1));
+}
+
+// One loop per processor, at least 2, and at most one per kDescriptorsPerLoop of the soft limit: each holds three.
+constexpr std::uint64_t kDescriptorsPerLoop = 32;
+int DefaultLoops() {
+  const std::uint64_t affordable = std::min<std::uint64_t>(DescriptorLimit() / kDescriptorsPerLoop, 1024);
+  return std::max(2, std::min(int(std::thread::hardware_concurrency()), int(affordable)));
+}
+
+void MakeLoops(TCore& core, int count) {
+  try {
+    for (int i = 0; i < count; ++i) core.Loops.push_back(std::make_unique<TLoop>());
+  } catch (const boost::system::system_error& e) {
+    throw Exception("Cannot make the server's " + std::to_string(count) + " event loops: " + e.code().message());
+  }
 }
 
 std::vector<tcp::endpoint> Bindings(const std::vector<std::string>& ips, std::uint16_t port) {
@@ -995,8 +1112,8 @@ std::uint16_t TKXStandAloneServer::SSLPort() const { return mCore ? mCore->SSLPo
 void TKXStandAloneServer::Start() {
   if (mCore) return;
   auto core = std::make_shared<TCore>(mOptions);
-  const int loops = mOptions.Threads > 0 ? mOptions.Threads : std::max(2, int(std::thread::hardware_concurrency()));
-  for (int i = 0; i < loops; ++i) core->Loops.push_back(std::make_unique<TLoop>());
+  MakeLoops(*core, mOptions.Threads > 0 ? mOptions.Threads : DefaultLoops());
+  core->Spare = OpenSpareDescriptor();
   core->MaxConnections = mOptions.MaxConnections > 0 ? mOptions.MaxConnections : DefaultMaxConnections();
   if (TTempFileStream::GetTempPath().empty()) TTempFileStream::SetTempPath(gsTempPath());
   core->TempFolder = mOptions.TempFolder.empty() ? TTempFileStream::GetTempPath() : mOptions.TempFolder;

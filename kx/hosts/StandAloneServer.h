@@ -64,7 +64,8 @@ struct TKXStandAloneServerOptions {
   // Event loops, each served by a thread of its own: a connection belongs to one loop, which reads its requests,
   // runs the framework and writes the answers on that thread. A loop whose threads are all inside the framework
   // for a while (a request that takes long) gets a relief thread until one of them is free again, so its other
-  // connections are not held up. 0: one per processor (at least 2).
+  // connections are not held up. 0: one per processor, at least 2, and at most one per 32 descriptors of the soft
+  // RLIMIT_NOFILE, since each holds three from Start on.
   int Threads = 0;
   // Folder of spooled bodies and uploaded files; TTempFileStream's TempPath when empty.
   std::string TempFolder;
@@ -77,7 +78,13 @@ struct TKXStandAloneServerOptions {
 // the bytes sent to gLogBytesProcedure, when set. When accepting fails for want
 // of descriptors or memory, or would leave the process fewer than two spare
 // descriptors, the listener retries every 100 ms and logs one line when the
-// failures start and one when accepting works again.
+// failures start and one when accepting works again. Meanwhile no connection
+// waits: for want of descriptors, a descriptor the server keeps for this is let
+// go to accept each waiting connection, answer it 503 "The server is busy"
+// (Retry-After: 10, X-KX-Retry-Cause: server; a TLS connection is only closed)
+// and close it. The request watch tells the framework when fewer descriptors
+// are free than the sessions keep in reserve (SessionDescriptorReserve), so
+// that it refuses new sessions long before that.
 class TKXStandAloneServer {
  public:
   explicit TKXStandAloneServer(TKXStandAloneServerOptions options);

@@ -330,8 +330,9 @@ KX.Form.resend = function (form, token) {
 };
 
 /* ---------------------------------------------------------------------------------------------------------
- * The server's "try again" answers. A request the server turns away for the moment (its session is busy, or its
- * address has many requests in while the server is nearly full) is answered 503 with "Retry-After", a plain text
+ * The server's "try again" answers. A request the server turns away for the moment (its session is busy, its
+ * address has many requests in while the server is nearly full, or it would start a session while the server runs
+ * short of open files) is answered 503 with "Retry-After", a plain text
  * that names the cause and the cause's word of CAUSES in "X-KX-Retry-Cause" (which a callback's page reports in its
  * own words, KX.Ajax.finish). A posted form that carries a token (KX_Retry) is answered 204 instead, which leaves the
  * page and the visitor's values in place, with the cookie KX_Retry_TOKEN ("SECONDS:CAUSE", a word of CAUSES).
@@ -348,7 +349,8 @@ KX.Form.resend = function (form, token) {
  */
 KX.Retry = {
   LIMIT: 3, COOKIE: "KX_Retry_", WAIT: 120000, ASK: 10000, timer: null,
-  CAUSES: { session: "the session is busy.", address: "too many requests come from your address." }
+  CAUSES: { session: "the session is busy.", address: "too many requests come from your address.",
+            server: "the server is busy." }
 };
 
 /* The wait in milliseconds that a Retry-After value (seconds) asks for, at most 30 s; -1 when it asks none. */

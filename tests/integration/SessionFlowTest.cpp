@@ -1233,6 +1233,57 @@ TEST_F(SessionFlowTest, AnAddressWithManyRequestsInIsRefusedOnlyWhileTheHostIsNe
   for (int i = 0; i < SC().MaxRequestsPerIP(); ++i) RequestAdmission().Leave("192.0.2.10");
 }
 
+// A host short of descriptors. Only the test thread asks it.
+struct TDescriptorsWatch final : IKXRequestWatch {
+  explicit TDescriptorsWatch(bool isShort) : Short(isShort) {}
+  bool KeepWaiting() override { return true; }
+  bool DescriptorsShort() override { return Short; }
+  bool Short;
+};
+
+// While the host is short of descriptors, a request that would make a session is told to try again, with the
+// server's cause (a post that can wait gets its 204 and cookie), and makes none: a session may open files (a data
+// form's database) that those already there need. Those go on; once the host has descriptors again, a visitor gets
+// a session.
+TEST_F(SessionFlowTest, NewSessionsAreTurnedAwayWhileTheHostIsShortOfDescriptors) {
+  const std::string cookie = StartSession();
+  ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+  const std::string token = "0123456789abcdef";
+  const struct {
+    bool Short;
+    std::function<TReplyPacket()> Send;
+    int Code;
+  } rows[] = {
+      {true, [&] { return Get("/"); }, 503},
+      {true, [&] { return Get("/$/", "KX_Retry=" + token); }, 204},
+      {true, [&] { return Get("/$/callback", "callback=DoIt&KX_SessionID_=" + IdOf(cookie), IdOf(cookie) + "_2"); },
+       200},
+      {true, [&] { return Get("/$/", "", cookie); }, 200},
+      {false, [&] { return Get("/"); }, 200},
+  };
+  for (const auto& row : rows) {
+    const int sessions = Store().GetCount();
+    TDescriptorsWatch watch(row.Short);
+    TKXRequestWatchScope watching(watch);
+    const TReplyPacket reply = row.Send();
+    EXPECT_EQ(reply.Code, row.Code) << reply.Content;
+    if (row.Code == 200) continue;
+    EXPECT_EQ(Store().GetCount(), sessions);
+    EXPECT_EQ(SessionCookie(reply), nullptr);
+    EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "Retry-After: 30"), reply.Headers.end());
+    if (row.Code == 503) {
+      EXPECT_EQ(reply.Content, "503 - The server is busy. Please try again later.");
+      EXPECT_NE(std::find(reply.Headers.begin(), reply.Headers.end(), "X-KX-Retry-Cause: server"),
+                reply.Headers.end());
+    } else {
+      ASSERT_EQ(reply.Cookies.size(), 1u);
+      EXPECT_EQ(reply.Cookies[0].Name, "KX_Retry_" + token);
+      EXPECT_EQ(reply.Cookies[0].Value, "30:server");
+    }
+  }
+  EXPECT_EQ(Store().GetCount(), 2);
+}
+
 // A posted form whose script can wait (KX_Retry=TOKEN) is turned away with 204, which leaves the page in place, and
 // the cookie named after the token with the wait and the cause, which lives a few minutes; any other request, or one
 // with a KX_Retry that is no token, gets the 503.

@@ -137,6 +137,8 @@ void TestHook(void* buffer, std::int32_t length) {
     reply.WriteString(Patterned(kPastTheBound));
   } else if (request.PathInfo == "/spare") {
     reply.WriteString(std::to_string(gRequestWatch != nullptr ? gRequestWatch->SpareThreads() : -2));
+  } else if (request.PathInfo == "/short") {
+    reply.WriteString(gRequestWatch == nullptr ? "none" : gRequestWatch->DescriptorsShort() ? "short" : "enough");
   } else if (request.PathInfo == "/moved") {
     reply.SendRedirect("/echo");
   } else if (request.PathInfo == "/unchanged") {
@@ -815,7 +817,7 @@ bool Readable(tcp::socket& socket, std::chrono::milliseconds time) {
   return ::poll(&fd, 1, int(time.count())) > 0;
 }
 
-// A server in a child process limited to kDescriptors open files, so that the
+// A server in a child process limited to kDescriptors open files (or fewer), so that the
 // test's own connections do not count against the limit. The child reports its
 // port, serves until Finish, then reports the lines it logged meanwhile (Now
 // tells them on the way).
@@ -828,7 +830,7 @@ class TLimitedServer {
     int Connections = -1;  // the connected sockets the child holds
   };
 
-  explicit TLimitedServer(const TKXStandAloneServerOptions& options) {
+  explicit TLimitedServer(const TKXStandAloneServerOptions& options, rlim_t descriptors = kDescriptors) {
     int up[2], down[2];
     if (::pipe(up) != 0) return;
     if (::pipe(down) != 0) {
@@ -837,7 +839,7 @@ class TLimitedServer {
       return;
     }
     mPid = ::fork();
-    if (mPid == 0) RunChild(options, up[1], down[0]);
+    if (mPid == 0) RunChild(options, descriptors, up[1], down[0]);
     ::close(up[1]);
     ::close(down[0]);
     mUp = up[0];
@@ -875,12 +877,12 @@ class TLimitedServer {
   }
 
   // Ends the process without stopping the server.
-  [[noreturn]] static void RunChild(const TKXStandAloneServerOptions& options, int up, int down) {
+  [[noreturn]] static void RunChild(const TKXStandAloneServerOptions& options, rlim_t descriptors, int up, int down) {
     for (int fd = 3; fd < 1024; ++fd)
       if (fd != up && fd != down) ::close(fd);
     rlimit limit{};
     ::getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = kDescriptors;
+    limit.rlim_cur = descriptors;
     gLogProcedure = &CountLine;
     std::uint16_t port = 0;
     std::optional<TKXStandAloneServer> server;
@@ -944,22 +946,55 @@ class TLimitedServer {
   std::uint16_t mPort = 0;
 };
 
+// A connection answered at once with the server's 503 "try again".
+void ExpectTurnedAway(TClient& client) {
+  ASSERT_TRUE(Readable(client.Socket(), std::chrono::seconds(5)));
+  auto answer = client.Read();
+  EXPECT_EQ(answer.result_int(), 503u);
+  EXPECT_EQ(answer[http::field::retry_after], "10");
+  EXPECT_EQ(answer["X-KX-Retry-Cause"], "server");
+  EXPECT_EQ(answer.body(), "503 - The server is busy. Please try again later.");
+  EXPECT_TRUE(client.Closed());
+}
+
+// A new connection's request is answered 200 within the time: descriptors the server let go are soon taken by
+// others again, so the first few may still be turned away.
+bool AnsweredSoon(std::uint16_t port, std::chrono::seconds time) {
+  const auto deadline = std::chrono::steady_clock::now() + time;
+  do {
+    TClient client(port);
+    client.Send("GET /echo HTTP/1.1\r\nHost: h\r\n\r\n");
+    if (Readable(client.Socket(), std::chrono::seconds(5)) && client.Read().result_int() == 200u) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return false;
+}
+
 // With 256 descriptors and 400 idle connections, the accept loop retried at
 // once on "Too many open files", logged millions of lines and answered no one.
+// Those past the descriptors then waited in the listen backlog until some
+// closed: ten minutes, while sessions held the descriptors; they are told to
+// try again now. Past the connection limit they still wait, but only until a
+// connection closes (the idle timeout at most).
 TEST_F(TKXStandAloneServerTest, RunningOutOfDescriptorsNeitherSpinsNorFloodsTheLog) {
   constexpr int kIdle = int(TLimitedServer::kDescriptors) + 16;
   struct {
     const char* name;
     int maxConnections;
+    int threads;
     bool shortage;  // accepting runs out of descriptors
     int takes;      // the connections the server stops at, by its limit; 0: until it runs short
   } cases[] = {
-      {"default limit, below the descriptors", 0, false, int(TLimitedServer::kDescriptors) / 2},
-      {"limit above the descriptors", 1000, true, 0},
+      {"default limit, below the descriptors", 0, 2, false, int(TLimitedServer::kDescriptors) / 2},
+      {"limit above the descriptors", 1000, 2, true, 0},
+      // A loop's descriptors were made with its first connection, in the accept: their failure raised out of the
+      // listener's handler, and the listener never accepted again.
+      {"a loop for every few descriptors", 1000, 16, true, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     mOptions.MaxConnections = c.maxConnections;
+    mOptions.Threads = c.threads;
     TLimitedServer server(mOptions);
     ASSERT_NE(server.Port(), 0);
     net::io_context ioc;
@@ -977,7 +1012,10 @@ TEST_F(TKXStandAloneServerTest, RunningOutOfDescriptorsNeitherSpinsNorFloodsTheL
     ASSERT_EQ(held.Shortages > 0, c.shortage) << held.Connections << " connections";
     TClient client(server.Port());
     client.Send("GET /echo HTTP/1.1\r\nHost: h\r\n\r\n");
-    EXPECT_FALSE(Readable(client.Socket(), std::chrono::milliseconds(300)));  // it waits in the backlog
+    if (c.shortage)
+      ExpectTurnedAway(client);
+    else
+      EXPECT_FALSE(Readable(client.Socket(), std::chrono::milliseconds(300)));  // it waits in the backlog
     // Issue 31, fault 12: connections took the process's last descriptors, so nothing else in it could open a file
     // (and the sanitizer runtime, which probes memory through a pipe, reported sound objects as invalid).
     EXPECT_TRUE(server.CanMakeAPipe());
@@ -985,8 +1023,12 @@ TEST_F(TKXStandAloneServerTest, RunningOutOfDescriptorsNeitherSpinsNorFloodsTheL
     // line alone.
     EXPECT_EQ(server.Now().Lines, c.shortage ? 1 : 0);
     idle.clear();
-    ASSERT_TRUE(Readable(client.Socket(), std::chrono::seconds(30)));
-    EXPECT_EQ(client.Read().result_int(), 200u);
+    if (c.shortage) {
+      EXPECT_TRUE(AnsweredSoon(server.Port(), std::chrono::seconds(30)));
+    } else {
+      ASSERT_TRUE(Readable(client.Socket(), std::chrono::seconds(30)));
+      EXPECT_EQ(client.Read().result_int(), 200u);
+    }
     // Freed descriptors are taken again at once, so accepting may run short again before the closed connections
     // have all let theirs go: each time a line when it starts and one when it ends, at most once a connection.
     TLimitedServer::TLog log = server.Finish();
@@ -995,6 +1037,49 @@ TEST_F(TKXStandAloneServerTest, RunningOutOfDescriptorsNeitherSpinsNorFloodsTheL
     EXPECT_GE(log.Lines, 0);
     EXPECT_LE(log.Lines, 2 * log.Shortages);
   }
+}
+
+// The watch tells the framework when fewer descriptors are free than the sessions' reserve (16 of 64), so that it
+// refuses new sessions while the server still accepts connections and answers them; once connections have closed,
+// it says so again. One line when the refusals start, one when they end.
+TEST_F(TKXStandAloneServerTest, TheWatchSaysWhenDescriptorsRunShortOfTheSessionsReserve) {
+  mOptions.MaxConnections = 1000;
+  TLimitedServer server(mOptions);
+  ASSERT_NE(server.Port(), 0);
+  TClient asking(server.Port());
+  EXPECT_EQ(asking.Get("/short").body(), "enough");
+  net::io_context ioc;
+  std::vector<tcp::socket> idle;
+  std::string answer = "enough";
+  while (answer == "enough" && idle.size() < TLimitedServer::kDescriptors) {
+    idle.emplace_back(ioc).connect({net::ip::address_v4::loopback(), server.Port()});
+    for (int i = 0; i < 500 && server.Now().Connections < int(idle.size()) + 1; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    answer = asking.Get("/short").body();
+  }
+  EXPECT_EQ(answer, "short");
+  EXPECT_EQ(server.Now().Lines, 1);
+  // Short of the reserve, not out: a new connection is still served.
+  TClient other(server.Port());
+  EXPECT_EQ(other.Get("/echo").result_int(), 200u);
+  idle.clear();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (answer == "short" && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    answer = asking.Get("/short").body();
+  }
+  EXPECT_EQ(answer, "enough");
+  EXPECT_EQ(server.Finish().Lines, 2);
+}
+
+// Each loop holds three descriptors from the start: by default there are no more than the limit affords (one per 32),
+// so that a machine of many processors still starts under a small limit.
+TEST_F(TKXStandAloneServerTest, StartsUnderASmallLimitWithTheDefaultLoops) {
+  mOptions.Threads = 0;
+  TLimitedServer server(mOptions, 32);
+  ASSERT_NE(server.Port(), 0);
+  TClient client(server.Port());
+  EXPECT_EQ(client.Get("/echo").result_int(), 200u);
 }
 
 std::uint16_t FreePort() {
