@@ -7,7 +7,7 @@ packages=(
   g++ clang cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libssl-dev libboost-dev
-  libpng-dev libjpeg-dev libgif-dev libsqlite3-dev libxml2-dev
+  libpng-dev libjpeg-dev libgif-dev libsqlite3-dev libxml2-dev libidn2-dev
   chromium haproxy
 )
 # chromium: the browser tests (tests/e2e/) drive Debian's build through playwright-core, which downloads no browser.

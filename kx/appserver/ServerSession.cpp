@@ -248,6 +248,11 @@ struct TKXServerSession::TRoute {
   bool Ends;  // false: the dispatch goes on after the step
 };
 
+struct TKXServerSession::TStopTarget {
+  std::string URL;                         // where the stop leads: a path of this site, or Address written anew
+  std::optional<TBrowserAddress> Address;  // another address than a path of this site, as the browser reads it
+};
+
 namespace {
 
 bool PathMatches(TPathMatch match, std::string_view routePath, const std::string& path) {
@@ -288,6 +293,7 @@ const TKXServerSession::TRoute TKXServerSession::sRoutes[] = {
     {TStage::Store,      M::EndsWith,      "/$/QueryStatus", A::Never,    kNoAuth, &S::QueryStatus,            kEnds},
     {TStage::Store,      M::EndsWith,      "/$/KeepAlive",   A::Never,    kNoAuth, &S::KeepAlive,              kEnds},
     {TStage::Store,      M::EndsWith,      "/$/PostStatus",  A::Always,   kNoAuth, &S::PostStatus,             kEnds},
+    {TStage::Store,      M::Same,          "/$/Stop/",       A::Ends,     kNoAuth, &S::StopWithoutSession,     kGoesOn},
     {TStage::NewSession, M::Same,          "/$/callback",    A::Never,    kNoAuth, &S::StartPageForCallback,   kEnds},
     {TStage::NewSession, M::Any,           "",               A::Never,    kNoAuth, &S::NewSessionStartPage,    kEnds},
     {TStage::Found,      M::Same,          "/$/Stop/",       A::Ends,     kNoAuth, &S::Stop,                   kGoesOn},
@@ -658,8 +664,8 @@ void TKXServerSession::Refuse(const TRoute& route, const std::string& path, cons
 // stop without "url" ends nothing (Stop), so it says so and offers only the way back; a stop to another host names it.
 void TKXServerSession::SendSessionStillOpen(const TRoute& route) {
   const bool start = route.Step == &S::StartNew;
-  const std::string stopUrl = start ? std::string() : StopURL();
-  const bool ends = !stopUrl.empty();
+  const TStopTarget stop = start ? TStopTarget() : StopTarget();
+  const bool ends = !stop.URL.empty();
   std::string text =
       "The address you followed names no page to go to, so it ends nothing: your session is as you left it.";
   std::string button;
@@ -667,11 +673,7 @@ void TKXServerSession::SendSessionStillOpen(const TRoute& route) {
     text = std::string("The address you followed ") + (start ? "restarts" : "ends") +
            " your session, but it did not come from the application's own page, so nothing was changed.";
     button = std::string(" or <button type=submit>") + (start ? "Restart" : "End") + " the session</button>";
-    // The button goes where Stop redirects (StopURL): another host's page is named beside it, so that this page
-    // does not seem to vouch for it.
-    const std::string host = TURL::BrowserHost(stopUrl);
-    if (!host.empty() && host != TURL::BrowserHost(RequestOrigin(*mRequest, gSC->TrustedProxies())))
-      button += " It leads to " + TextToHTMLStringLiteral(host) + ".";
+    button += StopLeadsTo(stop);  // the button goes where Stop redirects
   }
   std::string action = mBaseURL + std::string(route.Path.substr(1));
   if (!mRequest->Query().empty()) action += "?" + mRequest->Query();
@@ -802,22 +804,76 @@ void TKXServerSession::StartCheck() {
 // ---------------------------------------------------------------------------
 // The session paths
 
-std::string TKXServerSession::StopURL() const {
+namespace {
+
+// Whether url begins with a scheme of its own ("javascript:", "HTTP:") rather than a host and its port
+// ("example.org:8080/a", which a stop link writes for "http://example.org:8080/a").
+bool NamesScheme(std::string_view url) {
+  constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  const std::size_t colon = url.find(':');
+  if (colon == std::string_view::npos || colon == 0 || kLetters.find(url[0]) == std::string_view::npos) return false;
+  if (url.find_first_not_of(std::string(kLetters) + "0123456789+-.") < colon) return false;
+  const std::string_view port = url.substr(colon + 1, url.find_first_of("/\\?#", colon) - colon - 1);
+  return port.empty() || port.find_first_not_of("0123456789") != std::string_view::npos;
+}
+
+}  // namespace
+
+TKXServerSession::TStopTarget TKXServerSession::StopTarget() const {
+  TStopTarget target;
   const std::string url = mParams != nullptr ? TURL::BrowserReading(mParams->Values("url")) : std::string();
-  if (url.empty()) return url;
+  if (url.empty()) return target;
   // A path of this site ("/bye.html", "./bye.html") stays one; "//host" and "/\host" are another host's.
-  if (url[0] == '.' || (url[0] == '/' && url.find_first_of("/\\", 1) != 1)) return url;
-  // The stop links drop the scheme; an address written by hand may carry its own, which must not be doubled.
-  if (StartsText("http://", url) || StartsText("https://", url)) return url;
-  if (StartsText("_s_.", url) && url.size() > 5) return "https://" + url.substr(4);
-  return "http://" + url;
+  if (url[0] == '.' || (url[0] == '/' && url.find_first_of("/\\", 1) != 1)) {
+    target.URL = url;
+    return target;
+  }
+  // The stop links drop "http://" and write "_s_." for "https://"; an address written by hand may carry its scheme,
+  // and one of another scheme than http or https names no page to go to.
+  std::string address = "http://" + url;
+  if (StartsText("_s_.", url) && url.size() > 5)
+    address = "https://" + url.substr(4);
+  else if (NamesScheme(url))
+    address = url;
+  // Written anew from the one reading, so that the redirect goes to the host the page names.
+  target.Address = TURL::ReadBrowserAddress(address);
+  if (target.Address) target.URL = target.Address->Href();
+  return target;
+}
+
+std::string TKXServerSession::StopLeadsTo(const TStopTarget& target) const {
+  if (!target.Address) return std::string();  // a path of this site, or nowhere
+  const std::optional<TBrowserAddress> own = TURL::ReadBrowserAddress(RequestOrigin(*mRequest, gSC->TrustedProxies()));
+  if (own && own->SameOrigin(*target.Address)) return std::string();
+  return " It leads to " + TextToHTMLStringLiteral(target.Address->Named()) + ".";
 }
 
 void TKXServerSession::Stop() {
-  const std::string url = StopURL();
+  const std::string url = StopTarget().URL;
   if (url.empty()) return;
   // "./bye.html" is joined to the session's address; every other address is whole already.
   mSession->TerminateAndRedirect(url, url[0] == '.');
+}
+
+void TKXServerSession::StopWithoutSession() {
+  TKXSessions* store = SessionStore();
+  if (!mSessionId.empty() && store != nullptr && store->IsLive(mSessionId)) return;  // Stop ends it
+  // The application's start, as the error pages offer it: the session's id (ended) is not part of it.
+  const std::string appBase = IncludeSlash(gSC->URLBase() + mRequest->ScriptName());
+  const TStopTarget target = StopTarget();
+  std::string link = target.URL;
+  std::string linkText = "Go on";
+  if (link.empty()) {
+    link = appBase + "$/Start";
+    linkText = "Start the application again";
+  } else if (link[0] == '.') {
+    link = TURL::Concat(appBase, link);  // as Stop joins it: relative to this page it would be under "/$/Stop/"
+  }
+  ResetReply();
+  mReply->WriteString(FillPageTemplate("KX_TPL_SESSIONENDED", {{"LINK", TextToHTMLStringLiteral(link)},
+                                                               {"LINKTEXT", linkText},
+                                                               {"LEADS", StopLeadsTo(target)}}));
+  Abort();
 }
 
 void TKXServerSession::SessionContentPath() { ContentPath(mUrlPath); }

@@ -105,6 +105,7 @@ class TKXServerSession : public TKXServer {
 
  private:
   struct TRoute;
+  struct TStopTarget;
   enum class TStage : std::uint8_t;
   static const TRoute sRoutes[];
 
@@ -212,10 +213,19 @@ class TKXServerSession : public TKXServer {
   void StartPageForCallback();
   void StartCheck();
   void Stop();
-  // The address the stop redirects to: its "url" read as the browser reads it, kept when it is a path of this site
-  // or begins with "http://" or "https://" (any case); "_s_.REST" becomes "https://REST", anything else gets
-  // "http://" before it. Empty without one.
-  std::string StopURL() const;
+  // Where the stop leads: its "url" read as the browser reads it, kept when it is a path of this site; else
+  // "_s_.REST" is "https://REST", an address with a scheme of its own is kept and anything else gets "http://" before
+  // it, and that is read as the browser reads it (TURL::ReadBrowserAddress) and written anew. Nowhere without a
+  // url, and for one of another scheme than http or https or whose host or port the browser refuses.
+  TStopTarget StopTarget() const;
+  // " It leads to HOST." for a target of another origin than the request's, HOST as the browser shows it (with a
+  // port other than the scheme's default); empty for a path of this site or the request's own origin.
+  std::string StopLeadsTo(const TStopTarget& target) const;
+  // A stop whose session does not live (no cookie, or one of a session that ended, expired or is unknown) starts
+  // none: the page "Your session has ended" with a link to where the stop leads (StopLeadsTo beside it), or to the
+  // application's start for a stop that leads nowhere. Nothing leads on by itself; no cookie is set. A stop of a
+  // live session goes on to Stop.
+  void StopWithoutSession();
   void SessionContentPath();
   // A "/$/" path that no other row takes: the part after "/$" as a content path.
   void InternalContentPath();

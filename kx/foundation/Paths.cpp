@@ -1,8 +1,11 @@
 #include "kx/foundation/Paths.h"
 
+#include <arpa/inet.h>
+#include <idn2.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "kx/foundation/FileUtils.h"
@@ -38,6 +41,94 @@ void FindNameAndExtension(const std::string& path, std::size_t& nameStart, std::
 }
 
 [[noreturn]] void IllegalUrl() { throw Exception("URL contains illegal characters."); }
+
+// text with each "%" and two hexadecimal digits that byte, as a browser decodes a host: any other "%" stays.
+std::string PercentDecoded(std::string_view text) {
+  const auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+      out += static_cast<char>(hex(text[i + 1]) << 4 | hex(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// The domain's IDNA A-label: UTS #46 non-transitional processing as browsers do it ("faß.de" is "xn--fa-hia.de",
+// full-width letters and dots are the ASCII ones), without IDNA2008's round trip, which browsers skip. An ASCII
+// domain without an A-label of its own is only lower-cased, as the processing would: libidn2 would also refuse one
+// longer than DNS allows, which browsers go to. Empty for a domain the processing refuses.
+std::string DomainToAscii(const std::string& domain) {
+  const bool ascii = std::none_of(domain.begin(), domain.end(), [](char c) { return (c & 0x80) != 0; });
+  std::string lower = LowerCase(domain);
+  if (ascii && !lower.starts_with("xn--") && lower.find(".xn--") == std::string::npos) return lower;
+  char* converted = nullptr;
+  if (idn2_to_ascii_8z(domain.c_str(), &converted, IDN2_NONTRANSITIONAL | IDN2_NFC_INPUT | IDN2_NO_ALABEL_ROUNDTRIP) !=
+      IDN2_OK)
+    return std::string();
+  const std::unique_ptr<char, decltype(&idn2_free)> owned(converted, &idn2_free);
+  return converted;
+}
+
+// Whether a browser reads domain as an IPv4 address: its last label (a trailing "." aside) is a number, decimal or
+// "0x" and hexadecimal.
+bool EndsInNumber(std::string_view domain) {
+  if (domain.ends_with('.')) domain.remove_suffix(1);
+  std::string_view last = domain.substr(domain.rfind('.') + 1);
+  if (last.empty()) return false;
+  if (last.find_first_not_of("0123456789") == std::string_view::npos) return true;
+  return (last.starts_with("0x") || last.starts_with("0X")) &&
+         last.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string_view::npos;
+}
+
+// The host of an address as a browser reaches and shows it (TBrowserAddress::Host); empty for one it refuses.
+std::string BrowserHostName(std::string_view host) {
+  char text[INET6_ADDRSTRLEN] = {};
+  if (host.starts_with('[')) {
+    in6_addr v6{};
+    if (!host.ends_with(']') || inet_pton(AF_INET6, std::string(host.substr(1, host.size() - 2)).c_str(), &v6) != 1)
+      return std::string();
+    return "[" + std::string(inet_ntop(AF_INET6, &v6, text, sizeof text)) + "]";
+  }
+  const std::string decoded = PercentDecoded(host);
+  if (decoded.find('\0') != std::string::npos) return std::string();
+  std::string domain = DomainToAscii(decoded);
+  // What the URL standard forbids in a domain: a browser refuses the address.
+  const bool forbidden = std::any_of(domain.begin(), domain.end(), [](char c) {
+    return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F ||
+           std::string_view("#%/:<>?@[\\]^|").find(c) != std::string_view::npos;
+  });
+  if (domain.empty() || forbidden) return std::string();
+  if (!EndsInNumber(domain)) return domain;
+  // "0x7f.1", "2130706433" and "127.0.0.1." are all 127.0.0.1: inet_aton reads the forms browsers read.
+  if (domain.ends_with('.')) domain.pop_back();
+  in_addr v4{};
+  if (inet_aton(domain.c_str(), &v4) == 0) return std::string();
+  return inet_ntop(AF_INET, &v4, text, sizeof text);
+}
+
+// The port after a host's ":" into address: decimal digits up to 65535, leading zeros dropped, the scheme's default
+// none. False for anything else, which a browser refuses.
+bool ReadPort(std::string_view digits, TBrowserAddress& address) {
+  if (digits.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  const std::size_t first = digits.find_first_not_of('0');
+  if (first == std::string_view::npos)
+    digits = digits.empty() ? digits : "0";
+  else
+    digits.remove_prefix(first);
+  if (digits.size() > 5 || (digits.size() == 5 && digits > "65535")) return false;
+  address.Port = digits == (address.Secure ? "443" : "80") ? std::string() : std::string(digits);
+  return true;
+}
 
 }  // namespace
 
@@ -126,21 +217,49 @@ std::string TURL::BrowserReading(std::string_view url) {
   return text;
 }
 
-std::string TURL::BrowserHost(std::string_view address) {
+std::optional<TBrowserAddress> TURL::ReadBrowserAddress(std::string_view address) {
   const std::string read = BrowserReading(address);
   std::string_view url = read;
-  if (StartsText("http://", url))
-    url.remove_prefix(7);
-  else if (StartsText("https://", url))
-    url.remove_prefix(8);
-  else
-    return {};
-  // An http address takes a backslash for a slash and skips any number of them before its host.
+  TBrowserAddress result;
+  if (StartsText("https:", url)) {
+    result.Secure = true;
+    url.remove_prefix(6);
+  } else if (StartsText("http:", url)) {
+    url.remove_prefix(5);
+  } else {
+    return std::nullopt;
+  }
   url.remove_prefix(std::min(url.find_first_not_of("/\\"), url.size()));
-  std::string_view host = url.substr(0, url.find_first_of("/\\?#"));
-  if (const std::size_t at = host.rfind('@'); at != std::string_view::npos) host.remove_prefix(at + 1);
-  const std::size_t close = host.starts_with('[') ? host.find(']') : 0;  // an IPv6 address holds ":"
-  return LowerCase(host.substr(0, host.find(':', close == std::string_view::npos ? 0 : close)));
+  const std::size_t authorityEnd = std::min(url.find_first_of("/\\?#"), url.size());
+  std::string_view authority = url.substr(0, authorityEnd);
+  if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) authority.remove_prefix(at + 1);
+  const std::size_t close = authority.starts_with('[') ? authority.find(']') : 0;  // an IPv6 address holds ":"
+  if (close == std::string_view::npos) return std::nullopt;
+  const std::size_t colon = std::min(authority.find(':', close), authority.size());
+  result.Host = BrowserHostName(authority.substr(0, colon));
+  const std::string_view port = authority.substr(std::min(colon + 1, authority.size()));
+  if (result.Host.empty() || !ReadPort(port, result)) return std::nullopt;
+  std::string_view rest = url.substr(authorityEnd);
+  const std::size_t pathEnd = std::min(rest.find_first_of("?#"), rest.size());
+  result.Rest = ReplaceBackslashes(std::string(rest.substr(0, pathEnd)));
+  if (result.Rest.empty()) result.Rest = "/";
+  result.Rest += rest.substr(pathEnd);
+  return result;
+}
+
+std::string TURL::BrowserHost(std::string_view address) {
+  const std::optional<TBrowserAddress> read = ReadBrowserAddress(address);
+  return read ? read->Host : std::string();
+}
+
+std::string TBrowserAddress::Href() const {
+  return (Secure ? "https://" : "http://") + Host + (Port.empty() ? "" : ":" + Port) + Rest;
+}
+
+std::string TBrowserAddress::Named() const {
+  constexpr std::size_t kLongestName = 253;  // a DNS name's length
+  std::string named = Host.size() > kLongestName ? Host.substr(0, kLongestName - 1) + "\u2026" : Host;
+  return Port.empty() ? named : named + ":" + Port;
 }
 
 std::string TURL::IncludeTrailingDelimiter(const std::string& url) {

@@ -3,6 +3,7 @@
 // that no URL can leave. File paths use "/"; "\" in input is taken for "/".
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,25 @@ class TFilePath {
   static std::string FindRelativePath(const std::string& baseFolder, const std::string& fileName);
 };
 
+// An http or https address read as a browser reads it (TURL::ReadBrowserAddress), to be written anew: what a page
+// names and where a redirect leads are then the same.
+struct TBrowserAddress {
+  bool Secure = false;  // https
+  // The host the browser reaches, as it shows it: percent escapes resolved once, then the IDNA A-label (UTS #46,
+  // non-transitional) in lower case; an IPv4 address in any of its forms ("0x7f.1") dotted; IPv6 in brackets.
+  std::string Host;
+  std::string Port;  // decimal without leading zeros; empty for the scheme's default
+  std::string Rest;  // the path (each "\" a "/", "/" when none), the query and the fragment as written
+
+  // scheme://host[:port]rest: a user name and password are left out.
+  std::string Href() const;
+  // host[:port] as a page names it, the host cut to a DNS name's 253 characters (252 and "…").
+  std::string Named() const;
+  bool SameOrigin(const TBrowserAddress& other) const {
+    return Secure == other.Secure && Host == other.Host && Port == other.Port;
+  }
+};
+
 class TURL {
  public:
   TURL() = delete;
@@ -44,9 +64,11 @@ class TURL {
   // url as a browser reads it before anything else: without leading and trailing C0 controls and spaces, and with
   // every ASCII tab and newline taken out. Decide what an address leads to on this text, not on the raw one.
   static std::string BrowserReading(std::string_view url);
-  // The host an address beginning with "http://" or "https://" (any case, once read as BrowserReading reads it)
-  // leads to, as a browser finds it: past any further "/" or "\", up to the first "/", "\", "?" or "#", after the
-  // last "@" (user and password precede it) and before the port; in lower case. Empty for any other address.
+  // An http or https address as a browser reads it (see TBrowserAddress); none for an address of another scheme,
+  // without one, or whose host or port the browser refuses. After the scheme (any case) and its ":" come any number
+  // of "/" and "\"; the authority ends at the first "/", "\", "?" or "#", its last "@" ends a user and password.
+  static std::optional<TBrowserAddress> ReadBrowserAddress(std::string_view address);
+  // ReadBrowserAddress's host; empty for none.
   static std::string BrowserHost(std::string_view address);
   static std::string IncludeTrailingDelimiter(const std::string& url);
   // Concat(base, path) after every "\" in path became "/".

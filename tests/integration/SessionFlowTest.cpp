@@ -467,6 +467,8 @@ TEST_F(SessionFlowTest, RequestsActingOnTheSessionComeFromItsOwnOrigin) {
 // the session as the page's own stop links do.
 TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
   static constexpr const char* kUrl = "example.org/";
+  const std::string longHost = "http://" + std::string(3000, 'a') + ".example/";
+  const std::string longNamed = std::string(252, 'a') + "&#8230;";
   const struct {
     const char* Name;
     const char* Path;
@@ -475,7 +477,9 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
     int Code;
     const char* Url = kUrl;
     const char* Button = "";  // the refusal page's button, "" for none
-    const char* Leads = "";   // the other host the button leads to, as the page writes it; "" for none named
+    const char* Leads = "";   // the other host the button (link) leads to, as the page writes it; "" for none named
+    const char* Session = "live";  // the cookie's: "live", "none" (no cookie), "ended", "expired" or "unknown"
+    const char* Link = "";         // without a live session: where the page's link goes
   } cases[] = {
       {"start, another site's navigation", "/$/Start", "Sec-Fetch-Site: cross-site", false, 403, kUrl, "Restart"},
       {"start, an image of the same site", "/$/Start", "Sec-Fetch-Site: same-site", false, 403, kUrl, "Restart"},
@@ -485,7 +489,23 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
       {"stop, no headers", "/$/Stop/", "", false, 403, kUrl, "End", "example.org"},
       // The stop's button leads to another host: the page names the host a browser goes to, escaped.
       {"stop, a user name that reads as this host", "/$/Stop/", "", false, 403,
-       "http://www.example.com@x'\xc3\xa9.test/", "End", "x&#39;&#233;.test"},
+       "http://www.example.com@x'\xc3\xa9.test/", "End", "xn--x&#39;-cja.test"},
+      // Read as the browser reads it: the scheme's slashes and backslashes, in any case.
+      {"stop, backslashes after the scheme", "/$/Stop/", "", false, 403, "http:\\\\evil.example\\x", "End",
+       "evil.example"},
+      {"stop, one slash after the scheme", "/$/Stop/", "", false, 403, "hTTp:/evil.example", "End", "evil.example"},
+      // Another scheme names no page to go to: the stop ends nothing, as one without url.
+      {"stop to ftp", "/$/Stop/", "", false, 403, "ftp://evil.example/"},
+      {"stop to javascript", "/$/Stop/", "", false, 403, "javascript:alert(1)"},
+      {"stop to data", "/$/Stop/", "", false, 403, "data:text/html,hi"},
+      // The host the browser reaches, as it shows it: escapes resolved, then the A-label.
+      {"stop, a host escaped", "/$/Stop/", "", false, 403, "http://b%D0%B0nk.example/", "End", "xn--bnk-6cd.example"},
+      {"stop, a host escaped twice", "/$/Stop/", "", false, 403, "http://%2565%2576il.com/"},
+      {"stop, full-width letters", "/$/Stop/", "", false, 403,
+       "http://\xef\xbd\x85\xef\xbd\x96\xef\xbd\x89\xef\xbd\x8c.com/", "End", "evil.com"},
+      {"stop to another port of this host", "/$/Stop/", "", false, 403, "http://www.example.com:1/", "End",
+       "www.example.com&#58;1"},
+      {"stop, a host longer than DNS allows", "/$/Stop/", "", false, 403, longHost.c_str(), "End", longNamed.c_str()},
       {"stop to this host", "/$/Stop/", "", false, 403, "WWW.example.com\\@evil.test/", "End"},
       {"stop without url, no headers", "/$/Stop/", "", false, 403, ""},
       // Read as the browser reads it, a url of blanks and controls names no page either.
@@ -493,15 +513,43 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
       {"start, own page", "/$/Start", "Sec-Fetch-Site: same-origin", false, 200},
       {"start, naming the session", "/$/Start", "", true, 200},
       {"stop, own link", "/$/Stop/", "", true, 200},
+      // A stop without a live session starts none: it says so and offers the way on, leading nowhere by itself.
+      {"stop, no cookie", "/$/Stop/", "", false, 200, kUrl, "", "example.org", "none", "http://example.org/"},
+      {"stop, no cookie, another site's link", "/$/Stop/", "Sec-Fetch-Site: cross-site", false, 200, kUrl, "",
+       "example.org", "none", "http://example.org/"},
+      {"stop without url, no cookie", "/$/Stop/", "", false, 200, "", "", "", "none", "/$/Start"},
+      {"stop, ended session", "/$/Stop/", "", true, 200, "/bye.html", "", "", "ended", "/bye.html"},
+      {"stop without url, ended session", "/$/Stop/", "", false, 200, "", "", "", "ended", "/$/Start"},
+      {"stop, expired session", "/$/Stop/", "", true, 200, "./bye.html", "", "", "expired", "/./bye.html"},
+      {"stop to javascript, unknown session", "/$/Stop/", "", false, 200, "javascript:alert(1)", "", "", "unknown",
+       "/$/Start"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     const std::string cookie = StartSession();
+    const std::string state(c.Session);
+    if (state == "ended") Store().Terminate(IdOf(cookie));
+    if (state == "expired") Advance(std::chrono::minutes(SC().SessionTimeout() + 1));
+    const std::string sent = state == "none" ? "" : state == "unknown" ? "AAAAAAAAAAAAAAAAAAAAAA_1" : cookie;
+    const int sessions = Store().GetCount();
     const std::string query = "url=" + std::string(c.Url) + (c.NamesSession ? "&KX_SessionID_=" + IdOf(cookie) : "");
-    TReplyPacket reply = Get(c.Path, query, cookie, [&](TRequestPacketFields& f) {
+    TReplyPacket reply = Get(c.Path, query, sent, [&](TRequestPacketFields& f) {
       if (*c.Header) f.RawHeaders = {c.Header};
     });
     EXPECT_EQ(reply.Code, c.Code) << reply.Content;
+    const std::string leads = !*c.Leads  ? std::string("It leads to")
+                              : *c.Link ? std::string("</a> It leads to ") + c.Leads + ".</p>"
+                                        : std::string("</button> It leads to ") + c.Leads + ".</p>";
+    EXPECT_EQ(reply.Content.find(leads) != std::string::npos, *c.Leads != '\0') << reply.Content;
+    if (*c.Link) {
+      EXPECT_EQ(Store().GetCount(), sessions);
+      EXPECT_EQ(SessionCookie(reply), nullptr);
+      EXPECT_NE(reply.Content.find("<h1>Your session has ended</h1>"), std::string::npos) << reply.Content;
+      EXPECT_NE(reply.Content.find("<a href=\"" + TextToHTMLStringLiteral(c.Link) + "\">"), std::string::npos);
+      EXPECT_EQ(reply.Content.find("<script"), std::string::npos);
+      EXPECT_EQ(reply.Content.find("http-equiv"), std::string::npos);
+      continue;
+    }
     EXPECT_EQ(Store().LookUp(IdOf(cookie)) != nullptr, c.Code == 403);
     // The refusal leads on: back to the session, or the same start or stop posted from this page, naming it. A
     // stop without url ends nothing, so it says so and has no button.
@@ -519,8 +567,6 @@ TEST_F(SessionFlowTest, StartAndStopEndTheSessionOnlyForItsOwnPages) {
       if (!button.empty()) {
         EXPECT_EQ(reply.Content.find("<button type=submit>" + button + " the session</button>"), at);
       }
-      const std::string leads = *c.Leads ? std::string("</button> It leads to ") + c.Leads + ".</p>" : "It leads to";
-      EXPECT_EQ(reply.Content.find(leads) != std::string::npos, *c.Leads != '\0') << reply.Content;
     }
   }
   // A start naming a session that is ending, expired or gone (the restart link of an error page) has nothing to
@@ -687,7 +733,8 @@ TEST_F(SessionFlowTest, StopTerminatesWithAnEscapedRedirect) {
   EXPECT_NE(hostile.Content.find("http://a\\x22);alert(document.cookie);//"), std::string::npos) << hostile.Content;
 }
 
-// Issue 55: a stop link to a path of this site leads to that path, not to a host named after it.
+// Issue 55: a stop link to a path of this site leads to that path, not to a host named after it. Another host's
+// address leads where the browser reads it, and one the browser would not read as an http or https page nowhere.
 TEST_F(SessionFlowTest, StopLeadsToTheLinksAddress) {
   const struct {
     const char* Url;  // the decoded "url" of the link's stop address
@@ -695,19 +742,35 @@ TEST_F(SessionFlowTest, StopLeadsToTheLinksAddress) {
   } cases[] = {
       {"example.org/a", "http://example.org/a"},
       {"_s_.example.org/a", "https://example.org/a"},
-      {"HTTPS://example.org/v", "HTTPS://example.org/v"},  // kept, not given a second scheme
+      {"HTTPS://example.org/v", "https://example.org/v"},  // kept, not given a second scheme
       {"/bye.html", "/bye.html"},
       {"./bye.html", "/./bye.html"},
-      {"//example.org/a", "http:////example.org/a"},
-      {"/\\example.org/a", "http:///\\example.org/a"},
-      {"/\t/example.org/$/Start", "http:////example.org/$/Start"},
-      {"/\r\n/example.org/$/Stop/", "http:////example.org/$/Stop/"},
+      // Another host's address is written anew as the browser reads it: where the page said it leads.
+      {"//example.org/a", "http://example.org/a"},
+      {"/\\example.org/a", "http://example.org/a"},
+      {"/\t/example.org/$/Start", "http://example.org/$/Start"},
+      {"/\r\n/example.org/$/Stop/", "http://example.org/$/Stop/"},
       {" \x01/bye.html ", "/bye.html"},
+      {"http:\\\\evil.example\\x?a\\b", "http://evil.example/x?a\\b"},
+      {"Http:/evil.example", "http://evil.example/"},
+      {"example.org:8080/a", "http://example.org:8080/a"},
+      {"http://b%D0%B0nk.example:080/", "http://xn--bnk-6cd.example/"},
+      {"www.example.com@evil.example/", "http://evil.example/"},
+      // Another scheme, or a host or port the browser refuses, leads nowhere: the stop ends nothing.
+      {"javascript:alert(1)", ""},
+      {"ftp://example.org/", ""},
+      {"http://%2565%2576il.com/", ""},
+      {"example.org:65536/", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Url);
     const std::string cookie = StartSession();
     TReplyPacket reply = Get("/$/Stop/", std::string("url=") + c.Url + "&KX_SessionID_=" + IdOf(cookie), cookie);
+    if (!*c.To) {
+      EXPECT_EQ(reply.Code, 404);
+      EXPECT_TRUE(Store().IsLive(IdOf(cookie)));
+      continue;
+    }
     EXPECT_NE(reply.Content.find(JsRedirect(c.To, true)), std::string::npos) << reply.Content;
   }
 }

@@ -131,8 +131,45 @@ TEST(TURL, SessionIdIsTheSegmentBeforeTheFirstExec) {
 // The stop page names the host its button leads to: the host a browser goes to, not the one the text seems to say.
 TEST(TURL, BrowserHostIsWhereTheBrowserGoes) {
   const Case cases[] = {{"HTTPS://A.test:8443?q", "a.test"}, {" http://\t/\\\\a.test\\x", "a.test"},
-                        {"http://a@b@[::1]:80/", "[::1]"},  {"/bye.html", ""}, {"ftp://a.test/", ""}};
+                        {"http://a@b@[::1]:80/", "[::1]"},  {"/bye.html", ""}, {"ftp://a.test/", ""},
+                        // The scheme's slashes and backslashes, any number of them, none included.
+                        {"http:\\\\evil.test\\x", "evil.test"}, {"hTTp:/evil.test", "evil.test"},
+                        {"http:evil.test", "evil.test"}, {"javascript:alert(1)", ""}, {"data:,x", ""},
+                        // Escapes resolved once, then the A-label (UTS #46, non-transitional).
+                        {"http://b%D0%B0nk.test/", "xn--bnk-6cd.test"}, {"http://%2565%2576il.test/", ""},
+                        {"http://\xef\xbd\x85\xef\xbd\x96\xef\xbd\x89\xef\xbd\x8c\xe3\x80\x82test/", "evil.test"},
+                        {"http://fa\xc3\x9f.de/", "xn--fa-hia.de"}, {"http://x'\xc3\xa9.test/", "xn--x'-cja.test"},
+                        {"http://EX%41MPLE.test/", "example.test"}, {"http://xn--zz.test/", ""},
+                        {"http://a%00b.test/", ""}, {"http://a%20b.test/", ""}, {"http://%ef%bf%bd.test/", ""},
+                        {"http://u@/", ""}, {"http://a.test:x/", ""}, {"http://a.test:65536/", ""},
+                        // A number is an IPv4 address in any of its forms; IPv6 in its short form.
+                        {"http://0x7f.1/", "127.0.0.1"}, {"http://2130706433/", "127.0.0.1"},
+                        {"http://127.0.0.1./", "127.0.0.1"}, {"http://1.2.3.08/", ""}, {"http://a.09/", ""},
+                        {"http://[0:0::1]/", "[::1]"}, {"http://[::g]/", ""}};
   for (const auto& c : cases) EXPECT_EQ(TURL::BrowserHost(c.input), c.expected) << c.input;
+}
+
+// What a page names and where a redirect goes are the address written anew from the browser's reading.
+TEST(TURL, ReadBrowserAddressWritesTheAddressAnew) {
+  const std::string longHost(300, 'a');
+  const struct {
+    std::string Input, Href, Named;
+  } cases[] = {
+      {"http:\\\\evil.test\\x\\y?a\\b#c\\d", "http://evil.test/x/y?a\\b#c\\d", "evil.test"},
+      {"HTTPS://u:p@www.example.test@evil.test:0443", "https://evil.test/", "evil.test"},
+      {"http://evil.test?q", "http://evil.test/?q", "evil.test"},
+      {"http://127.0.0.1:01/", "http://127.0.0.1:1/", "127.0.0.1:1"},
+      {"https://a.test:80/", "https://a.test:80/", "a.test:80"},
+      {"http://a.test:0/", "http://a.test:0/", "a.test:0"},
+      {"http://" + longHost + ":8080/", "http://" + longHost + ":8080/", std::string(252, 'a') + "\u2026:8080"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Input);
+    const std::optional<TBrowserAddress> read = TURL::ReadBrowserAddress(c.Input);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->Href(), c.Href);
+    EXPECT_EQ(read->Named(), c.Named);
+  }
 }
 
 TEST(TURL, AddAndRemoveExec) {
