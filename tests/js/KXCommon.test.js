@@ -371,7 +371,7 @@ test("a submit's page asks at every wait and acts on each answer about the copy 
   ];
   for (const row of rows) {
     const world = submitPage();
-    world.run("KX.Retry.WAIT = 200; KX.Retry.ASK = 10000;");
+    world.run("KX.Retry.WAIT = 100; KX.Retry.ASK = 10000;");
     world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
     const token = world.posts[0].get("KX_Retry");
     const held = [];
