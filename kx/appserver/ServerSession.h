@@ -161,11 +161,12 @@ class TKXServerSession : public TKXServer {
     SendPlainError(503, "Too many sessions. Please try again later.", SessionLimitRetryAfter);
   }
   // The answer to a request turned away for the moment: 503 with message and "Retry-After". A posted form whose
-  // script waits for it (KX_Retry=TOKEN, a fresh random token of 16 to 64 letters and digits for each post) gets 204
-  // instead, which leaves the page with the visitor's values in place, with the same "Retry-After" and the cookie
-  // KX_Retry_TOKEN ("SECONDS:CAUSE", cause a word the page turns into its own text: "session", "address" or
-  // "server"; path "/", RetryCookieMinutes); the script that posted it, and no other page, posts again after the
-  // wait. Any other KX_Retry gets the 503, which names the cause's word in "X-KX-Retry-Cause" for a callback's page.
+  // script waits for it (KX_Retry=TOKEN, a random token of 16 to 64 letters and digits for each submit, the same in
+  // every copy of it) gets 204 instead, which leaves the page with the visitor's values in place, with the same
+  // "Retry-After" and the cookie KX_Retry_TOKEN ("SECONDS:CAUSE", cause a word the page turns into its own text:
+  // "session", "address" or "server"; path "/", RetryCookieMinutes); the script that posted it, and no other page,
+  // posts again after the wait. Any other KX_Retry gets the 503, which names the cause's word in "X-KX-Retry-Cause"
+  // for a callback's page.
   [[noreturn]] void SendTryAgain(const std::string& message, std::string_view cause, int retryAfter);
   // The same for a request that did not wait for its busy session (ESessionBusy).
   [[noreturn]] void SendSessionBusy() {

@@ -190,7 +190,8 @@ test("a submit turned away for the moment is posted again, then reported with th
     assert.equal(world.posts.length, Math.min(turn + 1, 4), `turn ${turn}`);
     assert.equal(world.window.GSubmitting, turn < 4, `turn ${turn}`);
   }
-  assert.equal(new Set(world.posts.map((post) => post.get("KX_Retry"))).size, 1, "every copy carries the submit's token");
+  assert.equal(new Set(world.posts.map((post) => post.get("KX_Retry"))).size, 1,
+               "every copy carries the submit's token");
   assert.equal(world.posts[3].get("EDIT1"), "typed");
   assert.deepEqual(world.alerts, ["The page could not be sent: too many requests come from your address. Your " +
                                   "entries are still here."]);
@@ -355,7 +356,8 @@ test("a submit's page asks at every wait and acts on each answer about the copy 
       steps: [...unknownToTheLimit, { ask: "abandoned", withdraws: true, posts: 4 }],
       alerts: [back("the server did not receive it.")], locked: false },
     { name: "a withdrawal answered with what the server knows is acted on",
-      steps: [...unknownToTheLimit, { ask: "running", withdraws: true, posts: 4 }, { ask: "done", withdraws: true, posts: 5 }],
+      steps: [...unknownToTheLimit, { ask: "running", withdraws: true, posts: 4 },
+              { ask: "done", withdraws: true, posts: 5 }],
       alerts: [states.running], locked: true },
     { name: "a copy of a done post turned away is tried again, and the page says it was done",
       steps: [{ ask: "done", posts: 2 }, turnedAway(3), turnedAway(4), turnedAway(4)],
