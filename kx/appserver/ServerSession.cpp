@@ -353,7 +353,7 @@ void TKXServerSession::Dispatch(const std::string& urlPath, TKXSessionHold& hold
   mAnotherSessionsPage = false;
   mPostToken.clear();
   mPosts = nullptr;
-  mPostBefore = TKXPostState::Unknown;
+  mPostCopy = TPostCopy::None;
   mSessionId = GetSessionId(urlPath);
   const std::string& id = mSessionId;
 
@@ -437,7 +437,10 @@ void TKXServerSession::PostStatus() {
   std::shared_ptr<TKXPostLedger> posts = store != nullptr && !mSessionId.empty() ? store->PostLedger(mSessionId)
                                                                                  : nullptr;
   std::string_view state = "ended";
-  if (posts != nullptr) state = IsRetryToken(token) ? PostStateWord(posts->Ask(token)) : "unknown";
+  if (posts != nullptr && !IsRetryToken(token))
+    state = "unknown";
+  else if (posts != nullptr)
+    state = PostStateWord(mParams->Values("KX_GiveUp") == "1" ? posts->GiveUp(token) : posts->Ask(token));
   mReply->WriteString(std::string(kXmlDeclaration) + "<post>" + std::string(state) + "</post>");
 }
 
@@ -474,10 +477,9 @@ bool TKXServerSession::LookupOrCreate(const std::string& id, TKXSessionHold& hol
     try {
       hold.Take(store->LookupAndLock(id, expired, 0));
     } catch (const ESessionBusy&) {
-      if (NewPost()) mPosts->Forget(mPostToken);
       SendSessionBusy();
     }
-    if (mSession != nullptr && NewPost()) mPosts->Start(mPostToken);
+    if (mSession != nullptr) ClaimPost();
     if (mSession == nullptr && !(mContentHandler != nullptr && mContentHandler->CanStartSession())) {
       // An upload restarts nothing (below): its page hears that its session expired or ended, and the saved run
       // parameters stay for the restart its next click makes.
@@ -543,18 +545,35 @@ void TKXServerSession::ArrivePost(TKXSessions& store, const std::string& id) {
   if (mPostToken.empty()) return;
   mPosts = store.PostLedger(id);
   if (mPosts == nullptr) return;
-  mPostBefore = mPosts->Arrive(mPostToken);
-  // Its page gave it up when the server said it had not arrived, and has its clicks back: it never runs, and the
-  // answer leaves that page as it is.
-  if (mPostBefore == TKXPostState::Abandoned) {
-    ResetReply();
-    mReply->SetCode(204);
-    Abort();
-  }
+  mPosts->Arrive(mPostToken);
+  mPostCopy = TPostCopy::Waiting;
+}
+
+void TKXServerSession::ClaimPost() {
+  if (mPostCopy != TPostCopy::Waiting) return;
+  const TKXPostState found = mPosts->Claim(mPostToken);
+  const bool known = found == TKXPostState::Done || found == TKXPostState::Abandoned;
+  mPostCopy = known ? TPostCopy::Known : TPostCopy::Claimed;
+  if (found != TKXPostState::Abandoned) return;
+  // Its page withdrew it and took its clicks back: it never runs, and the answer leaves that page as it is.
+  ResetReply();
+  mReply->SetCode(204);
+  Abort();
+}
+
+void TKXServerSession::StartPost() {
+  if (mPostCopy == TPostCopy::Claimed) mPostCopy = TPostCopy::Running;
 }
 
 void TKXServerSession::FinishPost() noexcept {
-  if (mSession != nullptr && NewPost()) mPosts->Finish(mPostToken);
+  switch (mPostCopy) {
+    case TPostCopy::Waiting: mPosts->Leave(mPostToken); break;
+    case TPostCopy::Claimed: mPosts->Release(mPostToken); break;
+    case TPostCopy::Running: mPosts->Finish(mPostToken); break;
+    case TPostCopy::None:
+    case TPostCopy::Known: break;
+  }
+  mPostCopy = TPostCopy::None;
 }
 
 void TKXServerSession::RefuseEndedSessionsPost() {
@@ -946,9 +965,9 @@ void TKXServerSession::StreamCallBackResponse() {
 }
 
 void TKXServerSession::FormSubmit() {
-  // A post the session has had already (a reload of the page that answered it, a resend) runs nothing again: its
+  // A post the session has run already (a reload of the page that answered it, a resend) runs nothing again: its
   // answer is the session's form as it stands.
-  const bool again = mPostBefore != TKXPostState::Unknown && mSession->GetActiveForm() != nullptr;
+  const bool again = mPostCopy == TPostCopy::Known && mSession->GetActiveForm() != nullptr;
   if (again)
     mSession->SetSkipExecuteForm(true);
   else if (mSession->GetActiveForm() != nullptr)
@@ -957,6 +976,7 @@ void TKXServerSession::FormSubmit() {
     ShowMainForm();
   if (mSession->Terminated() && mSession->SendRenderOverride(*mReply)) return;
   CheckAuth();
+  StartPost();
   mSession->ProcessForm(*mReply, *mParams);
   // The last form released ends the session; the browser still gets a page.
   if (mSession->Terminated() && mReply->DataType() == rtNone) mReply->WriteString(TerminatedPage(""));

@@ -161,11 +161,12 @@ class TKXServerSession : public TKXServer {
     SendPlainError(503, "Too many sessions. Please try again later.", SessionLimitRetryAfter);
   }
   // The answer to a request turned away for the moment: 503 with message and "Retry-After". A posted form whose
-  // script waits for it (KX_Retry=TOKEN, a fresh random token of 16 to 64 letters and digits for each post) gets 204
-  // instead, which leaves the page with the visitor's values in place, with the same "Retry-After" and the cookie
-  // KX_Retry_TOKEN ("SECONDS:CAUSE", cause a word the page turns into its own text: "session", "address" or
-  // "server"; path "/", RetryCookieMinutes); the script that posted it, and no other page, posts again after the
-  // wait. Any other KX_Retry gets the 503, which names the cause's word in "X-KX-Retry-Cause" for a callback's page.
+  // script waits for it (KX_Retry=TOKEN, a random token of 16 to 64 letters and digits for each submit, the same in
+  // every copy of it) gets 204 instead, which leaves the page with the visitor's values in place, with the same
+  // "Retry-After" and the cookie KX_Retry_TOKEN ("SECONDS:CAUSE", cause a word the page turns into its own text:
+  // "session", "address" or "server"; path "/", RetryCookieMinutes); the script that posted it, and no other page,
+  // posts again after the wait. Any other KX_Retry gets the 503, which names the cause's word in "X-KX-Retry-Cause"
+  // for a callback's page.
   [[noreturn]] void SendTryAgain(const std::string& message, std::string_view cause, int retryAfter);
   // The same for a request that did not wait for its busy session (ESessionBusy).
   [[noreturn]] void SendSessionBusy() {
@@ -192,13 +193,18 @@ class TKXServerSession : public TKXServer {
   // session): SessionEnded, before the cookie's session is looked up, so nothing of it runs there, and its cookie
   // stays. Also with RestartExpiredSession, whose new session would replace the cookie's.
   void RefuseAnotherSessionsPage(const TRoute& route);
-  // Records the submit's token (mPostToken) in the ledger of the session of id, keeping what was known of it in
-  // mPostBefore. A post its page gave up (TKXPostState::Abandoned) is answered 204 at once.
+  // Counts this copy of the submit (its token: mPostToken) in the ledger of the session of id as waiting for it.
   void ArrivePost(TKXSessions& store, const std::string& id);
-  // The submit that ran in the session is done: its token stays, so the same post sent again is known.
+  // The copy has the session: it claims its post, unless the session has done it (the copy runs nothing) or its page
+  // withdrew it (answered 204 at once). Decided here, not at arrival, so that a copy turned away or refused never
+  // makes another copy of the same post run nothing.
+  void ClaimPost();
+  // The form's execution starts, every check before it passed: from here the claimed post counts as run.
+  void StartPost();
+  // On every way out, the session still held: a post that ran is done (also when its handler failed or ended the
+  // request itself), one claimed but refused before it ran (401, a redirect, a failed check) is let go for its next
+  // copy, and a copy that never had the session leaves the ledger.
   void FinishPost() noexcept;
-  // A submit with a token its session's ledger did not know when it arrived: the one post of it that runs.
-  bool NewPost() const { return mPosts != nullptr && mPostBefore == TKXPostState::Unknown; }
   // The steps of the route table: each answers the request's path (mSessionId,
   // mUrlPath) on its own.
   [[noreturn]] void NoSessionForCallback();
@@ -206,8 +212,9 @@ class TKXServerSession : public TKXServer {
   void StartNew();
   void QueryStatus();
   void KeepAlive();
-  // "<post>STATE</post>": what the session knows of the submit whose token is posted as KX_Retry (PostStateWord;
-  // an unknown one is given up from then on), or "ended" when the request names no session of the store.
+  // "<post>STATE</post>": what the session knows of the submit whose token is posted as KX_Retry (PostStateWord), or
+  // "ended" when the request names no session of the store. Only with KX_GiveUp=1 does the question change anything:
+  // the page withdraws its post, so an unknown one is given up ("abandoned") and never runs.
   void PostStatus();
   void NewSessionStartPage();
   void StartPageForCallback();
@@ -259,10 +266,17 @@ class TKXServerSession : public TKXServer {
   bool mUploading = false;
   // The request was refused as a page of another session (RefuseAnotherSessionsPage).
   bool mAnotherSessionsPage = false;
-  // A submit's own token (KX_Retry), the ledger of its session and what that knew of the post when it arrived.
+  // A submit's own token (KX_Retry), the ledger of its session and how far this copy of the post got in it.
+  enum class TPostCopy : std::uint8_t {
+    None,     // no token, or no ledger: it runs as any post
+    Waiting,  // counted in the ledger, waiting for the session
+    Known,    // has the session, which ran its post already: it runs nothing
+    Claimed,  // has the session and its post, before the form's checks
+    Running,  // the form's execution started
+  };
   std::string mPostToken;
   std::shared_ptr<TKXPostLedger> mPosts;
-  TKXPostState mPostBefore = TKXPostState::Unknown;
+  TPostCopy mPostCopy = TPostCopy::None;
   // The request's place in the admission, from its session look-up to the end of the request.
   std::optional<TKXAdmissionTicket> mAdmission;
   // The hold of a dispatch that ended by an exception, kept until HandleException

@@ -299,34 +299,17 @@ KX.Form.submit = function (action, actionParam) {
   if (PreScript && typeof PreProgressScript === "function") {
     PreProgressScript();
   }
-  KX.Form.post(form, 0);
+  KX.Form.post(form);
 };
 
-/* Posts the form as attempt number attempt (0 first). A browser that keeps cookies posts a fresh token in KX_Retry,
-   which asks for the answer that leaves the page in place when the server turns the post away for the moment
-   (KX.Retry). The browser takes the form's values as submit() is called, so the field goes again at once: a submit
-   that no script watches never asks for that answer. */
-KX.Form.post = function (form, attempt) {
-  var field = null;
+/* Posts the form. A browser that keeps cookies sends it as a submit of its own token (KX.Retry.send), which the
+   server turns away with the answer that leaves the page in place, and which every copy of this submit carries. */
+KX.Form.post = function (form) {
   if (window.navigator && window.navigator.cookieEnabled) {
-    field = KX.Form.field("KX_Retry", true);
-    field.value = KX.Retry.newToken();
-    KX.Retry.watchSubmit(form, attempt, field.value);
+    KX.Retry.send({ form: form, token: KX.Retry.newToken(), tries: 0, done: false, blind: false, spent: false });
+  } else {
+    form.submit();
   }
-  form.submit();
-  if (field) {
-    field.parentNode.removeChild(field);
-  }
-};
-
-/* Posts the form once more with the token of a post the session has done: it runs nothing again, and its answer is
-   the session's form as it stands. */
-KX.Form.resend = function (form, token) {
-  var field = KX.Form.field("KX_Retry", true);
-  field.value = token;
-  KX.Retry.watchSubmit(form, KX.Retry.LIMIT, token);
-  form.submit();
-  field.parentNode.removeChild(field);
 };
 
 /* ---------------------------------------------------------------------------------------------------------
@@ -339,13 +322,18 @@ KX.Form.resend = function (form, token) {
  * Only the page that posted the token reads that cookie: a cookie of another page of this host (another port or
  * path), or of another tab, is never read, acted on or shown, and the page shows its own text for the cause, never
  * the cookie's. Either answer is sent again after that many seconds, LIMIT times at most; then the cause is reported
- * and the page takes clicks again. A post that has had no answer within WAIT ms asks the server what became of it
- * (GURLBase + "PostStatus", by its token), and again every WAIT ms while it waits: one that waits or runs in the
- * session keeps the page waiting, as a second click would post the form a second time; one the session has done is
- * sent again, which the session answers with its form as it stands; one the server never took (turned away with its
- * cookie lost, lost on the way, or its session ended) gives the page back. The server gives up such a post, so it
- * never runs should it still arrive. No answer within ASK ms (a server that has stopped) is said once, and the page
- * keeps waiting.
+ * and the page takes clicks again.
+ *
+ * Every copy of one submit carries the submit's token: of the copies that reach the server, the first to take the
+ * session runs the post, and every other runs nothing and is answered with the session's form as it stands. A post
+ * that has had no answer within WAIT ms asks the server what became of it (GURLBase + "PostStatus", by its token),
+ * and again every WAIT ms while it waits: one that waits or runs in the session keeps the page waiting, as a second
+ * click would post the form a second time; one the session has done is sent again, for that answer; one the server
+ * does not know (turned away with its cookie lost, lost on the way, or not read yet) is sent again, within the
+ * LIMIT; one whose session ended gives the page back. Past the LIMIT the page withdraws the post (KX_GiveUp=1 on its
+ * question), so that it never runs should it still arrive, and only then says it was not sent; a state the server
+ * knows is acted on instead. The page never says that a post was not sent when the server may still run it. No
+ * answer within ASK ms (a server that has stopped) is said once, and the page keeps waiting.
  */
 KX.Retry = {
   LIMIT: 3, COOKIE: "KX_Retry_", WAIT: 120000, ASK: 10000, timer: null,
@@ -398,13 +386,13 @@ KX.Retry.STATES = {
   waiting: "What you sent waits for an earlier request of your session: the page changes when it has run."
 };
 
-/* Asks the server what became of the post with token: calls onWord with its word ("" for no word: a failed
-   request), whenever it comes, and onSilence once no answer has come within ASK ms. */
-KX.Retry.ask = function (token, onWord, onSilence) {
+/* Asks the server what became of the post with token, withdrawing it with giveUp: calls onWord with its word ("" for
+   no word: a failed request), whenever it comes, and onSilence once no answer has come within ASK ms. */
+KX.Retry.ask = function (token, giveUp, onWord, onSilence) {
   var xhr = KX.Browser.newRequest(), answered = false;
-  // It gives up a post the session does not know: it names its session, as every request of the page that acts does.
-  xhr.open("GET", GURLBase + "PostStatus?KX_Retry=" + token + "&KX_SessionID_=" + encodeURIComponent(GAppID) +
-           "&KX_AjaxID=" + new Date().getTime(), true);
+  // A withdrawal acts on the session: it names its session, as every request of the page that acts does.
+  xhr.open("GET", GURLBase + "PostStatus?KX_Retry=" + token + (giveUp ? "&KX_GiveUp=1" : "") + "&KX_SessionID_=" +
+           encodeURIComponent(GAppID) + "&KX_AjaxID=" + new Date().getTime(), true);
   xhr.onreadystatechange = function () {
     var match;
     if (xhr.readyState === 4) {
@@ -421,66 +409,108 @@ KX.Retry.ask = function (token, onWord, onSilence) {
   xhr.send(null);
 };
 
-/* While the post with token is under way and the page stays: the cookie of that token means the server turned the
-   post away. Without an answer after WAIT ms the page asks the server (KX.Retry.ask) and acts on its word, also
-   when it comes late: the server gives up a post it does not know when asked. A server that does not answer is not
-   asked again until it does. */
-KX.Retry.watchSubmit = function (form, attempt, token) {
-  var started = new Date().getTime(), asking = false, said = "", watch, say = function (text) {
+/* Sends one copy of a submit, post = { form, token, tries (copies sent), done (the server said it ran), blind (a copy
+   sent while an earlier one may still arrive), spent (no try left), cause (of the last turn-away) }, and watches it.
+   The browser takes the form's values as submit() is called, so the field goes again at once: a submit that no
+   script watches never asks for the 204. */
+KX.Retry.send = function (post) {
+  var field = KX.Form.field("KX_Retry", true);
+  field.value = post.token;
+  post.tries += 1;
+  KX.Retry.watchSubmit(post, false);
+  post.form.submit();
+  field.parentNode.removeChild(field);
+};
+
+/* The tries of post are spent: the page's next question withdraws it. */
+KX.Retry.spent = function (post) {
+  return post.spent || post.tries > KX.Retry.LIMIT;
+};
+
+/* While post is under way and the page stays: the cookie of its token means the server turned a copy away. Without
+   an answer after WAIT ms (at once with askNow) the page asks the server (KX.Retry.ask) and acts on its word, also
+   when it comes late. A server that does not answer is not asked again until it does. */
+KX.Retry.watchSubmit = function (post, askNow) {
+  var started = askNow ? 0 : new Date().getTime(), asking = false, said = "", watch, say = function (text) {
     if (text !== said) {
       said = text;
       KX.Ajax.reportError(text);
     }
   }, silent = "The server has not answered yet. What you sent may still be done: the page changes when the " +
               "server answers.";
-  window.clearInterval(KX.Retry.timer);
+  KX.Retry.stop();
   watch = KX.Retry.timer = window.setInterval(function () {
-    var answer, delay;
+    var answer;
     if (KX.Page.unloaded) {
-      window.clearInterval(KX.Retry.timer);
+      KX.Retry.stop();
       return;
     }
-    answer = KX.Retry.takeCookie(token);
-    if (!answer) {
-      if (!asking && new Date().getTime() - started >= KX.Retry.WAIT) {
-        asking = true;
-        KX.Retry.ask(token, function (word) {
-          if (KX.Page.unloaded || KX.Retry.timer !== watch) {
-            return;  // the page has stopped watching this post
-          }
-          asking = false;
-          started = new Date().getTime();
-          if (word === "done") {
-            KX.Form.resend(form, token);  // its answer is the session's form as it stands
-          } else if (word === "ended") {
-            KX.Retry.giveUp("The page could not be sent: its session has ended.");
-          } else if (word === "unknown" || word === "abandoned") {
-            KX.Retry.giveUp("The page could not be sent: the server did not receive it.");
-          } else {
-            say(KX.Retry.STATES.hasOwnProperty(word) ? KX.Retry.STATES[word] : silent);
-          }
-        }, function () {
-          say(silent);
-        });
+    answer = KX.Retry.takeCookie(post.token);
+    if (answer) {
+      KX.Retry.stop();
+      KX.Retry.turnedAway(post, answer);
+      return;
+    }
+    if (asking || new Date().getTime() - started < KX.Retry.WAIT) {
+      return;
+    }
+    asking = true;
+    KX.Retry.ask(post.token, KX.Retry.spent(post), function (word) {
+      if (KX.Page.unloaded || KX.Retry.timer !== watch) {
+        return;  // the page has stopped watching this copy
       }
-      return;
-    }
-    window.clearInterval(KX.Retry.timer);
-    delay = KX.Retry.delay(answer.seconds);
-    if (attempt < KX.Retry.LIMIT && delay >= 0) {
-      window.setTimeout(function () {
-        KX.Form.post(form, attempt + 1);
-      }, delay);
-      return;
-    }
-    KX.Retry.giveUp("The page could not be sent: " + KX.Retry.causeText(answer.cause));
+      asking = false;
+      started = new Date().getTime();
+      if (word === "done") {
+        post.done = true;
+        KX.Retry.send(post);  // it runs nothing; its answer is the session's form as it stands
+      } else if (word === "unknown" && !KX.Retry.spent(post)) {
+        post.blind = true;
+        KX.Retry.send(post);
+      } else if (word === "abandoned") {
+        KX.Retry.giveUp("The page could not be sent: " +
+                        (post.cause ? KX.Retry.causeText(post.cause) : "the server did not receive it."));
+      } else if (word === "ended") {
+        KX.Retry.giveUp("The page could not be sent: its session has ended.");
+      } else {
+        say(KX.Retry.STATES.hasOwnProperty(word) ? KX.Retry.STATES[word] : silent);
+      }
+    }, function () {
+      say(silent);
+    });
   }, 100);
+};
+
+/* A copy of post was turned away (answer: its cookie): sent again after the wait while tries are left. Then a post
+   the server ran says so, and stays locked, as a click would run it again; one of which an earlier copy may still
+   arrive is withdrawn before anything is said; any other gives the page back with the cause. */
+KX.Retry.turnedAway = function (post, answer) {
+  var delay = KX.Retry.delay(answer.seconds);
+  if (!KX.Retry.spent(post) && delay >= 0) {
+    window.setTimeout(function () {
+      KX.Retry.send(post);
+    }, delay);
+  } else if (post.done) {
+    KX.Ajax.reportError("What you sent has been done, but the page that shows it could not be fetched: " +
+                        KX.Retry.causeText(answer.cause) + " Reload the page to see it.");
+  } else if (post.blind) {
+    post.spent = true;
+    post.cause = answer.cause;
+    KX.Retry.watchSubmit(post, true);
+  } else {
+    KX.Retry.giveUp("The page could not be sent: " + KX.Retry.causeText(answer.cause));
+  }
+};
+
+/* Stops watching the submit under way. */
+KX.Retry.stop = function () {
+  window.clearInterval(KX.Retry.timer);
+  KX.Retry.timer = null;
 };
 
 /* Stops waiting for the post: the page takes clicks again, with the visitor's values, and says why. */
 KX.Retry.giveUp = function (text) {
-  window.clearInterval(KX.Retry.timer);
-  KX.Retry.timer = null;
+  KX.Retry.stop();
   GSubmitting = false;
   ValidClick = true;
   ReleaseLock();

@@ -827,14 +827,17 @@ TEST_F(SessionFlowTest, APageWhoseSessionEndedIsToldSoBySubmitAndCallback) {
     const char* Path;
     bool Cookie;  // the ended session's cookie is still sent
     const char* Error;
+    bool Restart = false;  // RestartExpiredSession: a new session starts instead, as for an ended session's cookie
   } rows[] = {
       {"submit, cookie gone", "/$/", false, "Session was terminated."},
       {"callback, cookie gone", "/$/callback", false, "Session was terminated."},
       {"submit, cookie of the ended session", "/$/", true, "Session ID is invalid."},
       {"callback, cookie of the ended session", "/$/callback", true, "Session ID is invalid."},
+      {"submit, cookie gone, RestartExpiredSession", "/$/", false, "", true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Name);
+    SC().SetRestartExpiredSession(row.Restart);
     const std::string cookie = StartSession();
     const std::string id = IdOf(cookie);
     ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
@@ -843,6 +846,14 @@ TEST_F(SessionFlowTest, APageWhoseSessionEndedIsToldSoBySubmitAndCallback) {
     const TReplyPacket reply =
         Post(row.Path, {"NAME=typed", "callback=DoIt", "KX_Retry=0123456789abcdef", "KX_SessionID_=" + id},
              row.Cookie ? id + "_2" : "");
+    if (row.Restart) {
+      EXPECT_EQ(reply.Code, 200);
+      EXPECT_EQ(mErrors, std::vector<std::string>{});
+      ASSERT_NE(SessionCookie(reply), nullptr) << "a new session";
+      EXPECT_NE(IdOf(SessionCookie(reply)->Value), id);
+      EXPECT_EQ(reply.Content.find("typed"), std::string::npos);
+      continue;
+    }
     EXPECT_EQ(reply.Code, 500);
     EXPECT_EQ(mErrors, (std::vector<std::string>{row.Error}));
     EXPECT_NE(reply.Content.find("Invalid session"), std::string::npos) << reply.Content;
@@ -996,6 +1007,23 @@ TEST_F(SessionFlowTest, APostSentAgainRunsNothingAndAnswersTheFormAsItStands) {
     EXPECT_EQ(reply.Content, row.Page);
     EXPECT_EQ(executed, row.Executed);
   }
+
+  // The session keeps its last 16 posts: a reload 15 submits back runs nothing, one 16 newer posts pushed out runs.
+  const auto click = [&](int i) {
+    return Post("/$/", {"KX_SessionID_=" + id, "KX_Retry=0123456789abcdefD" + std::to_string(i)}, id + "_7");
+  };
+  for (int i = 0; i <= 16; ++i) ASSERT_EQ(click(i).Code, 200);
+  executed = 0;
+  const struct {
+    const char* Name;
+    int Click;
+    int Executed;
+  } reloads[] = {{"15 submits back", 1, 0}, {"the newest", 16, 0}, {"pushed out by 16 newer", 0, 1}};
+  for (const auto& reload : reloads) {
+    SCOPED_TRACE(reload.Name);
+    EXPECT_EQ(click(reload.Click).Code, 200);
+    EXPECT_EQ(executed, reload.Executed);
+  }
 }
 
 // A page whose post has had no answer for long asks the session what became of it: waiting for the session,
@@ -1043,15 +1071,25 @@ TEST_F(SessionFlowTest, APageAsksWhatBecameOfItsPost) {
   EXPECT_EQ(status(waiting, cookie), answer("done"));
   EXPECT_EQ(executed, 2);
 
+  // Asking gives nothing up: a post that arrives after the question (a stalled server reading the question first,
+  // a body still on its way) runs.
   EXPECT_EQ(status(lost, cookie), answer("unknown"));
-  const TReplyPacket late = post(lost);
-  EXPECT_EQ(late.Code, 204) << "given up by its page, it leaves that page as it is";
-  EXPECT_EQ(executed, 2);
+  EXPECT_EQ(post(lost).Code, 200);
+  EXPECT_EQ(executed, 3);
+  EXPECT_EQ(status(lost, cookie), answer("done"));
+  // The page withdraws its post at its try-again limit (KX_GiveUp=1): one unknown then never runs, and its answer
+  // leaves the page as it is; a post the session knows is answered as it stands and stays so.
+  const auto withdraw = [&](const std::string& token) { return status(token + "&KX_GiveUp=1", cookie); };
+  const std::string withdrawn = "0123456789abcdef6";
+  EXPECT_EQ(withdraw(withdrawn), answer("abandoned"));
+  EXPECT_EQ(post(withdrawn).Code, 204) << "given up by its page, it leaves that page as it is";
+  EXPECT_EQ(executed, 3);
+  EXPECT_EQ(withdraw(lost), answer("done"));
   EXPECT_EQ(status("not-a-token", cookie), answer("unknown"));
   // It gives up posts: another site's request, or one that does not name its session, is refused.
   const std::string other = "0123456789abcdef5";
-  EXPECT_EQ(Get("/$/PostStatus", "KX_Retry=" + other, cookie).Code, 403);
-  EXPECT_EQ(Get("/$/PostStatus", "KX_Retry=" + other + "&KX_SessionID_=" + id, cookie,
+  EXPECT_EQ(Get("/$/PostStatus", "KX_Retry=" + other + "&KX_GiveUp=1", cookie).Code, 403);
+  EXPECT_EQ(Get("/$/PostStatus", "KX_Retry=" + other + "&KX_GiveUp=1&KX_SessionID_=" + id, cookie,
                 [](TRequestPacketFields& f) { f.RawHeaders.push_back("Sec-Fetch-Site: cross-site"); })
                 .Code,
             403);
@@ -1059,6 +1097,126 @@ TEST_F(SessionFlowTest, APageAsksWhatBecameOfItsPost) {
   EXPECT_EQ(status(running, ""), answer("ended"));
   Store().Terminate(id);
   EXPECT_EQ(status(running, cookie), answer("ended"));
+}
+
+// A post is done once the session ran it: one refused before its form ran (a 401, for a submit or a call link) is
+// forgotten, so the browser's resend with credentials runs it, once; one whose handler failed, or whose page ended
+// the request itself, ran, and runs nothing when sent again.
+TEST_F(SessionFlowTest, APostIsDoneOnlyOnceItRan) {
+  TKXAutherList auther;
+  auther.List()->Add("user=secret");
+  const auto credentials = [](TRequestPacketFields& f) {
+    f.AuthUser = "user";
+    f.AuthPass = "secret";
+  };
+  std::function<void()> fail;  // what the first copy's form does after it counted the run
+  int executed = 0;
+  TTestForm::OnExecute = [&](TTestForm&, const TStrings&) {
+    ++executed;
+    if (fail) fail();
+  };
+  const struct {
+    const char* Name;
+    const char* Path;
+    bool Auth;  // the controller asks for a user, and the first copy sends none
+    std::function<void()> Fail;
+    int Code;      // the first copy's answer
+    int Executed;  // by the first copy
+    const char* State;
+  } rows[] = {
+      {"a submit answered 401", "/$/", true, {}, 401, 0, "unknown"},
+      {"a call link answered 401", "/$/call", true, {}, 401, 0, "unknown"},
+      {"a handler that raises", "/$/", false, [] { throw Exception("handler failed"); }, 200, 1, "done"},
+      {"a handler whose error escapes",
+       "/$/",
+       false,
+       [this] {
+         SC().OnException = [](TKXApplication*, const std::exception&, bool&) { throw Exception("logger failed"); };
+         throw Exception("handler failed");
+       },
+       500, 1, "done"},
+      {"a page that ends its request itself", "/$/", false,
+       [] {
+         TTestForm::OnGenerate = [](TTestForm& form) {
+           form.Session()->Response()->SetCode(303);
+           Abort();
+         };
+       },
+       303, 1, "done"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    const std::string cookie = StartSession();
+    const std::string id = IdOf(cookie);
+    ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+    SC().SetAuther(row.Auth ? &auther : nullptr);
+    const std::string token = "0123456789abcdef" + std::to_string(&row - rows);
+    const std::string query = SameText(row.Path, "/$/call") ? id + "_2" : "";
+    const auto send = [&](const std::function<void(TRequestPacketFields&)>& adjust) {
+      return Get(row.Path, query, cookie, [&](TRequestPacketFields& f) {
+        f.Method = "POST";
+        f.HasContent = true;
+        f.QueryFields.push_back("KX_Retry=" + token);
+        f.QueryFields.push_back("KX_SessionID_=" + id);
+        adjust(f);
+      });
+    };
+    executed = 0;
+    fail = row.Fail;
+    EXPECT_EQ(send([](TRequestPacketFields&) {}).Code, row.Code);
+    fail = nullptr;
+    TTestForm::OnGenerate = nullptr;
+    SC().OnException = [this](TKXApplication*, const std::exception& e, bool&) { mErrors.push_back(e.what()); };
+    EXPECT_EQ(executed, row.Executed);
+    EXPECT_EQ(Get("/$/PostStatus", "KX_Retry=" + token + "&KX_SessionID_=" + id, cookie).Content,
+              std::string(kXml) + "<post>" + row.State + "</post>");
+    const TReplyPacket again = send(credentials);
+    EXPECT_EQ(again.Code, 200) << again.Content;
+    EXPECT_EQ(executed, 1) << "sent again, it runs once in all";
+    SC().SetAuther(nullptr);
+  }
+}
+
+// The copies of one post (the page sends its post again with its own token when the server did not know it, or
+// tries again after a turn-away) run it once, whichever takes the session first; one turned away while another
+// waits never keeps that one from running.
+TEST_F(SessionFlowTest, OfTheCopiesOfAPostTheFirstToTakeTheSessionRunsIt) {
+  const std::string cookie = StartSession();
+  const std::string id = IdOf(cookie);
+  ASSERT_EQ(Get("/$/", "", cookie).Code, 200);
+  std::atomic<int> executed{0};
+  TTestForm::OnExecute = [&](TTestForm&, const TStrings&) { ++executed; };
+  const std::string token = "0123456789abcdefC";
+  const auto post = [&] { return Post("/$/", {"KX_Retry=" + token, "KX_SessionID_=" + id}, id + "_2"); };
+  const auto status = [&] {
+    return Get("/$/PostStatus", "KX_Retry=" + token + "&KX_SessionID_=" + id, cookie).Content;
+  };
+  const auto answer = [](const char* state) { return std::string(kXml) + "<post>" + state + "</post>"; };
+  // A watch whose request stops waiting when told, as when its client has gone.
+  struct TLeavingWatch final : IKXRequestWatch {
+    std::atomic<bool> Stay{true};
+    bool KeepWaiting() override { return Stay; }
+  } watch;
+
+  TKXApplication* session = Store().LookupAndLock(id, 0);  // held as a running request holds it
+  std::future<TReplyPacket> first = std::async(std::launch::async, [&] {
+    TKXRequestWatchScope watching(watch);
+    return post();
+  });
+  while (session->SharedLock().use_count() < 2) std::this_thread::yield();
+  std::future<TReplyPacket> second = std::async(std::launch::async, post);
+  while (session->SharedLock().use_count() < 3) std::this_thread::yield();
+  watch.Stay = false;
+  EXPECT_EQ(first.get().Code, 204) << "turned away";
+  EXPECT_EQ(status(), answer("waiting")) << "the other copy still waits";
+  session->Unlock();
+  EXPECT_EQ(second.get().Content, "<html> track 3</html>");
+  EXPECT_EQ(executed, 1);
+
+  // One more copy, after the post ran: the form as it stands.
+  EXPECT_EQ(post().Content, "<html> track 3</html>");
+  EXPECT_EQ(executed, 1);
+  EXPECT_EQ(status(), answer("done"));
 }
 
 TEST_F(SessionFlowTest, BrowserSessionCookieOrOneDayBeyondTheTimeout) {

@@ -190,7 +190,8 @@ test("a submit turned away for the moment is posted again, then reported with th
     assert.equal(world.posts.length, Math.min(turn + 1, 4), `turn ${turn}`);
     assert.equal(world.window.GSubmitting, turn < 4, `turn ${turn}`);
   }
-  assert.equal(new Set(world.posts.map((post) => post.get("KX_Retry"))).size, 4, "each post has a token of its own");
+  assert.equal(new Set(world.posts.map((post) => post.get("KX_Retry"))).size, 1,
+               "every copy carries the submit's token");
   assert.equal(world.posts[3].get("EDIT1"), "typed");
   assert.deepEqual(world.alerts, ["The page could not be sent: too many requests come from your address. Your " +
                                   "entries are still here."]);
@@ -262,9 +263,9 @@ test("a submit without an answer after the wait is said to be on its way, and a 
 });
 
 // After the wait the page asks the server what became of its post, by its token, and acts on the word: waiting or
-// running keeps the page locked and says which; done posts it again with its own token (the session answers with its
-// form as it stands); a post the server never took, or whose session ended, gives the page back with the values;
-// no word the page knows reads as no answer.
+// running keeps the page locked and says which; done, or unknown (not read yet, lost), posts it again with its own
+// token (a copy of a done post runs nothing and is answered with the form as it stands); a post the page withdrew, or
+// whose session ended, gives the page back with the values; no word the page knows reads as no answer.
 test("a submit without an answer after the wait asks the server what became of it", async () => {
   const locked = "The server has not answered yet. What you sent may still be done: the page changes when the " +
                  "server answers.";
@@ -275,14 +276,13 @@ test("a submit without an answer after the wait asks the server what became of i
     { word: "waiting", alert: "What you sent waits for an earlier request of your session: the page changes when " +
       "it has run.", posts: 1, locked: true },
     { word: "done", posts: 2, locked: true },
-    { word: "unknown", alert: back("the server did not receive it."), posts: 1, locked: false },
+    { word: "unknown", posts: 2, locked: true },
     { word: "abandoned", alert: back("the server did not receive it."), posts: 1, locked: false },
     { word: "ended", alert: back("its session has ended."), posts: 1, locked: false },
     { word: "constructor", alert: locked, posts: 1, locked: true },
     { status: 500, word: "unknown", alert: locked, posts: 1, locked: true },
     // The answer comes after the page said it had none: it is acted on all the same.
-    { late: true, word: "unknown", alert: locked, then: back("the server did not receive it."), posts: 1,
-      locked: false },
+    { late: true, word: "unknown", alert: locked, posts: 2, locked: true },
   ];
   for (const row of rows) {
     const world = submitPage();
@@ -325,5 +325,78 @@ test("the form-change submit is posted again when it is turned away", async () =
   world.document.cookie = `KX_Retry_${token}=0:session; Path=/`;
   await wait(world, 150);
   assert.equal(world.posts.length, 2);
-  assert.notEqual(world.posts[1].get("KX_Retry"), token);
+  assert.equal(world.posts[1].get("KX_Retry"), token, "tried again as a copy of the same submit");
+});
+
+// Resolves once cond() holds, polling the page; false after ms without.
+async function until(world, cond, ms = 1000) {
+  for (const end = Date.now() + ms; !cond(); await wait(world, 20)) {
+    if (Date.now() > end) return false;
+  }
+  return true;
+}
+
+// A submit's page after its wait, step by step. Each step is what the server does: answers the page's next question
+// (ask: its word; withdraws: whether that question withdraws the post, KX_GiveUp=1), leaves it unanswered (hold),
+// answers the oldest unanswered one once the page watches another copy (late: its word), or turns the last copy away
+// (cookie: its value); posts: the copies sent by then, every one with the submit's token. The page never says a post
+// was not sent while a copy may still arrive, nor when the server ran it.
+test("a submit's page asks at every wait and acts on each answer about the copy it watches", async () => {
+  const states = { running: "The server is still working on what you sent: the page changes when it is done.",
+                   waiting: "What you sent waits for an earlier request of your session: the page changes when it " +
+                            "has run." };
+  const back = (why) => `The page could not be sent: ${why} Your entries are still here.`;
+  const unknownToTheLimit = [{ ask: "unknown", posts: 2 }, { ask: "unknown", posts: 3 }, { ask: "unknown", posts: 4 }];
+  const turnedAway = (posts) => ({ cookie: "0:session", posts });
+  const rows = [
+    { name: "running, then waiting: asked again at every wait",
+      steps: [{ ask: "running", posts: 1 }, { ask: "waiting", posts: 1 }, { ask: "done", posts: 2 }],
+      alerts: [states.running, states.waiting], locked: true },
+    { name: "unknown: sent again with its token, then withdrawn at the limit",
+      steps: [...unknownToTheLimit, { ask: "abandoned", withdraws: true, posts: 4 }],
+      alerts: [back("the server did not receive it.")], locked: false },
+    { name: "a withdrawal answered with what the server knows is acted on",
+      steps: [...unknownToTheLimit, { ask: "running", withdraws: true, posts: 4 },
+              { ask: "done", withdraws: true, posts: 5 }],
+      alerts: [states.running], locked: true },
+    { name: "a copy of a done post turned away is tried again, and the page says it was done",
+      steps: [{ ask: "done", posts: 2 }, turnedAway(3), turnedAway(4), turnedAway(4)],
+      alerts: ["What you sent has been done, but the page that shows it could not be fetched: the session is busy. " +
+               "Reload the page to see it."], locked: true },
+    { name: "turned away while an earlier copy may still arrive, it is withdrawn before the page says so",
+      steps: [{ ask: "unknown", posts: 2 }, turnedAway(3), turnedAway(4), turnedAway(4),
+              { ask: "abandoned", withdraws: true, posts: 4 }],
+      alerts: [back("the session is busy.")], locked: false },
+    { name: "a late answer about a copy the page no longer watches changes nothing",
+      steps: [{ hold: true, posts: 1 }, turnedAway(2), { late: "unknown", posts: 2 }, { ask: "running", posts: 2 }],
+      alerts: [states.running], locked: true },
+  ];
+  for (const row of rows) {
+    const world = submitPage();
+    world.run("KX.Retry.WAIT = 100; KX.Retry.ASK = 10000;");
+    world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
+    const token = world.posts[0].get("KX_Retry");
+    const held = [];
+    let asked = 0;
+    for (const [i, step] of row.steps.entries()) {
+      const where = `${row.name}, step ${i + 1}`;
+      if (step.cookie) {
+        world.document.cookie = `KX_Retry_${token}=${step.cookie}; Path=/`;
+        await until(world, () => world.posts.length >= step.posts, 300);
+      } else if (step.late) {
+        held.shift().respond(200, `<post>${step.late}</post>`);
+      } else {
+        assert.ok(await until(world, () => world.requests.length > asked), `${where}: asked`);
+        const question = world.requests[asked++];
+        assert.equal(question.query().KX_GiveUp, step.withdraws ? "1" : undefined, `${where}: withdraws`);
+        if (step.hold) held.push(question);
+        else question.respond(200, `<post>${step.ask}</post>`);
+      }
+      await wait(world, 50);
+      assert.equal(world.posts.length, step.posts, where);
+    }
+    assert.deepEqual(world.posts.filter((post) => post.get("KX_Retry") !== token), [], `${row.name}: one token`);
+    assert.deepEqual(world.alerts, row.alerts, row.name);
+    assert.equal(world.window.KX.Lock.active, row.locked, row.name);
+  }
 });
