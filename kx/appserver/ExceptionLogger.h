@@ -329,11 +329,11 @@ std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId
                              std::string_view path);
 // The one writer of the operator's lines: "2026-12-07 05:40:12 LEVEL session SESSIONID METHOD "/path": message". An
 // empty session id or path is left out; an empty method (one the request layer does not name) shows as "-". The path,
-// and a session id of other than id characters, are written through QuotedLogText, so what a client sent reads as
-// one value; line breaks in message become blanks, and the method and message are written through LogLineText.
+// and a session id of other than id characters or longer than kMaxQuotedLogValue, are written through QuotedLogText,
+// so what a client sent reads as one value; line breaks in message become blanks, and the method and message are written through LogLineText.
 // What a request can make long is cut first (CutLogText): the message (a posted value or a header quoted in it) to
 // kMaxLogMessage bytes, the method to kMaxLogMethod, the path and session id as QuotedLogText cuts them; so a line
-// holds a few KB at most, four times that for text written all in escapes.
+// holds about 2 KB at most, some 7 KB for text written all in escapes.
 std::string OperatorLogLine(std::string_view level, std::string_view sessionId, std::string_view method,
                             std::string_view path, std::string_view message);
 inline constexpr std::size_t kMaxLogMessage = 1024;
