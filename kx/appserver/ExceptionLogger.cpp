@@ -125,6 +125,7 @@ constexpr char kRunParams[] = "Runtime parameters : %s";
 constexpr char kNoObject[] = "[unassigned]";
 constexpr char kNoStackTrace[] = "[Stack trace is empty]";
 constexpr char kRepeats[] = "Repeats unreported : %d since %s";
+constexpr char kLinesCut[] = "[%d more lines cut]";
 
 const std::string kSeparator(120, '-');
 
@@ -132,6 +133,8 @@ const std::string kSeparator(120, '-');
 constexpr mode_t kReportFileMode = 0640;
 // Names tried for one report before saving to a file counts as failed.
 constexpr int kMaxNameAttempts = 1000;
+// Maintain purges at most this often.
+constexpr auto kPurgeInterval = std::chrono::hours(24);
 // A frame's function name is cut here: a template's full name (an asynchronous handler of the host's) runs to
 // several kilobytes, and a report has dozens of frames.
 constexpr std::size_t kMaxFunctionName = 240;
@@ -294,6 +297,11 @@ TKXExceptionLogger::TKXExceptionLogger(IKXExceptionLoggerOwner* owner)
 TKXExceptionLogger::~TKXExceptionLogger() {
   if (!FEnabled) return;
   try {
+    WriteRepeats();
+  } catch (...) {
+    // The counts are lost; the purge still runs.
+  }
+  try {
     PurgeFiles();
   } catch (const std::exception& e) {
     try {
@@ -386,7 +394,7 @@ void TKXExceptionLogger::SetException(const std::exception* e) {
   snapshot.ThrowSerial = serial;
   snapshot.Type = &typeid(*e);
   snapshot.ClassName = ClassNameOf(typeid(*e));
-  snapshot.Message = e->what();
+  snapshot.Message = CutLogText(e->what(), MaxReportLine);
   if (record && record->Depth > 0) snapshot.Address = record->Frames[0];
   for (int i = 0; record && i < record->Depth && i < kPlaceFrames; ++i) snapshot.Place[i] = record->Frames[i];
   FException = std::move(snapshot);
@@ -414,15 +422,21 @@ bool TKXExceptionLogger::LogException(TObject* sender, const std::exception* e) 
   if (!FEnabled || !e) return false;
   try {
     std::lock_guard guard(FLock);
-    SetException(e);
-    if (IsIgnored(e)) return false;
-    if (!FReportClientCaused && IsClientCaused(*e)) return false;
-    BuildReport(*FReport, sender);
-    return SaveReport();
+    const bool saved = Report(sender, *e);
+    Maintain();
+    return saved;
   } catch (...) {
     // Called from exception handling: never raise from here.
     return false;
   }
+}
+
+bool TKXExceptionLogger::Report(TObject* sender, const std::exception& e) {
+  SetException(&e);
+  if (IsIgnored(&e)) return false;
+  if (!FReportClientCaused && IsClientCaused(e)) return false;
+  BuildReport(*FReport, sender);
+  return SaveReport();
 }
 
 void TKXExceptionLogger::CreateReport(TStrings& list) {
@@ -449,8 +463,47 @@ void TKXExceptionLogger::BuildReport(TStrings& list, TObject* sender) {
     AddStackTrace(list);
   }
   list.Add(kSeparator);
-  // The message, path, user agent and parameters come from the client: each stays one line of plain text.
-  for (int i = 0; i < list.Count(); ++i) list.SetStrings(i, LogLineText(list.Strings(i)));
+  BoundReport(list);
+}
+
+void TKXExceptionLogger::BoundReport(TStrings& list) {
+  // The message, path, user agent and parameters come from the client: each stays one line of plain text, and
+  // none of them, nor how many forms a session holds, makes the report as large as the request.
+  std::size_t bytes = 0;
+  for (int i = 0; i < list.Count(); ++i) {
+    list.SetStrings(i, LogLineText(CutLogText(list.Strings(i), MaxReportLine)));
+    bytes += list.Strings(i).size() + 2;
+  }
+  // Room for the lines that say what was cut and for a repeats line (CountRepeat).
+  constexpr std::size_t kBudget = MaxReportBytes - 256;
+  if (bytes <= kBudget) return;
+  // The lines between two separators; the largest of them gives way from its end, so that a session's long form
+  // list does not push out the stack trace.
+  struct TSection {
+    int First, End, Cut = 0;
+    std::size_t Bytes = 0;
+  };
+  std::vector<TSection> sections;
+  for (int i = 0; i < list.Count(); ++i) {
+    if (list.Strings(i) == kSeparator) continue;
+    if (sections.empty() || sections.back().End != i) sections.push_back(TSection{i, i});
+    sections.back().Bytes += list.Strings(i).size() + 2;
+    ++sections.back().End;
+  }
+  while (bytes > kBudget && !sections.empty()) {
+    TSection& largest = *std::max_element(sections.begin(), sections.end(),
+                                          [](const TSection& a, const TSection& b) { return a.Bytes < b.Bytes; });
+    if (largest.End == largest.First) break;
+    const std::size_t line = list.Strings(--largest.End).size() + 2;
+    largest.Bytes -= line;
+    bytes -= line;
+    ++largest.Cut;
+  }
+  for (auto section = sections.rbegin(); section != sections.rend(); ++section) {
+    if (section->Cut == 0) continue;
+    for (int i = 0; i < section->Cut; ++i) list.Delete(section->End);
+    list.Insert(section->End, Format(kLinesCut, section->Cut));
+  }
 }
 
 void TKXExceptionLogger::AddExceptionInfo(TStrings& list) const {
@@ -516,6 +569,10 @@ bool TKXExceptionLogger::SaveReport() {
     }
   }
   if (CountRepeat()) return false;
+  return SaveLastReport();
+}
+
+bool TKXExceptionLogger::SaveLastReport() {
   if (FLogType == ltFile && SaveToFile()) return true;
   return SaveToEventLog();
 }
@@ -524,11 +581,16 @@ bool TKXExceptionLogger::CountRepeat() {
   if (FRepeatWindow <= 0 || !FException || !FException->Type) return false;
   const auto now = RepeatClock();
   const auto [found, first] =
-      FRepeats.try_emplace({std::type_index(*FException->Type), FException->Place}, TRepeats{now, 0, 0});
+      FRepeats.try_emplace({std::type_index(*FException->Type), FException->Place}, TRepeats{.Saved = now});
   if (first) return false;
   TRepeats& repeats = found->second;
   if (now - repeats.Saved < std::chrono::seconds(FRepeatWindow)) {
-    if (repeats.Counted++ == 0) repeats.FirstCounted = Now();
+    if (repeats.Counted++ == 0) {
+      repeats.FirstCounted = Now();
+      repeats.ClassName = FException->ClassName;
+      repeats.Message = FException->Message;
+      repeats.Address = FException->Address;
+    }
     return true;
   }
   if (repeats.Counted > 0) {
@@ -541,8 +603,75 @@ bool TKXExceptionLogger::CountRepeat() {
       }
     FReport->Insert(at, Format(kRepeats, repeats.Counted, DateTimeText(repeats.FirstCounted)));
   }
-  repeats = TRepeats{now, 0, 0};
+  repeats = TRepeats{.Saved = now};
   return false;
+}
+
+void TKXExceptionLogger::Maintain() {
+  std::lock_guard guard(FLock);
+  if (!FEnabled) return;
+  const auto now = RepeatClock();
+  try {
+    WriteRepeatsBefore(now, false);
+  } catch (...) {
+    // Called from exception handling and from the timer: what failed now is tried at the next call.
+  }
+  PurgeOncePerDay(now);
+}
+
+void TKXExceptionLogger::WriteRepeats() {
+  std::lock_guard guard(FLock);
+  WriteRepeatsBefore(RepeatClock(), true);
+}
+
+void TKXExceptionLogger::WriteRepeatsBefore(std::chrono::steady_clock::time_point now, bool everything) {
+  for (auto it = FRepeats.begin(); it != FRepeats.end();) {
+    const TRepeats& repeats = it->second;
+    // An entry past its window with nothing counted goes too: the next throw from its place is saved as a first.
+    if (!everything && now - repeats.Saved < std::chrono::seconds(FRepeatWindow)) {
+      ++it;
+      continue;
+    }
+    if (repeats.Counted > 0) WriteRepeatReport(it->first.second, repeats);
+    it = FRepeats.erase(it);
+  }
+}
+
+void TKXExceptionLogger::WriteRepeatReport(const TPlace& place, const TRepeats& repeats) {
+  auto report = std::make_unique<TStringList>();
+  report->Add(kSeparator);
+  report->Add(Format(kExceptionMessage, repeats.Message));
+  report->Add(Format(kExceptionClass, repeats.ClassName));
+  if (repeats.Address) report->Add(Format(kExceptionAddress, repeats.Address));
+  report->Add(Format(kRepeats, repeats.Counted, DateTimeText(repeats.FirstCounted)));
+  if (FReportInfos.Contains(riStackTrace)) {
+    report->Add(kSeparator);
+    for (int i = 0; i < kPlaceFrames && place[i]; ++i) report->Add(FrameText(i, const_cast<void*>(place[i])));
+  }
+  report->Add(kSeparator);
+  BoundReport(*report);
+  // Saved through the report's own path; the last report comes back afterwards.
+  std::swap(FReport, report);
+  try {
+    SaveLastReport();
+  } catch (...) {
+    // The count is lost; the last report is not.
+  }
+  std::swap(FReport, report);
+}
+
+void TKXExceptionLogger::PurgeOncePerDay(std::chrono::steady_clock::time_point now) {
+  if (FPurgeAfterDays <= 0 || (FLastPurge && now - *FLastPurge < kPurgeInterval)) return;
+  FLastPurge = now;
+  try {
+    PurgeFiles();
+  } catch (const std::exception& e) {
+    try {
+      AddToEventLog(e.what());
+    } catch (...) {
+    }
+  } catch (...) {
+  }
 }
 
 bool TKXExceptionLogger::SaveToFile() {
@@ -661,14 +790,16 @@ std::string OperatorLogLine(std::string_view level, std::string_view sessionId, 
                             std::string_view path, std::string_view message) {
   std::string line = DateTimeToStr(Now()) + " " + std::string(level);
   // The path, the message (a posted value that does not convert) and even the session id come from the client: what
-  // could read as more of the line is quoted. The message is the line's last part.
-  if (!sessionId.empty())
-    line += " session " + (sessionId.find_first_not_of(kEncode64Alphabet) == std::string_view::npos ? std::string(sessionId)
-                                                                                   : QuotedLogText(sessionId));
+  // could read as more of the line is quoted, and nothing is as long as the client made it. The message is the
+  // line's last part.
+  const bool plainId =
+      sessionId.size() <= kMaxQuotedLogValue && sessionId.find_first_not_of(kEncode64Alphabet) == std::string_view::npos;
+  if (!sessionId.empty()) line += " session " + (plainId ? std::string(sessionId) : QuotedLogText(sessionId));
   if (!path.empty())
-    line += " " + (method.empty() ? std::string("-") : LogLineText(method)) + " " + QuotedLogText(path);
+    line += " " + (method.empty() ? std::string("-") : LogLineText(CutLogText(method, kMaxLogMethod))) + " " +
+            QuotedLogText(path);
   // A message's own line breaks (a list of refused values) read as blanks, as they always have.
-  std::string text(message);
+  std::string text = CutLogText(message, kMaxLogMessage);
   std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return line + ": " + LogLineText(text);
 }

@@ -15,9 +15,10 @@
 // addr2line resolves, only when the module is stripped of it.
 //
 // What any client can make happen must not fill the disk: an exception the
-// client caused gets no report unless ReportClientCaused says so, and a report
+// client caused gets no report unless ReportClientCaused says so, a report
 // of an exception class thrown from the same place as one saved less than
-// RepeatWindow seconds ago is counted instead of saved.
+// RepeatWindow seconds ago is counted instead of saved, and no report or line
+// grows with what a request sent (MaxReportBytes, kMaxLogMessage).
 #pragma once
 
 #include <array>
@@ -124,8 +125,9 @@ class IKXExceptionLoggerOwner {
 class TKXExceptionLogger : public TPersistent {
  public:
   explicit TKXExceptionLogger(IKXExceptionLoggerOwner* owner = nullptr);
-  // When Enabled, purges old report files; a failing purge goes to the system
-  // log, never out of the destructor.
+  // When Enabled, writes the repeats not yet written (WriteRepeats) and purges
+  // old report files; a failing purge goes to the system log, never out of the
+  // destructor.
   ~TKXExceptionLogger() override;
   TKXExceptionLogger(const TKXExceptionLogger&) = delete;
   TKXExceptionLogger& operator=(const TKXExceptionLogger&) = delete;
@@ -139,7 +141,7 @@ class TKXExceptionLogger : public TPersistent {
   // False when not Enabled, when e is nullptr, when e's exact class was
   // registered with RegisterIgnoreException (a subclass of it is reported), when
   // a client caused e and ReportClientCaused is false, and when SaveReport
-  // counts it as a repeat. Never raises.
+  // counts it as a repeat. Then, whatever e was, Maintain. Never raises.
   bool LogException(TObject* sender, const std::exception* e);
 
   // The detail block of the exception page, only when clientAddress (the
@@ -160,14 +162,20 @@ class TKXExceptionLogger : public TPersistent {
   // Replaces list's lines with the report: each section of ReportInfos after a
   // separator line of 120 "-", in the order exception, application, session,
   // stack trace, and a last separator. A control byte in a line (a client's path, user agent or value) is written
-  // as a "\x1b" escape (LogLineText).
+  // as a "\x1b" escape (LogLineText). A line is cut to MaxReportLine bytes before its escapes (CutLogText); past
+  // MaxReportBytes the largest section gives way from its end (a session's long form list, the deepest frames),
+  // its last lines replaced by one "[N more lines cut]".
   void CreateReport(TStrings& list);
+  static constexpr std::size_t MaxReportLine = 1024;
+  static constexpr std::size_t MaxReportBytes = 16 * 1024;
   // Offers the last report to the owner's OnLogException, then saves it to a
   // file (ltFile) and, when that fails or with ltEventLog, to the system log.
   // The owner sees every report; what is saved is bounded: a report of the
   // class and place (the first frames of its throw) of one saved less than
   // RepeatWindow seconds ago is only counted (false), and the next one saved
-  // tells the count in a line "Repeats unreported : N since <time>".
+  // tells the count in a line "Repeats unreported : N since <time>". A count
+  // that no such report tells is written by itself when its window has ended
+  // (Maintain) or the logger stops (WriteRepeats).
   bool SaveReport();
   // Writes the last report to GetFilePath + GetFileName + "@" + the local time
   // "yyyy-mm-dd hh-mm-ss.zzz" + ".Log", creating the folder with its parents.
@@ -184,6 +192,16 @@ class TKXExceptionLogger : public TPersistent {
   // directly under it, the current folder or above) raises "Assertion failed:
   // <class name>.PurgeFiles attempts to delete \"<folder>\"".
   void PurgeFiles();
+
+  // What the logger does as time passes, for a program that runs for months: writes the counts of the repeat
+  // windows that have ended (as WriteRepeats does), and purges (PurgeFiles) at most once a day, the first time at
+  // the first call. Nothing when not Enabled. LogException calls it after each exception, and the server
+  // controller's session-timeout thread each run (a minute). A failing purge goes to the system log; never raises.
+  void Maintain();
+  // Writes each count of repeats not yet told, as a short report of its own: the class, the message of the first
+  // one counted, "Repeats unreported : N since <time>" and the frames of its place. The owner's OnLogException
+  // is not offered it: it saw each repeat. The destructor calls it.
+  void WriteRepeats();
 
   // The logger's lock, which serialises report building and saving.
   void Lock() { FLock.Enter(); }
@@ -226,7 +244,7 @@ class TKXExceptionLogger : public TPersistent {
   static std::string RunningTimeText(TDateTime start, TDateTime now);
 
  protected:
-  // The clock of RepeatWindow.
+  // The clock of RepeatWindow and of Maintain's daily purge.
   virtual std::chrono::steady_clock::time_point RepeatClock() const { return std::chrono::steady_clock::now(); }
 
  private:
@@ -252,13 +270,26 @@ class TKXExceptionLogger : public TPersistent {
     std::chrono::steady_clock::time_point Saved;
     std::int64_t Counted = 0;
     TDateTime FirstCounted = 0;
+    std::string ClassName{};  // of the first one counted, for a count written by itself
+    std::string Message{};
+    const void* Address = nullptr;
   };
+  using TRepeatKey = std::pair<std::type_index, TPlace>;
 
+  bool Report(TObject* sender, const std::exception& e);
   void SetException(const std::exception* e);
   bool IsIgnored(const std::exception* e) const;
   // True when the last report repeats one saved within RepeatWindow and is counted; otherwise it is to be saved,
   // and gets the count of those before it.
   bool CountRepeat();
+  // Writes repeats' count as a report of its own (WriteRepeats).
+  void WriteRepeatReport(const TPlace& place, const TRepeats& repeats);
+  // The counts whose window ended before now (all with everything) are written; their entries go.
+  void WriteRepeatsBefore(std::chrono::steady_clock::time_point now, bool everything);
+  void PurgeOncePerDay(std::chrono::steady_clock::time_point now);
+  // FReport to a file (ltFile) or, when that fails or with ltEventLog, to the system log.
+  bool SaveLastReport();
+  static void BoundReport(TStrings& list);
   TKXExceptionReportFacts GatherFacts(TObject* sender);
   void BuildReport(TStrings& list, TObject* sender);
   void AddExceptionInfo(TStrings& list) const;
@@ -282,7 +313,8 @@ class TKXExceptionLogger : public TPersistent {
   bool FReportClientCaused = false;
   int FRepeatWindow = 600;
   // By class and place; as many as the program has throwing places, whatever clients send.
-  std::map<std::pair<std::type_index, TPlace>, TRepeats> FRepeats;
+  std::map<TRepeatKey, TRepeats> FRepeats;
+  std::optional<std::chrono::steady_clock::time_point> FLastPurge;  // by Maintain
   mutable TKXCriticalSection FLock;
 };
 
@@ -297,9 +329,14 @@ std::string ExceptionLogLine(const std::exception& e, std::string_view sessionId
                              std::string_view path);
 // The one writer of the operator's lines: "2026-12-07 05:40:12 LEVEL session SESSIONID METHOD "/path": message". An
 // empty session id or path is left out; an empty method (one the request layer does not name) shows as "-". The path,
-// and a session id of other than id characters, are written through QuotedLogText, so what a client sent reads as
-// one value; line breaks in message become blanks, and the method and message are written through LogLineText.
+// and a session id of other than id characters or longer than kMaxQuotedLogValue, are written through QuotedLogText,
+// so what a client sent reads as one value; line breaks in message become blanks, and the method and message are written through LogLineText.
+// What a request can make long is cut first (CutLogText): the message (a posted value or a header quoted in it) to
+// kMaxLogMessage bytes, the method to kMaxLogMethod, the path and session id as QuotedLogText cuts them; so a line
+// holds about 2 KB at most, some 7 KB for text written all in escapes.
 std::string OperatorLogLine(std::string_view level, std::string_view sessionId, std::string_view method,
                             std::string_view path, std::string_view message);
+inline constexpr std::size_t kMaxLogMessage = 1024;
+inline constexpr std::size_t kMaxLogMethod = 32;
 
 }  // namespace kx

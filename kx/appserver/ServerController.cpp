@@ -247,6 +247,8 @@ void TSessionTimeoutThread::Run() {
     mRunCount = 0;
     if (store) store->ClearExpiredSessionsList();
   }
+  // The thread is the logger's clock too: counts whose window ended, and the daily purge of old reports.
+  if (TKXExceptionLogger* logger = mController.ExceptionLogger()) logger->Maintain();
   if (error) std::rethrow_exception(error);
 }
 

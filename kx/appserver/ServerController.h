@@ -234,7 +234,7 @@ inline TKXCommandLineOverrides& CommandLineOverrides() {
 // The session-timeout thread: every Interval milliseconds it takes the expired sessions out of gSessions and
 // frees them, each while it is the thread's current application; every 60th run it purges the store's list of
 // expired sessions. A session whose freeing raises is reported through the controller's DoLogException and the
-// run goes on with the next one.
+// run goes on with the next one. Each run ends with the exception logger's Maintain.
 class TSessionTimeoutThread : public TKXTimedThread {
  public:
   static constexpr std::int32_t DefaultInterval = 60000;

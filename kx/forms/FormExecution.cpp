@@ -168,11 +168,12 @@ void TKXFormExecution::Execute() {
     return;
   }
   TComponent* component = FindActionComponent(action);
-  if (component == nullptr) throw Exception(RSNoSubmitComponent);
+  // The page offers only its submitting controls: any other action was posted by hand.
+  if (component == nullptr) throw EKXSubmitRefused(RSNoSubmitComponent);
   IKXBaseComponent* base = Supports<IKXBaseComponent>(component);
   if (base == nullptr || !base->SupportsSubmit()) {
     IKXBaseHTMLComponent* html = Supports<IKXBaseHTMLComponent>(component);
-    throw Exception(Format(RSNoSubmitHandler, html ? html->HTMLName() : component->Name()));
+    throw EKXSubmitRefused(Format(RSNoSubmitHandler, html ? html->HTMLName() : component->Name()));
   }
   if (TKXTestFramework* recorder = GTestFramework()) {
     IKXBaseHTMLComponent* html = Supports<IKXBaseHTMLComponent>(component);

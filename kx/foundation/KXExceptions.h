@@ -107,5 +107,12 @@ class EKXPostedValuesRefused : public TKXExceptionGuards<EKXPostedValuesRefused,
   using TKXExceptionGuards::TKXExceptionGuards;
 };
 KX_DECLARE_KX_EXCEPTION(EKXInvalidResourceException, EKXException);
+// A submit that its page cannot have posted: an action no control of the form answers, a control without a
+// handler, a navigator button the page did not offer, a grid cell or column that is not there. A forged or stale
+// request, so the client's doing: the operator's warning, no report.
+class EKXSubmitRefused : public TKXExceptionGuards<EKXSubmitRefused, EKXException>, public TClientCaused {
+ public:
+  using TKXExceptionGuards::TKXExceptionGuards;
+};
 
 }  // namespace kx

@@ -325,9 +325,23 @@ std::string LogLineText(std::string_view s) {
   return result;
 }
 
+std::string CutLogText(std::string_view s, std::size_t maxBytes) {
+  if (s.size() <= maxBytes) return std::string(s);
+  const auto continuation = [&s](std::size_t at) {
+    return at < s.size() && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80;
+  };
+  std::size_t headEnd = maxBytes - maxBytes / 3;
+  while (headEnd > 0 && continuation(headEnd)) --headEnd;
+  std::size_t tailStart = s.size() - maxBytes / 3;
+  while (continuation(tailStart)) ++tailStart;
+  return std::string(s.substr(0, headEnd)) + " [... " + std::to_string(tailStart - headEnd) + " bytes cut ...] " +
+         std::string(s.substr(tailStart));
+}
+
 std::string QuotedLogText(std::string_view s) {
+  const std::string value = CutLogText(s, kMaxQuotedLogValue);
   std::string quoted = "\"";
-  for (char c : s) {
+  for (char c : value) {
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += c;
   }

@@ -95,8 +95,14 @@ std::string EscapeJsonString(std::string_view s);
 // is copied.
 std::string LogLineText(std::string_view s);
 // s for a log line as one value: between double quotes, '"' and '\\' escaped with '\\', the rest as LogLineText
-// writes it. What a client sent then cannot close its quote and read as more of the line.
+// writes it. What a client sent then cannot close its quote and read as more of the line. A value longer than
+// kMaxQuotedLogValue bytes is cut first (CutLogText): a header or path of any length writes a few hundred bytes.
 std::string QuotedLogText(std::string_view s);
+inline constexpr std::size_t kMaxQuotedLogValue = 256;
+// s when it is at most maxBytes long; else its head and tail, about two thirds and one third of maxBytes, each
+// ending and starting on a UTF-8 boundary, around the mark " [... N bytes cut ...] ". Both ends are kept, since a
+// message says what it is about at its start and what went wrong at its end ("%s is not a valid response.").
+std::string CutLogText(std::string_view s, std::size_t maxBytes);
 char BoolToChar(bool value);  // 'T' or 'F'
 std::string BoolToString(bool value);  // "true" or "false"
 

@@ -97,6 +97,28 @@ test("failing handlers are errors with their stack; a refused client, a bad date
   }
 });
 
+// A forged action wrote an error with its stack, and each line held the whole User-Agent (65 KB a request).
+test("a forged action is a warning alone; a 65 KB user agent writes a line of a few KB", async () => {
+  const app = await start([]);
+  try {
+    const cookie = {};
+    const id = await openSession(app.port, cookie);
+    await request(app.port, cookie, "POST", "/$/", `KX_Action=NOSUCH&KX_ActionParam=&KX_SessionID_=${id}&KX_TrackID_=2`);
+    await request(app.port, {}, "GET", "/", undefined, "curl/" + "x".repeat(65000));
+    const lines = await errorLines(app, 2);
+    assert.equal(lines.length, 2, app.stderr());
+    assert.match(lines[0],
+                 new RegExp(`warning session ${id} POST "/\\$/": EKXSubmitRefused: Cannot find submit component\\.$`));
+    // the user agent's head and tail, around what was cut
+    assert.match(lines[1], / warning GET "\/": \w+: Unknown browser type\. User Agent string: curl\/x+ /);
+    assert.match(lines[1], /x \[\.\.\. \d+ bytes cut \.\.\.\] x+$/);
+    assert.ok(lines[1].length < 2048, `${lines[1].length} bytes`);
+    assert.ok(app.stderr().length < 8192, `${app.stderr().length} bytes on standard error`);
+  } finally {
+    app.stop();
+  }
+});
+
 test("--quiet-errors writes none", async () => {
   const app = await start(["--quiet-errors"]);
   try {

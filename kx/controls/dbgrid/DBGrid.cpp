@@ -3,6 +3,7 @@
 #include <atomic>
 #include <climits>
 
+#include "kx/foundation/KXExceptions.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -200,7 +201,8 @@ void TKXDBGrid::Submit(const std::string& value) {
   const std::size_t underscore = value.find('_');
   const std::string indexText = title ? value.substr(1) : value.substr(0, underscore);
   const int index = StrToInt(indexText);
-  if (index < 0 || index >= FColumns->Count()) throw Exception("Index out of bounds.");
+  // The page posts only its own columns' indexes: another one is the client's doing.
+  if (index < 0 || index >= FColumns->Count()) throw EKXSubmitRefused("Index out of bounds.");
   TKXDBGridColumn* column = FColumns->Items(index);
   if (title) {
     if (column->OnTitleClick) column->OnTitleClick(column);

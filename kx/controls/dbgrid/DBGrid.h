@@ -161,7 +161,7 @@ class TKXDBGrid : public TKXCustomGrid {
   void CreateImplicitColumns();
   bool IsValidCell(const TKXGridCell* cell) const override;
   // "C<i>" fires column i's OnTitleClick; "<i>_<value>" its OnClick with value. A column index that is not a
-  // number or not a column raises EConvertError or Exception "Index out of bounds.".
+  // number or not a column raises EConvertError or EKXSubmitRefused "Index out of bounds." (the client's doing).
   void Submit(const std::string& value) override;
   std::string GetSubmitParam() override { return FSubmitParam; }
   // A freed control leaves the columns that showed it.

@@ -1,6 +1,7 @@
 #include "kx/controls/dbgrid/DBNavigator.h"
 
 #include "kx/appserver/Application.h"
+#include "kx/foundation/KXExceptions.h"
 #include "kx/platform/SysUtils.h"
 
 namespace kx {
@@ -171,11 +172,16 @@ void TKXDBNavigator::SetVisibleButtons(TButtonSet value) {
   Invalidate();
 }
 
-TNavigateBtn TKXDBNavigator::GetButton(const std::string& name) {
+std::optional<TNavigateBtn> TKXDBNavigator::FindButton(const std::string& name) {
   constexpr TNavigateBtn kCompareOrder[kNavigateBtnCount] = {nbFirst,  nbPrior,  nbNext, nbLast,   nbEdit,
                                                              nbInsert, nbDelete, nbPost, nbCancel, nbRefresh};
   for (TNavigateBtn button : kCompareOrder)
     if (SameText(name, NavigateButtonCaption(button))) return button;
+  return std::nullopt;
+}
+
+TNavigateBtn TKXDBNavigator::GetButton(const std::string& name) {
+  if (std::optional<TNavigateBtn> button = FindButton(name)) return *button;
   throw Exception(Format(RSInvalidResponse, name));
 }
 
@@ -287,10 +293,13 @@ void TKXDBNavigator::RunOperation(TNavigateBtn button, TDataSet& data) {
 
 void TKXDBNavigator::Submit(const std::string& value) {
   FSubmitParam = value;
-  const TNavigateBtn button = GetButton(value);
+  // What the page did not offer was posted by hand or from a stale page: the client's doing, not the program's.
+  const std::optional<TNavigateBtn> found = FindButton(value);
+  if (!found) throw EKXSubmitRefused(Format(RSInvalidResponse, value));
+  const TNavigateBtn button = *found;
   const bool enabled = FDrawnEnabled ? FDrawnEnabled->Contains(button) : ButtonEnabled(button);
   if (!FVisibleButtons.Contains(button) || (CheckDataSource(DataSource()) && !enabled))
-    throw Exception(Format(RSInvalidResponse, value));
+    throw EKXSubmitRefused(Format(RSInvalidResponse, value));
   if (OnBeforeAction) {
     bool handled = false;
     OnBeforeAction(this, button, handled);

@@ -158,6 +158,8 @@ class TKXDBNavigator : public TKXCustomControl, public virtual IKXSubmitControl 
 
   // The button whose caption is name, ignoring case; raises Exception RSInvalidResponse otherwise.
   static TNavigateBtn GetButton(const std::string& name);
+  // The same, or nothing.
+  static std::optional<TNavigateBtn> FindButton(const std::string& name);
   // Whether the button is enabled for the data set as it stands.
   bool ButtonEnabled(TNavigateBtn button) const;
 
@@ -167,7 +169,8 @@ class TKXDBNavigator : public TKXCustomControl, public virtual IKXSubmitControl 
 
   // ---- IKXSubmitControl
   // Runs the button's operation. A caption whose button is hidden or disabled is refused like an unknown one:
-  // a forged post must not delete a record the page offered no button for.
+  // a forged post must not delete a record the page offered no button for. The refusal is EKXSubmitRefused
+  // RSInvalidResponse, the client's doing.
   void Submit(const std::string& value) override;
   TSubmitProc getSubmitProc() override;
   std::string GetSubmitParam() override { return FSubmitParam; }

@@ -6,6 +6,7 @@
 #include "kx/controls/grids/FamilyFiles.h"
 #include "kx/forms/LayoutManagers.h"
 #include "kx/foundation/Colors.h"
+#include "kx/foundation/KXExceptions.h"
 #include "kx/foundation/KXMessages.h"
 #include "kx/platform/SysUtils.h"
 
@@ -324,11 +325,13 @@ bool TKXCustomGrid::IsRowVisible(std::int32_t row) const {
   return false;
 }
 
+bool TKXCustomGrid::HasCellIndex(std::int32_t row, std::int32_t column) const {
+  return row >= 0 && row < std::int32_t(FCells.size()) && column >= 0 &&
+         column < std::int32_t(FCells[std::size_t(row)].size());
+}
+
 void TKXCustomGrid::CheckCellIndex(std::int32_t row, std::int32_t column) const {
-  if (row < 0 || row >= std::int32_t(FCells.size()) || column < 0 ||
-      column >= std::int32_t(FCells[std::size_t(row)].size())) {
-    throw Exception(kIndexOutOfBounds);
-  }
+  if (!HasCellIndex(row, column)) throw Exception(kIndexOutOfBounds);
 }
 
 void TKXCustomGrid::SetVisible(bool value) {
@@ -425,8 +428,9 @@ void TKXCustomGrid::Submit(const std::string& value) {
   const std::size_t separator = value.find('_');
   const int row = StrToInt(value.substr(0, separator));
   const int column = StrToInt(separator == std::string::npos ? std::string() : value.substr(separator + 1));
-  // A forged position outside the grid reaches no handler.
-  CheckCellIndex(row, column);
+  // A forged position outside the grid reaches no handler: the client's doing, where the program's own index
+  // (CheckCellIndex) is a fault.
+  if (!HasCellIndex(row, column)) throw EKXSubmitRefused(kIndexOutOfBounds);
   DoCellClick(row, column);
 }
 

@@ -269,8 +269,10 @@ class TKXCustomGrid : public TKXControlContainer, public virtual IKXSubmitContro
   bool IsRowVisible(std::int32_t row) const;
   // Whether cell belongs to this grid (a grid may not be placed in its own cells).
   virtual bool IsValidCell(const TKXGridCell* cell) const = 0;
-  // Raises Exception "Index out of bounds." unless 0 <= row < row count and 0 <= column < column count.
+  // Raises Exception "Index out of bounds." unless HasCellIndex.
   void CheckCellIndex(std::int32_t row, std::int32_t column) const;
+  // 0 <= row < row count and 0 <= column < column count.
+  bool HasCellIndex(std::int32_t row, std::int32_t column) const;
 
   // ---- rendering
   // A DIV holding the TABLE, with the script that lays the table over the DIV; with UseFrame the TABLE alone.
@@ -284,7 +286,7 @@ class TKXCustomGrid : public TKXControlContainer, public virtual IKXSubmitContro
 
   // ---- IKXSubmitControl
   // "row_column" -> DoCellClick; a malformed value raises the conversion error, a cell outside the grid
-  // "Index out of bounds.".
+  // EKXSubmitRefused "Index out of bounds." (both the client's doing).
   void Submit(const std::string& value) override;
   TSubmitProc getSubmitProc() override;
   std::string GetSubmitParam() override { return FSubmitParam; }

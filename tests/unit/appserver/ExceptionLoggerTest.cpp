@@ -139,6 +139,19 @@ template <class E, class Action>
   security ? throw EKXSecurityException("here") : throw EKXException("here");
 }
 [[gnu::noinline]] void ThrowThere() { throw EKXException("there"); }
+// One helper that throws, reached from two callers: its first frame is the same from both, the next ones are not.
+[[gnu::noinline]] void ThrowFromHelper() {
+  asm volatile("");
+  throw EKXException("helper");
+}
+[[gnu::noinline]] void CallHelperFromOne() {
+  ThrowFromHelper();
+  asm volatile("");  // no tail call: this frame stays on the stack
+}
+[[gnu::noinline]] void CallHelperFromTwo() {
+  ThrowFromHelper();
+  asm volatile("");
+}
 
 // A function whose name, with its template argument, runs to kilobytes.
 template <class T>
@@ -484,12 +497,16 @@ TEST_F(ExceptionLoggerTest, RepeatsOfAClassAndPlaceAreCountedAndTheNextReportTel
     int Second;
     bool There, Security, Saved;
     const char* Told;  // the count the saved report tells
+    int Via = 0;       // 1 or 2: ThrowFromHelper from CallHelperFromOne or CallHelperFromTwo
   } steps[] = {
       {0, false, false, true, nullptr},   {10, false, false, false, nullptr}, {20, false, false, false, nullptr},
       {20, false, true, true, nullptr},   // another class
       {30, true, false, true, nullptr},   // the same class from another place
       {599, false, false, false, nullptr}, {600, false, false, true, "3"},  // the window has passed
       {601, false, false, false, nullptr}, {1200, false, false, true, "1"}, {1800, false, false, true, nullptr},
+      // A place read as the throwing function alone counted the second caller's throw as a repeat of the first's.
+      {1810, false, false, true, nullptr, 1}, {1820, false, false, true, nullptr, 2},
+      {1830, false, false, false, nullptr, 1},
   };
   TFakeOwner owner;
   TClockedLogger logger(&owner);
@@ -498,6 +515,7 @@ TEST_F(ExceptionLoggerTest, RepeatsOfAClassAndPlaceAreCountedAndTheNextReportTel
     SCOPED_TRACE(step.Second);
     logger.At = std::chrono::steady_clock::time_point(std::chrono::hours(1) + std::chrono::seconds(step.Second));
     try {
+      if (step.Via != 0) step.Via == 1 ? CallHelperFromOne() : CallHelperFromTwo();
       step.There ? ThrowThere() : ThrowHere(step.Security);
     } catch (const std::exception& e) {
       EXPECT_EQ(logger.LogException(nullptr, &e), step.Saved);
@@ -512,6 +530,128 @@ TEST_F(ExceptionLoggerTest, RepeatsOfAClassAndPlaceAreCountedAndTheNextReportTel
   }
   // OnLogException sees every report: the author's handler keeps its own count.
   EXPECT_EQ(owner.Offered.size(), std::size(steps));
+}
+
+// Five repeats and then a normal stop were in no file, and a count whose place threw no more waited for ever: a count
+// no report told is written by itself when its window ends (at the next exception or the timer's Maintain) or when
+// the logger stops.
+TEST_F(ExceptionLoggerTest, RepeatsNoReportToldAreWrittenAtTheWindowsEndOrTheStop) {
+  const struct {
+    const char* Name;
+    std::function<void(TClockedLogger&)> After;  // what follows five repeats within the window
+    bool Written;                                 // the count is in a file before the logger is freed
+  } cases[] = {
+      {"the program stops", [](TClockedLogger&) {}, false},
+      {"the timer, within the window", [](TClockedLogger& l) { l.At += std::chrono::seconds(599), l.Maintain(); },
+       false},
+      {"the timer, after the window", [](TClockedLogger& l) { l.At += std::chrono::seconds(600), l.Maintain(); },
+       true},
+      {"another place's exception, after the window",
+       [](TClockedLogger& l) {
+         l.At += std::chrono::seconds(700);
+         Caught(EKXException("elsewhere"), [&](const std::exception& e) { return l.LogException(nullptr, &e); });
+       },
+       true},
+      {"stopped by hand", [](TClockedLogger& l) { l.WriteRepeats(); }, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<std::string> before;
+    {
+      TClockedLogger logger;
+      Configure(logger);
+      logger.At = std::chrono::steady_clock::time_point(std::chrono::hours(1));
+      for (int i = 0; i < 6; ++i) {
+        try {
+          ThrowHere(false);
+        } catch (const std::exception& e) {
+          EXPECT_EQ(logger.LogException(nullptr, &e), i == 0);
+        }
+      }
+      c.After(logger);
+      before = LogFiles();
+    }
+    std::vector<std::string> counts;
+    for (const std::string& file : LogFiles()) {
+      const std::string report = Read(mLogDir + "/" + file);
+      if (report.find("Repeats unreported") != std::string::npos) counts.push_back(report);
+    }
+    ASSERT_EQ(counts.size(), 1u) << "written once, and the stop does not write it again";
+    EXPECT_EQ(before.size() == LogFiles().size(), c.Written);
+    const auto sections = Sections(counts[0]);
+    ASSERT_EQ(sections.size(), 4u) << counts[0];
+    EXPECT_EQ(sections[1][0], "Exception message  : here");
+    EXPECT_EQ(sections[1][1], "Exception class    : EKXException");
+    EXPECT_EQ(sections[1].back().rfind("Repeats unreported : 5 since 2", 0), 0u) << counts[0];
+    EXPECT_NE(sections[2][0].find("ThrowHere"), std::string::npos) << counts[0];  // its place's frames
+    fs::remove_all(mLogDir);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Size
+
+// A tampered navigator submit (KX_ActionParam of 60 MB) wrote a 60 MB line and, at 5 MB, a 5 MB report; each warning
+// line held the whole User-Agent. Whatever a request sends, a line and a report stay a few KB.
+TEST(ExceptionLogLine, ALineStaysAFewKBWhateverTheRequestSent) {
+  const std::string huge(300'000, 'A');
+  const std::string escapes(300'000, '\x1b');  // each byte shows as four
+  const struct {
+    const char* Name;
+    std::string SessionId, Method, Path, Message;
+    const char* Ends;  // the line's end, kept past a cut
+    std::size_t Max;
+  } cases[] = {
+      {"a posted value in the message", "S1", "POST", "/$/", huge + " is not a valid response.",
+       "A is not a valid response.", 2048},
+      {"a user agent in the message", "", "GET", "/", "Unknown browser type. User Agent string: " + huge, "AAA", 2048},
+      {"a path", "S1", "GET", "/" + huge, "m", "AAA\": m", 2048},
+      {"a session id of id characters", huge, "GET", "/", "m", "GET \"/\": m", 2048},
+      {"a method", "S1", huge, "/", "m", "AAA \"/\": m", 2048},
+      {"control bytes in each", escapes, escapes, escapes, escapes, "\\x1b", 8192},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string line = OperatorLogLine("warning", c.SessionId, c.Method, c.Path, c.Message);
+    EXPECT_LE(line.size(), c.Max);
+    EXPECT_TRUE(line.ends_with(c.Ends)) << line.substr(line.size() - 100);
+    EXPECT_NE(line.find(" bytes cut ...] "), std::string::npos);
+  }
+  // The navigator's refusal as the operator's line shows it.
+  const std::string refusal = " is not a valid response.";
+  const std::string line = Caught(EKXSubmitRefused(huge + refusal),
+                                  [](const std::exception& e) { return ExceptionLogLine(e, "S1", "POST", "/$/"); });
+  EXPECT_LE(line.size(), 2048u);
+  // The message's last third is kept.
+  EXPECT_TRUE(line.ends_with("bytes cut ...] " + std::string(kMaxLogMessage / 3 - refusal.size(), 'A') + refusal));
+}
+
+TEST_F(ExceptionLoggerTest, AReportStaysAFewKBWhateverTheRequestSentAndKeepsItsStack) {
+  const std::string huge(300'000, 'A');
+  TFakeOwner owner;
+  TKXReportSession session;
+  session.Browser = TKXReportBrowser{"Chrome", huge};
+  session.Request = TKXReportRequest{"192.0.2.1", "/" + huge, "POST"};
+  session.RunParams = huge;
+  session.SessionID = huge;
+  // A session that opened form after form without releasing them.
+  for (int i = 0; i < 5000; ++i) session.Forms.push_back({true, true, "Form" + std::to_string(i), "TForm"});
+  owner.Facts.Session = session;
+  TTestLogger logger(&owner);
+  Configure(logger);
+  ASSERT_TRUE(Caught(EKXException(huge + " is not a valid response."),
+                     [&](const std::exception& e) { return logger.LogException(nullptr, &e); }));
+  const std::string report = OnlyReport();
+  EXPECT_LE(report.size(), TKXExceptionLogger::MaxReportBytes);
+  const auto sections = Sections(report);
+  ASSERT_EQ(sections.size(), 6u);
+  EXPECT_TRUE(sections[1][0].starts_with("Exception message  : AAA")) << sections[1][0];
+  EXPECT_TRUE(sections[1][0].ends_with("A is not a valid response.")) << sections[1][0];
+  EXPECT_LE(sections[1][0].size(), TKXExceptionLogger::MaxReportLine + 40);
+  // The form list gave way, with a line saying how much; the stack is whole.
+  EXPECT_TRUE(std::regex_match(sections[3].back(), std::regex(R"(\[\d+ more lines cut\])"))) << sections[3].back();
+  EXPECT_EQ(sections[4].front().rfind("[0] ", 0), 0u);
+  EXPECT_EQ(sections[4].back().find("more lines cut"), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------
@@ -781,6 +921,37 @@ TEST_F(ExceptionLoggerTest, PurgeRunsOnDestructionOfAnEnabledLoggerWithAnAge) {
     }
     EXPECT_EQ(fs::exists(old), kept);
   }
+}
+
+// The purge ran only when the logger was freed: a server that runs for months never purged. Maintain (the timer, each
+// exception) purges at most once a day.
+TEST_F(ExceptionLoggerTest, PurgeRunsWhileTheProgramRunsAtMostOnceADay) {
+  const struct {
+    int Hour;
+    bool ByAnException;  // else by the timer's Maintain
+    bool Purged;
+  } steps[] = {
+      {0, false, true},    // the first call purges
+      {1, true, false},    {23, false, false},  // within the day
+      {24, true, true},    // a day later, at a report
+      {30, false, false},  {48, false, true},   // and by the timer
+  };
+  ASSERT_TRUE(MakeDirectory(mLogDir, true));
+  const std::string old = mLogDir + "/MyApp@old.Log";
+  TClockedLogger logger;
+  Configure(logger);
+  logger.SetPurgeAfterDays(7);
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.Hour);
+    MakeFile(old, 8 * kDay);
+    logger.At = std::chrono::steady_clock::time_point(std::chrono::hours(1000 + step.Hour));
+    if (step.ByAnException)
+      Caught(EConvertError("typed"), [&](const std::exception& e) { return logger.LogException(nullptr, &e); });
+    else
+      logger.Maintain();
+    EXPECT_EQ(fs::exists(old), !step.Purged);
+  }
+  logger.SetEnabled(false);  // the destructor's purge is not this test's
 }
 
 TEST_F(ExceptionLoggerTest, PurgeRefusesCriticalFolders) {

@@ -878,6 +878,27 @@ TEST_F(TSessionTimeoutThreadTest, GivesMemoryBackAfterFreeingManySessions) {
   EXPECT_EQ(thread.MemoryTrims(), 1);
 }
 
+// A server that ran for months never purged its old reports (only the logger's destruction did): each run of the
+// thread is the logger's clock.
+TEST_F(TSessionTimeoutThreadTest, EachRunLetsTheExceptionLoggerPurgeOldReports) {
+  const std::string folder = gTestAppFolder + "ErrorLog/";
+  fs::create_directory(folder);
+  const std::string old = folder + "MyApp@old.Log";
+  std::ofstream(old) << "old report";
+  fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(24 * 8));
+  TKXExceptionLogger& logger = *mController->ExceptionLogger();
+  logger.SetFilePath(folder);
+  logger.SetFileName("MyApp");
+  logger.SetPurgeAfterDays(7);
+  TSessionTimeoutThread thread(*mController, 1000);
+  thread.Run();
+  EXPECT_TRUE(fs::exists(old)) << "not enabled: nothing";
+  logger.SetEnabled(true);
+  thread.Run();
+  EXPECT_FALSE(fs::exists(old));
+  logger.SetEnabled(false);
+}
+
 TEST_F(TSessionTimeoutThreadTest, PurgesTheExpiredListEverySixtiethRun) {
   TFakeStore store;
   delete gSessions;  // the store kx::Startup made: this test uses its own

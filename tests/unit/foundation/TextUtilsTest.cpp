@@ -260,6 +260,50 @@ TEST(TextHelpers, LogLineTextShowsEveryControlByteAsAnEscape) {
   for (const auto& [text, expected] : cases) EXPECT_EQ(LogLineText(text), expected) << expected;
 }
 
+// A 60 MB posted value quoted in a message wrote a 60 MB log line: what a line quotes is cut, its head and tail kept
+// around a mark that says how much went, never inside a UTF-8 sequence.
+TEST(TextHelpers, LogTextIsCutOnUtf8BoundariesAndSaysHowMuch) {
+  const std::string euros = std::string(600, 'a') + std::string(300, '\xE2') + "z";  // lone lead bytes, no sequence
+  std::string accents;
+  for (int i = 0; i < 200; ++i) accents += "\xC3\xA9";  // 400 bytes of 2-byte sequences
+  const struct {
+    std::string Text;
+    std::size_t Max;
+    std::string Head, Tail;  // what the cut text starts and ends with; the whole text when not cut
+    std::size_t Cut;         // bytes left out
+  } cases[] = {
+      {"short", 10, "short", "short", 0},
+      {std::string(12, 'x'), 12, std::string(12, 'x'), std::string(12, 'x'), 0},
+      {std::string(200, 'h') + std::string(100, 't'), 30, std::string(20, 'h'), std::string(10, 't'), 270},
+      {accents, 31, accents.substr(0, 20), accents.substr(390), 400 - 20 - 10},  // a head of 21 would split one
+      {euros, 90, std::string(60, 'a'), std::string(29, '\xE2') + "z", 901 - 60 - 30},
+      {std::string(100, '\x80'), 30, "", "", 100},  // nothing but continuation bytes: no boundary to keep
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text.substr(0, 20));
+    const std::string cut = CutLogText(c.Text, c.Max);
+    if (c.Cut == 0) {
+      EXPECT_EQ(cut, c.Text);
+      continue;
+    }
+    const std::string mark = " [... " + std::to_string(c.Cut) + " bytes cut ...] ";
+    const std::size_t at = cut.find(mark);
+    ASSERT_NE(at, std::string::npos) << cut;
+    EXPECT_TRUE(cut.starts_with(c.Head)) << cut;
+    EXPECT_TRUE(cut.ends_with(c.Tail)) << cut;
+    EXPECT_EQ(at + mark.size() + (c.Text.size() - at - c.Cut), cut.size());  // what is not the mark is the text's
+    EXPECT_LE(cut.size(), c.Max + mark.size());
+    const std::string shown = LogLineText(cut);
+    EXPECT_TRUE(shown.find("\\xc3") == std::string::npos && shown.find("\\xa9") == std::string::npos) << shown;
+  }
+  // A quoted value (a path, a header) keeps a few hundred bytes, inside its quotes.
+  const std::string quoted = QuotedLogText(std::string(300'000, '"'));
+  EXPECT_LE(quoted.size(), 2 * kMaxQuotedLogValue + 40);
+  EXPECT_TRUE(quoted.starts_with("\"\\\"") && quoted.ends_with("\\\"\"")) << quoted;
+  EXPECT_NE(quoted.find(" [... " + std::to_string(300'000 - kMaxQuotedLogValue) + " bytes cut ...] "),
+            std::string::npos);
+}
+
 TEST(KXStringReplace, Cases) {
   struct Case {
     std::string s, oldText, newText;

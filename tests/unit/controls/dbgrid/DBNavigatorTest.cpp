@@ -1,6 +1,7 @@
 // The navigator's enabled buttons on empty, one-row and many-row sets, what a post runs, and what it refuses.
 #include <gtest/gtest.h>
 
+#include "kx/foundation/KXExceptions.h"
 #include "unit/controls/dbgrid/DBGridTestData.h"
 
 namespace kx {
@@ -86,11 +87,21 @@ TEST(DBNavigator, RefusesUnknownHiddenAndDisabledButtonsAndMayBeCancelled) {
     ADD_FAILURE() << "no exception";
   } catch (const Exception& e) {
     EXPECT_STREQ(e.what(), "Jump is not a valid response.");
+    EXPECT_TRUE(IsClientCaused(e)) << "the client posted it: a warning, no report";
   }
   navigator->SetVisibleButtons({nbFirst, nbNext});
   EXPECT_THROW(navigator->Submit("Delete"), Exception);  // a forged post of a hidden button
+  EXPECT_THROW(navigator->Submit("Delete"), EKXSubmitRefused);
   navigator->SetVisibleButtons(kAllNavigateButtons);
   EXPECT_THROW(navigator->Submit("Post"), Exception);  // not editing
+  EXPECT_THROW(navigator->Submit("Post"), EKXSubmitRefused);
+  // The program's own call with a name of no button is its fault.
+  try {
+    TKXDBNavigator::GetButton("Jump");
+    ADD_FAILURE() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_FALSE(IsClientCaused(e));
+  }
   navigator->OnBeforeAction = [](TObject*, TNavigateBtn button, bool& handled) { handled = button == nbDelete; };
   navigator->SetDoRefreshControl(false);
   navigator->Submit("Delete");
