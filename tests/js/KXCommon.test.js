@@ -246,7 +246,7 @@ test("a submit without an answer after the wait is said to be on its way, and a 
   world.run("SubmitClickConfirm('BUTTON1', '', false, '')");
   await wait(world, 150);
   assert.equal(world.window.KX.Lock.active, true, "still waiting");
-  await wait(world, 300);
+  await until(world, () => world.alerts.length > 0, 3000);  // a loaded machine runs the page's timers late
   assert.deepEqual(world.alerts, ["The server has not answered yet. What you sent may still be done: the page " +
                                   "changes when the server answers."]);
   assert.equal(world.window.KX.Lock.active, true, "the browser still waits for the post");
