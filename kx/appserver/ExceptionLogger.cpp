@@ -301,15 +301,7 @@ TKXExceptionLogger::~TKXExceptionLogger() {
   } catch (...) {
     // The counts are lost; the purge still runs.
   }
-  try {
-    PurgeFiles();
-  } catch (const std::exception& e) {
-    try {
-      AddToEventLog(e.what());
-    } catch (...) {
-    }
-  } catch (...) {
-  }
+  PurgeQuietly();
 }
 
 void TKXExceptionLogger::Assign(const TPersistent* source) {
@@ -663,6 +655,10 @@ void TKXExceptionLogger::WriteRepeatReport(const TPlace& place, const TRepeats& 
 void TKXExceptionLogger::PurgeOncePerDay(std::chrono::steady_clock::time_point now) {
   if (FPurgeAfterDays <= 0 || (FLastPurge && now - *FLastPurge < kPurgeInterval)) return;
   FLastPurge = now;
+  PurgeQuietly();
+}
+
+void TKXExceptionLogger::PurgeQuietly() noexcept {
   try {
     PurgeFiles();
   } catch (const std::exception& e) {

@@ -287,6 +287,8 @@ class TKXExceptionLogger : public TPersistent {
   // The counts whose window ended before now (all with everything) are written; their entries go.
   void WriteRepeatsBefore(std::chrono::steady_clock::time_point now, bool everything);
   void PurgeOncePerDay(std::chrono::steady_clock::time_point now);
+  // PurgeFiles, its failure told to the system log.
+  void PurgeQuietly() noexcept;
   // FReport to a file (ltFile) or, when that fails or with ltEventLog, to the system log.
   bool SaveLastReport();
   static void BoundReport(TStrings& list);
