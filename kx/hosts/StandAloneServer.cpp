@@ -1,6 +1,8 @@
 #include "kx/hosts/StandAloneServer.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -181,11 +183,11 @@ struct TKXStandAloneServer::TCore {
   }
   void ReleaseSlot();
 
-  // At MaxConnections, asks up to kDrainBatch of the connections that wait for a request to close, those idle
-  // longest first (each still closes only if it is idle when its strand gets to it); their slots let the listeners
-  // accept the connections waiting in their backlogs. Logs a line when the drains start: at the first, and after
-  // IdleTimeout seconds without one.
-  void CloseIdle();
+  // At MaxConnections, asks as many connections as wait in a listener's backlog (waiting), at most kDrainBatch, of
+  // those that wait for a request to close, those idle longest first (each still closes only if it is idle when its
+  // strand gets to it); the slots they free let the listener accept the waiting ones. Logs a line when the drains
+  // start: at the first, and after IdleTimeout seconds without one.
+  void CloseIdle(int waiting);
 
   // How many more requests could be inside the framework at once: each loop's own thread and the relief threads
   // there may be, less the requests inside now.
@@ -889,14 +891,22 @@ class TListener : public std::enable_shared_from_this<TListener> {
   // (a busy connection that finished its request is idle by the next check). The slots they free resume it.
   void WatchBacklog() {
     if (!mAtCap || mWatching || !mAcceptor.is_open() || mCore->Stopping) return;
-    pollfd backlog{mAcceptor.native_handle(), POLLIN, 0};
-    if (::poll(&backlog, 1, 0) > 0) mCore->CloseIdle();
+    if (const int waiting = Backlog(); waiting > 0) mCore->CloseIdle(waiting);
     mWatching = true;
     mDrainPause.expires_after(kRetryDelay);
     mDrainPause.async_wait([self = shared_from_this()](beast::error_code cancelled) {
       self->mWatching = false;
       if (!cancelled) self->WatchBacklog();
     });
+  }
+
+  // The connections waiting in the listen backlog: Linux gives a listener's accept queue length as tcpi_unacked. 0
+  // when it cannot be read: then they wait for a connection to close of itself.
+  int Backlog() {
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (::getsockopt(mAcceptor.native_handle(), IPPROTO_TCP, TCP_INFO, &info, &size) != 0) return 0;
+    return int(info.tcpi_unacked);
   }
 
   // No connection waits for the shortage to end: those waiting now are told the server is busy.
@@ -996,11 +1006,11 @@ int TKXStandAloneServer::TCore::TurnAwayWaiting(int listener, bool plain) {
 }
 
 namespace {
-// Connections one CloseIdle asks to close.
+// Connections one CloseIdle asks to close at most.
 constexpr int kDrainBatch = 32;
 }  // namespace
 
-void TKXStandAloneServer::TCore::CloseIdle() {
+void TKXStandAloneServer::TCore::CloseIdle(int waiting) {
   using TClock = TSessionBase::TClock;
   // Released outside the lock: the last reference ends a session, which unregisters under it.
   std::vector<std::shared_ptr<TSessionBase>> sessions;
@@ -1016,7 +1026,7 @@ void TKXStandAloneServer::TCore::CloseIdle() {
   for (auto& session : sessions)
     if (auto since = session->IdleSince()) idle.emplace_back(*since, session.get());
   if (idle.empty()) return;
-  const std::size_t asked = std::min<std::size_t>(idle.size(), kDrainBatch);
+  const std::size_t asked = std::min({idle.size(), std::size_t(waiting), std::size_t(kDrainBatch)});
   std::nth_element(idle.begin(), idle.begin() + std::ptrdiff_t(asked), idle.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (std::size_t i = 0; i < asked; ++i) idle[i].second->CloseIfIdle();
