@@ -1,6 +1,8 @@
 #include "kx/hosts/StandAloneServer.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -19,6 +21,7 @@
 #include <boost/beast/ssl.hpp>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -53,9 +56,33 @@ namespace {
 
 class TSessionBase {
  public:
+  using TClock = std::chrono::steady_clock;
+
   virtual ~TSessionBase() = default;
-  // Closes an idle connection now; a busy one closes after its response.
+  // Closes the connection now unless a request of it is under way (read, in the framework or being answered); such
+  // a one closes after its response.
   virtual void CloseFromOutside() = 0;
+  // Closes the connection if it still waits for a request (IdleSince) and nothing it sent is left unread, so that a
+  // connection waiting at MaxConnections gets its slot.
+  virtual void CloseIfIdle() = 0;
+  // Since when the connection waits for its next request: none read yet, or its header incomplete (a slow header
+  // is an idle client too). Empty while a request is under way or the connection closes.
+  std::optional<TClock::time_point> IdleSince() const {
+    const TClock::rep since = mIdleSince.load();
+    if (since < 0) return std::nullopt;
+    return TClock::time_point(TClock::duration(since));
+  }
+
+ protected:
+  // Set on the connection's strand; a drain reads it from another thread.
+  void SetIdle() { mIdleSince = TClock::now().time_since_epoch().count(); }
+  void SetBusy() { mIdleSince = kBusy; }
+  void SetClosing() { mIdleSince = kClosing; }
+  bool Busy() const { return mIdleSince.load() == kBusy; }
+
+ private:
+  static constexpr TClock::rep kBusy = -1, kClosing = -2;
+  std::atomic<TClock::rep> mIdleSince{TClock::now().time_since_epoch().count()};  // waits for its first request
 };
 
 }  // namespace
@@ -143,7 +170,8 @@ struct TKXStandAloneServer::TCore {
   }
 
   // A slot for the connection a listener is about to accept; false when all
-  // MaxConnections are taken: the listener waits until ReleaseSlot resumes it.
+  // MaxConnections are taken: the listener waits until ReleaseSlot resumes it,
+  // and meanwhile makes room with CloseIdle when a connection waits for it.
   bool TakeSlot(const std::shared_ptr<class TListener>& listener) {
     std::lock_guard lock(Mutex);
     if (Connections < MaxConnections) {
@@ -154,6 +182,12 @@ struct TKXStandAloneServer::TCore {
     return false;
   }
   void ReleaseSlot();
+
+  // At MaxConnections, asks as many connections as wait in a listener's backlog (waiting), at most kDrainBatch, of
+  // those that wait for a request to close, those idle longest first (each still closes only if it is idle when its
+  // strand gets to it); the slots they free let the listener accept the waiting ones. Logs a line when the drains
+  // start: at the first, and after IdleTimeout seconds without one.
+  void CloseIdle(int waiting);
 
   // How many more requests could be inside the framework at once: each loop's own thread and the relief threads
   // there may be, less the requests inside now.
@@ -207,6 +241,7 @@ struct TKXStandAloneServer::TCore {
   int ReliefThreads = 0;
   int MaxConnections = 1;
   int Connections = 0;  // open sessions and accepts in progress
+  std::chrono::steady_clock::time_point LastDrain;  // of the last CloseIdle that found an idle connection
   std::optional<ssl::context> SslContext;
   std::mutex SpareMutex;  // guards Spare
   // A descriptor held for TurnAwayWaiting (and the copies DescriptorsShort counts with); -1 when it could not be
@@ -369,7 +404,16 @@ class THttpSession : public TSessionBase {
 
   void CloseFromOutside() override {
     net::post(Stream().get_executor(), [self = Self()] {
-      if (!self->mBusy) beast::get_lowest_layer(self->Stream()).close();
+      if (!self->Busy()) beast::get_lowest_layer(self->Stream()).close();
+    });
+  }
+
+  void CloseIfIdle() override {
+    net::post(Stream().get_executor(), [self = Self()] {
+      beast::error_code ec;
+      // Bytes not yet read may complete a header: that client is sending its next request.
+      const std::size_t unread = beast::get_lowest_layer(self->Stream()).socket().available(ec);
+      if (self->IdleSince() && unread == 0 && !ec) beast::get_lowest_layer(self->Stream()).close();
     });
   }
 
@@ -387,7 +431,7 @@ class THttpSession : public TSessionBase {
   }
 
   void DoRead() {
-    mBusy = false;
+    SetIdle();
     if (mCore->Stopping) return Me().DoClose();
     // The buffer holds a header block and one read beyond it, never more.
     mBuffer.max_size(mCore->Options.HeaderLimit + kReadSize);
@@ -404,7 +448,10 @@ class THttpSession : public TSessionBase {
   void OnReadHeader(beast::error_code ec) {
     if (ec == http::error::end_of_stream) return Me().DoClose();
     if (ec) return RejectOrClose(ec, "read");
-    mBusy = true;
+    // Closed from outside (a drain, Stop) while its last bytes were on their way in: not run, since its answer could
+    // not be sent.
+    if (!beast::get_lowest_layer(Stream()).socket().is_open()) return;
+    SetBusy();
     const auto& req = mHeaderParser->get();
     mHeaderLines = FieldCount(req);
     if (mHeaderLines > mCore->Options.MaxHeaderLines) return Reject(431, "Too many header lines.");
@@ -587,7 +634,7 @@ class THttpSession : public TSessionBase {
 
   // A request the host refuses: answered, then the connection is closed.
   void Reject(unsigned status, std::string_view text) {
-    mBusy = true;
+    SetBusy();
     THostReplyContext context;
     context.KeepAlive = false;
     Send(TextResponse(status, text, context));
@@ -669,7 +716,6 @@ class THttpSession : public TSessionBase {
       [](std::uint64_t, beast::string_view extensions, beast::error_code& ec) {
         if (extensions.size() > kMaxChunkExtensions) ec = http::error::bad_chunk_extension;
       };
-  bool mBusy = false;
   bool mClose = false;
   std::int64_t mBytes = 0;
   std::optional<http::request_parser<http::empty_body>> mHeaderParser;
@@ -697,7 +743,7 @@ class TPlainSession : public THttpSession<TPlainSession>, public std::enable_sha
   // closing with unread data would reset the connection and could destroy the
   // response (a 413 or 431) before the client has read it.
   void DoClose() {
-    mBusy = false;
+    SetClosing();
     beast::error_code ec;
     mStream.socket().shutdown(tcp::socket::shutdown_send, ec);
     if (ec || mCore->Stopping) return;  // while stopping, the socket closes with the session
@@ -736,7 +782,7 @@ class TSslSession : public THttpSession<TSslSession>, public std::enable_shared_
     });
   }
   void DoClose() {
-    mBusy = false;
+    SetClosing();
     if (mCore->Stopping) return beast::get_lowest_layer(mStream).close();  // no wait for the peer's close_notify
     Expire();
     mStream.async_shutdown([self = shared_from_this()](beast::error_code) {});
@@ -758,7 +804,7 @@ class TListener : public std::enable_shared_from_this<TListener> {
  public:
   TListener(TCore* core, const tcp::endpoint& endpoint, bool secure)
       : mCore(core), mAcceptor(net::make_strand(core->Loops.front()->Ioc)), mRetry(mAcceptor.get_executor()),
-        mSecure(secure) {
+        mDrainPause(mAcceptor.get_executor()), mSecure(secure) {
     beast::error_code ec;
     mAcceptor.open(endpoint.protocol(), ec);
     if (!ec) mAcceptor.set_option(net::socket_base::reuse_address(true), ec);
@@ -782,6 +828,7 @@ class TListener : public std::enable_shared_from_this<TListener> {
       beast::error_code ignored;
       self->mAcceptor.close(ignored);
       self->mRetry.cancel();
+      self->mDrainPause.cancel();
     });
   }
 
@@ -790,7 +837,8 @@ class TListener : public std::enable_shared_from_this<TListener> {
 
   void DoAccept() {
     if (!mAcceptor.is_open() || mCore->Stopping) return;
-    if (!mCore->TakeSlot(shared_from_this())) return;
+    mAtCap = !mCore->TakeSlot(shared_from_this());
+    if (mAtCap) return WatchBacklog();
     if (beast::error_code ec = CheckSpareDescriptors(mAcceptor.native_handle())) {
       mCore->ReleaseSlot();
       return RetryLater(ec);
@@ -838,6 +886,29 @@ class TListener : public std::enable_shared_from_this<TListener> {
     DoAccept();
   }
 
+  // At the cap no connection waits in the backlog for one to close of itself (the idle timeout at most): idle
+  // connections are closed to make room for it, checked now and every kRetryDelay while the listener is at the cap
+  // (a busy connection that finished its request is idle by the next check). The slots they free resume it.
+  void WatchBacklog() {
+    if (!mAtCap || mWatching || !mAcceptor.is_open() || mCore->Stopping) return;
+    if (const int waiting = Backlog(); waiting > 0) mCore->CloseIdle(waiting);
+    mWatching = true;
+    mDrainPause.expires_after(kRetryDelay);
+    mDrainPause.async_wait([self = shared_from_this()](beast::error_code cancelled) {
+      self->mWatching = false;
+      if (!cancelled) self->WatchBacklog();
+    });
+  }
+
+  // The connections waiting in the listen backlog: Linux gives a listener's accept queue length as tcpi_unacked. 0
+  // when it cannot be read: then they wait for a connection to close of itself.
+  int Backlog() {
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (::getsockopt(mAcceptor.native_handle(), IPPROTO_TCP, TCP_INFO, &info, &size) != 0) return 0;
+    return int(info.tcpi_unacked);
+  }
+
   // No connection waits for the shortage to end: those waiting now are told the server is busy.
   void RetryLater(const beast::error_code& ec) {
     if (IsDescriptorShortage(ec)) mTurnedAway += mCore->TurnAwayWaiting(mAcceptor.native_handle(), !mSecure);
@@ -873,8 +944,11 @@ class TListener : public std::enable_shared_from_this<TListener> {
   TLoop* mLoop = nullptr;  // of the accept in progress
   tcp::acceptor mAcceptor;
   net::steady_timer mRetry;
+  net::steady_timer mDrainPause;  // the next look at the backlog while at the cap
   bool mSecure;
   bool mShortage = false;  // the last accept failed for want of resources
+  bool mAtCap = false;     // waiting for a slot (TakeSlot)
+  bool mWatching = false;  // mDrainPause runs
   int mTurnedAway = 0;     // connections TurnAwayWaiting answered during this shortage
   std::uint16_t mPort = 0;
   std::string mName;  // address:port, for the log
@@ -929,6 +1003,44 @@ int TKXStandAloneServer::TCore::TurnAwayWaiting(int listener, bool plain) {
     if (fd < 0) break;
   }
   return turnedAway;
+}
+
+namespace {
+// Connections one CloseIdle asks to close at most.
+constexpr int kDrainBatch = 32;
+}  // namespace
+
+void TKXStandAloneServer::TCore::CloseIdle(int waiting) {
+  using TClock = TSessionBase::TClock;
+  // Released outside the lock: the last reference ends a session, which unregisters under it.
+  std::vector<std::shared_ptr<TSessionBase>> sessions;
+  {
+    std::lock_guard lock(Mutex);
+    if (Connections < MaxConnections) return;
+    sessions.reserve(Sessions.size());
+    for (auto& [key, weak] : Sessions)
+      if (auto session = weak.lock()) sessions.push_back(std::move(session));
+  }
+  // Read once: a connection's state may change meanwhile, and the order must not.
+  std::vector<std::pair<TClock::time_point, TSessionBase*>> idle;
+  for (auto& session : sessions)
+    if (auto since = session->IdleSince()) idle.emplace_back(*since, session.get());
+  if (idle.empty()) return;
+  const std::size_t asked = std::min({idle.size(), std::size_t(waiting), std::size_t(kDrainBatch)});
+  std::nth_element(idle.begin(), idle.begin() + std::ptrdiff_t(asked), idle.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 0; i < asked; ++i) idle[i].second->CloseIfIdle();
+  const auto now = TClock::now();
+  bool starts;
+  {
+    std::lock_guard lock(Mutex);
+    starts = LastDrain == TClock::time_point() ||
+             now - LastDrain > std::chrono::seconds(std::max(Options.IdleTimeout, 1));
+    LastDrain = now;
+  }
+  if (starts)
+    Log("Connections: all " + std::to_string(MaxConnections) +
+        " open and more waiting; idle ones are closed to make room");
 }
 
 void TKXStandAloneServer::TCore::ReleaseSlot() {

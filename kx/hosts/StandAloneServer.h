@@ -57,9 +57,10 @@ struct TKXStandAloneServerOptions {
   // Seconds Stop waits for requests in progress before it leaves them behind; requests that are still waiting
   // in the framework (for a busy session) are then told to give up.
   int StopTimeout = 10;
-  // Connections open at once; further ones wait in the listen backlog until one closes. 0: derived from the
-  // soft RLIMIT_NOFILE at Start, less a reserve for the process's other files of 128 descriptors or of half the
-  // limit when that is smaller (1024 gives 896, 64 gives 32).
+  // Connections open at once; further ones wait in the listen backlog until one closes, and idle connections
+  // (waiting for their next request, a header incomplete included) are closed to make room for them, oldest-idle
+  // first. 0: derived from the soft RLIMIT_NOFILE at Start, less a reserve for the process's other files of 128
+  // descriptors or of half the limit when that is smaller (1024 gives 896, 64 gives 32).
   int MaxConnections = 0;
   // Event loops, each served by a thread of its own: a connection belongs to one loop, which reads its requests,
   // runs the framework and writes the answers on that thread. A loop whose threads are all inside the framework
