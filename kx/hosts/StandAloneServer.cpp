@@ -31,6 +31,7 @@
 #include <optional>
 #include <thread>
 
+#include "kx/appserver/ExceptionLogger.h"
 #include "kx/appserver/KXGlobal.h"
 #include "kx/appserver/RequestWatch.h"
 #include "kx/foundation/AppInfo.h"
@@ -151,8 +152,8 @@ struct TKXStandAloneServer::TCore {
 
   void Log(const std::string& line) {
     std::lock_guard lock(LogMutex);
-    // An error's text may quote what the client sent.
-    if (gLogProcedure) gLogProcedure(LogLineText(line));
+    // An error's text may quote what the client sent: cut as the framework's own lines are.
+    if (gLogProcedure) gLogProcedure(LogLineText(CutLogText(line, kMaxLogMessage)));
   }
 
   void Register(const std::shared_ptr<TSessionBase>& session) {
