@@ -29,9 +29,10 @@ threaded='^(TKXSessionList|TKXExpiredSessionList|TKXSessionsTest|TKXStandAloneAp
 threaded+='TKXStandAloneAppEndToEnd|TKXTimedThread|TKXCriticalSection|TKXSlimReaderWriter|TThreadSafeValue|'
 threaded+='SessionStress|SessionFlowTest|TKXRuntime|ObjectPoolTest|ObjectPoolEvents|TKXDataModulePoolEvents|'
 threaded+='SessionDataModulesTest|KXObjectGuard|RunReliefThreadTest|SQLiteDataSetTest)\.'
-# Registered in every build with tests, but they run node alone, the demo program (behind HAProxy too) or the
-# browser: not sanitized here (error_log runs the failing program built with the sanitizer).
-not_sanitized='^(client_scripts|demo_program|deployment_balancer|browser_flows)$'
+# Registered in every build with tests, but they run node alone, the demo program (behind HAProxy too, or under a
+# small descriptor limit) or the browser: not sanitized here (error_log runs the failing program built with the
+# sanitizer).
+not_sanitized='^(client_scripts|demo_program|descriptor_limit|deployment_balancer|browser_flows)$'
 # Measures the process's peak memory: AddressSanitizer's allocator keeps freed memory, so it has nothing to say there.
 not_sanitized+='|^THttpRequestTest\.ASpilledPacketsFieldsAreHeldOnceWhileRead$'
 

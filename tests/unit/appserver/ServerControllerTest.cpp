@@ -890,6 +890,9 @@ TEST_F(TSessionTimeoutThreadTest, EachRunLetsTheExceptionLoggerPurgeOldReports) 
   logger.SetFilePath(folder);
   logger.SetFileName("MyApp");
   logger.SetPurgeAfterDays(7);
+  TFakeStore store;
+  delete gSessions;  // the store kx::Startup made: TearDown lets go of gSessions without freeing it
+  gSessions = &store;
   TSessionTimeoutThread thread(*mController, 1000);
   thread.Run();
   EXPECT_TRUE(fs::exists(old)) << "not enabled: nothing";
