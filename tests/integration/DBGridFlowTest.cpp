@@ -28,6 +28,17 @@
 namespace kx {
 namespace {
 
+// A data set of one record ("Ada") and its source, both owned by owner.
+TDataSource* OneRecordSource(TComponent* owner) {
+  auto* data = TComponent::Create<TMemDataSet>(owner);
+  data->AddField("name", ftString, 20);
+  data->Open();
+  data->AddRecord({"Ada"});
+  auto* source = TComponent::Create<TDataSource>(owner);
+  source->SetDataSet(data);
+  return source;
+}
+
 class TGridForm : public TKXForm {
   KX_COMPONENT_CLASS(TGridForm, TKXForm)
 
@@ -36,18 +47,13 @@ class TGridForm : public TKXForm {
 
  protected:
   void BuildComponents() override {
-    auto* data = TComponent::Create<TMemDataSet>(this);
-    data->AddField("name", ftString, 20);
-    data->Open();
-    data->AddRecord({"Ada"});
-    auto* source = TComponent::Create<TDataSource>(this);
-    source->SetDataSet(data);
+    auto* source = OneRecordSource(this);
     test::AddControl<TKXDBGrid>(this, this, "Grid1", 10, 10, 300, 120)->SetDataSource(source);
     auto* edit = test::AddControl<TKXDBEdit>(this, this, "Edit1", 10, 140, 200, 21);
     edit->SetDataSource(source);
     edit->SetDataField("name");
     auto* button = test::AddControl<TKXButton>(this, this, "Button1", 10, 170, 75, 25);
-    button->OnAsyncClick = [data](TObject*, TStrings&) { Change(*data); };
+    button->OnAsyncClick = [data = source->DataSet()](TObject*, TStrings&) { Change(*data); };
   }
 };
 
@@ -93,12 +99,7 @@ class TRefusingForm : public TKXForm {
 
  protected:
   void BuildComponents() override {
-    auto* data = TComponent::Create<TMemDataSet>(this);
-    data->AddField("name", ftString, 20);
-    data->Open();
-    data->AddRecord({"Ada"});
-    auto* source = TComponent::Create<TDataSource>(this);
-    source->SetDataSet(data);
+    auto* source = OneRecordSource(this);
     test::AddControl<TKXDBGrid>(this, this, "Grid1", 10, 10, 300, 120)->SetDataSource(source);
     auto* navigator = test::AddControl<TKXDBNavigator>(this, this, "Nav1", 10, 140, 250, 28);
     navigator->SetDataSource(source);
